@@ -1,0 +1,3 @@
+#include "RatioReporter.h"
+
+RATIO_BENCHMARK_MAIN()

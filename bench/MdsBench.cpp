@@ -1,0 +1,44 @@
+// The MDS step over N items on m axes: literal against fast, per step, and
+// the whole 20,001-step run of the largest map.
+#include "BenchData.h"
+#include "RatioReporter.h"
+#include "literal/LiteralSteps.h"
+#include "mrp/MdsStep.h"
+
+namespace {
+
+void BenchMdsStep(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
+    BenchMap(n, m);
+    static MdsPlan plan;
+    plan.Prepare(n, 26, 1.8f, 0.0001f);
+    for (auto _ : state) plan.Step(m, 0.5f);
+}
+
+void BenchLiteralMdsStep(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
+    BenchMap(n, m);
+    for (auto _ : state) LiteralMdsStep(n, 26, m, 0.5f, 1.8f, 0.0001f);
+}
+
+// What an MRP-MDS run of 400 items on 3 axes spends in its steps.
+void MdsRun20001Steps(benchmark::State& state) {
+    BenchMap(400, 3);
+    static MdsPlan plan;
+    for (auto _ : state) {
+        plan.Prepare(400, 26, 1.8f, 0.0001f);
+        for (int i = 0; i < 20001; ++i) plan.Step(3, 0.5f);
+    }
+}
+
+void Shapes(benchmark::internal::Benchmark* b) {
+    for (int n : {100, 200, 400})
+        for (int m : {2, 3}) b->Args({n, m});
+    b->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+BENCHMARK(BenchMdsStep)->Name("MdsStep")->Apply(Shapes);
+BENCHMARK(BenchLiteralMdsStep)->Name("LiteralMdsStep")->Apply(Shapes);
+BENCHMARK(MdsRun20001Steps)->Unit(benchmark::kMillisecond)->Iterations(3);

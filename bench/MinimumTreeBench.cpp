@@ -1,0 +1,24 @@
+// "Min. Tree" over 400 items with a threshold that admits every pair.
+#include "BenchData.h"
+#include "RatioReporter.h"
+#include "literal/LiteralSteps.h"
+#include "support/NullForm.h"
+#include "ui/MinimumTree.h"
+
+namespace {
+
+void BenchMinimumTree(benchmark::State& state) {
+    BenchMap(400, 2);
+    NullForm form;
+    for (auto _ : state) MinimumTree(form, 400, 1000.0f);
+}
+
+void BenchLiteralMinimumTree(benchmark::State& state) {
+    BenchMap(400, 2);
+    for (auto _ : state) benchmark::DoNotOptimize(LiteralMinimumTree(400, 1000.0f));
+}
+
+}  // namespace
+
+BENCHMARK(BenchMinimumTree)->Name("MinimumTree/400")->Unit(benchmark::kMillisecond);
+BENCHMARK(BenchLiteralMinimumTree)->Name("LiteralMinimumTree/400")->Unit(benchmark::kMillisecond)->Iterations(1);

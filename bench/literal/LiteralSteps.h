@@ -1,0 +1,15 @@
+// Straightforward versions of the tool's hot steps, written only for
+// comparison: the benchmarks time them beside the fast ones and the tests
+// use them as oracles.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One MDS step exactly as stated: float working storage, the full bracket
+// for every ordered pair, and a re-centring pass after every single move.
+void LiteralMdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight);
+
+// The minimum forest by rescanning the lower triangle for the shortest free
+// link at every one of its E steps. Returns the lines it would list.
+std::vector<std::string> LiteralMinimumTree(int n, float limit);

@@ -1,0 +1,34 @@
+// A window that shows nothing, for timing the computations alone.
+#pragma once
+
+#include "workspace/Form.h"
+
+class NullCanvas : public Canvas {
+public:
+    int Width() const override { return 641; }
+    int Height() const override { return 633; }
+    void SetPenColor(std::uint32_t) override {}
+    void SetPenWidth(int) override {}
+    void SetBrushColor(std::uint32_t) override {}
+    void Rectangle(int, int, int, int) override {}
+    void Ellipse(int, int, int, int) override {}
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {}
+    void TextOut(int, int, std::string_view) override {}
+};
+
+class NullForm : public Form {
+public:
+    std::string EditText(EditId) override { return {}; }
+    void SetEditText(EditId, std::string_view) override {}
+    void MemoClear() override {}
+    void MemoAppend(std::string_view) override {}
+    void MemoSetText(std::string_view) override {}
+    std::string ChooseFiles(const std::string&) override { return {}; }
+    void ProcessEvents() override {}
+    Canvas& MapCanvas() override { return canvas_; }
+    Canvas& PanelCanvas() override { return canvas_; }
+
+private:
+    NullCanvas canvas_;
+};

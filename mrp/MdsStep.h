@@ -1,0 +1,37 @@
+// One iteration of the map layout: every item moves a fixed distance against
+// the gradient of a weighted squared-distance stress (squared map distances
+// toward the squared input distances / b; near pairs weighted fully, far
+// pairs almost ignored), stays inside the map box, and the map is re-centred
+// after each move.
+#pragma once
+
+#include "workspace/Workspace.h"
+
+// Working storage of the step over one distance matrix, owned by the caller.
+// Prepare takes the pair targets and weights from DistMatrix and MaxDist;
+// call it again whenever they change. Step then moves MapCoords.
+class MdsPlan {
+public:
+    void Prepare(int n, int b, float radiusFactor, float farWeight);
+    void Step(int m, float stepLength);
+
+    int Items() const { return n_; }
+
+    // Row length of the pair tables: items rounded up for whole vector loads.
+    static constexpr int kStride = 416;
+
+private:
+    void Gradients(int m);
+
+    int n_ = 0;
+    bool symmetric_ = true;
+    // Per pair (q, l), 0-based: 2 w and w (D[l][q]^2 + D[q][l]^2) / b, so that
+    // w (2 S - target) = twiceWeight S - weightedTarget.
+    alignas(64) float twiceWeight_[kMaxMapItems][kStride];
+    alignas(64) float weightedTarget_[kMaxMapItems][kStride];
+    alignas(64) float x_[4][kStride];  // coordinates by axis
+    alignas(64) float g_[4][kStride];  // gradients by axis
+};
+
+// The step as one call: prepares a process-wide plan and steps it once.
+void MdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight);

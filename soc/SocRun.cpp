@@ -1,0 +1,202 @@
+#include "soc/SocRun.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mrp/Clustering.h"
+#include "mrp/MdsStep.h"
+#include "mrp/ViewReset.h"
+#include "soc/SocResults.h"
+#include "soc/SocSteps.h"
+#include "soc/SocTrainer.h"
+#include "ui/Picking.h"
+#include "ui/RunControl.h"
+#include "view/MapDrawing.h"
+#include "view/ViewTransform.h"
+#include "workspace/Distances.h"
+#include "workspace/InputFiles.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+constexpr int kFieldChars = 999;
+constexpr int kSteps = 2000000;
+constexpr int kRedrawPeriod = 1000;
+constexpr int kPanelForcedUntil = 300000;
+constexpr int kMaxMrpClusters = 40;
+constexpr double kRadius = 0.5;  // outer and inner: only the winner moves
+
+int stepsForTests = 0;
+
+void ClearForRun(Form& form) {
+    ws.SocMode = 1;
+    ws.ShowEdges = 1;
+    ws.StopRequested = 0;
+    form.MemoClear();
+    ws.VectorDim = 65;
+    ws.MarkScale = 1.0f;
+    ws.AvgKeep = 0.999f;
+    ws.AvgGain = 0.001f;
+    for (int i = 1; i <= kInputRows; ++i) {
+        ws.ItemNumber[i] = i;
+        std::fill(ws.InputVectors[i], ws.InputVectors[i] + 66, 0.0f);
+    }
+    for (int i = 1; i <= kMaxMapItems; ++i) std::fill(ws.TreeLinks[i] + 1, ws.TreeLinks[i] + kMaxMapItems + 1, 0);
+    ws.FileBufferPtr = ws.FileBuffer;
+    ws.FirstItem = 1;
+}
+
+void SetMapSizes(int size1, int size2) {
+    ws.MapSize1 = size1;
+    ws.MapSize2 = size2;
+    ws.MapSize3 = 1;
+    ws.MapSize4 = 1;
+}
+
+// The prototypes' map: every point at random in [0, 12] on a grid of 0.5.
+void PlacePrototypeMap() {
+    SetMapSizes(25, 25);
+    for (int a = 1; a <= 9; ++a) ws.AxisSize[a] = 1;
+    ws.AxisSize[1] = ws.AxisSize[2] = ws.MapSize1;
+    for (int i = 1; i <= kMaxMapItems; ++i) {
+        std::fill(ws.MapCoords[i] + 1, ws.MapCoords[i] + 5, 0.0f);
+        for (int a = 1; a <= 2; ++a) ws.MapCoords[i][a] = static_cast<float>(RandomBelow(ws.AxisSize[a]) * 0.5);
+    }
+}
+
+// Sets up the K prototypes; false when the run must end.
+bool SetUpPrototypes(Form& form, int n) {
+    if (ws.ItemCount > 0) {
+        SeedRandom();
+        for (int k = 1; k <= ws.ItemCount; ++k) {
+            const int r = 1 + RandomBelow(n);  // every item equally likely
+            std::copy(ws.InputVectors[r] + 1, ws.InputVectors[r] + ws.VectorDim + 1, ws.Prototypes[k][1] + 1);
+        }
+    } else {
+        ws.CharDistance = static_cast<float>(EditReal(form, Edit8, 19));
+        ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
+        ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
+        if (n > kMaxMapItems) {
+            form.MemoAppend("max size: 400");
+            return false;
+        }
+        if (!(ws.CharDistance > 0)) {
+            form.MemoAppend("critical dist > 0!");
+            return false;
+        }
+        const int c = ClusterPrototypes(form, n, kMaxMrpClusters, 1, ws.CharDistance, ws.NoiseLimit,
+                                        ws.NeighbourLimit);
+        ws.ClusterCount = c;
+        ws.ItemCount = c;
+        form.MemoAppend(" ");
+        if (c == 0) {
+            form.MemoAppend("no MRP clusters: no prototypes to train");
+            return false;
+        }
+    }
+    for (int k = 1; k <= ws.ItemCount; ++k)
+        std::fill(ws.Prototypes[k][2] + 1, ws.Prototypes[k][2] + ws.VectorDim + 1, 1.0f);
+    return true;
+}
+
+void RedrawMap(Form& form) {
+    MapCentre(ws.ItemCount, 2);
+    ws.ViewZoom = 1.0f;
+    ws.ZoomStep = 1.0;
+    TransformView(5);
+    PaintBox1Click(form);
+}
+
+}  // namespace
+
+void SetSocStepsForTests(int steps) { stepsForTests = steps; }
+
+void Button10Click(Form& form) {
+    const RunGuard guard;
+    if (!guard.Acquired()) return;
+    ClearForRun(form);
+    const float enlargement = static_cast<float>(EditReal(form, Edit4, 1000));
+    SetMapSizes(20, 20);
+    ws.AxisSize[1] = ws.MapSize1;
+    ws.AxisSize[2] = ws.MapSize2;
+    ws.ChosenFileName = ChooseInputFile(form);
+    form.MemoAppend(ws.ChosenFileName);
+    if (ws.InputFileName[0] == '\0') return form.MemoAppend("invalid filename");
+
+    ws.VectorCount = EditInt(form, Edit12, kFieldChars);
+    ws.VectorDim = EditInt(form, Edit13, kFieldChars);
+    ws.ItemCount = EditInt(form, Edit14, kFieldChars);
+    const float rho = static_cast<float>(EditReal(form, Edit15, kFieldChars));
+    DeriveOutputNames(form, ws.ChosenFileName);
+    if (ws.VectorCount > kMaxSocVectors) return form.MemoAppend("max size: 1000");
+    if (ws.VectorDim > kMaxDim) return form.MemoAppend("max dim: 64");
+    if (ws.VectorCount < 1) return form.MemoAppend("invalid input data.");
+    if (ws.VectorDim < 1) return form.MemoAppend("Vect. dim must be 1-64 for SOC");
+    if (ws.ItemCount < 0 || ws.ItemCount > kMaxMapItems)
+        return form.MemoAppend("No. of feature vect. must be 0-400");
+
+    const int n = ws.VectorCount;
+    const int dim = ws.VectorDim;
+    ws.MapEnlargement = enlargement;
+    ws.IterationLimit = stepsForTests > 0 ? stepsForTests : kSteps;
+    ReadReport report;
+    ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, n, 1, '\t', &report);
+    if (!report.loaded) return;
+    ws.MarkScale = 1.0f;
+    ws.ViewMode = 4;
+    ws.ViewAngle = 1.5707964f;
+    form.MemoAppend(std::to_string(dim));
+
+    float firstSum = 0.0f;
+    for (int j = 1; j <= dim; ++j) firstSum += ws.InputVectors[1][j];
+    if (firstSum > 2.0f)
+        for (int i = 1; i <= n; ++i)
+            for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 0.1f;
+    BuildItemDistances(form, n, dim);
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
+
+    ws.PickEnabled = 1;
+    SeedRandom();
+    PlacePrototypeMap();
+    if (!SetUpPrototypes(form, n)) return;
+    const int k = ws.ItemCount;
+
+    float sum = 0.0f;
+    for (int i = 1; i <= n; ++i) sum += MatchItem(i);
+    const float meanStartError = sum / static_cast<float>(n);
+    form.MemoAppend(FormatGeneral(meanStartError));
+    ws.ShowEdges = 1;
+    for (int i = 1; i <= n; ++i) {
+        ws.ItemFlag[i] = 1;
+        ws.ItemNumber[i] = i;
+    }
+    static SocTraining training;
+    training.Begin(k, dim, rho, meanStartError, ws.IterationLimit);  // the prototype distances
+    ResetView();
+    form.MemoAppend("init k\xC3\xA9sz");
+
+    // Training: every step draws an item from 1..N and counts.
+    SeedRandom();
+    int redraw = 0;
+    for (int t = 1; t <= ws.IterationLimit; ++t) {
+        const int r = 1 + RandomBelow(n);
+        const float smoothed = training.Step(t, r);
+        if (smoothed > 500) form.MemoAppend(std::to_string(r));
+        if (t < kPanelForcedUntil) ws.PanelItem = 1;
+        if (++redraw == kRedrawPeriod) {
+            RedrawMap(form);
+            form.ProcessEvents();
+            if (ws.StopRequested == 1) t = ws.IterationLimit;
+            form.MemoAppend(Format("%.3f %.6f %.3f  %.3f", static_cast<double>(smoothed),
+                                   static_cast<double>(ws.LearnRate), kRadius, kRadius));
+            redraw = 0;
+            PaintBox2Click(form);
+        }
+    }
+
+    training.Distances();
+    WriteSocClusters(form, n, k);
+    WriteSocResults(form);
+}

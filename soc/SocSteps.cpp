@@ -1,0 +1,105 @@
+#include "soc/SocSteps.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "workspace/Workspace.h"
+
+int PrototypeCount() { return std::clamp(ws.ItemCount, 0, kMaxMapItems); }
+int ComponentCount() { return std::clamp(ws.VectorDim, 0, kMaxDim); }
+
+float RawPrototypeDistance(int i, int a, int dim) {
+    const float* pi = ws.Prototypes[i][1];
+    const float* pa = ws.Prototypes[a][1];
+    float sum = 0.0f;
+    for (int q = 1; q <= dim; ++q) {
+        const float d = pi[q] - pa[q];
+        const float sq = d * d;
+        sum += sq;
+    }
+    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
+}
+
+WeightedSum WeightedError(int p, const float* x, int dim) {
+    const float* proto = ws.Prototypes[p][1];
+    const float* weight = ws.Prototypes[p][2];
+    float s = 0.0f;
+    float wsum = 1.0f;
+    for (int q = 1; q <= dim; ++q) {
+        const float diff = proto[q] - x[q];
+        const float sq = diff * diff;
+        s = static_cast<float>(static_cast<double>(s) + static_cast<double>(sq) * weight[q]);
+        wsum += weight[q];
+    }
+    return {s, wsum};
+}
+
+float RankingValue(const WeightedSum& e) {
+    return static_cast<float>(0.1 * std::sqrt(static_cast<double>(e.s)) / e.weightSum);
+}
+
+float MatchingError(const WeightedSum& e) {
+    return static_cast<float>(std::sqrt(static_cast<double>(e.s) / e.weightSum));
+}
+
+float SocLearnRate(float rho, float smoothedError) {
+    return static_cast<float>(0.1 * rho / (1 + std::exp(-2 * (static_cast<double>(smoothedError) - 2.5))) + 0.0001);
+}
+
+float SocWinScore(float score) {
+    return static_cast<float>(static_cast<double>(ws.AvgKeep) * score + 10 * static_cast<double>(ws.AvgGain));
+}
+
+float MatchItem(int a) {
+    const int k = PrototypeCount();
+    const int dim = ComponentCount();
+    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
+    float best = 10000.0f;
+    for (int p = 1; p <= k; ++p) {
+        const float d = RankingValue(WeightedError(p, x, dim));
+        if (d < best) {
+            best = d;
+            ws.WinnerIndex = p;
+        }
+    }
+    return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, dim));
+}
+
+void UpdatePrototype(int w, int a, float eta) {
+    if (w < 1 || w > kMaxMapItems) return;
+    const int dim = ComponentCount();
+    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
+    float* proto = ws.Prototypes[w][1];
+    float* weight = ws.Prototypes[w][2];
+    for (int q = 1; q <= dim; ++q) {
+        const float toward = x[q] - proto[q];
+        proto[q] = static_cast<float>(proto[q] + static_cast<double>(eta) * toward);
+        const double g = std::exp(-3.5 * static_cast<double>(x[q]) * x[q]);
+        weight[q] = static_cast<float>(weight[q] + static_cast<double>(eta) * ((1.0 - g) - weight[q]));
+        if (weight[q] < 0.05f) weight[q] = 0.05f;
+    }
+}
+
+void PrototypeDistanceRow(int a) {
+    const int dim = ComponentCount();
+    for (int i = 1; i < a; ++i) ws.DistMatrix[a][i] = ws.DistMatrix[i][a] = RawPrototypeDistance(i, a, dim);
+    ws.DistMatrix[a][a] = 0.0f;
+}
+
+void NormalisePrototypeDistances(int k) {
+    float largest = -10000.0f;
+    for (int i = 1; i <= k; ++i)
+        for (int j = 1; j < i; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
+    if (largest == 0.0f) largest = 1.0f;
+    const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
+    ws.MaxDist = f * largest;
+    ws.DistScale = f;
+    for (int i = 1; i <= k; ++i)
+        for (int j = 1; j <= k; ++j) ws.DistMatrix[i][j] *= f;
+}
+
+void PrototypeDistances() {
+    const int k = PrototypeCount();
+    for (int a = 1; a <= k; ++a) PrototypeDistanceRow(a);
+    NormalisePrototypeDistances(k);
+}

@@ -1,0 +1,43 @@
+// The steps the SOC training repeats: matching an item to its nearest
+// prototype, pulling the winner and its component weights toward the item,
+// and the prototype-to-prototype distances the prototype map is fitted to.
+// Single precision throughout: every difference, square and sum is stored as
+// a float, while a product that feeds one sum is formed in double.
+#pragma once
+
+// The weighted matching error of item a against its winning prototype; sets
+// WinnerIndex (the lowest-numbered prototype among equals).
+float MatchItem(int a);
+
+// Moves prototype w toward item a at rate eta, and its weights toward 1 where
+// the item's component is far from zero and toward 0.05 where it is near.
+void UpdatePrototype(int w, int a, float eta);
+
+// DistMatrix[a][i] and [i][a] for i = 1..a-1 (raw), DistMatrix[a][a] = 0.
+void PrototypeDistanceRow(int a);
+
+// All K x K prototype distances, normalised so that the largest equals
+// AxisSize[1] x MapEnlargement; sets MaxDist and DistScale (the factor, so
+// that DistMatrix / DistScale gives raw distances).
+void PrototypeDistances();
+
+// The normalisation of the K x K raw distances in DistMatrix.
+void NormalisePrototypeDistances(int k);
+
+// The adaptive rate for a smoothed error: from 0.0001 toward 0.1 x rho as
+// the error rises through 2.5.
+float SocLearnRate(float rho, float smoothedError);
+// A prototype's win score after one more win (a running average with
+// AvgKeep and AvgGain toward 10).
+float SocWinScore(float score);
+
+// The pieces the fast training loop shares with the steps above.
+struct WeightedSum {
+    float s, weightSum;
+};
+WeightedSum WeightedError(int p, const float* x, int dim);
+float RankingValue(const WeightedSum& e);
+float MatchingError(const WeightedSum& e);
+float RawPrototypeDistance(int i, int a, int dim);
+int PrototypeCount();
+int ComponentCount();

@@ -1,0 +1,59 @@
+// The hot side of SOC training: matching, updating and the prototype
+// distances over copies of the prototypes laid out for vector loops. Gives
+// exactly what MatchItem, UpdatePrototype and PrototypeDistances give.
+#pragma once
+
+#include "mrp/MdsStep.h"
+#include "workspace/Workspace.h"
+
+class SocTrainer {
+public:
+    // Takes Prototypes as they stand (planes 1 and 2 of prototypes 1..K).
+    void Start();
+
+    // MatchItem: sets WinnerIndex and returns the matching error.
+    float Match(int a);
+    // UpdatePrototype, keeping the copies in step.
+    void Update(int w, int a, float eta);
+    // PrototypeDistances, computing again only the rows of prototypes that
+    // moved since the last call.
+    void Distances();
+
+    static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
+
+private:
+    int k_ = 0;
+    int dim_ = 0;
+    // By component, then prototype (0-based prototype index).
+    alignas(64) float proto_[kMaxDim][kStride];
+    alignas(64) float weight_[kMaxDim][kStride];
+    alignas(64) float weightSum_[kStride];
+    float raw_[kMaxMapItems + 1][kMaxMapItems + 1];
+    bool moved_[kMaxMapItems + 1];
+};
+
+// The training loop without the window: the run's state and one counted
+// step. The run adds the redraws, the event pumps and the messages.
+class SocTraining {
+public:
+    // k prototypes of dim components, base rate rho, the mean
+    // start error M and the number of steps T.
+    void Begin(int k, int dim, float rho, float meanStartError, int steps);
+
+    // One counted step with item r: match, update while the gate is open
+    // (error below M in the first T/20 steps, below 100 M afterwards), the
+    // running error, the win score and the rate; every 200 steps the
+    // prototype distances and two steps of the prototype map. Returns the
+    // running error.
+    float Step(int t, int r);
+
+    // The prototype distances as they stand (after training).
+    void Distances() { trainer_.Distances(); }
+
+private:
+    int k_ = 0, dim_ = 0;
+    float rho_ = 0, meanStartError_ = 0, smoothed_ = 0;
+    int firstPhase_ = 0, mapCounter_ = 0;
+    SocTrainer trainer_;
+    MdsPlan plan_;
+};

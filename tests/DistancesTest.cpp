@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "support/FakeForm.h"
+#include "workspace/Distances.h"
+#include "workspace/Workspace.h"
+
+namespace {
+class Distances : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        ws.AxisSize[1] = 20;
+        ws.MapEnlargement = 3;
+    }
+    FakeForm form;
+};
+}  // namespace
+
+TEST_F(Distances, AreEuclideanSymmetricWithZeroDiagonal) {
+    const float v[3][2] = {{0, 0}, {3, 4}, {0, 1}};
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 2; ++k) ws.InputVectors[i + 1][k + 1] = v[i][k];
+    BuildDistanceMatrix(3, 2);
+    EXPECT_EQ(ws.DistMatrix[2][1], 5.0f);
+    EXPECT_EQ(ws.DistMatrix[1][2], 5.0f);
+    EXPECT_EQ(ws.DistMatrix[3][1], 1.0f);
+    EXPECT_EQ(ws.DistMatrix[2][2], 0.0f);
+    EXPECT_FLOAT_EQ(MeanDistance(3), (5.0f + 1.0f + std::sqrt(18.0f)) / 3);
+
+    EXPECT_FLOAT_EQ(NormaliseDistances(form, 3), 12.0f);  // 20 x 3 / 5
+    EXPECT_EQ(ws.DistMatrix[1][2], 60.0f);
+    EXPECT_EQ(ws.MaxDist, 60.0f);
+    EXPECT_EQ(ws.DistScale, 12.0f);
+}
+
+TEST_F(Distances, MeanUsesTheLowerTriangleOnly) {
+    ws.DistMatrix[2][1] = 4;
+    ws.DistMatrix[1][2] = 100;
+    EXPECT_EQ(MeanDistance(2), 4.0f);
+    EXPECT_EQ(MeanDistance(1), 0.0f);
+}
+
+TEST_F(Distances, AllZeroFailsWithGaz) {
+    ws.DistScale = 7;
+    EXPECT_EQ(NormaliseDistances(form, 1), 0.0f);
+    EXPECT_EQ(form.memo.back(), "gaz");
+    EXPECT_EQ(ws.DistScale, 7.0f);
+    // No item: the largest entry is the start value -10000, which is no failure.
+    EXPECT_FLOAT_EQ(NormaliseDistances(form, 0), -0.006f);
+}
+
+TEST_F(Distances, NegativeMatrixNormalisesWithANegativeFactor) {
+    ws.DistMatrix[1][1] = -2;
+    ws.DistMatrix[1][2] = -4;
+    ws.DistMatrix[2][1] = -4;
+    ws.DistMatrix[2][2] = -2;
+    EXPECT_FLOAT_EQ(NormaliseDistances(form, 2), -30.0f);
+    EXPECT_FLOAT_EQ(ws.DistMatrix[1][2], 120.0f);
+}
+
+TEST_F(Distances, MoreItemsThanRowsStoreFourHundredButScaleByAllPairs) {
+    for (int i = 1; i <= 1000; ++i) ws.InputVectors[i][1] = static_cast<float>(i);
+    ws.ItemCount = 1000;
+    const float f = BuildItemDistances(form, 1000, 1);
+    EXPECT_FLOAT_EQ(f, 60.0f / 999.0f);
+    EXPECT_FLOAT_EQ(ws.DistMatrix[400][1], 399.0f * f);
+    EXPECT_EQ(ws.DistScale, f);
+}
+
+TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
+    TempDir dir;
+    ws.ItemCount = 3;
+    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 1.5f;
+    ws.DistMatrix[3][1] = 1234.5678f;
+    WriteDistanceDump(form, dir.File("distances.dat").c_str());
+    EXPECT_EQ(dir.Read("distances.dat"),
+              "\t   0.000\t   1.500\t   0.000\r\n"
+              "\t   1.500\t   0.000\t   0.000\r\n"
+              "\t1234.568\t   0.000\t   0.000\r\n");
+}
+
+TEST_F(Distances, DumpThatCannotBeWrittenIsNamed) {
+    ws.ItemCount = 1;
+    WriteDistanceDump(form, "/nonexistent-folder/distances.dat");
+    EXPECT_EQ(form.memo.back(), "cannot write /nonexistent-folder/distances.dat");
+}
+
+TEST(Random, StaysBelowItsBoundAndCoversIt) {
+    SeedRandomWith(7);
+    EXPECT_EQ(RandomBelow(0), 0);
+    EXPECT_EQ(RandomBelow(-5), 0);
+    std::set<int> seen;
+    for (int i = 0; i < 20000; ++i) {
+        const int r = RandomBelow(2000);
+        ASSERT_GE(r, 0);
+        ASSERT_LT(r, 2000);
+        seen.insert(r);
+    }
+    EXPECT_EQ(seen.size(), 2000u);
+}

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/FakeForm.h"
+#include "workspace/InputFiles.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+class InputFiles : public ::testing::Test {
+protected:
+    void SetUp() override { FreshWorkspace(); }
+
+    int ReadVectors(const std::string& content, int rows, ReadReport* report = nullptr) {
+        dir.Write("v.txt", content);
+        return ReadVectorFile(form, dir.File("v.txt").c_str(), ws.FileBuffer, rows, 1, '\t', report);
+    }
+    std::vector<float> Row(int r, int n) const { return {ws.InputVectors[r] + 1, ws.InputVectors[r] + 1 + n}; }
+
+    FakeForm form;
+    TempDir dir;
+};
+
+using Floats = std::vector<float>;
+
+TEST_F(InputFiles, VectorReaderSplitsOnRunsOfTabsAndSkipsLeadingOnes) {
+    EXPECT_EQ(ReadVectors("1.5\t2.5\n\t\t3\t\t4\n", 2), 2);
+    EXPECT_EQ(Row(1, 2), (Floats{1.5f, 2.5f}));
+    EXPECT_EQ(Row(2, 2), (Floats{3, 4}));
+    EXPECT_EQ(form.memo, std::vector<std::string>{"Memo1"});  // no message when every row was there
+}
+
+TEST_F(InputFiles, TrailingTabGivesAnExtraZeroAndAnEmptyLineIsOneZero) {
+    EXPECT_EQ(ReadVectors("1\t2\t\n\n7\n", 3), 1);
+    EXPECT_EQ(Row(1, 3), (Floats{1, 2, 0}));
+    EXPECT_EQ(Row(2, 1), (Floats{0}));
+    EXPECT_EQ(Row(3, 1), (Floats{7}));
+}
+
+TEST_F(InputFiles, TheValue1000IsDroppedInEveryForm) {
+    EXPECT_EQ(ReadVectors("1\t1000\t3\n1000.0\t1e3\t5\n", 2), 1);
+    EXPECT_EQ(Row(1, 2), (Floats{1, 3}));
+    EXPECT_EQ(Row(2, 1), (Floats{5}));
+}
+
+TEST_F(InputFiles, CrLfAndLfGiveTheSameValues) {
+    ReadVectors("0.25\t-3\n4e-1\t5\n", 2);
+    const Floats lf = Row(1, 2), lf2 = Row(2, 2);
+    FreshWorkspace();
+    EXPECT_EQ(ReadVectors("0.25\t-3\r\n4e-1\t5\r\n", 2), 2);
+    EXPECT_EQ(Row(1, 2), lf);
+    EXPECT_EQ(Row(2, 2), lf2);
+}
+
+TEST_F(InputFiles, ATokenOfMoreThan20CharactersIsSplit) {
+    // 25 characters: the first 20 and the last 5 are read as two values.
+    EXPECT_EQ(ReadVectors("1234567890123456789012345\n", 1), 2);
+    EXPECT_FLOAT_EQ(ws.InputVectors[1][1], 12345678901234567890.0f);
+    EXPECT_FLOAT_EQ(ws.InputVectors[1][2], 12345.0f);
+}
+
+TEST_F(InputFiles, AShortFileIsReportedWithTheFirstLinesCount) {
+    EXPECT_EQ(ReadVectors("1\t2\t3\n4\t5\t6\n", 5), 3);
+    EXPECT_EQ(form.memo.back(), "data No: 1,  dim: 3");
+    EXPECT_EQ(ReadVectors("", 5), 0);
+    EXPECT_EQ(form.memo.back(), "data No: -1,  dim: 0");
+}
+
+TEST_F(InputFiles, ALastLineWithoutLineEndIsStillALine) {
+    EXPECT_EQ(ReadVectors("1\t2\n3\t4", 2), 2);
+    EXPECT_EQ(Row(2, 2), (Floats{3, 4}));
+    EXPECT_EQ(form.memo.size(), 1u);
+}
+
+TEST_F(InputFiles, OnlyTheBytesOfThisFileAreParsed) {
+    ReadVectors(std::string(5000, '7') + "\n", 1);  // leaves digits in the buffer
+    FreshWorkspace();
+    EXPECT_EQ(ReadVectors("1\t2\n", 3), 2);
+    EXPECT_EQ(form.memo.back(), "data No: 0,  dim: 2");
+    EXPECT_EQ(ws.InputVectors[2][1], 0.0f);
+}
+
+TEST_F(InputFiles, ValuesBeyondARowsCapacityAreCountedNotStored) {
+    std::string line;
+    for (int i = 1; i <= 70; ++i) line += std::to_string(i) + "\t";
+    line.pop_back();
+    ReadReport report;
+    EXPECT_EQ(ReadVectors(line + "\n", 1, &report), 70);
+    EXPECT_EQ(report.widestRow, 70);
+    EXPECT_EQ(ws.InputVectors[1][64], 64.0f);
+    EXPECT_EQ(ws.InputVectors[1][65], 0.0f);
+    EXPECT_EQ(ws.InputVectors[2][1], 0.0f);  // nothing spilled into the next row
+}
+
+TEST_F(InputFiles, RowsBeyondInputVectorsAreNotStored) {
+    std::string content;
+    for (int i = 1; i <= 1502; ++i) content += std::to_string(i) + "\n";
+    EXPECT_EQ(ReadVectors(content, 1502), 1);
+    EXPECT_EQ(ws.InputVectors[1500][1], 1500.0f);
+    EXPECT_EQ(ws.ItemNumber[0], 0);  // the next object in the Workspace is untouched
+}
+
+TEST_F(InputFiles, MissingAndOversizedFilesAreRefusedWithOneLine) {
+    ReadReport report;
+    EXPECT_EQ(ReadVectorFile(form, dir.File("absent.txt").c_str(), ws.FileBuffer, 3, 1, '\t', &report), 0);
+    EXPECT_FALSE(report.loaded);
+    EXPECT_EQ(form.memo.back(), "cannot open " + dir.File("absent.txt"));
+
+    EXPECT_EQ(ReadVectors(std::string(1000001, '1'), 1, &report), 0);
+    EXPECT_FALSE(report.loaded);
+    EXPECT_EQ(form.memo.back(), "file too large (limit 1000000 bytes): " + dir.File("v.txt"));
+    EXPECT_EQ(ws.InputVectors[1][1], 0.0f);
+
+    EXPECT_EQ(ReadVectorFile(form, dir.path().c_str(), ws.FileBuffer, 3, 1, '\t', &report), 0);
+    EXPECT_FALSE(report.loaded);  // a folder is no file
+}
+
+TEST_F(InputFiles, AFileOfExactlyTheLimitIsRead) {
+    std::string content(999999, '\t');
+    content += "\n";
+    EXPECT_EQ(ReadVectors(content, 1), 1);
+}
+
+TEST_F(InputFiles, MatrixReaderReadsRowsAndStopsAtTheEndOfTheData) {
+    dir.Write("m.txt", "0\t1\t2\r\n1\t0\t3\r\n2\t3\t0\r\n");
+    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 3, '\t'), 3);
+    EXPECT_EQ(ws.DistMatrix[2][3], 3.0f);
+    EXPECT_EQ(ws.DistMatrix[3][1], 2.0f);
+    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 5, '\t'), 0);
+    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 0, '\t'), 0);
+}
+
+TEST_F(InputFiles, MatrixReaderSplitsLongTokensAndCountsWideRows) {
+    dir.Write("m.txt", "1234567890123456789012345\t5\n");
+    ReadReport report;
+    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 1, '\t', &report), 3);
+    EXPECT_EQ(ws.DistMatrix[1][2], 12345.0f);
+    std::string wide;
+    for (int i = 0; i < 450; ++i) wide += "1\t";
+    dir.Write("w.txt", wide + "\n");
+    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("w.txt").c_str(), ws.FileBuffer, 1, '\t'), 451);
+    EXPECT_EQ(ws.DistMatrix[2][1], 0.0f);
+}
+
+std::string ResultLine(int unit, double x, double y, int cls, std::initializer_list<double> values) {
+    std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", unit, x, y, 0.0, cls);
+    for (double v : values) line += Format("%8.3f  ", v);
+    return line + "  0.0 1000 \n";
+}
+
+TEST_F(InputFiles, ResultReaderTakesEveryLineOfLfAndCrLfFiles) {
+    for (const char* end : {"\n", "\r\n"}) {
+        FreshWorkspace();
+        std::string content;
+        for (int u = 1; u <= 50; ++u) {
+            std::string line = ResultLine(u, u * 0.5, -u, 9, {u * 0.25, 2.0});
+            line.replace(line.size() - 1, 1, end);
+            content += line;
+        }
+        dir.Write("soc.dat", content);
+        EXPECT_EQ(ReadResultFile(form, dir.File("soc.dat").c_str(), ws.FileBuffer, 2, 0, 1), 50) << end;
+        EXPECT_EQ(ws.MapCoords[50][1], 25.0f);
+        EXPECT_EQ(ws.MapCoords[50][2], -50.0f);
+        EXPECT_EQ(ws.ItemScore[50], 9.0f);
+        EXPECT_EQ(ws.Prototypes[50][1][1], 12.5f);
+        EXPECT_EQ(ws.Prototypes[50][1][2], 2.0f);
+    }
+}
+
+TEST_F(InputFiles, ResultReaderSkipsLowClassesAndAbsentValues) {
+    dir.Write("r.dat", ResultLine(1, 1, 1, -1, {5}) + ResultLine(2, 2, 2, 3, {1000000}) +
+                           ResultLine(1000000, 7, 7, 1000000, {6}));
+    EXPECT_EQ(ReadResultFile(form, dir.File("r.dat").c_str(), ws.FileBuffer, 1, 0, 2), 2);
+    EXPECT_EQ(ws.MapCoords[1][1], 2.0f);
+    EXPECT_EQ(ws.Prototypes[1][2][1], 0.0f);  // the absent value is not stored
+    // The third row keeps the second row's position and class.
+    EXPECT_EQ(ws.MapCoords[2][1], 2.0f);
+    EXPECT_EQ(ws.ItemScore[2], 3.0f);
+    EXPECT_EQ(ws.Prototypes[2][2][1], 6.0f);
+}
+
+TEST_F(InputFiles, ResultReaderRunsAComponentWithoutBlankIntoTheNext) {
+    dir.Write("r.dat", "   1   0.000   0.000   0.000   1  1234567.8902.000    3.000    0.0 1000 \n");
+    EXPECT_EQ(ReadResultFile(form, dir.File("r.dat").c_str(), ws.FileBuffer, 2, 0, 1), 1);
+    EXPECT_FLOAT_EQ(ws.Prototypes[1][1][1], 1234567.8902f);
+    EXPECT_FLOAT_EQ(ws.Prototypes[1][1][2], 3.0f);
+}
+
+TEST_F(InputFiles, ResultReaderStopsAtTheCapacityAndGivesZeroForNoFile) {
+    std::string content;
+    for (int u = 1; u <= 450; ++u) content += ResultLine(u, 0, 0, 1, {1});
+    dir.Write("big.dat", content);
+    EXPECT_EQ(ReadResultFile(form, dir.File("big.dat").c_str(), ws.FileBuffer, 1, 0, 1), 400);
+    EXPECT_EQ(ReadResultFile(form, dir.File("none.dat").c_str(), ws.FileBuffer, 1, 0, 1), 0);
+}
+
+TEST(OutputNames, FollowTheLastSeparatorOfEitherKind) {
+    FreshWorkspace();
+    FakeForm form;
+    form.memo.clear();
+    DeriveOutputNames(form, "C:\\data\\set1.txt");
+    EXPECT_EQ(form.memo, (std::vector<std::string>{"C:\\data\\soc.dat", "C:\\data\\weights.dat",
+                                                     "C:\\data\\clusters.dat", "C:\\data\\distances.dat"}));
+    DeriveOutputNames(form, "D:/x\\y/data.txt");
+    EXPECT_STREQ(ws.SocFileName, "D:/x\\y/soc.dat");
+    DeriveOutputNames(form, "plain.txt");
+    EXPECT_STREQ(ws.DistancesFileName, "distances.dat");
+}
+
+TEST(OutputNames, UseTheWholeOfALongNonAsciiPath) {
+    FreshWorkspace();
+    FakeForm form;
+    const std::string folder = "/tmp/" + std::string(150, 'a') + "/Ärger ünd Ölmühle/";
+    DeriveOutputNames(form, (folder + "input.txt").c_str());
+    EXPECT_EQ(std::string(ws.WeightsFileName), folder + "weights.dat");
+}
+
+TEST(ChooseInputFile, KeepsTheFirstNameWhole) {
+    FreshWorkspace();
+    FakeForm form;
+    const std::string longName = "/data/" + std::string(200, 'x') + ".txt";
+    form.chosen = longName + "\r\n/data/second.txt\r\n";
+    EXPECT_EQ(std::string(ChooseInputFile(form)), longName);
+    EXPECT_EQ(form.dialogFolders.back(), "c:/qorvel/tip-10");
+    form.chosen.clear();
+    EXPECT_STREQ(ChooseInputFile(form), "");
+}
+
+}  // namespace

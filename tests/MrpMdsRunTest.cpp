@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "mrp/MrpMdsRun.h"
+#include "support/FakeForm.h"
+#include "ui/RunControl.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class MrpMdsRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        // Twelve items in three loose groups of four, in 2 components.
+        std::string content;
+        for (int g = 0; g < 3; ++g)
+            for (int i = 0; i < 4; ++i) content += Format("%.2f\t%.2f\n", g * 2.0 + i * 0.3, g * 1.5 - i * 0.2);
+        dir.Write("items.txt", content);
+        form.Choose(dir.File("items.txt"));
+        form.edits[Edit12] = "12";
+        form.edits[Edit13] = "2";
+        form.edits[Edit8] = "1";
+        form.edits[Edit9] = "1";
+    }
+    Lines Tail(std::size_t from) const { return Lines(form.memo.begin() + static_cast<long>(from), form.memo.end()); }
+    Lines Paths() const {
+        return {dir.File("soc.dat"), dir.File("weights.dat"), dir.File("clusters.dat"), dir.File("distances.dat")};
+    }
+
+    TempDir dir;
+    FakeForm form;
+};
+
+TEST_F(MrpMdsRun, ASuccessfulRunListsItsStepsAndDrawsEveryTenSteps) {
+    Button2Click(form);
+    ASSERT_GE(form.memo.size(), 11u);
+    Lines head = Paths();
+    head.push_back(dir.File("items.txt"));
+    head.push_back("2");
+    EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6), head);
+    EXPECT_EQ(form.memo[6].rfind("mean distance: ", 0), 0u);
+    EXPECT_EQ(form.memo[7], " ");
+    EXPECT_EQ(form.memo[8], "centr.    prob.");
+    EXPECT_EQ(form.memo[form.memo.size() - 2].rfind("No. of clusters: ", 0), 0u);
+    EXPECT_EQ(form.memo.back(), "12");  // every item written into clusters.dat
+
+    EXPECT_EQ(form.eventPumps, 1999);
+    EXPECT_EQ(form.map.drawings, 1999);
+    EXPECT_EQ(ws.ViewMode, 0);
+    EXPECT_EQ(ws.ShowEdges, 1);
+    EXPECT_EQ(ws.MarkScale, 5.0f);
+    EXPECT_EQ(ws.MaxDist, 1.0f);
+    EXPECT_EQ(ws.InputVectors[12][1], 49.0f);  // the vectors are kept at ten times the file scale
+    EXPECT_FALSE(dir.Read("distances.dat").empty());
+    // The map has settled inside the box around its centre.
+    double mean = 0;
+    for (int i = 1; i <= 12; ++i) mean += ws.MapCoords[i][1];
+    EXPECT_NEAR(mean / 12, 10.0, 1e-3);
+}
+
+TEST_F(MrpMdsRun, StopEndsTheLoopAtTheNextRedraw) {
+    form.onEvents = [] { Button3Click(); };
+    Button2Click(form);
+    EXPECT_EQ(form.eventPumps, 1);
+    EXPECT_EQ(form.map.drawings, 1);
+}
+
+TEST_F(MrpMdsRun, AStopPressedBeforeTheRunHasNoLastingEffect) {
+    Button3Click();
+    form.onEvents = [this] {
+        if (form.eventPumps == 5) Button3Click();
+    };
+    Button2Click(form);
+    EXPECT_EQ(form.eventPumps, 5);
+}
+
+TEST_F(MrpMdsRun, ARunButtonPressedDuringARunIsIgnored) {
+    form.onEvents = [this] {
+        Button2Click(form);
+        Button3Click();
+    };
+    Button2Click(form);
+    EXPECT_EQ(form.memo.back(), "12");
+    EXPECT_EQ(form.eventPumps, 1);
+}
+
+TEST_F(MrpMdsRun, MapDimensionOneLeavesTheOtherAxesAtZero) {
+    form.edits[Edit11] = "1";
+    form.onEvents = [this] {
+        if (form.eventPumps == 20) Button3Click();
+    };
+    Button2Click(form);
+    for (int i = 1; i <= 12; ++i) {
+        EXPECT_GT(ws.MapCoords[i][1], -10.0f);
+        for (int a = 2; a <= 4; ++a) EXPECT_EQ(ws.MapCoords[i][a], 0.0f) << i << " " << a;
+    }
+}
+
+TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
+    std::string content;
+    for (int i = 0; i < 401; ++i) content += Format("%d\t%d\n", i % 20, i / 20);
+    dir.Write("grid.txt", content);
+    form.Choose(dir.File("grid.txt"));
+    form.edits[Edit12] = "401";
+    Button2Click(form);
+    EXPECT_EQ(form.memo.back(), "max size: 400");
+
+    form.edits[Edit12] = "400";
+    form.edits[Edit8] = "3";
+    form.onEvents = [] { Button3Click(); };
+    Button2Click(form);
+    EXPECT_EQ(form.memo[5], "2");
+    EXPECT_EQ(form.eventPumps, 1);
+}
+
+struct Refusal {
+    const char* name;
+    std::map<int, std::string> edits;
+    std::string file;  // content of the input, "<keep>" for the good one, "<cancel>" for no choice
+    std::string line;
+};
+
+class MrpMdsRefusals : public MrpMdsRun, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
+    const Refusal& r = GetParam();
+    for (const auto& [edit, text] : r.edits) form.edits[edit] = text;
+    if (r.file == "<cancel>") {
+        form.Choose("");
+    } else if (r.file != "<keep>") {
+        dir.Write("bad.txt", r.file);
+        form.Choose(dir.File("bad.txt"));
+    }
+    Button2Click(form);
+    EXPECT_EQ(form.memo.back(), r.line);
+    EXPECT_EQ(form.eventPumps, 0);
+    EXPECT_EQ(form.map.drawings, 0);
+}
+
+std::string Row(int n, const char* value) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += std::string(i ? "\t" : "") + value;
+    return s + "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InOrder, MrpMdsRefusals,
+    ::testing::Values(
+        Refusal{"cancelled", {}, "<cancel>", "invalid filename"},
+        Refusal{"tooMany", {{Edit12, "401"}, {Edit13, "65"}}, "<keep>", "max size: 400"},
+        Refusal{"tooWide", {{Edit13, "65"}}, "<keep>", "max dim: 64"},
+        Refusal{"wideFirstLine", {{Edit12, "1"}}, Row(65, "1"), "max dim: 64"},
+        Refusal{"allEqual", {{Edit12, "3"}}, "1\t2\n1\t2\n1\t2\n", "invalid input data."},
+        Refusal{"emptyFile", {{Edit12, "3"}}, "", "invalid input data."},
+        Refusal{"noItems", {{Edit12, "0"}}, "1\t2\n", "invalid input data."},
+        Refusal{"matrixRowLength", {{Edit12, "2"}, {Edit13, "0"}}, "0\t1\n1\t0\t5\n", "invalid dist. matr."},
+        Refusal{"matrixShort", {{Edit12, "3"}, {Edit13, "0"}}, "0\t1\t2\n1\t0\t3\n", "invalid dist. matr."},
+        Refusal{"matrixZero", {{Edit12, "2"}, {Edit13, "0"}}, "0\t0\n0\t0\n", "invalid dist. matr."},
+        Refusal{"matrixNoItems", {{Edit12, "-3"}, {Edit13, "0"}}, "0\n", "invalid dist. matr."},
+        Refusal{"negativeDim", {{Edit13, "-1"}}, "1\n", "no input data"},
+        Refusal{"charDistance", {{Edit12, "2"}, {Edit8, "0"}}, "0\t1\n1\t0\n", "critical dist > 0!"},
+        Refusal{"mapDim", {{Edit12, "2"}, {Edit11, "4"}}, "0\t1\n1\t0\n", "MDS dim must be 1-3!"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MrpMdsRun, AMissingFileIsNamed) {
+    form.Choose(dir.File("absent.txt"));
+    Button2Click(form);
+    EXPECT_EQ(form.memo.back(), "cannot open " + dir.File("absent.txt"));
+}
+
+TEST_F(MrpMdsRun, AMatrixFileIsMappedWithoutADump) {
+    dir.Write("m.txt", "0\t1\t2\n1\t0\t1.5\n2\t1.5\t0\n");
+    form.Choose(dir.File("m.txt"));
+    form.edits[Edit12] = "3";
+    form.edits[Edit13] = "0";
+    form.onEvents = [] { Button3Click(); };
+    Button2Click(form);
+    EXPECT_EQ(form.memo[5], "3");
+    EXPECT_EQ(form.memo[6], "mean distance: 1.500");
+    EXPECT_EQ(dir.Read("distances.dat"), "");
+}
+
+}  // namespace

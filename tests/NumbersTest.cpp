@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "workspace/Numbers.h"
+
+TEST(ParseInt, ReadsLeadingBlanksSignAndDigitsOnly) {
+    EXPECT_EQ(ParseInt("89"), 89);
+    EXPECT_EQ(ParseInt("  -12abc"), -12);
+    EXPECT_EQ(ParseInt("+7"), 7);
+    EXPECT_EQ(ParseInt("2.9"), 2);
+    EXPECT_EQ(ParseInt(""), 0);
+    EXPECT_EQ(ParseInt("abc"), 0);
+    EXPECT_EQ(ParseInt("99999999999999"), 2147483647);
+    EXPECT_EQ(ParseInt("-99999999999999"), -2147483647 - 1);
+}
+
+TEST(ParseReal, ReadsTheStandardFormsAndZeroForNothing) {
+    EXPECT_DOUBLE_EQ(ParseReal(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(ParseReal(" 1e3x"), 1000.0);
+    EXPECT_DOUBLE_EQ(ParseReal("-0.32"), -0.32);
+    EXPECT_DOUBLE_EQ(ParseReal(""), 0.0);
+    EXPECT_DOUBLE_EQ(ParseReal("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(ParseReal("1,5"), 1.0);
+}
+
+TEST(FormatGeneral, FifteenDigitsWithoutTrailingZeros) {
+    EXPECT_EQ(FormatGeneral(0), "0");
+    EXPECT_EQ(FormatGeneral(2.5), "2.5");
+    EXPECT_EQ(FormatGeneral(100), "100");
+    EXPECT_EQ(FormatGeneral(-0.125), "-0.125");
+    EXPECT_EQ(FormatGeneral(static_cast<double>(0.1f)), "0.100000001490116");
+    EXPECT_EQ(FormatGeneral(0.00001), "0.00001");
+    EXPECT_EQ(FormatGeneral(0.000001), "1E-6");
+    EXPECT_EQ(FormatGeneral(1e15), "1E15");
+    EXPECT_EQ(FormatGeneral(123456789012345.0), "123456789012345");
+}
+
+// A locale with a decimal comma must not leak into fields or files.
+TEST(Numbers, IgnoreTheProcessLocale) {
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    for (const char* name : names) {
+        if (!std::setlocale(LC_NUMERIC, name)) continue;
+        EXPECT_DOUBLE_EQ(ParseReal("0.32"), 0.32) << name;
+        EXPECT_EQ(Format("%.3f", 2.5), "2.500") << name;
+        EXPECT_EQ(FormatGeneral(2.5), "2.5") << name;
+    }
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "soc/SocRun.h"
+#include "support/FakeForm.h"
+#include "ui/MinimumTree.h"
+#include "ui/Picking.h"
+#include "ui/Reload.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Items(int n, int dim) {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+        for (int q = 0; q < dim; ++q) s += Format(q ? "\t%.3f" : "%.3f", ((i + q) % 4) * 0.25 + 0.01 * (i % 7));
+        s += "\n";
+    }
+    return s;
+}
+
+std::string CrLf(const std::string& lf) {
+    std::string out;
+    for (char c : lf) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string Lf(const std::string& crlf) {
+    std::string out;
+    for (char c : crlf)
+        if (c != '\r') out += c;
+    return out;
+}
+
+class Reload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        dir.Write("items.txt", Items(40, 5));
+        form.Choose(dir.File("items.txt"));
+        form.edits[Edit12] = "40";
+        form.edits[Edit13] = "5";
+        form.edits[Edit14] = "6";
+    }
+    void TrainAndForget() {
+        SetSocStepsForTests(2000);
+        Button10Click(form);
+        SetSocStepsForTests(0);
+        for (int k = 1; k <= 6; ++k)
+            for (int q = 1; q <= 5; ++q) trained[k][q] = ws.Prototypes[k][1][q];
+        FreshWorkspace();  // a new start of the program
+        form.map = RecordingCanvas(641, 633);
+        form.panel = RecordingCanvas(265, 217);
+    }
+    Lines Expected(int socRows, int weightRows) const {
+        return {dir.File("items.txt"),   dir.File("soc.dat"),           dir.File("weights.dat"),
+                dir.File("clusters.dat"), dir.File("distances.dat"),    "5",
+                std::to_string(socRows),  std::to_string(weightRows)};
+    }
+
+    TempDir dir;
+    FakeForm form;
+    float trained[7][6] = {};
+};
+
+TEST_F(Reload, RestoresASocRunFromItsFiles) {
+    TrainAndForget();
+    Button9Click(form);
+    EXPECT_EQ(form.memo, Expected(6, 6));
+    EXPECT_EQ(ws.ItemCount, 6);
+    EXPECT_EQ(ws.PickEnabled, 1);
+    EXPECT_EQ(ws.SocMode, 1);
+    EXPECT_EQ(ws.ViewMode, 4);
+    EXPECT_EQ(form.map.drawings, 1);
+    EXPECT_EQ(form.map.Calls("text").size(), 6u);
+    for (int k = 1; k <= 6; ++k)
+        for (int q = 1; q <= 5; ++q) EXPECT_NEAR(ws.Prototypes[k][1][q], trained[k][q], 0.0005);
+    EXPECT_FLOAT_EQ(ws.MaxDist, 22.0f);
+    EXPECT_FLOAT_EQ(ws.InputVectors[2][1], (0.25f + 0.01f) * 10);
+
+    // Picking and the tree work on the prototypes.
+    PaintBox1MouseUp(form, 320, 316);
+    EXPECT_GE(ws.PanelItem, 1);
+    EXPECT_EQ(form.panel.drawings, 1);
+    form.memo.clear();
+    form.edits[Edit7] = "1000";
+    FaClick(form);
+    EXPECT_EQ(form.memo.size(), 5u);  // six prototypes joined by five links, in their own units
+}
+
+TEST_F(Reload, ReadsLfFilesAsWellAsCrLf) {
+    TrainAndForget();
+    dir.Write("soc.dat", Lf(dir.Read("soc.dat")));
+    dir.Write("weights.dat", Lf(dir.Read("weights.dat")));
+    Button9Click(form);
+    EXPECT_EQ(form.memo, Expected(6, 6));
+}
+
+TEST_F(Reload, TakesItsCountFromWeightsWhenTheFilesDiffer) {
+    TrainAndForget();
+    const std::string weights = dir.Read("weights.dat");
+    dir.Write("weights.dat", weights.substr(0, weights.find('\n') + 1));
+    Button9Click(form);
+    EXPECT_EQ(form.memo, Expected(6, 1));
+    EXPECT_EQ(ws.ItemCount, 1);
+}
+
+TEST_F(Reload, StopsAfterTheCountsWhenThereAreNoPrototypes) {
+    Button9Click(form);
+    EXPECT_EQ(form.memo, Expected(0, 0));
+    EXPECT_EQ(ws.ItemCount, 0);
+    EXPECT_EQ(form.map.drawings, 0);
+    dir.Write("weights.dat", "");
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "0");
+}
+
+TEST_F(Reload, ReadsTheWholeInputSizeAndRefusesBadSizes) {
+    dir.Write("items.txt", CrLf(Items(1000, 5)));
+    form.edits[Edit12] = "1000";
+    Button9Click(form);
+    EXPECT_EQ(ws.VectorCount, 1000);
+    EXPECT_EQ(form.memo.back(), "0");
+
+    form.edits[Edit12] = "1001";
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "max size: 1000");
+    form.edits[Edit12] = "0";
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "max size: 1000");
+    form.edits[Edit12] = "40";
+    form.edits[Edit13] = "65";
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "max dim: 64");
+    form.edits[Edit13] = "0";
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "max dim: 64");
+}
+
+TEST_F(Reload, ACancelledChoiceKeepsThePreparation) {
+    form.Choose("");
+    form.edits[Edit16] = "2.75";
+    Button9Click(form);
+    EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
+    EXPECT_EQ(ws.SimilarityDist, 2.0f);
+    EXPECT_EQ(ws.SocMode, 1);
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "soc/SocRun.h"
+#include "support/FakeForm.h"
+#include "ui/RunControl.h"
+#include "workspace/InputFiles.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// n items of dim components in three groups, values in 0..1.
+std::string Items(int n, int dim, double scale = 1) {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+        for (int q = 0; q < dim; ++q) {
+            const double v = ((i % 3) == (q % 3) ? 0.8 : 0.1) + 0.01 * ((i * 7 + q * 3) % 10);
+            s += Format(q ? "\t%.3f" : "%.3f", v * scale);
+        }
+        s += "\n";
+    }
+    return s;
+}
+
+class SocRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        SetSocStepsForTests(5000);
+        dir.Write("items.txt", Items(30, 6));
+        form.Choose(dir.File("items.txt"));
+        form.edits[Edit12] = "30";
+        form.edits[Edit13] = "6";
+        form.edits[Edit14] = "5";
+    }
+    void TearDown() override { SetSocStepsForTests(0); }
+    bool ResultsWritten() const {
+        return !dir.Read("soc.dat").empty() || !dir.Read("weights.dat").empty() || !dir.Read("clusters.dat").empty();
+    }
+
+    TempDir dir;
+    FakeForm form;
+};
+
+TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
+    Button10Click(form);
+    ASSERT_GE(form.memo.size(), 9u);
+    EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6),
+              (Lines{dir.File("items.txt"), dir.File("soc.dat"), dir.File("weights.dat"), dir.File("clusters.dat"),
+                     dir.File("distances.dat"), "6"}));
+    EXPECT_GT(ParseReal(form.memo[6]), 0.0);
+    EXPECT_EQ(form.memo[7], "init k\xC3\xA9sz");
+    EXPECT_EQ(form.memo.size(), 8u + 5u);  // one progress line per 1000 steps
+    EXPECT_EQ(form.memo[8].substr(form.memo[8].size() - 12), "0.500  0.500");
+    EXPECT_EQ(form.eventPumps, 5);
+    EXPECT_EQ(form.panel.drawings, 5);
+    EXPECT_EQ(ws.ItemCount, 5);
+    EXPECT_EQ(ws.SocMode, 1);
+    EXPECT_EQ(ws.PickEnabled, 1);
+    EXPECT_EQ(ws.ViewMode, 4);
+
+    // Item 1's components sum to more than 2: trained at the file scale.
+    EXPECT_NEAR(ws.InputVectors[1][1], 0.8f, 1e-6);
+
+    float trained[6][3][7];
+    for (int k = 1; k <= 5; ++k)
+        for (int p = 1; p <= 2; ++p)
+            for (int q = 1; q <= 6; ++q) trained[k][p][q] = ws.Prototypes[k][p][q];
+    EXPECT_EQ(ReadResultFile(form, ws.SocFileName, ws.FileBuffer, 6, 0, 1), 5);
+    EXPECT_EQ(ReadResultFile(form, ws.WeightsFileName, ws.FileBuffer, 6, 0, 2), 5);
+    for (int k = 1; k <= 5; ++k)
+        for (int p = 1; p <= 2; ++p)
+            for (int q = 1; q <= 6; ++q) EXPECT_NEAR(ws.Prototypes[k][p][q], trained[k][p][q], 0.0005);
+
+    // Every item is in clusters.dat once.
+    int listed = 0;
+    for (char c : dir.Read("clusters.dat")) listed += c == '\r';
+    EXPECT_GE(listed, 2);
+    for (int i = 1; i <= 30; ++i) EXPECT_GE(ws.ItemMark[i], 1);
+}
+
+TEST_F(SocRun, StopStillWritesTheThreeFiles) {
+    form.onEvents = [] { Button3Click(); };
+    Button10Click(form);
+    EXPECT_EQ(form.eventPumps, 1);
+    EXPECT_FALSE(dir.Read("soc.dat").empty());
+    EXPECT_FALSE(dir.Read("weights.dat").empty());
+    EXPECT_FALSE(dir.Read("clusters.dat").empty());
+}
+
+TEST_F(SocRun, EveryItemKeepsTrainingSoTheLoopAlwaysRedraws) {
+    // Two items and one prototype: all items still take part after a redraw.
+    dir.Write("two.txt", "0.9\t0.1\n0.1\t0.9\n");
+    form.Choose(dir.File("two.txt"));
+    form.edits[Edit12] = "2";
+    form.edits[Edit13] = "2";
+    form.edits[Edit14] = "1";
+    form.onEvents = [this] {
+        if (form.eventPumps == 3) Button3Click();
+    };
+    Button10Click(form);
+    EXPECT_EQ(form.eventPumps, 3);
+}
+
+TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
+    form.edits[Edit14] = "0";
+    form.edits[Edit8] = "0.1";
+    form.edits[Edit9] = "1";
+    Button10Click(form);
+    EXPECT_EQ(form.memo[6], " ");
+    EXPECT_EQ(form.memo[7], "centr.    prob.");
+    EXPECT_GT(ws.ItemCount, 0);
+    EXPECT_EQ(ws.ClusterCount, ws.ItemCount);
+    EXPECT_FALSE(dir.Read("soc.dat").empty());
+}
+
+TEST_F(SocRun, LargeValuesRaiseTheAlarmLineAtEveryStep) {
+    dir.Write("big.txt", Items(30, 6, 50000));
+    form.Choose(dir.File("big.txt"));
+    SetSocStepsForTests(3000);
+    Button10Click(form);
+    std::size_t alarms = 0;
+    for (const auto& line : form.memo)
+        if (line.find(' ') == std::string::npos && !line.empty() && ParseInt(line) >= 1 && ParseInt(line) <= 30)
+            ++alarms;
+    EXPECT_GT(alarms, 2000u);
+}
+
+struct SocRefusal {
+    const char* name;
+    std::map<int, std::string> edits;
+    std::string line;
+};
+
+class SocRefusals : public SocRun, public ::testing::WithParamInterface<SocRefusal> {};
+
+TEST_P(SocRefusals, EndTheRunBeforeTrainingWithoutFiles) {
+    for (const auto& [edit, text] : GetParam().edits) form.edits[edit] = text;
+    Button10Click(form);
+    EXPECT_EQ(form.memo.back(), GetParam().line);
+    EXPECT_EQ(form.eventPumps, 0);
+    EXPECT_FALSE(ResultsWritten());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, SocRefusals,
+    ::testing::Values(SocRefusal{"tooMany", {{Edit12, "1001"}, {Edit13, "65"}}, "max size: 1000"},
+                      SocRefusal{"tooWide", {{Edit13, "65"}}, "max dim: 64"},
+                      SocRefusal{"noItems", {{Edit12, "0"}}, "invalid input data."},
+                      SocRefusal{"noComponents", {{Edit13, "0"}}, "Vect. dim must be 1-64 for SOC"},
+                      SocRefusal{"negativePrototypes", {{Edit14, "-1"}}, "No. of feature vect. must be 0-400"},
+                      SocRefusal{"tooManyPrototypes", {{Edit14, "401"}}, "No. of feature vect. must be 0-400"},
+                      SocRefusal{"noClusters", {{Edit14, "0"}, {Edit9, "1000"}},
+                                 "no MRP clusters: no prototypes to train"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SocRun, CancelledDialogAndMrpInitOverFourHundredItemsAreRefused) {
+    form.Choose("");
+    Button10Click(form);
+    EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
+
+    dir.Write("many.txt", Items(401, 3));
+    form.Choose(dir.File("many.txt"));
+    form.edits[Edit12] = "401";
+    form.edits[Edit13] = "3";
+    form.edits[Edit14] = "0";
+    Button10Click(form);
+    EXPECT_EQ(form.memo.back(), "max size: 400");
+    EXPECT_FALSE(ResultsWritten());
+}
+
+TEST_F(SocRun, AThousandVectorsOfSixtyFourComponentsAreAccepted) {
+    dir.Write("large.txt", Items(1000, 64));
+    form.Choose(dir.File("large.txt"));
+    form.edits[Edit12] = "1000";
+    form.edits[Edit13] = "64";
+    form.edits[Edit14] = "400";
+    SetSocStepsForTests(1000);
+    Button10Click(form);
+    EXPECT_EQ(ws.VectorCount, 1000);
+    EXPECT_EQ(ws.ItemCount, 400);
+    EXPECT_FALSE(dir.Read("soc.dat").empty());
+    EXPECT_EQ(ws.ItemMark[1000] >= 1 && ws.ItemMark[1000] <= 400, true);
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "soc/SocSteps.h"
+#include "soc/SocTrainer.h"
+#include "support/FakeForm.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+class SocSteps : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        ws.AxisSize[1] = 25;
+        ws.MapEnlargement = 3;
+    }
+    void Proto(int k, std::initializer_list<float> v, std::initializer_list<float> w) {
+        int q = 1;
+        for (float x : v) ws.Prototypes[k][1][q++] = x;
+        q = 1;
+        for (float x : w) ws.Prototypes[k][2][q++] = x;
+    }
+    void Item(int i, std::initializer_list<float> v) {
+        int q = 1;
+        for (float x : v) ws.InputVectors[i][q++] = x;
+    }
+};
+
+TEST_F(SocSteps, TheWeightedErrorOfTheWorkedExample) {
+    ws.VectorDim = 2;
+    ws.ItemCount = 1;
+    Proto(1, {1, 0}, {1, 1});
+    Item(1, {0, 0});
+    EXPECT_NEAR(MatchItem(1), 0.5774f, 1e-4);
+    EXPECT_EQ(ws.WinnerIndex, 1);
+    EXPECT_NEAR(RankingValue(WeightedError(1, ws.InputVectors[1], 2)), 0.0333f, 1e-4);
+}
+
+TEST_F(SocSteps, TheLowerNumberWinsATieAndAnIdenticalPrototypeGivesZero) {
+    ws.VectorDim = 1;
+    ws.ItemCount = 3;
+    Proto(1, {5}, {1});
+    Proto(2, {-1}, {1});
+    Proto(3, {1}, {1});
+    Item(1, {0});
+    MatchItem(1);
+    EXPECT_EQ(ws.WinnerIndex, 2);
+    Item(2, {5});
+    EXPECT_EQ(MatchItem(2), 0.0f);
+    EXPECT_EQ(ws.WinnerIndex, 1);
+}
+
+TEST_F(SocSteps, NoPrototypeKeepsTheLastWinner) {
+    ws.VectorDim = 1;
+    ws.ItemCount = 0;
+    ws.WinnerIndex = 7;
+    MatchItem(1);
+    EXPECT_EQ(ws.WinnerIndex, 7);
+}
+
+TEST_F(SocSteps, UpdatePullsTheWinnerAndItsWeights) {
+    ws.VectorDim = 2;
+    Proto(1, {2, 2}, {1, 1});
+    Item(1, {0, 10});
+    UpdatePrototype(1, 1, 0.5f);
+    EXPECT_EQ(ws.Prototypes[1][1][1], 1.0f);
+    EXPECT_EQ(ws.Prototypes[1][2][1], 0.5f);
+    EXPECT_EQ(ws.Prototypes[1][1][2], 6.0f);
+    EXPECT_EQ(ws.Prototypes[1][2][2], 1.0f);
+    for (int i = 0; i < 10; ++i) UpdatePrototype(1, 1, 0.5f);
+    EXPECT_EQ(ws.Prototypes[1][2][1], 0.05f);  // the floor
+}
+
+TEST_F(SocSteps, PrototypeDistancesAreNormalisedToTheMapExtent) {
+    ws.VectorDim = 2;
+    ws.ItemCount = 2;
+    Proto(1, {0, 0}, {1, 1});
+    Proto(2, {3, 4}, {1, 1});
+    ws.DistMatrix[3][1] = 9;
+    PrototypeDistances();
+    EXPECT_EQ(ws.DistMatrix[1][2], 75.0f);
+    EXPECT_EQ(ws.DistMatrix[2][1], 75.0f);
+    EXPECT_EQ(ws.DistMatrix[1][1], 0.0f);
+    EXPECT_EQ(ws.MaxDist, 75.0f);
+    EXPECT_EQ(ws.DistScale, 15.0f);  // DistMatrix / DistScale gives the raw distance
+    EXPECT_EQ(ws.DistMatrix[3][1], 9.0f);
+}
+
+TEST_F(SocSteps, OneOrIdenticalPrototypesStillGiveTheMapExtent) {
+    ws.VectorDim = 1;
+    ws.ItemCount = 1;
+    Proto(1, {4}, {1});
+    PrototypeDistances();
+    EXPECT_EQ(ws.DistMatrix[1][1], 0.0f);
+    EXPECT_EQ(ws.MaxDist, 75.0f);
+    EXPECT_LT(ws.DistScale, 0.0f);
+
+    ws.ItemCount = 3;
+    Proto(2, {4}, {1});
+    Proto(3, {4}, {1});
+    PrototypeDistances();
+    EXPECT_EQ(ws.DistMatrix[3][1], 0.0f);
+    EXPECT_EQ(ws.MaxDist, 75.0f);
+}
+
+TEST(SocRates, FollowTheRateLawAndTheWinScore) {
+    EXPECT_NEAR(SocLearnRate(0.05f, 0), 0.000133f, 1e-6);
+    EXPECT_NEAR(SocLearnRate(0.05f, 2.5f), 0.0026f, 1e-6);
+    EXPECT_NEAR(SocLearnRate(0.05f, 5), 0.00507f, 1e-5);
+    EXPECT_NEAR(SocLearnRate(0.05f, 500), 0.0051f, 1e-6);
+    ws.AvgKeep = 0.999f;
+    ws.AvgGain = 0.001f;
+    float score = 0;
+    for (int i = 0; i < 1000; ++i) score = SocWinScore(score);
+    EXPECT_NEAR(score, 6.32f, 0.005);
+    for (int i = 0; i < 100000; ++i) score = SocWinScore(score);
+    EXPECT_FLOAT_EQ(score, 9.99965f);
+    EXPECT_LT(score, 10.0f);
+}
+
+// The fast trainer must give exactly what the plain steps give.
+TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
+    for (const auto& [k, dim] : {std::pair{20, 26}, {400, 64}, {3, 1}, {37, 13}}) {
+        FreshWorkspace();
+        ws.AxisSize[1] = 25;
+        ws.MapEnlargement = 3;
+        ws.ItemCount = k;
+        ws.VectorDim = dim;
+        std::mt19937 gen(static_cast<unsigned>(k * 100 + dim));
+        std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1);
+        for (int i = 1; i <= 300; ++i)
+            for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = value(gen);
+        for (int p = 1; p <= k; ++p)
+            for (int q = 1; q <= dim; ++q) {
+                ws.Prototypes[p][1][q] = value(gen);
+                ws.Prototypes[p][2][q] = weight(gen);
+            }
+        // Two prototypes at item 1 itself: the first of them wins.
+        for (int q = 1; q <= dim; ++q) {
+            ws.Prototypes[k][1][q] = ws.Prototypes[1][1][q] = ws.InputVectors[1][q];
+            ws.Prototypes[k][2][q] = ws.Prototypes[1][2][q];
+        }
+        static float plainProto[kMaxMapItems + 1][3][66];
+        std::copy(&ws.Prototypes[0][0][0], &ws.Prototypes[0][0][0] + sizeof plainProto / sizeof(float),
+                  &plainProto[0][0][0]);
+
+        static SocTrainer trainer;
+        trainer.Start();
+        std::uniform_int_distribution<int> item(1, 300);
+        std::vector<std::pair<float, int>> fast, plain;
+        std::vector<int> drawn;
+        for (int step = 1; step <= 600; ++step) {
+            const int a = step == 1 ? 1 : item(gen);
+            drawn.push_back(a);
+            const float err = trainer.Match(a);
+            fast.emplace_back(err, ws.WinnerIndex);
+            trainer.Update(ws.WinnerIndex, a, 0.05f);
+            if (step % 200 == 0) trainer.Distances();
+        }
+        static float fastDist[kMaxMapItems + 1][kMaxMapItems + 1];
+        std::copy(&ws.DistMatrix[0][0], &ws.DistMatrix[0][0] + sizeof fastDist / sizeof(float), &fastDist[0][0]);
+        const float fastScale = ws.DistScale;
+        static float fastProto[kMaxMapItems + 1][3][66];
+        std::copy(&ws.Prototypes[0][0][0], &ws.Prototypes[0][0][0] + sizeof fastProto / sizeof(float),
+                  &fastProto[0][0][0]);
+
+        std::copy(&plainProto[0][0][0], &plainProto[0][0][0] + sizeof plainProto / sizeof(float),
+                  &ws.Prototypes[0][0][0]);
+        for (const int a : drawn) {
+            const float err = MatchItem(a);
+            plain.emplace_back(err, ws.WinnerIndex);
+            UpdatePrototype(ws.WinnerIndex, a, 0.05f);
+        }
+        PrototypeDistances();
+        ASSERT_EQ(fast, plain) << k << " x " << dim;
+        EXPECT_EQ(fast[0].second, 1);
+        EXPECT_EQ(ws.DistScale, fastScale);
+        for (int i = 1; i <= k; ++i)
+            for (int j = 1; j <= k; ++j) ASSERT_EQ(ws.DistMatrix[i][j], fastDist[i][j]) << i << "," << j;
+        for (int p = 1; p <= k; ++p)
+            for (int q = 1; q <= dim; ++q) {
+                ASSERT_EQ(ws.Prototypes[p][1][q], fastProto[p][1][q]);
+                ASSERT_EQ(ws.Prototypes[p][2][q], fastProto[p][2][q]);
+            }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// The whole MRP-MDS chain on the iris data against results worked out
+// independently: the message list up to the map loop, distances.dat,
+// clusters.dat and the lines of "Min. Tree".
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "mrp/MrpMdsRun.h"
+#include "support/FakeForm.h"
+#include "ui/MinimumTree.h"
+#include "ui/RunControl.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+std::string ReadCase(const std::string& name, const std::string& file) {
+    std::ifstream in(std::string(ITEMMAP_CASES_DIR) + "/" + name + "/" + file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+struct WorkedCase {
+    const char* name;
+    const char* charDistance;
+    const char* noiseLimit;
+    const char* neighbourLimit;
+    std::vector<std::pair<const char*, const char*>> trees;  // threshold, expected lines file
+};
+
+class WorkedCases : public ::testing::TestWithParam<WorkedCase> {};
+
+TEST_P(WorkedCases, MatchTheRunFromTheListingToTheTree) {
+    const WorkedCase& c = GetParam();
+    FreshWorkspace();
+    TempDir dir;
+    dir.Write("input.txt", ReadCase(c.name, "input.txt"));
+    FakeForm form;
+    form.Choose(dir.File("input.txt"));
+    form.edits[Edit12] = "150";
+    form.edits[Edit13] = "4";
+    form.edits[Edit4] = "3";
+    form.edits[Edit8] = c.charDistance;
+    form.edits[Edit9] = c.noiseLimit;
+    form.edits[Edit10] = c.neighbourLimit;
+    form.edits[Edit11] = "2";
+    form.onEvents = [] { Button3Click(); };  // the map loop is not part of these cases
+    Button2Click(form);
+
+    const std::vector<std::string> expected = LinesOf(ReadCase(c.name, "messages.txt"));
+    ASSERT_GE(form.memo.size(), expected.size());
+    for (std::size_t i = 5; i < expected.size(); ++i) EXPECT_EQ(form.memo[i], expected[i]) << "line " << i + 1;
+    EXPECT_EQ(form.memo.size(), expected.size());
+    EXPECT_EQ(form.memo[4], dir.File("input.txt"));
+    EXPECT_TRUE(dir.Read("distances.dat") == ReadCase(c.name, "distances.dat"));
+    EXPECT_EQ(dir.Read("clusters.dat"), ReadCase(c.name, "clusters.dat"));
+
+    for (const auto& [threshold, file] : c.trees) {
+        form.memo.clear();
+        form.edits[Edit7] = threshold;
+        FaClick(form);
+        EXPECT_EQ(form.memo, LinesOf(ReadCase(c.name, file))) << "threshold " << threshold;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Iris, WorkedCases,
+                         ::testing::Values(WorkedCase{"iris-mrp", "0.51", "2", "0.5",
+                                                      {{"0.64", "tree1.txt"}, {"30.35", "tree2.txt"}}},
+                                           WorkedCase{"iris-mrp-defaults", "0.32", "1.22", "0.2",
+                                                      {{"30.35", "tree1.txt"}}}),
+                         [](const auto& info) {
+                             std::string n = info.param.name;
+                             for (char& ch : n)
+                                 if (ch == '-') ch = '_';
+                             return n;
+                         });
+
+}  // namespace

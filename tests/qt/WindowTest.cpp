@@ -1,0 +1,247 @@
+// The window as a user meets it, on the offscreen platform.
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "ui/RunControl.h"
+#include "ui/qt/TForm1.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+// The window with its file dialog replaced: only tests can do this.
+class TestForm : public TForm1 {
+public:
+    QStringList answer;
+    bool throwInDialog = false;
+
+protected:
+    QStringList ShowOpenDialog(const QString&) override {
+        if (throwInDialog) throw std::runtime_error("the disk went away");
+        return answer;
+    }
+};
+
+// A copy of a sample in a folder of its own: runs write their files beside it.
+class SampleCopy {
+public:
+    explicit SampleCopy(const char* name) : path_(dir_.filePath(name)) {
+        QFile::copy(QStringLiteral(ITEMMAP_SAMPLES_DIR "/") + name, path_);
+    }
+    const QString& path() const { return path_; }
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+bool ImageHasColour(const QImage& image) {
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) != qGreen(p) || qGreen(p) != qBlue(p)) return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ws.Reset(); }
+
+    void everyControlStandsWhereItWasDesigned() {
+        TestForm form;
+        QCOMPARE(form.windowTitle(), QString("Form1"));
+        struct Expect {
+            const char* name;
+            int x, y, w, h;
+            const char* text;
+        };
+        const Expect controls[] = {
+            {"Button2", 224, 8, 57, 25, "MRP-MDS"},  {"Button3", 296, 8, 41, 25, "STOP"},
+            {"Button10", 352, 8, 51, 25, "SOC"},     {"Button9", 400, 8, 49, 25, "reload"},
+            {"Button4", 496, 8, 57, 25, "Size up"},  {"Button5", 552, 8, 57, 25, "Size down"},
+            {"Button6", 616, 8, 41, 25, "Rot1"},     {"Button7", 656, 8, 49, 25, "Rot2"},
+            {"Button8", 704, 8, 49, 25, "Rot3"},     {"Button11", 768, 8, 49, 25, "View"},
+            {"Button1", 192, 688, 49, 25, "edge lim"}, {"Fa", 306, 690, 75, 23, "Min. Tree"},
+            {"Edit5", 248, 688, 41, 21, ".0"},       {"Edit7", 387, 693, 46, 21, "30.35"},
+            {"Edit12", 824, 72, 41, 21, "89"},       {"Edit13", 824, 96, 41, 21, "26"},
+            {"Edit4", 824, 160, 41, 21, "3"},        {"Edit11", 824, 184, 41, 21, "2"},
+            {"Edit8", 824, 264, 41, 21, "0.32"},     {"Edit9", 824, 288, 41, 21, "1.22"},
+            {"Edit10", 824, 312, 41, 21, "0.2"},     {"Edit14", 824, 376, 41, 21, "20"},
+            {"Edit15", 824, 408, 41, 21, "0.05"},    {"Edit16", 984, 440, 41, 21, ".5"},
+            {"Edit1", 1488, 24, 41, 21, "0"},        {"Edit2", 1536, 24, 41, 21, "0"},
+            {"Edit3", 1584, 24, 41, 21, "1"},        {"Edit6", 1360, 648, 265, 21, "Edit6"},
+            {"Label10", 824, 48, 125, 20, "Input parameters"}, {"Label9", 824, 136, 121, 20, "Map parameters"},
+            {"Label6", 824, 240, 126, 20, "MRP parameters"},   {"Label12", 824, 352, 125, 20, "SOC parameters"},
+            {"Label11", 824, 440, 107, 20, "Feature vector"},  {"Label1", 872, 72, 55, 16, "Input size"},
+            {"Label2", 872, 96, 186, 16, "Vect. dim         /  0:distance input"},
+            {"Label7", 872, 160, 79, 16, "map enlarge."},      {"Label8", 872, 184, 84, 16, "map dim. (1-3)"},
+            {"Label3", 872, 264, 83, 16, "char. distance"},    {"Label5", 872, 288, 59, 16, "noise limit"},
+            {"Label4", 872, 312, 87, 16, "neigbbour limit"},
+            {"Label13", 864, 384, 196, 16, "No. of feature vect.     / 0: MRP init"},
+            {"Label14", 864, 408, 108, 16, "convergence. rate"}, {"Label15", 1032, 440, 54, 16, "simil. dist"},
+        };
+        for (const Expect& e : controls) {
+            auto* w = form.findChild<QWidget*>(e.name);
+            QVERIFY2(w, e.name);
+            if (qobject_cast<QLabel*>(w)) {  // a label may grow to fit its text
+                QCOMPARE(w->pos(), QPoint(e.x, e.y));
+                QCOMPARE(w->height(), e.h);
+                QVERIFY(w->width() >= e.w);
+            } else {
+                QCOMPARE(w->geometry(), QRect(e.x, e.y, e.w, e.h));
+            }
+            QString text;
+            if (auto* b = qobject_cast<QPushButton*>(w)) text = b->text();
+            if (auto* l = qobject_cast<QLineEdit*>(w)) text = l->text();
+            if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+            QCOMPARE(text, QString(e.text));
+        }
+        QCOMPARE(form.findChild<QWidget*>("PaintBox1")->geometry(), QRect(176, 48, 641, 633));
+        QCOMPARE(form.findChild<QWidget*>("PaintBox2")->geometry(), QRect(824, 464, 265, 217));
+        QCOMPARE(form.findChild<QWidget*>("PaintBox3")->geometry(), QRect(1360, 336, 265, 337));
+        QCOMPARE(form.findChild<QWidget*>("Memo1")->geometry(), QRect(7, 8, 162, 673));
+        QCOMPARE(form.Memo1->Lines(), QStringList{"Memo1"});
+        QCOMPARE(form.findChild<QLabel*>("Label10")->font().pixelSize(), 16);
+        QCOMPARE(form.findChild<QLabel*>("Label1")->font().pixelSize(), 13);
+        QCOMPARE(form.Button9->font().pixelSize(), 13);
+        QCOMPARE(form.font().pixelSize(), 11);
+    }
+
+    void captionsAndLabelsAreNotClipped() {
+        TestForm form;
+        for (auto* b : form.findChildren<QPushButton*>()) {
+            const int needed = QFontMetrics(b->font()).horizontalAdvance(b->text());
+            QVERIFY2(needed <= b->width() - 4, qPrintable(b->objectName()));
+        }
+        for (auto* l : form.findChildren<QLabel*>()) {
+            const int needed = QFontMetrics(l->font()).horizontalAdvance(l->text());
+            QVERIFY2(needed <= l->width(), qPrintable(l->objectName()));
+            QVERIFY2(QFontMetrics(l->font()).height() <= l->height() + 3, qPrintable(l->objectName()));
+        }
+    }
+
+    void tabOrderFollowsTheDesign() {
+        TestForm form;
+        QStringList order;
+        QWidget* w = form.Memo1;
+        for (int i = 0; i < 29; ++i) {
+            order << w->objectName();
+            w = w->nextInFocusChain();
+            const auto named = [](QWidget* c) {
+                const QString n = c->objectName();
+                return n.startsWith("Button") || n.startsWith("Edit") || n == "Fa" || n == "Memo1";
+            };
+            while (w->focusPolicy() == Qt::NoFocus || !named(w)) w = w->nextInFocusChain();
+        }
+        const QStringList expected = {"Memo1",   "Edit1",   "Edit2",  "Edit3",  "Button1", "Edit4",  "Button2",
+                                      "Edit5",   "Button3", "Button4", "Button5", "Button6", "Button7", "Button8",
+                                      "Button9", "Button10", "Button11", "Edit6", "Fa",      "Edit7",  "Edit8",
+                                      "Edit9",   "Edit10",  "Edit11", "Edit12", "Edit13",  "Edit14", "Edit15",
+                                      "Edit16"};
+        QCOMPARE(order, expected);
+    }
+
+    void stopSetsTheFlagAndNothingElse() {
+        TestForm form;
+        QTest::mouseClick(form.Button3, Qt::LeftButton);
+        QCOMPARE(ws.StopRequested, 1);
+        QCOMPARE(form.Memo1->Lines(), QStringList{"Memo1"});
+    }
+
+    void theMessageListCanBeSelectedAndCopied() {
+        TestForm form;
+        form.show();
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 200000; ++i) form.MemoAppend(std::to_string(i));
+        form.ProcessEvents();
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        form.MemoClear();
+        form.MemoAppend("first line");
+        form.MemoAppend("second line");
+        form.ProcessEvents();
+        form.Memo1->setFocus();
+        QTest::keyClick(form.Memo1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(form.Memo1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("first line\nsecond line"));
+    }
+
+    void panelsKeepTheirPictureAndRedrawOnAClick() {
+        TestForm form;
+        form.show();
+        QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(form.PaintBox1->Image().pixel(100, 100), qRgb(255, 255, 255));
+        QCOMPARE(form.PaintBox1->Image().pixel(0, 0), qRgb(0, 0, 0));
+        QTest::mouseClick(form.PaintBox2, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(form.PaintBox2->Image().pixel(100, 100), qRgb(255, 255, 255));
+        form.hide();
+        form.show();
+        QCOMPARE(form.PaintBox1->Image().pixel(100, 100), qRgb(255, 255, 255));
+    }
+
+    void anErrorInAHandlerIsShownAndTheWindowGoesOn() {
+        TestForm form;
+        form.throwInDialog = true;
+        QString shown;
+        QTimer::singleShot(50, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(shown, QString("the disk went away"));
+        QVERIFY(!RunGuard::RunInProgress());
+    }
+
+    void anMrpMdsRunOnASampleDrawsTheMapUntilStop() {
+        TestForm form;
+        const SampleCopy sample("cancer-89x26.txt");
+        form.answer = {sample.path()};
+        form.show();
+        int pumps = 0;
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, [&] {
+            if (++pumps == 5) QTest::mouseClick(form.Button3, Qt::LeftButton);
+        });
+        stopper.start(20);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QVERIFY(timer.elapsed() < 5000);
+        const QStringList memo = form.Memo1->Lines();
+        QVERIFY(memo.size() > 8);
+        QCOMPARE(memo[4], sample.path());
+        QCOMPARE(memo[5], QString("26"));
+        QVERIFY(memo[6].startsWith("mean distance: "));
+        QVERIFY(ImageHasColour(form.PaintBox1->Image()));
+    }
+
+    void closingDuringARunEndsItAndCloses() {
+        TestForm form;
+        const SampleCopy sample("cancer-89x26.txt");
+        form.answer = {sample.path()};
+        form.show();
+        QTimer::singleShot(50, &form, [&form] { form.close(); });
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(!RunGuard::RunInProgress());
+        QVERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "WindowTest.moc"

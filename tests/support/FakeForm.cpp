@@ -1,0 +1,49 @@
+#include "support/FakeForm.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "workspace/Workspace.h"
+
+FakeForm::FakeForm() {
+    edits = {{Edit1, "0"},     {Edit2, "0"},    {Edit3, "1"},     {Edit4, "3"},    {Edit5, ".0"},   {Edit6, "Edit6"},
+             {Edit7, "30.35"}, {Edit8, "0.32"}, {Edit9, "1.22"},  {Edit10, "0.2"}, {Edit11, "2"},   {Edit12, "89"},
+             {Edit13, "26"},   {Edit14, "20"},  {Edit15, "0.05"}, {Edit16, ".5"}};
+    memo = {"Memo1"};
+}
+
+void FakeForm::MemoSetText(std::string_view text) {
+    memo.clear();
+    std::string line;
+    std::istringstream in{std::string(text)};
+    while (std::getline(in, line)) memo.push_back(line);
+    if (memo.empty()) memo.emplace_back();
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "itemmap-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::Write(const std::string& name, const std::string& content) const {
+    std::ofstream(File(name), std::ios::binary) << content;
+}
+
+std::string TempDir::Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void FreshWorkspace() { ws.Reset(); }

@@ -1,0 +1,61 @@
+#include "ui/MinimumTree.h"
+
+#include <algorithm>
+#include <array>
+
+#include "view/MapDrawing.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+struct Link {
+    float length;
+    short a, b;  // a > b: the lower triangle
+};
+
+// Every pair of 400 items at most.
+std::array<Link, kMaxMapItems * (kMaxMapItems - 1) / 2> links;
+
+}  // namespace
+
+// Links are taken shortest first; of equal lengths the one met first in the
+// lower triangle row by row (smallest row, then smallest column), which is
+// what rescanning the triangle for the shortest free link gives.
+void MinimumTree(Form& form, int n, float limit) {
+    n = std::clamp(n, 0, kMaxMapItems);
+    std::size_t count = 0;
+    for (int a = 1; a <= n; ++a) {
+        std::fill(ws.TreeLinks[a] + 1, ws.TreeLinks[a] + n + 1, 0);
+        for (int b = 1; b < a; ++b) {
+            const float d = ws.DistMatrix[a][b];
+            // A link of 1000 or more is never found by the search.
+            if (d <= limit && d < 1000.0f) links[count++] = {d, static_cast<short>(a), static_cast<short>(b)};
+        }
+    }
+    std::stable_sort(links.begin(), links.begin() + static_cast<std::ptrdiff_t>(count),
+                     [](const Link& x, const Link& y) { return x.length < y.length; });
+
+    int label[kMaxMapItems + 1];
+    for (int k = 1; k <= n; ++k) label[k] = k;
+    int joined = 0;
+    for (std::size_t e = 0; e < count && joined < n - 1; ++e) {
+        const int i = links[e].a;
+        const int j = links[e].b;
+        if (label[i] == label[j]) continue;
+        ws.TreeLinks[i][j] = 1;
+        const int keep = std::min(label[i], label[j]);
+        const int drop = std::max(label[i], label[j]);
+        form.MemoAppend(Format("%d %d %.3f   %d", label[i], label[j], static_cast<double>(links[e].length), keep));
+        for (int k = 1; k <= n; ++k)
+            if (label[k] == drop) label[k] = keep;
+        ++joined;
+    }
+}
+
+void FaClick(Form& form) {
+    const double threshold = EditReal(form, Edit7, 20);
+    const int n = ws.MapItems();
+    MinimumTree(form, n, static_cast<float>(threshold * static_cast<double>(ws.DistScale)));
+    PaintBox1Click(form);
+}

@@ -1,0 +1,12 @@
+// "Min. Tree": the minimum spanning forest of the mapped items under a
+// distance threshold (Kruskal's method, components named by their smallest
+// item), listed in Memo1 and drawn on the map.
+#pragma once
+
+#include "workspace/Form.h"
+
+// Builds the forest over items 1..n with links no longer than limit (in
+// DistMatrix units) into TreeLinks and lists each accepted link.
+void MinimumTree(Form& form, int n, float limit);
+
+void FaClick(Form& form);

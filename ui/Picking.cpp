@@ -1,0 +1,118 @@
+#include "ui/Picking.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "soc/SocSteps.h"
+#include "view/ViewTransform.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+int PanelRow() { return std::clamp(ws.PanelItem, 0, kMaxMapItems); }
+
+// The feature-vector panel's geometry.
+struct PanelScale {
+    int mid;
+    double xs, ys;
+    int X(int k) const { return TruncPixel(k * xs + 0.5); }
+    int Y(double v) const { return mid - TruncPixel((v - 7) * ys + 0.5); }
+};
+
+void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values) {
+    for (int k = 1; k <= dim; ++k) canvas.LineTo(s.X(k), s.Y(values[k]));
+}
+
+}  // namespace
+
+float ItemPrototypeDistance(int v, int u) {
+    const float* x = ws.InputVectors[std::clamp(v, 0, kInputRows)];
+    return MatchingError(WeightedError(std::clamp(u, 0, kMaxMapItems), x, ComponentCount()));
+}
+
+void PaintBox1MouseUp(Form& form, int x, int y) {
+    if (ws.PickEnabled == 0) return;
+    for (int i = 1; i <= kInputRows - 1; ++i) ws.ItemMark[i] = 0;
+    ws.SimilarityDist = static_cast<float>(EditReal(form, Edit16, 299));
+    Canvas& map = form.MapCanvas();
+    map.SetCrossCursor();
+    form.MemoSetText(" ");
+
+    const PixelScale scale = MapPixelScale(map.Width(), map.Height());
+    float best = 10000.0f;
+    for (int q = 1; q <= ws.MapItems(); ++q) {
+        const MapPixel at = PixelOf(scale, ws.ProjCoords[q][1], ws.ProjCoords[q][2]);
+        const double dx = static_cast<double>(at.x) - x;
+        const double dy = static_cast<double>(scale.h1 - at.yUp) - y;
+        const float distance = static_cast<float>(std::sqrt(dx * dx + dy * dy));
+        if (distance < best) {
+            best = distance;
+            ws.PanelItem = q;
+        }
+    }
+    ws.PickedItem = ws.ItemNumber[PanelRow()];
+    form.SetEditText(Edit1, std::to_string(ws.PickedItem));
+    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
+    for (int q = 1; q <= vectors; ++q) {
+        ws.ItemNumber[q] = q;
+        ws.ItemMark[q] = 0;
+        ws.ItemScore[q] = 0;
+        if (ItemPrototypeDistance(q, ws.PickedItem) < ws.SimilarityDist) {
+            ws.ItemMark[q] = 1;
+            ws.ItemScore[q] = 2;
+            form.MemoAppend(std::to_string(q));
+        }
+    }
+    form.MemoAppend(std::to_string(ws.ItemNumber[PanelRow()]));
+    PaintBox2Click(form);
+}
+
+void PaintBox2Click(Form& form) {
+    Canvas& canvas = form.PanelCanvas();
+    const DrawingScope drawing(canvas);
+    const int w = canvas.Width() - 1;
+    const int h = canvas.Height() - 1;
+    canvas.SetBrushColor(kWhite);
+    canvas.Rectangle(0, 0, w, h);
+    const int dim = std::clamp(ws.VectorDim, 0, kMaxDim + 1);
+    if (dim == 0) return;  // nothing read yet: the empty frame
+
+    const PanelScale s{h / 2, static_cast<double>(w) / dim, 0.025 * h};
+    const int right = s.X(dim);
+    canvas.MoveTo(0, s.mid);
+    canvas.LineTo(right, s.mid);
+    for (const int level : {4, -3, 7, -7, 10, -10}) {
+        const int y = s.mid - TruncPixel(level * s.ys + 0.5);
+        canvas.MoveTo(0, y);
+        canvas.LineTo(right, y);
+    }
+
+    const int panel = PanelRow();
+    canvas.SetPenColor(kBlack);
+    canvas.MoveTo(0, s.Y(0));
+    canvas.SetPenWidth(4);
+    const float* shown = ws.SocMode == 1 ? ws.Prototypes[panel][1]
+                                         : ws.InputVectors[std::clamp(ws.ItemNumber[panel], 0, kInputRows)];
+    Polyline(canvas, s, dim, shown);
+    canvas.SetPenWidth(1);
+
+    canvas.SetPenColor(kDarkGreen);
+    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
+    for (int q = 1; q <= vectors; ++q) {
+        if (ws.ItemMark[q] != 1) continue;
+        canvas.MoveTo(0, s.mid);
+        Polyline(canvas, s, dim, ws.InputVectors[q]);
+    }
+
+    canvas.SetPenColor(kRed);
+    for (int k = 1; k <= dim; ++k) canvas.LineTo(s.X(k), s.Y(0));
+    canvas.SetPenColor(kRed);
+    canvas.MoveTo(0, s.mid);
+    for (int k = 1; k <= dim; ++k) {
+        const int t = TruncPixel(static_cast<double>(ws.Prototypes[panel][2][k]) * s.ys * 10.1 + 0.5);
+        canvas.MoveTo(s.X(k), s.mid + t);
+        canvas.LineTo(s.X(k), s.mid - t);
+    }
+    canvas.SetPenColor(kBlack);
+}

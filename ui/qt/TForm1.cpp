@@ -1,0 +1,245 @@
+#include "ui/qt/TForm1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <algorithm>
+#include <exception>
+
+#include "mrp/MrpMdsRun.h"
+#include "soc/SocRun.h"
+#include "ui/MinimumTree.h"
+#include "ui/Picking.h"
+#include "ui/Reload.h"
+#include "ui/RunControl.h"
+#include "view/MapDrawing.h"
+#include "view/ViewButtons.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+// The designed font does not exist here; this sans face has close metrics.
+QFont SansFont(int pixels) {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+struct ButtonSpec {
+    QPushButton* TForm1::*member;
+    const char* name;
+    int left, top, width, height;
+    const char* caption;
+    void (TForm1::*handler)();
+};
+
+struct EditSpec {
+    int number;
+    int left, top, width, height;
+    const char* text;
+};
+
+struct LabelSpec {
+    const char* name;
+    int left, top, width, height;
+    const char* caption;
+    int pixels;
+};
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    setObjectName("Form1");
+    setWindowTitle("Form1");
+    setFont(SansFont(11));
+    move(464, 143);
+    resize(1117, 745);
+    BuildControls();
+}
+
+void TForm1::BuildControls() {
+    Memo1 = new MemoList(this);
+    Memo1->setGeometry(7, 8, 162, 673);
+    Memo1->Append("Memo1");
+    Memo1->Flush();
+    connect(Memo1, &MemoList::Clicked, this, &TForm1::Memo1Click);
+
+    PaintBox1 = new PaintBox(this, "PaintBox1");
+    PaintBox1->setGeometry(176, 48, 641, 633);
+    PaintBox1->setFont(SansFont(7));
+    PaintBox2 = new PaintBox(this, "PaintBox2");
+    PaintBox2->setGeometry(824, 464, 265, 217);
+    PaintBox3 = new PaintBox(this, "PaintBox3");
+    PaintBox3->setGeometry(1360, 336, 265, 337);
+    connect(PaintBox1, &PaintBox::Clicked, this, &TForm1::PaintBox1Click);
+    connect(PaintBox1, &PaintBox::DoubleClicked, this, &TForm1::PaintBox1DblClick);
+    connect(PaintBox1, &PaintBox::MouseUp, this, &TForm1::PaintBox1MouseUp);
+    connect(PaintBox2, &PaintBox::Clicked, this, &TForm1::PaintBox2Click);
+    connect(PaintBox2, &PaintBox::MouseUp, this, &TForm1::PaintBox2MouseUp);
+    connect(PaintBox3, &PaintBox::Clicked, this, &TForm1::PaintBox3Click);
+    connect(PaintBox3, &PaintBox::DoubleClicked, this, &TForm1::PaintBox3DblClick);
+
+    const ButtonSpec buttons[] = {
+        {&TForm1::Button2, "Button2", 224, 8, 57, 25, "MRP-MDS", &TForm1::Button2Click},
+        {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", &TForm1::Button3Click},
+        {&TForm1::Button10, "Button10", 352, 8, 51, 25, "SOC", &TForm1::Button10Click},
+        {&TForm1::Button9, "Button9", 400, 8, 49, 25, "reload", &TForm1::Button9Click},
+        {&TForm1::Button4, "Button4", 496, 8, 57, 25, "Size up", &TForm1::Button4Click},
+        {&TForm1::Button5, "Button5", 552, 8, 57, 25, "Size down", &TForm1::Button5Click},
+        {&TForm1::Button6, "Button6", 616, 8, 41, 25, "Rot1", &TForm1::Button6Click},
+        {&TForm1::Button7, "Button7", 656, 8, 49, 25, "Rot2", &TForm1::Button7Click},
+        {&TForm1::Button8, "Button8", 704, 8, 49, 25, "Rot3", &TForm1::Button8Click},
+        {&TForm1::Button11, "Button11", 768, 8, 49, 25, "View", &TForm1::Button11Click},
+        {&TForm1::Button1, "Button1", 192, 688, 49, 25, "edge lim", &TForm1::Button1Click},
+        {&TForm1::Fa, "Fa", 306, 690, 75, 23, "Min. Tree", &TForm1::FaClick},
+    };
+    for (const ButtonSpec& b : buttons) {
+        auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
+        button->setObjectName(b.name);
+        button->setGeometry(b.left, b.top, b.width, b.height);
+        connect(button, &QPushButton::clicked, this, b.handler);
+        this->*b.member = button;
+    }
+    Button9->setFont(SansFont(13));
+
+    const EditSpec edits[] = {
+        {5, 248, 688, 41, 21, ".0"},     {7, 387, 693, 46, 21, "30.35"}, {12, 824, 72, 41, 21, "89"},
+        {13, 824, 96, 41, 21, "26"},     {4, 824, 160, 41, 21, "3"},     {11, 824, 184, 41, 21, "2"},
+        {8, 824, 264, 41, 21, "0.32"},   {9, 824, 288, 41, 21, "1.22"},  {10, 824, 312, 41, 21, "0.2"},
+        {14, 824, 376, 41, 21, "20"},    {15, 824, 408, 41, 21, "0.05"}, {16, 984, 440, 41, 21, ".5"},
+        {1, 1488, 24, 41, 21, "0"},      {2, 1536, 24, 41, 21, "0"},     {3, 1584, 24, 41, 21, "1"},
+        {6, 1360, 648, 265, 21, "Edit6"},
+    };
+    for (const EditSpec& e : edits) {
+        auto* edit = new QLineEdit(QString::fromUtf8(e.text), this);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(e.number));
+        edit->setGeometry(e.left, e.top, e.width, e.height);
+        edit->setTextMargins(0, 0, 0, 0);
+        Edits[e.number] = edit;
+    }
+    Edits[3]->installEventFilter(this);
+
+    const LabelSpec labels[] = {
+        {"Label10", 824, 48, 125, 20, "Input parameters", 16},
+        {"", 880, 56, 3, 13, "", 11},
+        {"Label1", 872, 72, 55, 16, "Input size", 13},
+        {"Label2", 872, 96, 186, 16, "Vect. dim         /  0:distance input", 13},
+        {"Label9", 824, 136, 121, 20, "Map parameters", 16},
+        {"Label7", 872, 160, 79, 16, "map enlarge.", 13},
+        {"Label8", 872, 184, 84, 16, "map dim. (1-3)", 13},
+        {"Label6", 824, 240, 126, 20, "MRP parameters", 16},
+        {"Label3", 872, 264, 83, 16, "char. distance", 13},
+        {"Label5", 872, 288, 59, 16, "noise limit", 13},
+        {"Label4", 872, 312, 87, 16, "neigbbour limit", 13},
+        {"Label12", 824, 352, 125, 20, "SOC parameters", 16},
+        {"Label13", 864, 384, 196, 16, "No. of feature vect.     / 0: MRP init", 13},
+        {"Label14", 864, 408, 108, 16, "convergence. rate", 13},
+        {"Label11", 824, 440, 107, 20, "Feature vector", 16},
+        {"Label15", 1032, 440, 54, 16, "simil. dist", 13},
+    };
+    for (const LabelSpec& l : labels) {
+        auto* label = new QLabel(QString::fromUtf8(l.caption), this);
+        label->setObjectName(l.name);
+        label->setFont(SansFont(l.pixels));
+        // Labels size themselves to their text, so a wider font never clips one.
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text()) + 2;
+        label->setGeometry(l.left, l.top, std::max(l.width, needed), l.height);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+
+    // Tab order by the designed tab indices.
+    QWidget* const order[] = {Memo1,     Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],  Button2,
+                              Edits[5],  Button3,   Button4,   Button5,   Button6,   Button7,   Button8,
+                              Button9,   Button10,  Button11,  Edits[6],  Fa,        Edits[7],  Edits[8],
+                              Edits[9],  Edits[10], Edits[11], Edits[12], Edits[13], Edits[14], Edits[15],
+                              Edits[16]};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+std::string TForm1::EditText(EditId edit) { return Edits.at(edit)->text().toStdString(); }
+
+void TForm1::SetEditText(EditId edit, std::string_view text) {
+    Edits.at(edit)->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::MemoClear() { Memo1->Clear(); }
+void TForm1::MemoAppend(std::string_view line) { Memo1->Append(line); }
+void TForm1::MemoSetText(std::string_view text) { Memo1->SetText(text); }
+
+QString TForm1::SamplesFolder() {
+    const QString beside = QCoreApplication::applicationDirPath() + "/samples";
+    if (QDir(beside).exists()) return beside;
+    return QStringLiteral(ITEMMAP_SAMPLES_DIR);
+}
+
+QStringList TForm1::ShowOpenDialog(const QString& folder) {
+    QFileDialog dialog(this);
+    dialog.setDirectory(folder);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+std::string TForm1::ChooseFiles(const std::string& startFolder) {
+    const QString designed = QString::fromStdString(startFolder);
+    const QStringList names = ShowOpenDialog(QDir(designed).exists() ? designed : SamplesFolder());
+    std::string list;
+    for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
+    return list;
+}
+
+void TForm1::ProcessEvents() {
+    Memo1->Flush();
+    QApplication::processEvents();
+}
+
+void TForm1::Handle(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
+    } catch (...) {
+        QMessageBox::critical(this, windowTitle(), QString());
+    }
+    Memo1->Flush();
+    if (closePending_ && !RunGuard::RunInProgress()) close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!RunGuard::RunInProgress()) return event->accept();
+    // The run ends at its next event-processing point; the window closes then.
+    ws.StopRequested = 1;
+    closePending_ = true;
+    event->ignore();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edits[3] && event->type() == QEvent::MouseButtonDblClick) Edit3DblClick();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::Button1Click() { Handle([this] { ::Button1Click(*this); }); }
+void TForm1::Button2Click() { Handle([this] { ::Button2Click(*this); }); }
+void TForm1::Button3Click() { Handle([] { ::Button3Click(); }); }
+void TForm1::Button4Click() { Handle([this] { ::Button4Click(*this); }); }
+void TForm1::Button5Click() { Handle([this] { ::Button5Click(*this); }); }
+void TForm1::Button6Click() { Handle([this] { ::Button6Click(*this); }); }
+void TForm1::Button7Click() { Handle([this] { ::Button7Click(*this); }); }
+void TForm1::Button8Click() { Handle([this] { ::Button8Click(*this); }); }
+void TForm1::Button9Click() { Handle([this] { ::Button9Click(*this); }); }
+void TForm1::Button10Click() { Handle([this] { ::Button10Click(*this); }); }
+void TForm1::Button11Click() { Handle([this] { ::Button11Click(*this); }); }
+void TForm1::FaClick() { Handle([this] { ::FaClick(*this); }); }
+void TForm1::PaintBox1Click() { Handle([this] { ::PaintBox1Click(*this); }); }
+void TForm1::PaintBox1MouseUp(Qt::MouseButton, int x, int y) { Handle([=, this] { ::PaintBox1MouseUp(*this, x, y); }); }
+void TForm1::PaintBox2Click() { Handle([this] { ::PaintBox2Click(*this); }); }
+
+// Events that are wired but do nothing.
+void TForm1::PaintBox1DblClick() {}
+void TForm1::PaintBox2MouseUp() {}
+void TForm1::PaintBox3Click() {}
+void TForm1::PaintBox3DblClick() {}
+void TForm1::Memo1Click() {}
+void TForm1::Edit3DblClick() {}

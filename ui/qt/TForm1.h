@@ -1,0 +1,80 @@
+// The one window of the tool. It owns the controls, wires their events to
+// the handlers of the computations and implements what those need from a
+// window (Form).
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "ui/qt/MemoList.h"
+#include "ui/qt/PaintBox.h"
+#include "workspace/Form.h"
+
+class TForm1 : public QWidget, public Form {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+
+    // Form
+    std::string EditText(EditId edit) override;
+    void SetEditText(EditId edit, std::string_view text) override;
+    void MemoClear() override;
+    void MemoAppend(std::string_view line) override;
+    void MemoSetText(std::string_view text) override;
+    std::string ChooseFiles(const std::string& startFolder) override;
+    void ProcessEvents() override;
+    Canvas& MapCanvas() override { return *PaintBox1; }
+    Canvas& PanelCanvas() override { return *PaintBox2; }
+
+    // The controls, by their names.
+    MemoList* Memo1;
+    PaintBox *PaintBox1, *PaintBox2, *PaintBox3;
+    QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8, *Button9,
+        *Button10, *Button11, *Fa;
+    std::map<int, QLineEdit*> Edits;  // Edit1 .. Edit16 by number
+
+    // The folder the open-file dialog starts in when the designed one is absent.
+    static QString SamplesFolder();
+
+protected:
+    // The open-file dialog; tests replace it.
+    virtual QStringList ShowOpenDialog(const QString& folder);
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+    void Button11Click();
+    void FaClick();
+    void PaintBox1Click();
+    void PaintBox1DblClick();
+    void PaintBox1MouseUp(Qt::MouseButton button, int x, int y);
+    void PaintBox2Click();
+    void PaintBox2MouseUp();
+    void PaintBox3Click();
+    void PaintBox3DblClick();
+    void Memo1Click();
+    void Edit3DblClick();
+
+private:
+    // Runs a handler; an error escaping it is shown in a message box and the
+    // window goes on.
+    void Handle(const std::function<void()>& handler);
+    void BuildControls();
+
+    bool closePending_ = false;
+};

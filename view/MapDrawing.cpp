@@ -1,0 +1,82 @@
+#include "view/MapDrawing.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "view/ViewTransform.h"
+#include "workspace/Workspace.h"
+
+std::uint32_t ClusterColour(int i) {
+    long long light = 255;
+    long long k = ws.ClusterOf[i];
+    const long long mark = std::llabs(k);
+    for (int c = 1; c <= std::min(ws.ClusterCount, kMaxMapItems); ++c)
+        if (mark == ws.ClusterCentres[c]) k = c;
+    for (int times = 0; times < 5; ++times)
+        if (k > 7) {
+            k -= 7;
+            light -= 51;
+        }
+    long long digit[5];
+    long long s = k;
+    for (int b = 4; b >= 1; --b) {
+        const long long weight = 1LL << (b - 1);
+        digit[b] = s / weight;
+        s = s - weight * digit[b];
+    }
+    const long long colour = digit[1] * light + 256 * digit[2] * light + 65536 * digit[3] * light +
+                             static_cast<long long>(static_cast<unsigned long long>(digit[4] * light) << 32);
+    return static_cast<std::uint32_t>(static_cast<unsigned long long>(colour) & 0xFFFFFFFFULL);
+}
+
+void PaintBox1Click(Form& form) {
+    Canvas& canvas = form.MapCanvas();
+    const DrawingScope drawing(canvas);
+    const PixelScale scale = MapPixelScale(canvas.Width(), canvas.Height());
+    const int h1 = scale.h1;
+    canvas.SetCrossCursor();
+    canvas.SetBrushColor(kWhite);
+    canvas.Rectangle(0, 0, canvas.Width() - 1, h1);
+
+    const int n = ws.MapItems();
+    for (int i = 1; i <= n; ++i) {
+        ws.ItemNumber[i] = i;
+        ws.ItemFlag[i] = 0;
+        const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
+        const int h = TruncPixel(static_cast<double>(ws.ProtoProb[i]) * 10.0);
+        const int barTop = at.yUp + TruncPixel(h * static_cast<double>(ws.MarkScale) + 0.5);
+        const std::uint32_t colour = ClusterColour(i);
+        const int r = ws.ClusterOf[i] < 0 ? 4 : 3;
+        canvas.SetBrushColor(colour);
+        canvas.SetPenColor(colour == kWhite ? kBlack : colour);
+        const int y = h1 - at.yUp;
+        if (ws.ViewMode == 0) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
+        canvas.Ellipse(at.x + r, y - r, at.x - r, y + r);
+        canvas.SetBrushColor(kWhite);
+        if (ws.ViewMode == 4) canvas.TextOut(at.x - 2, y + 4, std::to_string(ws.ItemNumber[i]));
+        canvas.SetPenColor(kBlack);
+    }
+
+    ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
+    float largest = -1000.0f;
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
+    const float limit = ws.EdgeFactor * largest;
+    if (ws.ShowEdges != 1) return;
+
+    canvas.SetPenColor(kGrey);
+    MapPixel ends[kMaxMapItems + 1];
+    for (int i = 1; i <= n; ++i)
+        ends[i] = PixelOf(scale, static_cast<float>(ws.ProjCoords[i][1]), static_cast<float>(ws.ProjCoords[i][2]));
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j) {
+            if (!(ws.DistMatrix[i][j] < limit && ws.DistMatrix[j][i] < limit)) continue;
+            const bool tree = ws.TreeLinks[i][j] == 1;
+            canvas.SetPenWidth(tree ? 2 : 1);
+            canvas.SetPenColor(tree ? kBlack : kGrey);
+            canvas.MoveTo(ends[i].x, h1 - ends[i].yUp);
+            canvas.LineTo(ends[j].x, h1 - ends[j].yUp);
+        }
+    canvas.SetPenColor(kBlack);
+}

@@ -1,0 +1,13 @@
+// The view buttons above and below the map: zoom, rotation in three planes,
+// the labelling mode and the edges.
+#pragma once
+
+#include "workspace/Form.h"
+
+void Button4Click(Form& form);   // "Size up"
+void Button5Click(Form& form);   // "Size down"
+void Button6Click(Form& form);   // "Rot1": plane of map axes 2 and 3
+void Button7Click(Form& form);   // "Rot2": plane of map axes 1 and 2
+void Button8Click(Form& form);   // "Rot3": plane of map axes 1 and 3
+void Button11Click(Form& form);  // "View": bars or numbers
+void Button1Click(Form& form);   // "edge lim"

@@ -1,0 +1,54 @@
+// The drawing surface that the map and the feature-vector panel draw on.
+//
+// Coordinates are pixels of the panel, (0, 0) at the top left. Colours are
+// 24-bit RGB packed as 0x00BBGGRR (red in the low byte). Rectangles and
+// ellipses take two opposite corners in either order and cover the pixels
+// from the smaller to one short of the larger coordinate; they are filled
+// with the brush and outlined with the pen. A line from the pen position to
+// a point leaves that end point undrawn and moves the pen there. Text is
+// written with its top-left corner at the point, on a cell filled with the
+// brush.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+
+    // A drawing runs between these two calls; the picture is shown once it ends.
+    virtual void BeginDraw() {}
+    virtual void EndDraw() {}
+
+    virtual void SetCrossCursor() {}
+    virtual void SetPenColor(std::uint32_t bgr) = 0;
+    virtual void SetPenWidth(int width) = 0;
+    virtual void SetBrushColor(std::uint32_t bgr) = 0;
+    virtual void Rectangle(int x1, int y1, int x2, int y2) = 0;
+    virtual void Ellipse(int x1, int y1, int x2, int y2) = 0;
+    virtual void MoveTo(int x, int y) = 0;
+    virtual void LineTo(int x, int y) = 0;
+    virtual void TextOut(int x, int y, std::string_view text) = 0;
+};
+
+// Brackets one drawing, so the picture is shown even when it ends early.
+class DrawingScope {
+public:
+    explicit DrawingScope(Canvas& canvas) : canvas_(canvas) { canvas_.BeginDraw(); }
+    ~DrawingScope() { canvas_.EndDraw(); }
+    DrawingScope(const DrawingScope&) = delete;
+    DrawingScope& operator=(const DrawingScope&) = delete;
+
+private:
+    Canvas& canvas_;
+};
+
+inline constexpr std::uint32_t kWhite = 0xFFFFFF;
+inline constexpr std::uint32_t kBlack = 0x000000;
+inline constexpr std::uint32_t kGrey = 0x808080;
+inline constexpr std::uint32_t kRed = 0x0000FF;
+inline constexpr std::uint32_t kDarkGreen = 0x008000;

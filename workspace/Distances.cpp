@@ -1,0 +1,118 @@
+#include "workspace/Distances.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+
+#include "workspace/Numbers.h"
+#include "workspace/TextFile.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+float PairDistance(int i, int j, int dim) {
+    const float* a = ws.InputVectors[i];
+    const float* b = ws.InputVectors[j];
+    float sum = 0.0f;
+    for (int k = 1; k <= dim; ++k) {
+        const float d = a[k] - b[k];
+        sum += d * d;
+    }
+    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
+}
+
+float Scale(Form& form, float largest) {
+    if (largest == 0.0f || std::isnan(largest)) {
+        form.MemoAppend("gaz");
+        return 0.0f;
+    }
+    const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) *
+                                       static_cast<double>(ws.MapEnlargement) / static_cast<double>(largest));
+    ws.MaxDist = largest * f;
+    ws.DistScale = f;
+    return f;
+}
+
+std::uint64_t randomState = 1;
+
+}  // namespace
+
+int StoredDistanceRows(int n) { return std::clamp(n, 0, kMaxMapItems); }
+
+void BuildDistanceMatrix(int n, int dim) {
+    const int rows = StoredDistanceRows(n);
+    dim = std::min(dim, kMaxDim);
+    for (int i = 1; i <= rows; ++i) {
+        ws.DistMatrix[i][i] = 0.0f;
+        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = PairDistance(i, j, dim);
+    }
+}
+
+float MeanDistance(int n) {
+    const int rows = StoredDistanceRows(n);
+    float sum = 0.0f;
+    int count = 0;
+    for (int j = 1; j <= rows; ++j)
+        for (int k = 1; k < j; ++k) {
+            sum += ws.DistMatrix[j][k];
+            ++count;
+        }
+    return count > 0 ? sum / static_cast<float>(count) : sum;
+}
+
+float NormaliseDistances(Form& form, int n) {
+    const int rows = StoredDistanceRows(n);
+    float largest = -10000.0f;
+    for (int i = 1; i <= rows; ++i)
+        for (int j = 1; j <= rows; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
+    const float f = Scale(form, largest);
+    if (f == 0.0f) return 0.0f;
+    for (int i = 1; i <= rows; ++i)
+        for (int j = 1; j <= rows; ++j) ws.DistMatrix[i][j] *= f;
+    return f;
+}
+
+float BuildItemDistances(Form& form, int n, int dim) {
+    BuildDistanceMatrix(n, dim);
+    if (n <= kMaxMapItems) return NormaliseDistances(form, n);
+    float largest = -10000.0f;
+    dim = std::min(dim, kMaxDim);
+    const int items = std::min(n, kInputRows);
+    for (int i = 1; i <= items; ++i)
+        for (int j = 1; j < i; ++j) largest = std::max(largest, PairDistance(i, j, dim));
+    largest = std::max(largest, 0.0f);  // the diagonal
+    const float f = Scale(form, largest);
+    if (f == 0.0f) return 0.0f;
+    for (int i = 1; i <= kMaxMapItems; ++i)
+        for (int j = 1; j <= kMaxMapItems; ++j) ws.DistMatrix[i][j] *= f;
+    return f;
+}
+
+void WriteDistanceDump(Form& form, const char* path) {
+    TextFileWriter out(form, path);
+    if (!out.IsOpen()) return;
+    const int rows = StoredDistanceRows(ws.ItemCount);
+    char field[64];
+    for (int i = 1; i <= rows; ++i) {
+        std::string line;
+        line.reserve(static_cast<std::size_t>(rows) * 10 + 2);
+        for (int j = 1; j <= rows; ++j) {
+            const int len = FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
+            line.append(field, static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
+        }
+        line += '\n';
+        out.Write(line);
+    }
+    out.Commit();
+}
+
+void SeedRandom() { SeedRandomWith(static_cast<unsigned>(std::time(nullptr))); }
+
+void SeedRandomWith(unsigned seed) { randomState = seed * 6364136223846793005ULL + 1442695040888963407ULL; }
+
+int RandomBelow(int a) {
+    randomState = randomState * 6364136223846793005ULL + 1442695040888963407ULL;
+    const int value = static_cast<int>(randomState >> 33);  // 31 bits
+    return a > 0 ? value % a : 0;
+}

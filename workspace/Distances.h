@@ -1,0 +1,34 @@
+// Item distances, their statistics and the random generator of the runs.
+#pragma once
+
+#include "workspace/Form.h"
+
+// How many items of a set of N have a row in DistMatrix: every path that
+// builds item distances goes through here, since a SOC run or a reload may
+// hold up to 1000 items and DistMatrix only 400.
+int StoredDistanceRows(int n);
+
+// DistMatrix[i][j], i, j = 1..N: Euclidean distance of InputVectors rows i and
+// j over components 1..n.
+void BuildDistanceMatrix(int n, int dim);
+
+// Mean of the entries below the diagonal (0 when there is no pair).
+float MeanDistance(int n);
+
+// Scales DistMatrix so that its largest entry equals AxisSize[1] x
+// MapEnlargement; sets MaxDist and DistScale. Returns the factor, or 0 with
+// "gaz" in Memo1 when every distance is 0.
+float NormaliseDistances(Form& form, int n);
+
+// Both of the above for a SOC run or a reload, which may hold more items
+// than DistMatrix: the first 400 are stored, while the factor comes from all
+// pairs. Returns the factor as NormaliseDistances does.
+float BuildItemDistances(Form& form, int n, int dim);
+
+// distances.dat: ItemCount rows of "\t%8.3f" fields.
+void WriteDistanceDump(Form& form, const char* path);
+
+void SeedRandom();
+void SeedRandomWith(unsigned seed);  // a fixed sequence, for tests
+// A pseudo-random integer in 0..a-1, or 0 when a is 0 or less.
+int RandomBelow(int a);

@@ -1,0 +1,43 @@
+// What the computations need from the window: the text of its edit fields,
+// the message list, the file choice, the two paint panels and a way to let
+// pending window events run. The Qt window implements it; tests use a fake.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "workspace/Canvas.h"
+
+// Edit fields by their number (Edit1 .. Edit16).
+enum EditId : int {
+    Edit1 = 1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8,
+    Edit9, Edit10, Edit11, Edit12, Edit13, Edit14, Edit15, Edit16
+};
+
+class Form {
+public:
+    virtual ~Form() = default;
+
+    virtual std::string EditText(EditId edit) = 0;
+    virtual void SetEditText(EditId edit, std::string_view text) = 0;
+
+    // The message list Memo1.
+    virtual void MemoClear() = 0;
+    virtual void MemoAppend(std::string_view line) = 0;
+    virtual void MemoSetText(std::string_view text) = 0;
+
+    // Shows the open-file dialog; returns the chosen names, each followed by
+    // CR LF, or an empty text when the dialog was cancelled.
+    virtual std::string ChooseFiles(const std::string& startFolder) = 0;
+
+    // Lets the window handle what is pending (clicks on STOP, repaints).
+    virtual void ProcessEvents() = 0;
+
+    virtual Canvas& MapCanvas() = 0;    // PaintBox1
+    virtual Canvas& PanelCanvas() = 0;  // PaintBox2
+};
+
+// Edit fields are read through a text area of fixed size: only the first
+// maxChars characters count.
+double EditReal(Form& form, EditId edit, int maxChars);
+int EditInt(Form& form, EditId edit, int maxChars);

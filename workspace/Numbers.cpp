@@ -1,0 +1,122 @@
+#include "workspace/Numbers.h"
+
+#include <locale.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+// Switches the calling thread to the C locale for one conversion.
+class CLocaleScope {
+public:
+    CLocaleScope() : old_(uselocale(CLocale())) {}
+    ~CLocaleScope() { uselocale(old_); }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    locale_t old_;
+};
+
+// Copies a text into a terminated buffer for the C conversions.
+class Terminated {
+public:
+    explicit Terminated(std::string_view text) {
+        const std::size_t n = std::min(text.size(), sizeof(buf_) - 1);
+        std::memcpy(buf_, text.data(), n);
+        buf_[n] = '\0';
+    }
+    const char* c_str() const { return buf_; }
+
+private:
+    char buf_[1024];
+};
+
+}  // namespace
+
+double ParseReal(std::string_view text) {
+    const Terminated t(text);
+    return strtod_l(t.c_str(), nullptr, CLocale());
+}
+
+int ParseInt(std::string_view text) {
+    const Terminated t(text);
+    const long long v = strtoll_l(t.c_str(), nullptr, 10, CLocale());
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+std::string Format(const char* format, ...) {
+    char small[256];
+    va_list args;
+    va_start(args, format);
+    int n;
+    {
+        const CLocaleScope c;
+        n = std::vsnprintf(small, sizeof small, format, args);
+    }
+    va_end(args);
+    if (n < 0) return {};
+    if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, static_cast<std::size_t>(n));
+    std::string big(static_cast<std::size_t>(n) + 1, '\0');
+    va_start(args, format);
+    {
+        const CLocaleScope c;
+        std::vsnprintf(big.data(), big.size(), format, args);
+    }
+    va_end(args);
+    big.resize(static_cast<std::size_t>(n));
+    return big;
+}
+
+int FormatIntoV(char* buffer, std::size_t size, const char* format, va_list args) {
+    const CLocaleScope c;
+    return std::vsnprintf(buffer, size, format, args);
+}
+
+int FormatInto(char* buffer, std::size_t size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int n = FormatIntoV(buffer, size, format, args);
+    va_end(args);
+    return n;
+}
+
+std::string FormatGeneral(double value) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    if (value == 0) return "0";
+    // 15 significant digits as d.dddddddddddddde±x
+    const std::string e = Format("%.14e", value);
+    const std::size_t epos = e.find('e');
+    const int exponent = std::atoi(e.c_str() + epos + 1);
+    const bool negative = e[0] == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < epos; ++i)
+        if (e[i] != '.') digits += e[i];
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    std::string out = negative ? "-" : "";
+    if (exponent < -5 || exponent >= 15) {
+        out.push_back(digits[0]);
+        if (digits.size() > 1) out.append(".").append(digits, 1);
+        out.append("E").append(std::to_string(exponent));
+    } else if (exponent < 0) {
+        out.append("0.").append(static_cast<std::size_t>(-exponent - 1), '0').append(digits);
+    } else {
+        const std::size_t intLen = static_cast<std::size_t>(exponent) + 1;
+        out.append(digits, 0, intLen);
+        if (digits.size() < intLen) out.append(intLen - digits.size(), '0');
+        if (digits.size() > intLen) out.append(".").append(digits, intLen);
+    }
+    return out;
+}

@@ -1,0 +1,27 @@
+// Text to number and number to text, always in the C locale whatever the
+// process locale says (the window toolkit sets it from the environment).
+#pragma once
+
+#include <cstdarg>
+#include <string>
+#include <string_view>
+
+// The standard real conversion: leading white space, sign, digits, decimal
+// point, exponent; 0 when nothing fits.
+double ParseReal(std::string_view text);
+
+// The standard integer conversion: leading white space, optional sign and
+// digits, stopping at the first other character; 0 without digits. Values
+// beyond the 32-bit range are clamped to it.
+int ParseInt(std::string_view text);
+
+// printf-style formatting in the C locale.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Writes into a caller's buffer; returns the length the text would have.
+int FormatInto(char* buffer, std::size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+int FormatIntoV(char* buffer, std::size_t size, const char* format, va_list args);
+
+// A real in the general format with 15 significant digits: trailing zeros
+// dropped, exponent form only below 0.00001 or from 10^15 on.
+std::string FormatGeneral(double value);

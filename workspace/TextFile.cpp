@@ -1,0 +1,68 @@
+#include "workspace/TextFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "workspace/Numbers.h"
+
+TextFileWriter::TextFileWriter(Form& form, const char* path) : form_(form), path_(path) {
+    tempPath_ = path_ + Format(".%d.tmp", static_cast<int>(::getpid()));
+    const int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd >= 0) file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(tempPath_.c_str());
+        Fail();
+    }
+}
+
+TextFileWriter::~TextFileWriter() {
+    if (file_) {
+        std::fclose(file_);
+        ::unlink(tempPath_.c_str());
+    }
+}
+
+void TextFileWriter::Fail() {
+    if (!failed_) form_.MemoAppend("cannot write " + path_);
+    failed_ = true;
+}
+
+void TextFileWriter::Write(std::string_view text) {
+    if (!file_) return;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\n') continue;
+        std::fwrite(text.data() + start, 1, i - start, file_);
+        std::fwrite("\r\n", 1, 2, file_);
+        start = i + 1;
+    }
+    std::fwrite(text.data() + start, 1, text.size() - start, file_);
+}
+
+void TextFileWriter::Printf(const char* format, ...) {
+    if (!file_) return;
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    const int n = FormatIntoV(text, sizeof text, format, args);
+    va_end(args);
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof text) return Fail();
+    Write(std::string_view(text, static_cast<std::size_t>(n)));
+}
+
+bool TextFileWriter::Commit() {
+    if (!file_) return false;
+    bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
+    ok = (std::fclose(file_) == 0) && ok;
+    file_ = nullptr;
+    if (ok) ok = ::rename(tempPath_.c_str(), path_.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tempPath_.c_str());
+        Fail();
+    }
+    return ok;
+}

@@ -1,0 +1,39 @@
+// Text output files. Every line ends in CR LF on every platform, as the
+// stored files of this tool always have. A file is written beside its target
+// under a temporary name and renamed over it only when it is complete, so a
+// crash or a full disk never leaves half a file in place of a good one.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "workspace/Form.h"
+
+class TextFileWriter {
+public:
+    // When the file cannot be created, one line in Memo1 names it and every
+    // later call does nothing.
+    TextFileWriter(Form& form, const char* path);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+
+    // Writes text, each LF as CR LF.
+    void Write(std::string_view text);
+    void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    // Completes the file and puts it in place; reports a failure in Memo1.
+    bool Commit();
+
+private:
+    void Fail();
+
+    Form& form_;
+    std::string path_;
+    std::string tempPath_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};

@@ -1,0 +1,104 @@
+// The one process-wide store of the tool's working data.
+//
+// Every computation reads and writes these arrays and scalars directly; a run
+// leaves its results here and later actions (redraw, rotation, picking, the
+// minimum tree, reload) work on whatever the last run left. All arrays are
+// 1-based (index 0 exists and carries no data), two-dimensional arrays are
+// row-major with fixed row lengths, and nothing is ever resized or freed.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+// Capacities the arrays below are shaped for.
+inline constexpr int kMaxMapItems = 400;       // items of an MRP-MDS map, prototypes
+inline constexpr int kMaxSocVectors = 1000;    // input vectors of a SOC run or reload
+inline constexpr int kInputRows = 1500;        // rows of InputVectors
+inline constexpr int kMaxDim = 64;             // vector components
+inline constexpr int kFileBufferSize = 1000000;
+inline constexpr int kPathCapacity = 4096;     // any path the file system accepts
+
+struct Workspace {
+    // Items and input
+    int ItemCount;
+    int VectorDim;
+    float InputVectors[kInputRows + 1][66];
+    int ItemNumber[kInputRows + 1];
+    std::uint8_t FileBuffer[kFileBufferSize + 1];  // + room for a missing last line end
+    std::uint8_t* FileBufferPtr;
+    const char* ChosenFileName;
+    char InputFileName[kPathCapacity];
+    char SocFileName[kPathCapacity + 16];
+    char WeightsFileName[kPathCapacity + 16];
+    char ClustersFileName[kPathCapacity + 16];
+    char DistancesFileName[kPathCapacity + 16];
+
+    // Distances
+    float DistMatrix[kMaxMapItems + 1][kMaxMapItems + 1];
+    float DistScale;
+    float MaxDist;
+    float MapEnlargement;
+
+    // MRP clustering
+    float CharDistance;
+    float NoiseLimit;
+    float NeighbourLimit;
+    float LinkProb[kInputRows + 1][kInputRows + 1];
+    float ProtoProb[kMaxMapItems + 1];
+    int ClusterOf[kMaxMapItems + 1];
+    int ClusterCentres[kMaxMapItems + 1];
+    int ClusterCount;
+    int ItemFlag[kInputRows + 1];
+
+    // Map
+    float MapCoords[kMaxMapItems + 1][5];
+    int AxisSize[10];
+    int MapSize1, MapSize2, MapSize3, MapSize4;
+
+    // View state
+    double ViewMatrix[5][5];
+    double RotStep1[5][5], RotStep2[5][5], RotStep3[5][5];
+    double ViewCentre[6];
+    double ProjCoords[kInputRows][3];
+    int FirstItem;
+    int ProjectedCount;
+    double ZoomStep;
+    float ViewZoom;
+    float ViewAngle;
+    int ViewMode;
+    int ShowEdges;
+    float EdgeFactor;
+    float MarkScale;
+    int PickEnabled;
+    int PickedItem;
+    float SimilarityDist;
+    int ItemMark[kInputRows + 1];
+    int PanelItem;
+
+    // SOC
+    int VectorCount;
+    float Prototypes[kMaxMapItems + 1][3][66];
+    int WinnerIndex;
+    float ItemScore[kInputRows + 1];  // one entry per input row, so a pick over 1000 vectors fits
+    float LearnRate;
+    float AvgKeep, AvgGain;
+    int SocMode;
+
+    // Run control
+    int IterationLimit;
+    int StopRequested;
+    int TreeLinks[kMaxMapItems + 1][kMaxMapItems + 1];
+
+    // Puts every object back to its program-start value, including the two
+    // values derived at start-up.
+    void Reset();
+
+    // Number of map rows (items or prototypes) that per-item loops over the
+    // map arrays may visit: ItemCount limited to what those arrays hold. Before
+    // the first run ItemCount is 2403 and nothing has been placed, so it is 0.
+    int MapItems() const;
+};
+
+static_assert(std::is_trivially_copyable_v<Workspace>);
+
+extern Workspace ws;
