@@ -4,7 +4,8 @@
 #pragma once
 
 // For pair tables with A and B symmetric: each pair is visited once and its
-// term added to both ends.
+// term added to both ends. Rows are stride long and zero past n, and so are
+// the coordinates.
 void MdsGradientsSymmetric(int n, int m, int stride, const float* a, const float* b, const float* x, float* g);
 // For any pair tables: every ordered pair.
 void MdsGradientsGeneral(int n, int m, int stride, const float* a, const float* b, const float* x, float* g);

@@ -5,8 +5,28 @@
 
 #include "mrp/MdsKernel.h"
 
+namespace {
+
+// Whether DistMatrix[1..n][1..n] equals its transpose (not-a-number equal
+// to itself), compared in tiles so that the column side stays in cache.
+bool DistancesSymmetric(int n) {
+    constexpr int kTile = 16;
+    for (int qt = 1; qt <= n; qt += kTile)
+        for (int lt = 1; lt <= qt; lt += kTile)
+            for (int q = qt; q < std::min(qt + kTile, n + 1); ++q)
+                for (int l = lt; l < std::min(lt + kTile, q); ++l) {
+                    const float a = ws.DistMatrix[q][l], b = ws.DistMatrix[l][q];
+                    if (a != b && !(std::isnan(a) && std::isnan(b))) return false;
+                }
+    return true;
+}
+
+}  // namespace
+
 void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
     n_ = std::clamp(n, 0, kMaxMapItems);
+    if (DistancesSymmetric(n_)) return PrepareSymmetric(n, b, radiusFactor, farWeight);
+    symmetric_ = false;
     const float divisor = static_cast<float>(std::max(b, 1));
     const float radius = ws.MaxDist * radiusFactor;
     for (int q = 0; q < n_; ++q) {
@@ -21,13 +41,30 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
         std::fill(twiceWeight_[q] + n_, twiceWeight_[q] + kStride, 0.0f);
         std::fill(weightedTarget_[q] + n_, weightedTarget_[q] + kStride, 0.0f);
     }
+}
+
+// With a symmetric matrix the weights are symmetric too, and the symmetric
+// kernel reads only the pairs (q, l) with l > q.
+void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight) {
+    n_ = std::clamp(n, 0, kMaxMapItems);
     symmetric_ = true;
-    for (int q = 0; q < n_ && symmetric_; ++q)
-        for (int l = 0; l < q; ++l)
-            if (twiceWeight_[q][l] != twiceWeight_[l][q]) {
-                symmetric_ = false;
-                break;
-            }
+    const float divisor = static_cast<float>(std::max(b, 1));
+    const float radius = ws.MaxDist * radiusFactor;
+    for (int q = 0; q < n_; ++q) {
+        const float* row = ws.DistMatrix[q + 1] + 1;
+        float* a = twiceWeight_[q];
+        float* t = weightedTarget_[q];
+#pragma omp simd
+        for (int l = q + 1; l < n_; ++l) {
+            const float d = row[l];
+            const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
+            const float half = d * d / divisor;
+            a[l] = 2.0f * w;
+            t[l] = w * (half + half);
+        }
+        std::fill(a + n_, a + kStride, 0.0f);
+        std::fill(t + n_, t + kStride, 0.0f);
+    }
 }
 
 void MdsPlan::Gradients(int m) {
@@ -41,41 +78,57 @@ void MdsPlan::Step(int m, float stepLength) {
     m = std::clamp(m, 1, 4);
     const int n = n_;
     if (n == 0) return;
-    for (int s = 0; s < m; ++s)
+    for (int s = 0; s < m; ++s) {
         for (int q = 0; q < n; ++q) x_[s][q] = ws.MapCoords[q + 1][s + 1];
+        std::fill(x_[s] + n, x_[s] + kStride, 0.0f);
+    }
     Gradients(m);
 
-    // Moves in item order. Re-centring after every move shifts every item by
-    // the same amount, so the shift is kept as one running offset (true
-    // coordinate = stored - offset) and applied once at the end.
-    const float box = static_cast<float>(ws.AxisSize[1]);
-    double offset[4] = {};
-    double sum[4] = {};
-    for (int s = 0; s < m; ++s)
-        for (int q = 0; q < n; ++q) sum[s] += x_[s][q];
+    switch (m) {
+        case 1: return Moves<1>(stepLength);
+        case 2: return Moves<2>(stepLength);
+        case 3: return Moves<3>(stepLength);
+        default: return Moves<4>(stepLength);
+    }
+}
+
+// Moves in item order, each seeing the moves before it. Re-centring after
+// every move shifts every item by the same amount: after move q the total
+// shift is (sum of the start coordinates + sum of the moves so far) / n -
+// half the extent, so one running sum of the moves gives the true
+// coordinate (stored - shift) for the box test, and the shift is applied
+// once at the end.
+template <int M>
+void MdsPlan::Moves(float stepLength) {
+    const int n = n_;
+    const double box = ws.AxisSize[1];
+    const double perItem = 1.0 / n;
+    double base[M], moved[M];
+    for (int s = 0; s < M; ++s) {
+        double sum = 0;
+        for (int q = 0; q < n; ++q) sum += x_[s][q];
+        base[s] = sum * perItem - ws.AxisSize[s + 1] * 0.5;
+        moved[s] = 0;
+    }
     for (int q = 0; q < n; ++q) {
         float length2 = 0;
-        for (int s = 0; s < m; ++s) length2 += g_[s][q] * g_[s][q];
+        for (int s = 0; s < M; ++s) length2 += g_[s][q] * g_[s][q];
         const float length = std::sqrt(length2);
-        if (length > 0) {
-            const float h = 1.0f / length * stepLength;
-            for (int s = 0; s < m; ++s) {
-                const double current = x_[s][q] - offset[s];
-                const double proposed = current - static_cast<double>(h * g_[s][q]);
-                if (proposed > 0 && proposed < box) {
-                    x_[s][q] = static_cast<float>(proposed + offset[s]);
-                    sum[s] += proposed - current;
-                }
-            }
-        }
-        for (int s = 0; s < m; ++s) {
-            const double shift = sum[s] / n - ws.AxisSize[s + 1] * 0.5;
-            offset[s] += shift;
-            sum[s] -= shift * n;
+        if (!(length > 0)) continue;
+        const float h = 1.0f / length * stepLength;
+        for (int s = 0; s < M; ++s) {
+            const double shift = q == 0 ? 0.0 : base[s] + moved[s] * perItem;
+            const double current = x_[s][q] - shift;
+            const double proposed = current - static_cast<double>(h * g_[s][q]);
+            const bool inside = proposed > 0 && proposed < box;  // a move onto the edge is refused
+            x_[s][q] = inside ? static_cast<float>(proposed + shift) : x_[s][q];
+            moved[s] += inside ? proposed - current : 0.0;
         }
     }
-    for (int s = 0; s < m; ++s)
-        for (int q = 0; q < n; ++q) ws.MapCoords[q + 1][s + 1] = static_cast<float>(x_[s][q] - offset[s]);
+    for (int s = 0; s < M; ++s) {
+        const double shift = base[s] + moved[s] * perItem;
+        for (int q = 0; q < n; ++q) ws.MapCoords[q + 1][s + 1] = static_cast<float>(x_[s][q] - shift);
+    }
 }
 
 void MdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {

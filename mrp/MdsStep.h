@@ -13,6 +13,8 @@
 class MdsPlan {
 public:
     void Prepare(int n, int b, float radiusFactor, float farWeight);
+    // The same for a DistMatrix known to be symmetric.
+    void PrepareSymmetric(int n, int b, float radiusFactor, float farWeight);
     void Step(int m, float stepLength);
 
     int Items() const { return n_; }
@@ -22,6 +24,8 @@ public:
 
 private:
     void Gradients(int m);
+    template <int M>
+    void Moves(float stepLength);
 
     int n_ = 0;
     bool symmetric_ = true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
 
 int PrototypeCount() { return std::clamp(ws.ItemCount, 0, kMaxMapItems); }
@@ -20,6 +21,7 @@ float RawPrototypeDistance(int i, int a, int dim) {
     return static_cast<float>(std::sqrt(static_cast<double>(sum)));
 }
 
+VECTOR_TARGETS
 WeightedSum WeightedError(int p, const float* x, int dim) {
     const float* proto = ws.Prototypes[p][1];
     const float* weight = ws.Prototypes[p][2];
@@ -28,7 +30,7 @@ WeightedSum WeightedError(int p, const float* x, int dim) {
     for (int q = 1; q <= dim; ++q) {
         const float diff = proto[q] - x[q];
         const float sq = diff * diff;
-        s = static_cast<float>(static_cast<double>(s) + static_cast<double>(sq) * weight[q]);
+        s = std::fmaf(sq, weight[q], s);  // the product is exact, the sum stored as a float
         wsum += weight[q];
     }
     return {s, wsum};
@@ -65,19 +67,27 @@ float MatchItem(int a) {
     return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, dim));
 }
 
-void UpdatePrototype(int w, int a, float eta) {
-    if (w < 1 || w > kMaxMapItems) return;
-    const int dim = ComponentCount();
-    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
+double WeightTarget(float x) { return 1.0 - std::exp(-3.5 * static_cast<double>(x) * x); }
+
+VECTOR_TARGETS
+void PullPrototype(int w, const float* x, const double* targets, float eta, int dim) {
     float* proto = ws.Prototypes[w][1];
     float* weight = ws.Prototypes[w][2];
     for (int q = 1; q <= dim; ++q) {
         const float toward = x[q] - proto[q];
-        proto[q] = static_cast<float>(proto[q] + static_cast<double>(eta) * toward);
-        const double g = std::exp(-3.5 * static_cast<double>(x[q]) * x[q]);
-        weight[q] = static_cast<float>(weight[q] + static_cast<double>(eta) * ((1.0 - g) - weight[q]));
+        proto[q] = std::fmaf(eta, toward, proto[q]);
+        weight[q] = static_cast<float>(weight[q] + static_cast<double>(eta) * (targets[q] - weight[q]));
         if (weight[q] < 0.05f) weight[q] = 0.05f;
     }
+}
+
+void UpdatePrototype(int w, int a, float eta) {
+    if (w < 1 || w > kMaxMapItems) return;
+    const int dim = ComponentCount();
+    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
+    double targets[kMaxDim + 1];
+    for (int q = 1; q <= dim; ++q) targets[q] = WeightTarget(x[q]);
+    PullPrototype(w, x, targets, eta, dim);
 }
 
 void PrototypeDistanceRow(int a) {

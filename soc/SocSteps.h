@@ -2,7 +2,8 @@
 // prototype, pulling the winner and its component weights toward the item,
 // and the prototype-to-prototype distances the prototype map is fitted to.
 // Single precision throughout: every difference, square and sum is stored as
-// a float, while a product that feeds one sum is formed in double.
+// a float, while a product that feeds one sum is formed exactly (a fused
+// multiply-add).
 #pragma once
 
 // The weighted matching error of item a against its winning prototype; sets
@@ -32,6 +33,10 @@ float SocLearnRate(float rho, float smoothedError);
 float SocWinScore(float score);
 
 // The pieces the fast training loop shares with the steps above.
+// The weight a component moves toward: 1 - exp(-3.5 x^2).
+double WeightTarget(float x);
+// UpdatePrototype with the weight targets of the item given (1-based).
+void PullPrototype(int w, const float* x, const double* targets, float eta, int dim);
 struct WeightedSum {
     float s, weightSum;
 };

@@ -2,36 +2,104 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "soc/SocKernel.h"
 #include "soc/SocSteps.h"
 
 namespace {
 constexpr int kMapPeriod = 200;  // counted steps between fits of the prototype map
 }
 
+void SocTrainer::Copy(int p) {
+    float sum = 1.0f;
+    for (int q = 0; q < dim_; ++q) {
+        proto_[q][p - 1] = ws.Prototypes[p][1][q + 1];
+        weight_[q][p - 1] = ws.Prototypes[p][2][q + 1];
+        sum += ws.Prototypes[p][2][q + 1];
+    }
+    weightSum_[p - 1] = sum;
+    inverseSquare_[p - 1] = 1.0f / (sum * sum);
+    // The search below relies on a weight sum of at least 1, as trained
+    // weights (never below 0.05) give.
+    if (!(sum >= 1.0f) || !std::isfinite(sum)) plain_ = true;
+    moved_[p] = true;
+}
+
 void SocTrainer::Start() {
     k_ = PrototypeCount();
     dim_ = ComponentCount();
-    std::fill(moved_, moved_ + kMaxMapItems + 1, true);
+    plain_ = false;
+    for (int p = 1; p <= k_; ++p) Copy(p);
+    items_ = std::clamp(ws.VectorCount, 0, kMaxSocVectors);
+    for (int i = 1; i <= items_; ++i)
+        for (int q = 1; q <= dim_; ++q) targets_[i][q] = WeightTarget(ws.InputVectors[i][q]);
 }
 
-float SocTrainer::Match(int a) { return MatchItem(a); }
+// Ranks by S / W^2, which orders the prototypes as 0.1 sqrt(S) / W does,
+// and computes the exact ranking value only for those within a hair of the
+// best key: prototypes whose rounded values tie are all among them, so the
+// lowest-numbered wins as in MatchItem.
+float SocTrainer::Match(int a) {
+    if (plain_) return MatchItem(a);
+    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)] + 1;
+    SocWeightedErrors(k_, dim_, kStride, &proto_[0][0], &weight_[0][0], x, error_);
+    float bestKey = std::numeric_limits<float>::infinity();
+#pragma omp simd reduction(min : bestKey)
+    for (int p = 0; p < k_; ++p) {
+        key_[p] = error_[p] * inverseSquare_[p];
+        bestKey = std::min(bestKey, key_[p]);
+    }
+    const float near = bestKey * 1.0001f;
+    float best = 10000.0f;
+    int winner = 0;
+    for (int p = 0; p < k_; ++p) {
+        if (!(key_[p] <= near)) continue;
+        const float d = RankingValue({error_[p], weightSum_[p]});
+        if (d < best) {
+            best = d;
+            winner = p + 1;
+        }
+    }
+    if (winner == 0) return MatchItem(a);  // no prototype ranks: the last winner stays
+    ws.WinnerIndex = winner;
+    return MatchingError({error_[winner - 1], weightSum_[winner - 1]});
+}
 
 void SocTrainer::Update(int w, int a, float eta) {
-    UpdatePrototype(w, a, eta);
-    if (w >= 1 && w <= kMaxMapItems) moved_[w] = true;
+    if (w < 1 || w > k_) return;
+    if (a >= 1 && a <= items_)
+        PullPrototype(w, ws.InputVectors[a], targets_[a], eta, dim_);
+    else
+        UpdatePrototype(w, a, eta);
+    Copy(w);
 }
 
 void SocTrainer::Distances() {
     for (int a = 1; a <= k_; ++a) {
         if (!moved_[a]) continue;
-        for (int i = 1; i <= k_; ++i)
-            if (i != a) raw_[a][i] = raw_[i][a] = RawPrototypeDistance(i, a, dim_);
+        SocDistancesTo(a - 1, k_, dim_, kStride, &proto_[0][0], row_);
+        for (int i = 1; i <= k_; ++i) raw_[a][i] = raw_[i][a] = row_[i - 1];
         raw_[a][a] = 0.0f;
         moved_[a] = false;
     }
-    for (int i = 1; i <= k_; ++i) std::copy(raw_[i] + 1, raw_[i] + k_ + 1, ws.DistMatrix[i] + 1);
-    NormalisePrototypeDistances(k_);
+    // As NormalisePrototypeDistances, straight from the cache.
+    float largest = -10000.0f;
+    for (int i = 1; i <= k_; ++i) {
+        const float* r = raw_[i];
+#pragma omp simd reduction(max : largest)
+        for (int j = 1; j < i; ++j) largest = std::max(largest, r[j]);
+    }
+    if (largest == 0.0f) largest = 1.0f;
+    const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
+    ws.MaxDist = f * largest;
+    ws.DistScale = f;
+    for (int i = 1; i <= k_; ++i) {
+        const float* r = raw_[i];
+        float* d = ws.DistMatrix[i];
+#pragma omp simd
+        for (int j = 1; j <= k_; ++j) d[j] = r[j] * f;
+    }
 }
 
 void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int steps) {
@@ -61,7 +129,7 @@ float SocTraining::Step(int t, int r) {
     if (++mapCounter_ == kMapPeriod) {
         mapCounter_ = 0;
         trainer_.Distances();
-        plan_.Prepare(k_, dim_, 1.7f, 0.01f);
+        plan_.PrepareSymmetric(k_, dim_, 1.7f, 0.01f);  // prototype distances are symmetric
         plan_.Step(2, 0.005f);
         plan_.Step(2, 0.005f);
     }

@@ -22,14 +22,23 @@ public:
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
+    void Copy(int p);  // prototype p (1-based) into the layout by component
+
     int k_ = 0;
     int dim_ = 0;
+    bool plain_ = false;  // weights the fast search cannot rank: match as written
     // By component, then prototype (0-based prototype index).
     alignas(64) float proto_[kMaxDim][kStride];
     alignas(64) float weight_[kMaxDim][kStride];
-    alignas(64) float weightSum_[kStride];
+    alignas(64) float weightSum_[kStride];    // 1 + the sum of the weights
+    alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
+    alignas(64) float error_[kStride];        // weighted squared error of each prototype
+    alignas(64) float key_[kStride];
+    alignas(64) float row_[kStride];
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];
     bool moved_[kMaxMapItems + 1];
+    double targets_[kMaxSocVectors + 1][kMaxDim + 1];  // the weight targets of every item
+    int items_ = 0;
 };
 
 // The training loop without the window: the run's state and one counted

@@ -129,6 +129,7 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         ws.MapEnlargement = 3;
         ws.ItemCount = k;
         ws.VectorDim = dim;
+        ws.VectorCount = 300;
         std::mt19937 gen(static_cast<unsigned>(k * 100 + dim));
         std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1);
         for (int i = 1; i <= 300; ++i)

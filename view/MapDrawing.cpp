@@ -30,6 +30,27 @@ std::uint32_t ClusterColour(int i) {
     return static_cast<std::uint32_t>(static_cast<unsigned long long>(colour) & 0xFFFFFFFFULL);
 }
 
+namespace {
+
+// The largest DistMatrix entry of items 1..n, from -1000; not-a-number
+// entries never count. Eight running maxima keep the scan short.
+float LargestDistance(int n) {
+    float lane[8];
+    std::fill(lane, lane + 8, -1000.0f);
+    for (int i = 1; i <= n; ++i) {
+        const float* row = ws.DistMatrix[i] + 1;
+        int j = 0;
+        for (; j + 8 <= n; j += 8)
+            for (int k = 0; k < 8; ++k) lane[k] = row[j + k] > lane[k] ? row[j + k] : lane[k];
+        for (; j < n; ++j) lane[0] = row[j] > lane[0] ? row[j] : lane[0];
+    }
+    float largest = lane[0];
+    for (int k = 1; k < 8; ++k) largest = lane[k] > largest ? lane[k] : largest;
+    return largest;
+}
+
+}  // namespace
+
 void PaintBox1Click(Form& form) {
     Canvas& canvas = form.MapCanvas();
     const DrawingScope drawing(canvas);
@@ -59,10 +80,7 @@ void PaintBox1Click(Form& form) {
     }
 
     ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
-    float largest = -1000.0f;
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
-    const float limit = ws.EdgeFactor * largest;
+    const float limit = ws.EdgeFactor * LargestDistance(n);
     if (ws.ShowEdges != 1) return;
 
     canvas.SetPenColor(kGrey);
@@ -71,7 +89,8 @@ void PaintBox1Click(Form& form) {
         ends[i] = PixelOf(scale, static_cast<float>(ws.ProjCoords[i][1]), static_cast<float>(ws.ProjCoords[i][2]));
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j) {
-            if (!(ws.DistMatrix[i][j] < limit && ws.DistMatrix[j][i] < limit)) continue;
+            if (!(ws.DistMatrix[i][j] < limit)) continue;  // the row first: most pairs end here
+            if (!(ws.DistMatrix[j][i] < limit)) continue;
             const bool tree = ws.TreeLinks[i][j] == 1;
             canvas.SetPenWidth(tree ? 2 : 1);
             canvas.SetPenColor(tree ? kBlack : kGrey);

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -25,6 +27,7 @@ PaintBox::PaintBox(QWidget* parent, const QString& name) : QWidget(parent) {
 
 QPainter& PaintBox::Painter() {
     if (!painter_) {
+        FitImage();
         painter_.emplace(&image_);
         painter_->setFont(font());
     }
@@ -96,10 +99,57 @@ void PaintBox::LineTo(int x, int y) {
 
 void PaintBox::FlushLines() {
     if (pendingLines_.empty()) return;
-    QPainter& p = Painter();
-    p.setPen(Pen());
-    p.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+    if (penWidth_ == 1) {
+        const QRgb colour = penColor_.rgb();
+        for (const QLine& line : pendingLines_) ThinLine(line, colour);
+    } else {
+        QPainter& p = Painter();
+        p.setPen(Pen());
+        p.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+    }
     pendingLines_.clear();
+}
+
+// A one-pixel line straight into the image, its end point left out: the
+// edges of a map are thousands of such lines.
+void PaintBox::ThinLine(const QLine& line, QRgb colour) {
+    const int width = image_.width(), height = image_.height();
+    if (width == 0 || height == 0) return;
+    // Cut the line to the image first (Liang-Barsky): its ends may lie far outside.
+    double x0 = line.x1(), y0 = line.y1(), x1 = line.x2(), y1 = line.y2();
+    const double dx = x1 - x0, dy = y1 - y0;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0, width - 1 - x0, y0, height - 1 - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+    }
+    if (t0 > t1) return;
+    const bool endInside = t1 >= 1;
+    const int ax = static_cast<int>(std::lround(x0 + t0 * dx)), ay = static_cast<int>(std::lround(y0 + t0 * dy));
+    const int bx = static_cast<int>(std::lround(x0 + t1 * dx)), by = static_cast<int>(std::lround(y0 + t1 * dy));
+    // One pixel per step along the longer axis, the other coordinate in 16.16 fixed point.
+    const int steps = std::max(std::abs(bx - ax), std::abs(by - ay)) + (endInside ? 0 : 1);
+    if (steps == 0) return;
+    const int span = std::max(std::abs(bx - ax), std::abs(by - ay));
+    const long long stepX = span ? (static_cast<long long>(bx - ax) << 16) / span : 0;
+    const long long stepY = span ? (static_cast<long long>(by - ay) << 16) / span : 0;
+    long long fx = (static_cast<long long>(ax) << 16) + (1 << 15), fy = (static_cast<long long>(ay) << 16) + (1 << 15);
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    for (int i = 0; i < steps; ++i, fx += stepX, fy += stepY) {
+        const int px = static_cast<int>(fx >> 16), py = static_cast<int>(fy >> 16);
+        if (static_cast<unsigned>(px) < static_cast<unsigned>(width) && static_cast<unsigned>(py) < static_cast<unsigned>(height))
+            reinterpret_cast<QRgb*>(bits + py * stride)[px] = colour;
+    }
 }
 
 void PaintBox::TextOut(int x, int y, std::string_view text) {
@@ -118,7 +168,10 @@ void PaintBox::paintEvent(QPaintEvent* event) {
     p.drawImage(event->rect(), image_, event->rect());
 }
 
-void PaintBox::resizeEvent(QResizeEvent*) {
+void PaintBox::resizeEvent(QResizeEvent*) { FitImage(); }
+
+// The picture keeps the panel's size, whether or not the window has been shown.
+void PaintBox::FitImage() {
     if (image_.size() == size()) return;
     QImage grown(size(), QImage::Format_RGB32);
     grown.fill(palette().color(QPalette::Window));

@@ -45,7 +45,9 @@ protected:
 
 private:
     QPainter& Painter();
+    void FitImage();
     void FlushLines();
+    void ThinLine(const QLine& line, QRgb colour);
     QPen Pen() const;
 
     QImage image_;
