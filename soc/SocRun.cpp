@@ -143,6 +143,7 @@ void Button10Click(Form& form) {
     ReadReport report;
     ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, n, 1, '\t', &report);
     if (!report.loaded) return;
+    if (report.nonFiniteLine > 0) return RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
     ws.ViewAngle = 1.5707964f;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <random>
 
@@ -55,6 +57,8 @@ struct Shape {
     int n, m;
     bool symmetric;
 };
+
+void PrintTo(const Shape& s, std::ostream* os) { *os << s.n << " items, " << s.m << " axes"; }
 
 class FastAgainstLiteral : public ::testing::TestWithParam<Shape> {};
 

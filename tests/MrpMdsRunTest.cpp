@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 
 #include "mrp/MrpMdsRun.h"
@@ -124,6 +126,8 @@ struct Refusal {
     std::string file;  // content of the input, "<keep>" for the good one, "<cancel>" for no choice
     std::string line;
 };
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
 
 class MrpMdsRefusals : public MrpMdsRun, public ::testing::WithParamInterface<Refusal> {};
 

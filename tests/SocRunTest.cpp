@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 
 #include "soc/SocRun.h"
@@ -135,6 +137,8 @@ struct SocRefusal {
     std::map<int, std::string> edits;
     std::string line;
 };
+
+void PrintTo(const SocRefusal& r, std::ostream* os) { *os << r.name; }
 
 class SocRefusals : public SocRun, public ::testing::WithParamInterface<SocRefusal> {};
 

@@ -3,6 +3,8 @@
 // clusters.dat and the lines of "Min. Tree".
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <fstream>
 #include <sstream>
 
@@ -36,6 +38,8 @@ struct WorkedCase {
     const char* neighbourLimit;
     std::vector<std::pair<const char*, const char*>> trees;  // threshold, expected lines file
 };
+
+void PrintTo(const WorkedCase& c, std::ostream* os) { *os << c.name; }
 
 class WorkedCases : public ::testing::TestWithParam<WorkedCase> {};
 

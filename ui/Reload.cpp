@@ -43,6 +43,7 @@ void Button9Click(Form& form) {
     ReadReport report;
     ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
     if (!report.loaded) return;
+    if (report.nonFiniteLine > 0) return RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
     BuildItemDistances(form, ws.VectorCount, ws.VectorDim);
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
@@ -57,12 +58,15 @@ void Button9Click(Form& form) {
     ws.MapSize3 = 1;
     ws.AxisSize[1] = 22;
     ws.AxisSize[2] = 22;
-    ws.ChosenFileName = ws.SocFileName;
-    ws.ItemCount = ReadResultFile(form, ws.SocFileName, ws.FileBufferPtr, ws.VectorDim, 0, 1);
-    form.MemoAppend(std::to_string(ws.ItemCount));
-    ws.ChosenFileName = ws.WeightsFileName;
-    ws.ItemCount = ReadResultFile(form, ws.WeightsFileName, ws.FileBufferPtr, ws.VectorDim, 0, 2);
-    form.MemoAppend(std::to_string(ws.ItemCount));
+    for (const int plane : {1, 2}) {
+        ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
+        ws.ItemCount = ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
+        if (report.nonFiniteLine > 0) {
+            ws.ItemCount = 0;  // nothing of the half-read prototypes is used
+            return RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
+        }
+        form.MemoAppend(std::to_string(ws.ItemCount));
+    }
     if (ws.ItemCount == 0) return;  // no prototypes: nothing to map
 
     ws.PickEnabled = 1;

@@ -22,13 +22,16 @@ float PairDistance(int i, int j, int dim) {
     return static_cast<float>(std::sqrt(static_cast<double>(sum)));
 }
 
+// An infinite largest distance, or a factor that is not a finite number
+// (an infinite "map enlarge."), fails like distances that are all 0: no
+// map can be drawn from them.
 float Scale(Form& form, float largest) {
-    if (largest == 0.0f || std::isnan(largest)) {
+    const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) *
+                                       static_cast<double>(ws.MapEnlargement) / static_cast<double>(largest));
+    if (largest == 0.0f || !std::isfinite(largest) || !std::isfinite(f)) {
         form.MemoAppend("gaz");
         return 0.0f;
     }
-    const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) *
-                                       static_cast<double>(ws.MapEnlargement) / static_cast<double>(largest));
     ws.MaxDist = largest * f;
     ws.DistScale = f;
     return f;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -111,13 +112,20 @@ long LoadFile(Form& form, const char* name, std::uint8_t* buffer, bool quiet) {
 
 int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows, int firstRow, char separator,
                    ReadReport* report) {
+    const long length = LoadFile(form, name, buffer);
+    if (report) *report = ReadReport{length >= 0, 0, 0};
+    if (length < 0) return 0;
+    return ParseVectors(form, buffer, length, rows, firstRow, separator, report);
+}
+
+int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, int firstRow, char separator,
+                 ReadReport* report) {
     ReadReport unused;
     ReadReport& seen = report ? *report : unused;
-    const long length = LoadFile(form, name, buffer);
-    seen = ReadReport{length >= 0, 0};
-    if (length < 0) return 0;
-    const std::uint8_t* p = buffer;
-    const std::uint8_t* const end = buffer + length;
+    seen.widestRow = 0;
+    seen.nonFiniteLine = 0;
+    const std::uint8_t* p = data;
+    const std::uint8_t* const end = data + length;
 
     int r = firstRow - 1;
     int c = 1;
@@ -132,6 +140,7 @@ int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows,
         while (p < end && *p == static_cast<std::uint8_t>(separator)) ++p;
         const Token t = ReadToken(p, end, separator);
         const float v = t.Value();
+        if (!std::isfinite(v) && seen.nonFiniteLine == 0) seen.nonFiniteLine = r - firstRow + 2;
         if (v != kDropped) {
             if (c <= kMaxDim && r + 1 >= 1 && r + 1 <= kInputRows) ws.InputVectors[r + 1][c] = v;
             ++c;
@@ -149,13 +158,20 @@ int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows,
 
 int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, int rows, char separator,
                            ReadReport* report) {
+    const long length = LoadFile(form, name, buffer);
+    if (report) *report = ReadReport{length >= 0, 0, 0};
+    if (length < 0) return 0;
+    return ParseDistanceMatrix(buffer, length, rows, separator, report);
+}
+
+int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char separator, ReadReport* report) {
     ReadReport unused;
     ReadReport& seen = report ? *report : unused;
-    const long length = LoadFile(form, name, buffer);
-    seen = ReadReport{length >= 0, 0};
-    if (length < 0 || rows <= 0) return 0;
-    const std::uint8_t* p = buffer;
-    const std::uint8_t* const end = buffer + length;
+    seen.widestRow = 0;
+    seen.nonFiniteLine = 0;
+    if (rows <= 0) return 0;
+    const std::uint8_t* p = data;
+    const std::uint8_t* const end = data + length;
     const auto skipSeparators = [&] {
         for (int n = 0; n < 1000 && p < end && *p == static_cast<std::uint8_t>(separator); ++n) ++p;
     };
@@ -168,6 +184,7 @@ int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, i
         if (p >= end) return 0;  // fewer rows than asked for: no matrix
         const Token t = ReadToken(p, end, separator);
         const float v = t.Value();
+        if (!std::isfinite(v) && seen.nonFiniteLine == 0) seen.nonFiniteLine = r + 1;
         if (v != kDropped) {
             if (r + 1 <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r + 1][c] = v;
             ++c;
@@ -183,11 +200,26 @@ int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, i
     return lastCount;
 }
 
-int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass, int plane) {
+int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass, int plane,
+                   ReadReport* report) {
     const long length = LoadFile(form, name, buffer, /*quiet=*/true);
+    if (report) *report = ReadReport{length >= 0, 0, 0};
     if (length < 0) return 0;
-    const std::uint8_t* p = buffer;
-    const std::uint8_t* const end = buffer + length;
+    return ParseResults(buffer, length, vectorDim, leastClass, plane, report);
+}
+
+void RefuseNonFinite(Form& form, const char* name, int line) {
+    form.MemoAppend(Format("not a finite number in line %d of %s", line, name));
+}
+
+int ParseResults(const std::uint8_t* data, long length, int vectorDim, int leastClass, int plane,
+                 ReadReport* report) {
+    ReadReport unused;
+    ReadReport& seen = report ? *report : unused;
+    seen.nonFiniteLine = 0;
+    if (plane < 1 || plane > 2) return 0;
+    const std::uint8_t* p = data;
+    const std::uint8_t* const end = data + length;
 
     // A field: skip blanks, take characters up to a blank, skip the blanks
     // after it. A field never reaches into the next line.
@@ -212,11 +244,18 @@ int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vecto
     int n = 0;
     int k = 0;
     float x = 0, y = 0, z = 0;
+    int line = 0;
+    const auto real = [&](std::string_view text) {
+        const float v = static_cast<float>(ParseReal(text));
+        if (!std::isfinite(v) && seen.nonFiniteLine == 0) seen.nonFiniteLine = line;
+        return v;
+    };
     while (n < kMaxMapItems && !restIsBlank()) {
+        ++line;
         int lastInt = ParseInt(nextField());
-        const float fx = static_cast<float>(ParseReal(nextField()));
-        const float fy = static_cast<float>(ParseReal(nextField()));
-        const float fz = static_cast<float>(ParseReal(nextField()));
+        const float fx = real(nextField());
+        const float fy = real(nextField());
+        const float fz = real(nextField());
         if (lastInt != kResultAbsent) {
             x = fx;
             y = fy;
@@ -234,7 +273,7 @@ int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vecto
         }
         int c = 1;
         for (int q = 1; q <= vectorDim; ++q) {
-            const float v = static_cast<float>(ParseReal(nextField()));
+            const float v = real(nextField());
             if (v != static_cast<float>(kResultAbsent) && taken) {
                 if (c <= kMaxDim) ws.Prototypes[n][plane][c] = v;
                 ++c;

@@ -25,8 +25,9 @@ long LoadFile(Form& form, const char* name, std::uint8_t* buffer, bool quiet = f
 
 // What a reader saw besides its result.
 struct ReadReport {
-    bool loaded = false;  // false when the file could not be read at all
-    int widestRow = 0;    // the largest number of values on one line
+    bool loaded = false;   // false when the file could not be read at all
+    int widestRow = 0;     // the largest number of values on one line
+    int nonFiniteLine = 0;  // the first line holding a value that is not a finite number, or 0
 };
 
 // Feature vectors into InputVectors rows firstRow.., values separated by runs
@@ -47,4 +48,16 @@ int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, i
 // whose class is at least leastClass. Returns the number of rows taken (0 when
 // the file cannot be opened).
 int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass,
-                   int plane);
+                   int plane, ReadReport* report = nullptr);
+
+// The line that refuses a file holding a value that is not a finite number.
+void RefuseNonFinite(Form& form, const char* name, int line);
+
+// The parsing halves of the three readers, over data already in memory (any
+// bytes at all: they never read past length nor write past their targets).
+int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, int firstRow, char separator,
+                 ReadReport* report = nullptr);
+int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char separator,
+                        ReadReport* report = nullptr);
+int ParseResults(const std::uint8_t* data, long length, int vectorDim, int leastClass, int plane,
+                 ReadReport* report = nullptr);

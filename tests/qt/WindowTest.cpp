@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -240,6 +242,19 @@ private slots:
         QVERIFY(timer.elapsed() < 1000);
         QVERIFY(!RunGuard::RunInProgress());
         QVERIFY(!form.isVisible());
+    }
+
+    void closingDuringSocStillWritesTheResults() {
+        TestForm form;
+        const SampleCopy sample("cancer-89x26.txt");
+        form.answer = {sample.path()};
+        form.show();
+        QTimer::singleShot(50, &form, [&form] { form.close(); });
+        QTest::mouseClick(form.Button10, Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        const QDir dir = QFileInfo(sample.path()).dir();
+        for (const char* name : {"soc.dat", "weights.dat", "clusters.dat"})
+            QVERIFY2(QFileInfo(dir.filePath(name)).size() > 0, name);
     }
 };
 

@@ -1,0 +1,247 @@
+// Hostile files and fields through whole runs: each ends with a clear line
+// or a sound result, never a crash, a hang or a success message for a failure.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <filesystem>
+#include <functional>
+
+#include "mrp/MrpMdsRun.h"
+#include "soc/SocRun.h"
+#include "support/FakeForm.h"
+#include "ui/MinimumTree.h"
+#include "ui/Picking.h"
+#include "ui/Reload.h"
+#include "ui/RunControl.h"
+#include "view/MapDrawing.h"
+#include "view/ViewButtons.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+enum class Run { MrpMds, Soc, Reload };
+
+struct BadCase {
+    const char* name;
+    Run run;
+    std::function<std::string()> file;  // the input's content
+    std::map<int, std::string> edits;
+    std::string lastLine;  // what Memo1 ends with; "*" when the run may end either way, "~" for a prefix match
+};
+
+std::string Lines(int n, int values, const char* value = "0.5") {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+        for (int v = 0; v < values; ++v) s += Format(v ? "\t%s%d" : "%s%d", value, (i * 7 + v) % 10);
+        s += "\n";
+    }
+    return s;
+}
+
+std::string Binary() {
+    std::string s;
+    for (int r = 0; r < 40; ++r)
+        for (int b = 0; b < 256; ++b) s += static_cast<char>((b * 37 + r) & 0xFF);
+    return s;
+}
+
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+
+class BadInput : public ::testing::TestWithParam<BadCase> {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        SetSocStepsForTests(3000);
+    }
+    void TearDown() override { SetSocStepsForTests(0); }
+};
+
+TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
+    const BadCase& c = GetParam();
+    TempDir dir;
+    dir.Write("input.txt", c.file());
+    FakeForm form;
+    form.Choose(dir.File("input.txt"));
+    form.edits[Edit12] = "20";
+    form.edits[Edit13] = "4";
+    for (const auto& [edit, text] : c.edits) form.edits[edit] = text;
+    form.onEvents = [] { Button3Click(); };
+    switch (c.run) {
+        case Run::MrpMds: Button2Click(form); break;
+        case Run::Soc: Button10Click(form); break;
+        case Run::Reload: Button9Click(form); break;
+    }
+    ASSERT_FALSE(form.memo.empty());
+    if (c.lastLine == "*") {
+        SUCCEED();
+    } else if (c.lastLine[0] == '~') {
+        EXPECT_EQ(form.memo.back().rfind(c.lastLine.substr(1), 0), 0u) << form.memo.back();
+    } else {
+        EXPECT_EQ(form.memo.back(), c.lastLine);
+    }
+    // Whatever the run left, the map, the panel, picking and the tree stay inside their arrays.
+    PaintBox1Click(form);
+    PaintBox2Click(form);
+    PaintBox1MouseUp(form, 320, 316);
+    FaClick(form);
+    Button4Click(form);
+    Button6Click(form);
+}
+
+const auto kValid = [] { return Lines(20, 4); };
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BadInput,
+    ::testing::Values(
+        BadCase{"emptyFile", Run::MrpMds, [] { return std::string(); }, {}, "invalid input data."},
+        BadCase{"binaryFile", Run::MrpMds, Binary, {}, "*"},
+        BadCase{"binaryMatrix", Run::MrpMds, Binary, {{Edit13, "0"}}, "invalid dist. matr."},
+        BadCase{"binarySoc", Run::Soc, Binary, {}, "*"},
+        BadCase{"onlyTabs", Run::MrpMds, [] { return std::string(5000, '\t'); }, {}, "invalid input data."},
+        BadCase{"enormousLine", Run::MrpMds, [] { return Lines(1, 99000); }, {}, "max dim: 64"},
+        BadCase{"enormousLineSoc", Run::Soc, [] { return Lines(1, 99000); }, {{Edit12, "1"}}, "*"},
+        BadCase{"401Lines", Run::MrpMds, [] { return Lines(401, 4); }, {{Edit12, "401"}}, "max size: 400"},
+        BadCase{"1001Lines", Run::Soc, [] { return Lines(1001, 4); }, {{Edit12, "1001"}}, "max size: 1000"},
+        BadCase{"1001LinesTaken1000", Run::Soc, [] { return Lines(1001, 4); }, {{Edit12, "1000"}}, "*"},
+        BadCase{"65Values", Run::MrpMds, [] { return Lines(20, 65); }, {}, "max dim: 64"},
+        BadCase{"400Values", Run::MrpMds, [] { return Lines(20, 400); }, {}, "max dim: 64"},
+        BadCase{"400ValuesMatrix", Run::MrpMds, [] { return Lines(20, 400); }, {{Edit13, "0"}}, "invalid dist. matr."},
+        BadCase{"65ValuesSoc", Run::Soc, [] { return Lines(20, 65); }, {}, "*"},
+        BadCase{"notANumber", Run::MrpMds, [] { return "1\t2\t3\t4\n1\tnan\t3\t4\n" + Lines(18, 4); }, {},
+                "~not a finite number in line 2 of "},
+        BadCase{"infinite", Run::Soc, [] { return Lines(5, 4) + "1\t2\tinf\t4\n" + Lines(14, 4); }, {},
+                "~not a finite number in line 6 of "},
+        BadCase{"tooLargeForAFloat", Run::MrpMds, [] { return Lines(3, 4) + "1e39\t2\t3\t4\n" + Lines(16, 4); }, {},
+                "~not a finite number in line 4 of "},
+        BadCase{"infiniteMatrix", Run::MrpMds, [] { return "0\t1\n-inf\t0\n"; }, {{Edit12, "2"}, {Edit13, "0"}},
+                "~not a finite number in line 2 of "},
+        BadCase{"hugeValues", Run::MrpMds,
+                [] {
+                    std::string s;
+                    for (int i = 0; i < 20; ++i) s += Format("%d.5e37\t1\t2\t%d\n", i % 9, i);
+                    return s;
+                },
+                {}, "invalid input data."},
+        BadCase{"negativeSize", Run::MrpMds, kValid, {{Edit12, "-5"}}, "invalid input data."},
+        BadCase{"hugeSize", Run::MrpMds, kValid, {{Edit12, "99999999999"}}, "max size: 400"},
+        BadCase{"negativeSizeSoc", Run::Soc, kValid, {{Edit12, "-5"}}, "invalid input data."},
+        BadCase{"negativeDim", Run::MrpMds, kValid, {{Edit13, "-1"}}, "no input data"},
+        BadCase{"hugeDim", Run::Soc, kValid, {{Edit13, "2147483647"}}, "max dim: 64"},
+        BadCase{"negativePrototypes", Run::Soc, kValid, {{Edit14, "-2147483648"}}, "No. of feature vect. must be 0-400"},
+        BadCase{"hugePrototypes", Run::Soc, kValid, {{Edit14, "1e9"}}, "*"},
+        BadCase{"textSize", Run::MrpMds, kValid, {{Edit12, "abc"}}, "invalid input data."},
+        BadCase{"textCharDistance", Run::MrpMds, kValid, {{Edit8, "abc"}}, "critical dist > 0!"},
+        BadCase{"nanCharDistance", Run::MrpMds, kValid, {{Edit8, "nan"}}, "critical dist > 0!"},
+        BadCase{"textMapDim", Run::MrpMds, kValid, {{Edit11, "two"}}, "MDS dim must be 1-3!"},
+        BadCase{"textEnlargement", Run::MrpMds, kValid, {{Edit4, "big"}}, "invalid input data."},
+        BadCase{"infiniteEnlargement", Run::MrpMds, kValid, {{Edit4, "inf"}}, "invalid input data."},
+        BadCase{"textRate", Run::Soc, kValid, {{Edit15, "fast"}}, "*"},
+        BadCase{"textSimilarity", Run::Reload, kValid, {{Edit16, "near"}}, "0"},
+        BadCase{"reloadHugeSize", Run::Reload, kValid, {{Edit12, "1e12"}}, "*"},
+        BadCase{"reloadNegativeDim", Run::Reload, kValid, {{Edit13, "-4"}}, "max dim: 64"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class BadFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FreshWorkspace();
+        SetSocStepsForTests(2000);
+        dir.Write("input.txt", Lines(20, 4));
+        form.Choose(dir.File("input.txt"));
+        form.edits[Edit12] = "20";
+        form.edits[Edit13] = "4";
+        form.edits[Edit14] = "5";
+        form.onEvents = [] { Button3Click(); };
+    }
+    void TearDown() override { SetSocStepsForTests(0); }
+    TempDir dir;
+    FakeForm form;
+};
+
+TEST_F(BadFiles, AFolderInsteadOfAFileIsNamed) {
+    form.Choose(dir.path());
+    Button2Click(form);
+    EXPECT_EQ(form.memo.back(), "cannot open " + dir.path());
+    Button10Click(form);
+    EXPECT_EQ(form.memo.back(), "cannot open " + dir.path());
+}
+
+// Output paths that cannot be written (here: folders of those names, which
+// even the superuser cannot replace by a file) are named, and the run goes on.
+TEST_F(BadFiles, OutputsThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
+    for (const char* name : {"distances.dat", "clusters.dat", "soc.dat"})
+        std::filesystem::create_directory(dir.File(name));
+    Button2Click(form);
+    const auto has = [&](const std::string& line) {
+        return std::find(form.memo.begin(), form.memo.end(), line) != form.memo.end();
+    };
+    EXPECT_TRUE(has("cannot write " + dir.File("distances.dat")));
+    EXPECT_TRUE(has("cannot write " + dir.File("clusters.dat")));
+    EXPECT_EQ(form.eventPumps, 1);  // the map still ran
+
+    Button10Click(form);
+    EXPECT_TRUE(has("cannot write " + dir.File("soc.dat")));
+    EXPECT_FALSE(dir.Read("weights.dat").empty());
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().extension(), entry.is_directory() ? ".dat" : entry.path().extension())
+            << "no temporary file is left behind: " << entry.path();
+}
+
+TEST_F(BadFiles, ResultsOfAnotherDimensionReloadInsideTheArrays) {
+    Button10Click(form);
+    form.edits[Edit13] = "64";
+    Button9Click(form);
+    EXPECT_EQ(form.memo[5], "64");
+    form.edits[Edit13] = "1";
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "5");
+    PaintBox1MouseUp(form, 320, 316);
+}
+
+TEST_F(BadFiles, ANotANumberInSocDatRefusesTheReload) {
+    Button10Click(form);
+    std::string soc = dir.Read("soc.dat");
+    soc.replace(5, 7, "    nan");  // the first line's x
+    dir.Write("soc.dat", soc);
+    Button9Click(form);
+    EXPECT_EQ(form.memo.back(), "not a finite number in line 1 of " + dir.File("soc.dat"));
+    EXPECT_EQ(ws.ItemCount, 0);
+}
+
+// Every button pressed while a run lets events through: nothing nests,
+// nothing breaks, and a stopped SOC run still writes its files.
+TEST_F(BadFiles, RapidClicksDuringRuns) {
+    for (const bool soc : {false, true}) {
+        int pumps = 0;
+        form.onEvents = [&] {
+            ++pumps;
+            Button2Click(form);
+            Button10Click(form);
+            Button9Click(form);
+            Button4Click(form);
+            Button5Click(form);
+            Button6Click(form);
+            Button7Click(form);
+            Button8Click(form);
+            Button11Click(form);
+            Button1Click(form);
+            FaClick(form);
+            PaintBox1Click(form);
+            PaintBox1MouseUp(form, 100 + pumps, 100);
+            PaintBox2Click(form);
+            if (pumps == 3) Button3Click();
+        };
+        if (soc)
+            Button10Click(form);
+        else
+            Button2Click(form);
+        EXPECT_EQ(pumps, soc ? 2 : 3);  // the SOC run of 2000 steps pumps twice
+        EXPECT_FALSE(RunGuard::RunInProgress());
+    }
+    EXPECT_FALSE(dir.Read("soc.dat").empty());
+    EXPECT_FALSE(dir.Read("weights.dat").empty());
+}
+
+}  // namespace
