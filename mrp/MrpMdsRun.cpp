@@ -28,17 +28,14 @@ void ClearForRun(Form& form) {
     form.MemoClear();
     ws.VectorDim = 65;
     ws.MapEnlargement = static_cast<float>(EditReal(form, Edit4, 100));
-    for (int i = 1; i <= kInputRows; ++i) {
-        ws.ItemNumber[i] = i;
-        std::fill(ws.InputVectors[i], ws.InputVectors[i] + 66, 0.0f);
-    }
+    ws.ClearItems();
     ws.MapSize1 = 20;
     ws.MapSize2 = 20;
     ws.MapSize3 = 1;
     ws.MapSize4 = 1;
     ws.AxisSize[1] = ws.MapSize1;
     ws.AxisSize[2] = ws.MapSize2;
-    for (int i = 1; i <= kMaxMapItems; ++i) std::fill(ws.TreeLinks[i] + 1, ws.TreeLinks[i] + kMaxMapItems + 1, 0);
+    ws.ClearTreeLinks();
     std::memset(ws.FileBuffer, 0, sizeof ws.FileBuffer);
     ws.FileBufferPtr = ws.FileBuffer;
     ws.FirstItem = 1;

@@ -38,11 +38,8 @@ void ClearForRun(Form& form) {
     ws.MarkScale = 1.0f;
     ws.AvgKeep = 0.999f;
     ws.AvgGain = 0.001f;
-    for (int i = 1; i <= kInputRows; ++i) {
-        ws.ItemNumber[i] = i;
-        std::fill(ws.InputVectors[i], ws.InputVectors[i] + 66, 0.0f);
-    }
-    for (int i = 1; i <= kMaxMapItems; ++i) std::fill(ws.TreeLinks[i] + 1, ws.TreeLinks[i] + kMaxMapItems + 1, 0);
+    ws.ClearItems();
+    ws.ClearTreeLinks();
     ws.FileBufferPtr = ws.FileBuffer;
     ws.FirstItem = 1;
 }

@@ -28,7 +28,7 @@ void Button9Click(Form& form) {
     const float s = static_cast<float>(TruncPixel(EditReal(form, Edit16, 3)));
     ws.SimilarityDist = s;
     ws.ShowEdges = 1;
-    for (int i = 1; i <= kMaxMapItems; ++i) std::fill(ws.TreeLinks[i] + 1, ws.TreeLinks[i] + kMaxMapItems + 1, 0);
+    ws.ClearTreeLinks();
 
     ws.ChosenFileName = ChooseInputFile(form);
     form.MemoAppend(ws.ChosenFileName);

@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include <algorithm>
 #include <cstring>
 
 // Lives in zero-initialised storage; the start values are set before main runs.
@@ -19,6 +20,17 @@ void Workspace::Reset() {
     // Derived once at start-up, before the window is shown.
     ProjectedCount = ItemCount - FirstItem + 1;
     SimilarityDist = static_cast<float>(MapSize1 / 2);
+}
+
+void Workspace::ClearItems() {
+    for (int i = 1; i <= kInputRows; ++i) {
+        ItemNumber[i] = i;
+        std::fill(InputVectors[i], InputVectors[i] + 66, 0.0f);
+    }
+}
+
+void Workspace::ClearTreeLinks() {
+    for (int i = 1; i <= kMaxMapItems; ++i) std::fill(TreeLinks[i] + 1, TreeLinks[i] + kMaxMapItems + 1, 0);
 }
 
 int Workspace::MapItems() const {

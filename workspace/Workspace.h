@@ -93,6 +93,11 @@ struct Workspace {
     // values derived at start-up.
     void Reset();
 
+    // What every run clears at its start: the numbers shown for items 1..1500
+    // set to the items' own, their vectors to 0; and the minimum tree.
+    void ClearItems();
+    void ClearTreeLinks();
+
     // Number of map rows (items or prototypes) that per-item loops over the
     // map arrays may visit: ItemCount limited to what those arrays hold. Before
     // the first run ItemCount is 2403 and nothing has been placed, so it is 0.

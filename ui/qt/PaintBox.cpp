@@ -69,25 +69,20 @@ void PaintBox::SetPenWidth(int width) {
 
 void PaintBox::SetBrushColor(std::uint32_t bgr) { brushColor_ = FromBgr(bgr); }
 
-void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
+// A filled and outlined shape in the cells between two corners.
+void PaintBox::Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(const QRect&)) {
     const auto cells = Cells(x1, y1, x2, y2);
     if (!cells) return;
     FlushLines();
     QPainter& p = Painter();
     p.setPen(Pen());
     p.setBrush(brushColor_);
-    p.drawRect(*cells);
+    (p.*draw)(*cells);
 }
 
-void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
-    const auto cells = Cells(x1, y1, x2, y2);
-    if (!cells) return;
-    FlushLines();
-    QPainter& p = Painter();
-    p.setPen(Pen());
-    p.setBrush(brushColor_);
-    p.drawEllipse(*cells);
-}
+void PaintBox::Rectangle(int x1, int y1, int x2, int y2) { Shape(x1, y1, x2, y2, &QPainter::drawRect); }
+
+void PaintBox::Ellipse(int x1, int y1, int x2, int y2) { Shape(x1, y1, x2, y2, &QPainter::drawEllipse); }
 
 void PaintBox::MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
 

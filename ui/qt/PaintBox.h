@@ -46,6 +46,7 @@ protected:
 private:
     QPainter& Painter();
     void FitImage();
+    void Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(const QRect&));
     void FlushLines();
     void ThinLine(const QLine& line, QRgb colour);
     QPen Pen() const;
