@@ -97,37 +97,45 @@ void MdsPlan::Step(int m, float stepLength) {
 // shift is (sum of the start coordinates + sum of the moves so far) / n -
 // half the extent, so one running sum of the moves gives the true
 // coordinate (stored - shift) for the box test, and the shift is applied
-// once at the end.
+// once at the end. The box test is made per axis, so the axes are
+// independent; each runs on the assumption that every move stays inside
+// the box (the running sum is then a plain sum) until one does not.
 template <int M>
 void MdsPlan::Moves(float stepLength) {
     const int n = n_;
     const double box = ws.AxisSize[1];
     const double perItem = 1.0 / n;
-    double base[M], moved[M];
-    for (int s = 0; s < M; ++s) {
-        double sum = 0;
-        for (int q = 0; q < n; ++q) sum += x_[s][q];
-        base[s] = sum * perItem - ws.AxisSize[s + 1] * 0.5;
-        moved[s] = 0;
-    }
     for (int q = 0; q < n; ++q) {
         float length2 = 0;
         for (int s = 0; s < M; ++s) length2 += g_[s][q] * g_[s][q];
         const float length = std::sqrt(length2);
-        if (!(length > 0)) continue;
-        const float h = 1.0f / length * stepLength;
-        for (int s = 0; s < M; ++s) {
-            const double shift = q == 0 ? 0.0 : base[s] + moved[s] * perItem;
-            const double current = x_[s][q] - shift;
-            const double proposed = current - static_cast<double>(h * g_[s][q]);
-            const bool inside = proposed > 0 && proposed < box;  // a move onto the edge is refused
-            x_[s][q] = inside ? static_cast<float>(proposed + shift) : x_[s][q];
-            moved[s] += inside ? proposed - current : 0.0;
-        }
+        const float h = length > 0 ? 1.0f / length * stepLength : 0.0f;  // a zero gradient: no move
+        for (int s = 0; s < M; ++s) move_[s][q] = -static_cast<double>(h * g_[s][q]);
     }
     for (int s = 0; s < M; ++s) {
-        const double shift = base[s] + moved[s] * perItem;
-        for (int q = 0; q < n; ++q) ws.MapCoords[q + 1][s + 1] = static_cast<float>(x_[s][q] - shift);
+        double sum = 0;
+        for (int q = 0; q < n; ++q) sum += x_[s][q];
+        const double base = sum * perItem - ws.AxisSize[s + 1] * 0.5;
+        float* x = x_[s];
+        const double* move = move_[s];
+        double moved = 0;
+        int q = 0;
+        for (; q < n; ++q) {
+            const double shift = q == 0 ? 0.0 : base + moved * perItem;
+            const double proposed = x[q] - shift + move[q];
+            if (!(proposed > 0 && proposed < box)) break;  // a move onto the edge is refused
+            x[q] = move[q] != 0 ? static_cast<float>(proposed + shift) : x[q];
+            moved += move[q];
+        }
+        for (; q < n; ++q) {
+            const double shift = q == 0 ? 0.0 : base + moved * perItem;
+            const double proposed = x[q] - shift + move[q];
+            if (move[q] == 0 || !(proposed > 0 && proposed < box)) continue;
+            x[q] = static_cast<float>(proposed + shift);
+            moved += move[q];
+        }
+        const double shift = base + moved * perItem;
+        for (int i = 0; i < n; ++i) ws.MapCoords[i + 1][s + 1] = static_cast<float>(x[i] - shift);
     }
 }
 

@@ -35,6 +35,7 @@ private:
     alignas(64) float weightedTarget_[kMaxMapItems][kStride];
     alignas(64) float x_[4][kStride];  // coordinates by axis
     alignas(64) float g_[4][kStride];  // gradients by axis
+    alignas(64) double move_[4][kStride];  // each item's move by axis
 };
 
 // The step as one call: prepares a process-wide plan and steps it once.
