@@ -1,4 +1,4 @@
-// A window that shows nothing, for timing the computations alone.
+// A window that shows nothing, for timing or fuzzing the computations alone.
 #pragma once
 
 #include "workspace/Form.h"
