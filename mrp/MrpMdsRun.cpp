@@ -49,11 +49,7 @@ bool ReadVectors(Form& form, float& mean) {
     }
     ReadReport report;
     ws.VectorDim = ReadVectorFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.ItemCount, 1, '\t', &report);
-    if (!report.loaded) return false;
-    if (report.nonFiniteLine > 0) {
-        RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
-        return false;
-    }
+    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return false;
     if (report.widestRow > kMaxDim) {
         form.MemoAppend("max dim: 64");
         return false;
@@ -82,11 +78,7 @@ bool ReadMatrix(Form& form, float& mean) {
     }
     ReadReport report;
     ws.VectorDim = ReadDistanceMatrixFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.ItemCount, '\t', &report);
-    if (!report.loaded) return false;
-    if (report.nonFiniteLine > 0) {
-        RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
-        return false;
-    }
+    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return false;
     mean = MeanDistance(ws.ItemCount);
     const float s = NormaliseDistances(form, ws.ItemCount);
     if (ws.VectorDim != ws.ItemCount || ws.VectorDim == 0 || s == 0) {

@@ -139,8 +139,7 @@ void Button10Click(Form& form) {
     ws.IterationLimit = stepsForTests > 0 ? stepsForTests : kSteps;
     ReadReport report;
     ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, n, 1, '\t', &report);
-    if (!report.loaded) return;
-    if (report.nonFiniteLine > 0) return RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
+    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return;
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
     ws.ViewAngle = 1.5707964f;

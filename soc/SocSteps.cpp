@@ -96,20 +96,27 @@ void PrototypeDistanceRow(int a) {
     ws.DistMatrix[a][a] = 0.0f;
 }
 
-void NormalisePrototypeDistances(int k) {
+void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]) {
     float largest = -10000.0f;
-    for (int i = 1; i <= k; ++i)
-        for (int j = 1; j < i; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
+    for (int i = 1; i <= k; ++i) {
+        const float* r = raw[i];
+#pragma omp simd reduction(max : largest)
+        for (int j = 1; j < i; ++j) largest = std::max(largest, r[j]);
+    }
     if (largest == 0.0f) largest = 1.0f;
     const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
     ws.MaxDist = f * largest;
     ws.DistScale = f;
-    for (int i = 1; i <= k; ++i)
-        for (int j = 1; j <= k; ++j) ws.DistMatrix[i][j] *= f;
+    for (int i = 1; i <= k; ++i) {
+        const float* r = raw[i];
+        float* d = ws.DistMatrix[i];
+#pragma omp simd
+        for (int j = 1; j <= k; ++j) d[j] = r[j] * f;
+    }
 }
 
 void PrototypeDistances() {
     const int k = PrototypeCount();
     for (int a = 1; a <= k; ++a) PrototypeDistanceRow(a);
-    NormalisePrototypeDistances(k);
+    NormalisePrototypeDistances(k, ws.DistMatrix);
 }

@@ -6,6 +6,8 @@
 // multiply-add).
 #pragma once
 
+#include "workspace/Workspace.h"
+
 // The weighted matching error of item a against its winning prototype; sets
 // WinnerIndex (the lowest-numbered prototype among equals).
 float MatchItem(int a);
@@ -22,8 +24,10 @@ void PrototypeDistanceRow(int a);
 // that DistMatrix / DistScale gives raw distances).
 void PrototypeDistances();
 
-// The normalisation of the K x K raw distances in DistMatrix.
-void NormalisePrototypeDistances(int k);
+// DistMatrix[1..k][1..k] = the raw distances normalised as
+// PrototypeDistances says (raw may be DistMatrix itself); sets MaxDist and
+// DistScale.
+void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]);
 
 // The adaptive rate for a smoothed error: from 0.0001 toward 0.1 x rho as
 // the error rises through 2.5.

@@ -83,23 +83,7 @@ void SocTrainer::Distances() {
         raw_[a][a] = 0.0f;
         moved_[a] = false;
     }
-    // As NormalisePrototypeDistances, straight from the cache.
-    float largest = -10000.0f;
-    for (int i = 1; i <= k_; ++i) {
-        const float* r = raw_[i];
-#pragma omp simd reduction(max : largest)
-        for (int j = 1; j < i; ++j) largest = std::max(largest, r[j]);
-    }
-    if (largest == 0.0f) largest = 1.0f;
-    const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
-    ws.MaxDist = f * largest;
-    ws.DistScale = f;
-    for (int i = 1; i <= k_; ++i) {
-        const float* r = raw_[i];
-        float* d = ws.DistMatrix[i];
-#pragma omp simd
-        for (int j = 1; j <= k_; ++j) d[j] = r[j] * f;
-    }
+    NormalisePrototypeDistances(k_, raw_);
 }
 
 void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int steps) {

@@ -42,8 +42,7 @@ void Button9Click(Form& form) {
     ws.MapEnlargement = s;
     ReadReport report;
     ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
-    if (!report.loaded) return;
-    if (report.nonFiniteLine > 0) return RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
+    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return;
     BuildItemDistances(form, ws.VectorCount, ws.VectorDim);
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
@@ -61,9 +60,9 @@ void Button9Click(Form& form) {
     for (const int plane : {1, 2}) {
         ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
         ws.ItemCount = ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
-        if (report.nonFiniteLine > 0) {
+        if (RefusedNonFinite(form, report, ws.ChosenFileName)) {
             ws.ItemCount = 0;  // nothing of the half-read prototypes is used
-            return RefuseNonFinite(form, ws.ChosenFileName, report.nonFiniteLine);
+            return;
         }
         form.MemoAppend(std::to_string(ws.ItemCount));
     }

@@ -208,8 +208,10 @@ int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vecto
     return ParseResults(buffer, length, vectorDim, leastClass, plane, report);
 }
 
-void RefuseNonFinite(Form& form, const char* name, int line) {
-    form.MemoAppend(Format("not a finite number in line %d of %s", line, name));
+bool RefusedNonFinite(Form& form, const ReadReport& report, const char* name) {
+    if (report.nonFiniteLine == 0) return false;
+    form.MemoAppend(Format("not a finite number in line %d of %s", report.nonFiniteLine, name));
+    return true;
 }
 
 int ParseResults(const std::uint8_t* data, long length, int vectorDim, int leastClass, int plane,

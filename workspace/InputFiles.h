@@ -50,8 +50,9 @@ int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, i
 int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass,
                    int plane, ReadReport* report = nullptr);
 
-// The line that refuses a file holding a value that is not a finite number.
-void RefuseNonFinite(Form& form, const char* name, int line);
+// True, with the line "not a finite number in line N of FILE" in Memo1, when
+// the reader met a value that is not a finite number: the file is refused.
+bool RefusedNonFinite(Form& form, const ReadReport& report, const char* name);
 
 // The parsing halves of the three readers, over data already in memory (any
 // bytes at all: they never read past length nor write past their targets).
