@@ -8,75 +8,77 @@
 
 namespace {
 
+// Sixteen lanes, whatever the machine: the compiler splits them into what
+// its vector unit holds.
+using Lanes = float __attribute__((vector_size(64)));
+constexpr int kLanes = 16;
+
+[[gnu::always_inline]] inline Lanes Load(const float* p) {
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+[[gnu::always_inline]] inline void Store(float* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+
+// The lanes summed by halving: four vector additions instead of fifteen
+// scalar ones.
+[[gnu::always_inline]] inline float Sum(Lanes v) {
+    v += __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
+    v += __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
+    v += __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
+    v += __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+    return v[0];
+}
+
 // Rows are taken two at a time, so that every load and store of a partner's
-// coordinates and gradient serves two pairs.
+// coordinates and gradient serves two pairs. The tables are zero on and
+// below the diagonal, so a row's partners can start at the vector that holds
+// the row itself: the pairs there that are not above the diagonal add 0.
 template <int M>
 [[gnu::always_inline]] inline void Symmetric(int n, int stride, const float* __restrict a, const float* __restrict b,
                                              const float* __restrict x, float* __restrict g) {
     std::memset(g, 0, sizeof(float) * static_cast<std::size_t>(M * stride));
     // Partners run on to a whole number of vectors: the padding has zero
     // tables and coordinates, so its terms are 0.
-    const int end = std::min((n + 15) / 16 * 16, stride);
-    int q = 0;
-    for (; q + 1 < n; q += 2) {
+    const int end = (n + kLanes - 1) / kLanes * kLanes;
+    // An odd last row has met every partner already.
+    for (int q = 0; q + 1 < n; q += 2) {
         const float* a0 = a + q * stride;
         const float* b0 = b + q * stride;
         const float* a1 = a0 + stride;
         const float* b1 = b0 + stride;
-        float x0[4] = {}, x1[4] = {};
+        float x0[M], x1[M];
         for (int s = 0; s < M; ++s) {
             x0[s] = x[s * stride + q];
             x1[s] = x[s * stride + q + 1];
         }
-        // The pair of the two rows themselves.
-        float d01[4] = {};
-        float dist01 = 0;
-        for (int s = 0; s < M; ++s) {
-            d01[s] = x0[s] - x1[s];
-            dist01 += d01[s] * d01[s];
-        }
-        const float c01 = a0[q + 1] * dist01 - b0[q + 1];
-        float p0 = c01 * d01[0], p1 = c01 * d01[1], p2 = c01 * d01[2], p3 = c01 * d01[3];
-        float r0 = -p0, r1 = -p1, r2 = -p2, r3 = -p3;
-#pragma omp simd reduction(+ : p0, p1, p2, p3, r0, r1, r2, r3)
-        for (int l = q + 2; l < end; ++l) {
-            float d0[4], d1[4];
-            float dist0 = 0, dist1 = 0;
+        Lanes p[M], r[M];
+        for (int s = 0; s < M; ++s) p[s] = r[s] = Lanes{};
+        for (int l = q / kLanes * kLanes; l < end; l += kLanes) {
+            Lanes d0[M], d1[M];
+            Lanes dist0 = {}, dist1 = {};
             for (int s = 0; s < M; ++s) {
-                const float xl = x[s * stride + l];
+                const Lanes xl = Load(x + s * stride + l);
                 d0[s] = x0[s] - xl;
                 d1[s] = x1[s] - xl;
                 dist0 += d0[s] * d0[s];
                 dist1 += d1[s] * d1[s];
             }
-            const float c0 = a0[l] * dist0 - b0[l];
-            const float c1 = a1[l] * dist1 - b1[l];
-            p0 += c0 * d0[0];
-            r0 += c1 * d1[0];
-            g[l] -= c0 * d0[0] + c1 * d1[0];
-            if constexpr (M > 1) {
-                p1 += c0 * d0[1];
-                r1 += c1 * d1[1];
-                g[stride + l] -= c0 * d0[1] + c1 * d1[1];
-            }
-            if constexpr (M > 2) {
-                p2 += c0 * d0[2];
-                r2 += c1 * d1[2];
-                g[2 * stride + l] -= c0 * d0[2] + c1 * d1[2];
-            }
-            if constexpr (M > 3) {
-                p3 += c0 * d0[3];
-                r3 += c1 * d1[3];
-                g[3 * stride + l] -= c0 * d0[3] + c1 * d1[3];
+            const Lanes c0 = Load(a0 + l) * dist0 - Load(b0 + l);
+            const Lanes c1 = Load(a1 + l) * dist1 - Load(b1 + l);
+            for (int s = 0; s < M; ++s) {
+                p[s] += c0 * d0[s];
+                r[s] += c1 * d1[s];
+                float* gl = g + s * stride + l;
+                Store(gl, Load(gl) - (c0 * d0[s] + c1 * d1[s]));
             }
         }
-        const float own0[4] = {p0, p1, p2, p3}, own1[4] = {r0, r1, r2, r3};
         for (int s = 0; s < M; ++s) {
-            g[s * stride + q] += own0[s];
-            g[s * stride + q + 1] += own1[s];
+            g[s * stride + q] += Sum(p[s]);
+            g[s * stride + q + 1] += Sum(r[s]);
         }
     }
-    // An odd last row has met every partner already.
 }
 
 template <int M>

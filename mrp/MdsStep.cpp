@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "mrp/MdsKernel.h"
+#include "workspace/VectorTargets.h"
 
 namespace {
 
@@ -19,6 +20,30 @@ bool DistancesSymmetric(int n) {
                     if (a != b && !(std::isnan(a) && std::isnan(b))) return false;
                 }
     return true;
+}
+
+// Each item's move: the step length against its gradient.
+template <int M>
+VECTOR_TARGETS void MoveLengths(int n, float stepLength, const float* g, double* move) {
+    constexpr int stride = MdsPlan::kStride;
+#pragma omp simd
+    for (int q = 0; q < n; ++q) {
+        float length2 = 0;
+        for (int s = 0; s < M; ++s) length2 += g[s * stride + q] * g[s * stride + q];
+        const float length = std::sqrt(length2);
+        const float h = length > 0 ? 1.0f / length * stepLength : 0.0f;  // a zero gradient: no move
+        for (int s = 0; s < M; ++s) move[s * stride + q] = -static_cast<double>(h * g[s * stride + q]);
+    }
+}
+
+// Four running sums, so that the additions need not wait for each other.
+double CoordinateSum(int n, const float* x) {
+    double part[4] = {};
+    int q = 0;
+    for (; q + 3 < n; q += 4)
+        for (int k = 0; k < 4; ++k) part[k] += x[q + k];
+    for (; q < n; ++q) part[0] += x[q];
+    return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
 }  // namespace
@@ -44,7 +69,7 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
 }
 
 // With a symmetric matrix the weights are symmetric too, and the symmetric
-// kernel reads only the pairs (q, l) with l > q.
+// kernel takes only the pairs (q, l) with l > q: the rest of a row is 0.
 void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight) {
     n_ = std::clamp(n, 0, kMaxMapItems);
     symmetric_ = true;
@@ -54,6 +79,8 @@ void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight
         const float* row = ws.DistMatrix[q + 1] + 1;
         float* a = twiceWeight_[q];
         float* t = weightedTarget_[q];
+        std::fill(a, a + q + 1, 0.0f);
+        std::fill(t, t + q + 1, 0.0f);
 #pragma omp simd
         for (int l = q + 1; l < n_; ++l) {
             const float d = row[l];
@@ -105,17 +132,9 @@ void MdsPlan::Moves(float stepLength) {
     const int n = n_;
     const double box = ws.AxisSize[1];
     const double perItem = 1.0 / n;
-    for (int q = 0; q < n; ++q) {
-        float length2 = 0;
-        for (int s = 0; s < M; ++s) length2 += g_[s][q] * g_[s][q];
-        const float length = std::sqrt(length2);
-        const float h = length > 0 ? 1.0f / length * stepLength : 0.0f;  // a zero gradient: no move
-        for (int s = 0; s < M; ++s) move_[s][q] = -static_cast<double>(h * g_[s][q]);
-    }
+    MoveLengths<M>(n, stepLength, &g_[0][0], &move_[0][0]);
     for (int s = 0; s < M; ++s) {
-        double sum = 0;
-        for (int q = 0; q < n; ++q) sum += x_[s][q];
-        const double base = sum * perItem - ws.AxisSize[s + 1] * 0.5;
+        const double base = CoordinateSum(n, x_[s]) * perItem - ws.AxisSize[s + 1] * 0.5;
         float* x = x_[s];
         const double* move = move_[s];
         double moved = 0;

@@ -21,6 +21,7 @@ public:
 
     // Row length of the pair tables: items rounded up for whole vector loads.
     static constexpr int kStride = 416;
+    static_assert(kStride % 16 == 0 && kStride >= (kMaxMapItems + 15) / 16 * 16);
 
 private:
     void Gradients(int m);

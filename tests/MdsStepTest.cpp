@@ -87,6 +87,23 @@ TEST_P(FastAgainstLiteral, AHundredStepsReachTheSameStress) {
     EXPECT_NEAR(Stress(n, m, 30), literal, literal * 0.02);
 }
 
+// The symmetric step reads only the pairs above the diagonal, so what an
+// earlier, asymmetric matrix left below it must not count.
+TEST(MdsStep, ASymmetricMatrixAfterAnAsymmetricOneStepsAsTheLiteral) {
+    static MdsPlan plan;
+    RandomMap(45, 3, 8u, false);
+    plan.Prepare(45, 30, 0.3f, 0.0001f);
+    RandomMap(45, 3, 9u, true);
+    const Coords start = Snapshot(45);
+    LiteralMdsStep(45, 30, 3, 0.5f, 0.3f, 0.0001f);
+    const Coords literal = Snapshot(45);
+    Restore(start, 45);
+    plan.Prepare(45, 30, 0.3f, 0.0001f);
+    plan.Step(3, 0.5f);
+    const Coords fast = Snapshot(45);
+    for (std::size_t i = 0; i < fast.size(); ++i) ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
+}
+
 INSTANTIATE_TEST_SUITE_P(Shapes, FastAgainstLiteral,
                          ::testing::Values(Shape{7, 1, true}, Shape{50, 2, true}, Shape{150, 3, true},
                                            Shape{400, 3, true}, Shape{33, 4, true}, Shape{60, 2, false}));
