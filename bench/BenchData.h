@@ -10,7 +10,8 @@ inline void BenchVectors(int n, int dim, unsigned seed = 1) {
     std::mt19937 gen(seed);
     std::uniform_real_distribution<float> noise(0, 0.3f);
     for (int i = 1; i <= n; ++i)
-        for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = ((i % 5) == (q % 5) ? 0.7f : 0.0f) + noise(gen);
+        for (int q = 1; q <= dim; ++q)
+            ws.InputVectors[i][q] = ((i % 5) == (q % 5) ? 0.7f : 0.0f) + noise(gen);
 }
 
 // A symmetric distance matrix normalised to 60 and a random map of m axes.

@@ -1,10 +1,10 @@
 // The window offscreen: drawing a 400-item map without edges and with the
 // edge limit 0.2, and whole runs with every redraw and event pump.
+#include <benchmark/benchmark.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 
 #include "BenchData.h"
@@ -30,7 +30,8 @@ void Map400(int edges) {
     BenchMap(400, 2);
     for (int i = 1; i <= 400; ++i)
         for (int j = 1; j <= 400; ++j)
-            ws.DistMatrix[i][j] = std::hypot(ws.MapCoords[i][1] - ws.MapCoords[j][1], ws.MapCoords[i][2] - ws.MapCoords[j][2]);
+            ws.DistMatrix[i][j] =
+                std::hypot(ws.MapCoords[i][1] - ws.MapCoords[j][1], ws.MapCoords[i][2] - ws.MapCoords[j][2]);
     ws.ItemCount = 400;
     ws.MapSize1 = ws.MapSize2 = 20;
     ws.ViewZoom = 1.0f;

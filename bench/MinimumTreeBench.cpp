@@ -21,4 +21,7 @@ void BenchLiteralMinimumTree(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BenchMinimumTree)->Name("MinimumTree/400")->Unit(benchmark::kMillisecond);
-BENCHMARK(BenchLiteralMinimumTree)->Name("LiteralMinimumTree/400")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BenchLiteralMinimumTree)
+    ->Name("LiteralMinimumTree/400")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);

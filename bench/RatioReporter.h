@@ -22,8 +22,8 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-36s %14s %14s %9s   (times in each benchmark's unit)\n", "benchmark", "literal", "fast",
-                    "ratio");
+        std::printf("\n%-36s %14s %14s %9s   (times in each benchmark's unit)\n", "benchmark", "literal",
+                    "fast", "ratio");
         for (const auto& [name, literal] : times_) {
             if (name.rfind("Literal", 0) != 0) continue;
             const auto fast = times_.find(name.substr(7));
@@ -37,11 +37,11 @@ private:
     std::map<std::string, double> times_;
 };
 
-#define RATIO_BENCHMARK_MAIN()                                    \
-    int main(int argc, char** argv) {                             \
-        benchmark::Initialize(&argc, argv);                       \
-        RatioReporter reporter;                                   \
-        benchmark::RunSpecifiedBenchmarks(&reporter);             \
-        benchmark::Shutdown();                                    \
-        return 0;                                                 \
+#define RATIO_BENCHMARK_MAIN()                        \
+    int main(int argc, char** argv) {                 \
+        benchmark::Initialize(&argc, argv);           \
+        RatioReporter reporter;                       \
+        benchmark::RunSpecifiedBenchmarks(&reporter); \
+        benchmark::Shutdown();                        \
+        return 0;                                     \
     }

@@ -76,7 +76,8 @@ void BenchLiteralSocTraining(benchmark::State& state) {
             const int r = 1 + RandomBelow(n);
             const float err = MatchItem(r);
             const int w = ws.WinnerIndex;
-            if ((t <= kSteps / 20 && err < m) || (t > kSteps / 20 && err < 100 * m)) UpdatePrototype(w, r, ws.LearnRate);
+            if ((t <= kSteps / 20 && err < m) || (t > kSteps / 20 && err < 100 * m))
+                UpdatePrototype(w, r, ws.LearnRate);
             smoothed = 0.999f * smoothed + 0.001f * err;
             ws.ItemScore[w] = SocWinScore(ws.ItemScore[w]);
             ws.LearnRate = SocLearnRate(0.05f, smoothed);
@@ -94,5 +95,15 @@ void BenchLiteralSocTraining(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BenchSocTraining)->Name("SocTraining")->Args({89, 26, 20})->Args({1000, 64, 400})->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BenchLiteralSocTraining)->Name("LiteralSocTraining")->Args({89, 26, 20})->Args({1000, 64, 400})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BenchSocTraining)
+    ->Name("SocTraining")
+    ->Args({89, 26, 20})
+    ->Args({1000, 64, 400})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BenchLiteralSocTraining)
+    ->Name("LiteralSocTraining")
+    ->Args({89, 26, 20})
+    ->Args({1000, 64, 400})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);

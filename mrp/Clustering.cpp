@@ -14,10 +14,14 @@ constexpr int kSetAside = -10000;
 constexpr int kMaxDirectMembers = 91;
 constexpr int kAssignmentRounds = 20;
 
-int ClampedItems(int n) { return std::clamp(n, 0, kMaxMapItems); }
+int ClampedItems(int n) {
+    return std::clamp(n, 0, kMaxMapItems);
+}
 
 // Members of cluster k: items whose |ClusterOf| is the centre of k.
-bool IsMemberOf(int item, int centre) { return std::abs(ws.ClusterOf[item]) == centre; }
+bool IsMemberOf(int item, int centre) {
+    return std::abs(ws.ClusterOf[item]) == centre;
+}
 
 }  // namespace
 
@@ -68,8 +72,8 @@ ClusterChoice BestCluster(int n, int k, int a) {
     return best;
 }
 
-int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance, float noiseLimit,
-                      float neighbourLimit) {
+int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
+                      float noiseLimit, float neighbourLimit) {
     n = ClampedItems(n);
     // Every clustering starts from no links, so that a run gives what it
     // gives in a freshly started program.

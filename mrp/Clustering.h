@@ -13,8 +13,8 @@
 float PrototypeProbability(int n, int b, float x);
 
 struct ClusterChoice {
-    int cluster;    // 1..K, 0 when there is no cluster
-    float noLink;   // probability that the item has no link into it
+    int cluster;   // 1..K, 0 when there is no cluster
+    float noLink;  // probability that the item has no link into it
 };
 // The cluster that item a is most strongly attached to.
 ClusterChoice BestCluster(int n, int k, int a);
@@ -22,5 +22,5 @@ ClusterChoice BestCluster(int n, int k, int a);
 // Clusters items 1..n (at most 400), lists the candidates in Memo1, writes
 // ClustersFileName and copies the centre vectors into Prototypes. Returns the
 // number of clusters.
-int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance, float noiseLimit,
-                      float neighbourLimit);
+int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
+                      float noiseLimit, float neighbourLimit);

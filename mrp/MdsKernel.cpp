@@ -1,10 +1,9 @@
 #include "mrp/MdsKernel.h"
 
-#include "workspace/VectorTargets.h"
-
 #include <algorithm>
 #include <cstring>
 
+#include "workspace/VectorTargets.h"
 
 namespace {
 
@@ -19,7 +18,9 @@ constexpr int kLanes = 16;
     return v;
 }
 
-[[gnu::always_inline]] inline void Store(float* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+[[gnu::always_inline]] inline void Store(float* p, Lanes v) {
+    std::memcpy(p, &v, sizeof v);
+}
 
 // The lanes summed by halving: four vector additions instead of fifteen
 // scalar ones.
@@ -36,8 +37,9 @@ constexpr int kLanes = 16;
 // below the diagonal, so a row's partners can start at the vector that holds
 // the row itself: the pairs there that are not above the diagonal add 0.
 template <int M>
-[[gnu::always_inline]] inline void Symmetric(int n, int stride, const float* __restrict a, const float* __restrict b,
-                                             const float* __restrict x, float* __restrict g) {
+[[gnu::always_inline]] inline void Symmetric(int n, int stride, const float* __restrict a,
+                                             const float* __restrict b, const float* __restrict x,
+                                             float* __restrict g) {
     std::memset(g, 0, sizeof(float) * static_cast<std::size_t>(M * stride));
     // Partners run on to a whole number of vectors: the padding has zero
     // tables and coordinates, so its terms are 0.
@@ -82,8 +84,9 @@ template <int M>
 }
 
 template <int M>
-[[gnu::always_inline]] inline void General(int n, int stride, const float* __restrict a, const float* __restrict b, const float* __restrict x,
-             float* __restrict g) {
+[[gnu::always_inline]] inline void General(int n, int stride, const float* __restrict a,
+                                           const float* __restrict b, const float* __restrict x,
+                                           float* __restrict g) {
     for (int q = 0; q < n; ++q) {
         const float* aq = a + q * stride;
         const float* bq = b + q * stride;
@@ -112,21 +115,30 @@ template <int M>
 }  // namespace
 
 VECTOR_TARGETS
-void MdsGradientsSymmetric(int n, int m, int stride, const float* a, const float* b, const float* x, float* g) {
+void MdsGradientsSymmetric(int n, int m, int stride, const float* a, const float* b, const float* x,
+                           float* g) {
     switch (m) {
-        case 1: return Symmetric<1>(n, stride, a, b, x, g);
-        case 2: return Symmetric<2>(n, stride, a, b, x, g);
-        case 3: return Symmetric<3>(n, stride, a, b, x, g);
-        default: return Symmetric<4>(n, stride, a, b, x, g);
+        case 1:
+            return Symmetric<1>(n, stride, a, b, x, g);
+        case 2:
+            return Symmetric<2>(n, stride, a, b, x, g);
+        case 3:
+            return Symmetric<3>(n, stride, a, b, x, g);
+        default:
+            return Symmetric<4>(n, stride, a, b, x, g);
     }
 }
 
 VECTOR_TARGETS
 void MdsGradientsGeneral(int n, int m, int stride, const float* a, const float* b, const float* x, float* g) {
     switch (m) {
-        case 1: return General<1>(n, stride, a, b, x, g);
-        case 2: return General<2>(n, stride, a, b, x, g);
-        case 3: return General<3>(n, stride, a, b, x, g);
-        default: return General<4>(n, stride, a, b, x, g);
+        case 1:
+            return General<1>(n, stride, a, b, x, g);
+        case 2:
+            return General<2>(n, stride, a, b, x, g);
+        case 3:
+            return General<3>(n, stride, a, b, x, g);
+        default:
+            return General<4>(n, stride, a, b, x, g);
     }
 }

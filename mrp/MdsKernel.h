@@ -7,6 +7,7 @@
 // on and below it: each pair is visited once and its term added to both
 // ends. Rows are stride long (a multiple of 16 floats, at least n rounded up
 // to 16) and zero past n, and so are the coordinates.
-void MdsGradientsSymmetric(int n, int m, int stride, const float* a, const float* b, const float* x, float* g);
+void MdsGradientsSymmetric(int n, int m, int stride, const float* a, const float* b, const float* x,
+                           float* g);
 // For any pair tables: every ordered pair.
 void MdsGradientsGeneral(int n, int m, int stride, const float* a, const float* b, const float* x, float* g);

@@ -96,9 +96,11 @@ void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight
 
 void MdsPlan::Gradients(int m) {
     if (symmetric_)
-        MdsGradientsSymmetric(n_, m, kStride, &twiceWeight_[0][0], &weightedTarget_[0][0], &x_[0][0], &g_[0][0]);
+        MdsGradientsSymmetric(n_, m, kStride, &twiceWeight_[0][0], &weightedTarget_[0][0], &x_[0][0],
+                              &g_[0][0]);
     else
-        MdsGradientsGeneral(n_, m, kStride, &twiceWeight_[0][0], &weightedTarget_[0][0], &x_[0][0], &g_[0][0]);
+        MdsGradientsGeneral(n_, m, kStride, &twiceWeight_[0][0], &weightedTarget_[0][0], &x_[0][0],
+                            &g_[0][0]);
 }
 
 void MdsPlan::Step(int m, float stepLength) {
@@ -112,10 +114,14 @@ void MdsPlan::Step(int m, float stepLength) {
     Gradients(m);
 
     switch (m) {
-        case 1: return Moves<1>(stepLength);
-        case 2: return Moves<2>(stepLength);
-        case 3: return Moves<3>(stepLength);
-        default: return Moves<4>(stepLength);
+        case 1:
+            return Moves<1>(stepLength);
+        case 2:
+            return Moves<2>(stepLength);
+        case 3:
+            return Moves<3>(stepLength);
+        default:
+            return Moves<4>(stepLength);
     }
 }
 

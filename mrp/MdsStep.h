@@ -34,8 +34,8 @@ private:
     // w (2 S - target) = twiceWeight S - weightedTarget.
     alignas(64) float twiceWeight_[kMaxMapItems][kStride];
     alignas(64) float weightedTarget_[kMaxMapItems][kStride];
-    alignas(64) float x_[4][kStride];  // coordinates by axis
-    alignas(64) float g_[4][kStride];  // gradients by axis
+    alignas(64) float x_[4][kStride];      // coordinates by axis
+    alignas(64) float g_[4][kStride];      // gradients by axis
     alignas(64) double move_[4][kStride];  // each item's move by axis
 };
 

@@ -77,7 +77,8 @@ bool ReadMatrix(Form& form, float& mean) {
         return false;
     }
     ReadReport report;
-    ws.VectorDim = ReadDistanceMatrixFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.ItemCount, '\t', &report);
+    ws.VectorDim =
+        ReadDistanceMatrixFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.ItemCount, '\t', &report);
     if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return false;
     mean = MeanDistance(ws.ItemCount);
     const float s = NormaliseDistances(form, ws.ItemCount);

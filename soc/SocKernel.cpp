@@ -7,8 +7,8 @@
 // Sixteen prototypes at a time, their sums kept in registers over all
 // components.
 VECTOR_TARGETS
-void SocWeightedErrors(int count, int dim, int stride, const float* __restrict proto, const float* __restrict weight,
-                       const float* __restrict x, float* __restrict s) {
+void SocWeightedErrors(int count, int dim, int stride, const float* __restrict proto,
+                       const float* __restrict weight, const float* __restrict x, float* __restrict s) {
     constexpr int kBlock = 16;
     for (int p0 = 0; p0 < count; p0 += kBlock) {
         float acc[kBlock] = {};
@@ -28,7 +28,8 @@ void SocWeightedErrors(int count, int dim, int stride, const float* __restrict p
 }
 
 VECTOR_TARGETS
-void SocDistancesTo(int a, int count, int dim, int stride, const float* __restrict proto, float* __restrict out) {
+void SocDistancesTo(int a, int count, int dim, int stride, const float* __restrict proto,
+                    float* __restrict out) {
     for (int i = 0; i < count; ++i) out[i] = 0.0f;
     for (int q = 0; q < dim; ++q) {
         const float* pq = proto + q * stride;

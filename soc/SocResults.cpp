@@ -26,8 +26,8 @@ void WriteUnits(Form& form, const char* path, int plane) {
     const int dim = ComponentCount();
     for (int p = 1; p <= k; ++p) {
         if (!(ws.ItemScore[p] >= 0)) continue;
-        std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", p, ws.ProjCoords[p][1], ws.ProjCoords[p][2], 0.0,
-                                  TruncPixel(static_cast<double>(ws.ItemScore[p])));
+        std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", p, ws.ProjCoords[p][1], ws.ProjCoords[p][2],
+                                  0.0, TruncPixel(static_cast<double>(ws.ItemScore[p])));
         for (int q = 1; q <= dim; ++q) AppendComponent(line, ws.Prototypes[p][plane][q]);
         line += Format("%5.1f 1000 \n", 0.0);
         out.Write(line);

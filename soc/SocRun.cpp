@@ -58,7 +58,8 @@ void PlacePrototypeMap() {
     ws.AxisSize[1] = ws.AxisSize[2] = ws.MapSize1;
     for (int i = 1; i <= kMaxMapItems; ++i) {
         std::fill(ws.MapCoords[i] + 1, ws.MapCoords[i] + 5, 0.0f);
-        for (int a = 1; a <= 2; ++a) ws.MapCoords[i][a] = static_cast<float>(RandomBelow(ws.AxisSize[a]) * 0.5);
+        for (int a = 1; a <= 2; ++a)
+            ws.MapCoords[i][a] = static_cast<float>(RandomBelow(ws.AxisSize[a]) * 0.5);
     }
 }
 
@@ -82,8 +83,8 @@ bool SetUpPrototypes(Form& form, int n) {
             form.MemoAppend("critical dist > 0!");
             return false;
         }
-        const int c = ClusterPrototypes(form, n, kMaxMrpClusters, 1, ws.CharDistance, ws.NoiseLimit,
-                                        ws.NeighbourLimit);
+        const int c =
+            ClusterPrototypes(form, n, kMaxMrpClusters, 1, ws.CharDistance, ws.NoiseLimit, ws.NeighbourLimit);
         ws.ClusterCount = c;
         ws.ItemCount = c;
         form.MemoAppend(" ");
@@ -107,7 +108,9 @@ void RedrawMap(Form& form) {
 
 }  // namespace
 
-void SetSocStepsForTests(int steps) { stepsForTests = steps; }
+void SetSocStepsForTests(int steps) {
+    stepsForTests = steps;
+}
 
 void Button10Click(Form& form) {
     const RunGuard guard;

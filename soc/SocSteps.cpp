@@ -6,8 +6,12 @@
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
 
-int PrototypeCount() { return std::clamp(ws.ItemCount, 0, kMaxMapItems); }
-int ComponentCount() { return std::clamp(ws.VectorDim, 0, kMaxDim); }
+int PrototypeCount() {
+    return std::clamp(ws.ItemCount, 0, kMaxMapItems);
+}
+int ComponentCount() {
+    return std::clamp(ws.VectorDim, 0, kMaxDim);
+}
 
 float RawPrototypeDistance(int i, int a, int dim) {
     const float* pi = ws.Prototypes[i][1];
@@ -45,7 +49,8 @@ float MatchingError(const WeightedSum& e) {
 }
 
 float SocLearnRate(float rho, float smoothedError) {
-    return static_cast<float>(0.1 * rho / (1 + std::exp(-2 * (static_cast<double>(smoothedError) - 2.5))) + 0.0001);
+    return static_cast<float>(0.1 * rho / (1 + std::exp(-2 * (static_cast<double>(smoothedError) - 2.5))) +
+                              0.0001);
 }
 
 float SocWinScore(float score) {
@@ -67,7 +72,9 @@ float MatchItem(int a) {
     return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, dim));
 }
 
-double WeightTarget(float x) { return 1.0 - std::exp(-3.5 * static_cast<double>(x) * x); }
+double WeightTarget(float x) {
+    return 1.0 - std::exp(-3.5 * static_cast<double>(x) * x);
+}
 
 VECTOR_TARGETS
 void PullPrototype(int w, const float* x, const double* targets, float eta, int dim) {

@@ -30,9 +30,9 @@ private:
     // By component, then prototype (0-based prototype index).
     alignas(64) float proto_[kMaxDim][kStride];
     alignas(64) float weight_[kMaxDim][kStride];
-    alignas(64) float weightSum_[kStride];    // 1 + the sum of the weights
+    alignas(64) float weightSum_[kStride];      // 1 + the sum of the weights
     alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
-    alignas(64) float error_[kStride];        // weighted squared error of each prototype
+    alignas(64) float error_[kStride];          // weighted squared error of each prototype
     alignas(64) float key_[kStride];
     alignas(64) float row_[kStride];
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];

@@ -2,10 +2,9 @@
 // or a sound result, never a crash, a hang or a success message for a failure.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <filesystem>
 #include <functional>
+#include <ostream>
 
 #include "mrp/MrpMdsRun.h"
 #include "soc/SocRun.h"
@@ -28,7 +27,8 @@ struct BadCase {
     Run run;
     std::function<std::string()> file;  // the input's content
     std::map<int, std::string> edits;
-    std::string lastLine;  // what Memo1 ends with; "*" when the run may end either way, "~" for a prefix match
+    std::string
+        lastLine;  // what Memo1 ends with; "*" when the run may end either way, "~" for a prefix match
 };
 
 std::string Lines(int n, int values, const char* value = "0.5") {
@@ -47,7 +47,9 @@ std::string Binary() {
     return s;
 }
 
-void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadInput : public ::testing::TestWithParam<BadCase> {
 protected:
@@ -69,9 +71,15 @@ TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
     for (const auto& [edit, text] : c.edits) form.edits[edit] = text;
     form.onEvents = [] { Button3Click(); };
     switch (c.run) {
-        case Run::MrpMds: Button2Click(form); break;
-        case Run::Soc: Button10Click(form); break;
-        case Run::Reload: Button9Click(form); break;
+        case Run::MrpMds:
+            Button2Click(form);
+            break;
+        case Run::Soc:
+            Button10Click(form);
+            break;
+        case Run::Reload:
+            Button9Click(form);
+            break;
     }
     ASSERT_FALSE(form.memo.empty());
     if (c.lastLine == "*") {
@@ -107,29 +115,51 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"1001LinesTaken1000", Run::Soc, [] { return Lines(1001, 4); }, {{Edit12, "1000"}}, "*"},
         BadCase{"65Values", Run::MrpMds, [] { return Lines(20, 65); }, {}, "max dim: 64"},
         BadCase{"400Values", Run::MrpMds, [] { return Lines(20, 400); }, {}, "max dim: 64"},
-        BadCase{"400ValuesMatrix", Run::MrpMds, [] { return Lines(20, 400); }, {{Edit13, "0"}}, "invalid dist. matr."},
+        BadCase{"400ValuesMatrix",
+                Run::MrpMds,
+                [] { return Lines(20, 400); },
+                {{Edit13, "0"}},
+                "invalid dist. matr."},
         BadCase{"65ValuesSoc", Run::Soc, [] { return Lines(20, 65); }, {}, "*"},
-        BadCase{"notANumber", Run::MrpMds, [] { return "1\t2\t3\t4\n1\tnan\t3\t4\n" + Lines(18, 4); }, {},
+        BadCase{"notANumber",
+                Run::MrpMds,
+                [] { return "1\t2\t3\t4\n1\tnan\t3\t4\n" + Lines(18, 4); },
+                {},
                 "~not a finite number in line 2 of "},
-        BadCase{"infinite", Run::Soc, [] { return Lines(5, 4) + "1\t2\tinf\t4\n" + Lines(14, 4); }, {},
+        BadCase{"infinite",
+                Run::Soc,
+                [] { return Lines(5, 4) + "1\t2\tinf\t4\n" + Lines(14, 4); },
+                {},
                 "~not a finite number in line 6 of "},
-        BadCase{"tooLargeForAFloat", Run::MrpMds, [] { return Lines(3, 4) + "1e39\t2\t3\t4\n" + Lines(16, 4); }, {},
+        BadCase{"tooLargeForAFloat",
+                Run::MrpMds,
+                [] { return Lines(3, 4) + "1e39\t2\t3\t4\n" + Lines(16, 4); },
+                {},
                 "~not a finite number in line 4 of "},
-        BadCase{"infiniteMatrix", Run::MrpMds, [] { return "0\t1\n-inf\t0\n"; }, {{Edit12, "2"}, {Edit13, "0"}},
+        BadCase{"infiniteMatrix",
+                Run::MrpMds,
+                [] { return "0\t1\n-inf\t0\n"; },
+                {{Edit12, "2"}, {Edit13, "0"}},
                 "~not a finite number in line 2 of "},
-        BadCase{"hugeValues", Run::MrpMds,
+        BadCase{"hugeValues",
+                Run::MrpMds,
                 [] {
                     std::string s;
                     for (int i = 0; i < 20; ++i) s += Format("%d.5e37\t1\t2\t%d\n", i % 9, i);
                     return s;
                 },
-                {}, "invalid input data."},
+                {},
+                "invalid input data."},
         BadCase{"negativeSize", Run::MrpMds, kValid, {{Edit12, "-5"}}, "invalid input data."},
         BadCase{"hugeSize", Run::MrpMds, kValid, {{Edit12, "99999999999"}}, "max size: 400"},
         BadCase{"negativeSizeSoc", Run::Soc, kValid, {{Edit12, "-5"}}, "invalid input data."},
         BadCase{"negativeDim", Run::MrpMds, kValid, {{Edit13, "-1"}}, "no input data"},
         BadCase{"hugeDim", Run::Soc, kValid, {{Edit13, "2147483647"}}, "max dim: 64"},
-        BadCase{"negativePrototypes", Run::Soc, kValid, {{Edit14, "-2147483648"}}, "No. of feature vect. must be 0-400"},
+        BadCase{"negativePrototypes",
+                Run::Soc,
+                kValid,
+                {{Edit14, "-2147483648"}},
+                "No. of feature vect. must be 0-400"},
         BadCase{"hugePrototypes", Run::Soc, kValid, {{Edit14, "1e9"}}, "*"},
         BadCase{"textSize", Run::MrpMds, kValid, {{Edit12, "abc"}}, "invalid input data."},
         BadCase{"textCharDistance", Run::MrpMds, kValid, {{Edit8, "abc"}}, "critical dist > 0!"},

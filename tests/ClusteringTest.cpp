@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 #include "mrp/Clustering.h"
 #include "support/FakeForm.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
-
-#include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -15,7 +15,8 @@ protected:
     void SetUp() override {
         FreshWorkspace();
         form.memo.clear();
-        std::snprintf(ws.ClustersFileName, sizeof ws.ClustersFileName, "%s", dir.File("clusters.dat").c_str());
+        std::snprintf(ws.ClustersFileName, sizeof ws.ClustersFileName, "%s",
+                      dir.File("clusters.dat").c_str());
         ws.DistScale = 1;
         for (int i = 1; i <= kInputRows; ++i) ws.ItemNumber[i] = i;
     }
@@ -24,7 +25,8 @@ protected:
         n = 0;
         for (float x : positions) ws.InputVectors[++n][1] = x;
         for (int i = 1; i <= n; ++i)
-            for (int j = 1; j <= n; ++j) ws.DistMatrix[i][j] = std::abs(ws.InputVectors[i][1] - ws.InputVectors[j][1]);
+            for (int j = 1; j <= n; ++j)
+                ws.DistMatrix[i][j] = std::abs(ws.InputVectors[i][1] - ws.InputVectors[j][1]);
         ws.ItemCount = n;
         ws.VectorDim = 1;
     }
@@ -104,12 +106,13 @@ TEST_F(Clustering, ASetAsideCandidateJoinsTheClusterItIsMostLikelyLinkedTo) {
     n = 4;
     ws.ItemCount = n;
     ws.VectorDim = 1;
-    const float d[4][4] = {{0, 1, 1, 1.05f}, {1, 0, 0.1f, 1.05f}, {1, 0.1f, 0, 1.05f}, {1.05f, 1.05f, 1.05f, 0}};
+    const float d[4][4] = {
+        {0, 1, 1, 1.05f}, {1, 0, 0.1f, 1.05f}, {1, 0.1f, 0, 1.05f}, {1.05f, 1.05f, 1.05f, 0}};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) ws.DistMatrix[i + 1][j + 1] = d[i][j];
     EXPECT_EQ(Cluster(3, 1, 1), 1);
-    EXPECT_EQ(form.memo, (Lines{" ", "centr.    prob.", "1        0.507", "4        0.487", "No. of clusters: 1",
-                                "4"}));
+    EXPECT_EQ(form.memo,
+              (Lines{" ", "centr.    prob.", "1        0.507", "4        0.487", "No. of clusters: 1", "4"}));
     EXPECT_EQ(ws.ClusterOf[4], 1);
     EXPECT_EQ(dir.Read("clusters.dat"), "  1      1    2    3    4  \r\n \r\n");
 }

@@ -18,8 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using Entry = std::string (*)(const std::uint8_t*, std::size_t);
 
-const std::map<std::string, Entry> kEntries = {
-    {"vectors", fuzz::Vectors}, {"matrix", fuzz::Matrix}, {"results", fuzz::Results}, {"fields", fuzz::Fields}};
+const std::map<std::string, Entry> kEntries = {{"vectors", fuzz::Vectors},
+                                               {"matrix", fuzz::Matrix},
+                                               {"results", fuzz::Results},
+                                               {"fields", fuzz::Fields}};
 
 std::vector<std::uint8_t> Bytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

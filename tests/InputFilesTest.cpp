@@ -17,7 +17,9 @@ protected:
         dir.Write("v.txt", content);
         return ReadVectorFile(form, dir.File("v.txt").c_str(), ws.FileBuffer, rows, 1, '\t', report);
     }
-    std::vector<float> Row(int r, int n) const { return {ws.InputVectors[r] + 1, ws.InputVectors[r] + 1 + n}; }
+    std::vector<float> Row(int r, int n) const {
+        return {ws.InputVectors[r] + 1, ws.InputVectors[r] + 1 + n};
+    }
 
     FakeForm form;
     TempDir dir;
@@ -202,7 +204,7 @@ TEST(OutputNames, FollowTheLastSeparatorOfEitherKind) {
     form.memo.clear();
     DeriveOutputNames(form, "C:\\data\\set1.txt");
     EXPECT_EQ(form.memo, (std::vector<std::string>{"C:\\data\\soc.dat", "C:\\data\\weights.dat",
-                                                     "C:\\data\\clusters.dat", "C:\\data\\distances.dat"}));
+                                                   "C:\\data\\clusters.dat", "C:\\data\\distances.dat"}));
     DeriveOutputNames(form, "D:/x\\y/data.txt");
     EXPECT_STREQ(ws.SocFileName, "D:/x\\y/soc.dat");
     DeriveOutputNames(form, "plain.txt");

@@ -129,7 +129,8 @@ TEST_F(MapDrawing, TreeLinksAreBlackAndTwoWideWhereTheyPassTheLimit) {
     int wideBlack = 0;
     for (std::size_t i = 0; i + 3 < form.map.calls.size(); ++i) {
         const auto& c = form.map.calls;
-        if (c[i].op == "width" && c[i].a == 2 && c[i + 1].op == "pen" && c[i + 1].a == 0 && c[i + 3].op == "line")
+        if (c[i].op == "width" && c[i].a == 2 && c[i + 1].op == "pen" && c[i + 1].a == 0 &&
+            c[i + 3].op == "line")
             ++wideBlack;
     }
     EXPECT_EQ(wideBlack, 1);

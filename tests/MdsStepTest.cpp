@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <cmath>
+#include <ostream>
 #include <random>
 
 #include "literal/LiteralSteps.h"
@@ -58,7 +57,9 @@ struct Shape {
     bool symmetric;
 };
 
-void PrintTo(const Shape& s, std::ostream* os) { *os << s.n << " items, " << s.m << " axes"; }
+void PrintTo(const Shape& s, std::ostream* os) {
+    *os << s.n << " items, " << s.m << " axes";
+}
 
 class FastAgainstLiteral : public ::testing::TestWithParam<Shape> {};
 
@@ -71,7 +72,8 @@ TEST_P(FastAgainstLiteral, OneStepMovesEveryItemAlike) {
     Restore(start, n);
     MdsStep(n, 30, m, 0.5f, 0.3f, 0.0001f);
     const Coords fast = Snapshot(n);
-    for (std::size_t i = 0; i < fast.size(); ++i) ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
+    for (std::size_t i = 0; i < fast.size(); ++i)
+        ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
 }
 
 TEST_P(FastAgainstLiteral, AHundredStepsReachTheSameStress) {
@@ -101,7 +103,8 @@ TEST(MdsStep, ASymmetricMatrixAfterAnAsymmetricOneStepsAsTheLiteral) {
     plan.Prepare(45, 30, 0.3f, 0.0001f);
     plan.Step(3, 0.5f);
     const Coords fast = Snapshot(45);
-    for (std::size_t i = 0; i < fast.size(); ++i) ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
+    for (std::size_t i = 0; i < fast.size(); ++i)
+        ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, FastAgainstLiteral,
@@ -138,7 +141,8 @@ TEST(MdsStep, AMoveEndingOnTheBoxEdgeIsRefused) {
                 MdsStep(2, 17, 1, 0.5f, 1.8f, 0.0001f);
             // The first item stayed; the second moved outward by 0.5; both
             // were centred on 10.
-            EXPECT_FLOAT_EQ(std::abs(ws.MapCoords[2][1] - ws.MapCoords[1][1]), std::abs(other - start) + 0.5f) << literal;
+            EXPECT_FLOAT_EQ(std::abs(ws.MapCoords[2][1] - ws.MapCoords[1][1]), std::abs(other - start) + 0.5f)
+                << literal;
             EXPECT_FLOAT_EQ(ws.MapCoords[2][1] + ws.MapCoords[1][1], 20.0f) << literal;
         }
     }

@@ -84,7 +84,8 @@ TEST_F(MinimumTreeTest, MatchesTheRescanningSearchOnMatricesWithManyTies) {
         for (const float limit : {0.0f, 1.0f, 2.5f, 5000.0f}) {
             const Lines literal = LiteralMinimumTree(n, limit);
             static int literalLinks[kMaxMapItems + 1][kMaxMapItems + 1];
-            std::copy(&ws.TreeLinks[0][0], &ws.TreeLinks[0][0] + sizeof literalLinks / sizeof(int), &literalLinks[0][0]);
+            std::copy(&ws.TreeLinks[0][0], &ws.TreeLinks[0][0] + sizeof literalLinks / sizeof(int),
+                      &literalLinks[0][0]);
             form.memo.clear();
             MinimumTree(form, n, limit);
             ASSERT_EQ(form.memo, literal) << n << " items, limit " << limit;

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <cmath>
+#include <ostream>
 
 #include "mrp/MrpMdsRun.h"
 #include "support/FakeForm.h"
@@ -21,7 +20,8 @@ protected:
         // Twelve items in three loose groups of four, in 2 components.
         std::string content;
         for (int g = 0; g < 3; ++g)
-            for (int i = 0; i < 4; ++i) content += Format("%.2f\t%.2f\n", g * 2.0 + i * 0.3, g * 1.5 - i * 0.2);
+            for (int i = 0; i < 4; ++i)
+                content += Format("%.2f\t%.2f\n", g * 2.0 + i * 0.3, g * 1.5 - i * 0.2);
         dir.Write("items.txt", content);
         form.Choose(dir.File("items.txt"));
         form.edits[Edit12] = "12";
@@ -29,9 +29,12 @@ protected:
         form.edits[Edit8] = "1";
         form.edits[Edit9] = "1";
     }
-    Lines Tail(std::size_t from) const { return Lines(form.memo.begin() + static_cast<long>(from), form.memo.end()); }
+    Lines Tail(std::size_t from) const {
+        return Lines(form.memo.begin() + static_cast<long>(from), form.memo.end());
+    }
     Lines Paths() const {
-        return {dir.File("soc.dat"), dir.File("weights.dat"), dir.File("clusters.dat"), dir.File("distances.dat")};
+        return {dir.File("soc.dat"), dir.File("weights.dat"), dir.File("clusters.dat"),
+                dir.File("distances.dat")};
     }
 
     TempDir dir;
@@ -127,7 +130,9 @@ struct Refusal {
     std::string line;
 };
 
-void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << r.name;
+}
 
 class MrpMdsRefusals : public MrpMdsRun, public ::testing::WithParamInterface<Refusal> {};
 

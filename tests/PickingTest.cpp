@@ -117,7 +117,8 @@ TEST_F(Picking, ThePanelDrawsAxisLevelsVectorsZeroLineAndWeights) {
     EXPECT_EQ(moves[0].b, 108);
     EXPECT_EQ(lines[0].a, 264);
     const int levels[] = {4, -3, 7, -7, 10, -10};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(moves[static_cast<std::size_t>(i + 1)].b, 108 - static_cast<int>(levels[i] * 5.4 + 0.5));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(moves[static_cast<std::size_t>(i + 1)].b, 108 - static_cast<int>(levels[i] * 5.4 + 0.5));
     // The thick black prototype, from the level of 0.
     EXPECT_EQ(moves[7].b, y(0));
     EXPECT_EQ(lines[7].a, 132);

@@ -15,7 +15,8 @@ using Lines = std::vector<std::string>;
 std::string Items(int n, int dim) {
     std::string s;
     for (int i = 0; i < n; ++i) {
-        for (int q = 0; q < dim; ++q) s += Format(q ? "\t%.3f" : "%.3f", ((i + q) % 4) * 0.25 + 0.01 * (i % 7));
+        for (int q = 0; q < dim; ++q)
+            s += Format(q ? "\t%.3f" : "%.3f", ((i + q) % 4) * 0.25 + 0.01 * (i % 7));
         s += "\n";
     }
     return s;
@@ -58,8 +59,8 @@ protected:
         form.panel = RecordingCanvas(265, 217);
     }
     Lines Expected(int socRows, int weightRows) const {
-        return {dir.File("items.txt"),   dir.File("soc.dat"),           dir.File("weights.dat"),
-                dir.File("clusters.dat"), dir.File("distances.dat"),    "5",
+        return {dir.File("items.txt"),    dir.File("soc.dat"),       dir.File("weights.dat"),
+                dir.File("clusters.dat"), dir.File("distances.dat"), "5",
                 std::to_string(socRows),  std::to_string(weightRows)};
     }
 

@@ -15,7 +15,8 @@ protected:
         FreshWorkspace();
         std::snprintf(ws.SocFileName, sizeof ws.SocFileName, "%s", dir.File("soc.dat").c_str());
         std::snprintf(ws.WeightsFileName, sizeof ws.WeightsFileName, "%s", dir.File("weights.dat").c_str());
-        std::snprintf(ws.ClustersFileName, sizeof ws.ClustersFileName, "%s", dir.File("clusters.dat").c_str());
+        std::snprintf(ws.ClustersFileName, sizeof ws.ClustersFileName, "%s",
+                      dir.File("clusters.dat").c_str());
         // Three one-component prototypes at 0, 10 and 20; five items that
         // choose prototypes 2, 2, 1, 3, 1.
         ws.ItemCount = 3;
@@ -48,7 +49,8 @@ TEST_F(SocResults, APrototypeWithoutItemsIsInTheResultsButNotInTheClusters) {
     WriteSocResults(form);
     EXPECT_EQ(dir.Read("clusters.dat"), "   3    5  \r\n \r\n   1    2  \r\n \r\n   4  \r\n \r\n");
     const std::string soc = dir.Read("soc.dat");
-    EXPECT_NE(soc.find("   4   0.000   0.000   0.000   9   500.000    0.0 1000 \r\n"), std::string::npos) << soc;
+    EXPECT_NE(soc.find("   4   0.000   0.000   0.000   9   500.000    0.0 1000 \r\n"), std::string::npos)
+        << soc;
     EXPECT_NE(dir.Read("weights.dat").find("   9     0.050    0.0 1000 \r\n"), std::string::npos);
 }
 

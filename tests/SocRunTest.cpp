@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <cmath>
+#include <ostream>
 
 #include "soc/SocRun.h"
 #include "support/FakeForm.h"
@@ -41,7 +40,8 @@ protected:
     }
     void TearDown() override { SetSocStepsForTests(0); }
     bool ResultsWritten() const {
-        return !dir.Read("soc.dat").empty() || !dir.Read("weights.dat").empty() || !dir.Read("clusters.dat").empty();
+        return !dir.Read("soc.dat").empty() || !dir.Read("weights.dat").empty() ||
+               !dir.Read("clusters.dat").empty();
     }
 
     TempDir dir;
@@ -52,8 +52,8 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     Button10Click(form);
     ASSERT_GE(form.memo.size(), 9u);
     EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6),
-              (Lines{dir.File("items.txt"), dir.File("soc.dat"), dir.File("weights.dat"), dir.File("clusters.dat"),
-                     dir.File("distances.dat"), "6"}));
+              (Lines{dir.File("items.txt"), dir.File("soc.dat"), dir.File("weights.dat"),
+                     dir.File("clusters.dat"), dir.File("distances.dat"), "6"}));
     EXPECT_GT(ParseReal(form.memo[6]), 0.0);
     EXPECT_EQ(form.memo[7], "init k\xC3\xA9sz");
     EXPECT_EQ(form.memo.size(), 8u + 5u);  // one progress line per 1000 steps
@@ -127,7 +127,8 @@ TEST_F(SocRun, LargeValuesRaiseTheAlarmLineAtEveryStep) {
     Button10Click(form);
     std::size_t alarms = 0;
     for (const auto& line : form.memo)
-        if (line.find(' ') == std::string::npos && !line.empty() && ParseInt(line) >= 1 && ParseInt(line) <= 30)
+        if (line.find(' ') == std::string::npos && !line.empty() && ParseInt(line) >= 1 &&
+            ParseInt(line) <= 30)
             ++alarms;
     EXPECT_GT(alarms, 2000u);
 }
@@ -138,7 +139,9 @@ struct SocRefusal {
     std::string line;
 };
 
-void PrintTo(const SocRefusal& r, std::ostream* os) { *os << r.name; }
+void PrintTo(const SocRefusal& r, std::ostream* os) {
+    *os << r.name;
+}
 
 class SocRefusals : public SocRun, public ::testing::WithParamInterface<SocRefusal> {};
 
@@ -152,14 +155,15 @@ TEST_P(SocRefusals, EndTheRunBeforeTrainingWithoutFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, SocRefusals,
-    ::testing::Values(SocRefusal{"tooMany", {{Edit12, "1001"}, {Edit13, "65"}}, "max size: 1000"},
-                      SocRefusal{"tooWide", {{Edit13, "65"}}, "max dim: 64"},
-                      SocRefusal{"noItems", {{Edit12, "0"}}, "invalid input data."},
-                      SocRefusal{"noComponents", {{Edit13, "0"}}, "Vect. dim must be 1-64 for SOC"},
-                      SocRefusal{"negativePrototypes", {{Edit14, "-1"}}, "No. of feature vect. must be 0-400"},
-                      SocRefusal{"tooManyPrototypes", {{Edit14, "401"}}, "No. of feature vect. must be 0-400"},
-                      SocRefusal{"noClusters", {{Edit14, "0"}, {Edit9, "1000"}},
-                                 "no MRP clusters: no prototypes to train"}),
+    ::testing::Values(
+        SocRefusal{"tooMany", {{Edit12, "1001"}, {Edit13, "65"}}, "max size: 1000"},
+        SocRefusal{"tooWide", {{Edit13, "65"}}, "max dim: 64"},
+        SocRefusal{"noItems", {{Edit12, "0"}}, "invalid input data."},
+        SocRefusal{"noComponents", {{Edit13, "0"}}, "Vect. dim must be 1-64 for SOC"},
+        SocRefusal{"negativePrototypes", {{Edit14, "-1"}}, "No. of feature vect. must be 0-400"},
+        SocRefusal{"tooManyPrototypes", {{Edit14, "401"}}, "No. of feature vect. must be 0-400"},
+        SocRefusal{
+            "noClusters", {{Edit14, "0"}, {Edit9, "1000"}}, "no MRP clusters: no prototypes to train"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SocRun, CancelledDialogAndMrpInitOverFourHundredItemsAreRefused) {

@@ -162,7 +162,8 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
             if (step % 200 == 0) trainer.Distances();
         }
         static float fastDist[kMaxMapItems + 1][kMaxMapItems + 1];
-        std::copy(&ws.DistMatrix[0][0], &ws.DistMatrix[0][0] + sizeof fastDist / sizeof(float), &fastDist[0][0]);
+        std::copy(&ws.DistMatrix[0][0], &ws.DistMatrix[0][0] + sizeof fastDist / sizeof(float),
+                  &fastDist[0][0]);
         const float fastScale = ws.DistScale;
         static float fastProto[kMaxMapItems + 1][3][66];
         std::copy(&ws.Prototypes[0][0][0], &ws.Prototypes[0][0][0] + sizeof fastProto / sizeof(float),

@@ -140,8 +140,8 @@ TEST(PixelMapping, FarAndNotANumberCoordinatesStayFarOutside) {
 TEST(BeforeAnyRun, ViewButtonsDrawOnlyTheBackground) {
     FreshWorkspace();
     FakeForm form;
-    for (auto* button : {Button4Click, Button5Click, Button6Click, Button7Click, Button8Click, Button11Click,
-                         Button1Click})
+    for (auto* button :
+         {Button4Click, Button5Click, Button6Click, Button7Click, Button8Click, Button11Click, Button1Click})
         button(form);
     EXPECT_EQ(form.map.drawings, 7);
     EXPECT_TRUE(form.map.Calls("ellipse").empty());

@@ -3,9 +3,8 @@
 // clusters.dat and the lines of "Min. Tree".
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <fstream>
+#include <ostream>
 #include <sstream>
 
 #include "mrp/MrpMdsRun.h"
@@ -39,7 +38,9 @@ struct WorkedCase {
     std::vector<std::pair<const char*, const char*>> trees;  // threshold, expected lines file
 };
 
-void PrintTo(const WorkedCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WorkedCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WorkedCases : public ::testing::TestWithParam<WorkedCase> {};
 
@@ -62,7 +63,8 @@ TEST_P(WorkedCases, MatchTheRunFromTheListingToTheTree) {
 
     const std::vector<std::string> expected = LinesOf(ReadCase(c.name, "messages.txt"));
     ASSERT_GE(form.memo.size(), expected.size());
-    for (std::size_t i = 5; i < expected.size(); ++i) EXPECT_EQ(form.memo[i], expected[i]) << "line " << i + 1;
+    for (std::size_t i = 5; i < expected.size(); ++i)
+        EXPECT_EQ(form.memo[i], expected[i]) << "line " << i + 1;
     EXPECT_EQ(form.memo.size(), expected.size());
     EXPECT_EQ(form.memo[4], dir.File("input.txt"));
     EXPECT_TRUE(dir.Read("distances.dat") == ReadCase(c.name, "distances.dat"));
@@ -76,16 +78,16 @@ TEST_P(WorkedCases, MatchTheRunFromTheListingToTheTree) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Iris, WorkedCases,
-                         ::testing::Values(WorkedCase{"iris-mrp", "0.51", "2", "0.5",
-                                                      {{"0.64", "tree1.txt"}, {"30.35", "tree2.txt"}}},
-                                           WorkedCase{"iris-mrp-defaults", "0.32", "1.22", "0.2",
-                                                      {{"30.35", "tree1.txt"}}}),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (ch == '-') ch = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Iris, WorkedCases,
+    ::testing::Values(
+        WorkedCase{"iris-mrp", "0.51", "2", "0.5", {{"0.64", "tree1.txt"}, {"30.35", "tree2.txt"}}},
+        WorkedCase{"iris-mrp-defaults", "0.32", "1.22", "0.2", {{"30.35", "tree1.txt"}}}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& ch : n)
+            if (ch == '-') ch = '_';
+        return n;
+    });
 
 }  // namespace

@@ -15,7 +15,7 @@ struct Link {
 };
 
 // Every pair of 400 items at most.
-std::array<Link, kMaxMapItems * (kMaxMapItems - 1) / 2> links;
+std::array<Link, kMaxMapItems*(kMaxMapItems - 1) / 2> links;
 
 }  // namespace
 
@@ -46,7 +46,8 @@ void MinimumTree(Form& form, int n, float limit) {
         ws.TreeLinks[i][j] = 1;
         const int keep = std::min(label[i], label[j]);
         const int drop = std::max(label[i], label[j]);
-        form.MemoAppend(Format("%d %d %.3f   %d", label[i], label[j], static_cast<double>(links[e].length), keep));
+        form.MemoAppend(
+            Format("%d %d %.3f   %d", label[i], label[j], static_cast<double>(links[e].length), keep));
         for (int k = 1; k <= n; ++k)
             if (label[k] == drop) label[k] = keep;
         ++joined;

@@ -10,7 +10,9 @@
 
 namespace {
 
-int PanelRow() { return std::clamp(ws.PanelItem, 0, kMaxMapItems); }
+int PanelRow() {
+    return std::clamp(ws.PanelItem, 0, kMaxMapItems);
+}
 
 // The feature-vector panel's geometry.
 struct PanelScale {

@@ -59,7 +59,8 @@ void Button9Click(Form& form) {
     ws.AxisSize[2] = 22;
     for (const int plane : {1, 2}) {
         ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
-        ws.ItemCount = ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
+        ws.ItemCount =
+            ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
         if (RefusedNonFinite(form, report, ws.ChosenFileName)) {
             ws.ItemCount = 0;  // nothing of the half-read prototypes is used
             return;

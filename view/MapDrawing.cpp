@@ -86,7 +86,8 @@ void PaintBox1Click(Form& form) {
     canvas.SetPenColor(kGrey);
     MapPixel ends[kMaxMapItems + 1];
     for (int i = 1; i <= n; ++i)
-        ends[i] = PixelOf(scale, static_cast<float>(ws.ProjCoords[i][1]), static_cast<float>(ws.ProjCoords[i][2]));
+        ends[i] =
+            PixelOf(scale, static_cast<float>(ws.ProjCoords[i][1]), static_cast<float>(ws.ProjCoords[i][2]));
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j) {
             if (!(ws.DistMatrix[i][j] < limit)) continue;  // the row first: most pairs end here

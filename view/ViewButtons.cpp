@@ -12,11 +12,21 @@ void Transform(Form& form, double zoomStep, int code) {
 }
 }  // namespace
 
-void Button4Click(Form& form) { Transform(form, 1.1, 5); }
-void Button5Click(Form& form) { Transform(form, 0.9090909090909091, 5); }
-void Button6Click(Form& form) { Transform(form, 1.0, 1); }
-void Button7Click(Form& form) { Transform(form, 1.0, 2); }
-void Button8Click(Form& form) { Transform(form, 1.0, 3); }
+void Button4Click(Form& form) {
+    Transform(form, 1.1, 5);
+}
+void Button5Click(Form& form) {
+    Transform(form, 0.9090909090909091, 5);
+}
+void Button6Click(Form& form) {
+    Transform(form, 1.0, 1);
+}
+void Button7Click(Form& form) {
+    Transform(form, 1.0, 2);
+}
+void Button8Click(Form& form) {
+    Transform(form, 1.0, 3);
+}
 
 void Button11Click(Form& form) {
     ws.ViewMode = ws.ViewMode == 4 ? 0 : 4;

@@ -34,7 +34,8 @@ void TransformView(int code) {
         for (int q = 1; q <= 2; ++q) {
             double acc = 0;
             for (int r = 1; r <= 4; ++r)
-                acc = acc + (static_cast<double>(ws.MapCoords[p][r]) - ws.ViewCentre[r]) * ws.ViewMatrix[r][q] * scale;
+                acc = acc + (static_cast<double>(ws.MapCoords[p][r]) - ws.ViewCentre[r]) *
+                                ws.ViewMatrix[r][q] * scale;
             ws.ProjCoords[p][q] = acc + (q == 1 ? half1 : half2);
         }
 }

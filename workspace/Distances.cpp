@@ -41,7 +41,9 @@ std::uint64_t randomState = 1;
 
 }  // namespace
 
-int StoredDistanceRows(int n) { return std::clamp(n, 0, kMaxMapItems); }
+int StoredDistanceRows(int n) {
+    return std::clamp(n, 0, kMaxMapItems);
+}
 
 void BuildDistanceMatrix(int n, int dim) {
     const int rows = StoredDistanceRows(n);
@@ -101,8 +103,10 @@ void WriteDistanceDump(Form& form, const char* path) {
         std::string line;
         line.reserve(static_cast<std::size_t>(rows) * 10 + 2);
         for (int j = 1; j <= rows; ++j) {
-            const int len = FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
-            line.append(field, static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
+            const int len =
+                FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
+            line.append(field,
+                        static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
         }
         line += '\n';
         out.Write(line);
@@ -110,9 +114,13 @@ void WriteDistanceDump(Form& form, const char* path) {
     out.Commit();
 }
 
-void SeedRandom() { SeedRandomWith(static_cast<unsigned>(std::time(nullptr))); }
+void SeedRandom() {
+    SeedRandomWith(static_cast<unsigned>(std::time(nullptr)));
+}
 
-void SeedRandomWith(unsigned seed) { randomState = seed * 6364136223846793005ULL + 1442695040888963407ULL; }
+void SeedRandomWith(unsigned seed) {
+    randomState = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+}
 
 int RandomBelow(int a) {
     randomState = randomState * 6364136223846793005ULL + 1442695040888963407ULL;

@@ -10,8 +10,22 @@
 
 // Edit fields by their number (Edit1 .. Edit16).
 enum EditId : int {
-    Edit1 = 1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8,
-    Edit9, Edit10, Edit11, Edit12, Edit13, Edit14, Edit15, Edit16
+    Edit1 = 1,
+    Edit2,
+    Edit3,
+    Edit4,
+    Edit5,
+    Edit6,
+    Edit7,
+    Edit8,
+    Edit9,
+    Edit10,
+    Edit11,
+    Edit12,
+    Edit13,
+    Edit14,
+    Edit15,
+    Edit16
 };
 
 class Form {

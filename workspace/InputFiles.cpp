@@ -32,7 +32,9 @@ struct Token {
     int length = 0;
     bool endsLine = false;
 
-    float Value() const { return static_cast<float>(ParseReal(std::string_view(text, static_cast<std::size_t>(length)))); }
+    float Value() const {
+        return static_cast<float>(ParseReal(std::string_view(text, static_cast<std::size_t>(length))));
+    }
 };
 
 Token ReadToken(const std::uint8_t*& p, const std::uint8_t* end, char separator) {
@@ -200,8 +202,8 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
     return lastCount;
 }
 
-int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass, int plane,
-                   ReadReport* report) {
+int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass,
+                   int plane, ReadReport* report) {
     const long length = LoadFile(form, name, buffer, /*quiet=*/true);
     if (report) *report = ReadReport{length >= 0, 0, 0};
     if (length < 0) return 0;

@@ -25,8 +25,8 @@ long LoadFile(Form& form, const char* name, std::uint8_t* buffer, bool quiet = f
 
 // What a reader saw besides its result.
 struct ReadReport {
-    bool loaded = false;   // false when the file could not be read at all
-    int widestRow = 0;     // the largest number of values on one line
+    bool loaded = false;    // false when the file could not be read at all
+    int widestRow = 0;      // the largest number of values on one line
     int nonFiniteLine = 0;  // the first line holding a value that is not a finite number, or 0
 };
 
@@ -35,13 +35,13 @@ struct ReadReport {
 // the data ends before `rows` lines (reported with "data No: %d,  dim: %d"),
 // the number of values of the first line. Values past a row's 64 components
 // and rows past InputVectors are not stored, but they are counted.
-int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows, int firstRow,
-                   char separator, ReadReport* report = nullptr);
+int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows, int firstRow, char separator,
+                   ReadReport* report = nullptr);
 
 // A square matrix into DistMatrix. Returns the number of values of the last
 // row, or 0 when the data ends before `rows` rows.
-int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, int rows,
-                           char separator, ReadReport* report = nullptr);
+int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, int rows, char separator,
+                           ReadReport* report = nullptr);
 
 // soc.dat or weights.dat read back: map positions into MapCoords, classes into
 // ItemScore, the vectors into plane `plane` of Prototypes, for every line

@@ -18,8 +18,7 @@ int ParseInt(std::string_view text);
 // printf-style formatting in the C locale.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Writes into a caller's buffer; returns the length the text would have.
-int FormatInto(char* buffer, std::size_t size, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+int FormatInto(char* buffer, std::size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 int FormatIntoV(char* buffer, std::size_t size, const char* format, va_list args);
 
 // A real in the general format with 15 significant digits: trailing zeros

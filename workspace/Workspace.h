@@ -11,12 +11,12 @@
 #include <type_traits>
 
 // Capacities the arrays below are shaped for.
-inline constexpr int kMaxMapItems = 400;       // items of an MRP-MDS map, prototypes
-inline constexpr int kMaxSocVectors = 1000;    // input vectors of a SOC run or reload
-inline constexpr int kInputRows = 1500;        // rows of InputVectors
-inline constexpr int kMaxDim = 64;             // vector components
+inline constexpr int kMaxMapItems = 400;     // items of an MRP-MDS map, prototypes
+inline constexpr int kMaxSocVectors = 1000;  // input vectors of a SOC run or reload
+inline constexpr int kInputRows = 1500;      // rows of InputVectors
+inline constexpr int kMaxDim = 64;           // vector components
 inline constexpr int kFileBufferSize = 1000000;
-inline constexpr int kPathCapacity = 4096;     // any path the file system accepts
+inline constexpr int kPathCapacity = 4096;  // any path the file system accepts
 
 struct Workspace {
     // Items and input

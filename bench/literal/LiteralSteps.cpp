@@ -18,7 +18,8 @@ void LiteralMdsStep(int n, int b, int m, float stepLength, float radiusFactor, f
         for (int s = 1; s <= m; ++s) {
             float sum = 0;
             for (int l = 1; l <= n; ++l)
-                sum += (2 * S[l] - D[l][q] * D[l][q] / b - D[q][l] * D[q][l] / b) * (X[q][s] - X[l][s]) * W[l];
+                sum +=
+                    (2 * S[l] - D[l][q] * D[l][q] / b - D[q][l] * D[q][l] / b) * (X[q][s] - X[l][s]) * W[l];
             G[q][s] = 2 * sum;
         }
     }

@@ -50,7 +50,8 @@ public:
         return static_cast<int>(value % static_cast<unsigned>(range)) + offset;
     }
     std::vector<std::uint8_t> Rest() const {
-        return pos_ < size_ ? std::vector<std::uint8_t>(data_ + pos_, data_ + size_) : std::vector<std::uint8_t>();
+        return pos_ < size_ ? std::vector<std::uint8_t>(data_ + pos_, data_ + size_)
+                            : std::vector<std::uint8_t>();
     }
 
 private:
@@ -72,7 +73,9 @@ public:
 inline constexpr float kMark = -31337.25f;
 inline constexpr int kIntMark = -31337;
 
-inline bool Marked(float v) { return v == kMark; }
+inline bool Marked(float v) {
+    return v == kMark;
+}
 
 inline std::string Failed(const char* what, int a = 0, int b = 0) {
     char text[160];
@@ -100,12 +103,14 @@ inline std::string Vectors(const std::uint8_t* data, std::size_t size) {
 
     FuzzForm form;
     ReadReport report;
-    const int got = ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator, &report);
+    const int got =
+        ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator, &report);
 
     for (int r = 0; r <= kInputRows; ++r) {
         if (outside(r)) {
             for (int c = 0; c < 66; ++c)
-                if (!Marked(ws.InputVectors[r][c])) return Failed("InputVectors written outside the rows", r, c);
+                if (!Marked(ws.InputVectors[r][c]))
+                    return Failed("InputVectors written outside the rows", r, c);
         }
         if (!Marked(ws.InputVectors[r][0]) || !Marked(ws.InputVectors[r][65]))
             return Failed("InputVectors written outside columns 1..64", r);
@@ -133,7 +138,8 @@ inline std::string Matrix(const std::uint8_t* data, std::size_t size) {
     ws.DistScale = kMark;
 
     ReadReport report;
-    const int got = ParseDistanceMatrix(text.data(), static_cast<long>(text.size()), rows, separator, &report);
+    const int got =
+        ParseDistanceMatrix(text.data(), static_cast<long>(text.size()), rows, separator, &report);
 
     for (int r = 0; r <= kMaxMapItems; ++r) {
         if (r == 0 || r == above) {
@@ -166,7 +172,8 @@ inline std::string Results(const std::uint8_t* data, std::size_t size) {
     ws.WinnerIndex = kIntMark;
 
     ReadReport report;
-    const int n = ParseResults(text.data(), static_cast<long>(text.size()), vectorDim, leastClass, plane, &report);
+    const int n =
+        ParseResults(text.data(), static_cast<long>(text.size()), vectorDim, leastClass, plane, &report);
 
     if (n < 0 || n > kMaxMapItems) return Failed("row count outside 0..400", n);
     if ((plane < 1 || plane > 2) && n != 0) return Failed("rows taken for an invalid plane", n, plane);
@@ -196,8 +203,10 @@ inline std::string Results(const std::uint8_t* data, std::size_t size) {
 inline std::string CheckFormatGeneral(double v) {
     const std::string text = FormatGeneral(v);
     if (std::isnan(v)) return text == "NAN" ? std::string() : Failed("NaN not written as NAN");
-    if (std::isinf(v)) return text == (v < 0 ? "-INF" : "INF") ? std::string() : Failed("infinity not written as INF");
-    if (text.empty() || text.size() > 22) return Failed("FormatGeneral length", static_cast<int>(text.size()));
+    if (std::isinf(v))
+        return text == (v < 0 ? "-INF" : "INF") ? std::string() : Failed("infinity not written as INF");
+    if (text.empty() || text.size() > 22)
+        return Failed("FormatGeneral length", static_cast<int>(text.size()));
     int digits = 0;
     bool leading = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -214,12 +223,16 @@ inline std::string CheckFormatGeneral(double v) {
     // Rounded to 15 digits, the largest doubles (from 1.797693134862315E308)
     // read back as infinities.
     const double back = ParseReal(text);
-    const bool pastMax = std::isinf(back) && std::signbit(back) == std::signbit(v) && std::fabs(v) > 1.7976931348623e308;
-    if (!(std::fabs(back - v) <= std::fabs(v) * 1e-14) && !pastMax) return Failed("FormatGeneral does not read back");
+    const bool pastMax =
+        std::isinf(back) && std::signbit(back) == std::signbit(v) && std::fabs(v) > 1.7976931348623e308;
+    if (!(std::fabs(back - v) <= std::fabs(v) * 1e-14) && !pastMax)
+        return Failed("FormatGeneral does not read back");
     return {};
 }
 
-inline bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+inline bool Same(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
 
 // ParseInt, ParseReal, EditReal, EditInt, FormatGeneral: edit 1..16, maxChars -1..40.
 inline std::string Fields(const std::uint8_t* data, std::size_t size) {
@@ -235,8 +248,10 @@ inline std::string Fields(const std::uint8_t* data, std::size_t size) {
 
     const double real = ParseReal(whole);
     ParseInt(whole);
-    if (!Same(EditReal(form, edit, maxChars), ParseReal(shown))) return Failed("EditReal reads beyond maxChars", maxChars);
-    if (EditInt(form, edit, maxChars) != ParseInt(shown)) return Failed("EditInt reads beyond maxChars", maxChars);
+    if (!Same(EditReal(form, edit, maxChars), ParseReal(shown)))
+        return Failed("EditReal reads beyond maxChars", maxChars);
+    if (EditInt(form, edit, maxChars) != ParseInt(shown))
+        return Failed("EditInt reads beyond maxChars", maxChars);
 
     std::string failed = CheckFormatGeneral(real);
     if (failed.empty() && bytes.size() >= sizeof(double)) {

@@ -1,11 +1,11 @@
 // The window as a user meets it, on the offscreen platform.
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -69,29 +69,49 @@ private slots:
             const char* text;
         };
         const Expect controls[] = {
-            {"Button2", 224, 8, 57, 25, "MRP-MDS"},  {"Button3", 296, 8, 41, 25, "STOP"},
-            {"Button10", 352, 8, 51, 25, "SOC"},     {"Button9", 400, 8, 49, 25, "reload"},
-            {"Button4", 496, 8, 57, 25, "Size up"},  {"Button5", 552, 8, 57, 25, "Size down"},
-            {"Button6", 616, 8, 41, 25, "Rot1"},     {"Button7", 656, 8, 49, 25, "Rot2"},
-            {"Button8", 704, 8, 49, 25, "Rot3"},     {"Button11", 768, 8, 49, 25, "View"},
-            {"Button1", 192, 688, 49, 25, "edge lim"}, {"Fa", 306, 690, 75, 23, "Min. Tree"},
-            {"Edit5", 248, 688, 41, 21, ".0"},       {"Edit7", 387, 693, 46, 21, "30.35"},
-            {"Edit12", 824, 72, 41, 21, "89"},       {"Edit13", 824, 96, 41, 21, "26"},
-            {"Edit4", 824, 160, 41, 21, "3"},        {"Edit11", 824, 184, 41, 21, "2"},
-            {"Edit8", 824, 264, 41, 21, "0.32"},     {"Edit9", 824, 288, 41, 21, "1.22"},
-            {"Edit10", 824, 312, 41, 21, "0.2"},     {"Edit14", 824, 376, 41, 21, "20"},
-            {"Edit15", 824, 408, 41, 21, "0.05"},    {"Edit16", 984, 440, 41, 21, ".5"},
-            {"Edit1", 1488, 24, 41, 21, "0"},        {"Edit2", 1536, 24, 41, 21, "0"},
-            {"Edit3", 1584, 24, 41, 21, "1"},        {"Edit6", 1360, 648, 265, 21, "Edit6"},
-            {"Label10", 824, 48, 125, 20, "Input parameters"}, {"Label9", 824, 136, 121, 20, "Map parameters"},
-            {"Label6", 824, 240, 126, 20, "MRP parameters"},   {"Label12", 824, 352, 125, 20, "SOC parameters"},
-            {"Label11", 824, 440, 107, 20, "Feature vector"},  {"Label1", 872, 72, 55, 16, "Input size"},
+            {"Button2", 224, 8, 57, 25, "MRP-MDS"},
+            {"Button3", 296, 8, 41, 25, "STOP"},
+            {"Button10", 352, 8, 51, 25, "SOC"},
+            {"Button9", 400, 8, 49, 25, "reload"},
+            {"Button4", 496, 8, 57, 25, "Size up"},
+            {"Button5", 552, 8, 57, 25, "Size down"},
+            {"Button6", 616, 8, 41, 25, "Rot1"},
+            {"Button7", 656, 8, 49, 25, "Rot2"},
+            {"Button8", 704, 8, 49, 25, "Rot3"},
+            {"Button11", 768, 8, 49, 25, "View"},
+            {"Button1", 192, 688, 49, 25, "edge lim"},
+            {"Fa", 306, 690, 75, 23, "Min. Tree"},
+            {"Edit5", 248, 688, 41, 21, ".0"},
+            {"Edit7", 387, 693, 46, 21, "30.35"},
+            {"Edit12", 824, 72, 41, 21, "89"},
+            {"Edit13", 824, 96, 41, 21, "26"},
+            {"Edit4", 824, 160, 41, 21, "3"},
+            {"Edit11", 824, 184, 41, 21, "2"},
+            {"Edit8", 824, 264, 41, 21, "0.32"},
+            {"Edit9", 824, 288, 41, 21, "1.22"},
+            {"Edit10", 824, 312, 41, 21, "0.2"},
+            {"Edit14", 824, 376, 41, 21, "20"},
+            {"Edit15", 824, 408, 41, 21, "0.05"},
+            {"Edit16", 984, 440, 41, 21, ".5"},
+            {"Edit1", 1488, 24, 41, 21, "0"},
+            {"Edit2", 1536, 24, 41, 21, "0"},
+            {"Edit3", 1584, 24, 41, 21, "1"},
+            {"Edit6", 1360, 648, 265, 21, "Edit6"},
+            {"Label10", 824, 48, 125, 20, "Input parameters"},
+            {"Label9", 824, 136, 121, 20, "Map parameters"},
+            {"Label6", 824, 240, 126, 20, "MRP parameters"},
+            {"Label12", 824, 352, 125, 20, "SOC parameters"},
+            {"Label11", 824, 440, 107, 20, "Feature vector"},
+            {"Label1", 872, 72, 55, 16, "Input size"},
             {"Label2", 872, 96, 186, 16, "Vect. dim         /  0:distance input"},
-            {"Label7", 872, 160, 79, 16, "map enlarge."},      {"Label8", 872, 184, 84, 16, "map dim. (1-3)"},
-            {"Label3", 872, 264, 83, 16, "char. distance"},    {"Label5", 872, 288, 59, 16, "noise limit"},
+            {"Label7", 872, 160, 79, 16, "map enlarge."},
+            {"Label8", 872, 184, 84, 16, "map dim. (1-3)"},
+            {"Label3", 872, 264, 83, 16, "char. distance"},
+            {"Label5", 872, 288, 59, 16, "noise limit"},
             {"Label4", 872, 312, 87, 16, "neigbbour limit"},
             {"Label13", 864, 384, 196, 16, "No. of feature vect.     / 0: MRP init"},
-            {"Label14", 864, 408, 108, 16, "convergence. rate"}, {"Label15", 1032, 440, 54, 16, "simil. dist"},
+            {"Label14", 864, 408, 108, 16, "convergence. rate"},
+            {"Label15", 1032, 440, 54, 16, "simil. dist"},
         };
         for (const Expect& e : controls) {
             auto* w = form.findChild<QWidget*>(e.name);
@@ -146,11 +166,11 @@ private slots:
             };
             while (w->focusPolicy() == Qt::NoFocus || !named(w)) w = w->nextInFocusChain();
         }
-        const QStringList expected = {"Memo1",   "Edit1",   "Edit2",  "Edit3",  "Button1", "Edit4",  "Button2",
-                                      "Edit5",   "Button3", "Button4", "Button5", "Button6", "Button7", "Button8",
-                                      "Button9", "Button10", "Button11", "Edit6", "Fa",      "Edit7",  "Edit8",
-                                      "Edit9",   "Edit10",  "Edit11", "Edit12", "Edit13",  "Edit14", "Edit15",
-                                      "Edit16"};
+        const QStringList expected = {"Memo1",   "Edit1",   "Edit2",   "Edit3",    "Button1",  "Edit4",
+                                      "Button2", "Edit5",   "Button3", "Button4",  "Button5",  "Button6",
+                                      "Button7", "Button8", "Button9", "Button10", "Button11", "Edit6",
+                                      "Fa",      "Edit7",   "Edit8",   "Edit9",    "Edit10",   "Edit11",
+                                      "Edit12",  "Edit13",  "Edit14",  "Edit15",   "Edit16"};
         QCOMPARE(order, expected);
     }
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workspace/Form.h"
@@ -34,7 +34,9 @@ public:
     void Ellipse(int x1, int y1, int x2, int y2) override { calls.emplace_back("ellipse", x1, y1, x2, y2); }
     void MoveTo(int x, int y) override { calls.emplace_back("move", x, y); }
     void LineTo(int x, int y) override { calls.emplace_back("line", x, y); }
-    void TextOut(int x, int y, std::string_view t) override { calls.emplace_back("text", x, y, 0, 0, std::string(t)); }
+    void TextOut(int x, int y, std::string_view t) override {
+        calls.emplace_back("text", x, y, 0, 0, std::string(t));
+    }
 
     std::vector<CanvasCall> Calls(const std::string& op) const {
         std::vector<CanvasCall> out;

@@ -28,7 +28,8 @@ bool MemoModel::Flush() {
     if (pending_.empty()) return false;
     const int first = static_cast<int>(lines_.size());
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(pending_.size()) - 1);
-    lines_.insert(lines_.end(), std::make_move_iterator(pending_.begin()), std::make_move_iterator(pending_.end()));
+    lines_.insert(lines_.end(), std::make_move_iterator(pending_.begin()),
+                  std::make_move_iterator(pending_.end()));
     pending_.clear();
     endInsertRows();
     return true;
@@ -51,14 +52,17 @@ void MemoList::Clear() {
     setGridSize(QSize());
 }
 
-void MemoList::Append(std::string_view line) { model_.Append(line); }
+void MemoList::Append(std::string_view line) {
+    model_.Append(line);
+}
 
 void MemoList::SetText(std::string_view text) {
     model_.Clear();
     std::size_t start = 0;
     while (true) {
         const std::size_t end = text.find('\n', start);
-        model_.Append(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        model_.Append(
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
@@ -85,7 +89,8 @@ QStringList MemoList::Lines() {
 
 QString MemoList::SelectedText() const {
     QModelIndexList rows = selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QStringList lines;
     for (const QModelIndex& i : rows) lines << QString::fromStdString(model_.Line(i.row()));
     return lines.join('\n');

@@ -5,9 +5,9 @@
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <algorithm>
 #include <string>
 #include <string_view>
-#include <algorithm>
 #include <vector>
 
 class MemoModel : public QAbstractListModel {

@@ -7,7 +7,9 @@
 #include <utility>
 
 namespace {
-QColor FromBgr(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor FromBgr(std::uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 // The pixels from the smaller to one short of the larger coordinate, as a
 // Qt rectangle whose outline covers exactly those pixels; empty when either
@@ -34,7 +36,9 @@ QPainter& PaintBox::Painter() {
     return *painter_;
 }
 
-void PaintBox::BeginDraw() { Painter(); }
+void PaintBox::BeginDraw() {
+    Painter();
+}
 
 void PaintBox::EndDraw() {
     FlushLines();
@@ -42,7 +46,9 @@ void PaintBox::EndDraw() {
     update();
 }
 
-void PaintBox::SetCrossCursor() { setCursor(Qt::CrossCursor); }
+void PaintBox::SetCrossCursor() {
+    setCursor(Qt::CrossCursor);
+}
 
 QPen PaintBox::Pen() const {
     QPen pen(penColor_, penWidth_);
@@ -67,7 +73,9 @@ void PaintBox::SetPenWidth(int width) {
     penWidth_ = width;
 }
 
-void PaintBox::SetBrushColor(std::uint32_t bgr) { brushColor_ = FromBgr(bgr); }
+void PaintBox::SetBrushColor(std::uint32_t bgr) {
+    brushColor_ = FromBgr(bgr);
+}
 
 // A filled and outlined shape in the cells between two corners.
 void PaintBox::Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(const QRect&)) {
@@ -80,11 +88,17 @@ void PaintBox::Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(cons
     (p.*draw)(*cells);
 }
 
-void PaintBox::Rectangle(int x1, int y1, int x2, int y2) { Shape(x1, y1, x2, y2, &QPainter::drawRect); }
+void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
+    Shape(x1, y1, x2, y2, &QPainter::drawRect);
+}
 
-void PaintBox::Ellipse(int x1, int y1, int x2, int y2) { Shape(x1, y1, x2, y2, &QPainter::drawEllipse); }
+void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
+    Shape(x1, y1, x2, y2, &QPainter::drawEllipse);
+}
 
-void PaintBox::MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
+void PaintBox::MoveTo(int x, int y) {
+    penPos_ = QPoint(x, y);
+}
 
 void PaintBox::LineTo(int x, int y) {
     const QPoint to(x, y);
@@ -129,20 +143,24 @@ void PaintBox::ThinLine(const QLine& line, QRgb colour) {
     }
     if (t0 > t1) return;
     const bool endInside = t1 >= 1;
-    const int ax = static_cast<int>(std::lround(x0 + t0 * dx)), ay = static_cast<int>(std::lround(y0 + t0 * dy));
-    const int bx = static_cast<int>(std::lround(x0 + t1 * dx)), by = static_cast<int>(std::lround(y0 + t1 * dy));
+    const int ax = static_cast<int>(std::lround(x0 + t0 * dx)),
+              ay = static_cast<int>(std::lround(y0 + t0 * dy));
+    const int bx = static_cast<int>(std::lround(x0 + t1 * dx)),
+              by = static_cast<int>(std::lround(y0 + t1 * dy));
     // One pixel per step along the longer axis, the other coordinate in 16.16 fixed point.
     const int steps = std::max(std::abs(bx - ax), std::abs(by - ay)) + (endInside ? 0 : 1);
     if (steps == 0) return;
     const int span = std::max(std::abs(bx - ax), std::abs(by - ay));
     const long long stepX = span ? (static_cast<long long>(bx - ax) << 16) / span : 0;
     const long long stepY = span ? (static_cast<long long>(by - ay) << 16) / span : 0;
-    long long fx = (static_cast<long long>(ax) << 16) + (1 << 15), fy = (static_cast<long long>(ay) << 16) + (1 << 15);
+    long long fx = (static_cast<long long>(ax) << 16) + (1 << 15),
+              fy = (static_cast<long long>(ay) << 16) + (1 << 15);
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
     for (int i = 0; i < steps; ++i, fx += stepX, fy += stepY) {
         const int px = static_cast<int>(fx >> 16), py = static_cast<int>(fy >> 16);
-        if (static_cast<unsigned>(px) < static_cast<unsigned>(width) && static_cast<unsigned>(py) < static_cast<unsigned>(height))
+        if (static_cast<unsigned>(px) < static_cast<unsigned>(width) &&
+            static_cast<unsigned>(py) < static_cast<unsigned>(height))
             reinterpret_cast<QRgb*>(bits + py * stride)[px] = colour;
     }
 }
@@ -163,7 +181,9 @@ void PaintBox::paintEvent(QPaintEvent* event) {
     p.drawImage(event->rect(), image_, event->rect());
 }
 
-void PaintBox::resizeEvent(QResizeEvent*) { FitImage(); }
+void PaintBox::resizeEvent(QResizeEvent*) {
+    FitImage();
+}
 
 // The picture keeps the panel's size, whether or not the window has been shown.
 void PaintBox::FitImage() {
@@ -184,4 +204,6 @@ void PaintBox::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button(), at.x(), at.y());
 }
 
-void PaintBox::mouseDoubleClickEvent(QMouseEvent*) { emit DoubleClicked(); }
+void PaintBox::mouseDoubleClickEvent(QMouseEvent*) {
+    emit DoubleClicked();
+}

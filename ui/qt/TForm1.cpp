@@ -106,11 +106,11 @@ void TForm1::BuildControls() {
     Button9->setFont(SansFont(13));
 
     const EditSpec edits[] = {
-        {5, 248, 688, 41, 21, ".0"},     {7, 387, 693, 46, 21, "30.35"}, {12, 824, 72, 41, 21, "89"},
-        {13, 824, 96, 41, 21, "26"},     {4, 824, 160, 41, 21, "3"},     {11, 824, 184, 41, 21, "2"},
-        {8, 824, 264, 41, 21, "0.32"},   {9, 824, 288, 41, 21, "1.22"},  {10, 824, 312, 41, 21, "0.2"},
-        {14, 824, 376, 41, 21, "20"},    {15, 824, 408, 41, 21, "0.05"}, {16, 984, 440, 41, 21, ".5"},
-        {1, 1488, 24, 41, 21, "0"},      {2, 1536, 24, 41, 21, "0"},     {3, 1584, 24, 41, 21, "1"},
+        {5, 248, 688, 41, 21, ".0"},      {7, 387, 693, 46, 21, "30.35"}, {12, 824, 72, 41, 21, "89"},
+        {13, 824, 96, 41, 21, "26"},      {4, 824, 160, 41, 21, "3"},     {11, 824, 184, 41, 21, "2"},
+        {8, 824, 264, 41, 21, "0.32"},    {9, 824, 288, 41, 21, "1.22"},  {10, 824, 312, 41, 21, "0.2"},
+        {14, 824, 376, 41, 21, "20"},     {15, 824, 408, 41, 21, "0.05"}, {16, 984, 440, 41, 21, ".5"},
+        {1, 1488, 24, 41, 21, "0"},       {2, 1536, 24, 41, 21, "0"},     {3, 1584, 24, 41, 21, "1"},
         {6, 1360, 648, 265, 21, "Edit6"},
     };
     for (const EditSpec& e : edits) {
@@ -151,23 +151,31 @@ void TForm1::BuildControls() {
     }
 
     // Tab order by the designed tab indices.
-    QWidget* const order[] = {Memo1,     Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],  Button2,
-                              Edits[5],  Button3,   Button4,   Button5,   Button6,   Button7,   Button8,
-                              Button9,   Button10,  Button11,  Edits[6],  Fa,        Edits[7],  Edits[8],
-                              Edits[9],  Edits[10], Edits[11], Edits[12], Edits[13], Edits[14], Edits[15],
-                              Edits[16]};
+    QWidget* const order[] = {Memo1,     Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],
+                              Button2,   Edits[5],  Button3,   Button4,   Button5,   Button6,
+                              Button7,   Button8,   Button9,   Button10,  Button11,  Edits[6],
+                              Fa,        Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
+                              Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
-std::string TForm1::EditText(EditId edit) { return Edits.at(edit)->text().toStdString(); }
+std::string TForm1::EditText(EditId edit) {
+    return Edits.at(edit)->text().toStdString();
+}
 
 void TForm1::SetEditText(EditId edit, std::string_view text) {
     Edits.at(edit)->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void TForm1::MemoClear() { Memo1->Clear(); }
-void TForm1::MemoAppend(std::string_view line) { Memo1->Append(line); }
-void TForm1::MemoSetText(std::string_view text) { Memo1->SetText(text); }
+void TForm1::MemoClear() {
+    Memo1->Clear();
+}
+void TForm1::MemoAppend(std::string_view line) {
+    Memo1->Append(line);
+}
+void TForm1::MemoSetText(std::string_view text) {
+    Memo1->SetText(text);
+}
 
 QString TForm1::SamplesFolder() {
     const QString beside = QCoreApplication::applicationDirPath() + "/samples";
@@ -220,21 +228,51 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::Button1Click() { Handle([this] { ::Button1Click(*this); }); }
-void TForm1::Button2Click() { Handle([this] { ::Button2Click(*this); }); }
-void TForm1::Button3Click() { Handle([] { ::Button3Click(); }); }
-void TForm1::Button4Click() { Handle([this] { ::Button4Click(*this); }); }
-void TForm1::Button5Click() { Handle([this] { ::Button5Click(*this); }); }
-void TForm1::Button6Click() { Handle([this] { ::Button6Click(*this); }); }
-void TForm1::Button7Click() { Handle([this] { ::Button7Click(*this); }); }
-void TForm1::Button8Click() { Handle([this] { ::Button8Click(*this); }); }
-void TForm1::Button9Click() { Handle([this] { ::Button9Click(*this); }); }
-void TForm1::Button10Click() { Handle([this] { ::Button10Click(*this); }); }
-void TForm1::Button11Click() { Handle([this] { ::Button11Click(*this); }); }
-void TForm1::FaClick() { Handle([this] { ::FaClick(*this); }); }
-void TForm1::PaintBox1Click() { Handle([this] { ::PaintBox1Click(*this); }); }
-void TForm1::PaintBox1MouseUp(Qt::MouseButton, int x, int y) { Handle([=, this] { ::PaintBox1MouseUp(*this, x, y); }); }
-void TForm1::PaintBox2Click() { Handle([this] { ::PaintBox2Click(*this); }); }
+void TForm1::Button1Click() {
+    Handle([this] { ::Button1Click(*this); });
+}
+void TForm1::Button2Click() {
+    Handle([this] { ::Button2Click(*this); });
+}
+void TForm1::Button3Click() {
+    Handle([] { ::Button3Click(); });
+}
+void TForm1::Button4Click() {
+    Handle([this] { ::Button4Click(*this); });
+}
+void TForm1::Button5Click() {
+    Handle([this] { ::Button5Click(*this); });
+}
+void TForm1::Button6Click() {
+    Handle([this] { ::Button6Click(*this); });
+}
+void TForm1::Button7Click() {
+    Handle([this] { ::Button7Click(*this); });
+}
+void TForm1::Button8Click() {
+    Handle([this] { ::Button8Click(*this); });
+}
+void TForm1::Button9Click() {
+    Handle([this] { ::Button9Click(*this); });
+}
+void TForm1::Button10Click() {
+    Handle([this] { ::Button10Click(*this); });
+}
+void TForm1::Button11Click() {
+    Handle([this] { ::Button11Click(*this); });
+}
+void TForm1::FaClick() {
+    Handle([this] { ::FaClick(*this); });
+}
+void TForm1::PaintBox1Click() {
+    Handle([this] { ::PaintBox1Click(*this); });
+}
+void TForm1::PaintBox1MouseUp(Qt::MouseButton, int x, int y) {
+    Handle([=, this] { ::PaintBox1MouseUp(*this, x, y); });
+}
+void TForm1::PaintBox2Click() {
+    Handle([this] { ::PaintBox2Click(*this); });
+}
 
 // Events that are wired but do nothing.
 void TForm1::PaintBox1DblClick() {}
