@@ -73,8 +73,26 @@ void WholeRun(benchmark::State& state, const char* sample, const char* size, con
     }
 }
 
+// The map that a default run leaves on the 400-item sample, drawn with the
+// edge limit given (a real map has more near pairs than the synthetic one).
+void DrawSample400(benchmark::State& state, const char* limit) {
+    QTemporaryDir dir;
+    form->answer = dir.filePath("input.txt");
+    QFile::copy(QStringLiteral(ITEMMAP_SAMPLES_DIR "/cancer-400x30.txt"), form->answer);
+    form->Edits[12]->setText("400");
+    form->Edits[13]->setText("30");
+    form->Edits[5]->setText(".0");
+    ws.Reset();
+    form->Button2->click();
+    form->Edits[5]->setText(limit);
+    ws.ShowEdges = 1;
+    for (auto _ : state) PaintBox1Click(*form);
+}
+
 // 0: edges off; 1: edges on with the default limit ".0"; 2: the limit 0.2.
 BENCHMARK(DrawMap)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawSample400, edges_0_2, "0.2")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawSample400, edges_0_3, "0.3")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(WholeRun, MrpMds400, "cancer-400x30.txt", "400", "30", false)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
