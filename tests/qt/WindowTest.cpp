@@ -250,6 +250,29 @@ private slots:
         QVERIFY(ImageHasColour(form.PaintBox1->Image()));
     }
 
+    // Values spread over 0..100,000 keep the training error above 500, so
+    // every one of the 2,000,000 steps appends a line. Showing each batch
+    // at once made the view lay out all its rows at every pump: 45 s.
+    void aSocRunWithALineAtEveryStepListsThemAllQuickly() {
+        TestForm form;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 89; ++i)
+            for (int j = 1; j <= 26; ++j)
+                file.write(QByteArray::number(((i * 37 + j * 11) % 1000) * 100) + (j < 26 ? "\t" : "\n"));
+        file.close();
+        form.answer = {path};
+        form.show();
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(form.Button10, Qt::LeftButton);
+        QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(form.Memo1->model()->rowCount() > 2000000);
+        QVERIFY(QFileInfo(dir.filePath("weights.dat")).size() > 0);
+    }
+
     void closingDuringARunEndsItAndCloses() {
         TestForm form;
         const SampleCopy sample("cancer-89x26.txt");

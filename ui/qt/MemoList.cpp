@@ -50,6 +50,8 @@ void MemoList::Clear() {
     model_.Clear();
     lineWidth_ = 0;
     setGridSize(QSize());
+    sinceFlush_.invalidate();
+    holdMs_ = 0;
 }
 
 void MemoList::Append(std::string_view line) {
@@ -69,7 +71,10 @@ void MemoList::SetText(std::string_view text) {
 }
 
 void MemoList::Flush() {
-    if (!model_.Flush()) return;
+    if (model_.Flush()) AfterFlush();
+}
+
+void MemoList::AfterFlush() {
     // Rows share one size; widen it when a longer line came, so that the
     // horizontal scroll bar reaches the end of every line.
     const int width = QFontMetrics(font()).averageCharWidth() * static_cast<int>(model_.Longest() + 2);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QListView>
 #include <algorithm>
 #include <string>
@@ -45,7 +46,23 @@ public:
     void Clear();
     void Append(std::string_view line);
     void SetText(std::string_view text);
+    // Shows the lines appended since the last time.
     void Flush();
+    // The same during a run, at most so often that laying out the view
+    // (which visits every row) takes a tenth of the time; pump processes
+    // the window's events, in which the layout happens.
+    template <typename Pump>
+    void FlushDuringRun(Pump pump) {
+        if (sinceFlush_.isValid() && sinceFlush_.elapsed() < holdMs_) return pump();
+        QElapsedTimer cost;
+        cost.start();
+        const bool added = model_.Flush();
+        if (added) AfterFlush();
+        pump();
+        if (!added) return;
+        holdMs_ = 10 * cost.elapsed();
+        sinceFlush_.start();
+    }
 
     // Every line, the ones not yet shown included.
     QStringList Lines();
@@ -60,6 +77,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void AfterFlush();
+
     MemoModel model_;
+    QElapsedTimer sinceFlush_;
+    qint64 holdMs_ = 0;
     int lineWidth_ = 0;  // pixels of the widest line: every row is that wide, for the scroll bar
 };

@@ -199,8 +199,7 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
 }
 
 void TForm1::ProcessEvents() {
-    Memo1->Flush();
-    QApplication::processEvents();
+    Memo1->FlushDuringRun([] { QApplication::processEvents(); });
 }
 
 void TForm1::Handle(const std::function<void()>& handler) {
