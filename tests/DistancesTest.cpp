@@ -52,6 +52,33 @@ TEST_F(Distances, AllZeroFailsWithGaz) {
     EXPECT_FLOAT_EQ(NormaliseDistances(form, 0), -0.006f);
 }
 
+// A factor of 0 is no "gaz": it is applied, and the caller refuses the 0.
+// An infinite largest distance gives the factor 0 the same way; an infinite
+// factor fails like distances that are all 0.
+TEST_F(Distances, AZeroFactorIsAppliedAndAnInfiniteOneFails) {
+    form.memo.clear();
+    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 5;
+    ws.MapEnlargement = 0;
+    EXPECT_EQ(NormaliseDistances(form, 2), 0.0f);
+    EXPECT_TRUE(form.memo.empty());
+    EXPECT_EQ(ws.DistMatrix[1][2], 0.0f);
+    EXPECT_EQ(ws.DistScale, 0.0f);
+
+    ws.MapEnlargement = 3;
+    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = INFINITY;
+    EXPECT_EQ(NormaliseDistances(form, 2), 0.0f);
+    EXPECT_TRUE(form.memo.empty());
+    EXPECT_EQ(ws.DistScale, 0.0f);
+
+    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 5;
+    ws.DistScale = 7;
+    ws.MapEnlargement = INFINITY;
+    EXPECT_EQ(NormaliseDistances(form, 2), 0.0f);
+    EXPECT_EQ(form.memo, std::vector<std::string>{"gaz"});
+    EXPECT_EQ(ws.DistMatrix[1][2], 5.0f);
+    EXPECT_EQ(ws.DistScale, 7.0f);
+}
+
 TEST_F(Distances, NegativeMatrixNormalisesWithANegativeFactor) {
     ws.DistMatrix[1][1] = -2;
     ws.DistMatrix[1][2] = -4;

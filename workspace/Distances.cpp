@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 
 #include "workspace/Numbers.h"
 #include "workspace/TextFile.h"
@@ -22,15 +23,18 @@ float PairDistance(int i, int j, int dim) {
     return static_cast<float>(std::sqrt(static_cast<double>(sum)));
 }
 
-// An infinite largest distance, or a factor that is not a finite number
-// (an infinite "map enlarge."), fails like distances that are all 0: no
-// map can be drawn from them.
-float Scale(Form& form, float largest) {
+// The factor that brings the largest distance to the map's size, with
+// MaxDist and DistScale set; nothing when normalisation fails. Distances
+// all 0 (or not a number) fail with "gaz"; so does an infinite factor (an
+// infinite "map enlarge."), which would fill the map with infinities. A
+// factor of 0 (a "map enlarge." of 0, or an infinite largest distance) is
+// applied and returned: the caller refuses it.
+std::optional<float> Scale(Form& form, float largest) {
     const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) *
                                        static_cast<double>(ws.MapEnlargement) / static_cast<double>(largest));
-    if (largest == 0.0f || !std::isfinite(largest) || !std::isfinite(f)) {
+    if (largest == 0.0f || std::isnan(largest) || !std::isfinite(f)) {
         form.MemoAppend("gaz");
-        return 0.0f;
+        return std::nullopt;
     }
     ws.MaxDist = largest * f;
     ws.DistScale = f;
@@ -71,11 +75,11 @@ float NormaliseDistances(Form& form, int n) {
     float largest = -10000.0f;
     for (int i = 1; i <= rows; ++i)
         for (int j = 1; j <= rows; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
-    const float f = Scale(form, largest);
-    if (f == 0.0f) return 0.0f;
+    const std::optional<float> f = Scale(form, largest);
+    if (!f) return 0.0f;
     for (int i = 1; i <= rows; ++i)
-        for (int j = 1; j <= rows; ++j) ws.DistMatrix[i][j] *= f;
-    return f;
+        for (int j = 1; j <= rows; ++j) ws.DistMatrix[i][j] *= *f;
+    return *f;
 }
 
 float BuildItemDistances(Form& form, int n, int dim) {
@@ -87,11 +91,11 @@ float BuildItemDistances(Form& form, int n, int dim) {
     for (int i = 1; i <= items; ++i)
         for (int j = 1; j < i; ++j) largest = std::max(largest, PairDistance(i, j, dim));
     largest = std::max(largest, 0.0f);  // the diagonal
-    const float f = Scale(form, largest);
-    if (f == 0.0f) return 0.0f;
+    const std::optional<float> f = Scale(form, largest);
+    if (!f) return 0.0f;
     for (int i = 1; i <= kMaxMapItems; ++i)
-        for (int j = 1; j <= kMaxMapItems; ++j) ws.DistMatrix[i][j] *= f;
-    return f;
+        for (int j = 1; j <= kMaxMapItems; ++j) ws.DistMatrix[i][j] *= *f;
+    return *f;
 }
 
 void WriteDistanceDump(Form& form, const char* path) {
