@@ -53,7 +53,10 @@ void BenchSocTraining(benchmark::State& state) {
         state.ResumeTiming();
         training.Begin(k, dim, 0.05f, m, kSteps);
         SeedRandomWith(5);
-        for (int t = 1; t <= kSteps; ++t) training.Step(t, 1 + RandomBelow(n));
+        for (int t = 1; t <= kSteps; ++t) {
+            training.Learn(t, 1 + RandomBelow(n));
+            training.FitMap();
+        }
         training.Distances();
     }
 }
@@ -78,7 +81,8 @@ void BenchLiteralSocTraining(benchmark::State& state) {
             const int w = ws.WinnerIndex;
             if ((t <= kSteps / 20 && err < m) || (t > kSteps / 20 && err < 100 * m))
                 UpdatePrototype(w, r, ws.LearnRate);
-            smoothed = 0.999f * smoothed + 0.001f * err;
+            smoothed = static_cast<float>(static_cast<double>(ws.AvgKeep) * smoothed +
+                                          static_cast<double>(ws.AvgGain) * err);
             ws.ItemScore[w] = SocWinScore(ws.ItemScore[w]);
             ws.LearnRate = SocLearnRate(0.05f, smoothed);
             if (++counter == 200) {

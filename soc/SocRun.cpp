@@ -182,7 +182,7 @@ void Button10Click(Form& form) {
     int redraw = 0;
     for (int t = 1; t <= ws.IterationLimit; ++t) {
         const int r = 1 + RandomBelow(n);
-        const float smoothed = training.Step(t, r);
+        const float smoothed = training.Learn(t, r);
         if (smoothed > 500) form.MemoAppend(std::to_string(r));
         if (t < kPanelForcedUntil) ws.PanelItem = 1;
         if (++redraw == kRedrawPeriod) {
@@ -194,6 +194,7 @@ void Button10Click(Form& form) {
             redraw = 0;
             PaintBox2Click(form);
         }
+        training.FitMap();  // after the redraw: the map shows the fit of 200 steps ago
     }
 
     training.Distances();

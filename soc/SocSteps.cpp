@@ -72,18 +72,21 @@ float MatchItem(int a) {
     return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, dim));
 }
 
-double WeightTarget(float x) {
-    return 1.0 - std::exp(-3.5 * static_cast<double>(x) * x);
+float WeightTarget(float x) {
+    const float square = x * x;
+    const float g = static_cast<float>(std::exp(-3.5 * static_cast<double>(square)));
+    return 1.0f - g;
 }
 
 VECTOR_TARGETS
-void PullPrototype(int w, const float* x, const double* targets, float eta, int dim) {
+void PullPrototype(int w, const float* x, const float* targets, float eta, int dim) {
     float* proto = ws.Prototypes[w][1];
     float* weight = ws.Prototypes[w][2];
     for (int q = 1; q <= dim; ++q) {
         const float toward = x[q] - proto[q];
         proto[q] = std::fmaf(eta, toward, proto[q]);
-        weight[q] = static_cast<float>(weight[q] + static_cast<double>(eta) * (targets[q] - weight[q]));
+        const float pull = targets[q] - weight[q];
+        weight[q] = std::fmaf(eta, pull, weight[q]);
         if (weight[q] < 0.05f) weight[q] = 0.05f;
     }
 }
@@ -92,7 +95,7 @@ void UpdatePrototype(int w, int a, float eta) {
     if (w < 1 || w > kMaxMapItems) return;
     const int dim = ComponentCount();
     const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
-    double targets[kMaxDim + 1];
+    float targets[kMaxDim + 1];
     for (int q = 1; q <= dim; ++q) targets[q] = WeightTarget(x[q]);
     PullPrototype(w, x, targets, eta, dim);
 }

@@ -37,10 +37,11 @@ float SocLearnRate(float rho, float smoothedError);
 float SocWinScore(float score);
 
 // The pieces the fast training loop shares with the steps above.
-// The weight a component moves toward: 1 - exp(-3.5 x^2).
-double WeightTarget(float x);
+// The weight a component moves toward: 1 - exp(-3.5 x^2), with the square,
+// the exponential and the difference each stored as a float.
+float WeightTarget(float x);
 // UpdatePrototype with the weight targets of the item given (1-based).
-void PullPrototype(int w, const float* x, const double* targets, float eta, int dim);
+void PullPrototype(int w, const float* x, const float* targets, float eta, int dim);
 struct WeightedSum {
     float s, weightSum;
 };

@@ -99,7 +99,7 @@ void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int ste
     trainer_.Distances();
 }
 
-float SocTraining::Step(int t, int r) {
+float SocTraining::Learn(int t, int r) {
     const float err = trainer_.Match(r);
     const int w = ws.WinnerIndex;
     const bool gateOpen = t <= firstPhase_
@@ -110,12 +110,14 @@ float SocTraining::Step(int t, int r) {
                                    static_cast<double>(ws.AvgGain) * err);
     ws.ItemScore[w] = SocWinScore(ws.ItemScore[w]);
     ws.LearnRate = SocLearnRate(rho_, smoothed_);
-    if (++mapCounter_ == kMapPeriod) {
-        mapCounter_ = 0;
-        trainer_.Distances();
-        plan_.PrepareSymmetric(k_, dim_, 1.7f, 0.01f);  // prototype distances are symmetric
-        plan_.Step(2, 0.005f);
-        plan_.Step(2, 0.005f);
-    }
     return smoothed_;
+}
+
+void SocTraining::FitMap() {
+    if (++mapCounter_ != kMapPeriod) return;
+    mapCounter_ = 0;
+    trainer_.Distances();
+    plan_.PrepareSymmetric(k_, dim_, 1.7f, 0.01f);  // prototype distances are symmetric
+    plan_.Step(2, 0.005f);
+    plan_.Step(2, 0.005f);
 }

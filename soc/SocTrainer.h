@@ -37,7 +37,7 @@ private:
     alignas(64) float row_[kStride];
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];
     bool moved_[kMaxMapItems + 1];
-    double targets_[kMaxSocVectors + 1][kMaxDim + 1];  // the weight targets of every item
+    float targets_[kMaxSocVectors + 1][kMaxDim + 1];  // the weight targets of every item
     int items_ = 0;
 };
 
@@ -49,12 +49,14 @@ public:
     // start error M and the number of steps T.
     void Begin(int k, int dim, float rho, float meanStartError, int steps);
 
-    // One counted step with item r: match, update while the gate is open
-    // (error below M in the first T/20 steps, below 100 M afterwards), the
-    // running error, the win score and the rate; every 200 steps the
-    // prototype distances and two steps of the prototype map. Returns the
-    // running error.
-    float Step(int t, int r);
+    // The learning of one counted step with item r: match, update while the
+    // gate is open (error below M in the first T/20 steps, below 100 M
+    // afterwards), the running error, the win score and the rate. Returns
+    // the running error.
+    float Learn(int t, int r);
+    // The end of a counted step, after any redraw: every 200 steps the
+    // prototype distances and two steps of the prototype map.
+    void FitMap();
 
     // The prototype distances as they stand (after training).
     void Distances() { trainer_.Distances(); }

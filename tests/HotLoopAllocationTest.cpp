@@ -105,7 +105,10 @@ TEST(HotLoops, SocTrainingStepsAskForNoMemory) {
     SeedRandomWith(5);
     const AllocationCount count;
     // Past several prototype-distance and prototype-map updates.
-    for (int t = 1; t <= 2000; ++t) training.Step(t, 1 + RandomBelow(89));
+    for (int t = 1; t <= 2000; ++t) {
+        training.Learn(t, 1 + RandomBelow(89));
+        training.FitMap();
+    }
     training.Distances();
     EXPECT_EQ(count(), 0);
 }

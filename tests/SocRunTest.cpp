@@ -3,9 +3,11 @@
 #include <cmath>
 #include <ostream>
 
+#include "mrp/ViewReset.h"
 #include "soc/SocRun.h"
 #include "support/FakeForm.h"
 #include "ui/RunControl.h"
+#include "view/ViewTransform.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
@@ -47,6 +49,26 @@ protected:
     TempDir dir;
     FakeForm form;
 };
+
+// A redraw comes before the fit of the same step, so the view that the last
+// redraw projected (and soc.dat keeps) is the map before its last fit:
+// projecting the final map again gives other places.
+TEST_F(SocRun, TheLastRedrawShowsTheMapBeforeItsLastFit) {
+    Button10Click(form);
+    const int k = ws.ItemCount;
+    ASSERT_EQ(k, 5);
+    double shown[6][3];
+    for (int i = 1; i <= k; ++i)
+        for (int a = 1; a <= 2; ++a) shown[i][a] = ws.ProjCoords[i][a];
+    MapCentre(k, 2);
+    ws.ViewZoom = 1.0f;
+    ws.ZoomStep = 1.0;
+    TransformView(5);
+    int moved = 0;
+    for (int i = 1; i <= k; ++i)
+        for (int a = 1; a <= 2; ++a) moved += ws.ProjCoords[i][a] != shown[i][a];
+    EXPECT_GT(moved, 0);
+}
 
 TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     Button10Click(form);

@@ -74,6 +74,17 @@ TEST_F(SocSteps, UpdatePullsTheWinnerAndItsWeights) {
     EXPECT_EQ(ws.Prototypes[1][2][1], 0.05f);  // the floor
 }
 
+// The square, the exponential and both differences are stored as floats:
+// with x = 0.1 the weight goes from 1 to 0.517197251 (0.517197311 when they
+// are kept in double).
+TEST_F(SocSteps, TheWeightPullIsInSinglePrecision) {
+    ws.VectorDim = 1;
+    Proto(1, {2}, {1});
+    Item(1, {0.1f});
+    UpdatePrototype(1, 1, 0.5f);
+    EXPECT_EQ(ws.Prototypes[1][2][1], 0.517197251f);
+}
+
 TEST_F(SocSteps, PrototypeDistancesAreNormalisedToTheMapExtent) {
     ws.VectorDim = 2;
     ws.ItemCount = 2;
