@@ -164,6 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"textSize", Run::MrpMds, kValid, {{Edit12, "abc"}}, "invalid input data."},
         BadCase{"textCharDistance", Run::MrpMds, kValid, {{Edit8, "abc"}}, "critical dist > 0!"},
         BadCase{"nanCharDistance", Run::MrpMds, kValid, {{Edit8, "nan"}}, "critical dist > 0!"},
+        BadCase{"infiniteCharDistance", Run::MrpMds, kValid, {{Edit8, "inf"}}, "critical dist > 0!"},
+        BadCase{"hexadecimalCharDistance", Run::MrpMds, kValid, {{Edit8, "0x0.8p0"}}, "critical dist > 0!"},
         BadCase{"textMapDim", Run::MrpMds, kValid, {{Edit11, "two"}}, "MDS dim must be 1-3!"},
         BadCase{"textEnlargement", Run::MrpMds, kValid, {{Edit4, "big"}}, "invalid input data."},
         BadCase{"infiniteEnlargement", Run::MrpMds, kValid, {{Edit4, "inf"}}, "invalid input data."},

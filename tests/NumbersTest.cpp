@@ -22,6 +22,33 @@ TEST(ParseReal, ReadsTheStandardFormsAndZeroForNothing) {
     EXPECT_DOUBLE_EQ(ParseReal(""), 0.0);
     EXPECT_DOUBLE_EQ(ParseReal("abc"), 0.0);
     EXPECT_DOUBLE_EQ(ParseReal("1,5"), 1.0);
+    EXPECT_DOUBLE_EQ(ParseReal("\t+3.e"), 3.0);  // no digit after the exponent letter
+    EXPECT_DOUBLE_EQ(ParseReal("-.5e-1x"), -0.05);
+    EXPECT_DOUBLE_EQ(ParseReal("2E+2"), 200.0);
+    EXPECT_DOUBLE_EQ(ParseReal("."), 0.0);
+    EXPECT_DOUBLE_EQ(ParseReal("-"), 0.0);
+}
+
+// Only decimal numbers: words and hexadecimal give 0 (or what precedes
+// them), as any other text does.
+TEST(ParseReal, ReadsNoWordsAndNoHexadecimal) {
+    EXPECT_EQ(ParseReal("inf"), 0.0);
+    EXPECT_EQ(ParseReal("-Infinity"), 0.0);
+    EXPECT_EQ(ParseReal("nan"), 0.0);
+    EXPECT_EQ(ParseReal("0x10"), 0.0);
+    EXPECT_EQ(ParseReal("0x1p-2"), 0.0);
+    EXPECT_EQ(ParseReal("1x10"), 1.0);
+}
+
+// In a file the words for infinity and not-a-number, and values beyond a
+// float, are not finite; other text is a finite 0.
+TEST(ParseFileReal, TellsTheNonFiniteValues) {
+    for (const char* text : {"inf\t", " -INF\n", "Infinity", "nan\r\n", "+NaN", "1e39\t", "-1e39"})
+        EXPECT_FALSE(ParseFileReal(text).finite) << text;
+    for (const char* text : {"info\t", "nano", "abc", "", "1e38", "-2.5\n"})
+        EXPECT_TRUE(ParseFileReal(text).finite) << text;
+    EXPECT_EQ(ParseFileReal("nan").value, 0.0f);
+    EXPECT_EQ(ParseFileReal("-2.5\n").value, -2.5f);
 }
 
 TEST(FormatGeneral, FifteenDigitsWithoutTrailingZeros) {

@@ -32,9 +32,7 @@ struct Token {
     int length = 0;
     bool endsLine = false;
 
-    float Value() const {
-        return static_cast<float>(ParseReal(std::string_view(text, static_cast<std::size_t>(length))));
-    }
+    FileReal Value() const { return ParseFileReal(std::string_view(text, static_cast<std::size_t>(length))); }
 };
 
 Token ReadToken(const std::uint8_t*& p, const std::uint8_t* end, char separator) {
@@ -141,8 +139,9 @@ int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, in
         }
         while (p < end && *p == static_cast<std::uint8_t>(separator)) ++p;
         const Token t = ReadToken(p, end, separator);
-        const float v = t.Value();
-        if (!std::isfinite(v) && seen.nonFiniteLine == 0) seen.nonFiniteLine = r - firstRow + 2;
+        const FileReal read = t.Value();
+        const float v = read.value;
+        if (!read.finite && seen.nonFiniteLine == 0) seen.nonFiniteLine = r - firstRow + 2;
         if (v != kDropped) {
             if (c <= kMaxDim && r + 1 >= 1 && r + 1 <= kInputRows) ws.InputVectors[r + 1][c] = v;
             ++c;
@@ -185,8 +184,9 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
         skipSeparators();
         if (p >= end) return 0;  // fewer rows than asked for: no matrix
         const Token t = ReadToken(p, end, separator);
-        const float v = t.Value();
-        if (!std::isfinite(v) && seen.nonFiniteLine == 0) seen.nonFiniteLine = r + 1;
+        const FileReal read = t.Value();
+        const float v = read.value;
+        if (!read.finite && seen.nonFiniteLine == 0) seen.nonFiniteLine = r + 1;
         if (v != kDropped) {
             if (r + 1 <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r + 1][c] = v;
             ++c;
@@ -250,9 +250,9 @@ int ParseResults(const std::uint8_t* data, long length, int vectorDim, int least
     float x = 0, y = 0, z = 0;
     int line = 0;
     const auto real = [&](std::string_view text) {
-        const float v = static_cast<float>(ParseReal(text));
-        if (!std::isfinite(v) && seen.nonFiniteLine == 0) seen.nonFiniteLine = line;
-        return v;
+        const FileReal read = ParseFileReal(text);
+        if (!read.finite && seen.nonFiniteLine == 0) seen.nonFiniteLine = line;
+        return read.value;
     };
     while (n < kMaxMapItems && !restIsBlank()) {
         ++line;

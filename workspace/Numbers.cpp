@@ -44,9 +44,66 @@ private:
 
 }  // namespace
 
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Where the text's blanks end.
+std::size_t SkipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    return i;
+}
+
+// The end of the decimal number that starts at i (a sign, digits with at
+// most one decimal point, an exponent when a digit follows its letter and
+// sign); i itself when there are no digits.
+std::size_t DecimalEnd(std::string_view text, std::size_t i) {
+    const std::size_t start = i;
+    const auto digitsFrom = [&](std::size_t& k) {
+        const std::size_t first = k;
+        while (k < text.size() && IsDigit(text[k])) ++k;
+        return k - first;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t digits = digitsFrom(i);
+    if (i < text.size() && text[i] == '.') digits += digitsFrom(++i);
+    if (digits == 0) return start;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t k = i + 1;
+        if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+        if (digitsFrom(k) > 0) i = k;
+    }
+    return i;
+}
+
+}  // namespace
+
 double ParseReal(std::string_view text) {
-    const Terminated t(text);
+    const std::size_t start = SkipBlanks(text);
+    const std::size_t end = DecimalEnd(text, start);
+    if (end == start) return 0.0;
+    const Terminated t(text.substr(start, end - start));
     return strtod_l(t.c_str(), nullptr, CLocale());
+}
+
+FileReal ParseFileReal(std::string_view text) {
+    const float value = static_cast<float>(ParseReal(text));
+    std::size_t i = SkipBlanks(text);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    // The word, in any case, with nothing but blanks after it.
+    const auto names = [&](std::string_view word) {
+        if (text.size() - i < word.size()) return false;
+        for (std::size_t k = 0; k < word.size(); ++k)
+            if ((text[i + k] | 0x20) != word[k]) return false;
+        return SkipBlanks(text.substr(i + word.size())) == text.size() - i - word.size();
+    };
+    return {value, std::isfinite(value) && !names("inf") && !names("infinity") && !names("nan")};
 }
 
 int ParseInt(std::string_view text) {

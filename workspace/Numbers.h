@@ -6,9 +6,20 @@
 #include <string>
 #include <string_view>
 
-// The standard real conversion: leading white space, sign, digits, decimal
-// point, exponent; 0 when nothing fits.
+// The decimal real conversion: leading white space, sign, digits, decimal
+// point, exponent; 0 when nothing fits. Words such as "inf" and "nan" and
+// hexadecimal numbers are not numbers here.
 double ParseReal(std::string_view text);
+
+// A value of an input file: the decimal conversion in single precision,
+// and whether it is a finite number. The words "inf" and "nan" (any case,
+// after blanks and a sign) read as 0 like other text but count as not
+// finite, so that a file holding them is refused instead of read as zeros.
+struct FileReal {
+    float value;
+    bool finite;
+};
+FileReal ParseFileReal(std::string_view text);
 
 // The standard integer conversion: leading white space, optional sign and
 // digits, stopping at the first other character; 0 without digits. Values
