@@ -24,7 +24,7 @@ bool DistancesSymmetric(int n) {
 
 // Each item's move: the step length against its gradient.
 template <int M>
-VECTOR_TARGETS void MoveLengths(int n, float stepLength, const float* g, double* move) {
+[[gnu::always_inline]] inline void MoveLengthsOf(int n, float stepLength, const float* g, double* move) {
     constexpr int stride = MdsPlan::kStride;
 #pragma omp simd
     for (int q = 0; q < n; ++q) {
@@ -33,6 +33,19 @@ VECTOR_TARGETS void MoveLengths(int n, float stepLength, const float* g, double*
         const float length = std::sqrt(length2);
         const float h = length > 0 ? 1.0f / length * stepLength : 0.0f;  // a zero gradient: no move
         for (int s = 0; s < M; ++s) move[s * stride + q] = -static_cast<double>(h * g[s * stride + q]);
+    }
+}
+
+VECTOR_TARGETS void MoveLengths(int m, int n, float stepLength, const float* g, double* move) {
+    switch (m) {
+        case 1:
+            return MoveLengthsOf<1>(n, stepLength, g, move);
+        case 2:
+            return MoveLengthsOf<2>(n, stepLength, g, move);
+        case 3:
+            return MoveLengthsOf<3>(n, stepLength, g, move);
+        default:
+            return MoveLengthsOf<4>(n, stepLength, g, move);
     }
 }
 
@@ -138,7 +151,7 @@ void MdsPlan::Moves(float stepLength) {
     const int n = n_;
     const double box = ws.AxisSize[1];
     const double perItem = 1.0 / n;
-    MoveLengths<M>(n, stepLength, &g_[0][0], &move_[0][0]);
+    MoveLengths(M, n, stepLength, &g_[0][0], &move_[0][0]);
     for (int s = 0; s < M; ++s) {
         const double base = CoordinateSum(n, x_[s]) * perItem - ws.AxisSize[s + 1] * 0.5;
         float* x = x_[s];
