@@ -49,8 +49,9 @@ public:
     // Shows the lines appended since the last time.
     void Flush();
     // The same during a run, at most so often that laying out the view
-    // (which visits every row) takes a tenth of the time; pump processes
-    // the window's events, in which the layout happens.
+    // (which visits every row) takes a tenth of the time, and at least once
+    // a second; pump processes the window's events, in which the layout
+    // happens.
     template <typename Pump>
     void FlushDuringRun(Pump pump) {
         if (sinceFlush_.isValid() && sinceFlush_.elapsed() < holdMs_) return pump();
@@ -60,7 +61,7 @@ public:
         if (added) AfterFlush();
         pump();
         if (!added) return;
-        holdMs_ = 10 * cost.elapsed();
+        holdMs_ = std::min<qint64>(10 * cost.elapsed(), 1000);  // a slow pump (a resize) never stalls it long
         sinceFlush_.start();
     }
 
