@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "BenchData.h"
-#include "ui/qt/TForm1.h"
+#include "window/TForm1.h"
 #include "view/MapDrawing.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "RatioReporter.h"
 #include "literal/LiteralSteps.h"
 #include "support/NullForm.h"
-#include "ui/MinimumTree.h"
+#include "handlers/MinimumTree.h"
 
 namespace {
 

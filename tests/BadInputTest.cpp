@@ -6,15 +6,15 @@
 #include <functional>
 #include <ostream>
 
-#include "mrp/MrpMdsRun.h"
-#include "soc/SocRun.h"
+#include "handlers/MrpMdsRun.h"
+#include "handlers/SocRun.h"
 #include "support/FakeForm.h"
-#include "ui/MinimumTree.h"
-#include "ui/Picking.h"
-#include "ui/Reload.h"
-#include "ui/RunControl.h"
+#include "handlers/MinimumTree.h"
+#include "handlers/Picking.h"
+#include "handlers/Reload.h"
+#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
-#include "view/ViewButtons.h"
+#include "handlers/ViewButtons.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 

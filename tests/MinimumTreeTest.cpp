@@ -4,7 +4,7 @@
 
 #include "literal/LiteralSteps.h"
 #include "support/FakeForm.h"
-#include "ui/MinimumTree.h"
+#include "handlers/MinimumTree.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <ostream>
 
-#include "mrp/MrpMdsRun.h"
+#include "handlers/MrpMdsRun.h"
 #include "support/FakeForm.h"
-#include "ui/RunControl.h"
+#include "handlers/RunControl.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 

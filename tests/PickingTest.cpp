@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "support/FakeForm.h"
-#include "ui/Picking.h"
+#include "handlers/Picking.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "soc/SocRun.h"
+#include "handlers/SocRun.h"
 #include "support/FakeForm.h"
-#include "ui/MinimumTree.h"
-#include "ui/Picking.h"
-#include "ui/Reload.h"
+#include "handlers/MinimumTree.h"
+#include "handlers/Picking.h"
+#include "handlers/Reload.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <ostream>
 
-#include "mrp/ViewReset.h"
-#include "soc/SocRun.h"
+#include "view/ViewReset.h"
+#include "handlers/SocRun.h"
 #include "support/FakeForm.h"
-#include "ui/RunControl.h"
+#include "handlers/RunControl.h"
 #include "view/ViewTransform.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"

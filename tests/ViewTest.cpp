@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "mrp/ViewReset.h"
+#include "view/ViewReset.h"
 #include "support/FakeForm.h"
-#include "view/ViewButtons.h"
+#include "handlers/ViewButtons.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 

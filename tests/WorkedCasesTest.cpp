@@ -7,10 +7,10 @@
 #include <ostream>
 #include <sstream>
 
-#include "mrp/MrpMdsRun.h"
+#include "handlers/MrpMdsRun.h"
 #include "support/FakeForm.h"
-#include "ui/MinimumTree.h"
-#include "ui/RunControl.h"
+#include "handlers/MinimumTree.h"
+#include "handlers/RunControl.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "mrp/ViewReset.h"
+#include "view/ViewReset.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "ui/RunControl.h"
-#include "ui/qt/TForm1.h"
+#include "handlers/RunControl.h"
+#include "window/TForm1.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/qt/TForm1.h"
+#include "window/TForm1.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <exception>
 
-#include "mrp/MrpMdsRun.h"
-#include "soc/SocRun.h"
-#include "ui/MinimumTree.h"
-#include "ui/Picking.h"
-#include "ui/Reload.h"
-#include "ui/RunControl.h"
+#include "handlers/MrpMdsRun.h"
+#include "handlers/SocRun.h"
+#include "handlers/MinimumTree.h"
+#include "handlers/Picking.h"
+#include "handlers/Reload.h"
+#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
-#include "view/ViewButtons.h"
+#include "handlers/ViewButtons.h"
 #include "workspace/Workspace.h"
 
 namespace {

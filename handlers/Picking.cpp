@@ -1,4 +1,4 @@
-#include "ui/Picking.h"
+#include "handlers/Picking.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,16 +1,16 @@
-#include "soc/SocRun.h"
+#include "handlers/SocRun.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "mrp/Clustering.h"
 #include "mrp/MdsStep.h"
-#include "mrp/ViewReset.h"
+#include "view/ViewReset.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
-#include "ui/Picking.h"
-#include "ui/RunControl.h"
+#include "handlers/Picking.h"
+#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"

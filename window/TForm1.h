@@ -10,8 +10,8 @@
 #include <functional>
 #include <map>
 
-#include "ui/qt/MemoList.h"
-#include "ui/qt/PaintBox.h"
+#include "window/MemoList.h"
+#include "window/PaintBox.h"
 #include "workspace/Form.h"
 
 class TForm1 : public QWidget, public Form {

@@ -1,4 +1,4 @@
-#include "view/ViewButtons.h"
+#include "handlers/ViewButtons.h"
 
 #include "view/MapDrawing.h"
 #include "view/ViewTransform.h"

@@ -1,11 +1,11 @@
-#include "ui/Reload.h"
+#include "handlers/Reload.h"
 
 #include <algorithm>
 #include <string>
 
-#include "mrp/ViewReset.h"
+#include "view/ViewReset.h"
 #include "soc/SocSteps.h"
-#include "ui/RunControl.h"
+#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"

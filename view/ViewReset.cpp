@@ -1,4 +1,4 @@
-#include "mrp/ViewReset.h"
+#include "view/ViewReset.h"
 
 #include <algorithm>
 #include <cmath>

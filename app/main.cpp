@@ -3,7 +3,7 @@
 #include <clocale>
 #include <exception>
 
-#include "ui/qt/TForm1.h"
+#include "window/TForm1.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "ui/RunControl.h"
+#include "handlers/RunControl.h"
 
 #include "workspace/Workspace.h"
 

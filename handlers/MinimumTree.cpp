@@ -1,4 +1,4 @@
-#include "ui/MinimumTree.h"
+#include "handlers/MinimumTree.h"
 
 #include <algorithm>
 #include <array>

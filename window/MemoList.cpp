@@ -1,4 +1,4 @@
-#include "ui/qt/MemoList.h"
+#include "window/MemoList.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "ui/qt/PaintBox.h"
+#include "window/PaintBox.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,11 +1,11 @@
-#include "mrp/MrpMdsRun.h"
+#include "handlers/MrpMdsRun.h"
 
 #include <cstring>
 
 #include "mrp/Clustering.h"
 #include "mrp/MdsStep.h"
-#include "mrp/ViewReset.h"
-#include "ui/RunControl.h"
+#include "view/ViewReset.h"
+#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
