@@ -1,12 +1,15 @@
 #include "handlers/MrpMdsRun.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "handlers/RunControl.h"
+#include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MdsStep.h"
-#include "view/ViewReset.h"
-#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
+#include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
@@ -26,6 +29,7 @@ constexpr int kRedrawPeriod = 10;
 void ClearForRun(Form& form) {
     ws.SocMode = 0;
     form.MemoClear();
+    form.StatusClear();
     ws.VectorDim = 65;
     ws.MapEnlargement = static_cast<float>(EditReal(form, Edit4, 100));
     ws.ClearItems();
@@ -41,17 +45,34 @@ void ClearForRun(Form& form) {
     ws.FirstItem = 1;
 }
 
+// Why normalisation gave no factor, in plain words.
+std::string NoScaleWords(Form& form) {
+    if (ws.MapEnlargement == 0.0f)
+        return FieldWords(form, Edit4, "map enlarge.") + ": the map would have no size";
+    return Format("every distance between the %d items is 0: they are all alike", ws.ItemCount);
+}
+
 // Reads the items as vectors; false when the run must end.
 bool ReadVectors(Form& form, float& mean) {
     if (ws.ItemCount < 1) {
-        form.MemoAppend("invalid input data.");
+        Refuse(form, "invalid input data.",
+               FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
         return false;
     }
+    const char* name = ws.ChosenFileName;
     ReadReport report;
-    ws.VectorDim = ReadVectorFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.ItemCount, 1, '\t', &report);
-    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return false;
+    ws.VectorDim = ReadVectorFile(form, name, ws.FileBufferPtr, ws.ItemCount, 1, '\t', &report);
+    if (const std::string why = Unusable(report, name); !why.empty()) {
+        Refuse(form, "invalid input data.", why);
+        return false;
+    }
+    ShowReadNotes(form, report, name, ws.ItemCount, true);
+    ws.ItemCount = std::min(ws.ItemCount, report.rowsRead);  // no rows past the file's end
     if (report.widestRow > kMaxDim) {
-        form.MemoAppend("max dim: 64");
+        std::string why = Format("a row of %s holds %d values; vectors have at most 64 components",
+                                 std::string(BaseName(name)).c_str(), report.widestRow);
+        if (LooksLikeMatrix(report)) why += "; the file looks like a distance matrix: set \"Vect. dim\" to 0";
+        Refuse(form, "max dim: 64", why);
         return false;
     }
     ws.ViewMode = 0;
@@ -62,7 +83,9 @@ bool ReadVectors(Form& form, float& mean) {
     WriteDistanceDump(form, ws.DistancesFileName);
     const float s = NormaliseDistances(form, ws.ItemCount);
     if (ws.VectorDim == 0 || s == 0) {
-        form.MemoAppend("invalid input data.");
+        Refuse(form, "invalid input data.",
+               ws.VectorDim == 0 ? Format("%s holds no values", std::string(BaseName(name)).c_str())
+                                 : NoScaleWords(form));
         return false;
     }
     for (int i = 1; i <= ws.ItemCount; ++i)
@@ -73,17 +96,37 @@ bool ReadVectors(Form& form, float& mean) {
 // Reads the items' distance matrix; false when the run must end.
 bool ReadMatrix(Form& form, float& mean) {
     if (ws.ItemCount < 1) {
-        form.MemoAppend("invalid dist. matr.");
+        Refuse(form, "invalid dist. matr.",
+               FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
         return false;
     }
+    const char* name = ws.ChosenFileName;
+    const std::string file(BaseName(name));
     ReadReport report;
-    ws.VectorDim =
-        ReadDistanceMatrixFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.ItemCount, '\t', &report);
-    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return false;
+    ws.VectorDim = ReadDistanceMatrixFile(form, name, ws.FileBufferPtr, ws.ItemCount, '\t', &report);
+    if (const std::string why = Unusable(report, name); !why.empty()) {
+        Refuse(form, "invalid dist. matr.", why);
+        return false;
+    }
+    ShowReadNotes(form, report, name, ws.ItemCount, false);
+    if (report.rowsRead < ws.ItemCount) {  // a matrix needs every row
+        Refuse(form, "invalid dist. matr.",
+               Format("%s has %d rows, fewer than \"Input size\" %d", file.c_str(), report.rowsRead,
+                      ws.ItemCount));
+        return false;
+    }
     mean = MeanDistance(ws.ItemCount);
     const float s = NormaliseDistances(form, ws.ItemCount);
     if (ws.VectorDim != ws.ItemCount || ws.VectorDim == 0 || s == 0) {
-        form.MemoAppend("invalid dist. matr.");
+        std::string why = NoScaleWords(form);
+        if (ws.VectorDim != ws.ItemCount) {
+            why = Format("the last row read from %s holds %d values, \"Input size\" is %d", file.c_str(),
+                         ws.VectorDim, ws.ItemCount);
+            if (ws.VectorDim >= 1 && ws.VectorDim <= kMaxDim)
+                why +=
+                    Format("; for vectors of %d values set \"Vect. dim\" to %d", ws.VectorDim, ws.VectorDim);
+        }
+        Refuse(form, "invalid dist. matr.", why);
         return false;
     }
     ws.ViewMode = 0;
@@ -114,18 +157,23 @@ void Redraw(Form& form, int m) {
 }  // namespace
 
 void Button2Click(Form& form) {
-    const RunGuard guard;
+    const RunGuard guard(form, "MRP-MDS");
     if (!guard.Acquired()) return;
     ClearForRun(form);
     ws.ChosenFileName = ChooseInputFile(form);
     DeriveOutputNames(form, ws.ChosenFileName);
     form.MemoAppend(ws.ChosenFileName);
-    if (ws.InputFileName[0] == '\0') return form.MemoAppend("invalid filename");
+    if (ws.InputFileName[0] == '\0') return Refuse(form, "invalid filename", "no file was chosen");
 
     ws.ItemCount = EditInt(form, Edit12, kWholeField);
     ws.VectorDim = EditInt(form, Edit13, kWholeField);
-    if (ws.ItemCount > kMaxMapItems) return form.MemoAppend("max size: 400");
-    if (ws.VectorDim > kMaxDim) return form.MemoAppend("max dim: 64");
+    if (ws.ItemCount > kMaxMapItems)
+        return Refuse(form, "max size: 400",
+                      FieldWords(form, Edit12, "Input size") + "; an MRP-MDS map takes at most 400 items");
+    if (ws.VectorDim > kMaxDim)
+        return Refuse(form, "max dim: 64",
+                      FieldWords(form, Edit13, "Vect. dim") +
+                          "; vectors have at most 64 components, 0 reads a distance matrix");
 
     float mean = 0;
     if (ws.VectorDim > 0) {
@@ -133,7 +181,9 @@ void Button2Click(Form& form) {
     } else if (ws.VectorDim == 0) {
         if (!ReadMatrix(form, mean)) return;
     } else {
-        return form.MemoAppend("no input data");
+        return Refuse(form, "no input data",
+                      FieldWords(form, Edit13, "Vect. dim") +
+                          ": it must give the components per item, 0 for a distance matrix");
     }
     form.MemoAppend(Format("mean distance: %.3f", static_cast<double>(mean)));
 
@@ -143,12 +193,24 @@ void Button2Click(Form& form) {
     ws.CharDistance = static_cast<float>(EditReal(form, Edit8, 19));
     ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
     ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
-    if (!(ws.CharDistance > 0)) return form.MemoAppend("critical dist > 0!");
+    const float suggested = SuggestedCharDistance(mean);
+    if (!(ws.CharDistance > 0))
+        return Refuse(
+            form, "critical dist > 0!",
+            FieldWords(form, Edit8, "char. distance") +
+                Format(": it must be a distance above 0; try about %.3g, a fifth of the mean distance",
+                       static_cast<double>(suggested)));
     const int m = EditInt(form, Edit11, kWholeField);
-    if (m <= 0 || m > 3) return form.MemoAppend("MDS dim must be 1-3!");
+    if (m <= 0 || m > 3)
+        return Refuse(form, "MDS dim must be 1-3!", FieldWords(form, Edit11, "map dim. (1-3)"));
 
     ws.ClusterCount = ClusterPrototypes(form, ws.ItemCount, kMaxClusters, 1, ws.CharDistance, ws.NoiseLimit,
                                         ws.NeighbourLimit);
+    if (ws.ClusterCount == 0)
+        form.StatusNote(Format(
+            "warning: no cluster found with \"char. distance\" %g; try about %.3g, a fifth of "
+            "the mean distance %.3f",
+            static_cast<double>(ws.CharDistance), static_cast<double>(suggested), static_cast<double>(mean)));
     ws.ShowEdges = 1;
     for (int i = 1; i <= ws.ItemCount; ++i) ws.ItemScore[i] = 1.0f;
     SeedRandom();
@@ -160,14 +222,26 @@ void Button2Click(Form& form) {
     static MdsPlan plan;  // the distances stay as they are for the whole run
     plan.Prepare(ws.ItemCount, ws.VectorDim, kRadiusFactor, kFarWeight);
     plan.Step(m, kStepLength);
+    RunClock clock;
+    const long steps = ws.IterationLimit + 1;
+    long done = 1;
     int k = 0;
     for (int l = 1; l <= ws.IterationLimit; ++l, ++k) {
         plan.Step(m, kStepLength);
+        ++done;
         if (k == kRedrawPeriod) {
             Redraw(form, m);
+            if (clock.ReportDue()) form.StatusProgress({"MRP-MDS", done, steps, clock.Seconds(), {}});
             k = 0;
             form.ProcessEvents();
             if (ws.StopRequested == 1) l = ws.IterationLimit;
         }
     }
+    if (ws.StopRequested == 1)
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("MRP-MDS stopped at step %s of %s after %.1f s", GroupedCount(done).c_str(),
+                                  GroupedCount(steps).c_str(), clock.Seconds()));
+    else
+        form.StatusOutcome(Outcome::Finished, Format("MRP-MDS finished: %s steps in %.1f s",
+                                                     GroupedCount(steps).c_str(), clock.Seconds()));
 }

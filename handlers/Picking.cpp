@@ -75,6 +75,7 @@ void PaintBox2Click(Form& form) {
     const DrawingScope drawing(canvas);
     const int w = canvas.Width() - 1;
     const int h = canvas.Height() - 1;
+    canvas.Clear();
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(0, 0, w, h);
     const int dim = std::clamp(ws.VectorDim, 0, kMaxDim + 1);

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <string>
 
-#include "view/ViewReset.h"
-#include "soc/SocSteps.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunStatus.h"
+#include "soc/SocSteps.h"
 #include "view/MapDrawing.h"
+#include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
+#include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -17,10 +19,11 @@ constexpr int kWholeField = 1000;
 }
 
 void Button9Click(Form& form) {
-    const RunGuard guard;
+    const RunGuard guard(form, "reload");
     if (!guard.Acquired()) return;
     ws.SocMode = 1;
     form.MemoClear();
+    form.StatusClear();
     ws.VectorDim = 65;
     ws.FirstItem = 1;
     ws.FileBufferPtr = ws.FileBuffer;
@@ -29,20 +32,33 @@ void Button9Click(Form& form) {
     ws.SimilarityDist = s;
     ws.ShowEdges = 1;
     ws.ClearTreeLinks();
+    ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
+    ws.PickEnabled = 0;      // until prototypes are found
 
     ws.ChosenFileName = ChooseInputFile(form);
     form.MemoAppend(ws.ChosenFileName);
-    if (ws.InputFileName[0] == '\0') return form.MemoAppend("invalid filename");
+    if (ws.InputFileName[0] == '\0') return Refuse(form, "invalid filename", "no file was chosen");
     ws.VectorCount = EditInt(form, Edit12, kWholeField);
     ws.VectorDim = EditInt(form, Edit13, kWholeField);
     DeriveOutputNames(form, ws.ChosenFileName);
-    if (ws.VectorCount < 1 || ws.VectorCount > kMaxSocVectors) return form.MemoAppend("max size: 1000");
-    if (ws.VectorDim < 1 || ws.VectorDim > kMaxDim) return form.MemoAppend("max dim: 64");
+    if (ws.VectorCount < 1 || ws.VectorCount > kMaxSocVectors)
+        return Refuse(
+            form, "max size: 1000",
+            FieldWords(form, Edit12, "Input size") + "; reload takes 1 to 1000 vectors (3 digits count)");
+    if (ws.VectorDim < 1 || ws.VectorDim > kMaxDim)
+        return Refuse(form, "max dim: 64",
+                      FieldWords(form, Edit13, "Vect. dim") + "; reload takes vectors of 1 to 64 components");
 
     ws.MapEnlargement = s;
+    const char* name = ws.ChosenFileName;
     ReadReport report;
-    ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
-    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return;
+    ReadVectorFile(form, name, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
+    if (const std::string why = Unusable(report, name); !why.empty()) return Refuse(form, "", why);
+    ShowReadNotes(form, report, name, ws.VectorCount, true);
+    ShowDimensionNote(form, report, ws.VectorDim);
+    ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
+    // The vectors at the scale the SOC run trained them at.
+    ScaleSocData(ws.VectorCount, ws.VectorDim);
     BuildItemDistances(form, ws.VectorCount, ws.VectorDim);
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
@@ -61,13 +77,20 @@ void Button9Click(Form& form) {
         ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
         ws.ItemCount =
             ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
-        if (RefusedNonFinite(form, report, ws.ChosenFileName)) {
+        if (report.loaded && report.nonFiniteLine != 0) {
             ws.ItemCount = 0;  // nothing of the half-read prototypes is used
-            return;
+            return Refuse(form, "", Unusable(report, ws.ChosenFileName));
         }
         form.MemoAppend(std::to_string(ws.ItemCount));
+        if (!report.loaded)
+            form.StatusNote(Format("warning: %s not found: no prototypes from it (a SOC run writes it)",
+                                   std::string(BaseName(ws.ChosenFileName)).c_str()));
     }
-    if (ws.ItemCount == 0) return;  // no prototypes: nothing to map
+    if (ws.ItemCount == 0) {
+        // No prototypes: an empty map, and nothing to pick.
+        PaintBox1Click(form);
+        return Refuse(form, "", "no prototypes to reload beside " + std::string(BaseName(name)));
+    }
 
     ws.PickEnabled = 1;
     PrototypeDistances();
@@ -77,4 +100,7 @@ void Button9Click(Form& form) {
     ws.ZoomStep = 1.0;
     TransformView(5);
     PaintBox1Click(form);
+    form.StatusOutcome(Outcome::Finished,
+                       Format("reload finished: %d prototypes of %d components, %d vectors", ws.ItemCount,
+                              ws.VectorDim, ws.VectorCount));
 }

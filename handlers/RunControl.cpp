@@ -1,23 +1,32 @@
 #include "handlers/RunControl.h"
 
+#include <string>
+
 #include "workspace/Workspace.h"
 
 namespace {
-bool running = false;
+const char* running = nullptr;
 }
 
 void Button3Click() {
     ws.StopRequested = 1;
 }
 
-RunGuard::RunGuard() : acquired_(!running) {
-    running = true;
+RunGuard::RunGuard(Form& form, const char* run) : acquired_(running == nullptr) {
+    if (acquired_)
+        running = run;
+    else
+        form.StatusOutcome(Outcome::Busy, std::string(running) + " is running; STOP ends it");
 }
 
 RunGuard::~RunGuard() {
-    if (acquired_) running = false;
+    if (acquired_) running = nullptr;
 }
 
 bool RunGuard::RunInProgress() {
+    return running != nullptr;
+}
+
+const char* RunGuard::Running() {
     return running;
 }

@@ -1,6 +1,9 @@
 // STOP, and the rule that a run button pressed while a run lets window
-// events through is ignored (no run inside a run).
+// events through is ignored (no run inside a run); the status line then
+// says what is running.
 #pragma once
+
+#include "workspace/Form.h"
 
 void Button3Click();  // "STOP": sets StopRequested
 
@@ -8,7 +11,7 @@ void Button3Click();  // "STOP": sets StopRequested
 // whole length.
 class RunGuard {
 public:
-    RunGuard();
+    RunGuard(Form& form, const char* run);
     ~RunGuard();
     RunGuard(const RunGuard&) = delete;
     RunGuard& operator=(const RunGuard&) = delete;
@@ -17,6 +20,8 @@ public:
     bool Acquired() const { return acquired_; }
 
     static bool RunInProgress();
+    // The run going on ("MRP-MDS", "SOC", "reload"), or null.
+    static const char* Running();
 
 private:
     bool acquired_;

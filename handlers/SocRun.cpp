@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "handlers/Picking.h"
+#include "handlers/RunControl.h"
+#include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MdsStep.h"
-#include "view/ViewReset.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
-#include "handlers/Picking.h"
-#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
+#include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
@@ -34,6 +35,8 @@ void ClearForRun(Form& form) {
     ws.ShowEdges = 1;
     ws.StopRequested = 0;
     form.MemoClear();
+    form.StatusClear();
+    ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
     ws.VectorDim = 65;
     ws.MarkScale = 1.0f;
     ws.AvgKeep = 0.999f;
@@ -76,25 +79,58 @@ bool SetUpPrototypes(Form& form, int n) {
         ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
         ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
         if (n > kMaxMapItems) {
-            form.MemoAppend("max size: 400");
+            Refuse(form, "max size: 400",
+                   Format("the MRP initialisation (\"No. of feature vect.\" 0) clusters at most 400 items, "
+                          "%d were read",
+                          n));
             return false;
         }
+        // The raw mean distance, for a "char. distance" that suits the data.
+        const float suggested = SuggestedCharDistance(MeanDistance(n) / ws.DistScale);
         if (!(ws.CharDistance > 0)) {
-            form.MemoAppend("critical dist > 0!");
+            Refuse(form, "critical dist > 0!",
+                   FieldWords(form, Edit8, "char. distance") +
+                       Format(": it must be a distance above 0; try about %.3g, a fifth of the mean distance",
+                              static_cast<double>(suggested)));
             return false;
         }
-        const int c =
-            ClusterPrototypes(form, n, kMaxMrpClusters, 1, ws.CharDistance, ws.NoiseLimit, ws.NeighbourLimit);
+        // Without a cluster the run stops before any file is touched.
+        const int c = ClusterPrototypes(form, n, kMaxMrpClusters, 1, ws.CharDistance, ws.NoiseLimit,
+                                        ws.NeighbourLimit, /*writeWhenEmpty=*/false);
         ws.ClusterCount = c;
         ws.ItemCount = c;
         form.MemoAppend(" ");
         if (c == 0) {
-            form.MemoAppend("no MRP clusters: no prototypes to train");
+            Refuse(form, "",
+                   Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; "
+                          "try about %.3g, a fifth of the mean distance",
+                          static_cast<double>(ws.CharDistance), static_cast<double>(suggested)));
             return false;
         }
     }
     for (int k = 1; k <= ws.ItemCount; ++k)
         std::fill(ws.Prototypes[k][2] + 1, ws.Prototypes[k][2] + ws.VectorDim + 1, 1.0f);
+    return true;
+}
+
+// Reads the vectors to train on; VectorCount becomes the rows the file has
+// when it has fewer. False when the run must end.
+bool ReadTrainingVectors(Form& form) {
+    const char* name = ws.ChosenFileName;
+    ReadReport report;
+    ReadVectorFile(form, name, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
+    if (const std::string why = Unusable(report, name); !why.empty()) {
+        Refuse(form, "invalid input data.", why);
+        return false;
+    }
+    ShowReadNotes(form, report, name, ws.VectorCount, true);
+    ShowDimensionNote(form, report, ws.VectorDim);
+    ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
+    if (ws.VectorCount == 0) {
+        Refuse(form, "invalid input data.",
+               Format("%s holds no values", std::string(BaseName(name)).c_str()));
+        return false;
+    }
     return true;
 }
 
@@ -113,7 +149,7 @@ void SetSocStepsForTests(int steps) {
 }
 
 void Button10Click(Form& form) {
-    const RunGuard guard;
+    const RunGuard guard(form, "SOC");
     if (!guard.Acquired()) return;
     ClearForRun(form);
     const float enlargement = static_cast<float>(EditReal(form, Edit4, 1000));
@@ -122,37 +158,46 @@ void Button10Click(Form& form) {
     ws.AxisSize[2] = ws.MapSize2;
     ws.ChosenFileName = ChooseInputFile(form);
     form.MemoAppend(ws.ChosenFileName);
-    if (ws.InputFileName[0] == '\0') return form.MemoAppend("invalid filename");
+    if (ws.InputFileName[0] == '\0') return Refuse(form, "invalid filename", "no file was chosen");
 
     ws.VectorCount = EditInt(form, Edit12, kFieldChars);
     ws.VectorDim = EditInt(form, Edit13, kFieldChars);
     ws.ItemCount = EditInt(form, Edit14, kFieldChars);
     const float rho = static_cast<float>(EditReal(form, Edit15, kFieldChars));
     DeriveOutputNames(form, ws.ChosenFileName);
-    if (ws.VectorCount > kMaxSocVectors) return form.MemoAppend("max size: 1000");
-    if (ws.VectorDim > kMaxDim) return form.MemoAppend("max dim: 64");
-    if (ws.VectorCount < 1) return form.MemoAppend("invalid input data.");
-    if (ws.VectorDim < 1) return form.MemoAppend("Vect. dim must be 1-64 for SOC");
-    if (ws.ItemCount < 0 || ws.ItemCount > kMaxMapItems)
-        return form.MemoAppend("No. of feature vect. must be 0-400");
+    if (ws.VectorCount > kMaxSocVectors)
+        return Refuse(form, "max size: 1000",
+                      FieldWords(form, Edit12, "Input size") + "; SOC takes at most 1000 vectors");
+    if (ws.VectorDim > kMaxDim)
+        return Refuse(form, "max dim: 64",
+                      FieldWords(form, Edit13, "Vect. dim") + "; vectors have at most 64 components");
+    if (ws.VectorCount < 1)
+        return Refuse(form, "invalid input data.",
+                      FieldWords(form, Edit12, "Input size") + ": it must give the number of vectors");
+    if (ws.VectorDim < 1)
+        return Refuse(
+            form, "invalid input data.",
+            FieldWords(form, Edit13, "Vect. dim") + ": SOC trains feature vectors of 1 to 64 components");
+    if (ws.ItemCount > kMaxMapItems)
+        return Refuse(
+            form, "max size: 400",
+            FieldWords(form, Edit14, "No. of feature vect.") + "; SOC trains at most 400 prototypes");
+    if (ws.ItemCount < 0)
+        return Refuse(form, "invalid input data.",
+                      FieldWords(form, Edit14, "No. of feature vect.") +
+                          ": it must give 1 to 400 prototypes, or 0 for the MRP init");
 
-    const int n = ws.VectorCount;
     const int dim = ws.VectorDim;
     ws.MapEnlargement = enlargement;
     ws.IterationLimit = stepsForTests > 0 ? stepsForTests : kSteps;
-    ReadReport report;
-    ReadVectorFile(form, ws.ChosenFileName, ws.FileBuffer, n, 1, '\t', &report);
-    if (!report.loaded || RefusedNonFinite(form, report, ws.ChosenFileName)) return;
+    if (!ReadTrainingVectors(form)) return;
+    const int n = ws.VectorCount;
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
     ws.ViewAngle = 1.5707964f;
     form.MemoAppend(std::to_string(dim));
 
-    float firstSum = 0.0f;
-    for (int j = 1; j <= dim; ++j) firstSum += ws.InputVectors[1][j];
-    if (firstSum > 2.0f)
-        for (int i = 1; i <= n; ++i)
-            for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 0.1f;
+    ScaleSocData(n, dim);
     BuildItemDistances(form, n, dim);
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
@@ -179,14 +224,20 @@ void Button10Click(Form& form) {
 
     // Training: every step draws an item from 1..N and counts.
     SeedRandom();
+    RunClock clock;
+    long done = 0;
     int redraw = 0;
     for (int t = 1; t <= ws.IterationLimit; ++t) {
+        done = t;
         const int r = 1 + RandomBelow(n);
         const float smoothed = training.Learn(t, r);
         if (smoothed > 500) form.MemoAppend(std::to_string(r));
         if (t < kPanelForcedUntil) ws.PanelItem = 1;
         if (++redraw == kRedrawPeriod) {
             RedrawMap(form);
+            if (clock.ReportDue())
+                form.StatusProgress({"SOC", t, ws.IterationLimit, clock.Seconds(),
+                                     Format("smoothed error %.3f", static_cast<double>(smoothed))});
             form.ProcessEvents();
             if (ws.StopRequested == 1) t = ws.IterationLimit;
             form.MemoAppend(Format("%.3f %.6f %.3f  %.3f", static_cast<double>(smoothed),
@@ -200,4 +251,12 @@ void Button10Click(Form& form) {
     training.Distances();
     WriteSocClusters(form, n, k);
     WriteSocResults(form);
+    if (ws.StopRequested == 1)
+        form.StatusOutcome(
+            Outcome::Stopped,
+            Format("SOC stopped at step %s of %s after %.1f s; its files are written",
+                   GroupedCount(done).c_str(), GroupedCount(ws.IterationLimit).c_str(), clock.Seconds()));
+    else
+        form.StatusOutcome(Outcome::Finished, Format("SOC finished: %s steps in %.1f s",
+                                                     GroupedCount(done).c_str(), clock.Seconds()));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "workspace/Numbers.h"
 #include "workspace/TextFile.h"
@@ -73,7 +74,7 @@ ClusterChoice BestCluster(int n, int k, int a) {
 }
 
 int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
-                      float noiseLimit, float neighbourLimit) {
+                      float noiseLimit, float neighbourLimit, bool writeWhenEmpty) {
     n = ClampedItems(n);
     // Every clustering starts from no links, so that a run gives what it
     // gives in a freshly started program.
@@ -143,12 +144,13 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
         }
     }
 
-    TextFileWriter out(form, ws.ClustersFileName);
+    std::optional<TextFileWriter> out;
+    if (k > 0 || writeWhenEmpty) out.emplace(form, ws.ClustersFileName);
     for (int p = 1; p <= std::clamp(ws.ItemCount, 0, kInputRows); ++p) ws.ItemFlag[p] = 0;
     int written = 0;
     for (int c = 1; c <= k; ++c) {
         const int centre = ws.ClusterCentres[c];
-        out.Printf("  %d   ", centre);
+        out->Printf("  %d   ", centre);
         int members = 0;
         for (int p = 1; p <= n; ++p) {
             ws.ItemFlag[p] = IsMemberOf(p, centre) ? 1 : 0;
@@ -160,12 +162,12 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
             if (!IsMemberOf(p, centre)) continue;
             // Rewrites the links of p towards the members of this cluster.
             PrototypeProbability(n, p, static_cast<float>(static_cast<double>(charDistance) * 0.5));
-            out.Printf("%4d ", ws.ItemNumber[p]);
+            out->Printf("%4d ", ws.ItemNumber[p]);
             ++written;
         }
-        out.Write(" \n \n");
+        out->Write(" \n \n");
     }
-    out.Commit();
+    if (out) out->Commit();
 
     const int components = std::clamp(ws.VectorDim, 0, kMaxDim);
     for (int c = 1; c <= k; ++c) {

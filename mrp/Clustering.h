@@ -21,6 +21,7 @@ ClusterChoice BestCluster(int n, int k, int a);
 
 // Clusters items 1..n (at most 400), lists the candidates in Memo1, writes
 // ClustersFileName and copies the centre vectors into Prototypes. Returns the
-// number of clusters.
+// number of clusters. Without a cluster the file is left as it was unless
+// writeWhenEmpty, when it is written empty.
 int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
-                      float noiseLimit, float neighbourLimit);
+                      float noiseLimit, float neighbourLimit, bool writeWhenEmpty = true);

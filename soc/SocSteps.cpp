@@ -130,3 +130,13 @@ void PrototypeDistances() {
     for (int a = 1; a <= k; ++a) PrototypeDistanceRow(a);
     NormalisePrototypeDistances(k, ws.DistMatrix);
 }
+
+void ScaleSocData(int n, int dim) {
+    n = std::clamp(n, 0, kInputRows);
+    dim = std::clamp(dim, 0, kMaxDim);
+    float firstSum = 0.0f;
+    for (int j = 1; j <= dim; ++j) firstSum += ws.InputVectors[1][j];
+    if (!(firstSum > 2.0f)) return;
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 0.1f;
+}

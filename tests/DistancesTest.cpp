@@ -112,7 +112,7 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
 TEST_F(Distances, DumpThatCannotBeWrittenIsNamed) {
     ws.ItemCount = 1;
     WriteDistanceDump(form, "/nonexistent-folder/distances.dat");
-    EXPECT_EQ(form.memo.back(), "cannot write /nonexistent-folder/distances.dat");
+    EXPECT_EQ(form.status.back(), "warning: cannot write /nonexistent-folder/distances.dat");
 }
 
 TEST(Random, StaysBelowItsBoundAndCoversIt) {

@@ -34,11 +34,11 @@ TEST_F(InputFiles, VectorReaderSplitsOnRunsOfTabsAndSkipsLeadingOnes) {
     EXPECT_EQ(form.memo, std::vector<std::string>{"Memo1"});  // no message when every row was there
 }
 
-TEST_F(InputFiles, TrailingTabGivesAnExtraZeroAndAnEmptyLineIsOneZero) {
-    EXPECT_EQ(ReadVectors("1\t2\t\n\n7\n", 3), 1);
+// A blank line holds no item: skipped, not read as a row of one 0.
+TEST_F(InputFiles, TrailingTabGivesAnExtraZeroAndABlankLineIsSkipped) {
+    EXPECT_EQ(ReadVectors("1\t2\t\n\n7\n", 2), 1);
     EXPECT_EQ(Row(1, 3), (Floats{1, 2, 0}));
-    EXPECT_EQ(Row(2, 1), (Floats{0}));
-    EXPECT_EQ(Row(3, 1), (Floats{7}));
+    EXPECT_EQ(Row(2, 1), (Floats{7}));
 }
 
 TEST_F(InputFiles, TheValue1000IsDroppedInEveryForm) {
@@ -56,18 +56,11 @@ TEST_F(InputFiles, CrLfAndLfGiveTheSameValues) {
     EXPECT_EQ(Row(2, 2), lf2);
 }
 
-TEST_F(InputFiles, ATokenOfMoreThan20CharactersIsSplit) {
-    // 25 characters: the first 20 and the last 5 are read as two values.
-    EXPECT_EQ(ReadVectors("1234567890123456789012345\n", 1), 2);
-    EXPECT_FLOAT_EQ(ws.InputVectors[1][1], 12345678901234567890.0f);
-    EXPECT_FLOAT_EQ(ws.InputVectors[1][2], 12345.0f);
-}
-
-TEST_F(InputFiles, AShortFileIsReportedWithTheFirstLinesCount) {
+TEST_F(InputFiles, AShortFileIsReportedWithItsRowsAndTheFirstLinesCount) {
     EXPECT_EQ(ReadVectors("1\t2\t3\n4\t5\t6\n", 5), 3);
-    EXPECT_EQ(form.memo.back(), "data No: 1,  dim: 3");
+    EXPECT_EQ(form.memo.back(), "data No: 2,  dim: 3");
     EXPECT_EQ(ReadVectors("", 5), 0);
-    EXPECT_EQ(form.memo.back(), "data No: -1,  dim: 0");
+    EXPECT_EQ(form.memo.back(), "data No: 0,  dim: 0");
 }
 
 TEST_F(InputFiles, ALastLineWithoutLineEndIsStillALine) {
@@ -80,7 +73,7 @@ TEST_F(InputFiles, OnlyTheBytesOfThisFileAreParsed) {
     ReadVectors(std::string(5000, '7') + "\n", 1);  // leaves digits in the buffer
     FreshWorkspace();
     EXPECT_EQ(ReadVectors("1\t2\n", 3), 2);
-    EXPECT_EQ(form.memo.back(), "data No: 0,  dim: 2");
+    EXPECT_EQ(form.memo.back(), "data No: 1,  dim: 2");
     EXPECT_EQ(ws.InputVectors[2][1], 0.0f);
 }
 
@@ -104,24 +97,25 @@ TEST_F(InputFiles, RowsBeyondInputVectorsAreNotStored) {
     EXPECT_EQ(ws.ItemNumber[0], 0);  // the next object in the Workspace is untouched
 }
 
-TEST_F(InputFiles, MissingAndOversizedFilesAreRefusedWithOneLine) {
+TEST_F(InputFiles, MissingOversizedAndFolderFilesAreNotReadAndSayWhy) {
     ReadReport report;
     EXPECT_EQ(ReadVectorFile(form, dir.File("absent.txt").c_str(), ws.FileBuffer, 3, 1, '\t', &report), 0);
     EXPECT_FALSE(report.loaded);
-    EXPECT_EQ(form.memo.back(), "cannot open " + dir.File("absent.txt"));
+    EXPECT_EQ(Unusable(report, "absent.txt"), "cannot open " + dir.File("absent.txt"));
 
     EXPECT_EQ(ReadVectors(std::string(1000001, '1'), 1, &report), 0);
     EXPECT_FALSE(report.loaded);
-    EXPECT_EQ(form.memo.back(), "file too large (limit 1000000 bytes): " + dir.File("v.txt"));
+    EXPECT_EQ(report.failure, dir.File("v.txt") + " is larger than 1,000,000 bytes");
     EXPECT_EQ(ws.InputVectors[1][1], 0.0f);
 
     EXPECT_EQ(ReadVectorFile(form, dir.path().c_str(), ws.FileBuffer, 3, 1, '\t', &report), 0);
-    EXPECT_FALSE(report.loaded);  // a folder is no file
+    EXPECT_EQ(report.failure, dir.path() + " is not a file");
+    EXPECT_EQ(form.memo, std::vector<std::string>{"Memo1"});  // nothing of it in Memo1
 }
 
 TEST_F(InputFiles, AFileOfExactlyTheLimitIsRead) {
-    std::string content(999999, '\t');
-    content += "\n";
+    std::string content(999998, '\t');
+    content += "1\n";
     EXPECT_EQ(ReadVectors(content, 1), 1);
 }
 
@@ -134,17 +128,108 @@ TEST_F(InputFiles, MatrixReaderReadsRowsAndStopsAtTheEndOfTheData) {
     EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 0, '\t'), 0);
 }
 
-TEST_F(InputFiles, MatrixReaderSplitsLongTokensAndCountsWideRows) {
+TEST_F(InputFiles, MatrixReaderReadsLongTokensWholeAndCountsWideRows) {
     dir.Write("m.txt", "1234567890123456789012345\t5\n");
     ReadReport report;
-    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 1, '\t', &report), 3);
-    EXPECT_EQ(ws.DistMatrix[1][2], 12345.0f);
+    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 1, '\t', &report), 2);
+    EXPECT_FLOAT_EQ(ws.DistMatrix[1][1], 1234567890123456789012345.0f);
+    EXPECT_EQ(ws.DistMatrix[1][2], 5.0f);
     std::string wide;
     for (int i = 0; i < 450; ++i) wide += "1\t";
     dir.Write("w.txt", wide + "\n");
     EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("w.txt").c_str(), ws.FileBuffer, 1, '\t'), 451);
     EXPECT_EQ(ws.DistMatrix[2][1], 0.0f);
 }
+
+// Files as people write them: what the vector reader takes from each, and
+// what it tells the user (the notes after the first, which says what was read).
+struct RealWorldFile {
+    const char* name;
+    std::string content;
+    int rows;
+    std::vector<Floats> values;
+    std::vector<std::string> warnings;
+};
+
+void PrintTo(const RealWorldFile& f, std::ostream* os) {
+    *os << f.name;
+}
+
+class RealWorldFiles : public InputFiles, public ::testing::WithParamInterface<RealWorldFile> {};
+
+TEST_P(RealWorldFiles, AreReadAsWrittenAndSaySo) {
+    const RealWorldFile& f = GetParam();
+    ReadReport report;
+    ReadVectors(f.content, f.rows, &report);
+    for (std::size_t r = 0; r < f.values.size(); ++r)
+        EXPECT_EQ(Row(static_cast<int>(r) + 1, static_cast<int>(f.values[r].size())), f.values[r])
+            << "row " << r + 1;
+    std::vector<std::string> notes = ReadNotes(report, "data.txt", f.rows, true);
+    notes.erase(notes.begin());
+    EXPECT_EQ(notes, f.warnings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RealWorldFiles,
+    ::testing::Values(
+        RealWorldFile{"numpyDefault",
+                      "5.099999999999999645e+00 3.500000000000000000e+00 1.399999999999999911e+00 "
+                      "2.000000000000000111e-01\n"
+                      "4.900000000000000355e+00 3.000000000000000000e+00 1.399999999999999911e+00 "
+                      "2.000000000000000111e-01\n",
+                      2,
+                      {{5.1f, 3.5f, 1.4f, 0.2f}, {4.9f, 3.0f, 1.4f, 0.2f}},
+                      {"warning: line 1 has no tab: values separated by spaces"}},
+        RealWorldFile{"csvWithHeader",
+                      "sepal_length,sepal_width\n5.1,3.5\n4.9,3\n",
+                      2,
+                      {{5.1f, 3.5f}, {4.9f, 3.0f}},
+                      {"warning: line 1 holds no number: skipped as a header",
+                       "warning: line 2 has no tab: values separated by commas"}},
+        RealWorldFile{"semicolonDecimalComma",
+                      "\"Sepal.Length\";\"Sepal.Width\"\n5,1;3,5\n4,9;3\n",
+                      2,
+                      {{5.1f, 3.5f}, {4.9f, 3.0f}},
+                      {"warning: line 1 holds no number: skipped as a header",
+                       "warning: line 2 has no tab: values separated by semicolons",
+                       "warning: from line 2 on, commas in numbers and no decimal point: commas read as "
+                       "decimal points"}},
+        RealWorldFile{"byteOrderMark",
+                      "\xEF\xBB\xBF"
+                      "1.5\t2\n3\t4\n",
+                      2,
+                      {{1.5f, 2}, {3, 4}},
+                      {}},
+        RealWorldFile{"blankLine",
+                      "1\t2\n\n3\t4\n\n",
+                      2,
+                      {{1, 2}, {3, 4}},
+                      {"warning: line 2 is blank: skipped (1 blank line in all)"}},
+        RealWorldFile{"missingValues",
+                      "1,NA,3\n4,,6\n",
+                      2,
+                      {{1, 0, 3}, {4, 0, 6}},
+                      {"warning: line 1 has no tab: values separated by commas",
+                       "warning: line 1: \"NA\" is not a number, read as 0 (2 such values in all)"}},
+        RealWorldFile{"shortAndLongRows",
+                      "1\t2\t3\n4\t5\n6\t1000\t7\t8\n9\t1\t2\n",
+                      3,
+                      {{1, 2, 3}, {4, 5}, {6, 7, 8}},
+                      {"warning: line 2 holds 2 values, the first row 3 (1 such row in all)",
+                       "warning: line 3: the value 1000 is reserved and skipped (1 value in all)",
+                       "warning: 1 more row after line 3 not read: only the first 3 (\"Input size\") used"}},
+        RealWorldFile{"fewerRowsThanAsked",
+                      "1\t2\n3\t4\n",
+                      5,
+                      {{1, 2}, {3, 4}},
+                      {"warning: the file ends at line 2 with 2 rows, fewer than \"Input size\" 5: 2 used"}},
+        RealWorldFile{"aMatrixReadAsVectors",
+                      "0\t1\t2\n1\t0\t3\n2\t3\t0\n",
+                      3,
+                      {{0, 1, 2}},
+                      {"warning: from line 1 on the file looks like a 3 x 3 distance matrix (0 on the "
+                       "diagonal): \"Vect. dim\" 0 reads it as one"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 std::string ResultLine(int unit, double x, double y, int cls, std::initializer_list<double> values) {
     std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", unit, x, y, 0.0, cls);

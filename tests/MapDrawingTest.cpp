@@ -163,7 +163,7 @@ TEST(MapDrawingBeforeAnyRun, DrawsTheBackgroundOnly) {
     FakeForm form;
     ws.ItemFlag[5] = 1;
     PaintBox1Click(form);
-    EXPECT_EQ(form.map.calls.size(), 3u);  // cursor, brush, background
+    EXPECT_EQ(form.map.calls.size(), 4u);  // cursor, clear, brush, background
     EXPECT_EQ(ws.ItemFlag[5], 1);
 }
 

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <ostream>
 
 #include "handlers/MrpMdsRun.h"
-#include "support/FakeForm.h"
 #include "handlers/RunControl.h"
+#include "handlers/SocRun.h"
+#include "support/FakeForm.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
@@ -123,11 +125,29 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     EXPECT_EQ(form.eventPumps, 1);
 }
 
+TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
+    Button2Click(form);
+    EXPECT_EQ(form.outcome, Outcome::Finished);
+    EXPECT_EQ(form.status.back().rfind("MRP-MDS finished: 20,001 steps in ", 0), 0u) << form.status.back();
+
+    form.onEvents = [this] {
+        Button10Click(form);  // pressed during the run: it says what is running
+        Button3Click();
+    };
+    Button2Click(form);
+    EXPECT_NE(std::find(form.status.begin(), form.status.end(), "busy: MRP-MDS is running; STOP ends it"),
+              form.status.end());
+    EXPECT_EQ(form.outcome, Outcome::Stopped);
+    EXPECT_EQ(form.status.back().rfind("MRP-MDS stopped at step 12 of 20,001 after ", 0), 0u)
+        << form.status.back();
+}
+
 struct Refusal {
     const char* name;
     std::map<int, std::string> edits;
     std::string file;  // content of the input, "<keep>" for the good one, "<cancel>" for no choice
     std::string line;
+    std::string why = {};  // what the status line says after "refused: " and the line
 };
 
 void PrintTo(const Refusal& r, std::ostream* os) {
@@ -141,12 +161,20 @@ TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
     for (const auto& [edit, text] : r.edits) form.edits[edit] = text;
     if (r.file == "<cancel>") {
         form.Choose("");
+    } else if (r.file == "<wine>") {
+        std::ifstream in(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178-distances.txt", std::ios::binary);
+        dir.Write("bad.txt", std::string(std::istreambuf_iterator<char>(in), {}));
+        form.Choose(dir.File("bad.txt"));
     } else if (r.file != "<keep>") {
         dir.Write("bad.txt", r.file);
         form.Choose(dir.File("bad.txt"));
     }
     Button2Click(form);
     EXPECT_EQ(form.memo.back(), r.line);
+    EXPECT_EQ(form.outcome, Outcome::Refused);
+    if (!r.why.empty()) {
+        EXPECT_EQ(form.status.back(), "refused: " + r.line + " \u2014 " + r.why);
+    }
     EXPECT_EQ(form.eventPumps, 0);
     EXPECT_EQ(form.map.drawings, 0);
 }
@@ -160,10 +188,32 @@ std::string Row(int n, const char* value) {
 INSTANTIATE_TEST_SUITE_P(
     InOrder, MrpMdsRefusals,
     ::testing::Values(
-        Refusal{"cancelled", {}, "<cancel>", "invalid filename"},
-        Refusal{"tooMany", {{Edit12, "401"}, {Edit13, "65"}}, "<keep>", "max size: 400"},
+        Refusal{"cancelled", {}, "<cancel>", "invalid filename", "no file was chosen"},
+        Refusal{"tooMany",
+                {{Edit12, "401"}, {Edit13, "65"}},
+                "<keep>",
+                "max size: 400",
+                "\"Input size\" holds \"401\"; an MRP-MDS map takes at most 400 items"},
+        Refusal{"emptySize",
+                {{Edit12, ""}},
+                "<keep>",
+                "invalid input data.",
+                "\"Input size\" is empty: it must give the number of items"},
+        Refusal{"vectorsForAMatrix",
+                {{Edit12, "3"}, {Edit13, "0"}},
+                "1\t2\n3\t4\n5\t6\n",
+                "invalid dist. matr.",
+                "the last row read from bad.txt holds 2 values, \"Input size\" is 3; for vectors of 2 values "
+                "set \"Vect. dim\" to 2"},
         Refusal{"tooWide", {{Edit13, "65"}}, "<keep>", "max dim: 64"},
         Refusal{"wideFirstLine", {{Edit12, "1"}}, Row(65, "1"), "max dim: 64"},
+        Refusal{
+            "matrixForVectors",
+            {{Edit12, "178"}, {Edit13, "13"}},
+            "<wine>",
+            "max dim: 64",
+            "a row of bad.txt holds 178 values; vectors have at most 64 components; the file looks like a "
+            "distance matrix: set \"Vect. dim\" to 0"},
         Refusal{"allEqual", {{Edit12, "3"}}, "1\t2\n1\t2\n1\t2\n", "invalid input data."},
         Refusal{"emptyFile", {{Edit12, "3"}}, "", "invalid input data."},
         Refusal{"noItems", {{Edit12, "0"}}, "1\t2\n", "invalid input data."},
@@ -176,10 +226,12 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"mapDim", {{Edit12, "2"}, {Edit11, "4"}}, "0\t1\n1\t0\n", "MDS dim must be 1-3!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MrpMdsRun, AMissingFileIsNamed) {
+TEST_F(MrpMdsRun, AMissingFileIsNamedOnTheStatusLine) {
     form.Choose(dir.File("absent.txt"));
     Button2Click(form);
-    EXPECT_EQ(form.memo.back(), "cannot open " + dir.File("absent.txt"));
+    EXPECT_EQ(form.memo.back(), "invalid input data.");
+    EXPECT_EQ(form.status.back(),
+              "refused: invalid input data. \u2014 cannot open " + dir.File("absent.txt"));
 }
 
 TEST_F(MrpMdsRun, AMatrixFileIsMappedWithoutADump) {

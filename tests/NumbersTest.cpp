@@ -2,6 +2,7 @@
 
 #include <clocale>
 
+#include "support/FakeForm.h"
 #include "workspace/Numbers.h"
 
 TEST(ParseInt, ReadsLeadingBlanksSignAndDigitsOnly) {
@@ -49,6 +50,14 @@ TEST(ParseFileReal, TellsTheNonFiniteValues) {
         EXPECT_TRUE(ParseFileReal(text).finite) << text;
     EXPECT_EQ(ParseFileReal("nan").value, 0.0f);
     EXPECT_EQ(ParseFileReal("-2.5\n").value, -2.5f);
+}
+
+TEST(EditReal, ReadsADecimalCommaAsThePointWhenThereIsNone) {
+    FakeForm form;
+    for (const auto& [text, value] : {std::pair{"3,5", 3.5}, {"-0,25", -0.25}, {"1.5,2", 1.5}, {",5", 0.5}}) {
+        form.edits[Edit8] = text;
+        EXPECT_DOUBLE_EQ(EditReal(form, Edit8, 19), value) << text;
+    }
 }
 
 TEST(FormatGeneral, FifteenDigitsWithoutTrailingZeros) {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "support/FakeForm.h"
 #include "handlers/Picking.h"
+#include "support/FakeForm.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -152,7 +152,7 @@ TEST(PanelBeforeAnyRun, DrawsAnEmptyFrame) {
     FreshWorkspace();
     FakeForm form;
     PaintBox2Click(form);
-    EXPECT_EQ(form.panel.calls.size(), 2u);  // brush and frame
+    EXPECT_EQ(form.panel.calls.size(), 3u);  // clear, brush and frame
 }
 
 }  // namespace

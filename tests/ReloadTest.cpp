@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "handlers/SocRun.h"
-#include "support/FakeForm.h"
 #include "handlers/MinimumTree.h"
 #include "handlers/Picking.h"
 #include "handlers/Reload.h"
+#include "handlers/SocRun.h"
+#include "support/FakeForm.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
@@ -111,11 +111,16 @@ TEST_F(Reload, TakesItsCountFromWeightsWhenTheFilesDiffer) {
     EXPECT_EQ(ws.ItemCount, 1);
 }
 
+// No prototypes: the counts, an empty map, and nothing left to pick from a
+// run before.
 TEST_F(Reload, StopsAfterTheCountsWhenThereAreNoPrototypes) {
+    ws.PickEnabled = 1;
     Button9Click(form);
     EXPECT_EQ(form.memo, Expected(0, 0));
     EXPECT_EQ(ws.ItemCount, 0);
-    EXPECT_EQ(form.map.drawings, 0);
+    EXPECT_EQ(form.map.Calls("ellipse").size(), 0u);
+    EXPECT_EQ(ws.PickEnabled, 0);
+    EXPECT_EQ(form.outcome, Outcome::Refused);
     dir.Write("weights.dat", "");
     Button9Click(form);
     EXPECT_EQ(form.memo.back(), "0");

@@ -57,6 +57,7 @@ void PaintBox1Click(Form& form) {
     const PixelScale scale = MapPixelScale(canvas.Width(), canvas.Height());
     const int h1 = scale.h1;
     canvas.SetCrossCursor();
+    canvas.Clear();  // marks beyond the frame must not stay from an earlier map
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(0, 0, canvas.Width() - 1, h1);
 

@@ -19,6 +19,9 @@ int ProjectableRows() {
 void ResetView() {
     ws.ZoomStep = 1.0;
     ws.ViewCentre[5] = 1.0;
+    // The centre of the axes a map does not use is 0, as before any run,
+    // so a map looks the same whatever ran before it.
+    for (int j = 1; j <= 4; ++j) ws.ViewCentre[j] = 0;
     const double c = 0.9999;
     const double s = std::sqrt(1.0 - c * c);
     SetRows3(ws.RotStep1, {{1, 0, 0}, {0, c, -s}, {0, s, c}});

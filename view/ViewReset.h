@@ -7,8 +7,9 @@
 // (before the first run the count is 2403 and no map has been placed).
 int ProjectableRows();
 
-// Identity view, no zoom, the three rotation steps filled in, and a plain
-// projection of the map.
+// Identity view, no zoom, the map centre at 0 until MapCentre sets the
+// axes in use, the three rotation steps filled in, and a plain projection
+// of the map.
 void ResetView();
 
 // ViewCentre[1..m]: the mean of MapCoords over items 1..n on each axis.

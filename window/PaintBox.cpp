@@ -46,6 +46,13 @@ void PaintBox::EndDraw() {
     update();
 }
 
+void PaintBox::Clear() {
+    FlushLines();
+    pendingLines_.clear();
+    Painter();
+    image_.fill(palette().color(QPalette::Window));
+}
+
 void PaintBox::SetCrossCursor() {
     setCursor(Qt::CrossCursor);
 }

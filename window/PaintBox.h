@@ -23,6 +23,7 @@ public:
     void BeginDraw() override;
     void EndDraw() override;
     void SetCrossCursor() override;
+    void Clear() override;
     void SetPenColor(std::uint32_t bgr) override;
     void SetPenWidth(int width) override;
     void SetBrushColor(std::uint32_t bgr) override;

@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <exception>
 
-#include "handlers/MrpMdsRun.h"
-#include "handlers/SocRun.h"
 #include "handlers/MinimumTree.h"
+#include "handlers/MrpMdsRun.h"
 #include "handlers/Picking.h"
 #include "handlers/Reload.h"
 #include "handlers/RunControl.h"
-#include "view/MapDrawing.h"
+#include "handlers/SocRun.h"
 #include "handlers/ViewButtons.h"
+#include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -122,6 +122,12 @@ void TForm1::BuildControls() {
     }
     Edits[3]->installEventFilter(this);
 
+    StatusLine = new QLineEdit(this);
+    StatusLine->setObjectName("StatusLine");
+    StatusLine->setGeometry(7, 719, 1082, 21);
+    StatusLine->setReadOnly(true);
+    StatusLine->setFocusPolicy(Qt::ClickFocus);  // selectable, but not a stop of the tab order
+
     const LabelSpec labels[] = {
         {"Label10", 824, 48, 125, 20, "Input parameters", 16},
         {"", 880, 56, 3, 13, "", 11},
@@ -196,6 +202,50 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
     std::string list;
     for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
     return list;
+}
+
+void TForm1::StatusClear() {
+    statusNow_.clear();
+    notes_.clear();
+    ShowStatus();
+}
+
+void TForm1::StatusNote(std::string_view text) {
+    notes_.emplace_back(text);
+    ShowStatus();
+}
+
+void TForm1::StatusProgress(const RunProgress& progress) {
+    statusNow_ = ProgressText(progress);
+    ShowStatus();
+}
+
+void TForm1::StatusOutcome(Outcome outcome, std::string_view text) {
+    if (outcome == Outcome::Busy) {
+        busy_ = OutcomeText(outcome, text);
+        busySince_.start();
+    } else {
+        statusNow_ = OutcomeText(outcome, text);
+    }
+    ShowStatus();
+}
+
+// One line: a fresh "busy:", then the progress or outcome, then the notes;
+// the tooltip holds them one per line.
+void TForm1::ShowStatus() {
+    constexpr qint64 kBusyShownMs = 3000;
+    std::vector<std::string> parts;
+    if (!busy_.empty() && busySince_.isValid() && busySince_.elapsed() < kBusyShownMs) parts.push_back(busy_);
+    if (!statusNow_.empty()) parts.push_back(statusNow_);
+    parts.insert(parts.end(), notes_.begin(), notes_.end());
+    std::string line, lines;
+    for (const std::string& part : parts) {
+        line += (line.empty() ? "" : "  \u00b7  ") + part;
+        lines += (lines.empty() ? "" : "\n") + part;
+    }
+    StatusLine->setText(QString::fromStdString(line));
+    StatusLine->setCursorPosition(0);
+    StatusLine->setToolTip(QString::fromStdString(lines));
 }
 
 void TForm1::ProcessEvents() {

@@ -3,12 +3,15 @@
 // window (Form).
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "window/MemoList.h"
 #include "window/PaintBox.h"
@@ -30,6 +33,10 @@ public:
     void ProcessEvents() override;
     Canvas& MapCanvas() override { return *PaintBox1; }
     Canvas& PanelCanvas() override { return *PaintBox2; }
+    void StatusClear() override;
+    void StatusNote(std::string_view text) override;
+    void StatusProgress(const RunProgress& progress) override;
+    void StatusOutcome(Outcome outcome, std::string_view text) override;
 
     // The controls, by their names.
     MemoList* Memo1;
@@ -37,6 +44,7 @@ public:
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8, *Button9,
         *Button10, *Button11, *Fa;
     std::map<int, QLineEdit*> Edits;  // Edit1 .. Edit16 by number
+    QLineEdit* StatusLine;            // read-only; what the tool says besides Memo1
 
     // The folder the open-file dialog starts in when the designed one is absent.
     static QString SamplesFolder();
@@ -76,5 +84,11 @@ private:
     void Handle(const std::function<void()>& handler);
     void BuildControls();
 
+    void ShowStatus();
+
     bool closePending_ = false;
+    std::string statusNow_;           // progress or outcome
+    std::vector<std::string> notes_;  // what was read, warnings, hints
+    std::string busy_;                // a run button pressed during a run
+    QElapsedTimer busySince_;
 };

@@ -25,6 +25,8 @@ public:
     virtual void EndDraw() {}
 
     virtual void SetCrossCursor() {}
+    // The whole panel in its background colour, edges included.
+    virtual void Clear() = 0;
     virtual void SetPenColor(std::uint32_t bgr) = 0;
     virtual void SetPenWidth(int width) = 0;
     virtual void SetBrushColor(std::uint32_t bgr) = 0;

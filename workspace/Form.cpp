@@ -11,8 +11,12 @@ std::string Leading(Form& form, EditId edit, int maxChars) {
 }
 }  // namespace
 
+// A decimal comma ("3,5") reads as a decimal point when the text has none.
 double EditReal(Form& form, EditId edit, int maxChars) {
-    return ParseReal(Leading(form, edit, maxChars));
+    std::string text = Leading(form, edit, maxChars);
+    const std::size_t comma = text.find(',');
+    if (comma != std::string::npos && text.find('.') == std::string::npos) text[comma] = '.';
+    return ParseReal(text);
 }
 
 int EditInt(Form& form, EditId edit, int maxChars) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "workspace/Canvas.h"
+#include "workspace/Status.h"
 
 // Edit fields by their number (Edit1 .. Edit16).
 enum EditId : int {
@@ -49,6 +50,15 @@ public:
 
     virtual Canvas& MapCanvas() = 0;    // PaintBox1
     virtual Canvas& PanelCanvas() = 0;  // PaintBox2
+
+    // The status line: everything the tool has to say that is not a line of
+    // Memo1. A run starts by clearing it; notes (what was read, warnings,
+    // hints) then stay until the next run, while progress and the outcome
+    // replace each other.
+    virtual void StatusClear() = 0;
+    virtual void StatusNote(std::string_view text) = 0;
+    virtual void StatusProgress(const RunProgress& progress) = 0;
+    virtual void StatusOutcome(Outcome outcome, std::string_view text) = 0;
 };
 
 // Edit fields are read through a text area of fixed size: only the first

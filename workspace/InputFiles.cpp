@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kTokenLength = 20;     // characters a token may take before it is split
 constexpr float kDropped = 1000.0f;  // the input readers drop this value
 constexpr int kResultAbsent = 1000000;
 
@@ -25,28 +24,219 @@ void OutputPath(char* target, std::size_t capacity, std::string_view dir, const 
     std::memcpy(target, path.data(), std::min(path.size(), capacity - 1));
 }
 
-// A token of the input readers: characters up to and including the separator
-// or line end that ends it, or kTokenLength characters.
-struct Token {
-    char text[kTokenLength + 1];
-    int length = 0;
-    bool endsLine = false;
+bool IsBlankByte(std::uint8_t c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
-    FileReal Value() const { return ParseFileReal(std::string_view(text, static_cast<std::size_t>(length))); }
+// The end of the line that starts at p: its LF, or end.
+const std::uint8_t* LineEnd(const std::uint8_t* p, const std::uint8_t* end) {
+    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    return lf ? static_cast<const std::uint8_t*>(lf) : end;
+}
+
+bool BlankLine(const std::uint8_t* p, const std::uint8_t* lineEnd) {
+    for (; p < lineEnd; ++p)
+        if (!IsBlankByte(*p)) return false;
+    return true;
+}
+
+std::string_view Text(const std::uint8_t* from, const std::uint8_t* to) {
+    return {reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from)};
+}
+
+// True when some value of the line, split at any usual separator, starts
+// with a number: a line without one is a header.
+bool HoldsANumber(std::string_view line) {
+    std::size_t at = 0;
+    while (at <= line.size()) {
+        std::size_t next = line.find_first_of("\t,; ", at);
+        if (next == std::string_view::npos) next = line.size();
+        if (StartsWithNumber(line.substr(at, next - at))) return true;
+        at = next + 1;
+    }
+    return false;
+}
+
+// How a file lays out its values (see the header).
+struct Layout {
+    const std::uint8_t* begin;   // the data, after a byte-order mark
+    const std::uint8_t* header;  // the header line's start, or null
+    char separator;
+    bool collapse;                  // runs of the separator count as one (tabs, spaces)
+    bool trailingSeparatorIsValue;  // a separator before the line end gives one more value (tabs)
+    bool decimalComma;
 };
 
-Token ReadToken(const std::uint8_t*& p, const std::uint8_t* end, char separator) {
-    Token t;
-    while (p < end && t.length < kTokenLength) {
-        const char ch = static_cast<char>(*p++);
-        t.text[t.length++] = ch;
-        if (ch == '\n') {
-            t.endsLine = true;
-            break;
-        }
-        if (ch == separator) break;
+Layout FindLayout(const std::uint8_t* data, const std::uint8_t* end, char expected, ReadReport& seen) {
+    Layout layout{data, nullptr, expected, true, true, false};
+    if (end - data >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) layout.begin += 3;
+
+    // The first line that is not blank: a header when it holds no number.
+    const std::uint8_t* line = layout.begin;
+    int lineNo = 1;
+    while (line < end && BlankLine(line, LineEnd(line, end))) {
+        line = LineEnd(line, end) + 1;
+        ++lineNo;
     }
-    return t;
+    if (line >= end) return layout;
+    const std::uint8_t* lineEnd = LineEnd(line, end);
+    if (!HoldsANumber(Text(line, lineEnd))) {
+        layout.header = line;
+        seen.headerLine = lineNo;
+        line = lineEnd + 1;
+        while (line < end && BlankLine(line, LineEnd(line, end))) line = LineEnd(line, end) + 1;
+        if (line >= end) return layout;
+        lineEnd = LineEnd(line, end);
+    }
+
+    // The separator of the first data line.
+    seen.firstDataLine =
+        lineNo + (layout.header ? static_cast<int>(std::count(layout.header, line, '\n')) : 0);
+    const std::string_view first = Text(line, lineEnd);
+    const auto has = [&](char c) { return first.find(c) != std::string_view::npos; };
+    if (!has(expected) && expected != '\n') {
+        const std::size_t textStart = first.find_first_not_of(" \t\r");
+        const std::size_t textEnd = first.find_last_not_of(" \t\r");
+        const bool innerSpace =
+            textStart != std::string_view::npos &&
+            first.substr(textStart, textEnd - textStart + 1).find(' ') != std::string_view::npos;
+        char found = 0;
+        if (has(';'))
+            found = ';';
+        else if (has(','))
+            found = ',';
+        else if (innerSpace)
+            found = ' ';
+        if (found != 0) {
+            layout.separator = found;
+            layout.collapse = found == ' ';
+            layout.trailingSeparatorIsValue = false;
+            seen.separatorDetected = true;
+        }
+    }
+    seen.separator = layout.separator;
+
+    // Decimal commas: with tabs or semicolons between values, commas in the
+    // data and no decimal point anywhere in it.
+    if (layout.separator == '\t' || layout.separator == ';') {
+        const std::string_view rest = Text(line, end);
+        if (rest.find(',') != std::string_view::npos && rest.find('.') == std::string_view::npos) {
+            layout.decimalComma = true;
+            seen.decimalComma = true;
+        }
+    }
+    return layout;
+}
+
+// Reads the values of a file line by line, as the layout says. A token is
+// everything up to its separator or line end, however long.
+class ValueReader {
+public:
+    ValueReader(const std::uint8_t* data, long length, char separator, ReadReport& seen)
+        : end_(data + std::max(length, 0L)), seen_(seen) {
+        layout_ = FindLayout(data, end_, separator, seen);
+        p_ = layout_.begin;
+    }
+
+    bool AtEnd() const { return p_ >= end_; }
+    int Line() const { return line_; }
+
+    // At a line's start: skips the header and blank lines. False at the end.
+    bool StartRow() {
+        while (p_ < end_) {
+            const std::uint8_t* lineEnd = LineEnd(p_, end_);
+            if (p_ == layout_.header) {
+            } else if (BlankLine(p_, lineEnd)) {
+                if (seen_.blankLines++ == 0) seen_.firstBlankLine = line_;
+            } else {
+                return true;
+            }
+            p_ = lineEnd < end_ ? lineEnd + 1 : end_;
+            ++line_;
+        }
+        return false;
+    }
+
+    // The next value of the current row. Returns false, and takes nothing,
+    // when the row ends without one (trailing blanks where they are no value).
+    struct Value {
+        float value;
+        bool endsLine;
+    };
+    bool Next(Value& out, int maxSkipped = -1) {
+        SkipSeparators(maxSkipped);
+        if (!layout_.trailingSeparatorIsValue && p_ < end_ && IsRowEnd()) {
+            ++p_;
+            ++line_;
+            out = {0, true};
+            return false;
+        }
+        const std::uint8_t* start = p_;
+        while (p_ < end_ && *p_ != '\n' && *p_ != static_cast<std::uint8_t>(layout_.separator)) ++p_;
+        const std::string_view token = Text(start, p_);
+        const bool endsLine = p_ >= end_ || *p_ == '\n';
+        const int line = line_;
+        if (p_ < end_) ++p_;  // the separator or LF that ends the token
+        if (endsLine) ++line_;
+        if (layout_.collapse && !endsLine) SkipSeparators(maxSkipped);
+
+        const FileReal read = ParseFileReal(token, layout_.decimalComma);
+        if (!read.finite && seen_.nonFiniteLine == 0) {
+            seen_.nonFiniteLine = line;
+            seen_.nonFiniteToken.assign(token.substr(0, 40));
+        }
+        if (!read.number && read.finite && seen_.notNumbers++ == 0) {
+            seen_.firstNotNumberLine = line;
+            seen_.firstNotNumber.assign(token.substr(0, 40));
+        }
+        if (read.value == kDropped && seen_.dropped++ == 0) seen_.firstDroppedLine = line;
+        out = {read.value, endsLine};
+        return true;
+    }
+
+    // The rows after the ones taken: every line that is not blank.
+    int CountRowsLeft() const {
+        int rows = 0;
+        for (const std::uint8_t* p = p_; p < end_;) {
+            const std::uint8_t* lineEnd = LineEnd(p, end_);
+            if (p != layout_.header && !BlankLine(p, lineEnd)) ++rows;
+            p = lineEnd + 1;
+        }
+        return rows;
+    }
+
+private:
+    bool IsRowEnd() const { return *p_ == '\n' || (IsBlankByte(*p_) && BlankLine(p_, LineEnd(p_, end_))); }
+    void SkipSeparators(int maxSkipped) {
+        if (!layout_.collapse) return;
+        const std::uint8_t sep = static_cast<std::uint8_t>(layout_.separator);
+        for (int n = 0; p_ < end_ && *p_ == sep && (maxSkipped < 0 || n < maxSkipped); ++n) ++p_;
+    }
+
+    const std::uint8_t* end_;
+    const std::uint8_t* p_ = nullptr;
+    Layout layout_{};
+    ReadReport& seen_;
+    int line_ = 1;
+};
+
+// Keeps the count of a finished row: the first row's, and the rows unlike it.
+void CountRow(ReadReport& seen, int values, int line) {
+    seen.widestRow = std::max(seen.widestRow, values);
+    seen.lastDataLine = line;
+    if (++seen.rowsRead == 1) {
+        seen.firstRowValues = values;
+    } else if (values != seen.firstRowValues && seen.unevenRows++ == 0) {
+        seen.firstUnevenLine = line;
+        seen.firstUnevenValues = values;
+    }
+}
+
+void ResetSeen(ReadReport& seen) {
+    const bool loaded = seen.loaded;
+    seen = ReadReport{};
+    seen.loaded = loaded;
+    seen.zeroDiagonal = true;
 }
 
 }  // namespace
@@ -79,18 +269,24 @@ void DeriveOutputNames(Form& form, const char* inputPath) {
     }
 }
 
-long LoadFile(Form& form, const char* name, std::uint8_t* buffer, bool quiet) {
+long LoadFile(const char* name, std::uint8_t* buffer, std::string* failure) {
+    const auto fail = [&](std::string why) {
+        if (failure) *failure = std::move(why);
+        return -1L;
+    };
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
         if (fd >= 0) ::close(fd);
-        if (!quiet) form.MemoAppend(Format("cannot open %s", name));
-        return -1;
+        return fail(Format("cannot open %s", name));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(Format("%s is not a file", name));
     }
     if (st.st_size > kFileBufferSize) {
         ::close(fd);
-        form.MemoAppend(Format("file too large (limit %d bytes): %s", kFileBufferSize, name));
-        return -1;
+        return fail(Format("%s is larger than %s bytes", name, "1,000,000"));
     }
     long length = 0;
     while (length < st.st_size) {
@@ -110,110 +306,116 @@ long LoadFile(Form& form, const char* name, std::uint8_t* buffer, bool quiet) {
     return out;
 }
 
+namespace {
+// Loads name for a reader; false, with the report saying why, when it cannot.
+bool Load(const char* name, std::uint8_t* buffer, ReadReport& seen, long& length) {
+    seen = ReadReport{};
+    length = LoadFile(name, buffer, &seen.failure);
+    seen.loaded = length >= 0;
+    return seen.loaded;
+}
+}  // namespace
+
 int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows, int firstRow, char separator,
                    ReadReport* report) {
-    const long length = LoadFile(form, name, buffer);
-    if (report) *report = ReadReport{length >= 0, 0, 0};
-    if (length < 0) return 0;
-    return ParseVectors(form, buffer, length, rows, firstRow, separator, report);
+    ReadReport unused;
+    ReadReport& seen = report ? *report : unused;
+    long length = 0;
+    if (!Load(name, buffer, seen, length)) return 0;
+    return ParseVectors(form, buffer, length, rows, firstRow, separator, &seen);
 }
 
 int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, int firstRow, char separator,
                  ReadReport* report) {
     ReadReport unused;
     ReadReport& seen = report ? *report : unused;
-    seen.widestRow = 0;
-    seen.nonFiniteLine = 0;
-    const std::uint8_t* p = data;
-    const std::uint8_t* const end = data + length;
+    ResetSeen(seen);
+    ValueReader reader(data, length, separator, seen);
 
     int r = firstRow - 1;
     int c = 1;
     int lastCount = 0;
     int firstCount = 0;
+    bool rowStarted = false;
     const int lastRow = rows + firstRow - 1;
     while (r < lastRow) {
-        if (p >= end) {
-            form.MemoAppend(Format("data No: %d,  dim: %d", r - 1, firstCount));
+        if (!rowStarted && !reader.StartRow()) {
+            form.MemoAppend(Format("data No: %d,  dim: %d", seen.rowsRead, firstCount));
             return firstCount;
         }
-        while (p < end && *p == static_cast<std::uint8_t>(separator)) ++p;
-        const Token t = ReadToken(p, end, separator);
-        const FileReal read = t.Value();
-        const float v = read.value;
-        if (!read.finite && seen.nonFiniteLine == 0) seen.nonFiniteLine = r - firstRow + 2;
-        if (v != kDropped) {
-            if (c <= kMaxDim && r + 1 >= 1 && r + 1 <= kInputRows) ws.InputVectors[r + 1][c] = v;
+        rowStarted = true;
+        const int line = reader.Line();
+        ValueReader::Value v{};
+        if (reader.Next(v) && v.value != kDropped) {
+            const int row = r + 1;
+            if (c <= kMaxDim && row >= 1 && row <= kInputRows) ws.InputVectors[row][c] = v.value;
+            if (c == row - firstRow + 1 && v.value != 0.0f) seen.zeroDiagonal = false;
             ++c;
         }
-        if (t.endsLine) {
+        if (v.endsLine) {
             ++r;
             lastCount = c - 1;
-            seen.widestRow = std::max(seen.widestRow, lastCount);
+            if (lastCount < r - firstRow + 1) seen.zeroDiagonal = false;
+            CountRow(seen, lastCount, line);
             c = 1;
+            rowStarted = false;
         }
         if (r == firstRow) firstCount = lastCount;
     }
+    seen.rowsLeft = reader.CountRowsLeft();
     return lastCount;
 }
 
-int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, int rows, char separator,
+int ReadDistanceMatrixFile(Form&, const char* name, std::uint8_t* buffer, int rows, char separator,
                            ReadReport* report) {
-    const long length = LoadFile(form, name, buffer);
-    if (report) *report = ReadReport{length >= 0, 0, 0};
-    if (length < 0) return 0;
-    return ParseDistanceMatrix(buffer, length, rows, separator, report);
+    ReadReport unused;
+    ReadReport& seen = report ? *report : unused;
+    long length = 0;
+    if (!Load(name, buffer, seen, length)) return 0;
+    return ParseDistanceMatrix(buffer, length, rows, separator, &seen);
 }
 
 int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char separator, ReadReport* report) {
     ReadReport unused;
     ReadReport& seen = report ? *report : unused;
-    seen.widestRow = 0;
-    seen.nonFiniteLine = 0;
+    ResetSeen(seen);
     if (rows <= 0) return 0;
-    const std::uint8_t* p = data;
-    const std::uint8_t* const end = data + length;
-    const auto skipSeparators = [&] {
-        for (int n = 0; n < 1000 && p < end && *p == static_cast<std::uint8_t>(separator); ++n) ++p;
-    };
+    ValueReader reader(data, length, separator, seen);
 
     int r = 0;
     int c = 1;
     int lastCount = 0;
+    bool rowStarted = false;
     while (r < rows) {
-        skipSeparators();
-        if (p >= end) return 0;  // fewer rows than asked for: no matrix
-        const Token t = ReadToken(p, end, separator);
-        const FileReal read = t.Value();
-        const float v = read.value;
-        if (!read.finite && seen.nonFiniteLine == 0) seen.nonFiniteLine = r + 1;
-        if (v != kDropped) {
-            if (r + 1 <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r + 1][c] = v;
+        if (!rowStarted && !reader.StartRow()) return 0;  // fewer rows than asked for: no matrix
+        rowStarted = true;
+        const int line = reader.Line();
+        ValueReader::Value v{};
+        if (reader.Next(v, 1000) && v.value != kDropped) {
+            if (r + 1 <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r + 1][c] = v.value;
+            if (c == r + 1 && v.value != 0.0f) seen.zeroDiagonal = false;
             ++c;
         }
-        skipSeparators();
-        if (t.endsLine) {
+        if (v.endsLine) {
             ++r;
             lastCount = c - 1;
-            seen.widestRow = std::max(seen.widestRow, lastCount);
+            if (lastCount < r) seen.zeroDiagonal = false;
+            CountRow(seen, lastCount, line);
             c = 1;
+            rowStarted = false;
         }
     }
+    seen.rowsLeft = reader.CountRowsLeft();
     return lastCount;
 }
 
-int ReadResultFile(Form& form, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass,
-                   int plane, ReadReport* report) {
-    const long length = LoadFile(form, name, buffer, /*quiet=*/true);
-    if (report) *report = ReadReport{length >= 0, 0, 0};
-    if (length < 0) return 0;
-    return ParseResults(buffer, length, vectorDim, leastClass, plane, report);
-}
-
-bool RefusedNonFinite(Form& form, const ReadReport& report, const char* name) {
-    if (report.nonFiniteLine == 0) return false;
-    form.MemoAppend(Format("not a finite number in line %d of %s", report.nonFiniteLine, name));
-    return true;
+int ReadResultFile(Form&, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass, int plane,
+                   ReadReport* report) {
+    ReadReport unused;
+    ReadReport& seen = report ? *report : unused;
+    long length = 0;
+    if (!Load(name, buffer, seen, length)) return 0;
+    return ParseResults(buffer, length, vectorDim, leastClass, plane, &seen);
 }
 
 int ParseResults(const std::uint8_t* data, long length, int vectorDim, int leastClass, int plane,
@@ -225,19 +427,15 @@ int ParseResults(const std::uint8_t* data, long length, int vectorDim, int least
     const std::uint8_t* p = data;
     const std::uint8_t* const end = data + length;
 
-    // A field: skip blanks, take characters up to a blank, skip the blanks
-    // after it. A field never reaches into the next line.
-    char field[kTokenLength + 1];
+    // A field: skip blanks, take characters up to a blank, however many,
+    // skip the blanks after it. A field never reaches into the next line.
     const auto nextField = [&]() -> std::string_view {
         while (p < end && *p == ' ') ++p;
-        int n = 0;
-        while (p < end && *p != '\n') {
-            const char ch = static_cast<char>(*p++);
-            if (ch == ' ') break;
-            if (n < kTokenLength) field[n++] = ch;
-        }
+        const std::uint8_t* start = p;
+        while (p < end && *p != '\n' && *p != ' ') ++p;
+        const std::string_view field = Text(start, p);
         while (p < end && *p == ' ') ++p;
-        return std::string_view(field, static_cast<std::size_t>(n));
+        return field;
     };
     const auto restIsBlank = [&] {
         for (const std::uint8_t* q = p; q < end; ++q)
@@ -251,7 +449,10 @@ int ParseResults(const std::uint8_t* data, long length, int vectorDim, int least
     int line = 0;
     const auto real = [&](std::string_view text) {
         const FileReal read = ParseFileReal(text);
-        if (!read.finite && seen.nonFiniteLine == 0) seen.nonFiniteLine = line;
+        if (!read.finite && seen.nonFiniteLine == 0) {
+            seen.nonFiniteLine = line;
+            seen.nonFiniteToken.assign(text.substr(0, 40));
+        }
         return read.value;
     };
     while (n < kMaxMapItems && !restIsBlank()) {

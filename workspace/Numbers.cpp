@@ -3,11 +3,13 @@
 #include <locale.h>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 namespace {
 
@@ -84,26 +86,73 @@ std::size_t DecimalEnd(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+namespace {
+
+// The decimal number that the text [start, end) holds, any length.
+double Convert(std::string_view number) {
+    const bool negative = !number.empty() && number[0] == '-';
+    if (!number.empty() && (number[0] == '+' || number[0] == '-')) number.remove_prefix(1);
+    double value = 0;
+    const auto [last, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Beyond a double: strtod says which way, infinity or zero.
+        const std::string copy(number);
+        value = strtod_l(copy.c_str(), nullptr, CLocale());
+    }
+    (void)last;
+    return negative ? -value : value;
+}
+
+// A token of a file without the blanks around it, and without the double
+// quotes that spreadsheets put around a field.
+std::string_view Trimmed(std::string_view text) {
+    text.remove_prefix(SkipBlanks(text));
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+
+}  // namespace
+
 double ParseReal(std::string_view text) {
     const std::size_t start = SkipBlanks(text);
     const std::size_t end = DecimalEnd(text, start);
     if (end == start) return 0.0;
-    const Terminated t(text.substr(start, end - start));
-    return strtod_l(t.c_str(), nullptr, CLocale());
+    return Convert(text.substr(start, end - start));
 }
 
-FileReal ParseFileReal(std::string_view text) {
-    const float value = static_cast<float>(ParseReal(text));
-    std::size_t i = SkipBlanks(text);
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    // The word, in any case, with nothing but blanks after it.
+bool StartsWithNumber(std::string_view text) {
+    text.remove_prefix(SkipBlanks(text));
+    if (!text.empty() && text.front() == '"') text.remove_prefix(1);
+    return DecimalEnd(text, 0) > 0;
+}
+
+FileReal ParseFileReal(std::string_view text, bool decimalComma) {
+    std::string_view token = Trimmed(text);
+    char local[64];
+    std::string longer;
+    if (decimalComma && token.find(',') != std::string_view::npos) {
+        char* out = local;
+        if (token.size() > sizeof local) {
+            longer.assign(token);
+            out = longer.data();
+        }
+        for (std::size_t k = 0; k < token.size(); ++k) out[k] = token[k] == ',' ? '.' : token[k];
+        token = std::string_view(out, token.size());
+    }
+    const std::size_t end = DecimalEnd(token, 0);
+    const float value = end == 0 ? 0.0f : static_cast<float>(Convert(token.substr(0, end)));
+    std::size_t i = 0;
+    if (!token.empty() && (token[0] == '+' || token[0] == '-')) ++i;
+    // The word, in any case, and nothing after it.
     const auto names = [&](std::string_view word) {
-        if (text.size() - i < word.size()) return false;
+        if (token.size() - i != word.size()) return false;
         for (std::size_t k = 0; k < word.size(); ++k)
-            if ((text[i + k] | 0x20) != word[k]) return false;
-        return SkipBlanks(text.substr(i + word.size())) == text.size() - i - word.size();
+            if ((token[i + k] | 0x20) != word[k]) return false;
+        return true;
     };
-    return {value, std::isfinite(value) && !names("inf") && !names("infinity") && !names("nan")};
+    const bool number = end > 0 && end == token.size();
+    return {value, std::isfinite(value) && !names("inf") && !names("infinity") && !names("nan"), number};
 }
 
 int ParseInt(std::string_view text) {

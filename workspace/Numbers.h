@@ -11,15 +11,25 @@
 // hexadecimal numbers are not numbers here.
 double ParseReal(std::string_view text);
 
-// A value of an input file: the decimal conversion in single precision,
-// and whether it is a finite number. The words "inf" and "nan" (any case,
-// after blanks and a sign) read as 0 like other text but count as not
-// finite, so that a file holding them is refused instead of read as zeros.
+// A value of an input file, a token whole however long: the decimal
+// conversion in single precision of the token without the blanks and the
+// double quotes around it, with a comma read as the decimal point when the
+// file writes decimal commas. `finite` is false for the words "inf",
+// "infinity" and "nan" (any case, after a sign) and for values beyond a
+// float, so that a file holding them is refused instead of read as zeros;
+// `number` is false when the token is not one number entirely (empty, a
+// word, a number with text after it), though it still reads as what its
+// leading number gives, 0 without one.
 struct FileReal {
     float value;
     bool finite;
+    bool number;
 };
-FileReal ParseFileReal(std::string_view text);
+FileReal ParseFileReal(std::string_view text, bool decimalComma = false);
+
+// True when the text, after blanks and an opening double quote, starts with
+// a decimal number.
+bool StartsWithNumber(std::string_view text);
 
 // The standard integer conversion: leading white space, optional sign and
 // digits, stopping at the first other character; 0 without digits. Values

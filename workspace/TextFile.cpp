@@ -27,7 +27,7 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::Fail() {
-    if (!failed_) form_.MemoAppend("cannot write " + path_);
+    if (!failed_) form_.StatusNote("warning: cannot write " + path_);
     failed_ = true;
 }
 

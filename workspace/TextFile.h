@@ -12,7 +12,7 @@
 
 class TextFileWriter {
 public:
-    // When the file cannot be created, one line in Memo1 names it and every
+    // When the file cannot be created, a warning on the status line names it and every
     // later call does nothing.
     TextFileWriter(Form& form, const char* path);
     ~TextFileWriter();
@@ -25,7 +25,7 @@ public:
     void Write(std::string_view text);
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    // Completes the file and puts it in place; reports a failure in Memo1.
+    // Completes the file and puts it in place; reports a failure on the status line.
     bool Commit();
 
 private:

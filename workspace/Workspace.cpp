@@ -33,6 +33,13 @@ void Workspace::ClearTreeLinks() {
     for (int i = 1; i <= kMaxMapItems; ++i) std::fill(TreeLinks[i] + 1, TreeLinks[i] + kMaxMapItems + 1, 0);
 }
 
+void Workspace::ClearClusterMarks() {
+    std::fill(ClusterOf, ClusterOf + kMaxMapItems + 1, 0);
+    std::fill(ClusterCentres, ClusterCentres + kMaxMapItems + 1, 0);
+    std::fill(ProtoProb, ProtoProb + kMaxMapItems + 1, 0.0f);
+    ClusterCount = 0;
+}
+
 int Workspace::MapItems() const {
     return (ItemCount > 0 && ItemCount <= kMaxMapItems) ? ItemCount : 0;
 }

@@ -97,6 +97,8 @@ struct Workspace {
     // set to the items' own, their vectors to 0; and the minimum tree.
     void ClearItems();
     void ClearTreeLinks();
+    // No MRP cluster marks: every map point drawn black, without a bar.
+    void ClearClusterMarks();
 
     // Number of map rows (items or prototypes) that per-item loops over the
     // map arrays may visit: ItemCount limited to what those arrays hold. Before

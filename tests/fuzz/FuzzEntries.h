@@ -70,6 +70,11 @@ public:
     int messages = 0;
 };
 
+// Lines of a text, a last one without line end included.
+inline int Lines(const std::vector<std::uint8_t>& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+}
+
 inline constexpr float kMark = -31337.25f;
 inline constexpr int kIntMark = -31337;
 
@@ -117,8 +122,8 @@ inline std::string Vectors(const std::uint8_t* data, std::size_t size) {
     }
     if (ws.VectorDim != kIntMark || ws.ItemNumber[0] != kIntMark) return Failed("write beside InputVectors");
     if (got < 0 || got > report.widestRow) return Failed("count outside 0..widestRow", got, report.widestRow);
-    if (report.nonFiniteLine < 0 || report.nonFiniteLine > std::max(rows, 0))
-        return Failed("nonFiniteLine outside 0..rows", report.nonFiniteLine, rows);
+    if (report.nonFiniteLine < 0 || report.nonFiniteLine > Lines(text))
+        return Failed("nonFiniteLine outside the file's lines", report.nonFiniteLine, Lines(text));
     if (form.messages > 1) return Failed("more than one message", form.messages);
     return {};
 }
@@ -151,8 +156,8 @@ inline std::string Matrix(const std::uint8_t* data, std::size_t size) {
     if (!Marked(ws.DistScale)) return Failed("write beside DistMatrix");
     if (got < 0 || got > report.widestRow) return Failed("count outside 0..widestRow", got, report.widestRow);
     if (rows <= 0 && got != 0) return Failed("a count without rows", got);
-    if (report.nonFiniteLine < 0 || report.nonFiniteLine > std::max(rows, 0))
-        return Failed("nonFiniteLine outside 0..rows", report.nonFiniteLine, rows);
+    if (report.nonFiniteLine < 0 || report.nonFiniteLine > Lines(text))
+        return Failed("nonFiniteLine outside the file's lines", report.nonFiniteLine, Lines(text));
     return {};
 }
 

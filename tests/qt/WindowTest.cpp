@@ -97,6 +97,7 @@ private slots:
             {"Edit2", 1536, 24, 41, 21, "0"},
             {"Edit3", 1584, 24, 41, 21, "1"},
             {"Edit6", 1360, 648, 265, 21, "Edit6"},
+            {"StatusLine", 7, 719, 1082, 21, ""},
             {"Label10", 824, 48, 125, 20, "Input parameters"},
             {"Label9", 824, 136, 121, 20, "Map parameters"},
             {"Label6", 824, 240, 126, 20, "MRP parameters"},
@@ -138,6 +139,8 @@ private slots:
         QCOMPARE(form.findChild<QLabel*>("Label1")->font().pixelSize(), 13);
         QCOMPARE(form.Button9->font().pixelSize(), 13);
         QCOMPARE(form.font().pixelSize(), 11);
+        QVERIFY(form.StatusLine->isReadOnly());
+        QCOMPARE(form.StatusLine->font(), form.font());
     }
 
     void captionsAndLabelsAreNotClipped() {
@@ -210,6 +213,42 @@ private slots:
         form.hide();
         form.show();
         QCOMPARE(form.PaintBox1->Image().pixel(100, 100), qRgb(255, 255, 255));
+    }
+
+    // The panel's last column and row lie outside the white frame: a redraw
+    // clears them too, so no mark of an earlier map stays there.
+    void aRedrawLeavesNoMarkBeyondTheFrame() {
+        TestForm form;
+        form.PaintBox1->BeginDraw();
+        form.PaintBox1->SetBrushColor(0x0000FF);
+        form.PaintBox1->Rectangle(600, 600, 700, 700);
+        form.PaintBox1->EndDraw();
+        QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(10, 10));
+        const QColor background = form.PaintBox1->palette().color(QPalette::Window);
+        QCOMPARE(form.PaintBox1->Image().pixelColor(640, 620), background);
+        QCOMPARE(form.PaintBox1->Image().pixelColor(620, 632), background);
+    }
+
+    void theStatusLineSaysWhatARunReadAndHowItEnded() {
+        TestForm form;
+        const SampleCopy sample("cancer-89x26.txt");
+        form.answer = {sample.path()};
+        form.show();
+        QTimer::singleShot(50, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QVERIFY2(form.StatusLine->text().startsWith("MRP-MDS stopped at step "),
+                 qPrintable(form.StatusLine->text()));
+        QVERIFY(form.StatusLine->text().contains("read 89 rows of 26 values from cancer-89x26.txt"));
+
+        form.Edits[12]->setText("");
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(form.StatusLine->text(),
+                 QString("refused: invalid input data. \u2014 \"Input size\" is empty: it "
+                         "must give the number of items"));
+        QCOMPARE(form.Memo1->Lines().last(), QString("invalid input data."));
+        form.StatusLine->selectAll();
+        form.StatusLine->copy();
+        QCOMPARE(QApplication::clipboard()->text(), form.StatusLine->text());
     }
 
     void anErrorInAHandlerIsShownAndTheWindowGoesOn() {

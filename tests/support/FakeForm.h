@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +15,7 @@
 struct CanvasCall {
     CanvasCall(std::string o, int a_ = 0, int b_ = 0, int c_ = 0, int d_ = 0, std::string t = {})
         : op(std::move(o)), a(a_), b(b_), c(c_), d(d_), text(std::move(t)) {}
-    std::string op;  // "pen", "width", "brush", "rect", "ellipse", "move", "line", "text", "cursor"
+    std::string op;  // "clear", "pen", "width", "brush", "rect", "ellipse", "move", "line", "text", "cursor"
     int a, b, c, d;
     std::string text;
 };
@@ -27,6 +28,7 @@ public:
     int Height() const override { return height_; }
     void BeginDraw() override { ++drawings; }
     void SetCrossCursor() override { calls.emplace_back("cursor"); }
+    void Clear() override { calls.emplace_back("clear"); }
     void SetPenColor(std::uint32_t bgr) override { calls.emplace_back("pen", static_cast<int>(bgr)); }
     void SetPenWidth(int w) override { calls.emplace_back("width", w); }
     void SetBrushColor(std::uint32_t bgr) override { calls.emplace_back("brush", static_cast<int>(bgr)); }
@@ -71,12 +73,22 @@ public:
     }
     Canvas& MapCanvas() override { return map; }
     Canvas& PanelCanvas() override { return panel; }
+    void StatusClear() override { status.clear(); }
+    void StatusNote(std::string_view text) override { status.emplace_back(text); }
+    void StatusProgress(const RunProgress& p) override { progress.push_back(p); }
+    void StatusOutcome(Outcome o, std::string_view text) override {
+        outcome = o;
+        status.push_back(OutcomeText(o, text));
+    }
 
     // The file the dialog returns (empty: cancelled).
     void Choose(const std::string& path) { chosen = path.empty() ? "" : path + "\r\n"; }
 
     std::map<int, std::string> edits;  // the window's default texts
     std::vector<std::string> memo;
+    std::vector<std::string> status;  // notes and outcomes since the last clear
+    std::vector<RunProgress> progress;
+    std::optional<Outcome> outcome;  // the last one
     std::string chosen;
     std::vector<std::string> dialogFolders;
     int eventPumps = 0;

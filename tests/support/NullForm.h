@@ -7,6 +7,7 @@ class NullCanvas : public Canvas {
 public:
     int Width() const override { return 641; }
     int Height() const override { return 633; }
+    void Clear() override {}
     void SetPenColor(std::uint32_t) override {}
     void SetPenWidth(int) override {}
     void SetBrushColor(std::uint32_t) override {}
@@ -28,6 +29,10 @@ public:
     void ProcessEvents() override {}
     Canvas& MapCanvas() override { return canvas_; }
     Canvas& PanelCanvas() override { return canvas_; }
+    void StatusClear() override {}
+    void StatusNote(std::string_view) override {}
+    void StatusProgress(const RunProgress&) override {}
+    void StatusOutcome(Outcome, std::string_view) override {}
 
 private:
     NullCanvas canvas_;

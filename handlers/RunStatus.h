@@ -1,0 +1,43 @@
+// What the runs tell the status line: what was read, why a run was refused,
+// its progress and how it ended.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "workspace/Form.h"
+#include "workspace/InputFiles.h"
+
+// Ends a run as refused: the described line in Memo1 (none when memoLine is
+// empty), and on the status line "refused:" with that line and, in plain
+// words, what caused it.
+void Refuse(Form& form, std::string_view memoLine, std::string_view why);
+
+// What an edit field holds, for a refusal: "\"Input size\" is empty",
+// "\"Input size\" holds \"abc\"".
+std::string FieldWords(Form& form, EditId edit, const char* label);
+
+// The notes of a read on the status line.
+void ShowReadNotes(Form& form, const ReadReport& report, const char* name, int requested, bool vectors);
+
+// A warning when the vectors' first row holds another number of values
+// than "Vect. dim", which SOC and reload take as it stands.
+void ShowDimensionNote(Form& form, const ReadReport& report, int dim);
+
+// The "char. distance" that the worked cases and the samples group well
+// with: a fifth of the mean distance between items.
+float SuggestedCharDistance(float meanDistance);
+
+// The time of a run's loop and how often it reports: progress goes to the
+// status line at most ten times a second (and at the end).
+class RunClock {
+public:
+    RunClock() : start_(std::chrono::steady_clock::now()), last_(start_) {}
+    double Seconds() const;
+    // True when a progress report is due.
+    bool ReportDue();
+
+private:
+    std::chrono::steady_clock::time_point start_, last_;
+};

@@ -1,0 +1,38 @@
+#include "workspace/Status.h"
+
+#include "workspace/Numbers.h"
+
+std::string GroupedCount(long n) {
+    const std::string digits = std::to_string(n < 0 ? -n : n);
+    std::string out = n < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string ProgressText(const RunProgress& p) {
+    std::string text = Format("%s step %s of %s, %.1f s", p.run, GroupedCount(p.step).c_str(),
+                              GroupedCount(p.steps).c_str(), p.seconds);
+    if (!p.detail.empty()) text += " \u00b7 " + p.detail;
+    return text;
+}
+
+std::string OutcomeText(Outcome outcome, std::string_view text) {
+    switch (outcome) {
+        case Outcome::Refused:
+            return "refused: " + std::string(text);
+        case Outcome::Busy:
+            return "busy: " + std::string(text);
+        case Outcome::Finished:
+        case Outcome::Stopped:
+            break;
+    }
+    return std::string(text);
+}
+
+std::string_view BaseName(std::string_view path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}

@@ -1,0 +1,27 @@
+// What the status line says: a run's progress and how a run ended, as texts
+// that the window shows and the command line writes to standard error.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum class Outcome { Finished, Stopped, Refused, Busy };
+
+struct RunProgress {
+    const char* run;     // "MRP-MDS", "SOC"
+    long step, steps;    // counted steps so far, of how many
+    double seconds;      // since the run's loop began
+    std::string detail;  // fit figures and remarks, may be empty
+};
+
+// "12,340": a count with a comma between thousands.
+std::string GroupedCount(long n);
+
+// "MRP-MDS step 12,340 of 20,001, 0.6 s" and the detail after it.
+std::string ProgressText(const RunProgress& progress);
+
+// "finished", "stopped", "refused: ", "busy: " before the text.
+std::string OutcomeText(Outcome outcome, std::string_view text);
+
+// The file's name without its folder, for messages.
+std::string_view BaseName(std::string_view path);
