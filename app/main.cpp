@@ -3,9 +3,12 @@
 #include <clocale>
 #include <exception>
 
+#include "cli/CommandLine.h"
 #include "window/TForm1.h"
 
 int main(int argc, char** argv) {
+    // With a command the program runs headless and exits.
+    if (argc > 1) return RunCommandLine(argc, argv);
     QApplication app(argc, argv);
     // The toolkit takes the locale from the environment; numbers in fields and
     // files are always read and written with a decimal point.

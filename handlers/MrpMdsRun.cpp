@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
@@ -30,6 +31,7 @@ void ClearForRun(Form& form) {
     ws.SocMode = 0;
     form.MemoClear();
     form.StatusClear();
+    ShownMap() = {};
     ws.VectorDim = 65;
     ws.MapEnlargement = static_cast<float>(EditReal(form, Edit4, 100));
     ws.ClearItems();
@@ -216,6 +218,7 @@ void Button2Click(Form& form) {
     SeedRandom();
     PlaceAtRandom(m);
     ResetView();
+    ShownMap() = {MapKind::MrpMds, m};
 
     ws.IterationLimit = 20000;
     ws.StopRequested = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunStatus.h"
 #include "soc/SocSteps.h"
@@ -24,6 +25,7 @@ void Button9Click(Form& form) {
     ws.SocMode = 1;
     form.MemoClear();
     form.StatusClear();
+    ShownMap() = {};
     ws.VectorDim = 65;
     ws.FirstItem = 1;
     ws.FileBufferPtr = ws.FileBuffer;
@@ -93,6 +95,7 @@ void Button9Click(Form& form) {
     }
 
     ws.PickEnabled = 1;
+    ShownMap() = {MapKind::Reload, 2};
     PrototypeDistances();
     ResetView();
     MapCentre(ws.ItemCount, 3);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunStatus.h"
@@ -36,6 +37,7 @@ void ClearForRun(Form& form) {
     ws.StopRequested = 0;
     form.MemoClear();
     form.StatusClear();
+    ShownMap() = {};
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
     ws.VectorDim = 65;
     ws.MarkScale = 1.0f;
@@ -206,6 +208,7 @@ void Button10Click(Form& form) {
     SeedRandom();
     PlacePrototypeMap();
     if (!SetUpPrototypes(form, n)) return;
+    ShownMap() = {MapKind::Soc, 2};
     const int k = ws.ItemCount;
 
     float sum = 0.0f;

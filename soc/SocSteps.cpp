@@ -57,19 +57,31 @@ float SocWinScore(float score) {
     return static_cast<float>(static_cast<double>(ws.AvgKeep) * score + 10 * static_cast<double>(ws.AvgGain));
 }
 
-float MatchItem(int a) {
+PrototypeMatch NearestPrototype(int a) {
     const int k = PrototypeCount();
     const int dim = ComponentCount();
     const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
     float best = 10000.0f;
+    int winner = 0;
     for (int p = 1; p <= k; ++p) {
         const float d = RankingValue(WeightedError(p, x, dim));
         if (d < best) {
             best = d;
-            ws.WinnerIndex = p;
+            winner = p;
         }
     }
-    return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, dim));
+    return {winner, winner ? MatchingError(WeightedError(winner, x, dim)) : 0.0f};
+}
+
+float MatchItem(int a) {
+    const PrototypeMatch match = NearestPrototype(a);
+    if (match.prototype != 0) {
+        ws.WinnerIndex = match.prototype;
+        return match.error;
+    }
+    // No prototype ranks: the error against the winner of before.
+    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
+    return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, ComponentCount()));
 }
 
 float WeightTarget(float x) {

@@ -12,6 +12,15 @@
 // WinnerIndex (the lowest-numbered prototype among equals).
 float MatchItem(int a);
 
+// The prototype that item a matches best, ranked as MatchItem ranks them
+// but without setting WinnerIndex (0 when none ranks below 10000), and the
+// item's matching error against it.
+struct PrototypeMatch {
+    int prototype;
+    float error;
+};
+PrototypeMatch NearestPrototype(int a);
+
 // Moves prototype w toward item a at rate eta, and its weights toward 1 where
 // the item's component is far from zero and toward 0.05 where it is near.
 void UpdatePrototype(int w, int a, float eta);

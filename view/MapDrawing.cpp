@@ -52,7 +52,17 @@ float LargestDistance(int n) {
 }  // namespace
 
 void PaintBox1Click(Form& form) {
+    const int n = ws.MapItems();
+    for (int i = 1; i <= n; ++i) {
+        ws.ItemNumber[i] = i;
+        ws.ItemFlag[i] = 0;
+    }
+    ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
     Canvas& canvas = form.MapCanvas();
+    if (canvas.Shown()) DrawMap(canvas);
+}
+
+void DrawMap(Canvas& canvas) {
     const DrawingScope drawing(canvas);
     const PixelScale scale = MapPixelScale(canvas.Width(), canvas.Height());
     const int h1 = scale.h1;
@@ -63,8 +73,6 @@ void PaintBox1Click(Form& form) {
 
     const int n = ws.MapItems();
     for (int i = 1; i <= n; ++i) {
-        ws.ItemNumber[i] = i;
-        ws.ItemFlag[i] = 0;
         const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
         const int h = TruncPixel(static_cast<double>(ws.ProtoProb[i]) * 10.0);
         const int barTop = at.yUp + TruncPixel(h * static_cast<double>(ws.MarkScale) + 0.5);
@@ -80,7 +88,6 @@ void PaintBox1Click(Form& form) {
         canvas.SetPenColor(kBlack);
     }
 
-    ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
     const float limit = ws.EdgeFactor * LargestDistance(n);
     if (ws.ShowEdges != 1) return;
 

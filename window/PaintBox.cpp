@@ -6,23 +6,9 @@
 #include <cmath>
 #include <utility>
 
-namespace {
-QColor FromBgr(std::uint32_t bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-// The pixels from the smaller to one short of the larger coordinate, as a
-// Qt rectangle whose outline covers exactly those pixels; empty when either
-// extent is 0.
-std::optional<QRect> Cells(int x1, int y1, int x2, int y2) {
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    if (x2 - x1 < 1 || y2 - y1 < 1) return std::nullopt;
-    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
-}
-}  // namespace
-
-PaintBox::PaintBox(QWidget* parent, const QString& name) : QWidget(parent) {
+PaintBox::PaintBox(QWidget* parent, const QString& name)
+    : QWidget(parent),
+      PainterCanvas(palette().color(QPalette::WindowText), palette().color(QPalette::Window)) {
     setObjectName(name);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -46,84 +32,14 @@ void PaintBox::EndDraw() {
     update();
 }
 
-void PaintBox::Clear() {
-    FlushLines();
-    pendingLines_.clear();
-    Painter();
-    image_.fill(palette().color(QPalette::Window));
+void PaintBox::DrawLines(const std::vector<QLine>& lines) {
+    if (PenWidth() != 1) return PainterCanvas::DrawLines(lines);
+    const QRgb colour = PenColor().rgb();
+    for (const QLine& line : lines) ThinLine(line, colour);
 }
 
 void PaintBox::SetCrossCursor() {
     setCursor(Qt::CrossCursor);
-}
-
-QPen PaintBox::Pen() const {
-    QPen pen(penColor_, penWidth_);
-    if (penWidth_ > 1) {
-        pen.setCapStyle(Qt::RoundCap);
-        pen.setJoinStyle(Qt::RoundJoin);
-    }
-    return pen;
-}
-
-void PaintBox::SetPenColor(std::uint32_t bgr) {
-    const QColor c = FromBgr(bgr);
-    if (c == penColor_) return;
-    FlushLines();
-    penColor_ = c;
-}
-
-void PaintBox::SetPenWidth(int width) {
-    width = std::max(width, 1);
-    if (width == penWidth_) return;
-    FlushLines();
-    penWidth_ = width;
-}
-
-void PaintBox::SetBrushColor(std::uint32_t bgr) {
-    brushColor_ = FromBgr(bgr);
-}
-
-// A filled and outlined shape in the cells between two corners.
-void PaintBox::Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(const QRect&)) {
-    const auto cells = Cells(x1, y1, x2, y2);
-    if (!cells) return;
-    FlushLines();
-    QPainter& p = Painter();
-    p.setPen(Pen());
-    p.setBrush(brushColor_);
-    (p.*draw)(*cells);
-}
-
-void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
-    Shape(x1, y1, x2, y2, &QPainter::drawRect);
-}
-
-void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
-    Shape(x1, y1, x2, y2, &QPainter::drawEllipse);
-}
-
-void PaintBox::MoveTo(int x, int y) {
-    penPos_ = QPoint(x, y);
-}
-
-void PaintBox::LineTo(int x, int y) {
-    const QPoint to(x, y);
-    if (to != penPos_) pendingLines_.emplace_back(penPos_, to);
-    penPos_ = to;
-}
-
-void PaintBox::FlushLines() {
-    if (pendingLines_.empty()) return;
-    if (penWidth_ == 1) {
-        const QRgb colour = penColor_.rgb();
-        for (const QLine& line : pendingLines_) ThinLine(line, colour);
-    } else {
-        QPainter& p = Painter();
-        p.setPen(Pen());
-        p.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
-    }
-    pendingLines_.clear();
 }
 
 // A one-pixel line straight into the image, its end point left out: the
@@ -170,17 +86,6 @@ void PaintBox::ThinLine(const QLine& line, QRgb colour) {
             static_cast<unsigned>(py) < static_cast<unsigned>(height))
             reinterpret_cast<QRgb*>(bits + py * stride)[px] = colour;
     }
-}
-
-void PaintBox::TextOut(int x, int y, std::string_view text) {
-    FlushLines();
-    QPainter& p = Painter();
-    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const QFontMetrics metrics(p.font());
-    const QRect cell(x, y, metrics.horizontalAdvance(s), metrics.height());
-    p.fillRect(cell, brushColor_);
-    p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(cell, Qt::AlignLeft | Qt::AlignTop, s);
 }
 
 void PaintBox::paintEvent(QPaintEvent* event) {

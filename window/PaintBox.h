@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
-#include "workspace/Canvas.h"
+#include "writers/PainterCanvas.h"
 
-class PaintBox : public QWidget, public Canvas {
+class PaintBox : public QWidget, public PainterCanvas {
     Q_OBJECT
 
 public:
@@ -23,15 +23,6 @@ public:
     void BeginDraw() override;
     void EndDraw() override;
     void SetCrossCursor() override;
-    void Clear() override;
-    void SetPenColor(std::uint32_t bgr) override;
-    void SetPenWidth(int width) override;
-    void SetBrushColor(std::uint32_t bgr) override;
-    void Rectangle(int x1, int y1, int x2, int y2) override;
-    void Ellipse(int x1, int y1, int x2, int y2) override;
-    void MoveTo(int x, int y) override;
-    void LineTo(int x, int y) override;
-    void TextOut(int x, int y, std::string_view text) override;
 
 signals:
     void Clicked();
@@ -39,24 +30,17 @@ signals:
     void MouseUp(Qt::MouseButton button, int x, int y);
 
 protected:
+    QPainter& Painter() override;
+    void DrawLines(const std::vector<QLine>& lines) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QPainter& Painter();
     void FitImage();
-    void Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(const QRect&));
-    void FlushLines();
     void ThinLine(const QLine& line, QRgb colour);
-    QPen Pen() const;
 
     QImage image_;
     std::optional<QPainter> painter_;
-    QColor penColor_{Qt::black};
-    int penWidth_ = 1;
-    QColor brushColor_{Qt::white};
-    QPoint penPos_;
-    std::vector<QLine> pendingLines_;  // lines in the current pen, drawn together
 };

@@ -1,13 +1,16 @@
 #include "window/TForm1.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <algorithm>
 #include <exception>
 
+#include "handlers/MapRecord.h"
 #include "handlers/MinimumTree.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Picking.h"
@@ -17,6 +20,7 @@
 #include "handlers/ViewButtons.h"
 #include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
+#include "writers/MapPicture.h"
 
 namespace {
 
@@ -39,7 +43,6 @@ struct ButtonSpec {
 struct EditSpec {
     int number;
     int left, top, width, height;
-    const char* text;
 };
 
 struct LabelSpec {
@@ -58,6 +61,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     move(464, 143);
     resize(1117, 745);
     BuildControls();
+    qApp->installEventFilter(this);
+    ShowStatus();
 }
 
 void TForm1::BuildControls() {
@@ -69,7 +74,7 @@ void TForm1::BuildControls() {
 
     PaintBox1 = new PaintBox(this, "PaintBox1");
     PaintBox1->setGeometry(176, 48, 641, 633);
-    PaintBox1->setFont(SansFont(7));
+    PaintBox1->setFont(PanelFont());
     PaintBox2 = new PaintBox(this, "PaintBox2");
     PaintBox2->setGeometry(824, 464, 265, 217);
     PaintBox3 = new PaintBox(this, "PaintBox3");
@@ -106,15 +111,13 @@ void TForm1::BuildControls() {
     Button9->setFont(SansFont(13));
 
     const EditSpec edits[] = {
-        {5, 248, 688, 41, 21, ".0"},      {7, 387, 693, 46, 21, "30.35"}, {12, 824, 72, 41, 21, "89"},
-        {13, 824, 96, 41, 21, "26"},      {4, 824, 160, 41, 21, "3"},     {11, 824, 184, 41, 21, "2"},
-        {8, 824, 264, 41, 21, "0.32"},    {9, 824, 288, 41, 21, "1.22"},  {10, 824, 312, 41, 21, "0.2"},
-        {14, 824, 376, 41, 21, "20"},     {15, 824, 408, 41, 21, "0.05"}, {16, 984, 440, 41, 21, ".5"},
-        {1, 1488, 24, 41, 21, "0"},       {2, 1536, 24, 41, 21, "0"},     {3, 1584, 24, 41, 21, "1"},
-        {6, 1360, 648, 265, 21, "Edit6"},
+        {5, 248, 688, 41, 21},  {7, 387, 693, 46, 21},  {12, 824, 72, 41, 21},  {13, 824, 96, 41, 21},
+        {4, 824, 160, 41, 21},  {11, 824, 184, 41, 21}, {8, 824, 264, 41, 21},  {9, 824, 288, 41, 21},
+        {10, 824, 312, 41, 21}, {14, 824, 376, 41, 21}, {15, 824, 408, 41, 21}, {16, 984, 440, 41, 21},
+        {1, 1488, 24, 41, 21},  {2, 1536, 24, 41, 21},  {3, 1584, 24, 41, 21},  {6, 1360, 648, 265, 21},
     };
     for (const EditSpec& e : edits) {
-        auto* edit = new QLineEdit(QString::fromUtf8(e.text), this);
+        auto* edit = new QLineEdit(QString::fromUtf8(DefaultEditText(static_cast<EditId>(e.number))), this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(e.number));
         edit->setGeometry(e.left, e.top, e.width, e.height);
         edit->setTextMargins(0, 0, 0, 0);
@@ -196,9 +199,15 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
+// The dialog starts where the last file of this session was chosen, the
+// first time in the designed folder, or in the samples when that is absent.
 std::string TForm1::ChooseFiles(const std::string& startFolder) {
     const QString designed = QString::fromStdString(startFolder);
-    const QStringList names = ShowOpenDialog(QDir(designed).exists() ? designed : SamplesFolder());
+    const QString folder = !lastFolder_.isEmpty()    ? lastFolder_
+                           : QDir(designed).exists() ? designed
+                                                     : SamplesFolder();
+    const QStringList names = ShowOpenDialog(folder);
+    if (!names.isEmpty()) lastFolder_ = QFileInfo(names.first()).absolutePath();
     std::string list;
     for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
     return list;
@@ -207,6 +216,12 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
 void TForm1::StatusClear() {
     statusNow_.clear();
     notes_.clear();
+    done_.clear();
+    ShowStatus();
+}
+
+void TForm1::SayDone(std::string text) {
+    done_ = std::move(text);
     ShowStatus();
 }
 
@@ -234,10 +249,15 @@ void TForm1::StatusOutcome(Outcome outcome, std::string_view text) {
 // the tooltip holds them one per line.
 void TForm1::ShowStatus() {
     constexpr qint64 kBusyShownMs = 3000;
+    static const std::string kKeys =
+        "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture";
     std::vector<std::string> parts;
     if (!busy_.empty() && busySince_.isValid() && busySince_.elapsed() < kBusyShownMs) parts.push_back(busy_);
+    if (!done_.empty()) parts.push_back(done_);
     if (!statusNow_.empty()) parts.push_back(statusNow_);
     parts.insert(parts.end(), notes_.begin(), notes_.end());
+    if (parts.empty() || (!RunGuard::RunInProgress() && ShownMap().kind != MapKind::None))
+        parts.push_back(kKeys);
     std::string line, lines;
     for (const std::string& part : parts) {
         line += (line.empty() ? "" : "  \u00b7  ") + part;
@@ -261,6 +281,7 @@ void TForm1::Handle(const std::function<void()>& handler) {
         QMessageBox::critical(this, windowTitle(), QString());
     }
     Memo1->Flush();
+    ShowStatus();
     if (closePending_ && !RunGuard::RunInProgress()) close();
 }
 
@@ -274,7 +295,71 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edits[3] && event->type() == QEvent::MouseButtonDblClick) Edit3DblClick();
+    // The window's own keys come first, whichever of its controls has the focus.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* target = static_cast<QWidget*>(watched);
+        if (target->window() == this && HandleKey(target, *static_cast<QKeyEvent*>(event))) return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TForm1::HandleKey(QWidget*, const QKeyEvent& key) {
+    const auto mods = key.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
+        SavePicture();
+    } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_E) {
+        SaveCoordinates();
+    } else if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_C) {
+        CopyPicture();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::MapShown() {
+    if (ShownMap().kind != MapKind::None) return true;
+    SayDone("no map yet: run MRP-MDS or SOC, or reload, first");
+    return false;
+}
+
+QString TForm1::ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter) {
+    return QFileDialog::getSaveFileName(this, title, suggested, filter);
+}
+
+// The writers' result on the status line: where it went, or why not.
+namespace {
+std::string Said(const Written& w, const char* what) {
+    return w.error.empty() ? std::string(what) + " written to " + w.path : "error: " + w.error;
+}
+}  // namespace
+
+void TForm1::SavePicture() {
+    if (!MapShown()) return;
+    const QString name = ShowSaveDialog(
+        QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
+        QDir(lastFolder_).filePath("map.png"), QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
+    if (name.isEmpty()) return;
+    const std::string path = QFile::encodeName(name).toStdString();
+    SayDone(
+        Said(WriteMapPicture(path, name.endsWith("@2x.png", Qt::CaseInsensitive) ? 2 : 1), "map picture"));
+}
+
+void TForm1::SaveCoordinates() {
+    if (!MapShown()) return;
+    const QString name =
+        ShowSaveDialog(QStringLiteral("Save the map's coordinates"), QDir(lastFolder_).filePath("map.tsv"),
+                       QStringLiteral("Tab-separated values (*.tsv)"));
+    if (name.isEmpty()) return;
+    QString path = name;
+    if (!path.endsWith(".tsv", Qt::CaseInsensitive)) path += ".tsv";
+    SayDone(Said(WriteCoordinates(QFile::encodeName(path).toStdString()), "coordinates"));
+}
+
+void TForm1::CopyPicture() {
+    if (!MapShown()) return;
+    QApplication::clipboard()->setImage(MapImage(1));
+    SayDone("map picture copied to the clipboard");
 }
 
 void TForm1::Button1Click() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,8 +51,9 @@ public:
     static QString SamplesFolder();
 
 protected:
-    // The open-file dialog; tests replace it.
+    // The open-file and save-file dialogs; tests replace them.
     virtual QStringList ShowOpenDialog(const QString& folder);
+    virtual QString ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter);
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -85,10 +87,23 @@ private:
     void BuildControls();
 
     void ShowStatus();
+    // A remark on something the user just did; it leads the status line
+    // until the next run starts.
+    void SayDone(std::string text);
+
+    // The keys that work wherever the focus is: Ctrl+S saves the map
+    // picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture.
+    bool HandleKey(QWidget* target, const QKeyEvent& key);
+    bool MapShown();
+    void SavePicture();
+    void SaveCoordinates();
+    void CopyPicture();
 
     bool closePending_ = false;
     std::string statusNow_;           // progress or outcome
     std::vector<std::string> notes_;  // what was read, warnings, hints
     std::string busy_;                // a run button pressed during a run
     QElapsedTimer busySince_;
+    std::string done_;    // what the user's last save or copy did
+    QString lastFolder_;  // of the last file chosen in this session
 };

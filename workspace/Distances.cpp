@@ -42,6 +42,7 @@ std::optional<float> Scale(Form& form, float largest) {
 }
 
 std::uint64_t randomState = 1;
+std::optional<unsigned> fixedSeed;
 
 }  // namespace
 
@@ -119,7 +120,11 @@ void WriteDistanceDump(Form& form, const char* path) {
 }
 
 void SeedRandom() {
-    SeedRandomWith(static_cast<unsigned>(std::time(nullptr)));
+    SeedRandomWith(fixedSeed ? *fixedSeed : static_cast<unsigned>(std::time(nullptr)));
+}
+
+void FixRandomSeed(std::optional<unsigned> seed) {
+    fixedSeed = seed;
 }
 
 void SeedRandomWith(unsigned seed) {

@@ -1,6 +1,8 @@
 // Item distances, their statistics and the random generator of the runs.
 #pragma once
 
+#include <optional>
+
 #include "workspace/Form.h"
 
 // How many items of a set of N have a row in DistMatrix: every path that
@@ -28,7 +30,10 @@ float BuildItemDistances(Form& form, int n, int dim);
 // distances.dat: ItemCount rows of "\t%8.3f" fields.
 void WriteDistanceDump(Form& form, const char* path);
 
+// Seeds the generator from the clock in seconds, or with the seed fixed
+// for the process (a repeatable run from the command line).
 void SeedRandom();
-void SeedRandomWith(unsigned seed);  // a fixed sequence, for tests
+void FixRandomSeed(std::optional<unsigned> seed);
+void SeedRandomWith(unsigned seed);  // a fixed sequence
 // A pseudo-random integer in 0..a-1, or 0 when a is 0 or less.
 int RandomBelow(int a);

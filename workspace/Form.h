@@ -61,6 +61,10 @@ public:
     virtual void StatusOutcome(Outcome outcome, std::string_view text) = 0;
 };
 
+// The text an edit field holds when the window opens: the window's design,
+// and what the command line's options default to.
+const char* DefaultEditText(EditId edit);
+
 // Edit fields are read through a text area of fixed size: only the first
 // maxChars characters count.
 double EditReal(Form& form, EditId edit, int maxChars);

@@ -21,13 +21,17 @@ namespace {
 class TestForm : public TForm1 {
 public:
     QStringList answer;
+    QString saveAs;        // the save dialog's answer
+    QStringList openedIn;  // the folders the open dialog started in
     bool throwInDialog = false;
 
 protected:
-    QStringList ShowOpenDialog(const QString&) override {
+    QStringList ShowOpenDialog(const QString& folder) override {
         if (throwInDialog) throw std::runtime_error("the disk went away");
+        openedIn << folder;
         return answer;
     }
+    QString ShowSaveDialog(const QString&, const QString&, const QString&) override { return saveAs; }
 };
 
 // A copy of a sample in a folder of its own: runs write their files beside it.
@@ -97,7 +101,8 @@ private slots:
             {"Edit2", 1536, 24, 41, 21, "0"},
             {"Edit3", 1584, 24, 41, 21, "1"},
             {"Edit6", 1360, 648, 265, 21, "Edit6"},
-            {"StatusLine", 7, 719, 1082, 21, ""},
+            {"StatusLine", 7, 719, 1082, 21,
+             "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture"},
             {"Label10", 824, 48, 125, 20, "Input parameters"},
             {"Label9", 824, 136, 121, 20, "Map parameters"},
             {"Label6", 824, 240, 126, 20, "MRP parameters"},
@@ -249,6 +254,35 @@ private slots:
         form.StatusLine->selectAll();
         form.StatusLine->copy();
         QCOMPARE(QApplication::clipboard()->text(), form.StatusLine->text());
+    }
+
+    // Ctrl+S, Ctrl+E and Ctrl+Shift+C act wherever the focus is, an edit
+    // field included; before any map they only say so.
+    void theMapLeavesTheWindowByItsKeys() {
+        TestForm form;
+        QTemporaryDir dir;
+        form.show();
+        form.Edits[8]->setFocus();
+        QTest::keyClick(form.Edits[8], Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(form.StatusLine->text().startsWith("no map yet"));
+
+        const SampleCopy sample("cancer-89x26.txt");
+        form.answer = {sample.path()};
+        QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        form.saveAs = dir.filePath("map@2x.png");
+        QTest::keyClick(form.Edits[8], Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(QImage(form.saveAs).size(), QSize(1282, 1266));
+        QVERIFY(form.StatusLine->text().startsWith("map picture written to "));
+        form.saveAs = dir.filePath("points");
+        QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(QFileInfo(dir.filePath("points.tsv")).size() > 0);
+        QTest::keyClick(form.Edits[8], Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(641, 633));
+        QCOMPARE(form.Edits[8]->text(), QString("0.32"));  // the keys typed nothing into the field
+        form.answer.clear();
+        QTest::mouseClick(form.Button2, Qt::LeftButton);  // the dialog opens where the last file was
+        QCOMPARE(form.openedIn.last(), QFileInfo(sample.path()).absolutePath());
     }
 
     void anErrorInAHandlerIsShownAndTheWindowGoesOn() {

@@ -9,10 +9,7 @@
 #include "workspace/Workspace.h"
 
 FakeForm::FakeForm() {
-    edits = {{Edit1, "0"},    {Edit2, "0"},     {Edit3, "1"},     {Edit4, "3"},
-             {Edit5, ".0"},   {Edit6, "Edit6"}, {Edit7, "30.35"}, {Edit8, "0.32"},
-             {Edit9, "1.22"}, {Edit10, "0.2"},  {Edit11, "2"},    {Edit12, "89"},
-             {Edit13, "26"},  {Edit14, "20"},   {Edit15, "0.05"}, {Edit16, ".5"}};
+    for (int e = Edit1; e <= Edit16; ++e) edits[e] = DefaultEditText(static_cast<EditId>(e));
     memo = {"Memo1"};
 }
 

@@ -1,0 +1,102 @@
+#include "cli/ConsoleForm.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include "view/MapDrawing.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+volatile std::sig_atomic_t interrupted = 0;
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+}  // namespace
+
+int ConsoleForm::HiddenCanvas::Width() const {
+    return kMapPanelWidth;
+}
+int ConsoleForm::HiddenCanvas::Height() const {
+    return kMapPanelHeight;
+}
+
+ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, std::FILE* out,
+                         std::FILE* err)
+    : edits_(std::move(edits)),
+      file_(std::move(file)),
+      out_(out),
+      err_(err),
+      bar_(::isatty(::fileno(err)) == 1) {}
+
+ConsoleForm::~ConsoleForm() {
+    EndBar();
+    std::fflush(out_);
+}
+
+void ConsoleForm::StopOnInterrupt() {
+    std::signal(SIGINT, OnInterrupt);
+}
+
+std::string ConsoleForm::EditText(EditId edit) {
+    const auto it = edits_.find(edit);
+    return it != edits_.end() ? it->second : DefaultEditText(edit);
+}
+
+void ConsoleForm::SetEditText(EditId edit, std::string_view text) {
+    edits_[edit] = std::string(text);
+}
+
+void ConsoleForm::MemoAppend(std::string_view line) {
+    std::fwrite(line.data(), 1, line.size(), out_);
+    std::fputc('\n', out_);
+}
+
+void ConsoleForm::MemoSetText(std::string_view text) {
+    MemoAppend(text);
+}
+
+std::string ConsoleForm::ChooseFiles(const std::string&) {
+    return file_ + "\r\n";
+}
+
+void ConsoleForm::ProcessEvents() {
+    if (interrupted) ws.StopRequested = 1;
+}
+
+void ConsoleForm::EndBar() {
+    if (!barShown_) return;
+    std::fputs("\r\033[K", err_);
+    barShown_ = false;
+}
+
+void ConsoleForm::Line(std::string_view text) {
+    EndBar();
+    std::fwrite(text.data(), 1, text.size(), err_);
+    std::fputc('\n', err_);
+    std::fflush(err_);
+}
+
+void ConsoleForm::StatusNote(std::string_view text) {
+    Line(text);
+}
+
+void ConsoleForm::StatusProgress(const RunProgress& p) {
+    if (!bar_) return;
+    constexpr int kWidth = 30;
+    const double done = p.steps > 0 ? std::clamp(static_cast<double>(p.step) / p.steps, 0.0, 1.0) : 0.0;
+    const int filled = static_cast<int>(done * kWidth);
+    const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
+                            std::string(static_cast<std::size_t>(kWidth - filled), '.');
+    std::fprintf(err_, "\r\033[K[%s] %3d%% %s", bar.c_str(), static_cast<int>(done * 100),
+                 ProgressText(p).c_str());
+    std::fflush(err_);
+    barShown_ = true;
+}
+
+void ConsoleForm::StatusOutcome(Outcome outcome, std::string_view text) {
+    if (outcome != Outcome::Busy) outcome_ = outcome;
+    Line(OutcomeText(outcome, text));
+}

@@ -1,0 +1,68 @@
+// The window as the command line sees it: the edit fields hold the options'
+// texts, Memo1's lines go to standard output, the status line's texts to
+// standard error (the progress as a bar when that is a terminal), the file
+// dialog answers with the command's FILE, and the panels are not drawn.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "workspace/Form.h"
+
+class ConsoleForm : public Form {
+public:
+    ConsoleForm(std::map<EditId, std::string> edits, std::string file, std::FILE* out, std::FILE* err);
+    ~ConsoleForm() override;
+
+    std::string EditText(EditId edit) override;
+    void SetEditText(EditId edit, std::string_view text) override;
+    void MemoClear() override {}
+    void MemoAppend(std::string_view line) override;
+    void MemoSetText(std::string_view text) override;
+    std::string ChooseFiles(const std::string& startFolder) override;
+    void ProcessEvents() override;
+    Canvas& MapCanvas() override { return hidden_; }
+    Canvas& PanelCanvas() override { return hidden_; }
+    void StatusClear() override {}
+    void StatusNote(std::string_view text) override;
+    void StatusProgress(const RunProgress& progress) override;
+    void StatusOutcome(Outcome outcome, std::string_view text) override;
+
+    // How the last run ended, if it did.
+    std::optional<Outcome> LastOutcome() const { return outcome_; }
+
+    // Ctrl+C during a run stops it as STOP would.
+    static void StopOnInterrupt();
+
+private:
+    // Drawing on it does nothing: a run on the command line is not shown.
+    class HiddenCanvas : public Canvas {
+    public:
+        int Width() const override;
+        int Height() const override;
+        bool Shown() const override { return false; }
+        void Clear() override {}
+        void SetPenColor(std::uint32_t) override {}
+        void SetPenWidth(int) override {}
+        void SetBrushColor(std::uint32_t) override {}
+        void Rectangle(int, int, int, int) override {}
+        void Ellipse(int, int, int, int) override {}
+        void MoveTo(int, int) override {}
+        void LineTo(int, int) override {}
+        void TextOut(int, int, std::string_view) override {}
+    };
+
+    void Line(std::string_view text);  // a line on standard error, after the bar
+    void EndBar();
+
+    std::map<EditId, std::string> edits_;
+    std::string file_;
+    std::FILE* out_;
+    std::FILE* err_;
+    bool bar_;  // standard error is a terminal
+    bool barShown_ = false;
+    std::optional<Outcome> outcome_;
+    HiddenCanvas hidden_;
+};

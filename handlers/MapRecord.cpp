@@ -1,0 +1,6 @@
+#include "handlers/MapRecord.h"
+
+MapRecord& ShownMap() {
+    static MapRecord shown;
+    return shown;
+}

@@ -1,0 +1,205 @@
+// The command line as a script would use it: exit statuses, what goes to
+// standard output and error, repeatable runs, and the files it writes.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "support/FakeForm.h"
+#include "workspace/Distances.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+// Runs `itemmap ARGS...` in the process, as main would.
+Result Itemmap(std::vector<std::string> args) {
+    ws.Reset();
+    args.insert(args.begin(), "itemmap");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    char *outText = nullptr, *errText = nullptr;
+    std::size_t outSize = 0, errSize = 0;
+    std::FILE* out = open_memstream(&outText, &outSize);
+    std::FILE* err = open_memstream(&errText, &errSize);
+    const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+    std::fclose(out);
+    std::fclose(err);
+    Result r{status, std::string(outText, outSize), std::string(errText, errSize)};
+    std::free(outText);
+    std::free(errText);
+    FixRandomSeed(std::nullopt);
+    return r;
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.Write("iris.txt", ReadFile(std::string(ITEMMAP_CASES_DIR) + "/iris-mrp/input.txt"));
+        dir.Write("cancer.txt", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/cancer-89x26.txt"));
+    }
+    std::string File(const char* name) const { return dir.File(name); }
+    TempDir dir;
+};
+
+// Standard output holds exactly Memo1's lines, then those of "Min. Tree".
+TEST_F(CommandLine, WritesTheLinesOfMemo1AndTheRunsFiles) {
+    const Result r = Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4", "--char-distance",
+                              "0.51", "--noise", "2", "--neighbour", "0.5", "--tree", "0.64"});
+    EXPECT_EQ(r.status, kExitFinished);
+    const std::string cases = std::string(ITEMMAP_CASES_DIR) + "/iris-mrp/";
+    std::string expected = ReadFile(cases + "messages.txt");
+    expected = expected.substr(expected.find("4\n"));  // from the dimension on: the paths differ
+    expected += ReadFile(cases + "tree1.txt");
+    EXPECT_EQ(r.out.substr(r.out.find("\n4\n") + 1), expected);
+    EXPECT_EQ(ReadFile(File("clusters.dat")), ReadFile(cases + "clusters.dat"));
+    EXPECT_NE(r.err.find("MRP-MDS finished: 20,001 steps"), std::string::npos) << r.err;
+}
+
+struct Status {
+    const char* name;
+    std::vector<std::string> args;  // FILE stands for the sample's path
+    int status;
+    std::string saying;  // in standard output for a refusal, in standard error otherwise
+};
+
+void PrintTo(const Status& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class ExitStatus : public CommandLine, public ::testing::WithParamInterface<Status> {};
+
+TEST_P(ExitStatus, SaysWhatHappened) {
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& a : args)
+        if (a == "FILE") a = File("cancer.txt");
+    const Result r = Itemmap(args);
+    EXPECT_EQ(r.status, GetParam().status);
+    const std::string& where = r.status == kExitRefused    ? r.out
+                               : r.status == kExitFinished ? r.out + r.err
+                                                           : r.err;
+    EXPECT_NE(where.find(GetParam().saying), std::string::npos) << r.out << r.err;
+    if (r.status == kExitUsage) {
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);  // a one-line hint
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ExitStatus,
+    ::testing::Values(
+        Status{"finished", {"soc", "FILE", "--prototypes", "5"}, kExitFinished, "SOC finished"},
+        Status{"refusedForItsInput",
+               {"mrp-mds", "FILE", "--size", "abc"},
+               kExitRefused,
+               "invalid input data.\n"},
+        Status{"refusedTooLarge", {"mrp-mds", "FILE", "--size", "401"}, kExitRefused, "max size: 400\n"},
+        Status{"unknownCommand", {"draw", "FILE"}, kExitUsage, "unknown command 'draw'"},
+        Status{"unknownOption", {"soc", "FILE", "--map-dim", "2"}, kExitUsage, "Unknown option 'map-dim'"},
+        Status{"noFile", {"reload"}, kExitUsage, "reload needs a FILE"},
+        Status{"twoFiles", {"soc", "FILE", "FILE"}, kExitUsage, "soc takes one FILE"},
+        Status{"badSeed", {"soc", "FILE", "--seed", "-1"}, kExitUsage, "--seed needs a whole number"},
+        Status{"help",
+               {"--help"},
+               kExitFinished,
+               "  --neighbour L        \"neigbbour limit\" of the MRP clusters [\"0.2\"]"},
+        Status{"version", {"--version"}, kExitFinished, "itemmap "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The same seed on the same machine: the same files, byte for byte.
+TEST_F(CommandLine, ASeedRepeatsARunExactly) {
+    const std::vector<const char*> outputs = {"soc.dat", "weights.dat", "clusters.dat",
+                                              "map.png", "map.svg",     "map.tsv"};
+    std::vector<std::string> first;
+    for (int run = 0; run < 2; ++run) {
+        const Result r = Itemmap({"soc", File("cancer.txt"), "--seed", "42", "--png", File("map.png"),
+                                  "--svg", File("map.svg"), "--tsv", File("map.tsv")});
+        ASSERT_EQ(r.status, kExitFinished) << r.err;
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            const std::string content = ReadFile(File(outputs[i]));
+            ASSERT_FALSE(content.empty()) << outputs[i];
+            if (run == 0)
+                first.push_back(content);
+            else
+                EXPECT_EQ(content, first[i]) << outputs[i];
+        }
+    }
+}
+
+// The pictures hold the map as drawn: a circle per mark, a line per edge and
+// a text per label in the SVG; the PNG at the panel's size or twice it.
+TEST_F(CommandLine, PicturesAndCoordinatesHoldTheMap) {
+    const Result r = Itemmap({"soc", File("cancer.txt"), "--prototypes", "12", "--png", File("map@2x.png"),
+                              "--svg", File("map"), "--tsv", File("map.tsv")});
+    ASSERT_EQ(r.status, kExitFinished) << r.err;
+    EXPECT_EQ(QImage(QString::fromStdString(File("map@2x.png"))).size(), QSize(1282, 1266));
+    const std::string svg = ReadFile(File("map.svg"));
+    const auto count = [&](const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("<circle"), 12u);
+    EXPECT_EQ(count("<text"), 12u);  // the prototypes' numbers
+
+    const std::string tsv = ReadFile(File("map.tsv"));
+    EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
+              "prototype\tmembers\tscore\tview_x\tview_y\tc1\tc2\tc3\tc4\tc5\tc6\tc7"
+              "\tc8\tc9\tc10\tc11\tc12\tc13\tc14\tc15\tc16\tc17\tc18\tc19\tc20\tc21"
+              "\tc22\tc23\tc24\tc25\tc26");
+    EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 13);
+    int members = 0;
+    std::istringstream rows(tsv.substr(tsv.find('\n') + 1));
+    for (std::string row; std::getline(rows, row);) members += std::stoi(row.substr(row.find('\t') + 1));
+    EXPECT_EQ(members, 89);  // every vector belongs to one prototype
+}
+
+// The drawing visits every edge from both ends; the SVG holds it once.
+TEST_F(CommandLine, AnSvgHoldsEachEdgeOnce) {
+    ASSERT_EQ(Itemmap({"mrp-mds", File("cancer.txt"), "--edge-lim", "0.3", "--svg", File("map.svg")}).status,
+              kExitFinished);
+    const std::string svg = ReadFile(File("map.svg"));
+    std::set<std::pair<std::string, std::string>> edges;
+    std::size_t lines = 0;
+    for (std::size_t at = svg.find("points=\""); at != std::string::npos;
+         at = svg.find("points=\"", at + 1)) {
+        std::istringstream points(svg.substr(at + 8, svg.find('"', at + 8) - at - 8));
+        std::string a, b;
+        points >> a >> b;
+        edges.insert(std::minmax(a, b));
+        ++lines;
+    }
+    EXPECT_GT(lines, 100u);
+    EXPECT_EQ(edges.size(), lines);
+}
+
+TEST_F(CommandLine, AnOutputThatCannotBeWrittenIsNamedAndChangesNothing) {
+    const Result r = Itemmap({"mrp-mds", File("cancer.txt"), "--tsv", File("absent/map.tsv")});
+    EXPECT_EQ(r.status, kExitRefused);
+    EXPECT_NE(r.err.find("error: cannot write " + File("absent/map.tsv")), std::string::npos) << r.err;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
