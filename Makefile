@@ -22,9 +22,10 @@ test: deps
 	BUILD=$(BUILD) JOBS=$(JOBS) scripts/test
 
 bench: deps $(BUILD)/release/Makefile
-	cmake --build $(BUILD)/release -j$(JOBS) --target itemmap_bench drawing_bench
+	cmake --build $(BUILD)/release -j$(JOBS) --target itemmap_bench drawing_bench headless_bench
 	$(BUILD)/release/bench/itemmap_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/release/bench/drawing_bench
+	$(BUILD)/release/bench/headless_bench
 
 fuzz: deps
 	@command -v clang++ >/dev/null || { echo "make fuzz needs clang and its libclang-rt-*-dev"; exit 1; }

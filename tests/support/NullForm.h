@@ -5,6 +5,8 @@
 
 class NullCanvas : public Canvas {
 public:
+    explicit NullCanvas(bool shown = true) : shown_(shown) {}
+    bool Shown() const override { return shown_; }
     int Width() const override { return 641; }
     int Height() const override { return 633; }
     void Clear() override {}
@@ -16,10 +18,15 @@ public:
     void MoveTo(int, int) override {}
     void LineTo(int, int) override {}
     void TextOut(int, int, std::string_view) override {}
+
+private:
+    bool shown_;
 };
 
 class NullForm : public Form {
 public:
+    // A canvas that is not shown skips the drawing, as on the command line.
+    explicit NullForm(bool shown = true) : canvas_(shown) {}
     std::string EditText(EditId) override { return {}; }
     void SetEditText(EditId, std::string_view) override {}
     void MemoClear() override {}
