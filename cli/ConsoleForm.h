@@ -29,6 +29,7 @@ public:
     void StatusNote(std::string_view text) override;
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text) override;
+    void StatusOutside(int marks) override { outside_ = marks; }
 
     // How the last run ended, if it did.
     std::optional<Outcome> LastOutcome() const { return outcome_; }
@@ -64,5 +65,6 @@ private:
     bool bar_;  // standard error is a terminal
     bool barShown_ = false;
     std::optional<Outcome> outcome_;
+    int outside_ = 0;
     HiddenCanvas hidden_;
 };

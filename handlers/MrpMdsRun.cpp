@@ -8,6 +8,7 @@
 #include "handlers/RunControl.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
+#include "mrp/MapFit.h"
 #include "mrp/MdsStep.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
@@ -234,17 +235,23 @@ void Button2Click(Form& form) {
         ++done;
         if (k == kRedrawPeriod) {
             Redraw(form, m);
-            if (clock.ReportDue()) form.StatusProgress({"MRP-MDS", done, steps, clock.Seconds(), {}});
+            // The fit figures cost a pass over all pairs: at the rate of the
+            // progress reports, ten a second, not at every redraw.
+            if (clock.ReportDue())
+                form.StatusProgress(
+                    {"MRP-MDS", done, steps, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
             k = 0;
             form.ProcessEvents();
             if (ws.StopRequested == 1) l = ws.IterationLimit;
         }
     }
+    const std::string fit = MapFitText(MeasureMapFit(ws.ItemCount, m));
     if (ws.StopRequested == 1)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("MRP-MDS stopped at step %s of %s after %.1f s", GroupedCount(done).c_str(),
-                                  GroupedCount(steps).c_str(), clock.Seconds()));
+        form.StatusOutcome(Outcome::Stopped, Format("MRP-MDS stopped at step %s of %s after %.1f s; %s",
+                                                    GroupedCount(done).c_str(), GroupedCount(steps).c_str(),
+                                                    clock.Seconds(), fit.c_str()));
     else
-        form.StatusOutcome(Outcome::Finished, Format("MRP-MDS finished: %s steps in %.1f s",
-                                                     GroupedCount(steps).c_str(), clock.Seconds()));
+        form.StatusOutcome(Outcome::Finished,
+                           Format("MRP-MDS finished: %s steps in %.1f s; %s", GroupedCount(steps).c_str(),
+                                  clock.Seconds(), fit.c_str()));
 }

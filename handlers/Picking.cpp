@@ -4,8 +4,10 @@
 #include <cmath>
 #include <string>
 
+#include "handlers/MapRecord.h"
 #include "soc/SocSteps.h"
 #include "view/ViewTransform.h"
+#include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -118,4 +120,36 @@ void PaintBox2Click(Form& form) {
         canvas.LineTo(s.X(k), s.mid - t);
     }
     canvas.SetPenColor(kBlack);
+}
+
+std::string MarkDescription(Form& form, int x, int y) {
+    constexpr double kReach = 6;  // pixels
+    const MapKind kind = ShownMap().kind;
+    if (kind == MapKind::None) return {};
+    const Canvas& map = form.MapCanvas();
+    const PixelScale scale = MapPixelScale(map.Width(), map.Height());
+    int nearest = 0;
+    double best = kReach;
+    for (int q = 1; q <= ws.MapItems(); ++q) {
+        const MapPixel at = PixelOf(scale, ws.ProjCoords[q][1], ws.ProjCoords[q][2]);
+        const double d = std::hypot(at.x - x, scale.h1 - at.yUp - y);
+        if (d <= best) {
+            best = d;
+            nearest = q;
+        }
+    }
+    if (nearest == 0) return {};
+    if (kind == MapKind::MrpMds) {
+        const int mark = ws.ClusterOf[nearest];
+        const std::string cluster =
+            mark == 0 || mark == -10000 ? "no cluster" : Format("cluster of item %d", std::abs(mark));
+        return Format("item %d: %s%s, probability %.3f", nearest, cluster.c_str(),
+                      mark < 0 && mark != -10000 ? " (its centre)" : "",
+                      static_cast<double>(ws.ProtoProb[nearest]));
+    }
+    int members = 0;
+    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
+    for (int v = 1; v <= vectors; ++v) members += NearestPrototype(v).prototype == nearest;
+    return Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
+                  static_cast<double>(ws.ItemScore[nearest]));
 }

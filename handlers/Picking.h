@@ -2,6 +2,8 @@
 // with its component weights and the input vectors similar to it.
 #pragma once
 
+#include <string>
+
 #include "workspace/Form.h"
 
 // Weighted distance between input vector v and prototype u.
@@ -10,6 +12,12 @@ float ItemPrototypeDistance(int v, int u);
 // The map panel's mouse-up (any button): picks the point nearest to (x, y),
 // lists the input vectors closer than "simil. dist" and draws the panel.
 void PaintBox1MouseUp(Form& form, int x, int y);
+
+// What a tooltip says of the mark within 6 pixels of (x, y) on the map
+// panel: the item, its cluster and probability after MRP-MDS; the
+// prototype, its members and score after SOC or reload. Empty when no mark
+// is that near.
+std::string MarkDescription(Form& form, int x, int y);
 
 // Draws the feature-vector panel from the current state.
 void PaintBox2Click(Form& form);

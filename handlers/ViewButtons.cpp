@@ -1,6 +1,8 @@
 #include "handlers/ViewButtons.h"
 
+#include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
+#include "view/ViewFit.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
@@ -31,6 +33,11 @@ void Button8Click(Form& form) {
 void Button11Click(Form& form) {
     ws.ViewMode = ws.ViewMode == 4 ? 0 : 4;
     PaintBox1Click(form);
+}
+
+void FitMapClick(Form& form) {
+    Canvas& map = form.MapCanvas();
+    if (FitView(map.Width(), map.Height(), 10, RunGuard::RunInProgress())) PaintBox1Click(form);
 }
 
 void Button1Click(Form& form) {

@@ -11,3 +11,8 @@ void Button7Click(Form& form);   // "Rot2": plane of map axes 1 and 2
 void Button8Click(Form& form);   // "Rot3": plane of map axes 1 and 3
 void Button11Click(Form& form);  // "View": bars or numbers
 void Button1Click(Form& form);   // "edge lim"
+
+// "F" or Ctrl+0: the zoom and centre that show every mark 10 pixels inside
+// the panel, the rotation kept; during a run only the zoom, since the run
+// centres its map at each redraw. Changes no map coordinate, file or Memo1.
+void FitMapClick(Form& form);

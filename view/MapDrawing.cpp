@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "view/ViewFit.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
@@ -60,6 +61,7 @@ void PaintBox1Click(Form& form) {
     ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
     Canvas& canvas = form.MapCanvas();
     if (canvas.Shown()) DrawMap(canvas);
+    form.StatusOutside(MarksOutside(canvas.Width(), canvas.Height()));
 }
 
 void DrawMap(Canvas& canvas) {

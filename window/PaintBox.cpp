@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QScreen>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -11,6 +13,23 @@ PaintBox::PaintBox(QWidget* parent, const QString& name)
       PainterCanvas(palette().color(QPalette::WindowText), palette().color(QPalette::Window)) {
     setObjectName(name);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    showLater_.setSingleShot(true);
+    connect(&showLater_, &QTimer::timeout, this, [this] { update(); });
+    rest_.setSingleShot(true);
+    rest_.setInterval(500);
+    connect(&rest_, &QTimer::timeout, this, [this] { emit Rested(restAt_.x(), restAt_.y()); });
+}
+
+void PaintBox::ShowPicture() {
+    const QScreen* shown = screen();
+    const double hz = shown && shown->refreshRate() > 1 ? shown->refreshRate() : 60.0;
+    const qint64 frameMs = std::max<qint64>(1, static_cast<qint64>(1000 / hz));
+    if (!sinceShown_.isValid() || sinceShown_.elapsed() >= frameMs) {
+        update();
+    } else if (!showLater_.isActive()) {
+        showLater_.start(static_cast<int>(frameMs - sinceShown_.elapsed()));
+    }
 }
 
 QPainter& PaintBox::Painter() {
@@ -29,7 +48,7 @@ void PaintBox::BeginDraw() {
 void PaintBox::EndDraw() {
     FlushLines();
     painter_.reset();
-    update();
+    ShowPicture();
 }
 
 void PaintBox::DrawLines(const std::vector<QLine>& lines) {
@@ -89,6 +108,7 @@ void PaintBox::ThinLine(const QLine& line, QRgb colour) {
 }
 
 void PaintBox::paintEvent(QPaintEvent* event) {
+    sinceShown_.start();
     QPainter p(this);
     p.drawImage(event->rect(), image_, event->rect());
 }
@@ -118,4 +138,17 @@ void PaintBox::mouseReleaseEvent(QMouseEvent* event) {
 
 void PaintBox::mouseDoubleClickEvent(QMouseEvent*) {
     emit DoubleClicked();
+}
+
+void PaintBox::mouseMoveEvent(QMouseEvent* event) {
+    restAt_ = event->position().toPoint();
+    rest_.start();
+}
+
+void PaintBox::wheelEvent(QWheelEvent* event) {
+    wheelAngle_ += event->angleDelta().y();
+    const int notches = wheelAngle_ / 120;  // a notch of a common wheel; touchpads send parts of one
+    wheelAngle_ -= notches * 120;
+    if (notches != 0) emit Wheel(notches);
+    event->accept();
 }

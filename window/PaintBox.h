@@ -2,8 +2,10 @@
 // persistent image, so a picture survives the window being covered.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 #include <vector>
@@ -28,6 +30,8 @@ signals:
     void Clicked();
     void DoubleClicked();
     void MouseUp(Qt::MouseButton button, int x, int y);
+    void Wheel(int notches);    // up positive
+    void Rested(int x, int y);  // the pointer stayed at (x, y) for half a second
 
 protected:
     QPainter& Painter() override;
@@ -36,11 +40,22 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void FitImage();
     void ThinLine(const QLine& line, QRgb colour);
 
+    // Shows the picture at most once per frame of the screen: a run draws
+    // every redraw into the image but does not wait for what it cannot show.
+    void ShowPicture();
+
     QImage image_;
     std::optional<QPainter> painter_;
+    QElapsedTimer sinceShown_;
+    QTimer showLater_;
+    QTimer rest_;
+    QPoint restAt_;
+    int wheelAngle_ = 0;
 };

@@ -7,6 +7,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QToolTip>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
 
@@ -58,30 +62,64 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setObjectName("Form1");
     setWindowTitle("Form1");
     setFont(SansFont(11));
-    move(464, 143);
-    resize(1117, 745);
+    // The controls stand at their designed places on a client area in a
+    // scroll area: on a screen smaller than the form it scrolls instead of
+    // running off the screen, and a wider window shows what lies beyond.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    client_ = new QWidget;
+    client_->setObjectName("ClientArea");
+    client_->setMinimumSize(kClientWidth, kClientHeight);
+    scroll->setWidget(client_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    PlaceOnScreen();
     BuildControls();
     qApp->installEventFilter(this);
     ShowStatus();
 }
 
+// The designed place and size, as far as the screen allows.
+void TForm1::PlaceOnScreen() {
+    QRect place(464, 143, kClientWidth, kClientHeight);
+    if (const QScreen* shown = screen()) {
+        constexpr int kFrame = 40;  // the window manager's title bar and borders, about
+        const QRect room = shown->availableGeometry();
+        place.setWidth(std::min(place.width(), room.width() - kFrame / 4));
+        place.setHeight(std::min(place.height(), room.height() - kFrame));
+        place.moveLeft(
+            std::clamp(place.left(), room.left(), std::max(room.left(), room.right() - place.width())));
+        place.moveTop(std::clamp(place.top(), room.top(),
+                                 std::max(room.top(), room.bottom() - place.height() - kFrame)));
+    }
+    move(place.topLeft());
+    resize(place.size());
+}
+
 void TForm1::BuildControls() {
-    Memo1 = new MemoList(this);
+    Memo1 = new MemoList(client_);
     Memo1->setGeometry(7, 8, 162, 673);
     Memo1->Append("Memo1");
     Memo1->Flush();
     connect(Memo1, &MemoList::Clicked, this, &TForm1::Memo1Click);
 
-    PaintBox1 = new PaintBox(this, "PaintBox1");
+    PaintBox1 = new PaintBox(client_, "PaintBox1");
     PaintBox1->setGeometry(176, 48, 641, 633);
     PaintBox1->setFont(PanelFont());
-    PaintBox2 = new PaintBox(this, "PaintBox2");
+    PaintBox2 = new PaintBox(client_, "PaintBox2");
     PaintBox2->setGeometry(824, 464, 265, 217);
-    PaintBox3 = new PaintBox(this, "PaintBox3");
+    PaintBox3 = new PaintBox(client_, "PaintBox3");
     PaintBox3->setGeometry(1360, 336, 265, 337);
     connect(PaintBox1, &PaintBox::Clicked, this, &TForm1::PaintBox1Click);
     connect(PaintBox1, &PaintBox::DoubleClicked, this, &TForm1::PaintBox1DblClick);
     connect(PaintBox1, &PaintBox::MouseUp, this, &TForm1::PaintBox1MouseUp);
+    // The wheel over the map is "Size up" and "Size down"; resting on a mark names it.
+    connect(PaintBox1, &PaintBox::Wheel, this, [this](int notches) {
+        for (int i = 0; i < std::abs(notches); ++i) notches > 0 ? Button4Click() : Button5Click();
+    });
+    connect(PaintBox1, &PaintBox::Rested, this, &TForm1::ShowMarkTip);
     connect(PaintBox2, &PaintBox::Clicked, this, &TForm1::PaintBox2Click);
     connect(PaintBox2, &PaintBox::MouseUp, this, &TForm1::PaintBox2MouseUp);
     connect(PaintBox3, &PaintBox::Clicked, this, &TForm1::PaintBox3Click);
@@ -102,7 +140,7 @@ void TForm1::BuildControls() {
         {&TForm1::Fa, "Fa", 306, 690, 75, 23, "Min. Tree", &TForm1::FaClick},
     };
     for (const ButtonSpec& b : buttons) {
-        auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
+        auto* button = new QPushButton(QString::fromUtf8(b.caption), client_);
         button->setObjectName(b.name);
         button->setGeometry(b.left, b.top, b.width, b.height);
         connect(button, &QPushButton::clicked, this, b.handler);
@@ -117,7 +155,8 @@ void TForm1::BuildControls() {
         {1, 1488, 24, 41, 21},  {2, 1536, 24, 41, 21},  {3, 1584, 24, 41, 21},  {6, 1360, 648, 265, 21},
     };
     for (const EditSpec& e : edits) {
-        auto* edit = new QLineEdit(QString::fromUtf8(DefaultEditText(static_cast<EditId>(e.number))), this);
+        auto* edit =
+            new QLineEdit(QString::fromUtf8(DefaultEditText(static_cast<EditId>(e.number))), client_);
         edit->setObjectName(QStringLiteral("Edit%1").arg(e.number));
         edit->setGeometry(e.left, e.top, e.width, e.height);
         edit->setTextMargins(0, 0, 0, 0);
@@ -125,7 +164,7 @@ void TForm1::BuildControls() {
     }
     Edits[3]->installEventFilter(this);
 
-    StatusLine = new QLineEdit(this);
+    StatusLine = new QLineEdit(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
     StatusLine->setReadOnly(true);
@@ -150,7 +189,7 @@ void TForm1::BuildControls() {
         {"Label15", 1032, 440, 54, 16, "simil. dist", 13},
     };
     for (const LabelSpec& l : labels) {
-        auto* label = new QLabel(QString::fromUtf8(l.caption), this);
+        auto* label = new QLabel(QString::fromUtf8(l.caption), client_);
         label->setObjectName(l.name);
         label->setFont(SansFont(l.pixels));
         // Labels size themselves to their text, so a wider font never clips one.
@@ -220,6 +259,12 @@ void TForm1::StatusClear() {
     ShowStatus();
 }
 
+void TForm1::StatusOutside(int marks) {
+    if (marks == outside_) return;
+    outside_ = marks;
+    ShowStatus();
+}
+
 void TForm1::SayDone(std::string text) {
     done_ = std::move(text);
     ShowStatus();
@@ -255,6 +300,7 @@ void TForm1::ShowStatus() {
     if (!busy_.empty() && busySince_.isValid() && busySince_.elapsed() < kBusyShownMs) parts.push_back(busy_);
     if (!done_.empty()) parts.push_back(done_);
     if (!statusNow_.empty()) parts.push_back(statusNow_);
+    if (outside_ > 0) parts.push_back(OutsideText(outside_));
     parts.insert(parts.end(), notes_.begin(), notes_.end());
     if (parts.empty() || (!RunGuard::RunInProgress() && ShownMap().kind != MapKind::None))
         parts.push_back(kKeys);
@@ -303,9 +349,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool TForm1::HandleKey(QWidget*, const QKeyEvent& key) {
+bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
     const auto mods = key.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-    if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
+    const bool typing = qobject_cast<QLineEdit*>(target) && !static_cast<QLineEdit*>(target)->isReadOnly();
+    if ((mods == Qt::ControlModifier && key.key() == Qt::Key_0) ||
+        (mods == 0 && key.key() == Qt::Key_F && !typing)) {
+        Handle([this] { ::FitMapClick(*this); });
+    } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
         SavePicture();
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_E) {
         SaveCoordinates();
@@ -315,6 +365,12 @@ bool TForm1::HandleKey(QWidget*, const QKeyEvent& key) {
         return false;
     }
     return true;
+}
+
+void TForm1::ShowMarkTip(int x, int y) {
+    const std::string text = MarkDescription(*this, x, y);
+    if (text.empty()) return QToolTip::hideText();
+    QToolTip::showText(PaintBox1->mapToGlobal(QPoint(x, y)), QString::fromStdString(text), PaintBox1);
 }
 
 bool TForm1::MapShown() {

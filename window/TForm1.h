@@ -38,6 +38,7 @@ public:
     void StatusNote(std::string_view text) override;
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text) override;
+    void StatusOutside(int marks) override;
 
     // The controls, by their names.
     MemoList* Memo1;
@@ -85,6 +86,11 @@ private:
     // window goes on.
     void Handle(const std::function<void()>& handler);
     void BuildControls();
+    void PlaceOnScreen();
+    void ShowMarkTip(int x, int y);
+
+    static constexpr int kClientWidth = 1117, kClientHeight = 745;  // the designed client area
+    QWidget* client_;
 
     void ShowStatus();
     // A remark on something the user just did; it leads the status line
@@ -105,5 +111,6 @@ private:
     std::string busy_;                // a run button pressed during a run
     QElapsedTimer busySince_;
     std::string done_;    // what the user's last save or copy did
+    int outside_ = 0;     // marks outside the panel at the last redraw
     QString lastFolder_;  // of the last file chosen in this session
 };

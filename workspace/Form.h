@@ -59,6 +59,8 @@ public:
     virtual void StatusNote(std::string_view text) = 0;
     virtual void StatusProgress(const RunProgress& progress) = 0;
     virtual void StatusOutcome(Outcome outcome, std::string_view text) = 0;
+    // After each redraw of the map: how many marks lie outside the panel.
+    virtual void StatusOutside(int marks) = 0;
 };
 
 // The text an edit field holds when the window opens: the window's design,

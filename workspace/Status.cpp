@@ -32,6 +32,11 @@ std::string OutcomeText(Outcome outcome, std::string_view text) {
     return std::string(text);
 }
 
+std::string OutsideText(int marks) {
+    if (marks <= 0) return {};
+    return Format("%d mark%s outside the panel: F fits them", marks, marks == 1 ? "" : "s");
+}
+
 std::string_view BaseName(std::string_view path) {
     const std::size_t cut = path.find_last_of("\\/");
     return cut == std::string_view::npos ? path : path.substr(cut + 1);

@@ -23,5 +23,8 @@ std::string ProgressText(const RunProgress& progress);
 // "finished", "stopped", "refused: ", "busy: " before the text.
 std::string OutcomeText(Outcome outcome, std::string_view text);
 
+// "3 marks outside the panel: F fits them", or empty for none.
+std::string OutsideText(int marks);
+
 // The file's name without its folder, for messages.
 std::string_view BaseName(std::string_view path);

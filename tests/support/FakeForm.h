@@ -76,6 +76,7 @@ public:
     void StatusClear() override { status.clear(); }
     void StatusNote(std::string_view text) override { status.emplace_back(text); }
     void StatusProgress(const RunProgress& p) override { progress.push_back(p); }
+    void StatusOutside(int marks) override { outside = marks; }
     void StatusOutcome(Outcome o, std::string_view text) override {
         outcome = o;
         status.push_back(OutcomeText(o, text));
@@ -89,6 +90,7 @@ public:
     std::vector<std::string> status;  // notes and outcomes since the last clear
     std::vector<RunProgress> progress;
     std::optional<Outcome> outcome;  // the last one
+    int outside = 0;                 // marks outside the panel at the last redraw
     std::string chosen;
     std::vector<std::string> dialogFolders;
     int eventPumps = 0;

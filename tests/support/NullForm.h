@@ -40,6 +40,7 @@ public:
     void StatusNote(std::string_view) override {}
     void StatusProgress(const RunProgress&) override {}
     void StatusOutcome(Outcome, std::string_view) override {}
+    void StatusOutside(int) override {}
 
 private:
     NullCanvas canvas_;

@@ -1,0 +1,86 @@
+#include "view/ViewFit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "view/ViewReset.h"
+#include "view/ViewTransform.h"
+#include "workspace/Workspace.h"
+
+namespace {
+constexpr int kMarkRadius = 4;  // a cluster centre's; other marks are smaller
+}
+
+int MarksOutside(int panelWidth, int panelHeight) {
+    const PixelScale scale = MapPixelScale(panelWidth, panelHeight);
+    const int rows = ProjectableRows();
+    int outside = 0;
+    for (int p = 1; p <= rows; ++p) {
+        const MapPixel at = PixelOf(scale, ws.ProjCoords[p][1], ws.ProjCoords[p][2]);
+        const int y = scale.h1 - at.yUp;
+        if (at.x < 0 || at.x > panelWidth - 1 || y < 0 || y > scale.h1) ++outside;
+    }
+    return outside;
+}
+
+// The projection is ProjCoords = (u - c) S + half per screen axis, u the map
+// position seen through the view matrix, c the centre seen the same way and
+// S the display scale; the pixel is about sx ProjCoords[1] across and
+// sy ProjCoords[2] up (the runs' view angle is a right angle).
+bool FitView(int panelWidth, int panelHeight, int margin, bool keepCentre) {
+    const int rows = ProjectableRows();
+    if (rows == 0) return false;
+    const PixelScale scale = MapPixelScale(panelWidth, panelHeight);
+    const double pixels[2] = {static_cast<double>(scale.sx), static_cast<double>(scale.sy)};
+    const double extent[2] = {static_cast<double>(panelWidth - 1), static_cast<double>(scale.h1)};
+    const int halves[2] = {ws.MapSize1 / 2, ws.MapSize2 / 2};
+
+    double low[2], high[2], centre[2];
+    for (int q = 0; q < 2; ++q) {
+        low[q] = std::numeric_limits<double>::infinity();
+        high[q] = -low[q];
+        centre[q] = 0;
+        for (int r = 1; r <= 4; ++r) centre[q] += ws.ViewCentre[r] * ws.ViewMatrix[r][q + 1];
+        for (int p = 1; p <= rows; ++p) {
+            double u = 0;
+            for (int r = 1; r <= 4; ++r)
+                u += static_cast<double>(ws.MapCoords[p][r]) * ws.ViewMatrix[r][q + 1];
+            low[q] = std::min(low[q], u);
+            high[q] = std::max(high[q], u);
+        }
+    }
+
+    // The largest scale that keeps every mark inside on both axes.
+    double fitted = std::numeric_limits<double>::infinity();
+    for (int q = 0; q < 2; ++q) {
+        const double room = extent[q] / 2 - margin - kMarkRadius;
+        const double reach =
+            keepCentre ? std::max(high[q] - centre[q], centre[q] - low[q]) : (high[q] - low[q]) / 2;
+        if (reach > 0 && pixels[q] > 0) fitted = std::min(fitted, room / (pixels[q] * reach));
+    }
+    if (std::isfinite(fitted) && fitted > 0) ws.ViewCentre[5] = fitted;
+    const double s = ws.ViewCentre[5];
+
+    if (!keepCentre) {
+        // The centre, seen through the view, that puts the middle of the
+        // marks in the middle of the panel; then the map centre that gives it.
+        double seen[2];
+        for (int q = 0; q < 2; ++q)
+            seen[q] = (low[q] + high[q]) / 2 - (extent[q] / (2 * pixels[q]) - halves[q]) / s;
+        double g[2][2] = {};
+        for (int a = 0; a < 2; ++a)
+            for (int b = 0; b < 2; ++b)
+                for (int r = 1; r <= 4; ++r) g[a][b] += ws.ViewMatrix[r][a + 1] * ws.ViewMatrix[r][b + 1];
+        const double det = g[0][0] * g[1][1] - g[0][1] * g[1][0];
+        if (det != 0) {
+            const double alpha = (g[1][1] * seen[0] - g[0][1] * seen[1]) / det;
+            const double beta = (g[0][0] * seen[1] - g[1][0] * seen[0]) / det;
+            for (int r = 1; r <= 4; ++r)
+                ws.ViewCentre[r] = alpha * ws.ViewMatrix[r][1] + beta * ws.ViewMatrix[r][2];
+        }
+    }
+    ws.ZoomStep = 1.0;
+    TransformView(5);
+    return true;
+}
