@@ -26,6 +26,7 @@ bench: deps $(BUILD)/release/Makefile
 	$(BUILD)/release/bench/itemmap_bench
 	QT_QPA_PLATFORM=offscreen $(BUILD)/release/bench/drawing_bench
 	$(BUILD)/release/bench/headless_bench
+	BUILD=$(BUILD) scripts/pacing-bench
 
 fuzz: deps
 	@command -v clang++ >/dev/null || { echo "make fuzz needs clang and its libclang-rt-*-dev"; exit 1; }

@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "BenchData.h"
-#include "window/TForm1.h"
 #include "view/MapDrawing.h"
+#include "window/TForm1.h"
 
 namespace {
 
@@ -73,6 +73,31 @@ void WholeRun(benchmark::State& state, const char* sample, const char* size, con
     }
 }
 
+// The pacing case: a whole MRP-MDS run of 400 items of 64 components on 3
+// axes, from the click to its end. scripts/pacing-bench runs it offscreen and
+// in a real X window (Xvfb) and compares.
+void PacingMrpMds400x64(benchmark::State& state) {
+    QTemporaryDir dir;
+    form->answer = dir.filePath("input.txt");
+    BenchVectors(400, 64);
+    QFile file(form->answer);
+    if (!file.open(QIODevice::WriteOnly)) return state.SkipWithError("cannot write the input");
+    for (int i = 1; i <= 400; ++i)
+        for (int q = 1; q <= 64; ++q)
+            file.write(QByteArray::number(static_cast<double>(ws.InputVectors[i][q]), 'f', 4) +
+                       (q < 64 ? "\t" : "\n"));
+    file.close();
+    form->Edits[12]->setText("400");
+    form->Edits[13]->setText("64");
+    form->Edits[11]->setText("3");
+    form->Edits[5]->setText(".0");
+    for (auto _ : state) {
+        ws.Reset();
+        form->Button2->click();
+    }
+    form->Edits[11]->setText("2");
+}
+
 // The map that a default run leaves on the 400-item sample, drawn with the
 // edge limit given (a real map has more near pairs than the synthetic one).
 void DrawSample400(benchmark::State& state, const char* limit) {
@@ -121,9 +146,10 @@ BENCHMARK_CAPTURE(WholeRun, SocDefault, "cancer-89x26.txt", "89", "26", true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(SocAlarmEveryStep)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(PacingMrpMds400x64)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     BenchForm window;
     window.show();

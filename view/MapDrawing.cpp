@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "view/ViewFit.h"
@@ -34,20 +35,29 @@ std::uint32_t ClusterColour(int i) {
 namespace {
 
 // The largest DistMatrix entry of items 1..n, from -1000; not-a-number
-// entries never count. Eight running maxima keep the scan short.
+// entries never count (a comparison with one is false). Eight running
+// maxima in one vector keep the scan short.
 float LargestDistance(int n) {
-    float lane[8];
-    std::fill(lane, lane + 8, -1000.0f);
+    typedef float Lanes __attribute__((vector_size(16)));
+    Lanes low = {-1000.0f, -1000.0f, -1000.0f, -1000.0f}, high = low;
+    float tail = -1000.0f;
     for (int i = 1; i <= n; ++i) {
         const float* row = ws.DistMatrix[i] + 1;
         int j = 0;
-        for (; j + 8 <= n; j += 8)
-            for (int k = 0; k < 8; ++k) lane[k] = row[j + k] > lane[k] ? row[j + k] : lane[k];
-        for (; j < n; ++j) lane[0] = row[j] > lane[0] ? row[j] : lane[0];
+        for (; j + 8 <= n; j += 8) {
+            Lanes a, b;
+            std::memcpy(&a, row + j, sizeof a);
+            std::memcpy(&b, row + j + 4, sizeof b);
+            low = a > low ? a : low;
+            high = b > high ? b : high;
+        }
+        for (; j < n; ++j) tail = row[j] > tail ? row[j] : tail;
     }
-    float largest = lane[0];
-    for (int k = 1; k < 8; ++k) largest = lane[k] > largest ? lane[k] : largest;
-    return largest;
+    for (int k = 0; k < 4; ++k) {
+        tail = low[k] > tail ? low[k] : tail;
+        tail = high[k] > tail ? high[k] : tail;
+    }
+    return tail;
 }
 
 }  // namespace

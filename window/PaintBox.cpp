@@ -61,6 +61,75 @@ void PaintBox::SetCrossCursor() {
     setCursor(Qt::CrossCursor);
 }
 
+// The cells from the smaller to one short of the larger coordinate, as the
+// painter's rectangle whose outline covers exactly them.
+static std::optional<QRect> CellsOf(int x1, int y1, int x2, int y2) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    if (x2 - x1 < 1 || y2 - y1 < 1) return std::nullopt;
+    return QRect(x1, y1, x2 - x1, y2 - y1);
+}
+
+void PaintBox::Fill(const QRect& area, QRgb colour) {
+    const QRect r = area.intersected(image_.rect());
+    if (r.isEmpty()) return;
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        std::fill(row + r.left(), row + r.right() + 1, colour);
+    }
+}
+
+void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
+    const auto cells = CellsOf(x1, y1, x2, y2);
+    if (!cells) return;
+    if (PenWidth() != 1) return PainterCanvas::Rectangle(x1, y1, x2, y2);
+    FlushLines();
+    Painter();  // the image at the panel's size
+    const QRect& r = *cells;
+    Fill(r, BrushColor().rgb());
+    const QRgb pen = PenColor().rgb();
+    Fill(QRect(r.left(), r.top(), r.width(), 1), pen);
+    Fill(QRect(r.left(), r.bottom(), r.width(), 1), pen);
+    Fill(QRect(r.left(), r.top(), 1, r.height()), pen);
+    Fill(QRect(r.right(), r.top(), 1, r.height()), pen);
+}
+
+const QImage& PaintBox::Sprite(const QSize& size) {
+    const SpriteKey key{PenColor().rgb(), BrushColor().rgb(), size.width(), size.height()};
+    auto it = sprites_.find(key);
+    if (it != sprites_.end()) return it->second;
+    QImage sprite(size, QImage::Format_ARGB32);
+    sprite.fill(Qt::transparent);
+    QPainter p(&sprite);
+    p.setPen(Pen());
+    p.setBrush(BrushColor());
+    p.drawEllipse(QRect(0, 0, size.width() - 1, size.height() - 1));
+    p.end();
+    return sprites_.emplace(key, std::move(sprite)).first->second;
+}
+
+void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
+    const auto cells = CellsOf(x1, y1, x2, y2);
+    if (!cells) return;
+    if (PenWidth() != 1) return PainterCanvas::Ellipse(x1, y1, x2, y2);
+    FlushLines();
+    Painter();
+    const QImage& sprite = Sprite(cells->size());
+    const QRect r = cells->intersected(image_.rect());
+    if (r.isEmpty()) return;
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const QRgb* from =
+            reinterpret_cast<const QRgb*>(sprite.constScanLine(y - cells->top())) - cells->left();
+        QRgb* to = reinterpret_cast<QRgb*>(bits + y * stride);
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qAlpha(from[x]) != 0) to[x] = from[x] | 0xFF000000u;
+    }
+}
+
 // A one-pixel line straight into the image, its end point left out: the
 // edges of a map are thousands of such lines.
 void PaintBox::ThinLine(const QLine& line, QRgb colour) {

@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "writers/PainterCanvas.h"
@@ -22,6 +24,10 @@ public:
 
     int Width() const override { return width(); }
     int Height() const override { return height(); }
+    // Straight into the image: the marks of a map are hundreds of small
+    // shapes, the same few again and again.
+    void Rectangle(int x1, int y1, int x2, int y2) override;
+    void Ellipse(int x1, int y1, int x2, int y2) override;
     void BeginDraw() override;
     void EndDraw() override;
     void SetCrossCursor() override;
@@ -46,6 +52,18 @@ protected:
 private:
     void FitImage();
     void ThinLine(const QLine& line, QRgb colour);
+    void Fill(const QRect& area, QRgb colour);
+    // An ellipse as the painter draws it, in the current pen and brush.
+    const QImage& Sprite(const QSize& size);
+
+    struct SpriteKey {
+        QRgb pen, brush;
+        int width, height;
+        bool operator<(const SpriteKey& o) const {
+            return std::tie(pen, brush, width, height) < std::tie(o.pen, o.brush, o.width, o.height);
+        }
+    };
+    std::map<SpriteKey, QImage> sprites_;
 
     // Shows the picture at most once per frame of the screen: a run draws
     // every redraw into the image but does not wait for what it cannot show.

@@ -10,6 +10,8 @@
 #include <tuple>
 
 #include "handlers/MapRecord.h"
+#include "mrp/MapFit.h"
+#include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "view/MapDrawing.h"
 #include "workspace/Numbers.h"
@@ -138,7 +140,8 @@ std::string CoordinatesText() {
         text += Number(v);
     };
     if (map.kind == MapKind::MrpMds) {
-        text = "item\tcluster\tprobability";
+        text = "# " + MapFitText(MeasureMapFit(n, map.axes)) + "\n";
+        text += "item\tcluster\tprobability";
         for (int a = 1; a <= map.axes; ++a) text += Format("\taxis%d", a);
         text += "\tview_x\tview_y\n";
         for (int i = 1; i <= n; ++i) {
@@ -159,7 +162,8 @@ std::string CoordinatesText() {
         const int k = NearestPrototype(q).prototype;
         if (k >= 1 && k <= n) ++members[static_cast<std::size_t>(k)];
     }
-    text = "prototype\tmembers\tscore\tview_x\tview_y";
+    text = "# " + SocFitText(MeasureSocFit()) + "\n";
+    text += "prototype\tmembers\tscore\tview_x\tview_y";
     for (int c = 1; c <= dim; ++c) text += Format("\tc%d", c);
     text += '\n';
     for (int k = 1; k <= n; ++k) {

@@ -19,8 +19,9 @@ struct Written {
 // The map picture; the format follows the name's extension.
 Written WriteMapPicture(const std::string& path, int scale);
 
-// The coordinates of the points on the map, as tab-separated text with a
-// header line: after MRP-MDS item, cluster, probability, axis1..axisM,
+// The coordinates of the points on the map, as tab-separated text: a
+// comment line with the map's fit figures ("# Stress-1 ..."), then a header
+// line: after MRP-MDS item, cluster, probability, axis1..axisM,
 // view_x, view_y; after SOC or reload prototype, members, score, view_x,
 // view_y, c1..cD. Numbers with up to 9 significant digits and a point.
 Written WriteCoordinates(const std::string& path);

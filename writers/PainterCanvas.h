@@ -40,6 +40,7 @@ protected:
     void FlushLines();
     QPen Pen() const;
     const QColor& PenColor() const { return penColor_; }
+    const QColor& BrushColor() const { return brushColor_; }
     int PenWidth() const { return penWidth_; }
     const QColor& Background() const { return background_; }
 

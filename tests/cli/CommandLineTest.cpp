@@ -4,6 +4,9 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -158,7 +161,9 @@ TEST_F(CommandLine, PicturesAndCoordinatesHoldTheMap) {
     EXPECT_EQ(count("<circle"), 12u);
     EXPECT_EQ(count("<text"), 12u);  // the prototypes' numbers
 
-    const std::string tsv = ReadFile(File("map.tsv"));
+    std::string tsv = ReadFile(File("map.tsv"));
+    EXPECT_EQ(tsv.rfind("# quantisation error ", 0), 0u) << tsv.substr(0, 60);
+    tsv.erase(0, tsv.find('\n') + 1);
     EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
               "prototype\tmembers\tscore\tview_x\tview_y\tc1\tc2\tc3\tc4\tc5\tc6\tc7"
               "\tc8\tc9\tc10\tc11\tc12\tc13\tc14\tc15\tc16\tc17\tc18\tc19\tc20\tc21"
@@ -168,6 +173,64 @@ TEST_F(CommandLine, PicturesAndCoordinatesHoldTheMap) {
     std::istringstream rows(tsv.substr(tsv.find('\n') + 1));
     for (std::string row; std::getline(rows, row);) members += std::stoi(row.substr(row.find('\t') + 1));
     EXPECT_EQ(members, 89);  // every vector belongs to one prototype
+}
+
+// The fit figures of the coordinates' first line, against an independent
+// computation from the coordinates and the raw distances of distances.dat
+// (Stress-1 with the best scale of the distances does not depend on their
+// normalisation, nor do the nearest neighbours).
+TEST_F(CommandLine, TheFitFiguresMatchAnIndependentComputation) {
+    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4", "--char-distance", "0.51",
+                       "--noise", "2", "--neighbour", "0.5", "--map-dim", "3", "--seed", "5", "--tsv",
+                       File("map.tsv")})
+                  .status,
+              kExitFinished);
+    constexpr int n = 150;
+    std::vector<std::vector<double>> delta(n, std::vector<double>(n)), d(n, std::vector<double>(n));
+    std::istringstream raw(ReadFile(File("distances.dat")));
+    for (auto& row : delta)
+        for (double& v : row) raw >> v;
+    std::istringstream tsv(ReadFile(File("map.tsv")));
+    std::string comment, header;
+    std::getline(tsv, comment);
+    std::getline(tsv, header);
+    ASSERT_EQ(header, "item\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y");
+    std::vector<std::array<double, 3>> at(n);
+    for (auto& p : at) {
+        double item, cluster, probability, viewX, viewY;
+        tsv >> item >> cluster >> probability >> p[0] >> p[1] >> p[2] >> viewX >> viewY;
+    }
+    double dd = 0, dDelta = 0, deltaDelta = 0;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            d[i][j] = std::hypot(at[i][0] - at[j][0], at[i][1] - at[j][1], at[i][2] - at[j][2]);
+            if (j >= i) continue;
+            dd += d[i][j] * d[i][j];
+            dDelta += d[i][j] * delta[i][j];
+            deltaDelta += delta[i][j] * delta[i][j];
+        }
+    const double stress = std::sqrt((dd - dDelta * dDelta / deltaDelta) / dd);
+    const auto nearest = [n](const std::vector<double>& row, int self) {
+        std::vector<int> order;
+        for (int j = 0; j < n; ++j)
+            if (j != self) order.push_back(j);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return row[a] < row[b]; });
+        order.resize(5);
+        return order;
+    };
+    int kept = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::vector<int> onMap = nearest(d[i], i), byDistance = nearest(delta[i], i);
+        for (int j : byDistance) kept += static_cast<int>(std::count(onMap.begin(), onMap.end(), j));
+    }
+    // distances.dat holds 3 decimals: the neighbours may differ by a tie.
+    double shownStress = 0, shownKept = 0;
+    ASSERT_EQ(std::sscanf(comment.c_str(), "# Stress-1 %lf (%*[a-z]), neighbours kept %lf%%", &shownStress,
+                          &shownKept),
+              2)
+        << comment;
+    EXPECT_NEAR(shownStress, stress, 0.0015);
+    EXPECT_NEAR(shownKept, 100.0 * kept / (n * 5), 1.5);
 }
 
 // The drawing visits every edge from both ends; the SVG holds it once.

@@ -14,6 +14,7 @@
 #include "handlers/RunControl.h"
 #include "window/TForm1.h"
 #include "workspace/Workspace.h"
+#include "writers/MapPicture.h"
 
 namespace {
 
@@ -232,6 +233,24 @@ private slots:
         const QColor background = form.PaintBox1->palette().color(QPalette::Window);
         QCOMPARE(form.PaintBox1->Image().pixelColor(640, 620), background);
         QCOMPARE(form.PaintBox1->Image().pixelColor(620, 632), background);
+    }
+
+    // The panel puts marks and bars straight into its image; the pictures
+    // draw them with Qt's painter. Both must give the same pixels.
+    void thePanelAndThePictureDrawTheSameMap() {
+        TestForm form;
+        const SampleCopy sample("iris-150x4.txt");
+        form.answer = {sample.path()};
+        form.Edits[12]->setText("150");
+        form.Edits[13]->setText("4");
+        form.Edits[8]->setText("0.51");
+        QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        for (int mode = 0; mode < 2; ++mode) {  // bars, then numbers
+            QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
+            QCOMPARE(form.PaintBox1->Image(), MapImage(1).convertToFormat(form.PaintBox1->Image().format()));
+            QTest::mouseClick(form.Button11, Qt::LeftButton);  // "View"
+        }
     }
 
     void theStatusLineSaysWhatARunReadAndHowItEnded() {

@@ -1,0 +1,101 @@
+// The figures a map is judged by, and the view that shows all of it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "handlers/RunControl.h"
+#include "handlers/ViewButtons.h"
+#include "mrp/MapFit.h"
+#include "support/FakeForm.h"
+#include "view/MapDrawing.h"
+#include "view/ViewFit.h"
+#include "view/ViewReset.h"
+#include "view/ViewTransform.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+// Four items on the corners of a unit square; their distances are twice
+// the map's but for the diagonals, 3 instead of 2 sqrt 2. By hand: the best
+// scale is (8 + 6 sqrt 2) / 34, and Stress-1 = sqrt((8 - (8 + 6 sqrt 2)^2 /
+// 34) / 8) = 0.0294245; every item's 3 nearest are the other three.
+TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
+    ws.Reset();
+    const float corners[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    for (int i = 1; i <= 4; ++i) {
+        ws.MapCoords[i][1] = corners[i - 1][0];
+        ws.MapCoords[i][2] = corners[i - 1][1];
+        for (int j = 1; j <= 4; ++j) ws.DistMatrix[i][j] = i == j ? 0.0f : 2.0f;
+    }
+    ws.DistMatrix[1][4] = ws.DistMatrix[4][1] = 3.0f;
+    ws.DistMatrix[2][3] = 2.0f;  // the two directions of a matrix input are averaged
+    ws.DistMatrix[3][2] = 4.0f;
+    const MapFit fit = MeasureMapFit(4, 2);
+    EXPECT_NEAR(fit.stress1, 0.0294245, 1e-6);
+    EXPECT_EQ(fit.neighbours, 3);
+    EXPECT_DOUBLE_EQ(fit.neighboursKept, 1.0);
+    EXPECT_EQ(MapFitText(fit), "Stress-1 0.029 (good), neighbours kept 100%");
+    for (const auto& [stress, band] :
+         {std::pair{0.025, "excellent"}, {0.05, "good"}, {0.1, "fair"}, {0.2, "poor"}, {0.2001, "bad"}})
+        EXPECT_STREQ(StressBand(stress), band) << stress;
+}
+
+// A map of 60 items spread far beyond the panel, turned a little.
+class FitTheMap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ws.Reset();
+        ws.ItemCount = 60;
+        ws.MapSize1 = ws.MapSize2 = 20;
+        ws.ViewZoom = 1.0f;
+        ws.ViewAngle = 1.5707964f;
+        for (int i = 1; i <= 60; ++i) {
+            ws.MapCoords[i][1] = static_cast<float>((i * 37) % 90) - 25;
+            ws.MapCoords[i][2] = static_cast<float>((i * 53) % 70) * 0.5f + 20;
+        }
+        ResetView();
+        MapCentre(60, 2);
+        TransformView(5);
+        Button7Click(form);  // Rot2
+        std::memcpy(map, ws.MapCoords, sizeof map);
+        std::memcpy(view, ws.ViewMatrix, sizeof view);
+    }
+    // Every mark's centre at least margin pixels inside the panel.
+    bool AllInside(int margin) const {
+        const PixelScale scale = MapPixelScale(kMapPanelWidth, kMapPanelHeight);
+        for (int i = 1; i <= 60; ++i) {
+            const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
+            const int y = scale.h1 - at.yUp;
+            if (at.x < margin || at.x > kMapPanelWidth - 1 - margin || y < margin || y > scale.h1 - margin)
+                return false;
+        }
+        return true;
+    }
+    FakeForm form;
+    float map[kMaxMapItems + 1][5];
+    double view[5][5];
+};
+
+TEST_F(FitTheMap, BringsEveryMarkInsideAndChangesNothingElse) {
+    ASSERT_GT(form.outside, 20);
+    const std::vector<std::string> memo = form.memo;
+    FitMapClick(form);
+    EXPECT_TRUE(AllInside(10));
+    EXPECT_EQ(form.outside, 0);
+    EXPECT_EQ(std::memcmp(map, ws.MapCoords, sizeof map), 0);
+    EXPECT_EQ(std::memcmp(view, ws.ViewMatrix, sizeof view), 0);  // the rotation is kept
+    EXPECT_EQ(form.memo, memo);
+}
+
+// During a run the map is centred on its centroid at every redraw: the fit
+// takes that centre, so the next redraw still shows every mark.
+TEST_F(FitTheMap, DuringARunKeepsTheCentreTheRunSets) {
+    const RunGuard running(form, "MRP-MDS");
+    FitMapClick(form);
+    MapCentre(60, 2);
+    ws.ZoomStep = 1.0;
+    TransformView(5);
+    EXPECT_TRUE(AllInside(10));
+}
+
+}  // namespace
