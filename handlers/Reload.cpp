@@ -6,6 +6,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunStatus.h"
+#include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
@@ -104,6 +105,6 @@ void Button9Click(Form& form) {
     TransformView(5);
     PaintBox1Click(form);
     form.StatusOutcome(Outcome::Finished,
-                       Format("reload finished: %d prototypes of %d components, %d vectors", ws.ItemCount,
-                              ws.VectorDim, ws.VectorCount));
+                       Format("reload finished: %d prototypes of %d components, %d vectors; %s", ws.ItemCount,
+                              ws.VectorDim, ws.VectorCount, SocFitText(MeasureSocFit()).c_str()));
 }

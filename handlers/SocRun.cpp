@@ -9,6 +9,7 @@
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MdsStep.h"
+#include "soc/SocFit.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
@@ -254,12 +255,14 @@ void Button10Click(Form& form) {
     training.Distances();
     WriteSocClusters(form, n, k);
     WriteSocResults(form);
+    const std::string fit = SocFitText(MeasureSocFit());
     if (ws.StopRequested == 1)
-        form.StatusOutcome(
-            Outcome::Stopped,
-            Format("SOC stopped at step %s of %s after %.1f s; its files are written",
-                   GroupedCount(done).c_str(), GroupedCount(ws.IterationLimit).c_str(), clock.Seconds()));
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("SOC stopped at step %s of %s after %.1f s, its files written; %s",
+                                  GroupedCount(done).c_str(), GroupedCount(ws.IterationLimit).c_str(),
+                                  clock.Seconds(), fit.c_str()));
     else
-        form.StatusOutcome(Outcome::Finished, Format("SOC finished: %s steps in %.1f s",
-                                                     GroupedCount(done).c_str(), clock.Seconds()));
+        form.StatusOutcome(Outcome::Finished,
+                           Format("SOC finished: %s steps in %.1f s; %s", GroupedCount(done).c_str(),
+                                  clock.Seconds(), fit.c_str()));
 }

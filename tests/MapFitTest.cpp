@@ -1,11 +1,13 @@
 // The figures a map is judged by, and the view that shows all of it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "handlers/RunControl.h"
 #include "handlers/ViewButtons.h"
 #include "mrp/MapFit.h"
+#include "soc/SocFit.h"
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
@@ -38,6 +40,28 @@ TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
     for (const auto& [stress, band] :
          {std::pair{0.025, "excellent"}, {0.05, "good"}, {0.1, "fair"}, {0.2, "poor"}, {0.2001, "bad"}})
         EXPECT_STREQ(StressBand(stress), band) << stress;
+}
+
+// Two prototypes of 2 components, weights 1; three vectors. Vector (0, 0)
+// and (2, 0) belong to prototype 1 at (1, 0), each with the error sqrt(1 /
+// 3); vector (1, 1) too, with sqrt(1 / 3); prototype 2 far away gets none.
+TEST(SocFitFigures, MatchAHandComputedSet) {
+    ws.Reset();
+    ws.ItemCount = 2;
+    ws.VectorCount = 3;
+    ws.VectorDim = 2;
+    const float prototypes[2][2] = {{1, 0}, {50, 50}}, vectors[3][2] = {{0, 0}, {2, 0}, {1, 1}};
+    for (int k = 1; k <= 2; ++k)
+        for (int q = 1; q <= 2; ++q) {
+            ws.Prototypes[k][1][q] = prototypes[k - 1][q - 1];
+            ws.Prototypes[k][2][q] = 1.0f;
+        }
+    for (int i = 1; i <= 3; ++i)
+        for (int q = 1; q <= 2; ++q) ws.InputVectors[i][q] = vectors[i - 1][q - 1];
+    const SocFit fit = MeasureSocFit();
+    EXPECT_NEAR(fit.quantisationError, std::sqrt(1.0 / 3), 1e-6);
+    EXPECT_EQ(fit.emptyPrototypes, 1);
+    EXPECT_EQ(SocFitText(fit), "quantisation error 0.577, empty prototypes 1");
 }
 
 // A map of 60 items spread far beyond the panel, turned a little.

@@ -107,7 +107,7 @@ TEST_P(ExitStatus, SaysWhatHappened) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ExitStatus,
     ::testing::Values(
-        Status{"finished", {"soc", "FILE", "--prototypes", "5"}, kExitFinished, "SOC finished"},
+        Status{"finished", {"soc", "FILE", "--prototypes", "5"}, kExitFinished, "; quantisation error 0."},
         Status{"refusedForItsInput",
                {"mrp-mds", "FILE", "--size", "abc"},
                kExitRefused,
