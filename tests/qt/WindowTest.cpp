@@ -6,12 +6,17 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <stdexcept>
 
 #include "handlers/RunControl.h"
+#include "view/ViewFit.h"
+#include "view/ViewTransform.h"
 #include "window/TForm1.h"
 #include "workspace/Workspace.h"
 #include "writers/MapPicture.h"
@@ -251,6 +256,50 @@ private slots:
             QCOMPARE(form.PaintBox1->Image(), MapImage(1).convertToFormat(form.PaintBox1->Image().format()));
             QTest::mouseClick(form.Button11, Qt::LeftButton);  // "View"
         }
+    }
+
+    // Iris with "map enlarge." 3 reaches beyond the panel: the status line
+    // counts the marks outside, F fits them, the wheel zooms, and resting on
+    // a mark names it.
+    void aMapBeyondThePanelIsFittedZoomedAndNamed() {
+        TestForm form;
+        const SampleCopy sample("iris-150x4.txt");
+        form.answer = {sample.path()};
+        form.Edits[12]->setText("150");
+        form.Edits[13]->setText("4");
+        form.Edits[8]->setText("0.51");
+        form.show();
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QVERIFY2(form.StatusLine->text().contains(" outside the panel: F fits them"),
+                 qPrintable(form.StatusLine->text()));
+        QTest::keyClick(form.Memo1, Qt::Key_F);
+        QVERIFY2(!form.StatusLine->text().contains("outside the panel"), qPrintable(form.StatusLine->text()));
+        QCOMPARE(MarksOutside(641, 633), 0);
+
+        const double scale = ws.ViewCentre[5];
+        QWheelEvent wheel(QPointF(320, 316), form.PaintBox1->mapToGlobal(QPointF(320, 316)), {},
+                          QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form.PaintBox1, &wheel);
+        QCOMPARE(ws.ViewCentre[5], scale * 1.1);
+
+        const PixelScale pixels = MapPixelScale(641, 633);
+        const MapPixel at = PixelOf(pixels, ws.ProjCoords[7][1], ws.ProjCoords[7][2]);
+        emit form.PaintBox1->Rested(at.x, pixels.h1 - at.yUp);
+        QVERIFY2(QToolTip::text().startsWith("item 7: "), qPrintable(QToolTip::text()));
+    }
+
+    // On a screen smaller than the form the controls scroll; a wider window
+    // shows those placed beyond the designed width.
+    void theFormScrollsOnASmallScreenAndWidens() {
+        TestForm form;
+        form.show();
+        const QRect room = form.screen()->availableGeometry();
+        QVERIFY(form.width() <= room.width() && form.height() <= room.height());
+        auto* client = form.findChild<QWidget*>("ClientArea");
+        QVERIFY(client->width() >= 1117 && client->height() >= 745);
+        form.resize(1700, 800);
+        QTRY_VERIFY(client->width() >= 1700 - 20);
+        QVERIFY(client->rect().contains(form.PaintBox3->geometry()));
     }
 
     void theStatusLineSaysWhatARunReadAndHowItEnded() {
