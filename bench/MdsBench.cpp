@@ -3,6 +3,7 @@
 #include "BenchData.h"
 #include "RatioReporter.h"
 #include "literal/LiteralSteps.h"
+#include "mrp/MapFit.h"
 #include "mrp/MdsStep.h"
 
 namespace {
@@ -31,6 +32,13 @@ void MdsRun20001Steps(benchmark::State& state) {
     }
 }
 
+// The fit figures of a 400-item map on 3 axes: a run computes them at most
+// ten times a second and once at its end.
+void MapFit400x3(benchmark::State& state) {
+    BenchMap(400, 3);
+    for (auto _ : state) benchmark::DoNotOptimize(MeasureMapFit(400, 3));
+}
+
 void Shapes(benchmark::internal::Benchmark* b) {
     for (int n : {100, 200, 400})
         for (int m : {2, 3}) b->Args({n, m});
@@ -42,3 +50,4 @@ void Shapes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BenchMdsStep)->Name("MdsStep")->Apply(Shapes);
 BENCHMARK(BenchLiteralMdsStep)->Name("LiteralMdsStep")->Apply(Shapes);
 BENCHMARK(MdsRun20001Steps)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(MapFit400x3)->Unit(benchmark::kMillisecond);

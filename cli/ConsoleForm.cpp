@@ -16,13 +16,6 @@ void OnInterrupt(int) {
 }
 }  // namespace
 
-int ConsoleForm::HiddenCanvas::Width() const {
-    return kMapPanelWidth;
-}
-int ConsoleForm::HiddenCanvas::Height() const {
-    return kMapPanelHeight;
-}
-
 ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, std::FILE* out,
                          std::FILE* err)
     : edits_(std::move(edits)),

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "view/MapDrawing.h"
 #include "workspace/Form.h"
 
 class ConsoleForm : public Form {
@@ -38,23 +39,6 @@ public:
     static void StopOnInterrupt();
 
 private:
-    // Drawing on it does nothing: a run on the command line is not shown.
-    class HiddenCanvas : public Canvas {
-    public:
-        int Width() const override;
-        int Height() const override;
-        bool Shown() const override { return false; }
-        void Clear() override {}
-        void SetPenColor(std::uint32_t) override {}
-        void SetPenWidth(int) override {}
-        void SetBrushColor(std::uint32_t) override {}
-        void Rectangle(int, int, int, int) override {}
-        void Ellipse(int, int, int, int) override {}
-        void MoveTo(int, int) override {}
-        void LineTo(int, int) override {}
-        void TextOut(int, int, std::string_view) override {}
-    };
-
     void Line(std::string_view text);  // a line on standard error, after the bar
     void EndBar();
 
@@ -66,5 +50,5 @@ private:
     bool barShown_ = false;
     std::optional<Outcome> outcome_;
     int outside_ = 0;
-    HiddenCanvas hidden_;
+    BlankCanvas hidden_{kMapPanelWidth, kMapPanelHeight, /*shown=*/false};  // a run here is not shown
 };

@@ -295,7 +295,8 @@ void TForm1::StatusOutcome(Outcome outcome, std::string_view text) {
 void TForm1::ShowStatus() {
     constexpr qint64 kBusyShownMs = 3000;
     static const std::string kKeys =
-        "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture";
+        "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture, F fits the "
+        "map";
     std::vector<std::string> parts;
     if (!busy_.empty() && busySince_.isValid() && busySince_.elapsed() < kBusyShownMs) parts.push_back(busy_);
     if (!done_.empty()) parts.push_back(done_);

@@ -40,6 +40,29 @@ public:
     virtual void TextOut(int x, int y, std::string_view text) = 0;
 };
 
+// A canvas that draws nothing: one that nobody sees (a run on the command
+// line), or one that only takes the drawing's calls (timing, fuzzing).
+class BlankCanvas : public Canvas {
+public:
+    BlankCanvas(int width, int height, bool shown) : width_(width), height_(height), shown_(shown) {}
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    bool Shown() const override { return shown_; }
+    void Clear() override {}
+    void SetPenColor(std::uint32_t) override {}
+    void SetPenWidth(int) override {}
+    void SetBrushColor(std::uint32_t) override {}
+    void Rectangle(int, int, int, int) override {}
+    void Ellipse(int, int, int, int) override {}
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {}
+    void TextOut(int, int, std::string_view) override {}
+
+private:
+    int width_, height_;
+    bool shown_;
+};
+
 // Brackets one drawing, so the picture is shown even when it ends early.
 class DrawingScope {
 public:

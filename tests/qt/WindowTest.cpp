@@ -53,6 +53,15 @@ private:
     QString path_;
 };
 
+// MRP-MDS on the iris sample, "map enlarge." 3: a map beyond the panel.
+void RunIris(TestForm& form, const SampleCopy& sample) {
+    form.answer = {sample.path()};
+    form.Edits[12]->setText("150");
+    form.Edits[13]->setText("4");
+    form.Edits[8]->setText("0.51");
+    QTest::mouseClick(form.Button2, Qt::LeftButton);
+}
+
 bool ImageHasColour(const QImage& image) {
     for (int y = 0; y < image.height(); y += 2)
         for (int x = 0; x < image.width(); x += 2) {
@@ -108,7 +117,8 @@ private slots:
             {"Edit3", 1584, 24, 41, 21, "1"},
             {"Edit6", 1360, 648, 265, 21, "Edit6"},
             {"StatusLine", 7, 719, 1082, 21,
-             "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture"},
+             "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture, F fits "
+             "the map"},
             {"Label10", 824, 48, 125, 20, "Input parameters"},
             {"Label9", 824, 136, 121, 20, "Map parameters"},
             {"Label6", 824, 240, 126, 20, "MRP parameters"},
@@ -245,12 +255,8 @@ private slots:
     void thePanelAndThePictureDrawTheSameMap() {
         TestForm form;
         const SampleCopy sample("iris-150x4.txt");
-        form.answer = {sample.path()};
-        form.Edits[12]->setText("150");
-        form.Edits[13]->setText("4");
-        form.Edits[8]->setText("0.51");
         QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
-        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        RunIris(form, sample);
         for (int mode = 0; mode < 2; ++mode) {  // bars, then numbers
             QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
             QCOMPARE(form.PaintBox1->Image(), MapImage(1).convertToFormat(form.PaintBox1->Image().format()));
@@ -264,12 +270,8 @@ private slots:
     void aMapBeyondThePanelIsFittedZoomedAndNamed() {
         TestForm form;
         const SampleCopy sample("iris-150x4.txt");
-        form.answer = {sample.path()};
-        form.Edits[12]->setText("150");
-        form.Edits[13]->setText("4");
-        form.Edits[8]->setText("0.51");
         form.show();
-        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        RunIris(form, sample);
         QVERIFY2(form.StatusLine->text().contains(" outside the panel: F fits them"),
                  qPrintable(form.StatusLine->text()));
         QTest::keyClick(form.Memo1, Qt::Key_F);
