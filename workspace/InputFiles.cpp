@@ -166,7 +166,8 @@ public:
     bool Next(Value& out, int maxSkipped = -1) {
         SkipSeparators(maxSkipped);
         if (!layout_.trailingSeparatorIsValue && p_ < end_ && IsRowEnd()) {
-            ++p_;
+            const std::uint8_t* lineEnd = LineEnd(p_, end_);
+            p_ = lineEnd < end_ ? lineEnd + 1 : end_;  // past the blanks and the line end
             ++line_;
             out = {0, true};
             return false;

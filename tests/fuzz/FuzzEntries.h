@@ -253,7 +253,11 @@ inline std::string Fields(const std::uint8_t* data, std::size_t size) {
 
     const double real = ParseReal(whole);
     ParseInt(whole);
-    if (!Same(EditReal(form, edit, maxChars), ParseReal(shown)))
+    // A field's decimal comma counts as its point when it has none.
+    std::string decimal(shown);
+    if (decimal.find('.') == std::string::npos && decimal.find(',') != std::string::npos)
+        decimal[decimal.find(',')] = '.';
+    if (!Same(EditReal(form, edit, maxChars), ParseReal(decimal)))
         return Failed("EditReal reads beyond maxChars", maxChars);
     if (EditInt(form, edit, maxChars) != ParseInt(shown))
         return Failed("EditInt reads beyond maxChars", maxChars);
