@@ -47,11 +47,13 @@ void PaintBox::BeginDraw() {
 
 void PaintBox::EndDraw() {
     FlushLines();
+    ClearNow();
     painter_.reset();
     ShowPicture();
 }
 
 void PaintBox::DrawLines(const std::vector<QLine>& lines) {
+    ClearNow();
     if (PenWidth() != 1) return PainterCanvas::DrawLines(lines);
     const QRgb colour = PenColor().rgb();
     for (const QLine& line : lines) ThinLine(line, colour);
@@ -81,12 +83,36 @@ void PaintBox::Fill(const QRect& area, QRgb colour) {
     }
 }
 
+void PaintBox::Clear() {
+    FlushLines();
+    clearPending_ = true;
+}
+
+void PaintBox::ClearNow() {
+    if (!clearPending_) return;
+    clearPending_ = false;
+    PainterCanvas::Clear();
+}
+
+void PaintBox::TextOut(int x, int y, std::string_view text) {
+    FlushLines();
+    ClearNow();
+    PainterCanvas::TextOut(x, y, text);
+}
+
 void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
     const auto cells = CellsOf(x1, y1, x2, y2);
     if (!cells) return;
-    if (PenWidth() != 1) return PainterCanvas::Rectangle(x1, y1, x2, y2);
     FlushLines();
     Painter();  // the image at the panel's size
+    if (clearPending_ && PenWidth() == 1 && *cells == QRect(0, 0, width() - 1, height() - 1)) {
+        // A frame over all but the last column and row: only those are cleared.
+        clearPending_ = false;
+        Fill(QRect(width() - 1, 0, 1, height()), Background().rgb());
+        Fill(QRect(0, height() - 1, width(), 1), Background().rgb());
+    }
+    ClearNow();
+    if (PenWidth() != 1) return PainterCanvas::Rectangle(x1, y1, x2, y2);
     const QRect& r = *cells;
     Fill(r, BrushColor().rgb());
     const QRgb pen = PenColor().rgb();
@@ -113,8 +139,9 @@ const QImage& PaintBox::Sprite(const QSize& size) {
 void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
     const auto cells = CellsOf(x1, y1, x2, y2);
     if (!cells) return;
-    if (PenWidth() != 1) return PainterCanvas::Ellipse(x1, y1, x2, y2);
     FlushLines();
+    ClearNow();
+    if (PenWidth() != 1) return PainterCanvas::Ellipse(x1, y1, x2, y2);
     Painter();
     const QImage& sprite = Sprite(cells->size());
     const QRect r = cells->intersected(image_.rect());

@@ -28,6 +28,10 @@ public:
     // shapes, the same few again and again.
     void Rectangle(int x1, int y1, int x2, int y2) override;
     void Ellipse(int x1, int y1, int x2, int y2) override;
+    void TextOut(int x, int y, std::string_view text) override;
+    // Every drawing starts with it and then covers all but the last row and
+    // column with its frame: the clearing waits to see whether it need do more.
+    void Clear() override;
     void BeginDraw() override;
     void EndDraw() override;
     void SetCrossCursor() override;
@@ -53,6 +57,8 @@ private:
     void FitImage();
     void ThinLine(const QLine& line, QRgb colour);
     void Fill(const QRect& area, QRgb colour);
+    void ClearNow();
+    bool clearPending_ = false;
     // An ellipse as the painter draws it, in the current pen and brush.
     const QImage& Sprite(const QSize& size);
 
