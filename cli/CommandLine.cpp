@@ -230,19 +230,18 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     }
     int status = outcome == Outcome::Stopped ? kExitStopped : kExitFinished;
     const auto report = [&](const Written& w, const char* what) {
-        if (w.error.empty()) {
-            form.StatusNote(Format("%s written to %s", what, w.path.c_str()));
-        } else {
-            form.StatusNote("error: " + w.error);
-            status = kExitRefused;
-        }
+        form.StatusNote(WrittenText(w, what));
+        if (!w.error.empty()) status = kExitRefused;
     };
-    if (png) report(WriteMapPicture(*png, png->ends_with("@2x.png") ? 2 : 1), "map picture");
-    if (svg) {
-        std::string name = *svg;
-        if (!name.ends_with(".svg") && !name.ends_with(".SVG")) name += ".svg";
-        report(WriteMapPicture(name, 1), "map picture");
-    }
+    // The option names the format: the writer takes it from the extension.
+    const auto with = [](const std::string& name, std::string_view extension) {
+        const QString lower = QString::fromStdString(name).toLower();
+        return lower.endsWith(QLatin1StringView(extension.data(), extension.size()))
+                   ? name
+                   : name + std::string(extension);
+    };
+    if (png) report(WriteMapPicture(with(*png, ".png")), "map picture");
+    if (svg) report(WriteMapPicture(with(*svg, ".svg")), "map picture");
     if (tsv) report(WriteCoordinates(*tsv), "coordinates");
     return status;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "handlers/MapRecord.h"
+#include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "view/ViewTransform.h"
 #include "workspace/Numbers.h"
@@ -147,9 +148,7 @@ std::string MarkDescription(Form& form, int x, int y) {
                       mark < 0 && mark != -10000 ? " (its centre)" : "",
                       static_cast<double>(ws.ProtoProb[nearest]));
     }
-    int members = 0;
-    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
-    for (int v = 1; v <= vectors; ++v) members += NearestPrototype(v).prototype == nearest;
+    const int members = MeasureSocFit().members[nearest];
     return Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
                   static_cast<double>(ws.ItemScore[nearest]));
 }

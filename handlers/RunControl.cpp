@@ -26,7 +26,3 @@ RunGuard::~RunGuard() {
 bool RunGuard::RunInProgress() {
     return running != nullptr;
 }
-
-const char* RunGuard::Running() {
-    return running;
-}

@@ -20,8 +20,6 @@ public:
     bool Acquired() const { return acquired_; }
 
     static bool RunInProgress();
-    // The run going on ("MRP-MDS", "SOC", "reload"), or null.
-    static const char* Running();
 
 private:
     bool acquired_;

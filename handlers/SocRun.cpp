@@ -88,13 +88,13 @@ bool SetUpPrototypes(Form& form, int n) {
                           n));
             return false;
         }
-        // The raw mean distance, for a "char. distance" that suits the data.
-        const float suggested = SuggestedCharDistance(MeanDistance(n) / ws.DistScale);
+        // A "char. distance" from the raw mean distance, for a refusal.
+        const auto suggested = [n] { return SuggestedCharDistance(MeanDistance(n) / ws.DistScale); };
         if (!(ws.CharDistance > 0)) {
             Refuse(form, "critical dist > 0!",
                    FieldWords(form, Edit8, "char. distance") +
                        Format(": it must be a distance above 0; try about %.3g, a fifth of the mean distance",
-                              static_cast<double>(suggested)));
+                              static_cast<double>(suggested())));
             return false;
         }
         // Without a cluster the run stops before any file is touched.
@@ -107,7 +107,7 @@ bool SetUpPrototypes(Form& form, int n) {
             Refuse(form, "",
                    Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; "
                           "try about %.3g, a fifth of the mean distance",
-                          static_cast<double>(ws.CharDistance), static_cast<double>(suggested)));
+                          static_cast<double>(ws.CharDistance), static_cast<double>(suggested())));
             return false;
         }
     }

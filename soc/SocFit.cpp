@@ -9,15 +9,16 @@
 SocFit MeasureSocFit() {
     const int k = PrototypeCount();
     const int n = std::clamp(ws.VectorCount, 0, kInputRows);
-    bool taken[kMaxMapItems + 1] = {};
+    SocFit fit{};
     double sum = 0;
     for (int q = 1; q <= n; ++q) {
         const PrototypeMatch match = NearestPrototype(q);
-        taken[match.prototype] = true;
+        ++fit.members[match.prototype];
         sum += match.error;
     }
-    const int used = static_cast<int>(std::count(taken + 1, taken + k + 1, true));
-    return {n > 0 ? sum / n : 0.0, k - used};
+    fit.quantisationError = n > 0 ? sum / n : 0.0;
+    fit.emptyPrototypes = static_cast<int>(std::count(fit.members + 1, fit.members + k + 1, 0));
+    return fit;
 }
 
 std::string SocFitText(const SocFit& fit) {

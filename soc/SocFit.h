@@ -3,9 +3,12 @@
 
 #include <string>
 
+#include "workspace/Workspace.h"
+
 struct SocFit {
-    double quantisationError;  // the mean over the vectors of the error to the prototype each belongs to
-    int emptyPrototypes;       // prototypes no vector belongs to
+    double quantisationError;       // the mean over the vectors of the error to the prototype each belongs to
+    int emptyPrototypes;            // prototypes no vector belongs to
+    int members[kMaxMapItems + 1];  // the vectors that belong to each prototype 1..K
 };
 
 // Over vectors 1..VectorCount and prototypes 1..ItemCount, each vector

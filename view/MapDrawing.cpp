@@ -36,7 +36,7 @@ namespace {
 
 // The largest DistMatrix entry of items 1..n, from -1000; not-a-number
 // entries never count (a comparison with one is false). Eight running
-// maxima in one vector keep the scan short.
+// maxima in two 4-lane vectors keep the scan short.
 float LargestDistance(int n) {
     typedef float Lanes __attribute__((vector_size(16)));
     Lanes low = {-1000.0f, -1000.0f, -1000.0f, -1000.0f}, high = low;

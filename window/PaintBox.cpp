@@ -63,15 +63,6 @@ void PaintBox::SetCrossCursor() {
     setCursor(Qt::CrossCursor);
 }
 
-// The cells from the smaller to one short of the larger coordinate, as the
-// painter's rectangle whose outline covers exactly them.
-static std::optional<QRect> CellsOf(int x1, int y1, int x2, int y2) {
-    if (x1 > x2) std::swap(x1, x2);
-    if (y1 > y2) std::swap(y1, y2);
-    if (x2 - x1 < 1 || y2 - y1 < 1) return std::nullopt;
-    return QRect(x1, y1, x2 - x1, y2 - y1);
-}
-
 void PaintBox::Fill(const QRect& area, QRgb colour) {
     const QRect r = area.intersected(image_.rect());
     if (r.isEmpty()) return;
@@ -101,7 +92,7 @@ void PaintBox::TextOut(int x, int y, std::string_view text) {
 }
 
 void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
-    const auto cells = CellsOf(x1, y1, x2, y2);
+    const auto cells = Cells(x1, y1, x2, y2);
     if (!cells) return;
     FlushLines();
     Painter();  // the image at the panel's size
@@ -137,7 +128,7 @@ const QImage& PaintBox::Sprite(const QSize& size) {
 }
 
 void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
-    const auto cells = CellsOf(x1, y1, x2, y2);
+    const auto cells = Cells(x1, y1, x2, y2);
     if (!cells) return;
     FlushLines();
     ClearNow();

@@ -384,22 +384,13 @@ QString TForm1::ShowSaveDialog(const QString& title, const QString& suggested, c
     return QFileDialog::getSaveFileName(this, title, suggested, filter);
 }
 
-// The writers' result on the status line: where it went, or why not.
-namespace {
-std::string Said(const Written& w, const char* what) {
-    return w.error.empty() ? std::string(what) + " written to " + w.path : "error: " + w.error;
-}
-}  // namespace
-
 void TForm1::SavePicture() {
     if (!MapShown()) return;
     const QString name = ShowSaveDialog(
         QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
         QDir(lastFolder_).filePath("map.png"), QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
     if (name.isEmpty()) return;
-    const std::string path = QFile::encodeName(name).toStdString();
-    SayDone(
-        Said(WriteMapPicture(path, name.endsWith("@2x.png", Qt::CaseInsensitive) ? 2 : 1), "map picture"));
+    SayDone(WrittenText(WriteMapPicture(QFile::encodeName(name).toStdString()), "map picture"));
 }
 
 void TForm1::SaveCoordinates() {
@@ -410,7 +401,7 @@ void TForm1::SaveCoordinates() {
     if (name.isEmpty()) return;
     QString path = name;
     if (!path.endsWith(".tsv", Qt::CaseInsensitive)) path += ".tsv";
-    SayDone(Said(WriteCoordinates(QFile::encodeName(path).toStdString()), "coordinates"));
+    SayDone(WrittenText(WriteCoordinates(QFile::encodeName(path).toStdString()), "coordinates"));
 }
 
 void TForm1::CopyPicture() {

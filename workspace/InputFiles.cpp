@@ -138,7 +138,6 @@ public:
         p_ = layout_.begin;
     }
 
-    bool AtEnd() const { return p_ >= end_; }
     int Line() const { return line_; }
 
     // At a line's start: skips the header and blank lines. False at the end.
@@ -231,6 +230,38 @@ void CountRow(ReadReport& seen, int values, int line) {
         seen.firstUnevenLine = line;
         seen.firstUnevenValues = values;
     }
+}
+
+// Reads up to `rows` rows; keep(row, column, value) takes every value that
+// is not 1000, row counting from 1 among the rows read. Returns the number
+// of values of the last row read, or -1 when the data ends first.
+template <typename Keep>
+int ReadRows(ValueReader& reader, ReadReport& seen, int rows, int maxSkipped, Keep keep) {
+    int r = 0;
+    int c = 1;
+    int lastCount = 0;
+    bool rowStarted = false;
+    while (r < rows) {
+        if (!rowStarted && !reader.StartRow()) return -1;
+        rowStarted = true;
+        const int line = reader.Line();
+        ValueReader::Value v{};
+        if (reader.Next(v, maxSkipped) && v.value != kDropped) {
+            keep(r + 1, c, v.value);
+            if (c == r + 1 && v.value != 0.0f) seen.zeroDiagonal = false;
+            ++c;
+        }
+        if (v.endsLine) {
+            ++r;
+            lastCount = c - 1;
+            if (lastCount < r) seen.zeroDiagonal = false;
+            CountRow(seen, lastCount, line);
+            c = 1;
+            rowStarted = false;
+        }
+    }
+    seen.rowsLeft = reader.CountRowsLeft();
+    return lastCount;
 }
 
 void ResetSeen(ReadReport& seen) {
@@ -332,39 +363,13 @@ int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, in
     ReadReport& seen = report ? *report : unused;
     ResetSeen(seen);
     ValueReader reader(data, length, separator, seen);
-
-    int r = firstRow - 1;
-    int c = 1;
-    int lastCount = 0;
-    int firstCount = 0;
-    bool rowStarted = false;
-    const int lastRow = rows + firstRow - 1;
-    while (r < lastRow) {
-        if (!rowStarted && !reader.StartRow()) {
-            form.MemoAppend(Format("data No: %d,  dim: %d", seen.rowsRead, firstCount));
-            return firstCount;
-        }
-        rowStarted = true;
-        const int line = reader.Line();
-        ValueReader::Value v{};
-        if (reader.Next(v) && v.value != kDropped) {
-            const int row = r + 1;
-            if (c <= kMaxDim && row >= 1 && row <= kInputRows) ws.InputVectors[row][c] = v.value;
-            if (c == row - firstRow + 1 && v.value != 0.0f) seen.zeroDiagonal = false;
-            ++c;
-        }
-        if (v.endsLine) {
-            ++r;
-            lastCount = c - 1;
-            if (lastCount < r - firstRow + 1) seen.zeroDiagonal = false;
-            CountRow(seen, lastCount, line);
-            c = 1;
-            rowStarted = false;
-        }
-        if (r == firstRow) firstCount = lastCount;
-    }
-    seen.rowsLeft = reader.CountRowsLeft();
-    return lastCount;
+    const int read = ReadRows(reader, seen, rows, -1, [firstRow](int r, int c, float v) {
+        const int row = firstRow - 1 + r;
+        if (c <= kMaxDim && row >= 1 && row <= kInputRows) ws.InputVectors[row][c] = v;
+    });
+    if (read >= 0) return read;
+    form.MemoAppend(Format("data No: %d,  dim: %d", seen.rowsRead, seen.firstRowValues));
+    return seen.firstRowValues;
 }
 
 int ReadDistanceMatrixFile(Form&, const char* name, std::uint8_t* buffer, int rows, char separator,
@@ -382,32 +387,10 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
     ResetSeen(seen);
     if (rows <= 0) return 0;
     ValueReader reader(data, length, separator, seen);
-
-    int r = 0;
-    int c = 1;
-    int lastCount = 0;
-    bool rowStarted = false;
-    while (r < rows) {
-        if (!rowStarted && !reader.StartRow()) return 0;  // fewer rows than asked for: no matrix
-        rowStarted = true;
-        const int line = reader.Line();
-        ValueReader::Value v{};
-        if (reader.Next(v, 1000) && v.value != kDropped) {
-            if (r + 1 <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r + 1][c] = v.value;
-            if (c == r + 1 && v.value != 0.0f) seen.zeroDiagonal = false;
-            ++c;
-        }
-        if (v.endsLine) {
-            ++r;
-            lastCount = c - 1;
-            if (lastCount < r) seen.zeroDiagonal = false;
-            CountRow(seen, lastCount, line);
-            c = 1;
-            rowStarted = false;
-        }
-    }
-    seen.rowsLeft = reader.CountRowsLeft();
-    return lastCount;
+    const int read = ReadRows(reader, seen, rows, 1000, [](int r, int c, float v) {
+        if (r <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r][c] = v;
+    });
+    return std::max(read, 0);  // fewer rows than asked for: no matrix
 }
 
 int ReadResultFile(Form&, const char* name, std::uint8_t* buffer, int vectorDim, int leastClass, int plane,

@@ -88,18 +88,17 @@ std::size_t DecimalEnd(std::string_view text, std::size_t i) {
 
 namespace {
 
-// The decimal number that the text [start, end) holds, any length.
+// The decimal number that the text holds (as DecimalEnd found it), any length.
 double Convert(std::string_view number) {
     const bool negative = !number.empty() && number[0] == '-';
     if (!number.empty() && (number[0] == '+' || number[0] == '-')) number.remove_prefix(1);
     double value = 0;
-    const auto [last, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error == std::errc::result_out_of_range) {
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec ==
+        std::errc::result_out_of_range) {
         // Beyond a double: strtod says which way, infinity or zero.
         const std::string copy(number);
         value = strtod_l(copy.c_str(), nullptr, CLocale());
     }
-    (void)last;
     return negative ? -value : value;
 }
 

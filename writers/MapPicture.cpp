@@ -12,7 +12,6 @@
 #include "handlers/MapRecord.h"
 #include "mrp/MapFit.h"
 #include "soc/SocFit.h"
-#include "soc/SocSteps.h"
 #include "view/MapDrawing.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
@@ -106,9 +105,10 @@ QImage MapImage(int scale) {
     return image;
 }
 
-Written WriteMapPicture(const std::string& name, int scale) {
+Written WriteMapPicture(const std::string& name) {
     Written out{name, {}};
     const std::string lower = Lower(name);
+    const int scale = EndsWith(lower, "@2x.png") ? 2 : 1;
     const bool svg = EndsWith(lower, ".svg");
     if (!svg && !EndsWith(lower, ".png")) out.path += ".png";
     QSaveFile file;
@@ -129,6 +129,11 @@ Written WriteMapPicture(const std::string& name, int scale) {
     }
     out.error = Commit(file, out.path);
     return out;
+}
+
+std::string WrittenText(const Written& written, const char* what) {
+    if (!written.error.empty()) return "error: " + written.error;
+    return std::string(what) + " written to " + written.path;
 }
 
 std::string CoordinatesText() {
@@ -156,18 +161,13 @@ std::string CoordinatesText() {
         return text;
     }
     const int dim = std::clamp(ws.VectorDim, 0, kMaxDim);
-    std::vector<int> members(static_cast<std::size_t>(n) + 1, 0);
-    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
-    for (int q = 1; q <= vectors; ++q) {
-        const int k = NearestPrototype(q).prototype;
-        if (k >= 1 && k <= n) ++members[static_cast<std::size_t>(k)];
-    }
-    text = "# " + SocFitText(MeasureSocFit()) + "\n";
+    const SocFit fit = MeasureSocFit();
+    text = "# " + SocFitText(fit) + "\n";
     text += "prototype\tmembers\tscore\tview_x\tview_y";
     for (int c = 1; c <= dim; ++c) text += Format("\tc%d", c);
     text += '\n';
     for (int k = 1; k <= n; ++k) {
-        text += Format("%d\t%d", k, members[static_cast<std::size_t>(k)]);
+        text += Format("%d\t%d", k, fit.members[k]);
         field(ws.ItemScore[k]);
         field(ws.ProjCoords[k][1]);
         field(ws.ProjCoords[k][2]);

@@ -16,8 +16,9 @@ struct Written {
     std::string error;  // empty when it was written
 };
 
-// The map picture; the format follows the name's extension.
-Written WriteMapPicture(const std::string& path, int scale);
+// The map picture; the format follows the name's extension, and a name
+// ending @2x.png gives twice the panel's size.
+Written WriteMapPicture(const std::string& path);
 
 // The coordinates of the points on the map, as tab-separated text: a
 // comment line with the map's fit figures ("# Stress-1 ..."), then a header
@@ -25,6 +26,10 @@ Written WriteMapPicture(const std::string& path, int scale);
 // view_x, view_y; after SOC or reload prototype, members, score, view_x,
 // view_y, c1..cD. Numbers with up to 9 significant digits and a point.
 Written WriteCoordinates(const std::string& path);
+
+// What a write did, for the status line: "map picture written to PATH", or
+// "error: ..." and why.
+std::string WrittenText(const Written& written, const char* what);
 
 // The coordinates' text, as WriteCoordinates writes it.
 std::string CoordinatesText();

@@ -10,17 +10,14 @@ QColor FromBgr(std::uint32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-// The pixels from the smaller to one short of the larger coordinate, as a
-// Qt rectangle whose outline covers exactly those pixels; empty when either
-// extent is 0.
-std::optional<QRect> Cells(int x1, int y1, int x2, int y2) {
+}  // namespace
+
+std::optional<QRect> PainterCanvas::Cells(int x1, int y1, int x2, int y2) {
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
     if (x2 - x1 < 1 || y2 - y1 < 1) return std::nullopt;
-    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+    return QRect(x1, y1, x2 - x1, y2 - y1);
 }
-
-}  // namespace
 
 QFont PanelFont() {
     QFont f(QStringLiteral("Liberation Sans"));
@@ -68,7 +65,7 @@ void PainterCanvas::Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)
     QPainter& p = Painter();
     p.setPen(Pen());
     p.setBrush(brushColor_);
-    (p.*draw)(*cells);
+    (p.*draw)(cells->adjusted(0, 0, -1, -1));  // the painter's outline lies one pixel further out
 }
 
 void PainterCanvas::Rectangle(int x1, int y1, int x2, int y2) {

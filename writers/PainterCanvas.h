@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QLine>
 #include <QPainter>
+#include <optional>
 #include <vector>
 
 #include "workspace/Canvas.h"
@@ -32,6 +33,9 @@ public:
     void TextOut(int x, int y, std::string_view text) override;
 
 protected:
+    // The cells from the smaller to one short of the larger coordinate;
+    // none when either extent is 0.
+    static std::optional<QRect> Cells(int x1, int y1, int x2, int y2);
     // The painter of the surface, set up with the panel font.
     virtual QPainter& Painter() = 0;
     // Draws lines of the current pen; the plain way goes through the painter.
