@@ -12,6 +12,7 @@
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
 #include "workspace/Distances.h"
+#include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
 #include "writers/MapPicture.h"
 
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* kVersion = "1.1";
 
 // An option: the form field it stands for, or a role of its own.
-enum class Role { Field, Tree, Seed, Png, Svg, Tsv };
+enum class Role { Field, Tree, Seed, Png, Svg, Tsv, Names, Class, Skip, Scale };
 
 struct Option {
     const char* name;
@@ -34,12 +35,19 @@ struct Command {
     const char* name;
     void (*run)(Form&);
     const char* what;
+    int items;  // the most items (rows) the run takes
     std::vector<Option> options;
 };
 
 const Option kSize{"size", "N", Role::Field, Edit12, "\"Input size\": the items (rows) to read"};
 const Option kDim{"dim", "D", Role::Field, Edit13,
                   "\"Vect. dim\": components per item, 0 for a distance matrix"};
+const Option kNames{"names", "COL", Role::Names, Edit1,
+                    "the column of the items' names: a number or a header name, 0 for none"};
+const Option kClass{"class", "COL", Role::Class, Edit1, "the column of the items' class, as --names"};
+const Option kSkip{"skip", "COLS", Role::Skip, Edit1, "columns that are no feature, separated by commas"};
+const Option kScale{"scale", "S", Role::Scale, Edit1,
+                    "the features' scale: none, z (mean 0, deviation 1) or range (0..1)"};
 const Option kEnlarge{"enlarge", "E", Role::Field, Edit4, "\"map enlarge.\""};
 const Option kCharDistance{"char-distance", "C", Role::Field, Edit8,
                            "\"char. distance\" of the MRP clusters"};
@@ -57,8 +65,13 @@ const std::vector<Command>& Commands() {
         {"mrp-mds",
          Button2Click,
          "MRP clusters and an MDS map of up to 400 items",
+         400,
          {kSize,
           kDim,
+          kNames,
+          kClass,
+          kSkip,
+          kScale,
           kEnlarge,
           {"map-dim", "M", Role::Field, Edit11, "\"map dim. (1-3)\": the map's axes"},
           kCharDistance,
@@ -73,8 +86,13 @@ const std::vector<Command>& Commands() {
         {"soc",
          Button10Click,
          "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat",
+         1000,
          {kSize,
           kDim,
+          kNames,
+          kClass,
+          kSkip,
+          kScale,
           kEnlarge,
           {"prototypes", "K", Role::Field, Edit14,
            "\"No. of feature vect.\": prototypes, 0 for the MRP init"},
@@ -89,7 +107,18 @@ const std::vector<Command>& Commands() {
         {"reload",
          Button9Click,
          "brings back the SOC run whose soc.dat and weights.dat lie beside FILE",
-         {kSize, kDim, {"simil", "S", Role::Field, Edit16, "\"simil. dist\""}, kTree, kPng, kSvg, kTsv}},
+         1000,
+         {kSize,
+          kDim,
+          kNames,
+          kClass,
+          kSkip,
+          kScale,
+          {"simil", "S", Role::Field, Edit16, "\"simil. dist\""},
+          kTree,
+          kPng,
+          kSvg,
+          kTsv}},
     };
     return commands;
 }
@@ -97,12 +126,29 @@ const std::vector<Command>& Commands() {
 std::string Default(const Option& o) {
     switch (o.role) {
         case Role::Field:
+            if (o.edit == Edit12) return "all rows the file has";
+            if (o.edit == Edit13) return "the values its rows have, 0 for a square matrix";
             return Format("\"%s\"", DefaultEditText(o.edit));
         case Role::Seed:
             return "the clock";
+        case Role::Names:
+        case Role::Class:
+            return "found in the file";
         default:
             return "none";
     }
+}
+
+// A list separated by commas.
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        if (comma > at) parts.push_back(text.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return parts;
 }
 
 std::string HelpText() {
@@ -178,6 +224,7 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
     std::map<EditId, std::string> edits;
     std::optional<std::string> tree, png, svg, tsv;
+    ReadOptions reading;
     for (const Option& o : command->options) {
         if (!parser.isSet(QString::fromUtf8(o.name))) continue;
         const std::string value = parser.value(QString::fromUtf8(o.name)).toStdString();
@@ -204,6 +251,27 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
             case Role::Tsv:
                 tsv = value;
                 break;
+            case Role::Names:
+                reading.names = value;
+                break;
+            case Role::Class:
+                reading.classes = value;
+                break;
+            case Role::Skip:
+                reading.skip = Split(value);
+                break;
+            case Role::Scale:
+                if (!ScaleNamed(value, reading.scale)) return Usage(err, "--scale takes none, z or range");
+                break;
+        }
+    }
+    // "Input size" and "Vect. dim" default to what the file holds.
+    const std::string file = files.first().toStdString();
+    if (!edits.count(Edit12) || !edits.count(Edit13)) {
+        const FileShape shape = InspectFile(file.c_str(), reading);
+        if (shape.items > 0) {
+            edits.emplace(Edit12, std::to_string(std::min(shape.items, command->items)));
+            edits.emplace(Edit13, std::to_string(shape.matrix ? 0 : shape.values));
         }
     }
 
@@ -218,7 +286,7 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
         gui = std::make_unique<QGuiApplication>(guiArgc, guiArgv);
     }
 
-    ConsoleForm form(edits, files.first().toStdString(), out, err);
+    ConsoleForm form(edits, file, reading, out, err);
     ConsoleForm::StopOnInterrupt();
     command->run(form);
     const std::optional<Outcome> outcome = form.LastOutcome();

@@ -16,10 +16,11 @@ void OnInterrupt(int) {
 }
 }  // namespace
 
-ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, std::FILE* out,
-                         std::FILE* err)
+ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, ReadOptions reading,
+                         std::FILE* out, std::FILE* err)
     : edits_(std::move(edits)),
       file_(std::move(file)),
+      reading_(std::move(reading)),
       out_(out),
       err_(err),
       bar_(::isatty(::fileno(err)) == 1) {}

@@ -14,7 +14,8 @@
 
 class ConsoleForm : public Form {
 public:
-    ConsoleForm(std::map<EditId, std::string> edits, std::string file, std::FILE* out, std::FILE* err);
+    ConsoleForm(std::map<EditId, std::string> edits, std::string file, ReadOptions reading, std::FILE* out,
+                std::FILE* err);
     ~ConsoleForm() override;
 
     std::string EditText(EditId edit) override;
@@ -31,6 +32,7 @@ public:
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text) override;
     void StatusOutside(int marks) override { outside_ = marks; }
+    ReadOptions TableReading() override { return reading_; }
 
     // How the last run ended, if it did.
     std::optional<Outcome> LastOutcome() const { return outcome_; }
@@ -44,6 +46,7 @@ private:
 
     std::map<EditId, std::string> edits_;
     std::string file_;
+    ReadOptions reading_;
     std::FILE* out_;
     std::FILE* err_;
     bool bar_;  // standard error is a terminal

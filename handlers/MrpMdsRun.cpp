@@ -64,6 +64,7 @@ bool ReadVectors(Form& form, float& mean) {
     }
     const char* name = ws.ChosenFileName;
     ReadReport report;
+    const int asked = ws.VectorDim;
     ws.VectorDim = ReadVectorFile(form, name, ws.FileBufferPtr, ws.ItemCount, 1, '\t', &report);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, "invalid input data.", why);
@@ -71,16 +72,18 @@ bool ReadVectors(Form& form, float& mean) {
     }
     ShowReadNotes(form, report, name, ws.ItemCount, true);
     ws.ItemCount = std::min(ws.ItemCount, report.rowsRead);  // no rows past the file's end
-    if (report.widestRow > kMaxDim) {
-        std::string why = Format("a row of %s holds %d values; vectors have at most 64 components",
-                                 std::string(BaseName(name)).c_str(), report.widestRow);
+    if (ws.VectorDim > kMaxDim) {
+        std::string why = Format("the rows of %s hold %d values; vectors have at most 64 components",
+                                 std::string(BaseName(name)).c_str(), ws.VectorDim);
         if (LooksLikeMatrix(report)) why += "; the file looks like a distance matrix: set \"Vect. dim\" to 0";
         Refuse(form, "max dim: 64", why);
         return false;
     }
+    ComponentsToUse(form, report, asked, true);
+    ScaleFeatures(form, report, ws.ItemCount, ws.VectorDim);
     ws.ViewMode = 0;
     ws.PickEnabled = 0;
-    BuildDistanceMatrix(ws.ItemCount, ws.VectorDim);
+    ShowUnrelatedPairs(form, BuildDistanceMatrix(ws.ItemCount, ws.VectorDim));
     mean = MeanDistance(ws.ItemCount);
     form.MemoAppend(std::to_string(ws.VectorDim));
     WriteDistanceDump(form, ws.DistancesFileName);
@@ -116,6 +119,12 @@ bool ReadMatrix(Form& form, float& mean) {
         Refuse(form, "invalid dist. matr.",
                Format("%s has %d rows, fewer than \"Input size\" %d", file.c_str(), report.rowsRead,
                       ws.ItemCount));
+        return false;
+    }
+    if (report.missing > 0) {
+        Refuse(form, "invalid dist. matr.",
+               Format("%s misses distances (line %d first): a distance matrix needs every one", file.c_str(),
+                      report.firstMissingLine));
         return false;
     }
     mean = MeanDistance(ws.ItemCount);

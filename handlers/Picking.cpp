@@ -25,15 +25,23 @@ struct PanelScale {
     int Y(double v) const { return mid - TruncPixel((v - 7) * ys + 0.5); }
 };
 
+// A missing component leaves a gap in the line.
 void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values) {
-    for (int k = 1; k <= dim; ++k) canvas.LineTo(s.X(k), s.Y(values[k]));
+    bool gap = false;
+    for (int k = 1; k <= dim; ++k) {
+        if (std::isnan(values[k])) {
+            gap = true;
+            continue;
+        }
+        gap ? canvas.MoveTo(s.X(k), s.Y(values[k])) : canvas.LineTo(s.X(k), s.Y(values[k]));
+        gap = false;
+    }
 }
 
 }  // namespace
 
 float ItemPrototypeDistance(int v, int u) {
-    const float* x = ws.InputVectors[std::clamp(v, 0, kInputRows)];
-    return MatchingError(WeightedError(std::clamp(u, 0, kMaxMapItems), x, ComponentCount()));
+    return MatchingError(ItemError(std::clamp(u, 0, kMaxMapItems), v, ComponentCount()));
 }
 
 void PaintBox1MouseUp(Form& form, int x, int y) {

@@ -58,8 +58,9 @@ void Button9Click(Form& form) {
     ReadVectorFile(form, name, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
     if (const std::string why = Unusable(report, name); !why.empty()) return Refuse(form, "", why);
     ShowReadNotes(form, report, name, ws.VectorCount, true);
-    ShowDimensionNote(form, report, ws.VectorDim);
+    ws.VectorDim = ComponentsToUse(form, report, ws.VectorDim, false);
     ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
+    ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
     // The vectors at the scale the SOC run trained them at.
     ScaleSocData(ws.VectorCount, ws.VectorDim);
     BuildItemDistances(form, ws.VectorCount, ws.VectorDim);
@@ -85,6 +86,14 @@ void Button9Click(Form& form) {
             return Refuse(form, "", Unusable(report, ws.ChosenFileName));
         }
         form.MemoAppend(std::to_string(ws.ItemCount));
+        if (ws.ItemCount > 0 && report.values != ws.VectorDim) {
+            ws.ItemCount = 0;  // prototypes of another length mean nothing here
+            return Refuse(form, "",
+                          Format("%s holds prototypes of %d components, the vectors of %s have %d: it belongs "
+                                 "to another file, or to another \"Vect. dim\"",
+                                 std::string(BaseName(ws.ChosenFileName)).c_str(), report.values,
+                                 std::string(BaseName(name)).c_str(), ws.VectorDim));
+        }
         if (!report.loaded)
             form.StatusNote(Format("warning: %s not found: no prototypes from it (a SOC run writes it)",
                                    std::string(BaseName(ws.ChosenFileName)).c_str()));

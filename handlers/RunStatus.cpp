@@ -1,5 +1,6 @@
 #include "handlers/RunStatus.h"
 
+#include "workspace/ColumnScale.h"
 #include "workspace/Numbers.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
@@ -19,13 +20,25 @@ void ShowReadNotes(Form& form, const ReadReport& report, const char* name, int r
     for (const std::string& note : ReadNotes(report, name, requested, vectors)) form.StatusNote(note);
 }
 
-void ShowDimensionNote(Form& form, const ReadReport& report, int dim) {
-    if (report.rowsRead == 0 || report.firstRowValues == dim) return;
-    form.StatusNote(Format(
-        report.firstRowValues < dim
-            ? "warning: line %d holds %d values, \"Vect. dim\" is %d: the missing components are 0"
-            : "warning: line %d holds %d values, \"Vect. dim\" is %d: the components beyond are not used",
-        report.firstDataLine, report.firstRowValues, dim));
+int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTheyHave) {
+    const int found = report.values;
+    if (report.rowsRead == 0 || asked == found) return asked;
+    const bool first = asked < found && !whatTheyHave;
+    form.StatusNote(Format("warning: \"Vect. dim\" is %d, the items have %d values: %s %d used", asked, found,
+                           first ? "the first" : "all", first ? asked : found));
+    return first ? asked : found;
+}
+
+void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim) {
+    for (const std::string& note : ScaleColumns(n, dim, form.TableReading().scale, report.columns))
+        form.StatusNote(note);
+}
+
+void ShowUnrelatedPairs(Form& form, int pairs) {
+    if (pairs > 0)
+        form.StatusNote(Format("warning: %d %s no component in common: each takes the largest distance of "
+                               "the others",
+                               pairs, pairs == 1 ? "pair of items has" : "pairs of items have"));
 }
 
 float SuggestedCharDistance(float meanDistance) {

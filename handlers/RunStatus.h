@@ -21,9 +21,16 @@ std::string FieldWords(Form& form, EditId edit, const char* label);
 // The notes of a read on the status line.
 void ShowReadNotes(Form& form, const ReadReport& report, const char* name, int requested, bool vectors);
 
-// A warning when the vectors' first row holds another number of values
-// than "Vect. dim", which SOC and reload take as it stands.
-void ShowDimensionNote(Form& form, const ReadReport& report, int dim);
+// The components a run takes from the items read: "Vect. dim" as asked
+// when the items have that many, else what they have (MRP-MDS takes what
+// they have in any case: `whatTheyHave`); the status line says where the
+// two differ.
+int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTheyHave);
+
+// The features brought to the scale the user chose, with what the scaling
+// has to say; the pairs of items without a component in common, if any.
+void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim);
+void ShowUnrelatedPairs(Form& form, int pairs);
 
 // The "char. distance" that the worked cases and the samples group well
 // with: a fifth of the mean distance between items.

@@ -111,6 +111,7 @@ bool SetUpPrototypes(Form& form, int n) {
             return false;
         }
     }
+    FillMissingComponents(ws.ItemCount, n, ws.VectorDim);
     for (int k = 1; k <= ws.ItemCount; ++k)
         std::fill(ws.Prototypes[k][2] + 1, ws.Prototypes[k][2] + ws.VectorDim + 1, 1.0f);
     return true;
@@ -127,13 +128,14 @@ bool ReadTrainingVectors(Form& form) {
         return false;
     }
     ShowReadNotes(form, report, name, ws.VectorCount, true);
-    ShowDimensionNote(form, report, ws.VectorDim);
+    ws.VectorDim = ComponentsToUse(form, report, ws.VectorDim, false);
     ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
     if (ws.VectorCount == 0) {
         Refuse(form, "invalid input data.",
                Format("%s holds no values", std::string(BaseName(name)).c_str()));
         return false;
     }
+    ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
     return true;
 }
 
@@ -190,11 +192,11 @@ void Button10Click(Form& form) {
                       FieldWords(form, Edit14, "No. of feature vect.") +
                           ": it must give 1 to 400 prototypes, or 0 for the MRP init");
 
-    const int dim = ws.VectorDim;
     ws.MapEnlargement = enlargement;
     ws.IterationLimit = stepsForTests > 0 ? stepsForTests : kSteps;
     if (!ReadTrainingVectors(form)) return;
     const int n = ws.VectorCount;
+    const int dim = ws.VectorDim;
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
     ws.ViewAngle = 1.5707964f;

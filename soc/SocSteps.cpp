@@ -40,6 +40,32 @@ WeightedSum WeightedError(int p, const float* x, int dim) {
     return {s, wsum};
 }
 
+// For an item with missing components: over the components it has, the
+// squared error scaled up to all of them; the weights of all count.
+WeightedSum PartialWeightedError(int p, const float* x, int dim) {
+    const float* proto = ws.Prototypes[p][1];
+    const float* weight = ws.Prototypes[p][2];
+    float s = 0.0f;
+    float wsum = 1.0f;
+    int present = 0;
+    for (int q = 1; q <= dim; ++q) {
+        wsum += weight[q];
+        if (std::isnan(x[q])) continue;
+        const float diff = proto[q] - x[q];
+        const float sq = diff * diff;
+        s = std::fmaf(sq, weight[q], s);
+        ++present;
+    }
+    if (present > 0 && present < dim) s = static_cast<float>(static_cast<double>(s) * dim / present);
+    return {s, wsum};
+}
+
+WeightedSum ItemError(int p, int a, int dim) {
+    a = std::clamp(a, 0, kInputRows);
+    return ws.ItemMissing[a] == 0 ? WeightedError(p, ws.InputVectors[a], dim)
+                                  : PartialWeightedError(p, ws.InputVectors[a], dim);
+}
+
 float RankingValue(const WeightedSum& e) {
     return static_cast<float>(0.1 * std::sqrt(static_cast<double>(e.s)) / e.weightSum);
 }
@@ -60,17 +86,16 @@ float SocWinScore(float score) {
 PrototypeMatch NearestPrototype(int a) {
     const int k = PrototypeCount();
     const int dim = ComponentCount();
-    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
     float best = 10000.0f;
     int winner = 0;
     for (int p = 1; p <= k; ++p) {
-        const float d = RankingValue(WeightedError(p, x, dim));
+        const float d = RankingValue(ItemError(p, a, dim));
         if (d < best) {
             best = d;
             winner = p;
         }
     }
-    return {winner, winner ? MatchingError(WeightedError(winner, x, dim)) : 0.0f};
+    return {winner, winner ? MatchingError(ItemError(winner, a, dim)) : 0.0f};
 }
 
 float MatchItem(int a) {
@@ -80,8 +105,7 @@ float MatchItem(int a) {
         return match.error;
     }
     // No prototype ranks: the error against the winner of before.
-    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
-    return MatchingError(WeightedError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), x, ComponentCount()));
+    return MatchingError(ItemError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), a, ComponentCount()));
 }
 
 float WeightTarget(float x) {
@@ -106,10 +130,43 @@ void PullPrototype(int w, const float* x, const float* targets, float eta, int d
 void UpdatePrototype(int w, int a, float eta) {
     if (w < 1 || w > kMaxMapItems) return;
     const int dim = ComponentCount();
-    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)];
+    a = std::clamp(a, 0, kInputRows);
+    const float* x = ws.InputVectors[a];
+    if (ws.ItemMissing[a] != 0) return PullPresentComponents(w, x, eta, dim);
     float targets[kMaxDim + 1];
     for (int q = 1; q <= dim; ++q) targets[q] = WeightTarget(x[q]);
     PullPrototype(w, x, targets, eta, dim);
+}
+
+void PullPresentComponents(int w, const float* x, float eta, int dim) {
+    float* proto = ws.Prototypes[w][1];
+    float* weight = ws.Prototypes[w][2];
+    for (int q = 1; q <= dim; ++q) {
+        if (std::isnan(x[q])) continue;  // nothing known to pull toward
+        const float toward = x[q] - proto[q];
+        proto[q] = std::fmaf(eta, toward, proto[q]);
+        const float pull = WeightTarget(x[q]) - weight[q];
+        weight[q] = std::fmaf(eta, pull, weight[q]);
+        if (weight[q] < 0.05f) weight[q] = 0.05f;
+    }
+}
+
+void FillMissingComponents(int k, int n, int dim) {
+    k = std::clamp(k, 0, kMaxMapItems);
+    n = std::clamp(n, 0, kInputRows);
+    dim = std::clamp(dim, 0, kMaxDim);
+    for (int q = 1; q <= dim; ++q) {
+        double sum = 0;
+        int present = 0;
+        for (int i = 1; i <= n; ++i)
+            if (!std::isnan(ws.InputVectors[i][q])) {
+                sum += ws.InputVectors[i][q];
+                ++present;
+            }
+        const float mean = present > 0 ? static_cast<float>(sum / present) : 0.0f;
+        for (int p = 1; p <= k; ++p)
+            if (std::isnan(ws.Prototypes[p][1][q])) ws.Prototypes[p][1][q] = mean;
+    }
 }
 
 void PrototypeDistanceRow(int a) {
@@ -147,7 +204,8 @@ void ScaleSocData(int n, int dim) {
     n = std::clamp(n, 0, kInputRows);
     dim = std::clamp(dim, 0, kMaxDim);
     float firstSum = 0.0f;
-    for (int j = 1; j <= dim; ++j) firstSum += ws.InputVectors[1][j];
+    for (int j = 1; j <= dim; ++j)
+        if (!std::isnan(ws.InputVectors[1][j])) firstSum += ws.InputVectors[1][j];
     if (!(firstSum > 2.0f)) return;
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 0.1f;

@@ -25,6 +25,15 @@ PrototypeMatch NearestPrototype(int a);
 // the item's component is far from zero and toward 0.05 where it is near.
 void UpdatePrototype(int w, int a, float eta);
 
+// An item with missing components pulls only the components it has, and
+// their weights.
+void PullPresentComponents(int w, const float* x, float eta, int dim);
+
+// Prototype components 1..dim of prototypes 1..k that are missing (taken
+// from an item that misses them) become the mean of the items 1..n that
+// have them.
+void FillMissingComponents(int k, int n, int dim);
+
 // DistMatrix[a][i] and [i][a] for i = 1..a-1 (raw), DistMatrix[a][a] = 0.
 void PrototypeDistanceRow(int a);
 
@@ -38,8 +47,8 @@ void PrototypeDistances();
 // DistScale.
 void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]);
 
-// The data scale of a SOC run: when item 1's components sum to more than
-// 2.0, every component of items 1..n is multiplied by 0.1.
+// The data scale of a SOC run: when item 1's components (those it has) sum
+// to more than 2.0, every component of items 1..n is multiplied by 0.1.
 void ScaleSocData(int n, int dim);
 
 // The adaptive rate for a smoothed error: from 0.0001 toward 0.1 x rho as
@@ -59,6 +68,9 @@ struct WeightedSum {
     float s, weightSum;
 };
 WeightedSum WeightedError(int p, const float* x, int dim);
+// Item a's error against prototype p: over the components the item has,
+// scaled up to all of them when it misses some.
+WeightedSum ItemError(int p, int a, int dim);
 float RankingValue(const WeightedSum& e);
 float MatchingError(const WeightedSum& e);
 float RawPrototypeDistance(int i, int a, int dim);

@@ -41,7 +41,7 @@ void SocTrainer::Start() {
 // best key: prototypes whose rounded values tie are all among them, so the
 // lowest-numbered wins as in MatchItem.
 float SocTrainer::Match(int a) {
-    if (plain_) return MatchItem(a);
+    if (plain_ || ws.ItemMissing[std::clamp(a, 0, kInputRows)] != 0) return MatchItem(a);
     const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)] + 1;
     SocWeightedErrors(k_, dim_, kStride, &proto_[0][0], &weight_[0][0], x, error_);
     float bestKey = std::numeric_limits<float>::infinity();
@@ -68,7 +68,7 @@ float SocTrainer::Match(int a) {
 
 void SocTrainer::Update(int w, int a, float eta) {
     if (w < 1 || w > k_) return;
-    if (a >= 1 && a <= items_)
+    if (a >= 1 && a <= items_ && ws.ItemMissing[a] == 0)
         PullPrototype(w, ws.InputVectors[a], targets_[a], eta, dim_);
     else
         UpdatePrototype(w, a, eta);

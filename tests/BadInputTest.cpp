@@ -121,12 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {{Edit13, "0"}},
                 "invalid dist. matr."},
         BadCase{"65ValuesSoc", Run::Soc, [] { return Lines(20, 65); }, {}, "*"},
-        BadCase{"notANumber",
-                Run::MrpMds,
-                [] { return "1\t2\t3\t4\n1\tnan\t3\t4\n" + Lines(18, 4); },
-                {},
-                "invalid input data.",
-                "line 2 of input.txt holds \"nan\""},
+        BadCase{"missingValues", Run::MrpMds, [] { return "NA\tNA\t3\t4\n1\t2\tNA\tNA\n" + Lines(18, 4); }, {}, "*"},
+        BadCase{"missingValuesSoc",
+                Run::Soc,
+                [] { return "NA\tNA\t3\t4\n1\t2\tNA\tNA\n" + Lines(18, 4); },
+                {{Edit14, "0"}, {Edit8, "0.4"}},
+                "*"},
         BadCase{"infinite",
                 Run::Soc,
                 [] { return Lines(5, 4) + "1\t2\tinf\t4\n" + Lines(14, 4); },
@@ -222,14 +222,20 @@ TEST_F(BadFiles, OutputsThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
             << "no temporary file is left behind: " << entry.path();
 }
 
-TEST_F(BadFiles, ResultsOfAnotherDimensionReloadInsideTheArrays) {
+// "Vect. dim" beyond the vectors' values takes what they have; results of
+// another length are refused.
+TEST_F(BadFiles, ResultsOfAnotherDimensionAreRefused) {
     Button10Click(form);
     form.edits[Edit13] = "64";
     Button9Click(form);
-    EXPECT_EQ(form.memo[5], "64");
+    EXPECT_EQ(form.memo[5], "4");
+    EXPECT_EQ(form.outcome, Outcome::Finished);
     form.edits[Edit13] = "1";
     Button9Click(form);
-    EXPECT_EQ(form.memo.back(), "5");
+    EXPECT_EQ(form.status.back(),
+              "refused: soc.dat holds prototypes of 4 components, the vectors of input.txt have 1: it belongs to "
+              "another file, or to another \"Vect. dim\"");
+    EXPECT_EQ(ws.ItemCount, 0);
     PaintBox1MouseUp(form, 320, 316);
 }
 

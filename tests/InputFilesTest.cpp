@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "support/FakeForm.h"
@@ -20,6 +22,16 @@ protected:
     std::vector<float> Row(int r, int n) const {
         return {ws.InputVectors[r] + 1, ws.InputVectors[r] + 1 + n};
     }
+    // "1 2.5 NA": a row's first n components, a missing one as NA.
+    static std::string RowText(int r, int n) {
+        std::string text;
+        for (int k = 1; k <= n; ++k) {
+            const float v = ws.InputVectors[r][k];
+            if (k > 1) text += ' ';
+            text += std::isnan(v) ? std::string("NA") : Format("%g", static_cast<double>(v));
+        }
+        return text;
+    }
 
     FakeForm form;
     TempDir dir;
@@ -34,17 +46,18 @@ TEST_F(InputFiles, VectorReaderSplitsOnRunsOfTabsAndSkipsLeadingOnes) {
     EXPECT_EQ(form.memo, std::vector<std::string>{"Memo1"});  // no message when every row was there
 }
 
-// A blank line holds no item: skipped, not read as a row of one 0.
+// A blank line holds no item: skipped, not read as a row of one 0. Of
+// rows as long as each other, the first row's length counts.
 TEST_F(InputFiles, TrailingTabGivesAnExtraZeroAndABlankLineIsSkipped) {
-    EXPECT_EQ(ReadVectors("1\t2\t\n\n7\n", 2), 1);
-    EXPECT_EQ(Row(1, 3), (Floats{1, 2, 0}));
-    EXPECT_EQ(Row(2, 1), (Floats{7}));
+    EXPECT_EQ(ReadVectors("1\t2\t\n\n7\n", 2), 3);
+    EXPECT_EQ(RowText(1, 3), "1 2 0");
+    EXPECT_EQ(RowText(2, 3), "7 NA NA");
 }
 
 TEST_F(InputFiles, TheValue1000IsDroppedInEveryForm) {
-    EXPECT_EQ(ReadVectors("1\t1000\t3\n1000.0\t1e3\t5\n", 2), 1);
-    EXPECT_EQ(Row(1, 2), (Floats{1, 3}));
-    EXPECT_EQ(Row(2, 1), (Floats{5}));
+    EXPECT_EQ(ReadVectors("1\t1000\t3\n1000.0\t1e3\t5\n", 2), 2);
+    EXPECT_EQ(RowText(1, 2), "1 3");
+    EXPECT_EQ(RowText(2, 2), "5 NA");
 }
 
 TEST_F(InputFiles, CrLfAndLfGiveTheSameValues) {
@@ -91,9 +104,9 @@ TEST_F(InputFiles, ValuesBeyondARowsCapacityAreCountedNotStored) {
 
 TEST_F(InputFiles, RowsBeyondInputVectorsAreNotStored) {
     std::string content;
-    for (int i = 1; i <= 1502; ++i) content += std::to_string(i) + "\n";
+    for (int i = 1; i <= 1502; ++i) content += std::to_string(i) + ".5\n";
     EXPECT_EQ(ReadVectors(content, 1502), 1);
-    EXPECT_EQ(ws.InputVectors[1500][1], 1500.0f);
+    EXPECT_EQ(ws.InputVectors[1500][1], 1500.5f);
     EXPECT_EQ(ws.ItemNumber[0], 0);  // the next object in the Workspace is untouched
 }
 
@@ -141,14 +154,18 @@ TEST_F(InputFiles, MatrixReaderReadsLongTokensWholeAndCountsWideRows) {
     EXPECT_EQ(ws.DistMatrix[2][1], 0.0f);
 }
 
-// Files as people write them: what the vector reader takes from each, and
-// what it tells the user (the notes after the first, which says what was read).
+// Files as people write them: what the vector reader takes from each (the
+// rows' values, the items' names, the classes) and what it tells the user
+// (the first note says what was read, the others warn).
 struct RealWorldFile {
     const char* name;
     std::string content;
     int rows;
-    std::vector<Floats> values;
+    std::vector<std::string> values;  // each row as RowText gives it
+    std::string read;
     std::vector<std::string> warnings;
+    std::vector<std::string> names = {};    // of the rows, when the table names them
+    std::vector<std::string> classes = {};  // in the order they first appear
 };
 
 void PrintTo(const RealWorldFile& f, std::ostream* os) {
@@ -161,10 +178,15 @@ TEST_P(RealWorldFiles, AreReadAsWrittenAndSaySo) {
     const RealWorldFile& f = GetParam();
     ReadReport report;
     ReadVectors(f.content, f.rows, &report);
-    for (std::size_t r = 0; r < f.values.size(); ++r)
-        EXPECT_EQ(Row(static_cast<int>(r) + 1, static_cast<int>(f.values[r].size())), f.values[r])
-            << "row " << r + 1;
+    for (std::size_t r = 0; r < f.values.size(); ++r) {
+        const int n = static_cast<int>(std::count(f.values[r].begin(), f.values[r].end(), ' ')) + 1;
+        EXPECT_EQ(RowText(static_cast<int>(r) + 1, n), f.values[r]) << "row " << r + 1;
+    }
+    for (std::size_t r = 0; r < f.names.size(); ++r) EXPECT_STREQ(ws.ItemName[r + 1], f.names[r].c_str());
+    std::vector<std::string> classes(ws.ClassName + 1, ws.ClassName + 1 + ws.ClassCount);
+    EXPECT_EQ(classes, f.classes);
     std::vector<std::string> notes = ReadNotes(report, "data.txt", f.rows, true);
+    EXPECT_EQ(notes.front(), f.read);
     notes.erase(notes.begin());
     EXPECT_EQ(notes, f.warnings);
 }
@@ -178,58 +200,148 @@ INSTANTIATE_TEST_SUITE_P(
                       "4.900000000000000355e+00 3.000000000000000000e+00 1.399999999999999911e+00 "
                       "2.000000000000000111e-01\n",
                       2,
-                      {{5.1f, 3.5f, 1.4f, 0.2f}, {4.9f, 3.0f, 1.4f, 0.2f}},
+                      {"5.1 3.5 1.4 0.2", "4.9 3 1.4 0.2"},
+                      "read 2 rows of 4 values from data.txt",
                       {"warning: line 1 has no tab: values separated by spaces"}},
-        RealWorldFile{"csvWithHeader",
-                      "sepal_length,sepal_width\n5.1,3.5\n4.9,3\n",
-                      2,
-                      {{5.1f, 3.5f}, {4.9f, 3.0f}},
+        RealWorldFile{"rWriteTable",
+                      "\"Sepal.Length\" \"Sepal.Width\" \"Species\"\n\"1\" 5.1 3.5 \"setosa\"\n\"2\" 4.9 3 "
+                      "\"setosa\"\n\"3\" 7 3.2 \"versicolor\"\n\"4\" 6.4 3.2 \"versicolor\"\n\"5\" 6.3 3.3 "
+                      "\"virginica\"\n\"6\" 5.8 2.7 \"virginica\"\n\"7\" 5 3.6 \"setosa\"\n",
+                      7,
+                      {"5.1 3.5", "4.9 3", "7 3.2"},
+                      "read 7 rows of 2 values from data.txt; names from column 1; class from column 4 "
+                      "\"Species\" (3 values)",
                       {"warning: line 1 holds no number: skipped as a header",
-                       "warning: line 2 has no tab: values separated by commas"}},
-        RealWorldFile{"semicolonDecimalComma",
-                      "\"Sepal.Length\";\"Sepal.Width\"\n5,1;3,5\n4,9;3\n",
-                      2,
-                      {{5.1f, 3.5f}, {4.9f, 3.0f}},
+                       "warning: line 2 has no tab: values separated by spaces"},
+                      {"1", "2", "3", "4", "5", "6", "7"},
+                      {"setosa", "versicolor", "virginica"}},
+        RealWorldFile{"rWriteCsv",
+                      "\"\",\"Sepal.Length\",\"Species\"\n\"1\",5.1,\"setosa\"\n\"2\",4.9,\"setosa\"\n\"3\",7,"
+                      "\"versicolor\"\n\"4\",6.4,\"versicolor\"\n\"5\",6.3,\"versicolor\"\n",
+                      5,
+                      {"5.1", "4.9"},
+                      "read 5 rows of 1 value from data.txt; names from column 1; class from column 3 "
+                      "\"Species\" (2 values)",
+                      {"warning: line 1 holds no number: skipped as a header",
+                       "warning: line 2 has no tab: values separated by commas"},
+                      {"1", "2"},
+                      {"setosa", "versicolor"}},
+        RealWorldFile{"pandasIndexAndMissingLastCell",
+                      ",a,b\n0,5.1,3.5\n1,4.9,3\n2,7,\n",
+                      3,
+                      {"5.1 3.5", "4.9 3", "7 NA"},
+                      "read 3 rows of 2 values from data.txt; names from column 1",
+                      {"warning: line 1 holds no number: skipped as a header",
+                       "warning: line 2 has no tab: values separated by commas",
+                       "warning: 1 value missing in 1 row (line 4 first): distances use the components both "
+                       "items have"},
+                      {"0", "1", "2"}},
+        RealWorldFile{"idColumn",
+                      "id\tx\ty\n1\t0.5\t2\n2\t0.25\t1\n3\t0.75\t3\n",
+                      3,
+                      {"0.5 2", "0.25 1", "0.75 3"},
+                      "read 3 rows of 2 values from data.txt; names from column 1 \"id\"",
+                      {"warning: line 1 holds no number: skipped as a header",
+                       "warning: column 1 (\"id\") counts the rows 1..3: taken as item names, not a feature"},
+                      {"1", "2", "3"}},
+        RealWorldFile{"namesAndClassesInText",
+                      "name;group;x;comment\nann;a;1,5;x1\nbob;b;2;x2\ncid;a;3;x3\ndan;a;4;x4\neve;b;5;x5\n",
+                      5,
+                      {"1.5", "2", "3"},
+                      "read 5 rows of 1 value from data.txt; names from column 1 \"name\"; class from column 2 "
+                      "\"group\" (2 values)",
                       {"warning: line 1 holds no number: skipped as a header",
                        "warning: line 2 has no tab: values separated by semicolons",
-                       "warning: from line 2 on, commas in numbers and no decimal point: commas read as "
-                       "decimal points"}},
+                       "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
+                       "points",
+                       "warning: column 4 \"comment\" holds text besides the names, column 1 \"name\": left out"},
+                      {"ann", "bob", "cid"},
+                      {"a", "b"}},
+        RealWorldFile{"missingMarkers",
+                      "1,NA,3\n4,,6\n?,N/A,null\n7,.,NaN\n",
+                      4,
+                      {"1 NA 3", "4 NA 6", "7 NA NA"},
+                      "read 3 rows of 3 values from data.txt",
+                      {"warning: line 1 has no tab: values separated by commas",
+                       "warning: 4 values missing in 3 rows (line 1 first): distances use the components both "
+                       "items have",
+                       "warning: line 3 holds no value: not an item (1 such row in all)",
+                       "warning: the file ends at line 4 with 3 rows, fewer than \"Input size\" 4: 3 used"}},
+        RealWorldFile{"shortAndLongRows",
+                      "1.5\t2\t3\n4\t5\n6\t1000\t7\t8\t9\n9\t1\t2\n",
+                      3,
+                      {"1.5 2 3", "4 5 NA", "6 7 8"},
+                      "read 3 rows of 3 values from data.txt",
+                      {"warning: line 2 holds 2 values, most rows 3: its last components are missing (1 such "
+                       "row in all)",
+                       "warning: line 3 holds 4 values, most rows 3: the extra values are not used (1 such row "
+                       "in all)",
+                       "warning: 1 value missing in 1 row (line 2 first): distances use the components both "
+                       "items have",
+                       "warning: line 3: the value 1000 is reserved and skipped (1 value in all)",
+                       "warning: 1 more row after line 3 not read: only the first 3 (\"Input size\") used"}},
+        RealWorldFile{"emptyCellsBetweenTabs",
+                      "1\t\t3\n4\t5\t6\n7\t8\t\n",
+                      3,
+                      {"1 NA 3", "4 5 6", "7 8 NA"},
+                      "read 3 rows of 3 values from data.txt",
+                      {"warning: the rows line up only when every tab ends one value: two tabs in a row hold a "
+                       "missing value",
+                       "warning: 2 values missing in 2 rows (line 1 first): distances use the components both "
+                       "items have"}},
+        RealWorldFile{"quotedThousandsAndMacLineEnds",
+                      "\"1,065.0\",2\r\"2,130.5\",4\r",
+                      2,
+                      {"1065 2", "2130.5 4"},
+                      "read 2 rows of 2 values from data.txt",
+                      {"warning: line 1 has no tab: values separated by commas"}},
+        RealWorldFile{"yearsAsHeader",
+                      "1990\t1991\t1992\n3.5\t4\t4.5\n1.5\t2\t2.5\n",
+                      2,
+                      {"3.5 4 4.5", "1.5 2 2.5"},
+                      "read 2 rows of 3 values from data.txt",
+                      {"warning: line 1 counts up in whole numbers and the next line does not: taken as a "
+                       "header"}},
         RealWorldFile{"byteOrderMark",
                       "\xEF\xBB\xBF"
                       "1.5\t2\n3\t4\n",
                       2,
-                      {{1.5f, 2}, {3, 4}},
+                      {"1.5 2", "3 4"},
+                      "read 2 rows of 2 values from data.txt",
                       {}},
         RealWorldFile{"blankLine",
                       "1\t2\n\n3\t4\n\n",
                       2,
-                      {{1, 2}, {3, 4}},
-                      {"warning: line 2 is blank: skipped (1 blank line in all)"}},
-        RealWorldFile{"missingValues",
-                      "1,NA,3\n4,,6\n",
-                      2,
-                      {{1, 0, 3}, {4, 0, 6}},
-                      {"warning: line 1 has no tab: values separated by commas",
-                       "warning: line 1: \"NA\" is not a number, read as 0 (2 such values in all)"}},
-        RealWorldFile{"shortAndLongRows",
-                      "1\t2\t3\n4\t5\n6\t1000\t7\t8\n9\t1\t2\n",
-                      3,
-                      {{1, 2, 3}, {4, 5}, {6, 7, 8}},
-                      {"warning: line 2 holds 2 values, the first row 3 (1 such row in all)",
-                       "warning: line 3: the value 1000 is reserved and skipped (1 value in all)",
-                       "warning: 1 more row after line 3 not read: only the first 3 (\"Input size\") used"}},
-        RealWorldFile{"fewerRowsThanAsked",
-                      "1\t2\n3\t4\n",
-                      5,
-                      {{1, 2}, {3, 4}},
-                      {"warning: the file ends at line 2 with 2 rows, fewer than \"Input size\" 5: 2 used"}},
+                      {"1 2", "3 4"},
+                      "read 2 rows of 2 values from data.txt",
+                      {"warning: line 2 is blank: skipped (2 blank lines in all)"}},
         RealWorldFile{"aMatrixReadAsVectors",
-                      "0\t1\t2\n1\t0\t3\n2\t3\t0\n",
+                      "0\t1.5\t2\n1.5\t0\t3\n2\t3\t0\n",
                       3,
-                      {{0, 1, 2}},
+                      {"0 1.5 2"},
+                      "read 3 rows of 3 values from data.txt",
                       {"warning: from line 1 on the file looks like a 3 x 3 distance matrix (0 on the "
                        "diagonal): \"Vect. dim\" 0 reads it as one"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Bytes that are no text table are refused with the reason.
+TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
+    const struct {
+        std::string content;
+        const char* why;
+    } cases[] = {
+        {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "v.txt is binary data, not a text table"},
+        {std::string("\xFF\xFE" "1\0\t\0" "2\0\n\0", 10), "v.txt is UTF-16 text: save it as UTF-8"},
+        {std::string("1\0\t\0" "2\0\n\0" "3\0\t\0" "4\0\n\0", 16), "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
+        {"1,5;2,5\n3,5;4,5\n1.234,5;2,5\n", "v.txt holds no number in any row"},
+    };
+    for (const auto& c : cases) {
+        ReadReport report;
+        ReadVectors(c.content, 2, &report);
+        const std::string why = Unusable(report, dir.File("v.txt").c_str());
+        EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
+    }
+}
 
 std::string ResultLine(int unit, double x, double y, int cls, std::initializer_list<double> values) {
     std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", unit, x, y, 0.0, cls);

@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
             {{Edit12, "178"}, {Edit13, "13"}},
             "<wine>",
             "max dim: 64",
-            "a row of bad.txt holds 178 values; vectors have at most 64 components; the file looks like a "
+            "the rows of bad.txt hold 178 values; vectors have at most 64 components; the file looks like a "
             "distance matrix: set \"Vect. dim\" to 0"},
         Refusal{"allEqual", {{Edit12, "3"}}, "1\t2\n1\t2\n1\t2\n", "invalid input data."},
         Refusal{"emptyFile", {{Edit12, "3"}}, "", "invalid input data."},

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <ctime>
+#include <limits>
 #include <optional>
 
 #include "workspace/Numbers.h"
@@ -21,6 +22,48 @@ float PairDistance(int i, int j, int dim) {
         sum += d * d;
     }
     return static_cast<float>(std::sqrt(static_cast<double>(sum)));
+}
+
+// Over the components both items have, scaled up to all of them; not a
+// number when they have none in common.
+float PartialPairDistance(int i, int j, int dim) {
+    const float* a = ws.InputVectors[i];
+    const float* b = ws.InputVectors[j];
+    float sum = 0.0f;
+    int present = 0;
+    for (int k = 1; k <= dim; ++k) {
+        const float d = a[k] - b[k];
+        if (std::isnan(d)) continue;
+        sum += d * d;
+        ++present;
+    }
+    if (present == 0) return std::numeric_limits<float>::quiet_NaN();
+    return static_cast<float>(std::sqrt(static_cast<double>(sum) * dim / present));
+}
+
+float ItemDistance(int i, int j, int dim) {
+    return ws.ItemMissing[i] == 0 && ws.ItemMissing[j] == 0 ? PairDistance(i, j, dim)
+                                                           : PartialPairDistance(i, j, dim);
+}
+
+// Pairs without a component in common take the largest distance of the
+// others. Returns how many there were.
+int FillUnrelatedPairs(int rows) {
+    float largest = 0.0f;
+    int unrelated = 0;
+    for (int i = 1; i <= rows; ++i)
+        for (int j = 1; j < i; ++j) {
+            const float d = ws.DistMatrix[i][j];
+            if (std::isnan(d))
+                ++unrelated;
+            else
+                largest = std::max(largest, d);
+        }
+    if (unrelated > 0)
+        for (int i = 1; i <= rows; ++i)
+            for (int j = 1; j <= rows; ++j)
+                if (std::isnan(ws.DistMatrix[i][j])) ws.DistMatrix[i][j] = largest;
+    return unrelated;
 }
 
 // The factor that brings the largest distance to the map's size, with
@@ -50,13 +93,14 @@ int StoredDistanceRows(int n) {
     return std::clamp(n, 0, kMaxMapItems);
 }
 
-void BuildDistanceMatrix(int n, int dim) {
+int BuildDistanceMatrix(int n, int dim) {
     const int rows = StoredDistanceRows(n);
     dim = std::min(dim, kMaxDim);
     for (int i = 1; i <= rows; ++i) {
         ws.DistMatrix[i][i] = 0.0f;
-        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = PairDistance(i, j, dim);
+        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = ItemDistance(i, j, dim);
     }
+    return FillUnrelatedPairs(rows);
 }
 
 float MeanDistance(int n) {
@@ -90,7 +134,7 @@ float BuildItemDistances(Form& form, int n, int dim) {
     dim = std::min(dim, kMaxDim);
     const int items = std::min(n, kInputRows);
     for (int i = 1; i <= items; ++i)
-        for (int j = 1; j < i; ++j) largest = std::max(largest, PairDistance(i, j, dim));
+        for (int j = 1; j < i; ++j) largest = std::max(largest, ItemDistance(i, j, dim));  // not-a-number never counts
     largest = std::max(largest, 0.0f);  // the diagonal
     const std::optional<float> f = Scale(form, largest);
     if (!f) return 0.0f;

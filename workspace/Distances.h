@@ -11,8 +11,11 @@
 int StoredDistanceRows(int n);
 
 // DistMatrix[i][j], i, j = 1..N: Euclidean distance of InputVectors rows i and
-// j over components 1..n.
-void BuildDistanceMatrix(int n, int dim);
+// j over components 1..n. Where a component is missing, the distance is
+// taken over the components both items have, scaled up to all of them:
+// sqrt(n / present x sum); a pair with none in common gets the largest
+// distance of the others. Returns the number of such pairs.
+int BuildDistanceMatrix(int n, int dim);
 
 // Mean of the entries below the diagonal (0 when there is no pair).
 float MeanDistance(int n);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "workspace/Canvas.h"
+#include "workspace/ReadOptions.h"
 #include "workspace/Status.h"
 
 // Edit fields by their number (Edit1 .. Edit16).
@@ -61,6 +62,10 @@ public:
     virtual void StatusOutcome(Outcome outcome, std::string_view text) = 0;
     // After each redraw of the map: how many marks lie outside the panel.
     virtual void StatusOutside(int marks) = 0;
+
+    // How the next file is to be read: the column scale the user chose, and
+    // the columns the command line names; by default the reader decides.
+    virtual ReadOptions TableReading() { return {}; }
 };
 
 // The text an edit field holds when the window opens: the window's design,

@@ -5,6 +5,7 @@
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
 #include "workspace/Status.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
@@ -28,30 +29,94 @@ std::string Plural(int n, const char* one, const char* many) {
 }  // namespace
 
 std::string Unusable(const ReadReport& report, const char* name) {
+    const std::string file(BaseName(name));
     if (!report.loaded) return report.failure;
+    if (!report.notText.empty()) return file + " " + report.notText;
+    if (!report.problem.empty()) return report.problem;
     if (report.nonFiniteLine != 0)
         return Format("line %d of %s holds \"%s\", which is not a finite number", report.nonFiniteLine,
-                      std::string(BaseName(name)).c_str(), report.nonFiniteToken.c_str());
+                      file.c_str(), report.nonFiniteToken.c_str());
+    if (report.numbers == 0) {
+        std::string why = Format("%s holds no number in any row", file.c_str());
+        if (!report.firstText.empty())
+            why += Format(" (\"%s\" is none: numbers need a decimal point and no thousands separators)",
+                          report.firstText.c_str());
+        return why;
+    }
     return {};
 }
 
 bool LooksLikeMatrix(const ReadReport& r) {
-    return r.rowsRead >= 2 && r.firstRowValues == r.rowsRead + r.rowsLeft && r.unevenRows == 0 &&
+    return r.rowsRead >= 2 && r.values == r.rowsRead + r.rowsLeft && r.shortRows == 0 && r.longRows == 0 &&
            r.zeroDiagonal;
 }
+
+namespace {
+
+std::string HeaderNote(const ReadReport& r) {
+    switch (r.headerKind) {
+        case HeaderKind::NoNumber:
+            return Format("warning: line %d holds no number: skipped as a header", r.headerLine);
+        case HeaderKind::Counting:
+            return Format("warning: line %d counts up in whole numbers and the next line does not: "
+                          "taken as a header",
+                          r.headerLine);
+        case HeaderKind::Quoted:
+            return Format("warning: line %d holds only quoted fields: taken as a header", r.headerLine);
+        case HeaderKind::None:
+            break;
+    }
+    return {};
+}
+
+// "; names from column 1; class from column 6 \"Species\" (3 values)"
+std::string RolesText(const ReadReport& r) {
+    const ColumnPlan& c = r.columns;
+    std::string text;
+    if (c.namesColumn > 0) text += "; names from " + c.ColumnWords(c.namesColumn);
+    if (c.classColumn > 0 && r.classValues <= kMaxClasses)
+        text += Format("; class from %s (%s)", c.ColumnWords(c.classColumn).c_str(),
+                       Plural(r.classValues, "value", "values").c_str());
+    return text;
+}
+
+std::string Parenthesised(const ColumnPlan& c, int column) {
+    const std::string& name = c.header[static_cast<std::size_t>(column)];
+    return name.empty() ? Format("column %d", column) : Format("column %d (\"%s\")", column, name.c_str());
+}
+
+void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
+    const ColumnPlan& c = r.columns;
+    if (c.indexNames)
+        notes.push_back(Format("warning: %s counts the rows %d..%d: taken as item names, not a feature",
+                               Parenthesised(c, c.namesColumn).c_str(), c.indexFirst,
+                               c.indexFirst + c.rows - 1));
+    for (const ColumnPlan::LeftOut& out : c.leftOut)
+        notes.push_back(out.asked ? c.ColumnWords(out.column) + " left out, as asked"
+                                  : Format("warning: %s %s: left out", c.ColumnWords(out.column).c_str(),
+                                           out.why.c_str()));
+    if (c.classColumn > 0 && r.classValues > kMaxClasses)
+        notes.push_back(Format("warning: %s holds %d values, more than %d: no class taken from it",
+                               c.ColumnWords(c.classColumn).c_str(), r.classValues, kMaxClasses));
+}
+
+}  // namespace
 
 std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors) {
     std::vector<std::string> notes;
     const std::string file(BaseName(name));
     notes.push_back(Format(
-        "read %s of %s from %s", Plural(r.rowsRead, "row", "rows").c_str(),
-        Plural(r.firstRowValues, vectors ? "value" : "distance", vectors ? "values" : "distances").c_str(),
-        file.c_str()));
-    if (r.headerLine != 0)
-        notes.push_back(Format("warning: line %d holds no number: skipped as a header", r.headerLine));
+        "read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
+        Plural(vectors ? r.values : r.firstRowValues, vectors ? "value" : "distance", vectors ? "values" : "distances")
+            .c_str(),
+        file.c_str(), RolesText(r).c_str()));
+    if (r.headerLine != 0) notes.push_back(HeaderNote(r));
     if (r.separatorDetected)
         notes.push_back(Format("warning: line %d has no tab: values separated by %s", r.firstDataLine,
                                SeparatorName(r.separator)));
+    if (r.singleTabs)
+        notes.push_back("warning: the rows line up only when every tab ends one value: two tabs in a row hold "
+                        "a missing value");
     if (r.decimalComma)
         notes.push_back(
             Format("warning: from line %d on, commas in numbers and no decimal point: "
@@ -60,14 +125,34 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
     if (r.blankLines != 0)
         notes.push_back(Format("warning: line %d is blank: skipped (%s in all)", r.firstBlankLine,
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
+    ColumnNotes(r, notes);
+    if (vectors && r.shortRows != 0)
+        notes.push_back(Format("warning: line %d holds %s, most rows %d: its last components are missing (%s "
+                               "in all)",
+                               r.firstShortLine, Plural(r.firstShortValues, "value", "values").c_str(), r.values,
+                               Plural(r.shortRows, "such row", "such rows").c_str()));
+    if (!vectors && r.shortRows != 0)
+        notes.push_back(Format("warning: line %d holds %s, the first row %d (%s in all)", r.firstShortLine,
+                               Plural(r.firstShortValues, "value", "values").c_str(), r.firstRowValues,
+                               Plural(r.shortRows, "such row", "such rows").c_str()));
+    if (r.longRows != 0)
+        notes.push_back(Format("warning: line %d holds %s, most rows %d: the extra values are not used (%s in "
+                               "all)",
+                               r.firstLongLine, Plural(r.firstLongValues, "value", "values").c_str(), r.values,
+                               Plural(r.longRows, "such row", "such rows").c_str()));
     if (r.notNumbers != 0)
-        notes.push_back(Format("warning: line %d: \"%s\" is not a number, read as 0 (%s in all)",
+        notes.push_back(Format("warning: line %d: \"%s\" is not a number, read as missing (%s in all)",
                                r.firstNotNumberLine, r.firstNotNumber.c_str(),
                                Plural(r.notNumbers, "such value", "such values").c_str()));
-    if (r.unevenRows != 0)
-        notes.push_back(Format("warning: line %d holds %s, the first row %d (%s in all)", r.firstUnevenLine,
-                               Plural(r.firstUnevenValues, "value", "values").c_str(), r.firstRowValues,
-                               Plural(r.unevenRows, "such row", "such rows").c_str()));
+    if (r.missing != 0)
+        notes.push_back(Format(vectors ? "warning: %s missing in %s (line %d first): distances use the "
+                                         "components both items have"
+                                       : "warning: %s missing in %s (line %d first)",
+                               Plural(r.missing, "value", "values").c_str(),
+                               Plural(r.missingRows, "row", "rows").c_str(), r.firstMissingLine));
+    if (r.emptyRows != 0)
+        notes.push_back(Format("warning: line %d holds no value: not an item (%s in all)", r.firstEmptyLine,
+                               Plural(r.emptyRows, "such row", "such rows").c_str()));
     if (r.dropped != 0)
         notes.push_back(Format("warning: line %d: the value 1000 is reserved and skipped (%s in all)",
                                r.firstDroppedLine, Plural(r.dropped, "value", "values").c_str()));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 // Lives in zero-initialised storage; the start values are set before main runs.
 Workspace ws;
@@ -16,6 +17,7 @@ void Workspace::Reset() {
     ViewZoom = 0.7f;
     ViewAngle = 1.0471975f;
     IterationLimit = 1000;
+    ClearTable();
 
     // Derived once at start-up, before the window is shown.
     ProjectedCount = ItemCount - FirstItem + 1;
@@ -27,6 +29,26 @@ void Workspace::ClearItems() {
         ItemNumber[i] = i;
         std::fill(InputVectors[i], InputVectors[i] + 66, 0.0f);
     }
+    ClearTable();
+}
+
+void Workspace::ClearTable() {
+    std::memset(ItemName, 0, sizeof ItemName);
+    std::fill(std::begin(ItemClass), std::end(ItemClass), 0);
+    std::fill(std::begin(ItemLine), std::end(ItemLine), 0);
+    std::fill(std::begin(ItemMissing), std::end(ItemMissing), 0);
+    std::memset(ClassName, 0, sizeof ClassName);
+    ClassCount = 0;
+    std::memset(ClassHeader, 0, sizeof ClassHeader);
+    std::memset(FeatureName, 0, sizeof FeatureName);
+    std::fill(std::begin(FeatureOffset), std::end(FeatureOffset), 0.0f);
+    std::fill(std::begin(FeatureFactor), std::end(FeatureFactor), 1.0f);
+}
+
+bool Workspace::HasNames() const {
+    for (int i = 1; i <= kInputRows; ++i)
+        if (ItemName[i][0] != '\0') return true;
+    return false;
 }
 
 void Workspace::ClearTreeLinks() {

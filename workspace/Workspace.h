@@ -17,6 +17,8 @@ inline constexpr int kInputRows = 1500;      // rows of InputVectors
 inline constexpr int kMaxDim = 64;           // vector components
 inline constexpr int kFileBufferSize = 1000000;
 inline constexpr int kPathCapacity = 4096;  // any path the file system accepts
+inline constexpr int kNameSize = 64;        // an item's, class's or feature's name, its end included
+inline constexpr int kMaxClasses = 20;      // the values of a class column
 
 struct Workspace {
     // Items and input
@@ -84,6 +86,20 @@ struct Workspace {
     float AvgKeep, AvgGain;
     int SocMode;
 
+    // What the table says about its items besides their vectors. A missing
+    // component of InputVectors is not a number; ItemMissing counts them per
+    // row, so that complete rows take the plain paths.
+    char ItemName[kInputRows + 1][kNameSize];  // empty when the table names no items
+    int ItemClass[kInputRows + 1];             // 1..ClassCount, 0 for none
+    int ItemLine[kInputRows + 1];              // the file line the item was read from
+    int ItemMissing[kInputRows + 1];
+    char ClassName[kMaxClasses + 1][kNameSize];
+    int ClassCount;
+    char ClassHeader[kNameSize];                 // the class column's name, "" without a header
+    char FeatureName[kMaxDim + 1][kNameSize];    // from the header, "" without one
+    float FeatureOffset[kMaxDim + 1];            // a component was read as (value - offset) x factor:
+    float FeatureFactor[kMaxDim + 1];            // the column scale, undone for what a user reads
+
     // Run control
     int IterationLimit;
     int StopRequested;
@@ -94,8 +110,13 @@ struct Workspace {
     void Reset();
 
     // What every run clears at its start: the numbers shown for items 1..1500
-    // set to the items' own, their vectors to 0; and the minimum tree.
+    // set to the items' own, their vectors to 0, and what the table said of
+    // them (names, classes, feature names, column scale); and the minimum tree.
     void ClearItems();
+    void ClearTable();
+    // Whether the table named its items, and had a class column.
+    bool HasNames() const;
+    bool HasClasses() const { return ClassCount > 0; }
     void ClearTreeLinks();
     // No MRP cluster marks: every map point drawn black, without a bar.
     void ClearClusterMarks();

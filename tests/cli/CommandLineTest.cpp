@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "cli/CommandLine.h"
 #include "support/FakeForm.h"
 #include "workspace/Distances.h"
+#include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -256,6 +258,175 @@ TEST_F(CommandLine, AnOutputThatCannotBeWrittenIsNamedAndChangesNothing) {
     const Result r = Itemmap({"mrp-mds", File("cancer.txt"), "--tsv", File("absent/map.tsv")});
     EXPECT_EQ(r.status, kExitRefused);
     EXPECT_NE(r.err.find("error: cannot write " + File("absent/map.tsv")), std::string::npos) << r.err;
+}
+
+// Iris as people write it: every way gives the distances of the same 150 x 4
+// table, with the defaults of the command line and with the window's fields.
+struct IrisTable {
+    const char* name;
+    std::string (*write)(const std::vector<std::vector<std::string>>& rows);
+};
+
+void PrintTo(const IrisTable& t, std::ostream* os) {
+    *os << t.name;
+}
+
+std::vector<std::vector<std::string>> IrisRows() {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/iris-150x4.txt"));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        rows.emplace_back(std::istream_iterator<std::string>(fields), std::istream_iterator<std::string>());
+    }
+    return rows;
+}
+
+const char* Species(std::size_t row) {
+    return row < 50 ? "setosa" : row < 100 ? "versicolor" : "virginica";
+}
+
+// One line per row: before(row), the values joined by sep, after(row).
+template <typename Before, typename After>
+std::string Lines(const std::vector<std::vector<std::string>>& rows, const std::string& header, char sep,
+                  Before before, After after) {
+    std::string text = header;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        text += before(r);
+        for (std::size_t k = 0; k < rows[r].size(); ++k) text += (k ? std::string(1, sep) : "") + rows[r][k];
+        text += after(r) + "\n";
+    }
+    return text;
+}
+
+const auto kNothing = [](std::size_t) { return std::string(); };
+
+class IrisTables : public CommandLine, public ::testing::WithParamInterface<IrisTable> {};
+
+TEST_P(IrisTables, GiveTheDistancesOfTheTable) {
+    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4"}).status, kExitFinished);
+    const std::string plain = ReadFile(File("distances.dat"));
+    dir.Write("table.txt", GetParam().write(IrisRows()));
+    for (const bool windowFields : {false, true}) {
+        std::vector<std::string> args = {"mrp-mds", File("table.txt"), "--seed", "1"};
+        if (windowFields) args.insert(args.end(), {"--size", "150", "--dim", "4"});
+        const Result r = Itemmap(args);
+        ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
+        EXPECT_EQ(ReadFile(File("distances.dat")), plain) << (windowFields ? "window's fields" : "defaults");
+        EXPECT_EQ(r.err.find("warning: \"Vect. dim\""), std::string::npos) << r.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IrisTables,
+    ::testing::Values(
+        IrisTable{"rWriteTable",
+                  [](const auto& rows) {
+                      return Lines(
+                          rows, "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\" \"Species\"\n", ' ',
+                          [](std::size_t r) { return Format("\"%zu\" ", r + 1); },
+                          [](std::size_t r) { return Format(" \"%s\"", Species(r)); });
+                  }},
+        IrisTable{"rWriteTableWithoutSpecies",
+                  [](const auto& rows) {
+                      return Lines(rows, "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\"\n", ' ',
+                                   [](std::size_t r) { return Format("\"%zu\" ", r + 1); }, kNothing);
+                  }},
+        IrisTable{"rWriteCsv",
+                  [](const auto& rows) {
+                      return Lines(
+                          rows, "\"\",\"Sepal.Length\",\"Sepal.Width\",\"Petal.Length\",\"Petal.Width\",\"Species\"\n",
+                          ',', [](std::size_t r) { return Format("\"%zu\",", r + 1); },
+                          [](std::size_t r) { return Format(",\"%s\"", Species(r)); });
+                  }},
+        IrisTable{"pandasToCsv",
+                  [](const auto& rows) {
+                      return Lines(rows, ",sepal_length,sepal_width,petal_length,petal_width,species\n", ',',
+                                   [](std::size_t r) { return Format("%zu,", r); },
+                                   [](std::size_t r) { return Format(",%s", Species(r)); });
+                  }},
+        IrisTable{"idColumn",
+                  [](const auto& rows) {
+                      return Lines(rows, "id\tsl\tsw\tpl\tpw\n", '\t',
+                                   [](std::size_t r) { return Format("%zu\t", r + 1); }, kNothing);
+                  }},
+        IrisTable{"classColumnAtTheEnd",
+                  [](const auto& rows) {
+                      return Lines(rows, "", ',', kNothing,
+                                   [](std::size_t r) { return Format(",Iris-%s", Species(r)); });
+                  }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// R's write.table(as.matrix(dist(x))): a header of names and a column of
+// them around the matrix.
+TEST_F(CommandLine, ANamedDistanceMatrixIsReadAsOne) {
+    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4"}).status, kExitFinished);
+    std::istringstream plain(ReadFile(File("distances.dat")));
+    std::vector<std::vector<std::string>> rows(150);
+    std::string header;
+    for (int i = 0; i < 150; ++i) {
+        header += Format(i ? " \"%d\"" : "\"%d\"", i + 1);
+        for (int j = 0; j < 150; ++j) rows[static_cast<std::size_t>(i)].emplace_back();
+        for (std::string& v : rows[static_cast<std::size_t>(i)]) plain >> v;
+    }
+    dir.Write("dist.txt", Lines(rows, header + "\n", ' ', [](std::size_t r) { return Format("\"%zu\" ", r + 1); },
+                                kNothing));
+    const Result r = Itemmap({"mrp-mds", File("dist.txt"), "--char-distance", "0.51"});
+    ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
+    EXPECT_NE(r.out.find("\n150\nmean distance: 2.545\n"), std::string::npos) << r.out;
+    EXPECT_STREQ(ws.ItemName[150], "150");
+}
+
+// A missing value takes no part: the distance is over the components both
+// items have, scaled up to all of them.
+TEST_F(CommandLine, MissingValuesGiveTheDistanceOverWhatBothItemsHave) {
+    dir.Write("na.csv", "a,b,c\n1,2,3\n2,NA,5\n,4,4\n0,0,\n");
+    ASSERT_EQ(Itemmap({"mrp-mds", File("na.csv"), "--char-distance", "1"}).status, kExitFinished);
+    const double nan = std::nan("");
+    const std::vector<std::array<double, 3>> x = {{1, 2, 3}, {2, nan, 5}, {nan, 4, 4}, {0, 0, nan}};
+    std::istringstream dump(ReadFile(File("distances.dat")));
+    for (const auto& a : x)
+        for (const auto& b : x) {
+            double sum = 0;
+            int present = 0;
+            for (int k = 0; k < 3; ++k)
+                if (!std::isnan(a[k] - b[k])) {
+                    sum += (a[k] - b[k]) * (a[k] - b[k]);
+                    ++present;
+                }
+            double shown = 0;
+            dump >> shown;
+            EXPECT_NEAR(shown, std::sqrt(sum * 3 / present), 0.0005);
+        }
+}
+
+// Scales: each column z-scored (n - 1) or mapped to 0..1 before the distances.
+TEST_F(CommandLine, ScalesGiveTheDistancesOfTheScaledTable) {
+    const std::vector<std::array<double, 2>> x = {{1, 100}, {2, 300}, {4, 200}, {5, 900}};
+    dir.Write("t.txt", "1\t100\n2\t300\n4\t200\n5\t900\n");
+    for (const char* scale : {"z", "range"}) {
+        ASSERT_EQ(Itemmap({"mrp-mds", File("t.txt"), "--scale", scale, "--char-distance", "1"}).status,
+                  kExitFinished);
+        std::array<double, 2> offset{}, factor{};
+        for (int k = 0; k < 2; ++k) {
+            double lo = x[0][k], hi = x[0][k], mean = 0, squares = 0;
+            for (const auto& row : x) {
+                lo = std::min(lo, row[k]);
+                hi = std::max(hi, row[k]);
+                mean += row[k] / 4;
+            }
+            for (const auto& row : x) squares += (row[k] - mean) * (row[k] - mean);
+            offset[k] = scale[0] == 'z' ? mean : lo;
+            factor[k] = scale[0] == 'z' ? 1 / std::sqrt(squares / 3) : 1 / (hi - lo);
+        }
+        std::istringstream dump(ReadFile(File("distances.dat")));
+        for (const auto& a : x)
+            for (const auto& b : x) {
+                double shown = 0;
+                dump >> shown;
+                EXPECT_NEAR(shown, std::hypot((a[0] - b[0]) * factor[0], (a[1] - b[1]) * factor[1]), 0.0005)
+                    << scale;
+            }
+    }
 }
 
 }  // namespace

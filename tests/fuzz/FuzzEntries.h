@@ -109,7 +109,7 @@ inline std::string Vectors(const std::uint8_t* data, std::size_t size) {
     FuzzForm form;
     ReadReport report;
     const int got =
-        ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator, &report);
+        ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator, {}, &report);
 
     for (int r = 0; r <= kInputRows; ++r) {
         if (outside(r)) {
@@ -144,7 +144,7 @@ inline std::string Matrix(const std::uint8_t* data, std::size_t size) {
 
     ReadReport report;
     const int got =
-        ParseDistanceMatrix(text.data(), static_cast<long>(text.size()), rows, separator, &report);
+        ParseDistanceMatrix(text.data(), static_cast<long>(text.size()), rows, separator, {}, &report);
 
     for (int r = 0; r <= kMaxMapItems; ++r) {
         if (r == 0 || r == above) {

@@ -1,0 +1,199 @@
+#include "workspace/ColumnRoles.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "workspace/Numbers.h"
+
+namespace {
+
+constexpr int kMaxClassValues = 20;
+constexpr int kMinCountingRows = 3;  // fewer rows count by chance
+
+struct ColumnStats {
+    int present = 0, text = 0;
+    bool countsFrom1 = true, countsFrom0 = true;
+    std::unordered_set<std::string_view> distinct;  // of the text values, up to one past the class limit
+};
+
+std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* data, int columns) {
+    std::vector<ColumnStats> stats(static_cast<std::size_t>(columns) + 1);
+    const char* base = reinterpret_cast<const char*>(data);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const TableRow& row = table.rows[r];
+        for (int c = 1; c <= columns; ++c) {
+            ColumnStats& s = stats[static_cast<std::size_t>(c)];
+            const TableCell* cell = table.Cell(row, c);
+            const bool number = cell && cell->kind == TableCell::Number;
+            s.countsFrom1 = s.countsFrom1 && number && cell->value == static_cast<float>(r + 1);
+            s.countsFrom0 = s.countsFrom0 && number && cell->value == static_cast<float>(r);
+            if (!cell || cell->kind == TableCell::Missing) continue;
+            ++s.present;
+            if (cell->kind != TableCell::Text) continue;
+            ++s.text;
+            if (static_cast<int>(s.distinct.size()) <= kMaxClassValues)
+                s.distinct.insert(std::string_view(base + cell->at, cell->size));
+        }
+    }
+    return stats;
+}
+
+// The column an option names: a number, or a header name (exact, then in
+// any case); 0 for "0"; -1 when none fits.
+int ColumnNamed(const std::string& spec, const ColumnPlan& plan) {
+    if (spec.find_first_not_of("0123456789") == std::string::npos) {
+        const int c = ParseInt(spec);
+        return c >= 0 && c <= plan.columns ? c : -1;
+    }
+    for (int pass = 0; pass < 2; ++pass)
+        for (int c = 1; c <= plan.columns; ++c) {
+            const std::string& h = plan.header[static_cast<std::size_t>(c)];
+            if (h == spec) return c;
+            if (pass == 1 && h.size() == spec.size() &&
+                std::equal(h.begin(), h.end(), spec.begin(), [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
+                return c;
+        }
+    return -1;
+}
+
+std::string NoSuchColumn(const char* what, const std::string& spec, const ColumnPlan& plan) {
+    std::string names;
+    for (int c = 1; c <= plan.columns; ++c)
+        if (!plan.header[static_cast<std::size_t>(c)].empty())
+            names += (names.empty() ? "" : ", ") + plan.header[static_cast<std::size_t>(c)];
+    std::string why = Format("the %s column \"%s\" is not in the file: it has %d columns", what, spec.c_str(),
+                             plan.columns);
+    if (!names.empty()) why += ", named " + names;
+    return why;
+}
+
+}  // namespace
+
+int MostCommonCount(const std::vector<int>& counts) {
+    std::unordered_map<int, int> times;
+    int best = 0, bestTimes = 0;
+    for (int c : counts) ++times[c];
+    for (int c : counts)  // in row order, so that the first of equals wins
+        if (times[c] > bestTimes) {
+            best = c;
+            bestTimes = times[c];
+        }
+    return best;
+}
+
+std::string ColumnPlan::ColumnWords(int column) const {
+    const std::string& name =
+        column >= 1 && column <= columns ? header[static_cast<std::size_t>(column)] : std::string();
+    return name.empty() ? Format("column %d", column) : Format("column %d \"%s\"", column, name.c_str());
+}
+
+ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options, bool matrix) {
+    ColumnPlan plan;
+    std::vector<int> counts;
+    counts.reserve(table.rows.size());
+    for (const TableRow& row : table.rows) counts.push_back(row.count);
+    plan.columns = MostCommonCount(counts);
+    const auto size = static_cast<std::size_t>(plan.columns) + 1;
+    plan.role.assign(size, ColumnRole::Feature);
+    plan.header.assign(size, std::string());
+
+    // The header names the columns, or all but the first when it is one short.
+    const int headerFields = static_cast<int>(table.header.size());
+    const bool shortHeader = headerFields > 0 && headerFields + 1 == plan.columns;
+    const bool rowNames = shortHeader || (headerFields > 0 && table.header[0].empty());
+    for (int c = 1; c <= plan.columns; ++c) {
+        const int h = shortHeader ? c - 2 : c - 1;
+        if (h >= 0 && h < headerFields) plan.header[static_cast<std::size_t>(c)] = table.header[static_cast<std::size_t>(h)];
+    }
+
+    const int rows = static_cast<int>(table.rows.size());
+    plan.rows = rows;
+    const std::vector<ColumnStats> stats = Measure(table, data, plan.columns);
+    const auto isText = [&](int c) {
+        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        return s.present > 0 && s.text == s.present;
+    };
+    const auto counting = [&](int c) {
+        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        return !matrix && rows >= kMinCountingRows && (s.countsFrom1 || s.countsFrom0);
+    };
+
+    // What the user named.
+    const auto named = [&](const std::string& spec, const char* what) {
+        if (spec.empty()) return -1;
+        const int c = ColumnNamed(spec, plan);
+        if (c < 0 && plan.problem.empty()) plan.problem = NoSuchColumn(what, spec, plan);
+        return std::max(c, 0);
+    };
+    const int namesAsked = named(options.names, "names");
+    const int classAsked = matrix ? 0 : named(options.classes, "class");
+    std::vector<bool> skipped(size, false);
+    for (const std::string& spec : options.skip) {
+        const int c = named(spec, "skipped");
+        if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
+    }
+
+    // The reader's own choice among the columns nobody named.
+    std::vector<int> nameCandidates, classCandidates;
+    for (int c = 1; c <= plan.columns; ++c) {
+        if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
+        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        if (isText(c)) {
+            const int distinct = static_cast<int>(s.distinct.size());
+            const bool repeats = !matrix && distinct <= kMaxClassValues && distinct * 2 < rows;
+            (repeats ? classCandidates : nameCandidates).push_back(c);
+        } else if (c == 1 && rowNames) {
+            nameCandidates.push_back(c);
+        }
+    }
+    const auto leaveOut = [&](int c, std::string why, bool asked) {
+        plan.role[static_cast<std::size_t>(c)] = ColumnRole::LeftOut;
+        plan.leftOut.push_back({c, std::move(why), asked});
+    };
+    for (int c = 1; c <= plan.columns; ++c)
+        if (skipped[static_cast<std::size_t>(c)]) leaveOut(c, "as asked", true);
+
+    if (namesAsked >= 0) {
+        plan.namesColumn = namesAsked;
+    } else if (!nameCandidates.empty()) {
+        plan.namesColumn = nameCandidates.front();
+    }
+    if (classAsked >= 0) {
+        plan.classColumn = classAsked;
+    } else if (!classCandidates.empty()) {
+        plan.classColumn = classCandidates.back();
+    }
+    // Text is no feature; row names that are numbers, with the names taken
+    // from elsewhere, are.
+    const auto besides = [&](int taken, const char* what) {
+        return taken > 0 ? Format("holds text besides the %s, %s", what, plan.ColumnWords(taken).c_str())
+                         : std::string("holds text");
+    };
+    for (int c : nameCandidates)
+        if (c != plan.namesColumn && isText(c)) leaveOut(c, besides(plan.namesColumn, "names"), false);
+    for (int c : classCandidates)
+        if (c != plan.classColumn) leaveOut(c, besides(plan.classColumn, "class"), false);
+    if (plan.namesColumn > 0) plan.role[static_cast<std::size_t>(plan.namesColumn)] = ColumnRole::Names;
+    if (plan.classColumn > 0) plan.role[static_cast<std::size_t>(plan.classColumn)] = ColumnRole::Class;
+
+    // A column that counts the rows names them, when nothing else does and
+    // another feature remains.
+    for (int c = 1; c <= plan.columns; ++c) {
+        if (plan.role[static_cast<std::size_t>(c)] == ColumnRole::Feature) plan.features.push_back(c);
+    }
+    if (namesAsked < 0 && plan.namesColumn == 0 && plan.features.size() >= 2)
+        for (int c : plan.features)
+            if (counting(c)) {
+                plan.namesColumn = c;
+                plan.indexNames = true;
+                plan.indexFirst = stats[static_cast<std::size_t>(c)].countsFrom1 ? 1 : 0;
+                plan.role[static_cast<std::size_t>(c)] = ColumnRole::Names;
+                plan.features.erase(std::find(plan.features.begin(), plan.features.end(), c));
+                break;
+            }
+    std::sort(plan.leftOut.begin(), plan.leftOut.end(),
+              [](const ColumnPlan::LeftOut& a, const ColumnPlan::LeftOut& b) { return a.column < b.column; });
+    return plan;
+}

@@ -1,0 +1,116 @@
+#include "workspace/ColumnScale.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+struct Spread {
+    int present = 0;
+    double mean = 0, deviation = 0, low = 0, high = 0;
+};
+
+// A column's mean, standard deviation (n - 1), minimum and maximum over the
+// values present.
+Spread SpreadOf(int n, int k) {
+    Spread s;
+    double sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        const double v = ws.InputVectors[i][k];
+        if (std::isnan(v)) continue;
+        s.low = s.present == 0 ? v : std::min(s.low, v);
+        s.high = s.present == 0 ? v : std::max(s.high, v);
+        sum += v;
+        ++s.present;
+    }
+    if (s.present == 0) return s;
+    s.mean = sum / s.present;
+    double squares = 0;
+    for (int i = 1; i <= n; ++i) {
+        const double v = ws.InputVectors[i][k];
+        if (!std::isnan(v)) squares += (v - s.mean) * (v - s.mean);
+    }
+    s.deviation = s.present > 1 ? std::sqrt(squares / (s.present - 1)) : 0.0;
+    return s;
+}
+
+std::string FeatureWords(const ColumnPlan& columns, int k) {
+    const int column =
+        k <= static_cast<int>(columns.features.size()) ? columns.features[static_cast<std::size_t>(k - 1)] : k;
+    return columns.ColumnWords(column);
+}
+
+// Without a scale: the column that varies most, when it varies ten times
+// as much as the one that varies least (but varies).
+std::vector<std::string> SpreadWarning(const std::vector<Spread>& spreads, const ColumnPlan& columns) {
+    int most = 0, least = 0;
+    for (int k = 1; k < static_cast<int>(spreads.size()); ++k) {
+        const double d = spreads[static_cast<std::size_t>(k)].deviation;
+        if (!(d > 0)) continue;
+        if (most == 0 || d > spreads[static_cast<std::size_t>(most)].deviation) most = k;
+        if (least == 0 || d < spreads[static_cast<std::size_t>(least)].deviation) least = k;
+    }
+    if (most == 0) return {};
+    const double ratio =
+        spreads[static_cast<std::size_t>(most)].deviation / spreads[static_cast<std::size_t>(least)].deviation;
+    if (ratio < 10) return {};
+    return {Format("warning: %s varies %.0fx more than %s: it decides the distances; scale z gives every "
+                   "column the same weight",
+                   FeatureWords(columns, most).c_str(), ratio, FeatureWords(columns, least).c_str())};
+}
+
+}  // namespace
+
+const char* ScaleName(ColumnScale scale) {
+    switch (scale) {
+        case ColumnScale::Z:
+            return "z";
+        case ColumnScale::Range:
+            return "range";
+        case ColumnScale::None:
+            break;
+    }
+    return "none";
+}
+
+bool ScaleNamed(const std::string& word, ColumnScale& scale) {
+    for (ColumnScale s : {ColumnScale::None, ColumnScale::Z, ColumnScale::Range})
+        if (word == ScaleName(s)) {
+            scale = s;
+            return true;
+        }
+    return false;
+}
+
+std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const ColumnPlan& columns) {
+    n = std::clamp(n, 0, kInputRows);
+    dim = std::clamp(dim, 0, kMaxDim);
+    std::vector<Spread> spreads(static_cast<std::size_t>(dim) + 1);
+    for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(n, k);
+    if (scale == ColumnScale::None) return SpreadWarning(spreads, columns);
+
+    std::vector<std::string> notes;
+    std::string constant;
+    int constants = 0;
+    for (int k = 1; k <= dim; ++k) {
+        const Spread& s = spreads[static_cast<std::size_t>(k)];
+        const double width = scale == ColumnScale::Z ? s.deviation : s.high - s.low;
+        const double offset = scale == ColumnScale::Z ? s.mean : s.low;
+        const double factor = width > 0 ? 1.0 / width : 0.0;  // a constant column becomes 0
+        if (!(width > 0) && constants++ == 0) constant = FeatureWords(columns, k);
+        ws.FeatureOffset[k] = static_cast<float>(offset);
+        ws.FeatureFactor[k] = static_cast<float>(factor);
+        for (int i = 1; i <= n; ++i) {
+            float& v = ws.InputVectors[i][k];
+            if (!std::isnan(v)) v = static_cast<float>((v - offset) * factor);
+        }
+    }
+    if (constants > 0)
+        notes.push_back(Format("warning: %s is constant: scale %s makes it 0%s", constant.c_str(),
+                               ScaleName(scale),
+                               constants > 1 ? Format(" (%d such columns)", constants).c_str() : ""));
+    return notes;
+}

@@ -1,0 +1,18 @@
+// The features brought to one scale before any distance is taken, and a
+// warning when, left as they are, one column's spread decides the distances.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "workspace/ColumnRoles.h"
+#include "workspace/ReadOptions.h"
+
+// Scales components 1..dim of items 1..n in place (missing values stay
+// missing and take no part in a column's mean, deviation, minimum or
+// maximum) and keeps each column's offset and factor in the Workspace, so
+// that what a user reads can be given back in the file's units. Returns
+// the status line's notes: the constant columns a scale makes 0, or,
+// without a scale, the column whose spread decides the distances.
+// `columns` names the features by their column in the file.
+std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const ColumnPlan& columns);

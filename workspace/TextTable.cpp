@@ -1,0 +1,379 @@
+#include "workspace/TextTable.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "workspace/Numbers.h"
+
+namespace {
+
+constexpr long kSniffBytes = 4096;
+
+bool IsBlankByte(std::uint8_t c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// The end of the line that starts at p: its LF, or end.
+const std::uint8_t* LineEnd(const std::uint8_t* p, const std::uint8_t* end) {
+    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    return lf ? static_cast<const std::uint8_t*>(lf) : end;
+}
+
+const std::uint8_t* NextLine(const std::uint8_t* p, const std::uint8_t* end) {
+    const std::uint8_t* lineEnd = LineEnd(p, end);
+    return lineEnd < end ? lineEnd + 1 : end;
+}
+
+bool BlankLine(const std::uint8_t* p, const std::uint8_t* lineEnd) {
+    for (; p < lineEnd; ++p)
+        if (!IsBlankByte(*p)) return false;
+    return true;
+}
+
+std::string_view Text(const std::uint8_t* from, const std::uint8_t* to) {
+    return {reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from)};
+}
+
+// Why the first bytes are no text of this tool's kind: text in UTF-16 or
+// UTF-32 (a byte-order mark, or zero bytes in step), or binary data (a zero
+// byte, or mostly control bytes).
+std::string NotText(const std::uint8_t* data, long length) {
+    const long n = std::min(length, kSniffBytes);
+    const auto starts = [&](std::initializer_list<int> bytes) {
+        if (n < static_cast<long>(bytes.size())) return false;
+        long i = 0;
+        for (int b : bytes)
+            if (data[i++] != b) return false;
+        return true;
+    };
+    constexpr const char* kSaveAsUtf8 = ": save it as UTF-8";
+    if (starts({0xFF, 0xFE, 0, 0}) || starts({0, 0, 0xFE, 0xFF})) return std::string("is UTF-32 text") + kSaveAsUtf8;
+    if (starts({0xFF, 0xFE}) || starts({0xFE, 0xFF})) return std::string("is UTF-16 text") + kSaveAsUtf8;
+    long zeros[2] = {0, 0}, controls = 0;
+    for (long i = 0; i < n; ++i) {
+        const std::uint8_t c = data[i];
+        if (c == 0) ++zeros[i % 2];
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7F) ++controls;
+    }
+    // Text in two bytes a character puts a zero beside every ASCII one.
+    const long half = n / 2;
+    if (half >= 2 && (zeros[0] >= half * 9 / 10 || zeros[1] >= half * 9 / 10))
+        return std::string("is UTF-16 or UTF-32 text") + kSaveAsUtf8;
+    if (zeros[0] + zeros[1] > 0 || controls * 3 > n) return "is binary data, not a text table";
+    return {};
+}
+
+// A byte outside double quotes: quote-aware search within one line.
+template <typename Found>
+void EachUnquoted(std::string_view line, Found found) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (!quoted && found(line[i], i)) return;
+    }
+}
+
+bool HasUnquoted(std::string_view line, char c) {
+    bool has = false;
+    EachUnquoted(line, [&](char x, std::size_t) { return has = x == c; });
+    return has;
+}
+
+// The fields of one line: emit(from, to, quoted) for each, in order. Runs of
+// the separator are one when collapsing: leading ones are skipped, trailing
+// ones give a last field of 0 (tabs: trailingValue) or nothing (spaces).
+// Otherwise every separator ends one field, so an empty field is one.
+template <typename Emit>
+void SplitLine(const std::uint8_t* p, const std::uint8_t* lineEnd, char separator, bool collapse,
+               bool trailingValue, Emit emit) {
+    const std::uint8_t sep = static_cast<std::uint8_t>(separator);
+    const auto skipRun = [&] {
+        while (p < lineEnd && *p == sep) ++p;
+    };
+    if (collapse) skipRun();
+    while (true) {
+        const std::uint8_t* start = p;
+        bool quoted = false;
+        // A field that opens with a quote (after blanks) runs to its closing quote.
+        const std::uint8_t* q = p;
+        while (q < lineEnd && (*q == ' ' || *q == '\t') && *q != sep) ++q;
+        if (q < lineEnd && *q == '"') {
+            quoted = true;
+            const std::uint8_t* close = q + 1;
+            while (close < lineEnd) {
+                if (*close == '"') {
+                    if (close + 1 < lineEnd && close[1] == '"') {
+                        close += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++close;
+            }
+            p = close < lineEnd ? close + 1 : lineEnd;
+        }
+        while (p < lineEnd && *p != sep) ++p;
+        emit(start, p, quoted, false);
+        if (p >= lineEnd) return;
+        ++p;  // the separator
+        if (collapse) {
+            skipRun();
+            if (p >= lineEnd || BlankLine(p, lineEnd)) {
+                if (trailingValue && p >= lineEnd) emit(p, p, false, true);
+                return;
+            }
+        } else if (p >= lineEnd) {
+            emit(p, p, false, false);  // a separator at the line's end: an empty last field
+            return;
+        }
+    }
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// The field's text without blanks and quotes; whether it was quoted.
+std::string_view Unquoted(std::string_view field, bool quoted) {
+    field = Trim(field);
+    if (quoted && !field.empty() && field.front() == '"') {
+        field.remove_prefix(1);
+        if (!field.empty() && field.back() == '"') field.remove_suffix(1);
+    }
+    return field;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
+    return true;
+}
+
+bool MissingMarker(std::string_view text) {
+    if (text.empty() || text == "?" || text == ".") return true;
+    if (text.front() == '+' || text.front() == '-') {
+        const std::string_view rest = text.substr(1);
+        return EqualsIgnoringCase(rest, "nan");
+    }
+    for (const char* marker : {"na", "n/a", "nan", "null"})
+        if (EqualsIgnoringCase(text, marker)) return true;
+    return false;
+}
+
+// True when some value of the line, split at any usual separator, starts
+// with a number: a line without one is a header.
+bool HoldsANumber(std::string_view line) {
+    std::size_t at = 0;
+    while (at <= line.size()) {
+        std::size_t next = line.find_first_of("\t,; ", at);
+        if (next == std::string_view::npos) next = line.size();
+        if (StartsWithNumber(line.substr(at, next - at))) return true;
+        at = next + 1;
+    }
+    return false;
+}
+
+struct LineFields {
+    std::vector<std::string_view> texts;  // unquoted
+    std::vector<bool> quoted;
+};
+
+LineFields FieldsOf(const std::uint8_t* p, const std::uint8_t* lineEnd, char separator, bool collapse) {
+    LineFields out;
+    SplitLine(p, lineEnd, separator, collapse, false,
+              [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
+                  out.texts.push_back(Unquoted(Text(from, to), quoted));
+                  out.quoted.push_back(quoted);
+              });
+    return out;
+}
+
+// Whole numbers from 1 on rising by one step, as years or wavelengths head
+// columns (a row from 0 is the first of a distance matrix).
+bool Counting(const LineFields& f) {
+    if (f.texts.size() < 3) return false;
+    long long previous = 0, step = 0;
+    for (std::size_t i = 0; i < f.texts.size(); ++i) {
+        const std::string_view t = f.texts[i];
+        if (t.empty() || t.size() > 12 || t.find_first_not_of("0123456789") != std::string_view::npos) return false;
+        const long long v = std::stoll(std::string(t));
+        if (i == 0 && v == 0) return false;
+        if (i == 1) step = v - previous;
+        if (i >= 1 && (step <= 0 || v - previous != step)) return false;
+        previous = v;
+    }
+    return true;
+}
+
+bool AnyUnquotedNumber(const LineFields& f) {
+    for (std::size_t i = 0; i < f.texts.size(); ++i)
+        if (!f.quoted[i] && StartsWithNumber(f.texts[i])) return true;
+    return false;
+}
+
+char SeparatorOf(std::string_view line, char expected) {
+    if (HasUnquoted(line, expected)) return expected;
+    if (HasUnquoted(line, ';')) return ';';
+    if (HasUnquoted(line, ',')) return ',';
+    const std::string_view text = Trim(line);
+    if (HasUnquoted(text, ' ')) return ' ';
+    return expected;
+}
+
+}  // namespace
+
+std::string CellText(const std::uint8_t* data, const TableCell& cell) {
+    std::string text(reinterpret_cast<const char*>(data) + cell.at, cell.size);
+    if (cell.quoted)
+        for (std::size_t i = 0; (i = text.find("\"\"", i)) != std::string::npos; ++i) text.erase(i, 1);
+    return text;
+}
+
+TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
+    TableCell cell{TableCell::Text, quoted, 0.0f, 0, 0};
+    if (MissingMarker(text)) {
+        cell.kind = TableCell::Missing;
+        return cell;
+    }
+    // A quoted "1,065.0": the comma groups thousands.
+    std::string grouped;
+    if (quoted && !decimalComma) {
+        const std::size_t comma = text.find(',');
+        if (comma != std::string_view::npos && text.find('.', comma) != std::string_view::npos) {
+            grouped.assign(text);
+            grouped.erase(std::remove(grouped.begin(), grouped.end(), ','), grouped.end());
+            text = grouped;
+        }
+    }
+    const FileReal read = ParseFileReal(text, decimalComma);
+    if (!read.finite) {
+        cell.kind = TableCell::NotFinite;
+    } else if (read.number) {
+        cell.kind = TableCell::Number;
+        cell.value = read.value;
+    }
+    return cell;
+}
+
+TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
+    TextTable table;
+    const std::uint8_t* const end = data + std::max(length, 0L);
+    table.notText = NotText(data, length);
+    if (!table.notText.empty()) return table;
+    const std::uint8_t* begin = data;
+    if (end - data >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) begin += 3;
+
+    // The first two lines that are not blank.
+    struct Line {
+        const std::uint8_t *p = nullptr, *end = nullptr;
+        int number = 0;
+    } first, second;
+    {
+        int number = 1;
+        for (const std::uint8_t* p = begin; p < end && !second.p; p = NextLine(p, end), ++number) {
+            const std::uint8_t* lineEnd = LineEnd(p, end);
+            if (BlankLine(p, lineEnd)) continue;
+            (first.p ? second : first) = {p, lineEnd, number};
+        }
+    }
+    if (!first.p) return table;
+
+    // A first line without a number is a header; the separator is that of
+    // the first data line.
+    Line data1 = first;
+    if (!HoldsANumber(Text(first.p, first.end))) {
+        table.headerKind = HeaderKind::NoNumber;
+        data1 = second;
+    }
+    if (expected != '\n' && data1.p) {
+        table.separator = SeparatorOf(Text(data1.p, data1.end), expected);
+        table.separatorDetected = table.separator != expected;
+    }
+    table.collapse = table.separator == '\t' || table.separator == ' ';
+
+    // A first line of counting whole numbers, or of quoted fields only, over
+    // a line of numbers: a header too.
+    if (table.headerKind == HeaderKind::None && second.p) {
+        const LineFields a = FieldsOf(first.p, first.end, table.separator, table.collapse);
+        const LineFields b = FieldsOf(second.p, second.end, table.separator, table.collapse);
+        if (Counting(a) && !Counting(b)) {
+            table.headerKind = HeaderKind::Counting;
+        } else if (std::all_of(a.quoted.begin(), a.quoted.end(), [](bool q) { return q; }) &&
+                   AnyUnquotedNumber(b)) {
+            table.headerKind = HeaderKind::Quoted;
+        }
+        if (table.headerKind != HeaderKind::None) data1 = second;
+    }
+    if (table.headerKind != HeaderKind::None) {
+        table.headerLine = first.number;
+        for (std::string_view f : FieldsOf(first.p, first.end, table.separator, table.collapse).texts) {
+            std::string name(f);
+            for (std::size_t i = 0; (i = name.find("\"\"", i)) != std::string::npos; ++i) name.erase(i, 1);
+            table.header.push_back(std::move(name));
+        }
+    }
+    if (!data1.p) return table;
+    table.firstDataLine = data1.number;
+
+    // Decimal commas: with tabs or semicolons between values, commas in the
+    // data and no decimal point anywhere in it.
+    const std::string_view rest = Text(data1.p, end);
+    if (table.separator == '\t' || table.separator == ';') {
+        if (rest.find(',') != std::string_view::npos && rest.find('.') == std::string_view::npos)
+            table.decimalComma = true;
+    }
+
+    // Tabs: a run is one separator, unless the rows line up only when every
+    // tab ends one field (a table with empty cells).
+    if (table.separator == '\t' &&
+        (rest.find("\t\t") != std::string_view::npos || rest.find("\n\t") != std::string_view::npos ||
+         rest.front() == '\t')) {
+        int collapsed = -1, single = -1;
+        bool collapsedEven = true, singleEven = true, runs = false;
+        for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end)) {
+            const std::uint8_t* lineEnd = LineEnd(p, end);
+            if (BlankLine(p, lineEnd)) continue;
+            int c = 0, s = 0;
+            SplitLine(p, lineEnd, '\t', true, true, [&](auto, auto, bool, bool) { ++c; });
+            SplitLine(p, lineEnd, '\t', false, false, [&](auto, auto, bool, bool) { ++s; });
+            runs = runs || c != s;
+            collapsedEven = collapsedEven && (collapsed < 0 || c == collapsed);
+            singleEven = singleEven && (single < 0 || s == single);
+            collapsed = c;
+            single = s;
+        }
+        if (runs && singleEven && !collapsedEven) {
+            table.collapse = false;
+            table.singleTabs = true;
+        }
+    }
+
+    const bool trailingValue = table.collapse && table.separator == '\t';
+    int number = data1.number;
+    for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end), ++number) {
+        const std::uint8_t* lineEnd = LineEnd(p, end);
+        if (BlankLine(p, lineEnd)) {
+            if (table.blankLines++ == 0) table.firstBlankLine = number;
+            continue;
+        }
+        TableRow row{number, static_cast<int>(table.cells.size()), 0};
+        SplitLine(p, lineEnd, table.separator, table.collapse, trailingValue,
+                  [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool trailing) {
+                      const std::string_view text = Unquoted(Text(from, to), quoted);
+                      TableCell cell = trailing ? TableCell{TableCell::Number, false, 0.0f, 0, 0}
+                                                : ClassifyField(text, quoted, table.decimalComma);
+                      cell.at = static_cast<std::uint32_t>(text.data() - reinterpret_cast<const char*>(data));
+                      cell.size = static_cast<std::uint32_t>(text.size());
+                      table.cells.push_back(cell);
+                      ++row.count;
+                  });
+        table.rows.push_back(row);
+    }
+    return table;
+}
