@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <set>
 
 #include "support/FakeForm.h"
@@ -34,6 +35,28 @@ TEST_F(Distances, AreEuclideanSymmetricWithZeroDiagonal) {
     EXPECT_EQ(ws.DistMatrix[1][2], 60.0f);
     EXPECT_EQ(ws.MaxDist, 60.0f);
     EXPECT_EQ(ws.DistScale, 12.0f);
+}
+
+// Many pairs at a time, each still summed over its components in order.
+TEST_F(Distances, EqualThePlainSumOfEachPair) {
+    std::mt19937 gen(9);
+    std::uniform_real_distribution<float> value(-5, 5);
+    for (const auto& [n, dim] : {std::pair{2, 1}, {17, 5}, {400, 64}}) {
+        for (int i = 1; i <= n; ++i)
+            for (int k = 1; k <= dim; ++k) ws.InputVectors[i][k] = value(gen);
+        BuildDistanceMatrix(n, dim);
+        for (int i = 1; i <= n; ++i)
+            for (int j = 1; j <= n; ++j) {
+                float sum = 0;
+                for (int k = 1; k <= dim; ++k) {
+                    const float d = ws.InputVectors[i][k] - ws.InputVectors[j][k];
+                    const float square = d * d;
+                    sum += square;
+                }
+                ASSERT_EQ(ws.DistMatrix[i][j], static_cast<float>(std::sqrt(static_cast<double>(sum))))
+                    << n << "x" << dim << " " << i << "," << j;
+            }
+    }
 }
 
 TEST_F(Distances, MeanUsesTheLowerTriangleOnly) {

@@ -164,6 +164,21 @@ void TForm1::BuildControls() {
     }
     Edits[3]->installEventFilter(this);
 
+    // The column scale: beside the map parameters, in the room below "map dim.".
+    ScaleBox = new QComboBox(client_);
+    ScaleBox->setObjectName("ScaleBox");
+    ScaleBox->setGeometry(824, 212, 57, 21);
+    for (ColumnScale scale : {ColumnScale::None, ColumnScale::Z, ColumnScale::Range})
+        ScaleBox->addItem(QString::fromUtf8(ScaleName(scale)), static_cast<int>(scale));
+    ScaleBox->setToolTip(QStringLiteral(
+        "How the features' columns are scaled before any distance: none (as read), z (mean 0, "
+        "standard deviation 1) or range (0 to 1)"));
+    auto* scaleLabel = new QLabel(QStringLiteral("column scale"), client_);
+    scaleLabel->setObjectName("ScaleLabel");
+    scaleLabel->setFont(SansFont(13));
+    scaleLabel->setGeometry(888, 214, 90, 16);
+    scaleLabel->setBuddy(ScaleBox);
+
     StatusLine = new QLineEdit(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
@@ -203,7 +218,7 @@ void TForm1::BuildControls() {
                               Button2,   Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,   Button8,   Button9,   Button10,  Button11,  Edits[6],
                               Fa,        Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
-                              Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
+                              ScaleBox,  Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -250,6 +265,12 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
     std::string list;
     for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
     return list;
+}
+
+ReadOptions TForm1::TableReading() {
+    ReadOptions options;
+    options.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
+    return options;
 }
 
 void TForm1::StatusClear() {

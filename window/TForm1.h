@@ -3,6 +3,7 @@
 // window (Form).
 #pragma once
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,6 +40,7 @@ public:
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text) override;
     void StatusOutside(int marks) override;
+    ReadOptions TableReading() override;
 
     // The controls, by their names.
     MemoList* Memo1;
@@ -47,6 +49,7 @@ public:
         *Button10, *Button11, *Fa;
     std::map<int, QLineEdit*> Edits;  // Edit1 .. Edit16 by number
     QLineEdit* StatusLine;            // read-only; what the tool says besides Memo1
+    QComboBox* ScaleBox;              // the column scale of the next runs: none, z, range
 
     // The folder the open-file dialog starts in when the designed one is absent.
     static QString SamplesFolder();

@@ -9,6 +9,7 @@
 
 #include "workspace/Numbers.h"
 #include "workspace/TextFile.h"
+#include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -44,6 +45,49 @@ float PartialPairDistance(int i, int j, int dim) {
 float ItemDistance(int i, int j, int dim) {
     return ws.ItemMissing[i] == 0 && ws.ItemMissing[j] == 0 ? PairDistance(i, j, dim)
                                                            : PartialPairDistance(i, j, dim);
+}
+
+// Rows of the components laid out by column: one vector step takes a
+// component of many pairs, while each pair's sum still runs over its
+// components in order, as PairDistance sums them.
+constexpr int kColumnStride = (kMaxMapItems + 15) / 16 * 16;
+using Columns = float[kMaxDim][kColumnStride];
+
+// The distances of item i to items 1..i-1 into out[0..i-2].
+VECTOR_TARGETS void DistancesToEarlier(int i, int dim, const Columns& columns, float* __restrict out) {
+    const int n = i - 1;
+    for (int j = 0; j < n; ++j) out[j] = 0.0f;
+    for (int k = 0; k < dim; ++k) {
+        const float* __restrict c = columns[k];
+        const float x = c[i - 1];
+#pragma omp simd
+        for (int j = 0; j < n; ++j) {
+            const float d = x - c[j];
+            out[j] += d * d;
+        }
+    }
+#pragma omp simd
+    for (int j = 0; j < n; ++j) out[j] = static_cast<float>(std::sqrt(static_cast<double>(out[j])));
+}
+
+void FillCompleteDistances(int rows, int dim) {
+    alignas(64) Columns columns;
+    alignas(64) float row[kColumnStride];
+    for (int i = 1; i <= rows; ++i)
+        for (int k = 0; k < dim; ++k) columns[k][i - 1] = ws.InputVectors[i][k + 1];
+    for (int i = 1; i <= rows; ++i) {
+        DistancesToEarlier(i, dim, columns, row);
+        ws.DistMatrix[i][i] = 0.0f;
+        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = row[j - 1];
+    }
+}
+
+template <typename Distance>
+void FillDistances(int rows, int dim, Distance distance) {
+    for (int i = 1; i <= rows; ++i) {
+        ws.DistMatrix[i][i] = 0.0f;
+        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = distance(i, j, dim);
+    }
 }
 
 // Pairs without a component in common take the largest distance of the
@@ -96,10 +140,10 @@ int StoredDistanceRows(int n) {
 int BuildDistanceMatrix(int n, int dim) {
     const int rows = StoredDistanceRows(n);
     dim = std::min(dim, kMaxDim);
-    for (int i = 1; i <= rows; ++i) {
-        ws.DistMatrix[i][i] = 0.0f;
-        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = ItemDistance(i, j, dim);
-    }
+    const bool complete =
+        std::all_of(ws.ItemMissing + 1, ws.ItemMissing + rows + 1, [](int m) { return m == 0; });
+    if (complete) return FillCompleteDistances(rows, dim), 0;
+    FillDistances(rows, dim, ItemDistance);
     return FillUnrelatedPairs(rows);
 }
 

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,10 +90,55 @@ std::size_t DecimalEnd(std::string_view text, std::size_t i) {
 namespace {
 
 // The decimal number that the text holds (as DecimalEnd found it), any length.
+// The decimal number that the text holds, as the full conversion gives it,
+// when that is quick: a whole number up to 2^53 times or over a power of
+// ten up to 10^22. Both are exact doubles, so
+// the one rounding of the product or quotient gives the nearest double, as
+// the full conversion does. False when the text needs the full conversion.
+bool QuickDecimal(std::string_view s, double& out) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t whole = 0;
+    int digits = 0, scale = 0;
+    std::size_t i = 0;
+    const auto take = [&](char c) {
+        if (whole == 0 && c == '0') return true;  // a leading zero adds nothing
+        if (++digits > 19) return false;
+        whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+        return true;
+    };
+    for (; i < s.size() && IsDigit(s[i]); ++i)
+        if (!take(s[i])) return false;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && IsDigit(s[i]); ++i, --scale)
+            if (!take(s[i])) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        const bool negative = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        int exponent = 0;
+        for (; i < s.size() && IsDigit(s[i]); ++i) {
+            exponent = exponent * 10 + (s[i] - '0');
+            if (exponent > 1000) return false;
+        }
+        scale += negative ? -exponent : exponent;
+    }
+    if (i != s.size() || whole > (std::uint64_t{1} << 53)) return false;
+    if (whole == 0) {
+        out = 0;
+        return true;
+    }
+    if (scale < -22 || scale > 22) return false;
+    const double w = static_cast<double>(whole);
+    out = scale < 0 ? w / kPowers[-scale] : w * kPowers[scale];
+    return true;
+}
+
 double Convert(std::string_view number) {
     const bool negative = !number.empty() && number[0] == '-';
     if (!number.empty() && (number[0] == '+' || number[0] == '-')) number.remove_prefix(1);
     double value = 0;
+    if (QuickDecimal(number, value)) return negative ? -value : value;
     if (std::from_chars(number.data(), number.data() + number.size(), value).ec ==
         std::errc::result_out_of_range) {
         // Beyond a double: strtod says which way, infinity or zero.

@@ -237,6 +237,13 @@ std::string CellText(const std::uint8_t* data, const TableCell& cell) {
 
 TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
     TableCell cell{TableCell::Text, quoted, 0.0f, 0, 0};
+    // Most fields are plain numbers: a digit first is no marker and groups nothing.
+    if (!text.empty() && text.front() >= '0' && text.front() <= '9' && !quoted) {
+        const FileReal read = ParseFileReal(text, decimalComma);
+        cell.kind = !read.finite ? TableCell::NotFinite : read.number ? TableCell::Number : TableCell::Text;
+        cell.value = read.number && read.finite ? read.value : 0.0f;
+        return cell;
+    }
     if (MissingMarker(text)) {
         cell.kind = TableCell::Missing;
         return cell;

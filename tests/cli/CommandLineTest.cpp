@@ -356,6 +356,28 @@ INSTANTIATE_TEST_SUITE_P(
                   }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The wine CSV with its class column gives the distances of its numbers.
+TEST_F(CommandLine, AClassColumnIsNoFeature) {
+    std::istringstream csv(ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
+    std::string line, numbers;
+    std::getline(csv, line);  // the header
+    while (std::getline(csv, line)) {
+        line.erase(line.rfind(','));
+        std::replace(line.begin(), line.end(), ',', '\t');
+        numbers += line + "\n";
+    }
+    dir.Write("numbers.txt", numbers);
+    ASSERT_EQ(Itemmap({"mrp-mds", File("numbers.txt"), "--char-distance", "60"}).status, kExitFinished);
+    const std::string plain = ReadFile(File("distances.dat"));
+    dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
+    const Result r = Itemmap({"mrp-mds", File("wine.csv"), "--char-distance", "60"});
+    ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
+    EXPECT_EQ(ReadFile(File("distances.dat")), plain);
+    EXPECT_NE(r.err.find("read 178 rows of 13 values from wine.csv; class from column 14 \"class\" (3 values)"),
+              std::string::npos)
+        << r.err;
+}
+
 // R's write.table(as.matrix(dist(x))): a header of names and a column of
 // them around the matrix.
 TEST_F(CommandLine, ANamedDistanceMatrixIsReadAsOne) {

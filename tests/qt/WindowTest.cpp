@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <cmath>
 #include <stdexcept>
 
 #include "handlers/RunControl.h"
@@ -162,6 +163,27 @@ private slots:
         QCOMPARE(form.font().pixelSize(), 11);
         QVERIFY(form.StatusLine->isReadOnly());
         QCOMPARE(form.StatusLine->font(), form.font());
+    }
+
+    // The column scale is one keyboard stop after "map dim.", covers no
+    // designed control, and its choice holds for every run of the session.
+    void theColumnScaleIsReachedByKeyboardAndStays() {
+        TestForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (auto* w : form.findChildren<QWidget*>())
+            if (w != form.ScaleBox && w->parent() == form.ScaleBox->parent() && w->isVisible() &&
+                w->objectName() != "ScaleLabel")
+                QVERIFY2(!w->geometry().intersects(form.ScaleBox->geometry()), qPrintable(w->objectName()));
+        form.Edits[11]->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.ScaleBox);
+        QTest::keyClick(form.ScaleBox, Qt::Key_Down);
+        QCOMPARE(form.TableReading().scale, ColumnScale::Z);
+        SampleCopy iris("iris-150x4.txt");
+        RunIris(form, iris);
+        QCOMPARE(form.TableReading().scale, ColumnScale::Z);
+        QVERIFY(std::abs(ws.FeatureFactor[1] * 0.8280661f - 1) < 1e-6);  // sepal length's deviation
     }
 
     void captionsAndLabelsAreNotClipped() {

@@ -1,0 +1,49 @@
+// Reading a table of 400 rows of 64 values and taking its distances, as an
+// MRP-MDS run does before its clusters: the file's cost before the map's.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "support/NullForm.h"
+#include "workspace/Distances.h"
+#include "workspace/InputFiles.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+std::string WriteTable(int rows, int dim) {
+    const std::string path = (std::filesystem::temp_directory_path() / "itemmap-bench-400x64.txt").string();
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937 gen(3);
+    std::uniform_real_distribution<double> value(0, 10);
+    char field[32];
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < dim; ++k) {
+            std::snprintf(field, sizeof field, k ? "\t%.6f" : "%.6f", value(gen));
+            out << field;
+        }
+        out << '\n';
+    }
+    return path;
+}
+
+void ReadAndDistances400x64(benchmark::State& state) {
+    const std::string path = WriteTable(400, 64);
+    NullForm form;
+    ws.Reset();
+    for (auto _ : state) {
+        ws.ClearItems();
+        const int dim = ReadVectorFile(form, path.c_str(), ws.FileBuffer, 400, 1, '\t');
+        BuildDistanceMatrix(400, dim);
+        benchmark::DoNotOptimize(MeanDistance(400));
+    }
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+
+BENCHMARK(ReadAndDistances400x64)->Unit(benchmark::kMillisecond);
