@@ -30,7 +30,7 @@ public:
     void StatusClear() override {}
     void StatusNote(std::string_view text) override;
     void StatusProgress(const RunProgress& progress) override;
-    void StatusOutcome(Outcome outcome, std::string_view text) override;
+    void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
     void StatusOutside(int marks) override { outside_ = marks; }
     ReadOptions TableReading() override { return reading_; }
 

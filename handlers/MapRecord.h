@@ -3,6 +3,8 @@
 // placed, so that a refused run leaves no map to save.
 #pragma once
 
+#include <string>
+
 enum class MapKind { None, MrpMds, Soc, Reload };
 
 struct MapRecord {
@@ -11,3 +13,9 @@ struct MapRecord {
 };
 
 MapRecord& ShownMap();
+
+// The figures of the map on show, as the status line and a picture's caption
+// give them: Stress-1 and the neighbours kept, with the clusters' agreement
+// with the table's classes, after MRP-MDS; the quantisation error, the empty
+// prototypes and the class purity after SOC or reload. Empty without a map.
+std::string ShownMapFigures();

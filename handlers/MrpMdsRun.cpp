@@ -30,6 +30,7 @@ constexpr int kRedrawPeriod = 10;
 // Steps 1 to 7: the run's own start state.
 void ClearForRun(Form& form) {
     ws.SocMode = 0;
+    ws.ColourByClass = 0;
     form.MemoClear();
     form.StatusClear();
     ShownMap() = {};
@@ -254,13 +255,14 @@ void Button2Click(Form& form) {
             if (ws.StopRequested == 1) l = ws.IterationLimit;
         }
     }
-    const std::string fit = MapFitText(MeasureMapFit(ws.ItemCount, m));
+    const std::string figures = ShownMapFigures();
     if (ws.StopRequested == 1)
-        form.StatusOutcome(Outcome::Stopped, Format("MRP-MDS stopped at step %s of %s after %.1f s; %s",
-                                                    GroupedCount(done).c_str(), GroupedCount(steps).c_str(),
-                                                    clock.Seconds(), fit.c_str()));
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("MRP-MDS stopped at step %s of %s after %.1f s", GroupedCount(done).c_str(),
+                                  GroupedCount(steps).c_str(), clock.Seconds()),
+                           figures);
     else
         form.StatusOutcome(Outcome::Finished,
-                           Format("MRP-MDS finished: %s steps in %.1f s; %s", GroupedCount(steps).c_str(),
-                                  clock.Seconds(), fit.c_str()));
+                           Format("MRP-MDS finished: %s steps in %.1f s", GroupedCount(steps).c_str(), clock.Seconds()),
+                           figures);
 }

@@ -36,6 +36,7 @@ void Button9Click(Form& form) {
     ws.ShowEdges = 1;
     ws.ClearTreeLinks();
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
+    ws.ColourByClass = 0;
     ws.PickEnabled = 0;      // until prototypes are found
 
     ws.ChosenFileName = ChooseInputFile(form);
@@ -113,7 +114,10 @@ void Button9Click(Form& form) {
     ws.ZoomStep = 1.0;
     TransformView(5);
     PaintBox1Click(form);
+    const SocFit fit = MeasureSocFit();
+    KeepPrototypeClasses(fit);
     form.StatusOutcome(Outcome::Finished,
-                       Format("reload finished: %d prototypes of %d components, %d vectors; %s", ws.ItemCount,
-                              ws.VectorDim, ws.VectorCount, SocFitText(MeasureSocFit()).c_str()));
+                       Format("reload finished: %d prototypes of %d components, %d vectors", ws.ItemCount,
+                              ws.VectorDim, ws.VectorCount),
+                       SocFitText(fit));
 }

@@ -40,6 +40,7 @@ void ClearForRun(Form& form) {
     form.StatusClear();
     ShownMap() = {};
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
+    ws.ColourByClass = 0;
     ws.VectorDim = 65;
     ws.MarkScale = 1.0f;
     ws.AvgKeep = 0.999f;
@@ -257,14 +258,16 @@ void Button10Click(Form& form) {
     training.Distances();
     WriteSocClusters(form, n, k);
     WriteSocResults(form);
-    const std::string fit = SocFitText(MeasureSocFit());
+    const SocFit fit = MeasureSocFit();
+    KeepPrototypeClasses(fit);
     if (ws.StopRequested == 1)
         form.StatusOutcome(Outcome::Stopped,
-                           Format("SOC stopped at step %s of %s after %.1f s, its files written; %s",
+                           Format("SOC stopped at step %s of %s after %.1f s, its files written",
                                   GroupedCount(done).c_str(), GroupedCount(ws.IterationLimit).c_str(),
-                                  clock.Seconds(), fit.c_str()));
+                                  clock.Seconds()),
+                           SocFitText(fit));
     else
         form.StatusOutcome(Outcome::Finished,
-                           Format("SOC finished: %s steps in %.1f s; %s", GroupedCount(done).c_str(),
-                                  clock.Seconds(), fit.c_str()));
+                           Format("SOC finished: %s steps in %.1f s", GroupedCount(done).c_str(), clock.Seconds()),
+                           SocFitText(fit));
 }

@@ -30,8 +30,12 @@ void Button8Click(Form& form) {
     Transform(form, 1.0, 3);
 }
 
+// Bars, numbers, and names when the map's items have them; then bars again.
 void Button11Click(Form& form) {
-    ws.ViewMode = ws.ViewMode == 4 ? 0 : 4;
+    if (ws.ViewMode != kViewNumbers)
+        ws.ViewMode = ws.ViewMode == kViewNames ? kViewBars : kViewNumbers;
+    else
+        ws.ViewMode = MapHasNames() ? kViewNames : kViewBars;
     PaintBox1Click(form);
 }
 
@@ -44,4 +48,18 @@ void Button1Click(Form& form) {
     ws.ShowEdges = 1;
     PaintBox1Click(form);
     form.MemoAppend(" ");
+}
+
+void ColourClick(Form& form) {
+    if (ws.ClassCount == 0) {
+        form.StatusNote("C colours the marks by class: this table has no class column");
+        return;
+    }
+    ws.ColourByClass = ws.ColourByClass == 1 ? 0 : 1;
+    PaintBox1Click(form);
+}
+
+void LegendClick(Form& form) {
+    ws.ShowLegend = ws.ShowLegend == 1 ? 0 : 1;
+    PaintBox1Click(form);
 }

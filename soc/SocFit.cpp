@@ -10,17 +10,39 @@ SocFit MeasureSocFit() {
     const int k = PrototypeCount();
     const int n = std::clamp(ws.VectorCount, 0, kInputRows);
     SocFit fit{};
+    int classes[kMaxMapItems + 1][kMaxClasses + 1] = {};
     double sum = 0;
     for (int q = 1; q <= n; ++q) {
         const PrototypeMatch match = NearestPrototype(q);
         ++fit.members[match.prototype];
+        ++classes[match.prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
         sum += match.error;
     }
     fit.quantisationError = n > 0 ? sum / n : 0.0;
     fit.emptyPrototypes = static_cast<int>(std::count(fit.members + 1, fit.members + k + 1, 0));
+    int classed = 0, agreeing = 0;
+    for (int p = 1; p <= k; ++p) {
+        const int* tally = classes[p];
+        const int* most = std::max_element(tally + 1, tally + kMaxClasses + 1);  // the first of equals
+        const int withClass = fit.members[p] - tally[0];
+        if (ws.ClassCount == 0 || *most == 0) continue;
+        fit.majority[p] = static_cast<int>(most - tally);
+        fit.share[p] = static_cast<float>(*most) / static_cast<float>(withClass);
+        classed += withClass;
+        agreeing += *most;
+    }
+    fit.purity = classed > 0 ? static_cast<double>(agreeing) / classed : 0.0;
     return fit;
 }
 
 std::string SocFitText(const SocFit& fit) {
-    return Format("quantisation error %.3f, empty prototypes %d", fit.quantisationError, fit.emptyPrototypes);
+    std::string text =
+        Format("quantisation error %.3f, empty prototypes %d", fit.quantisationError, fit.emptyPrototypes);
+    if (ws.ClassCount > 0) text += Format("; class purity %.0f%%", 100 * fit.purity);
+    return text;
+}
+
+void KeepPrototypeClasses(const SocFit& fit) {
+    std::copy(fit.majority, fit.majority + kMaxMapItems + 1, ws.PrototypeClass);
+    std::copy(fit.share, fit.share + kMaxMapItems + 1, ws.PrototypeShare);
 }

@@ -9,8 +9,10 @@ namespace {
 class MapDrawing : public ::testing::Test {
 protected:
     // n items, item i at ProjCoords (i, i); the panel maps 1 unit to 32 x 31.6 pixels.
+    // No legend: these tests count the marks' calls.
     void Items(int n) {
         FreshWorkspace();
+        ws.ShowLegend = 0;
         ws.ItemCount = n;
         ws.MapSize1 = ws.MapSize2 = 20;
         ws.ViewZoom = 1.0f;

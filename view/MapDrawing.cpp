@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "view/MapLegend.h"
+#include "view/MarkColours.h"
 #include "view/ViewFit.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
@@ -60,6 +62,8 @@ float LargestDistance(int n) {
     return tail;
 }
 
+void DrawEdges(Canvas& canvas, const PixelScale& scale, int n, float limit);
+
 }  // namespace
 
 void PaintBox1Click(Form& form) {
@@ -70,12 +74,27 @@ void PaintBox1Click(Form& form) {
     }
     ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
     Canvas& canvas = form.MapCanvas();
-    if (canvas.Shown()) DrawMap(canvas);
+    if (canvas.Shown()) DrawMap(canvas, ws.ShowLegend == 1);
     form.StatusOutside(MarksOutside(canvas.Width(), canvas.Height()));
 }
 
-void DrawMap(Canvas& canvas) {
+std::string MapName(int i) {
+    if (i < 1 || i > kInputRows || ws.ItemName[i][0] == '\0') return std::to_string(i);
+    const std::string name(ws.ItemName[i]);
+    std::size_t end = 0;
+    for (int chars = 0; end < name.size() && chars < kNameChars; ++chars)
+        do ++end;  // one character: a first byte and the continuation bytes after it
+        while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
+    return name.substr(0, end);
+}
+
+bool MapHasNames() {
+    return ws.SocMode == 0 && ws.HasNames();
+}
+
+void DrawMap(Canvas& canvas, bool legend) {
     const DrawingScope drawing(canvas);
+    canvas.SetTextSize(kPanelTextSize);
     const PixelScale scale = MapPixelScale(canvas.Width(), canvas.Height());
     const int h1 = scale.h1;
     canvas.SetCrossCursor();
@@ -88,21 +107,28 @@ void DrawMap(Canvas& canvas) {
         const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
         const int h = TruncPixel(static_cast<double>(ws.ProtoProb[i]) * 10.0);
         const int barTop = at.yUp + TruncPixel(h * static_cast<double>(ws.MarkScale) + 0.5);
-        const std::uint32_t colour = ClusterColour(i);
-        const int r = ws.ClusterOf[i] < 0 ? 4 : 3;
-        canvas.SetBrushColor(colour);
-        canvas.SetPenColor(colour == kWhite ? kBlack : colour);
+        const MarkLook look = LookOf(i);
+        const int r = look.radius;
+        canvas.SetBrushColor(look.fill);
+        canvas.SetPenColor(look.outline);
         const int y = h1 - at.yUp;
-        if (ws.ViewMode == 0) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
+        if (ws.ViewMode == kViewBars) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
         canvas.Ellipse(at.x + r, y - r, at.x - r, y + r);
         canvas.SetBrushColor(kWhite);
-        if (ws.ViewMode == 4) canvas.TextOut(at.x - 2, y + 4, std::to_string(ws.ItemNumber[i]));
+        if (ws.ViewMode == kViewNumbers) canvas.TextOut(at.x - 2, y + 4, std::to_string(ws.ItemNumber[i]));
+        if (ws.ViewMode == kViewNames) canvas.TextOut(at.x - 2, y + 4, MapName(ws.ItemNumber[i]));
         canvas.SetPenColor(kBlack);
     }
 
     const float limit = ws.EdgeFactor * LargestDistance(n);
-    if (ws.ShowEdges != 1) return;
+    if (ws.ShowEdges == 1) DrawEdges(canvas, scale, n, limit);
+    if (legend && n > 0) DrawLegendBox(canvas, scale);
+}
 
+namespace {
+
+void DrawEdges(Canvas& canvas, const PixelScale& scale, int n, float limit) {
+    const int h1 = scale.h1;
     canvas.SetPenColor(kGrey);
     MapPixel ends[kMaxMapItems + 1];
     for (int i = 1; i <= n; ++i)
@@ -120,3 +146,5 @@ void DrawMap(Canvas& canvas) {
         }
     canvas.SetPenColor(kBlack);
 }
+
+}  // namespace

@@ -5,11 +5,27 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "workspace/Form.h"
 
 // The colour of item i by its MRP cluster, as 0x00BBGGRR.
 std::uint32_t ClusterColour(int i);
+
+// What "View" shows beside the marks: bars of the prototype probability,
+// the items' numbers, or, when the table names the items, their names.
+inline constexpr int kViewBars = 0;
+inline constexpr int kViewNumbers = 4;
+inline constexpr int kViewNames = 5;
+inline constexpr int kNameChars = 16;  // of a name on the map
+
+// The label of map point i in the names mode: its name cut to 16
+// characters, or its number when it has none.
+std::string MapName(int i);
+
+// True when the map's points are named items (an MRP-MDS map of a table
+// with names).
+bool MapHasNames();
 
 // The size of the map panel, PaintBox1, and of the map's pictures.
 inline constexpr int kMapPanelWidth = 641;
@@ -22,6 +38,7 @@ inline constexpr int kMapPanelHeight = 633;
 void PaintBox1Click(Form& form);
 
 // The whole map as the Workspace holds it, with the edge factor last read:
-// a white background, the marks, their bars or numbers, the edges and the
-// tree. Changes nothing but the canvas.
-void DrawMap(Canvas& canvas);
+// a white background, the marks, their bars, numbers or names, the edges and
+// the tree, and, when asked for, the legend over it. Changes nothing but the
+// canvas.
+void DrawMap(Canvas& canvas, bool legend);

@@ -78,7 +78,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     PlaceOnScreen();
     BuildControls();
     qApp->installEventFilter(this);
-    ShowStatus();
+    StatusLine->Refresh();
 }
 
 // The designed place and size, as far as the screen allows.
@@ -179,11 +179,10 @@ void TForm1::BuildControls() {
     scaleLabel->setGeometry(888, 214, 90, 16);
     scaleLabel->setBuddy(ScaleBox);
 
-    StatusLine = new QLineEdit(client_);
+    StatusLine = new StatusText(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
-    StatusLine->setReadOnly(true);
-    StatusLine->setFocusPolicy(Qt::ClickFocus);  // selectable, but not a stop of the tab order
+    StatusLine->SetHintWanted([] { return !RunGuard::RunInProgress() && ShownMap().kind != MapKind::None; });
 
     const LabelSpec labels[] = {
         {"Label10", 824, 48, 125, 20, "Input parameters", 16},
@@ -274,66 +273,30 @@ ReadOptions TForm1::TableReading() {
 }
 
 void TForm1::StatusClear() {
-    statusNow_.clear();
-    notes_.clear();
-    done_.clear();
-    ShowStatus();
+    StatusLine->Clear();
 }
 
 void TForm1::StatusOutside(int marks) {
-    if (marks == outside_) return;
-    outside_ = marks;
-    ShowStatus();
+    StatusLine->Outside(marks);
 }
 
 void TForm1::SayDone(std::string text) {
-    done_ = std::move(text);
-    ShowStatus();
+    StatusLine->Done(std::move(text));
 }
 
 void TForm1::StatusNote(std::string_view text) {
-    notes_.emplace_back(text);
-    ShowStatus();
+    StatusLine->Note(std::string(text));
 }
 
 void TForm1::StatusProgress(const RunProgress& progress) {
-    statusNow_ = ProgressText(progress);
-    ShowStatus();
+    StatusLine->Progress(ProgressText(progress));
 }
 
-void TForm1::StatusOutcome(Outcome outcome, std::string_view text) {
-    if (outcome == Outcome::Busy) {
-        busy_ = OutcomeText(outcome, text);
-        busySince_.start();
-    } else {
-        statusNow_ = OutcomeText(outcome, text);
-    }
-    ShowStatus();
-}
-
-// One line: a fresh "busy:", then the progress or outcome, then the notes;
-// the tooltip holds them one per line.
-void TForm1::ShowStatus() {
-    constexpr qint64 kBusyShownMs = 3000;
-    static const std::string kKeys =
-        "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture, F fits the "
-        "map";
-    std::vector<std::string> parts;
-    if (!busy_.empty() && busySince_.isValid() && busySince_.elapsed() < kBusyShownMs) parts.push_back(busy_);
-    if (!done_.empty()) parts.push_back(done_);
-    if (!statusNow_.empty()) parts.push_back(statusNow_);
-    if (outside_ > 0) parts.push_back(OutsideText(outside_));
-    parts.insert(parts.end(), notes_.begin(), notes_.end());
-    if (parts.empty() || (!RunGuard::RunInProgress() && ShownMap().kind != MapKind::None))
-        parts.push_back(kKeys);
-    std::string line, lines;
-    for (const std::string& part : parts) {
-        line += (line.empty() ? "" : "  \u00b7  ") + part;
-        lines += (lines.empty() ? "" : "\n") + part;
-    }
-    StatusLine->setText(QString::fromStdString(line));
-    StatusLine->setCursorPosition(0);
-    StatusLine->setToolTip(QString::fromStdString(lines));
+void TForm1::StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures) {
+    if (outcome == Outcome::Busy)
+        StatusLine->Busy(OutcomeText(outcome, text));
+    else
+        StatusLine->Ended(outcome, text, figures);
 }
 
 void TForm1::ProcessEvents() {
@@ -349,7 +312,7 @@ void TForm1::Handle(const std::function<void()>& handler) {
         QMessageBox::critical(this, windowTitle(), QString());
     }
     Memo1->Flush();
-    ShowStatus();
+    StatusLine->Refresh();
     if (closePending_ && !RunGuard::RunInProgress()) close();
 }
 
@@ -366,7 +329,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The window's own keys come first, whichever of its controls has the focus.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* target = static_cast<QWidget*>(watched);
-        if (target->window() == this && HandleKey(target, *static_cast<QKeyEvent*>(event))) return true;
+        const QWidget* window = target->window();
+        if ((window == this || window == StatusLine->Notes()) && HandleKey(target, *static_cast<QKeyEvent*>(event)))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -377,6 +342,12 @@ bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
     if ((mods == Qt::ControlModifier && key.key() == Qt::Key_0) ||
         (mods == 0 && key.key() == Qt::Key_F && !typing)) {
         Handle([this] { ::FitMapClick(*this); });
+    } else if (mods == 0 && key.key() == Qt::Key_C && !typing) {
+        Handle([this] { ::ColourClick(*this); });
+    } else if (mods == 0 && key.key() == Qt::Key_L && !typing) {
+        Handle([this] { ::LegendClick(*this); });
+    } else if (mods == 0 && key.key() == Qt::Key_N && !typing) {
+        StatusLine->ToggleNotes();
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
         SavePicture();
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_E) {

@@ -17,6 +17,7 @@
 
 #include "window/MemoList.h"
 #include "window/PaintBox.h"
+#include "window/StatusText.h"
 #include "workspace/Form.h"
 
 class TForm1 : public QWidget, public Form {
@@ -38,7 +39,7 @@ public:
     void StatusClear() override;
     void StatusNote(std::string_view text) override;
     void StatusProgress(const RunProgress& progress) override;
-    void StatusOutcome(Outcome outcome, std::string_view text) override;
+    void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
     void StatusOutside(int marks) override;
     ReadOptions TableReading() override;
 
@@ -48,7 +49,7 @@ public:
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8, *Button9,
         *Button10, *Button11, *Fa;
     std::map<int, QLineEdit*> Edits;  // Edit1 .. Edit16 by number
-    QLineEdit* StatusLine;            // read-only; what the tool says besides Memo1
+    StatusText* StatusLine;           // read-only; what the tool says besides Memo1
     QComboBox* ScaleBox;              // the column scale of the next runs: none, z, range
 
     // The folder the open-file dialog starts in when the designed one is absent.
@@ -95,7 +96,6 @@ private:
     static constexpr int kClientWidth = 1117, kClientHeight = 745;  // the designed client area
     QWidget* client_;
 
-    void ShowStatus();
     // A remark on something the user just did; it leads the status line
     // until the next run starts.
     void SayDone(std::string text);
@@ -109,11 +109,5 @@ private:
     void CopyPicture();
 
     bool closePending_ = false;
-    std::string statusNow_;           // progress or outcome
-    std::vector<std::string> notes_;  // what was read, warnings, hints
-    std::string busy_;                // a run button pressed during a run
-    QElapsedTimer busySince_;
-    std::string done_;    // what the user's last save or copy did
-    int outside_ = 0;     // marks outside the panel at the last redraw
     QString lastFolder_;  // of the last file chosen in this session
 };

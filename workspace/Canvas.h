@@ -38,6 +38,20 @@ public:
     virtual void MoveTo(int x, int y) = 0;
     virtual void LineTo(int x, int y) = 0;
     virtual void TextOut(int x, int y, std::string_view text) = 0;
+
+    // The height in pixels of the texts that follow (a drawing starts with
+    // the panel's font, 7 pixels), and a text's width in it. A canvas that
+    // measures nothing takes every character as wide as 0.6 of the height.
+    virtual void SetTextSize(int pixels) { textSize_ = pixels; }
+    virtual int TextWidth(std::string_view text) const {
+        int characters = 0;
+        for (unsigned char c : text) characters += (c & 0xC0) != 0x80;  // UTF-8: one per character
+        return characters * textSize_ * 6 / 10;
+    }
+    int TextSize() const { return textSize_; }
+
+private:
+    int textSize_ = 7;
 };
 
 // A canvas that draws nothing: one that nobody sees (a run on the command
@@ -80,3 +94,4 @@ inline constexpr std::uint32_t kBlack = 0x000000;
 inline constexpr std::uint32_t kGrey = 0x808080;
 inline constexpr std::uint32_t kRed = 0x0000FF;
 inline constexpr std::uint32_t kDarkGreen = 0x008000;
+inline constexpr int kPanelTextSize = 7;  // the map panel's font, in pixels

@@ -59,7 +59,8 @@ public:
     virtual void StatusClear() = 0;
     virtual void StatusNote(std::string_view text) = 0;
     virtual void StatusProgress(const RunProgress& progress) = 0;
-    virtual void StatusOutcome(Outcome outcome, std::string_view text) = 0;
+    // How a run ended, and the figures of its result (fit, agreement), if any.
+    virtual void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) = 0;
     // After each redraw of the map: how many marks lie outside the panel.
     virtual void StatusOutside(int marks) = 0;
 

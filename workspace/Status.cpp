@@ -32,6 +32,12 @@ std::string OutcomeText(Outcome outcome, std::string_view text) {
     return std::string(text);
 }
 
+std::string OutcomeLine(Outcome outcome, std::string_view text, std::string_view figures) {
+    std::string line = OutcomeText(outcome, text);
+    if (!figures.empty()) line += "; " + std::string(figures);
+    return line;
+}
+
 std::string OutsideText(int marks) {
     if (marks <= 0) return {};
     return Format("%d mark%s outside the panel: F fits them", marks, marks == 1 ? "" : "s");

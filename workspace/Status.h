@@ -22,6 +22,8 @@ std::string ProgressText(const RunProgress& progress);
 
 // "finished", "stopped", "refused: ", "busy: " before the text.
 std::string OutcomeText(Outcome outcome, std::string_view text);
+// The outcome and its figures on one line: "MRP-MDS finished: ...; Stress-1 ...".
+std::string OutcomeLine(Outcome outcome, std::string_view text, std::string_view figures);
 
 // "3 marks outside the panel: F fits them", or empty for none.
 std::string OutsideText(int marks);

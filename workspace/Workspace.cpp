@@ -17,6 +17,7 @@ void Workspace::Reset() {
     ViewZoom = 0.7f;
     ViewAngle = 1.0471975f;
     IterationLimit = 1000;
+    ShowLegend = 1;
     ClearTable();
 
     // Derived once at start-up, before the window is shown.
@@ -60,6 +61,8 @@ void Workspace::ClearClusterMarks() {
     std::fill(ClusterCentres, ClusterCentres + kMaxMapItems + 1, 0);
     std::fill(ProtoProb, ProtoProb + kMaxMapItems + 1, 0.0f);
     ClusterCount = 0;
+    std::fill(std::begin(PrototypeClass), std::end(PrototypeClass), 0);
+    std::fill(std::begin(PrototypeShare), std::end(PrototypeShare), 0.0f);
 }
 
 int Workspace::MapItems() const {

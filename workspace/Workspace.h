@@ -76,6 +76,10 @@ struct Workspace {
     float SimilarityDist;
     int ItemMark[kInputRows + 1];
     int PanelItem;
+    int ColourByClass;  // 1: marks in their class's colour; every run starts with the clusters'
+    int ShowLegend;     // 1: the legend box over the map
+    int PrototypeClass[kMaxMapItems + 1];   // after SOC: the class most of a prototype's members hold
+    float PrototypeShare[kMaxMapItems + 1];  // and their share of its members
 
     // SOC
     int VectorCount;
@@ -118,7 +122,8 @@ struct Workspace {
     bool HasNames() const;
     bool HasClasses() const { return ClassCount > 0; }
     void ClearTreeLinks();
-    // No MRP cluster marks: every map point drawn black, without a bar.
+    // No MRP cluster marks: every map point drawn black, without a bar, and
+    // no prototype classes.
     void ClearClusterMarks();
 
     // Number of map rows (items or prototypes) that per-item loops over the

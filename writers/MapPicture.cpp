@@ -101,7 +101,7 @@ QImage MapImage(int scale) {
     QPainter painter(&image);
     painter.scale(scale, scale);
     PictureCanvas canvas(painter);
-    DrawMap(canvas);
+    DrawMap(canvas, false);
     return image;
 }
 
@@ -122,7 +122,7 @@ Written WriteMapPicture(const std::string& name) {
         generator.setTitle(QStringLiteral("itemmap map"));
         QPainter painter(&generator);
         SvgCanvas canvas(painter);
-        DrawMap(canvas);
+        DrawMap(canvas, false);
     } else if (!MapImage(scale).save(&file, "PNG")) {
         file.cancelWriting();
         return {out.path, "cannot write " + out.path + ": the PNG encoder failed"};

@@ -98,6 +98,21 @@ void PainterCanvas::DrawLines(const std::vector<QLine>& lines) {
     p.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
+QFont PainterCanvas::TextFont() const {
+    QFont f = PanelFont();
+    f.setPixelSize(TextSize());
+    return f;
+}
+
+void PainterCanvas::SetTextSize(int pixels) {
+    Canvas::SetTextSize(pixels);
+    Painter().setFont(TextFont());
+}
+
+int PainterCanvas::TextWidth(std::string_view text) const {
+    return QFontMetrics(TextFont()).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 void PainterCanvas::TextOut(int x, int y, std::string_view text) {
     FlushLines();
     QPainter& p = Painter();

@@ -31,6 +31,8 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
+    void SetTextSize(int pixels) override;
+    int TextWidth(std::string_view text) const override;
 
 protected:
     // The cells from the smaller to one short of the larger coordinate;
@@ -38,6 +40,8 @@ protected:
     static std::optional<QRect> Cells(int x1, int y1, int x2, int y2);
     // The painter of the surface, set up with the panel font.
     virtual QPainter& Painter() = 0;
+    // The font of the texts: the panel font at the text size.
+    QFont TextFont() const;
     // Draws lines of the current pen; the plain way goes through the painter.
     virtual void DrawLines(const std::vector<QLine>& lines);
     // Draws what is gathered; a drawing ends with it.

@@ -77,9 +77,9 @@ public:
     void StatusNote(std::string_view text) override { status.emplace_back(text); }
     void StatusProgress(const RunProgress& p) override { progress.push_back(p); }
     void StatusOutside(int marks) override { outside = marks; }
-    void StatusOutcome(Outcome o, std::string_view text) override {
+    void StatusOutcome(Outcome o, std::string_view text, std::string_view figures = {}) override {
         outcome = o;
-        status.push_back(OutcomeText(o, text));
+        status.push_back(OutcomeLine(o, text, figures));
     }
 
     // The file the dialog returns (empty: cancelled).

@@ -19,7 +19,7 @@ public:
     void StatusClear() override {}
     void StatusNote(std::string_view) override {}
     void StatusProgress(const RunProgress&) override {}
-    void StatusOutcome(Outcome, std::string_view) override {}
+    void StatusOutcome(Outcome, std::string_view, std::string_view = {}) override {}
     void StatusOutside(int) override {}
 
 private:

@@ -1,0 +1,53 @@
+#include "view/MarkColours.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "view/MapDrawing.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+constexpr std::uint32_t Bgr(std::uint32_t rgb) {
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
+// Okabe and Ito's seven colours, then Tol's muted and light ones: apart for
+// deuteranopes and protanopes as for everyone.
+constexpr std::uint32_t kPalette[] = {
+    Bgr(0xE69F00), Bgr(0x56B4E9), Bgr(0x009E73), Bgr(0xF0E442), Bgr(0x0072B2), Bgr(0xD55E00), Bgr(0xCC79A7),
+    Bgr(0x332288), Bgr(0x88CCEE), Bgr(0x44AA99), Bgr(0x117733), Bgr(0x999933), Bgr(0xDDCC77), Bgr(0xCC6677),
+    Bgr(0x882255), Bgr(0xAA4499), Bgr(0x77AADD), Bgr(0xEE8866), Bgr(0xEEDD88), Bgr(0xFFAABB)};
+static_assert(std::size(kPalette) == kMaxClasses);
+constexpr std::uint32_t kNoClass = Bgr(0xBBBBBB);
+
+}  // namespace
+
+std::uint32_t ClassColour(int k) {
+    return k >= 1 && k <= kMaxClasses ? kPalette[k - 1] : kNoClass;
+}
+
+bool MarksShowClasses() {
+    return ws.ColourByClass == 1 && ws.ClassCount > 0;
+}
+
+int MarkClass(int i) {
+    if (ws.SocMode == 1) return i >= 1 && i <= kMaxMapItems ? ws.PrototypeClass[i] : 0;
+    return i >= 1 && i <= kInputRows ? ws.ItemClass[i] : 0;
+}
+
+std::uint32_t OutlineFor(std::uint32_t fill) {
+    const int r = fill & 0xFF, g = (fill >> 8) & 0xFF, b = (fill >> 16) & 0xFF;
+    // Light colours get a dark edge, as white marks always had.
+    return (r * 299 + g * 587 + b * 114) / 1000 > 200 ? kGrey : fill;
+}
+
+MarkLook LookOf(int i) {
+    const int radius = ws.ClusterOf[i] < 0 ? 4 : 3;
+    if (MarksShowClasses()) {
+        const std::uint32_t fill = ClassColour(MarkClass(i));
+        return {fill, OutlineFor(fill), radius};
+    }
+    const std::uint32_t fill = ClusterColour(i);
+    return {fill, fill == kWhite ? kBlack : fill, radius};
+}

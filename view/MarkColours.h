@@ -1,0 +1,26 @@
+// What colour a mark of the map takes: its MRP cluster's, or, when the
+// marks show classes, its class's from a fixed palette that stays
+// distinguishable for the common colour-vision deficiencies.
+#pragma once
+
+#include <cstdint>
+
+// The colour of class k (1..20) in the order the table shows the classes,
+// as 0x00BBGGRR; k = 0 (no class) is a pale grey.
+std::uint32_t ClassColour(int k);
+
+// True when the marks show classes: asked for, and the table has them.
+bool MarksShowClasses();
+
+// The class of map point i: an item's own, or the class most members of a
+// prototype hold (0 for none).
+int MarkClass(int i);
+
+// The fill and the outline of map point i as it is drawn now.
+struct MarkLook {
+    std::uint32_t fill, outline;
+    int radius;
+};
+MarkLook LookOf(int i);
+// The outline that keeps a mark of this fill visible on white.
+std::uint32_t OutlineFor(std::uint32_t fill);
