@@ -14,6 +14,7 @@
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
+#include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
 
 namespace {

@@ -3,19 +3,58 @@
 #include "mrp/ClassAgreement.h"
 #include "mrp/MapFit.h"
 #include "soc/SocFit.h"
+#include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
+
+#include <vector>
 
 MapRecord& ShownMap() {
     static MapRecord shown;
     return shown;
 }
 
-std::string ShownMapFigures() {
+namespace {
+
+const char* const kDot = " \u00b7 ";
+
+std::vector<std::string> FigureParts() {
     const MapRecord& map = ShownMap();
     if (map.kind == MapKind::None) return {};
-    if (map.kind != MapKind::MrpMds) return SocFitText(MeasureSocFit());
-    std::string figures = MapFitText(MeasureMapFit(ws.MapItems(), map.axes));
-    if (const std::string agreement = ClusterAgreementText(ws.MapItems()); !agreement.empty())
-        figures += "; " + agreement;
-    return figures;
+    if (map.kind != MapKind::MrpMds) return {SocFitText(MeasureSocFit())};
+    std::vector<std::string> parts = {MapFitText(MeasureMapFit(ws.MapItems(), map.axes))};
+    if (std::string agreement = ClusterAgreementText(ws.MapItems()); !agreement.empty())
+        parts.push_back(std::move(agreement));
+    return parts;
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* between) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
+    return text;
+}
+
+}  // namespace
+
+std::string ShownMapFigures() {
+    return Joined(FigureParts(), "; ");
+}
+
+std::string ShownMapCaption() {
+    const MapRecord& map = ShownMap();
+    if (map.kind == MapKind::None) return {};
+    std::string method;
+    switch (map.kind) {
+        case MapKind::MrpMds:
+            method = Format("MRP-MDS, %d axis%s", map.axes, map.axes == 1 ? "" : "es");
+            break;
+        case MapKind::Soc:
+            method = Format("SOC, %d prototypes", ws.MapItems());
+            break;
+        default:
+            method = Format("SOC reloaded, %d prototypes", ws.MapItems());
+            break;
+    }
+    std::vector<std::string> parts = {map.file, method};
+    for (std::string& figures : FigureParts()) parts.push_back(std::move(figures));
+    return Joined(parts, kDot);
 }

@@ -9,7 +9,8 @@ enum class MapKind { None, MrpMds, Soc, Reload };
 
 struct MapRecord {
     MapKind kind = MapKind::None;
-    int axes = 0;  // the map axes of an MRP-MDS run
+    int axes = 0;      // the map axes of an MRP-MDS run
+    std::string file;  // the input file's name, without its folder
 };
 
 MapRecord& ShownMap();
@@ -19,3 +20,7 @@ MapRecord& ShownMap();
 // with the table's classes, after MRP-MDS; the quantisation error, the empty
 // prototypes and the class purity after SOC or reload. Empty without a map.
 std::string ShownMapFigures();
+
+// A picture's caption: "iris.txt · MRP-MDS, 2 axes · Stress-1 0.062 (fair),
+// neighbours kept 50% · clusters vs class: ARI 0.73".
+std::string ShownMapCaption();

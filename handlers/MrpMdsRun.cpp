@@ -229,7 +229,7 @@ void Button2Click(Form& form) {
     SeedRandom();
     PlaceAtRandom(m);
     ResetView();
-    ShownMap() = {MapKind::MrpMds, m};
+    ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName))};
 
     ws.IterationLimit = 20000;
     ws.StopRequested = 0;

@@ -26,6 +26,36 @@ struct PanelScale {
 };
 
 // A missing component leaves a gap in the line.
+// "setosa-12 (item 12)", or "item 12" without a name.
+std::string ItemWords(int i) {
+    if (i >= 1 && i <= kInputRows && ws.ItemName[i][0] != '\0') return Format("%s (item %d)", ws.ItemName[i], i);
+    return Format("item %d", i);
+}
+
+// "Species setosa", or "class setosa" when the column has no name.
+std::string ClassWords(int k) {
+    return Format("%s %s", ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class", ws.ClassName[std::clamp(k, 0, kMaxClasses)]);
+}
+
+// The components' names along the panel's foot, each cut to the room it
+// has; with little room only every second, third... is named.
+void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
+    bool any = false;
+    for (int k = 1; k <= dim; ++k) any = any || ws.FeatureName[k][0] != '\0';
+    if (!any) return;
+    int every = 1;
+    while (every * s.xs < 14) ++every;
+    const int room = static_cast<int>(every * s.xs) - 2;
+    for (int k = 1; k <= dim; k += every) {
+        std::string name(ws.FeatureName[k]);
+        while (!name.empty() && canvas.TextWidth(name) > room) {
+            name.pop_back();
+            while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
+        }
+        canvas.TextOut(s.X(k) - canvas.TextWidth(name) / 2, foot, name);
+    }
+}
+
 void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values) {
     bool gap = false;
     for (int k = 1; k <= dim; ++k) {
@@ -129,6 +159,16 @@ void PaintBox2Click(Form& form) {
         canvas.LineTo(s.X(k), s.mid - t);
     }
     canvas.SetPenColor(kBlack);
+
+    // What is shown, above it, and the components' names below.
+    constexpr int kPanelLabels = 8;
+    canvas.SetTextSize(kPanelLabels);
+    canvas.SetBrushColor(kWhite);
+    std::string title = ws.SocMode == 1 ? Format("prototype %d", panel) : ItemWords(ws.ItemNumber[panel]);
+    if (ws.SocMode == 1 && ws.PrototypeClass[panel] > 0)
+        title += Format(": %s", ClassWords(ws.PrototypeClass[panel]).c_str());
+    canvas.TextOut(2, 2, title);
+    ComponentNames(canvas, s, dim, h - kPanelLabels - 3);
 }
 
 std::string MarkDescription(Form& form, int x, int y) {
@@ -152,11 +192,16 @@ std::string MarkDescription(Form& form, int x, int y) {
         const int mark = ws.ClusterOf[nearest];
         const std::string cluster =
             mark == 0 || mark == -10000 ? "no cluster" : Format("cluster of item %d", std::abs(mark));
-        return Format("item %d: %s%s, probability %.3f", nearest, cluster.c_str(),
+        const std::string cls = ws.ItemClass[nearest] > 0 ? ClassWords(ws.ItemClass[nearest]) + "; " : "";
+        return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(), cluster.c_str(),
                       mark < 0 && mark != -10000 ? " (its centre)" : "",
                       static_cast<double>(ws.ProtoProb[nearest]));
     }
     const int members = MeasureSocFit().members[nearest];
-    return Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
-                  static_cast<double>(ws.ItemScore[nearest]));
+    std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
+                              static_cast<double>(ws.ItemScore[nearest]));
+    if (ws.PrototypeClass[nearest] > 0)
+        text += Format("; %s, %.0f%% of its members", ClassWords(ws.PrototypeClass[nearest]).c_str(),
+                       100.0 * ws.PrototypeShare[nearest]);
+    return text;
 }

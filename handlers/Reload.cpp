@@ -63,7 +63,7 @@ void Button9Click(Form& form) {
     ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
     ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
     // The vectors at the scale the SOC run trained them at.
-    ScaleSocData(ws.VectorCount, ws.VectorDim);
+    ws.SocScale = 10 * ScaleSocData(ws.VectorCount, ws.VectorDim);
     BuildItemDistances(form, ws.VectorCount, ws.VectorDim);
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
@@ -106,7 +106,7 @@ void Button9Click(Form& form) {
     }
 
     ws.PickEnabled = 1;
-    ShownMap() = {MapKind::Reload, 2};
+    ShownMap() = {MapKind::Reload, 2, std::string(BaseName(name))};
     PrototypeDistances();
     ResetView();
     MapCentre(ws.ItemCount, 3);

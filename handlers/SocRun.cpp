@@ -203,7 +203,7 @@ void Button10Click(Form& form) {
     ws.ViewAngle = 1.5707964f;
     form.MemoAppend(std::to_string(dim));
 
-    ScaleSocData(n, dim);
+    ws.SocScale = 10 * ScaleSocData(n, dim);
     BuildItemDistances(form, n, dim);
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
@@ -212,7 +212,7 @@ void Button10Click(Form& form) {
     SeedRandom();
     PlacePrototypeMap();
     if (!SetUpPrototypes(form, n)) return;
-    ShownMap() = {MapKind::Soc, 2};
+    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName))};
     const int k = ws.ItemCount;
 
     float sum = 0.0f;

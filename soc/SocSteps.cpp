@@ -200,13 +200,14 @@ void PrototypeDistances() {
     NormalisePrototypeDistances(k, ws.DistMatrix);
 }
 
-void ScaleSocData(int n, int dim) {
+float ScaleSocData(int n, int dim) {
     n = std::clamp(n, 0, kInputRows);
     dim = std::clamp(dim, 0, kMaxDim);
     float firstSum = 0.0f;
     for (int j = 1; j <= dim; ++j)
         if (!std::isnan(ws.InputVectors[1][j])) firstSum += ws.InputVectors[1][j];
-    if (!(firstSum > 2.0f)) return;
+    if (!(firstSum > 2.0f)) return 1.0f;
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 0.1f;
+    return 0.1f;
 }

@@ -49,7 +49,8 @@ void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]);
 
 // The data scale of a SOC run: when item 1's components (those it has) sum
 // to more than 2.0, every component of items 1..n is multiplied by 0.1.
-void ScaleSocData(int n, int dim);
+// Returns the factor applied, 0.1 or 1.
+float ScaleSocData(int n, int dim);
 
 // The adaptive rate for a smoothed error: from 0.0001 toward 0.1 x rho as
 // the error rises through 2.5.

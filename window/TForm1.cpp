@@ -24,6 +24,7 @@
 #include "handlers/ViewButtons.h"
 #include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
+#include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
 
 namespace {

@@ -18,6 +18,7 @@ void Workspace::Reset() {
     ViewAngle = 1.0471975f;
     IterationLimit = 1000;
     ShowLegend = 1;
+    SocScale = 1.0f;
     ClearTable();
 
     // Derived once at start-up, before the window is shown.
@@ -44,6 +45,13 @@ void Workspace::ClearTable() {
     std::memset(FeatureName, 0, sizeof FeatureName);
     std::fill(std::begin(FeatureOffset), std::end(FeatureOffset), 0.0f);
     std::fill(std::begin(FeatureFactor), std::end(FeatureFactor), 1.0f);
+}
+
+float Workspace::InFileUnits(int q, float v) const {
+    const float factor = q >= 1 && q <= kMaxDim ? FeatureFactor[q] : 1.0f;
+    const float offset = q >= 1 && q <= kMaxDim ? FeatureOffset[q] : 0.0f;
+    const float read = v / SocScale;
+    return factor != 0 ? read / factor + offset : offset;
 }
 
 bool Workspace::HasNames() const {

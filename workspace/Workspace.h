@@ -89,6 +89,7 @@ struct Workspace {
     float LearnRate;
     float AvgKeep, AvgGain;
     int SocMode;
+    float SocScale;  // what the SOC training's vectors are against the file's: 10, or 1 when item 1's sum is over 2
 
     // What the table says about its items besides their vectors. A missing
     // component of InputVectors is not a number; ItemMissing counts them per
@@ -121,6 +122,9 @@ struct Workspace {
     // Whether the table named its items, and had a class column.
     bool HasNames() const;
     bool HasClasses() const { return ClassCount > 0; }
+    // Component q of a prototype (or of an item after SOC or reload) in the
+    // file's units: the training's factor and the column scale undone.
+    float InFileUnits(int q, float v) const;
     void ClearTreeLinks();
     // No MRP cluster marks: every map point drawn black, without a bar, and
     // no prototype classes.

@@ -1,7 +1,10 @@
 #include "writers/MapPicture.h"
 
 #include <QGuiApplication>
+#include <QImageWriter>
+#include <QPageSize>
 #include <QPalette>
+#include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
@@ -10,26 +13,27 @@
 #include <tuple>
 
 #include "handlers/MapRecord.h"
-#include "mrp/MapFit.h"
-#include "soc/SocFit.h"
 #include "view/MapDrawing.h"
+#include "view/MapLegend.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 #include "writers/PainterCanvas.h"
 
 namespace {
 
+constexpr int kCaptionSize = 10;  // pixels of the caption's text
+constexpr int kMargin = 8;
+
 QColor WindowColour(QPalette::ColorRole role) {
     return QGuiApplication::palette().color(role);
 }
 
-// A canvas over a painter that the caller set up, of the panel's size.
+// A canvas over a painter that the caller set up; its map is the panel's size.
 class PictureCanvas : public PainterCanvas {
 public:
     explicit PictureCanvas(QPainter& painter)
-        : PainterCanvas(WindowColour(QPalette::WindowText), WindowColour(QPalette::Window)),
-          painter_(painter) {
-        painter_.setFont(PanelFont());
+        : PainterCanvas(WindowColour(QPalette::WindowText), WindowColour(QPalette::Window)), painter_(painter) {
+        painter_.setFont(TextFont());
     }
     int Width() const override { return kMapPanelWidth; }
     int Height() const override { return kMapPanelHeight; }
@@ -44,7 +48,7 @@ private:
 
 // In a vector picture an edge is one line: the drawing visits each pair
 // from both ends, and the second line would lie on the first.
-class SvgCanvas : public PictureCanvas {
+class VectorCanvas : public PictureCanvas {
 public:
     using PictureCanvas::PictureCanvas;
 
@@ -64,22 +68,54 @@ private:
     std::set<std::tuple<int, int, int, int, QRgb, int>> drawn_;
 };
 
+// The strip below the map: the caption, then the legend in rows.
+int StripHeight() {
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    PictureCanvas canvas(painter);
+    return kMargin + kCaptionSize + 6 + LegendRows(canvas, kMargin, 0, kMapPanelWidth - 2 * kMargin, false) + kMargin;
+}
+
+QSize PictureSize() {
+    return {kMapPanelWidth, kMapPanelHeight + StripHeight()};
+}
+
+void DrawPicture(PictureCanvas& canvas, int height) {
+    DrawMap(canvas, false);
+    const DrawingScope drawing(canvas);
+    canvas.SetPenColor(kWhite);
+    canvas.SetBrushColor(kWhite);
+    canvas.Rectangle(0, kMapPanelHeight, kMapPanelWidth + 1, height + 1);
+    canvas.SetPenColor(kBlack);
+    canvas.SetTextSize(kCaptionSize);
+    const int top = kMapPanelHeight + kMargin;
+    canvas.TextOut(kMargin, top, ShownMapCaption());
+    LegendRows(canvas, kMargin, top + kCaptionSize + 6, kMapPanelWidth - 2 * kMargin, true);
+}
+
 std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
-bool EndsWith(const std::string& s, const char* tail) {
-    const std::string t(tail);
-    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+// The extension of a name, lower case, without its point; empty without one.
+std::string Extension(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return Lower(path.substr(dot + 1));
+}
+
+std::vector<std::string> RasterFormats() {
+    std::vector<std::string> formats;
+    for (const QByteArray& f : QImageWriter::supportedImageFormats()) formats.push_back(Lower(f.toStdString()));
+    return formats;
 }
 
 // Opens a file that takes the place of path only when committed.
 std::optional<std::string> Open(QSaveFile& file, const std::string& path) {
     file.setFileName(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot write " + path + ": " + file.errorString().toStdString();
+    if (!file.open(QIODevice::WriteOnly)) return "cannot write " + path + ": " + file.errorString().toStdString();
     return std::nullopt;
 }
 
@@ -88,102 +124,67 @@ std::string Commit(QSaveFile& file, const std::string& path) {
     return "cannot write " + path + ": " + file.errorString().toStdString();
 }
 
-std::string Number(double v) {
-    return Format("%.9g", v);
-}
-
 }  // namespace
 
 QImage MapImage(int scale) {
     scale = std::clamp(scale, 1, 4);
-    QImage image(kMapPanelWidth * scale, kMapPanelHeight * scale, QImage::Format_RGB32);
+    const QSize size = PictureSize();
+    QImage image(size * scale, QImage::Format_RGB32);
     image.fill(WindowColour(QPalette::Window));
     QPainter painter(&image);
     painter.scale(scale, scale);
     PictureCanvas canvas(painter);
-    DrawMap(canvas, false);
+    DrawPicture(canvas, size.height());
     return image;
 }
 
-Written WriteMapPicture(const std::string& name) {
-    Written out{name, {}};
-    const std::string lower = Lower(name);
-    const int scale = EndsWith(lower, "@2x.png") ? 2 : 1;
-    const bool svg = EndsWith(lower, ".svg");
-    if (!svg && !EndsWith(lower, ".png")) out.path += ".png";
+std::string PictureNameProblem(const std::string& path) {
+    const std::string extension = Extension(path);
+    const std::vector<std::string> raster = RasterFormats();
+    if (extension == "svg" || extension == "pdf" || std::count(raster.begin(), raster.end(), extension)) return {};
+    std::string known = ".png, .svg, .pdf";
+    for (const std::string& f : raster)
+        if (f != "png") known += ", ." + f;
+    return Format("%s: %s is no picture format this tool writes; it writes %s", path.c_str(),
+                  extension.empty() ? "a name without an extension" : ("." + extension).c_str(), known.c_str());
+}
+
+Written WriteMapPicture(const std::string& path) {
+    if (std::string problem = PictureNameProblem(path); !problem.empty()) return {path, "cannot write " + problem};
+    const std::string extension = Extension(path);
+    const std::string stem = Lower(path.substr(0, path.size() - extension.size() - 1));
+    const int scale = stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0 ? 2 : 1;
     QSaveFile file;
-    if (const auto error = Open(file, out.path)) return {out.path, *error};
-    if (svg) {
+    if (const auto error = Open(file, path)) return {path, *error};
+    const QSize size = PictureSize();
+    if (extension == "svg") {
         QSvgGenerator generator;
         generator.setOutputDevice(&file);
-        generator.setSize(QSize(kMapPanelWidth, kMapPanelHeight));
-        generator.setViewBox(QRect(0, 0, kMapPanelWidth, kMapPanelHeight));
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setResolution(96);
-        generator.setTitle(QStringLiteral("itemmap map"));
+        generator.setTitle(QString::fromStdString(ShownMapCaption()));
         QPainter painter(&generator);
-        SvgCanvas canvas(painter);
-        DrawMap(canvas, false);
-    } else if (!MapImage(scale).save(&file, "PNG")) {
+        VectorCanvas canvas(painter);
+        DrawPicture(canvas, size.height());
+    } else if (extension == "pdf") {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / 96.0, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(QString::fromStdString(ShownMapCaption()));
+        pdf.setCreator(QStringLiteral("itemmap"));
+        QPainter painter(&pdf);
+        VectorCanvas canvas(painter);
+        DrawPicture(canvas, size.height());
+    } else if (!MapImage(scale).save(&file, extension.c_str())) {
         file.cancelWriting();
-        return {out.path, "cannot write " + out.path + ": the PNG encoder failed"};
+        return {path, "cannot write " + path + ": the " + extension + " writer failed"};
     }
-    out.error = Commit(file, out.path);
-    return out;
+    return {path, Commit(file, path)};
 }
 
 std::string WrittenText(const Written& written, const char* what) {
     if (!written.error.empty()) return "error: " + written.error;
     return std::string(what) + " written to " + written.path;
-}
-
-std::string CoordinatesText() {
-    const MapRecord& map = ShownMap();
-    const int n = ws.MapItems();
-    std::string text;
-    const auto field = [&text](double v) {
-        text += '\t';
-        text += Number(v);
-    };
-    if (map.kind == MapKind::MrpMds) {
-        text = "# " + MapFitText(MeasureMapFit(n, map.axes)) + "\n";
-        text += "item\tcluster\tprobability";
-        for (int a = 1; a <= map.axes; ++a) text += Format("\taxis%d", a);
-        text += "\tview_x\tview_y\n";
-        for (int i = 1; i <= n; ++i) {
-            const int mark = ws.ClusterOf[i];
-            text += Format("%d\t%d", i, mark == -10000 ? 0 : std::abs(mark));  // set aside: in no cluster
-            field(ws.ProtoProb[i]);
-            for (int a = 1; a <= map.axes; ++a) field(ws.MapCoords[i][a]);
-            field(ws.ProjCoords[i][1]);
-            field(ws.ProjCoords[i][2]);
-            text += '\n';
-        }
-        return text;
-    }
-    const int dim = std::clamp(ws.VectorDim, 0, kMaxDim);
-    const SocFit fit = MeasureSocFit();
-    text = "# " + SocFitText(fit) + "\n";
-    text += "prototype\tmembers\tscore\tview_x\tview_y";
-    for (int c = 1; c <= dim; ++c) text += Format("\tc%d", c);
-    text += '\n';
-    for (int k = 1; k <= n; ++k) {
-        text += Format("%d\t%d", k, fit.members[k]);
-        field(ws.ItemScore[k]);
-        field(ws.ProjCoords[k][1]);
-        field(ws.ProjCoords[k][2]);
-        for (int c = 1; c <= dim; ++c) field(ws.Prototypes[k][1][c]);
-        text += '\n';
-    }
-    return text;
-}
-
-Written WriteCoordinates(const std::string& path) {
-    QSaveFile file;
-    if (const auto error = Open(file, path)) return {path, *error};
-    const std::string text = CoordinatesText();
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        file.cancelWriting();
-        return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
-    }
-    return {path, Commit(file, path)};
 }

@@ -1,0 +1,96 @@
+#include "writers/Coordinates.h"
+
+#include <QSaveFile>
+#include <algorithm>
+#include <cstdlib>
+
+#include "handlers/MapRecord.h"
+#include "soc/SocFit.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+std::string Number(double v) {
+    return Format("%.9g", v);
+}
+
+// A name as one field: tabs and line ends would start another.
+std::string Field(const char* text) {
+    std::string s(text);
+    std::replace_if(s.begin(), s.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return s;
+}
+
+std::string ClassField(int k) {
+    return k >= 1 && k <= ws.ClassCount ? Field(ws.ClassName[k]) : std::string();
+}
+
+// The header's name of feature q, or cq; each name once.
+std::string FeatureColumn(int q) {
+    const std::string name = Field(ws.FeatureName[q]);
+    if (name.empty()) return Format("c%d", q);
+    for (int k = 1; k < q; ++k)
+        if (name == ws.FeatureName[k]) return Format("%s_%d", name.c_str(), q);
+    return name;
+}
+
+std::string MrpMdsText(int n, int axes) {
+    const bool names = ws.HasNames(), classes = ws.HasClasses();
+    std::string text = "item";
+    if (names) text += "\tname";
+    if (classes) text += "\tclass";
+    text += "\tcluster\tprobability";
+    for (int a = 1; a <= axes; ++a) text += Format("\taxis%d", a);
+    text += "\tview_x\tview_y\n";
+    for (int i = 1; i <= n; ++i) {
+        const int mark = ws.ClusterOf[i];
+        text += std::to_string(i);
+        if (names) text += "\t" + Field(ws.ItemName[i]);
+        if (classes) text += "\t" + ClassField(ws.ItemClass[i]);
+        text += "\t" + std::to_string(mark == -10000 ? 0 : std::abs(mark));  // set aside: in no cluster
+        text += "\t" + Number(ws.ProtoProb[i]);
+        for (int a = 1; a <= axes; ++a) text += "\t" + Number(ws.MapCoords[i][a]);
+        text += "\t" + Number(ws.ProjCoords[i][1]) + "\t" + Number(ws.ProjCoords[i][2]) + "\n";
+    }
+    return text;
+}
+
+std::string PrototypesText(int n) {
+    const int dim = std::clamp(ws.VectorDim, 0, kMaxDim);
+    const bool classes = ws.HasClasses();
+    const SocFit fit = MeasureSocFit();
+    std::string text = "prototype\tmembers";
+    if (classes) text += "\tclass\tshare";
+    text += "\tscore\tview_x\tview_y";
+    for (int q = 1; q <= dim; ++q) text += "\t" + FeatureColumn(q);
+    text += '\n';
+    for (int k = 1; k <= n; ++k) {
+        text += Format("%d\t%d", k, fit.members[k]);
+        if (classes) text += "\t" + ClassField(fit.majority[k]) + "\t" + Number(fit.share[k]);
+        text += "\t" + Number(ws.ItemScore[k]) + "\t" + Number(ws.ProjCoords[k][1]) + "\t" +
+                Number(ws.ProjCoords[k][2]);
+        for (int q = 1; q <= dim; ++q) text += "\t" + Number(ws.InFileUnits(q, ws.Prototypes[k][1][q]));
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string CoordinatesText() {
+    const MapRecord& map = ShownMap();
+    return map.kind == MapKind::MrpMds ? MrpMdsText(ws.MapItems(), map.axes) : PrototypesText(ws.MapItems());
+}
+
+Written WriteCoordinates(const std::string& path) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
+    const std::string text = CoordinatesText();
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+        file.cancelWriting();
+        return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
+    }
+    if (!file.commit()) return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
+    return {path, {}};
+}

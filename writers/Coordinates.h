@@ -1,0 +1,16 @@
+// The coordinates of the map's points as tab-separated text with a header
+// line, ready for pandas' read_csv(sep="\t"), R's read.delim and numpy's
+// genfromtxt(names=True): after MRP-MDS item, name, class (the last two when
+// the table has them), cluster, probability, axis1..axisM, view_x, view_y;
+// after SOC or reload prototype, members, class, share (when the table has
+// classes), score, view_x, view_y and one column per feature, named as the
+// table names them (else c1..cD), in the file's units. Numbers have up to 9
+// significant digits and a point.
+#pragma once
+
+#include <string>
+
+#include "writers/MapPicture.h"
+
+std::string CoordinatesText();
+Written WriteCoordinates(const std::string& path);
