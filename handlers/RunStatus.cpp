@@ -1,6 +1,8 @@
 #include "handlers/RunStatus.h"
 
+#include "mrp/MapBorder.h"
 #include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
     if (!memoLine.empty()) form.MemoAppend(memoLine);
@@ -26,6 +28,11 @@ void ShowDimensionNote(Form& form, const ReadReport& report, int dim) {
             ? "warning: line %d holds %d values, \"Vect. dim\" is %d: the missing components are 0"
             : "warning: line %d holds %d values, \"Vect. dim\" is %d: the components beyond are not used",
         report.firstDataLine, report.firstRowValues, dim));
+}
+
+void ShowBorderWarning(Form& form, int pressed, int n, int b) {
+    if (!MapCutByBox(pressed, n)) return;
+    form.StatusNote(BorderWarningText(pressed, ws.MapEnlargement, FittingEnlargement(n, b)));
 }
 
 float SuggestedCharDistance(float meanDistance) {

@@ -25,6 +25,11 @@ void ShowReadNotes(Form& form, const ReadReport& report, const char* name, int r
 // than "Vect. dim", which SOC and reload take as it stands.
 void ShowDimensionNote(Form& form, const ReadReport& report, int dim);
 
+// The warning when, at the end of a run, the map of n items (laid out for
+// the distances / sqrt(b)) is cut by its box: `pressed` items are pressed
+// against its wall.
+void ShowBorderWarning(Form& form, int pressed, int n, int b);
+
 // The "char. distance" that the worked cases and the samples group well
 // with: a fifth of the mean distance between items.
 float SuggestedCharDistance(float meanDistance);
