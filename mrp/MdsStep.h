@@ -18,8 +18,8 @@ public:
     void Step(int m, float stepLength);
 
     int Items() const { return n_; }
-    // The items pressed against the box's wall: those a move of which, on
-    // some axis, was refused in one of the last `steps` steps since Prepare.
+    // The items pressed against the box's wall: those whose move the box
+    // refused on some axis in one of the last `steps` steps since Prepare.
     int PressedItems(int steps) const;
 
     // Row length of the pair tables: items rounded up for whole vector loads.
