@@ -11,6 +11,7 @@
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
+#include "mrp/MapSettling.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr const char* kVersion = "1.1";
 
 // An option: the form field it stands for, or a role of its own.
-enum class Role { Field, Tree, Seed, Png, Svg, Tsv, Names, Class, Skip, Scale };
+enum class Role { Field, Tree, Seed, NoSettle, Png, Svg, Tsv, Names, Class, Skip, Scale };
 
 struct Option {
     const char* name;
@@ -56,6 +57,8 @@ const Option kNoise{"noise", "L", Role::Field, Edit9, "\"noise limit\" of the MR
 const Option kNeighbour{"neighbour", "L", Role::Field, Edit10, "\"neigbbour limit\" of the MRP clusters"};
 const Option kTree{"tree", "T", Role::Tree, Edit7, "then \"Min. Tree\" with threshold T"};
 const Option kSeed{"seed", "S", Role::Seed, Edit1, "seeds the random generator with S"};
+const Option kNoSettle{"no-settle", nullptr, Role::NoSettle, Edit1,
+                       "ends with the run's steps of fixed length alone: the map is not settled"};
 const Option kPng{"png", "F", Role::Png, Edit1,
                   "saves the map picture as PNG (a name ending @2x.png: twice the size)"};
 const Option kSvg{"svg", "F", Role::Svg, Edit1, "saves the map picture as SVG"};
@@ -81,6 +84,7 @@ const std::vector<Command>& Commands() {
           {"edge-lim", "F", Role::Field, Edit5, "\"edge lim\": edges shorter than F x the longest distance"},
           kTree,
           kSeed,
+          kNoSettle,
           kPng,
           kSvg,
           kTsv}},
@@ -102,6 +106,7 @@ const std::vector<Command>& Commands() {
           kNoise,
           kNeighbour,
           kSeed,
+          kNoSettle,
           kPng,
           kSvg,
           kTsv}},
@@ -135,6 +140,8 @@ std::string Default(const Option& o) {
         case Role::Names:
         case Role::Class:
             return "found in the file";
+        case Role::NoSettle:
+            return "settles";
         default:
             return "none";
     }
@@ -163,9 +170,10 @@ std::string HelpText() {
         text += Format("  %-13s %s\n", (std::string(c.name) + " FILE").c_str(), c.what);
     for (const Command& c : Commands()) {
         text += Format("\nOptions of %s:\n", c.name);
-        for (const Option& o : c.options)
-            text += Format("  --%-18s %s [%s]\n", (std::string(o.name) + " " + o.value).c_str(), o.what,
-                           Default(o).c_str());
+        for (const Option& o : c.options) {
+            const std::string shown = o.value ? std::string(o.name) + " " + o.value : o.name;
+            text += Format("  --%-18s %s [%s]\n", shown.c_str(), o.what, Default(o).c_str());
+        }
     }
     text +=
         "\nOther options:\n"
@@ -213,8 +221,9 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const Option& o : command->options)
-        parser.addOption(QCommandLineOption(QString::fromUtf8(o.name), QString::fromUtf8(o.what),
-                                            QString::fromUtf8(o.value)));
+        parser.addOption(o.value ? QCommandLineOption(QString::fromUtf8(o.name), QString::fromUtf8(o.what),
+                                                      QString::fromUtf8(o.value))
+                                 : QCommandLineOption(QString::fromUtf8(o.name), QString::fromUtf8(o.what)));
     QStringList commandArgs = args;
     commandArgs.removeAt(1);  // the command
     if (!parser.parse(commandArgs)) return Usage(err, parser.errorText().toStdString());
@@ -226,6 +235,7 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::map<EditId, std::string> edits;
     std::optional<std::string> tree, png, svg, tsv;
     ReadOptions reading;
+    SetSettlingSkipped(false);
     for (const Option& o : command->options) {
         if (!parser.isSet(QString::fromUtf8(o.name))) continue;
         const std::string value = parser.value(QString::fromUtf8(o.name)).toStdString();
@@ -243,6 +253,9 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
                 FixRandomSeed(seed);
                 break;
             }
+            case Role::NoSettle:
+                SetSettlingSkipped(true);
+                break;
             case Role::Png:
                 png = value;
                 break;

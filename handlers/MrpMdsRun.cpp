@@ -9,6 +9,7 @@
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MapFit.h"
+#include "mrp/MapSettling.h"
 #include "mrp/MdsStep.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
@@ -255,14 +256,39 @@ void Button2Click(Form& form) {
             if (ws.StopRequested == 1) l = ws.IterationLimit;
         }
     }
+    const bool stopped = ws.StopRequested == 1;
+    const Settling settling = SettlingAfter(kStepLength);
+    int settled = 0;
+    if (!stopped && !SettlingSkipped())
+        settled = Settle(plan, m, settling, [&](int i) {
+            if (i % kRedrawPeriod != 0) return true;
+            Redraw(form, m);
+            if (clock.ReportDue())
+                form.StatusProgress({"MRP-MDS settling", i, settling.steps, clock.Seconds(),
+                                     MapFitText(MeasureMapFit(ws.ItemCount, m))});
+            form.ProcessEvents();
+            return ws.StopRequested != 1;
+        });
+    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
     const std::string figures = ShownMapFigures();
-    if (ws.StopRequested == 1)
+    const std::string all = GroupedCount(steps);
+    if (stopped)
         form.StatusOutcome(Outcome::Stopped,
-                           Format("MRP-MDS stopped at step %s of %s after %.1f s", GroupedCount(done).c_str(),
-                                  GroupedCount(steps).c_str(), clock.Seconds()),
+                           Format("MRP-MDS stopped at step %s of %s after %.1f s, not settled",
+                                  GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
+                           figures);
+    else if (ws.StopRequested == 1)
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("MRP-MDS stopped at settling step %s of %s after %.1f s, not settled",
+                                  GroupedCount(settled).c_str(), GroupedCount(settling.steps).c_str(),
+                                  clock.Seconds()),
+                           figures);
+    else if (settled > 0)
+        form.StatusOutcome(Outcome::Finished,
+                           Format("MRP-MDS finished: %s steps, settled in %s, %.1f s in all", all.c_str(),
+                                  GroupedCount(settled).c_str(), clock.Seconds()),
                            figures);
     else
-        form.StatusOutcome(Outcome::Finished,
-                           Format("MRP-MDS finished: %s steps in %.1f s", GroupedCount(steps).c_str(), clock.Seconds()),
+        form.StatusOutcome(Outcome::Finished, Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()),
                            figures);
 }

@@ -1,7 +1,9 @@
 #include "handlers/RunStatus.h"
 
 #include "workspace/ColumnScale.h"
+#include "mrp/MapBorder.h"
 #include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
     if (!memoLine.empty()) form.MemoAppend(memoLine);
@@ -39,6 +41,11 @@ void ShowUnrelatedPairs(Form& form, int pairs) {
         form.StatusNote(Format("warning: %d %s no component in common: each takes the largest distance of "
                                "the others",
                                pairs, pairs == 1 ? "pair of items has" : "pairs of items have"));
+}
+
+void ShowBorderWarning(Form& form, int pressed, int n, int b) {
+    if (!MapCutByBox(pressed, n)) return;
+    form.StatusNote(BorderWarningText(pressed, ws.MapEnlargement, FittingEnlargement(n, b)));
 }
 
 float SuggestedCharDistance(float meanDistance) {

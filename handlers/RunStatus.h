@@ -32,6 +32,11 @@ int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTh
 void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim);
 void ShowUnrelatedPairs(Form& form, int pairs);
 
+// The warning when, at the end of a run, the map of n items (laid out for
+// the distances / sqrt(b)) is cut by its box: `pressed` items are pressed
+// against its wall.
+void ShowBorderWarning(Form& form, int pressed, int n, int b);
+
 // The "char. distance" that the worked cases and the samples group well
 // with: a fifth of the mean distance between items.
 float SuggestedCharDistance(float meanDistance);

@@ -8,6 +8,7 @@
 #include "handlers/RunControl.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
+#include "mrp/MapSettling.h"
 #include "mrp/MdsStep.h"
 #include "soc/SocFit.h"
 #include "soc/SocResults.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr int kFieldChars = 999;
 constexpr int kSteps = 2000000;
 constexpr int kRedrawPeriod = 1000;
+constexpr int kMapRedrawPeriod = 10;  // map steps: two every 200 counted steps, a redraw every 1000
 constexpr int kPanelForcedUntil = 300000;
 constexpr int kMaxMrpClusters = 40;
 constexpr double kRadius = 0.5;  // outer and inner: only the winner moves
@@ -256,18 +258,47 @@ void Button10Click(Form& form) {
     }
 
     training.Distances();
+    // Settled before the files are written: soc.dat keeps the map's screen
+    // positions as the last redraw left them, and reload brings back the
+    // settled map the panel shows.
+    const bool stopped = ws.StopRequested == 1;
+    const Settling settling = SettlingAfter(SocTraining::kMapStepLength);
+    int settled = 0;
+    if (!stopped && !SettlingSkipped())
+        settled = Settle(training.MapStep(), 2, settling, [&](int i) {
+            if (i % kMapRedrawPeriod != 0) return true;
+            RedrawMap(form);
+            if (clock.ReportDue())
+                form.StatusProgress({"SOC map settling", i, settling.steps, clock.Seconds(), ""});
+            form.ProcessEvents();
+            return ws.StopRequested != 1;
+        });
     WriteSocClusters(form, n, k);
     WriteSocResults(form);
+    ShowBorderWarning(form, training.Map().PressedItems(kMapRedrawPeriod), k, dim);
     const SocFit fit = MeasureSocFit();
     KeepPrototypeClasses(fit);
-    if (ws.StopRequested == 1)
+    const std::string figures = SocFitText(fit);
+    const std::string all = GroupedCount(ws.IterationLimit);
+    if (stopped)
         form.StatusOutcome(Outcome::Stopped,
-                           Format("SOC stopped at step %s of %s after %.1f s, its files written",
-                                  GroupedCount(done).c_str(), GroupedCount(ws.IterationLimit).c_str(),
+                           Format("SOC stopped at step %s of %s after %.1f s, its files written, map not settled",
+                                  GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
+                           figures);
+    else if (ws.StopRequested == 1)
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("SOC stopped at map settling step %s of %s after %.1f s, its files "
+                                  "written, map not settled",
+                                  GroupedCount(settled).c_str(), GroupedCount(settling.steps).c_str(),
                                   clock.Seconds()),
-                           SocFitText(fit));
+                           figures);
+    else if (settled > 0)
+        form.StatusOutcome(Outcome::Finished,
+                           Format("SOC finished: %s steps, map settled in %s, %.1f s in all",
+                                  GroupedCount(done).c_str(), GroupedCount(settled).c_str(), clock.Seconds()),
+                           figures);
     else
         form.StatusOutcome(Outcome::Finished,
                            Format("SOC finished: %s steps in %.1f s", GroupedCount(done).c_str(), clock.Seconds()),
-                           SocFitText(fit));
+                           figures);
 }

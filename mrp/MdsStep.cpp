@@ -61,7 +61,18 @@ double CoordinateSum(int n, const float* x) {
 
 }  // namespace
 
+void MdsPlan::ForgetRefusals() {
+    steps_ = 0;
+    std::fill(lastRefused_, lastRefused_ + kStride, 0L);
+}
+
+int MdsPlan::PressedItems(int steps) const {
+    return static_cast<int>(std::count_if(lastRefused_, lastRefused_ + n_,
+                                          [&](long step) { return step > 0 && step > steps_ - steps; }));
+}
+
 void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
+    ForgetRefusals();
     n_ = std::clamp(n, 0, kMaxMapItems);
     if (DistancesSymmetric(n_)) return PrepareSymmetric(n, b, radiusFactor, farWeight);
     symmetric_ = false;
@@ -84,6 +95,7 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
 // With a symmetric matrix the weights are symmetric too, and the symmetric
 // kernel takes only the pairs (q, l) with l > q: the rest of a row is 0.
 void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight) {
+    ForgetRefusals();
     n_ = std::clamp(n, 0, kMaxMapItems);
     symmetric_ = true;
     const float divisor = static_cast<float>(std::max(b, 1));
@@ -120,6 +132,7 @@ void MdsPlan::Step(int m, float stepLength) {
     m = std::clamp(m, 1, 4);
     const int n = n_;
     if (n == 0) return;
+    ++steps_;
     for (int s = 0; s < m; ++s) {
         for (int q = 0; q < n; ++q) x_[s][q] = ws.MapCoords[q + 1][s + 1];
         std::fill(x_[s] + n, x_[s] + kStride, 0.0f);
@@ -168,7 +181,11 @@ void MdsPlan::Moves(float stepLength) {
         for (; q < n; ++q) {
             const double shift = q == 0 ? 0.0 : base + moved * perItem;
             const double proposed = x[q] - shift + move[q];
-            if (move[q] == 0 || !(proposed > 0 && proposed < box)) continue;
+            if (move[q] == 0) continue;
+            if (!(proposed > 0 && proposed < box)) {
+                lastRefused_[q] = steps_;
+                continue;
+            }
             x[q] = static_cast<float>(proposed + shift);
             moved += move[q];
         }

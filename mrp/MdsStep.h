@@ -18,6 +18,9 @@ public:
     void Step(int m, float stepLength);
 
     int Items() const { return n_; }
+    // The items pressed against the box's wall: those whose move the box
+    // refused on some axis in one of the last `steps` steps since Prepare.
+    int PressedItems(int steps) const;
 
     // Row length of the pair tables: items rounded up for whole vector loads.
     static constexpr int kStride = 416;
@@ -27,8 +30,11 @@ private:
     void Gradients(int m);
     template <int M>
     void Moves(float stepLength);
+    void ForgetRefusals();
 
     int n_ = 0;
+    long steps_ = 0;               // steps since Prepare
+    long lastRefused_[kStride]{};  // the step of each item's last refused move, 0 for none
     bool symmetric_ = true;
     // Per pair (q, l), 0-based: 2 w and w (D[l][q]^2 + D[q][l]^2) / b, so that
     // w (2 S - target) = twiceWeight S - weightedTarget.

@@ -9,6 +9,8 @@
 
 namespace {
 constexpr int kMapPeriod = 200;  // counted steps between fits of the prototype map
+constexpr float kMapRadiusFactor = 1.7f;
+constexpr float kMapFarWeight = 0.01f;
 }
 
 void SocTrainer::Copy(int p) {
@@ -117,7 +119,12 @@ void SocTraining::FitMap() {
     if (++mapCounter_ != kMapPeriod) return;
     mapCounter_ = 0;
     trainer_.Distances();
-    plan_.PrepareSymmetric(k_, dim_, 1.7f, 0.01f);  // prototype distances are symmetric
-    plan_.Step(2, 0.005f);
-    plan_.Step(2, 0.005f);
+    plan_.PrepareSymmetric(k_, dim_, kMapRadiusFactor, kMapFarWeight);  // prototype distances are symmetric
+    plan_.Step(2, kMapStepLength);
+    plan_.Step(2, kMapStepLength);
+}
+
+MdsPlan& SocTraining::MapStep() {
+    plan_.PrepareSymmetric(k_, dim_, kMapRadiusFactor, kMapFarWeight);
+    return plan_;
 }

@@ -60,6 +60,12 @@ public:
 
     // The prototype distances as they stand (after training).
     void Distances() { trainer_.Distances(); }
+    // The prototype map's step over the distances as they stand, for
+    // settling the map after training.
+    MdsPlan& MapStep();
+    const MdsPlan& Map() const { return plan_; }
+
+    static constexpr float kMapStepLength = 0.005f;
 
 private:
     int k_ = 0, dim_ = 0;

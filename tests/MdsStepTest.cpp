@@ -5,6 +5,7 @@
 #include <random>
 
 #include "literal/LiteralSteps.h"
+#include "mrp/MapSettling.h"
 #include "mrp/MdsStep.h"
 #include "support/FakeForm.h"
 #include "workspace/Workspace.h"
@@ -181,6 +182,36 @@ TEST(MdsStep, NotANumberDistancesStopTheirItemsButNotTheRest) {
     MdsStep(10, 30, 2, 0.5f, 1.8f, 0.0001f);
     const Coords fast = Snapshot(10);
     for (std::size_t i = 0; i < fast.size(); ++i) EXPECT_NEAR(fast[i], literal[i], 2e-4) << i;
+}
+
+// Thirty items on a spiral whose map exists exactly, after fixed steps of
+// 0.5 that leave it jittering: settling lowers the stress the step
+// minimises, and the settled map stays where it is under further steps of
+// the last length (an unsettled one would drift by a length each step).
+TEST(MapSettling, LowersTheStressAndLeavesAMapAtRest) {
+    constexpr int n = 30, b = 4;
+    RandomMap(n, 2, 4);
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j) {
+            const double ai = 0.5 * i, aj = 0.5 * j, ri = 1 + 0.25 * i, rj = 1 + 0.25 * j;
+            ws.DistMatrix[i][j] =
+                static_cast<float>(std::sqrt(b) * std::hypot(ri * std::cos(ai) - rj * std::cos(aj),
+                                                             ri * std::sin(ai) - rj * std::sin(aj)));
+        }
+    MdsPlan plan;
+    plan.Prepare(n, b, 1e6f, 0.0001f);  // every pair within the radius: the stress of Stress()
+    for (int i = 0; i < 2000; ++i) plan.Step(2, 0.5f);
+    const double jittering = Stress(n, 2, b);
+    const Settling settling = SettlingAfter(0.5f);
+    EXPECT_EQ(Settle(plan, 2, settling, [](int) { return true; }), settling.steps);
+    const double settled = Stress(n, 2, b);
+    EXPECT_LT(settled, jittering / 100) << jittering;
+
+    const Coords rest = Snapshot(n);
+    for (int i = 0; i < 10; ++i) plan.Step(2, settling.lastLength);
+    const Coords after = Snapshot(n);
+    for (std::size_t i = 0; i < rest.size(); ++i)
+        EXPECT_LE(std::abs(after[i] - rest[i]), settling.lastLength) << "coordinate " << i;
 }
 
 }  // namespace

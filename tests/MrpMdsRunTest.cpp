@@ -8,6 +8,7 @@
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
+#include "workspace/Distances.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
@@ -56,8 +57,8 @@ TEST_F(MrpMdsRun, ASuccessfulRunListsItsStepsAndDrawsEveryTenSteps) {
     EXPECT_EQ(form.memo[form.memo.size() - 2].rfind("No. of clusters: ", 0), 0u);
     EXPECT_EQ(form.memo.back(), "12");  // every item written into clusters.dat
 
-    EXPECT_EQ(form.eventPumps, 1999);
-    EXPECT_EQ(form.map.drawings, 1999);
+    EXPECT_EQ(form.eventPumps, 1999 + 100);  // then every ten of the 1,000 settling steps
+    EXPECT_EQ(form.map.drawings, 1999 + 100);
     EXPECT_EQ(ws.ViewMode, 0);
     EXPECT_EQ(ws.ShowEdges, 1);
     EXPECT_EQ(ws.MarkScale, 5.0f);
@@ -128,7 +129,8 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
 TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
     Button2Click(form);
     EXPECT_EQ(form.outcome, Outcome::Finished);
-    EXPECT_EQ(form.status.back().rfind("MRP-MDS finished: 20,001 steps in ", 0), 0u) << form.status.back();
+    EXPECT_EQ(form.status.back().rfind("MRP-MDS finished: 20,001 steps, settled in 1,000, ", 0), 0u)
+        << form.status.back();
 
     form.onEvents = [this] {
         Button10Click(form);  // pressed during the run: it says what is running
@@ -140,6 +142,43 @@ TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
     EXPECT_EQ(form.outcome, Outcome::Stopped);
     EXPECT_EQ(form.status.back().rfind("MRP-MDS stopped at step 12 of 20,001 after ", 0), 0u)
         << form.status.back();
+    EXPECT_NE(form.status.back().find(", not settled; Stress-1 "), std::string::npos) << form.status.back();
+
+    int pumps = 0;
+    form.onEvents = [&pumps] {
+        if (++pumps == 1999 + 6) Button3Click();
+    };
+    Button2Click(form);
+    EXPECT_EQ(form.status.back().rfind("MRP-MDS stopped at settling step 60 of 1,000 after ", 0), 0u)
+        << form.status.back();
+}
+
+// Iris at "map enlarge." 10 does not fit the map's box: the warning names a
+// value that fits, and with it the warning is gone.
+TEST_F(MrpMdsRun, AMapCutByItsBoxIsWarnedOfWithAValueThatFits) {
+    std::ifstream in(std::string(ITEMMAP_SAMPLES_DIR) + "/iris-150x4.txt", std::ios::binary);
+    dir.Write("iris.txt", std::string(std::istreambuf_iterator<char>(in), {}));
+    form.Choose(dir.File("iris.txt"));
+    form.edits[Edit12] = "150";
+    form.edits[Edit13] = "4";
+    form.edits[Edit4] = "10";
+    FixRandomSeed(1);
+    Button2Click(form);
+    const auto warning = [this] {
+        for (const std::string& s : form.status)
+            if (s.rfind("warning: ", 0) == 0 &&
+                s.find("pressed against the map's border") != std::string::npos)
+                return s;
+        return std::string();
+    };
+    const std::string text = warning();
+    const std::size_t from = text.rfind("; ") + 2, to = text.find(" or less fits");
+    ASSERT_NE(to, std::string::npos) << text;
+    EXPECT_NE(text.find("\"map enlarge.\" 10 is too large for these data"), std::string::npos) << text;
+    form.edits[Edit4] = text.substr(from, to - from);
+    Button2Click(form);
+    FixRandomSeed(std::nullopt);
+    EXPECT_EQ(warning(), "") << form.edits[Edit4];
 }
 
 struct Refusal {

@@ -75,7 +75,32 @@ TEST_F(CommandLine, WritesTheLinesOfMemo1AndTheRunsFiles) {
     expected += ReadFile(cases + "tree1.txt");
     EXPECT_EQ(r.out.substr(r.out.find("\n4\n") + 1), expected);
     EXPECT_EQ(ReadFile(File("clusters.dat")), ReadFile(cases + "clusters.dat"));
-    EXPECT_NE(r.err.find("MRP-MDS finished: 20,001 steps"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("MRP-MDS finished: 20,001 steps, settled in 1,000, "), std::string::npos) << r.err;
+}
+
+// Settling moves the map alone: Memo1, the Min. Tree lines, distances.dat
+// and clusters.dat do not depend on it.
+TEST_F(CommandLine, SettlingChangesTheMapAlone) {
+    std::vector<std::string> outputs;
+    for (const bool settle : {true, false}) {
+        std::vector<std::string> args = {"mrp-mds", File("iris.txt"), "--size", "150",    "--dim",
+                                         "4",       "--seed",         "3",      "--tree", "0.64",
+                                         "--tsv",   File("map.tsv")};
+        if (!settle) args.push_back("--no-settle");
+        const Result r = Itemmap(args);
+        ASSERT_EQ(r.status, kExitFinished) << r.err;
+        EXPECT_NE(r.err.find(settle ? "MRP-MDS finished: 20,001 steps, settled in 1,000, "
+                                    : "MRP-MDS finished: 20,001 steps in "),
+                  std::string::npos)
+            << r.err;
+        for (const std::string& o : {r.out, ReadFile(File("distances.dat")), ReadFile(File("clusters.dat")),
+                                     ReadFile(File("map.tsv"))})
+            outputs.push_back(o);
+    }
+    EXPECT_EQ(outputs[0], outputs[4]);
+    EXPECT_EQ(outputs[1], outputs[5]);
+    EXPECT_EQ(outputs[2], outputs[6]);
+    EXPECT_NE(outputs[3], outputs[7]);
 }
 
 struct Status {

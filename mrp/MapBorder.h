@@ -1,0 +1,22 @@
+// A map whose distances do not fit its box: moves past the box's walls are
+// refused, items pile up against them and the map no longer shows the
+// distances. Nothing else says so, since "map enlarge." is meant for the
+// display alone.
+#pragma once
+
+#include <string>
+
+// Whether so many of n items are pressed against the box's wall (more than
+// 2%) that the map is cut by it.
+bool MapCutByBox(int pressed, int n);
+
+// The largest "map enlarge." (two significant digits, rounded down) at
+// which every item of the map of items 1..n fits the box: the map is laid
+// out for the distances / sqrt(b) around the box's centre, and a map
+// reproducing them puts no item farther from its centre than the item's
+// distance from the centre of all items, which the distances alone give.
+double FittingEnlargement(int n, int b);
+
+// "31 items pressed against the map's border: "map enlarge." 10 is too
+// large for these data; 3.5 or less fits".
+std::string BorderWarningText(int pressed, double enlargement, double fits);
