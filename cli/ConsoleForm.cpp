@@ -93,7 +93,4 @@ void ConsoleForm::StatusProgress(const RunProgress& p) {
 void ConsoleForm::StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures) {
     if (outcome != Outcome::Busy) outcome_ = outcome;
     Line(OutcomeLine(outcome, text, figures));
-    if (outside_ > 0 && outcome != Outcome::Refused)
-        Line(Format("warning: %d mark%s of the map lie outside the panel and its picture", outside_,
-                    outside_ == 1 ? "" : "s"));
 }

@@ -31,7 +31,7 @@ public:
     void StatusNote(std::string_view text) override;
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
-    void StatusOutside(int marks) override { outside_ = marks; }
+    void StatusOutside(int) override {}  // a picture's view is fitted after the run
     ReadOptions TableReading() override { return reading_; }
 
     // How the last run ended, if it did.
@@ -52,6 +52,5 @@ private:
     bool bar_;  // standard error is a terminal
     bool barShown_ = false;
     std::optional<Outcome> outcome_;
-    int outside_ = 0;
     BlankCanvas hidden_{kMapPanelWidth, kMapPanelHeight, /*shown=*/false};  // a run here is not shown
 };

@@ -45,7 +45,7 @@ std::string ShownMapCaption() {
     std::string method;
     switch (map.kind) {
         case MapKind::MrpMds:
-            method = Format("MRP-MDS, %d axis%s", map.axes, map.axes == 1 ? "" : "es");
+            method = Format("MRP-MDS, %d %s", map.axes, map.axes == 1 ? "axis" : "axes");
             break;
         case MapKind::Soc:
             method = Format("SOC, %d prototypes", ws.MapItems());

@@ -1,8 +1,12 @@
 #include "handlers/ViewButtons.h"
 
+#include <algorithm>
+
+#include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
+#include "view/ViewPlane.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
@@ -62,4 +66,31 @@ void ColourClick(Form& form) {
 void LegendClick(Form& form) {
     ws.ShowLegend = ws.ShowLegend == 1 ? 0 : 1;
     PaintBox1Click(form);
+}
+
+std::vector<std::string> SetPictureView(const PictureView& view) {
+    std::vector<std::string> warnings;
+    if (view.labels == kViewNames && !MapHasNames()) {
+        warnings.emplace_back("warning: the map's points have no names: their numbers instead");
+        ws.ViewMode = kViewNumbers;
+    } else if (view.labels >= 0) {
+        ws.ViewMode = view.labels;
+    }
+    if (view.colourByClass == 1 && ws.ClassCount == 0)
+        warnings.emplace_back("warning: the table has no class column: the clusters' colours instead");
+    else if (view.colourByClass >= 0)
+        ws.ColourByClass = view.colourByClass;
+
+    const MapRecord& map = ShownMap();
+    const int axes = map.kind == MapKind::MrpMds ? map.axes : 2;
+    if (view.axisA > 0 && std::max(view.axisA, view.axisB) <= axes)
+        ViewAxes(view.axisA, view.axisB);
+    else if (view.axisA > 0)
+        warnings.emplace_back("warning: the map has " + std::to_string(axes) + " axes: its own view instead");
+    else if (axes == 3)
+        ViewPrincipalPlane(ws.MapItems(), axes);
+    ws.ZoomStep = 1.0;
+    TransformView(5);
+    if (view.fit) FitView(kMapPanelWidth, kMapPanelHeight, 10, false);
+    return warnings;
 }

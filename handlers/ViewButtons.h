@@ -2,6 +2,9 @@
 // the labelling mode and the edges.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "workspace/Form.h"
 
 void Button4Click(Form& form);   // "Size up"
@@ -22,3 +25,13 @@ void FitMapClick(Form& form);
 void ColourClick(Form& form);
 // "L": the legend over the map hidden or shown.
 void LegendClick(Form& form);
+
+// The view of a picture made without the window.
+struct PictureView {
+    int labels = -1;           // kViewBars, kViewNumbers, kViewNames; -1: as the run left them
+    int colourByClass = -1;    // 1: by class, 0: by cluster, -1: as the run left them
+    int axisA = 0, axisB = 0;  // the plane of a 3-axis map; 0: the plane of its largest spreads
+    bool fit = true;           // the zoom and centre that show every mark
+};
+// Sets the view up; returns what could not be done, as warnings.
+std::vector<std::string> SetPictureView(const PictureView& view);

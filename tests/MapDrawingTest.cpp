@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
@@ -98,6 +100,55 @@ TEST_F(MapDrawing, NumbersInsteadOfBarsInViewModeFour) {
     EXPECT_EQ(texts[1].b, Y(2) + 4);
     EXPECT_EQ(form.map.Calls("rect").size(), 1u);
 }
+
+// What "View" and "C" make of two named items with classes: the label
+// beside each mark and the colour it is filled with.
+struct LookCase {
+    const char* name;
+    int viewMode, byClass;
+    std::vector<std::string> labels;
+    std::vector<int> fills;  // as 0x00BBGGRR
+};
+
+void PrintTo(const LookCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MapLooks : public MapDrawing, public ::testing::WithParamInterface<LookCase> {};
+
+TEST_P(MapLooks, FollowTheLabelsAndColoursAskedFor) {
+    Items(2);
+    std::snprintf(ws.ItemName[1], kNameSize, "%s", "a-name-longer-than-sixteen");
+    std::snprintf(ws.ItemName[2], kNameSize, "%s", "b\u00e9");
+    ws.ClassCount = 2;
+    ws.ItemClass[1] = 2;
+    ws.ItemClass[2] = 1;
+    ws.ClusterCount = 1;
+    ws.ClusterCentres[1] = 1;
+    ws.ClusterOf[1] = -1;
+    ws.ClusterOf[2] = 1;  // both in cluster 1, red
+    ws.ViewMode = GetParam().viewMode;
+    ws.ColourByClass = GetParam().byClass;
+    PaintBox1Click(form);
+    std::vector<std::string> labels;
+    for (const CanvasCall& t : form.map.Calls("text")) labels.push_back(t.text);
+    EXPECT_EQ(labels, GetParam().labels);
+    std::vector<int> fills;
+    int brush = -1;
+    for (const CanvasCall& c : form.map.calls) {
+        if (c.op == "brush") brush = c.a;
+        if (c.op == "ellipse") fills.push_back(brush);
+    }
+    EXPECT_EQ(fills, GetParam().fills);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MapLooks,
+    ::testing::Values(LookCase{"barsByCluster", kViewBars, 0, {}, {0x0000FF, 0x0000FF}},
+                      LookCase{"numbersByCluster", kViewNumbers, 0, {"1", "2"}, {0x0000FF, 0x0000FF}},
+                      LookCase{"namesByCluster", kViewNames, 0, {"a-name-longer-th", "b\u00e9"}, {0x0000FF, 0x0000FF}},
+                      LookCase{"namesByClass", kViewNames, 1, {"a-name-longer-th", "b\u00e9"}, {0xE9B456, 0x009FE6}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MapDrawing, EdgesJoinPairsCloserThanTheLimitBothWays) {
     Items(3);

@@ -16,6 +16,9 @@
 #include <stdexcept>
 
 #include "handlers/RunControl.h"
+#include "view/MapDrawing.h"
+#include "view/MapLegend.h"
+#include "view/MarkColours.h"
 #include "view/ViewFit.h"
 #include "view/ViewTransform.h"
 #include "window/TForm1.h"
@@ -184,6 +187,57 @@ private slots:
         RunIris(form, iris);
         QCOMPARE(form.TableReading().scale, ColumnScale::Z);
         QVERIFY(std::abs(ws.FeatureFactor[1] * 0.8280661f - 1) < 1e-6);  // sepal length's deviation
+    }
+
+    // A table with names and a class: View goes on to the names, C colours
+    // the marks by class in the palette's order, the legend counts them, L
+    // hides it, and a click on the status line lists its notes.
+    void namesClassesAndTheLegend() {
+        TestForm form;
+        form.show();
+        const SampleCopy iris("iris-species.txt");
+        form.answer = {iris.path()};
+        form.Edits[12]->setText("150");
+        form.Edits[13]->setText("4");
+        QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        for (const int mode : {kViewNumbers, kViewNames, kViewBars}) {
+            QTest::mouseClick(form.Button11, Qt::LeftButton);
+            QCOMPARE(ws.ViewMode, mode);
+        }
+
+        QTest::keyClick(form.Memo1, Qt::Key_C);
+        QCOMPARE(ws.ColourByClass, 1);
+        QStringList legend;
+        for (const LegendEntry& e : LegendEntries()) legend << QString::fromStdString(e.text);
+        QCOMPARE(legend, (QStringList{"Species", "setosa: 50", "versicolor: 50", "virginica: 50"}));
+        QCOMPARE(LegendEntries()[1].fill, ClassColour(1));
+        const auto shows = [&form](std::uint32_t bgr) {
+            const QRgb rgb = qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, bgr >> 16);
+            const QImage& image = form.PaintBox1->Image();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if ((image.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF)) return true;
+            return false;
+        };
+        // Orange, sky blue, bluish green: apart for every kind of colour vision.
+        QCOMPARE(ClassColour(1), 0x009FE6u);
+        QCOMPARE(ClassColour(2), 0xE9B456u);
+        QCOMPARE(ClassColour(3), 0x739E00u);
+        QVERIFY(shows(ClassColour(1)) && shows(ClassColour(2)) && shows(ClassColour(3)));
+        QTest::keyClick(form.Memo1, Qt::Key_C);
+        QVERIFY(!shows(ClassColour(1)));
+
+        const QImage withLegend = form.PaintBox1->Image();
+        QTest::keyClick(form.Memo1, Qt::Key_L);
+        QCOMPARE(ws.ShowLegend, 0);
+        QVERIFY(form.PaintBox1->Image() != withLegend);
+
+        QTest::mouseClick(form.StatusLine, Qt::LeftButton);
+        QVERIFY(form.StatusLine->Notes()->isVisible());
+        QVERIFY(form.StatusLine->Notes()->toPlainText().contains("class from column 6 \"Species\" (3 values)"));
+        QTest::keyClick(form.Memo1, Qt::Key_N);
+        QVERIFY(!form.StatusLine->Notes()->isVisible());
     }
 
     void captionsAndLabelsAreNotClipped() {
@@ -366,13 +420,14 @@ private slots:
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         form.saveAs = dir.filePath("map@2x.png");
         QTest::keyClick(form.Edits[8], Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(QImage(form.saveAs).size(), QSize(1282, 1266));
+        QCOMPARE(QImage(form.saveAs).width(), 1282);
+        QVERIFY(QImage(form.saveAs).height() > 1266);  // the caption and legend below the map
         QVERIFY(form.StatusLine->text().startsWith("map picture written to "));
         form.saveAs = dir.filePath("points");
         QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
         QVERIFY(QFileInfo(dir.filePath("points.tsv")).size() > 0);
         QTest::keyClick(form.Edits[8], Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(QApplication::clipboard()->image().size(), QSize(641, 633));
+        QCOMPARE(QApplication::clipboard()->image().width(), 641);
         QCOMPARE(form.Edits[8]->text(), QString("0.32"));  // the keys typed nothing into the field
         form.answer.clear();
         QTest::mouseClick(form.Button2, Qt::LeftButton);  // the dialog opens where the last file was

@@ -1,0 +1,279 @@
+#include "cli/CommandOptions.h"
+
+#include <QCommandLineParser>
+#include <algorithm>
+
+#include "handlers/MrpMdsRun.h"
+#include "handlers/Reload.h"
+#include "handlers/SocRun.h"
+#include "view/MapDrawing.h"
+#include "workspace/Numbers.h"
+#include "writers/MapPicture.h"
+
+namespace {
+
+// What an option sets: a form field, or a choice of its own.
+enum class Role {
+    Field,
+    Tree,
+    Seed,
+    NoSettle,
+    Picture,
+    Coordinates,
+    Names,
+    Class,
+    Skip,
+    Scale,
+    Labels,
+    Colour,
+    View,
+    NoFit
+};
+
+struct Option {
+    const char* name;
+    const char* value;  // null for an option without a value
+    Role role;
+    EditId edit;  // the field of a Role::Field
+    const char* what;
+    const char* extension = nullptr;  // a picture option's format, for a name without one
+};
+
+const Option kOptions[] = {
+    {"size", "N", Role::Field, Edit12, "\"Input size\": the items (rows) to read"},
+    {"dim", "D", Role::Field, Edit13, "\"Vect. dim\": components per item, 0 for a distance matrix"},
+    {"names", "COL", Role::Names, Edit1, "the column of the items' names: a number or a header name, 0 for none"},
+    {"class", "COL", Role::Class, Edit1, "the column of the items' class, as --names"},
+    {"skip", "COLS", Role::Skip, Edit1, "columns that are no feature, separated by commas"},
+    {"scale", "S", Role::Scale, Edit1, "the features' scale: none, z (mean 0, deviation 1) or range (0..1)"},
+    {"enlarge", "E", Role::Field, Edit4, "\"map enlarge.\""},
+    {"map-dim", "M", Role::Field, Edit11, "\"map dim. (1-3)\": the map's axes"},
+    {"prototypes", "K", Role::Field, Edit14, "\"No. of feature vect.\": prototypes, 0 for the MRP init"},
+    {"rate", "R", Role::Field, Edit15, "\"convergence. rate\""},
+    {"char-distance", "C", Role::Field, Edit8, "\"char. distance\" of the MRP clusters"},
+    {"noise", "L", Role::Field, Edit9, "\"noise limit\" of the MRP clusters"},
+    {"neighbour", "L", Role::Field, Edit10, "\"neigbbour limit\" of the MRP clusters"},
+    {"simil", "S", Role::Field, Edit16, "\"simil. dist\""},
+    {"edge-lim", "F", Role::Field, Edit5, "\"edge lim\": edges shorter than F x the longest distance"},
+    {"tree", "T", Role::Tree, Edit7, "then \"Min. Tree\" with threshold T"},
+    {"seed", "S", Role::Seed, Edit1, "seeds the random generator with S"},
+    {"no-settle", nullptr, Role::NoSettle, Edit1, "ends with the run's steps of fixed length alone: the map is not settled"},
+    {"png", "F", Role::Picture, Edit1, "saves the map picture (F@2x.png: twice the size)", "png"},
+    {"svg", "F", Role::Picture, Edit1, "saves the map picture as a vector drawing", "svg"},
+    {"pdf", "F", Role::Picture, Edit1, "saves the map picture as a PDF page", "pdf"},
+    {"tsv", "F", Role::Coordinates, Edit1, "saves the map's coordinates as tab-separated text"},
+    {"labels", "L", Role::Labels, Edit1, "a picture's labels: bars, numbers or names"},
+    {"colour", "C", Role::Colour, Edit1, "a picture's colours: clusters or class"},
+    {"view", "A,B", Role::View, Edit1, "a picture of a 3-axis map in the plane of axes A and B"},
+    {"no-fit", nullptr, Role::NoFit, Edit1, "a picture keeps the run's zoom, even with marks outside"},
+};
+
+// The options of each command, by name.
+struct CommandOptions {
+    Command command;
+    std::vector<const char*> options;
+};
+
+const std::vector<CommandOptions>& Commands() {
+    static const std::vector<const char*> reading = {"size", "dim", "names", "class", "skip", "scale"};
+    static const std::vector<const char*> results = {"png", "svg", "pdf", "tsv", "labels", "colour", "no-fit"};
+    const auto join = [](std::vector<std::vector<const char*>> parts) {
+        std::vector<const char*> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    static const std::vector<CommandOptions> commands = {
+        {{"mrp-mds", Button2Click, "MRP clusters and an MDS map of up to 400 items", 400},
+         join({reading,
+               {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
+                "no-settle", "view"},
+               results})},
+        {{"soc", Button10Click, "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat",
+          1000},
+         join({reading, {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle"},
+               results})},
+        {{"reload", Button9Click, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE", 1000},
+         join({reading, {"simil", "tree"}, results})},
+    };
+    return commands;
+}
+
+const Option& Named(const char* name) {
+    return *std::find_if(std::begin(kOptions), std::end(kOptions),
+                         [name](const Option& o) { return std::string(o.name) == name; });
+}
+
+std::string Default(const Option& o) {
+    switch (o.role) {
+        case Role::Field:
+            if (o.edit == Edit12) return "all rows the file has";
+            if (o.edit == Edit13) return "the values its rows have, 0 for a square matrix";
+            return Format("\"%s\"", DefaultEditText(o.edit));
+        case Role::Seed:
+            return "the clock";
+        case Role::Names:
+        case Role::Class:
+            return "found in the file";
+        case Role::Labels:
+        case Role::Colour:
+            return "as the run leaves them";
+        case Role::View:
+            return "the plane of its largest spreads";
+        case Role::NoSettle:
+            return "settles";
+        case Role::NoFit:
+            return "fitted";
+        default:
+            return "none";
+    }
+}
+
+// A list separated by commas.
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        if (comma > at) parts.push_back(text.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return parts;
+}
+
+// A picture's name, with the option's extension when it has none.
+std::string PictureName(const std::string& name, const char* extension) {
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t dot = name.find_last_of('.');
+    const bool bare = dot == std::string::npos || (slash != std::string::npos && dot < slash);
+    return bare ? name + "." + extension : name;
+}
+
+// Takes one option's value into the choices; why it cannot, or nothing.
+std::optional<std::string> Take(const Option& o, const std::string& value, Choices& c) {
+    switch (o.role) {
+        case Role::Field:
+            c.edits[o.edit] = value;
+            break;
+        case Role::Tree:
+            c.tree = value;
+            break;
+        case Role::Seed: {
+            bool ok = false;
+            c.seed = QString::fromStdString(value).toUInt(&ok);
+            if (!ok) return "--seed needs a whole number from 0 to 4294967295";
+            break;
+        }
+        case Role::NoSettle:
+            c.settle = false;
+            break;
+        case Role::Picture: {
+            const std::string name = PictureName(value, o.extension);
+            if (std::string problem = PictureNameProblem(name); !problem.empty()) return problem;
+            c.pictures.push_back(name);
+            break;
+        }
+        case Role::Coordinates:
+            c.coordinates = value;
+            break;
+        case Role::Names:
+            c.reading.names = value;
+            break;
+        case Role::Class:
+            c.reading.classes = value;
+            break;
+        case Role::Skip:
+            c.reading.skip = Split(value);
+            break;
+        case Role::Scale:
+            if (!ScaleNamed(value, c.reading.scale)) return "--scale takes none, z or range";
+            break;
+        case Role::Labels:
+            if (value == "bars") c.view.labels = kViewBars;
+            else if (value == "numbers") c.view.labels = kViewNumbers;
+            else if (value == "names") c.view.labels = kViewNames;
+            else return "--labels takes bars, numbers or names";
+            break;
+        case Role::Colour:
+            if (value != "clusters" && value != "class") return "--colour takes clusters or class";
+            c.view.colourByClass = value == "class";
+            break;
+        case Role::View: {
+            const std::vector<std::string> axes = Split(value);
+            const auto axis = [](const std::string& a) { return a.size() == 1 && a[0] >= '1' && a[0] <= '3' ? a[0] - '0' : 0; };
+            if (axes.size() != 2 || !axis(axes[0]) || !axis(axes[1]) || axes[0] == axes[1])
+                return "--view takes two of the axes 1, 2, 3: 1,2 or 1,3 or 2,3";
+            c.view.axisA = axis(axes[0]);
+            c.view.axisB = axis(axes[1]);
+            break;
+        }
+        case Role::NoFit:
+            c.view.fit = false;
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& choices) {
+    const QString first = arguments.value(0);
+    const auto command = std::find_if(Commands().begin(), Commands().end(),
+                                      [&](const CommandOptions& c) { return first == c.command.name; });
+    if (command == Commands().end()) return "unknown command '" + first.toStdString() + "'";
+    choices.command = &command->command;
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char* name : command->options) {
+        const Option& o = Named(name);
+        const QString optionName = QString::fromUtf8(o.name), what = QString::fromUtf8(o.what);
+        parser.addOption(o.value ? QCommandLineOption(optionName, what, QString::fromUtf8(o.value))
+                                 : QCommandLineOption(optionName, what));
+    }
+    QStringList args = arguments;
+    args.replace(0, QStringLiteral("itemmap"));  // the parser takes the first as the program
+    if (!parser.parse(args)) return parser.errorText().toStdString();
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        return files.empty() ? Format("%s needs a FILE", first.toUtf8().constData())
+                             : Format("%s takes one FILE", first.toUtf8().constData());
+    choices.file = files.first().toStdString();
+    for (const char* name : command->options) {
+        const QString optionName = QString::fromUtf8(name);
+        if (!parser.isSet(optionName)) continue;
+        if (std::optional<std::string> problem = Take(Named(name), parser.value(optionName).toStdString(), choices))
+            return problem;
+    }
+    return std::nullopt;
+}
+
+std::string HelpText() {
+    std::string text =
+        "Usage: itemmap [COMMAND FILE [OPTION]...]\n"
+        "Maps a set of items from a text file: one feature vector per line, or a square\n"
+        "distance matrix. Without a command it opens the window; with one it runs without a\n"
+        "window, writes the run's messages (as the window's message list shows them) to standard\n"
+        "output and what its status line says to standard error.\n\n"
+        "Commands:\n";
+    for (const CommandOptions& c : Commands())
+        text += Format("  %-13s %s\n", (std::string(c.command.name) + " FILE").c_str(), c.command.what);
+    for (const CommandOptions& c : Commands()) {
+        text += Format("\nOptions of %s:\n", c.command.name);
+        for (const char* name : c.options) {
+            const Option& o = Named(name);
+            const std::string shown = o.value ? std::string(o.name) + " " + o.value : o.name;
+            text += Format("  --%-18s %s [%s]\n", shown.c_str(), o.what, Default(o).c_str());
+        }
+    }
+    text +=
+        "\nOther options:\n"
+        "  -h, --help           shows this text and exits\n"
+        "  -v, --version        shows the version and exits\n\n"
+        "Values are read as the window's fields read them. The files of a run are written\n"
+        "beside FILE, as the window writes them. A picture's format follows its name's\n"
+        "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map.\n\n"
+        "Exit status: 0 finished; 1 refused for its input (the reason on standard output)\n"
+        "or a result file, picture or coordinates that could not be written; 2 a command\n"
+        "line that cannot be used; 130 stopped with Ctrl+C.\n";
+    return text;
+}

@@ -1,0 +1,41 @@
+// The command line's commands and options, and what a command line asks
+// for once read: the form fields' texts, how the file is to be read, and
+// what is to leave the program after the run.
+#pragma once
+
+#include <QStringList>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "handlers/ViewButtons.h"
+#include "workspace/Form.h"
+
+struct Command {
+    const char* name;
+    void (*run)(Form&);
+    const char* what;
+    int items;  // the most items (rows) the run takes
+};
+
+// What a command line asks for.
+struct Choices {
+    const Command* command = nullptr;
+    std::string file;
+    std::map<EditId, std::string> edits;  // the fields given; the others keep their defaults
+    ReadOptions reading;
+    std::optional<unsigned> seed;
+    bool settle = true;
+    std::optional<std::string> tree;  // "Min. Tree" after the run, with this threshold
+    std::vector<std::string> pictures;
+    std::optional<std::string> coordinates;
+    PictureView view;
+};
+
+// Reads the arguments after the program's name: a command, its FILE and
+// options. On a command line that cannot be used, returns why.
+std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& choices);
+
+// "Usage: ..." and every command's options with their defaults.
+std::string HelpText();

@@ -1,0 +1,211 @@
+// Maps that say who is who as they leave the command line: pictures that
+// show the whole map with a caption and legend, in the plane of a 3-axis
+// map's largest spreads, and coordinates that carry the table's names and
+// classes.
+#include <QImage>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <sstream>
+
+#include "cli/CommandLine.h"
+#include "cli/Itemmap.h"
+#include "workspace/Numbers.h"
+
+namespace {
+
+using Table = std::vector<std::vector<std::string>>;
+
+Table TsvRows(const std::string& text) {
+    Table rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string f; std::getline(fields, f, '\t');) rows.back().push_back(f);
+    }
+    return rows;
+}
+
+double Pairs(double n) {
+    return n * (n - 1) / 2;
+}
+
+// The adjusted Rand index of two labellings, from their contingency table.
+double AdjustedRand(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    std::map<std::pair<std::string, std::string>, int> both;
+    std::map<std::string, int> rows, columns;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ++both[{a[i], b[i]}];
+        ++rows[a[i]];
+        ++columns[b[i]];
+    }
+    double index = 0, r = 0, c = 0;
+    for (const auto& e : both) index += Pairs(e.second);
+    for (const auto& e : rows) r += Pairs(e.second);
+    for (const auto& e : columns) c += Pairs(e.second);
+    const double expected = r * c / Pairs(static_cast<double>(a.size()));
+    return (index - expected) / ((r + c) / 2 - expected);
+}
+
+// Stress-1 after the best scale of points against distances.
+double Stress(const std::vector<std::array<double, 2>>& at, const std::vector<std::vector<double>>& delta) {
+    double dd = 0, dDelta = 0, deltaDelta = 0;
+    for (std::size_t i = 0; i < at.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j) {
+            const double d = std::hypot(at[i][0] - at[j][0], at[i][1] - at[j][1]);
+            dd += d * d;
+            dDelta += d * delta[i][j];
+            deltaDelta += delta[i][j] * delta[i][j];
+        }
+    return std::sqrt(1 - dDelta * dDelta / (dd * deltaDelta));
+}
+
+std::string Sample(const char* name) {
+    return std::string(ITEMMAP_SAMPLES_DIR) + "/" + name;
+}
+
+// Iris as R writes it: every name, class and legend line in the picture and
+// the coordinates, and the clusters' agreement with the species as the
+// coordinates' own columns give it.
+TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
+    dir.Write("iris.txt", ReadFile(Sample("iris-species.txt")));
+    const Result r = Itemmap({"mrp-mds", File("iris.txt"), "--char-distance", "0.9", "--seed", "2", "--labels",
+                              "names", "--colour", "class", "--svg", File("map.svg"), "--tsv", File("map.tsv")});
+    ASSERT_EQ(r.status, kExitFinished) << r.err;
+    const std::string svg = ReadFile(File("map.svg"));
+    for (const char* text : {"<title>iris.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 ", ">Species</text>",
+                             ">setosa: 50</text>", ">versicolor: 50</text>", ">virginica: 50</text>", ">150</text>"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+
+    const Table rows = TsvRows(ReadFile(File("map.tsv")));
+    ASSERT_EQ(rows.size(), 151u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"item", "name", "class", "cluster", "probability", "axis1",
+                                                 "axis2", "view_x", "view_y"}));
+    std::vector<std::string> clusters, classes;
+    for (std::size_t i = 1; i <= 150; ++i) {
+        EXPECT_EQ(rows[i][1], std::to_string(i));
+        EXPECT_EQ(rows[i][2], i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica");
+        clusters.push_back(rows[i][3]);
+        classes.push_back(rows[i][2]);
+    }
+    const std::size_t at = r.err.find("clusters vs class: ARI ");
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.substr(at + 23, 4), Format("%.2f", AdjustedRand(clusters, classes)));
+}
+
+// The coordinates' columns and the picture's caption for each kind of map.
+struct Kind {
+    const char* name;
+    std::vector<std::string> args;  // FILE stands for the sample
+    const char* sample;
+    std::string header;
+    std::string caption;
+};
+
+void PrintTo(const Kind& k, std::ostream* os) {
+    *os << k.name;
+}
+
+class MapKinds : public CommandLine, public ::testing::WithParamInterface<Kind> {};
+
+TEST_P(MapKinds, NameTheirColumnsAndCaptionTheirPicture) {
+    const Kind& k = GetParam();
+    dir.Write(k.sample, ReadFile(Sample(k.sample)));
+    std::vector<std::string> args = k.args;
+    for (std::string& a : args)
+        if (a == "FILE") a = File(k.sample);
+    args.insert(args.end(), {"--seed", "3", "--svg", File("map.svg"), "--tsv", File("map.tsv")});
+    ASSERT_EQ(Itemmap(args).status, kExitFinished);
+    const std::string tsv = ReadFile(File("map.tsv"));
+    EXPECT_EQ(tsv.substr(0, tsv.find('\n')), k.header);
+    const std::string svg = ReadFile(File("map.svg"));
+    EXPECT_NE(svg.find("<title>" + k.caption), std::string::npos) << svg.substr(svg.find("<title>"), 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MapKinds,
+    ::testing::Values(
+        Kind{"plainMrpMds", {"mrp-mds", "FILE"}, "cancer-89x26.txt",
+             "item\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y",
+             "cancer-89x26.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 "},
+        Kind{"threeAxes", {"mrp-mds", "FILE", "--map-dim", "3", "--enlarge", "1.5"}, "iris-species.txt",
+             "item\tname\tclass\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y",
+             "iris-species.txt \u00b7 MRP-MDS, 3 axes \u00b7 Stress-1 "},
+        Kind{"socWithClasses", {"soc", "FILE", "--prototypes", "6"}, "iris-species.txt",
+             "prototype\tmembers\tclass\tshare\tscore\tview_x\tview_y\tSepal.Length\tSepal.Width\tPetal.Length"
+             "\tPetal.Width",
+             "iris-species.txt \u00b7 SOC, 6 prototypes \u00b7 quantisation error "},
+        Kind{"socPlain", {"soc", "FILE", "--prototypes", "3", "--dim", "2"}, "cancer-89x26.txt",
+             "prototype\tmembers\tscore\tview_x\tview_y\tc1\tc2",
+             "cancer-89x26.txt \u00b7 SOC, 3 prototypes \u00b7 quantisation error "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One page with the caption as its title; the map drawn as vectors.
+TEST_F(CommandLine, APdfIsOnePageWithItsCaption) {
+    ASSERT_EQ(Itemmap({"mrp-mds", File("cancer.txt"), "--pdf", File("map")}).status, kExitFinished);
+    const std::string pdf = ReadFile(File("map.pdf"));
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    std::size_t pages = 0;
+    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos; at = pdf.find("/Type /Page", at + 1))
+        pages += pdf.compare(at, 12, "/Type /Pages") != 0;
+    EXPECT_EQ(pages, 1u);
+    // The title: UTF-16 after a byte-order mark, ASCII here.
+    const std::size_t title = pdf.find("/Title (\xFE\xFF");
+    ASSERT_NE(title, std::string::npos);
+    std::string text;
+    for (std::size_t i = title + 10; i + 1 < pdf.size() && pdf[i] != ')'; i += 2) text += pdf[i + 1];
+    EXPECT_EQ(text.rfind("cancer.txt ", 0), 0u) << text;
+    EXPECT_NE(text.find(" MRP-MDS, 2 axes "), std::string::npos) << text;
+}
+
+// With the values samples/README.md gives and with the defaults, no mark of
+// a picture lies outside it.
+TEST_F(CommandLine, APictureShowsTheWholeMap) {
+    const std::vector<std::vector<std::string>> runs = {
+        {"mrp-mds", "cancer-89x26.txt"},
+        {"mrp-mds", "cancer-400x30.txt", "--char-distance", "0.22"},
+        {"mrp-mds", "wine-178-distances.txt", "--enlarge", "10", "--char-distance", "0.2"},
+        {"mrp-mds", "wine-178-distances.txt"},
+        {"mrp-mds", "iris-150x4.txt", "--enlarge", "1.5", "--char-distance", "0.51"},
+        {"mrp-mds", "iris-species.txt"},
+        {"mrp-mds", "wine-178x13.csv", "--scale", "z", "--char-distance", "0.9"},
+        {"soc", "cancer-89x26.txt"},
+        {"soc", "iris-150x4.txt", "--prototypes", "12"},
+    };
+    for (std::vector<std::string> args : runs) {
+        args[1] = Sample(args[1].c_str());
+        args.insert(args.end(), {"--seed", "4", "--png", File("map.png")});
+        const Result r = Itemmap(args);
+        ASSERT_EQ(r.status, kExitFinished) << args[1] << r.err;
+        EXPECT_EQ(r.err.find("outside"), std::string::npos) << args[1] << "\n" << r.err;
+    }
+}
+
+// A 3-axis map is drawn in the plane of its largest spreads: its picture's
+// Stress-1 is no worse than that of the best pair of its axes (within 10%).
+TEST_F(CommandLine, AThreeAxisPictureShowsItsBestPlane) {
+    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--map-dim", "3", "--enlarge", "1.5", "--seed", "6", "--png",
+                       File("map.png"), "--tsv", File("map.tsv")})
+                  .status,
+              kExitFinished);
+    constexpr int n = 150;
+    std::vector<std::vector<double>> delta(n, std::vector<double>(n));
+    std::istringstream raw(ReadFile(File("distances.dat")));
+    for (auto& row : delta)
+        for (double& v : row) raw >> v;
+    const Table rows = TsvRows(ReadFile(File("map.tsv")));
+    std::vector<std::array<double, 2>> view, pair12, pair13, pair23;
+    for (int i = 1; i <= n; ++i) {
+        const auto v = [&](int column) { return std::stod(rows[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)]); };
+        view.push_back({v(6), v(7)});
+        pair12.push_back({v(3), v(4)});
+        pair13.push_back({v(3), v(5)});
+        pair23.push_back({v(4), v(5)});
+    }
+    const double best = std::min({Stress(pair12, delta), Stress(pair13, delta), Stress(pair23, delta)});
+    EXPECT_LE(Stress(view, delta), 1.1 * best);
+}
+
+}  // namespace
