@@ -6,11 +6,25 @@
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
+#include <utility>
 #include <vector>
+
+namespace {
+MapRecord earlier;
+}
 
 MapRecord& ShownMap() {
     static MapRecord shown;
     return shown;
+}
+
+void ForgetShownMap() {
+    if (ShownMap().kind != MapKind::None) earlier = ShownMap();
+    ShownMap() = {};
+}
+
+MapRecord TakeEarlierMap() {
+    return std::exchange(earlier, MapRecord{});
 }
 
 namespace {

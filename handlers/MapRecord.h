@@ -15,6 +15,11 @@ struct MapRecord {
 
 MapRecord& ShownMap();
 
+// A run starts: the map on show is no longer a record of results. The
+// earlier record is kept for a refusal to say whose map it clears.
+void ForgetShownMap();
+MapRecord TakeEarlierMap();
+
 // The figures of the map on show, as the status line and a picture's caption
 // give them: Stress-1 and the neighbours kept, with the clusters' agreement
 // with the table's classes, after MRP-MDS; the quantisation error, the empty

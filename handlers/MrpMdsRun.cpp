@@ -6,6 +6,7 @@
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunStart.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MapFit.h"
@@ -28,13 +29,11 @@ constexpr float kRadiusFactor = 1.8f;
 constexpr float kFarWeight = 0.0001f;
 constexpr int kRedrawPeriod = 10;
 
-// Steps 1 to 7: the run's own start state.
+// The run's own start state, once a file is chosen.
 void ClearForRun(Form& form) {
     ws.SocMode = 0;
     ws.ColourByClass = 0;
-    form.MemoClear();
-    form.StatusClear();
-    ShownMap() = {};
+    TakePanels(form);
     ws.VectorDim = 65;
     ws.MapEnlargement = static_cast<float>(EditReal(form, Edit4, 100));
     ws.ClearItems();
@@ -58,7 +57,7 @@ std::string NoScaleWords(Form& form) {
 }
 
 // Reads the items as vectors; false when the run must end.
-bool ReadVectors(Form& form, float& mean) {
+bool ReadVectors(Form& form, float& mean, std::string& dump) {
     if (ws.ItemCount < 1) {
         Refuse(form, "invalid input data.",
                FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
@@ -88,7 +87,7 @@ bool ReadVectors(Form& form, float& mean) {
     ShowUnrelatedPairs(form, BuildDistanceMatrix(ws.ItemCount, ws.VectorDim));
     mean = MeanDistance(ws.ItemCount);
     form.MemoAppend(std::to_string(ws.VectorDim));
-    WriteDistanceDump(form, ws.DistancesFileName);
+    dump = DistanceDumpText();  // written once the run goes on: a refused run leaves the file of before
     const float s = NormaliseDistances(form, ws.ItemCount);
     if (ws.VectorDim == 0 || s == 0) {
         Refuse(form, "invalid input data.",
@@ -173,11 +172,10 @@ void Redraw(Form& form, int m) {
 void Button2Click(Form& form) {
     const RunGuard guard(form, "MRP-MDS");
     if (!guard.Acquired()) return;
+    if (!ChooseRunFile(form, true)) return;
     ClearForRun(form);
-    ws.ChosenFileName = ChooseInputFile(form);
     DeriveOutputNames(form, ws.ChosenFileName);
     form.MemoAppend(ws.ChosenFileName);
-    if (ws.InputFileName[0] == '\0') return Refuse(form, "invalid filename", "no file was chosen");
 
     ws.ItemCount = EditInt(form, Edit12, kWholeField);
     ws.VectorDim = EditInt(form, Edit13, kWholeField);
@@ -190,8 +188,9 @@ void Button2Click(Form& form) {
                           "; vectors have at most 64 components, 0 reads a distance matrix");
 
     float mean = 0;
+    std::string dump;  // distances.dat, of vectors
     if (ws.VectorDim > 0) {
-        if (!ReadVectors(form, mean)) return;
+        if (!ReadVectors(form, mean, dump)) return;
     } else if (ws.VectorDim == 0) {
         if (!ReadMatrix(form, mean)) return;
     } else {
@@ -204,27 +203,17 @@ void Button2Click(Form& form) {
     ws.MaxDist = 1.0f;
     ws.MarkScale = 5.0f;
     ws.ViewAngle = 1.5707964f;
-    ws.CharDistance = static_cast<float>(EditReal(form, Edit8, 19));
-    ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
-    ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
-    const float suggested = SuggestedCharDistance(mean);
-    if (!(ws.CharDistance > 0))
-        return Refuse(
-            form, "critical dist > 0!",
-            FieldWords(form, Edit8, "char. distance") +
-                Format(": it must be a distance above 0; try about %.3g, a fifth of the mean distance",
-                       static_cast<double>(suggested)));
+    if (!ReadMrpParameters(form, mean)) return;
     const int m = EditInt(form, Edit11, kWholeField);
     if (m <= 0 || m > 3)
         return Refuse(form, "MDS dim must be 1-3!", FieldWords(form, Edit11, "map dim. (1-3)"));
+    if (!dump.empty()) WriteDistanceDump(form, ws.DistancesFileName, dump);
 
     ws.ClusterCount = ClusterPrototypes(form, ws.ItemCount, kMaxClusters, 1, ws.CharDistance, ws.NoiseLimit,
                                         ws.NeighbourLimit);
     if (ws.ClusterCount == 0)
-        form.StatusNote(Format(
-            "warning: no cluster found with \"char. distance\" %g; try about %.3g, a fifth of "
-            "the mean distance %.3f",
-            static_cast<double>(ws.CharDistance), static_cast<double>(suggested), static_cast<double>(mean)));
+        form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
+                               static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
     ws.ShowEdges = 1;
     for (int i = 1; i <= ws.ItemCount; ++i) ws.ItemScore[i] = 1.0f;
     SeedRandom();

@@ -111,6 +111,13 @@ void PaintBox1MouseUp(Form& form, int x, int y) {
     PaintBox2Click(form);
 }
 
+void DrawEmptyPanel(Canvas& canvas) {
+    const DrawingScope drawing(canvas);
+    canvas.Clear();
+    canvas.SetBrushColor(kWhite);
+    canvas.Rectangle(0, 0, canvas.Width() - 1, canvas.Height() - 1);
+}
+
 void PaintBox2Click(Form& form) {
     Canvas& canvas = form.PanelCanvas();
     const DrawingScope drawing(canvas);

@@ -21,3 +21,6 @@ std::string MarkDescription(Form& form, int x, int y);
 
 // Draws the feature-vector panel from the current state.
 void PaintBox2Click(Form& form);
+
+// The feature-vector panel with nothing in it but its frame.
+void DrawEmptyPanel(Canvas& canvas);

@@ -5,6 +5,7 @@
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunStart.h"
 #include "handlers/RunStatus.h"
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
@@ -23,10 +24,9 @@ constexpr int kWholeField = 1000;
 void Button9Click(Form& form) {
     const RunGuard guard(form, "reload");
     if (!guard.Acquired()) return;
+    if (!ChooseRunFile(form, false)) return;
     ws.SocMode = 1;
-    form.MemoClear();
-    form.StatusClear();
-    ShownMap() = {};
+    TakePanels(form);
     ws.VectorDim = 65;
     ws.FirstItem = 1;
     ws.FileBufferPtr = ws.FileBuffer;
@@ -38,10 +38,7 @@ void Button9Click(Form& form) {
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
     ws.ColourByClass = 0;
     ws.PickEnabled = 0;      // until prototypes are found
-
-    ws.ChosenFileName = ChooseInputFile(form);
     form.MemoAppend(ws.ChosenFileName);
-    if (ws.InputFileName[0] == '\0') return Refuse(form, "invalid filename", "no file was chosen");
     ws.VectorCount = EditInt(form, Edit12, kWholeField);
     ws.VectorDim = EditInt(form, Edit13, kWholeField);
     DeriveOutputNames(form, ws.ChosenFileName);

@@ -2,6 +2,9 @@
 
 #include "workspace/ColumnScale.h"
 #include "mrp/MapBorder.h"
+#include "handlers/MapRecord.h"
+#include "handlers/Picking.h"
+#include "view/MapDrawing.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
@@ -9,6 +12,12 @@ void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
     if (!memoLine.empty()) form.MemoAppend(memoLine);
     std::string text(memoLine);
     if (!why.empty()) text += (text.empty() ? "" : " \u2014 ") + std::string(why);
+    ws.ItemCount = 0;  // nothing to redraw, pick or save
+    ws.PickEnabled = 0;
+    PaintBox1Click(form);
+    DrawEmptyPanel(form.PanelCanvas());
+    if (const MapRecord earlier = TakeEarlierMap(); earlier.kind != MapKind::None)
+        form.StatusNote("the map of " + earlier.file + " is cleared: it was another run's");
     form.StatusOutcome(Outcome::Refused, text);
 }
 
@@ -48,8 +57,19 @@ void ShowBorderWarning(Form& form, int pressed, int n, int b) {
     form.StatusNote(BorderWarningText(pressed, ws.MapEnlargement, FittingEnlargement(n, b)));
 }
 
-float SuggestedCharDistance(float meanDistance) {
-    return meanDistance / 5.0f;
+std::string CharDistanceHint(double meanDistance) {
+    return Format("try about %.3g, a fifth of the mean distance %.3f", meanDistance / 5, meanDistance);
+}
+
+bool ReadMrpParameters(Form& form, double meanDistance) {
+    ws.CharDistance = static_cast<float>(EditReal(form, Edit8, 19));
+    ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
+    ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
+    if (ws.CharDistance > 0) return true;
+    Refuse(form, "critical dist > 0!",
+           FieldWords(form, Edit8, "char. distance") + ": it must be a distance above 0; " +
+               CharDistanceHint(meanDistance));
+    return false;
 }
 
 double RunClock::Seconds() const {

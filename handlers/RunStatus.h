@@ -9,9 +9,11 @@
 #include "workspace/Form.h"
 #include "workspace/InputFiles.h"
 
-// Ends a run as refused: the described line in Memo1 (none when memoLine is
-// empty), and on the status line "refused:" with that line and, in plain
-// words, what caused it.
+// Ends a run as refused: its line in Memo1 (none when memoLine is empty),
+// and on the status line "refused:" with that line and, in plain words,
+// what caused it. The run leaves no map: the panels are cleared, since they
+// would show an earlier file's map as this file's, and the status line says
+// so.
 void Refuse(Form& form, std::string_view memoLine, std::string_view why);
 
 // What an edit field holds, for a refusal: "\"Input size\" is empty",
@@ -37,9 +39,14 @@ void ShowUnrelatedPairs(Form& form, int pairs);
 // against its wall.
 void ShowBorderWarning(Form& form, int pressed, int n, int b);
 
-// The "char. distance" that the worked cases and the samples group well
-// with: a fifth of the mean distance between items.
-float SuggestedCharDistance(float meanDistance);
+// "try about 0.509, a fifth of the mean distance 2.545": the "char.
+// distance" that the samples group well with, for a refusal or a warning.
+std::string CharDistanceHint(double meanDistance);
+
+// Reads "char. distance", "noise limit" and "neigbbour limit" into the
+// Workspace; a "char. distance" that is not above 0 refuses the run, with
+// a hint from the mean distance (in the file's units). False when refused.
+bool ReadMrpParameters(Form& form, double meanDistance);
 
 // The time of a run's loop and how often it reports: progress goes to the
 // status line at most ten times a second (and at the end).

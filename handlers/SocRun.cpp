@@ -6,6 +6,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunStart.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MapSettling.h"
@@ -38,9 +39,7 @@ void ClearForRun(Form& form) {
     ws.SocMode = 1;
     ws.ShowEdges = 1;
     ws.StopRequested = 0;
-    form.MemoClear();
-    form.StatusClear();
-    ShownMap() = {};
+    TakePanels(form);
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
     ws.ColourByClass = 0;
     ws.VectorDim = 65;
@@ -81,9 +80,6 @@ bool SetUpPrototypes(Form& form, int n) {
             std::copy(ws.InputVectors[r] + 1, ws.InputVectors[r] + ws.VectorDim + 1, ws.Prototypes[k][1] + 1);
         }
     } else {
-        ws.CharDistance = static_cast<float>(EditReal(form, Edit8, 19));
-        ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
-        ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
         if (n > kMaxMapItems) {
             Refuse(form, "max size: 400",
                    Format("the MRP initialisation (\"No. of feature vect.\" 0) clusters at most 400 items, "
@@ -91,28 +87,26 @@ bool SetUpPrototypes(Form& form, int n) {
                           n));
             return false;
         }
-        // A "char. distance" from the raw mean distance, for a refusal.
-        const auto suggested = [n] { return SuggestedCharDistance(MeanDistance(n) / ws.DistScale); };
-        if (!(ws.CharDistance > 0)) {
-            Refuse(form, "critical dist > 0!",
-                   FieldWords(form, Edit8, "char. distance") +
-                       Format(": it must be a distance above 0; try about %.3g, a fifth of the mean distance",
-                              static_cast<double>(suggested())));
-            return false;
-        }
+        // The item distances are at a tenth of the training's scale: the
+        // file's units when it trains at ten times them.
+        const double toFile = 10.0 / ws.SocScale;
+        const double mean = MeanDistance(n) / ws.DistScale * toFile;
+        if (!ReadMrpParameters(form, mean)) return false;
         // Without a cluster the run stops before any file is touched.
-        const int c = ClusterPrototypes(form, n, kMaxMrpClusters, 1, ws.CharDistance, ws.NoiseLimit,
-                                        ws.NeighbourLimit, /*writeWhenEmpty=*/false);
+        const int c = ClusterPrototypes(form, n, kMaxMrpClusters, 1, static_cast<float>(ws.CharDistance / toFile),
+                                        ws.NoiseLimit, ws.NeighbourLimit, /*writeWhenEmpty=*/false);
         ws.ClusterCount = c;
         ws.ItemCount = c;
         form.MemoAppend(" ");
         if (c == 0) {
             Refuse(form, "",
-                   Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; "
-                          "try about %.3g, a fifth of the mean distance",
-                          static_cast<double>(ws.CharDistance), static_cast<double>(suggested())));
+                   Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; %s",
+                          static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
             return false;
         }
+        // The clusters' marks belong to the items; the map's points are
+        // prototypes, drawn as themselves, as when they are drawn from items.
+        ws.ClearClusterMarks();
     }
     FillMissingComponents(ws.ItemCount, n, ws.VectorDim);
     for (int k = 1; k <= ws.ItemCount; ++k)
@@ -159,14 +153,13 @@ void SetSocStepsForTests(int steps) {
 void Button10Click(Form& form) {
     const RunGuard guard(form, "SOC");
     if (!guard.Acquired()) return;
+    if (!ChooseRunFile(form, false)) return;
     ClearForRun(form);
     const float enlargement = static_cast<float>(EditReal(form, Edit4, 1000));
     SetMapSizes(20, 20);
     ws.AxisSize[1] = ws.MapSize1;
     ws.AxisSize[2] = ws.MapSize2;
-    ws.ChosenFileName = ChooseInputFile(form);
     form.MemoAppend(ws.ChosenFileName);
-    if (ws.InputFileName[0] == '\0') return Refuse(form, "invalid filename", "no file was chosen");
 
     ws.VectorCount = EditInt(form, Edit12, kFieldChars);
     ws.VectorDim = EditInt(form, Edit13, kFieldChars);

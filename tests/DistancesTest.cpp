@@ -125,7 +125,7 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
     ws.ItemCount = 3;
     ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 1.5f;
     ws.DistMatrix[3][1] = 1234.5678f;
-    WriteDistanceDump(form, dir.File("distances.dat").c_str());
+    WriteDistanceDump(form, dir.File("distances.dat").c_str(), DistanceDumpText());
     EXPECT_EQ(dir.Read("distances.dat"),
               "\t   0.000\t   1.500\t   0.000\r\n"
               "\t   1.500\t   0.000\t   0.000\r\n"
@@ -134,7 +134,7 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
 
 TEST_F(Distances, DumpThatCannotBeWrittenIsNamed) {
     ws.ItemCount = 1;
-    WriteDistanceDump(form, "/nonexistent-folder/distances.dat");
+    WriteDistanceDump(form, "/nonexistent-folder/distances.dat", DistanceDumpText());
     EXPECT_EQ(form.status.back(), "warning: cannot write /nonexistent-folder/distances.dat");
 }
 

@@ -202,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                       2,
                       {"5.1 3.5 1.4 0.2", "4.9 3 1.4 0.2"},
                       "read 2 rows of 4 values from data.txt",
-                      {"warning: line 1 has no tab: values separated by spaces"}},
+                      {"values separated by spaces: line 1 has no tab"}},
         RealWorldFile{"rWriteTable",
                       "\"Sepal.Length\" \"Sepal.Width\" \"Species\"\n\"1\" 5.1 3.5 \"setosa\"\n\"2\" 4.9 3 "
                       "\"setosa\"\n\"3\" 7 3.2 \"versicolor\"\n\"4\" 6.4 3.2 \"versicolor\"\n\"5\" 6.3 3.3 "
@@ -211,8 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {"5.1 3.5", "4.9 3", "7 3.2"},
                       "read 7 rows of 2 values from data.txt; names from column 1; class from column 4 "
                       "\"Species\" (3 values)",
-                      {"warning: line 1 holds no number: skipped as a header",
-                       "warning: line 2 has no tab: values separated by spaces"},
+                      {"line 1 is a header: it holds no number",
+                       "values separated by spaces: line 2 has no tab"},
                       {"1", "2", "3", "4", "5", "6", "7"},
                       {"setosa", "versicolor", "virginica"}},
         RealWorldFile{"rWriteCsv",
@@ -222,8 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {"5.1", "4.9"},
                       "read 5 rows of 1 value from data.txt; names from column 1; class from column 3 "
                       "\"Species\" (2 values)",
-                      {"warning: line 1 holds no number: skipped as a header",
-                       "warning: line 2 has no tab: values separated by commas"},
+                      {"line 1 is a header: it holds no number",
+                       "values separated by commas: line 2 has no tab"},
                       {"1", "2"},
                       {"setosa", "versicolor"}},
         RealWorldFile{"pandasIndexAndMissingLastCell",
@@ -231,8 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
                       3,
                       {"5.1 3.5", "4.9 3", "7 NA"},
                       "read 3 rows of 2 values from data.txt; names from column 1",
-                      {"warning: line 1 holds no number: skipped as a header",
-                       "warning: line 2 has no tab: values separated by commas",
+                      {"line 1 is a header: it holds no number",
+                       "values separated by commas: line 2 has no tab",
                        "warning: 1 value missing in 1 row (line 4 first): distances use the components both "
                        "items have"},
                       {"0", "1", "2"}},
@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(
                       3,
                       {"0.5 2", "0.25 1", "0.75 3"},
                       "read 3 rows of 2 values from data.txt; names from column 1 \"id\"",
-                      {"warning: line 1 holds no number: skipped as a header",
+                      {"line 1 is a header: it holds no number",
                        "warning: column 1 (\"id\") counts the rows 1..3: taken as item names, not a feature"},
                       {"1", "2", "3"}},
         RealWorldFile{"namesAndClassesInText",
@@ -250,8 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {"1.5", "2", "3"},
                       "read 5 rows of 1 value from data.txt; names from column 1 \"name\"; class from column 2 "
                       "\"group\" (2 values)",
-                      {"warning: line 1 holds no number: skipped as a header",
-                       "warning: line 2 has no tab: values separated by semicolons",
+                      {"line 1 is a header: it holds no number",
+                       "values separated by semicolons: line 2 has no tab",
                        "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
                        "points",
                        "warning: column 4 \"comment\" holds text besides the names, column 1 \"name\": left out"},
@@ -262,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
                       4,
                       {"1 NA 3", "4 NA 6", "7 NA NA"},
                       "read 3 rows of 3 values from data.txt",
-                      {"warning: line 1 has no tab: values separated by commas",
+                      {"values separated by commas: line 1 has no tab",
                        "warning: 4 values missing in 3 rows (line 1 first): distances use the components both "
                        "items have",
                        "warning: line 3 holds no value: not an item (1 such row in all)",
@@ -294,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
                       2,
                       {"1065 2", "2130.5 4"},
                       "read 2 rows of 2 values from data.txt",
-                      {"warning: line 1 has no tab: values separated by commas"}},
+                      {"values separated by commas: line 1 has no tab"}},
         RealWorldFile{"yearsAsHeader",
                       "1990\t1991\t1992\n3.5\t4\t4.5\n1.5\t2\t2.5\n",
                       2,

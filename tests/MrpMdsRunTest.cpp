@@ -210,12 +210,14 @@ TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
     }
     Button2Click(form);
     EXPECT_EQ(form.memo.back(), r.line);
-    EXPECT_EQ(form.outcome, Outcome::Refused);
+    EXPECT_EQ(form.outcome, r.file == "<cancel>" ? Outcome::Cancelled : Outcome::Refused);
     if (!r.why.empty()) {
-        EXPECT_EQ(form.status.back(), "refused: " + r.line + " \u2014 " + r.why);
+        EXPECT_EQ(form.status.back(), OutcomeText(*form.outcome, r.line + " \u2014 " + r.why));
     }
     EXPECT_EQ(form.eventPumps, 0);
-    EXPECT_EQ(form.map.drawings, 0);
+    // A refusal leaves the map cleared; a cancelled choice does not touch it.
+    EXPECT_EQ(form.map.drawings, r.file == "<cancel>" ? 0 : 1);
+    EXPECT_TRUE(form.map.Calls("ellipse").empty());
 }
 
 std::string Row(int n, const char* value) {
@@ -227,7 +229,7 @@ std::string Row(int n, const char* value) {
 INSTANTIATE_TEST_SUITE_P(
     InOrder, MrpMdsRefusals,
     ::testing::Values(
-        Refusal{"cancelled", {}, "<cancel>", "invalid filename", "no file was chosen"},
+        Refusal{"cancelled", {}, "<cancel>", "invalid filename"},
         Refusal{"tooMany",
                 {{Edit12, "401"}, {Edit13, "65"}},
                 "<keep>",

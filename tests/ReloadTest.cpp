@@ -92,7 +92,7 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
     // Picking and the tree work on the prototypes.
     PaintBox1MouseUp(form, 320, 316);
     EXPECT_GE(ws.PanelItem, 1);
-    EXPECT_EQ(form.panel.drawings, 1);
+    EXPECT_EQ(form.panel.drawings, 1 + 1);  // emptied as the reload starts, then the pick
     form.memo.clear();
     form.edits[Edit7] = "1000";
     FaClick(form);
@@ -153,13 +153,15 @@ TEST_F(Reload, ReadsTheWholeInputSizeAndRefusesBadSizes) {
     EXPECT_EQ(form.memo.back(), "max dim: 64");
 }
 
-TEST_F(Reload, ACancelledChoiceKeepsThePreparation) {
+// A cancelled choice changes nothing of the map on show.
+TEST_F(Reload, ACancelledChoiceChangesNothing) {
     form.Choose("");
     form.edits[Edit16] = "2.75";
     Button9Click(form);
     EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
-    EXPECT_EQ(ws.SimilarityDist, 2.0f);
-    EXPECT_EQ(ws.SocMode, 1);
+    EXPECT_EQ(form.status.back(), "cancelled: no file chosen");
+    EXPECT_EQ(ws.SimilarityDist, 50.0f);
+    EXPECT_EQ(ws.SocMode, 0);
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     EXPECT_EQ(form.memo.size(), 8u + 5u);  // one progress line per 1000 steps
     EXPECT_EQ(form.memo[8].substr(form.memo[8].size() - 12), "0.500  0.500");
     EXPECT_EQ(form.eventPumps, 5 + 100);  // then a redraw every 10 of the map's 1,000 settling steps
-    EXPECT_EQ(form.panel.drawings, 5);
+    EXPECT_EQ(form.panel.drawings, 1 + 5);  // emptied as the run starts, then at each redraw
     EXPECT_EQ(ws.ItemCount, 5);
     EXPECT_EQ(ws.SocMode, 1);
     EXPECT_EQ(ws.PickEnabled, 1);
@@ -144,8 +144,12 @@ TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
     EXPECT_EQ(form.memo[6], " ");
     EXPECT_EQ(form.memo[7], "centr.    prob.");
     EXPECT_GT(ws.ItemCount, 0);
-    EXPECT_EQ(ws.ClusterCount, ws.ItemCount);
     EXPECT_FALSE(dir.Read("soc.dat").empty());
+    // The prototypes are drawn as themselves: no item's cluster mark or bar.
+    for (int k = 1; k <= ws.ItemCount; ++k) {
+        EXPECT_EQ(ws.ClusterOf[k], 0) << k;
+        EXPECT_EQ(ws.ProtoProb[k], 0.0f) << k;
+    }
 }
 
 TEST_F(SocRun, LargeValuesRaiseTheAlarmLineAtEveryStep) {

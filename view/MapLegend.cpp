@@ -132,7 +132,8 @@ LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale) {
             best = &box;
         }
     }
-    canvas.SetPenColor(kGrey);
+    constexpr std::uint32_t kFrame = 0xB4B4B4;  // lighter than the edges' grey
+    canvas.SetPenColor(kFrame);
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(best->x, best->y, best->x + best->width, best->y + best->height);
     for (std::size_t k = 0; k < entries.size(); ++k)

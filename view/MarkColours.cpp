@@ -38,8 +38,10 @@ int MarkClass(int i) {
 
 std::uint32_t OutlineFor(std::uint32_t fill) {
     const int r = fill & 0xFF, g = (fill >> 8) & 0xFF, b = (fill >> 16) & 0xFF;
-    // Light colours get a dark edge, as white marks always had.
-    return (r * 299 + g * 587 + b * 114) / 1000 > 200 ? kGrey : fill;
+    // Light colours get a dark edge, as white marks always had (darker than
+    // the edges' grey, so as not to be taken for one).
+    constexpr std::uint32_t kDarkEdge = 0x606060;
+    return (r * 299 + g * 587 + b * 114) / 1000 > 200 ? kDarkEdge : fill;
 }
 
 MarkLook LookOf(int i) {

@@ -27,6 +27,7 @@ StatusText::StatusText(QWidget* parent) : QLineEdit(parent) {
     list_->setObjectName("StatusNotes");
     list_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     list_->setReadOnly(true);
+    list_->setAttribute(Qt::WA_ShowWithoutActivating);  // the line keeps the keyboard
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
     list_->hide();
 }
@@ -49,9 +50,10 @@ void StatusText::Progress(std::string text) {
     Refresh();
 }
 
+// A cancelled choice changes nothing: the figures of the map on show stay.
 void StatusText::Ended(Outcome outcome, std::string_view text, std::string_view figures) {
     now_ = OutcomeText(outcome, text);
-    figures_ = figures;
+    if (outcome != Outcome::Cancelled) figures_ = figures;
     Refresh();
 }
 

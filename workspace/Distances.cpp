@@ -187,23 +187,24 @@ float BuildItemDistances(Form& form, int n, int dim) {
     return *f;
 }
 
-void WriteDistanceDump(Form& form, const char* path) {
-    TextFileWriter out(form, path);
-    if (!out.IsOpen()) return;
+std::string DistanceDumpText() {
     const int rows = StoredDistanceRows(ws.ItemCount);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(rows) * (static_cast<std::size_t>(rows) * 9 + 1));
     char field[64];
     for (int i = 1; i <= rows; ++i) {
-        std::string line;
-        line.reserve(static_cast<std::size_t>(rows) * 10 + 2);
         for (int j = 1; j <= rows; ++j) {
-            const int len =
-                FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
-            line.append(field,
-                        static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
+            const int len = FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
+            text.append(field, static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
         }
-        line += '\n';
-        out.Write(line);
+        text += '\n';
     }
+    return text;
+}
+
+void WriteDistanceDump(Form& form, const char* path, const std::string& text) {
+    TextFileWriter out(form, path);
+    out.Write(text);
     out.Commit();
 }
 

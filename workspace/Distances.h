@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "workspace/Form.h"
 
@@ -30,8 +31,11 @@ float NormaliseDistances(Form& form, int n);
 // pairs. Returns the factor as NormaliseDistances does.
 float BuildItemDistances(Form& form, int n, int dim);
 
-// distances.dat: ItemCount rows of "\t%8.3f" fields.
-void WriteDistanceDump(Form& form, const char* path);
+// distances.dat: ItemCount rows of "\t%8.3f" fields. The text is taken
+// from DistMatrix as it stands, so that a run can write it later, once it
+// knows it will go on.
+std::string DistanceDumpText();
+void WriteDistanceDump(Form& form, const char* path, const std::string& text);
 
 // Seeds the generator from the clock in seconds, or with the seed fixed
 // for the process (a repeatable run from the command line).

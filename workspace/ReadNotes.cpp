@@ -56,7 +56,7 @@ namespace {
 std::string HeaderNote(const ReadReport& r) {
     switch (r.headerKind) {
         case HeaderKind::NoNumber:
-            return Format("warning: line %d holds no number: skipped as a header", r.headerLine);
+            return Format("line %d is a header: it holds no number", r.headerLine);
         case HeaderKind::Counting:
             return Format("warning: line %d counts up in whole numbers and the next line does not: "
                           "taken as a header",
@@ -112,8 +112,8 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
         file.c_str(), RolesText(r).c_str()));
     if (r.headerLine != 0) notes.push_back(HeaderNote(r));
     if (r.separatorDetected)
-        notes.push_back(Format("warning: line %d has no tab: values separated by %s", r.firstDataLine,
-                               SeparatorName(r.separator)));
+        notes.push_back(Format("values separated by %s: line %d has no tab", SeparatorName(r.separator),
+                               r.firstDataLine));
     if (r.singleTabs)
         notes.push_back("warning: the rows line up only when every tab ends one value: two tabs in a row hold "
                         "a missing value");

@@ -25,6 +25,10 @@ std::string OutcomeText(Outcome outcome, std::string_view text) {
             return "refused: " + std::string(text);
         case Outcome::Busy:
             return "busy: " + std::string(text);
+        case Outcome::Cancelled:
+            return "cancelled: " + std::string(text);
+        case Outcome::Failed:
+            return "failed: " + std::string(text);
         case Outcome::Finished:
         case Outcome::Stopped:
             break;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-enum class Outcome { Finished, Stopped, Refused, Busy };
+enum class Outcome { Finished, Stopped, Refused, Cancelled, Failed, Busy };
 
 struct RunProgress {
     const char* run;     // "MRP-MDS", "SOC"
@@ -20,7 +20,7 @@ std::string GroupedCount(long n);
 // "MRP-MDS step 12,340 of 20,001, 0.6 s" and the detail after it.
 std::string ProgressText(const RunProgress& progress);
 
-// "finished", "stopped", "refused: ", "busy: " before the text.
+// "refused: ", "cancelled: ", "failed: ", "busy: " before the text.
 std::string OutcomeText(Outcome outcome, std::string_view text);
 // The outcome and its figures on one line: "MRP-MDS finished: ...; Stress-1 ...".
 std::string OutcomeLine(Outcome outcome, std::string_view text, std::string_view figures);

@@ -396,8 +396,8 @@ private slots:
         form.Edits[12]->setText("");
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QCOMPARE(form.StatusLine->text(),
-                 QString("refused: invalid input data. \u2014 \"Input size\" is empty: it "
-                         "must give the number of items"));
+                 QString("refused: invalid input data. \u2014 \"Input size\" is empty: it must give the number of "
+                         "items  \u00b7  the map of cancer-89x26.txt is cleared: it was another run's"));
         QCOMPARE(form.Memo1->Lines().last(), QString("invalid input data."));
         form.StatusLine->selectAll();
         form.StatusLine->copy();
