@@ -1,14 +1,35 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "cli/CommandLine.h"
 #include "window/TForm1.h"
 
+namespace {
+
+// Whether a window can be shown: a display to show it on, or a platform
+// chosen by the user (offscreen, for one).
+bool CanShowAWindow() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(variable); value && *value) return true;
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // With a command the program runs headless and exits.
     if (argc > 1) return RunCommandLine(argc, argv);
+    if (!CanShowAWindow()) {
+        std::fputs(
+            "itemmap: the window needs a display, and none was found (DISPLAY is not set); to work without "
+            "one, give a command: itemmap mrp-mds FILE (itemmap --help lists them)\n",
+            stderr);
+        return kExitUsage;
+    }
     QApplication app(argc, argv);
     // The toolkit takes the locale from the environment; numbers in fields and
     // files are always read and written with a decimal point.

@@ -95,9 +95,11 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
     ConsoleForm form(choices.edits, choices.file, choices.reading, out, err);
-    ConsoleForm::StopOnInterrupt();
+    ConsoleForm::StopOnSignals();
     choices.command->run(form);
     const std::optional<Outcome> outcome = form.LastOutcome();
     if (outcome != Outcome::Finished && outcome != Outcome::Stopped) return kExitRefused;
-    return WriteResults(form, choices, outcome == Outcome::Stopped ? kExitStopped : kExitFinished);
+    const int status = WriteResults(form, choices, kExitFinished);
+    if (ConsoleForm::StopSignal() != 0) return 128 + ConsoleForm::StopSignal();  // the shell's way
+    return form.Failed() ? kExitRefused : status;
 }

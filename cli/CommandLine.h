@@ -8,7 +8,8 @@
 inline constexpr int kExitFinished = 0;
 inline constexpr int kExitRefused = 1;    // refused for its input, or its results could not be written
 inline constexpr int kExitUsage = 2;      // a command line that cannot be used
-inline constexpr int kExitStopped = 130;  // Ctrl+C: stopped as STOP stops it, files of a SOC run written
+inline constexpr int kExitStopped = 130;  // Ctrl+C: stopped as STOP stops it, files of a SOC run written;
+                                          // SIGTERM gives 143 and SIGHUP 129 the same way
 
 // Runs the command that argv holds (argv[1] is the command, or --help or
 // --version). Memo1's lines go to out, the status line's texts to err.

@@ -10,9 +10,9 @@
 #include "workspace/Workspace.h"
 
 namespace {
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) {
-    interrupted = 1;
+volatile std::sig_atomic_t stoppedBy = 0;  // the signal that asked for the stop, or 0
+void OnStopSignal(int signal) {
+    stoppedBy = signal;
 }
 }  // namespace
 
@@ -30,8 +30,14 @@ ConsoleForm::~ConsoleForm() {
     std::fflush(out_);
 }
 
-void ConsoleForm::StopOnInterrupt() {
-    std::signal(SIGINT, OnInterrupt);
+void ConsoleForm::StopOnSignals() {
+    stoppedBy = 0;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, OnStopSignal);
+    std::signal(SIGPIPE, SIG_IGN);  // a closed output shows as a failed write, not as the end
+}
+
+int ConsoleForm::StopSignal() {
+    return stoppedBy;
 }
 
 std::string ConsoleForm::EditText(EditId edit) {
@@ -43,9 +49,13 @@ void ConsoleForm::SetEditText(EditId edit, std::string_view text) {
     edits_[edit] = std::string(text);
 }
 
+// Once standard output is closed (its reader gone: `| head -1`), the run
+// goes on without it.
 void ConsoleForm::MemoAppend(std::string_view line) {
+    if (outClosed_) return;
     std::fwrite(line.data(), 1, line.size(), out_);
     std::fputc('\n', out_);
+    if (std::ferror(out_) || std::fflush(out_) != 0) outClosed_ = true;
 }
 
 void ConsoleForm::MemoSetText(std::string_view text) {
@@ -57,7 +67,7 @@ std::string ConsoleForm::ChooseFiles(const std::string&) {
 }
 
 void ConsoleForm::ProcessEvents() {
-    if (interrupted) ws.StopRequested = 1;
+    if (stoppedBy != 0) ws.StopRequested = 1;
 }
 
 void ConsoleForm::EndBar() {
@@ -74,6 +84,7 @@ void ConsoleForm::Line(std::string_view text) {
 }
 
 void ConsoleForm::StatusNote(std::string_view text) {
+    if (text.rfind("error:", 0) == 0) failed_ = true;
     Line(text);
 }
 

@@ -37,8 +37,13 @@ public:
     // How the last run ended, if it did.
     std::optional<Outcome> LastOutcome() const { return outcome_; }
 
-    // Ctrl+C during a run stops it as STOP would.
-    static void StopOnInterrupt();
+    // Ctrl+C (SIGINT), SIGTERM and SIGHUP during a run stop it as STOP
+    // would; StopSignal() says which came, 0 for none. A closed standard
+    // output does not end the run.
+    static void StopOnSignals();
+    static int StopSignal();
+    // A result could not be written: the status line said "error:".
+    bool Failed() const { return failed_; }
 
 private:
     void Line(std::string_view text);  // a line on standard error, after the bar
@@ -51,6 +56,8 @@ private:
     std::FILE* err_;
     bool bar_;  // standard error is a terminal
     bool barShown_ = false;
+    bool outClosed_ = false;
+    bool failed_ = false;
     std::optional<Outcome> outcome_;
     BlankCanvas hidden_{kMapPanelWidth, kMapPanelHeight, /*shown=*/false};  // a run here is not shown
 };

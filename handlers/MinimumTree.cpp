@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "view/MapDrawing.h"
 #include "workspace/Numbers.h"
@@ -57,6 +58,30 @@ void MinimumTree(Form& form, int n, float limit) {
 void FaClick(Form& form) {
     const double threshold = EditReal(form, Edit7, 20);
     const int n = ws.MapItems();
-    MinimumTree(form, n, static_cast<float>(threshold * static_cast<double>(ws.DistScale)));
+    // The threshold is in the file's units; a SOC map's distances are at its training's scale.
+    const double scale = ws.SocMode == 1 ? ws.SocScale : 1.0;
+    MinimumTree(form, n, static_cast<float>(threshold * scale * static_cast<double>(ws.DistScale)));
     PaintBox1Click(form);
+    form.StatusDone(TreeSummary(n));
+}
+
+std::string TreeSummary(int n) {
+    n = std::clamp(n, 0, kMaxMapItems);
+    const float limit = EdgeLimit();
+    float largest = 0, longest = 0;
+    int links = 0, shown = 0;
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j) {
+            largest = std::max(largest, ws.DistMatrix[i][j]);
+            if (ws.TreeLinks[i][j] != 1) continue;
+            ++links;
+            longest = std::max(longest, std::max(ws.DistMatrix[i][j], ws.DistMatrix[j][i]));
+            shown += ws.ShowEdges == 1 && ws.DistMatrix[i][j] < limit && ws.DistMatrix[j][i] < limit;
+        }
+    if (links == 0) return "Min. Tree: no link within the threshold";
+    if (shown == links) return Format("Min. Tree: %d link%s, all shown", links, links == 1 ? "" : "s");
+    // The least "edge lim", in hundredths, under which every link is shorter.
+    const double factor = largest > 0 ? std::floor(100.0 * longest / largest) / 100 + 0.01 : 1.0;
+    return Format("Min. Tree: %d link%s, %d shown: edge lim %.2f shows them all", links, links == 1 ? "" : "s",
+                  shown, factor);
 }

@@ -97,11 +97,13 @@ void PaintBox1MouseUp(Form& form, int x, int y) {
     ws.PickedItem = ws.ItemNumber[PanelRow()];
     form.SetEditText(Edit1, std::to_string(ws.PickedItem));
     const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
+    // "simil. dist" is in the file's units, the distances at the training's scale.
+    const float similar = ws.SimilarityDist * ws.SocScale;
     for (int q = 1; q <= vectors; ++q) {
         ws.ItemNumber[q] = q;
         ws.ItemMark[q] = 0;
         ws.ItemScore[q] = 0;
-        if (ItemPrototypeDistance(q, ws.PickedItem) < ws.SimilarityDist) {
+        if (ItemPrototypeDistance(q, ws.PickedItem) < similar) {
             ws.ItemMark[q] = 1;
             ws.ItemScore[q] = 2;
             form.MemoAppend(std::to_string(q));
@@ -206,7 +208,7 @@ std::string MarkDescription(Form& form, int x, int y) {
     }
     const int members = MeasureSocFit().members[nearest];
     std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
-                              static_cast<double>(ws.ItemScore[nearest]));
+                              static_cast<double>(ws.PrototypeScore[nearest]));
     if (ws.PrototypeClass[nearest] > 0)
         text += Format("; %s, %.0f%% of its members", ClassWords(ws.PrototypeClass[nearest]).c_str(),
                        100.0 * ws.PrototypeShare[nearest]);

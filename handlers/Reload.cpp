@@ -111,6 +111,7 @@ void Button9Click(Form& form) {
     ws.ZoomStep = 1.0;
     TransformView(5);
     PaintBox1Click(form);
+    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
     const SocFit fit = MeasureSocFit();
     KeepPrototypeClasses(fit);
     form.StatusOutcome(Outcome::Finished,

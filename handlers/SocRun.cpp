@@ -136,7 +136,10 @@ bool ReadTrainingVectors(Form& form) {
     return true;
 }
 
+// The map redrawn; the prototypes' scores kept as training left them, since
+// a pick while events run rewrites them.
 void RedrawMap(Form& form) {
+    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
     MapCentre(ws.ItemCount, 2);
     ws.ViewZoom = 1.0f;
     ws.ZoomStep = 1.0;
@@ -266,9 +269,10 @@ void Button10Click(Form& form) {
             form.ProcessEvents();
             return ws.StopRequested != 1;
         });
-    WriteSocClusters(form, n, k);
-    WriteSocResults(form);
+    const bool clustersWritten = WriteSocClusters(form, n, k);
+    const bool written = WriteSocResults(form) && clustersWritten;
     ShowBorderWarning(form, training.Map().PressedItems(kMapRedrawPeriod), k, dim);
+    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
     const SocFit fit = MeasureSocFit();
     KeepPrototypeClasses(fit);
     const std::string figures = SocFitText(fit);
@@ -284,6 +288,11 @@ void Button10Click(Form& form) {
                                   "written, map not settled",
                                   GroupedCount(settled).c_str(), GroupedCount(settling.steps).c_str(),
                                   clock.Seconds()),
+                           figures);
+    else if (!written)
+        form.StatusOutcome(Outcome::Failed,
+                           Format("SOC trained %s steps in %.1f s, but its result files could not be written",
+                                  GroupedCount(done).c_str(), clock.Seconds()),
                            figures);
     else if (settled > 0)
         form.StatusOutcome(Outcome::Finished,

@@ -18,7 +18,7 @@ SocFit MeasureSocFit() {
         ++classes[match.prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
         sum += match.error;
     }
-    fit.quantisationError = n > 0 ? sum / n : 0.0;
+    fit.quantisationError = n > 0 ? sum / n / ws.SocScale : 0.0;  // in the file's units
     fit.emptyPrototypes = static_cast<int>(std::count(fit.members + 1, fit.members + k + 1, 0));
     int classed = 0, agreeing = 0;
     for (int p = 1; p <= k; ++p) {

@@ -20,7 +20,7 @@ void AppendComponent(std::string& line, float value) {
     line.append(static_cast<std::size_t>(std::max(1, 10 - n)), ' ');
 }
 
-void WriteUnits(Form& form, const char* path, int plane) {
+bool WriteUnits(Form& form, const char* path, int plane) {
     TextFileWriter out(form, path);
     const int k = PrototypeCount();
     const int dim = ComponentCount();
@@ -32,12 +32,12 @@ void WriteUnits(Form& form, const char* path, int plane) {
         line += Format("%5.1f 1000 \n", 0.0);
         out.Write(line);
     }
-    out.Commit();
+    return out.Commit();
 }
 
 }  // namespace
 
-void WriteSocClusters(Form& form, int n, int k) {
+bool WriteSocClusters(Form& form, int n, int k) {
     n = std::clamp(n, 0, kInputRows);
     k = std::clamp(k, 0, kMaxMapItems);
     for (int i = 1; i <= n; ++i) ws.ItemMark[i] = 0;
@@ -55,10 +55,10 @@ void WriteSocClusters(Form& form, int n, int k) {
             }
         if (count > 0) out.Write(" \n \n");
     }
-    out.Commit();
+    return out.Commit();
 }
 
-void WriteSocResults(Form& form) {
-    WriteUnits(form, ws.SocFileName, 1);
-    WriteUnits(form, ws.WeightsFileName, 2);
+bool WriteSocResults(Form& form) {
+    const bool soc = WriteUnits(form, ws.SocFileName, 1);
+    return WriteUnits(form, ws.WeightsFileName, 2) && soc;
 }

@@ -4,12 +4,15 @@
 // line format that the reload reads back.
 #pragma once
 
+// Each returns false when its file could not be written (the status line
+// says which and why).
+
 #include "workspace/Form.h"
 
 // Assigns every item 1..n to its best-matching prototype (ItemMark) and
 // writes ClustersFileName: one line of "%4d " item numbers per prototype
 // that took items, each followed by a line holding one blank.
-void WriteSocClusters(Form& form, int n, int k);
+bool WriteSocClusters(Form& form, int n, int k);
 
 // soc.dat from plane 1 of Prototypes, then weights.dat from plane 2.
-void WriteSocResults(Form& form);
+bool WriteSocResults(Form& form);

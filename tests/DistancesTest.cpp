@@ -135,7 +135,7 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
 TEST_F(Distances, DumpThatCannotBeWrittenIsNamed) {
     ws.ItemCount = 1;
     WriteDistanceDump(form, "/nonexistent-folder/distances.dat", DistanceDumpText());
-    EXPECT_EQ(form.status.back(), "warning: cannot write /nonexistent-folder/distances.dat");
+    EXPECT_EQ(form.status.back(), "error: cannot write /nonexistent-folder/distances.dat: No such file or directory");
 }
 
 TEST(Random, StaysBelowItsBoundAndCoversIt) {

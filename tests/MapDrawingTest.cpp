@@ -157,7 +157,8 @@ TEST_F(MapDrawing, EdgesJoinPairsCloserThanTheLimitBothWays) {
     ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 0.1f;
     ws.DistMatrix[1][3] = 0.1f;  // only one direction is short
     ws.DistMatrix[3][1] = 1.0f;
-    ws.DistMatrix[2][3] = ws.DistMatrix[3][2] = 0.2f;  // not strictly below
+    ws.DistMatrix[2][3] = 0.2f;  // one way on the limit, not below it: no edge
+    ws.DistMatrix[3][2] = 0.1f;
     PaintBox1Click(form);
     EXPECT_FLOAT_EQ(ws.EdgeFactor, 0.2f);
     // Pairs (1,2) and (2,1), plus the three zero-length pairs i = j.

@@ -65,6 +65,26 @@ TEST_F(MinimumTreeTest, TheThresholdIsInRawUnitsAndTheMapIsRedrawn) {
     EXPECT_EQ(form.map.drawings, 2);
 }
 
+// A link shows only where an edge is drawn: the status line counts both and
+// names the least "edge lim" that shows them all.
+TEST_F(MinimumTreeTest, SaysWhatItDrew) {
+    ws.ItemCount = 3;
+    ws.DistScale = 1;
+    ws.ShowEdges = 1;
+    Symmetric(2, 1, 1);
+    Symmetric(3, 2, 3);
+    Symmetric(3, 1, 10);
+    form.edits[Edit7] = "5";
+    FaClick(form);
+    EXPECT_EQ(form.status.back(), "Min. Tree: 2 links, 0 shown: edge lim 0.31 shows them all");
+    form.edits[Edit5] = "0.31";
+    FaClick(form);
+    EXPECT_EQ(form.status.back(), "Min. Tree: 2 links, all shown");
+    form.edits[Edit5] = "0.3";  // the longer link's length: not below it
+    FaClick(form);
+    EXPECT_EQ(form.status.back(), "Min. Tree: 2 links, 1 shown: edge lim 0.31 shows them all");
+}
+
 TEST_F(MinimumTreeTest, BeforeAnyRunNothingIsBuilt) {
     FaClick(form);
     EXPECT_TRUE(form.memo.empty());

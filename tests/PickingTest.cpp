@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "handlers/Picking.h"
@@ -43,6 +45,7 @@ protected:
 
 TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     form.edits[Edit16] = "0.5";
+    std::fill(ws.ItemScore + 1, ws.ItemScore + 5, 7.0f);  // every vector's score is written
     PaintBox1MouseUp(form, 64, 570);  // beside prototype 2 at (64, 569)
     EXPECT_EQ(ws.PanelItem, 2);
     EXPECT_EQ(ws.PickedItem, 2);
@@ -53,6 +56,7 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     EXPECT_EQ(ws.ItemScore[2], 2.0f);
     EXPECT_EQ(ws.ItemMark[3], 0);
     EXPECT_EQ(ws.ItemScore[3], 0.0f);
+    EXPECT_EQ(ws.ItemScore[4], 0.0f);
     EXPECT_EQ(form.panel.drawings, 1);
 }
 

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 
+#include "handlers/MrpMdsRun.h"
+#include "handlers/Picking.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
 #include "mrp/MapSettling.h"
 #include "support/FakeForm.h"
+#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/InputFiles.h"
@@ -150,6 +156,63 @@ TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
         EXPECT_EQ(ws.ClusterOf[k], 0) << k;
         EXPECT_EQ(ws.ProtoProb[k], 0.0f) << k;
     }
+}
+
+// Data whose first item sums to 2 or less trains at ten times its scale;
+// what the user reads and types stays in the file's units. Halved data
+// give about half the quantisation error, and "simil. dist" just above the
+// largest distance in the file's units marks every vector.
+TEST_F(SocRun, ItsNumbersAreInTheFilesUnitsWhateverTheTrainingScale) {
+    double error[2];
+    for (const double scale : {1.0, 0.5}) {
+        dir.Write("items.txt", Items(30, 6, scale));
+        Button10Click(form);
+        ASSERT_EQ(form.outcome, Outcome::Finished);
+        EXPECT_EQ(ws.SocScale, scale == 1.0 ? 1.0f : 10.0f);
+        const std::string& text = form.status.back();
+        error[scale == 1.0] = ParseReal(text.substr(text.find("quantisation error ") + 19));
+    }
+    EXPECT_GT(error[0] / error[1], 0.25);
+    EXPECT_LT(error[0] / error[1], 1.0);
+
+    float largest = 0;
+    for (int q = 1; q <= 30; ++q) largest = std::max(largest, ItemPrototypeDistance(q, 1) / ws.SocScale);
+    form.edits[Edit16] = Format("%.6f", static_cast<double>(largest) * 1.01);
+    const PixelScale pixels = MapPixelScale(641, 633);
+    const MapPixel at = PixelOf(pixels, ws.ProjCoords[1][1], ws.ProjCoords[1][2]);
+    PaintBox1MouseUp(form, at.x, pixels.h1 - at.yUp);
+    ASSERT_EQ(ws.PickedItem, 1);
+    EXPECT_EQ(form.memo.size(), 1u + 30u + 1u);  // the blank line, every vector, the prototype
+}
+
+// The "char. distance" an MRP initialisation suggests is the one MRP-MDS
+// suggests for the same file.
+TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
+    std::ifstream iris(std::string(ITEMMAP_SAMPLES_DIR) + "/iris-150x4.txt");
+    dir.Write("items.txt", std::string(std::istreambuf_iterator<char>(iris), {}));
+    form.edits[Edit12] = "150";
+    form.edits[Edit13] = "4";
+    form.edits[Edit8] = "0";
+    form.edits[Edit14] = "0";
+    const std::string hint = "try about 0.509, a fifth of the mean distance 2.545";
+    Button2Click(form);
+    EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
+    Button10Click(form);
+    EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
+}
+
+// Early in a run the feature-vector panel shows prototype 1, whatever an
+// earlier pick left.
+TEST_F(SocRun, ThePanelShowsPrototypeOneEarlyInTheRun) {
+    ws.PanelItem = 3;
+    Button10Click(form);
+    int titles = 0;
+    for (const CanvasCall& t : form.panel.Calls("text"))
+        if (t.text.rfind("prototype ", 0) == 0) {
+            EXPECT_EQ(t.text, "prototype 1");
+            ++titles;
+        }
+    EXPECT_EQ(titles, 5);  // a redraw every 1000 of the 5000 steps
 }
 
 TEST_F(SocRun, LargeValuesRaiseTheAlarmLineAtEveryStep) {

@@ -76,12 +76,25 @@ TEST_F(View, RotStep2Applied444TimesTurnsAboutOnce) {
     EXPECT_LT(std::abs(turned), 0.3);
 }
 
-TEST_F(View, ThreePressesOfRot1TurnAxes2And3AndLeaveAxis1) {
-    for (int i = 0; i < 3; ++i) Button6Click(form);
-    EXPECT_DOUBLE_EQ(ws.ViewMatrix[1][1], 1.0);
-    EXPECT_DOUBLE_EQ(ws.ViewMatrix[2][1], 0.0);
-    EXPECT_NEAR(std::acos(ws.ViewMatrix[2][2]) * 180 / M_PI, 6 * 0.8103, 0.001);
-    EXPECT_GT(std::abs(ws.ViewMatrix[3][2]), 0.08);  // axis 3 now shows on the screen
+// One press turns the view by two steps, each in its own plane and way:
+// screen axes 1 and 2 (columns) over map axes 1 to 3 (rows).
+TEST_F(View, EachRotationTurnsItsOwnPlaneItsOwnWay) {
+    const double c = 0.9999 * 0.9999 - (1 - 0.9999 * 0.9999);  // cos and sin of two steps
+    const double s = 2 * 0.9999 * std::sqrt(1 - 0.9999 * 0.9999);
+    const struct {
+        void (*press)(Form&);
+        double view[3][2];
+    } presses[] = {
+        {Button6Click, {{1, 0}, {0, c}, {0, s}}},    // Rot1: axes 2 and 3
+        {Button7Click, {{c, s}, {-s, c}, {0, 0}}},   // Rot2: axes 1 and 2
+        {Button8Click, {{c, 0}, {0, 1}, {-s, 0}}},   // Rot3: axes 1 and 3
+    };
+    for (const auto& p : presses) {
+        ResetView();
+        p.press(form);
+        for (int r = 1; r <= 3; ++r)
+            for (int q = 1; q <= 2; ++q) EXPECT_NEAR(ws.ViewMatrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
+    }
     EXPECT_EQ(form.map.drawings, 3);
 }
 

@@ -78,6 +78,10 @@ void PaintBox1Click(Form& form) {
     form.StatusOutside(MarksOutside(canvas.Width(), canvas.Height()));
 }
 
+float EdgeLimit() {
+    return ws.EdgeFactor * LargestDistance(ws.MapItems());
+}
+
 std::string MapName(int i) {
     if (i < 1 || i > kInputRows || ws.ItemName[i][0] == '\0') return std::to_string(i);
     const std::string name(ws.ItemName[i]);
@@ -120,7 +124,7 @@ void DrawMap(Canvas& canvas, bool legend) {
         canvas.SetPenColor(kBlack);
     }
 
-    const float limit = ws.EdgeFactor * LargestDistance(n);
+    const float limit = EdgeLimit();
     if (ws.ShowEdges == 1) DrawEdges(canvas, scale, n, limit);
     if (legend && n > 0) DrawLegendBox(canvas, scale);
 }

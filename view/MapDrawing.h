@@ -9,6 +9,10 @@
 
 #include "workspace/Form.h"
 
+// The length below which the map draws an edge (both ways): the edge factor
+// last read times the largest distance of the map's points.
+float EdgeLimit();
+
 // The colour of item i by its MRP cluster, as 0x00BBGGRR.
 std::uint32_t ClusterColour(int i);
 

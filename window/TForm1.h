@@ -42,6 +42,7 @@ public:
     void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
     void StatusOutside(int marks) override;
     ReadOptions TableReading() override;
+    void StatusDone(std::string_view text) override { SayDone(std::string(text)); }
 
     // The controls, by their names.
     MemoList* Memo1;

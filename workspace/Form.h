@@ -63,6 +63,9 @@ public:
     virtual void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) = 0;
     // After each redraw of the map: how many marks lie outside the panel.
     virtual void StatusOutside(int marks) = 0;
+    // What an action of the user's just did (a save, the tree); it leads
+    // the status line until the next.
+    virtual void StatusDone(std::string_view text) { StatusNote(text); }
 
     // How the next file is to be read: the column scale the user chose, and
     // the columns the command line names; by default the reader decides.

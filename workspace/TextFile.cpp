@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstring>
 #include <cstdio>
 
 #include "workspace/Numbers.h"
@@ -27,7 +29,7 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::Fail() {
-    if (!failed_) form_.StatusNote("warning: cannot write " + path_);
+    if (!failed_) form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(errno));
     failed_ = true;
 }
 

@@ -12,8 +12,8 @@
 
 class TextFileWriter {
 public:
-    // When the file cannot be created, a warning on the status line names it and every
-    // later call does nothing.
+    // When the file cannot be created, an error on the status line names it
+    // and why, and every later call does nothing.
     TextFileWriter(Form& form, const char* path);
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;

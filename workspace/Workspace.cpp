@@ -71,6 +71,7 @@ void Workspace::ClearClusterMarks() {
     ClusterCount = 0;
     std::fill(std::begin(PrototypeClass), std::end(PrototypeClass), 0);
     std::fill(std::begin(PrototypeShare), std::end(PrototypeShare), 0.0f);
+    std::fill(std::begin(PrototypeScore), std::end(PrototypeScore), 0.0f);
 }
 
 int Workspace::MapItems() const {

@@ -80,6 +80,7 @@ struct Workspace {
     int ShowLegend;     // 1: the legend box over the map
     int PrototypeClass[kMaxMapItems + 1];   // after SOC: the class most of a prototype's members hold
     float PrototypeShare[kMaxMapItems + 1];  // and their share of its members
+    float PrototypeScore[kMaxMapItems + 1];  // a prototype's win score as its run left it, whatever picks write
 
     // SOC
     int VectorCount;

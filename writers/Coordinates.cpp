@@ -68,7 +68,7 @@ std::string PrototypesText(int n) {
     for (int k = 1; k <= n; ++k) {
         text += Format("%d\t%d", k, fit.members[k]);
         if (classes) text += "\t" + ClassField(fit.majority[k]) + "\t" + Number(fit.share[k]);
-        text += "\t" + Number(ws.ItemScore[k]) + "\t" + Number(ws.ProjCoords[k][1]) + "\t" +
+        text += "\t" + Number(ws.PrototypeScore[k]) + "\t" + Number(ws.ProjCoords[k][1]) + "\t" +
                 Number(ws.ProjCoords[k][2]);
         for (int q = 1; q <= dim; ++q) text += "\t" + Number(ws.InFileUnits(q, ws.Prototypes[k][1][q]));
         text += '\n';

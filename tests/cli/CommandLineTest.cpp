@@ -97,7 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
                {"mrp-mds", "FILE", "--size", "abc"},
                kExitRefused,
                "invalid input data.\n"},
-        Status{"refusedTooLarge", {"mrp-mds", "FILE", "--size", "401"}, kExitRefused, "max size: 400\n"},
         Status{"unknownCommand", {"draw", "FILE"}, kExitUsage, "unknown command 'draw'"},
         Status{"unknownOption", {"soc", "FILE", "--map-dim", "2"}, kExitUsage, "Unknown option 'map-dim'"},
         Status{"noFile", {"reload"}, kExitUsage, "reload needs a FILE"},

@@ -1,0 +1,104 @@
+// The program as a process: the signals and closed outputs a shell hands
+// it, and a window without a display.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "cli/CommandLine.h"
+#include "cli/Itemmap.h"
+
+extern char** environ;
+
+namespace {
+
+// `itemmap ARGS...` in a process of its own, standard error to a file, its
+// standard output to a pipe whose reading end is closed at once when
+// `closedOutput`, otherwise to /dev/null.
+class Process {
+public:
+    Process(std::vector<std::string> args, const std::string& errorFile, bool closedOutput,
+            char** environment = environ) {
+        args.insert(args.begin(), ITEMMAP_BINARY);
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        int pipeEnds[2] = {-1, -1};
+        if (closedOutput) {
+            if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe");
+            posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+            posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        }
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environment) != 0)
+            throw std::runtime_error("spawn");
+        posix_spawn_file_actions_destroy(&actions);
+        if (closedOutput) {
+            close(pipeEnds[0]);  // nobody reads: the first write fails
+            close(pipeEnds[1]);
+        }
+    }
+    void Signal(int signal) const { kill(pid_, signal); }
+    int Wait() const {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// A SOC run that takes a while: 400 vectors and 200 prototypes.
+std::vector<std::string> LongSoc(const std::string& file) {
+    return {"soc", file, "--prototypes", "200", "--no-settle"};
+}
+
+// Ctrl+C, SIGTERM and SIGHUP stop the run as STOP does: its files are
+// written, and the exit status says which signal came.
+TEST_F(CommandLine, SignalsStopARunThatStillWritesItsFiles) {
+    dir.Write("big.txt", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/cancer-400x30.txt"));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::filesystem::remove(File("soc.dat"));
+        const Process run(LongSoc(File("big.txt")), File("err.txt"), false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        run.Signal(signal);
+        EXPECT_EQ(run.Wait(), signal == SIGINT ? kExitStopped : 128 + signal) << signal;
+        EXPECT_FALSE(ReadFile(File("soc.dat")).empty()) << signal;
+        EXPECT_NE(ReadFile(File("err.txt")).find("SOC stopped at step "), std::string::npos) << signal;
+    }
+}
+
+// `itemmap soc ... | head -1`: the reader goes away, the run goes on.
+TEST_F(CommandLine, AClosedStandardOutputDoesNotStopTheRun) {
+    const Process run({"soc", File("cancer.txt")}, File("err.txt"), true);
+    EXPECT_EQ(run.Wait(), kExitFinished) << ReadFile(File("err.txt"));
+    EXPECT_FALSE(ReadFile(File("weights.dat")).empty());
+}
+
+// A result file that cannot be written is a failure, and says why.
+TEST_F(CommandLine, AResultFileThatCannotBeWrittenFailsTheRun) {
+    std::filesystem::create_directory(File("soc.dat"));  // nobody writes a file there, root neither
+    const Result r = Itemmap({"soc", File("cancer.txt")});
+    EXPECT_EQ(r.status, kExitRefused);
+    EXPECT_NE(r.err.find("error: cannot write " + File("soc.dat") + ": Is a directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("failed: SOC trained "), std::string::npos) << r.err;
+}
+
+TEST_F(CommandLine, WithoutADisplayTheWindowSaysHowToRunWithoutIt) {
+    char* bare[] = {nullptr};
+    const Process run({}, File("err.txt"), false, bare);
+    EXPECT_EQ(run.Wait(), kExitUsage);
+    EXPECT_NE(ReadFile(File("err.txt")).find("the window needs a display"), std::string::npos);
+}
+
+}  // namespace
