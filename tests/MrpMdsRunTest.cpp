@@ -208,7 +208,9 @@ TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
         dir.Write("bad.txt", r.file);
         form.Choose(dir.File("bad.txt"));
     }
+    dir.Write("distances.dat", "of an earlier run");
     Button2Click(form);
+    EXPECT_EQ(dir.Read("distances.dat"), "of an earlier run");  // a refused run writes no file
     EXPECT_EQ(form.memo.back(), r.line);
     EXPECT_EQ(form.outcome, r.file == "<cancel>" ? Outcome::Cancelled : Outcome::Refused);
     if (!r.why.empty()) {

@@ -201,6 +201,18 @@ TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
     EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
 }
 
+// A pick rewrites the vectors' scores (ItemScore), which share their
+// entries with the prototypes': what the tool shows of a prototype stays.
+TEST_F(SocRun, APickLeavesThePrototypesOwnScores) {
+    Button10Click(form);
+    const PixelScale pixels = MapPixelScale(641, 633);
+    const MapPixel at = PixelOf(pixels, ws.ProjCoords[1][1], ws.ProjCoords[1][2]);
+    const std::string before = MarkDescription(form, at.x, pixels.h1 - at.yUp);
+    ASSERT_EQ(before.rfind("prototype 1: ", 0), 0u) << before;
+    PaintBox1MouseUp(form, at.x, pixels.h1 - at.yUp);
+    EXPECT_EQ(MarkDescription(form, at.x, pixels.h1 - at.yUp), before);
+}
+
 // Early in a run the feature-vector panel shows prototype 1, whatever an
 // earlier pick left.
 TEST_F(SocRun, ThePanelShowsPrototypeOneEarlyInTheRun) {
