@@ -116,7 +116,8 @@ void StatusText::ToggleNotes() {
 // Under the line, or over it when the screen ends below.
 void StatusText::PlaceNotes() {
     const int lines = std::clamp(static_cast<int>(list_->document()->blockCount()), 1, kNotesShownLines);
-    const int height = lines * list_->fontMetrics().lineSpacing() + 2 * list_->frameWidth() + 8;
+    const int height = lines * list_->fontMetrics().lineSpacing() + 2 * list_->frameWidth() +
+                       2 * static_cast<int>(list_->document()->documentMargin()) + 4;
     QPoint at = mapToGlobal(QPoint(0, this->height()));
     if (const QScreen* s = screen(); s && at.y() + height > s->availableGeometry().bottom())
         at = mapToGlobal(QPoint(0, -height));

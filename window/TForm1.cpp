@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
@@ -377,11 +378,20 @@ QString TForm1::ShowSaveDialog(const QString& title, const QString& suggested, c
     return QFileDialog::getSaveFileName(this, title, suggested, filter);
 }
 
+// The formats a picture can take, for the save dialog.
+QString PictureFilters() {
+    QStringList raster;
+    for (const QByteArray& f : QImageWriter::supportedImageFormats())
+        if (f != "png") raster << "*." + QString::fromLatin1(f);
+    return QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;Other pictures (") +
+           raster.join(' ') + ")";
+}
+
 void TForm1::SavePicture() {
     if (!MapShown()) return;
     const QString name = ShowSaveDialog(
         QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
-        QDir(lastFolder_).filePath("map.png"), QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
+        QDir(lastFolder_).filePath("map.png"), PictureFilters());
     if (name.isEmpty()) return;
     SayDone(WrittenText(WriteMapPicture(QFile::encodeName(name).toStdString()), "map picture"));
 }
