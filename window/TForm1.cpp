@@ -378,6 +378,7 @@ QString TForm1::ShowSaveDialog(const QString& title, const QString& suggested, c
     return QFileDialog::getSaveFileName(this, title, suggested, filter);
 }
 
+namespace {
 // The formats a picture can take, for the save dialog.
 QString PictureFilters() {
     QStringList raster;
@@ -386,6 +387,7 @@ QString PictureFilters() {
     return QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;Other pictures (") +
            raster.join(' ') + ")";
 }
+}  // namespace
 
 void TForm1::SavePicture() {
     if (!MapShown()) return;
