@@ -40,6 +40,7 @@ std::string ClassWords(int k) {
 // The components' names along the panel's foot, each cut to the room it
 // has; with little room only every second, third... is named.
 void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
+    dim = std::min(dim, kMaxDim);  // a run sets 65 before it reads its vectors
     bool any = false;
     for (int k = 1; k <= dim; ++k) any = any || ws.FeatureName[k][0] != '\0';
     if (!any) return;

@@ -1,6 +1,7 @@
 #include "view/MapLegend.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdlib>
 
 #include "view/MapDrawing.h"
@@ -15,26 +16,31 @@ constexpr int kPadding = 4;
 constexpr int kLineHeight = kLegendTextSize + 3;
 constexpr int kMarkRoom = 12;   // a sample mark and the gap after it
 
-std::string ItemWords(int i) {
-    return i >= 1 && i <= kInputRows && ws.ItemName[i][0] != '\0' ? std::string(ws.ItemName[i])
-                                                                   : Format("item %d", i);
+void Add(Legend& legend, bool mark, std::uint32_t fill, std::uint32_t outline, int radius, const char* format,
+         ...) __attribute__((format(printf, 6, 7)));
+void Add(Legend& legend, bool mark, std::uint32_t fill, std::uint32_t outline, int radius, const char* format,
+         ...) {
+    if (legend.count == Legend::kCapacity) return;
+    LegendEntry& e = legend.entries[legend.count++];
+    e = {mark, fill, outline, radius, {}};
+    va_list args;
+    va_start(args, format);
+    FormatIntoV(e.text, sizeof e.text, format, args);
+    va_end(args);
 }
 
-LegendEntry Text(std::string text) {
-    return {false, 0, 0, 0, std::move(text)};
-}
-LegendEntry Mark(std::uint32_t fill, std::uint32_t outline, int radius, std::string text) {
-    return {true, fill, outline, radius, std::move(text)};
+void Text(Legend& legend, const char* text) {
+    Add(legend, false, 0, 0, 0, "%s", text);
 }
 
-void ClusterEntries(int n, std::vector<LegendEntry>& out) {
+void ClusterEntries(int n, Legend& legend) {
     if (ws.SocMode == 1) {
-        out.push_back(Text("SOC prototypes"));
-        out.push_back(Mark(kBlack, kBlack, 3, Format("prototype: %d", n)));
-        if (ws.ViewMode == 4) out.push_back(Text("label: its number"));
+        Text(legend, "SOC prototypes");
+        Add(legend, true, kBlack, kBlack, 3, "prototype: %d", n);
+        if (ws.ViewMode == 4) Text(legend, "label: its number");
         return;
     }
-    out.push_back(Text("MRP clusters"));
+    Text(legend, "MRP clusters");
     const int clusters = std::clamp(ws.ClusterCount, 0, kMaxMapItems);
     int other = n;
     for (int k = 1; k <= clusters; ++k) {
@@ -43,33 +49,33 @@ void ClusterEntries(int n, std::vector<LegendEntry>& out) {
         for (int i = 1; i <= n; ++i) members += std::abs(ws.ClusterOf[i]) == centre;
         other -= members;
         const std::uint32_t fill = ClusterColour(std::clamp(centre, 1, kMaxMapItems));
-        out.push_back(Mark(fill, fill == kWhite ? kBlack : fill, 4,
-                           Format("%s: %d", ItemWords(centre).c_str(), members)));
+        const bool named = centre >= 1 && centre <= kInputRows && ws.ItemName[centre][0] != '\0';
+        if (named)
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "%s: %d", ws.ItemName[centre], members);
+        else
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "item %d: %d", centre, members);
     }
-    out.push_back(Mark(kBlack, kBlack, 3, Format("other: %d", other)));
-    out.push_back(Text(ws.ViewMode == 0 ? "bar: prototype probability; large: centre"
-                                        : "large mark: a cluster's centre"));
+    Add(legend, true, kBlack, kBlack, 3, "other: %d", other);
+    Text(legend, ws.ViewMode == 0 ? "bar: prototype probability; large: centre" : "large mark: a cluster's centre");
 }
 
-void ClassEntries(int n, std::vector<LegendEntry>& out) {
-    out.push_back(Text((ws.ClassHeader[0] != '\0' ? std::string(ws.ClassHeader) : std::string("class")) +
-                       (ws.SocMode == 1 ? " (most members)" : "")));
+void ClassEntries(int n, Legend& legend) {
+    const char* name = ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class";
+    Add(legend, false, 0, 0, 0, "%s%s", name, ws.SocMode == 1 ? " (most members)" : "");
     int counts[kMaxClasses + 1] = {};
     for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(i), 0, kMaxClasses)];
-    for (int k = 1; k <= ws.ClassCount; ++k) {
-        const std::uint32_t fill = ClassColour(k);
-        out.push_back(Mark(fill, OutlineFor(fill), 3, Format("%s: %d", ws.ClassName[k], counts[k])));
-    }
-    if (counts[0] > 0) out.push_back(Mark(ClassColour(0), OutlineFor(ClassColour(0)), 3, Format("none: %d", counts[0])));
+    for (int k = 1; k <= ws.ClassCount; ++k)
+        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), 3, "%s: %d", ws.ClassName[k], counts[k]);
+    if (counts[0] > 0) Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), 3, "none: %d", counts[0]);
 }
 
-// The entries that fit in a box: a long legend says how many it leaves out.
-std::vector<LegendEntry> Shortened(std::vector<LegendEntry> entries) {
-    if (static_cast<int>(entries.size()) <= kMostLines) return entries;
-    const int left = static_cast<int>(entries.size()) - (kMostLines - 1);
-    entries.resize(kMostLines - 1);
-    entries.push_back(Text(Format("... and %d more", left)));
-    return entries;
+// A box shows so many entries at most; a longer legend says how many it
+// leaves out.
+void Shorten(Legend& legend) {
+    if (legend.count <= kMostLines) return;
+    const int left = legend.count - (kMostLines - 1);
+    legend.count = kMostLines - 1;
+    Add(legend, false, 0, 0, 0, "... and %d more", left);
 }
 
 void DrawEntry(Canvas& canvas, const LegendEntry& e, int x, int y) {
@@ -92,23 +98,23 @@ int EntryWidth(Canvas& canvas, const LegendEntry& e) {
 
 }  // namespace
 
-std::vector<LegendEntry> LegendEntries() {
-    const int n = ws.MapItems();
-    std::vector<LegendEntry> entries;
+void LegendEntries(Legend& legend) {
+    legend.count = 0;
     if (MarksShowClasses())
-        ClassEntries(n, entries);
+        ClassEntries(ws.MapItems(), legend);
     else
-        ClusterEntries(n, entries);
-    return entries;
+        ClusterEntries(ws.MapItems(), legend);
 }
 
 LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale) {
-    const std::vector<LegendEntry> entries = Shortened(LegendEntries());
+    Legend legend;
+    LegendEntries(legend);
+    Shorten(legend);
     canvas.SetTextSize(kLegendTextSize);
     int width = 0;
-    for (const LegendEntry& e : entries) width = std::max(width, EntryWidth(canvas, e));
+    for (const LegendEntry& e : legend) width = std::max(width, EntryWidth(canvas, e));
     width += 2 * kPadding;
-    const int height = static_cast<int>(entries.size()) * kLineHeight + 2 * kPadding;
+    const int height = legend.count * kLineHeight + 2 * kPadding;
 
     // The corner with the fewest marks under it; of equals, the first of
     // top right, top left, bottom right, bottom left.
@@ -136,17 +142,19 @@ LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale) {
     canvas.SetPenColor(kFrame);
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(best->x, best->y, best->x + best->width, best->y + best->height);
-    for (std::size_t k = 0; k < entries.size(); ++k)
-        DrawEntry(canvas, entries[k], best->x + kPadding, best->y + kPadding + static_cast<int>(k) * kLineHeight);
+    for (int k = 0; k < legend.count; ++k)
+        DrawEntry(canvas, legend.entries[k], best->x + kPadding, best->y + kPadding + k * kLineHeight);
     canvas.SetPenColor(kBlack);
     canvas.SetTextSize(kPanelTextSize);
     return *best;
 }
 
 int LegendRows(Canvas& canvas, int x, int y, int width, bool draw) {
+    Legend legend;
+    LegendEntries(legend);
     canvas.SetTextSize(kLegendTextSize);
     int atX = x, atY = y;
-    for (const LegendEntry& e : LegendEntries()) {
+    for (const LegendEntry& e : legend) {
         const int w = EntryWidth(canvas, e) + 14;
         if (atX > x && atX + w > x + width) {
             atX = x;

@@ -4,23 +4,30 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "view/ViewTransform.h"
 #include "workspace/Canvas.h"
+#include "workspace/Workspace.h"
 
 struct LegendEntry {
     bool mark;  // a sample mark before the text; false for a line of text
     std::uint32_t fill, outline;
     int radius;
-    std::string text;
+    char text[80];
 };
 
 // The legend of the map as it is drawn now: a title, then for clusters each
 // cluster's centre and its items and "other" for those in none, with a
 // line on the bars and mark sizes; for classes each class and its count.
-std::vector<LegendEntry> LegendEntries();
+// Fixed storage: a map is drawn many times a second during a run.
+struct Legend {
+    static constexpr int kCapacity = kMaxMapItems + 4;  // a title, clusters, "other" and a line
+    LegendEntry entries[kCapacity];
+    int count = 0;
+    const LegendEntry* begin() const { return entries; }
+    const LegendEntry* end() const { return entries + count; }
+};
+void LegendEntries(Legend& legend);
 
 // The box over a panel of the canvas's size. Returns it, for tests.
 struct LegendBox {

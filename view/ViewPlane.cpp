@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numeric>
 
 #include "workspace/Workspace.h"
 
@@ -74,9 +73,13 @@ void ViewPrincipalPlane(int n, int m) {
                 spread[r][s] += (ws.MapCoords[i][r + 1] - mean[r]) * (ws.MapCoords[i][s + 1] - mean[s]);
     Matrix vectors{};
     Eigen(spread, vectors, m);
-    std::array<int, 4> order{};
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.begin() + m, [&](int x, int y) { return spread[x][x] > spread[y][y]; });
+    // The axes of the two largest spreads, the first of equals first.
+    int order[2] = {0, 0};
+    for (int k = 1; k < m; ++k)
+        if (spread[k][k] > spread[order[0]][order[0]]) order[0] = k;
+    order[1] = order[0] == 0 ? 1 : 0;
+    for (int k = 0; k < m; ++k)
+        if (k != order[0] && spread[k][k] > spread[order[1]][order[1]]) order[1] = k;
     for (int q = 1; q <= 2; ++q) {
         double direction[4] = {};
         int largest = 0;

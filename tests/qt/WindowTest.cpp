@@ -208,10 +208,12 @@ private slots:
 
         QTest::keyClick(form.Memo1, Qt::Key_C);
         QCOMPARE(ws.ColourByClass, 1);
-        QStringList legend;
-        for (const LegendEntry& e : LegendEntries()) legend << QString::fromStdString(e.text);
-        QCOMPARE(legend, (QStringList{"Species", "setosa: 50", "versicolor: 50", "virginica: 50"}));
-        QCOMPARE(LegendEntries()[1].fill, ClassColour(1));
+        Legend legend;
+        LegendEntries(legend);
+        QStringList lines;
+        for (const LegendEntry& e : legend) lines << QString::fromUtf8(e.text);
+        QCOMPARE(lines, (QStringList{"Species", "setosa: 50", "versicolor: 50", "virginica: 50"}));
+        QCOMPARE(legend.entries[1].fill, ClassColour(1));
         const auto shows = [&form](std::uint32_t bgr) {
             const QRgb rgb = qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, bgr >> 16);
             const QImage& image = form.PaintBox1->Image();
