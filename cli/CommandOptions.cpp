@@ -88,7 +88,7 @@ const std::vector<CommandOptions>& Commands() {
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view"},
                results})},
-        {{"soc", Button10Click, "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat",
+        {{"soc", [](Form& form) { Button10Click(form); }, "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat",
           1000},
          join({reading, {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle"},
                results})},

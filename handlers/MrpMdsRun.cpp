@@ -6,7 +6,7 @@
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
-#include "handlers/RunStart.h"
+#include "handlers/RunSteps.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MapFit.h"
@@ -159,61 +159,120 @@ void PlaceAtRandom(int m) {
     }
 }
 
-void Redraw(Form& form, int m) {
-    MapCentre(ws.ItemCount, m);
-    ws.ViewZoom = 1.0f;
-    ws.ZoomStep = 1.0;
-    TransformView(5);
-    PaintBox1Click(form);
+// "Input size" and "Vect. dim", and the items as vectors or a matrix, with
+// their mean distance; false when the run must end.
+bool ReadItems(Form& form, float& mean, std::string& dump) {
+    ws.ItemCount = EditInt(form, Edit12, kWholeField);
+    ws.VectorDim = EditInt(form, Edit13, kWholeField);
+    if (ws.ItemCount > kMaxMapItems) {
+        Refuse(form, "max size: 400", FieldWords(form, Edit12, "Input size") + "; an MRP-MDS map takes at most 400 items");
+        return false;
+    }
+    if (ws.VectorDim > kMaxDim) {
+        Refuse(form, "max dim: 64",
+               FieldWords(form, Edit13, "Vect. dim") + "; vectors have at most 64 components, 0 reads a distance matrix");
+        return false;
+    }
+    if (ws.VectorDim < 0) {
+        Refuse(form, "no input data",
+               FieldWords(form, Edit13, "Vect. dim") + ": it must give the components per item, 0 for a distance matrix");
+        return false;
+    }
+    if (!(ws.VectorDim > 0 ? ReadVectors(form, mean, dump) : ReadMatrix(form, mean))) return false;
+    form.MemoAppend(Format("mean distance: %.3f", static_cast<double>(mean)));
+    return true;
+}
+
+// The MRP parameters and the map's axes m; then, as the run goes on, the
+// distances of vectors into distances.dat. False when the run must end.
+bool ReadMapFields(Form& form, float mean, const std::string& dump, int& m) {
+    ws.MaxDist = 1.0f;
+    ws.MarkScale = 5.0f;
+    ws.ViewAngle = 1.5707964f;
+    if (!ReadMrpParameters(form, mean)) return false;
+    m = EditInt(form, Edit11, kWholeField);
+    if (m <= 0 || m > 3) {
+        Refuse(form, "MDS dim must be 1-3!", FieldWords(form, Edit11, "map dim. (1-3)"));
+        return false;
+    }
+    if (!dump.empty()) WriteDistanceDump(form, ws.DistancesFileName, dump);
+    return true;
+}
+
+void Cluster(Form& form, float mean) {
+    ws.ClusterCount = ClusterPrototypes(form, ws.ItemCount, kMaxClusters, 1, ws.CharDistance, ws.NoiseLimit,
+                                        ws.NeighbourLimit);
+    if (ws.ClusterCount == 0)
+        form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
+                               static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
+}
+
+// The 20,001 steps of the layout, redrawn every tenth; STOP ends them at a
+// redraw. Returns the steps made.
+long Animate(Form& form, MdsPlan& plan, int m, RunClock& clock) {
+    ws.IterationLimit = 20000;
+    ws.StopRequested = 0;
+    plan.Prepare(ws.ItemCount, ws.VectorDim, kRadiusFactor, kFarWeight);  // the distances stay for the run
+    plan.Step(m, kStepLength);
+    long done = 1;
+    int k = 0;
+    for (int l = 1; l <= ws.IterationLimit; ++l, ++k) {
+        plan.Step(m, kStepLength);
+        ++done;
+        if (k != kRedrawPeriod) continue;
+        ShowMovedMap(form, m);
+        // The fit figures cost a pass over all pairs: at the rate of the
+        // progress reports, ten a second, not at every redraw.
+        if (clock.ReportDue())
+            form.StatusProgress({"MRP-MDS", done, ws.IterationLimit + 1L, clock.Seconds(),
+                                 MapFitText(MeasureMapFit(ws.ItemCount, m))});
+        k = 0;
+        form.ProcessEvents();
+        if (ws.StopRequested == 1) l = ws.IterationLimit;
+    }
+    return done;
+}
+
+// How the run ended, with the map's figures.
+void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling, const RunClock& clock) {
+    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
+    const std::string figures = ShownMapFigures();
+    const std::string all = GroupedCount(ws.IterationLimit + 1L);
+    if (settling.stoppedBefore)
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("MRP-MDS stopped at step %s of %s after %.1f s, not settled",
+                                  GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
+                           figures);
+    else if (settling.stoppedDuring)
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("MRP-MDS stopped at settling step %s of %s after %.1f s, not settled",
+                                  GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(),
+                                  clock.Seconds()),
+                           figures);
+    else if (settling.made > 0)
+        form.StatusOutcome(Outcome::Finished,
+                           Format("MRP-MDS finished: %s steps, settled in %s, %.1f s in all", all.c_str(),
+                                  GroupedCount(settling.made).c_str(), clock.Seconds()),
+                           figures);
+    else
+        form.StatusOutcome(Outcome::Finished,
+                           Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()), figures);
 }
 
 }  // namespace
 
 void Button2Click(Form& form) {
     const RunGuard guard(form, "MRP-MDS");
-    if (!guard.Acquired()) return;
-    if (!ChooseRunFile(form, true)) return;
+    if (!guard.Acquired() || !ChooseRunFile(form, true)) return;
     ClearForRun(form);
     DeriveOutputNames(form, ws.ChosenFileName);
     form.MemoAppend(ws.ChosenFileName);
-
-    ws.ItemCount = EditInt(form, Edit12, kWholeField);
-    ws.VectorDim = EditInt(form, Edit13, kWholeField);
-    if (ws.ItemCount > kMaxMapItems)
-        return Refuse(form, "max size: 400",
-                      FieldWords(form, Edit12, "Input size") + "; an MRP-MDS map takes at most 400 items");
-    if (ws.VectorDim > kMaxDim)
-        return Refuse(form, "max dim: 64",
-                      FieldWords(form, Edit13, "Vect. dim") +
-                          "; vectors have at most 64 components, 0 reads a distance matrix");
-
     float mean = 0;
     std::string dump;  // distances.dat, of vectors
-    if (ws.VectorDim > 0) {
-        if (!ReadVectors(form, mean, dump)) return;
-    } else if (ws.VectorDim == 0) {
-        if (!ReadMatrix(form, mean)) return;
-    } else {
-        return Refuse(form, "no input data",
-                      FieldWords(form, Edit13, "Vect. dim") +
-                          ": it must give the components per item, 0 for a distance matrix");
-    }
-    form.MemoAppend(Format("mean distance: %.3f", static_cast<double>(mean)));
+    int m = 0;
+    if (!ReadItems(form, mean, dump) || !ReadMapFields(form, mean, dump, m)) return;
 
-    ws.MaxDist = 1.0f;
-    ws.MarkScale = 5.0f;
-    ws.ViewAngle = 1.5707964f;
-    if (!ReadMrpParameters(form, mean)) return;
-    const int m = EditInt(form, Edit11, kWholeField);
-    if (m <= 0 || m > 3)
-        return Refuse(form, "MDS dim must be 1-3!", FieldWords(form, Edit11, "map dim. (1-3)"));
-    if (!dump.empty()) WriteDistanceDump(form, ws.DistancesFileName, dump);
-
-    ws.ClusterCount = ClusterPrototypes(form, ws.ItemCount, kMaxClusters, 1, ws.CharDistance, ws.NoiseLimit,
-                                        ws.NeighbourLimit);
-    if (ws.ClusterCount == 0)
-        form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
-                               static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
+    Cluster(form, mean);
     ws.ShowEdges = 1;
     for (int i = 1; i <= ws.ItemCount; ++i) ws.ItemScore[i] = 1.0f;
     SeedRandom();
@@ -221,63 +280,13 @@ void Button2Click(Form& form) {
     ResetView();
     ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName))};
 
-    ws.IterationLimit = 20000;
-    ws.StopRequested = 0;
-    static MdsPlan plan;  // the distances stay as they are for the whole run
-    plan.Prepare(ws.ItemCount, ws.VectorDim, kRadiusFactor, kFarWeight);
-    plan.Step(m, kStepLength);
+    static MdsPlan plan;
     RunClock clock;
-    const long steps = ws.IterationLimit + 1;
-    long done = 1;
-    int k = 0;
-    for (int l = 1; l <= ws.IterationLimit; ++l, ++k) {
-        plan.Step(m, kStepLength);
-        ++done;
-        if (k == kRedrawPeriod) {
-            Redraw(form, m);
-            // The fit figures cost a pass over all pairs: at the rate of the
-            // progress reports, ten a second, not at every redraw.
-            if (clock.ReportDue())
-                form.StatusProgress(
-                    {"MRP-MDS", done, steps, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
-            k = 0;
-            form.ProcessEvents();
-            if (ws.StopRequested == 1) l = ws.IterationLimit;
-        }
-    }
-    const bool stopped = ws.StopRequested == 1;
-    const Settling settling = SettlingAfter(kStepLength);
-    int settled = 0;
-    if (!stopped && !SettlingSkipped())
-        settled = Settle(plan, m, settling, [&](int i) {
-            if (i % kRedrawPeriod != 0) return true;
-            Redraw(form, m);
-            if (clock.ReportDue())
-                form.StatusProgress({"MRP-MDS settling", i, settling.steps, clock.Seconds(),
-                                     MapFitText(MeasureMapFit(ws.ItemCount, m))});
-            form.ProcessEvents();
-            return ws.StopRequested != 1;
-        });
-    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
-    const std::string figures = ShownMapFigures();
-    const std::string all = GroupedCount(steps);
-    if (stopped)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("MRP-MDS stopped at step %s of %s after %.1f s, not settled",
-                                  GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
-                           figures);
-    else if (ws.StopRequested == 1)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("MRP-MDS stopped at settling step %s of %s after %.1f s, not settled",
-                                  GroupedCount(settled).c_str(), GroupedCount(settling.steps).c_str(),
-                                  clock.Seconds()),
-                           figures);
-    else if (settled > 0)
-        form.StatusOutcome(Outcome::Finished,
-                           Format("MRP-MDS finished: %s steps, settled in %s, %.1f s in all", all.c_str(),
-                                  GroupedCount(settled).c_str(), clock.Seconds()),
-                           figures);
-    else
-        form.StatusOutcome(Outcome::Finished, Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()),
-                           figures);
+    const long done = Animate(form, plan, m, clock);
+    const SettlingMade settled = SettleMap(form, plan, m, kStepLength, kRedrawPeriod, [&](int i, int of) {
+        ShowMovedMap(form, m);
+        if (clock.ReportDue())
+            form.StatusProgress({"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
+    });
+    ReportEnd(form, plan, done, settled, clock);
 }

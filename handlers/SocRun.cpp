@@ -6,7 +6,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
-#include "handlers/RunStart.h"
+#include "handlers/RunSteps.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
 #include "mrp/MapSettling.h"
@@ -26,14 +26,11 @@
 namespace {
 
 constexpr int kFieldChars = 999;
-constexpr int kSteps = 2000000;
 constexpr int kRedrawPeriod = 1000;
 constexpr int kMapRedrawPeriod = 10;  // map steps: two every 200 counted steps, a redraw every 1000
 constexpr int kPanelForcedUntil = 300000;
 constexpr int kMaxMrpClusters = 40;
 constexpr double kRadius = 0.5;  // outer and inner: only the winner moves
-
-int stepsForTests = 0;
 
 void ClearForRun(Form& form) {
     ws.SocMode = 1;
@@ -114,105 +111,64 @@ bool SetUpPrototypes(Form& form, int n) {
     return true;
 }
 
-// Reads the vectors to train on; VectorCount becomes the rows the file has
-// when it has fewer. False when the run must end.
-bool ReadTrainingVectors(Form& form) {
-    const char* name = ws.ChosenFileName;
-    ReadReport report;
-    ReadVectorFile(form, name, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
-    if (const std::string why = Unusable(report, name); !why.empty()) {
-        Refuse(form, "invalid input data.", why);
-        return false;
-    }
-    ShowReadNotes(form, report, name, ws.VectorCount, true);
-    ws.VectorDim = ComponentsToUse(form, report, ws.VectorDim, false);
-    ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
-    if (ws.VectorCount == 0) {
-        Refuse(form, "invalid input data.",
-               Format("%s holds no values", std::string(BaseName(name)).c_str()));
-        return false;
-    }
-    ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
-    return true;
-}
-
-// The map redrawn; the prototypes' scores kept as training left them, since
-// a pick while events run rewrites them.
-void RedrawMap(Form& form) {
-    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
-    MapCentre(ws.ItemCount, 2);
-    ws.ViewZoom = 1.0f;
-    ws.ZoomStep = 1.0;
-    TransformView(5);
-    PaintBox1Click(form);
-}
-
-}  // namespace
-
-void SetSocStepsForTests(int steps) {
-    stepsForTests = steps;
-}
-
-void Button10Click(Form& form) {
-    const RunGuard guard(form, "SOC");
-    if (!guard.Acquired()) return;
-    if (!ChooseRunFile(form, false)) return;
-    ClearForRun(form);
-    const float enlargement = static_cast<float>(EditReal(form, Edit4, 1000));
-    SetMapSizes(20, 20);
-    ws.AxisSize[1] = ws.MapSize1;
-    ws.AxisSize[2] = ws.MapSize2;
-    form.MemoAppend(ws.ChosenFileName);
-
+// The SOC fields; false when the run must end.
+struct Fields {
+    float enlargement, rho;
+};
+bool ReadFields(Form& form, Fields& f) {
     ws.VectorCount = EditInt(form, Edit12, kFieldChars);
     ws.VectorDim = EditInt(form, Edit13, kFieldChars);
     ws.ItemCount = EditInt(form, Edit14, kFieldChars);
-    const float rho = static_cast<float>(EditReal(form, Edit15, kFieldChars));
+    f.rho = static_cast<float>(EditReal(form, Edit15, kFieldChars));
     DeriveOutputNames(form, ws.ChosenFileName);
-    if (ws.VectorCount > kMaxSocVectors)
-        return Refuse(form, "max size: 1000",
-                      FieldWords(form, Edit12, "Input size") + "; SOC takes at most 1000 vectors");
-    if (ws.VectorDim > kMaxDim)
-        return Refuse(form, "max dim: 64",
-                      FieldWords(form, Edit13, "Vect. dim") + "; vectors have at most 64 components");
-    if (ws.VectorCount < 1)
-        return Refuse(form, "invalid input data.",
-                      FieldWords(form, Edit12, "Input size") + ": it must give the number of vectors");
-    if (ws.VectorDim < 1)
-        return Refuse(
-            form, "invalid input data.",
-            FieldWords(form, Edit13, "Vect. dim") + ": SOC trains feature vectors of 1 to 64 components");
-    if (ws.ItemCount > kMaxMapItems)
-        return Refuse(
-            form, "max size: 400",
-            FieldWords(form, Edit14, "No. of feature vect.") + "; SOC trains at most 400 prototypes");
-    if (ws.ItemCount < 0)
-        return Refuse(form, "invalid input data.",
-                      FieldWords(form, Edit14, "No. of feature vect.") +
-                          ": it must give 1 to 400 prototypes, or 0 for the MRP init");
+    const struct {
+        bool refused;
+        const char* line;
+        EditId edit;
+        const char* label;
+        const char* why;
+    } checks[] = {
+        {ws.VectorCount > kMaxSocVectors, "max size: 1000", Edit12, "Input size", "; SOC takes at most 1000 vectors"},
+        {ws.VectorDim > kMaxDim, "max dim: 64", Edit13, "Vect. dim", "; vectors have at most 64 components"},
+        {ws.VectorCount < 1, "invalid input data.", Edit12, "Input size", ": it must give the number of vectors"},
+        {ws.VectorDim < 1, "invalid input data.", Edit13, "Vect. dim",
+         ": SOC trains feature vectors of 1 to 64 components"},
+        {ws.ItemCount > kMaxMapItems, "max size: 400", Edit14, "No. of feature vect.",
+         "; SOC trains at most 400 prototypes"},
+        {ws.ItemCount < 0, "invalid input data.", Edit14, "No. of feature vect.",
+         ": it must give 1 to 400 prototypes, or 0 for the MRP init"},
+    };
+    for (const auto& c : checks)
+        if (c.refused) {
+            Refuse(form, c.line, FieldWords(form, c.edit, c.label) + c.why);
+            return false;
+        }
+    ws.MapEnlargement = f.enlargement;
+    return true;
+}
 
-    ws.MapEnlargement = enlargement;
-    ws.IterationLimit = stepsForTests > 0 ? stepsForTests : kSteps;
-    if (!ReadTrainingVectors(form)) return;
+// The vectors at the training's scale, their distances, the map placed and
+// the prototypes set up; false when the run must end.
+bool PrepareTraining(Form& form, int steps) {
+    ws.IterationLimit = steps;
+    if (!ReadTrainingVectors(form, "invalid input data.", true)) return false;
     const int n = ws.VectorCount;
-    const int dim = ws.VectorDim;
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
     ws.ViewAngle = 1.5707964f;
-    form.MemoAppend(std::to_string(dim));
-
-    ws.SocScale = 10 * ScaleSocData(n, dim);
-    BuildItemDistances(form, n, dim);
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
-
+    form.MemoAppend(std::to_string(ws.VectorDim));
+    ScaleForTraining(form, n, ws.VectorDim);
+    TimesTen(n, ws.VectorDim);
     ws.PickEnabled = 1;
     SeedRandom();
     PlacePrototypeMap();
-    if (!SetUpPrototypes(form, n)) return;
-    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName))};
-    const int k = ws.ItemCount;
+    return SetUpPrototypes(form, n);
+}
 
+// The mean start error M, the prototype distances and the view; the
+// training starts.
+void StartTraining(Form& form, SocTraining& training, float rho) {
+    const int n = ws.VectorCount;
     float sum = 0.0f;
     for (int i = 1; i <= n; ++i) sum += MatchItem(i);
     const float meanStartError = sum / static_cast<float>(n);
@@ -222,14 +178,23 @@ void Button10Click(Form& form) {
         ws.ItemFlag[i] = 1;
         ws.ItemNumber[i] = i;
     }
-    static SocTraining training;
-    training.Begin(k, dim, rho, meanStartError, ws.IterationLimit);  // the prototype distances
+    training.Begin(ws.ItemCount, ws.VectorDim, rho, meanStartError, ws.IterationLimit);
     ResetView();
     form.MemoAppend("init k\xC3\xA9sz");
+}
 
-    // Training: every step draws an item from 1..N and counts.
+// The map redrawn; the prototypes' scores kept as training left them, since
+// a pick while events run rewrites them.
+void RedrawMap(Form& form) {
+    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
+    ShowMovedMap(form, 2);
+}
+
+// Every step draws an item from 1..N; the map, progress, STOP and the panel
+// every 1000 counted steps. Returns the steps made.
+long Train(Form& form, SocTraining& training, RunClock& clock) {
     SeedRandom();
-    RunClock clock;
+    const int n = ws.VectorCount;
     long done = 0;
     int redraw = 0;
     for (int t = 1; t <= ws.IterationLimit; ++t) {
@@ -252,41 +217,26 @@ void Button10Click(Form& form) {
         }
         training.FitMap();  // after the redraw: the map shows the fit of 200 steps ago
     }
+    return done;
+}
 
-    training.Distances();
-    // Settled before the files are written: soc.dat keeps the map's screen
-    // positions as the last redraw left them, and reload brings back the
-    // settled map the panel shows.
-    const bool stopped = ws.StopRequested == 1;
-    const Settling settling = SettlingAfter(SocTraining::kMapStepLength);
-    int settled = 0;
-    if (!stopped && !SettlingSkipped())
-        settled = Settle(training.MapStep(), 2, settling, [&](int i) {
-            if (i % kMapRedrawPeriod != 0) return true;
-            RedrawMap(form);
-            if (clock.ReportDue())
-                form.StatusProgress({"SOC map settling", i, settling.steps, clock.Seconds(), ""});
-            form.ProcessEvents();
-            return ws.StopRequested != 1;
-        });
-    const bool clustersWritten = WriteSocClusters(form, n, k);
-    const bool written = WriteSocResults(form) && clustersWritten;
-    ShowBorderWarning(form, training.Map().PressedItems(kMapRedrawPeriod), k, dim);
+// How the run ended, with the prototypes' figures.
+void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written, const RunClock& clock) {
     std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
     const SocFit fit = MeasureSocFit();
     KeepPrototypeClasses(fit);
     const std::string figures = SocFitText(fit);
     const std::string all = GroupedCount(ws.IterationLimit);
-    if (stopped)
+    if (settling.stoppedBefore)
         form.StatusOutcome(Outcome::Stopped,
                            Format("SOC stopped at step %s of %s after %.1f s, its files written, map not settled",
                                   GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
                            figures);
-    else if (ws.StopRequested == 1)
+    else if (settling.stoppedDuring)
         form.StatusOutcome(Outcome::Stopped,
                            Format("SOC stopped at map settling step %s of %s after %.1f s, its files "
                                   "written, map not settled",
-                                  GroupedCount(settled).c_str(), GroupedCount(settling.steps).c_str(),
+                                  GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(),
                                   clock.Seconds()),
                            figures);
     else if (!written)
@@ -294,13 +244,46 @@ void Button10Click(Form& form) {
                            Format("SOC trained %s steps in %.1f s, but its result files could not be written",
                                   GroupedCount(done).c_str(), clock.Seconds()),
                            figures);
-    else if (settled > 0)
+    else if (settling.made > 0)
         form.StatusOutcome(Outcome::Finished,
                            Format("SOC finished: %s steps, map settled in %s, %.1f s in all",
-                                  GroupedCount(done).c_str(), GroupedCount(settled).c_str(), clock.Seconds()),
+                                  GroupedCount(done).c_str(), GroupedCount(settling.made).c_str(), clock.Seconds()),
                            figures);
     else
         form.StatusOutcome(Outcome::Finished,
                            Format("SOC finished: %s steps in %.1f s", GroupedCount(done).c_str(), clock.Seconds()),
                            figures);
+}
+
+}  // namespace
+
+void Button10Click(Form& form, int steps) {
+    const RunGuard guard(form, "SOC");
+    if (!guard.Acquired() || !ChooseRunFile(form, false)) return;
+    ClearForRun(form);
+    Fields fields{static_cast<float>(EditReal(form, Edit4, 1000)), 0};
+    SetMapSizes(20, 20);
+    ws.AxisSize[1] = ws.MapSize1;
+    ws.AxisSize[2] = ws.MapSize2;
+    form.MemoAppend(ws.ChosenFileName);
+    if (!ReadFields(form, fields) || !PrepareTraining(form, steps)) return;
+    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName))};
+
+    static SocTraining training;
+    StartTraining(form, training, fields.rho);
+    RunClock clock;
+    const long done = Train(form, training, clock);
+    training.Distances();
+    // Settled before the files are written: soc.dat keeps the map's screen
+    // positions as the last redraw left them, and reload brings back the
+    // settled map the panel shows.
+    const SettlingMade settled =
+        SettleMap(form, training.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
+            RedrawMap(form);
+            if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
+        });
+    const bool clustersWritten = WriteSocClusters(form, ws.VectorCount, ws.ItemCount);
+    const bool written = WriteSocResults(form) && clustersWritten;
+    ShowBorderWarning(form, training.Map().PressedItems(kMapRedrawPeriod), ws.ItemCount, ws.VectorDim);
+    ReportEnd(form, done, settled, written, clock);
 }

@@ -5,7 +5,8 @@
 
 #include "workspace/Form.h"
 
-void Button10Click(Form& form);
+inline constexpr int kSocSteps = 2000000;
 
-// Tests run shorter trainings: a positive value replaces the 2,000,000 steps.
-void SetSocStepsForTests(int steps);
+// `steps` items are drawn in all: 2,000,000 for a user's run, fewer for a
+// short one.
+void Button10Click(Form& form, int steps = kSocSteps);

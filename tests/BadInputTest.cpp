@@ -55,9 +55,7 @@ class BadInput : public ::testing::TestWithParam<BadCase> {
 protected:
     void SetUp() override {
         FreshWorkspace();
-        SetSocStepsForTests(3000);
     }
-    void TearDown() override { SetSocStepsForTests(0); }
 };
 
 TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
@@ -75,7 +73,7 @@ TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
             Button2Click(form);
             break;
         case Run::Soc:
-            Button10Click(form);
+            Button10Click(form, 2000);
             break;
         case Run::Reload:
             Button9Click(form);
@@ -176,7 +174,6 @@ class BadFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         FreshWorkspace();
-        SetSocStepsForTests(2000);
         dir.Write("input.txt", Lines(20, 4));
         form.Choose(dir.File("input.txt"));
         form.edits[Edit12] = "20";
@@ -184,7 +181,6 @@ protected:
         form.edits[Edit14] = "5";
         form.onEvents = [] { Button3Click(); };
     }
-    void TearDown() override { SetSocStepsForTests(0); }
     TempDir dir;
     FakeForm form;
 };
@@ -193,7 +189,7 @@ TEST_F(BadFiles, AFolderInsteadOfAFileIsNamed) {
     form.Choose(dir.path());
     Button2Click(form);
     EXPECT_EQ(form.status.back(), "refused: invalid input data. \u2014 " + dir.path() + " is not a file");
-    Button10Click(form);
+    Button10Click(form, 2000);
     EXPECT_EQ(form.status.back(), "refused: invalid input data. \u2014 " + dir.path() + " is not a file");
 }
 
@@ -211,7 +207,7 @@ TEST_F(BadFiles, OutputsThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
     EXPECT_TRUE(has("clusters.dat"));
     EXPECT_EQ(form.eventPumps, 1);  // the map still ran
 
-    Button10Click(form);
+    Button10Click(form, 2000);
     EXPECT_TRUE(has("soc.dat"));
     EXPECT_FALSE(dir.Read("weights.dat").empty());
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -222,7 +218,7 @@ TEST_F(BadFiles, OutputsThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
 // "Vect. dim" beyond the vectors' values takes what they have; results of
 // another length are refused.
 TEST_F(BadFiles, ResultsOfAnotherDimensionAreRefused) {
-    Button10Click(form);
+    Button10Click(form, 2000);
     form.edits[Edit13] = "64";
     Button9Click(form);
     EXPECT_EQ(form.memo[5], "4");
@@ -237,7 +233,7 @@ TEST_F(BadFiles, ResultsOfAnotherDimensionAreRefused) {
 }
 
 TEST_F(BadFiles, ANotANumberInSocDatRefusesTheReload) {
-    Button10Click(form);
+    Button10Click(form, 2000);
     std::string soc = dir.Read("soc.dat");
     soc.replace(5, 7, "    nan");  // the first line's x
     dir.Write("soc.dat", soc);
@@ -254,7 +250,7 @@ TEST_F(BadFiles, RapidClicksDuringRuns) {
         form.onEvents = [&] {
             ++pumps;
             Button2Click(form);
-            Button10Click(form);
+            Button10Click(form, 2000);
             Button9Click(form);
             Button4Click(form);
             Button5Click(form);
@@ -270,7 +266,7 @@ TEST_F(BadFiles, RapidClicksDuringRuns) {
             if (pumps == 3) Button3Click();
         };
         if (soc)
-            Button10Click(form);
+            Button10Click(form, 2000);
         else
             Button2Click(form);
         EXPECT_EQ(pumps, 3);  // the SOC run of 2000 steps pumps twice, then once settling its map

@@ -51,9 +51,7 @@ protected:
         form.edits[Edit14] = "6";
     }
     void TrainAndForget() {
-        SetSocStepsForTests(2000);
-        Button10Click(form);
-        SetSocStepsForTests(0);
+        Button10Click(form, 2000);
         for (int k = 1; k <= 6; ++k)
             for (int q = 1; q <= 5; ++q) trained[k][q] = ws.Prototypes[k][1][q];
         FreshWorkspace();  // a new start of the program

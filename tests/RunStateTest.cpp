@@ -24,15 +24,18 @@ std::string Sample(const char* name) {
     return s.str();
 }
 
+// SOC with 2000 steps.
+void ShortSoc(Form& form) {
+    Button10Click(form, 2000);
+}
+
 class RunState : public ::testing::Test {
 protected:
     void SetUp() override {
         FreshWorkspace();
-        SetSocStepsForTests(2000);
         dir.Write("iris.txt", Sample("iris-150x4.txt"));
         dir.Write("cancer.txt", Sample("cancer-89x26.txt"));
     }
-    void TearDown() override { SetSocStepsForTests(0); }
 
     // A run on a sample, stopped at its first redraw.
     void Run(void (*button)(Form&), const char* file, std::map<int, std::string> edits) {
@@ -63,7 +66,7 @@ TEST_F(RunState, RunsGoOnWithTheRowsTheFileHas) {
     EXPECT_EQ(ws.ItemCount, 150);
     EXPECT_EQ(LargestClustered(), 150);
 
-    Run(Button10Click, "iris.txt", kIris);
+    Run(ShortSoc, "iris.txt", kIris);
     EXPECT_EQ(ws.VectorCount, 150);
     EXPECT_EQ(LargestClustered(), 150);
 
@@ -74,7 +77,7 @@ TEST_F(RunState, RunsGoOnWithTheRowsTheFileHas) {
 // The reload shows the vectors at the scale the SOC run trained them at, so
 // picking finds what it found after the run.
 TEST_F(RunState, ReloadTakesTheVectorsAtTheTrainingScale) {
-    Run(Button10Click, "cancer.txt", {});
+    Run(ShortSoc, "cancer.txt", {});
     std::vector<float> trained(ws.InputVectors[89] + 1, ws.InputVectors[89] + 27);
     FreshWorkspace();
     Run(Button9Click, "cancer.txt", {});
@@ -83,7 +86,7 @@ TEST_F(RunState, ReloadTakesTheVectorsAtTheTrainingScale) {
 
 // Prototypes carry no colour or bar from the clusters of an earlier MRP-MDS run.
 TEST_F(RunState, SocAndReloadDrawNoClustersOfAnEarlierMap) {
-    for (void (*button)(Form&) : {Button10Click, Button9Click}) {
+    for (void (*button)(Form&) : {ShortSoc, Button9Click}) {
         Run(Button2Click, "iris.txt", kIris);
         ASSERT_GT(ws.ClusterCount, 0);
         Run(button, "cancer.txt", {});

@@ -36,18 +36,18 @@ std::string Items(int n, int dim, double scale = 1) {
     return s;
 }
 
+constexpr int kSteps = 5000;  // a short training
+
 class SocRun : public ::testing::Test {
 protected:
     void SetUp() override {
         FreshWorkspace();
-        SetSocStepsForTests(5000);
         dir.Write("items.txt", Items(30, 6));
         form.Choose(dir.File("items.txt"));
         form.edits[Edit12] = "30";
         form.edits[Edit13] = "6";
         form.edits[Edit14] = "5";
     }
-    void TearDown() override { SetSocStepsForTests(0); }
     bool ResultsWritten() const {
         return !dir.Read("soc.dat").empty() || !dir.Read("weights.dat").empty() ||
                !dir.Read("clusters.dat").empty();
@@ -64,7 +64,7 @@ protected:
 TEST_F(SocRun, TheLastRedrawShowsTheSettledMapOrTheOneBeforeTheLastFit) {
     for (const bool settle : {true, false}) {
         SetSettlingSkipped(!settle);
-        Button10Click(form);
+        Button10Click(form, kSteps);
         SetSettlingSkipped(false);
         const int k = ws.ItemCount;
         ASSERT_EQ(k, 5);
@@ -83,7 +83,7 @@ TEST_F(SocRun, TheLastRedrawShowsTheSettledMapOrTheOneBeforeTheLastFit) {
 }
 
 TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
-    Button10Click(form);
+    Button10Click(form, kSteps);
     ASSERT_GE(form.memo.size(), 9u);
     EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6),
               (Lines{dir.File("items.txt"), dir.File("soc.dat"), dir.File("weights.dat"),
@@ -121,7 +121,7 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
 
 TEST_F(SocRun, StopStillWritesTheThreeFiles) {
     form.onEvents = [] { Button3Click(); };
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_EQ(form.eventPumps, 1);
     EXPECT_FALSE(dir.Read("soc.dat").empty());
     EXPECT_FALSE(dir.Read("weights.dat").empty());
@@ -138,7 +138,7 @@ TEST_F(SocRun, EveryItemKeepsTrainingSoTheLoopAlwaysRedraws) {
     form.onEvents = [this] {
         if (form.eventPumps == 3) Button3Click();
     };
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_EQ(form.eventPumps, 3);
 }
 
@@ -146,7 +146,7 @@ TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
     form.edits[Edit14] = "0";
     form.edits[Edit8] = "0.1";
     form.edits[Edit9] = "1";
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_EQ(form.memo[6], " ");
     EXPECT_EQ(form.memo[7], "centr.    prob.");
     EXPECT_GT(ws.ItemCount, 0);
@@ -166,7 +166,7 @@ TEST_F(SocRun, ItsNumbersAreInTheFilesUnitsWhateverTheTrainingScale) {
     double error[2];
     for (const double scale : {1.0, 0.5}) {
         dir.Write("items.txt", Items(30, 6, scale));
-        Button10Click(form);
+        Button10Click(form, kSteps);
         ASSERT_EQ(form.outcome, Outcome::Finished);
         EXPECT_EQ(ws.SocScale, scale == 1.0 ? 1.0f : 10.0f);
         const std::string& text = form.status.back();
@@ -197,14 +197,14 @@ TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
     const std::string hint = "try about 0.509, a fifth of the mean distance 2.545";
     Button2Click(form);
     EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
 }
 
 // A pick rewrites the vectors' scores (ItemScore), which share their
 // entries with the prototypes': what the tool shows of a prototype stays.
 TEST_F(SocRun, APickLeavesThePrototypesOwnScores) {
-    Button10Click(form);
+    Button10Click(form, kSteps);
     const PixelScale pixels = MapPixelScale(641, 633);
     const MapPixel at = PixelOf(pixels, ws.ProjCoords[1][1], ws.ProjCoords[1][2]);
     const std::string before = MarkDescription(form, at.x, pixels.h1 - at.yUp);
@@ -217,7 +217,7 @@ TEST_F(SocRun, APickLeavesThePrototypesOwnScores) {
 // earlier pick left.
 TEST_F(SocRun, ThePanelShowsPrototypeOneEarlyInTheRun) {
     ws.PanelItem = 3;
-    Button10Click(form);
+    Button10Click(form, kSteps);
     int titles = 0;
     for (const CanvasCall& t : form.panel.Calls("text"))
         if (t.text.rfind("prototype ", 0) == 0) {
@@ -230,8 +230,7 @@ TEST_F(SocRun, ThePanelShowsPrototypeOneEarlyInTheRun) {
 TEST_F(SocRun, LargeValuesRaiseTheAlarmLineAtEveryStep) {
     dir.Write("big.txt", Items(30, 6, 50000));
     form.Choose(dir.File("big.txt"));
-    SetSocStepsForTests(3000);
-    Button10Click(form);
+    Button10Click(form, 3000);
     std::size_t alarms = 0;
     for (const auto& line : form.memo)
         if (line.find(' ') == std::string::npos && !line.empty() && ParseInt(line) >= 1 &&
@@ -256,7 +255,7 @@ class SocRefusals : public SocRun, public ::testing::WithParamInterface<SocRefus
 TEST_P(SocRefusals, EndTheRunBeforeTrainingWithoutFiles) {
     for (const char* name : {"soc.dat", "weights.dat", "clusters.dat"}) dir.Write(name, "earlier");
     for (const auto& [edit, text] : GetParam().edits) form.edits[edit] = text;
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_EQ(form.memo.back(), GetParam().line);
     EXPECT_EQ(form.outcome, Outcome::Refused);
     EXPECT_EQ(form.eventPumps, 0);
@@ -277,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SocRun, CancelledDialogAndMrpInitOverFourHundredItemsAreRefused) {
     form.Choose("");
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
 
     dir.Write("many.txt", Items(401, 3));
@@ -285,7 +284,7 @@ TEST_F(SocRun, CancelledDialogAndMrpInitOverFourHundredItemsAreRefused) {
     form.edits[Edit12] = "401";
     form.edits[Edit13] = "3";
     form.edits[Edit14] = "0";
-    Button10Click(form);
+    Button10Click(form, kSteps);
     EXPECT_EQ(form.memo.back(), "max size: 400");
     EXPECT_FALSE(ResultsWritten());
 }
@@ -296,8 +295,7 @@ TEST_F(SocRun, AThousandVectorsOfSixtyFourComponentsAreAccepted) {
     form.edits[Edit12] = "1000";
     form.edits[Edit13] = "64";
     form.edits[Edit14] = "400";
-    SetSocStepsForTests(1000);
-    Button10Click(form);
+    Button10Click(form, 1000);
     EXPECT_EQ(ws.VectorCount, 1000);
     EXPECT_EQ(ws.ItemCount, 400);
     EXPECT_FALSE(dir.Read("soc.dat").empty());

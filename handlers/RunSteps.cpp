@@ -1,0 +1,70 @@
+#include "handlers/RunSteps.h"
+
+#include <algorithm>
+#include <string>
+
+#include "handlers/MapRecord.h"
+#include "handlers/Picking.h"
+#include "handlers/RunStatus.h"
+#include "soc/SocSteps.h"
+#include "view/MapDrawing.h"
+#include "view/ViewReset.h"
+#include "view/ViewTransform.h"
+#include "workspace/Distances.h"
+#include "workspace/InputFiles.h"
+#include "workspace/Numbers.h"
+#include "workspace/Workspace.h"
+
+bool ChooseRunFile(Form& form, bool pathsFirst) {
+    form.MemoClear();
+    ws.ChosenFileName = ChooseInputFile(form);
+    if (ws.InputFileName[0] != '\0') return true;
+    if (pathsFirst) DeriveOutputNames(form, ws.ChosenFileName);
+    form.MemoAppend(ws.ChosenFileName);
+    form.MemoAppend("invalid filename");
+    form.StatusOutcome(Outcome::Cancelled, "no file chosen");
+    return false;
+}
+
+void TakePanels(Form& form) {
+    form.StatusClear();
+    ForgetShownMap();
+    DrawEmptyPanel(form.PanelCanvas());
+}
+
+void ShowMovedMap(Form& form, int axes) {
+    MapCentre(ws.ItemCount, axes);
+    ws.ViewZoom = 1.0f;
+    ws.ZoomStep = 1.0;
+    TransformView(5);
+    PaintBox1Click(form);
+}
+
+bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVectors) {
+    const char* name = ws.ChosenFileName;
+    ReadReport report;
+    ReadVectorFile(form, name, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
+    if (const std::string why = Unusable(report, name); !why.empty()) {
+        Refuse(form, refusalLine, why);
+        return false;
+    }
+    ShowReadNotes(form, report, name, ws.VectorCount, true);
+    ws.VectorDim = ComponentsToUse(form, report, ws.VectorDim, false);
+    ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
+    if (needsVectors && ws.VectorCount == 0) {
+        Refuse(form, refusalLine, Format("%s holds no values", std::string(BaseName(name)).c_str()));
+        return false;
+    }
+    ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
+    return true;
+}
+
+void ScaleForTraining(Form& form, int n, int dim) {
+    ws.SocScale = 10 * ScaleSocData(n, dim);
+    BuildItemDistances(form, n, dim);
+}
+
+void TimesTen(int n, int dim) {
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
+}
