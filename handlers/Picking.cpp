@@ -83,18 +83,8 @@ void PaintBox1MouseUp(Form& form, int x, int y) {
     map.SetCrossCursor();
     form.MemoSetText(" ");
 
-    const PixelScale scale = MapPixelScale(map.Width(), map.Height());
-    float best = 10000.0f;
-    for (int q = 1; q <= ws.MapItems(); ++q) {
-        const MapPixel at = PixelOf(scale, ws.ProjCoords[q][1], ws.ProjCoords[q][2]);
-        const double dx = static_cast<double>(at.x) - x;
-        const double dy = static_cast<double>(scale.h1 - at.yUp) - y;
-        const float distance = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-        if (distance < best) {
-            best = distance;
-            ws.PanelItem = q;
-        }
-    }
+    // No limit: a click anywhere picks; with no point the panel keeps its own.
+    if (const int nearest = NearestMark(map, x, y, 10000.0f); nearest != 0) ws.PanelItem = nearest;
     ws.PickedItem = ws.ItemNumber[PanelRow()];
     form.SetEditText(Edit1, std::to_string(ws.PickedItem));
     const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
@@ -181,22 +171,28 @@ void PaintBox2Click(Form& form) {
     ComponentNames(canvas, s, dim, h - kPanelLabels - 3);
 }
 
-std::string MarkDescription(Form& form, int x, int y) {
-    constexpr double kReach = 6;  // pixels
-    const MapKind kind = ShownMap().kind;
-    if (kind == MapKind::None) return {};
-    const Canvas& map = form.MapCanvas();
+int NearestMark(const Canvas& map, int x, int y, float reach) {
     const PixelScale scale = MapPixelScale(map.Width(), map.Height());
+    float best = reach;
     int nearest = 0;
-    double best = kReach;
     for (int q = 1; q <= ws.MapItems(); ++q) {
         const MapPixel at = PixelOf(scale, ws.ProjCoords[q][1], ws.ProjCoords[q][2]);
-        const double d = std::hypot(at.x - x, scale.h1 - at.yUp - y);
-        if (d <= best) {
-            best = d;
+        const double dx = static_cast<double>(at.x) - x;
+        const double dy = static_cast<double>(scale.h1 - at.yUp) - y;
+        const float distance = static_cast<float>(std::sqrt(dx * dx + dy * dy));
+        if (distance < best) {  // strictly: of equals the lowest number
+            best = distance;
             nearest = q;
         }
     }
+    return nearest;
+}
+
+std::string MarkDescription(Form& form, int x, int y) {
+    constexpr float kReach = 6;  // pixels
+    const MapKind kind = ShownMap().kind;
+    if (kind == MapKind::None) return {};
+    const int nearest = NearestMark(form.MapCanvas(), x, y, kReach);
     if (nearest == 0) return {};
     if (kind == MapKind::MrpMds) {
         const int mark = ws.ClusterOf[nearest];

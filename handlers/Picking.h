@@ -13,6 +13,10 @@ float ItemPrototypeDistance(int v, int u);
 // lists the input vectors closer than "simil. dist" and draws the panel.
 void PaintBox1MouseUp(Form& form, int x, int y);
 
+// The map point whose mark is nearest to pixel (x, y) of the map panel and
+// closer than `reach` pixels; of equals the lowest-numbered. 0 for none.
+int NearestMark(const Canvas& map, int x, int y, float reach);
+
 // What a tooltip says of the mark within 6 pixels of (x, y) on the map
 // panel: the item, its cluster and probability after MRP-MDS; the
 // prototype, its members and score after SOC or reload. Empty when no mark
