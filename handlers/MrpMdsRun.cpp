@@ -188,7 +188,7 @@ bool ReadItems(Form& form, float& mean, std::string& dump) {
 bool ReadMapFields(Form& form, float mean, const std::string& dump, int& m) {
     ws.MaxDist = 1.0f;
     ws.MarkScale = 5.0f;
-    ws.ViewAngle = 1.5707964f;
+    ws.ViewAngle = kRunViewAngle;
     if (!ReadMrpParameters(form, mean)) return false;
     m = EditInt(form, Edit11, kWholeField);
     if (m <= 0 || m > 3) {

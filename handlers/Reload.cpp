@@ -64,7 +64,7 @@ bool ReadVectors(Form& form) {
     ScaleForTraining(form, ws.VectorCount, ws.VectorDim);
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
-    ws.ViewAngle = 1.5707964f;
+    ws.ViewAngle = kRunViewAngle;
     form.MemoAppend(std::to_string(ws.VectorDim));
     TimesTen(ws.VectorCount, ws.VectorDim);
     return true;

@@ -155,7 +155,7 @@ bool PrepareTraining(Form& form, int steps) {
     const int n = ws.VectorCount;
     ws.MarkScale = 1.0f;
     ws.ViewMode = 4;
-    ws.ViewAngle = 1.5707964f;
+    ws.ViewAngle = kRunViewAngle;
     form.MemoAppend(std::to_string(ws.VectorDim));
     ScaleForTraining(form, n, ws.VectorDim);
     TimesTen(n, ws.VectorDim);

@@ -45,7 +45,7 @@ std::uint32_t OutlineFor(std::uint32_t fill) {
 }
 
 MarkLook LookOf(int i) {
-    const int radius = ws.ClusterOf[i] < 0 ? 4 : 3;
+    const int radius = ws.ClusterOf[i] < 0 ? kCentreRadius : kMarkRadius;
     if (MarksShowClasses()) {
         const std::uint32_t fill = ClassColour(MarkClass(i));
         return {fill, OutlineFor(fill), radius};

@@ -16,6 +16,11 @@ bool MarksShowClasses();
 // prototype hold (0 for none).
 int MarkClass(int i);
 
+// A mark's radius in pixels: a cluster's centre (or an item set aside) is
+// drawn larger than the others.
+inline constexpr int kCentreRadius = 4;
+inline constexpr int kMarkRadius = 3;
+
 // The fill and the outline of map point i as it is drawn now.
 struct MarkLook {
     std::uint32_t fill, outline;

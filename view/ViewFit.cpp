@@ -4,13 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "view/MarkColours.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
-namespace {
-constexpr int kMarkRadius = 4;  // a cluster centre's; other marks are smaller
-}
 
 int MarksOutside(int panelWidth, int panelHeight) {
     const PixelScale scale = MapPixelScale(panelWidth, panelHeight);
@@ -54,7 +52,7 @@ bool FitView(int panelWidth, int panelHeight, int margin, bool keepCentre) {
     // The largest scale that keeps every mark inside on both axes.
     double fitted = std::numeric_limits<double>::infinity();
     for (int q = 0; q < 2; ++q) {
-        const double room = extent[q] / 2 - margin - kMarkRadius;
+        const double room = extent[q] / 2 - margin - kCentreRadius;  // the largest mark's
         const double reach =
             keepCentre ? std::max(high[q] - centre[q], centre[q] - low[q]) : (high[q] - low[q]) / 2;
         if (reach > 0 && pixels[q] > 0) fitted = std::min(fitted, room / (pixels[q] * reach));

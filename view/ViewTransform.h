@@ -4,6 +4,9 @@
 // turns a ProjCoords row into a pixel of the map panel.
 #pragma once
 
+// The view angle every run sets: a right angle, in single precision.
+inline constexpr float kRunViewAngle = 1.5707964f;
+
 // Codes 1, 2, 3 rotate the view by two steps of RotStep1, 2, 3; code 5
 // multiplies the display scale by ZoomStep. Every code then reprojects.
 void TransformView(int code);

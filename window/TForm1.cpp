@@ -108,7 +108,7 @@ void TForm1::BuildControls() {
     connect(Memo1, &MemoList::Clicked, this, &TForm1::Memo1Click);
 
     PaintBox1 = new PaintBox(client_, "PaintBox1");
-    PaintBox1->setGeometry(176, 48, 641, 633);
+    PaintBox1->setGeometry(176, 48, kMapPanelWidth, kMapPanelHeight);
     PaintBox1->setFont(PanelFont());
     PaintBox2 = new PaintBox(client_, "PaintBox2");
     PaintBox2->setGeometry(824, 464, 265, 217);

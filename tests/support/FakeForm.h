@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "view/MapDrawing.h"
 #include "workspace/Form.h"
 
 struct CanvasCall {
@@ -95,7 +96,7 @@ public:
     std::vector<std::string> dialogFolders;
     int eventPumps = 0;
     std::function<void()> onEvents;
-    RecordingCanvas map{641, 633};
+    RecordingCanvas map{kMapPanelWidth, kMapPanelHeight};
     RecordingCanvas panel{265, 217};
 };
 

@@ -1,12 +1,13 @@
 // A window that shows nothing, for timing or fuzzing the computations alone.
 #pragma once
 
+#include "view/MapDrawing.h"
 #include "workspace/Form.h"
 
 class NullForm : public Form {
 public:
     // A canvas that is not shown skips the drawing, as on the command line.
-    explicit NullForm(bool shown = true) : canvas_(641, 633, shown) {}
+    explicit NullForm(bool shown = true) : canvas_(kMapPanelWidth, kMapPanelHeight, shown) {}
     std::string EditText(EditId) override { return {}; }
     void SetEditText(EditId, std::string_view) override {}
     void MemoClear() override {}
