@@ -73,11 +73,11 @@ ClusterChoice BestCluster(int n, int k, int a) {
     return best;
 }
 
-int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
-                      float noiseLimit, float neighbourLimit, bool writeWhenEmpty) {
-    n = ClampedItems(n);
-    // Every clustering starts from no links, so that a run gives what it
-    // gives in a freshly started program.
+namespace {
+
+// Every item's prototype probability from no links, as in a freshly started
+// program; returns their mean.
+float ProbabilitiesOf(int n, float charDistance) {
     for (int i = 1; i <= n; ++i) std::fill(ws.LinkProb[i] + 1, ws.LinkProb[i] + n + 1, 0.0f);
     for (int p = 1; p <= n; ++p) {
         ws.ItemFlag[p] = 1;
@@ -89,17 +89,20 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
         ws.ProtoProb[p] = PrototypeProbability(n, p, charDistance);
         sum += ws.ProtoProb[p];
     }
-    const float meanP = n > 0 ? sum / static_cast<float>(n) : 0.0f;
+    return n > 0 ? sum / static_cast<float>(n) : 0.0f;
+}
 
+// The centres, most probable first, each taking the items strongly linked
+// to it; a candidate with none is set aside. Lists every candidate in Memo1
+// and returns the number of clusters.
+int ChooseCentres(Form& form, int n, int maxClusters, float noiseFloor, float neighbourLimit) {
     float maxLink = 0.0f;
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j < i; ++j) maxLink = std::max(maxLink, ws.LinkProb[i][j]);
     const float linkLimit = neighbourLimit * maxLink;
-
     form.MemoAppend(" ");
     form.MemoAppend("centr.    prob.");
     int k = 0;
-    const float noiseFloor = meanP * noiseLimit;
     for (int round = 1; round <= maxClusters; ++round) {
         int candidate = 0;
         float maxP = 0.0f;
@@ -129,9 +132,12 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
         form.MemoAppend(Format("%d        %.3f", candidate, static_cast<double>(maxP)));
     }
     form.MemoAppend(Format("No. of clusters: %d", k));
+    return k;
+}
 
-    // The rest join the cluster they are most likely linked to, under a
-    // threshold relaxed round by round.
+// The rest join the cluster they are most likely linked to, under a
+// threshold relaxed round by round.
+void AssignTheRest(int n, int k, float meanP) {
     float t = 2.0f * meanP;
     const float step = static_cast<float>(0.05 * static_cast<double>(t));
     for (int round = 1; round <= kAssignmentRounds; ++round) {
@@ -143,7 +149,11 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
             if (choice.noLink < t) ws.ClusterOf[p] = ws.ClusterCentres[choice.cluster];
         }
     }
+}
 
+// clusters.dat, a block per cluster; ItemFlag marks the members of the last.
+// Returns the member entries written.
+int WriteClusters(Form& form, int n, int k, int minMembers, float charDistance, bool writeWhenEmpty) {
     std::optional<TextFileWriter> out;
     if (k > 0 || writeWhenEmpty) out.emplace(form, ws.ClustersFileName);
     for (int p = 1; p <= std::clamp(ws.ItemCount, 0, kInputRows); ++p) ws.ItemFlag[p] = 0;
@@ -168,7 +178,11 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
         out->Write(" \n \n");
     }
     if (out) out->Commit();
+    return written;
+}
 
+// The centres' vectors as the first prototypes, all weights 1.
+void CentresAsPrototypes(int k) {
     const int components = std::clamp(ws.VectorDim, 0, kMaxDim);
     for (int c = 1; c <= k; ++c) {
         const int centre = ws.ClusterCentres[c];
@@ -177,6 +191,18 @@ int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float 
             ws.Prototypes[c][2][j] = 1.0f;
         }
     }
+}
+
+}  // namespace
+
+int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance, float noiseLimit,
+                      float neighbourLimit, bool writeWhenEmpty) {
+    n = ClampedItems(n);
+    const float meanP = ProbabilitiesOf(n, charDistance);
+    const int k = ChooseCentres(form, n, maxClusters, meanP * noiseLimit, neighbourLimit);
+    AssignTheRest(n, k, meanP);
+    const int written = WriteClusters(form, n, k, minMembers, charDistance, writeWhenEmpty);
+    CentresAsPrototypes(k);
     form.MemoAppend(std::to_string(written));
     return k;
 }
