@@ -15,6 +15,10 @@ public:
     void Prepare(int n, int b, float radiusFactor, float farWeight);
     // The same for a DistMatrix known to be symmetric.
     void PrepareSymmetric(int n, int b, float radiusFactor, float farWeight);
+    // PrepareSymmetric for rows first..last - 1 (0-based) only, so that a
+    // caller writing DistMatrix a block of rows at a time can prepare each
+    // block while it is in cache. The plan is whole once every row is.
+    void PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last);
     void Step(int m, float stepLength);
 
     int Items() const { return n_; }

@@ -8,21 +8,30 @@
 #include "soc/SocSteps.h"
 
 namespace {
+
 constexpr int kMapPeriod = 200;  // counted steps between fits of the prototype map
-}
+
+// The keys that may rank beside the best key: within a hair of it.
+constexpr float kNear = 1.0001f;
+
+}  // namespace
 
 void SocTrainer::Copy(int p) {
     float sum = 1.0f;
+    bool negative = false;
+    SocBlock& block = blocks_[(p - 1) / kSocLanes];
+    const int lane = (p - 1) % kSocLanes;
     for (int q = 0; q < dim_; ++q) {
-        proto_[q][p - 1] = ws.Prototypes[p][1][q + 1];
-        weight_[q][p - 1] = ws.Prototypes[p][2][q + 1];
+        block.lanes[q][0][lane] = ws.Prototypes[p][1][q + 1];
+        block.lanes[q][1][lane] = ws.Prototypes[p][2][q + 1];
         sum += ws.Prototypes[p][2][q + 1];
+        negative |= !(ws.Prototypes[p][2][q + 1] >= 0.0f);
     }
     weightSum_[p - 1] = sum;
     inverseSquare_[p - 1] = 1.0f / (sum * sum);
-    // The search below relies on a weight sum of at least 1, as trained
-    // weights (never below 0.05) give.
-    if (!(sum >= 1.0f) || !std::isfinite(sum)) plain_ = true;
+    // The search below relies on a weight sum of at least 1 and on sums
+    // that only grow, as trained weights (never below 0.05) give.
+    if (!(sum >= 1.0f) || !std::isfinite(sum) || negative) plain_ = true;
     moved_[p] = true;
 }
 
@@ -31,26 +40,34 @@ void SocTrainer::Start() {
     dim_ = ComponentCount();
     plain_ = false;
     for (int p = 1; p <= k_; ++p) Copy(p);
+    // Past the prototypes, scales that never rank.
+    std::fill(inverseSquare_ + k_, inverseSquare_ + kStride, std::numeric_limits<float>::quiet_NaN());
     items_ = std::clamp(ws.VectorCount, 0, kMaxSocVectors);
     for (int i = 1; i <= items_; ++i)
         for (int q = 1; q <= dim_; ++q) targets_[i][q] = WeightTarget(ws.InputVectors[i][q]);
+    std::fill(lastWinner_, lastWinner_ + items_ + 1, 0);
 }
 
 // Ranks by S / W^2, which orders the prototypes as 0.1 sqrt(S) / W does,
 // and computes the exact ranking value only for those within a hair of the
 // best key: prototypes whose rounded values tie are all among them, so the
-// lowest-numbered wins as in MatchItem.
+// lowest-numbered wins as in MatchItem. A block of prototypes whose partial
+// keys all lie beyond a key already found, widened by the same hair, cannot
+// hold one of them and is given up; the block of the item's last winner
+// comes first, so that such a key is near the best from the start.
 float SocTrainer::Match(int a) {
     if (plain_) return MatchItem(a);
-    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)] + 1;
-    SocWeightedErrors(k_, dim_, kStride, &proto_[0][0], &weight_[0][0], x, error_);
+    const int item = std::clamp(a, 0, kInputRows);
+    const int last = item <= items_ ? lastWinner_[item] : 0;
+    SocWeightedErrors(k_, dim_, blocks_, ws.InputVectors[item] + 1, inverseSquare_, kNear,
+                      last > 0 ? (last - 1) / kSocLanes : 0, error_);
     float bestKey = std::numeric_limits<float>::infinity();
 #pragma omp simd reduction(min : bestKey)
     for (int p = 0; p < k_; ++p) {
         key_[p] = error_[p] * inverseSquare_[p];
         bestKey = std::min(bestKey, key_[p]);
     }
-    const float near = bestKey * 1.0001f;
+    const float near = bestKey * kNear;
     float best = 10000.0f;
     int winner = 0;
     for (int p = 0; p < k_; ++p) {
@@ -62,6 +79,7 @@ float SocTrainer::Match(int a) {
         }
     }
     if (winner == 0) return MatchItem(a);  // no prototype ranks: the last winner stays
+    if (item <= items_) lastWinner_[item] = winner;
     ws.WinnerIndex = winner;
     return MatchingError({error_[winner - 1], weightSum_[winner - 1]});
 }
@@ -75,15 +93,34 @@ void SocTrainer::Update(int w, int a, float eta) {
     Copy(w);
 }
 
-void SocTrainer::Distances() {
-    for (int a = 1; a <= k_; ++a) {
-        if (!moved_[a]) continue;
-        SocDistancesTo(a - 1, k_, dim_, kStride, &proto_[0][0], row_);
-        for (int i = 1; i <= k_; ++i) raw_[a][i] = raw_[i][a] = row_[i - 1];
-        raw_[a][a] = 0.0f;
-        moved_[a] = false;
+void SocTrainer::RawDistances() {
+    int count = 0;
+    for (int p = 0; p < k_; ++p) {
+        if (!moved_[p + 1]) continue;
+        for (int q = 0; q < dim_; ++q)
+            movedRows_[count][q] = blocks_[p / kSocLanes].lanes[q][0][p % kSocLanes];
+        movedList_[count++] = p;
+        moved_[p + 1] = false;
     }
+    SocDistancesAgainst(k_, dim_, blocks_, &movedRows_[0][0], kMaxDim, movedList_, count, &raw_[1][1],
+                        kMaxMapItems + 1);
+    for (int c = 0; c < count; ++c) raw_[movedList_[c] + 1][movedList_[c] + 1] = 0.0f;
+}
+
+void SocTrainer::Distances() {
+    RawDistances();
     NormalisePrototypeDistances(k_, raw_);
+}
+
+void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight) {
+    constexpr int kRowBlock = 16;
+    RawDistances();
+    const float f = PrototypeDistanceFactor(k_, raw_);
+    for (int first = 1; first <= k_; first += kRowBlock) {
+        const int last = std::min(first + kRowBlock - 1, k_);
+        ScalePrototypeDistanceRows(k_, raw_, f, first, last);
+        plan.PrepareSymmetricRows(k_, b, radiusFactor, farWeight, first - 1, last);
+    }
 }
 
 void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int steps) {
@@ -116,8 +153,7 @@ float SocTraining::Learn(int t, int r) {
 void SocTraining::FitMap() {
     if (++mapCounter_ != kMapPeriod) return;
     mapCounter_ = 0;
-    trainer_.Distances();
-    plan_.PrepareSymmetric(k_, dim_, 1.7f, 0.01f);  // prototype distances are symmetric
+    trainer_.Distances(plan_, dim_, 1.7f, 0.01f);
     plan_.Step(2, 0.005f);
     plan_.Step(2, 0.005f);
 }
