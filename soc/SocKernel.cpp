@@ -68,8 +68,10 @@ using Mask = int __attribute__((vector_size(64)));
 class Matching {
 public:
     [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
-                                    float slack, float* s)
-        : dim_(dim), blocks_(blocks), x_(x), scale_(scale), slack_(slack), s_(s) {}
+                                    float slack, float* s, float* key)
+        : dim_(dim), blocks_(blocks), x_(x), scale_(scale), slack_(slack), s_(s), key_(key) {}
+
+    [[gnu::always_inline]] float Best() const { return best_; }
 
     // Block b in full: its keys tighten the bound.
     [[gnu::always_inline]] void Whole(int b) { Finish(b, BlockSums(blocks_[b], x_, 0, dim_, Lanes{})); }
@@ -132,11 +134,15 @@ private:
         if (whole) return Finish(b, sum);
         const Lanes inf = Lanes{} + std::numeric_limits<float>::infinity();
         std::memcpy(s_ + b * kSocLanes, &inf, sizeof inf);
+        std::memcpy(key_ + b * kSocLanes, &inf, sizeof inf);
     }
 
     [[gnu::always_inline]] void Finish(int b, Lanes sum) {
+        const Lanes key = sum * Load(scale_ + b * kSocLanes);
         std::memcpy(s_ + b * kSocLanes, &sum, sizeof sum);
-        bound_ = std::min(bound_, Lowest(sum * Load(scale_ + b * kSocLanes)) * slack_);
+        std::memcpy(key_ + b * kSocLanes, &key, sizeof key);
+        best_ = std::min(best_, Lowest(key));
+        bound_ = best_ * slack_;
     }
 
     int dim_;
@@ -145,19 +151,20 @@ private:
     const float* scale_;
     float slack_;
     float* s_;
-    float bound_ = std::numeric_limits<float>::infinity();
+    float* key_;
+    float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
 };
 
 }  // namespace
 
 // Block first, then the others two at a time.
 VECTOR_TARGETS
-void SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
-                       float slack, int first, float* s) {
+float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
+                        float slack, int first, float* s, float* key) {
     const int used = std::min((count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
-    if (used == 0) return;
+    if (used == 0) return std::numeric_limits<float>::infinity();
     first = std::clamp(first, 0, used - 1);
-    Matching matching(dim, blocks, x, scale, slack, s);
+    Matching matching(dim, blocks, x, scale, slack, s, key);
     matching.Whole(first);
     int pending = -1;
     for (int b = 0; b < used; ++b) {
@@ -170,6 +177,7 @@ void SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* 
         }
     }
     if (pending >= 0) matching.Single(pending);
+    return matching.Best();
 }
 
 namespace {
@@ -204,7 +212,10 @@ template <int kColumns>
     for (int c = 0; c < columns; ++c) {
         const int j = moved[c];
         float* out = raw + j * rawStride + i0;
-        for (int l = 0; l < lanes; ++l) out[l] = distance[c][l];
+        if (lanes == kSocLanes)
+            std::memcpy(out, distance[c], sizeof distance[c]);  // one vector store
+        else
+            std::copy(distance[c], distance[c] + lanes, out);
         for (int l = 0; l < lanes; ++l) raw[(i0 + l) * rawStride + j] = distance[c][l];
     }
 }

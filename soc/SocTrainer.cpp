@@ -59,23 +59,21 @@ float SocTrainer::Match(int a) {
     if (plain_) return MatchItem(a);
     const int item = std::clamp(a, 0, kInputRows);
     const int last = item <= items_ ? lastWinner_[item] : 0;
-    SocWeightedErrors(k_, dim_, blocks_, ws.InputVectors[item] + 1, inverseSquare_, kNear,
-                      last > 0 ? (last - 1) / kSocLanes : 0, error_);
-    float bestKey = std::numeric_limits<float>::infinity();
-#pragma omp simd reduction(min : bestKey)
-    for (int p = 0; p < k_; ++p) {
-        key_[p] = error_[p] * inverseSquare_[p];
-        bestKey = std::min(bestKey, key_[p]);
-    }
-    const float near = bestKey * kNear;
+    const float near = kNear * SocWeightedErrors(k_, dim_, blocks_, ws.InputVectors[item] + 1, inverseSquare_,
+                                                 kNear, last > 0 ? (last - 1) / kSocLanes : 0, error_, key_);
     float best = 10000.0f;
     int winner = 0;
-    for (int p = 0; p < k_; ++p) {
-        if (!(key_[p] <= near)) continue;
-        const float d = RankingValue({error_[p], weightSum_[p]});
-        if (d < best) {
-            best = d;
-            winner = p + 1;
+    for (int p0 = 0; p0 < k_; p0 += kSocLanes) {
+        bool some = false;
+        for (int p = p0; p < p0 + kSocLanes; ++p) some |= key_[p] <= near;
+        if (!some) continue;
+        for (int p = p0; p < std::min(p0 + kSocLanes, k_); ++p) {
+            if (!(key_[p] <= near)) continue;
+            const float d = RankingValue({error_[p], weightSum_[p]});
+            if (d < best) {
+                best = d;
+                winner = p + 1;
+            }
         }
     }
     if (winner == 0) return MatchItem(a);  // no prototype ranks: the last winner stays
