@@ -68,8 +68,15 @@ using Mask = int __attribute__((vector_size(64)));
 class Matching {
 public:
     [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
-                                    float slack, float* s, float* key)
-        : dim_(dim), blocks_(blocks), x_(x), scale_(scale), slack_(slack), s_(s), key_(key) {}
+                                    float slack, float* s, float* key, float* lowest)
+        : dim_(dim),
+          blocks_(blocks),
+          x_(x),
+          scale_(scale),
+          slack_(slack),
+          s_(s),
+          key_(key),
+          lowest_(lowest) {}
 
     [[gnu::always_inline]] float Best() const { return best_; }
 
@@ -135,13 +142,15 @@ private:
         const Lanes inf = Lanes{} + std::numeric_limits<float>::infinity();
         std::memcpy(s_ + b * kSocLanes, &inf, sizeof inf);
         std::memcpy(key_ + b * kSocLanes, &inf, sizeof inf);
+        lowest_[b] = std::numeric_limits<float>::infinity();
     }
 
     [[gnu::always_inline]] void Finish(int b, Lanes sum) {
         const Lanes key = sum * Load(scale_ + b * kSocLanes);
         std::memcpy(s_ + b * kSocLanes, &sum, sizeof sum);
         std::memcpy(key_ + b * kSocLanes, &key, sizeof key);
-        best_ = std::min(best_, Lowest(key));
+        lowest_[b] = Lowest(key);
+        best_ = std::min(best_, lowest_[b]);
         bound_ = best_ * slack_;
     }
 
@@ -152,6 +161,7 @@ private:
     float slack_;
     float* s_;
     float* key_;
+    float* lowest_;
     float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
 };
 
@@ -160,11 +170,11 @@ private:
 // Block first, then the others two at a time.
 VECTOR_TARGETS
 float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
-                        float slack, int first, float* s, float* key) {
+                        float slack, int first, float* s, float* key, float* lowest) {
     const int used = std::min((count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
     if (used == 0) return std::numeric_limits<float>::infinity();
     first = std::clamp(first, 0, used - 1);
-    Matching matching(dim, blocks, x, scale, slack, s, key);
+    Matching matching(dim, blocks, x, scale, slack, s, key, lowest);
     matching.Whole(first);
     int pending = -1;
     for (int b = 0; b < used; ++b) {

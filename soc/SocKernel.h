@@ -12,15 +12,16 @@ struct SocBlock {
 
 // s[p] = sum over q of (value[q][p] - x[q])^2 * weight[q][p], accumulated in
 // component order with fused multiply-adds, and its key s[p] x scale[p],
-// for p < count rounded up to 16 (scale, s and key must be that long);
-// returns the smallest key (not-a-number passed over, +infinity when there
-// is none). Block first is summed first. A block is given up, its s and
-// keys set to +infinity, once all its partial sums times scale exceed (or
-// are not numbers) the bound: slack times the smallest key of the blocks
-// summed in full so far. With weights that are not negative the sums only
-// grow, so every key given up exceeds slack times the smallest key.
+// for p < count rounded up to 16 (scale, s and key must be that long), and
+// the smallest key of each block in lowest[b] (not-a-number passed over,
+// +infinity when there is none); returns the smallest key of all. Block
+// first is summed first. A block is given up, its s, keys and lowest set to
+// +infinity, once all its partial sums times scale exceed (or are not
+// numbers) the bound: slack times the smallest key of the blocks summed in
+// full so far. With weights that are not negative the sums only grow, so
+// every key given up exceeds slack times the smallest key.
 float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
-                        float slack, int first, float* s, float* key);
+                        float slack, int first, float* s, float* key, float* lowest);
 
 // The Euclidean distance of prototypes i < count and moved[c], for every
 // c < movedCount, into raw[moved[c]][i] and raw[i][moved[c]] (raw rows

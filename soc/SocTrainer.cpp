@@ -59,14 +59,13 @@ float SocTrainer::Match(int a) {
     if (plain_) return MatchItem(a);
     const int item = std::clamp(a, 0, kInputRows);
     const int last = item <= items_ ? lastWinner_[item] : 0;
-    const float near = kNear * SocWeightedErrors(k_, dim_, blocks_, ws.InputVectors[item] + 1, inverseSquare_,
-                                                 kNear, last > 0 ? (last - 1) / kSocLanes : 0, error_, key_);
+    const float near =
+        kNear * SocWeightedErrors(k_, dim_, blocks_, ws.InputVectors[item] + 1, inverseSquare_, kNear,
+                                  last > 0 ? (last - 1) / kSocLanes : 0, error_, key_, lowest_);
     float best = 10000.0f;
     int winner = 0;
     for (int p0 = 0; p0 < k_; p0 += kSocLanes) {
-        bool some = false;
-        for (int p = p0; p < p0 + kSocLanes; ++p) some |= key_[p] <= near;
-        if (!some) continue;
+        if (!(lowest_[p0 / kSocLanes] <= near)) continue;
         for (int p = p0; p < std::min(p0 + kSocLanes, k_); ++p) {
             if (!(key_[p] <= near)) continue;
             const float d = RankingValue({error_[p], weightSum_[p]});

@@ -41,6 +41,7 @@ private:
     alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
     alignas(64) float error_[kStride];          // weighted squared error of each prototype
     alignas(64) float key_[kStride];
+    float lowest_[kStride / kSocLanes];              // the smallest key of each block
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
     bool moved_[kMaxMapItems + 1];
     int movedList_[kMaxMapItems];                         // 0-based
