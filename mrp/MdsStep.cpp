@@ -60,11 +60,15 @@ double CoordinateSum(int n, const float* x) {
 }
 
 // Row q of the symmetric pair tables: the pairs (q, l) with l > q from
-// DistMatrix row q (0-based), zeros elsewhere.
+// DistMatrix row q (0-based), and with zeros the rest of the row.
 VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float radius, float farWeight,
-                            float divisor, float* __restrict a, float* __restrict t) {
-    std::fill(a, a + q + 1, 0.0f);
-    std::fill(t, t + q + 1, 0.0f);
+                            float divisor, bool zeros, float* __restrict a, float* __restrict t) {
+    if (zeros) {
+        std::fill(a, a + q + 1, 0.0f);
+        std::fill(t, t + q + 1, 0.0f);
+        std::fill(a + n, a + MdsPlan::kStride, 0.0f);
+        std::fill(t + n, t + MdsPlan::kStride, 0.0f);
+    }
 #pragma omp simd
     for (int l = q + 1; l < n; ++l) {
         const float d = row[l];
@@ -73,8 +77,6 @@ VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float rad
         a[l] = 2.0f * w;
         t[l] = w * (half + half);
     }
-    std::fill(a + n, a + MdsPlan::kStride, 0.0f);
-    std::fill(t + n, t + MdsPlan::kStride, 0.0f);
 }
 
 }  // namespace
@@ -83,6 +85,7 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
     n_ = std::clamp(n, 0, kMaxMapItems);
     if (DistancesSymmetric(n_)) return PrepareSymmetric(n, b, radiusFactor, farWeight);
     symmetric_ = false;
+    zeroed_ = 0;
     const float divisor = static_cast<float>(std::max(b, 1));
     const float radius = ws.MaxDist * radiusFactor;
     for (int q = 0; q < n_; ++q) {
@@ -108,11 +111,17 @@ void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight
 void MdsPlan::PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last) {
     n_ = std::clamp(n, 0, kMaxMapItems);
     symmetric_ = true;
+    if (zeroedFor_ != n_) {
+        zeroed_ = 0;
+        zeroedFor_ = n_;
+    }
     const float divisor = static_cast<float>(std::max(b, 1));
     const float radius = ws.MaxDist * radiusFactor;
-    for (int q = std::max(first, 0); q < std::min(last, n_); ++q)
-        PairRow(q, n_, ws.DistMatrix[q + 1] + 1, radius, farWeight, divisor, twiceWeight_[q],
+    for (int q = std::max(first, 0); q < std::min(last, n_); ++q) {
+        PairRow(q, n_, ws.DistMatrix[q + 1] + 1, radius, farWeight, divisor, q >= zeroed_, twiceWeight_[q],
                 weightedTarget_[q]);
+        if (q == zeroed_) ++zeroed_;
+    }
 }
 
 void MdsPlan::Gradients(int m) {

@@ -34,6 +34,10 @@ private:
 
     int n_ = 0;
     bool symmetric_ = true;
+    // Rows 0..zeroed_ - 1 hold the zeros of a symmetric plan of zeroedFor_
+    // items (on and below the diagonal, past the items): preparing them
+    // again for as many items need not write those again.
+    int zeroed_ = 0, zeroedFor_ = -1;
     // Per pair (q, l), 0-based: 2 w and w (D[l][q]^2 + D[q][l]^2) / b, so that
     // w (2 S - target) = twiceWeight S - weightedTarget.
     alignas(64) float twiceWeight_[kMaxMapItems][kStride];
