@@ -11,47 +11,83 @@ namespace {
 
 constexpr int kMaxBlocks = 26;  // 400 prototypes
 
-// Sixteen lanes, whatever the machine: the compiler splits them into what
-// its vector unit holds.
-using Lanes = float __attribute__((vector_size(64)));
-using Mask = int __attribute__((vector_size(64)));
+// Sixteen lanes as two halves of eight: a half is one register of a vector
+// unit that has 256-bit registers and two of one that has 128, and the
+// compilers turn every operation on it into plain vector instructions.
+using Half = float __attribute__((vector_size(32)));
+using HalfMask = int __attribute__((vector_size(32)));
 
-[[gnu::always_inline]] inline Lanes Load(const float* p) {
-    Lanes v;
+struct Lanes {
+    Half lo, hi;
+};
+struct Mask {
+    HalfMask lo, hi;
+};
+
+[[gnu::always_inline]] inline Half LoadHalf(const float* p) {
+    Half v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
+[[gnu::always_inline]] inline Lanes Load(const float* p) {
+    return {LoadHalf(p), LoadHalf(p + kSocLanes / 2)};
+}
+
+[[gnu::always_inline]] inline void Store(float* p, Lanes v) {
+    std::memcpy(p, &v.lo, sizeof v.lo);
+    std::memcpy(p + kSocLanes / 2, &v.hi, sizeof v.hi);
+}
+
+[[gnu::always_inline]] inline Lanes Splat(float x) {
+    const Half h = {x, x, x, x, x, x, x, x};
+    return {h, h};
+}
+
+[[gnu::always_inline]] inline Lanes operator-(Lanes a, float b) {
+    return {a.lo - b, a.hi - b};
+}
+[[gnu::always_inline]] inline Lanes operator*(Lanes a, Lanes b) {
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+[[gnu::always_inline]] inline Lanes operator+(Lanes a, Lanes b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+[[gnu::always_inline]] inline Mask operator<=(Lanes a, float b) {
+    return {a.lo <= b, a.hi <= b};
+}
 
 // a x b + c in one rounding, lane by lane.
-[[gnu::always_inline]] inline Lanes Fma(Lanes a, Lanes b, Lanes c) {
-    Lanes r;
+[[gnu::always_inline]] inline Half Fma(Half a, Half b, Half c) {
+    Half r;
 #pragma omp simd
-    for (int l = 0; l < kSocLanes; ++l) r[l] = std::fmaf(a[l], b[l], c[l]);
+    for (int l = 0; l < kSocLanes / 2; ++l) r[l] = std::fmaf(a[l], b[l], c[l]);
     return r;
+}
+[[gnu::always_inline]] inline Lanes Fma(Lanes a, Lanes b, Lanes c) {
+    return {Fma(a.lo, b.lo, c.lo), Fma(a.hi, b.hi, c.hi)};
 }
 
 // Whether any lane is set, by halving.
 [[gnu::always_inline]] inline bool Any(Mask m) {
-    m |= __builtin_shufflevector(m, m, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
-    m |= __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
-    m |= __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
-    m |= __builtin_shufflevector(m, m, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-    return m[0] != 0;
+    HalfMask v = m.lo | m.hi;
+    v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
+    v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
+    v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+    return v[0] != 0;
 }
 
 // The smallest lane, by halving; lanes that are not numbers count as +inf.
 [[gnu::always_inline]] inline float Lowest(Lanes v) {
-    const Lanes inf = Lanes{} + std::numeric_limits<float>::infinity();
-    v = v == v ? v : inf;
-    Lanes t = __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
-    v = t < v ? t : v;
-    t = __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
-    v = t < v ? t : v;
-    t = __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
-    v = t < v ? t : v;
-    t = __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-    v = t < v ? t : v;
-    return v[0];
+    const Half inf = Half{} + std::numeric_limits<float>::infinity();
+    const Half lo = v.lo == v.lo ? v.lo : inf, hi = v.hi == v.hi ? v.hi : inf;
+    Half m = hi < lo ? hi : lo;
+    Half t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
+    m = t < m ? t : m;
+    t = __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5);
+    m = t < m ? t : m;
+    t = __builtin_shufflevector(m, m, 1, 0, 3, 2, 5, 4, 7, 6);
+    m = t < m ? t : m;
+    return m[0];
 }
 
 // A block's sums continued over components q0..q1 - 1.
@@ -139,16 +175,16 @@ private:
 
     [[gnu::always_inline]] void Close(int b, Lanes sum, bool whole) {
         if (whole) return Finish(b, sum);
-        const Lanes inf = Lanes{} + std::numeric_limits<float>::infinity();
-        std::memcpy(s_ + b * kSocLanes, &inf, sizeof inf);
-        std::memcpy(key_ + b * kSocLanes, &inf, sizeof inf);
+        const Lanes inf = Splat(std::numeric_limits<float>::infinity());
+        Store(s_ + b * kSocLanes, inf);
+        Store(key_ + b * kSocLanes, inf);
         lowest_[b] = std::numeric_limits<float>::infinity();
     }
 
     [[gnu::always_inline]] void Finish(int b, Lanes sum) {
         const Lanes key = sum * Load(scale_ + b * kSocLanes);
-        std::memcpy(s_ + b * kSocLanes, &sum, sizeof sum);
-        std::memcpy(key_ + b * kSocLanes, &key, sizeof key);
+        Store(s_ + b * kSocLanes, sum);
+        Store(key_ + b * kSocLanes, key);
         lowest_[b] = Lowest(key);
         best_ = std::min(best_, lowest_[b]);
         bound_ = best_ * slack_;
@@ -193,7 +229,9 @@ float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float*
 namespace {
 
 // The sixteen prototypes of a block against the moved prototypes of the
-// given rows, each pair's sum kept in a register over all components.
+// given rows, each pair's sum kept in a register over all components. Half
+// of the differences are formed by the multiply-add unit, -1 x y + x, which
+// rounds as x - y does: the adder has the sums to do.
 template <int kColumns>
 [[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
                                                 const float* rows, int rowStride, const int* moved,
@@ -206,16 +244,13 @@ template <int kColumns>
         const Lanes value = Load(blocks[b].lanes[q][0]);
         for (int c = 0; c < kColumns; ++c) {
             const float y = row[c][q];
-            const Lanes broadcast = {y, y, y, y, y, y, y, y, y, y, y, y, y, y, y, y};
-            const Lanes minusOne = {-1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f,
-                                    -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f};
-            const Lanes d = c % 2 ? Fma(minusOne, broadcast, value) : value - y;
+            const Lanes d = c % 2 ? Fma(Splat(-1.0f), Splat(y), value) : value - y;
             const Lanes square = d * d;
-            sum[c] += square;
+            sum[c] = sum[c] + square;
         }
     }
     float distance[kColumns][kSocLanes];
-    std::memcpy(distance, sum, sizeof distance);
+    for (int c = 0; c < kColumns; ++c) Store(distance[c], sum[c]);
 #pragma omp simd
     for (int x = 0; x < kColumns * kSocLanes; ++x) (&distance[0][0])[x] = std::sqrt((&distance[0][0])[x]);
     const int i0 = b * kSocLanes, lanes = std::min(kSocLanes, count - i0);
