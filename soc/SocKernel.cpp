@@ -11,9 +11,9 @@ namespace {
 
 constexpr int kMaxBlocks = 26;  // 400 prototypes
 
-// Sixteen lanes as two halves of eight: a half is one register of a vector
-// unit that has 256-bit registers and two of one that has 128, and the
-// compilers turn every operation on it into plain vector instructions.
+// Sixteen lanes as two halves of eight: the compilers turn every operation
+// on a half into plain vector instructions for 128-, 256- and 512-bit units
+// alike, where a sixteen-lane vector on a 256-bit unit goes through memory.
 using Half = float __attribute__((vector_size(32)));
 using HalfMask = int __attribute__((vector_size(32)));
 
@@ -258,7 +258,7 @@ template <int kColumns>
         const int j = moved[c];
         float* out = raw + j * rawStride + i0;
         if (lanes == kSocLanes)
-            std::memcpy(out, distance[c], sizeof distance[c]);  // one vector store
+            std::memcpy(out, distance[c], sizeof distance[c]);  // whole vector stores
         else
             std::copy(distance[c], distance[c] + lanes, out);
         for (int l = 0; l < lanes; ++l) raw[(i0 + l) * rawStride + j] = distance[c][l];

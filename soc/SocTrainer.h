@@ -35,12 +35,12 @@ private:
 
     int k_ = 0;
     int dim_ = 0;
-    bool plain_ = false;                        // weights the fast search cannot rank: match as written
-    SocBlock blocks_[kStride / kSocLanes];      // prototype p (0-based) in lane p % 16 of block p / 16
-    alignas(64) float weightSum_[kStride];      // 1 + the sum of the weights
-    alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
-    alignas(64) float error_[kStride];          // weighted squared error of each prototype
-    alignas(64) float key_[kStride];
+    bool plain_ = false;                             // weights the fast search cannot rank: match as written
+    SocBlock blocks_[kStride / kSocLanes];           // prototype p (0-based) in lane p % 16 of block p / 16
+    alignas(64) float weightSum_[kStride];           // 1 + the sum of the weights
+    alignas(64) float inverseSquare_[kStride];       // 1 / weightSum^2
+    alignas(64) float error_[kStride];               // weighted squared error of each prototype
+    alignas(64) float key_[kStride];                 // error x inverseSquare, ranked as MatchItem ranks
     float lowest_[kStride / kSocLanes];              // the smallest key of each block
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
     bool moved_[kMaxMapItems + 1];
