@@ -5,6 +5,7 @@
 // MRP-MDS run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -84,7 +85,8 @@ void HeadlessMrpMds400x64(benchmark::State& state) {
 // command line makes it (set-up, 2,000,000 steps with their redraws and the
 // fit of the prototype map, the three files), its time without the reading
 // of the input (timed alone: read_ms), beside the training alone
-// (SocTraining of itemmap_bench) and the MRP-MDS run above, timed in turn.
+// (SocTraining of itemmap_bench) and the MRP-MDS run above, timed in turn
+// (the fastest of three).
 void HeadlessSoc(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0)), dim = static_cast<int>(state.range(1)),
               k = static_cast<int>(state.range(2));
@@ -108,7 +110,9 @@ void HeadlessSoc(benchmark::State& state) {
         SocBenchWorkspace(n, dim, k);
         const float m = SocBenchStartError(n);
         training += Seconds([&] { SocBenchTrain(n, dim, k, m); });
-        mrp += Seconds([&] { Headless(mrpFile); });
+        double fastest = 1e9;  // the short run, least disturbed of three
+        for (int i = 0; i < 3; ++i) fastest = std::min(fastest, Seconds([&] { Headless(mrpFile); }));
+        mrp += fastest;
     }
     const double runs = static_cast<double>(state.iterations());
     state.counters["read_ms"] = reading / runs * 1000;

@@ -30,18 +30,36 @@ public:
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
-    void Copy(int p);     // prototype p (1-based) into its block
+    void Copy(int p);     // prototype p (1-based) into its slot
     void RawDistances();  // raw_ for every pair with a moved prototype
+    // Groups the prototypes by raw_ into the slots of the matching copy:
+    // each block takes the first prototype not yet placed and the fifteen
+    // nearest to it that are not either.
+    void Group();
+    void RawDistancesAndGroups();  // RawDistances, and Group every few fits
 
     int k_ = 0;
     int dim_ = 0;
-    bool plain_ = false;                             // weights the fast search cannot rank: match as written
-    SocBlock blocks_[kStride / kSocLanes];           // prototype p (0-based) in lane p % 16 of block p / 16
-    alignas(64) float weightSum_[kStride];           // 1 + the sum of the weights
-    alignas(64) float inverseSquare_[kStride];       // 1 / weightSum^2
-    alignas(64) float error_[kStride];               // weighted squared error of each prototype
-    alignas(64) float key_[kStride];                 // error x inverseSquare, ranked as MatchItem ranks
-    float lowest_[kStride / kSocLanes];              // the smallest key of each block
+    bool plain_ = false;  // weights the fast search cannot rank: match as written
+    // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
+    // the distances last saw them (the weights are not kept here).
+    SocBlock values_[kStride / kSocLanes];
+    alignas(64) float weightSum_[kStride];      // 1 + the sum of the weights
+    alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
+    // Matching works on a second copy, grouped so that the sixteen
+    // prototypes of a block lie near each other: a block far from an item is
+    // then given up early as a whole. Slot s holds prototype group_[s]
+    // (0-based; -1 past K), prototype p lies in slot slot_[p].
+    SocBlock grouped_[kStride / kSocLanes];
+    alignas(64) float groupedScale_[kStride];  // inverseSquare by slot, not a number past K
+    int group_[kStride];
+    int slot_[kMaxMapItems];
+    int fitsSinceGrouping_ = 0;
+    // By slot: the weighted squared error of each prototype, its key (error
+    // x inverseSquare, ranked as MatchItem ranks) and each block's smallest.
+    alignas(64) float error_[kStride];
+    alignas(64) float key_[kStride];
+    float lowest_[kStride / kSocLanes];
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
     bool moved_[kMaxMapItems + 1];
     int movedList_[kMaxMapItems];                         // 0-based
