@@ -1,8 +1,11 @@
 // Reproducible data for the benchmarks.
 #pragma once
 
+#include <fstream>
 #include <random>
+#include <string>
 
+#include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 
 // n feature vectors of dim components in 0..1 with some group structure.
@@ -12,6 +15,16 @@ inline void BenchVectors(int n, int dim, unsigned seed = 1) {
     for (int i = 1; i <= n; ++i)
         for (int q = 1; q <= dim; ++q)
             ws.InputVectors[i][q] = ((i % 5) == (q % 5) ? 0.7f : 0.0f) + noise(gen);
+}
+
+// The same vectors times scale as a tab-separated input file.
+inline void WriteBenchVectors(const std::string& path, int n, int dim, float scale = 1) {
+    BenchVectors(n, dim);
+    std::ofstream out(path);
+    for (int i = 1; i <= n; ++i)
+        for (int q = 1; q <= dim; ++q)
+            out << Format("%.4f", static_cast<double>(ws.InputVectors[i][q] * scale))
+                << (q < dim ? '\t' : '\n');
 }
 
 // A symmetric distance matrix normalised to 60 and a random map of m axes.

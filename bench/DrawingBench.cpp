@@ -8,8 +8,10 @@
 #include <cmath>
 
 #include "BenchData.h"
+#include "RunTiming.h"
 #include "view/MapDrawing.h"
 #include "window/TForm1.h"
+#include "workspace/Distances.h"
 
 namespace {
 
@@ -51,7 +53,10 @@ void Map400(int edges) {
 
 void DrawMap(benchmark::State& state) {
     Map400(static_cast<int>(state.range(0)));
-    for (auto _ : state) PaintBox1Click(*form);
+    for (auto _ : state) {
+        PaintBox1Click(*form);
+        form->PaintBox1->Image();  // the panel draws when it shows or gives its picture
+    }
 }
 
 }  // namespace
@@ -79,14 +84,7 @@ void WholeRun(benchmark::State& state, const char* sample, const char* size, con
 void PacingMrpMds400x64(benchmark::State& state) {
     QTemporaryDir dir;
     form->answer = dir.filePath("input.txt");
-    BenchVectors(400, 64);
-    QFile file(form->answer);
-    if (!file.open(QIODevice::WriteOnly)) return state.SkipWithError("cannot write the input");
-    for (int i = 1; i <= 400; ++i)
-        for (int q = 1; q <= 64; ++q)
-            file.write(QByteArray::number(static_cast<double>(ws.InputVectors[i][q]), 'f', 4) +
-                       (q < 64 ? "\t" : "\n"));
-    file.close();
+    WriteBenchVectors(form->answer.toStdString(), 400, 64);
     form->Edits[12]->setText("400");
     form->Edits[13]->setText("64");
     form->Edits[11]->setText("3");
@@ -111,7 +109,10 @@ void DrawSample400(benchmark::State& state, const char* limit) {
     form->Button2->click();
     form->Edits[5]->setText(limit);
     ws.ShowEdges = 1;
-    for (auto _ : state) PaintBox1Click(*form);
+    for (auto _ : state) {
+        PaintBox1Click(*form);
+        form->PaintBox1->Image();  // the panel draws when it shows or gives its picture
+    }
 }
 
 // A whole default SOC run on 89 x 26 values spread over 0..100,000: the error
@@ -135,6 +136,37 @@ void SocAlarmEveryStep(benchmark::State& state) {
     state.counters["lines"] = static_cast<double>(form->Memo1->model()->rowCount());
 }
 
+// A whole SOC run of 1000 vectors of 64 components with 400 prototypes, in
+// the window and headless, in turn, with the same seed.
+void SocWindowAgainstHeadless(benchmark::State& state) {
+    QTemporaryDir dir;
+    form->answer = dir.filePath("input.txt");
+    const std::string file = form->answer.toStdString();
+    WriteBenchVectors(file, 1000, 64, 10);
+    form->Edits[12]->setText("1000");
+    form->Edits[13]->setText("64");
+    form->Edits[14]->setText("400");
+    form->Edits[5]->setText(".0");
+    double window = 0, headless = 0;
+    for (auto _ : state) {
+        const double shown = Seconds([] {
+            ws.Reset();
+            FixRandomSeed(1);
+            form->Button10->click();
+        });
+        state.SetIterationTime(shown);
+        window += shown;
+        headless += Seconds([&] {
+            RunItemmap({"soc", file, "--size", "1000", "--dim", "64", "--prototypes", "400", "--seed", "1"});
+        });
+    }
+    FixRandomSeed(std::nullopt);
+    form->Edits[14]->setText(DefaultEditText(Edit14));
+    state.counters["window_ms"] = window / static_cast<double>(state.iterations()) * 1000;
+    state.counters["headless_ms"] = headless / static_cast<double>(state.iterations()) * 1000;
+    state.counters["ratio"] = window / headless;  // goal: at most 1.2
+}
+
 // 0: edges off; 1: edges on with the default limit ".0"; 2: the limit 0.2.
 BENCHMARK(DrawMap)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DrawSample400, edges_0_2, "0.2")->Unit(benchmark::kMillisecond);
@@ -146,6 +178,7 @@ BENCHMARK_CAPTURE(WholeRun, SocDefault, "cancer-89x26.txt", "89", "26", true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(SocAlarmEveryStep)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(SocWindowAgainstHeadless)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(PacingMrpMds400x64)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {

@@ -1,22 +1,22 @@
-// A headless MRP-MDS run of 400 items of 64 components on 3 axes: the
-// command line against the computation itself (the handler with a window
-// that shows nothing), in one process, alternately; and the same run with
-// and without the map's settling.
+// Whole runs as the command line makes them. A headless MRP-MDS run of 400
+// items of 64 components on 3 axes: the command line against the
+// computation itself (the handler with a window that shows nothing), in one
+// process, alternately, and with and without the map's settling. Whole SOC
+// runs beside the training alone and that MRP-MDS run.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "BenchData.h"
-#include "cli/CommandLine.h"
+#include "RunTiming.h"
+#include "SocBenchTraining.h"
 #include "handlers/MrpMdsRun.h"
 #include "support/NullForm.h"
 #include "workspace/Distances.h"
-#include "workspace/Numbers.h"
+#include "workspace/InputFiles.h"
 
 namespace {
 
@@ -44,10 +44,14 @@ private:
     std::string file_;
 };
 
-double Seconds(void (*run)(const std::string&), const std::string& file) {
-    const auto start = std::chrono::steady_clock::now();
-    run(file);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+std::string TempPath(const char* name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
+void RemoveRunFiles(const std::string& file) {
+    for (const char* name : {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"})
+        std::filesystem::remove(std::filesystem::path(file).parent_path() / name);
+    std::filesystem::remove(file);
 }
 
 void Computation(const std::string& file) {
@@ -58,75 +62,95 @@ void Computation(const std::string& file) {
     FixRandomSeed(std::nullopt);
 }
 
-void Run(const std::string& file, bool settle) {
-    std::string args[] = {"itemmap", "mrp-mds", file,        "--size",     "400",
-                          "--dim",   "64",      "--map-dim", "3",          "--char-distance",
-                          "0.6",     "--seed",  "1",         "--no-settle"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    if (settle) argv.pop_back();
-    std::FILE* null = std::fopen("/dev/null", "w");
-    ws.Reset();
-    RunCommandLine(static_cast<int>(argv.size()), argv.data(), null, null);
-    std::fclose(null);
-}
-
-void Headless(const std::string& file) {
-    Run(file, true);
-}
-
-void Unsettled(const std::string& file) {
-    Run(file, false);
-}
-
-// The input file, written from the bench's vectors.
-std::string InputFile() {
-    const std::string file = (std::filesystem::temp_directory_path() / "itemmap-bench-400x64.txt").string();
-    BenchVectors(400, 64);
-    std::ofstream out(file);
-    for (int i = 1; i <= 400; ++i)
-        for (int q = 1; q <= 64; ++q)
-            out << Format("%.4f", static_cast<double>(ws.InputVectors[i][q])) << (q < 64 ? '\t' : '\n');
-    return file;
-}
-
-void RemoveFiles(const std::string& file) {
-    for (const char* name : {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"})
-        std::filesystem::remove(std::filesystem::path(file).parent_path() / name);
-    std::filesystem::remove(file);
+void Headless(const std::string& file, bool settle = true) {
+    std::vector<std::string> args = {"mrp-mds", file,    "--size", "400", "--dim", "64", "--map-dim", "3",
+                                     "--char-distance", "0.6", "--seed", "1"};
+    if (!settle) args.push_back("--no-settle");
+    RunItemmap(args);
 }
 
 void HeadlessMrpMds400x64(benchmark::State& state) {
-    const std::string file = InputFile();
+    const std::string file = TempPath("itemmap-bench-400x64.txt");
+    WriteBenchVectors(file, 400, 64);
     double computation = 0, headless = 0;
     for (auto _ : state) {
-        computation += Seconds(Computation, file);
-        headless += Seconds(Headless, file);
+        computation += Seconds([&] { Computation(file); });
+        headless += Seconds([&] { Headless(file); });
     }
     const double runs = static_cast<double>(state.iterations());
     state.counters["computation_ms"] = computation / runs * 1000;
     state.counters["headless_ms"] = headless / runs * 1000;
     state.counters["ratio"] = headless / computation;  // goal: at most 1.10
-    RemoveFiles(file);
+    RemoveRunFiles(file);
 }
 
 // The whole run with its 1,000 settling steps against the 20,001 steps alone.
 void SettlingMrpMds400x64(benchmark::State& state) {
-    const std::string file = InputFile();
+    const std::string file = TempPath("itemmap-bench-400x64.txt");
+    WriteBenchVectors(file, 400, 64);
     double settled = 0, unsettled = 0;
     for (auto _ : state) {
-        unsettled += Seconds(Unsettled, file);
-        settled += Seconds(Headless, file);
+        unsettled += Seconds([&] { Headless(file, false); });
+        settled += Seconds([&] { Headless(file); });
     }
     const double runs = static_cast<double>(state.iterations());
     state.counters["settled_ms"] = settled / runs * 1000;
     state.counters["unsettled_ms"] = unsettled / runs * 1000;
     state.counters["ratio"] = settled / unsettled;  // goal: at most 1.10
-    RemoveFiles(file);
+    RemoveRunFiles(file);
+}
+
+// A whole SOC run of n vectors of dim components with k prototypes as the
+// command line makes it (set-up, 2,000,000 steps with their redraws and the
+// fit of the prototype map, the three files), its time without the reading
+// of the input (timed alone: read_ms), beside the training alone
+// (SocTraining of itemmap_bench) and the MRP-MDS run above, timed in turn
+// (the fastest of three).
+void HeadlessSoc(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0)), dim = static_cast<int>(state.range(1)),
+              k = static_cast<int>(state.range(2));
+    const std::string file = TempPath("itemmap-bench-soc.txt"),
+                      mrpFile = TempPath("itemmap-bench-400x64.txt");
+    WriteBenchVectors(file, n, dim, 10);  // the run trains at the file's scale: as SocTraining
+    WriteBenchVectors(mrpFile, 400, 64);
+    double run = 0, reading = 0, training = 0, mrp = 0;
+    for (auto _ : state) {
+        const double whole = Seconds([&] {
+            RunItemmap({"soc", file, "--size", std::to_string(n), "--dim", std::to_string(dim),
+                        "--prototypes", std::to_string(k), "--seed", "1"});
+        });
+        const double read = Seconds([&] {
+            NullForm form;
+            ReadVectorFile(form, file.c_str(), ws.FileBuffer, n, 1, '\t');
+        });
+        state.SetIterationTime(whole - read);
+        run += whole;
+        reading += read;
+        SocBenchWorkspace(n, dim, k);
+        const float m = SocBenchStartError(n);
+        training += Seconds([&] { SocBenchTrain(n, dim, k, m); });
+        double fastest = 1e9;  // the short run, least disturbed of three
+        for (int i = 0; i < 3; ++i) fastest = std::min(fastest, Seconds([&] { Headless(mrpFile); }));
+        mrp += fastest;
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["read_ms"] = reading / runs * 1000;
+    state.counters["training_ms"] = training / runs * 1000;
+    state.counters["mrp_ms"] = mrp / runs * 1000;
+    state.counters["vs_mrp"] = run / mrp;  // goal for 1000 x 64, K = 400: at most 10
+    RemoveRunFiles(file);
+    RemoveRunFiles(mrpFile);
 }
 
 }  // namespace
 
 BENCHMARK(HeadlessMrpMds400x64)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(SettlingMrpMds400x64)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(HeadlessSoc)
+    ->Args({89, 26, 20})
+    ->Args({1000, 64, 100})
+    ->Args({1000, 64, 400})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 BENCHMARK_MAIN();

@@ -59,6 +59,26 @@ double CoordinateSum(int n, const float* x) {
     return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
+// Row q of the symmetric pair tables: the pairs (q, l) with l > q from
+// DistMatrix row q (0-based), and with zeros the rest of the row.
+VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float radius, float farWeight,
+                            float divisor, bool zeros, float* __restrict a, float* __restrict t) {
+    if (zeros) {
+        std::fill(a, a + q + 1, 0.0f);
+        std::fill(t, t + q + 1, 0.0f);
+        std::fill(a + n, a + MdsPlan::kStride, 0.0f);
+        std::fill(t + n, t + MdsPlan::kStride, 0.0f);
+    }
+#pragma omp simd
+    for (int l = q + 1; l < n; ++l) {
+        const float d = row[l];
+        const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
+        const float half = d * d / divisor;
+        a[l] = 2.0f * w;
+        t[l] = w * (half + half);
+    }
+}
+
 }  // namespace
 
 void MdsPlan::ForgetRefusals() {
@@ -76,6 +96,7 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
     n_ = std::clamp(n, 0, kMaxMapItems);
     if (DistancesSymmetric(n_)) return PrepareSymmetric(n, b, radiusFactor, farWeight);
     symmetric_ = false;
+    zeroed_ = 0;
     const float divisor = static_cast<float>(std::max(b, 1));
     const float radius = ws.MaxDist * radiusFactor;
     for (int q = 0; q < n_; ++q) {
@@ -95,27 +116,23 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
 // With a symmetric matrix the weights are symmetric too, and the symmetric
 // kernel takes only the pairs (q, l) with l > q: the rest of a row is 0.
 void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight) {
-    ForgetRefusals();
+    PrepareSymmetricRows(n, b, radiusFactor, farWeight, 0, n);
+}
+
+void MdsPlan::PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last) {
+    if (first <= 0) ForgetRefusals();
     n_ = std::clamp(n, 0, kMaxMapItems);
     symmetric_ = true;
+    if (zeroedFor_ != n_) {
+        zeroed_ = 0;
+        zeroedFor_ = n_;
+    }
     const float divisor = static_cast<float>(std::max(b, 1));
     const float radius = ws.MaxDist * radiusFactor;
-    for (int q = 0; q < n_; ++q) {
-        const float* row = ws.DistMatrix[q + 1] + 1;
-        float* a = twiceWeight_[q];
-        float* t = weightedTarget_[q];
-        std::fill(a, a + q + 1, 0.0f);
-        std::fill(t, t + q + 1, 0.0f);
-#pragma omp simd
-        for (int l = q + 1; l < n_; ++l) {
-            const float d = row[l];
-            const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
-            const float half = d * d / divisor;
-            a[l] = 2.0f * w;
-            t[l] = w * (half + half);
-        }
-        std::fill(a + n_, a + kStride, 0.0f);
-        std::fill(t + n_, t + kStride, 0.0f);
+    for (int q = std::max(first, 0); q < std::min(last, n_); ++q) {
+        PairRow(q, n_, ws.DistMatrix[q + 1] + 1, radius, farWeight, divisor, q >= zeroed_, twiceWeight_[q],
+                weightedTarget_[q]);
+        if (q == zeroed_) ++zeroed_;
     }
 }
 

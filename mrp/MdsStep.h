@@ -15,6 +15,10 @@ public:
     void Prepare(int n, int b, float radiusFactor, float farWeight);
     // The same for a DistMatrix known to be symmetric.
     void PrepareSymmetric(int n, int b, float radiusFactor, float farWeight);
+    // PrepareSymmetric for rows first..last - 1 (0-based) only, so that a
+    // caller writing DistMatrix a block of rows at a time can prepare each
+    // block while it is in cache. The plan is whole once every row is.
+    void PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last);
     void Step(int m, float stepLength);
 
     int Items() const { return n_; }
@@ -36,6 +40,10 @@ private:
     long steps_ = 0;               // steps since Prepare
     long lastRefused_[kStride]{};  // the step of each item's last refused move, 0 for none
     bool symmetric_ = true;
+    // Rows 0..zeroed_ - 1 hold the zeros of a symmetric plan of zeroedFor_
+    // items (on and below the diagonal, past the items): preparing them
+    // again for as many items need not write those again.
+    int zeroed_ = 0, zeroedFor_ = -1;
     // Per pair (q, l), 0-based: 2 w and w (D[l][q]^2 + D[q][l]^2) / b, so that
     // w (2 S - target) = twiceWeight S - weightedTarget.
     alignas(64) float twiceWeight_[kMaxMapItems][kStride];

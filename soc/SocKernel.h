@@ -1,12 +1,32 @@
-// The vector loops of SOC training, over prototypes laid out by component
-// (row q holds component q of every prototype, rows stride long).
+// The vector loops of SOC training, over prototypes laid out in blocks of
+// sixteen, so that the loops read a block's components in one run.
 #pragma once
 
-// s[p] = sum over q of (proto[q][p] - x[q])^2 * weight[q][p], accumulated in
-// component order with fused multiply-adds, for p < count rounded up to 16
-// (rows must be that long).
-void SocWeightedErrors(int count, int dim, int stride, const float* proto, const float* weight,
-                       const float* x, float* s);
+inline constexpr int kSocLanes = 16;
 
-// out[i] = the Euclidean distance of prototypes i and a, for i < count.
-void SocDistancesTo(int a, int count, int dim, int stride, const float* proto, float* out);
+// Sixteen prototypes: for each component q, their values, then their
+// weights.
+struct SocBlock {
+    alignas(64) float lanes[64][2][kSocLanes];
+};
+
+// s[p] = sum over q of (value[q][p] - x[q])^2 * weight[q][p], accumulated in
+// component order with fused multiply-adds, and its key s[p] x scale[p],
+// for p < count rounded up to 16 (scale, s and key must be that long), and
+// the smallest key of each block in lowest[b] (not-a-number passed over,
+// +infinity when there is none); returns the smallest key of all. Block
+// first is summed first. A block is given up, its s, keys and lowest set to
+// +infinity, once all its partial sums times scale exceed (or are not
+// numbers) the bound: slack times the smallest key of the blocks summed in
+// full so far. With weights that are not negative the sums only grow, so
+// every key given up exceeds slack times the smallest key.
+float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
+                        float slack, int first, float* s, float* key, float* lowest);
+
+// The Euclidean distance of prototypes i < count and moved[c], for every
+// c < movedCount, into raw[moved[c]][i] and raw[i][moved[c]] (raw rows
+// rawStride long): each pair's squares summed in component order, once for
+// both triangles. Row c of rows (rowStride long) holds the components of
+// prototype moved[c].
+void SocDistancesAgainst(int count, int dim, const SocBlock* blocks, const float* rows, int rowStride,
+                         const int* moved, int movedCount, float* raw, int rawStride);

@@ -175,23 +175,41 @@ void PrototypeDistanceRow(int a) {
     ws.DistMatrix[a][a] = 0.0f;
 }
 
-void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]) {
+namespace {
+
+// The largest raw[i][j] with j < i <= k, -10000 when there is none.
+VECTOR_TARGETS float LargestLowerDistance(int k, const float (*raw)[kMaxMapItems + 1]) {
     float largest = -10000.0f;
-    for (int i = 1; i <= k; ++i) {
+    for (int i = 2; i <= k; ++i) {
         const float* r = raw[i];
 #pragma omp simd reduction(max : largest)
-        for (int j = 1; j < i; ++j) largest = std::max(largest, r[j]);
+        for (int j = 1; j < i; ++j) largest = r[j] > largest ? r[j] : largest;  // not-a-number is passed over
     }
+    return largest;
+}
+
+VECTOR_TARGETS void ScaleRow(int k, const float* __restrict raw, float f, float* __restrict d) {
+#pragma omp simd
+    for (int j = 1; j <= k; ++j) d[j] = raw[j] * f;
+}
+
+}  // namespace
+
+float PrototypeDistanceFactor(int k, const float (*raw)[kMaxMapItems + 1]) {
+    float largest = LargestLowerDistance(k, raw);
     if (largest == 0.0f) largest = 1.0f;
     const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
     ws.MaxDist = f * largest;
     ws.DistScale = f;
-    for (int i = 1; i <= k; ++i) {
-        const float* r = raw[i];
-        float* d = ws.DistMatrix[i];
-#pragma omp simd
-        for (int j = 1; j <= k; ++j) d[j] = r[j] * f;
-    }
+    return f;
+}
+
+void ScalePrototypeDistanceRows(int k, const float (*raw)[kMaxMapItems + 1], float f, int first, int last) {
+    for (int i = std::max(first, 1); i <= std::min(last, k); ++i) ScaleRow(k, raw[i], f, ws.DistMatrix[i]);
+}
+
+void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]) {
+    ScalePrototypeDistanceRows(k, raw, PrototypeDistanceFactor(k, raw), 1, k);
 }
 
 void PrototypeDistances() {

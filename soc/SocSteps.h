@@ -46,6 +46,10 @@ void PrototypeDistances();
 // PrototypeDistances says (raw may be DistMatrix itself); sets MaxDist and
 // DistScale.
 void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]);
+// Its two halves: the factor f (MaxDist and DistScale set), and DistMatrix
+// rows first..last of the K x K block = raw x f.
+float PrototypeDistanceFactor(int k, const float (*raw)[kMaxMapItems + 1]);
+void ScalePrototypeDistanceRows(int k, const float (*raw)[kMaxMapItems + 1], float f, int first, int last);
 
 // The data scale of a SOC run: when item 1's components (those it has) sum
 // to more than 2.0, every component of items 1..n is multiplied by 0.1.

@@ -8,64 +8,116 @@
 #include "soc/SocSteps.h"
 
 namespace {
+
 constexpr int kMapPeriod = 200;  // counted steps between fits of the prototype map
+
 constexpr float kMapRadiusFactor = 1.7f;
 constexpr float kMapFarWeight = 0.01f;
-}
+
+// The keys that may rank beside the best key: within a hair of it.
+constexpr float kNear = 1.0001f;
+
+// Prototypes drift slowly: grouping them anew every ten fits (2000 steps)
+// keeps the groups tight.
+constexpr int kFitsPerGrouping = 10;
+
+}  // namespace
 
 void SocTrainer::Copy(int p) {
     float sum = 1.0f;
+    bool negative = false;
+    const int s = slot_[p - 1];
+    SocBlock& block = grouped_[s / kSocLanes];
     for (int q = 0; q < dim_; ++q) {
-        proto_[q][p - 1] = ws.Prototypes[p][1][q + 1];
-        weight_[q][p - 1] = ws.Prototypes[p][2][q + 1];
-        sum += ws.Prototypes[p][2][q + 1];
+        const float weight = ws.Prototypes[p][2][q + 1];
+        block.lanes[q][0][s % kSocLanes] = ws.Prototypes[p][1][q + 1];
+        block.lanes[q][1][s % kSocLanes] = weight;
+        sum += weight;
+        negative |= !(weight >= 0.0f);
     }
     weightSum_[p - 1] = sum;
-    inverseSquare_[p - 1] = 1.0f / (sum * sum);
-    // The search below relies on a weight sum of at least 1, as trained
-    // weights (never below 0.05) give.
-    if (!(sum >= 1.0f) || !std::isfinite(sum)) plain_ = true;
+    inverseSquare_[p - 1] = groupedScale_[s] = 1.0f / (sum * sum);
+    // The search below relies on a weight sum of at least 1 and on sums
+    // that only grow, as trained weights (never below 0.05) give.
+    if (!(sum >= 1.0f) || !std::isfinite(sum) || negative) plain_ = true;
     moved_[p] = true;
+}
+
+void SocTrainer::Group() {
+    bool placed[kMaxMapItems] = {};
+    std::pair<float, int> rest[kMaxMapItems];
+    int s = 0;
+    for (int seed = 0; seed < k_; ++seed) {
+        if (placed[seed]) continue;
+        placed[seed] = true;
+        group_[s++] = seed;
+        int n = 0;
+        for (int p = 0; p < k_; ++p)
+            if (!placed[p]) rest[n++] = {raw_[seed + 1][p + 1], p};
+        const int nearest = std::min(kSocLanes - 1, n);
+        std::nth_element(rest, rest + nearest, rest + n);
+        for (int i = 0; i < nearest; ++i) {
+            placed[rest[i].second] = true;
+            group_[s++] = rest[i].second;
+        }
+    }
+    for (s = 0; s < k_; ++s) slot_[group_[s]] = s;
+    for (int p = 1; p <= k_; ++p) {
+        Copy(p);
+        moved_[p] = false;  // only placed anew
+    }
 }
 
 void SocTrainer::Start() {
     k_ = PrototypeCount();
     dim_ = ComponentCount();
     plain_ = false;
+    for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
+    for (int p = 0; p < k_; ++p) slot_[p] = p;
     for (int p = 1; p <= k_; ++p) Copy(p);
+    // Past the prototypes, scales that never rank.
+    std::fill(groupedScale_ + k_, groupedScale_ + kStride, std::numeric_limits<float>::quiet_NaN());
+    fitsSinceGrouping_ = 0;
     items_ = std::clamp(ws.VectorCount, 0, kMaxSocVectors);
     for (int i = 1; i <= items_; ++i)
         for (int q = 1; q <= dim_; ++q) targets_[i][q] = WeightTarget(ws.InputVectors[i][q]);
+    std::fill(lastWinner_, lastWinner_ + items_ + 1, 0);
 }
 
 // Ranks by S / W^2, which orders the prototypes as 0.1 sqrt(S) / W does,
 // and computes the exact ranking value only for those within a hair of the
-// best key: prototypes whose rounded values tie are all among them, so the
-// lowest-numbered wins as in MatchItem.
+// best key: prototypes whose rounded values tie are all among them, and
+// among equal values the lowest-numbered wins as in MatchItem. A block of
+// prototypes whose partial keys all lie beyond a key already found,
+// widened by the same hair, cannot hold one of them and is given up; the
+// block of the item's last winner comes first, so that such a key is near
+// the best from the start.
 float SocTrainer::Match(int a) {
-    if (plain_ || ws.ItemMissing[std::clamp(a, 0, kInputRows)] != 0) return MatchItem(a);
-    const float* x = ws.InputVectors[std::clamp(a, 0, kInputRows)] + 1;
-    SocWeightedErrors(k_, dim_, kStride, &proto_[0][0], &weight_[0][0], x, error_);
-    float bestKey = std::numeric_limits<float>::infinity();
-#pragma omp simd reduction(min : bestKey)
-    for (int p = 0; p < k_; ++p) {
-        key_[p] = error_[p] * inverseSquare_[p];
-        bestKey = std::min(bestKey, key_[p]);
-    }
-    const float near = bestKey * 1.0001f;
+    const int item = std::clamp(a, 0, kInputRows);
+    if (plain_ || ws.ItemMissing[item] != 0) return MatchItem(a);
+    const int last = item <= items_ ? lastWinner_[item] : 0;
+    const float near =
+        kNear * SocWeightedErrors(k_, dim_, grouped_, ws.InputVectors[item] + 1, groupedScale_, kNear,
+                                  last > 0 ? slot_[last - 1] / kSocLanes : 0, error_, key_, lowest_);
     float best = 10000.0f;
-    int winner = 0;
-    for (int p = 0; p < k_; ++p) {
-        if (!(key_[p] <= near)) continue;
-        const float d = RankingValue({error_[p], weightSum_[p]});
-        if (d < best) {
-            best = d;
-            winner = p + 1;
+    int winner = 0, winnerSlot = 0;
+    for (int s0 = 0; s0 < k_; s0 += kSocLanes) {
+        if (!(lowest_[s0 / kSocLanes] <= near)) continue;
+        for (int s = s0; s < std::min(s0 + kSocLanes, k_); ++s) {
+            if (!(key_[s] <= near)) continue;
+            const int p = group_[s];
+            const float d = RankingValue({error_[s], weightSum_[p]});
+            if (d < best || (d == best && p + 1 < winner)) {
+                best = d;
+                winner = p + 1;
+                winnerSlot = s;
+            }
         }
     }
     if (winner == 0) return MatchItem(a);  // no prototype ranks: the last winner stays
+    if (item <= items_) lastWinner_[item] = winner;
     ws.WinnerIndex = winner;
-    return MatchingError({error_[winner - 1], weightSum_[winner - 1]});
+    return MatchingError({error_[winnerSlot], weightSum_[winner - 1]});
 }
 
 void SocTrainer::Update(int w, int a, float eta) {
@@ -77,15 +129,41 @@ void SocTrainer::Update(int w, int a, float eta) {
     Copy(w);
 }
 
-void SocTrainer::Distances() {
-    for (int a = 1; a <= k_; ++a) {
-        if (!moved_[a]) continue;
-        SocDistancesTo(a - 1, k_, dim_, kStride, &proto_[0][0], row_);
-        for (int i = 1; i <= k_; ++i) raw_[a][i] = raw_[i][a] = row_[i - 1];
-        raw_[a][a] = 0.0f;
-        moved_[a] = false;
+void SocTrainer::RawDistances() {
+    int count = 0;
+    for (int p = 0; p < k_; ++p) {
+        if (!moved_[p + 1]) continue;
+        for (int q = 0; q < dim_; ++q)
+            values_[p / kSocLanes].lanes[q][0][p % kSocLanes] = movedRows_[count][q] =
+                ws.Prototypes[p + 1][1][q + 1];
+        movedList_[count++] = p;
+        moved_[p + 1] = false;
     }
+    SocDistancesAgainst(k_, dim_, values_, &movedRows_[0][0], kMaxDim, movedList_, count, &raw_[1][1],
+                        kMaxMapItems + 1);
+    for (int c = 0; c < count; ++c) raw_[movedList_[c] + 1][movedList_[c] + 1] = 0.0f;
+}
+
+void SocTrainer::RawDistancesAndGroups() {
+    RawDistances();
+    if (fitsSinceGrouping_ == 0) Group();
+    fitsSinceGrouping_ = (fitsSinceGrouping_ + 1) % kFitsPerGrouping;
+}
+
+void SocTrainer::Distances() {
+    RawDistancesAndGroups();
     NormalisePrototypeDistances(k_, raw_);
+}
+
+void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight) {
+    constexpr int kRowBlock = 16;
+    RawDistancesAndGroups();
+    const float f = PrototypeDistanceFactor(k_, raw_);
+    for (int first = 1; first <= k_; first += kRowBlock) {
+        const int last = std::min(first + kRowBlock - 1, k_);
+        ScalePrototypeDistanceRows(k_, raw_, f, first, last);
+        plan.PrepareSymmetricRows(k_, b, radiusFactor, farWeight, first - 1, last);
+    }
 }
 
 void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int steps) {
@@ -118,8 +196,7 @@ float SocTraining::Learn(int t, int r) {
 void SocTraining::FitMap() {
     if (++mapCounter_ != kMapPeriod) return;
     mapCounter_ = 0;
-    trainer_.Distances();
-    plan_.PrepareSymmetric(k_, dim_, kMapRadiusFactor, kMapFarWeight);  // prototype distances are symmetric
+    trainer_.Distances(plan_, dim_, kMapRadiusFactor, kMapFarWeight);  // prototype distances are symmetric
     plan_.Step(2, kMapStepLength);
     plan_.Step(2, kMapStepLength);
 }

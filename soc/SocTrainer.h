@@ -1,10 +1,14 @@
 // The hot side of SOC training: matching, updating and the prototype
-// distances over copies of the prototypes laid out for vector loops. Gives
-// exactly what MatchItem, UpdatePrototype and PrototypeDistances give.
+// distances over copies of the prototypes laid out for vector loops
+// (SocKernel.h). Gives exactly what MatchItem, UpdatePrototype and
+// PrototypeDistances give.
 #pragma once
 
 #include "mrp/MdsStep.h"
+#include "soc/SocKernel.h"
 #include "workspace/Workspace.h"
+
+static_assert(kMaxDim <= 64, "a SocBlock holds 64 components");
 
 class SocTrainer {
 public:
@@ -15,29 +19,53 @@ public:
     float Match(int a);
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
-    // PrototypeDistances, computing again only the rows of prototypes that
-    // moved since the last call.
+    // PrototypeDistances, computing again only the pairs with a prototype
+    // that moved since the last call.
     void Distances();
+    // The same, with the plan of the prototype map prepared as
+    // PrepareSymmetric (K, b, radiusFactor, farWeight) prepares it, a block
+    // of rows at a time while the block's distances are in cache.
+    void Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight);
 
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
-    void Copy(int p);  // prototype p (1-based) into the layout by component
+    void Copy(int p);     // prototype p (1-based) into its slot
+    void RawDistances();  // raw_ for every pair with a moved prototype
+    // Groups the prototypes by raw_ into the slots of the matching copy:
+    // each block takes the first prototype not yet placed and the fifteen
+    // nearest to it that are not either.
+    void Group();
+    void RawDistancesAndGroups();  // RawDistances, and Group every few fits
 
     int k_ = 0;
     int dim_ = 0;
     bool plain_ = false;  // weights the fast search cannot rank: match as written
-    // By component, then prototype (0-based prototype index).
-    alignas(64) float proto_[kMaxDim][kStride];
-    alignas(64) float weight_[kMaxDim][kStride];
+    // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
+    // the distances last saw them (the weights are not kept here).
+    SocBlock values_[kStride / kSocLanes];
     alignas(64) float weightSum_[kStride];      // 1 + the sum of the weights
     alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
-    alignas(64) float error_[kStride];          // weighted squared error of each prototype
+    // Matching works on a second copy, grouped so that the sixteen
+    // prototypes of a block lie near each other: a block far from an item is
+    // then given up early as a whole. Slot s holds prototype group_[s]
+    // (0-based; -1 past K), prototype p lies in slot slot_[p].
+    SocBlock grouped_[kStride / kSocLanes];
+    alignas(64) float groupedScale_[kStride];  // inverseSquare by slot, not a number past K
+    int group_[kStride];
+    int slot_[kMaxMapItems];
+    int fitsSinceGrouping_ = 0;
+    // By slot: the weighted squared error of each prototype, its key (error
+    // x inverseSquare, ranked as MatchItem ranks) and each block's smallest.
+    alignas(64) float error_[kStride];
     alignas(64) float key_[kStride];
-    alignas(64) float row_[kStride];
-    float raw_[kMaxMapItems + 1][kMaxMapItems + 1];
+    float lowest_[kStride / kSocLanes];
+    float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
     bool moved_[kMaxMapItems + 1];
-    float targets_[kMaxSocVectors + 1][kMaxDim + 1];  // the weight targets of every item
+    int movedList_[kMaxMapItems];                         // 0-based
+    alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
+    float targets_[kMaxSocVectors + 1][kMaxDim + 1];      // the weight targets of every item
+    int lastWinner_[kMaxSocVectors + 1];                  // of every item, 0 before its first match
     int items_ = 0;
 };
 

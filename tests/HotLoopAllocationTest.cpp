@@ -138,7 +138,9 @@ TEST(HotLoops, SocTrainingStepsAskForNoMemory) {
     training.Begin(20, 26, 0.05f, sum / 89, 20000);
     SeedRandomWith(5);
     const AllocationCount count;
-    // Past several prototype-distance and prototype-map updates.
+    // Past several prototype-distance passes (the blocked pass over the
+    // pairs of the prototypes that moved, the map's pair tables with it) and
+    // prototype-map updates.
     for (int t = 1; t <= 2000; ++t) {
         training.Learn(t, 1 + RandomBelow(89));
         training.FitMap();

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
+#include "mrp/MdsStep.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"
@@ -198,6 +200,58 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
                 ASSERT_EQ(ws.Prototypes[p][1][q], fastProto[p][1][q]);
                 ASSERT_EQ(ws.Prototypes[p][2][q], fastProto[p][2][q]);
             }
+    }
+}
+
+// The blocked pass, over every pair at the start and then over the pairs of
+// the prototypes that moved, gives the distances and the prototype map's
+// pair tables that the plain rows and a fresh preparation give, however
+// full the last block of sixteen is.
+TEST(SocTrainerTest, BlockedDistancesEqualTheRowByRowOnes) {
+    for (const int k : {1, 15, 16, 17, 400}) {
+        FreshWorkspace();
+        ws.AxisSize[1] = ws.AxisSize[2] = 25;
+        ws.MapEnlargement = 3;
+        ws.ItemCount = k;
+        ws.VectorDim = 23;
+        ws.VectorCount = 10;
+        std::mt19937 gen(static_cast<unsigned>(k));
+        std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1), place(1, 24);
+        for (int i = 1; i <= 10; ++i)
+            for (int q = 1; q <= 23; ++q) ws.InputVectors[i][q] = value(gen);
+        for (int p = 1; p <= k; ++p) {
+            for (int q = 1; q <= 23; ++q) {
+                ws.Prototypes[p][1][q] = value(gen);
+                ws.Prototypes[p][2][q] = weight(gen);
+            }
+            ws.MapCoords[p][1] = place(gen);
+            ws.MapCoords[p][2] = place(gen);
+        }
+        static SocTrainer trainer;
+        static MdsPlan blocked, plain;
+        static float blockedDist[kMaxMapItems + 1][kMaxMapItems + 1], start[kMaxMapItems + 1][5],
+            blockedMap[kMaxMapItems + 1][5];
+        trainer.Start();
+        for (const int moving : {0, 3}) {
+            for (int a = 1; a <= moving; ++a) trainer.Update(1 + (a * 7) % k, a, 0.3f);
+            std::memcpy(start, ws.MapCoords, sizeof start);
+            trainer.Distances(blocked, 23, 1.7f, 0.01f);
+            std::memcpy(blockedDist, ws.DistMatrix, sizeof blockedDist);
+            blocked.Step(2, 0.005f);
+            std::memcpy(blockedMap, ws.MapCoords, sizeof blockedMap);
+
+            std::memcpy(ws.MapCoords, start, sizeof start);
+            PrototypeDistances();
+            plain.PrepareSymmetric(k, 23, 1.7f, 0.01f);
+            plain.Step(2, 0.005f);
+            for (int i = 1; i <= k; ++i) {
+                for (int j = 1; j <= k; ++j)
+                    ASSERT_EQ(blockedDist[i][j], ws.DistMatrix[i][j])
+                        << k << " prototypes: " << i << "," << j;
+                ASSERT_EQ(blockedMap[i][1], ws.MapCoords[i][1]) << k << " prototypes: " << i;
+                ASSERT_EQ(blockedMap[i][2], ws.MapCoords[i][2]) << k << " prototypes: " << i;
+            }
+        }
     }
 }
 

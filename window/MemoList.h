@@ -48,10 +48,10 @@ public:
     void SetText(std::string_view text);
     // Shows the lines appended since the last time.
     void Flush();
-    // The same during a run, at most so often that laying out the view
-    // (which visits every row) takes a tenth of the time, and at least once
-    // a second; pump processes the window's events, in which the layout
-    // happens.
+    // The same during a run, at most ten times a second and so often that
+    // laying out the view (which visits every row) takes a fortieth of the
+    // time, and at least once a second; pump processes the window's events,
+    // in which the layout happens.
     template <typename Pump>
     void FlushDuringRun(Pump pump) {
         if (sinceFlush_.isValid() && sinceFlush_.elapsed() < holdMs_) return pump();
@@ -61,7 +61,8 @@ public:
         if (added) AfterFlush();
         pump();
         if (!added) return;
-        holdMs_ = std::min<qint64>(10 * cost.elapsed(), 1000);  // a slow pump (a resize) never stalls it long
+        // A slow pump (a resize) never stalls it long.
+        holdMs_ = std::clamp<qint64>(40 * cost.elapsed(), 100, 1000);
         sinceFlush_.start();
     }
 

@@ -41,15 +41,137 @@ QPainter& PaintBox::Painter() {
     return *painter_;
 }
 
-void PaintBox::BeginDraw() {
-    Painter();
+void PaintBox::EndDraw() {
+    Keep({Call::Kind::End});
+    ShowPicture();
 }
 
-void PaintBox::EndDraw() {
-    FlushLines();
-    ClearNow();
-    painter_.reset();
-    ShowPicture();
+void PaintBox::Clear() {
+    Keep({Call::Kind::Clear});
+}
+
+void PaintBox::SetPenColor(std::uint32_t bgr) {
+    Keep({Call::Kind::Pen, static_cast<int>(bgr)});
+}
+
+void PaintBox::SetPenWidth(int width) {
+    Keep({Call::Kind::Width, width});
+}
+
+void PaintBox::SetBrushColor(std::uint32_t bgr) {
+    Keep({Call::Kind::Brush, static_cast<int>(bgr)});
+}
+
+void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
+    Keep({Call::Kind::Rectangle, x1, y1, x2, y2});
+}
+
+void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
+    Keep({Call::Kind::Ellipse, x1, y1, x2, y2});
+}
+
+void PaintBox::MoveTo(int x, int y) {
+    Keep({Call::Kind::Move, x, y});
+}
+
+void PaintBox::LineTo(int x, int y) {
+    Keep({Call::Kind::Line, x, y});
+}
+
+void PaintBox::TextOut(int x, int y, std::string_view text) {
+    Keep({Call::Kind::Text, x, y, static_cast<int>(texts_.size()), static_cast<int>(text.size())});
+    texts_.append(text);
+}
+
+// Measuring (TextWidth) takes the new size at once; the painter, when the
+// calls are carried out.
+void PaintBox::SetTextSize(int pixels) {
+    Canvas::SetTextSize(pixels);
+    Keep({Call::Kind::TextSize, pixels});
+}
+
+int PaintBox::StateSlot(Call::Kind kind) {
+    switch (kind) {
+        case Call::Kind::Pen:
+            return 0;
+        case Call::Kind::Width:
+            return 1;
+        case Call::Kind::Brush:
+            return 2;
+        case Call::Kind::Move:
+            return 3;
+        case Call::Kind::TextSize:
+            return 4;
+        default:
+            return -1;
+    }
+}
+
+void PaintBox::Keep(const Call& call) {
+    if (const int slot = StateSlot(call.kind); slot >= 0) {
+        std::optional<Call>& kept = kept_[slot];
+        if (call.kind != Call::Kind::Move && kept && kept->a == call.a) return;
+        kept = call;
+    }
+    if (call.kind == Call::Kind::Clear) {
+        calls_.clear();
+        texts_.clear();
+        for (const std::optional<Call>& kept : kept_)
+            if (kept) calls_.push_back(*kept);
+    }
+    calls_.push_back(call);
+}
+
+void PaintBox::CarryOut() {
+    for (const Call& call : calls_) Carry(call);
+    calls_.clear();
+    texts_.clear();
+}
+
+void PaintBox::Carry(const Call& call) {
+    switch (call.kind) {
+        case Call::Kind::End:
+            FlushLines();
+            ClearNow();
+            painter_.reset();
+            break;
+        case Call::Kind::Clear:
+            FlushLines();
+            clearPending_ = true;
+            break;
+        case Call::Kind::Pen:
+            PainterCanvas::SetPenColor(static_cast<std::uint32_t>(call.a));
+            break;
+        case Call::Kind::Width:
+            PainterCanvas::SetPenWidth(call.a);
+            break;
+        case Call::Kind::Brush:
+            PainterCanvas::SetBrushColor(static_cast<std::uint32_t>(call.a));
+            break;
+        case Call::Kind::Rectangle:
+            DrawRectangle(call.a, call.b, call.c, call.d);
+            break;
+        case Call::Kind::Ellipse:
+            DrawEllipse(call.a, call.b, call.c, call.d);
+            break;
+        case Call::Kind::Move:
+            PainterCanvas::MoveTo(call.a, call.b);
+            break;
+        case Call::Kind::Line:
+            PainterCanvas::LineTo(call.a, call.b);
+            break;
+        case Call::Kind::Text:
+            DrawText(call.a, call.b, std::string_view(texts_).substr(call.c, call.d));
+            break;
+        case Call::Kind::TextSize:
+            PainterCanvas::SetTextSize(call.a);
+            break;
+    }
+}
+
+const QImage& PaintBox::Image() {
+    CarryOut();
+    return image_;
 }
 
 void PaintBox::DrawLines(const std::vector<QLine>& lines) {
@@ -74,24 +196,62 @@ void PaintBox::Fill(const QRect& area, QRgb colour) {
     }
 }
 
-void PaintBox::Clear() {
-    FlushLines();
-    clearPending_ = true;
-}
-
 void PaintBox::ClearNow() {
     if (!clearPending_) return;
     clearPending_ = false;
     PainterCanvas::Clear();
 }
 
-void PaintBox::TextOut(int x, int y, std::string_view text) {
+// The labels of a map are the same few hundred numbers at every redraw.
+void PaintBox::DrawText(int x, int y, std::string_view text) {
     FlushLines();
     ClearNow();
-    PainterCanvas::TextOut(x, y, text);
+    const std::optional<QImage>& label = Label(text);
+    if (!label) return PainterCanvas::TextOut(x, y, text);
+    Painter();
+    const QRect cell(QPoint(x, y), label->size());
+    const QRect r = cell.intersected(image_.rect());
+    if (r.isEmpty()) return;
+    for (int row = r.top(); row <= r.bottom(); ++row)
+        std::copy_n(reinterpret_cast<const QRgb*>(label->constScanLine(row - y)) + (r.left() - x), r.width(),
+                    reinterpret_cast<QRgb*>(image_.scanLine(row)) + r.left());
 }
 
-void PaintBox::Rectangle(int x1, int y1, int x2, int y2) {
+const std::optional<QImage>& PaintBox::Label(std::string_view text) {
+    const QFont font = Painter().font();
+    auto key = std::make_tuple(std::string(text), BrushColor().rgb(), font.pixelSize());
+    const auto known = labels_.find(key);
+    if (known != labels_.end()) return known->second;
+    // Written once with room around it, on a colour the text cannot give,
+    // to see whether it stays in its cell.
+    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QFontMetrics metrics(font);
+    const QSize size(metrics.horizontalAdvance(s), metrics.height());
+    const int margin = metrics.height();
+    const QRect cell(QPoint(margin, margin), size);
+    QImage room(size + QSize(2 * margin, 2 * margin), image_.format());
+    const QRgb outside = ~TextColor().rgb() | 0xFF000000u;
+    room.fill(outside);
+    {
+        QPainter p(&room);
+        p.setFont(font);
+        p.fillRect(cell, BrushColor());
+        p.setPen(TextColor());
+        p.drawText(cell, Qt::AlignLeft | Qt::AlignTop, s);
+    }
+    std::optional<QImage> label;
+    bool inside = true;
+    for (int y = 0; y < room.height() && inside; ++y)
+        for (int x = 0; x < room.width(); ++x)
+            if (!cell.contains(x, y) && room.pixel(x, y) != outside) {
+                inside = false;
+                break;
+            }
+    if (inside) label = room.copy(cell);
+    return labels_.emplace(std::move(key), std::move(label)).first->second;
+}
+
+void PaintBox::DrawRectangle(int x1, int y1, int x2, int y2) {
     const auto cells = Cells(x1, y1, x2, y2);
     if (!cells) return;
     FlushLines();
@@ -127,7 +287,7 @@ const QImage& PaintBox::Sprite(const QSize& size) {
     return sprites_.emplace(key, std::move(sprite)).first->second;
 }
 
-void PaintBox::Ellipse(int x1, int y1, int x2, int y2) {
+void PaintBox::DrawEllipse(int x1, int y1, int x2, int y2) {
     const auto cells = Cells(x1, y1, x2, y2);
     if (!cells) return;
     FlushLines();
@@ -195,13 +355,20 @@ void PaintBox::ThinLine(const QLine& line, QRgb colour) {
 }
 
 void PaintBox::paintEvent(QPaintEvent* event) {
+    CarryOut();
     sinceShown_.start();
     QPainter p(this);
     p.drawImage(event->rect(), image_, event->rect());
 }
 
 void PaintBox::resizeEvent(QResizeEvent*) {
+    CarryOut();
     FitImage();
+}
+
+void PaintBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) labels_.clear();
+    QWidget::changeEvent(event);
 }
 
 // The picture keeps the panel's size, whether or not the window has been shown.

@@ -51,6 +51,7 @@ protected:
     const QColor& BrushColor() const { return brushColor_; }
     int PenWidth() const { return penWidth_; }
     const QColor& Background() const { return background_; }
+    const QColor& TextColor() const { return text_; }
 
 private:
     void Shape(int x1, int y1, int x2, int y2, void (QPainter::*draw)(const QRect&));
