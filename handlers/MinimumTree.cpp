@@ -24,7 +24,7 @@ std::array<Link, kMaxMapItems*(kMaxMapItems - 1) / 2> links;
 // lower triangle row by row (smallest row, then smallest column), which is
 // what rescanning the triangle for the shortest free link gives.
 void MinimumTree(Form& form, int n, float limit) {
-    n = std::clamp(n, 0, kMaxMapItems);
+    n = MapRows(n);
     std::size_t count = 0;
     for (int a = 1; a <= n; ++a) {
         std::fill(ws.TreeLinks[a] + 1, ws.TreeLinks[a] + n + 1, 0);
@@ -66,7 +66,7 @@ void FaClick(Form& form) {
 }
 
 std::string TreeSummary(int n) {
-    n = std::clamp(n, 0, kMaxMapItems);
+    n = MapRows(n);
     const float limit = EdgeLimit();
     float largest = 0, longest = 0;
     int links = 0, shown = 0;

@@ -14,7 +14,7 @@
 namespace {
 
 int PanelRow() {
-    return std::clamp(ws.PanelItem, 0, kMaxMapItems);
+    return MapRows(ws.PanelItem);
 }
 
 // The feature-vector panel's geometry.
@@ -72,7 +72,7 @@ void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values)
 }  // namespace
 
 float ItemPrototypeDistance(int v, int u) {
-    return MatchingError(ItemError(std::clamp(u, 0, kMaxMapItems), v, ComponentCount()));
+    return MatchingError(ItemError(MapRows(u), v, ws.Components()));
 }
 
 void PaintBox1MouseUp(Form& form, int x, int y) {

@@ -37,7 +37,7 @@ double AdjustedRandIndex(const std::vector<int>& a, const std::vector<int>& b) {
 
 std::string ClusterAgreementText(int n) {
     if (ws.ClassCount == 0) return {};
-    n = std::clamp(n, 0, kMaxMapItems);
+    n = MapRows(n);
     std::vector<int> clusters, classes;
     for (int i = 1; i <= n; ++i) {
         const int mark = ws.ClusterOf[i];

@@ -15,10 +15,6 @@ constexpr int kSetAside = -10000;
 constexpr int kMaxDirectMembers = 91;
 constexpr int kAssignmentRounds = 20;
 
-int ClampedItems(int n) {
-    return std::clamp(n, 0, kMaxMapItems);
-}
-
 // Members of cluster k: items whose |ClusterOf| is the centre of k.
 bool IsMemberOf(int item, int centre) {
     return std::abs(ws.ClusterOf[item]) == centre;
@@ -27,7 +23,7 @@ bool IsMemberOf(int item, int centre) {
 }  // namespace
 
 float PrototypeProbability(int n, int b, float x) {
-    n = ClampedItems(n);
+    n = MapRows(n);
     const float* distances = ws.DistMatrix[b];
     const float slope = static_cast<float>(std::log(0.01) / static_cast<double>(x));
     const double nearCut = 0.33 * static_cast<double>(x);
@@ -49,8 +45,8 @@ float PrototypeProbability(int n, int b, float x) {
 }
 
 ClusterChoice BestCluster(int n, int k, int a) {
-    n = ClampedItems(n);
-    k = std::clamp(k, 0, kMaxMapItems);
+    n = MapRows(n);
+    k = MapRows(k);
     // One pass over the items multiplies each cluster's no-link product in
     // item order, as a pass per cluster would.
     int clusterOfCentre[kMaxMapItems + 1] = {};
@@ -183,7 +179,7 @@ int WriteClusters(Form& form, int n, int k, int minMembers, float charDistance, 
 
 // The centres' vectors as the first prototypes, all weights 1.
 void CentresAsPrototypes(int k) {
-    const int components = std::clamp(ws.VectorDim, 0, kMaxDim);
+    const int components = ws.Components();
     for (int c = 1; c <= k; ++c) {
         const int centre = ws.ClusterCentres[c];
         for (int j = 1; j <= components; ++j) {
@@ -197,7 +193,7 @@ void CentresAsPrototypes(int k) {
 
 int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance, float noiseLimit,
                       float neighbourLimit, bool writeWhenEmpty) {
-    n = ClampedItems(n);
+    n = MapRows(n);
     const float meanP = ProbabilitiesOf(n, charDistance);
     const int k = ChooseCentres(form, n, maxClusters, meanP * noiseLimit, neighbourLimit);
     AssignTheRest(n, k, meanP);

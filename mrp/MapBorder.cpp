@@ -24,7 +24,7 @@ bool MapCutByBox(int pressed, int n) {
 // An item's squared distance from the centre of all items, from the
 // squared distances alone: r_i^2 = mean_j d_ij^2 - mean_jk d_jk^2 / 2.
 double FittingEnlargement(int n, int b) {
-    n = std::clamp(n, 0, kMaxMapItems);
+    n = MapRows(n);
     if (n < 2) return 0;
     const double divisor = std::max(b, 1) * 2.0;
     double rowMean[kMaxMapItems + 1] = {};

@@ -33,7 +33,7 @@ void Nearest(const double* row, int n, int self, int k, int* nearest) {
 }  // namespace
 
 MapFit MeasureMapFit(int n, int m) {
-    n = std::clamp(n, 0, kMaxMapItems);
+    n = MapRows(n);
     m = std::clamp(m, 1, 4);
     MapFit fit{0, 1, std::min(kNeighbours, n - 1)};
     if (n < 2) return fit;

@@ -93,7 +93,7 @@ int MdsPlan::PressedItems(int steps) const {
 
 void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
     ForgetRefusals();
-    n_ = std::clamp(n, 0, kMaxMapItems);
+    n_ = MapRows(n);
     if (DistancesSymmetric(n_)) return PrepareSymmetric(n, b, radiusFactor, farWeight);
     symmetric_ = false;
     zeroed_ = 0;
@@ -121,7 +121,7 @@ void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight
 
 void MdsPlan::PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last) {
     if (first <= 0) ForgetRefusals();
-    n_ = std::clamp(n, 0, kMaxMapItems);
+    n_ = MapRows(n);
     symmetric_ = true;
     if (zeroedFor_ != n_) {
         zeroed_ = 0;

@@ -7,7 +7,7 @@
 #include "workspace/Workspace.h"
 
 SocFit MeasureSocFit() {
-    const int k = PrototypeCount();
+    const int k = MapRows(ws.ItemCount);
     const int n = std::clamp(ws.VectorCount, 0, kInputRows);
     SocFit fit{};
     int classes[kMaxMapItems + 1][kMaxClasses + 1] = {};

@@ -22,8 +22,8 @@ void AppendComponent(std::string& line, float value) {
 
 bool WriteUnits(Form& form, const char* path, int plane) {
     TextFileWriter out(form, path);
-    const int k = PrototypeCount();
-    const int dim = ComponentCount();
+    const int k = MapRows(ws.ItemCount);
+    const int dim = ws.Components();
     for (int p = 1; p <= k; ++p) {
         if (!(ws.ItemScore[p] >= 0)) continue;
         std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", p, ws.ProjCoords[p][1], ws.ProjCoords[p][2],
@@ -39,7 +39,7 @@ bool WriteUnits(Form& form, const char* path, int plane) {
 
 bool WriteSocClusters(Form& form, int n, int k) {
     n = std::clamp(n, 0, kInputRows);
-    k = std::clamp(k, 0, kMaxMapItems);
+    k = MapRows(k);
     for (int i = 1; i <= n; ++i) ws.ItemMark[i] = 0;
     for (int i = 1; i <= n; ++i) {
         MatchItem(i);

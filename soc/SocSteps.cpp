@@ -6,12 +6,6 @@
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
 
-int PrototypeCount() {
-    return std::clamp(ws.ItemCount, 0, kMaxMapItems);
-}
-int ComponentCount() {
-    return std::clamp(ws.VectorDim, 0, kMaxDim);
-}
 
 float RawPrototypeDistance(int i, int a, int dim) {
     const float* pi = ws.Prototypes[i][1];
@@ -84,8 +78,8 @@ float SocWinScore(float score) {
 }
 
 PrototypeMatch NearestPrototype(int a) {
-    const int k = PrototypeCount();
-    const int dim = ComponentCount();
+    const int k = MapRows(ws.ItemCount);
+    const int dim = ws.Components();
     float best = 10000.0f;
     int winner = 0;
     for (int p = 1; p <= k; ++p) {
@@ -105,7 +99,7 @@ float MatchItem(int a) {
         return match.error;
     }
     // No prototype ranks: the error against the winner of before.
-    return MatchingError(ItemError(std::clamp(ws.WinnerIndex, 0, kMaxMapItems), a, ComponentCount()));
+    return MatchingError(ItemError(MapRows(ws.WinnerIndex), a, ws.Components()));
 }
 
 float WeightTarget(float x) {
@@ -129,7 +123,7 @@ void PullPrototype(int w, const float* x, const float* targets, float eta, int d
 
 void UpdatePrototype(int w, int a, float eta) {
     if (w < 1 || w > kMaxMapItems) return;
-    const int dim = ComponentCount();
+    const int dim = ws.Components();
     a = std::clamp(a, 0, kInputRows);
     const float* x = ws.InputVectors[a];
     if (ws.ItemMissing[a] != 0) return PullPresentComponents(w, x, eta, dim);
@@ -152,7 +146,7 @@ void PullPresentComponents(int w, const float* x, float eta, int dim) {
 }
 
 void FillMissingComponents(int k, int n, int dim) {
-    k = std::clamp(k, 0, kMaxMapItems);
+    k = MapRows(k);
     n = std::clamp(n, 0, kInputRows);
     dim = std::clamp(dim, 0, kMaxDim);
     for (int q = 1; q <= dim; ++q) {
@@ -170,7 +164,7 @@ void FillMissingComponents(int k, int n, int dim) {
 }
 
 void PrototypeDistanceRow(int a) {
-    const int dim = ComponentCount();
+    const int dim = ws.Components();
     for (int i = 1; i < a; ++i) ws.DistMatrix[a][i] = ws.DistMatrix[i][a] = RawPrototypeDistance(i, a, dim);
     ws.DistMatrix[a][a] = 0.0f;
 }
@@ -213,7 +207,7 @@ void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]) {
 }
 
 void PrototypeDistances() {
-    const int k = PrototypeCount();
+    const int k = MapRows(ws.ItemCount);
     for (int a = 1; a <= k; ++a) PrototypeDistanceRow(a);
     NormalisePrototypeDistances(k, ws.DistMatrix);
 }

@@ -79,5 +79,3 @@ WeightedSum ItemError(int p, int a, int dim);
 float RankingValue(const WeightedSum& e);
 float MatchingError(const WeightedSum& e);
 float RawPrototypeDistance(int i, int a, int dim);
-int PrototypeCount();
-int ComponentCount();

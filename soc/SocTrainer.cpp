@@ -69,8 +69,8 @@ void SocTrainer::Group() {
 }
 
 void SocTrainer::Start() {
-    k_ = PrototypeCount();
-    dim_ = ComponentCount();
+    k_ = MapRows(ws.ItemCount);
+    dim_ = ws.Components();
     plain_ = false;
     for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
     for (int p = 0; p < k_; ++p) slot_[p] = p;

@@ -41,7 +41,7 @@ void ClusterEntries(int n, Legend& legend) {
         return;
     }
     Text(legend, "MRP clusters");
-    const int clusters = std::clamp(ws.ClusterCount, 0, kMaxMapItems);
+    const int clusters = MapRows(ws.ClusterCount);
     int other = n;
     for (int k = 1; k <= clusters; ++k) {
         const int centre = ws.ClusterCentres[k];

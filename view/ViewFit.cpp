@@ -12,7 +12,7 @@
 
 int MarksOutside(int panelWidth, int panelHeight) {
     const PixelScale scale = MapPixelScale(panelWidth, panelHeight);
-    const int rows = ProjectableRows();
+    const int rows = ws.ProjectedItems();
     int outside = 0;
     for (int p = 1; p <= rows; ++p) {
         const MapPixel at = PixelOf(scale, ws.ProjCoords[p][1], ws.ProjCoords[p][2]);
@@ -27,7 +27,7 @@ int MarksOutside(int panelWidth, int panelHeight) {
 // S the display scale; the pixel is about sx ProjCoords[1] across and
 // sy ProjCoords[2] up (the runs' view angle is a right angle).
 bool FitView(int panelWidth, int panelHeight, int margin, bool keepCentre) {
-    const int rows = ProjectableRows();
+    const int rows = ws.ProjectedItems();
     if (rows == 0) return false;
     const PixelScale scale = MapPixelScale(panelWidth, panelHeight);
     const double pixels[2] = {static_cast<double>(scale.sx), static_cast<double>(scale.sy)};

@@ -60,7 +60,7 @@ void ViewAxes(int a, int b) {
 }
 
 void ViewPrincipalPlane(int n, int m) {
-    n = std::clamp(n, 0, kMaxMapItems);
+    n = MapRows(n);
     m = std::clamp(m, 1, 4);
     if (n < 2 || m < 2) return ViewAxes(1, 2);
     double mean[4] = {};

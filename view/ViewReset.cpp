@@ -12,10 +12,6 @@ void SetRows3(double (&m)[5][5], const double (&rows)[3][3]) {
 }
 }  // namespace
 
-int ProjectableRows() {
-    return (ws.ProjectedCount > 0 && ws.ProjectedCount <= kMaxMapItems) ? ws.ProjectedCount : 0;
-}
-
 void ResetView() {
     ws.ZoomStep = 1.0;
     ws.ViewCentre[5] = 1.0;
@@ -34,7 +30,7 @@ void ResetView() {
     ws.ViewMatrix[3][1] = 0;
     ws.ViewMatrix[3][2] = 0;
     ws.ProjectedCount = ws.ItemCount - ws.FirstItem + 1;
-    const int rows = ProjectableRows();
+    const int rows = ws.ProjectedItems();
     for (int i = 1; i <= rows; ++i)
         for (int q = 1; q <= 2; ++q) {
             double sum = 0;

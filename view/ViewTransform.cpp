@@ -26,7 +26,7 @@ void TransformView(int code) {
     if (code == 3) Rotate(ws.RotStep3);
     if (code == 5) ws.ViewCentre[5] = ws.ZoomStep * ws.ViewCentre[5];
 
-    const int rows = ProjectableRows();
+    const int rows = ws.ProjectedItems();
     const double scale = ws.ViewCentre[5];
     const int half1 = ws.MapSize1 / 2;
     const int half2 = ws.MapSize2 / 2;

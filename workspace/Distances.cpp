@@ -133,12 +133,8 @@ std::optional<unsigned> fixedSeed;
 
 }  // namespace
 
-int StoredDistanceRows(int n) {
-    return std::clamp(n, 0, kMaxMapItems);
-}
-
 int BuildDistanceMatrix(int n, int dim) {
-    const int rows = StoredDistanceRows(n);
+    const int rows = MapRows(n);
     dim = std::min(dim, kMaxDim);
     const bool complete =
         std::all_of(ws.ItemMissing + 1, ws.ItemMissing + rows + 1, [](int m) { return m == 0; });
@@ -148,7 +144,7 @@ int BuildDistanceMatrix(int n, int dim) {
 }
 
 float MeanDistance(int n) {
-    const int rows = StoredDistanceRows(n);
+    const int rows = MapRows(n);
     float sum = 0.0f;
     int count = 0;
     for (int j = 1; j <= rows; ++j)
@@ -160,7 +156,7 @@ float MeanDistance(int n) {
 }
 
 float NormaliseDistances(Form& form, int n) {
-    const int rows = StoredDistanceRows(n);
+    const int rows = MapRows(n);
     float largest = -10000.0f;
     for (int i = 1; i <= rows; ++i)
         for (int j = 1; j <= rows; ++j) largest = std::max(largest, ws.DistMatrix[i][j]);
@@ -188,7 +184,7 @@ float BuildItemDistances(Form& form, int n, int dim) {
 }
 
 std::string DistanceDumpText() {
-    const int rows = StoredDistanceRows(ws.ItemCount);
+    const int rows = MapRows(ws.ItemCount);
     std::string text;
     text.reserve(static_cast<std::size_t>(rows) * (static_cast<std::size_t>(rows) * 9 + 1));
     char field[64];

@@ -6,11 +6,6 @@
 
 #include "workspace/Form.h"
 
-// How many items of a set of N have a row in DistMatrix: every path that
-// builds item distances goes through here, since a SOC run or a reload may
-// hold up to 1000 items and DistMatrix only 400.
-int StoredDistanceRows(int n);
-
 // DistMatrix[i][j], i, j = 1..N: Euclidean distance of InputVectors rows i and
 // j over components 1..n. Where a component is missing, the distance is
 // taken over the components both items have, scaled up to all of them:

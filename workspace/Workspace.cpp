@@ -74,8 +74,22 @@ void Workspace::ClearClusterMarks() {
     std::fill(std::begin(PrototypeScore), std::end(PrototypeScore), 0.0f);
 }
 
+namespace {
+int Placed(int count) {
+    return (count > 0 && count <= kMaxMapItems) ? count : 0;
+}
+}  // namespace
+
 int Workspace::MapItems() const {
-    return (ItemCount > 0 && ItemCount <= kMaxMapItems) ? ItemCount : 0;
+    return Placed(ItemCount);
+}
+
+int Workspace::ProjectedItems() const {
+    return Placed(ProjectedCount);
+}
+
+int Workspace::Components() const {
+    return std::clamp(VectorDim, 0, kMaxDim);
 }
 
 namespace {

@@ -20,6 +20,11 @@ inline constexpr int kPathCapacity = 4096;  // any path the file system accepts
 inline constexpr int kNameSize = 64;        // an item's, class's or feature's name, its end included
 inline constexpr int kMaxClasses = 20;      // the values of a class column
 
+// The rows of the map arrays (1..n) a count of n may reach: n held to 0..400.
+constexpr int MapRows(int n) {
+    return n < 0 ? 0 : n > kMaxMapItems ? kMaxMapItems : n;
+}
+
 struct Workspace {
     // Items and input
     int ItemCount;
@@ -131,10 +136,13 @@ struct Workspace {
     // no prototype classes.
     void ClearClusterMarks();
 
-    // Number of map rows (items or prototypes) that per-item loops over the
-    // map arrays may visit: ItemCount limited to what those arrays hold. Before
-    // the first run ItemCount is 2403 and nothing has been placed, so it is 0.
+    // The map rows that hold placed points: ItemCount (items or prototypes),
+    // and ProjectedCount for the view, each 0 when out of the arrays' range.
+    // Before the first run ItemCount is 2403 and nothing has been placed.
     int MapItems() const;
+    int ProjectedItems() const;
+    // The components of a vector: VectorDim held to 0..64.
+    int Components() const;
 };
 
 static_assert(std::is_trivially_copyable_v<Workspace>);

@@ -57,7 +57,7 @@ std::string MrpMdsText(int n, int axes) {
 }
 
 std::string PrototypesText(int n) {
-    const int dim = std::clamp(ws.VectorDim, 0, kMaxDim);
+    const int dim = ws.Components();
     const bool classes = ws.HasClasses();
     const SocFit fit = MeasureSocFit();
     std::string text = "prototype\tmembers";
