@@ -11,7 +11,7 @@
 #include "RunTiming.h"
 #include "view/MapDrawing.h"
 #include "window/TForm1.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "SocBenchTraining.h"
 #include "handlers/MrpMdsRun.h"
 #include "support/NullForm.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "BenchData.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 
 inline constexpr int kSocBenchSteps = 2000000;
 

@@ -11,7 +11,7 @@
 #include "mrp/MapSettling.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
 #include "writers/Coordinates.h"

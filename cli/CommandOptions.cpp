@@ -34,7 +34,7 @@ struct Option {
     const char* name;
     const char* value;  // null for an option without a value
     Role role;
-    EditId edit;  // the field of a Role::Field
+    std::optional<EditId> field;  // the form field a Role::Field option sets
     const char* what;
     const char* extension = nullptr;  // a picture option's format, for a name without one
 };
@@ -42,10 +42,10 @@ struct Option {
 const Option kOptions[] = {
     {"size", "N", Role::Field, Edit12, "\"Input size\": the items (rows) to read"},
     {"dim", "D", Role::Field, Edit13, "\"Vect. dim\": components per item, 0 for a distance matrix"},
-    {"names", "COL", Role::Names, Edit1, "the column of the items' names: a number or a header name, 0 for none"},
-    {"class", "COL", Role::Class, Edit1, "the column of the items' class, as --names"},
-    {"skip", "COLS", Role::Skip, Edit1, "columns that are no feature, separated by commas"},
-    {"scale", "S", Role::Scale, Edit1, "the features' scale: none, z (mean 0, deviation 1) or range (0..1)"},
+    {"names", "COL", Role::Names, {}, "the column of the items' names: a number or a header name, 0 for none"},
+    {"class", "COL", Role::Class, {}, "the column of the items' class, as --names"},
+    {"skip", "COLS", Role::Skip, {}, "columns that are no feature, separated by commas"},
+    {"scale", "S", Role::Scale, {}, "the features' scale: none, z (mean 0, deviation 1) or range (0..1)"},
     {"enlarge", "E", Role::Field, Edit4, "\"map enlarge.\""},
     {"map-dim", "M", Role::Field, Edit11, "\"map dim. (1-3)\": the map's axes"},
     {"prototypes", "K", Role::Field, Edit14, "\"No. of feature vect.\": prototypes, 0 for the MRP init"},
@@ -55,17 +55,17 @@ const Option kOptions[] = {
     {"neighbour", "L", Role::Field, Edit10, "\"neigbbour limit\" of the MRP clusters"},
     {"simil", "S", Role::Field, Edit16, "\"simil. dist\""},
     {"edge-lim", "F", Role::Field, Edit5, "\"edge lim\": edges shorter than F x the longest distance"},
-    {"tree", "T", Role::Tree, Edit7, "then \"Min. Tree\" with threshold T"},
-    {"seed", "S", Role::Seed, Edit1, "seeds the random generator with S"},
-    {"no-settle", nullptr, Role::NoSettle, Edit1, "ends with the run's steps of fixed length alone: the map is not settled"},
-    {"png", "F", Role::Picture, Edit1, "saves the map picture (F@2x.png: twice the size)", "png"},
-    {"svg", "F", Role::Picture, Edit1, "saves the map picture as a vector drawing", "svg"},
-    {"pdf", "F", Role::Picture, Edit1, "saves the map picture as a PDF page", "pdf"},
-    {"tsv", "F", Role::Coordinates, Edit1, "saves the map's coordinates as tab-separated text"},
-    {"labels", "L", Role::Labels, Edit1, "a picture's labels: bars, numbers or names"},
-    {"colour", "C", Role::Colour, Edit1, "a picture's colours: clusters or class"},
-    {"view", "A,B", Role::View, Edit1, "a picture of a 3-axis map in the plane of axes A and B"},
-    {"no-fit", nullptr, Role::NoFit, Edit1, "a picture keeps the run's zoom, even with marks outside"},
+    {"tree", "T", Role::Tree, {}, "then \"Min. Tree\" with threshold T"},
+    {"seed", "S", Role::Seed, {}, "seeds the random generator with S"},
+    {"no-settle", nullptr, Role::NoSettle, {}, "ends with the run's steps of fixed length alone: the map is not settled"},
+    {"png", "F", Role::Picture, {}, "saves the map picture (F@2x.png: twice the size)", "png"},
+    {"svg", "F", Role::Picture, {}, "saves the map picture as a vector drawing", "svg"},
+    {"pdf", "F", Role::Picture, {}, "saves the map picture as a PDF page", "pdf"},
+    {"tsv", "F", Role::Coordinates, {}, "saves the map's coordinates as tab-separated text"},
+    {"labels", "L", Role::Labels, {}, "a picture's labels: bars, numbers or names"},
+    {"colour", "C", Role::Colour, {}, "a picture's colours: clusters or class"},
+    {"view", "A,B", Role::View, {}, "a picture of a 3-axis map in the plane of axes A and B"},
+    {"no-fit", nullptr, Role::NoFit, {}, "a picture keeps the run's zoom, even with marks outside"},
 };
 
 // The options of each command, by name.
@@ -106,9 +106,9 @@ const Option& Named(const char* name) {
 std::string Default(const Option& o) {
     switch (o.role) {
         case Role::Field:
-            if (o.edit == Edit12) return "all rows the file has";
-            if (o.edit == Edit13) return "the values its rows have, 0 for a square matrix";
-            return Format("\"%s\"", DefaultEditText(o.edit));
+            if (o.field == Edit12) return "all rows the file has";
+            if (o.field == Edit13) return "the values its rows have, 0 for a square matrix";
+            return Format("\"%s\"", DefaultEditText(*o.field));
         case Role::Seed:
             return "the clock";
         case Role::Names:
@@ -152,7 +152,7 @@ std::string PictureName(const std::string& name, const char* extension) {
 std::optional<std::string> Take(const Option& o, const std::string& value, Choices& c) {
     switch (o.role) {
         case Role::Field:
-            c.edits[o.edit] = value;
+            c.edits[*o.field] = value;
             break;
         case Role::Tree:
             c.tree = value;

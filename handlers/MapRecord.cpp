@@ -10,11 +10,11 @@
 #include <vector>
 
 namespace {
-MapRecord earlier;
-}
+MapRecord shown, earlier;
+[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { shown = earlier = {}; }), true);
+}  // namespace
 
 MapRecord& ShownMap() {
-    static MapRecord shown;
     return shown;
 }
 

@@ -16,6 +16,7 @@
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
@@ -259,6 +260,10 @@ void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& s
                            Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()), figures);
 }
 
+// The run's working storage: too large for the stack.
+MdsPlan runPlan;
+[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { runPlan.Forget(); }), true);
+
 }  // namespace
 
 void Button2Click(Form& form) {
@@ -280,13 +285,12 @@ void Button2Click(Form& form) {
     ResetView();
     ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName))};
 
-    static MdsPlan plan;
     RunClock clock;
-    const long done = Animate(form, plan, m, clock);
-    const SettlingMade settled = SettleMap(form, plan, m, kStepLength, kRedrawPeriod, [&](int i, int of) {
+    const long done = Animate(form, runPlan, m, clock);
+    const SettlingMade settled = SettleMap(form, runPlan, m, kStepLength, kRedrawPeriod, [&](int i, int of) {
         ShowMovedMap(form, m);
         if (clock.ReportDue())
             form.StatusProgress({"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
     });
-    ReportEnd(form, plan, done, settled, clock);
+    ReportEnd(form, runPlan, done, settled, clock);
 }

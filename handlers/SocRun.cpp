@@ -19,6 +19,7 @@
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
@@ -255,6 +256,10 @@ void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written
                            figures);
 }
 
+// The run's working storage: too large for the stack.
+SocTraining runTraining;
+[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { runTraining.Forget(); }), true);
+
 }  // namespace
 
 void Button10Click(Form& form, int steps) {
@@ -269,21 +274,20 @@ void Button10Click(Form& form, int steps) {
     if (!ReadFields(form, fields) || !PrepareTraining(form, steps)) return;
     ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName))};
 
-    static SocTraining training;
-    StartTraining(form, training, fields.rho);
+    StartTraining(form, runTraining, fields.rho);
     RunClock clock;
-    const long done = Train(form, training, clock);
-    training.Distances();
+    const long done = Train(form, runTraining, clock);
+    runTraining.Distances();
     // Settled before the files are written: soc.dat keeps the map's screen
     // positions as the last redraw left them, and reload brings back the
     // settled map the panel shows.
     const SettlingMade settled =
-        SettleMap(form, training.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
+        SettleMap(form, runTraining.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
             RedrawMap(form);
             if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
         });
     const bool clustersWritten = WriteSocClusters(form, ws.VectorCount, ws.ItemCount);
     const bool written = WriteSocResults(form) && clustersWritten;
-    ShowBorderWarning(form, training.Map().PressedItems(kMapRedrawPeriod), ws.ItemCount, ws.VectorDim);
+    ShowBorderWarning(form, runTraining.Map().PressedItems(kMapRedrawPeriod), ws.ItemCount, ws.VectorDim);
     ReportEnd(form, done, settled, written, clock);
 }

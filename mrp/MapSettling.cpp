@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "workspace/Workspace.h"
+
 namespace {
 
 // Measured on the samples: 1,000 steps down to a thousandth of the step
@@ -11,6 +13,7 @@ constexpr int kSettlingSteps = 1000;
 constexpr float kLastShare = 0.001f;
 
 bool skipped = false;
+[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { skipped = false; }), true);
 
 }  // namespace
 

@@ -86,6 +86,14 @@ void MdsPlan::ForgetRefusals() {
     std::fill(lastRefused_, lastRefused_ + kStride, 0L);
 }
 
+void MdsPlan::Forget() {
+    ForgetRefusals();
+    n_ = 0;
+    symmetric_ = true;
+    zeroed_ = 0;
+    zeroedFor_ = -1;
+}
+
 int MdsPlan::PressedItems(int steps) const {
     return static_cast<int>(std::count_if(lastRefused_, lastRefused_ + n_,
                                           [&](long step) { return step > 0 && step > steps_ - steps; }));
@@ -211,8 +219,3 @@ void MdsPlan::Moves(float stepLength) {
     }
 }
 
-void MdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {
-    static MdsPlan plan;
-    plan.Prepare(n, b, radiusFactor, farWeight);
-    plan.Step(m, stepLength);
-}

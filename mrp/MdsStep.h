@@ -20,8 +20,9 @@ public:
     // block while it is in cache. The plan is whole once every row is.
     void PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last);
     void Step(int m, float stepLength);
+    // Back to a plan of no items, as built.
+    void Forget();
 
-    int Items() const { return n_; }
     // The items pressed against the box's wall: those whose move the box
     // refused on some axis in one of the last `steps` steps since Prepare.
     int PressedItems(int steps) const;
@@ -52,6 +53,3 @@ private:
     alignas(64) float g_[4][kStride];      // gradients by axis
     alignas(64) double move_[4][kStride];  // each item's move by axis
 };
-
-// The step as one call: prepares a process-wide plan and steps it once.
-void MdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight);

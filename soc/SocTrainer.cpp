@@ -166,6 +166,12 @@ void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWe
     }
 }
 
+void SocTraining::Forget() {
+    plan_.Forget();
+    k_ = dim_ = firstPhase_ = mapCounter_ = 0;
+    rho_ = meanStartError_ = smoothed_ = 0;
+}
+
 void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int steps) {
     k_ = k;
     dim_ = dim;

@@ -92,6 +92,8 @@ public:
     // settling the map after training.
     MdsPlan& MapStep();
     const MdsPlan& Map() const { return plan_; }
+    // Back to a training not begun.
+    void Forget();
 
     static constexpr float kMapStepLength = 0.005f;
 

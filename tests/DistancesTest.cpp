@@ -6,6 +6,7 @@
 
 #include "support/FakeForm.h"
 #include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {

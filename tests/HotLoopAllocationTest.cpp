@@ -13,7 +13,7 @@
 #include "support/FakeForm.h"
 #include "support/NullForm.h"
 #include "view/MapDrawing.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {

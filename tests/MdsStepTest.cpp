@@ -30,6 +30,13 @@ void RandomMap(int n, int m, unsigned seed, bool symmetric = true) {
     ws.MaxDist = 20;
 }
 
+// One step of a plan prepared anew, as a run's first step.
+void StepOnce(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {
+    static MdsPlan plan;
+    plan.Prepare(n, b, radiusFactor, farWeight);
+    plan.Step(m, stepLength);
+}
+
 using Coords = std::vector<float>;
 Coords Snapshot(int n) {
     Coords c;
@@ -71,7 +78,7 @@ TEST_P(FastAgainstLiteral, OneStepMovesEveryItemAlike) {
     LiteralMdsStep(n, 30, m, 0.5f, 0.3f, 0.0001f);
     const Coords literal = Snapshot(n);
     Restore(start, n);
-    MdsStep(n, 30, m, 0.5f, 0.3f, 0.0001f);
+    StepOnce(n, 30, m, 0.5f, 0.3f, 0.0001f);
     const Coords fast = Snapshot(n);
     for (std::size_t i = 0; i < fast.size(); ++i)
         ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
@@ -117,7 +124,7 @@ TEST(MdsStep, ASingleItemDoesNotMoveButIsCentred) {
     ws.AxisSize[1] = ws.AxisSize[2] = 20;
     ws.MapCoords[1][1] = 3;
     ws.MapCoords[1][2] = 4;
-    MdsStep(1, 1, 2, 0.5f, 1.8f, 0.0001f);
+    StepOnce(1, 1, 2, 0.5f, 1.8f, 0.0001f);
     EXPECT_FLOAT_EQ(ws.MapCoords[1][1], 10);
     EXPECT_FLOAT_EQ(ws.MapCoords[1][2], 10);
     EXPECT_EQ(ws.MapCoords[1][3], 0.0f);
@@ -139,7 +146,7 @@ TEST(MdsStep, AMoveEndingOnTheBoxEdgeIsRefused) {
             if (literal)
                 LiteralMdsStep(2, 17, 1, 0.5f, 1.8f, 0.0001f);
             else
-                MdsStep(2, 17, 1, 0.5f, 1.8f, 0.0001f);
+                StepOnce(2, 17, 1, 0.5f, 1.8f, 0.0001f);
             // The first item stayed; the second moved outward by 0.5; both
             // were centred on 10.
             EXPECT_FLOAT_EQ(std::abs(ws.MapCoords[2][1] - ws.MapCoords[1][1]), std::abs(other - start) + 0.5f)
@@ -156,7 +163,7 @@ TEST(MdsStep, ItemsAtOnePlaceExertNoForceOnEachOther) {
     ws.MapCoords[1][1] = ws.MapCoords[2][1] = 10;
     ws.MapCoords[1][2] = ws.MapCoords[2][2] = 10;
     ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 5;
-    MdsStep(2, 1, 2, 0.5f, 1.8f, 0.0001f);
+    StepOnce(2, 1, 2, 0.5f, 1.8f, 0.0001f);
     EXPECT_EQ(ws.MapCoords[1][1], 10.0f);
     EXPECT_EQ(ws.MapCoords[2][2], 10.0f);
 }
@@ -164,10 +171,10 @@ TEST(MdsStep, ItemsAtOnePlaceExertNoForceOnEachOther) {
 TEST(MdsStep, AllFarWeightsGiveTheDirectionOfEqualWeights) {
     RandomMap(40, 2, 3);
     const Coords start = Snapshot(40);
-    MdsStep(40, 30, 2, 0.5f, 1e-6f, 0.0001f);  // every partner beyond the radius
+    StepOnce(40, 30, 2, 0.5f, 1e-6f, 0.0001f);  // every partner beyond the radius
     const Coords far = Snapshot(40);
     Restore(start, 40);
-    MdsStep(40, 30, 2, 0.5f, 1e6f, 0.0001f);  // every partner within it
+    StepOnce(40, 30, 2, 0.5f, 1e6f, 0.0001f);  // every partner within it
     const Coords near = Snapshot(40);
     for (std::size_t i = 0; i < far.size(); ++i) EXPECT_NEAR(far[i], near[i], 1e-4);
 }
@@ -179,7 +186,7 @@ TEST(MdsStep, NotANumberDistancesStopTheirItemsButNotTheRest) {
     LiteralMdsStep(10, 30, 2, 0.5f, 1.8f, 0.0001f);
     const Coords literal = Snapshot(10);
     Restore(start, 10);
-    MdsStep(10, 30, 2, 0.5f, 1.8f, 0.0001f);
+    StepOnce(10, 30, 2, 0.5f, 1.8f, 0.0001f);
     const Coords fast = Snapshot(10);
     for (std::size_t i = 0; i < fast.size(); ++i) EXPECT_NEAR(fast[i], literal[i], 2e-4) << i;
 }

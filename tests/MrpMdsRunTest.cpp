@@ -8,7 +8,7 @@
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/Numbers.h"
 #include "workspace/Workspace.h"
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <ctime>
 #include <limits>
 #include <optional>
 
@@ -128,9 +127,6 @@ std::optional<float> Scale(Form& form, float largest) {
     return f;
 }
 
-std::uint64_t randomState = 1;
-std::optional<unsigned> fixedSeed;
-
 }  // namespace
 
 int BuildDistanceMatrix(int n, int dim) {
@@ -202,22 +198,4 @@ void WriteDistanceDump(Form& form, const char* path, const std::string& text) {
     TextFileWriter out(form, path);
     out.Write(text);
     out.Commit();
-}
-
-void SeedRandom() {
-    SeedRandomWith(fixedSeed ? *fixedSeed : static_cast<unsigned>(std::time(nullptr)));
-}
-
-void FixRandomSeed(std::optional<unsigned> seed) {
-    fixedSeed = seed;
-}
-
-void SeedRandomWith(unsigned seed) {
-    randomState = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-}
-
-int RandomBelow(int a) {
-    randomState = randomState * 6364136223846793005ULL + 1442695040888963407ULL;
-    const int value = static_cast<int>(randomState >> 33);  // 31 bits
-    return a > 0 ? value % a : 0;
 }

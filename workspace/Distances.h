@@ -1,7 +1,6 @@
-// Item distances, their statistics and the random generator of the runs.
+// Item distances and their statistics.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "workspace/Form.h"
@@ -31,11 +30,3 @@ float BuildItemDistances(Form& form, int n, int dim);
 // knows it will go on.
 std::string DistanceDumpText();
 void WriteDistanceDump(Form& form, const char* path, const std::string& text);
-
-// Seeds the generator from the clock in seconds, or with the seed fixed
-// for the process (a repeatable run from the command line).
-void SeedRandom();
-void FixRandomSeed(std::optional<unsigned> seed);
-void SeedRandomWith(unsigned seed);  // a fixed sequence
-// A pseudo-random integer in 0..a-1, or 0 when a is 0 or less.
-int RandomBelow(int a);

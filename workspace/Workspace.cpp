@@ -3,9 +3,21 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 // Lives in zero-initialised storage; the start values are set before main runs.
 Workspace ws;
+
+namespace {
+std::vector<void (*)()>& Resets() {
+    static std::vector<void (*)()> resets;
+    return resets;
+}
+}  // namespace
+
+void ResetWithWorkspace(void (*reset)()) {
+    Resets().push_back(reset);
+}
 
 void Workspace::Reset() {
     std::memset(static_cast<void*>(this), 0, sizeof(Workspace));
@@ -24,6 +36,7 @@ void Workspace::Reset() {
     // Derived once at start-up, before the window is shown.
     ProjectedCount = ItemCount - FirstItem + 1;
     SimilarityDist = static_cast<float>(MapSize1 / 2);
+    for (void (*reset)() : Resets()) reset();
 }
 
 void Workspace::ClearItems() {

@@ -117,7 +117,8 @@ struct Workspace {
     int TreeLinks[kMaxMapItems + 1][kMaxMapItems + 1];
 
     // Puts every object back to its program-start value, including the two
-    // values derived at start-up.
+    // values derived at start-up, and with it what the parts above keep
+    // beside it (ResetWithWorkspace).
     void Reset();
 
     // What every run clears at its start: the numbers shown for items 1..1500
@@ -146,5 +147,11 @@ struct Workspace {
 };
 
 static_assert(std::is_trivially_copyable_v<Workspace>);
+
+// State the parts above the Workspace keep beside it (the runs' plans, the
+// record of the shown map, the random generator, the command line's
+// settings) goes back to its start with it: each part registers how, once,
+// while the program starts.
+void ResetWithWorkspace(void (*reset)());
 
 extern Workspace ws;

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
-#include "workspace/Distances.h"
+#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 std::string ReadFile(const std::string& path) {
