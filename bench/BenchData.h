@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 // n feature vectors of dim components in 0..1 with some group structure.

@@ -1,10 +1,10 @@
-// The MDS step over N items on m axes: literal against fast, per step, and
+// The MDS step over N items on m axes: reference against fast, per step, and
 // the whole 20,001-step run of the largest map.
 #include "BenchData.h"
 #include "RatioReporter.h"
-#include "literal/LiteralSteps.h"
-#include "mrp/MapFit.h"
-#include "mrp/MdsStep.h"
+#include "reference/ReferenceSteps.h"
+#include "mds/MapFit.h"
+#include "mds/MdsStep.h"
 
 namespace {
 
@@ -16,10 +16,10 @@ void BenchMdsStep(benchmark::State& state) {
     for (auto _ : state) plan.Step(m, 0.5f);
 }
 
-void BenchLiteralMdsStep(benchmark::State& state) {
+void BenchReferenceMdsStep(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
     BenchMap(n, m);
-    for (auto _ : state) LiteralMdsStep(n, 26, m, 0.5f, 1.8f, 0.0001f);
+    for (auto _ : state) ReferenceMdsStep(n, 26, m, 0.5f, 1.8f, 0.0001f);
 }
 
 // What an MRP-MDS run of 400 items on 3 axes spends in its steps.
@@ -48,6 +48,6 @@ void Shapes(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BenchMdsStep)->Name("MdsStep")->Apply(Shapes);
-BENCHMARK(BenchLiteralMdsStep)->Name("LiteralMdsStep")->Apply(Shapes);
+BENCHMARK(BenchReferenceMdsStep)->Name("ReferenceMdsStep")->Apply(Shapes);
 BENCHMARK(MdsRun20001Steps)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(MapFit400x3)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,7 @@
 // "Min. Tree" over 400 items with a threshold that admits every pair.
 #include "BenchData.h"
 #include "RatioReporter.h"
-#include "literal/LiteralSteps.h"
+#include "reference/ReferenceSteps.h"
 #include "support/NullForm.h"
 #include "handlers/MinimumTree.h"
 
@@ -13,15 +13,15 @@ void BenchMinimumTree(benchmark::State& state) {
     for (auto _ : state) MinimumTree(form, 400, 1000.0f);
 }
 
-void BenchLiteralMinimumTree(benchmark::State& state) {
+void BenchReferenceMinimumTree(benchmark::State& state) {
     BenchMap(400, 2);
-    for (auto _ : state) benchmark::DoNotOptimize(LiteralMinimumTree(400, 1000.0f));
+    for (auto _ : state) benchmark::DoNotOptimize(ReferenceMinimumTree(400, 1000.0f));
 }
 
 }  // namespace
 
 BENCHMARK(BenchMinimumTree)->Name("MinimumTree/400")->Unit(benchmark::kMillisecond);
-BENCHMARK(BenchLiteralMinimumTree)
-    ->Name("LiteralMinimumTree/400")
+BENCHMARK(BenchReferenceMinimumTree)
+    ->Name("ReferenceMinimumTree/400")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

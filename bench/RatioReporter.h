@@ -1,5 +1,5 @@
 // Console output of Google Benchmark plus, at the end, the ratio of every
-// "Literal..." benchmark to the fast one of the same name and arguments.
+// "Reference..." benchmark to the fast one of the same name and arguments.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,7 +13,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration) {
-                // A literal run over a part of the work says by how much to scale it.
+                // A reference run over a part of the work says by how much to scale it.
                 const auto scale = r.counters.find("scale");
                 times_[r.benchmark_name()] =
                     r.GetAdjustedRealTime() * (scale == r.counters.end() ? 1.0 : scale->second.value);
@@ -22,14 +22,15 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-36s %14s %14s %9s   (times in each benchmark's unit)\n", "benchmark", "literal",
+        std::printf("\n%-36s %14s %14s %9s   (times in each benchmark's unit)\n", "benchmark", "reference",
                     "fast", "ratio");
-        for (const auto& [name, literal] : times_) {
-            if (name.rfind("Literal", 0) != 0) continue;
-            const auto fast = times_.find(name.substr(7));
+        const std::string prefix = "Reference";
+        for (const auto& [name, reference] : times_) {
+            if (name.rfind(prefix, 0) != 0) continue;
+            const auto fast = times_.find(name.substr(prefix.size()));
             if (fast == times_.end()) continue;
-            std::printf("%-36s %14.1f %14.1f %8.1fx\n", fast->first.c_str(), literal, fast->second,
-                        literal / fast->second);
+            std::printf("%-36s %14.1f %14.1f %8.1fx\n", fast->first.c_str(), reference, fast->second,
+                        reference / fast->second);
         }
     }
 

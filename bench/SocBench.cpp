@@ -1,10 +1,10 @@
 // SOC training, headless (SocBenchTraining.h), for the default form (89
 // vectors of 26, K = 20) and the largest (1000 of 64, K = 400). The
-// literal loop uses the plain steps; for the largest it runs a tenth of the
+// reference loop uses the plain steps; for the largest it runs a tenth of the
 // steps and its time is shown ten times over.
 #include "RatioReporter.h"
 #include "SocBenchTraining.h"
-#include "literal/LiteralSteps.h"
+#include "reference/ReferenceSteps.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ void BenchSocTraining(benchmark::State& state) {
     }
 }
 
-// The loop with the plain steps, as written down.
-void BenchLiteralSocTraining(benchmark::State& state) {
+// The loop with the plain steps.
+void BenchReferenceSocTraining(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0)), dim = static_cast<int>(state.range(1)),
               k = static_cast<int>(state.range(2));
     const int steps = k > 100 ? kSteps / 10 : kSteps;
@@ -49,8 +49,8 @@ void BenchLiteralSocTraining(benchmark::State& state) {
             if (++counter == 200) {
                 counter = 0;
                 PrototypeDistances();
-                LiteralMdsStep(k, dim, 2, 0.005f, 1.7f, 0.01f);
-                LiteralMdsStep(k, dim, 2, 0.005f, 1.7f, 0.01f);
+                ReferenceMdsStep(k, dim, 2, 0.005f, 1.7f, 0.01f);
+                ReferenceMdsStep(k, dim, 2, 0.005f, 1.7f, 0.01f);
             }
         }
         PrototypeDistances();
@@ -66,8 +66,8 @@ BENCHMARK(BenchSocTraining)
     ->Args({1000, 64, 400})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
-BENCHMARK(BenchLiteralSocTraining)
-    ->Name("LiteralSocTraining")
+BENCHMARK(BenchReferenceSocTraining)
+    ->Name("ReferenceSocTraining")
     ->Args({89, 26, 20})
     ->Args({1000, 64, 400})
     ->Unit(benchmark::kMillisecond)

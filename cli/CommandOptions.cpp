@@ -7,7 +7,7 @@
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
 #include "view/MapDrawing.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "writers/MapPicture.h"
 
 namespace {

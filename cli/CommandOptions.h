@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "handlers/ViewButtons.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 struct Command {
     const char* name;

@@ -6,7 +6,7 @@
 #include <csignal>
 
 #include "view/MapDrawing.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

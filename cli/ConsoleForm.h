@@ -10,7 +10,7 @@
 #include <string>
 
 #include "view/MapDrawing.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 class ConsoleForm : public Form {
 public:

@@ -1,9 +1,9 @@
 #include "handlers/MapRecord.h"
 
 #include "mrp/ClassAgreement.h"
-#include "mrp/MapFit.h"
+#include "mds/MapFit.h"
 #include "soc/SocFit.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 #include <utility>

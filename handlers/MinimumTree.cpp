@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "view/MapDrawing.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

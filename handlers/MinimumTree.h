@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 // Builds the forest over items 1..n with links no longer than limit (in
 // DistMatrix units) into TreeLinks and lists each accepted link.

@@ -1,6 +1,6 @@
 // The "MRP-MDS" button: from the input file to the evolving map.
 #pragma once
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 void Button2Click(Form& form);

@@ -8,7 +8,7 @@
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "view/ViewTransform.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

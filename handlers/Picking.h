@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 // Weighted distance between input vector v and prototype u.
 float ItemPrototypeDistance(int v, int u);

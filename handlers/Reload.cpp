@@ -14,7 +14,7 @@
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -2,6 +2,6 @@
 // beside the chosen vector file, without training again.
 #pragma once
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 void Button9Click(Form& form);

@@ -3,7 +3,7 @@
 // says what is running.
 #pragma once
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 void Button3Click();  // "STOP": sets StopRequested
 

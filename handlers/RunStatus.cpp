@@ -1,11 +1,11 @@
 #include "handlers/RunStatus.h"
 
 #include "workspace/ColumnScale.h"
-#include "mrp/MapBorder.h"
+#include "mds/MapBorder.h"
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "view/MapDrawing.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {

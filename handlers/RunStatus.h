@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 #include "workspace/InputFiles.h"
 
 // Ends a run as refused: its line in Memo1 (none when memoLine is empty),

@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "handlers/RunStatus.h"
-#include "mrp/MapSettling.h"
-#include "mrp/MdsStep.h"
-#include "workspace/Form.h"
+#include "mds/MapSettling.h"
+#include "mds/MdsStep.h"
+#include "form/Form.h"
 #include "workspace/Workspace.h"
 
 // Clears Memo1 and shows the file dialog, before anything else changes, so

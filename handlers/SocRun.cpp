@@ -9,8 +9,8 @@
 #include "handlers/RunSteps.h"
 #include "handlers/RunStatus.h"
 #include "mrp/Clustering.h"
-#include "mrp/MapSettling.h"
-#include "mrp/MdsStep.h"
+#include "mds/MapSettling.h"
+#include "mds/MdsStep.h"
 #include "soc/SocFit.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
@@ -21,7 +21,7 @@
 #include "workspace/Distances.h"
 #include "workspace/Random.h"
 #include "workspace/InputFiles.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

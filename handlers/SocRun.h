@@ -3,7 +3,7 @@
 // soc.dat and weights.dat beside the input, also after STOP.
 #pragma once
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 inline constexpr int kSocSteps = 2000000;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 void Button4Click(Form& form);   // "Size up"
 void Button5Click(Form& form);   // "Size down"

@@ -5,7 +5,7 @@
 #include <map>
 #include <utility>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

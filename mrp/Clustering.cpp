@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/TextFile.h"
 #include "workspace/Workspace.h"
 

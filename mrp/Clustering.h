@@ -5,7 +5,7 @@
 // they are most likely linked to.
 #pragma once
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 // The prototype probability of item b over items 1..n, with the raw distance
 // x at which a link probability falls to 0.01; writes the LinkProb entries of

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "soc/SocSteps.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 SocFit MeasureSocFit() {

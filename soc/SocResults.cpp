@@ -5,7 +5,7 @@
 
 #include "soc/SocSteps.h"
 #include "view/ViewTransform.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/TextFile.h"
 #include "workspace/Workspace.h"
 

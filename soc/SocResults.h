@@ -7,7 +7,7 @@
 // Each returns false when its file could not be written (the status line
 // says which and why).
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 // Assigns every item 1..n to its best-matching prototype (ItemMark) and
 // writes ClustersFileName: one line of "%4d " item numbers per prototype

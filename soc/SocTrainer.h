@@ -4,7 +4,7 @@
 // PrototypeDistances give.
 #pragma once
 
-#include "mrp/MdsStep.h"
+#include "mds/MdsStep.h"
 #include "soc/SocKernel.h"
 #include "workspace/Workspace.h"
 
@@ -40,7 +40,7 @@ private:
 
     int k_ = 0;
     int dim_ = 0;
-    bool plain_ = false;  // weights the fast search cannot rank: match as written
+    bool plain_ = false;  // weights the fast search cannot rank: match with the plain steps
     // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
     // the distances last saw them (the weights are not kept here).
     SocBlock values_[kStride / kSocLanes];

@@ -15,7 +15,7 @@
 #include "handlers/ViewButtons.h"
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "mrp/Clustering.h"
 #include "support/FakeForm.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "mrp/MdsStep.h"
+#include "mds/MdsStep.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"

@@ -6,7 +6,7 @@
 
 #include "support/FakeForm.h"
 #include "workspace/InputFiles.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
+#include "view/MarkColours.h"
 #include "workspace/Workspace.h"
 
 namespace {

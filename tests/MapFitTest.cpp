@@ -6,7 +6,7 @@
 
 #include "handlers/RunControl.h"
 #include "handlers/ViewButtons.h"
-#include "mrp/MapFit.h"
+#include "mds/MapFit.h"
 #include "soc/SocFit.h"
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"

@@ -4,9 +4,9 @@
 #include <ostream>
 #include <random>
 
-#include "literal/LiteralSteps.h"
-#include "mrp/MapSettling.h"
-#include "mrp/MdsStep.h"
+#include "reference/ReferenceSteps.h"
+#include "mds/MapSettling.h"
+#include "mds/MdsStep.h"
 #include "support/FakeForm.h"
 #include "workspace/Workspace.h"
 
@@ -69,53 +69,53 @@ void PrintTo(const Shape& s, std::ostream* os) {
     *os << s.n << " items, " << s.m << " axes";
 }
 
-class FastAgainstLiteral : public ::testing::TestWithParam<Shape> {};
+class FastAgainstReference : public ::testing::TestWithParam<Shape> {};
 
-TEST_P(FastAgainstLiteral, OneStepMovesEveryItemAlike) {
+TEST_P(FastAgainstReference, OneStepMovesEveryItemAlike) {
     const auto [n, m, symmetric] = GetParam();
     RandomMap(n, m, 11u + static_cast<unsigned>(n), symmetric);
     const Coords start = Snapshot(n);
-    LiteralMdsStep(n, 30, m, 0.5f, 0.3f, 0.0001f);
-    const Coords literal = Snapshot(n);
+    ReferenceMdsStep(n, 30, m, 0.5f, 0.3f, 0.0001f);
+    const Coords reference = Snapshot(n);
     Restore(start, n);
     StepOnce(n, 30, m, 0.5f, 0.3f, 0.0001f);
     const Coords fast = Snapshot(n);
     for (std::size_t i = 0; i < fast.size(); ++i)
-        ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
+        ASSERT_NEAR(fast[i], reference[i], 2e-4) << "coordinate " << i;
 }
 
-TEST_P(FastAgainstLiteral, AHundredStepsReachTheSameStress) {
+TEST_P(FastAgainstReference, AHundredStepsReachTheSameStress) {
     const auto [n, m, symmetric] = GetParam();
     RandomMap(n, m, 5u, symmetric);
     const Coords start = Snapshot(n);
-    for (int i = 0; i < 100; ++i) LiteralMdsStep(n, 30, m, 0.5f, 1.8f, 0.0001f);
-    const double literal = Stress(n, m, 30);
+    for (int i = 0; i < 100; ++i) ReferenceMdsStep(n, 30, m, 0.5f, 1.8f, 0.0001f);
+    const double reference = Stress(n, m, 30);
     Restore(start, n);
     MdsPlan plan;
     plan.Prepare(n, 30, 1.8f, 0.0001f);
     for (int i = 0; i < 100; ++i) plan.Step(m, 0.5f);
-    EXPECT_NEAR(Stress(n, m, 30), literal, literal * 0.02);
+    EXPECT_NEAR(Stress(n, m, 30), reference, reference * 0.02);
 }
 
 // The symmetric step reads only the pairs above the diagonal, so what an
 // earlier, asymmetric matrix left below it must not count.
-TEST(MdsStep, ASymmetricMatrixAfterAnAsymmetricOneStepsAsTheLiteral) {
+TEST(MdsStep, ASymmetricMatrixAfterAnAsymmetricOneStepsAsTheReference) {
     static MdsPlan plan;
     RandomMap(45, 3, 8u, false);
     plan.Prepare(45, 30, 0.3f, 0.0001f);
     RandomMap(45, 3, 9u, true);
     const Coords start = Snapshot(45);
-    LiteralMdsStep(45, 30, 3, 0.5f, 0.3f, 0.0001f);
-    const Coords literal = Snapshot(45);
+    ReferenceMdsStep(45, 30, 3, 0.5f, 0.3f, 0.0001f);
+    const Coords reference = Snapshot(45);
     Restore(start, 45);
     plan.Prepare(45, 30, 0.3f, 0.0001f);
     plan.Step(3, 0.5f);
     const Coords fast = Snapshot(45);
     for (std::size_t i = 0; i < fast.size(); ++i)
-        ASSERT_NEAR(fast[i], literal[i], 2e-4) << "coordinate " << i;
+        ASSERT_NEAR(fast[i], reference[i], 2e-4) << "coordinate " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, FastAgainstLiteral,
+INSTANTIATE_TEST_SUITE_P(Shapes, FastAgainstReference,
                          ::testing::Values(Shape{7, 1, true}, Shape{50, 2, true}, Shape{150, 3, true},
                                            Shape{400, 3, true}, Shape{33, 4, true}, Shape{60, 2, false}));
 
@@ -140,18 +140,18 @@ TEST(MdsStep, AMoveEndingOnTheBoxEdgeIsRefused) {
         // ends on 0 or on 20.
         const float other = start == 0.5f ? 2.5f : 17.5f;
         ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 34;
-        for (const bool literal : {true, false}) {
+        for (const bool reference : {true, false}) {
             ws.MapCoords[1][1] = start;
             ws.MapCoords[2][1] = other;
-            if (literal)
-                LiteralMdsStep(2, 17, 1, 0.5f, 1.8f, 0.0001f);
+            if (reference)
+                ReferenceMdsStep(2, 17, 1, 0.5f, 1.8f, 0.0001f);
             else
                 StepOnce(2, 17, 1, 0.5f, 1.8f, 0.0001f);
             // The first item stayed; the second moved outward by 0.5; both
             // were centred on 10.
             EXPECT_FLOAT_EQ(std::abs(ws.MapCoords[2][1] - ws.MapCoords[1][1]), std::abs(other - start) + 0.5f)
-                << literal;
-            EXPECT_FLOAT_EQ(ws.MapCoords[2][1] + ws.MapCoords[1][1], 20.0f) << literal;
+                << reference;
+            EXPECT_FLOAT_EQ(ws.MapCoords[2][1] + ws.MapCoords[1][1], 20.0f) << reference;
         }
     }
 }
@@ -183,12 +183,12 @@ TEST(MdsStep, NotANumberDistancesStopTheirItemsButNotTheRest) {
     RandomMap(10, 2, 9);
     ws.DistMatrix[3][4] = ws.DistMatrix[4][3] = std::nanf("");
     const Coords start = Snapshot(10);
-    LiteralMdsStep(10, 30, 2, 0.5f, 1.8f, 0.0001f);
-    const Coords literal = Snapshot(10);
+    ReferenceMdsStep(10, 30, 2, 0.5f, 1.8f, 0.0001f);
+    const Coords reference = Snapshot(10);
     Restore(start, 10);
     StepOnce(10, 30, 2, 0.5f, 1.8f, 0.0001f);
     const Coords fast = Snapshot(10);
-    for (std::size_t i = 0; i < fast.size(); ++i) EXPECT_NEAR(fast[i], literal[i], 2e-4) << i;
+    for (std::size_t i = 0; i < fast.size(); ++i) EXPECT_NEAR(fast[i], reference[i], 2e-4) << i;
 }
 
 // Thirty items on a spiral whose map exists exactly, after fixed steps of

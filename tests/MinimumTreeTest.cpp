@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "literal/LiteralSteps.h"
+#include "reference/ReferenceSteps.h"
 #include "support/FakeForm.h"
 #include "handlers/MinimumTree.h"
 #include "workspace/Workspace.h"
@@ -102,15 +102,15 @@ TEST_F(MinimumTreeTest, MatchesTheRescanningSearchOnMatricesWithManyTies) {
                 Symmetric(a, b, l == 6 ? 1000.0f : static_cast<float>(l) * 0.5f);
             }
         for (const float limit : {0.0f, 1.0f, 2.5f, 5000.0f}) {
-            const Lines literal = LiteralMinimumTree(n, limit);
-            static int literalLinks[kMaxMapItems + 1][kMaxMapItems + 1];
-            std::copy(&ws.TreeLinks[0][0], &ws.TreeLinks[0][0] + sizeof literalLinks / sizeof(int),
-                      &literalLinks[0][0]);
+            const Lines reference = ReferenceMinimumTree(n, limit);
+            static int referenceLinks[kMaxMapItems + 1][kMaxMapItems + 1];
+            std::copy(&ws.TreeLinks[0][0], &ws.TreeLinks[0][0] + sizeof referenceLinks / sizeof(int),
+                      &referenceLinks[0][0]);
             form.memo.clear();
             MinimumTree(form, n, limit);
-            ASSERT_EQ(form.memo, literal) << n << " items, limit " << limit;
+            ASSERT_EQ(form.memo, reference) << n << " items, limit " << limit;
             for (int a = 1; a <= n; ++a)
-                for (int b = 1; b <= n; ++b) ASSERT_EQ(ws.TreeLinks[a][b], literalLinks[a][b]);
+                for (int b = 1; b <= n; ++b) ASSERT_EQ(ws.TreeLinks[a][b], referenceLinks[a][b]);
         }
     }
 }

@@ -9,7 +9,7 @@
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
 #include "workspace/Random.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

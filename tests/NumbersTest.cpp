@@ -3,7 +3,7 @@
 #include <clocale>
 
 #include "support/FakeForm.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 TEST(ParseInt, ReadsLeadingBlanksSignAndDigitsOnly) {
     EXPECT_EQ(ParseInt("89"), 89);

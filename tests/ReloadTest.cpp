@@ -7,7 +7,7 @@
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -12,7 +12,8 @@
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
-#include "workspace/Numbers.h"
+#include "view/MarkColours.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -10,13 +10,13 @@
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
-#include "mrp/MapSettling.h"
+#include "mds/MapSettling.h"
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/InputFiles.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

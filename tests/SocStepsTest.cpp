@@ -4,7 +4,7 @@
 #include <cstring>
 #include <random>
 
-#include "mrp/MdsStep.h"
+#include "mds/MdsStep.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"

@@ -11,29 +11,6 @@
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
-std::uint32_t ClusterColour(int i) {
-    long long light = 255;
-    long long k = ws.ClusterOf[i];
-    const long long mark = std::llabs(k);
-    for (int c = 1; c <= std::min(ws.ClusterCount, kMaxMapItems); ++c)
-        if (mark == ws.ClusterCentres[c]) k = c;
-    for (int times = 0; times < 5; ++times)
-        if (k > 7) {
-            k -= 7;
-            light -= 51;
-        }
-    long long digit[5];
-    long long s = k;
-    for (int b = 4; b >= 1; --b) {
-        const long long weight = 1LL << (b - 1);
-        digit[b] = s / weight;
-        s = s - weight * digit[b];
-    }
-    const long long colour = digit[1] * light + 256 * digit[2] * light + 65536 * digit[3] * light +
-                             static_cast<long long>(static_cast<unsigned long long>(digit[4] * light) << 32);
-    return static_cast<std::uint32_t>(static_cast<unsigned long long>(colour) & 0xFFFFFFFFULL);
-}
-
 namespace {
 
 // The largest DistMatrix entry of items 1..n, from -1000; not-a-number

@@ -7,14 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 // The length below which the map draws an edge (both ways): the edge factor
 // last read times the largest distance of the map's points.
 float EdgeLimit();
-
-// The colour of item i by its MRP cluster, as 0x00BBGGRR.
-std::uint32_t ClusterColour(int i);
 
 // What "View" shows beside the marks: bars of the prototype probability,
 // the items' numbers, or, when the table names the items, their names.

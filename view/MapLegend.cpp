@@ -4,9 +4,8 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "view/MapDrawing.h"
 #include "view/MarkColours.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "view/ViewTransform.h"
-#include "workspace/Canvas.h"
+#include "form/Canvas.h"
 #include "workspace/Workspace.h"
 
 struct LegendEntry {

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+// The colour of map point i by its MRP cluster, as 0x00BBGGRR.
+std::uint32_t ClusterColour(int i);
+
 // The colour of class k (1..20) in the order the table shows the classes,
 // as 0x00BBGGRR; k = 0 (no class) is a pale grey.
 std::uint32_t ClassColour(int k);

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "writers/PainterCanvas.h"
+#include "painting/PainterCanvas.h"
 
 class PaintBox : public QWidget, public PainterCanvas {
     Q_OBJECT

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace/Status.h"
+#include "form/Status.h"
 
 class StatusText : public QLineEdit {
     Q_OBJECT

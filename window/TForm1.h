@@ -18,7 +18,7 @@
 #include "window/MemoList.h"
 #include "window/PaintBox.h"
 #include "window/StatusText.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 class TForm1 : public QWidget, public Form {
     Q_OBJECT

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 namespace {
 

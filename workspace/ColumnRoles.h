@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "workspace/ReadOptions.h"
+#include "form/ReadOptions.h"
 #include "workspace/TextTable.h"
 
 enum class ColumnRole : std::uint8_t { Feature, Names, Class, LeftOut };

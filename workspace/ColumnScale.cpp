@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "workspace/ColumnRoles.h"
-#include "workspace/ReadOptions.h"
+#include "form/ReadOptions.h"
 
 // Scales components 1..dim of items 1..n in place (missing values stay
 // missing and take no part in a column's mean, deviation, minimum or

@@ -6,7 +6,7 @@
 #include <limits>
 #include <optional>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/TextFile.h"
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"

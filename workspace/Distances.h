@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 // DistMatrix[i][j], i, j = 1..N: Euclidean distance of InputVectors rows i and
 // j over components 1..n. Where a component is missing, the distance is

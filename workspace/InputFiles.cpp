@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "workspace/ColumnRoles.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 #include "workspace/TextTable.h"
 
 inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "workspace/InputFiles.h"
-#include "workspace/Numbers.h"
-#include "workspace/Status.h"
+#include "text/Numbers.h"
+#include "form/Status.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <cstdio>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 TextFileWriter::TextFileWriter(Form& form, const char* path) : form_(form), path_(path) {
     tempPath_ = path_ + Format(".%d.tmp", static_cast<int>(::getpid()));

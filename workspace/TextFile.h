@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 class TextFileWriter {
 public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 namespace {
 

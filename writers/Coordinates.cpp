@@ -6,7 +6,7 @@
 
 #include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include "handlers/MapRecord.h"
 #include "view/MapDrawing.h"
 #include "view/MapLegend.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
-#include "writers/PainterCanvas.h"
+#include "painting/PainterCanvas.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
 #include "workspace/Distances.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

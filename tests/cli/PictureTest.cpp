@@ -11,7 +11,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 namespace {
 

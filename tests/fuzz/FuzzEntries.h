@@ -30,9 +30,9 @@
 #include <vector>
 
 #include "support/NullForm.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 #include "workspace/InputFiles.h"
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace fuzz {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "view/MapDrawing.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 struct CanvasCall {
     CanvasCall(std::string o, int a_ = 0, int b_ = 0, int c_ = 0, int d_ = 0, std::string t = {})

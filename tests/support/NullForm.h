@@ -2,7 +2,7 @@
 #pragma once
 
 #include "view/MapDrawing.h"
-#include "workspace/Form.h"
+#include "form/Form.h"
 
 class NullForm : public Form {
 public:

@@ -1,9 +1,9 @@
-#include "mrp/MapFit.h"
+#include "mds/MapFit.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 #include <locale.h>
 

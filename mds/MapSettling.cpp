@@ -1,4 +1,4 @@
-#include "mrp/MapSettling.h"
+#include "mds/MapSettling.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
-#include "mrp/MapBorder.h"
+#include "mds/MapBorder.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "mrp/MdsStep.h"
+#include "mds/MdsStep.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "mrp/MdsKernel.h"
+#include "mds/MdsKernel.h"
 #include "workspace/VectorTargets.h"
 
 namespace {

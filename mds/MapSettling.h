@@ -4,7 +4,7 @@
 // geometrically, so that the map comes to rest where the stress is lowest.
 #pragma once
 
-#include "mrp/MdsStep.h"
+#include "mds/MdsStep.h"
 
 struct Settling {
     int steps;

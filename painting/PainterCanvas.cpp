@@ -1,4 +1,4 @@
-#include "writers/PainterCanvas.h"
+#include "painting/PainterCanvas.h"
 
 #include <algorithm>
 #include <optional>

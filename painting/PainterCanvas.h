@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "workspace/Canvas.h"
+#include "form/Canvas.h"
 
 // The font of the map panel: a sans face 7 pixels high.
 QFont PanelFont();

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-// One MDS step exactly as stated: float working storage, the full bracket
+// One MDS step the plain way: float working storage, the full bracket
 // for every ordered pair, and a re-centring pass after every single move.
-void LiteralMdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight);
+void ReferenceMdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight);
 
 // The minimum forest by rescanning the lower triangle for the shortest free
 // link at every one of its E steps. Returns the lines it would list.
-std::vector<std::string> LiteralMinimumTree(int n, float limit);
+std::vector<std::string> ReferenceMinimumTree(int n, float limit);

@@ -1,6 +1,6 @@
-#include "workspace/Form.h"
+#include "form/Form.h"
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 namespace {
 std::string Leading(Form& form, EditId edit, int maxChars) {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "workspace/Canvas.h"
-#include "workspace/ReadOptions.h"
-#include "workspace/Status.h"
+#include "form/Canvas.h"
+#include "form/ReadOptions.h"
+#include "form/Status.h"
 
 // Edit fields by their number (Edit1 .. Edit16).
 enum EditId : int {

@@ -1,6 +1,6 @@
-#include "workspace/Status.h"
+#include "form/Status.h"
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 
 std::string GroupedCount(long n) {
     const std::string digits = std::to_string(n < 0 ? -n : n);

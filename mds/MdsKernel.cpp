@@ -1,4 +1,4 @@
-#include "mrp/MdsKernel.h"
+#include "mds/MdsKernel.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "literal/LiteralSteps.h"
+#include "reference/ReferenceSteps.h"
 
 #include <cmath>
 
-#include "workspace/Numbers.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
-void LiteralMdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {
+void ReferenceMdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {
     static float W[kMaxMapItems + 1], S[kMaxMapItems + 1], G[kMaxMapItems + 1][11], shift[10];
     auto& X = ws.MapCoords;
     auto& D = ws.DistMatrix;
@@ -63,7 +63,7 @@ float ShortestFreeLink(int n, float limit) {
 }
 }  // namespace
 
-std::vector<std::string> LiteralMinimumTree(int n, float limit) {
+std::vector<std::string> ReferenceMinimumTree(int n, float limit) {
     std::vector<std::string> lines;
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j) {
