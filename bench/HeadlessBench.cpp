@@ -15,8 +15,8 @@
 #include "SocBenchTraining.h"
 #include "handlers/MrpMdsRun.h"
 #include "support/NullForm.h"
-#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
+#include "workspace/Random.h"
 
 namespace {
 
@@ -63,8 +63,8 @@ void Computation(const std::string& file) {
 }
 
 void Headless(const std::string& file, bool settle = true) {
-    std::vector<std::string> args = {"mrp-mds", file,    "--size", "400", "--dim", "64", "--map-dim", "3",
-                                     "--char-distance", "0.6", "--seed", "1"};
+    std::vector<std::string> args = {"mrp-mds",   file, "--size",          "400", "--dim",  "64",
+                                     "--map-dim", "3",  "--char-distance", "0.6", "--seed", "1"};
     if (!settle) args.push_back("--no-settle");
     RunItemmap(args);
 }

@@ -2,9 +2,9 @@
 // the whole 20,001-step run of the largest map.
 #include "BenchData.h"
 #include "RatioReporter.h"
-#include "reference/ReferenceSteps.h"
 #include "mds/MapFit.h"
 #include "mds/MdsStep.h"
+#include "reference/ReferenceSteps.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // "Min. Tree" over 400 items with a threshold that admits every pair.
 #include "BenchData.h"
 #include "RatioReporter.h"
+#include "handlers/MinimumTree.h"
 #include "reference/ReferenceSteps.h"
 #include "support/NullForm.h"
-#include "handlers/MinimumTree.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include "cli/ConsoleForm.h"
 #include "handlers/MinimumTree.h"
 #include "mds/MapSettling.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
-#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
-#include "text/Numbers.h"
+#include "workspace/Random.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
 
@@ -24,7 +24,8 @@ constexpr const char* kVersion = "1.2";
 // Standard error carries the status line's texts: of Qt's own messages only
 // the serious ones.
 void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "itemmap: %s\n", qPrintable(message));
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "itemmap: %s\n", qPrintable(message));
 }
 
 int Usage(std::FILE* err, const std::string& problem) {
@@ -68,7 +69,8 @@ int WriteResults(ConsoleForm& form, const Choices& c, int status) {
     for (const std::string& picture : c.pictures) report(WriteMapPicture(picture), "map picture");
     if (c.coordinates) report(WriteCoordinates(*c.coordinates), "coordinates");
     if (const int outside = MarksOutside(kMapPanelWidth, kMapPanelHeight); outside > 0 && !c.pictures.empty())
-        form.StatusNote(Format("warning: %d mark%s of the map lie outside its picture", outside, outside == 1 ? "" : "s"));
+        form.StatusNote(Format("warning: %d mark%s of the map lie outside its picture", outside,
+                               outside == 1 ? "" : "s"));
     return status;
 }
 

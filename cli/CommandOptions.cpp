@@ -6,8 +6,8 @@
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
-#include "view/MapDrawing.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "writers/MapPicture.h"
 
 namespace {
@@ -42,7 +42,11 @@ struct Option {
 const Option kOptions[] = {
     {"size", "N", Role::Field, Edit12, "\"Input size\": the items (rows) to read"},
     {"dim", "D", Role::Field, Edit13, "\"Vect. dim\": components per item, 0 for a distance matrix"},
-    {"names", "COL", Role::Names, {}, "the column of the items' names: a number or a header name, 0 for none"},
+    {"names",
+     "COL",
+     Role::Names,
+     {},
+     "the column of the items' names: a number or a header name, 0 for none"},
     {"class", "COL", Role::Class, {}, "the column of the items' class, as --names"},
     {"skip", "COLS", Role::Skip, {}, "columns that are no feature, separated by commas"},
     {"scale", "S", Role::Scale, {}, "the features' scale: none, z (mean 0, deviation 1) or range (0..1)"},
@@ -57,7 +61,11 @@ const Option kOptions[] = {
     {"edge-lim", "F", Role::Field, Edit5, "\"edge lim\": edges shorter than F x the longest distance"},
     {"tree", "T", Role::Tree, {}, "then \"Min. Tree\" with threshold T"},
     {"seed", "S", Role::Seed, {}, "seeds the random generator with S"},
-    {"no-settle", nullptr, Role::NoSettle, {}, "ends with the run's steps of fixed length alone: the map is not settled"},
+    {"no-settle",
+     nullptr,
+     Role::NoSettle,
+     {},
+     "ends with the run's steps of fixed length alone: the map is not settled"},
     {"png", "F", Role::Picture, {}, "saves the map picture (F@2x.png: twice the size)", "png"},
     {"svg", "F", Role::Picture, {}, "saves the map picture as a vector drawing", "svg"},
     {"pdf", "F", Role::Picture, {}, "saves the map picture as a PDF page", "pdf"},
@@ -76,7 +84,8 @@ struct CommandOptions {
 
 const std::vector<CommandOptions>& Commands() {
     static const std::vector<const char*> reading = {"size", "dim", "names", "class", "skip", "scale"};
-    static const std::vector<const char*> results = {"png", "svg", "pdf", "tsv", "labels", "colour", "no-fit"};
+    static const std::vector<const char*> results = {"png",    "svg",    "pdf",   "tsv",
+                                                     "labels", "colour", "no-fit"};
     const auto join = [](std::vector<std::vector<const char*>> parts) {
         std::vector<const char*> all;
         for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
@@ -88,11 +97,13 @@ const std::vector<CommandOptions>& Commands() {
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view"},
                results})},
-        {{"soc", [](Form& form) { Button10Click(form); }, "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat",
-          1000},
-         join({reading, {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle"},
+        {{"soc", [](Form& form) { Button10Click(form); },
+          "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat", 1000},
+         join({reading,
+               {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle"},
                results})},
-        {{"reload", Button9Click, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE", 1000},
+        {{"reload", Button9Click, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE",
+          1000},
          join({reading, {"simil", "tree"}, results})},
     };
     return commands;
@@ -188,10 +199,14 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
             if (!ScaleNamed(value, c.reading.scale)) return "--scale takes none, z or range";
             break;
         case Role::Labels:
-            if (value == "bars") c.view.labels = kViewBars;
-            else if (value == "numbers") c.view.labels = kViewNumbers;
-            else if (value == "names") c.view.labels = kViewNames;
-            else return "--labels takes bars, numbers or names";
+            if (value == "bars")
+                c.view.labels = kViewBars;
+            else if (value == "numbers")
+                c.view.labels = kViewNumbers;
+            else if (value == "names")
+                c.view.labels = kViewNames;
+            else
+                return "--labels takes bars, numbers or names";
             break;
         case Role::Colour:
             if (value != "clusters" && value != "class") return "--colour takes clusters or class";
@@ -199,7 +214,9 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
             break;
         case Role::View: {
             const std::vector<std::string> axes = Split(value);
-            const auto axis = [](const std::string& a) { return a.size() == 1 && a[0] >= '1' && a[0] <= '3' ? a[0] - '0' : 0; };
+            const auto axis = [](const std::string& a) {
+                return a.size() == 1 && a[0] >= '1' && a[0] <= '3' ? a[0] - '0' : 0;
+            };
             if (axes.size() != 2 || !axis(axes[0]) || !axis(axes[1]) || axes[0] == axes[1])
                 return "--view takes two of the axes 1, 2, 3: 1,2 or 1,3 or 2,3";
             c.view.axisA = axis(axes[0]);
@@ -241,7 +258,8 @@ std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& ch
     for (const char* name : command->options) {
         const QString optionName = QString::fromUtf8(name);
         if (!parser.isSet(optionName)) continue;
-        if (std::optional<std::string> problem = Take(Named(name), parser.value(optionName).toStdString(), choices))
+        if (std::optional<std::string> problem =
+                Take(Named(name), parser.value(optionName).toStdString(), choices))
             return problem;
     }
     return std::nullopt;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "handlers/ViewButtons.h"
 #include "form/Form.h"
+#include "handlers/ViewButtons.h"
 
 struct Command {
     const char* name;

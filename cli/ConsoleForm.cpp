@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <csignal>
 
-#include "view/MapDrawing.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "view/MapDrawing.h"
 #include "form/Form.h"
+#include "view/MapDrawing.h"
 
 class ConsoleForm : public Form {
 public:

@@ -1,13 +1,13 @@
 #include "handlers/MapRecord.h"
 
-#include "mrp/ClassAgreement.h"
+#include <utility>
+#include <vector>
+
 #include "mds/MapFit.h"
+#include "mrp/ClassAgreement.h"
 #include "soc/SocFit.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
-
-#include <utility>
-#include <vector>
 
 namespace {
 MapRecord shown, earlier;

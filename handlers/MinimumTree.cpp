@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "view/MapDrawing.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -82,6 +82,6 @@ std::string TreeSummary(int n) {
     if (shown == links) return Format("Min. Tree: %d link%s, all shown", links, links == 1 ? "" : "s");
     // The least "edge lim", in hundredths, under which every link is shorter.
     const double factor = largest > 0 ? std::floor(100.0 * longest / largest) / 100 + 0.01 : 1.0;
-    return Format("Min. Tree: %d link%s, %d shown: edge lim %.2f shows them all", links, links == 1 ? "" : "s",
-                  shown, factor);
+    return Format("Min. Tree: %d link%s, %d shown: edge lim %.2f shows them all", links,
+                  links == 1 ? "" : "s", shown, factor);
 }

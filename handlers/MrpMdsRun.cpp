@@ -6,19 +6,19 @@
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
-#include "handlers/RunSteps.h"
 #include "handlers/RunStatus.h"
-#include "mrp/Clustering.h"
+#include "handlers/RunSteps.h"
 #include "mds/MapFit.h"
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
+#include "mrp/Clustering.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
-#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
-#include "text/Numbers.h"
+#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -166,17 +166,20 @@ bool ReadItems(Form& form, float& mean, std::string& dump) {
     ws.ItemCount = EditInt(form, Edit12, kWholeField);
     ws.VectorDim = EditInt(form, Edit13, kWholeField);
     if (ws.ItemCount > kMaxMapItems) {
-        Refuse(form, "max size: 400", FieldWords(form, Edit12, "Input size") + "; an MRP-MDS map takes at most 400 items");
+        Refuse(form, "max size: 400",
+               FieldWords(form, Edit12, "Input size") + "; an MRP-MDS map takes at most 400 items");
         return false;
     }
     if (ws.VectorDim > kMaxDim) {
         Refuse(form, "max dim: 64",
-               FieldWords(form, Edit13, "Vect. dim") + "; vectors have at most 64 components, 0 reads a distance matrix");
+               FieldWords(form, Edit13, "Vect. dim") +
+                   "; vectors have at most 64 components, 0 reads a distance matrix");
         return false;
     }
     if (ws.VectorDim < 0) {
         Refuse(form, "no input data",
-               FieldWords(form, Edit13, "Vect. dim") + ": it must give the components per item, 0 for a distance matrix");
+               FieldWords(form, Edit13, "Vect. dim") +
+                   ": it must give the components per item, 0 for a distance matrix");
         return false;
     }
     if (!(ws.VectorDim > 0 ? ReadVectors(form, mean, dump) : ReadMatrix(form, mean))) return false;
@@ -235,7 +238,8 @@ long Animate(Form& form, MdsPlan& plan, int m, RunClock& clock) {
 }
 
 // How the run ended, with the map's figures.
-void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling, const RunClock& clock) {
+void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling,
+               const RunClock& clock) {
     ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
     const std::string figures = ShownMapFigures();
     const std::string all = GroupedCount(ws.IterationLimit + 1L);
@@ -245,11 +249,11 @@ void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& s
                                   GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
                            figures);
     else if (settling.stoppedDuring)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("MRP-MDS stopped at settling step %s of %s after %.1f s, not settled",
-                                  GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(),
-                                  clock.Seconds()),
-                           figures);
+        form.StatusOutcome(
+            Outcome::Stopped,
+            Format("MRP-MDS stopped at settling step %s of %s after %.1f s, not settled",
+                   GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(), clock.Seconds()),
+            figures);
     else if (settling.made > 0)
         form.StatusOutcome(Outcome::Finished,
                            Format("MRP-MDS finished: %s steps, settled in %s, %.1f s in all", all.c_str(),
@@ -257,7 +261,8 @@ void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& s
                            figures);
     else
         form.StatusOutcome(Outcome::Finished,
-                           Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()), figures);
+                           Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()),
+                           figures);
 }
 
 // The run's working storage: too large for the stack.
@@ -290,7 +295,8 @@ void Button2Click(Form& form) {
     const SettlingMade settled = SettleMap(form, runPlan, m, kStepLength, kRedrawPeriod, [&](int i, int of) {
         ShowMovedMap(form, m);
         if (clock.ReportDue())
-            form.StatusProgress({"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
+            form.StatusProgress(
+                {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
     });
     ReportEnd(form, runPlan, done, settled, clock);
 }

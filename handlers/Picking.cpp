@@ -7,8 +7,8 @@
 #include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
-#include "view/ViewTransform.h"
 #include "text/Numbers.h"
+#include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -28,13 +28,15 @@ struct PanelScale {
 // A missing component leaves a gap in the line.
 // "setosa-12 (item 12)", or "item 12" without a name.
 std::string ItemWords(int i) {
-    if (i >= 1 && i <= kInputRows && ws.ItemName[i][0] != '\0') return Format("%s (item %d)", ws.ItemName[i], i);
+    if (i >= 1 && i <= kInputRows && ws.ItemName[i][0] != '\0')
+        return Format("%s (item %d)", ws.ItemName[i], i);
     return Format("item %d", i);
 }
 
 // "Species setosa", or "class setosa" when the column has no name.
 std::string ClassWords(int k) {
-    return Format("%s %s", ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class", ws.ClassName[std::clamp(k, 0, kMaxClasses)]);
+    return Format("%s %s", ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class",
+                  ws.ClassName[std::clamp(k, 0, kMaxClasses)]);
 }
 
 // The components' names along the panel's foot, each cut to the room it
@@ -199,13 +201,13 @@ std::string MarkDescription(Form& form, int x, int y) {
         const std::string cluster =
             mark == 0 || mark == -10000 ? "no cluster" : Format("cluster of item %d", std::abs(mark));
         const std::string cls = ws.ItemClass[nearest] > 0 ? ClassWords(ws.ItemClass[nearest]) + "; " : "";
-        return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(), cluster.c_str(),
-                      mark < 0 && mark != -10000 ? " (its centre)" : "",
+        return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(),
+                      cluster.c_str(), mark < 0 && mark != -10000 ? " (its centre)" : "",
                       static_cast<double>(ws.ProtoProb[nearest]));
     }
     const int members = MeasureSocFit().members[nearest];
-    std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
-                              static_cast<double>(ws.PrototypeScore[nearest]));
+    std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members,
+                              members == 1 ? "" : "s", static_cast<double>(ws.PrototypeScore[nearest]));
     if (ws.PrototypeClass[nearest] > 0)
         text += Format("; %s, %.0f%% of its members", ClassWords(ws.PrototypeClass[nearest]).c_str(),
                        100.0 * ws.PrototypeShare[nearest]);

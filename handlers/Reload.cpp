@@ -5,16 +5,16 @@
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
-#include "handlers/RunSteps.h"
 #include "handlers/RunStatus.h"
+#include "handlers/RunSteps.h"
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
-#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -84,7 +84,8 @@ bool ReadPrototypes(Form& form) {
         ReadReport report;
         ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
         const std::string file(BaseName(ws.ChosenFileName));
-        ws.ItemCount = ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
+        ws.ItemCount =
+            ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
         if (report.loaded && report.nonFiniteLine != 0) {
             ws.ItemCount = 0;  // nothing of the half-read prototypes is used
             Refuse(form, "", Unusable(report, ws.ChosenFileName));
@@ -93,14 +94,17 @@ bool ReadPrototypes(Form& form) {
         form.MemoAppend(std::to_string(ws.ItemCount));
         if (ws.ItemCount > 0 && report.values != ws.VectorDim) {
             ws.ItemCount = 0;  // prototypes of another length mean nothing here
-            Refuse(form, "",
-                   Format("%s holds prototypes of %d components, the vectors of %s have %d: it belongs to another "
-                          "file, or to another \"Vect. dim\"",
-                          file.c_str(), report.values, input.c_str(), ws.VectorDim));
+            Refuse(
+                form, "",
+                Format(
+                    "%s holds prototypes of %d components, the vectors of %s have %d: it belongs to another "
+                    "file, or to another \"Vect. dim\"",
+                    file.c_str(), report.values, input.c_str(), ws.VectorDim));
             return false;
         }
         if (!report.loaded)
-            form.StatusNote(Format("warning: %s not found: no prototypes from it (a SOC run writes it)", file.c_str()));
+            form.StatusNote(
+                Format("warning: %s not found: no prototypes from it (a SOC run writes it)", file.c_str()));
     }
     if (ws.ItemCount > 0) return true;
     Refuse(form, "", "no prototypes to reload beside " + input);

@@ -1,11 +1,11 @@
 #include "handlers/RunStatus.h"
 
-#include "workspace/ColumnScale.h"
-#include "mds/MapBorder.h"
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
-#include "view/MapDrawing.h"
+#include "mds/MapBorder.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
+#include "workspace/ColumnScale.h"
 #include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
@@ -47,9 +47,10 @@ void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim) {
 
 void ShowUnrelatedPairs(Form& form, int pairs) {
     if (pairs > 0)
-        form.StatusNote(Format("warning: %d %s no component in common: each takes the largest distance of "
-                               "the others",
-                               pairs, pairs == 1 ? "pair of items has" : "pairs of items have"));
+        form.StatusNote(
+            Format("warning: %d %s no component in common: each takes the largest distance of "
+                   "the others",
+                   pairs, pairs == 1 ? "pair of items has" : "pairs of items have"));
 }
 
 void ShowBorderWarning(Form& form, int pressed, int n, int b) {

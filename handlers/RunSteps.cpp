@@ -7,12 +7,12 @@
 #include "handlers/Picking.h"
 #include "handlers/RunStatus.h"
 #include "soc/SocSteps.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
-#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 bool ChooseRunFile(Form& form, bool pathsFirst) {

@@ -3,10 +3,10 @@
 
 #include <string_view>
 
+#include "form/Form.h"
 #include "handlers/RunStatus.h"
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
-#include "form/Form.h"
 #include "workspace/Workspace.h"
 
 // Clears Memo1 and shows the file dialog, before anything else changes, so

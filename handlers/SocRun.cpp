@@ -6,22 +6,22 @@
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
-#include "handlers/RunSteps.h"
 #include "handlers/RunStatus.h"
-#include "mrp/Clustering.h"
+#include "handlers/RunSteps.h"
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
+#include "mrp/Clustering.h"
 #include "soc/SocFit.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
-#include "workspace/Random.h"
 #include "workspace/InputFiles.h"
-#include "text/Numbers.h"
+#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -91,15 +91,17 @@ bool SetUpPrototypes(Form& form, int n) {
         const double mean = MeanDistance(n) / ws.DistScale * toFile;
         if (!ReadMrpParameters(form, mean)) return false;
         // Without a cluster the run stops before any file is touched.
-        const int c = ClusterPrototypes(form, n, kMaxMrpClusters, 1, static_cast<float>(ws.CharDistance / toFile),
-                                        ws.NoiseLimit, ws.NeighbourLimit, /*writeWhenEmpty=*/false);
+        const int c =
+            ClusterPrototypes(form, n, kMaxMrpClusters, 1, static_cast<float>(ws.CharDistance / toFile),
+                              ws.NoiseLimit, ws.NeighbourLimit, /*writeWhenEmpty=*/false);
         ws.ClusterCount = c;
         ws.ItemCount = c;
         form.MemoAppend(" ");
         if (c == 0) {
-            Refuse(form, "",
-                   Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; %s",
-                          static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
+            Refuse(
+                form, "",
+                Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; %s",
+                       static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
             return false;
         }
         // The clusters' marks belong to the items; the map's points are
@@ -129,9 +131,11 @@ bool ReadFields(Form& form, Fields& f) {
         const char* label;
         const char* why;
     } checks[] = {
-        {ws.VectorCount > kMaxSocVectors, "max size: 1000", Edit12, "Input size", "; SOC takes at most 1000 vectors"},
+        {ws.VectorCount > kMaxSocVectors, "max size: 1000", Edit12, "Input size",
+         "; SOC takes at most 1000 vectors"},
         {ws.VectorDim > kMaxDim, "max dim: 64", Edit13, "Vect. dim", "; vectors have at most 64 components"},
-        {ws.VectorCount < 1, "invalid input data.", Edit12, "Input size", ": it must give the number of vectors"},
+        {ws.VectorCount < 1, "invalid input data.", Edit12, "Input size",
+         ": it must give the number of vectors"},
         {ws.VectorDim < 1, "invalid input data.", Edit13, "Vect. dim",
          ": SOC trains feature vectors of 1 to 64 components"},
         {ws.ItemCount > kMaxMapItems, "max size: 400", Edit14, "No. of feature vect.",
@@ -229,31 +233,33 @@ void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written
     const std::string figures = SocFitText(fit);
     const std::string all = GroupedCount(ws.IterationLimit);
     if (settling.stoppedBefore)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("SOC stopped at step %s of %s after %.1f s, its files written, map not settled",
-                                  GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
-                           figures);
+        form.StatusOutcome(
+            Outcome::Stopped,
+            Format("SOC stopped at step %s of %s after %.1f s, its files written, map not settled",
+                   GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
+            figures);
     else if (settling.stoppedDuring)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("SOC stopped at map settling step %s of %s after %.1f s, its files "
-                                  "written, map not settled",
-                                  GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(),
-                                  clock.Seconds()),
-                           figures);
+        form.StatusOutcome(
+            Outcome::Stopped,
+            Format("SOC stopped at map settling step %s of %s after %.1f s, its files "
+                   "written, map not settled",
+                   GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(), clock.Seconds()),
+            figures);
     else if (!written)
         form.StatusOutcome(Outcome::Failed,
                            Format("SOC trained %s steps in %.1f s, but its result files could not be written",
                                   GroupedCount(done).c_str(), clock.Seconds()),
                            figures);
     else if (settling.made > 0)
-        form.StatusOutcome(Outcome::Finished,
-                           Format("SOC finished: %s steps, map settled in %s, %.1f s in all",
-                                  GroupedCount(done).c_str(), GroupedCount(settling.made).c_str(), clock.Seconds()),
-                           figures);
+        form.StatusOutcome(
+            Outcome::Finished,
+            Format("SOC finished: %s steps, map settled in %s, %.1f s in all", GroupedCount(done).c_str(),
+                   GroupedCount(settling.made).c_str(), clock.Seconds()),
+            figures);
     else
-        form.StatusOutcome(Outcome::Finished,
-                           Format("SOC finished: %s steps in %.1f s", GroupedCount(done).c_str(), clock.Seconds()),
-                           figures);
+        form.StatusOutcome(
+            Outcome::Finished,
+            Format("SOC finished: %s steps in %.1f s", GroupedCount(done).c_str(), clock.Seconds()), figures);
 }
 
 // The run's working storage: too large for the stack.
@@ -281,8 +287,8 @@ void Button10Click(Form& form, int steps) {
     // Settled before the files are written: soc.dat keeps the map's screen
     // positions as the last redraw left them, and reload brings back the
     // settled map the panel shows.
-    const SettlingMade settled =
-        SettleMap(form, runTraining.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
+    const SettlingMade settled = SettleMap(
+        form, runTraining.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
             RedrawMap(form);
             if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
         });

@@ -218,4 +218,3 @@ void MdsPlan::Moves(float stepLength) {
         for (int i = 0; i < n; ++i) ws.MapCoords[i + 1][s + 1] = static_cast<float>(x[i] - shift);
     }
 }
-

@@ -191,8 +191,8 @@ void CentresAsPrototypes(int k) {
 
 }  // namespace
 
-int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance, float noiseLimit,
-                      float neighbourLimit, bool writeWhenEmpty) {
+int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
+                      float noiseLimit, float neighbourLimit, bool writeWhenEmpty) {
     n = MapRows(n);
     const float meanP = ProbabilitiesOf(n, charDistance);
     const int k = ChooseCentres(form, n, maxClusters, meanP * noiseLimit, neighbourLimit);

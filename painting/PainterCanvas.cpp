@@ -110,7 +110,8 @@ void PainterCanvas::SetTextSize(int pixels) {
 }
 
 int PainterCanvas::TextWidth(std::string_view text) const {
-    return QFontMetrics(TextFont()).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return QFontMetrics(TextFont())
+        .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void PainterCanvas::TextOut(int x, int y, std::string_view text) {

@@ -6,8 +6,8 @@
 #include "workspace/Workspace.h"
 
 struct SocFit {
-    double quantisationError;       // the mean over the vectors of the error to its prototype, in the file's units
-    int emptyPrototypes;            // prototypes no vector belongs to
+    double quantisationError;  // the mean over the vectors of the error to its prototype, in the file's units
+    int emptyPrototypes;       // prototypes no vector belongs to
     int members[kMaxMapItems + 1];  // the vectors that belong to each prototype 1..K
     // When the table gives classes: each prototype's class, the one most of
     // its members hold (0 for none), with their share of its members, and the

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "soc/SocSteps.h"
-#include "view/ViewTransform.h"
 #include "text/Numbers.h"
+#include "view/ViewTransform.h"
 #include "workspace/TextFile.h"
 #include "workspace/Workspace.h"
 

@@ -6,7 +6,6 @@
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
 
-
 float RawPrototypeDistance(int i, int a, int dim) {
     const float* pi = ws.Prototypes[i][1];
     const float* pa = ws.Prototypes[a][1];

@@ -14,8 +14,8 @@
 #include "handlers/SocRun.h"
 #include "handlers/ViewButtons.h"
 #include "support/FakeForm.h"
-#include "view/MapDrawing.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -53,9 +53,7 @@ void PrintTo(const BadCase& c, std::ostream* os) {
 
 class BadInput : public ::testing::TestWithParam<BadCase> {
 protected:
-    void SetUp() override {
-        FreshWorkspace();
-    }
+    void SetUp() override { FreshWorkspace(); }
 };
 
 TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
@@ -116,7 +114,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {{Edit13, "0"}},
                 "invalid dist. matr."},
         BadCase{"65ValuesSoc", Run::Soc, [] { return Lines(20, 65); }, {}, "*"},
-        BadCase{"missingValues", Run::MrpMds, [] { return "NA\tNA\t3\t4\n1\t2\tNA\tNA\n" + Lines(18, 4); }, {}, "*"},
+        BadCase{"missingValues",
+                Run::MrpMds,
+                [] { return "NA\tNA\t3\t4\n1\t2\tNA\tNA\n" + Lines(18, 4); },
+                {},
+                "*"},
         BadCase{"missingValuesSoc",
                 Run::Soc,
                 [] { return "NA\tNA\t3\t4\n1\t2\tNA\tNA\n" + Lines(18, 4); },
@@ -225,9 +227,10 @@ TEST_F(BadFiles, ResultsOfAnotherDimensionAreRefused) {
     EXPECT_EQ(form.outcome, Outcome::Finished);
     form.edits[Edit13] = "1";
     Button9Click(form);
-    EXPECT_EQ(form.status.back(),
-              "refused: soc.dat holds prototypes of 4 components, the vectors of input.txt have 1: it belongs to "
-              "another file, or to another \"Vect. dim\"");
+    EXPECT_EQ(
+        form.status.back(),
+        "refused: soc.dat holds prototypes of 4 components, the vectors of input.txt have 1: it belongs to "
+        "another file, or to another \"Vect. dim\"");
     EXPECT_EQ(ws.ItemCount, 0);
     PaintBox1MouseUp(form, 320, 316);
 }

@@ -148,7 +148,8 @@ TEST_F(Clustering, AClustersFileThatCannotBeCreatedIsNamedAndTheRunGoesOn) {
     std::snprintf(ws.ClustersFileName, sizeof ws.ClustersFileName, "/nonexistent-folder/clusters.dat");
     EXPECT_EQ(Cluster(2, 1, 0.5f), 1);
     EXPECT_EQ(form.status,
-              std::vector<std::string>{"error: cannot write /nonexistent-folder/clusters.dat: No such file or directory"});
+              std::vector<std::string>{
+                  "error: cannot write /nonexistent-folder/clusters.dat: No such file or directory"});
     EXPECT_EQ(form.memo.back(), "3");
 }
 

@@ -136,7 +136,8 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
 TEST_F(Distances, DumpThatCannotBeWrittenIsNamed) {
     ws.ItemCount = 1;
     WriteDistanceDump(form, "/nonexistent-folder/distances.dat", DistanceDumpText());
-    EXPECT_EQ(form.status.back(), "error: cannot write /nonexistent-folder/distances.dat: No such file or directory");
+    EXPECT_EQ(form.status.back(),
+              "error: cannot write /nonexistent-folder/distances.dat: No such file or directory");
 }
 
 TEST(Random, StaysBelowItsBoundAndCoversIt) {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "support/FakeForm.h"
-#include "workspace/InputFiles.h"
 #include "text/Numbers.h"
+#include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -203,39 +203,39 @@ INSTANTIATE_TEST_SUITE_P(
                       {"5.1 3.5 1.4 0.2", "4.9 3 1.4 0.2"},
                       "read 2 rows of 4 values from data.txt",
                       {"values separated by spaces: line 1 has no tab"}},
-        RealWorldFile{"rWriteTable",
-                      "\"Sepal.Length\" \"Sepal.Width\" \"Species\"\n\"1\" 5.1 3.5 \"setosa\"\n\"2\" 4.9 3 "
-                      "\"setosa\"\n\"3\" 7 3.2 \"versicolor\"\n\"4\" 6.4 3.2 \"versicolor\"\n\"5\" 6.3 3.3 "
-                      "\"virginica\"\n\"6\" 5.8 2.7 \"virginica\"\n\"7\" 5 3.6 \"setosa\"\n",
-                      7,
-                      {"5.1 3.5", "4.9 3", "7 3.2"},
-                      "read 7 rows of 2 values from data.txt; names from column 1; class from column 4 "
-                      "\"Species\" (3 values)",
-                      {"line 1 is a header: it holds no number",
-                       "values separated by spaces: line 2 has no tab"},
-                      {"1", "2", "3", "4", "5", "6", "7"},
-                      {"setosa", "versicolor", "virginica"}},
-        RealWorldFile{"rWriteCsv",
-                      "\"\",\"Sepal.Length\",\"Species\"\n\"1\",5.1,\"setosa\"\n\"2\",4.9,\"setosa\"\n\"3\",7,"
-                      "\"versicolor\"\n\"4\",6.4,\"versicolor\"\n\"5\",6.3,\"versicolor\"\n",
-                      5,
-                      {"5.1", "4.9"},
-                      "read 5 rows of 1 value from data.txt; names from column 1; class from column 3 "
-                      "\"Species\" (2 values)",
-                      {"line 1 is a header: it holds no number",
-                       "values separated by commas: line 2 has no tab"},
-                      {"1", "2"},
-                      {"setosa", "versicolor"}},
-        RealWorldFile{"pandasIndexAndMissingLastCell",
-                      ",a,b\n0,5.1,3.5\n1,4.9,3\n2,7,\n",
-                      3,
-                      {"5.1 3.5", "4.9 3", "7 NA"},
-                      "read 3 rows of 2 values from data.txt; names from column 1",
-                      {"line 1 is a header: it holds no number",
-                       "values separated by commas: line 2 has no tab",
-                       "warning: 1 value missing in 1 row (line 4 first): distances use the components both "
-                       "items have"},
-                      {"0", "1", "2"}},
+        RealWorldFile{
+            "rWriteTable",
+            "\"Sepal.Length\" \"Sepal.Width\" \"Species\"\n\"1\" 5.1 3.5 \"setosa\"\n\"2\" 4.9 3 "
+            "\"setosa\"\n\"3\" 7 3.2 \"versicolor\"\n\"4\" 6.4 3.2 \"versicolor\"\n\"5\" 6.3 3.3 "
+            "\"virginica\"\n\"6\" 5.8 2.7 \"virginica\"\n\"7\" 5 3.6 \"setosa\"\n",
+            7,
+            {"5.1 3.5", "4.9 3", "7 3.2"},
+            "read 7 rows of 2 values from data.txt; names from column 1; class from column 4 "
+            "\"Species\" (3 values)",
+            {"line 1 is a header: it holds no number", "values separated by spaces: line 2 has no tab"},
+            {"1", "2", "3", "4", "5", "6", "7"},
+            {"setosa", "versicolor", "virginica"}},
+        RealWorldFile{
+            "rWriteCsv",
+            "\"\",\"Sepal.Length\",\"Species\"\n\"1\",5.1,\"setosa\"\n\"2\",4.9,\"setosa\"\n\"3\",7,"
+            "\"versicolor\"\n\"4\",6.4,\"versicolor\"\n\"5\",6.3,\"versicolor\"\n",
+            5,
+            {"5.1", "4.9"},
+            "read 5 rows of 1 value from data.txt; names from column 1; class from column 3 "
+            "\"Species\" (2 values)",
+            {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab"},
+            {"1", "2"},
+            {"setosa", "versicolor"}},
+        RealWorldFile{
+            "pandasIndexAndMissingLastCell",
+            ",a,b\n0,5.1,3.5\n1,4.9,3\n2,7,\n",
+            3,
+            {"5.1 3.5", "4.9 3", "7 NA"},
+            "read 3 rows of 2 values from data.txt; names from column 1",
+            {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+             "warning: 1 value missing in 1 row (line 4 first): distances use the components both "
+             "items have"},
+            {"0", "1", "2"}},
         RealWorldFile{"idColumn",
                       "id\tx\ty\n1\t0.5\t2\n2\t0.25\t1\n3\t0.75\t3\n",
                       3,
@@ -244,51 +244,54 @@ INSTANTIATE_TEST_SUITE_P(
                       {"line 1 is a header: it holds no number",
                        "warning: column 1 (\"id\") counts the rows 1..3: taken as item names, not a feature"},
                       {"1", "2", "3"}},
-        RealWorldFile{"namesAndClassesInText",
-                      "name;group;x;comment\nann;a;1,5;x1\nbob;b;2;x2\ncid;a;3;x3\ndan;a;4;x4\neve;b;5;x5\n",
-                      5,
-                      {"1.5", "2", "3"},
-                      "read 5 rows of 1 value from data.txt; names from column 1 \"name\"; class from column 2 "
-                      "\"group\" (2 values)",
-                      {"line 1 is a header: it holds no number",
-                       "values separated by semicolons: line 2 has no tab",
-                       "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
-                       "points",
-                       "warning: column 4 \"comment\" holds text besides the names, column 1 \"name\": left out"},
-                      {"ann", "bob", "cid"},
-                      {"a", "b"}},
-        RealWorldFile{"missingMarkers",
-                      "1,NA,3\n4,,6\n?,N/A,null\n7,.,NaN\n",
-                      4,
-                      {"1 NA 3", "4 NA 6", "7 NA NA"},
-                      "read 3 rows of 3 values from data.txt",
-                      {"values separated by commas: line 1 has no tab",
-                       "warning: 4 values missing in 3 rows (line 1 first): distances use the components both "
-                       "items have",
-                       "warning: line 3 holds no value: not an item (1 such row in all)",
-                       "warning: the file ends at line 4 with 3 rows, fewer than \"Input size\" 4: 3 used"}},
-        RealWorldFile{"shortAndLongRows",
-                      "1.5\t2\t3\n4\t5\n6\t1000\t7\t8\t9\n9\t1\t2\n",
-                      3,
-                      {"1.5 2 3", "4 5 NA", "6 7 8"},
-                      "read 3 rows of 3 values from data.txt",
-                      {"warning: line 2 holds 2 values, most rows 3: its last components are missing (1 such "
-                       "row in all)",
-                       "warning: line 3 holds 4 values, most rows 3: the extra values are not used (1 such row "
-                       "in all)",
-                       "warning: 1 value missing in 1 row (line 2 first): distances use the components both "
-                       "items have",
-                       "warning: line 3: the value 1000 is reserved and skipped (1 value in all)",
-                       "warning: 1 more row after line 3 not read: only the first 3 (\"Input size\") used"}},
-        RealWorldFile{"emptyCellsBetweenTabs",
-                      "1\t\t3\n4\t5\t6\n7\t8\t\n",
-                      3,
-                      {"1 NA 3", "4 5 6", "7 8 NA"},
-                      "read 3 rows of 3 values from data.txt",
-                      {"warning: the rows line up only when every tab ends one value: two tabs in a row hold a "
-                       "missing value",
-                       "warning: 2 values missing in 2 rows (line 1 first): distances use the components both "
-                       "items have"}},
+        RealWorldFile{
+            "namesAndClassesInText",
+            "name;group;x;comment\nann;a;1,5;x1\nbob;b;2;x2\ncid;a;3;x3\ndan;a;4;x4\neve;b;5;x5\n",
+            5,
+            {"1.5", "2", "3"},
+            "read 5 rows of 1 value from data.txt; names from column 1 \"name\"; class from column 2 "
+            "\"group\" (2 values)",
+            {"line 1 is a header: it holds no number", "values separated by semicolons: line 2 has no tab",
+             "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
+             "points",
+             "warning: column 4 \"comment\" holds text besides the names, column 1 \"name\": left out"},
+            {"ann", "bob", "cid"},
+            {"a", "b"}},
+        RealWorldFile{
+            "missingMarkers",
+            "1,NA,3\n4,,6\n?,N/A,null\n7,.,NaN\n",
+            4,
+            {"1 NA 3", "4 NA 6", "7 NA NA"},
+            "read 3 rows of 3 values from data.txt",
+            {"values separated by commas: line 1 has no tab",
+             "warning: 4 values missing in 3 rows (line 1 first): distances use the components both "
+             "items have",
+             "warning: line 3 holds no value: not an item (1 such row in all)",
+             "warning: the file ends at line 4 with 3 rows, fewer than \"Input size\" 4: 3 used"}},
+        RealWorldFile{
+            "shortAndLongRows",
+            "1.5\t2\t3\n4\t5\n6\t1000\t7\t8\t9\n9\t1\t2\n",
+            3,
+            {"1.5 2 3", "4 5 NA", "6 7 8"},
+            "read 3 rows of 3 values from data.txt",
+            {"warning: line 2 holds 2 values, most rows 3: its last components are missing (1 such "
+             "row in all)",
+             "warning: line 3 holds 4 values, most rows 3: the extra values are not used (1 such row "
+             "in all)",
+             "warning: 1 value missing in 1 row (line 2 first): distances use the components both "
+             "items have",
+             "warning: line 3: the value 1000 is reserved and skipped (1 value in all)",
+             "warning: 1 more row after line 3 not read: only the first 3 (\"Input size\") used"}},
+        RealWorldFile{
+            "emptyCellsBetweenTabs",
+            "1\t\t3\n4\t5\t6\n7\t8\t\n",
+            3,
+            {"1 NA 3", "4 5 6", "7 8 NA"},
+            "read 3 rows of 3 values from data.txt",
+            {"warning: the rows line up only when every tab ends one value: two tabs in a row hold a "
+             "missing value",
+             "warning: 2 values missing in 2 rows (line 1 first): distances use the components both "
+             "items have"}},
         RealWorldFile{"quotedThousandsAndMacLineEnds",
                       "\"1,065.0\",2\r\"2,130.5\",4\r",
                       2,
@@ -331,8 +334,17 @@ TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
         const char* why;
     } cases[] = {
         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "v.txt is binary data, not a text table"},
-        {std::string("\xFF\xFE" "1\0\t\0" "2\0\n\0", 10), "v.txt is UTF-16 text: save it as UTF-8"},
-        {std::string("1\0\t\0" "2\0\n\0" "3\0\t\0" "4\0\n\0", 16), "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
+        {std::string("\xFF\xFE"
+                     "1\0\t\0"
+                     "2\0\n\0",
+                     10),
+         "v.txt is UTF-16 text: save it as UTF-8"},
+        {std::string("1\0\t\0"
+                     "2\0\n\0"
+                     "3\0\t\0"
+                     "4\0\n\0",
+                     16),
+         "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
         {"1,5;2,5\n3,5;4,5\n1.234,5;2,5\n", "v.txt holds no number in any row"},
     };
     for (const auto& c : cases) {

@@ -145,10 +145,11 @@ TEST_P(MapLooks, FollowTheLabelsAndColoursAskedFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, MapLooks,
-    ::testing::Values(LookCase{"barsByCluster", kViewBars, 0, {}, {0x0000FF, 0x0000FF}},
-                      LookCase{"numbersByCluster", kViewNumbers, 0, {"1", "2"}, {0x0000FF, 0x0000FF}},
-                      LookCase{"namesByCluster", kViewNames, 0, {"a-name-longer-th", "b\u00e9"}, {0x0000FF, 0x0000FF}},
-                      LookCase{"namesByClass", kViewNames, 1, {"a-name-longer-th", "b\u00e9"}, {0xE9B456, 0x009FE6}}),
+    ::testing::Values(
+        LookCase{"barsByCluster", kViewBars, 0, {}, {0x0000FF, 0x0000FF}},
+        LookCase{"numbersByCluster", kViewNumbers, 0, {"1", "2"}, {0x0000FF, 0x0000FF}},
+        LookCase{"namesByCluster", kViewNames, 0, {"a-name-longer-th", "b\u00e9"}, {0x0000FF, 0x0000FF}},
+        LookCase{"namesByClass", kViewNames, 1, {"a-name-longer-th", "b\u00e9"}, {0xE9B456, 0x009FE6}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MapDrawing, EdgesJoinPairsCloserThanTheLimitBothWays) {

@@ -4,9 +4,9 @@
 #include <ostream>
 #include <random>
 
-#include "reference/ReferenceSteps.h"
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
+#include "reference/ReferenceSteps.h"
 #include "support/FakeForm.h"
 #include "workspace/Workspace.h"
 

@@ -2,9 +2,9 @@
 
 #include <random>
 
+#include "handlers/MinimumTree.h"
 #include "reference/ReferenceSteps.h"
 #include "support/FakeForm.h"
-#include "handlers/MinimumTree.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
-#include "workspace/Random.h"
 #include "text/Numbers.h"
+#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {

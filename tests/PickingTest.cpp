@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cmath>
 
 #include "handlers/Picking.h"
@@ -46,7 +45,7 @@ protected:
 TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     form.edits[Edit16] = "0.5";
     std::fill(ws.ItemScore + 1, ws.ItemScore + 5, 7.0f);  // every vector's score is written
-    PaintBox1MouseUp(form, 64, 570);  // beside prototype 2 at (64, 569)
+    PaintBox1MouseUp(form, 64, 570);                      // beside prototype 2 at (64, 569)
     EXPECT_EQ(ws.PanelItem, 2);
     EXPECT_EQ(ws.PickedItem, 2);
     EXPECT_EQ(form.edits[Edit1], "2");

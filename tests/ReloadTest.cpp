@@ -80,7 +80,9 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
     EXPECT_EQ(form.map.drawings, 1);
     const auto texts = form.map.Calls("text");
     EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
-                            [](const CanvasCall& t) { return t.text.find_first_not_of("0123456789") == std::string::npos; }),
+                            [](const CanvasCall& t) {
+                                return t.text.find_first_not_of("0123456789") == std::string::npos;
+                            }),
               6);  // the prototypes' numbers
     for (int k = 1; k <= 6; ++k)
         for (int q = 1; q <= 5; ++q) EXPECT_NEAR(ws.Prototypes[k][1][q], trained[k][q], 0.0005);

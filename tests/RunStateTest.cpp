@@ -11,9 +11,9 @@
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
 #include "support/FakeForm.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/MarkColours.h"
-#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -101,7 +101,8 @@ TEST_F(SocResults, AFileThatCannotBeCreatedIsNamedAndTheOthersAreWritten) {
     std::snprintf(ws.SocFileName, sizeof ws.SocFileName, "%s", dir.File("missing/soc.dat").c_str());
     WriteSocClusters(form, 5, 3);
     WriteSocResults(form);
-    EXPECT_EQ(form.status.back(), "error: cannot write " + dir.File("missing/soc.dat") + ": No such file or directory");
+    EXPECT_EQ(form.status.back(),
+              "error: cannot write " + dir.File("missing/soc.dat") + ": No such file or directory");
     EXPECT_FALSE(dir.Read("weights.dat").empty());
     EXPECT_FALSE(dir.Read("clusters.dat").empty());
 }

@@ -12,11 +12,11 @@
 #include "handlers/SocRun.h"
 #include "mds/MapSettling.h"
 #include "support/FakeForm.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/InputFiles.h"
-#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -92,7 +92,7 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     EXPECT_EQ(form.memo[7], "init k\xC3\xA9sz");
     EXPECT_EQ(form.memo.size(), 8u + 5u);  // one progress line per 1000 steps
     EXPECT_EQ(form.memo[8].substr(form.memo[8].size() - 12), "0.500  0.500");
-    EXPECT_EQ(form.eventPumps, 5 + 100);  // then a redraw every 10 of the map's 1,000 settling steps
+    EXPECT_EQ(form.eventPumps, 5 + 100);    // then a redraw every 10 of the map's 1,000 settling steps
     EXPECT_EQ(form.panel.drawings, 1 + 5);  // emptied as the run starts, then at each redraw
     EXPECT_EQ(ws.ItemCount, 5);
     EXPECT_EQ(ws.SocMode, 1);

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "view/ViewReset.h"
-#include "support/FakeForm.h"
 #include "handlers/ViewButtons.h"
+#include "support/FakeForm.h"
+#include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
@@ -85,15 +85,16 @@ TEST_F(View, EachRotationTurnsItsOwnPlaneItsOwnWay) {
         void (*press)(Form&);
         double view[3][2];
     } presses[] = {
-        {Button6Click, {{1, 0}, {0, c}, {0, s}}},    // Rot1: axes 2 and 3
-        {Button7Click, {{c, s}, {-s, c}, {0, 0}}},   // Rot2: axes 1 and 2
-        {Button8Click, {{c, 0}, {0, 1}, {-s, 0}}},   // Rot3: axes 1 and 3
+        {Button6Click, {{1, 0}, {0, c}, {0, s}}},   // Rot1: axes 2 and 3
+        {Button7Click, {{c, s}, {-s, c}, {0, 0}}},  // Rot2: axes 1 and 2
+        {Button8Click, {{c, 0}, {0, 1}, {-s, 0}}},  // Rot3: axes 1 and 3
     };
     for (const auto& p : presses) {
         ResetView();
         p.press(form);
         for (int r = 1; r <= 3; ++r)
-            for (int q = 1; q <= 2; ++q) EXPECT_NEAR(ws.ViewMatrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
+            for (int q = 1; q <= 2; ++q)
+                EXPECT_NEAR(ws.ViewMatrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
     }
     EXPECT_EQ(form.map.drawings, 3);
 }

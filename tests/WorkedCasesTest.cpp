@@ -7,10 +7,10 @@
 #include <ostream>
 #include <sstream>
 
-#include "handlers/MrpMdsRun.h"
-#include "support/FakeForm.h"
 #include "handlers/MinimumTree.h"
+#include "handlers/MrpMdsRun.h"
 #include "handlers/RunControl.h"
+#include "support/FakeForm.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -63,8 +63,8 @@ std::string MapName(int i) {
     if (i < 1 || i > kInputRows || ws.ItemName[i][0] == '\0') return std::to_string(i);
     const std::string name(ws.ItemName[i]);
     std::size_t end = 0;
-    for (int chars = 0; end < name.size() && chars < kNameChars; ++chars)
-        do ++end;  // one character: a first byte and the continuation bytes after it
+    for (int chars = 0; end < name.size() && chars < kNameChars; ++chars) do
+            ++end;  // one character: a first byte and the continuation bytes after it
         while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
     return name.substr(0, end);
 }

@@ -4,8 +4,8 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "view/MarkColours.h"
 #include "text/Numbers.h"
+#include "view/MarkColours.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -13,7 +13,7 @@ namespace {
 constexpr int kMostLines = 14;  // a longer legend ends with how many more there are
 constexpr int kPadding = 4;
 constexpr int kLineHeight = kLegendTextSize + 3;
-constexpr int kMarkRoom = 12;   // a sample mark and the gap after it
+constexpr int kMarkRoom = 12;  // a sample mark and the gap after it
 
 void Add(Legend& legend, bool mark, std::uint32_t fill, std::uint32_t outline, int radius, const char* format,
          ...) __attribute__((format(printf, 6, 7)));
@@ -50,12 +50,14 @@ void ClusterEntries(int n, Legend& legend) {
         const std::uint32_t fill = ClusterColour(std::clamp(centre, 1, kMaxMapItems));
         const bool named = centre >= 1 && centre <= kInputRows && ws.ItemName[centre][0] != '\0';
         if (named)
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "%s: %d", ws.ItemName[centre], members);
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "%s: %d", ws.ItemName[centre],
+                members);
         else
             Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "item %d: %d", centre, members);
     }
     Add(legend, true, kBlack, kBlack, 3, "other: %d", other);
-    Text(legend, ws.ViewMode == 0 ? "bar: prototype probability; large: centre" : "large mark: a cluster's centre");
+    Text(legend,
+         ws.ViewMode == 0 ? "bar: prototype probability; large: centre" : "large mark: a cluster's centre");
 }
 
 void ClassEntries(int n, Legend& legend) {
@@ -64,8 +66,10 @@ void ClassEntries(int n, Legend& legend) {
     int counts[kMaxClasses + 1] = {};
     for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(i), 0, kMaxClasses)];
     for (int k = 1; k <= ws.ClassCount; ++k)
-        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), 3, "%s: %d", ws.ClassName[k], counts[k]);
-    if (counts[0] > 0) Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), 3, "none: %d", counts[0]);
+        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), 3, "%s: %d", ws.ClassName[k],
+            counts[k]);
+    if (counts[0] > 0)
+        Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), 3, "none: %d", counts[0]);
 }
 
 // A box shows so many entries at most; a longer legend says how many it

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "view/ViewTransform.h"
 #include "form/Canvas.h"
+#include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
 struct LegendEntry {

@@ -9,7 +9,6 @@
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
-
 int MarksOutside(int panelWidth, int panelHeight) {
     const PixelScale scale = MapPixelScale(panelWidth, panelHeight);
     const int rows = ws.ProjectedItems();

@@ -86,7 +86,8 @@ private:
     // last pen, width, brush, position and text size moot; a pen, width,
     // brush or text size that is already set changes nothing.
     void Keep(const Call& call);
-    static int StateSlot(Call::Kind kind);  // 0..4 for a pen, width, brush, position or text size; -1 otherwise
+    static int StateSlot(
+        Call::Kind kind);  // 0..4 for a pen, width, brush, position or text size; -1 otherwise
     void CarryOut();
     void Carry(const Call& call);
     std::vector<Call> calls_;

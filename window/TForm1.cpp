@@ -172,9 +172,9 @@ void TForm1::BuildControls() {
     ScaleBox->setGeometry(824, 212, 57, 21);
     for (ColumnScale scale : {ColumnScale::None, ColumnScale::Z, ColumnScale::Range})
         ScaleBox->addItem(QString::fromUtf8(ScaleName(scale)), static_cast<int>(scale));
-    ScaleBox->setToolTip(QStringLiteral(
-        "How the features' columns are scaled before any distance: none (as read), z (mean 0, "
-        "standard deviation 1) or range (0 to 1)"));
+    ScaleBox->setToolTip(
+        QStringLiteral("How the features' columns are scaled before any distance: none (as read), z (mean 0, "
+                       "standard deviation 1) or range (0 to 1)"));
     auto* scaleLabel = new QLabel(QStringLiteral("column scale"), client_);
     scaleLabel->setObjectName("ScaleLabel");
     scaleLabel->setFont(SansFont(13));
@@ -215,11 +215,11 @@ void TForm1::BuildControls() {
     }
 
     // Tab order by the designed tab indices.
-    QWidget* const order[] = {Memo1,     Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],
-                              Button2,   Edits[5],  Button3,   Button4,   Button5,   Button6,
-                              Button7,   Button8,   Button9,   Button10,  Button11,  Edits[6],
-                              Fa,        Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
-                              ScaleBox,  Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
+    QWidget* const order[] = {Memo1,    Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],
+                              Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
+                              Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
+                              Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
+                              ScaleBox, Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -332,7 +332,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* target = static_cast<QWidget*>(watched);
         const QWidget* window = target->window();
-        if ((window == this || window == StatusLine->Notes()) && HandleKey(target, *static_cast<QKeyEvent*>(event)))
+        if ((window == this || window == StatusLine->Notes()) &&
+            HandleKey(target, *static_cast<QKeyEvent*>(event)))
             return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -391,9 +392,9 @@ QString PictureFilters() {
 
 void TForm1::SavePicture() {
     if (!MapShown()) return;
-    const QString name = ShowSaveDialog(
-        QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
-        QDir(lastFolder_).filePath("map.png"), PictureFilters());
+    const QString name =
+        ShowSaveDialog(QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
+                       QDir(lastFolder_).filePath("map.png"), PictureFilters());
     if (name.isEmpty()) return;
     SayDone(WrittenText(WriteMapPicture(QFile::encodeName(name).toStdString()), "map picture"));
 }

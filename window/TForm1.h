@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "form/Form.h"
 #include "window/MemoList.h"
 #include "window/PaintBox.h"
 #include "window/StatusText.h"
-#include "form/Form.h"
 
 class TForm1 : public QWidget, public Form {
     Q_OBJECT

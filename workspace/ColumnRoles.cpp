@@ -52,7 +52,8 @@ int ColumnNamed(const std::string& spec, const ColumnPlan& plan) {
             const std::string& h = plan.header[static_cast<std::size_t>(c)];
             if (h == spec) return c;
             if (pass == 1 && h.size() == spec.size() &&
-                std::equal(h.begin(), h.end(), spec.begin(), [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
+                std::equal(h.begin(), h.end(), spec.begin(),
+                           [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
                 return c;
         }
     return -1;
@@ -89,7 +90,8 @@ std::string ColumnPlan::ColumnWords(int column) const {
     return name.empty() ? Format("column %d", column) : Format("column %d \"%s\"", column, name.c_str());
 }
 
-ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options, bool matrix) {
+ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
+                       bool matrix) {
     ColumnPlan plan;
     std::vector<int> counts;
     counts.reserve(table.rows.size());
@@ -105,7 +107,8 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     const bool rowNames = shortHeader || (headerFields > 0 && table.header[0].empty());
     for (int c = 1; c <= plan.columns; ++c) {
         const int h = shortHeader ? c - 2 : c - 1;
-        if (h >= 0 && h < headerFields) plan.header[static_cast<std::size_t>(c)] = table.header[static_cast<std::size_t>(h)];
+        if (h >= 0 && h < headerFields)
+            plan.header[static_cast<std::size_t>(c)] = table.header[static_cast<std::size_t>(h)];
     }
 
     const int rows = static_cast<int>(table.rows.size());

@@ -40,7 +40,8 @@ struct ColumnPlan {
 
 // The roles of a scanned table's columns. A distance matrix has no class
 // and no counting column: only its names.
-ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options, bool matrix);
+ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
+                       bool matrix);
 
 // The count most rows hold, of the counts given in row order; of equally
 // common ones the one met first.

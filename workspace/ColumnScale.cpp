@@ -38,8 +38,9 @@ Spread SpreadOf(int n, int k) {
 }
 
 std::string FeatureWords(const ColumnPlan& columns, int k) {
-    const int column =
-        k <= static_cast<int>(columns.features.size()) ? columns.features[static_cast<std::size_t>(k - 1)] : k;
+    const int column = k <= static_cast<int>(columns.features.size())
+                           ? columns.features[static_cast<std::size_t>(k - 1)]
+                           : k;
     return columns.ColumnWords(column);
 }
 
@@ -54,12 +55,13 @@ std::vector<std::string> SpreadWarning(const std::vector<Spread>& spreads, const
         if (least == 0 || d < spreads[static_cast<std::size_t>(least)].deviation) least = k;
     }
     if (most == 0) return {};
-    const double ratio =
-        spreads[static_cast<std::size_t>(most)].deviation / spreads[static_cast<std::size_t>(least)].deviation;
+    const double ratio = spreads[static_cast<std::size_t>(most)].deviation /
+                         spreads[static_cast<std::size_t>(least)].deviation;
     if (ratio < 10) return {};
-    return {Format("warning: %s varies %.0fx more than %s: it decides the distances; scale z gives every "
-                   "column the same weight",
-                   FeatureWords(columns, most).c_str(), ratio, FeatureWords(columns, least).c_str())};
+    return {
+        Format("warning: %s varies %.0fx more than %s: it decides the distances; scale z gives every "
+               "column the same weight",
+               FeatureWords(columns, most).c_str(), ratio, FeatureWords(columns, least).c_str())};
 }
 
 }  // namespace

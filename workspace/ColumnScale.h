@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "workspace/ColumnRoles.h"
 #include "form/ReadOptions.h"
+#include "workspace/ColumnRoles.h"
 
 // Scales components 1..dim of items 1..n in place (missing values stay
 // missing and take no part in a column's mean, deviation, minimum or

@@ -43,7 +43,7 @@ float PartialPairDistance(int i, int j, int dim) {
 
 float ItemDistance(int i, int j, int dim) {
     return ws.ItemMissing[i] == 0 && ws.ItemMissing[j] == 0 ? PairDistance(i, j, dim)
-                                                           : PartialPairDistance(i, j, dim);
+                                                            : PartialPairDistance(i, j, dim);
 }
 
 // Rows of the components laid out by column: one vector step takes a
@@ -170,8 +170,9 @@ float BuildItemDistances(Form& form, int n, int dim) {
     dim = std::min(dim, kMaxDim);
     const int items = std::min(n, kInputRows);
     for (int i = 1; i <= items; ++i)
-        for (int j = 1; j < i; ++j) largest = std::max(largest, ItemDistance(i, j, dim));  // not-a-number never counts
-    largest = std::max(largest, 0.0f);  // the diagonal
+        for (int j = 1; j < i; ++j)
+            largest = std::max(largest, ItemDistance(i, j, dim));  // not-a-number never counts
+    largest = std::max(largest, 0.0f);                             // the diagonal
     const std::optional<float> f = Scale(form, largest);
     if (!f) return 0.0f;
     for (int i = 1; i <= kMaxMapItems; ++i)
@@ -186,8 +187,10 @@ std::string DistanceDumpText() {
     char field[64];
     for (int i = 1; i <= rows; ++i) {
         for (int j = 1; j <= rows; ++j) {
-            const int len = FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
-            text.append(field, static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
+            const int len =
+                FormatInto(field, sizeof field, "\t%8.3f", static_cast<double>(ws.DistMatrix[i][j]));
+            text.append(field,
+                        static_cast<std::size_t>(std::clamp(len, 0, static_cast<int>(sizeof field) - 1)));
         }
         text += '\n';
     }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "workspace/ColumnRoles.h"
 #include "form/Form.h"
+#include "workspace/ColumnRoles.h"
 #include "workspace/TextTable.h"
 
 inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";
@@ -39,7 +39,7 @@ struct ReadReport {
     int widestRow = 0;      // the most values on one row of the file
     int nonFiniteLine = 0;  // the first line holding a value that is not a finite number, or 0
     std::string nonFiniteToken;
-    int numbers = 0;  // fields that are numbers: none means the file holds no table of numbers
+    int numbers = 0;        // fields that are numbers: none means the file holds no table of numbers
     std::string firstText;  // the first field that is text, for the user to see why
 
     int rowsRead = 0;        // items taken (or matrix rows), not the header, blank lines nor empty rows
@@ -61,7 +61,7 @@ struct ReadReport {
     int classValues = 0;
     int notNumbers = 0, firstNotNumberLine = 0;  // text among the values: read as missing
     std::string firstNotNumber;
-    int dropped = 0, firstDroppedLine = 0;                    // values equal to 1000, skipped
+    int dropped = 0, firstDroppedLine = 0;                        // values equal to 1000, skipped
     int shortRows = 0, firstShortLine = 0, firstShortValues = 0;  // fewer values: the last ones missing
     int longRows = 0, firstLongLine = 0, firstLongValues = 0;     // more values: the extra ones not used
     int missing = 0, missingRows = 0, firstMissingLine = 0;       // missing components of the items read

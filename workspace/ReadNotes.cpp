@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "workspace/InputFiles.h"
-#include "text/Numbers.h"
 #include "form/Status.h"
+#include "text/Numbers.h"
+#include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -58,9 +58,10 @@ std::string HeaderNote(const ReadReport& r) {
         case HeaderKind::NoNumber:
             return Format("line %d is a header: it holds no number", r.headerLine);
         case HeaderKind::Counting:
-            return Format("warning: line %d counts up in whole numbers and the next line does not: "
-                          "taken as a header",
-                          r.headerLine);
+            return Format(
+                "warning: line %d counts up in whole numbers and the next line does not: "
+                "taken as a header",
+                r.headerLine);
         case HeaderKind::Quoted:
             return Format("warning: line %d holds only quoted fields: taken as a header", r.headerLine);
         case HeaderKind::None:
@@ -105,18 +106,19 @@ void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
 std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors) {
     std::vector<std::string> notes;
     const std::string file(BaseName(name));
-    notes.push_back(Format(
-        "read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
-        Plural(vectors ? r.values : r.firstRowValues, vectors ? "value" : "distance", vectors ? "values" : "distances")
-            .c_str(),
-        file.c_str(), RolesText(r).c_str()));
+    notes.push_back(Format("read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
+                           Plural(vectors ? r.values : r.firstRowValues, vectors ? "value" : "distance",
+                                  vectors ? "values" : "distances")
+                               .c_str(),
+                           file.c_str(), RolesText(r).c_str()));
     if (r.headerLine != 0) notes.push_back(HeaderNote(r));
     if (r.separatorDetected)
         notes.push_back(Format("values separated by %s: line %d has no tab", SeparatorName(r.separator),
                                r.firstDataLine));
     if (r.singleTabs)
-        notes.push_back("warning: the rows line up only when every tab ends one value: two tabs in a row hold "
-                        "a missing value");
+        notes.push_back(
+            "warning: the rows line up only when every tab ends one value: two tabs in a row hold "
+            "a missing value");
     if (r.decimalComma)
         notes.push_back(
             Format("warning: from line %d on, commas in numbers and no decimal point: "
@@ -127,19 +129,21 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
     ColumnNotes(r, notes);
     if (vectors && r.shortRows != 0)
-        notes.push_back(Format("warning: line %d holds %s, most rows %d: its last components are missing (%s "
-                               "in all)",
-                               r.firstShortLine, Plural(r.firstShortValues, "value", "values").c_str(), r.values,
-                               Plural(r.shortRows, "such row", "such rows").c_str()));
+        notes.push_back(
+            Format("warning: line %d holds %s, most rows %d: its last components are missing (%s "
+                   "in all)",
+                   r.firstShortLine, Plural(r.firstShortValues, "value", "values").c_str(), r.values,
+                   Plural(r.shortRows, "such row", "such rows").c_str()));
     if (!vectors && r.shortRows != 0)
         notes.push_back(Format("warning: line %d holds %s, the first row %d (%s in all)", r.firstShortLine,
                                Plural(r.firstShortValues, "value", "values").c_str(), r.firstRowValues,
                                Plural(r.shortRows, "such row", "such rows").c_str()));
     if (r.longRows != 0)
-        notes.push_back(Format("warning: line %d holds %s, most rows %d: the extra values are not used (%s in "
-                               "all)",
-                               r.firstLongLine, Plural(r.firstLongValues, "value", "values").c_str(), r.values,
-                               Plural(r.longRows, "such row", "such rows").c_str()));
+        notes.push_back(
+            Format("warning: line %d holds %s, most rows %d: the extra values are not used (%s in "
+                   "all)",
+                   r.firstLongLine, Plural(r.firstLongValues, "value", "values").c_str(), r.values,
+                   Plural(r.longRows, "such row", "such rows").c_str()));
     if (r.notNumbers != 0)
         notes.push_back(Format("warning: line %d: \"%s\" is not a number, read as missing (%s in all)",
                                r.firstNotNumberLine, r.firstNotNumber.c_str(),

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "workspace/InputFiles.h"
 #include "text/Numbers.h"
+#include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -66,7 +66,8 @@ int RowValues(const std::uint8_t* data, const TextTable& t, const TableRow& row,
     int n = 0;
     const int features = static_cast<int>(plan.features.size());
     for (int f = 0; f < features + std::max(row.count - plan.columns, 0); ++f) {
-        const int column = f < features ? plan.features[static_cast<std::size_t>(f)] : plan.columns + 1 + f - features;
+        const int column =
+            f < features ? plan.features[static_cast<std::size_t>(f)] : plan.columns + 1 + f - features;
         const TableCell* cell = t.Cell(row, column);
         if (!cell) break;
         switch (cell->kind) {
@@ -145,8 +146,10 @@ void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, ReadReport& s
         return;
     }
     ws.ClassCount = seen.classValues;
-    for (int k = 1; k <= ws.ClassCount; ++k) SetName(ws.ClassName[k], classes.Names()[static_cast<std::size_t>(k - 1)]);
-    if (plan.classColumn > 0) SetName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)]);
+    for (int k = 1; k <= ws.ClassCount; ++k)
+        SetName(ws.ClassName[k], classes.Names()[static_cast<std::size_t>(k - 1)]);
+    if (plan.classColumn > 0)
+        SetName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)]);
 }
 
 // The scan and the columns of a file, with what they tell the user.
@@ -182,7 +185,9 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
         ws.ClearTable();
         for (int k = 1; k <= std::min(dim, kMaxDim); ++k)
             if (k <= static_cast<int>(plan.features.size()))
-                SetName(ws.FeatureName[k], plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])]);
+                SetName(
+                    ws.FeatureName[k],
+                    plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])]);
     }
 
     ClassBook classes;
@@ -217,11 +222,13 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
             seen.missing += missing;
             if (seen.missingRows++ == 0) seen.firstMissingLine = row.line;
         }
-        if (items > n || items > dim || values[static_cast<std::size_t>(items - 1)] != 0.0f) seen.zeroDiagonal = false;
+        if (items > n || items > dim || values[static_cast<std::size_t>(items - 1)] != 0.0f)
+            seen.zeroDiagonal = false;
 
         const int i = firstRow - 1 + items;
         if (!store || i < 1 || i > kInputRows) continue;
-        for (int k = 1; k <= kept; ++k) ws.InputVectors[i][k] = k <= n ? values[static_cast<std::size_t>(k - 1)] : kMissing;
+        for (int k = 1; k <= kept; ++k)
+            ws.InputVectors[i][k] = k <= n ? values[static_cast<std::size_t>(k - 1)] : kMissing;
         ws.ItemMissing[i] = missing;
         TakeItemFacts(data, t, row, plan, i, classes);
     }
@@ -282,7 +289,8 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
         lastCount = n;
         seen.lastDataLine = row.line;
         seen.widestRow = std::max(seen.widestRow, n);
-        if (r == 1) seen.firstRowValues = n;
+        if (r == 1)
+            seen.firstRowValues = n;
         else if (n != seen.firstRowValues && seen.shortRows++ == 0) {
             seen.firstShortLine = row.line;
             seen.firstShortValues = n;
@@ -304,7 +312,8 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
     // Without a column of names, the header names the items.
     if (plan.namesColumn == 0)
         for (int r = 1; r <= std::min(seen.rowsRead, kInputRows); ++r)
-            if (r < static_cast<int>(plan.header.size())) SetName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)]);
+            if (r < static_cast<int>(plan.header.size()))
+                SetName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)]);
     if (seen.rowsRead < rows) return 0;  // fewer rows than asked for: no matrix
     return lastCount;
 }

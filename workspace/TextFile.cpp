@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 
 #include "text/Numbers.h"
 

@@ -47,13 +47,15 @@ std::string NotText(const std::uint8_t* data, long length) {
         return true;
     };
     constexpr const char* kSaveAsUtf8 = ": save it as UTF-8";
-    if (starts({0xFF, 0xFE, 0, 0}) || starts({0, 0, 0xFE, 0xFF})) return std::string("is UTF-32 text") + kSaveAsUtf8;
+    if (starts({0xFF, 0xFE, 0, 0}) || starts({0, 0, 0xFE, 0xFF}))
+        return std::string("is UTF-32 text") + kSaveAsUtf8;
     if (starts({0xFF, 0xFE}) || starts({0xFE, 0xFF})) return std::string("is UTF-16 text") + kSaveAsUtf8;
     long zeros[2] = {0, 0}, controls = 0;
     for (long i = 0; i < n; ++i) {
         const std::uint8_t c = data[i];
         if (c == 0) ++zeros[i % 2];
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7F) ++controls;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7F)
+            ++controls;
     }
     // Text in two bytes a character puts a zero beside every ASCII one.
     const long half = n / 2;
@@ -201,7 +203,8 @@ bool Counting(const LineFields& f) {
     long long previous = 0, step = 0;
     for (std::size_t i = 0; i < f.texts.size(); ++i) {
         const std::string_view t = f.texts[i];
-        if (t.empty() || t.size() > 12 || t.find_first_not_of("0123456789") != std::string_view::npos) return false;
+        if (t.empty() || t.size() > 12 || t.find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
         const long long v = std::stoll(std::string(t));
         if (i == 0 && v == 0) return false;
         if (i == 1) step = v - previous;
@@ -338,9 +341,8 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
 
     // Tabs: a run is one separator, unless the rows line up only when every
     // tab ends one field (a table with empty cells).
-    if (table.separator == '\t' &&
-        (rest.find("\t\t") != std::string_view::npos || rest.find("\n\t") != std::string_view::npos ||
-         rest.front() == '\t')) {
+    if (table.separator == '\t' && (rest.find("\t\t") != std::string_view::npos ||
+                                    rest.find("\n\t") != std::string_view::npos || rest.front() == '\t')) {
         int collapsed = -1, single = -1;
         bool collapsedEven = true, singleEven = true, runs = false;
         for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end)) {

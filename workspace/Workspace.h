@@ -83,9 +83,10 @@ struct Workspace {
     int PanelItem;
     int ColourByClass;  // 1: marks in their class's colour; every run starts with the clusters'
     int ShowLegend;     // 1: the legend box over the map
-    int PrototypeClass[kMaxMapItems + 1];   // after SOC: the class most of a prototype's members hold
+    int PrototypeClass[kMaxMapItems + 1];    // after SOC: the class most of a prototype's members hold
     float PrototypeShare[kMaxMapItems + 1];  // and their share of its members
-    float PrototypeScore[kMaxMapItems + 1];  // a prototype's win score as its run left it, whatever picks write
+    float
+        PrototypeScore[kMaxMapItems + 1];  // a prototype's win score as its run left it, whatever picks write
 
     // SOC
     int VectorCount;
@@ -95,7 +96,8 @@ struct Workspace {
     float LearnRate;
     float AvgKeep, AvgGain;
     int SocMode;
-    float SocScale;  // what the SOC training's vectors are against the file's: 10, or 1 when item 1's sum is over 2
+    float SocScale;  // what the SOC training's vectors are against the file's: 10, or 1 when item 1's sum is
+                     // over 2
 
     // What the table says about its items besides their vectors. A missing
     // component of InputVectors is not a number; ItemMissing counts them per
@@ -106,10 +108,10 @@ struct Workspace {
     int ItemMissing[kInputRows + 1];
     char ClassName[kMaxClasses + 1][kNameSize];
     int ClassCount;
-    char ClassHeader[kNameSize];                 // the class column's name, "" without a header
-    char FeatureName[kMaxDim + 1][kNameSize];    // from the header, "" without one
-    float FeatureOffset[kMaxDim + 1];            // a component was read as (value - offset) x factor:
-    float FeatureFactor[kMaxDim + 1];            // the column scale, undone for what a user reads
+    char ClassHeader[kNameSize];               // the class column's name, "" without a header
+    char FeatureName[kMaxDim + 1][kNameSize];  // from the header, "" without one
+    float FeatureOffset[kMaxDim + 1];          // a component was read as (value - offset) x factor:
+    float FeatureFactor[kMaxDim + 1];          // the column scale, undone for what a user reads
 
     // Run control
     int IterationLimit;

@@ -18,7 +18,8 @@ std::string Number(double v) {
 // A name as one field: tabs and line ends would start another.
 std::string Field(const char* text) {
     std::string s(text);
-    std::replace_if(s.begin(), s.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        s.begin(), s.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
     return s;
 }
 
@@ -85,7 +86,8 @@ std::string CoordinatesText() {
 
 Written WriteCoordinates(const std::string& path) {
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
+    if (!file.open(QIODevice::WriteOnly))
+        return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
     const std::string text = CoordinatesText();
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
         file.cancelWriting();

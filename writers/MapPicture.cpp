@@ -13,11 +13,11 @@
 #include <tuple>
 
 #include "handlers/MapRecord.h"
+#include "painting/PainterCanvas.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/MapLegend.h"
-#include "text/Numbers.h"
 #include "workspace/Workspace.h"
-#include "painting/PainterCanvas.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ QColor WindowColour(QPalette::ColorRole role) {
 class PictureCanvas : public PainterCanvas {
 public:
     explicit PictureCanvas(QPainter& painter)
-        : PainterCanvas(WindowColour(QPalette::WindowText), WindowColour(QPalette::Window)), painter_(painter) {
+        : PainterCanvas(WindowColour(QPalette::WindowText), WindowColour(QPalette::Window)),
+          painter_(painter) {
         painter_.setFont(TextFont());
     }
     int Width() const override { return kMapPanelWidth; }
@@ -73,7 +74,8 @@ int StripHeight() {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter painter(&scratch);
     PictureCanvas canvas(painter);
-    return kMargin + kCaptionSize + 6 + LegendRows(canvas, kMargin, 0, kMapPanelWidth - 2 * kMargin, false) + kMargin;
+    return kMargin + kCaptionSize + 6 + LegendRows(canvas, kMargin, 0, kMapPanelWidth - 2 * kMargin, false) +
+           kMargin;
 }
 
 QSize PictureSize() {
@@ -94,7 +96,8 @@ void DrawPicture(PictureCanvas& canvas, int height) {
 }
 
 std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -108,14 +111,16 @@ std::string Extension(const std::string& path) {
 
 std::vector<std::string> RasterFormats() {
     std::vector<std::string> formats;
-    for (const QByteArray& f : QImageWriter::supportedImageFormats()) formats.push_back(Lower(f.toStdString()));
+    for (const QByteArray& f : QImageWriter::supportedImageFormats())
+        formats.push_back(Lower(f.toStdString()));
     return formats;
 }
 
 // Opens a file that takes the place of path only when committed.
 std::optional<std::string> Open(QSaveFile& file, const std::string& path) {
     file.setFileName(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return "cannot write " + path + ": " + file.errorString().toStdString();
+    if (!file.open(QIODevice::WriteOnly))
+        return "cannot write " + path + ": " + file.errorString().toStdString();
     return std::nullopt;
 }
 
@@ -141,16 +146,19 @@ QImage MapImage(int scale) {
 std::string PictureNameProblem(const std::string& path) {
     const std::string extension = Extension(path);
     const std::vector<std::string> raster = RasterFormats();
-    if (extension == "svg" || extension == "pdf" || std::count(raster.begin(), raster.end(), extension)) return {};
+    if (extension == "svg" || extension == "pdf" || std::count(raster.begin(), raster.end(), extension))
+        return {};
     std::string known = ".png, .svg, .pdf";
     for (const std::string& f : raster)
         if (f != "png") known += ", ." + f;
     return Format("%s: %s is no picture format this tool writes; it writes %s", path.c_str(),
-                  extension.empty() ? "a name without an extension" : ("." + extension).c_str(), known.c_str());
+                  extension.empty() ? "a name without an extension" : ("." + extension).c_str(),
+                  known.c_str());
 }
 
 Written WriteMapPicture(const std::string& path) {
-    if (std::string problem = PictureNameProblem(path); !problem.empty()) return {path, "cannot write " + problem};
+    if (std::string problem = PictureNameProblem(path); !problem.empty())
+        return {path, "cannot write " + problem};
     const std::string extension = Extension(path);
     const std::string stem = Lower(path.substr(0, path.size() - extension.size() - 1));
     const int scale = stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0 ? 2 : 1;
@@ -170,7 +178,8 @@ Written WriteMapPicture(const std::string& path) {
     } else if (extension == "pdf") {
         QPdfWriter pdf(&file);
         pdf.setResolution(96);
-        pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / 96.0, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setPageSize(
+            QPageSize(QSizeF(size) * 72.0 / 96.0, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(QString::fromStdString(ShownMapCaption()));
         pdf.setCreator(QStringLiteral("itemmap"));

@@ -16,8 +16,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
-#include "workspace/Distances.h"
 #include "text/Numbers.h"
+#include "workspace/Distances.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -165,9 +165,9 @@ TEST_F(CommandLine, PicturesAndCoordinatesHoldTheMap) {
 // (Stress-1 with the best scale of the distances does not depend on their
 // normalisation, nor do the nearest neighbours).
 TEST_F(CommandLine, TheFitFiguresMatchAnIndependentComputation) {
-    const Result r = Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4", "--char-distance", "0.51",
-                              "--noise", "2", "--neighbour", "0.5", "--map-dim", "3", "--seed", "5", "--tsv",
-                              File("map.tsv")});
+    const Result r = Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4", "--char-distance",
+                              "0.51", "--noise", "2", "--neighbour", "0.5", "--map-dim", "3", "--seed", "5",
+                              "--tsv", File("map.tsv")});
     ASSERT_EQ(r.status, kExitFinished);
     constexpr int n = 150;
     std::vector<std::vector<double>> delta(n, std::vector<double>(n)), d(n, std::vector<double>(n));
@@ -209,7 +209,8 @@ TEST_F(CommandLine, TheFitFiguresMatchAnIndependentComputation) {
     // distances.dat holds 3 decimals: the neighbours may differ by a tie.
     double shownStress = 0, shownKept = 0;
     const std::string figures = r.err.substr(r.err.find("; Stress-1 ") + 2);
-    ASSERT_EQ(std::sscanf(figures.c_str(), "Stress-1 %lf (%*[a-z]), neighbours kept %lf%%", &shownStress, &shownKept),
+    ASSERT_EQ(std::sscanf(figures.c_str(), "Stress-1 %lf (%*[a-z]), neighbours kept %lf%%", &shownStress,
+                          &shownKept),
               2)
         << r.err;
     EXPECT_NEAR(shownStress, stress, 0.0015);
@@ -303,32 +304,38 @@ INSTANTIATE_TEST_SUITE_P(
         IrisTable{"rWriteTable",
                   [](const auto& rows) {
                       return Lines(
-                          rows, "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\" \"Species\"\n", ' ',
-                          [](std::size_t r) { return Format("\"%zu\" ", r + 1); },
+                          rows,
+                          "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\" \"Species\"\n",
+                          ' ', [](std::size_t r) { return Format("\"%zu\" ", r + 1); },
                           [](std::size_t r) { return Format(" \"%s\"", Species(r)); });
                   }},
         IrisTable{"rWriteTableWithoutSpecies",
                   [](const auto& rows) {
-                      return Lines(rows, "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\"\n", ' ',
-                                   [](std::size_t r) { return Format("\"%zu\" ", r + 1); }, kNothing);
-                  }},
-        IrisTable{"rWriteCsv",
-                  [](const auto& rows) {
                       return Lines(
-                          rows, "\"\",\"Sepal.Length\",\"Sepal.Width\",\"Petal.Length\",\"Petal.Width\",\"Species\"\n",
-                          ',', [](std::size_t r) { return Format("\"%zu\",", r + 1); },
-                          [](std::size_t r) { return Format(",\"%s\"", Species(r)); });
+                          rows, "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\"\n", ' ',
+                          [](std::size_t r) { return Format("\"%zu\" ", r + 1); }, kNothing);
                   }},
+        IrisTable{
+            "rWriteCsv",
+            [](const auto& rows) {
+                return Lines(
+                    rows,
+                    "\"\",\"Sepal.Length\",\"Sepal.Width\",\"Petal.Length\",\"Petal.Width\",\"Species\"\n",
+                    ',', [](std::size_t r) { return Format("\"%zu\",", r + 1); },
+                    [](std::size_t r) { return Format(",\"%s\"", Species(r)); });
+            }},
         IrisTable{"pandasToCsv",
                   [](const auto& rows) {
-                      return Lines(rows, ",sepal_length,sepal_width,petal_length,petal_width,species\n", ',',
-                                   [](std::size_t r) { return Format("%zu,", r); },
-                                   [](std::size_t r) { return Format(",%s", Species(r)); });
+                      return Lines(
+                          rows, ",sepal_length,sepal_width,petal_length,petal_width,species\n", ',',
+                          [](std::size_t r) { return Format("%zu,", r); },
+                          [](std::size_t r) { return Format(",%s", Species(r)); });
                   }},
         IrisTable{"idColumn",
                   [](const auto& rows) {
-                      return Lines(rows, "id\tsl\tsw\tpl\tpw\n", '\t',
-                                   [](std::size_t r) { return Format("%zu\t", r + 1); }, kNothing);
+                      return Lines(
+                          rows, "id\tsl\tsw\tpl\tpw\n", '\t',
+                          [](std::size_t r) { return Format("%zu\t", r + 1); }, kNothing);
                   }},
         IrisTable{"classColumnAtTheEnd",
                   [](const auto& rows) {
@@ -354,8 +361,9 @@ TEST_F(CommandLine, AClassColumnIsNoFeature) {
     const Result r = Itemmap({"mrp-mds", File("wine.csv"), "--char-distance", "60"});
     ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
     EXPECT_EQ(ReadFile(File("distances.dat")), plain);
-    EXPECT_NE(r.err.find("read 178 rows of 13 values from wine.csv; class from column 14 \"class\" (3 values)"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("read 178 rows of 13 values from wine.csv; class from column 14 \"class\" (3 values)"),
+        std::string::npos)
         << r.err;
 }
 
@@ -371,8 +379,9 @@ TEST_F(CommandLine, ANamedDistanceMatrixIsReadAsOne) {
         for (int j = 0; j < 150; ++j) rows[static_cast<std::size_t>(i)].emplace_back();
         for (std::string& v : rows[static_cast<std::size_t>(i)]) plain >> v;
     }
-    dir.Write("dist.txt", Lines(rows, header + "\n", ' ', [](std::size_t r) { return Format("\"%zu\" ", r + 1); },
-                                kNothing));
+    dir.Write("dist.txt", Lines(
+                              rows, header + "\n", ' ',
+                              [](std::size_t r) { return Format("\"%zu\" ", r + 1); }, kNothing));
     const Result r = Itemmap({"mrp-mds", File("dist.txt"), "--char-distance", "0.51"});
     ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
     EXPECT_NE(r.out.find("\n150\nmean distance: 2.545\n"), std::string::npos) << r.out;

@@ -71,12 +71,14 @@ std::string Sample(const char* name) {
 // coordinates' own columns give it.
 TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
     dir.Write("iris.txt", ReadFile(Sample("iris-species.txt")));
-    const Result r = Itemmap({"mrp-mds", File("iris.txt"), "--char-distance", "0.9", "--seed", "2", "--labels",
-                              "names", "--colour", "class", "--svg", File("map.svg"), "--tsv", File("map.tsv")});
+    const Result r =
+        Itemmap({"mrp-mds", File("iris.txt"), "--char-distance", "0.9", "--seed", "2", "--labels", "names",
+                 "--colour", "class", "--svg", File("map.svg"), "--tsv", File("map.tsv")});
     ASSERT_EQ(r.status, kExitFinished) << r.err;
     const std::string svg = ReadFile(File("map.svg"));
-    for (const char* text : {"<title>iris.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 ", ">Species</text>",
-                             ">setosa: 50</text>", ">versicolor: 50</text>", ">virginica: 50</text>", ">150</text>"})
+    for (const char* text :
+         {"<title>iris.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 ", ">Species</text>", ">setosa: 50</text>",
+          ">versicolor: 50</text>", ">virginica: 50</text>", ">150</text>"})
         EXPECT_NE(svg.find(text), std::string::npos) << text;
 
     const Table rows = TsvRows(ReadFile(File("map.tsv")));
@@ -127,17 +129,26 @@ TEST_P(MapKinds, NameTheirColumnsAndCaptionTheirPicture) {
 INSTANTIATE_TEST_SUITE_P(
     Table, MapKinds,
     ::testing::Values(
-        Kind{"plainMrpMds", {"mrp-mds", "FILE"}, "cancer-89x26.txt",
+        Kind{"plainMrpMds",
+             {"mrp-mds", "FILE"},
+             "cancer-89x26.txt",
              "item\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y",
              "cancer-89x26.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 "},
-        Kind{"threeAxes", {"mrp-mds", "FILE", "--map-dim", "3", "--enlarge", "1.5"}, "iris-species.txt",
+        Kind{"threeAxes",
+             {"mrp-mds", "FILE", "--map-dim", "3", "--enlarge", "1.5"},
+             "iris-species.txt",
              "item\tname\tclass\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y",
              "iris-species.txt \u00b7 MRP-MDS, 3 axes \u00b7 Stress-1 "},
-        Kind{"socWithClasses", {"soc", "FILE", "--prototypes", "6"}, "iris-species.txt",
-             "prototype\tmembers\tclass\tshare\tscore\tview_x\tview_y\tSepal.Length\tSepal.Width\tPetal.Length"
-             "\tPetal.Width",
-             "iris-species.txt \u00b7 SOC, 6 prototypes \u00b7 quantisation error "},
-        Kind{"socPlain", {"soc", "FILE", "--prototypes", "3", "--dim", "2"}, "cancer-89x26.txt",
+        Kind{
+            "socWithClasses",
+            {"soc", "FILE", "--prototypes", "6"},
+            "iris-species.txt",
+            "prototype\tmembers\tclass\tshare\tscore\tview_x\tview_y\tSepal.Length\tSepal.Width\tPetal.Length"
+            "\tPetal.Width",
+            "iris-species.txt \u00b7 SOC, 6 prototypes \u00b7 quantisation error "},
+        Kind{"socPlain",
+             {"soc", "FILE", "--prototypes", "3", "--dim", "2"},
+             "cancer-89x26.txt",
              "prototype\tmembers\tscore\tview_x\tview_y\tc1\tc2",
              "cancer-89x26.txt \u00b7 SOC, 3 prototypes \u00b7 quantisation error "}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -148,7 +159,8 @@ TEST_F(CommandLine, APdfIsOnePageWithItsCaption) {
     const std::string pdf = ReadFile(File("map.pdf"));
     EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
     std::size_t pages = 0;
-    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos; at = pdf.find("/Type /Page", at + 1))
+    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+         at = pdf.find("/Type /Page", at + 1))
         pages += pdf.compare(at, 12, "/Type /Pages") != 0;
     EXPECT_EQ(pages, 1u);
     // The title: UTF-16 after a byte-order mark, ASCII here.
@@ -186,8 +198,8 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
 // A 3-axis map is drawn in the plane of its largest spreads: its picture's
 // Stress-1 is no worse than that of the best pair of its axes (within 10%).
 TEST_F(CommandLine, AThreeAxisPictureShowsItsBestPlane) {
-    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--map-dim", "3", "--enlarge", "1.5", "--seed", "6", "--png",
-                       File("map.png"), "--tsv", File("map.tsv")})
+    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--map-dim", "3", "--enlarge", "1.5", "--seed", "6",
+                       "--png", File("map.png"), "--tsv", File("map.tsv")})
                   .status,
               kExitFinished);
     constexpr int n = 150;
@@ -198,7 +210,9 @@ TEST_F(CommandLine, AThreeAxisPictureShowsItsBestPlane) {
     const Table rows = TsvRows(ReadFile(File("map.tsv")));
     std::vector<std::array<double, 2>> view, pair12, pair13, pair23;
     for (int i = 1; i <= n; ++i) {
-        const auto v = [&](int column) { return std::stod(rows[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)]); };
+        const auto v = [&](int column) {
+            return std::stod(rows[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)]);
+        };
         view.push_back({v(6), v(7)});
         pair12.push_back({v(3), v(4)});
         pair13.push_back({v(3), v(5)});

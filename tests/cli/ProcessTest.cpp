@@ -90,7 +90,8 @@ TEST_F(CommandLine, AResultFileThatCannotBeWrittenFailsTheRun) {
     std::filesystem::create_directory(File("soc.dat"));  // nobody writes a file there, root neither
     const Result r = Itemmap({"soc", File("cancer.txt")});
     EXPECT_EQ(r.status, kExitRefused);
-    EXPECT_NE(r.err.find("error: cannot write " + File("soc.dat") + ": Is a directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error: cannot write " + File("soc.dat") + ": Is a directory"), std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("failed: SOC trained "), std::string::npos) << r.err;
 }
 

@@ -29,10 +29,10 @@
 #include <string_view>
 #include <vector>
 
-#include "support/NullForm.h"
 #include "form/Form.h"
-#include "workspace/InputFiles.h"
+#include "support/NullForm.h"
 #include "text/Numbers.h"
+#include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
 namespace fuzz {
@@ -108,8 +108,8 @@ inline std::string Vectors(const std::uint8_t* data, std::size_t size) {
 
     FuzzForm form;
     ReadReport report;
-    const int got =
-        ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator, {}, &report);
+    const int got = ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator,
+                                 {}, &report);
 
     for (int r = 0; r <= kInputRows; ++r) {
         if (outside(r)) {

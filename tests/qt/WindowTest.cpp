@@ -237,7 +237,8 @@ private slots:
 
         QTest::mouseClick(form.StatusLine, Qt::LeftButton);
         QVERIFY(form.StatusLine->Notes()->isVisible());
-        QVERIFY(form.StatusLine->Notes()->toPlainText().contains("class from column 6 \"Species\" (3 values)"));
+        QVERIFY(
+            form.StatusLine->Notes()->toPlainText().contains("class from column 6 \"Species\" (3 values)"));
         QTest::keyClick(form.Memo1, Qt::Key_N);
         QVERIFY(!form.StatusLine->Notes()->isVisible());
     }
@@ -335,7 +336,7 @@ private slots:
         const SampleCopy sample("iris-150x4.txt");
         QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
         RunIris(form, sample);
-        ws.ShowLegend = 0;  // a picture has its legend below the map
+        ws.ShowLegend = 0;                      // a picture has its legend below the map
         for (int mode = 0; mode < 2; ++mode) {  // bars, then numbers
             QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
             QCOMPARE(form.PaintBox1->Image(),
@@ -397,9 +398,10 @@ private slots:
 
         form.Edits[12]->setText("");
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(form.StatusLine->text(),
-                 QString("refused: invalid input data. \u2014 \"Input size\" is empty: it must give the number of "
-                         "items  \u00b7  the map of cancer-89x26.txt is cleared: it was another run's"));
+        QCOMPARE(
+            form.StatusLine->text(),
+            QString("refused: invalid input data. \u2014 \"Input size\" is empty: it must give the number of "
+                    "items  \u00b7  the map of cancer-89x26.txt is cleared: it was another run's"));
         QCOMPARE(form.Memo1->Lines().last(), QString("invalid input data."));
         form.StatusLine->selectAll();
         form.StatusLine->copy();

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "view/MapDrawing.h"
 #include "form/Form.h"
+#include "view/MapDrawing.h"
 
 struct CanvasCall {
     CanvasCall(std::string o, int a_ = 0, int b_ = 0, int c_ = 0, int d_ = 0, std::string t = {})

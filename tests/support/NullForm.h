@@ -1,8 +1,8 @@
 // A window that shows nothing, for timing or fuzzing the computations alone.
 #pragma once
 
-#include "view/MapDrawing.h"
 #include "form/Form.h"
+#include "view/MapDrawing.h"
 
 class NullForm : public Form {
 public:
