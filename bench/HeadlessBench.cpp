@@ -69,18 +69,28 @@ void Headless(const std::string& file, bool settle = true) {
     RunItemmap(args);
 }
 
+// Times one run and then another, in turn: their mean times in ms as the
+// counters first and second, and second / first as the ratio (goal: at most
+// 1.10).
+template <class First, class Second>
+void InTurn(benchmark::State& state, const char* first, const First& runFirst, const char* second,
+            const Second& runSecond) {
+    double a = 0, b = 0;
+    for (auto _ : state) {
+        a += Seconds(runFirst);
+        b += Seconds(runSecond);
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters[first] = a / runs * 1000;
+    state.counters[second] = b / runs * 1000;
+    state.counters["ratio"] = b / a;
+}
+
 void HeadlessMrpMds400x64(benchmark::State& state) {
     const std::string file = TempPath("itemmap-bench-400x64.txt");
     WriteBenchVectors(file, 400, 64);
-    double computation = 0, headless = 0;
-    for (auto _ : state) {
-        computation += Seconds([&] { Computation(file); });
-        headless += Seconds([&] { Headless(file); });
-    }
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["computation_ms"] = computation / runs * 1000;
-    state.counters["headless_ms"] = headless / runs * 1000;
-    state.counters["ratio"] = headless / computation;  // goal: at most 1.10
+    InTurn(
+        state, "computation_ms", [&] { Computation(file); }, "headless_ms", [&] { Headless(file); });
     RemoveRunFiles(file);
 }
 
@@ -88,15 +98,8 @@ void HeadlessMrpMds400x64(benchmark::State& state) {
 void SettlingMrpMds400x64(benchmark::State& state) {
     const std::string file = TempPath("itemmap-bench-400x64.txt");
     WriteBenchVectors(file, 400, 64);
-    double settled = 0, unsettled = 0;
-    for (auto _ : state) {
-        unsettled += Seconds([&] { Headless(file, false); });
-        settled += Seconds([&] { Headless(file); });
-    }
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["settled_ms"] = settled / runs * 1000;
-    state.counters["unsettled_ms"] = unsettled / runs * 1000;
-    state.counters["ratio"] = settled / unsettled;  // goal: at most 1.10
+    InTurn(
+        state, "unsettled_ms", [&] { Headless(file, false); }, "settled_ms", [&] { Headless(file); });
     RemoveRunFiles(file);
 }
 
