@@ -42,30 +42,30 @@ std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* dat
 
 // The column an option names: a number, or a header name (exact, then in
 // any case); 0 for "0"; -1 when none fits.
-int ColumnNamed(const std::string& spec, const ColumnPlan& plan) {
-    if (spec.find_first_not_of("0123456789") == std::string::npos) {
-        const int c = ParseInt(spec);
+int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
+    if (given.find_first_not_of("0123456789") == std::string::npos) {
+        const int c = ParseInt(given);
         return c >= 0 && c <= plan.columns ? c : -1;
     }
     for (int pass = 0; pass < 2; ++pass)
         for (int c = 1; c <= plan.columns; ++c) {
             const std::string& h = plan.header[static_cast<std::size_t>(c)];
-            if (h == spec) return c;
-            if (pass == 1 && h.size() == spec.size() &&
-                std::equal(h.begin(), h.end(), spec.begin(),
+            if (h == given) return c;
+            if (pass == 1 && h.size() == given.size() &&
+                std::equal(h.begin(), h.end(), given.begin(),
                            [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
                 return c;
         }
     return -1;
 }
 
-std::string NoSuchColumn(const char* what, const std::string& spec, const ColumnPlan& plan) {
+std::string NoSuchColumn(const char* what, const std::string& given, const ColumnPlan& plan) {
     std::string names;
     for (int c = 1; c <= plan.columns; ++c)
         if (!plan.header[static_cast<std::size_t>(c)].empty())
             names += (names.empty() ? "" : ", ") + plan.header[static_cast<std::size_t>(c)];
-    std::string why = Format("the %s column \"%s\" is not in the file: it has %d columns", what, spec.c_str(),
-                             plan.columns);
+    std::string why = Format("the %s column \"%s\" is not in the file: it has %d columns", what,
+                             given.c_str(), plan.columns);
     if (!names.empty()) why += ", named " + names;
     return why;
 }
@@ -124,17 +124,17 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     };
 
     // What the user named.
-    const auto named = [&](const std::string& spec, const char* what) {
-        if (spec.empty()) return -1;
-        const int c = ColumnNamed(spec, plan);
-        if (c < 0 && plan.problem.empty()) plan.problem = NoSuchColumn(what, spec, plan);
+    const auto named = [&](const std::string& given, const char* what) {
+        if (given.empty()) return -1;
+        const int c = ColumnNamed(given, plan);
+        if (c < 0 && plan.problem.empty()) plan.problem = NoSuchColumn(what, given, plan);
         return std::max(c, 0);
     };
     const int namesAsked = named(options.names, "names");
     const int classAsked = matrix ? 0 : named(options.classes, "class");
     std::vector<bool> skipped(size, false);
-    for (const std::string& spec : options.skip) {
-        const int c = named(spec, "skipped");
+    for (const std::string& given : options.skip) {
+        const int c = named(given, "skipped");
         if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
     }
 

@@ -70,7 +70,7 @@ std::string Sample(const char* name) {
 // the coordinates, and the clusters' agreement with the species as the
 // coordinates' own columns give it.
 TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
-    dir.Write("iris.txt", ReadFile(Sample("iris-species.txt")));
+    dir.Write("iris.txt", ReadFile(Sample("iris-table.txt")));
     const Result r =
         Itemmap({"mrp-mds", File("iris.txt"), "--char-distance", "0.9", "--seed", "2", "--labels", "names",
                  "--colour", "class", "--svg", File("map.svg"), "--tsv", File("map.tsv")});
@@ -136,16 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
              "cancer-89x26.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 "},
         Kind{"threeAxes",
              {"mrp-mds", "FILE", "--map-dim", "3", "--enlarge", "1.5"},
-             "iris-species.txt",
+             "iris-table.txt",
              "item\tname\tclass\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y",
-             "iris-species.txt \u00b7 MRP-MDS, 3 axes \u00b7 Stress-1 "},
+             "iris-table.txt \u00b7 MRP-MDS, 3 axes \u00b7 Stress-1 "},
         Kind{
             "socWithClasses",
             {"soc", "FILE", "--prototypes", "6"},
-            "iris-species.txt",
+            "iris-table.txt",
             "prototype\tmembers\tclass\tshare\tscore\tview_x\tview_y\tSepal.Length\tSepal.Width\tPetal.Length"
             "\tPetal.Width",
-            "iris-species.txt \u00b7 SOC, 6 prototypes \u00b7 quantisation error "},
+            "iris-table.txt \u00b7 SOC, 6 prototypes \u00b7 quantisation error "},
         Kind{"socPlain",
              {"soc", "FILE", "--prototypes", "3", "--dim", "2"},
              "cancer-89x26.txt",
@@ -181,7 +181,7 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
         {"mrp-mds", "wine-178-distances.txt", "--enlarge", "10", "--char-distance", "0.2"},
         {"mrp-mds", "wine-178-distances.txt"},
         {"mrp-mds", "iris-150x4.txt", "--enlarge", "1.5", "--char-distance", "0.51"},
-        {"mrp-mds", "iris-species.txt"},
+        {"mrp-mds", "iris-table.txt"},
         {"mrp-mds", "wine-178x13.csv", "--scale", "z", "--char-distance", "0.9"},
         {"soc", "cancer-89x26.txt"},
         {"soc", "iris-150x4.txt", "--prototypes", "12"},

@@ -186,7 +186,7 @@ private slots:
     void namesClassesAndTheLegend() {
         TestForm form;
         form.show();
-        const SampleCopy iris("iris-species.txt");
+        const SampleCopy iris("iris-table.txt");
         form.answer = {iris.path()};
         form.Edits[12]->setText("150");
         form.Edits[13]->setText("4");
