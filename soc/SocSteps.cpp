@@ -107,17 +107,21 @@ float WeightTarget(float x) {
     return 1.0f - g;
 }
 
+namespace {
+// One component of a prototype toward x, its weight toward the target; a
+// weight never falls below 0.05.
+inline void PullComponent(float& proto, float& weight, float x, float target, float eta) {
+    proto = std::fmaf(eta, x - proto, proto);
+    weight = std::fmaf(eta, target - weight, weight);
+    if (weight < 0.05f) weight = 0.05f;
+}
+}  // namespace
+
 VECTOR_TARGETS
 void PullPrototype(int w, const float* x, const float* targets, float eta, int dim) {
     float* proto = ws.Prototypes[w][1];
     float* weight = ws.Prototypes[w][2];
-    for (int q = 1; q <= dim; ++q) {
-        const float toward = x[q] - proto[q];
-        proto[q] = std::fmaf(eta, toward, proto[q]);
-        const float pull = targets[q] - weight[q];
-        weight[q] = std::fmaf(eta, pull, weight[q]);
-        if (weight[q] < 0.05f) weight[q] = 0.05f;
-    }
+    for (int q = 1; q <= dim; ++q) PullComponent(proto[q], weight[q], x[q], targets[q], eta);
 }
 
 void UpdatePrototype(int w, int a, float eta) {
@@ -134,14 +138,9 @@ void UpdatePrototype(int w, int a, float eta) {
 void PullPresentComponents(int w, const float* x, float eta, int dim) {
     float* proto = ws.Prototypes[w][1];
     float* weight = ws.Prototypes[w][2];
-    for (int q = 1; q <= dim; ++q) {
-        if (std::isnan(x[q])) continue;  // nothing known to pull toward
-        const float toward = x[q] - proto[q];
-        proto[q] = std::fmaf(eta, toward, proto[q]);
-        const float pull = WeightTarget(x[q]) - weight[q];
-        weight[q] = std::fmaf(eta, pull, weight[q]);
-        if (weight[q] < 0.05f) weight[q] = 0.05f;
-    }
+    for (int q = 1; q <= dim; ++q)
+        if (!std::isnan(x[q]))
+            PullComponent(proto[q], weight[q], x[q], WeightTarget(x[q]), eta);  // else nothing known
 }
 
 void FillMissingComponents(int k, int n, int dim) {

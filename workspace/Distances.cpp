@@ -81,11 +81,10 @@ void FillCompleteDistances(int rows, int dim) {
     }
 }
 
-template <typename Distance>
-void FillDistances(int rows, int dim, Distance distance) {
+void FillItemDistances(int rows, int dim) {
     for (int i = 1; i <= rows; ++i) {
         ws.DistMatrix[i][i] = 0.0f;
-        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = distance(i, j, dim);
+        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = ItemDistance(i, j, dim);
     }
 }
 
@@ -135,7 +134,7 @@ int BuildDistanceMatrix(int n, int dim) {
     const bool complete =
         std::all_of(ws.ItemMissing + 1, ws.ItemMissing + rows + 1, [](int m) { return m == 0; });
     if (complete) return FillCompleteDistances(rows, dim), 0;
-    FillDistances(rows, dim, ItemDistance);
+    FillItemDistances(rows, dim);
     return FillUnrelatedPairs(rows);
 }
 

@@ -107,6 +107,13 @@ std::size_t RowRoom(const TextTable& t) {
     return static_cast<std::size_t>(most) + 1;
 }
 
+// A row with `missing` values missing, at file line `line`.
+void NoteMissing(ReadReport& seen, int missing, int line) {
+    if (missing == 0) return;
+    seen.missing += missing;
+    if (seen.missingRows++ == 0) seen.firstMissingLine = line;
+}
+
 bool AllMissing(const float* values, int n) {
     return std::all_of(values, values + n, [](float v) { return std::isnan(v); });
 }
@@ -218,10 +225,7 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
         int missing = 0;
         for (int k = 0; k < kept; ++k)
             if (k >= n || std::isnan(values[static_cast<std::size_t>(k)])) ++missing;
-        if (missing > 0) {
-            seen.missing += missing;
-            if (seen.missingRows++ == 0) seen.firstMissingLine = row.line;
-        }
+        NoteMissing(seen, missing, row.line);
         if (items > n || items > dim || values[static_cast<std::size_t>(items - 1)] != 0.0f)
             seen.zeroDiagonal = false;
 
@@ -301,10 +305,7 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
             if (std::isnan(v)) ++missing;
             if (r <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r][c] = v;
         }
-        if (missing > 0) {
-            seen.missing += missing;
-            if (seen.missingRows++ == 0) seen.firstMissingLine = row.line;
-        }
+        NoteMissing(seen, missing, row.line);
         if (r > n || values[static_cast<std::size_t>(r - 1)] != 0.0f) seen.zeroDiagonal = false;
         if (r <= kInputRows) TakeItemFacts(data, table, row, plan, r, none);
     }
