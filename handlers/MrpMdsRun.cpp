@@ -57,13 +57,16 @@ std::string NoScaleWords(Form& form) {
     return Format("every distance between the %d items is 0: they are all alike", ws.ItemCount);
 }
 
+// Whether "Input size" gives a number of items; refuses the run when not.
+bool HasItems(Form& form, const char* refusalLine) {
+    if (ws.ItemCount >= 1) return true;
+    Refuse(form, refusalLine, FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
+    return false;
+}
+
 // Reads the items as vectors; false when the run must end.
 bool ReadVectors(Form& form, float& mean, std::string& dump) {
-    if (ws.ItemCount < 1) {
-        Refuse(form, "invalid input data.",
-               FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
-        return false;
-    }
+    if (!HasItems(form, "invalid input data.")) return false;
     const char* name = ws.ChosenFileName;
     ReadReport report;
     const int asked = ws.VectorDim;
@@ -96,18 +99,13 @@ bool ReadVectors(Form& form, float& mean, std::string& dump) {
                                  : NoScaleWords(form));
         return false;
     }
-    for (int i = 1; i <= ws.ItemCount; ++i)
-        for (int j = 1; j <= ws.VectorDim; ++j) ws.InputVectors[i][j] *= 10;
+    TimesTen(ws.ItemCount, ws.VectorDim);
     return true;
 }
 
 // Reads the items' distance matrix; false when the run must end.
 bool ReadMatrix(Form& form, float& mean) {
-    if (ws.ItemCount < 1) {
-        Refuse(form, "invalid dist. matr.",
-               FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
-        return false;
-    }
+    if (!HasItems(form, "invalid dist. matr.")) return false;
     const char* name = ws.ChosenFileName;
     const std::string file(BaseName(name));
     ReadReport report;

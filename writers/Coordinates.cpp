@@ -85,14 +85,12 @@ std::string CoordinatesText() {
 }
 
 Written WriteCoordinates(const std::string& path) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
+    QSaveFile file;
+    if (const auto error = OpenSaved(file, path)) return {path, *error};
     const std::string text = CoordinatesText();
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
         file.cancelWriting();
-        return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
+        return {path, CannotWrite(file, path)};
     }
-    if (!file.commit()) return {path, "cannot write " + path + ": " + file.errorString().toStdString()};
-    return {path, {}};
+    return {path, CommitSaved(file, path)};
 }

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "writers/MapPicture.h"
+#include "writers/SavedFile.h"
 
 std::string CoordinatesText();
 Written WriteCoordinates(const std::string& path);

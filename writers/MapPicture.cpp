@@ -8,7 +8,6 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
-#include <optional>
 #include <set>
 #include <tuple>
 
@@ -116,19 +115,6 @@ std::vector<std::string> RasterFormats() {
     return formats;
 }
 
-// Opens a file that takes the place of path only when committed.
-std::optional<std::string> Open(QSaveFile& file, const std::string& path) {
-    file.setFileName(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot write " + path + ": " + file.errorString().toStdString();
-    return std::nullopt;
-}
-
-std::string Commit(QSaveFile& file, const std::string& path) {
-    if (file.commit()) return {};
-    return "cannot write " + path + ": " + file.errorString().toStdString();
-}
-
 }  // namespace
 
 QImage MapImage(int scale) {
@@ -163,7 +149,7 @@ Written WriteMapPicture(const std::string& path) {
     const std::string stem = Lower(path.substr(0, path.size() - extension.size() - 1));
     const int scale = stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0 ? 2 : 1;
     QSaveFile file;
-    if (const auto error = Open(file, path)) return {path, *error};
+    if (const auto error = OpenSaved(file, path)) return {path, *error};
     const QSize size = PictureSize();
     if (extension == "svg") {
         QSvgGenerator generator;
@@ -190,10 +176,5 @@ Written WriteMapPicture(const std::string& path) {
         file.cancelWriting();
         return {path, "cannot write " + path + ": the " + extension + " writer failed"};
     }
-    return {path, Commit(file, path)};
-}
-
-std::string WrittenText(const Written& written, const char* what) {
-    if (!written.error.empty()) return "error: " + written.error;
-    return std::string(what) + " written to " + written.path;
+    return {path, CommitSaved(file, path)};
 }

@@ -9,13 +9,10 @@
 #include <QImage>
 #include <string>
 
+#include "writers/SavedFile.h"
+
 // The picture at scale 1 or 2.
 QImage MapImage(int scale);
-
-struct Written {
-    std::string path;   // the file written
-    std::string error;  // empty when it was written
-};
 
 // The picture; a name ending @2x gives twice the panel's size. A name
 // whose extension names no format this tool writes is refused.
@@ -24,7 +21,3 @@ Written WriteMapPicture(const std::string& path);
 // Why a name cannot hold a picture ("map.xyz: .xyz is no picture format
 // this tool writes; it writes .png, .svg, .pdf, .jpg, ..."), or empty.
 std::string PictureNameProblem(const std::string& path);
-
-// What a write did, for the status line: "map picture written to PATH", or
-// "error: ..." and why.
-std::string WrittenText(const Written& written, const char* what);
