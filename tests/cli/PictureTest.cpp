@@ -187,7 +187,8 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
         {"soc", "iris-150x4.txt", "--prototypes", "12"},
     };
     for (std::vector<std::string> args : runs) {
-        args[1] = Sample(args[1].c_str());
+        dir.Write(args[1], ReadFile(Sample(args[1].c_str())));  // results land beside the input
+        args[1] = dir.File(args[1]);
         args.insert(args.end(), {"--seed", "4", "--png", File("map.png")});
         const Result r = Itemmap(args);
         ASSERT_EQ(r.status, kExitFinished) << args[1] << r.err;
