@@ -271,31 +271,29 @@ TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
     return cell;
 }
 
-TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
-    TextTable table;
-    const std::uint8_t* const end = data + std::max(length, 0L);
-    table.notText = NotText(data, length);
-    if (!table.notText.empty()) return table;
-    const std::uint8_t* begin = data;
-    if (end - data >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) begin += 3;
+namespace {
 
-    // The first two lines that are not blank.
-    struct Line {
-        const std::uint8_t *p = nullptr, *end = nullptr;
-        int number = 0;
-    } first, second;
-    {
-        int number = 1;
-        for (const std::uint8_t* p = begin; p < end && !second.p; p = NextLine(p, end), ++number) {
-            const std::uint8_t* lineEnd = LineEnd(p, end);
-            if (BlankLine(p, lineEnd)) continue;
-            (first.p ? second : first) = {p, lineEnd, number};
-        }
+// A line that is not blank: where it starts and ends, and its number.
+struct Line {
+    const std::uint8_t *p = nullptr, *end = nullptr;
+    int number = 0;
+};
+
+// The first two lines that are not blank.
+void FirstTwoLines(const std::uint8_t* begin, const std::uint8_t* end, Line& first, Line& second) {
+    int number = 1;
+    for (const std::uint8_t* p = begin; p < end && !second.p; p = NextLine(p, end), ++number) {
+        const std::uint8_t* lineEnd = LineEnd(p, end);
+        if (BlankLine(p, lineEnd)) continue;
+        (first.p ? second : first) = {p, lineEnd, number};
     }
-    if (!first.p) return table;
+}
 
-    // A first line without a number is a header; the separator is that of
-    // the first data line.
+// Whether the first line is a header, and the separator; returns the first
+// data line. A first line without a number is a header, and the separator
+// is that of the first data line; a first line of counting whole numbers,
+// or of quoted fields only, over a line of numbers is a header too.
+Line ReadHeader(TextTable& table, const Line& first, const Line& second, char expected) {
     Line data1 = first;
     if (!HoldsANumber(Text(first.p, first.end))) {
         table.headerKind = HeaderKind::NoNumber;
@@ -307,8 +305,6 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
     }
     table.collapse = table.separator == '\t' || table.separator == ' ';
 
-    // A first line of counting whole numbers, or of quoted fields only, over
-    // a line of numbers: a header too.
     if (table.headerKind == HeaderKind::None && second.p) {
         const LineFields a = FieldsOf(first.p, first.end, table.separator, table.collapse);
         const LineFields b = FieldsOf(second.p, second.end, table.separator, table.collapse);
@@ -328,41 +324,42 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
             table.header.push_back(std::move(name));
         }
     }
-    if (!data1.p) return table;
-    table.firstDataLine = data1.number;
+    return data1;
+}
 
-    // Decimal commas: with tabs or semicolons between values, commas in the
-    // data and no decimal point anywhere in it.
-    const std::string_view rest = Text(data1.p, end);
-    if (table.separator == '\t' || table.separator == ';') {
-        if (rest.find(',') != std::string_view::npos && rest.find('.') == std::string_view::npos)
-            table.decimalComma = true;
+// Decimal commas: with tabs or semicolons between values, commas in the
+// data and no decimal point anywhere in it.
+bool DecimalComma(char separator, std::string_view rest) {
+    return (separator == '\t' || separator == ';') && rest.find(',') != std::string_view::npos &&
+           rest.find('.') == std::string_view::npos;
+}
+
+// Tabs: a run is one separator, unless the rows line up only when every
+// tab ends one field (a table with empty cells).
+bool SingleTabs(const std::uint8_t* from, const std::uint8_t* end) {
+    const std::string_view rest = Text(from, end);
+    if (rest.find("\t\t") == std::string_view::npos && rest.find("\n\t") == std::string_view::npos &&
+        rest.front() != '\t')
+        return false;
+    int collapsed = -1, single = -1;
+    bool collapsedEven = true, singleEven = true, runs = false;
+    for (const std::uint8_t* p = from; p < end; p = NextLine(p, end)) {
+        const std::uint8_t* lineEnd = LineEnd(p, end);
+        if (BlankLine(p, lineEnd)) continue;
+        int c = 0, s = 0;
+        SplitLine(p, lineEnd, '\t', true, true, [&](auto, auto, bool, bool) { ++c; });
+        SplitLine(p, lineEnd, '\t', false, false, [&](auto, auto, bool, bool) { ++s; });
+        runs = runs || c != s;
+        collapsedEven = collapsedEven && (collapsed < 0 || c == collapsed);
+        singleEven = singleEven && (single < 0 || s == single);
+        collapsed = c;
+        single = s;
     }
+    return runs && singleEven && !collapsedEven;
+}
 
-    // Tabs: a run is one separator, unless the rows line up only when every
-    // tab ends one field (a table with empty cells).
-    if (table.separator == '\t' && (rest.find("\t\t") != std::string_view::npos ||
-                                    rest.find("\n\t") != std::string_view::npos || rest.front() == '\t')) {
-        int collapsed = -1, single = -1;
-        bool collapsedEven = true, singleEven = true, runs = false;
-        for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end)) {
-            const std::uint8_t* lineEnd = LineEnd(p, end);
-            if (BlankLine(p, lineEnd)) continue;
-            int c = 0, s = 0;
-            SplitLine(p, lineEnd, '\t', true, true, [&](auto, auto, bool, bool) { ++c; });
-            SplitLine(p, lineEnd, '\t', false, false, [&](auto, auto, bool, bool) { ++s; });
-            runs = runs || c != s;
-            collapsedEven = collapsedEven && (collapsed < 0 || c == collapsed);
-            singleEven = singleEven && (single < 0 || s == single);
-            collapsed = c;
-            single = s;
-        }
-        if (runs && singleEven && !collapsedEven) {
-            table.collapse = false;
-            table.singleTabs = true;
-        }
-    }
-
+// Every row from the first data line on, each field classified once.
+void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, const std::uint8_t* end) {
     const bool trailingValue = table.collapse && table.separator == '\t';
     int number = data1.number;
     for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end), ++number) {
@@ -384,5 +381,29 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
                   });
         table.rows.push_back(row);
     }
+}
+
+}  // namespace
+
+TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
+    TextTable table;
+    const std::uint8_t* const end = data + std::max(length, 0L);
+    table.notText = NotText(data, length);
+    if (!table.notText.empty()) return table;
+    const std::uint8_t* begin = data;
+    if (end - data >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) begin += 3;
+
+    Line first, second;
+    FirstTwoLines(begin, end, first, second);
+    if (!first.p) return table;
+    const Line data1 = ReadHeader(table, first, second, expected);
+    if (!data1.p) return table;
+    table.firstDataLine = data1.number;
+    table.decimalComma = DecimalComma(table.separator, Text(data1.p, end));
+    if (table.separator == '\t' && SingleTabs(data1.p, end)) {
+        table.collapse = false;
+        table.singleTabs = true;
+    }
+    ReadRows(table, data, data1, end);
     return table;
 }
