@@ -133,11 +133,16 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
               "\t1234.568\t   0.000\t   0.000\r\n");
 }
 
-TEST_F(Distances, DumpThatCannotBeWrittenIsNamed) {
+// The reason is that of the failed write, not of the clean-up after it: a
+// folder nobody may write in (as root too) is no missing folder.
+TEST_F(Distances, DumpThatCannotBeWrittenIsNamedWithItsReason) {
     ws.ItemCount = 1;
     WriteDistanceDump(form, "/nonexistent-folder/distances.dat", DistanceDumpText());
     EXPECT_EQ(form.status.back(),
               "error: cannot write /nonexistent-folder/distances.dat: No such file or directory");
+    WriteDistanceDump(form, "/sys/distances.dat", DistanceDumpText());
+    EXPECT_EQ(form.status.back().rfind("error: cannot write /sys/distances.dat: ", 0), 0u);
+    EXPECT_EQ(form.status.back().find("No such file"), std::string::npos) << form.status.back();
 }
 
 TEST(Random, StaysBelowItsBoundAndCoversIt) {

@@ -259,9 +259,9 @@ INSTANTIATE_TEST_SUITE_P(
             {"a", "b"}},
         RealWorldFile{
             "missingMarkers",
-            "1,NA,3\n4,,6\n?,N/A,null\n7,.,NaN\n",
+            "NA,2,3\n4,,6\n?,N/A,null\n7,.,NaN\n",
             4,
-            {"1 NA 3", "4 NA 6", "7 NA NA"},
+            {"NA 2 3", "4 NA 6", "7 NA NA"},
             "read 3 rows of 3 values from data.txt",
             {"values separated by commas: line 1 has no tab",
              "warning: 4 values missing in 3 rows (line 1 first): distances use the components both "
@@ -292,6 +292,26 @@ INSTANTIATE_TEST_SUITE_P(
              "missing value",
              "warning: 2 values missing in 2 rows (line 1 first): distances use the components both "
              "items have"}},
+        RealWorldFile{"anEmptyCellAndAShortRowInTabs",
+                      "1\t2\t4\n4\t\t6\n7\t8\n9\t1\t2\n5\t5\t5\n",
+                      5,
+                      {"1 2 4", "4 NA 6", "7 8 NA"},
+                      "read 5 rows of 3 values from data.txt",
+                      {"warning: the rows line up only when every tab ends one value: two tabs in a row hold "
+                       "a missing value",
+                       "warning: line 3 holds 2 values, most rows 3: its last components are missing (1 such "
+                       "row in all)",
+                       "warning: 2 values missing in 2 rows (line 2 first): distances use the components "
+                       "both items have"}},
+        RealWorldFile{"yearsAfterANamesColumn",
+                      "country,2001,2002,2003\nA,1.5,2,2.5\nB,3,3.5,4\nC,1,1,1\n",
+                      3,
+                      {"1.5 2 2.5", "3 3.5 4"},
+                      "read 3 rows of 3 values from data.txt; names from column 1 \"country\"",
+                      {"warning: line 1 counts up in whole numbers and the next line does not: taken as a "
+                       "header",
+                       "values separated by commas: line 2 has no tab"},
+                      {"A", "B", "C"}},
         RealWorldFile{"quotedThousandsAndMacLineEnds",
                       "\"1,065.0\",2\r\"2,130.5\",4\r",
                       2,

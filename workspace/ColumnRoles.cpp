@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "text/Numbers.h"
@@ -72,18 +71,6 @@ std::string NoSuchColumn(const char* what, const std::string& given, const Colum
 
 }  // namespace
 
-int MostCommonCount(const std::vector<int>& counts) {
-    std::unordered_map<int, int> times;
-    int best = 0, bestTimes = 0;
-    for (int c : counts) ++times[c];
-    for (int c : counts)  // in row order, so that the first of equals wins
-        if (times[c] > bestTimes) {
-            best = c;
-            bestTimes = times[c];
-        }
-    return best;
-}
-
 std::string ColumnPlan::ColumnWords(int column) const {
     const std::string& name =
         column >= 1 && column <= columns ? header[static_cast<std::size_t>(column)] : std::string();
@@ -138,19 +125,6 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
     }
 
-    // The reader's own choice among the columns nobody named.
-    std::vector<int> nameCandidates, classCandidates;
-    for (int c = 1; c <= plan.columns; ++c) {
-        if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
-        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
-        if (isText(c)) {
-            const int distinct = static_cast<int>(s.distinct.size());
-            const bool repeats = !matrix && distinct <= kMaxClassValues && distinct * 2 < rows;
-            (repeats ? classCandidates : nameCandidates).push_back(c);
-        } else if (c == 1 && rowNames) {
-            nameCandidates.push_back(c);
-        }
-    }
     const auto leaveOut = [&](int c, std::string why, bool asked) {
         plan.role[static_cast<std::size_t>(c)] = ColumnRole::LeftOut;
         plan.leftOut.push_back({c, std::move(why), asked});
@@ -158,6 +132,22 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     for (int c = 1; c <= plan.columns; ++c)
         if (skipped[static_cast<std::size_t>(c)]) leaveOut(c, "as asked", true);
 
+    // The reader's own choice among the columns nobody named. A column
+    // without any value (a comma at every line's end) is none of them.
+    std::vector<int> nameCandidates, classCandidates;
+    for (int c = 1; c <= plan.columns; ++c) {
+        if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
+        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        if (s.present == 0 && !matrix) {
+            leaveOut(c, "holds no value", false);
+        } else if (isText(c)) {
+            const int distinct = static_cast<int>(s.distinct.size());
+            const bool repeats = !matrix && distinct <= kMaxClassValues && distinct * 2 < rows;
+            (repeats ? classCandidates : nameCandidates).push_back(c);
+        } else if (c == 1 && rowNames) {
+            nameCandidates.push_back(c);
+        }
+    }
     if (namesAsked >= 0) {
         plan.namesColumn = namesAsked;
     } else if (!nameCandidates.empty()) {
@@ -168,34 +158,43 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     } else if (!classCandidates.empty()) {
         plan.classColumn = classCandidates.back();
     }
-    // Text is no feature; row names that are numbers, with the names taken
-    // from elsewhere, are.
-    const auto besides = [&](int taken, const char* what) {
-        return taken > 0 ? Format("holds text besides the %s, %s", what, plan.ColumnWords(taken).c_str())
-                         : std::string("holds text");
+    // Text is no feature, nor are row names, even when they are numbers and
+    // the names are taken from elsewhere.
+    const auto besides = [&](const char* holds, int taken, const char* what) {
+        return taken > 0 ? Format("%s besides the %s, %s", holds, what, plan.ColumnWords(taken).c_str())
+                         : std::string(holds);
     };
     for (int c : nameCandidates)
-        if (c != plan.namesColumn && isText(c)) leaveOut(c, besides(plan.namesColumn, "names"), false);
+        if (c != plan.namesColumn)
+            leaveOut(c, besides(isText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
+                     false);
     for (int c : classCandidates)
-        if (c != plan.classColumn) leaveOut(c, besides(plan.classColumn, "class"), false);
+        if (c != plan.classColumn) leaveOut(c, besides("holds text", plan.classColumn, "class"), false);
     if (plan.namesColumn > 0) plan.role[static_cast<std::size_t>(plan.namesColumn)] = ColumnRole::Names;
     if (plan.classColumn > 0) plan.role[static_cast<std::size_t>(plan.classColumn)] = ColumnRole::Class;
 
-    // A column that counts the rows names them, when nothing else does and
-    // another feature remains.
+    // A column that counts the rows is no feature, when another remains: it
+    // names the rows when nothing else does, else it is left out.
     for (int c = 1; c <= plan.columns; ++c) {
         if (plan.role[static_cast<std::size_t>(c)] == ColumnRole::Feature) plan.features.push_back(c);
     }
-    if (namesAsked < 0 && plan.namesColumn == 0 && plan.features.size() >= 2)
-        for (int c : plan.features)
-            if (counting(c)) {
-                plan.namesColumn = c;
-                plan.indexNames = true;
-                plan.indexFirst = stats[static_cast<std::size_t>(c)].countsFrom1 ? 1 : 0;
-                plan.role[static_cast<std::size_t>(c)] = ColumnRole::Names;
-                plan.features.erase(std::find(plan.features.begin(), plan.features.end(), c));
-                break;
-            }
+    for (std::size_t k = 0; k < plan.features.size() && plan.features.size() >= 2;) {
+        const int c = plan.features[k];
+        if (!counting(c)) {
+            ++k;
+            continue;
+        }
+        const int first = stats[static_cast<std::size_t>(c)].countsFrom1 ? 1 : 0;
+        if (namesAsked < 0 && plan.namesColumn == 0) {
+            plan.namesColumn = c;
+            plan.indexNames = true;
+            plan.indexFirst = first;
+            plan.role[static_cast<std::size_t>(c)] = ColumnRole::Names;
+        } else {
+            leaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
+        }
+        plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
+    }
     std::sort(plan.leftOut.begin(), plan.leftOut.end(),
               [](const ColumnPlan::LeftOut& a, const ColumnPlan::LeftOut& b) { return a.column < b.column; });
     return plan;

@@ -5,7 +5,9 @@
 // starting with an empty field, says that column 1 names the rows. A column
 // that counts the rows 1..N (or 0..N-1) names them too. Of several names
 // columns the first is taken, of several class columns the last; the others
-// are left out. What the user names overrides all of this.
+// are left out, as are row names and counting columns when the names come
+// from elsewhere, and columns without any value. What the user names
+// overrides the choice of names and class.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +44,3 @@ struct ColumnPlan {
 // and no counting column: only its names.
 ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
                        bool matrix);
-
-// The count most rows hold, of the counts given in row order; of equally
-// common ones the one met first.
-int MostCommonCount(const std::vector<int>& counts);

@@ -15,9 +15,10 @@ TextFileWriter::TextFileWriter(Form& form, const char* path) : form_(form), path
     const int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd >= 0) file_ = ::fdopen(fd, "wb");
     if (!file_) {
+        const int error = errno;  // the reason, before the clean-up can change it
         if (fd >= 0) ::close(fd);
         ::unlink(tempPath_.c_str());
-        Fail();
+        Fail(error);
     }
 }
 
@@ -28,8 +29,8 @@ TextFileWriter::~TextFileWriter() {
     }
 }
 
-void TextFileWriter::Fail() {
-    if (!failed_) form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(errno));
+void TextFileWriter::Fail(int error) {
+    if (!failed_) form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(error));
     failed_ = true;
 }
 
@@ -52,7 +53,7 @@ void TextFileWriter::Printf(const char* format, ...) {
     va_start(args, format);
     const int n = FormatIntoV(text, sizeof text, format, args);
     va_end(args);
-    if (n < 0 || static_cast<std::size_t>(n) >= sizeof text) return Fail();
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof text) return Fail(EOVERFLOW);
     Write(std::string_view(text, static_cast<std::size_t>(n)));
 }
 
@@ -63,8 +64,9 @@ bool TextFileWriter::Commit() {
     file_ = nullptr;
     if (ok) ok = ::rename(tempPath_.c_str(), path_.c_str()) == 0;
     if (!ok) {
+        const int error = errno;
         ::unlink(tempPath_.c_str());
-        Fail();
+        Fail(error);
     }
     return ok;
 }

@@ -29,7 +29,7 @@ public:
     bool Commit();
 
 private:
-    void Fail();
+    void Fail(int error);  // says why, with the errno value of the failed call
 
     Form& form_;
     std::string path_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "text/Numbers.h"
 
@@ -168,14 +169,18 @@ bool MissingMarker(std::string_view text) {
     return false;
 }
 
-// True when some value of the line, split at any usual separator, starts
-// with a number: a line without one is a header.
+// True when some value of the line, split at any usual separator, is a
+// number: a line without one is a header, even when a name starts with a
+// digit ("2nd_visit").
 bool HoldsANumber(std::string_view line) {
     std::size_t at = 0;
     while (at <= line.size()) {
         std::size_t next = line.find_first_of("\t,; ", at);
         if (next == std::string_view::npos) next = line.size();
-        if (StartsWithNumber(line.substr(at, next - at))) return true;
+        std::string_view value = line.substr(at, next - at);
+        while (!value.empty() && value.front() == '"') value.remove_prefix(1);
+        while (!value.empty() && value.back() == '"') value.remove_suffix(1);
+        if (ParseFileReal(value).number) return true;
         at = next + 1;
     }
     return false;
@@ -196,22 +201,34 @@ LineFields FieldsOf(const std::uint8_t* p, const std::uint8_t* lineEnd, char sep
     return out;
 }
 
-// Whole numbers from 1 on rising by one step, as years or wavelengths head
-// columns (a row from 0 is the first of a distance matrix).
-bool Counting(const LineFields& f) {
-    if (f.texts.size() < 3) return false;
+// Whole numbers from fields[from] on, rising by one step; `from0` allows
+// them to start at 0.
+bool CountsUp(const std::vector<std::string_view>& fields, std::size_t from, bool from0) {
+    if (fields.size() < from + 2) return false;
     long long previous = 0, step = 0;
-    for (std::size_t i = 0; i < f.texts.size(); ++i) {
-        const std::string_view t = f.texts[i];
+    for (std::size_t i = from; i < fields.size(); ++i) {
+        const std::string_view t = fields[i];
         if (t.empty() || t.size() > 12 || t.find_first_not_of("0123456789") != std::string_view::npos)
             return false;
         const long long v = std::stoll(std::string(t));
-        if (i == 0 && v == 0) return false;
-        if (i == 1) step = v - previous;
-        if (i >= 1 && (step <= 0 || v - previous != step)) return false;
+        if (i == from && v == 0 && !from0) return false;
+        if (i == from + 1) step = v - previous;
+        if (i > from && (step <= 0 || v - previous != step)) return false;
         previous = v;
     }
     return true;
+}
+
+// A header of numbers: years or wavelengths rising by one step over at least
+// three columns (from 1 on: a row from 0 is the first of a distance
+// matrix), also after the name of a names column ("country,2001,2002,2003");
+// or, after an empty first field, the column numbers 0, 1, 2, ... that a
+// data frame without column names is written with.
+bool Counting(const LineFields& f) {
+    if (f.texts.empty()) return false;
+    if (f.texts[0].empty()) return CountsUp(f.texts, 1, true);
+    if (!ParseFileReal(f.texts[0]).number) return f.texts.size() >= 4 && CountsUp(f.texts, 1, true);
+    return f.texts.size() >= 3 && CountsUp(f.texts, 0, false);
 }
 
 bool AnyUnquotedNumber(const LineFields& f) {
@@ -334,28 +351,30 @@ bool DecimalComma(char separator, std::string_view rest) {
            rest.find('.') == std::string_view::npos;
 }
 
-// Tabs: a run is one separator, unless the rows line up only when every
-// tab ends one field (a table with empty cells).
+// How many of the counts equal the most common one.
+int Agreeing(const std::vector<int>& counts) {
+    const int most = MostCommonCount(counts);
+    return static_cast<int>(std::count(counts.begin(), counts.end(), most));
+}
+
+// Tabs: a run is one separator, unless more rows line up when every tab
+// ends one field (a table with empty cells).
 bool SingleTabs(const std::uint8_t* from, const std::uint8_t* end) {
     const std::string_view rest = Text(from, end);
     if (rest.find("\t\t") == std::string_view::npos && rest.find("\n\t") == std::string_view::npos &&
         rest.front() != '\t')
         return false;
-    int collapsed = -1, single = -1;
-    bool collapsedEven = true, singleEven = true, runs = false;
+    std::vector<int> collapsed, single;
     for (const std::uint8_t* p = from; p < end; p = NextLine(p, end)) {
         const std::uint8_t* lineEnd = LineEnd(p, end);
         if (BlankLine(p, lineEnd)) continue;
         int c = 0, s = 0;
         SplitLine(p, lineEnd, '\t', true, true, [&](auto, auto, bool, bool) { ++c; });
         SplitLine(p, lineEnd, '\t', false, false, [&](auto, auto, bool, bool) { ++s; });
-        runs = runs || c != s;
-        collapsedEven = collapsedEven && (collapsed < 0 || c == collapsed);
-        singleEven = singleEven && (single < 0 || s == single);
-        collapsed = c;
-        single = s;
+        collapsed.push_back(c);
+        single.push_back(s);
     }
-    return runs && singleEven && !collapsedEven;
+    return collapsed != single && Agreeing(single) > Agreeing(collapsed);
 }
 
 // Every row from the first data line on, each field classified once.
@@ -384,6 +403,18 @@ void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, con
 }
 
 }  // namespace
+
+int MostCommonCount(const std::vector<int>& counts) {
+    std::unordered_map<int, int> times;
+    int best = 0, bestTimes = 0;
+    for (int c : counts) ++times[c];
+    for (int c : counts)  // in row order, so that the first of equals wins
+        if (times[c] > bestTimes) {
+            best = c;
+            bestTimes = times[c];
+        }
+    return best;
+}
 
 TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
     TextTable table;

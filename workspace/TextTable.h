@@ -65,3 +65,7 @@ std::string CellText(const std::uint8_t* data, const TableCell& cell);
 // number may group thousands with commas); not a finite number for inf,
 // infinity and values beyond a float; text otherwise.
 TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma);
+
+// The count most rows hold, of the counts given in row order; of equally
+// common ones the one met first.
+int MostCommonCount(const std::vector<int>& counts);

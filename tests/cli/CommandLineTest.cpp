@@ -247,6 +247,7 @@ TEST_F(CommandLine, AnOutputThatCannotBeWrittenIsNamedAndChangesNothing) {
 struct IrisTable {
     const char* name;
     std::string (*write)(const std::vector<std::vector<std::string>>& rows);
+    std::vector<std::string> options = {};
 };
 
 void PrintTo(const IrisTable& t, std::ostream* os) {
@@ -290,6 +291,7 @@ TEST_P(IrisTables, GiveTheDistancesOfTheTable) {
     dir.Write("table.txt", GetParam().write(IrisRows()));
     for (const bool windowFields : {false, true}) {
         std::vector<std::string> args = {"mrp-mds", File("table.txt"), "--seed", "1"};
+        args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
         if (windowFields) args.insert(args.end(), {"--size", "150", "--dim", "4"});
         const Result r = Itemmap(args);
         ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
@@ -341,7 +343,31 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const auto& rows) {
                       return Lines(rows, "", ',', kNothing,
                                    [](std::size_t r) { return Format(",Iris-%s", Species(r)); });
-                  }}),
+                  }},
+        IrisTable{"pandasWithoutColumnNames",
+                  [](const auto& rows) {
+                      return Lines(
+                          rows, ",0,1,2,3\n", ',', [](std::size_t r) { return Format("%zu,", r); }, kNothing);
+                  }},
+        IrisTable{"idBesidesNames",
+                  [](const auto& rows) {
+                      return Lines(
+                          rows, "id,name,sl,sw,pl,pw\n", ',',
+                          [](std::size_t r) { return Format("%zu,%s-%zu,", r + 1, Species(r), r + 1); },
+                          kNothing);
+                  }},
+        IrisTable{"aCommaAtEveryLineEnd",
+                  [](const auto& rows) {
+                      return Lines(rows, "sl,sw,2nd_len,pw,\n", ',', kNothing,
+                                   [](std::size_t) { return std::string(","); });
+                  }},
+        IrisTable{"rowNamesWithNoNamesAsked",
+                  [](const auto& rows) {
+                      return Lines(
+                          rows, "\"Sepal.Length\" \"Sepal.Width\" \"Petal.Length\" \"Petal.Width\"\n", ' ',
+                          [](std::size_t r) { return Format("\"%zu\" ", r + 1); }, kNothing);
+                  },
+                  {"--names", "0"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The wine CSV with its class column gives the distances of its numbers.
