@@ -19,6 +19,7 @@
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Random.h"
+#include "workspace/TextFile.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -236,12 +237,18 @@ long Animate(Form& form, MdsPlan& plan, int m, RunClock& clock) {
 }
 
 // How the run ended, with the map's figures.
-void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling,
+void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling, bool written,
                const RunClock& clock) {
     ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
     const std::string figures = ShownMapFigures();
     const std::string all = GroupedCount(ws.IterationLimit + 1L);
-    if (settling.stoppedBefore)
+    if (!written)
+        form.StatusOutcome(
+            Outcome::Failed,
+            Format("MRP-MDS mapped the items in %.1f s, but its result files could not be written",
+                   clock.Seconds()),
+            figures);
+    else if (settling.stoppedBefore)
         form.StatusOutcome(Outcome::Stopped,
                            Format("MRP-MDS stopped at step %s of %s after %.1f s, not settled",
                                   GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
@@ -275,6 +282,7 @@ void Button2Click(Form& form) {
     ClearForRun(form);
     DeriveOutputNames(form, ws.ChosenFileName);
     form.MemoAppend(ws.ChosenFileName);
+    const long failedWrites = TextFileWriter::Failures();
     float mean = 0;
     std::string dump;  // distances.dat, of vectors
     int m = 0;
@@ -296,5 +304,5 @@ void Button2Click(Form& form) {
             form.StatusProgress(
                 {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
     });
-    ReportEnd(form, runPlan, done, settled, clock);
+    ReportEnd(form, runPlan, done, settled, TextFileWriter::Failures() == failedWrites, clock);
 }

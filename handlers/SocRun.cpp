@@ -232,7 +232,12 @@ void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written
     KeepPrototypeClasses(fit);
     const std::string figures = SocFitText(fit);
     const std::string all = GroupedCount(ws.IterationLimit);
-    if (settling.stoppedBefore)
+    if (!written)
+        form.StatusOutcome(Outcome::Failed,
+                           Format("SOC trained %s steps in %.1f s, but its result files could not be written",
+                                  GroupedCount(done).c_str(), clock.Seconds()),
+                           figures);
+    else if (settling.stoppedBefore)
         form.StatusOutcome(
             Outcome::Stopped,
             Format("SOC stopped at step %s of %s after %.1f s, its files written, map not settled",
@@ -245,11 +250,6 @@ void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written
                    "written, map not settled",
                    GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(), clock.Seconds()),
             figures);
-    else if (!written)
-        form.StatusOutcome(Outcome::Failed,
-                           Format("SOC trained %s steps in %.1f s, but its result files could not be written",
-                                  GroupedCount(done).c_str(), clock.Seconds()),
-                           figures);
     else if (settling.made > 0)
         form.StatusOutcome(
             Outcome::Finished,

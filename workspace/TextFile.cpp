@@ -29,8 +29,19 @@ TextFileWriter::~TextFileWriter() {
     }
 }
 
+namespace {
+long failures = 0;
+}  // namespace
+
+long TextFileWriter::Failures() {
+    return failures;
+}
+
 void TextFileWriter::Fail(int error) {
-    if (!failed_) form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(error));
+    if (!failed_) {
+        form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(error));
+        ++failures;
+    }
     failed_ = true;
 }
 

@@ -21,6 +21,10 @@ public:
 
     bool IsOpen() const { return file_ != nullptr; }
 
+    // How many files could not be written since the program started: a run
+    // compares the count before and after to know whether all its files were.
+    static long Failures();
+
     // Writes text, each LF as CR LF.
     void Write(std::string_view text);
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));

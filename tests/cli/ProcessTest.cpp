@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -87,19 +88,34 @@ TEST_F(CommandLine, AClosedStandardOutputDoesNotStopTheRun) {
 
 // A result file that cannot be written is a failure, and says why.
 TEST_F(CommandLine, AResultFileThatCannotBeWrittenFailsTheRun) {
-    std::filesystem::create_directory(File("soc.dat"));  // nobody writes a file there, root neither
-    const Result r = Itemmap({"soc", File("cancer.txt")});
-    EXPECT_EQ(r.status, kExitRefused);
-    EXPECT_NE(r.err.find("error: cannot write " + File("soc.dat") + ": Is a directory"), std::string::npos)
-        << r.err;
-    EXPECT_NE(r.err.find("failed: SOC trained "), std::string::npos) << r.err;
+    const struct {
+        const char* run;
+        const char* file;
+        const char* outcome;
+    } runs[] = {{"mrp-mds", "clusters.dat", "failed: MRP-MDS mapped the items in "},
+                {"soc", "soc.dat", "failed: SOC trained "}};
+    for (const auto& run : runs) {
+        std::filesystem::create_directory(File(run.file));  // nobody writes a file there, root neither
+        const Result r = Itemmap({run.run, File("cancer.txt")});
+        EXPECT_EQ(r.status, kExitRefused);
+        EXPECT_NE(r.err.find("error: cannot write " + File(run.file) + ": Is a directory"), std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(run.outcome), std::string::npos) << r.err;
+    }
 }
 
+// No display named, or one named that nobody answers on: one line, no abort.
 TEST_F(CommandLine, WithoutADisplayTheWindowSaysHowToRunWithoutIt) {
+    char deadDisplay[] = "DISPLAY=:7777";
     char* bare[] = {nullptr};
-    const Process run({}, File("err.txt"), false, bare);
-    EXPECT_EQ(run.Wait(), kExitUsage);
-    EXPECT_NE(ReadFile(File("err.txt")).find("the window needs a display"), std::string::npos);
+    char* dead[] = {deadDisplay, nullptr};
+    for (char** environment : {bare, dead}) {
+        const Process run({}, File("err.txt"), false, environment);
+        EXPECT_EQ(run.Wait(), kExitUsage) << environment[0];
+        const std::string err = ReadFile(File("err.txt"));
+        EXPECT_EQ(err.rfind("itemmap: the window needs a display", 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
 }
 
 }  // namespace
