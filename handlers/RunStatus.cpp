@@ -12,7 +12,9 @@ void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
     if (!memoLine.empty()) form.MemoAppend(memoLine);
     std::string text(memoLine);
     if (!why.empty()) text += (text.empty() ? "" : " \u2014 ") + std::string(why);
-    ws.ItemCount = 0;  // nothing to redraw, pick or save
+    ws.ItemCount = 0;  // nothing to redraw, pick, count or save
+    ws.ProjectedCount = 0;
+    ws.VectorDim = 0;  // and no vector for the feature-vector panel to draw
     ws.PickEnabled = 0;
     PaintBox1Click(form);
     DrawEmptyPanel(form.PanelCanvas());

@@ -77,13 +77,16 @@ void StatusText::Outside(int marks) {
 std::vector<std::string> StatusText::Parts() const {
     std::vector<std::string> parts;
     if (!busy_.empty() && busySince_.isValid() && busySince_.elapsed() < kBusyShownMs) parts.push_back(busy_);
-    if (!done_.empty()) parts.push_back(done_);
+    // What a save did follows the run's outcome: first when it failed, last
+    // otherwise.
     if (!now_.empty()) parts.push_back(now_);
+    if (IsWarning(done_)) parts.push_back(done_);
     std::copy_if(notes_.begin(), notes_.end(), std::back_inserter(parts), IsWarning);
     if (!figures_.empty()) parts.push_back(figures_);
     if (outside_ > 0) parts.push_back(OutsideText(outside_));
     std::copy_if(notes_.begin(), notes_.end(), std::back_inserter(parts),
                  [](const std::string& s) { return !IsWarning(s); });
+    if (!done_.empty() && !IsWarning(done_)) parts.push_back(done_);
     if (parts.empty() || (hintWanted_ && hintWanted_())) parts.push_back(kKeys);
     return parts;
 }

@@ -378,13 +378,21 @@ private slots:
         QVERIFY2(form.StatusLine->text().startsWith("MRP-MDS stopped at step "),
                  qPrintable(form.StatusLine->text()));
         QVERIFY(form.StatusLine->text().contains("read 89 rows of 26 values from cancer-89x26.txt"));
+        for (int i = 0; i < 4; ++i) QTest::mouseClick(form.Button4, Qt::LeftButton);
+        QVERIFY(form.StatusLine->text().contains(" outside the panel"));
 
+        // A refusal leaves nothing of the earlier map: no count of its marks,
+        // and a click on the feature-vector panel draws nothing of its data.
         form.Edits[12]->setText("");
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QCOMPARE(
             form.StatusLine->text(),
             QString("refused: invalid input data. \u2014 \"Input size\" is empty: it must give the number of "
                     "items  \u00b7  the map of cancer-89x26.txt is cleared: it was another run's"));
+        QTest::mouseClick(form.PaintBox2, Qt::LeftButton, {}, QPoint(10, 10));
+        const QImage panel = form.PaintBox2->Image();
+        for (int y = 1; y < panel.height() - 2; ++y)
+            for (int x = 1; x < panel.width() - 2; ++x) QCOMPARE(panel.pixel(x, y), qRgb(255, 255, 255));
         QCOMPARE(form.Memo1->Lines().last(), QString("invalid input data."));
         form.StatusLine->selectAll();
         form.StatusLine->copy();
@@ -409,7 +417,9 @@ private slots:
         QTest::keyClick(form.Edits[8], Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(QImage(form.saveAs).width(), 1282);
         QVERIFY(QImage(form.saveAs).height() > 1266);  // the caption and legend below the map
-        QVERIFY(form.StatusLine->text().startsWith("map picture written to "));
+        // The run's outcome leads; what the save did follows.
+        QVERIFY(form.StatusLine->text().startsWith("MRP-MDS stopped at step "));
+        QVERIFY(form.StatusLine->text().contains("  \u00b7  map picture written to "));
         form.saveAs = dir.filePath("points");
         QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
         QVERIFY(QFileInfo(dir.filePath("points.tsv")).size() > 0);
