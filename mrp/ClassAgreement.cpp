@@ -40,6 +40,7 @@ std::string ClusterAgreementText(int n) {
     n = MapRows(n);
     std::vector<int> clusters, classes;
     for (int i = 1; i <= n; ++i) {
+        if (ws.ItemClass[i] == 0) continue;  // no class given: no pair to agree or disagree on
         const int mark = ws.ClusterOf[i];
         clusters.push_back(mark == -10000 ? 0 : std::abs(mark));
         classes.push_back(ws.ItemClass[i]);

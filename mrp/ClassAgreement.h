@@ -10,5 +10,6 @@
 double AdjustedRandIndex(const std::vector<int>& a, const std::vector<int>& b);
 
 // "clusters vs class: ARI 0.73" for items 1..n, their cluster (0 for none)
-// against their class (0 for none); empty when the table has no classes.
+// against their class, over the items that have one; empty when the table
+// has no classes.
 std::string ClusterAgreementText(int n);

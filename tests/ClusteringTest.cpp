@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "mrp/ClassAgreement.h"
 #include "mrp/Clustering.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
@@ -165,6 +166,19 @@ TEST_F(Clustering, BestClusterPrefersTheFirstOfEqualClusters) {
     const ClusterChoice c = BestCluster(3, 2, 2);
     EXPECT_EQ(c.cluster, 1);
     EXPECT_EQ(c.noLink, 0.75f);
+}
+
+// Items without a class take no part in the agreement: the clusters below
+// match the classes given exactly.
+TEST(ClassAgreement, LeavesOutItemsWithoutAClass) {
+    FreshWorkspace();
+    ws.ClassCount = 2;
+    const int clusters[] = {3, 3, 5, 5, 3, 5}, classes[] = {1, 1, 2, 2, 0, 0};
+    for (int i = 1; i <= 6; ++i) {
+        ws.ClusterOf[i] = clusters[i - 1];
+        ws.ItemClass[i] = classes[i - 1];
+    }
+    EXPECT_EQ(ClusterAgreementText(6), "clusters vs class: ARI 1.00");
 }
 
 }  // namespace
