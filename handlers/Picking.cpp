@@ -25,7 +25,6 @@ struct PanelScale {
     int Y(double v) const { return mid - TruncPixel((v - 7) * ys + 0.5); }
 };
 
-// A missing component leaves a gap in the line.
 // "setosa-12 (item 12)", or "item 12" without a name.
 std::string ItemWords(int i) {
     if (i >= 1 && i <= kInputRows && ws.ItemName[i][0] != '\0')
@@ -40,7 +39,8 @@ std::string ClassWords(int k) {
 }
 
 // The components' names along the panel's foot, each cut to the room it
-// has; with little room only every second, third... is named.
+// has, centred under its component where the panel's edges allow; with
+// little room only every second, third... is named.
 void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
     dim = std::min(dim, kMaxDim);  // a run sets 65 before it reads its vectors
     bool any = false;
@@ -48,17 +48,20 @@ void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
     if (!any) return;
     int every = 1;
     while (every * s.xs < 14) ++every;
-    const int room = static_cast<int>(every * s.xs) - 2;
+    const int half = (static_cast<int>(every * s.xs) - 2) / 2;
     for (int k = 1; k <= dim; k += every) {
+        const int left = std::clamp(s.X(k) - 1, 0, half);
+        const int right = std::clamp(canvas.Width() - 2 - s.X(k), 0, half);
         std::string name(ws.FeatureName[k]);
-        while (!name.empty() && canvas.TextWidth(name) > room) {
+        while (!name.empty() && canvas.TextWidth(name) > left + right) {
             name.pop_back();
             while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
         }
-        canvas.TextOut(s.X(k) - canvas.TextWidth(name) / 2, foot, name);
+        canvas.TextOut(s.X(k) - left + (left + right - canvas.TextWidth(name)) / 2, foot, name);
     }
 }
 
+// A missing component leaves a gap in the line.
 void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values) {
     bool gap = false;
     for (int k = 1; k <= dim; ++k) {
