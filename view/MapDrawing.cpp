@@ -62,11 +62,17 @@ float EdgeLimit() {
 std::string MapName(int i) {
     if (i < 1 || i > kInputRows || ws.ItemName[i][0] == '\0') return std::to_string(i);
     const std::string name(ws.ItemName[i]);
-    std::size_t end = 0;
-    for (int chars = 0; end < name.size() && chars < kNameChars; ++chars) do
-            ++end;  // one character: a first byte and the continuation bytes after it
-        while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
-    return name.substr(0, end);
+    // The byte after the first `chars` characters (a first byte and the
+    // continuation bytes after it each).
+    const auto after = [&name](int chars) {
+        std::size_t end = 0;
+        for (int c = 0; end < name.size() && c < chars; ++c) do
+                ++end;
+            while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
+        return end;
+    };
+    if (after(kNameChars) == name.size()) return name;
+    return name.substr(0, after(kNameChars - 1)) + "\u2026";  // a longer name says it is cut
 }
 
 bool MapHasNames() {

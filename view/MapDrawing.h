@@ -18,7 +18,7 @@ float EdgeLimit();
 inline constexpr int kViewBars = 0;
 inline constexpr int kViewNumbers = 4;
 inline constexpr int kViewNames = 5;
-inline constexpr int kNameChars = 16;  // of a name on the map
+inline constexpr int kNameChars = 16;  // of a name on the map, a cut one ending in "…"
 
 // The label of map point i in the names mode: its name cut to 16
 // characters, or its number when it has none.

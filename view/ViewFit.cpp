@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
+#include "view/MapDrawing.h"
 #include "view/MarkColours.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
@@ -20,6 +22,37 @@ int MarksOutside(int panelWidth, int panelHeight) {
     }
     return outside;
 }
+
+namespace {
+
+// A label's size in the map's font, reckoned without a canvas: generous,
+// so that a fitted picture keeps every label whole.
+constexpr double kLabelCharWidth = 0.65 * kPanelTextSize;
+constexpr double kLabelHeight = 1.5 * kPanelTextSize;
+
+// How far the drawing of a mark reaches from its centre, in pixels: its
+// circle, its bar above it, its label below and to the right.
+struct MarkReach {
+    double left, right, down, up;
+};
+
+MarkReach ReachOfMarks(int rows) {
+    MarkReach reach{kCentreRadius, kCentreRadius, kCentreRadius, kCentreRadius};
+    for (int p = 1; p <= rows; ++p) {
+        if (ws.ViewMode == kViewBars) {
+            const int h = TruncPixel(static_cast<double>(ws.ProtoProb[p]) * 10.0);
+            reach.up = std::max(reach.up, TruncPixel(h * static_cast<double>(ws.MarkScale) + 0.5) + 0.0);
+        } else if (ws.ViewMode == kViewNumbers || ws.ViewMode == kViewNames) {
+            const std::size_t chars =
+                ws.ViewMode == kViewNames ? MapName(p).size() : std::to_string(p).size();
+            reach.right = std::max(reach.right, kLabelCharWidth * static_cast<double>(chars) - 2);
+            reach.down = std::max(reach.down, 4 + kLabelHeight);
+        }
+    }
+    return reach;
+}
+
+}  // namespace
 
 // The projection is ProjCoords = (u - c) S + half per screen axis, u the map
 // position seen through the view matrix, c the centre seen the same way and
@@ -48,23 +81,31 @@ bool FitView(int panelWidth, int panelHeight, int margin, bool keepCentre) {
         }
     }
 
-    // The largest scale that keeps every mark inside on both axes.
+    // The largest scale that keeps every mark, with its bar or label,
+    // inside on both axes: the room on each side of an axis, low then high.
+    const MarkReach reach = ReachOfMarks(rows);
+    const double pad[2][2] = {{margin + reach.left, margin + reach.right},
+                              {margin + reach.down, margin + reach.up}};
     double fitted = std::numeric_limits<double>::infinity();
     for (int q = 0; q < 2; ++q) {
-        const double room = extent[q] / 2 - margin - kCentreRadius;  // the largest mark's
-        const double reach =
+        const double room = keepCentre ? extent[q] / 2 - std::max(pad[q][0], pad[q][1])
+                                       : (extent[q] - pad[q][0] - pad[q][1]) / 2;
+        const double spread =
             keepCentre ? std::max(high[q] - centre[q], centre[q] - low[q]) : (high[q] - low[q]) / 2;
-        if (reach > 0 && pixels[q] > 0) fitted = std::min(fitted, room / (pixels[q] * reach));
+        if (spread > 0 && pixels[q] > 0) fitted = std::min(fitted, room / (pixels[q] * spread));
     }
     if (std::isfinite(fitted) && fitted > 0) ws.ViewCentre[5] = fitted;
     const double s = ws.ViewCentre[5];
 
     if (!keepCentre) {
         // The centre, seen through the view, that puts the middle of the
-        // marks in the middle of the panel; then the map centre that gives it.
+        // marks in the middle of the room the panel leaves them; then the map
+        // centre that gives it.
         double seen[2];
-        for (int q = 0; q < 2; ++q)
-            seen[q] = (low[q] + high[q]) / 2 - (extent[q] / (2 * pixels[q]) - halves[q]) / s;
+        for (int q = 0; q < 2; ++q) {
+            const double middle = (extent[q] + pad[q][0] - pad[q][1]) / 2;
+            seen[q] = (low[q] + high[q]) / 2 - (middle / pixels[q] - halves[q]) / s;
+        }
         double g[2][2] = {};
         for (int a = 0; a < 2; ++a)
             for (int b = 0; b < 2; ++b)

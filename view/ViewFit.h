@@ -5,8 +5,8 @@
 // Marks, by their centres, that lie outside a panel of the given size.
 int MarksOutside(int panelWidth, int panelHeight);
 
-// Sets ViewCentre[1..5] so that the centre of every mark lies at least
-// `margin` pixels inside the panel (a mark's radius included), and
-// reprojects. With keepCentre the map's centroid stays where a run puts it
+// Sets ViewCentre[1..5] so that every mark lies at least `margin` pixels
+// inside the panel, with its circle and, in the labelling mode shown, its
+// bar or its label, and reprojects. With keepCentre the map's centroid stays where a run puts it
 // at each redraw and only the scale changes. False when there is no map.
 bool FitView(int panelWidth, int panelHeight, int margin, bool keepCentre);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "handlers/MapRecord.h"
 #include "painting/PainterCanvas.h"
@@ -68,13 +69,37 @@ private:
     std::set<std::tuple<int, int, int, int, QRgb, int>> drawn_;
 };
 
+constexpr int kStripWidth = kMapPanelWidth - 2 * kMargin;
+
+// The caption in lines that fit the picture's width, broken between its
+// parts (a part wider than the picture keeps a line of its own).
+std::vector<std::string> CaptionLines(Canvas& canvas) {
+    const std::string caption = ShownMapCaption(), dot = " \u00b7 ";
+    canvas.SetTextSize(kCaptionSize);
+    std::vector<std::string> lines(1);
+    for (std::size_t from = 0; from <= caption.size();) {
+        std::size_t to = caption.find(dot, from);
+        if (to == std::string::npos) to = caption.size();
+        const std::string part = caption.substr(from, to - from);
+        const std::string longer = lines.back().empty() ? part : lines.back() + dot + part;
+        if (lines.back().empty() || canvas.TextWidth(longer) <= kStripWidth)
+            lines.back() = longer;
+        else
+            lines.push_back(part);
+        from = to + dot.size();
+    }
+    return lines;
+}
+
+constexpr int kCaptionLine = kCaptionSize + 6;
+
 // The strip below the map: the caption, then the legend in rows.
 int StripHeight() {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter painter(&scratch);
     PictureCanvas canvas(painter);
-    return kMargin + kCaptionSize + 6 + LegendRows(canvas, kMargin, 0, kMapPanelWidth - 2 * kMargin, false) +
-           kMargin;
+    const int caption = static_cast<int>(CaptionLines(canvas).size()) * kCaptionLine;
+    return kMargin + caption + LegendRows(canvas, kMargin, 0, kStripWidth, false) + kMargin;
 }
 
 QSize PictureSize() {
@@ -88,10 +113,12 @@ void DrawPicture(PictureCanvas& canvas, int height) {
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(0, kMapPanelHeight, kMapPanelWidth + 1, height + 1);
     canvas.SetPenColor(kBlack);
-    canvas.SetTextSize(kCaptionSize);
-    const int top = kMapPanelHeight + kMargin;
-    canvas.TextOut(kMargin, top, ShownMapCaption());
-    LegendRows(canvas, kMargin, top + kCaptionSize + 6, kMapPanelWidth - 2 * kMargin, true);
+    int top = kMapPanelHeight + kMargin;
+    for (const std::string& line : CaptionLines(canvas)) {
+        canvas.TextOut(kMargin, top, line);
+        top += kCaptionLine;
+    }
+    LegendRows(canvas, kMargin, top, kStripWidth, true);
 }
 
 std::string Lower(std::string s) {

@@ -172,8 +172,20 @@ TEST_F(CommandLine, APdfIsOnePageWithItsCaption) {
     EXPECT_NE(text.find(" MRP-MDS, 2 axes "), std::string::npos) << text;
 }
 
-// With the values samples/README.md gives and with the defaults, no mark of
-// a picture lies outside it.
+// Whether a picture's map area (its frame at x 0 and 639, y 0 and 631)
+// holds nothing but white within 4 pixels of the frame: every mark, bar and
+// label lies well inside.
+bool ClearAlongTheFrame(const QImage& picture) {
+    for (int y = 1; y <= 630; ++y)
+        for (int x = 1; x <= 638; ++x) {
+            const bool band = y <= 4 || y >= 627 || x <= 4 || x >= 635;
+            if (band && picture.pixel(x, y) != qRgb(255, 255, 255)) return false;
+        }
+    return true;
+}
+
+// With the values samples/README.md gives and with the defaults, in each
+// labelling mode, no mark of a picture lies outside it, nor its bar or label.
 TEST_F(CommandLine, APictureShowsTheWholeMap) {
     const std::vector<std::vector<std::string>> runs = {
         {"mrp-mds", "cancer-89x26.txt"},
@@ -182,6 +194,9 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
         {"mrp-mds", "wine-178-distances.txt"},
         {"mrp-mds", "iris-150x4.txt", "--enlarge", "1.5", "--char-distance", "0.51"},
         {"mrp-mds", "iris-table.txt"},
+        {"mrp-mds", "iris-table.txt", "--labels", "names", "--enlarge", "1.5"},
+        {"mrp-mds", "cancer-89x26.txt", "--labels", "numbers", "--char-distance", "1"},
+        {"mrp-mds", "cancer-89x26.txt", "--labels", "bars", "--char-distance", "1", "--seed", "1"},
         {"mrp-mds", "wine-178x13.csv", "--scale", "z", "--char-distance", "0.9"},
         {"soc", "cancer-89x26.txt"},
         {"soc", "iris-150x4.txt", "--prototypes", "12"},
@@ -189,11 +204,26 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
     for (std::vector<std::string> args : runs) {
         dir.Write(args[1], ReadFile(Sample(args[1].c_str())));  // results land beside the input
         args[1] = dir.File(args[1]);
-        args.insert(args.end(), {"--seed", "4", "--png", File("map.png")});
+        if (std::find(args.begin(), args.end(), "--seed") == args.end())
+            args.insert(args.end(), {"--seed", "4"});
+        args.insert(args.end(), {"--png", File("map.png")});
         const Result r = Itemmap(args);
         ASSERT_EQ(r.status, kExitFinished) << args[1] << r.err;
         EXPECT_EQ(r.err.find("outside"), std::string::npos) << args[1] << "\n" << r.err;
+        EXPECT_TRUE(ClearAlongTheFrame(QImage(QString::fromStdString(File("map.png"))))) << args[1];
     }
+}
+
+// A caption wider than the picture goes on in a second line.
+TEST_F(CommandLine, ALongCaptionWrapsInsteadOfBeingCut) {
+    std::vector<int> heights;
+    for (const char* name : {"iris.txt", "iris-measurements-of-anderson-1936-as-written-by-R.txt"}) {
+        dir.Write(name, ReadFile(Sample("iris-table.txt")));
+        ASSERT_EQ(Itemmap({"mrp-mds", File(name), "--seed", "1", "--png", File("map.png")}).status,
+                  kExitFinished);
+        heights.push_back(QImage(QString::fromStdString(File("map.png"))).height());
+    }
+    EXPECT_EQ(heights[1], heights[0] + 16);  // one more line of the caption
 }
 
 // A 3-axis map is drawn in the plane of its largest spreads: its picture's
