@@ -78,7 +78,7 @@ TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
     const std::string svg = ReadFile(File("map.svg"));
     for (const char* text :
          {"<title>iris.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 ", ">Species</text>", ">setosa: 50</text>",
-          ">versicolor: 50</text>", ">virginica: 50</text>", ">150</text>"})
+          ">versicolor: 50</text>", ">virginica: 50</text>", ">virginica-50</text>"})
         EXPECT_NE(svg.find(text), std::string::npos) << text;
 
     const Table rows = TsvRows(ReadFile(File("map.tsv")));
@@ -87,8 +87,9 @@ TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
                                                  "axis2", "view_x", "view_y"}));
     std::vector<std::string> clusters, classes;
     for (std::size_t i = 1; i <= 150; ++i) {
-        EXPECT_EQ(rows[i][1], std::to_string(i));
-        EXPECT_EQ(rows[i][2], i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica");
+        const std::string species = i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica";
+        EXPECT_EQ(rows[i][1], species + "-" + std::to_string((i - 1) % 50 + 1));
+        EXPECT_EQ(rows[i][2], species);
         clusters.push_back(rows[i][3]);
         classes.push_back(rows[i][2]);
     }
