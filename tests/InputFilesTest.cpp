@@ -366,6 +366,9 @@ TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
                      16),
          "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
         {"1,5;2,5\n3,5;4,5\n1.234,5;2,5\n", "v.txt holds no number in any row"},
+        {std::string(40, '\xB7') + "\n1\t2\n", "v.txt is binary data, not a text table"},
+        {"<?xml version=\"1.0\"?>\n<svg width=\"641\" height=\"677\">\n",
+         "v.txt is markup (XML, SVG or HTML), not a text table"},
     };
     for (const auto& c : cases) {
         ReadReport report;

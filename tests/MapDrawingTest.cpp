@@ -148,8 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LookCase{"barsByCluster", kViewBars, 0, {}, {0x0000FF, 0x0000FF}},
         LookCase{"numbersByCluster", kViewNumbers, 0, {"1", "2"}, {0x0000FF, 0x0000FF}},
-        LookCase{"namesByCluster", kViewNames, 0, {"a-name-longer-th", "b\u00e9"}, {0x0000FF, 0x0000FF}},
-        LookCase{"namesByClass", kViewNames, 1, {"a-name-longer-th", "b\u00e9"}, {0xE9B456, 0x009FE6}}),
+        LookCase{"namesByCluster", kViewNames, 0, {"a-name-longer-t\u2026", "b\u00e9"}, {0x0000FF, 0x0000FF}},
+        LookCase{"namesByClass", kViewNames, 1, {"a-name-longer-t\u2026", "b\u00e9"}, {0xE9B456, 0x009FE6}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MapDrawing, EdgesJoinPairsCloserThanTheLimitBothWays) {

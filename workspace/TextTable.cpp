@@ -35,9 +35,41 @@ std::string_view Text(const std::uint8_t* from, const std::uint8_t* to) {
     return {reinterpret_cast<const char*>(from), static_cast<std::size_t>(to - from)};
 }
 
+// The length of the UTF-8 sequence at data[i] (n bytes in all), or 0 when
+// the bytes there are none.
+long Utf8Sequence(const std::uint8_t* data, long i, long n) {
+    const std::uint8_t c = data[i];
+    const long length = c < 0x80                 ? 1
+                        : c >= 0xC2 && c <= 0xDF ? 2
+                        : c >= 0xE0 && c <= 0xEF ? 3
+                        : c >= 0xF0 && c <= 0xF4 ? 4
+                                                 : 0;
+    if (length == 0) return 0;
+    for (long k = 1; k < length; ++k)
+        if (i + k < n && (data[i + k] & 0xC0) != 0x80) return 0;
+    return length;  // one cut short by the end of the sniffed bytes counts as whole
+}
+
+// Whether the text starts as markup does: an SVG picture or a web page picked
+// by mistake holds numbers, but no table.
+bool LooksLikeMarkup(const std::uint8_t* data, long n) {
+    long i = 0;
+    if (n >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) i = 3;
+    while (i < n && IsBlankByte(data[i])) ++i;
+    const std::string_view text(reinterpret_cast<const char*>(data) + i, static_cast<std::size_t>(n - i));
+    for (const char* start : {"<?xml", "<svg", "<!doctype", "<html"}) {
+        const std::size_t size = std::strlen(start);
+        if (text.size() >= size && std::equal(start, start + size, text.begin(), [](char a, char b) {
+                return a == (b >= 'A' && b <= 'Z' ? b + 32 : b);
+            }))
+            return true;
+    }
+    return false;
+}
+
 // Why the first bytes are no text of this tool's kind: text in UTF-16 or
-// UTF-32 (a byte-order mark, or zero bytes in step), or binary data (a zero
-// byte, or mostly control bytes).
+// UTF-32 (a byte-order mark, or zero bytes in step), binary data (a zero
+// byte, or mostly control bytes and bytes that are no UTF-8), or markup.
 std::string NotText(const std::uint8_t* data, long length) {
     const long n = std::min(length, kSniffBytes);
     const auto starts = [&](std::initializer_list<int> bytes) {
@@ -51,18 +83,25 @@ std::string NotText(const std::uint8_t* data, long length) {
     if (starts({0xFF, 0xFE, 0, 0}) || starts({0, 0, 0xFE, 0xFF}))
         return std::string("is UTF-32 text") + kSaveAsUtf8;
     if (starts({0xFF, 0xFE}) || starts({0xFE, 0xFF})) return std::string("is UTF-16 text") + kSaveAsUtf8;
-    long zeros[2] = {0, 0}, controls = 0;
-    for (long i = 0; i < n; ++i) {
+    long zeros[2] = {0, 0}, controls = 0, stray = 0;
+    for (long i = 0; i < n;) {
         const std::uint8_t c = data[i];
         if (c == 0) ++zeros[i % 2];
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7F)
             ++controls;
+        const long sequence = Utf8Sequence(data, i, n);
+        if (sequence == 0) ++stray;
+        i += std::max(sequence, 1L);
     }
     // Text in two bytes a character puts a zero beside every ASCII one.
     const long half = n / 2;
     if (half >= 2 && (zeros[0] >= half * 9 / 10 || zeros[1] >= half * 9 / 10))
         return std::string("is UTF-16 or UTF-32 text") + kSaveAsUtf8;
-    if (zeros[0] + zeros[1] > 0 || controls * 3 > n) return "is binary data, not a text table";
+    // Text in a one-byte code page (Latin-1) has a few bytes that are no
+    // UTF-8; random bytes have them by the half.
+    if (zeros[0] + zeros[1] > 0 || controls * 3 > n || (controls + stray) * 2 > n)
+        return "is binary data, not a text table";
+    if (LooksLikeMarkup(data, n)) return "is markup (XML, SVG or HTML), not a text table";
     return {};
 }
 

@@ -135,10 +135,13 @@ std::string Extension(const std::string& path) {
     return Lower(path.substr(dot + 1));
 }
 
+// The raster formats Qt writes that hold the whole picture: icons and
+// cursors stop at 256 pixels.
 std::vector<std::string> RasterFormats() {
     std::vector<std::string> formats;
     for (const QByteArray& f : QImageWriter::supportedImageFormats())
-        formats.push_back(Lower(f.toStdString()));
+        if (const std::string format = Lower(f.toStdString()); format != "ico" && format != "cur")
+            formats.push_back(format);
     return formats;
 }
 
