@@ -287,11 +287,14 @@ void Button10Click(Form& form, int steps) {
     // Settled before the files are written: soc.dat keeps the map's screen
     // positions as the last redraw left them, and reload brings back the
     // settled map the panel shows.
+    // The training is over: a pick now would rewrite the scores soc.dat keeps.
+    ws.PickEnabled = 0;
     const SettlingMade settled = SettleMap(
         form, runTraining.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
             RedrawMap(form);
             if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
         });
+    ws.PickEnabled = 1;
     const bool clustersWritten = WriteSocClusters(form, ws.VectorCount, ws.ItemCount);
     const bool written = WriteSocResults(form) && clustersWritten;
     ShowBorderWarning(form, runTraining.Map().PressedItems(kMapRedrawPeriod), ws.ItemCount, ws.VectorDim);

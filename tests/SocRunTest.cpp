@@ -202,9 +202,21 @@ TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
 }
 
 // A pick rewrites the vectors' scores (ItemScore), which share their
-// entries with the prototypes': what the tool shows of a prototype stays.
+// entries with the prototypes': what the tool shows of a prototype stays,
+// and a click while the map settles after the training changes no file.
 TEST_F(SocRun, APickLeavesThePrototypesOwnScores) {
     Button10Click(form, kSteps);
+    const std::string unpicked = dir.Read("soc.dat");
+    std::fill(std::begin(ws.ItemScore), std::end(ws.ItemScore), 0.0f);  // a run starts from them
+    int redraws = 0;
+    form.onEvents = [&] {
+        if (++redraws > kSteps / 1000) PaintBox1MouseUp(form, 320, 316);  // settling
+    };
+    Button10Click(form, kSteps);
+    form.onEvents = nullptr;
+    ASSERT_GT(redraws, kSteps / 1000);
+    EXPECT_EQ(dir.Read("soc.dat"), unpicked);
+
     const PixelScale pixels = MapPixelScale(641, 633);
     const MapPixel at = PixelOf(pixels, ws.ProjCoords[1][1], ws.ProjCoords[1][2]);
     const std::string before = MarkDescription(form, at.x, pixels.h1 - at.yUp);
