@@ -15,8 +15,8 @@ struct Link {
     short a, b;  // a > b: the lower triangle
 };
 
-// Every pair of 400 items at most.
-std::array<Link, kMaxMapItems*(kMaxMapItems - 1) / 2> links;
+// The candidate links: every pair of 400 items at most.
+std::array<Link, kMaxMapItems*(kMaxMapItems - 1) / 2> candidates;
 
 }  // namespace
 
@@ -31,24 +31,25 @@ void MinimumTree(Form& form, int n, float limit) {
         for (int b = 1; b < a; ++b) {
             const float d = ws.DistMatrix[a][b];
             // A link of 1000 or more is never found by the search.
-            if (d <= limit && d < 1000.0f) links[count++] = {d, static_cast<short>(a), static_cast<short>(b)};
+            if (d <= limit && d < 1000.0f)
+                candidates[count++] = {d, static_cast<short>(a), static_cast<short>(b)};
         }
     }
-    std::stable_sort(links.begin(), links.begin() + static_cast<std::ptrdiff_t>(count),
+    std::stable_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(count),
                      [](const Link& x, const Link& y) { return x.length < y.length; });
 
     int label[kMaxMapItems + 1];
     for (int k = 1; k <= n; ++k) label[k] = k;
     int joined = 0;
     for (std::size_t e = 0; e < count && joined < n - 1; ++e) {
-        const int i = links[e].a;
-        const int j = links[e].b;
+        const int i = candidates[e].a;
+        const int j = candidates[e].b;
         if (label[i] == label[j]) continue;
         ws.TreeLinks[i][j] = 1;
         const int keep = std::min(label[i], label[j]);
         const int drop = std::max(label[i], label[j]);
         form.MemoAppend(
-            Format("%d %d %.3f   %d", label[i], label[j], static_cast<double>(links[e].length), keep));
+            Format("%d %d %.3f   %d", label[i], label[j], static_cast<double>(candidates[e].length), keep));
         for (int k = 1; k <= n; ++k)
             if (label[k] == drop) label[k] = keep;
         ++joined;
