@@ -1,6 +1,7 @@
 #include "handlers/Reload.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "handlers/MapRecord.h"
@@ -111,6 +112,37 @@ bool ReadPrototypes(Form& form) {
     return false;
 }
 
+// soc.dat does not say at which column scale it was trained: prototypes
+// that mostly lie outside the range of the vectors read now were trained on
+// other data or at another scale, and the user is told so.
+void WarnOfForeignPrototypes(Form& form) {
+    const int n = std::min(ws.VectorCount, kInputRows), dim = ws.Components();
+    int inside = 0;
+    for (int q = 1; q <= dim; ++q) {
+        float low = 0, high = 0;
+        bool any = false;
+        for (int i = 1; i <= n; ++i) {
+            const float v = ws.InputVectors[i][q];
+            if (std::isnan(v)) continue;
+            low = any ? std::min(low, v) : v;
+            high = any ? std::max(high, v) : v;
+            any = true;
+        }
+        const float margin = (high - low) / 10;
+        for (int k = 1; k <= ws.MapItems(); ++k) {
+            const float p = ws.Prototypes[k][1][q];
+            inside += any && p >= low - margin && p <= high + margin;
+        }
+    }
+    const int all = dim * ws.MapItems();
+    if (all == 0 || 2 * inside >= all) return;
+    form.StatusNote(
+        Format("warning: %d%% of the prototypes' components lie outside the values of these "
+               "vectors: soc.dat was trained on other data, or at another column scale than "
+               "this reload's (%s)",
+               100 - 100 * inside / all, ScaleName(form.TableReading().scale)));
+}
+
 }  // namespace
 
 void Button9Click(Form& form) {
@@ -120,6 +152,7 @@ void Button9Click(Form& form) {
     Prepare(form);
     form.MemoAppend(ws.ChosenFileName);
     if (!ReadFields(form) || !ReadVectors(form) || !ReadPrototypes(form)) return;
+    WarnOfForeignPrototypes(form);
 
     ws.PickEnabled = 1;
     ShownMap() = {MapKind::Reload, 2, input};

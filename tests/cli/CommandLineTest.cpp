@@ -397,6 +397,21 @@ TEST_F(CommandLine, AClassColumnIsNoFeature) {
         << r.err;
 }
 
+// soc.dat does not record its column scale: a reload at another scale says
+// that its prototypes lie outside the vectors; at the same scale it is quiet.
+TEST_F(CommandLine, AReloadAtAnotherScaleSaysSo) {
+    dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
+    ASSERT_EQ(Itemmap({"soc", File("wine.csv"), "--scale", "z", "--seed", "1"}).status, kExitFinished);
+    for (const char* scale : {"z", "none"}) {
+        const Result r = Itemmap({"reload", File("wine.csv"), "--scale", scale});
+        ASSERT_EQ(r.status, kExitFinished) << r.err;
+        EXPECT_EQ(r.err.find("lie outside the values of these vectors") != std::string::npos,
+                  std::string(scale) == "none")
+            << scale << "\n"
+            << r.err;
+    }
+}
+
 // R's write.table(as.matrix(dist(x))): a header of names and a column of
 // them around the matrix.
 TEST_F(CommandLine, ANamedDistanceMatrixIsReadAsOne) {
