@@ -286,8 +286,10 @@ void Button10Click(Form& form, int steps) {
     runTraining.Distances();
     // Settled before the files are written: soc.dat keeps the map's screen
     // positions as the last redraw left them, and reload brings back the
-    // settled map the panel shows.
-    // The training is over: a pick now would rewrite the scores soc.dat keeps.
+    // settled map the panel shows. The training is over: a pick now would
+    // rewrite the scores soc.dat keeps. Preparing the settling forgets the
+    // training's refused moves, so they are counted first.
+    const int pressedInTraining = runTraining.Map().PressedItems(kMapRedrawPeriod);
     ws.PickEnabled = 0;
     const SettlingMade settled = SettleMap(
         form, runTraining.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
@@ -297,6 +299,8 @@ void Button10Click(Form& form, int steps) {
     ws.PickEnabled = 1;
     const bool clustersWritten = WriteSocClusters(form, ws.VectorCount, ws.ItemCount);
     const bool written = WriteSocResults(form) && clustersWritten;
-    ShowBorderWarning(form, runTraining.Map().PressedItems(kMapRedrawPeriod), ws.ItemCount, ws.VectorDim);
+    const int pressed =
+        settled.made > 0 ? runTraining.Map().PressedItems(kMapRedrawPeriod) : pressedInTraining;
+    ShowBorderWarning(form, pressed, ws.ItemCount, ws.VectorDim);
     ReportEnd(form, done, settled, written, clock);
 }

@@ -397,6 +397,18 @@ TEST_F(CommandLine, AClassColumnIsNoFeature) {
         << r.err;
 }
 
+// A SOC map pressed against its box is warned of, settled or not.
+TEST_F(CommandLine, ASocMapCutByItsBoxIsWarnedOfSettledOrNot) {
+    for (const bool settle : {true, false}) {
+        std::vector<std::string> args = {
+            "soc", File("iris.txt"), "--size", "150",    "--dim", "4", "--prototypes",
+            "12",  "--enlarge",      "10",     "--seed", "1"};
+        if (!settle) args.push_back("--no-settle");
+        const Result r = Itemmap(args);
+        EXPECT_NE(r.err.find(" pressed against the map's border"), std::string::npos) << settle << r.err;
+    }
+}
+
 // soc.dat does not record its column scale: a reload at another scale says
 // that its prototypes lie outside the vectors; at the same scale it is quiet.
 TEST_F(CommandLine, AReloadAtAnotherScaleSaysSo) {
