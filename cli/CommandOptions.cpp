@@ -290,7 +290,7 @@ std::string HelpText() {
         "Values are read as the window's fields read them. The files of a run are written\n"
         "beside FILE, as the window writes them. A picture's format follows its name's\n"
         "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map.\n\n"
-        "Exit status: 0 finished; 1 refused for its input (the reason on standard output)\n"
+        "Exit status: 0 finished; 1 refused for its input (the reason on standard error)\n"
         "or a result file, picture or coordinates that could not be written; 2 a command\n"
         "line that cannot be used; 130 stopped with Ctrl+C, 143 with SIGTERM, 129 with\n"
         "SIGHUP (each after writing the run's files). A closed standard output does not\n"

@@ -13,7 +13,6 @@
 #include "mds/MdsStep.h"
 #include "mrp/Clustering.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"

@@ -11,10 +11,8 @@
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 

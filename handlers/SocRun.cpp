@@ -1,7 +1,6 @@
 #include "handlers/SocRun.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
@@ -16,7 +15,6 @@
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"

@@ -89,7 +89,6 @@ std::size_t DecimalEnd(std::string_view text, std::size_t i) {
 
 namespace {
 
-// The decimal number that the text holds (as DecimalEnd found it), any length.
 // The decimal number that the text holds, as the full conversion gives it,
 // when that is quick: a whole number up to 2^53 times or over a power of
 // ten up to 10^22. Both are exact doubles, so
@@ -135,6 +134,7 @@ bool QuickDecimal(std::string_view s, double& out) {
     return true;
 }
 
+// The decimal number that the text holds (as DecimalEnd found it), any length.
 double Convert(std::string_view number) {
     const bool negative = !number.empty() && number[0] == '-';
     if (!number.empty() && (number[0] == '+' || number[0] == '-')) number.remove_prefix(1);

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
@@ -383,8 +382,8 @@ namespace {
 // The formats a picture can take, for the save dialog.
 QString PictureFilters() {
     QStringList raster;
-    for (const QByteArray& f : QImageWriter::supportedImageFormats())
-        if (f != "png") raster << "*." + QString::fromLatin1(f);
+    for (const std::string& f : RasterFormats())
+        if (f != "png") raster << "*." + QString::fromStdString(f);
     return QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;Other pictures (") +
            raster.join(' ') + ")";
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "form/Form.h"
 #include "window/MemoList.h"

@@ -80,10 +80,10 @@ struct ReadReport {
 // it move one to the left); a row with fewer values than most rows has its
 // last components missing, one with more its extra values unused, and a row
 // with no value is no item. Returns the components per item (the values
-// most rows hold), or, when the data ends before `rows` items (reported
-// with "data No: %d,  dim: %d" and the number of items read), the number
-// of values of the first item. Components past 64 and rows past
-// InputVectors are not stored, but they are counted.
+// most rows hold); when the data ends before `rows` items, the message list
+// says so ("data No: %d,  dim: %d": the items read and the values of the
+// first). Components past 64 and rows past InputVectors are not stored,
+// but they are counted.
 int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows, int firstRow, char separator,
                    ReadReport* report = nullptr);
 

@@ -135,14 +135,13 @@ private:
     std::vector<std::string> names_;
 };
 
-// The names, class and line of item i.
+// The name and class of item i.
 void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
                    int i, ClassBook& classes) {
     if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->kind != TableCell::Missing)
         SetName(ws.ItemName[i], CellText(data, *name));
     if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing)
         ws.ItemClass[i] = classes.Number(CellText(data, *cls));
-    ws.ItemLine[i] = row.line;
 }
 
 // The classes found: into the Workspace when they fit, else none.
@@ -251,8 +250,8 @@ int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, in
     TextTable table;
     if (!Plan(data, length, separator, options, false, table, seen)) return 0;
     const int dim = TakeVectors(data, table, rows, firstRow, true, seen);
-    if (seen.rowsRead >= rows) return dim;
-    form.MemoAppend(Format("data No: %d,  dim: %d", seen.rowsRead, seen.firstRowValues));
+    if (seen.rowsRead < rows)
+        form.MemoAppend(Format("data No: %d,  dim: %d", seen.rowsRead, seen.firstRowValues));
     return dim;
 }
 

@@ -19,8 +19,6 @@ public:
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
 
-    bool IsOpen() const { return file_ != nullptr; }
-
     // How many files could not be written since the program started: a run
     // compares the count before and after to know whether all its files were.
     static long Failures();

@@ -50,7 +50,6 @@ void Workspace::ClearItems() {
 void Workspace::ClearTable() {
     std::memset(ItemName, 0, sizeof ItemName);
     std::fill(std::begin(ItemClass), std::end(ItemClass), 0);
-    std::fill(std::begin(ItemLine), std::end(ItemLine), 0);
     std::fill(std::begin(ItemMissing), std::end(ItemMissing), 0);
     std::memset(ClassName, 0, sizeof ClassName);
     ClassCount = 0;

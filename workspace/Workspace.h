@@ -104,7 +104,6 @@ struct Workspace {
     // row, so that complete rows take the plain paths.
     char ItemName[kInputRows + 1][kNameSize];  // empty when the table names no items
     int ItemClass[kInputRows + 1];             // 1..ClassCount, 0 for none
-    int ItemLine[kInputRows + 1];              // the file line the item was read from
     int ItemMissing[kInputRows + 1];
     char ClassName[kMaxClasses + 1][kNameSize];
     int ClassCount;
@@ -125,16 +124,17 @@ struct Workspace {
 
     // What every run clears at its start: the numbers shown for items 1..1500
     // set to the items' own, their vectors to 0, and what the table said of
-    // them (names, classes, feature names, column scale); and the minimum tree.
+    // them (ClearTable: names, classes, feature names, column scale).
     void ClearItems();
     void ClearTable();
+    // No link of the minimum tree.
+    void ClearTreeLinks();
     // Whether the table named its items, and had a class column.
     bool HasNames() const;
     bool HasClasses() const { return ClassCount > 0; }
     // Component q of a prototype (or of an item after SOC or reload) in the
     // file's units: the training's factor and the column scale undone.
     float InFileUnits(int q, float v) const;
-    void ClearTreeLinks();
     // No MRP cluster marks: every map point drawn black, without a bar, and
     // no prototype classes.
     void ClearClusterMarks();

@@ -23,6 +23,12 @@ std::string Field(const char* text) {
     return s;
 }
 
+// One more field of a line.
+void Add(std::string& line, const std::string& field) {
+    line += '\t';
+    line += field;
+}
+
 std::string ClassField(int k) {
     return k >= 1 && k <= ws.ClassCount ? Field(ws.ClassName[k]) : std::string();
 }
@@ -47,12 +53,13 @@ std::string MrpMdsText(int n, int axes) {
     for (int i = 1; i <= n; ++i) {
         const int mark = ws.ClusterOf[i];
         text += std::to_string(i);
-        if (names) text += "\t" + Field(ws.ItemName[i]);
-        if (classes) text += "\t" + ClassField(ws.ItemClass[i]);
-        text += "\t" + std::to_string(mark == -10000 ? 0 : std::abs(mark));  // set aside: in no cluster
-        text += "\t" + Number(ws.ProtoProb[i]);
-        for (int a = 1; a <= axes; ++a) text += "\t" + Number(ws.MapCoords[i][a]);
-        text += "\t" + Number(ws.ProjCoords[i][1]) + "\t" + Number(ws.ProjCoords[i][2]) + "\n";
+        if (names) Add(text, Field(ws.ItemName[i]));
+        if (classes) Add(text, ClassField(ws.ItemClass[i]));
+        Add(text, std::to_string(mark == -10000 ? 0 : std::abs(mark)));  // set aside: in no cluster
+        Add(text, Number(ws.ProtoProb[i]));
+        for (int a = 1; a <= axes; ++a) Add(text, Number(ws.MapCoords[i][a]));
+        for (int a = 1; a <= 2; ++a) Add(text, Number(ws.ProjCoords[i][a]));
+        text += '\n';
     }
     return text;
 }
@@ -64,14 +71,18 @@ std::string PrototypesText(int n) {
     std::string text = "prototype\tmembers";
     if (classes) text += "\tclass\tshare";
     text += "\tscore\tview_x\tview_y";
-    for (int q = 1; q <= dim; ++q) text += "\t" + FeatureColumn(q);
+    for (int q = 1; q <= dim; ++q) Add(text, FeatureColumn(q));
     text += '\n';
     for (int k = 1; k <= n; ++k) {
         text += Format("%d\t%d", k, fit.members[k]);
-        if (classes) text += "\t" + ClassField(fit.majority[k]) + "\t" + Number(fit.share[k]);
-        text += "\t" + Number(ws.PrototypeScore[k]) + "\t" + Number(ws.ProjCoords[k][1]) + "\t" +
-                Number(ws.ProjCoords[k][2]);
-        for (int q = 1; q <= dim; ++q) text += "\t" + Number(ws.InFileUnits(q, ws.Prototypes[k][1][q]));
+        if (classes) {
+            Add(text, ClassField(fit.majority[k]));
+            Add(text, Number(fit.share[k]));
+        }
+        for (const double v :
+             {static_cast<double>(ws.PrototypeScore[k]), ws.ProjCoords[k][1], ws.ProjCoords[k][2]})
+            Add(text, Number(v));
+        for (int q = 1; q <= dim; ++q) Add(text, Number(ws.InFileUnits(q, ws.Prototypes[k][1][q])));
         text += '\n';
     }
     return text;

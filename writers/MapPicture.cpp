@@ -135,8 +135,8 @@ std::string Extension(const std::string& path) {
     return Lower(path.substr(dot + 1));
 }
 
-// The raster formats Qt writes that hold the whole picture: icons and
-// cursors stop at 256 pixels.
+}  // namespace
+
 std::vector<std::string> RasterFormats() {
     std::vector<std::string> formats;
     for (const QByteArray& f : QImageWriter::supportedImageFormats())
@@ -144,8 +144,6 @@ std::vector<std::string> RasterFormats() {
             formats.push_back(format);
     return formats;
 }
-
-}  // namespace
 
 QImage MapImage(int scale) {
     scale = std::clamp(scale, 1, 4);

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <string>
+#include <vector>
 
 #include "writers/SavedFile.h"
 
@@ -17,6 +18,10 @@ QImage MapImage(int scale);
 // The picture; a name ending @2x gives twice the panel's size. A name
 // whose extension names no format this tool writes is refused.
 Written WriteMapPicture(const std::string& path);
+
+// The raster formats (lower case) that Qt writes and that hold the whole
+// picture: icons and cursors stop at 256 pixels.
+std::vector<std::string> RasterFormats();
 
 // Why a name cannot hold a picture ("map.xyz: .xyz is no picture format
 // this tool writes; it writes .png, .svg, .pdf, .jpg, ..."), or empty.
