@@ -59,7 +59,7 @@ void MinimumTree(Form& form, int n, float limit) {
 void FaClick(Form& form) {
     const double threshold = EditReal(form, Edit7, 20);
     const int n = ws.MapItems();
-    // The threshold is in the file's units; a SOC map's distances are at its training's scale.
+    // The threshold is in the units of distances.dat; a SOC map's distances are at its training's scale.
     const double scale = ws.SocMode == 1 ? ws.SocScale : 1.0;
     MinimumTree(form, n, static_cast<float>(threshold * scale * static_cast<double>(ws.DistScale)));
     PaintBox1Click(form);

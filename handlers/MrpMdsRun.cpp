@@ -13,6 +13,7 @@
 #include "mds/MdsStep.h"
 #include "mrp/Clustering.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
@@ -86,7 +87,7 @@ bool ReadVectors(Form& form, float& mean, std::string& dump) {
     }
     ComponentsToUse(form, report, asked, true);
     ScaleFeatures(form, report, ws.ItemCount, ws.VectorDim);
-    ws.ViewMode = 0;
+    ws.ViewMode = kViewBars;
     ws.PickEnabled = 0;
     ShowUnrelatedPairs(form, BuildDistanceMatrix(ws.ItemCount, ws.VectorDim));
     mean = MeanDistance(ws.ItemCount);
@@ -141,7 +142,7 @@ bool ReadMatrix(Form& form, float& mean) {
         Refuse(form, "invalid dist. matr.", why);
         return false;
     }
-    ws.ViewMode = 0;
+    ws.ViewMode = kViewBars;
     ws.PickEnabled = 0;
     form.MemoAppend(std::to_string(ws.VectorDim));
     return true;

@@ -93,7 +93,7 @@ void PaintBox1MouseUp(Form& form, int x, int y) {
     ws.PickedItem = ws.ItemNumber[PanelRow()];
     form.SetEditText(Edit1, std::to_string(ws.PickedItem));
     const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
-    // "simil. dist" is in the file's units, the distances at the training's scale.
+    // "simil. dist" is in the units of distances.dat, the distances at the training's scale.
     const float similar = ws.SimilarityDist * ws.SocScale;
     for (int q = 1; q <= vectors; ++q) {
         ws.ItemNumber[q] = q;

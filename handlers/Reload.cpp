@@ -11,6 +11,7 @@
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/InputFiles.h"
@@ -62,7 +63,7 @@ bool ReadVectors(Form& form) {
     if (!ReadTrainingVectors(form, "", false)) return false;
     ScaleForTraining(form, ws.VectorCount, ws.VectorDim);
     ws.MarkScale = 1.0f;
-    ws.ViewMode = 4;
+    ws.ViewMode = kViewNumbers;
     ws.ViewAngle = kRunViewAngle;
     form.MemoAppend(std::to_string(ws.VectorDim));
     TimesTen(ws.VectorCount, ws.VectorDim);

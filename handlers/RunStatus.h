@@ -45,7 +45,7 @@ std::string CharDistanceHint(double meanDistance);
 
 // Reads "char. distance", "noise limit" and "neigbbour limit" into the
 // Workspace; a "char. distance" that is not above 0 refuses the run, with
-// a hint from the mean distance (in the file's units). False when refused.
+// a hint from the mean distance (in the units of distances.dat). False when refused.
 bool ReadMrpParameters(Form& form, double meanDistance);
 
 // The time of a run's loop and how often it reports: progress goes to the

@@ -15,6 +15,7 @@
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Distances.h"
@@ -157,7 +158,7 @@ bool PrepareTraining(Form& form, int steps) {
     if (!ReadTrainingVectors(form, "invalid input data.", true)) return false;
     const int n = ws.VectorCount;
     ws.MarkScale = 1.0f;
-    ws.ViewMode = 4;
+    ws.ViewMode = kViewNumbers;
     ws.ViewAngle = kRunViewAngle;
     form.MemoAppend(std::to_string(ws.VectorDim));
     ScaleForTraining(form, n, ws.VectorDim);

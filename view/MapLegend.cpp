@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "text/Numbers.h"
+#include "view/MapDrawing.h"
 #include "view/MarkColours.h"
 #include "workspace/Workspace.h"
 
@@ -35,8 +36,8 @@ void Text(Legend& legend, const char* text) {
 void ClusterEntries(int n, Legend& legend) {
     if (ws.SocMode == 1) {
         Text(legend, "SOC prototypes");
-        Add(legend, true, kBlack, kBlack, 3, "prototype: %d", n);
-        if (ws.ViewMode == 4) Text(legend, "label: its number");
+        Add(legend, true, kBlack, kBlack, kMarkRadius, "prototype: %d", n);
+        if (ws.ViewMode == kViewNumbers) Text(legend, "label: its number");
         return;
     }
     Text(legend, "MRP clusters");
@@ -50,14 +51,15 @@ void ClusterEntries(int n, Legend& legend) {
         const std::uint32_t fill = ClusterColour(std::clamp(centre, 1, kMaxMapItems));
         const bool named = centre >= 1 && centre <= kInputRows && ws.ItemName[centre][0] != '\0';
         if (named)
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "%s: %d", ws.ItemName[centre],
-                members);
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%s: %d",
+                ws.ItemName[centre], members);
         else
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, 4, "item %d: %d", centre, members);
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "item %d: %d", centre,
+                members);
     }
-    Add(legend, true, kBlack, kBlack, 3, "other: %d", other);
-    Text(legend,
-         ws.ViewMode == 0 ? "bar: prototype probability; large: centre" : "large mark: a cluster's centre");
+    Add(legend, true, kBlack, kBlack, kMarkRadius, "other: %d", other);
+    Text(legend, ws.ViewMode == kViewBars ? "bar: prototype probability; large: centre"
+                                          : "large mark: a cluster's centre");
 }
 
 void ClassEntries(int n, Legend& legend) {
@@ -66,10 +68,10 @@ void ClassEntries(int n, Legend& legend) {
     int counts[kMaxClasses + 1] = {};
     for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(i), 0, kMaxClasses)];
     for (int k = 1; k <= ws.ClassCount; ++k)
-        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), 3, "%s: %d", ws.ClassName[k],
+        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), kMarkRadius, "%s: %d", ws.ClassName[k],
             counts[k]);
     if (counts[0] > 0)
-        Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), 3, "none: %d", counts[0]);
+        Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), kMarkRadius, "none: %d", counts[0]);
 }
 
 // A box shows so many entries at most; a longer legend says how many it

@@ -5,10 +5,10 @@
 #include <unordered_set>
 
 #include "text/Numbers.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
-constexpr int kMaxClassValues = 20;
 constexpr int kMinCountingRows = 3;  // fewer rows count by chance
 
 struct ColumnStats {
@@ -32,7 +32,7 @@ std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* dat
             ++s.present;
             if (cell->kind != TableCell::Text) continue;
             ++s.text;
-            if (static_cast<int>(s.distinct.size()) <= kMaxClassValues)
+            if (static_cast<int>(s.distinct.size()) <= kMaxClasses)
                 s.distinct.insert(std::string_view(base + cell->at, cell->size));
         }
     }
@@ -142,7 +142,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
             leaveOut(c, "holds no value", false);
         } else if (isText(c)) {
             const int distinct = static_cast<int>(s.distinct.size());
-            const bool repeats = !matrix && distinct <= kMaxClassValues && distinct * 2 < rows;
+            const bool repeats = !matrix && distinct <= kMaxClasses && distinct * 2 < rows;
             (repeats ? classCandidates : nameCandidates).push_back(c);
         } else if (c == 1 && rowNames) {
             nameCandidates.push_back(c);

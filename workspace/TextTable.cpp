@@ -67,6 +67,12 @@ bool LooksLikeMarkup(const std::uint8_t* data, long n) {
     return false;
 }
 
+// A quoted field's text: "" inside the quotes reads as ".
+std::string Unescaped(std::string text) {
+    for (std::size_t i = 0; (i = text.find("\"\"", i)) != std::string::npos; ++i) text.erase(i, 1);
+    return text;
+}
+
 // Why the first bytes are no text of this tool's kind: text in UTF-16 or
 // UTF-32 (a byte-order mark, or zero bytes in step), binary data (a zero
 // byte, or mostly control bytes and bytes that are no UTF-8), or markup.
@@ -289,9 +295,7 @@ char SeparatorOf(std::string_view line, char expected) {
 
 std::string CellText(const std::uint8_t* data, const TableCell& cell) {
     std::string text(reinterpret_cast<const char*>(data) + cell.at, cell.size);
-    if (cell.quoted)
-        for (std::size_t i = 0; (i = text.find("\"\"", i)) != std::string::npos; ++i) text.erase(i, 1);
-    return text;
+    return cell.quoted ? Unescaped(std::move(text)) : text;
 }
 
 TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
@@ -375,9 +379,7 @@ Line ReadHeader(TextTable& table, const Line& first, const Line& second, char ex
     if (table.headerKind != HeaderKind::None) {
         table.headerLine = first.number;
         for (std::string_view f : FieldsOf(first.p, first.end, table.separator, table.collapse).texts) {
-            std::string name(f);
-            for (std::size_t i = 0; (i = name.find("\"\"", i)) != std::string::npos; ++i) name.erase(i, 1);
-            table.header.push_back(std::move(name));
+            table.header.push_back(Unescaped(std::string(f)));
         }
     }
     return data1;
