@@ -240,34 +240,9 @@ long Animate(Form& form, MdsPlan& plan, int m, RunClock& clock) {
 void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling, bool written,
                const RunClock& clock) {
     ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
-    const std::string figures = ShownMapFigures();
-    const std::string all = GroupedCount(ws.IterationLimit + 1L);
-    if (!written)
-        form.StatusOutcome(
-            Outcome::Failed,
-            Format("MRP-MDS mapped the items in %.1f s, but its result files could not be written",
-                   clock.Seconds()),
-            figures);
-    else if (settling.stoppedBefore)
-        form.StatusOutcome(Outcome::Stopped,
-                           Format("MRP-MDS stopped at step %s of %s after %.1f s, not settled",
-                                  GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
-                           figures);
-    else if (settling.stoppedDuring)
-        form.StatusOutcome(
-            Outcome::Stopped,
-            Format("MRP-MDS stopped at settling step %s of %s after %.1f s, not settled",
-                   GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(), clock.Seconds()),
-            figures);
-    else if (settling.made > 0)
-        form.StatusOutcome(Outcome::Finished,
-                           Format("MRP-MDS finished: %s steps, settled in %s, %.1f s in all", all.c_str(),
-                                  GroupedCount(settling.made).c_str(), clock.Seconds()),
-                           figures);
-    else
-        form.StatusOutcome(Outcome::Finished,
-                           Format("MRP-MDS finished: %s steps in %.1f s", all.c_str(), clock.Seconds()),
-                           figures);
+    const long all = ws.IterationLimit + 1L;
+    ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settling, written,
+                 clock.Seconds(), ShownMapFigures());
 }
 
 // The run's working storage: too large for the stack.

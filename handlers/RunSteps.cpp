@@ -68,3 +68,33 @@ void TimesTen(int n, int dim) {
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
 }
+
+void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
+                  double seconds, const std::string& figures) {
+    if (!written) {
+        form.StatusOutcome(Outcome::Failed,
+                           Format("%s %s in %.1f s, but its result files could not be written", end.run,
+                                  end.work.c_str(), seconds),
+                           figures);
+    } else if (settling.stoppedBefore || settling.stoppedDuring) {
+        const bool before = settling.stoppedBefore;
+        form.StatusOutcome(
+            Outcome::Stopped,
+            Format("%s stopped at %s%s %s of %s after %.1f s%s, %snot settled", end.run,
+                   before ? "" : end.settles, before ? "step" : "settling step",
+                   GroupedCount(before ? end.done : settling.made).c_str(),
+                   GroupedCount(before ? end.of : settling.of).c_str(), seconds, end.files, end.settles),
+            figures);
+    } else if (settling.made > 0) {
+        form.StatusOutcome(Outcome::Finished,
+                           Format("%s finished: %s steps, %ssettled in %s, %.1f s in all", end.run,
+                                  GroupedCount(end.finishedSteps).c_str(), end.settles,
+                                  GroupedCount(settling.made).c_str(), seconds),
+                           figures);
+    } else {
+        form.StatusOutcome(Outcome::Finished,
+                           Format("%s finished: %s steps in %.1f s", end.run,
+                                  GroupedCount(end.finishedSteps).c_str(), seconds),
+                           figures);
+    }
+}

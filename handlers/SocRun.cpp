@@ -229,36 +229,10 @@ void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written
     std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
     const SocFit fit = MeasureSocFit();
     KeepPrototypeClasses(fit);
-    const std::string figures = SocFitText(fit);
-    const std::string all = GroupedCount(ws.IterationLimit);
-    if (!written)
-        form.StatusOutcome(Outcome::Failed,
-                           Format("SOC trained %s steps in %.1f s, but its result files could not be written",
-                                  GroupedCount(done).c_str(), clock.Seconds()),
-                           figures);
-    else if (settling.stoppedBefore)
-        form.StatusOutcome(
-            Outcome::Stopped,
-            Format("SOC stopped at step %s of %s after %.1f s, its files written, map not settled",
-                   GroupedCount(done).c_str(), all.c_str(), clock.Seconds()),
-            figures);
-    else if (settling.stoppedDuring)
-        form.StatusOutcome(
-            Outcome::Stopped,
-            Format("SOC stopped at map settling step %s of %s after %.1f s, its files "
-                   "written, map not settled",
-                   GroupedCount(settling.made).c_str(), GroupedCount(settling.of).c_str(), clock.Seconds()),
-            figures);
-    else if (settling.made > 0)
-        form.StatusOutcome(
-            Outcome::Finished,
-            Format("SOC finished: %s steps, map settled in %s, %.1f s in all", GroupedCount(done).c_str(),
-                   GroupedCount(settling.made).c_str(), clock.Seconds()),
-            figures);
-    else
-        form.StatusOutcome(
-            Outcome::Finished,
-            Format("SOC finished: %s steps in %.1f s", GroupedCount(done).c_str(), clock.Seconds()), figures);
+    ReportRunEnd(form,
+                 {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done,
+                  ws.IterationLimit, done},
+                 settling, written, clock.Seconds(), SocFitText(fit));
 }
 
 // The run's working storage: too large for the stack.

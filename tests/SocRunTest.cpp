@@ -66,6 +66,11 @@ TEST_F(SocRun, TheLastRedrawShowsTheSettledMapOrTheOneBeforeTheLastFit) {
         SetSettlingSkipped(!settle);
         Button10Click(form, kSteps);
         SetSettlingSkipped(false);
+        EXPECT_EQ(form.status.back().rfind(settle ? "SOC finished: 5,000 steps, map settled in 1,000, "
+                                                  : "SOC finished: 5,000 steps in ",
+                                           0),
+                  0u)
+            << form.status.back();
         const int k = ws.ItemCount;
         ASSERT_EQ(k, 5);
         double shown[6][3];
@@ -126,6 +131,9 @@ TEST_F(SocRun, StopStillWritesTheThreeFiles) {
     EXPECT_FALSE(dir.Read("soc.dat").empty());
     EXPECT_FALSE(dir.Read("weights.dat").empty());
     EXPECT_FALSE(dir.Read("clusters.dat").empty());
+    EXPECT_EQ(form.status.back().rfind("SOC stopped at step 1,000 of 5,000 after ", 0), 0u)
+        << form.status.back();
+    EXPECT_NE(form.status.back().find(" s, its files written, map not settled; "), std::string::npos);
 }
 
 TEST_F(SocRun, EveryItemKeepsTrainingSoTheLoopAlwaysRedraws) {
