@@ -158,9 +158,7 @@ void Button9Click(Form& form) {
     PrototypeDistances();
     ResetView();
     ShowMovedMap(form, 3);
-    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
-    const SocFit fit = MeasureSocFit();
-    KeepPrototypeClasses(fit);
+    const SocFit fit = KeepPrototypeFacts();
     form.StatusOutcome(Outcome::Finished,
                        Format("reload finished: %d prototypes of %d components, %d vectors", ws.ItemCount,
                               ws.VectorDim, ws.VectorCount),

@@ -226,9 +226,7 @@ long Train(Form& form, SocTraining& training, RunClock& clock) {
 
 // How the run ended, with the prototypes' figures.
 void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written, const RunClock& clock) {
-    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
-    const SocFit fit = MeasureSocFit();
-    KeepPrototypeClasses(fit);
+    const SocFit fit = KeepPrototypeFacts();
     ReportRunEnd(form,
                  {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done,
                   ws.IterationLimit, done},

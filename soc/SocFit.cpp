@@ -42,7 +42,10 @@ std::string SocFitText(const SocFit& fit) {
     return text;
 }
 
-void KeepPrototypeClasses(const SocFit& fit) {
+SocFit KeepPrototypeFacts() {
+    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
+    const SocFit fit = MeasureSocFit();
     std::copy(fit.majority, fit.majority + kMaxMapItems + 1, ws.PrototypeClass);
     std::copy(fit.share, fit.share + kMaxMapItems + 1, ws.PrototypeShare);
+    return fit;
 }

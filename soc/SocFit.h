@@ -25,5 +25,7 @@ SocFit MeasureSocFit();
 // when the table gives classes.
 std::string SocFitText(const SocFit& fit);
 
-// The prototypes' classes of the fit kept for the map's colours.
-void KeepPrototypeClasses(const SocFit& fit);
+// At the end of a run that placed prototypes (SOC, reload): their scores as
+// the run left them (a pick rewrites ItemScore) and their classes for the
+// map's colours kept; returns the fit.
+SocFit KeepPrototypeFacts();
