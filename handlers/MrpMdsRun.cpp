@@ -33,10 +33,7 @@ constexpr int kRedrawPeriod = 10;
 
 // The run's own start state, once a file is chosen.
 void ClearForRun(Form& form) {
-    ws.SocMode = 0;
-    ws.ColourByClass = 0;
-    TakePanels(form);
-    ws.VectorDim = 65;
+    StartRun(form, 0);
     ws.MapEnlargement = static_cast<float>(EditReal(form, Edit4, 100));
     ws.ClearItems();
     ws.MapSize1 = 20;
@@ -45,10 +42,7 @@ void ClearForRun(Form& form) {
     ws.MapSize4 = 1;
     ws.AxisSize[1] = ws.MapSize1;
     ws.AxisSize[2] = ws.MapSize2;
-    ws.ClearTreeLinks();
     std::memset(ws.FileBuffer, 0, sizeof ws.FileBuffer);
-    ws.FileBufferPtr = ws.FileBuffer;
-    ws.FirstItem = 1;
 }
 
 // Why normalisation gave no factor, in plain words.

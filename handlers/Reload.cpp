@@ -23,17 +23,11 @@ constexpr int kWholeField = 1000;
 
 // The reload's own start state, once a file is chosen.
 void Prepare(Form& form) {
-    ws.SocMode = 1;
-    TakePanels(form);
-    ws.VectorDim = 65;
-    ws.FirstItem = 1;
-    ws.FileBufferPtr = ws.FileBuffer;
+    StartRun(form, 1);
     for (int i = 1; i <= kInputRows - 1; ++i) ws.ItemNumber[i] = i;
     ws.SimilarityDist = static_cast<float>(TruncPixel(EditReal(form, Edit16, 3)));
     ws.ShowEdges = 1;
-    ws.ClearTreeLinks();
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
-    ws.ColourByClass = 0;
     ws.PickEnabled = 0;  // until prototypes are found
 }
 

@@ -26,7 +26,13 @@ bool ChooseRunFile(Form& form, bool pathsFirst) {
     return false;
 }
 
-void TakePanels(Form& form) {
+void StartRun(Form& form, int socMode) {
+    ws.SocMode = socMode;
+    ws.ColourByClass = 0;
+    ws.VectorDim = 65;
+    ws.ClearTreeLinks();
+    ws.FileBufferPtr = ws.FileBuffer;
+    ws.FirstItem = 1;
     form.StatusClear();
     ForgetShownMap();
     DrawEmptyPanel(form.PanelCanvas());

@@ -17,10 +17,12 @@
 // false.
 bool ChooseRunFile(Form& form, bool pathsFirst);
 
-// The run takes the panels: the status line and the map's record start
-// afresh (the record kept for a refusal to name), and the feature-vector
-// panel shows nothing of an earlier run.
-void TakePanels(Form& form);
+// What every run sets first, once its file is chosen: the kind of map it
+// makes (socMode 1: prototypes), clusters' colours, no minimum tree, the
+// file buffer at its start, and the panels: the status line and the map's
+// record start afresh (the record kept for a refusal to name), and the
+// feature-vector panel shows nothing of an earlier run.
+void StartRun(Form& form, int socMode);
 
 // The map after its points moved: centred on axes 1..axes, at zoom 1,
 // projected and drawn.

@@ -33,20 +33,14 @@ constexpr int kMaxMrpClusters = 40;
 constexpr double kRadius = 0.5;  // outer and inner: only the winner moves
 
 void ClearForRun(Form& form) {
-    ws.SocMode = 1;
+    StartRun(form, 1);
     ws.ShowEdges = 1;
     ws.StopRequested = 0;
-    TakePanels(form);
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
-    ws.ColourByClass = 0;
-    ws.VectorDim = 65;
     ws.MarkScale = 1.0f;
     ws.AvgKeep = 0.999f;
     ws.AvgGain = 0.001f;
     ws.ClearItems();
-    ws.ClearTreeLinks();
-    ws.FileBufferPtr = ws.FileBuffer;
-    ws.FirstItem = 1;
 }
 
 void SetMapSizes(int size1, int size2) {
