@@ -153,10 +153,7 @@ std::vector<std::string> Split(const std::string& text) {
 
 // A picture's name, with the option's extension when it has none.
 std::string PictureName(const std::string& name, const char* extension) {
-    const std::size_t slash = name.find_last_of('/');
-    const std::size_t dot = name.find_last_of('.');
-    const bool bare = dot == std::string::npos || (slash != std::string::npos && dot < slash);
-    return bare ? name + "." + extension : name;
+    return NameExtension(name).empty() ? name + "." + extension : name;
 }
 
 // Takes one option's value into the choices; why it cannot, or nothing.

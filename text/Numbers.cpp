@@ -191,14 +191,15 @@ FileReal ParseFileReal(std::string_view text, bool decimalComma) {
     std::size_t i = 0;
     if (!token.empty() && (token[0] == '+' || token[0] == '-')) ++i;
     // The word, in any case, and nothing after it.
-    const auto names = [&](std::string_view word) {
-        if (token.size() - i != word.size()) return false;
-        for (std::size_t k = 0; k < word.size(); ++k)
-            if ((token[i + k] | 0x20) != word[k]) return false;
-        return true;
-    };
+    const auto names = [&](std::string_view word) { return EqualsIgnoringCase(token.substr(i), word); };
     const bool number = end > 0 && end == token.size();
     return {value, std::isfinite(value) && !names("inf") && !names("infinity") && !names("nan"), number};
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 int ParseInt(std::string_view text) {

@@ -27,6 +27,9 @@ struct FileReal {
 };
 FileReal ParseFileReal(std::string_view text, bool decimalComma = false);
 
+// Whether two texts are the same but for the case of their letters A-Z.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // True when the text, after blanks and an opening double quote, starts with
 // a decimal number.
 bool StartsWithNumber(std::string_view text);

@@ -50,10 +50,7 @@ int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
         for (int c = 1; c <= plan.columns; ++c) {
             const std::string& h = plan.header[static_cast<std::size_t>(c)];
             if (h == given) return c;
-            if (pass == 1 && h.size() == given.size() &&
-                std::equal(h.begin(), h.end(), given.begin(),
-                           [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
-                return c;
+            if (pass == 1 && EqualsIgnoringCase(h, given)) return c;
         }
     return -1;
 }

@@ -57,13 +57,8 @@ bool LooksLikeMarkup(const std::uint8_t* data, long n) {
     if (n >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) i = 3;
     while (i < n && IsBlankByte(data[i])) ++i;
     const std::string_view text(reinterpret_cast<const char*>(data) + i, static_cast<std::size_t>(n - i));
-    for (const char* start : {"<?xml", "<svg", "<!doctype", "<html"}) {
-        const std::size_t size = std::strlen(start);
-        if (text.size() >= size && std::equal(start, start + size, text.begin(), [](char a, char b) {
-                return a == (b >= 'A' && b <= 'Z' ? b + 32 : b);
-            }))
-            return true;
-    }
+    for (const std::string_view start : {"<?xml", "<svg", "<!doctype", "<html"})
+        if (EqualsIgnoringCase(text.substr(0, start.size()), start)) return true;
     return false;
 }
 
@@ -194,13 +189,6 @@ std::string_view Unquoted(std::string_view field, bool quoted) {
         if (!field.empty() && field.back() == '"') field.remove_suffix(1);
     }
     return field;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-    return true;
 }
 
 bool MissingMarker(std::string_view text) {

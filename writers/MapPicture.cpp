@@ -127,15 +127,14 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// The extension of a name, lower case, without its point; empty without one.
-std::string Extension(const std::string& path) {
+}  // namespace
+
+std::string NameExtension(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
     const std::size_t slash = path.find_last_of("/\\");
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
     return Lower(path.substr(dot + 1));
 }
-
-}  // namespace
 
 std::vector<std::string> RasterFormats() {
     std::vector<std::string> formats;
@@ -158,7 +157,7 @@ QImage MapImage(int scale) {
 }
 
 std::string PictureNameProblem(const std::string& path) {
-    const std::string extension = Extension(path);
+    const std::string extension = NameExtension(path);
     const std::vector<std::string> raster = RasterFormats();
     if (extension == "svg" || extension == "pdf" || std::count(raster.begin(), raster.end(), extension))
         return {};
@@ -173,7 +172,7 @@ std::string PictureNameProblem(const std::string& path) {
 Written WriteMapPicture(const std::string& path) {
     if (std::string problem = PictureNameProblem(path); !problem.empty())
         return {path, "cannot write " + problem};
-    const std::string extension = Extension(path);
+    const std::string extension = NameExtension(path);
     const std::string stem = Lower(path.substr(0, path.size() - extension.size() - 1));
     const int scale = stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0 ? 2 : 1;
     QSaveFile file;

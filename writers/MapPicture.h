@@ -19,6 +19,9 @@ QImage MapImage(int scale);
 // whose extension names no format this tool writes is refused.
 Written WriteMapPicture(const std::string& path);
 
+// The extension of a name, lower case, without its point; empty without one.
+std::string NameExtension(const std::string& path);
+
 // The raster formats (lower case) that Qt writes and that hold the whole
 // picture: icons and cursors stop at 256 pixels.
 std::vector<std::string> RasterFormats();
