@@ -1,6 +1,8 @@
 // The command line as a script would use it: exit statuses, what goes to
 // standard output and error, repeatable runs, and the files it writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -8,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -244,6 +247,33 @@ TEST_F(CommandLine, AnOutputThatCannotBeWrittenIsNamedAndChangesNothing) {
     const Result r = Itemmap({"mrp-mds", File("cancer.txt"), "--tsv", File("absent/map.tsv")});
     EXPECT_EQ(r.status, kExitRefused);
     EXPECT_NE(r.err.find("error: cannot write " + File("absent/map.tsv")), std::string::npos) << r.err;
+}
+
+// Links planted in a shared folder, at the names the result files had
+// while written and at their own names, never receive a run's output: each
+// file is written anew beside its target and takes the target's place.
+TEST_F(CommandLine, PlantedLinksNeverReceiveTheResults) {
+    const std::vector<std::string> files = {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"};
+    for (const std::string& f : files) {
+        dir.Write("victim-" + f, "the user's own " + f);
+        for (const std::string& link : {f, f + Format(".%d.tmp", static_cast<int>(getpid()))})
+            ASSERT_EQ(symlink(dir.File("victim-" + f).c_str(), dir.File(link).c_str()), 0) << link;
+    }
+    ASSERT_EQ(Itemmap({"soc", File("cancer.txt"), "--prototypes", "5"}).status, kExitFinished);
+    ASSERT_EQ(Itemmap({"mrp-mds", File("cancer.txt")}).status, kExitFinished);
+    const mode_t mask = umask(0);
+    umask(mask);
+    for (const std::string& f : files) {
+        EXPECT_EQ(ReadFile(dir.File("victim-" + f)), "the user's own " + f);
+        struct stat st {};
+        ASSERT_EQ(lstat(dir.File(f).c_str(), &st), 0) << f;
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << f;
+        EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << f;
+        EXPECT_NE(ReadFile(dir.File(f)).find("\r\n"), std::string::npos) << f;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_TRUE(entry.path().extension() != ".tmp" || entry.is_symlink())
+            << "left behind: " << entry.path();
 }
 
 // Iris as people write it: every way gives the distances of the same 150 x 4
