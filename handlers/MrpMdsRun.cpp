@@ -263,7 +263,7 @@ void Button2Click(Form& form) {
     SeedRandom();
     PlaceAtRandom(m);
     ResetView();
-    ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName))};
+    ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName)), ws.InputFileName};
 
     RunClock clock;
     const long done = Animate(form, runPlan, m, clock);

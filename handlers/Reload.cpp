@@ -148,7 +148,7 @@ void Button9Click(Form& form) {
     WarnOfForeignPrototypes(form);
 
     ws.PickEnabled = 1;
-    ShownMap() = {MapKind::Reload, 2, input};
+    ShownMap() = {MapKind::Reload, 2, input, ws.InputFileName};
     PrototypeDistances();
     ResetView();
     ShowMovedMap(form, 3);

@@ -243,7 +243,7 @@ void Button10Click(Form& form, int steps) {
     ws.AxisSize[2] = ws.MapSize2;
     form.MemoAppend(ws.ChosenFileName);
     if (!ReadFields(form, fields) || !PrepareTraining(form, steps)) return;
-    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName))};
+    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName)), ws.InputFileName};
 
     StartTraining(form, runTraining, fields.rho);
     RunClock clock;

@@ -77,18 +77,26 @@ void PrintTo(const Status& s, std::ostream* os) {
 
 class ExitStatus : public CommandLine, public ::testing::WithParamInterface<Status> {};
 
+// DIR stands for the sample's folder, FILE for the sample in it.
+std::string InFolder(std::string text, const std::string& dir) {
+    for (std::size_t at = text.find("DIR"); at != std::string::npos; at = text.find("DIR", at))
+        text.replace(at, 3, dir);
+    return text;
+}
+
 TEST_P(ExitStatus, SaysWhatHappened) {
     std::vector<std::string> args = GetParam().args;
-    for (std::string& a : args)
-        if (a == "FILE") a = File("cancer.txt");
+    for (std::string& a : args) a = a == "FILE" ? File("cancer.txt") : InFolder(a, dir.path());
+    std::filesystem::create_directory(File("sub"));
     const Result r = Itemmap(args);
     EXPECT_EQ(r.status, GetParam().status);
     const std::string& where = r.status == kExitRefused    ? r.out
                                : r.status == kExitFinished ? r.out + r.err
                                                            : r.err;
-    EXPECT_NE(where.find(GetParam().saying), std::string::npos) << r.out << r.err;
+    EXPECT_NE(where.find(InFolder(GetParam().saying, dir.path())), std::string::npos) << r.out << r.err;
     if (r.status == kExitUsage) {
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);  // a one-line hint
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);   // a one-line hint
+        EXPECT_FALSE(std::filesystem::exists(File("clusters.dat")));  // and nothing read or written
     }
 }
 
@@ -109,6 +117,24 @@ INSTANTIATE_TEST_SUITE_P(
                {"mrp-mds", "FILE", "--png", "map.ico"},
                kExitUsage,
                "map.ico: .ico is no picture format this tool writes; it writes .png, .svg, .pdf, "},
+        Status{"tsvOverTheInput",
+               {"mrp-mds", "FILE", "--tsv", "DIR/./cancer.txt"},
+               kExitUsage,
+               "--tsv: DIR/./cancer.txt is the input file"},
+        Status{"pictureOverAResultFile",
+               {"soc", "FILE", "--svg", "DIR/sub/../soc.dat"},
+               kExitUsage,
+               "--svg: DIR/sub/../soc.dat is soc.dat beside the input file, which the runs write"},
+        Status{
+            "pictureIntoAFolder", {"mrp-mds", "FILE", "--png", "DIR"}, kExitUsage, "--png: DIR is a folder"},
+        Status{"aNameEndingInASlash",
+               {"mrp-mds", "FILE", "--pdf", "DIR/sub/"},
+               kExitUsage,
+               "--pdf: DIR/sub/ ends in /"},
+        Status{"twoOutputsInOneFile",
+               {"mrp-mds", "FILE", "--png", "DIR/map", "--tsv", "DIR/map.png"},
+               kExitUsage,
+               "--tsv: DIR/map.png is the file --png DIR/map writes too"},
         Status{"help",
                {"--help"},
                kExitFinished,
