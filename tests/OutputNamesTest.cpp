@@ -1,11 +1,10 @@
-#include "workspace/OutputNames.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "support/FakeForm.h"
+#include "workspace/OutputNames.h"
 
 namespace {
 
@@ -45,6 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
                            " is clusters.dat beside the input file, which the runs write"},
                       Name{"aResultFileNotYetWritten", "sub/../distances.dat",
                            " is distances.dat beside the input file, which the runs write"},
+                      Name{"theRecordOfTheRuns", "itemmap-record.txt",
+                           " is itemmap-record.txt beside the input file, which the runs write"},
                       Name{"aFolder", "sub", " is a folder"},
                       Name{"aNameEndingInASlash", "new/", " ends in /: it names a folder, not a file"},
                       Name{"aNewFile", "map.tsv", ""}, Name{"aResultNameInAnotherFolder", "sub/soc.dat", ""},

@@ -21,6 +21,8 @@ const char* ChooseInputFile(Form& form);
 // The result files the runs write beside their input, in the order Memo1
 // lists them.
 inline constexpr const char* kResultFileNames[] = {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"};
+// Beside them, the record of which run wrote each (ResultRecord.h).
+inline constexpr const char* kRecordFileName = "itemmap-record.txt";
 
 // The folder part of a path: up to and including its last '\' or '/';
 // empty when it has neither.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <optional>
+#include <vector>
 
 #include "form/Status.h"
 #include "text/Numbers.h"
@@ -41,8 +42,10 @@ std::string OutputNameProblem(const std::string& name, const std::string& input)
     struct stat st {};
     if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return name + " is a folder";
     if (SameFile(name, input)) return name + " is the input file";
-    for (const char* file : kResultFileNames)
+    std::vector<std::string> kept(std::begin(kResultFileNames), std::end(kResultFileNames));
+    kept.emplace_back(kRecordFileName);
+    for (const std::string& file : kept)
         if (SameFile(name, std::string(FolderOf(input)) + file))
-            return Format("%s is %s beside the input file, which the runs write", name.c_str(), file);
+            return Format("%s is %s beside the input file, which the runs write", name.c_str(), file.c_str());
     return {};
 }

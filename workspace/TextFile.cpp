@@ -31,14 +31,15 @@ int CreateTemporary(const std::string& path, std::string& tempPath) {
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(Form& form, const char* path) : form_(form), path_(path) {
+TextFileWriter::TextFileWriter(Form& form, const char* path, Failure failure)
+    : form_(form), failure_(failure), path_(path) {
     const int fd = CreateTemporary(path_, tempPath_);
     if (fd >= 0) file_ = ::fdopen(fd, "wb");
     if (!file_) {
         const int error = errno;  // the reason, before the clean-up can change it
-        if (fd >= 0) {  // a name this writer did not create is not its to remove
+        if (fd >= 0) {
             ::close(fd);
-            ::unlink(tempPath_.c_str());
+            ::unlink(tempPath_.c_str());  // only a name this writer created is its to remove
         }
         Fail(error);
     }
@@ -61,8 +62,10 @@ long TextFileWriter::Failures() {
 
 void TextFileWriter::Fail(int error) {
     if (!failed_) {
-        form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(error));
-        ++failures;
+        const bool counted = failure_ == Failure::Error;
+        form_.StatusNote((counted ? "error: cannot write " : "warning: cannot write ") + path_ + ": " +
+                         std::strerror(error));
+        if (counted) ++failures;
     }
     failed_ = true;
 }
