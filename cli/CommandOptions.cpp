@@ -8,6 +8,7 @@
 #include "handlers/SocRun.h"
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
+#include "workspace/OutputNames.h"
 #include "writers/MapPicture.h"
 
 namespace {
@@ -151,9 +152,37 @@ std::vector<std::string> Split(const std::string& text) {
     return parts;
 }
 
-// A picture's name, with the option's extension when it has none.
-std::string PictureName(const std::string& name, const char* extension) {
-    return NameExtension(name).empty() ? name + "." + extension : name;
+// The file an option writes the run's results to, with the option's
+// extension when the name has none; none for an option that writes no file.
+std::optional<std::string> OutputFile(const Option& o, const std::string& name) {
+    switch (o.role) {
+        case Role::Picture:
+            return NameExtension(name).empty() ? name + "." + o.extension : name;
+        case Role::Coordinates:
+            return name;
+        default:
+            return std::nullopt;
+    }
+}
+
+// A file to write the results to, as the option gave it and as written.
+struct Output {
+    const char* option;
+    std::string given, file;
+};
+
+// Why an output cannot go where it is named, or nothing: checked before
+// the run reads or writes anything.
+std::optional<std::string> OutputProblem(const Output& out, const std::vector<Output>& earlier,
+                                         const std::string& input) {
+    for (const std::string& name : {out.given, out.file})
+        if (std::string problem = OutputNameProblem(name, input); !problem.empty())
+            return Format("--%s: %s", out.option, problem.c_str());
+    for (const Output& e : earlier)
+        if (SameFile(out.file, e.file))
+            return Format("--%s: %s is the file --%s %s writes too", out.option, out.file.c_str(), e.option,
+                          e.given.c_str());
+    return std::nullopt;
 }
 
 // Takes one option's value into the choices; why it cannot, or nothing.
@@ -175,7 +204,7 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
             c.settle = false;
             break;
         case Role::Picture: {
-            const std::string name = PictureName(value, o.extension);
+            const std::string name = *OutputFile(o, value);
             if (std::string problem = PictureNameProblem(name); !problem.empty()) return problem;
             c.pictures.push_back(name);
             break;
@@ -252,12 +281,18 @@ std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& ch
         return files.empty() ? Format("%s needs a FILE", first.toUtf8().constData())
                              : Format("%s takes one FILE", first.toUtf8().constData());
     choices.file = files.first().toStdString();
+    std::vector<Output> outputs;
     for (const char* name : command->options) {
         const QString optionName = QString::fromUtf8(name);
         if (!parser.isSet(optionName)) continue;
-        if (std::optional<std::string> problem =
-                Take(Named(name), parser.value(optionName).toStdString(), choices))
-            return problem;
+        const std::string value = parser.value(optionName).toStdString();
+        if (const std::optional<std::string> file = OutputFile(Named(name), value)) {
+            const Output out{name, value, *file};
+            if (std::optional<std::string> problem = OutputProblem(out, outputs, choices.file))
+                return problem;
+            outputs.push_back(out);
+        }
+        if (std::optional<std::string> problem = Take(Named(name), value, choices)) return problem;
     }
     return std::nullopt;
 }
@@ -286,7 +321,9 @@ std::string HelpText() {
         "  -v, --version        shows the version and exits\n\n"
         "Values are read as the window's fields read them. The files of a run are written\n"
         "beside FILE, as the window writes them. A picture's format follows its name's\n"
-        "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map.\n\n"
+        "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map. A picture or the\n"
+        "coordinates may not go over FILE, over a file the runs write beside it, into a\n"
+        "folder, or into the file of another option.\n\n"
         "Exit status: 0 finished; 1 refused for its input (the reason on standard error)\n"
         "or a result file, picture or coordinates that could not be written; 2 a command\n"
         "line that cannot be used; 130 stopped with Ctrl+C, 143 with SIGTERM, 129 with\n"

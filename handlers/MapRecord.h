@@ -10,7 +10,8 @@ enum class MapKind { None, MrpMds, Soc, Reload };
 struct MapRecord {
     MapKind kind = MapKind::None;
     int axes = 0;      // the map axes of an MRP-MDS run
-    std::string file;  // the input file's name, without its folder
+    std::string file;   // the input file's name, without its folder
+    std::string input;  // and with it: where no saved picture or coordinates may go
 };
 
 MapRecord& ShownMap();

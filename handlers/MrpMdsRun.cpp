@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunRecord.h"
 #include "handlers/RunStatus.h"
 #include "handlers/RunSteps.h"
 #include "mds/MapFit.h"
@@ -180,9 +182,8 @@ bool ReadItems(Form& form, float& mean, std::string& dump) {
     return true;
 }
 
-// The MRP parameters and the map's axes m; then, as the run goes on, the
-// distances of vectors into distances.dat. False when the run must end.
-bool ReadMapFields(Form& form, float mean, const std::string& dump, int& m) {
+// The MRP parameters and the map's axes m; false when the run must end.
+bool ReadMapFields(Form& form, float mean, int& m) {
     ws.MaxDist = 1.0f;
     ws.MarkScale = 5.0f;
     ws.ViewAngle = kRunViewAngle;
@@ -192,16 +193,30 @@ bool ReadMapFields(Form& form, float mean, const std::string& dump, int& m) {
         Refuse(form, "MDS dim must be 1-3!", FieldWords(form, Edit11, "map dim. (1-3)"));
         return false;
     }
-    if (!dump.empty()) WriteDistanceDump(form, ws.DistancesFileName, dump);
     return true;
 }
 
-void Cluster(Form& form, float mean) {
+// The run goes on: the distances of vectors into distances.dat (`dump`,
+// empty for a distance matrix), the clusters into clusters.dat, and the
+// record of both.
+void ClusterAndWrite(Form& form, float mean, const std::string& dump, int m) {
+    std::vector<const char*> written;
+    if (!dump.empty() && WriteDistanceDump(form, ws.DistancesFileName, dump))
+        written.push_back(ws.DistancesFileName);
+    const long failedWrites = TextFileWriter::Failures();
     ws.ClusterCount = ClusterPrototypes(form, ws.ItemCount, kMaxClusters, 1, ws.CharDistance, ws.NoiseLimit,
                                         ws.NeighbourLimit);
+    if (TextFileWriter::Failures() == failedWrites) written.push_back(ws.ClustersFileName);
     if (ws.ClusterCount == 0)
         form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
                                static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
+    RecordWrittenFiles(
+        form,
+        RunLine(form, "MRP-MDS", ws.ItemCount, dump.empty() ? 0 : ws.VectorDim,
+                {Setting("char. distance", ws.CharDistance), Setting("noise limit", ws.NoiseLimit),
+                 Setting("neigbbour limit", ws.NeighbourLimit), Setting("map dim. (1-3)", m),
+                 Setting("map enlarge.", ws.MapEnlargement)}),
+        written);
 }
 
 // The 20,001 steps of the layout, redrawn every tenth; STOP ends them at a
@@ -255,15 +270,15 @@ void Button2Click(Form& form) {
     float mean = 0;
     std::string dump;  // distances.dat, of vectors
     int m = 0;
-    if (!ReadItems(form, mean, dump) || !ReadMapFields(form, mean, dump, m)) return;
+    if (!ReadItems(form, mean, dump) || !ReadMapFields(form, mean, m)) return;
 
-    Cluster(form, mean);
+    ClusterAndWrite(form, mean, dump, m);
     ws.ShowEdges = 1;
     for (int i = 1; i <= ws.ItemCount; ++i) ws.ItemScore[i] = 1.0f;
     SeedRandom();
     PlaceAtRandom(m);
     ResetView();
-    ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName))};
+    ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName)), ws.InputFileName};
 
     RunClock clock;
     const long done = Animate(form, runPlan, m, clock);

@@ -6,6 +6,7 @@
 
 #include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunRecord.h"
 #include "handlers/RunStatus.h"
 #include "handlers/RunSteps.h"
 #include "soc/SocFit.h"
@@ -28,7 +29,7 @@ void Prepare(Form& form) {
     ws.SimilarityDist = static_cast<float>(TruncPixel(EditReal(form, Edit16, 3)));
     ws.ShowEdges = 1;
     ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
-    ws.PickEnabled = 0;  // until prototypes are found
+    ws.PickEnabled = 0;      // until prototypes are found
 }
 
 // "Input size" and "Vect. dim"; false when the run must end.
@@ -74,6 +75,7 @@ bool ReadPrototypes(Form& form) {
     ws.MapSize3 = 1;
     ws.AxisSize[1] = 22;
     ws.AxisSize[2] = 22;
+    int socRows = 0;
     for (const int plane : {1, 2}) {
         ReadReport report;
         ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
@@ -99,15 +101,24 @@ bool ReadPrototypes(Form& form) {
         if (!report.loaded)
             form.StatusNote(
                 Format("warning: %s not found: no prototypes from it (a SOC run writes it)", file.c_str()));
+        if (plane == 1) socRows = ws.ItemCount;
+    }
+    if (ws.ItemCount != socRows) {
+        // Weights without their prototypes, or the other way round, mean nothing.
+        Refuse(form, "",
+               Format("soc.dat holds %d prototype%s, weights.dat %d: the two are not of one SOC run", socRows,
+                      socRows == 1 ? "" : "s", ws.ItemCount));
+        return false;
     }
     if (ws.ItemCount > 0) return true;
     Refuse(form, "", "no prototypes to reload beside " + input);
     return false;
 }
 
-// soc.dat does not say at which column scale it was trained: prototypes
-// that mostly lie outside the range of the vectors read now were trained on
-// other data or at another scale, and the user is told so.
+// soc.dat does not say at which column scale it was trained, nor does the
+// record when it was deleted: prototypes that mostly lie outside the range
+// of the vectors read now were trained on other data or at another scale,
+// and the user is told so.
 void WarnOfForeignPrototypes(Form& form) {
     const int n = std::min(ws.VectorCount, kInputRows), dim = ws.Components();
     int inside = 0;
@@ -145,10 +156,10 @@ void Button9Click(Form& form) {
     Prepare(form);
     form.MemoAppend(ws.ChosenFileName);
     if (!ReadFields(form) || !ReadVectors(form) || !ReadPrototypes(form)) return;
-    WarnOfForeignPrototypes(form);
+    if (!WarnOfOtherResults(form, input)) WarnOfForeignPrototypes(form);
 
     ws.PickEnabled = 1;
-    ShownMap() = {MapKind::Reload, 2, input};
+    ShownMap() = {MapKind::Reload, 2, input, ws.InputFileName};
     PrototypeDistances();
     ResetView();
     ShowMovedMap(form, 3);

@@ -1,10 +1,12 @@
 #include "handlers/SocRun.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
+#include "handlers/RunRecord.h"
 #include "handlers/RunStatus.h"
 #include "handlers/RunSteps.h"
 #include "mds/MapSettling.h"
@@ -218,6 +220,20 @@ long Train(Form& form, SocTraining& training, RunClock& clock) {
     return done;
 }
 
+// clusters.dat, soc.dat and weights.dat, and the record of them; false
+// when one could not be written.
+bool WriteFiles(Form& form, const Fields& f) {
+    std::vector<const char*> written;
+    if (WriteSocClusters(form, ws.VectorCount, ws.ItemCount)) written.push_back(ws.ClustersFileName);
+    for (const char* path : WriteSocResults(form)) written.push_back(path);
+    RecordWrittenFiles(form,
+                       RunLine(form, "SOC", ws.VectorCount, ws.VectorDim,
+                               {Setting("No. of feature vect.", ws.ItemCount),
+                                Setting("convergence. rate", f.rho), Setting("map enlarge.", f.enlargement)}),
+                       written);
+    return written.size() == 3;
+}
+
 // How the run ended, with the prototypes' figures.
 void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written, const RunClock& clock) {
     const SocFit fit = KeepPrototypeFacts();
@@ -243,7 +259,7 @@ void Button10Click(Form& form, int steps) {
     ws.AxisSize[2] = ws.MapSize2;
     form.MemoAppend(ws.ChosenFileName);
     if (!ReadFields(form, fields) || !PrepareTraining(form, steps)) return;
-    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName))};
+    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName)), ws.InputFileName};
 
     StartTraining(form, runTraining, fields.rho);
     RunClock clock;
@@ -262,8 +278,7 @@ void Button10Click(Form& form, int steps) {
             if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
         });
     ws.PickEnabled = 1;
-    const bool clustersWritten = WriteSocClusters(form, ws.VectorCount, ws.ItemCount);
-    const bool written = WriteSocResults(form) && clustersWritten;
+    const bool written = WriteFiles(form, fields);
     const int pressed =
         settled.made > 0 ? runTraining.Map().PressedItems(kMapRedrawPeriod) : pressedInTraining;
     ShowBorderWarning(form, pressed, ws.ItemCount, ws.VectorDim);

@@ -58,7 +58,11 @@ bool WriteSocClusters(Form& form, int n, int k) {
     return out.Commit();
 }
 
-bool WriteSocResults(Form& form) {
-    const bool soc = WriteUnits(form, ws.SocFileName, 1);
-    return WriteUnits(form, ws.WeightsFileName, 2) && soc;
+std::vector<const char*> WriteSocResults(Form& form) {
+    std::vector<const char*> written;
+    for (const int plane : {1, 2}) {
+        const char* path = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
+        if (WriteUnits(form, path, plane)) written.push_back(path);
+    }
+    return written;
 }

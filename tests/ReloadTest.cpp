@@ -107,13 +107,23 @@ TEST_F(Reload, ReadsLfFilesAsWellAsCrLf) {
     EXPECT_EQ(form.memo, Expected(6, 6));
 }
 
-TEST_F(Reload, TakesItsCountFromWeightsWhenTheFilesDiffer) {
+// Prototypes and weights of different counts are not of one run: refused,
+// whichever has fewer lines.
+TEST_F(Reload, RefusesPrototypesAndWeightsOfDifferentCounts) {
     TrainAndForget();
-    const std::string weights = dir.Read("weights.dat");
-    dir.Write("weights.dat", weights.substr(0, weights.find('\n') + 1));
-    Button9Click(form);
-    EXPECT_EQ(form.memo, Expected(6, 1));
-    EXPECT_EQ(ws.ItemCount, 1);
+    const std::string soc = dir.Read("soc.dat"), weights = dir.Read("weights.dat");
+    for (const char* cut : {"weights.dat", "soc.dat"}) {
+        dir.Write("soc.dat", soc);
+        dir.Write("weights.dat", weights);
+        dir.Write(cut, dir.Read(cut).substr(0, dir.Read(cut).find('\n') + 1));
+        Button9Click(form);
+        const bool socCut = std::string(cut) == "soc.dat";
+        EXPECT_EQ(form.memo, Expected(socCut ? 1 : 6, socCut ? 6 : 1));
+        EXPECT_EQ(form.status.back(),
+                  Format("refused: soc.dat holds %s, weights.dat %d: the two are not of one SOC run",
+                         socCut ? "1 prototype" : "6 prototypes", socCut ? 6 : 1));
+        EXPECT_EQ(ws.ItemCount, 0);
+    }
 }
 
 // No prototypes: the counts, an empty map, and nothing left to pick from a

@@ -23,6 +23,7 @@
 #include "handlers/SocRun.h"
 #include "handlers/ViewButtons.h"
 #include "view/MapDrawing.h"
+#include "workspace/OutputNames.h"
 #include "workspace/Workspace.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
@@ -389,13 +390,25 @@ QString PictureFilters() {
 }
 }  // namespace
 
+void TForm1::Save(const QString& chosen, const QString& path, const char* what,
+                  Written (*write)(const std::string&)) {
+    // The name as chosen and as written: neither may be the input, a file
+    // the runs keep beside it, or a folder.
+    for (const QString& name : {chosen, path})
+        if (const std::string problem =
+                OutputNameProblem(QFile::encodeName(name).toStdString(), ShownMap().input);
+            !problem.empty())
+            return SayDone("error: not saved: " + problem);
+    SayDone(WrittenText(write(QFile::encodeName(path).toStdString()), what));
+}
+
 void TForm1::SavePicture() {
     if (!MapShown()) return;
     const QString name =
         ShowSaveDialog(QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
                        QDir(lastFolder_).filePath("map.png"), PictureFilters());
     if (name.isEmpty()) return;
-    SayDone(WrittenText(WriteMapPicture(QFile::encodeName(name).toStdString()), "map picture"));
+    Save(name, name, "map picture", WriteMapPicture);
 }
 
 void TForm1::SaveCoordinates() {
@@ -406,7 +419,7 @@ void TForm1::SaveCoordinates() {
     if (name.isEmpty()) return;
     QString path = name;
     if (!path.endsWith(".tsv", Qt::CaseInsensitive)) path += ".tsv";
-    SayDone(WrittenText(WriteCoordinates(QFile::encodeName(path).toStdString()), "coordinates"));
+    Save(name, path, "coordinates", WriteCoordinates);
 }
 
 void TForm1::CopyPicture() {

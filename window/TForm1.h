@@ -17,6 +17,7 @@
 #include "window/MemoList.h"
 #include "window/PaintBox.h"
 #include "window/StatusText.h"
+#include "writers/SavedFile.h"
 
 class TForm1 : public QWidget, public Form {
     Q_OBJECT
@@ -103,6 +104,11 @@ private:
     // picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture.
     bool HandleKey(QWidget* target, const QKeyEvent& key);
     bool MapShown();
+    // Writes the map's `what` to path, chosen in the save dialog as
+    // `chosen`, unless that name may not take it; the status line says
+    // what was done.
+    void Save(const QString& chosen, const QString& path, const char* what,
+              Written (*write)(const std::string&));
     void SavePicture();
     void SaveCoordinates();
     void CopyPicture();

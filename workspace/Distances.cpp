@@ -195,8 +195,8 @@ std::string DistanceDumpText() {
     return text;
 }
 
-void WriteDistanceDump(Form& form, const char* path, const std::string& text) {
+bool WriteDistanceDump(Form& form, const char* path, const std::string& text) {
     TextFileWriter out(form, path);
     out.Write(text);
-    out.Commit();
+    return out.Commit();
 }

@@ -27,6 +27,6 @@ float BuildItemDistances(Form& form, int n, int dim);
 
 // distances.dat: ItemCount rows of "\t%8.3f" fields. The text is taken
 // from DistMatrix as it stands, so that a run can write it later, once it
-// knows it will go on.
+// knows it will go on. False when the file could not be written.
 std::string DistanceDumpText();
-void WriteDistanceDump(Form& form, const char* path, const std::string& text);
+bool WriteDistanceDump(Form& form, const char* path, const std::string& text);

@@ -51,20 +51,18 @@ const char* ChooseInputFile(Form& form) {
     return ws.InputFileName;
 }
 
-void DeriveOutputNames(Form& form, const char* inputPath) {
-    const std::string_view path(inputPath);
+std::string_view FolderOf(std::string_view path) {
     const std::size_t cut = path.find_last_of("\\/");
-    const std::string_view dir = cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
-    const struct {
-        char* target;
-        const char* name;
-    } outputs[] = {{ws.SocFileName, "soc.dat"},
-                   {ws.WeightsFileName, "weights.dat"},
-                   {ws.ClustersFileName, "clusters.dat"},
-                   {ws.DistancesFileName, "distances.dat"}};
-    for (const auto& o : outputs) {
-        OutputPath(o.target, sizeof ws.SocFileName, dir, o.name);
-        form.MemoAppend(o.target);
+    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
+}
+
+void DeriveOutputNames(Form& form, const char* inputPath) {
+    const std::string_view dir = FolderOf(inputPath);
+    char* const targets[] = {ws.SocFileName, ws.WeightsFileName, ws.ClustersFileName, ws.DistancesFileName};
+    static_assert(std::size(targets) == std::size(kResultFileNames));
+    for (std::size_t i = 0; i < std::size(targets); ++i) {
+        OutputPath(targets[i], sizeof ws.SocFileName, dir, kResultFileNames[i]);
+        form.MemoAppend(targets[i]);
     }
 }
 

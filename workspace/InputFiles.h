@@ -18,6 +18,16 @@ inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";
 // InputFileName, which stays empty when nothing valid was chosen.
 const char* ChooseInputFile(Form& form);
 
+// The result files the runs write beside their input, in the order Memo1
+// lists them.
+inline constexpr const char* kResultFileNames[] = {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"};
+// Beside them, the record of which run wrote each (ResultRecord.h).
+inline constexpr const char* kRecordFileName = "itemmap-record.txt";
+
+// The folder part of a path: up to and including its last '\' or '/';
+// empty when it has neither.
+std::string_view FolderOf(std::string_view path);
+
 // Fills SocFileName, WeightsFileName, ClustersFileName and DistancesFileName
 // with the input file's folder followed by the fixed names, and lists them.
 void DeriveOutputNames(Form& form, const char* inputPath);

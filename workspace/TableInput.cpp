@@ -138,7 +138,8 @@ private:
 // The name and class of item i.
 void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
                    int i, ClassBook& classes) {
-    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->kind != TableCell::Missing)
+    // A name is whatever text it is: "NA" names Namibia, no missing value.
+    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0)
         SetName(ws.ItemName[i], CellText(data, *name));
     if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing)
         ws.ItemClass[i] = classes.Number(CellText(data, *cls));

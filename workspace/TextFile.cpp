@@ -1,23 +1,46 @@
 #include "workspace/TextFile.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "text/Numbers.h"
 
-TextFileWriter::TextFileWriter(Form& form, const char* path) : form_(form), path_(path) {
-    tempPath_ = path_ + Format(".%d.tmp", static_cast<int>(::getpid()));
-    const int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+namespace {
+
+// A new file beside path under a name nobody can foresee, created only where
+// nothing stands, not even a link; 0666, so that the umask decides as for any
+// other file. Returns its descriptor, or -1 with errno.
+int CreateTemporary(const std::string& path, std::string& tempPath) {
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::uint64_t tag = 0;
+        if (::getrandom(&tag, sizeof tag, 0) != static_cast<ssize_t>(sizeof tag)) return -1;
+        tempPath = path + Format(".%016llx.tmp", static_cast<unsigned long long>(tag));
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TextFileWriter::TextFileWriter(Form& form, const char* path, Failure failure)
+    : form_(form), failure_(failure), path_(path) {
+    const int fd = CreateTemporary(path_, tempPath_);
     if (fd >= 0) file_ = ::fdopen(fd, "wb");
     if (!file_) {
         const int error = errno;  // the reason, before the clean-up can change it
-        if (fd >= 0) ::close(fd);
-        ::unlink(tempPath_.c_str());
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(tempPath_.c_str());  // only a name this writer created is its to remove
+        }
         Fail(error);
     }
 }
@@ -39,8 +62,10 @@ long TextFileWriter::Failures() {
 
 void TextFileWriter::Fail(int error) {
     if (!failed_) {
-        form_.StatusNote("error: cannot write " + path_ + ": " + std::strerror(error));
-        ++failures;
+        const bool counted = failure_ == Failure::Error;
+        form_.StatusNote((counted ? "error: cannot write " : "warning: cannot write ") + path_ + ": " +
+                         std::strerror(error));
+        if (counted) ++failures;
     }
     failed_ = true;
 }

@@ -1,26 +1,18 @@
 #include "writers/Coordinates.h"
 
 #include <QSaveFile>
-#include <algorithm>
 #include <cstdlib>
 
 #include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
 #include "text/Numbers.h"
+#include "text/TsvFields.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
 std::string Number(double v) {
     return Format("%.9g", v);
-}
-
-// A name as one field: tabs and line ends would start another.
-std::string Field(const char* text) {
-    std::string s(text);
-    std::replace_if(
-        s.begin(), s.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-    return s;
 }
 
 // One more field of a line.
@@ -30,16 +22,16 @@ void Add(std::string& line, const std::string& field) {
 }
 
 std::string ClassField(int k) {
-    return k >= 1 && k <= ws.ClassCount ? Field(ws.ClassName[k]) : std::string();
+    return k >= 1 && k <= ws.ClassCount ? TsvField(ws.ClassName[k]) : std::string();
 }
 
 // The header's name of feature q, or cq; each name once.
 std::string FeatureColumn(int q) {
-    const std::string name = Field(ws.FeatureName[q]);
+    const std::string name = ws.FeatureName[q];
     if (name.empty()) return Format("c%d", q);
     for (int k = 1; k < q; ++k)
-        if (name == ws.FeatureName[k]) return Format("%s_%d", name.c_str(), q);
-    return name;
+        if (name == ws.FeatureName[k]) return TsvField(Format("%s_%d", name.c_str(), q));
+    return TsvField(name);
 }
 
 std::string MrpMdsText(int n, int axes) {
@@ -53,7 +45,7 @@ std::string MrpMdsText(int n, int axes) {
     for (int i = 1; i <= n; ++i) {
         const int mark = ws.ClusterOf[i];
         text += std::to_string(i);
-        if (names) Add(text, Field(ws.ItemName[i]));
+        if (names) Add(text, TsvField(ws.ItemName[i]));
         if (classes) Add(text, ClassField(ws.ItemClass[i]));
         Add(text, std::to_string(mark == -10000 ? 0 : std::abs(mark)));  // set aside: in no cluster
         Add(text, Number(ws.ProtoProb[i]));

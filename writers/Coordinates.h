@@ -1,11 +1,14 @@
 // The coordinates of the map's points as tab-separated text with a header
-// line, ready for pandas' read_csv(sep="\t"), R's read.delim and numpy's
-// genfromtxt(names=True): after MRP-MDS item, name, class (the last two when
-// the table has them), cluster, probability, axis1..axisM, view_x, view_y;
-// after SOC or reload prototype, members, class, share (when the table has
-// classes), score, view_x, view_y and one column per feature, named as the
-// table names them (else c1..cD), in the file's units. Numbers have up to 9
-// significant digits and a point.
+// line: after MRP-MDS item, name, class (the last two when the table has
+// them), cluster, probability, axis1..axisM, view_x, view_y; after SOC or
+// reload prototype, members, class, share (when the table has classes),
+// score, view_x, view_y and one column per feature, named as the table
+// names them (else c1..cD), in the file's units. Numbers have up to 9
+// significant digits and a point. Names are quoted where pandas'
+// read_csv(sep="\t") and R's read.delim need it to read them back whole
+// (numpy's genfromtxt(names=True) reads the file while none is); a name "NA"
+// is written as it is, and an item without a name or class has an empty
+// field, which keep_default_na=False and na.strings = "" keep apart.
 #pragma once
 
 #include <string>

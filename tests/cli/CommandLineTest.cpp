@@ -1,6 +1,8 @@
 // The command line as a script would use it: exit statuses, what goes to
 // standard output and error, repeatable runs, and the files it writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -8,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -74,18 +77,26 @@ void PrintTo(const Status& s, std::ostream* os) {
 
 class ExitStatus : public CommandLine, public ::testing::WithParamInterface<Status> {};
 
+// DIR stands for the sample's folder, FILE for the sample in it.
+std::string InFolder(std::string text, const std::string& dir) {
+    for (std::size_t at = text.find("DIR"); at != std::string::npos; at = text.find("DIR", at))
+        text.replace(at, 3, dir);
+    return text;
+}
+
 TEST_P(ExitStatus, SaysWhatHappened) {
     std::vector<std::string> args = GetParam().args;
-    for (std::string& a : args)
-        if (a == "FILE") a = File("cancer.txt");
+    for (std::string& a : args) a = a == "FILE" ? File("cancer.txt") : InFolder(a, dir.path());
+    std::filesystem::create_directory(File("sub"));
     const Result r = Itemmap(args);
     EXPECT_EQ(r.status, GetParam().status);
     const std::string& where = r.status == kExitRefused    ? r.out
                                : r.status == kExitFinished ? r.out + r.err
                                                            : r.err;
-    EXPECT_NE(where.find(GetParam().saying), std::string::npos) << r.out << r.err;
+    EXPECT_NE(where.find(InFolder(GetParam().saying, dir.path())), std::string::npos) << r.out << r.err;
     if (r.status == kExitUsage) {
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);  // a one-line hint
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);   // a one-line hint
+        EXPECT_FALSE(std::filesystem::exists(File("clusters.dat")));  // and nothing read or written
     }
 }
 
@@ -106,6 +117,24 @@ INSTANTIATE_TEST_SUITE_P(
                {"mrp-mds", "FILE", "--png", "map.ico"},
                kExitUsage,
                "map.ico: .ico is no picture format this tool writes; it writes .png, .svg, .pdf, "},
+        Status{"tsvOverTheInput",
+               {"mrp-mds", "FILE", "--tsv", "DIR/./cancer.txt"},
+               kExitUsage,
+               "--tsv: DIR/./cancer.txt is the input file"},
+        Status{"pictureOverAResultFile",
+               {"soc", "FILE", "--svg", "DIR/sub/../soc.dat"},
+               kExitUsage,
+               "--svg: DIR/sub/../soc.dat is soc.dat beside the input file, which the runs write"},
+        Status{
+            "pictureIntoAFolder", {"mrp-mds", "FILE", "--png", "DIR"}, kExitUsage, "--png: DIR is a folder"},
+        Status{"aNameEndingInASlash",
+               {"mrp-mds", "FILE", "--pdf", "DIR/sub/"},
+               kExitUsage,
+               "--pdf: DIR/sub/ ends in /"},
+        Status{"twoOutputsInOneFile",
+               {"mrp-mds", "FILE", "--png", "DIR/map", "--tsv", "DIR/map.png"},
+               kExitUsage,
+               "--tsv: DIR/map.png is the file --png DIR/map writes too"},
         Status{"help",
                {"--help"},
                kExitFinished,
@@ -244,6 +273,34 @@ TEST_F(CommandLine, AnOutputThatCannotBeWrittenIsNamedAndChangesNothing) {
     const Result r = Itemmap({"mrp-mds", File("cancer.txt"), "--tsv", File("absent/map.tsv")});
     EXPECT_EQ(r.status, kExitRefused);
     EXPECT_NE(r.err.find("error: cannot write " + File("absent/map.tsv")), std::string::npos) << r.err;
+}
+
+// Links planted in a shared folder, at the names the result files had
+// while written and at their own names, never receive a run's output: each
+// file is written anew beside its target and takes the target's place.
+TEST_F(CommandLine, PlantedLinksNeverReceiveTheResults) {
+    const std::vector<std::string> files = {"soc.dat", "weights.dat", "clusters.dat", "distances.dat",
+                                            "itemmap-record.txt"};
+    for (const std::string& f : files) {
+        dir.Write("victim-" + f, "the user's own " + f);
+        for (const std::string& link : {f, f + Format(".%d.tmp", static_cast<int>(getpid()))})
+            ASSERT_EQ(symlink(dir.File("victim-" + f).c_str(), dir.File(link).c_str()), 0) << link;
+    }
+    ASSERT_EQ(Itemmap({"soc", File("cancer.txt"), "--prototypes", "5"}).status, kExitFinished);
+    ASSERT_EQ(Itemmap({"mrp-mds", File("cancer.txt")}).status, kExitFinished);
+    const mode_t mask = umask(0);
+    umask(mask);
+    for (const std::string& f : files) {
+        EXPECT_EQ(ReadFile(dir.File("victim-" + f)), "the user's own " + f);
+        struct stat st {};
+        ASSERT_EQ(lstat(dir.File(f).c_str(), &st), 0) << f;
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << f;
+        EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << f;
+        EXPECT_NE(ReadFile(dir.File(f)).find("\r\n"), std::string::npos) << f;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_TRUE(entry.path().extension() != ".tmp" || entry.is_symlink())
+            << "left behind: " << entry.path();
 }
 
 // Iris as people write it: every way gives the distances of the same 150 x 4
@@ -409,19 +466,79 @@ TEST_F(CommandLine, ASocMapCutByItsBoxIsWarnedOfSettledOrNot) {
     }
 }
 
-// soc.dat does not record its column scale: a reload at another scale says
-// that its prototypes lie outside the vectors; at the same scale it is quiet.
+// soc.dat does not record its column scale, the record beside it does: a
+// reload at another scale says so; without the record, that its prototypes
+// lie outside the vectors. At the same scale it is quiet.
 TEST_F(CommandLine, AReloadAtAnotherScaleSaysSo) {
     dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
     ASSERT_EQ(Itemmap({"soc", File("wine.csv"), "--scale", "z", "--seed", "1"}).status, kExitFinished);
-    for (const char* scale : {"z", "none"}) {
-        const Result r = Itemmap({"reload", File("wine.csv"), "--scale", scale});
+    const struct {
+        const char* scale;
+        bool record;
+        const char* saying;  // the one warning of the scale, or empty for none
+    } reloads[] = {
+        {"z", true, ""},
+        {"none", true, "warning: soc.dat was trained at the column scale z, this reload reads at none"},
+        {"z", false, ""},
+        {"none", false, "lie outside the values of these vectors"}};
+    for (const auto& reload : reloads) {
+        if (!reload.record) std::filesystem::remove(File("itemmap-record.txt"));
+        const Result r = Itemmap({"reload", File("wine.csv"), "--scale", reload.scale});
         ASSERT_EQ(r.status, kExitFinished) << r.err;
-        EXPECT_EQ(r.err.find("lie outside the values of these vectors") != std::string::npos,
-                  std::string(scale) == "none")
-            << scale << "\n"
-            << r.err;
+        const int warnings = (r.err.find("warning: soc.dat was trained") != std::string::npos) +
+                             (r.err.find("outside the values") != std::string::npos);
+        EXPECT_EQ(warnings, reload.saying[0] ? 1 : 0) << reload.scale << reload.record << "\n" << r.err;
+        EXPECT_NE(r.err.find(reload.saying), std::string::npos) << r.err;
     }
+}
+
+// Every input in a folder shares its result files. The record beside them
+// says whose results they hold: a run that replaces another input's says
+// so, and a reload warns of files from another input or run, but needs no
+// record, nor a record it can read, to bring back files that fit.
+TEST_F(CommandLine, TheRecordSaysWhoseResultsTheFilesHold) {
+    dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
+    const std::vector<std::string> reload = {"reload", File("iris.txt"), "--size", "150", "--dim", "4"};
+    ASSERT_EQ(Itemmap({"soc", File("iris.txt"), "--size", "150", "--dim", "4", "--prototypes", "6"}).status,
+              kExitFinished);
+    const Result wine = Itemmap({"mrp-mds", File("wine.csv"), "--char-distance", "60"});
+    ASSERT_EQ(wine.status, kExitFinished);
+    EXPECT_NE(
+        wine.err.find("warning: clusters.dat held the results of SOC on iris.txt; it now holds this run's"),
+        std::string::npos)
+        << wine.err;
+
+    Result r = Itemmap(reload);
+    EXPECT_EQ(r.status, kExitFinished);
+    EXPECT_NE(r.err.find("warning: clusters.dat came from MRP-MDS on wine.csv, not from a run on iris.txt"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("warning: soc.dat"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("warning: weights.dat"), std::string::npos) << r.err;
+
+    std::string record = ReadFile(File("itemmap-record.txt"));
+    const std::size_t weights = record.find("weights.dat\tSOC\tiris.txt\t");
+    ASSERT_NE(weights, std::string::npos) << record;
+    record.replace(record.find("convergence. rate=", weights) + 18, 1, "9");
+    dir.Write("itemmap-record.txt", record);
+    r = Itemmap(reload);
+    EXPECT_NE(
+        r.err.find("warning: weights.dat came from another run than soc.dat: SOC on iris.txt, written "),
+        std::string::npos)
+        << r.err;
+
+    for (const bool folder : {false, true}) {
+        std::filesystem::remove(File("itemmap-record.txt"));
+        if (folder) std::filesystem::create_directory(File("itemmap-record.txt"));
+        r = Itemmap(reload);
+        EXPECT_EQ(r.status, kExitFinished) << r.err;
+        EXPECT_EQ(r.err.find(" came from "), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("warning: cannot read " + File("itemmap-record.txt")) != std::string::npos,
+                  folder);
+    }
+    r = Itemmap({"mrp-mds", File("iris.txt"), "--size", "150", "--dim", "4"});
+    EXPECT_EQ(r.status, kExitFinished) << r.err;
+    EXPECT_NE(r.err.find("warning: cannot write " + File("itemmap-record.txt")), std::string::npos) << r.err;
 }
 
 // R's write.table(as.matrix(dist(x))): a header of names and a column of

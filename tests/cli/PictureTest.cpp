@@ -12,19 +12,34 @@
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
 #include "text/Numbers.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
 using Table = std::vector<std::vector<std::string>>;
 
+// Tab-separated text as R's read.delim(quote = "\"") and pandas'
+// read_csv(sep="\t") read it: a field that opens with a double quote goes on
+// to the quote that closes it, tabs and line ends included, and two quotes
+// in it stand for one.
 Table TsvRows(const std::string& text) {
-    Table rows;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        rows.emplace_back();
-        std::istringstream fields(line);
-        for (std::string f; std::getline(fields, f, '\t');) rows.back().push_back(f);
+    Table rows(1, std::vector<std::string>(1));
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::string& field = rows.back().back();
+        const bool quote = text[i] == '"';
+        if (inQuotes && quote && i + 1 < text.size() && text[i + 1] == '"')
+            field += text[++i];
+        else if (quote && (inQuotes || field.empty()))
+            inQuotes = !inQuotes;
+        else if (!inQuotes && text[i] == '\t')
+            rows.back().emplace_back();
+        else if (!inQuotes && text[i] == '\n')
+            rows.emplace_back(1);
+        else
+            field += text[i];
     }
+    rows.pop_back();  // what follows the last line end
     return rows;
 }
 
@@ -96,6 +111,52 @@ TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
     const std::size_t at = r.err.find("clusters vs class: ARI ");
     ASSERT_NE(at, std::string::npos) << r.err;
     EXPECT_EQ(r.err.substr(at + 23, 4), Format("%.2f", AdjustedRand(clusters, classes)));
+}
+
+// The nastiest names of a table come back whole from the coordinates of
+// either kind of map, every row as long as the header, as R and pandas read
+// them: quotes, tabs, commas, NA, a formula, emoji, CJK and a long name.
+TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
+    const std::vector<std::string> names = {
+        "plain", "\"Best\" sample",  "6\" tall", "tab\tinside",        "a, comma", "NA",
+        "=1+2",  "emoji \U0001F600", " blank",   "\u4e2d\u6587\u540d", "'single'", std::string(300, 'n')};
+    const std::vector<std::string> classes = {"\"odd\", one", "even\tone"};
+    const auto quoted = [](const std::string& text) {
+        std::string q = "\"";
+        for (const char c : text) q += c == '"' ? "\"\"" : std::string(1, c);
+        return q + "\"";
+    };
+    std::string csv = "name,class," + quoted("\"f\" of \"x\"") + "," + quoted("tab\there") + ",=f3\n";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        csv += quoted(names[i]) + "," + quoted(classes[i % 2]) +
+               Format(",%zu.5,%zu,%zu\n", i * 5 % 12, i * i % 7, i % 3);
+    dir.Write("names.csv", csv);
+    for (const char* run : {"mrp-mds", "soc"}) {
+        std::vector<std::string> args = {run, File("names.csv"), "--names",      "1", "--class",
+                                         "2", "--tsv",           File("map.tsv")};
+        args.insert(args.end(), {run[0] == 's' ? "--prototypes" : "--char-distance", "3"});
+        const Result r = Itemmap(args);
+        ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
+        const Table rows = TsvRows(ReadFile(File("map.tsv")));
+        for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size()) << run;
+        if (std::string(run) == "mrp-mds") {
+            ASSERT_EQ(rows.size(), names.size() + 1);
+            for (std::size_t i = 1; i < rows.size(); ++i) {
+                EXPECT_EQ(rows[i][1], ws.ItemName[i]);  // whole, as far as the tool keeps names
+                EXPECT_EQ(names[i - 1].rfind(rows[i][1], 0), 0u);
+                if (names[i - 1].size() < 60) {
+                    EXPECT_EQ(rows[i][1], names[i - 1]);
+                }
+                EXPECT_EQ(rows[i][2], classes[(i - 1) % 2]);
+            }
+        } else {
+            ASSERT_EQ(rows.size(), 4u);
+            EXPECT_EQ(std::vector<std::string>(rows[0].end() - 3, rows[0].end()),
+                      (std::vector<std::string>{"\"f\" of \"x\"", "tab\there", "=f3"}));
+            for (std::size_t i = 1; i < rows.size(); ++i)
+                EXPECT_TRUE(rows[i][2] == classes[0] || rows[i][2] == classes[1]) << rows[i][2];
+        }
+    }
 }
 
 // The coordinates' columns and the picture's caption for each kind of map.

@@ -424,6 +424,17 @@ private slots:
         form.saveAs = dir.filePath("points");
         QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
         QVERIFY(QFileInfo(dir.filePath("points.tsv")).size() > 0);
+        // Neither the input nor a file the runs keep beside it takes them.
+        const qint64 inputSize = QFileInfo(sample.path()).size();
+        form.saveAs = sample.path();
+        QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(
+            form.StatusLine->text().contains("error: not saved: " + sample.path() + " is the input file"));
+        QCOMPARE(QFileInfo(sample.path()).size(), inputSize);
+        form.saveAs = QFileInfo(sample.path()).dir().filePath("soc.dat");
+        QTest::keyClick(form.Memo1, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(form.StatusLine->text().contains(" is soc.dat beside the input file"));
+        QVERIFY(!QFileInfo::exists(form.saveAs));
         QTest::keyClick(form.Edits[8], Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(QApplication::clipboard()->image().width(), 641);
         QCOMPARE(form.Edits[8]->text(), QString("0.32"));  // the keys typed nothing into the field

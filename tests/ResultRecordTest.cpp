@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "workspace/ResultRecord.h"
+
+namespace {
+
+std::vector<RecordLine> Lines() {
+    return {{"soc.dat", "SOC", "\"odd\"\tname.csv", {"Input size=150", "column scale=z"}},
+            {"clusters.dat", "MRP-MDS", "wine.csv", {"Input size=178", "char. distance=60"}}};
+}
+
+// What the record says comes back, names of any kind included; a run's
+// lines take the place of those of the same files, in the order of the
+// result files.
+TEST(ResultRecord, ReadsBackWhatItSaysAndTakesANewRunsLines) {
+    std::vector<RecordLine> read;
+    ASSERT_TRUE(ParseRecord(RecordText(Lines()), read));
+    EXPECT_EQ(read, Lines());
+    EXPECT_EQ(read[0].Setting("column scale"), "z");
+    EXPECT_EQ(read[0].Setting("column"), "");
+
+    const RecordLine distances{"distances.dat", "MRP-MDS", "iris.csv", {}};
+    RecordLine clusters = distances;
+    clusters.file = "clusters.dat";
+    EXPECT_EQ(Replaced(Lines(), {distances, clusters}),
+              (std::vector<RecordLine>{Lines()[0], clusters, distances}));
+}
+
+// Text that is not the tool's record is not taken for one.
+TEST(ResultRecord, TakesNoOtherTextForARecord) {
+    const std::string record = RecordText(Lines());
+    const std::string comment = record.substr(0, record.find('\n') + 1);
+    std::vector<RecordLine> read;
+    for (const std::string& text : {std::string("soc.dat\tSOC\tiris.csv\n"), comment + "soc.dat\tSOC\n",
+                                    comment + "notes.txt\tSOC\tiris.csv\n", std::string()})
+        EXPECT_FALSE(ParseRecord(text, read)) << text;
+    EXPECT_TRUE(ParseRecord(comment, read));
+    EXPECT_TRUE(read.empty());
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// Where a picture, the coordinates or any other file a user names for a
+// run's results may not go: over the input file, over one of the files the
+// runs keep beside it (the four result files and the record of which run
+// wrote them), into a folder. Names are compared as files, not as text:
+// "./iris.csv", "../data/iris.csv", a hard link and a symbolic link to the
+// input are all the input.
+#pragma once
+
+#include <string>
+
+// Why `name` cannot take a result of the run on `input`, or empty. A name
+// is checked as it is given, before an extension is added to it.
+std::string OutputNameProblem(const std::string& name, const std::string& input);
+
+// Whether two names are one file, whether it exists yet or not.
+bool SameFile(const std::string& a, const std::string& b);

@@ -1,0 +1,47 @@
+// The record the runs keep beside their result files (kRecordFileName): for
+// each of soc.dat, weights.dat, clusters.dat and distances.dat, the run that
+// wrote it, the input file it ran on and the settings that matter. Every
+// input in a folder shares one set of result files; the record lets a run
+// and a reload tell whose results they hold. Only the tool writes it, by
+// temporary file and rename as the result files; a record that cannot be
+// read or written is a warning, never a failed run.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/Form.h"
+
+struct RecordLine {
+    std::string file;                   // "clusters.dat"
+    std::string run;                    // "MRP-MDS" or "SOC"
+    std::string input;                  // the input file's name, without its folder
+    std::vector<std::string> settings;  // "Input size=150", "column scale=none", ...
+
+    // The value of a setting, or empty when the line has none of that name.
+    std::string Setting(std::string_view name) const;
+    // Whether two lines tell of one run: everything but the file alike.
+    bool SameRun(const RecordLine& other) const;
+    bool operator==(const RecordLine&) const = default;
+};
+
+// The record's text: a comment line that says what it is, then a line per
+// file, its fields separated by tabs.
+std::string RecordText(const std::vector<RecordLine>& lines);
+// The lines of a record's text; false when the text is no record of this tool.
+bool ParseRecord(std::string_view text, std::vector<RecordLine>& lines);
+
+// The lines with `written` in place of those of the same files, in the
+// order of the result files.
+std::vector<RecordLine> Replaced(std::vector<RecordLine> lines, const std::vector<RecordLine>& written);
+
+// The line of `file` among lines, or null.
+const RecordLine* LineOf(const std::vector<RecordLine>& lines, std::string_view file);
+
+// The record in `folder` (empty, or ending in its separator): none when
+// there is none; a warning on the status line, and none, when it cannot be
+// read.
+std::vector<RecordLine> ReadRecord(Form& form, std::string_view folder);
+// Puts the record in `folder`; a warning on the status line when it cannot.
+void WriteRecord(Form& form, std::string_view folder, const std::vector<RecordLine>& lines);
