@@ -49,7 +49,8 @@ struct ReadReport {
     int firstRowValues = 0;  // values of the first row
     int values = 0;          // the values most rows hold: the items' components
     char separator = '\t';
-    bool separatorDetected = false;  // no tab in the first line: this separator instead
+    bool separatorDetected = false;  // the first lines of data have this separator instead of tabs
+    int outvotingLines = 0;          // and the lines that outvoted a tab on the first data line
     bool singleTabs = false;         // every tab ends one field, as the rows only line up so
     bool decimalComma = false;       // commas in numbers and no decimal point: read as points
     int headerLine = 0;              // the line taken as a header, or 0

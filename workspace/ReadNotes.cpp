@@ -112,7 +112,11 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                                .c_str(),
                            file.c_str(), RolesText(r).c_str()));
     if (r.headerLine != 0) notes.push_back(HeaderNote(r));
-    if (r.separatorDetected)
+    if (r.outvotingLines != 0)
+        notes.push_back(Format("warning: values separated by %s, as on most of the first %d lines: the tab "
+                               "in line %d is read as part of a value",
+                               SeparatorName(r.separator), r.outvotingLines, r.firstDataLine));
+    else if (r.separatorDetected)
         notes.push_back(Format("values separated by %s: line %d has no tab", SeparatorName(r.separator),
                                r.firstDataLine));
     if (r.singleTabs)

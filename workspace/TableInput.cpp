@@ -31,6 +31,7 @@ void TakeLayout(const TextTable& t, ReadReport& seen) {
     seen.notText = t.notText;
     seen.separator = t.separator;
     seen.separatorDetected = t.separatorDetected;
+    seen.outvotingLines = t.outvotingLines;
     seen.singleTabs = t.singleTabs;
     seen.decimalComma = t.decimalComma;
     seen.headerLine = t.headerLine;
