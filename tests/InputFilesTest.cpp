@@ -321,6 +321,16 @@ INSTANTIATE_TEST_SUITE_P(
                        "warning: values separated by commas, as on most of the first 3 lines: the tab in "
                        "line 2 is read as part of a value"},
                       {"New\tYork", "Boston", "Chicago"}},
+        RealWorldFile{
+            "germanSpreadsheet",
+            "Name;Wert;Menge\nA;1.065,00;12.345,5\nB;-2.000,5;3,25\nC;0,5;1.234.567,5\n",
+            3,
+            {"1065 12345.5", "-2000.5 3.25", "0.5 1.23457e+06"},
+            "read 3 rows of 2 values from data.txt; names from column 1 \"Name\"",
+            {"line 1 is a header: it holds no number", "values separated by semicolons: line 2 has no tab",
+             "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
+             "points, dots between groups of three digits as thousands separators"},
+            {"A", "B", "C"}},
         RealWorldFile{"quotedThousandsAndMacLineEnds",
                       "\"1,065.0\",2\r\"2,130.5\",4\r",
                       2,
@@ -374,7 +384,7 @@ TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
                      "4\0\n\0",
                      16),
          "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
-        {"1,5;2,5\n3,5;4,5\n1.234,5;2,5\n", "v.txt holds no number in any row"},
+        {"1,5;2,5\n3,5;1.23,5\n", "v.txt holds no number in any row"},
         {std::string(40, '\xB7') + "\n1\t2\n", "v.txt is binary data, not a text table"},
         {"<?xml version=\"1.0\"?>\n<svg width=\"641\" height=\"677\">\n",
          "v.txt is markup (XML, SVG or HTML), not a text table"},

@@ -53,6 +53,7 @@ struct ReadReport {
     int outvotingLines = 0;          // and the lines that outvoted a tab on the first data line
     bool singleTabs = false;         // every tab ends one field, as the rows only line up so
     bool decimalComma = false;       // commas in numbers and no decimal point: read as points
+    bool thousandsDots = false;      // and dots that group their digits in threes
     int headerLine = 0;              // the line taken as a header, or 0
     HeaderKind headerKind = HeaderKind::None;
     int blankLines = 0, firstBlankLine = 0;

@@ -113,9 +113,10 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                            file.c_str(), RolesText(r).c_str()));
     if (r.headerLine != 0) notes.push_back(HeaderNote(r));
     if (r.outvotingLines != 0)
-        notes.push_back(Format("warning: values separated by %s, as on most of the first %d lines: the tab "
-                               "in line %d is read as part of a value",
-                               SeparatorName(r.separator), r.outvotingLines, r.firstDataLine));
+        notes.push_back(
+            Format("warning: values separated by %s, as on most of the first %d lines: the tab "
+                   "in line %d is read as part of a value",
+                   SeparatorName(r.separator), r.outvotingLines, r.firstDataLine));
     else if (r.separatorDetected)
         notes.push_back(Format("values separated by %s: line %d has no tab", SeparatorName(r.separator),
                                r.firstDataLine));
@@ -126,8 +127,9 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
     if (r.decimalComma)
         notes.push_back(
             Format("warning: from line %d on, commas in numbers and no decimal point: "
-                   "commas read as decimal points",
-                   r.firstDataLine));
+                   "commas read as decimal points%s",
+                   r.firstDataLine,
+                   r.thousandsDots ? ", dots between groups of three digits as thousands separators" : ""));
     if (r.blankLines != 0)
         notes.push_back(Format("warning: line %d is blank: skipped (%s in all)", r.firstBlankLine,
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));

@@ -34,6 +34,7 @@ void TakeLayout(const TextTable& t, ReadReport& seen) {
     seen.outvotingLines = t.outvotingLines;
     seen.singleTabs = t.singleTabs;
     seen.decimalComma = t.decimalComma;
+    seen.thousandsDots = t.thousandsDots;
     seen.headerLine = t.headerLine;
     seen.headerKind = t.headerKind;
     seen.firstDataLine = t.firstDataLine;

@@ -357,7 +357,8 @@ void DecideSeparator(TextTable& table, const Line& data1, const std::uint8_t* en
         if (found[k] > found[best]) best = k;
     table.separator = candidates[best];
     table.separatorDetected = table.separator != expected;
-    if (table.separatorDetected && Separates(Text(data1.p, data1.end), expected)) table.outvotingLines = lines;
+    if (table.separatorDetected && Separates(Text(data1.p, data1.end), expected))
+        table.outvotingLines = lines;
 }
 
 // Whether the first line is a header, and the separator; returns the first
@@ -394,11 +395,41 @@ Line ReadHeader(TextTable& table, const Line& first, const Line& second, const s
     return data1;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether the dot at `at` groups thousands before a decimal comma, as in
+// 12.345.678,5: the digits, dots and commas around it read one to three
+// digits, then dots each followed by three, then one comma and digits.
+bool ThousandsDot(std::string_view text, std::size_t at) {
+    const auto inNumeral = [](char c) { return IsDigit(c) || c == '.' || c == ','; };
+    std::size_t from = at, to = at;
+    while (from > 0 && inNumeral(text[from - 1])) --from;
+    while (to < text.size() && inNumeral(text[to])) ++to;
+    const std::string_view numeral = text.substr(from, to - from);
+    const std::size_t comma = numeral.find(',');
+    if (comma == std::string_view::npos ||
+        numeral.find_first_not_of("0123456789", comma + 1) != std::string_view::npos)
+        return false;
+    const std::size_t firstDot = numeral.find('.');
+    if (firstDot < 1 || firstDot > 3) return false;
+    for (std::size_t i = firstDot; i < comma; i += 4)
+        if (numeral[i] != '.' || i + 4 > comma ||
+            numeral.substr(i + 1, 3).find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+    return true;
+}
+
 // Decimal commas: with tabs or semicolons between values, commas in the
-// data and no decimal point anywhere in it.
-bool DecimalComma(char separator, std::string_view rest) {
-    return (separator == '\t' || separator == ';') && rest.find(',') != std::string_view::npos &&
-           rest.find('.') == std::string_view::npos;
+// data and no decimal point anywhere in it: every dot groups thousands.
+bool DecimalComma(char separator, std::string_view rest, bool& thousandsDots) {
+    if ((separator != '\t' && separator != ';') || rest.find(',') == std::string_view::npos) return false;
+    for (std::size_t dot = rest.find('.'); dot != std::string_view::npos; dot = rest.find('.', dot + 1)) {
+        if (!ThousandsDot(rest, dot)) return false;
+        thousandsDots = true;
+    }
+    return true;
 }
 
 // How many of the counts equal the most common one.
@@ -480,7 +511,7 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
     const Line data1 = ReadHeader(table, first, second, end, expected);
     if (!data1.p) return table;
     table.firstDataLine = data1.number;
-    table.decimalComma = DecimalComma(table.separator, Text(data1.p, end));
+    table.decimalComma = DecimalComma(table.separator, Text(data1.p, end), table.thousandsDots);
     if (table.separator == '\t' && SingleTabs(data1.p, end)) {
         table.collapse = false;
         table.singleTabs = true;

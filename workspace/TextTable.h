@@ -38,6 +38,7 @@ struct TextTable {
     bool collapse = true;            // a run of separators is one
     bool singleTabs = false;         // a tab file whose rows line up only with one field per tab
     bool decimalComma = false;       // commas in numbers and no decimal point: read as points
+    bool thousandsDots = false;      // and dots that group their digits in threes
     HeaderKind headerKind = HeaderKind::None;
     int headerLine = 0;
     std::vector<std::string> header;  // its fields, unquoted

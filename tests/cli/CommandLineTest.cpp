@@ -374,13 +374,33 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--names", "0"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The wine CSV with its class column gives the distances of its numbers.
+// A number as a German spreadsheet exports it: 1065 as 1.065,00.
+std::string GermanNumber(const std::string& number) {
+    const std::size_t dot = std::min(number.find('.'), number.size());
+    std::string text;
+    for (std::size_t i = 0; i < dot; ++i) {
+        if (i > 0 && (dot - i) % 3 == 0) text.push_back('.');
+        text.push_back(number[i]);
+    }
+    text.push_back(',');
+    text.append(dot < number.size() ? number.substr(dot + 1) : "00");
+    return text;
+}
+
+// The wine CSV with its class column, and the same as a German spreadsheet
+// exports it, give the distances of its numbers.
 TEST_F(CommandLine, AClassColumnIsNoFeature) {
     std::istringstream csv(ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
-    std::string line, numbers;
-    std::getline(csv, line);  // the header
+    std::string line, numbers, german;
+    std::getline(csv, line);
+    std::replace(line.begin(), line.end(), ',', ';');
+    german = line + "\n";
     while (std::getline(csv, line)) {
+        const std::string cls = line.substr(line.rfind(',') + 1);
         line.erase(line.rfind(','));
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');) german += GermanNumber(field) + ";";
+        german += cls + "\n";
         std::replace(line.begin(), line.end(), ',', '\t');
         numbers += line + "\n";
     }
@@ -388,13 +408,16 @@ TEST_F(CommandLine, AClassColumnIsNoFeature) {
     ASSERT_EQ(Itemmap({"mrp-mds", File("numbers.txt"), "--char-distance", "60"}).status, kExitFinished);
     const std::string plain = ReadFile(File("distances.dat"));
     dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
-    const Result r = Itemmap({"mrp-mds", File("wine.csv"), "--char-distance", "60"});
-    ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
-    EXPECT_EQ(ReadFile(File("distances.dat")), plain);
-    EXPECT_NE(
-        r.err.find("read 178 rows of 13 values from wine.csv; class from column 14 \"class\" (3 values)"),
-        std::string::npos)
-        << r.err;
+    dir.Write("wine-de.csv", german);
+    for (const char* name : {"wine.csv", "wine-de.csv"}) {
+        const Result r = Itemmap({"mrp-mds", File(name), "--char-distance", "60"});
+        ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
+        EXPECT_EQ(ReadFile(File("distances.dat")), plain) << name;
+        EXPECT_NE(r.err.find(Format(
+                      "read 178 rows of 13 values from %s; class from column 14 \"class\" (3 values)", name)),
+                  std::string::npos)
+            << r.err;
+    }
 }
 
 // A SOC map pressed against its box is warned of, settled or not.
