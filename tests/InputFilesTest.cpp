@@ -331,6 +331,16 @@ INSTANTIATE_TEST_SUITE_P(
              "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
              "points, dots between groups of three digits as thousands separators"},
             {"A", "B", "C"}},
+        RealWorldFile{
+            "longNamesWholeAndNaAName",
+            "name,x\n" + std::string(65, 's') + "1,1\n" + std::string(65, 's') + "2,2\n" +
+                std::string(999, 'a') + "\u00e9b,3\nNA,4\n,5\n",
+            5,
+            {"1", "2", "3", "4", "5"},
+            "read 5 rows of 1 value from data.txt; names from column 1 \"name\"",
+            {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+             "warning: 1 name longer than 1,000 bytes cut there (line 4 first)"},
+            {std::string(65, 's') + "1", std::string(65, 's') + "2", std::string(999, 'a'), "NA", ""}},
         RealWorldFile{"quotedThousandsAndMacLineEnds",
                       "\"1,065.0\",2\r\"2,130.5\",4\r",
                       2,

@@ -68,7 +68,8 @@ struct ReadReport {
     int longRows = 0, firstLongLine = 0, firstLongValues = 0;     // more values: the extra ones not used
     int missing = 0, missingRows = 0, firstMissingLine = 0;       // missing components of the items read
     int emptyRows = 0, firstEmptyLine = 0;                        // rows without a value: no items
-    bool zeroDiagonal = false;  // value r of every row r is 0, as in a distance matrix
+    int longNames = 0, firstLongNameLine = 0;  // names, classes, feature names cut to fit kNameSize
+    bool zeroDiagonal = false;                 // value r of every row r is 0, as in a distance matrix
 };
 
 // How the readers take a file: values separated by runs of tabs with a

@@ -134,6 +134,10 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
         notes.push_back(Format("warning: line %d is blank: skipped (%s in all)", r.firstBlankLine,
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
     ColumnNotes(r, notes);
+    if (r.longNames != 0)
+        notes.push_back(Format("warning: %s longer than %s bytes cut there (line %d first)",
+                               Plural(r.longNames, "name", "names").c_str(),
+                               GroupedCount(kNameSize - 1).c_str(), r.firstLongNameLine));
     if (vectors && r.shortRows != 0)
         notes.push_back(
             Format("warning: line %d holds %s, most rows %d: its last components are missing (%s "

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "text/Numbers.h"
+#include "text/Utf8.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
@@ -20,10 +21,27 @@ constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 
 // A name of the Workspace, cut at the start of a character when too long.
 void SetName(char (&target)[kNameSize], std::string_view text) {
-    std::size_t n = std::min(text.size(), sizeof target - 1);
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    const std::size_t n = CharacterStart(text, sizeof target - 1);
     std::memcpy(target, text.data(), n);
     target[n] = '\0';
+}
+
+// A name from line `line` that is too long for the Workspace is counted.
+void NoteLongName(ReadReport& seen, std::string_view text, int line) {
+    if (text.size() < static_cast<std::size_t>(kNameSize)) return;
+    if (seen.longNames++ == 0 || line < seen.firstLongNameLine) seen.firstLongNameLine = line;
+}
+
+void TakeName(char (&target)[kNameSize], std::string_view text, int line, ReadReport& seen) {
+    NoteLongName(seen, text, line);
+    SetName(target, text);
+}
+
+// A field quoted in a note: its first 40 bytes, whole characters.
+std::string Quoted(const std::uint8_t* data, const TableCell& cell) {
+    std::string text = CellText(data, cell);
+    text.resize(CharacterStart(text, 40));
+    return text;
 }
 
 // What the layout tells the user.
@@ -54,7 +72,7 @@ void Reset(ReadReport& seen) {
 // The first text field of the table, for a file without numbers.
 std::string FirstText(const std::uint8_t* data, const TextTable& t) {
     for (const TableCell& c : t.cells)
-        if (c.kind == TableCell::Text) return CellText(data, c).substr(0, 40);
+        if (c.kind == TableCell::Text) return Quoted(data, c);
     return {};
 }
 
@@ -83,14 +101,14 @@ int RowValues(const std::uint8_t* data, const TextTable& t, const TableRow& row,
             case TableCell::NotFinite:
                 if (seen && seen->nonFiniteLine == 0) {
                     seen->nonFiniteLine = row.line;
-                    seen->nonFiniteToken = CellText(data, *cell).substr(0, 40);
+                    seen->nonFiniteToken = Quoted(data, *cell);
                 }
                 out[n++] = 0.0f;
                 break;
             case TableCell::Text:
                 if (seen && seen->notNumbers++ == 0) {
                     seen->firstNotNumberLine = row.line;
-                    seen->firstNotNumber = CellText(data, *cell).substr(0, 40);
+                    seen->firstNotNumber = Quoted(data, *cell);
                 }
                 out[n++] = kMissing;
                 break;
@@ -137,13 +155,19 @@ private:
     std::vector<std::string> names_;
 };
 
-// The name and class of item i.
+// The name and class of item i. A name is as written, NA (a country) and
+// the other missing markers too: only an empty field names nothing. A
+// class that is missing is none.
 void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
-                   int i, ClassBook& classes) {
-    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->kind != TableCell::Missing)
-        SetName(ws.ItemName[i], CellText(data, *name));
-    if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing)
-        ws.ItemClass[i] = classes.Number(CellText(data, *cls));
+                   int i, ClassBook& classes, ReadReport& seen) {
+    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0) {
+        TakeName(ws.ItemName[i], CellText(data, *name), row.line, seen);
+    }
+    if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
+        const std::string text = CellText(data, *cls);
+        NoteLongName(seen, text, row.line);
+        ws.ItemClass[i] = classes.Number(text);
+    }
 }
 
 // The classes found: into the Workspace when they fit, else none.
@@ -157,7 +181,8 @@ void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, ReadReport& s
     for (int k = 1; k <= ws.ClassCount; ++k)
         SetName(ws.ClassName[k], classes.Names()[static_cast<std::size_t>(k - 1)]);
     if (plan.classColumn > 0)
-        SetName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)]);
+        TakeName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)], seen.headerLine,
+                 seen);
 }
 
 // The scan and the columns of a file, with what they tell the user.
@@ -193,9 +218,10 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
         ws.ClearTable();
         for (int k = 1; k <= std::min(dim, kMaxDim); ++k)
             if (k <= static_cast<int>(plan.features.size()))
-                SetName(
+                TakeName(
                     ws.FeatureName[k],
-                    plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])]);
+                    plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
+                    seen.headerLine, seen);
     }
 
     ClassBook classes;
@@ -235,7 +261,7 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
         for (int k = 1; k <= kept; ++k)
             ws.InputVectors[i][k] = k <= n ? values[static_cast<std::size_t>(k - 1)] : kMissing;
         ws.ItemMissing[i] = missing;
-        TakeItemFacts(data, t, row, plan, i, classes);
+        TakeItemFacts(data, t, row, plan, i, classes, seen);
     }
     seen.rowsRead = items;
     if (store) TakeClasses(classes, plan, seen);
@@ -308,14 +334,14 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
         }
         NoteMissing(seen, missing, row.line);
         if (r > n || values[static_cast<std::size_t>(r - 1)] != 0.0f) seen.zeroDiagonal = false;
-        if (r <= kInputRows) TakeItemFacts(data, table, row, plan, r, none);
+        if (r <= kInputRows) TakeItemFacts(data, table, row, plan, r, none, seen);
     }
     seen.values = seen.firstRowValues;
     // Without a column of names, the header names the items.
     if (plan.namesColumn == 0)
         for (int r = 1; r <= std::min(seen.rowsRead, kInputRows); ++r)
             if (r < static_cast<int>(plan.header.size()))
-                SetName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)]);
+                TakeName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)], seen.headerLine, seen);
     if (seen.rowsRead < rows) return 0;  // fewer rows than asked for: no matrix
     return lastCount;
 }
