@@ -34,12 +34,15 @@ int Usage(std::FILE* err, const std::string& problem) {
 }
 
 // "Input size" and "Vect. dim" default to what the file holds: all its rows
-// up to the run's limit, and its features (0 for a square matrix).
+// up to the run's limit, and the features of the rows taken (0 for a
+// square matrix).
 void SizesFromTheFile(Choices& c) {
     if (c.edits.count(Edit12) && c.edits.count(Edit13)) return;
-    const FileShape shape = InspectFile(c.file.c_str(), c.reading);
+    const auto size = c.edits.find(Edit12);
+    const int rows = size != c.edits.end() ? ParseInt(size->second) : c.command->items;
+    const FileShape shape = InspectFile(c.file.c_str(), c.reading, rows);
     if (shape.items == 0) return;
-    c.edits.emplace(Edit12, std::to_string(std::min(shape.items, c.command->items)));
+    c.edits.emplace(Edit12, std::to_string(shape.items));
     c.edits.emplace(Edit13, std::to_string(shape.matrix ? 0 : shape.values));
 }
 

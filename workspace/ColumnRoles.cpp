@@ -74,6 +74,14 @@ std::string ColumnPlan::ColumnWords(int column) const {
     return name.empty() ? Format("column %d", column) : Format("column %d \"%s\"", column, name.c_str());
 }
 
+void ColumnPlan::LeaveOut(int column, std::string why, bool asked) {
+    role[static_cast<std::size_t>(column)] = ColumnRole::LeftOut;
+    const auto after =
+        std::find_if(leftOut.begin(), leftOut.end(), [&](const LeftOut& o) { return o.column > column; });
+    leftOut.insert(after, {column, std::move(why), asked});
+    features.erase(std::remove(features.begin(), features.end(), column), features.end());
+}
+
 ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
                        bool matrix) {
     ColumnPlan plan;
@@ -122,12 +130,8 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
     }
 
-    const auto leaveOut = [&](int c, std::string why, bool asked) {
-        plan.role[static_cast<std::size_t>(c)] = ColumnRole::LeftOut;
-        plan.leftOut.push_back({c, std::move(why), asked});
-    };
     for (int c = 1; c <= plan.columns; ++c)
-        if (skipped[static_cast<std::size_t>(c)]) leaveOut(c, "as asked", true);
+        if (skipped[static_cast<std::size_t>(c)]) plan.LeaveOut(c, "as asked", true);
 
     // The reader's own choice among the columns nobody named. A column
     // without any value (a comma at every line's end) is none of them.
@@ -136,7 +140,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
         if (s.present == 0 && !matrix) {
-            leaveOut(c, "holds no value", false);
+            plan.LeaveOut(c, "holds no value", false);
         } else if (isText(c)) {
             const int distinct = static_cast<int>(s.distinct.size());
             const bool repeats = !matrix && distinct <= kMaxClasses && distinct * 2 < rows;
@@ -163,10 +167,10 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     };
     for (int c : nameCandidates)
         if (c != plan.namesColumn)
-            leaveOut(c, besides(isText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
-                     false);
+            plan.LeaveOut(c, besides(isText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
+                          false);
     for (int c : classCandidates)
-        if (c != plan.classColumn) leaveOut(c, besides("holds text", plan.classColumn, "class"), false);
+        if (c != plan.classColumn) plan.LeaveOut(c, besides("holds text", plan.classColumn, "class"), false);
     if (plan.namesColumn > 0) plan.role[static_cast<std::size_t>(plan.namesColumn)] = ColumnRole::Names;
     if (plan.classColumn > 0) plan.role[static_cast<std::size_t>(plan.classColumn)] = ColumnRole::Class;
 
@@ -187,12 +191,10 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
             plan.indexNames = true;
             plan.indexFirst = first;
             plan.role[static_cast<std::size_t>(c)] = ColumnRole::Names;
+            plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
         } else {
-            leaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
+            plan.LeaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
         }
-        plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
     }
-    std::sort(plan.leftOut.begin(), plan.leftOut.end(),
-              [](const ColumnPlan::LeftOut& a, const ColumnPlan::LeftOut& b) { return a.column < b.column; });
     return plan;
 }

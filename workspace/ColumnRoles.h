@@ -38,6 +38,8 @@ struct ColumnPlan {
 
     // "column 6 \"Species\"" or "column 6".
     std::string ColumnWords(int column) const;
+    // Leaves a column out, no feature, for the reason given.
+    void LeaveOut(int column, std::string why, bool asked);
 };
 
 // The roles of a scanned table's columns. A distance matrix has no class

@@ -96,7 +96,7 @@ int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows,
 int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, int rows, char separator,
                            ReadReport* report = nullptr);
 
-// What a vector file holds, without storing it: its items (all of them)
+// What a vector file holds, without storing it: its items (up to `rows`)
 // and their components, for a caller that has to choose "Input size" and
 // "Vect. dim" (the command line's defaults).
 struct FileShape {
@@ -104,7 +104,7 @@ struct FileShape {
     int values = 0;
     bool matrix = false;  // it looks like a distance matrix
 };
-FileShape InspectFile(const char* name, const ReadOptions& options, ReadReport* report = nullptr);
+FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport* report = nullptr);
 
 // soc.dat or weights.dat read back: map positions into MapCoords, classes into
 // ItemScore, the vectors into plane `plane` of Prototypes, for every line

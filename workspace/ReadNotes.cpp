@@ -22,10 +22,6 @@ const char* SeparatorName(char separator) {
     }
 }
 
-std::string Plural(int n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 }  // namespace
 
 std::string Unusable(const ReadReport& report, const char* name) {

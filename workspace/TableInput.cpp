@@ -1,7 +1,6 @@
 // The vector and distance-matrix readers: a scanned table's columns and
 // rows into the Workspace.
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "form/Status.h"
 #include "text/Numbers.h"
 #include "text/Utf8.h"
 #include "workspace/InputFiles.h"
@@ -197,13 +197,41 @@ bool Plan(const std::uint8_t* data, long length, char separator, const ReadOptio
     return seen.problem.empty();
 }
 
+// A feature column without a value in the rows taken (the first `rows`
+// that hold one) is left out, as a column without any value is: it would
+// be a component missing from every item. `values` has room for a row.
+void LeaveOutEmptyInRowsTaken(const std::uint8_t* data, const TextTable& t, int rows, ColumnPlan& plan,
+                              float* values) {
+    std::vector<bool> valued(plan.features.size(), false);
+    std::size_t unvalued = valued.size();
+    int taken = 0;
+    for (auto row = t.rows.begin(); row != t.rows.end() && unvalued > 0 && taken < rows; ++row) {
+        if (AllMissing(values, RowValues(data, t, *row, plan, values, nullptr))) continue;
+        ++taken;
+        for (std::size_t f = 0; f < valued.size(); ++f) {
+            const TableCell* cell = t.Cell(*row, plan.features[f]);
+            if (valued[f] || !cell || (cell->kind != TableCell::Number && cell->kind != TableCell::NotFinite))
+                continue;
+            valued[f] = true;
+            --unvalued;
+        }
+    }
+    if (unvalued == 0 || taken == 0) return;
+    for (std::size_t f = valued.size(); f-- > 0;)
+        if (!valued[f])
+            plan.LeaveOut(plan.features[f],
+                          Format("holds no value in the %s taken", Plural(taken, "row", "rows").c_str()),
+                          false);
+}
+
 // Reads the feature vectors: the shape into seen, and, when storing, up to
 // `rows` items into the Workspace from row firstRow on. Returns the values
 // most rows hold.
 int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firstRow, bool store,
                 ReadReport& seen) {
-    const ColumnPlan& plan = seen.columns;
     std::vector<float> values(RowRoom(t));
+    LeaveOutEmptyInRowsTaken(data, t, rows, seen.columns, values.data());
+    const ColumnPlan& plan = seen.columns;
     std::vector<int> counts;
     counts.reserve(t.rows.size());
     for (const TableRow& row : t.rows) {
@@ -283,7 +311,7 @@ int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, in
     return dim;
 }
 
-FileShape InspectFile(const char* name, const ReadOptions& options, ReadReport* report) {
+FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport* report) {
     ReadReport unused;
     ReadReport& seen = report ? *report : unused;
     seen = ReadReport{};
@@ -293,7 +321,7 @@ FileShape InspectFile(const char* name, const ReadOptions& options, ReadReport* 
     Reset(seen);
     TextTable table;
     if (!Plan(ws.FileBuffer, length, '\t', options, false, table, seen)) return {};
-    const int dim = TakeVectors(ws.FileBuffer, table, INT_MAX, 1, false, seen);
+    const int dim = TakeVectors(ws.FileBuffer, table, rows, 1, false, seen);
     return {seen.rowsRead, dim, LooksLikeMatrix(seen)};
 }
 
