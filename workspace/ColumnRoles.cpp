@@ -55,6 +55,16 @@ int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
     return -1;
 }
 
+// The distinct values of a column: the classes it would give.
+int DistinctValues(const TextTable& table, const std::uint8_t* data, int column) {
+    std::unordered_set<std::string_view> distinct;
+    const char* base = reinterpret_cast<const char*>(data);
+    for (const TableRow& row : table.rows)
+        if (const TableCell* cell = table.Cell(row, column); cell && cell->kind != TableCell::Missing)
+            distinct.insert(std::string_view(base + cell->at, cell->size));
+    return static_cast<int>(distinct.size());
+}
+
 std::string NoSuchColumn(const char* what, const std::string& given, const ColumnPlan& plan) {
     std::string names;
     for (int c = 1; c <= plan.columns; ++c)
@@ -115,11 +125,16 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         return !matrix && rows >= kMinCountingRows && (s.countsFrom1 || s.countsFrom0);
     };
 
-    // What the user named.
+    // What the user named. A column that is not there, one named for two
+    // roles, or a class of too many values cannot be used: nothing more is
+    // planned, so that no other column takes a role because of it.
+    const auto refuse = [&](std::string why) {
+        if (plan.problem.empty()) plan.problem = std::move(why);
+    };
     const auto named = [&](const std::string& given, const char* what) {
         if (given.empty()) return -1;
         const int c = ColumnNamed(given, plan);
-        if (c < 0 && plan.problem.empty()) plan.problem = NoSuchColumn(what, given, plan);
+        if (c < 0) refuse(NoSuchColumn(what, given, plan));
         return std::max(c, 0);
     };
     const int namesAsked = named(options.names, "names");
@@ -129,6 +144,16 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         const int c = named(given, "skipped");
         if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
     }
+    const auto twice = [&](int c, const char* one, const char* other) {
+        if (c > 0) refuse(Format("--%s and --%s both name %s", one, other, plan.ColumnWords(c).c_str()));
+    };
+    if (namesAsked == classAsked) twice(namesAsked, "names", "class");
+    if (namesAsked > 0 && skipped[static_cast<std::size_t>(namesAsked)]) twice(namesAsked, "names", "skip");
+    if (classAsked > 0 && skipped[static_cast<std::size_t>(classAsked)]) twice(classAsked, "class", "skip");
+    if (const int values = classAsked > 0 ? DistinctValues(table, data, classAsked) : 0; values > kMaxClasses)
+        refuse(Format("--class: %s holds %d values; a class has at most %d",
+                      plan.ColumnWords(classAsked).c_str(), values, kMaxClasses));
+    if (!plan.problem.empty()) return plan;
 
     for (int c = 1; c <= plan.columns; ++c)
         if (skipped[static_cast<std::size_t>(c)]) plan.LeaveOut(c, "as asked", true);

@@ -71,7 +71,7 @@ std::string RolesText(const ReadReport& r) {
     const ColumnPlan& c = r.columns;
     std::string text;
     if (c.namesColumn > 0) text += "; names from " + c.ColumnWords(c.namesColumn);
-    if (c.classColumn > 0 && r.classValues <= kMaxClasses)
+    if (c.classColumn > 0)
         text += Format("; class from %s (%s)", c.ColumnWords(c.classColumn).c_str(),
                        Plural(r.classValues, "value", "values").c_str());
     return text;
@@ -92,9 +92,6 @@ void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
         notes.push_back(out.asked ? c.ColumnWords(out.column) + " left out, as asked"
                                   : Format("warning: %s %s: left out", c.ColumnWords(out.column).c_str(),
                                            out.why.c_str()));
-    if (c.classColumn > 0 && r.classValues > kMaxClasses)
-        notes.push_back(Format("warning: %s holds %d values, more than %d: no class taken from it",
-                               c.ColumnWords(c.classColumn).c_str(), r.classValues, kMaxClasses));
 }
 
 }  // namespace

@@ -170,14 +170,11 @@ void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow&
     }
 }
 
-// The classes found: into the Workspace when they fit, else none.
+// The classes found into the Workspace (a class column has at most 20
+// values: the plan takes no other).
 void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, ReadReport& seen) {
     seen.classValues = static_cast<int>(classes.Names().size());
-    if (seen.classValues > kMaxClasses) {
-        std::fill(std::begin(ws.ItemClass), std::end(ws.ItemClass), 0);
-        return;
-    }
-    ws.ClassCount = seen.classValues;
+    ws.ClassCount = std::min(seen.classValues, kMaxClasses);
     for (int k = 1; k <= ws.ClassCount; ++k)
         SetName(ws.ClassName[k], classes.Names()[static_cast<std::size_t>(k - 1)]);
     if (plan.classColumn > 0)

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -85,7 +86,8 @@ TEST_P(ExitStatus, SaysWhatHappened) {
                                                            : r.err;
     EXPECT_NE(where.find(GetParam().saying), std::string::npos) << r.out << r.err;
     if (r.status == kExitUsage) {
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);  // a one-line hint
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);                        // a one-line hint
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);  // nothing written
     }
 }
 
@@ -102,6 +104,18 @@ INSTANTIATE_TEST_SUITE_P(
         Status{"noFile", {"reload"}, kExitUsage, "reload needs a FILE"},
         Status{"twoFiles", {"soc", "FILE", "FILE"}, kExitUsage, "soc takes one FILE"},
         Status{"badSeed", {"soc", "FILE", "--seed", "-1"}, kExitUsage, "--seed needs a whole number"},
+        Status{"aClassOfTooManyValues",
+               {"soc", "FILE", "--class", "1"},
+               kExitUsage,
+               "--class: column 1 holds 85 values; a class has at most 20"},
+        Status{"aSkippedColumnNotInTheFile",
+               {"reload", "FILE", "--size", "5", "--dim", "26", "--skip", "2,27"},
+               kExitUsage,
+               "the skipped column \"27\" is not in the file: it has 26 columns"},
+        Status{"oneColumnForTwoRoles",
+               {"mrp-mds", "FILE", "--names", "3", "--skip", "3"},
+               kExitUsage,
+               "--names and --skip both name column 3"},
         Status{"noPictureFormat",
                {"mrp-mds", "FILE", "--png", "map.ico"},
                kExitUsage,
@@ -365,6 +379,12 @@ INSTANTIATE_TEST_SUITE_P(
                       return Lines(rows, "sl,sw,2nd_len,pw,\n", ',', kNothing,
                                    [](std::size_t) { return std::string(","); });
                   }},
+        IrisTable{"aNumericClassOf20ValuesAsked",
+                  [](const auto& rows) {
+                      return Lines(rows, "sl,sw,pl,pw,group\n", ',', kNothing,
+                                   [](std::size_t r) { return Format(",%zu", r % 20); });
+                  },
+                  {"--class", "group"}},
         IrisTable{"rowNamesWithNoNamesAsked",
                   [](const auto& rows) {
                       return Lines(
