@@ -160,9 +160,8 @@ private:
 // class that is missing is none.
 void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
                    int i, ClassBook& classes, ReadReport& seen) {
-    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0) {
+    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0)
         TakeName(ws.ItemName[i], CellText(data, *name), row.line, seen);
-    }
     if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
         const std::string text = CellText(data, *cls);
         NoteLongName(seen, text, row.line);
