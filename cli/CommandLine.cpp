@@ -33,14 +33,20 @@ int Usage(std::FILE* err, const std::string& problem) {
     return kExitUsage;
 }
 
-// "Input size" and "Vect. dim" default to what the file holds: all its rows
-// up to the run's limit, and its features (0 for a square matrix).
-void SizesFromTheFile(Choices& c) {
-    if (c.edits.count(Edit12) && c.edits.count(Edit13)) return;
-    const FileShape shape = InspectFile(c.file.c_str(), c.reading);
-    if (shape.items == 0) return;
-    c.edits.emplace(Edit12, std::to_string(std::min(shape.items, c.command->items)));
-    c.edits.emplace(Edit13, std::to_string(shape.matrix ? 0 : shape.values));
+// What the file says before the run starts: why a column option cannot be
+// used with it (then the run does not start), and the defaults of "Input
+// size" and "Vect. dim": all its rows up to the run's limit, and the
+// features of the rows taken (0 for a square matrix).
+std::string InspectTheFile(Choices& c) {
+    const auto size = c.edits.find(Edit12);
+    const int rows = size != c.edits.end() ? ParseInt(size->second) : c.command->items;
+    ReadReport report;
+    const FileShape shape = InspectFile(c.file.c_str(), c.reading, rows, &report);
+    if (shape.items > 0) {
+        c.edits.emplace(Edit12, std::to_string(shape.items));
+        c.edits.emplace(Edit13, std::to_string(shape.matrix ? 0 : shape.values));
+    }
+    return report.problem;
 }
 
 // Pictures need fonts, and so a GUI application; no display is needed.
@@ -92,7 +98,7 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     if (const std::optional<std::string> problem = ReadChoices(args, choices)) return Usage(err, *problem);
     FixRandomSeed(choices.seed);
     SetSettlingSkipped(!choices.settle);
-    SizesFromTheFile(choices);
+    if (const std::string problem = InspectTheFile(choices); !problem.empty()) return Usage(err, problem);
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();

@@ -7,7 +7,7 @@
 // Exit statuses.
 inline constexpr int kExitFinished = 0;
 inline constexpr int kExitRefused = 1;    // refused for its input, or its results could not be written
-inline constexpr int kExitUsage = 2;      // a command line that cannot be used
+inline constexpr int kExitUsage = 2;      // a command line that cannot be used, a column option too
 inline constexpr int kExitStopped = 130;  // Ctrl+C: stopped as STOP stops it, files of a SOC run written;
                                           // SIGTERM gives 143 and SIGHUP 129 the same way
 

@@ -326,8 +326,10 @@ std::string HelpText() {
         "folder, or into the file of another option.\n\n"
         "Exit status: 0 finished; 1 refused for its input (the reason on standard error)\n"
         "or a result file, picture or coordinates that could not be written; 2 a command\n"
-        "line that cannot be used; 130 stopped with Ctrl+C, 143 with SIGTERM, 129 with\n"
-        "SIGHUP (each after writing the run's files). A closed standard output does not\n"
-        "stop a run.\n";
+        "line that cannot be used, or a --names, --class or --skip column that the file\n"
+        "cannot give (one it lacks, one named for two roles, a class of more than 20\n"
+        "values), before the run starts; 130 stopped with Ctrl+C, 143 with SIGTERM, 129\n"
+        "with SIGHUP (each after writing the run's files). A closed standard output does\n"
+        "not stop a run.\n";
     return text;
 }

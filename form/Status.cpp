@@ -12,6 +12,10 @@ std::string GroupedCount(long n) {
     return out;
 }
 
+std::string Plural(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 std::string ProgressText(const RunProgress& p) {
     std::string text = Format("%s step %s of %s, %.1f s", p.run, GroupedCount(p.step).c_str(),
                               GroupedCount(p.steps).c_str(), p.seconds);

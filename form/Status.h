@@ -17,6 +17,9 @@ struct RunProgress {
 // "12,340": a count with a comma between thousands.
 std::string GroupedCount(long n);
 
+// "1 row", "3 rows": a count and the word for it.
+std::string Plural(int n, const char* one, const char* many);
+
 // "MRP-MDS step 12,340 of 20,001, 0.6 s" and the detail after it.
 std::string ProgressText(const RunProgress& progress);
 

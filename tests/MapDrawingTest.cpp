@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
+#include "view/MapLegend.h"
 #include "view/MarkColours.h"
 #include "workspace/Workspace.h"
 
@@ -212,6 +214,28 @@ TEST_F(MapDrawing, EveryDrawingResetsNumbersAndFlags) {
     EXPECT_EQ(ws.ItemFlag[2], 0);
     EXPECT_EQ(ws.ItemNumber[3], 3);
     EXPECT_EQ(ws.ItemFlag[4], 1);
+}
+
+// The legend shows a name of 63 bytes whole and cuts a longer one where a
+// character starts, ending in "…", before the cluster's count.
+TEST_F(MapDrawing, TheLegendCutsALongNameWhereACharacterStarts) {
+    std::string accents;
+    for (int k = 0; k < 70; ++k) accents += "\u00e9";
+    const struct {
+        std::string name, entry;
+    } cases[] = {{std::string(63, 'x'), std::string(63, 'x') + ": 2"},
+                 {accents, accents.substr(0, 60) + "\u2026: 2"}};
+    for (const auto& c : cases) {
+        Items(2);
+        ws.ClusterCount = 1;
+        ws.ClusterCentres[1] = 1;
+        ws.ClusterOf[1] = -1;
+        ws.ClusterOf[2] = 1;
+        std::snprintf(ws.ItemName[1], kNameSize, "%s", c.name.c_str());
+        Legend legend;
+        LegendEntries(legend);
+        EXPECT_EQ(std::string(legend.entries[1].text), c.entry);
+    }
 }
 
 TEST(MapDrawingBeforeAnyRun, DrawsTheBackgroundOnly) {

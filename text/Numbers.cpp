@@ -177,14 +177,16 @@ FileReal ParseFileReal(std::string_view text, bool decimalComma) {
     std::string_view token = Trimmed(text);
     char local[64];
     std::string longer;
-    if (decimalComma && token.find(',') != std::string_view::npos) {
+    if (decimalComma && token.find_first_of(",.") != std::string_view::npos) {
         char* out = local;
         if (token.size() > sizeof local) {
             longer.assign(token);
             out = longer.data();
         }
-        for (std::size_t k = 0; k < token.size(); ++k) out[k] = token[k] == ',' ? '.' : token[k];
-        token = std::string_view(out, token.size());
+        std::size_t n = 0;
+        for (const char c : token)
+            if (c != '.') out[n++] = c == ',' ? '.' : c;
+        token = std::string_view(out, n);
     }
     const std::size_t end = DecimalEnd(token, 0);
     const float value = end == 0 ? 0.0f : static_cast<float>(Convert(token.substr(0, end)));

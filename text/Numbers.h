@@ -14,7 +14,8 @@ double ParseReal(std::string_view text);
 // A value of an input file, a token whole however long: the decimal
 // conversion in single precision of the token without the blanks and the
 // double quotes around it, with a comma read as the decimal point when the
-// file writes decimal commas. `finite` is false for the words "inf",
+// file writes decimal commas (its dots then group thousands: they are
+// dropped). `finite` is false for the words "inf",
 // "infinity" and "nan" (any case, after a sign) and for values beyond a
 // float, so that a file holding them is refused instead of read as zeros;
 // `number` is false when the token is not one number entirely (empty, a

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "text/Numbers.h"
+#include "text/Utf8.h"
 #include "view/MapDrawing.h"
 #include "view/MarkColours.h"
 #include "workspace/Workspace.h"
@@ -33,6 +34,20 @@ void Text(Legend& legend, const char* text) {
     Add(legend, false, 0, 0, 0, "%s", text);
 }
 
+// A name as an entry shows it ("%.*s%s": its bytes, the name, its ending).
+struct EntryName {
+    int bytes;
+    const char* text;
+    const char* ending;
+};
+EntryName Shown(const char* name) {
+    const std::string_view text(name);
+    if (text.size() <= static_cast<std::size_t>(kLegendNameBytes))
+        return {static_cast<int>(text.size()), name, ""};
+    return {static_cast<int>(CharacterStart(text, static_cast<std::size_t>(kLegendNameBytes) - 3)), name,
+            "\u2026"};
+}
+
 void ClusterEntries(int n, Legend& legend) {
     if (ws.SocMode == 1) {
         Text(legend, "SOC prototypes");
@@ -50,10 +65,11 @@ void ClusterEntries(int n, Legend& legend) {
         other -= members;
         const std::uint32_t fill = ClusterColour(std::clamp(centre, 1, kMaxMapItems));
         const bool named = centre >= 1 && centre <= kInputRows && ws.ItemName[centre][0] != '\0';
-        if (named)
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%s: %d",
-                ws.ItemName[centre], members);
-        else
+        if (named) {
+            const EntryName name = Shown(ws.ItemName[centre]);
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%.*s%s: %d", name.bytes,
+                name.text, name.ending, members);
+        } else
             Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "item %d: %d", centre,
                 members);
     }
@@ -63,13 +79,16 @@ void ClusterEntries(int n, Legend& legend) {
 }
 
 void ClassEntries(int n, Legend& legend) {
-    const char* name = ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class";
-    Add(legend, false, 0, 0, 0, "%s%s", name, ws.SocMode == 1 ? " (most members)" : "");
+    const EntryName name = Shown(ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class");
+    Add(legend, false, 0, 0, 0, "%.*s%s%s", name.bytes, name.text, name.ending,
+        ws.SocMode == 1 ? " (most members)" : "");
     int counts[kMaxClasses + 1] = {};
     for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(i), 0, kMaxClasses)];
-    for (int k = 1; k <= ws.ClassCount; ++k)
-        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), kMarkRadius, "%s: %d", ws.ClassName[k],
-            counts[k]);
+    for (int k = 1; k <= ws.ClassCount; ++k) {
+        const EntryName className = Shown(ws.ClassName[k]);
+        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), kMarkRadius, "%.*s%s: %d",
+            className.bytes, className.text, className.ending, counts[k]);
+    }
     if (counts[0] > 0)
         Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), kMarkRadius, "none: %d", counts[0]);
 }

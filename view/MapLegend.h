@@ -9,11 +9,13 @@
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
+inline constexpr int kLegendNameBytes = 63;  // of a name in the legend; a longer one is cut, ending in "…"
+
 struct LegendEntry {
     bool mark;  // a sample mark before the text; false for a line of text
     std::uint32_t fill, outline;
     int radius;
-    char text[80];
+    char text[kLegendNameBytes + 33];  // a name and what follows it: " (most members)", ": 1500"
 };
 
 // The legend of the map as it is drawn now: a title, then for clusters each

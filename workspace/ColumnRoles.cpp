@@ -55,6 +55,16 @@ int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
     return -1;
 }
 
+// The distinct values of a column: the classes it would give.
+int DistinctValues(const TextTable& table, const std::uint8_t* data, int column) {
+    std::unordered_set<std::string_view> distinct;
+    const char* base = reinterpret_cast<const char*>(data);
+    for (const TableRow& row : table.rows)
+        if (const TableCell* cell = table.Cell(row, column); cell && cell->kind != TableCell::Missing)
+            distinct.insert(std::string_view(base + cell->at, cell->size));
+    return static_cast<int>(distinct.size());
+}
+
 std::string NoSuchColumn(const char* what, const std::string& given, const ColumnPlan& plan) {
     std::string names;
     for (int c = 1; c <= plan.columns; ++c)
@@ -72,6 +82,14 @@ std::string ColumnPlan::ColumnWords(int column) const {
     const std::string& name =
         column >= 1 && column <= columns ? header[static_cast<std::size_t>(column)] : std::string();
     return name.empty() ? Format("column %d", column) : Format("column %d \"%s\"", column, name.c_str());
+}
+
+void ColumnPlan::LeaveOut(int column, std::string why, bool asked) {
+    role[static_cast<std::size_t>(column)] = ColumnRole::LeftOut;
+    const auto after =
+        std::find_if(leftOut.begin(), leftOut.end(), [&](const LeftOut& o) { return o.column > column; });
+    leftOut.insert(after, {column, std::move(why), asked});
+    features.erase(std::remove(features.begin(), features.end(), column), features.end());
 }
 
 ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
@@ -107,11 +125,16 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         return !matrix && rows >= kMinCountingRows && (s.countsFrom1 || s.countsFrom0);
     };
 
-    // What the user named.
+    // What the user named. A column that is not there, one named for two
+    // roles, or a class of too many values cannot be used: nothing more is
+    // planned, so that no other column takes a role because of it.
+    const auto refuse = [&](std::string why) {
+        if (plan.problem.empty()) plan.problem = std::move(why);
+    };
     const auto named = [&](const std::string& given, const char* what) {
         if (given.empty()) return -1;
         const int c = ColumnNamed(given, plan);
-        if (c < 0 && plan.problem.empty()) plan.problem = NoSuchColumn(what, given, plan);
+        if (c < 0) refuse(NoSuchColumn(what, given, plan));
         return std::max(c, 0);
     };
     const int namesAsked = named(options.names, "names");
@@ -121,13 +144,19 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         const int c = named(given, "skipped");
         if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
     }
-
-    const auto leaveOut = [&](int c, std::string why, bool asked) {
-        plan.role[static_cast<std::size_t>(c)] = ColumnRole::LeftOut;
-        plan.leftOut.push_back({c, std::move(why), asked});
+    const auto twice = [&](int c, const char* one, const char* other) {
+        if (c > 0) refuse(Format("--%s and --%s both name %s", one, other, plan.ColumnWords(c).c_str()));
     };
+    if (namesAsked == classAsked) twice(namesAsked, "names", "class");
+    if (namesAsked > 0 && skipped[static_cast<std::size_t>(namesAsked)]) twice(namesAsked, "names", "skip");
+    if (classAsked > 0 && skipped[static_cast<std::size_t>(classAsked)]) twice(classAsked, "class", "skip");
+    if (const int values = classAsked > 0 ? DistinctValues(table, data, classAsked) : 0; values > kMaxClasses)
+        refuse(Format("--class: %s holds %d values; a class has at most %d",
+                      plan.ColumnWords(classAsked).c_str(), values, kMaxClasses));
+    if (!plan.problem.empty()) return plan;
+
     for (int c = 1; c <= plan.columns; ++c)
-        if (skipped[static_cast<std::size_t>(c)]) leaveOut(c, "as asked", true);
+        if (skipped[static_cast<std::size_t>(c)]) plan.LeaveOut(c, "as asked", true);
 
     // The reader's own choice among the columns nobody named. A column
     // without any value (a comma at every line's end) is none of them.
@@ -136,7 +165,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
         if (s.present == 0 && !matrix) {
-            leaveOut(c, "holds no value", false);
+            plan.LeaveOut(c, "holds no value", false);
         } else if (isText(c)) {
             const int distinct = static_cast<int>(s.distinct.size());
             const bool repeats = !matrix && distinct <= kMaxClasses && distinct * 2 < rows;
@@ -163,10 +192,10 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     };
     for (int c : nameCandidates)
         if (c != plan.namesColumn)
-            leaveOut(c, besides(isText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
-                     false);
+            plan.LeaveOut(c, besides(isText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
+                          false);
     for (int c : classCandidates)
-        if (c != plan.classColumn) leaveOut(c, besides("holds text", plan.classColumn, "class"), false);
+        if (c != plan.classColumn) plan.LeaveOut(c, besides("holds text", plan.classColumn, "class"), false);
     if (plan.namesColumn > 0) plan.role[static_cast<std::size_t>(plan.namesColumn)] = ColumnRole::Names;
     if (plan.classColumn > 0) plan.role[static_cast<std::size_t>(plan.classColumn)] = ColumnRole::Class;
 
@@ -187,12 +216,10 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
             plan.indexNames = true;
             plan.indexFirst = first;
             plan.role[static_cast<std::size_t>(c)] = ColumnRole::Names;
+            plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
         } else {
-            leaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
+            plan.LeaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
         }
-        plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
     }
-    std::sort(plan.leftOut.begin(), plan.leftOut.end(),
-              [](const ColumnPlan::LeftOut& a, const ColumnPlan::LeftOut& b) { return a.column < b.column; });
     return plan;
 }

@@ -7,7 +7,8 @@
 // columns the first is taken, of several class columns the last; the others
 // are left out, as are row names and counting columns when the names come
 // from elsewhere, and columns without any value. What the user names
-// overrides the choice of names and class.
+// overrides the choice of names and class, when it can be used: a column
+// the table has, for one role, a class of at most 20 values.
 #pragma once
 
 #include <cstdint>
@@ -34,10 +35,12 @@ struct ColumnPlan {
     };
     std::vector<LeftOut> leftOut;
     std::vector<int> features;  // the feature columns, in order
-    std::string problem;        // a column the user named that the table lacks
+    std::string problem;        // why a column the user named cannot be used: then nothing is planned
 
     // "column 6 \"Species\"" or "column 6".
     std::string ColumnWords(int column) const;
+    // Leaves a column out, no feature, for the reason given.
+    void LeaveOut(int column, std::string why, bool asked);
 };
 
 // The roles of a scanned table's columns. A distance matrix has no class

@@ -59,9 +59,11 @@ struct ReadReport {
     int firstRowValues = 0;  // values of the first row
     int values = 0;          // the values most rows hold: the items' components
     char separator = '\t';
-    bool separatorDetected = false;  // no tab in the first line: this separator instead
+    bool separatorDetected = false;  // the first lines of data have this separator instead of tabs
+    int outvotingLines = 0;          // and the lines that outvoted a tab on the first data line
     bool singleTabs = false;         // every tab ends one field, as the rows only line up so
     bool decimalComma = false;       // commas in numbers and no decimal point: read as points
+    bool thousandsDots = false;      // and dots that group their digits in threes
     int headerLine = 0;              // the line taken as a header, or 0
     HeaderKind headerKind = HeaderKind::None;
     int blankLines = 0, firstBlankLine = 0;
@@ -76,7 +78,8 @@ struct ReadReport {
     int longRows = 0, firstLongLine = 0, firstLongValues = 0;     // more values: the extra ones not used
     int missing = 0, missingRows = 0, firstMissingLine = 0;       // missing components of the items read
     int emptyRows = 0, firstEmptyLine = 0;                        // rows without a value: no items
-    bool zeroDiagonal = false;  // value r of every row r is 0, as in a distance matrix
+    int longNames = 0, firstLongNameLine = 0;  // names, classes, feature names cut to fit kNameSize
+    bool zeroDiagonal = false;                 // value r of every row r is 0, as in a distance matrix
 };
 
 // How the readers take a file: values separated by runs of tabs with a
@@ -103,7 +106,7 @@ int ReadVectorFile(Form& form, const char* name, std::uint8_t* buffer, int rows,
 int ReadDistanceMatrixFile(Form& form, const char* name, std::uint8_t* buffer, int rows, char separator,
                            ReadReport* report = nullptr);
 
-// What a vector file holds, without storing it: its items (all of them)
+// What a vector file holds, without storing it: its items (up to `rows`)
 // and their components, for a caller that has to choose "Input size" and
 // "Vect. dim" (the command line's defaults).
 struct FileShape {
@@ -111,7 +114,7 @@ struct FileShape {
     int values = 0;
     bool matrix = false;  // it looks like a distance matrix
 };
-FileShape InspectFile(const char* name, const ReadOptions& options, ReadReport* report = nullptr);
+FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport* report = nullptr);
 
 // soc.dat or weights.dat read back: map positions into MapCoords, classes into
 // ItemScore, the vectors into plane `plane` of Prototypes, for every line

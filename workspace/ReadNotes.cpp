@@ -22,10 +22,6 @@ const char* SeparatorName(char separator) {
     }
 }
 
-std::string Plural(int n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 }  // namespace
 
 std::string Unusable(const ReadReport& report, const char* name) {
@@ -75,7 +71,7 @@ std::string RolesText(const ReadReport& r) {
     const ColumnPlan& c = r.columns;
     std::string text;
     if (c.namesColumn > 0) text += "; names from " + c.ColumnWords(c.namesColumn);
-    if (c.classColumn > 0 && r.classValues <= kMaxClasses)
+    if (c.classColumn > 0)
         text += Format("; class from %s (%s)", c.ColumnWords(c.classColumn).c_str(),
                        Plural(r.classValues, "value", "values").c_str());
     return text;
@@ -96,9 +92,6 @@ void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
         notes.push_back(out.asked ? c.ColumnWords(out.column) + " left out, as asked"
                                   : Format("warning: %s %s: left out", c.ColumnWords(out.column).c_str(),
                                            out.why.c_str()));
-    if (c.classColumn > 0 && r.classValues > kMaxClasses)
-        notes.push_back(Format("warning: %s holds %d values, more than %d: no class taken from it",
-                               c.ColumnWords(c.classColumn).c_str(), r.classValues, kMaxClasses));
 }
 
 }  // namespace
@@ -112,7 +105,12 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                                .c_str(),
                            file.c_str(), RolesText(r).c_str()));
     if (r.headerLine != 0) notes.push_back(HeaderNote(r));
-    if (r.separatorDetected)
+    if (r.outvotingLines != 0)
+        notes.push_back(
+            Format("warning: values separated by %s, as on most of the first %d lines: the tab "
+                   "in line %d is read as part of a value",
+                   SeparatorName(r.separator), r.outvotingLines, r.firstDataLine));
+    else if (r.separatorDetected)
         notes.push_back(Format("values separated by %s: line %d has no tab", SeparatorName(r.separator),
                                r.firstDataLine));
     if (r.singleTabs)
@@ -122,12 +120,17 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
     if (r.decimalComma)
         notes.push_back(
             Format("warning: from line %d on, commas in numbers and no decimal point: "
-                   "commas read as decimal points",
-                   r.firstDataLine));
+                   "commas read as decimal points%s",
+                   r.firstDataLine,
+                   r.thousandsDots ? ", dots between groups of three digits as thousands separators" : ""));
     if (r.blankLines != 0)
         notes.push_back(Format("warning: line %d is blank: skipped (%s in all)", r.firstBlankLine,
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
     ColumnNotes(r, notes);
+    if (r.longNames != 0)
+        notes.push_back(Format("warning: %s longer than %s bytes cut there (line %d first)",
+                               Plural(r.longNames, "name", "names").c_str(),
+                               GroupedCount(kNameSize - 1).c_str(), r.firstLongNameLine));
     if (vectors && r.shortRows != 0)
         notes.push_back(
             Format("warning: line %d holds %s, most rows %d: its last components are missing (%s "

@@ -1,7 +1,6 @@
 // The vector and distance-matrix readers: a scanned table's columns and
 // rows into the Workspace.
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -9,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "form/Status.h"
 #include "text/Numbers.h"
+#include "text/Utf8.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
@@ -20,10 +21,27 @@ constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 
 // A name of the Workspace, cut at the start of a character when too long.
 void SetName(char (&target)[kNameSize], std::string_view text) {
-    std::size_t n = std::min(text.size(), sizeof target - 1);
-    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    const std::size_t n = CharacterStart(text, sizeof target - 1);
     std::memcpy(target, text.data(), n);
     target[n] = '\0';
+}
+
+// A name from line `line` that is too long for the Workspace is counted.
+void NoteLongName(ReadReport& seen, std::string_view text, int line) {
+    if (text.size() < static_cast<std::size_t>(kNameSize)) return;
+    if (seen.longNames++ == 0 || line < seen.firstLongNameLine) seen.firstLongNameLine = line;
+}
+
+void TakeName(char (&target)[kNameSize], std::string_view text, int line, ReadReport& seen) {
+    NoteLongName(seen, text, line);
+    SetName(target, text);
+}
+
+// A field quoted in a note: its first 40 bytes, whole characters.
+std::string Quoted(const std::uint8_t* data, const TableCell& cell) {
+    std::string text = CellText(data, cell);
+    text.resize(CharacterStart(text, 40));
+    return text;
 }
 
 // What the layout tells the user.
@@ -31,8 +49,10 @@ void TakeLayout(const TextTable& t, ReadReport& seen) {
     seen.notText = t.notText;
     seen.separator = t.separator;
     seen.separatorDetected = t.separatorDetected;
+    seen.outvotingLines = t.outvotingLines;
     seen.singleTabs = t.singleTabs;
     seen.decimalComma = t.decimalComma;
+    seen.thousandsDots = t.thousandsDots;
     seen.headerLine = t.headerLine;
     seen.headerKind = t.headerKind;
     seen.firstDataLine = t.firstDataLine;
@@ -52,7 +72,7 @@ void Reset(ReadReport& seen) {
 // The first text field of the table, for a file without numbers.
 std::string FirstText(const std::uint8_t* data, const TextTable& t) {
     for (const TableCell& c : t.cells)
-        if (c.kind == TableCell::Text) return CellText(data, c).substr(0, 40);
+        if (c.kind == TableCell::Text) return Quoted(data, c);
     return {};
 }
 
@@ -81,14 +101,14 @@ int RowValues(const std::uint8_t* data, const TextTable& t, const TableRow& row,
             case TableCell::NotFinite:
                 if (seen && seen->nonFiniteLine == 0) {
                     seen->nonFiniteLine = row.line;
-                    seen->nonFiniteToken = CellText(data, *cell).substr(0, 40);
+                    seen->nonFiniteToken = Quoted(data, *cell);
                 }
                 out[n++] = 0.0f;
                 break;
             case TableCell::Text:
                 if (seen && seen->notNumbers++ == 0) {
                     seen->firstNotNumberLine = row.line;
-                    seen->firstNotNumber = CellText(data, *cell).substr(0, 40);
+                    seen->firstNotNumber = Quoted(data, *cell);
                 }
                 out[n++] = kMissing;
                 break;
@@ -135,28 +155,30 @@ private:
     std::vector<std::string> names_;
 };
 
-// The name and class of item i.
+// The name and class of item i. A name is as written, NA (a country) and
+// the other missing markers too: only an empty field names nothing. A
+// class that is missing is none.
 void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
-                   int i, ClassBook& classes) {
-    // A name is whatever text it is: "NA" names Namibia, no missing value.
+                   int i, ClassBook& classes, ReadReport& seen) {
     if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0)
-        SetName(ws.ItemName[i], CellText(data, *name));
-    if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing)
-        ws.ItemClass[i] = classes.Number(CellText(data, *cls));
+        TakeName(ws.ItemName[i], CellText(data, *name), row.line, seen);
+    if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
+        const std::string text = CellText(data, *cls);
+        NoteLongName(seen, text, row.line);
+        ws.ItemClass[i] = classes.Number(text);
+    }
 }
 
-// The classes found: into the Workspace when they fit, else none.
+// The classes found into the Workspace (a class column has at most 20
+// values: the plan takes no other).
 void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, ReadReport& seen) {
     seen.classValues = static_cast<int>(classes.Names().size());
-    if (seen.classValues > kMaxClasses) {
-        std::fill(std::begin(ws.ItemClass), std::end(ws.ItemClass), 0);
-        return;
-    }
-    ws.ClassCount = seen.classValues;
+    ws.ClassCount = std::min(seen.classValues, kMaxClasses);
     for (int k = 1; k <= ws.ClassCount; ++k)
         SetName(ws.ClassName[k], classes.Names()[static_cast<std::size_t>(k - 1)]);
     if (plan.classColumn > 0)
-        SetName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)]);
+        TakeName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)], seen.headerLine,
+                 seen);
 }
 
 // The scan and the columns of a file, with what they tell the user.
@@ -171,13 +193,41 @@ bool Plan(const std::uint8_t* data, long length, char separator, const ReadOptio
     return seen.problem.empty();
 }
 
+// A feature column without a value in the rows taken (the first `rows`
+// that hold one) is left out, as a column without any value is: it would
+// be a component missing from every item. `values` has room for a row.
+void LeaveOutEmptyInRowsTaken(const std::uint8_t* data, const TextTable& t, int rows, ColumnPlan& plan,
+                              float* values) {
+    std::vector<bool> valued(plan.features.size(), false);
+    std::size_t unvalued = valued.size();
+    int taken = 0;
+    for (auto row = t.rows.begin(); row != t.rows.end() && unvalued > 0 && taken < rows; ++row) {
+        if (AllMissing(values, RowValues(data, t, *row, plan, values, nullptr))) continue;
+        ++taken;
+        for (std::size_t f = 0; f < valued.size(); ++f) {
+            const TableCell* cell = t.Cell(*row, plan.features[f]);
+            if (valued[f] || !cell || (cell->kind != TableCell::Number && cell->kind != TableCell::NotFinite))
+                continue;
+            valued[f] = true;
+            --unvalued;
+        }
+    }
+    if (unvalued == 0 || taken == 0) return;
+    for (std::size_t f = valued.size(); f-- > 0;)
+        if (!valued[f])
+            plan.LeaveOut(plan.features[f],
+                          Format("holds no value in the %s taken", Plural(taken, "row", "rows").c_str()),
+                          false);
+}
+
 // Reads the feature vectors: the shape into seen, and, when storing, up to
 // `rows` items into the Workspace from row firstRow on. Returns the values
 // most rows hold.
 int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firstRow, bool store,
                 ReadReport& seen) {
-    const ColumnPlan& plan = seen.columns;
     std::vector<float> values(RowRoom(t));
+    LeaveOutEmptyInRowsTaken(data, t, rows, seen.columns, values.data());
+    const ColumnPlan& plan = seen.columns;
     std::vector<int> counts;
     counts.reserve(t.rows.size());
     for (const TableRow& row : t.rows) {
@@ -192,9 +242,10 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
         ws.ClearTable();
         for (int k = 1; k <= std::min(dim, kMaxDim); ++k)
             if (k <= static_cast<int>(plan.features.size()))
-                SetName(
+                TakeName(
                     ws.FeatureName[k],
-                    plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])]);
+                    plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
+                    seen.headerLine, seen);
     }
 
     ClassBook classes;
@@ -234,7 +285,7 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
         for (int k = 1; k <= kept; ++k)
             ws.InputVectors[i][k] = k <= n ? values[static_cast<std::size_t>(k - 1)] : kMissing;
         ws.ItemMissing[i] = missing;
-        TakeItemFacts(data, t, row, plan, i, classes);
+        TakeItemFacts(data, t, row, plan, i, classes, seen);
     }
     seen.rowsRead = items;
     if (store) TakeClasses(classes, plan, seen);
@@ -256,7 +307,7 @@ int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, in
     return dim;
 }
 
-FileShape InspectFile(const char* name, const ReadOptions& options, ReadReport* report) {
+FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport* report) {
     ReadReport unused;
     ReadReport& seen = report ? *report : unused;
     seen = ReadReport{};
@@ -266,7 +317,7 @@ FileShape InspectFile(const char* name, const ReadOptions& options, ReadReport* 
     Reset(seen);
     TextTable table;
     if (!Plan(ws.FileBuffer, length, '\t', options, false, table, seen)) return {};
-    const int dim = TakeVectors(ws.FileBuffer, table, INT_MAX, 1, false, seen);
+    const int dim = TakeVectors(ws.FileBuffer, table, rows, 1, false, seen);
     return {seen.rowsRead, dim, LooksLikeMatrix(seen)};
 }
 
@@ -307,14 +358,14 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
         }
         NoteMissing(seen, missing, row.line);
         if (r > n || values[static_cast<std::size_t>(r - 1)] != 0.0f) seen.zeroDiagonal = false;
-        if (r <= kInputRows) TakeItemFacts(data, table, row, plan, r, none);
+        if (r <= kInputRows) TakeItemFacts(data, table, row, plan, r, none, seen);
     }
     seen.values = seen.firstRowValues;
     // Without a column of names, the header names the items.
     if (plan.namesColumn == 0)
         for (int r = 1; r <= std::min(seen.rowsRead, kInputRows); ++r)
             if (r < static_cast<int>(plan.header.size()))
-                SetName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)]);
+                TakeName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)], seen.headerLine, seen);
     if (seen.rowsRead < rows) return 0;  // fewer rows than asked for: no matrix
     return lastCount;
 }

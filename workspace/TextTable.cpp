@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <unordered_map>
 
 #include "text/Numbers.h"
@@ -9,6 +10,7 @@
 namespace {
 
 constexpr long kSniffBytes = 4096;
+constexpr int kSeparatorLines = 10;  // the lines of data the separator is decided over
 
 bool IsBlankByte(std::uint8_t c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -270,13 +272,10 @@ bool AnyUnquotedNumber(const LineFields& f) {
     return false;
 }
 
-char SeparatorOf(std::string_view line, char expected) {
-    if (HasUnquoted(line, expected)) return expected;
-    if (HasUnquoted(line, ';')) return ';';
-    if (HasUnquoted(line, ',')) return ',';
-    const std::string_view text = Trim(line);
-    if (HasUnquoted(text, ' ')) return ' ';
-    return expected;
+// Whether the separator is found unquoted on the line; blanks at its ends
+// separate nothing.
+bool Separates(std::string_view line, char separator) {
+    return HasUnquoted(separator == ' ' ? Trim(line) : line, separator);
 }
 
 }  // namespace
@@ -337,20 +336,43 @@ void FirstTwoLines(const std::uint8_t* begin, const std::uint8_t* end, Line& fir
     }
 }
 
+// The separator of the first lines of data: of the expected one (tab),
+// semicolon, comma and runs of spaces, the one found unquoted on the most
+// of them, of equals the first in that order, so that decimal commas beside
+// tabs or semicolons separate nothing, and a tab in one name does not
+// outvote the commas of every other line.
+void DecideSeparator(TextTable& table, const Line& data1, const std::uint8_t* end, char expected) {
+    const char candidates[] = {expected, ';', ',', ' '};
+    int found[std::size(candidates)] = {};
+    int lines = 0;
+    for (const std::uint8_t* p = data1.p; p < end && lines < kSeparatorLines; p = NextLine(p, end)) {
+        const std::uint8_t* lineEnd = LineEnd(p, end);
+        if (BlankLine(p, lineEnd)) continue;
+        ++lines;
+        for (std::size_t k = 0; k < std::size(candidates); ++k)
+            found[k] += Separates(Text(p, lineEnd), candidates[k]);
+    }
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < std::size(candidates); ++k)
+        if (found[k] > found[best]) best = k;
+    table.separator = candidates[best];
+    table.separatorDetected = table.separator != expected;
+    if (table.separatorDetected && Separates(Text(data1.p, data1.end), expected))
+        table.outvotingLines = lines;
+}
+
 // Whether the first line is a header, and the separator; returns the first
 // data line. A first line without a number is a header, and the separator
-// is that of the first data line; a first line of counting whole numbers,
-// or of quoted fields only, over a line of numbers is a header too.
-Line ReadHeader(TextTable& table, const Line& first, const Line& second, char expected) {
+// is decided over the lines after it; a first line of counting whole
+// numbers, or of quoted fields only, over a line of numbers is a header too.
+Line ReadHeader(TextTable& table, const Line& first, const Line& second, const std::uint8_t* end,
+                char expected) {
     Line data1 = first;
     if (!HoldsANumber(Text(first.p, first.end))) {
         table.headerKind = HeaderKind::NoNumber;
         data1 = second;
     }
-    if (expected != '\n' && data1.p) {
-        table.separator = SeparatorOf(Text(data1.p, data1.end), expected);
-        table.separatorDetected = table.separator != expected;
-    }
+    if (expected != '\n' && data1.p) DecideSeparator(table, data1, end, expected);
     table.collapse = table.separator == '\t' || table.separator == ' ';
 
     if (table.headerKind == HeaderKind::None && second.p) {
@@ -373,11 +395,41 @@ Line ReadHeader(TextTable& table, const Line& first, const Line& second, char ex
     return data1;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether the dot at `at` groups thousands before a decimal comma, as in
+// 12.345.678,5: the digits, dots and commas around it read one to three
+// digits, then dots each followed by three, then one comma and digits.
+bool ThousandsDot(std::string_view text, std::size_t at) {
+    const auto inNumeral = [](char c) { return IsDigit(c) || c == '.' || c == ','; };
+    std::size_t from = at, to = at;
+    while (from > 0 && inNumeral(text[from - 1])) --from;
+    while (to < text.size() && inNumeral(text[to])) ++to;
+    const std::string_view numeral = text.substr(from, to - from);
+    const std::size_t comma = numeral.find(',');
+    if (comma == std::string_view::npos ||
+        numeral.find_first_not_of("0123456789", comma + 1) != std::string_view::npos)
+        return false;
+    const std::size_t firstDot = numeral.find('.');
+    if (firstDot < 1 || firstDot > 3) return false;
+    for (std::size_t i = firstDot; i < comma; i += 4)
+        if (numeral[i] != '.' || i + 4 > comma ||
+            numeral.substr(i + 1, 3).find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+    return true;
+}
+
 // Decimal commas: with tabs or semicolons between values, commas in the
-// data and no decimal point anywhere in it.
-bool DecimalComma(char separator, std::string_view rest) {
-    return (separator == '\t' || separator == ';') && rest.find(',') != std::string_view::npos &&
-           rest.find('.') == std::string_view::npos;
+// data and no decimal point anywhere in it: every dot groups thousands.
+bool DecimalComma(char separator, std::string_view rest, bool& thousandsDots) {
+    if ((separator != '\t' && separator != ';') || rest.find(',') == std::string_view::npos) return false;
+    for (std::size_t dot = rest.find('.'); dot != std::string_view::npos; dot = rest.find('.', dot + 1)) {
+        if (!ThousandsDot(rest, dot)) return false;
+        thousandsDots = true;
+    }
+    return true;
 }
 
 // How many of the counts equal the most common one.
@@ -456,10 +508,10 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
     Line first, second;
     FirstTwoLines(begin, end, first, second);
     if (!first.p) return table;
-    const Line data1 = ReadHeader(table, first, second, expected);
+    const Line data1 = ReadHeader(table, first, second, end, expected);
     if (!data1.p) return table;
     table.firstDataLine = data1.number;
-    table.decimalComma = DecimalComma(table.separator, Text(data1.p, end));
+    table.decimalComma = DecimalComma(table.separator, Text(data1.p, end), table.thousandsDots);
     if (table.separator == '\t' && SingleTabs(data1.p, end)) {
         table.collapse = false;
         table.singleTabs = true;

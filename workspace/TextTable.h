@@ -1,8 +1,8 @@
 // A text file cut into the rows and fields of a table, as people write
 // them: a byte-order mark is ignored; a first line that is no data is a
-// header; values are separated by runs of tabs, or, when the first data
-// line has no tab, by what it has instead (semicolons, commas, runs of
-// spaces); a field in double quotes is one field whatever it holds; blank
+// header; values are separated by runs of tabs, or by what the first lines
+// of data hold more often instead (semicolons, commas, runs of spaces); a
+// field in double quotes is one field whatever it holds; blank
 // lines hold no row. Every field is classified once: a number, a missing
 // value, text, or a value that is not a finite number.
 #pragma once
@@ -33,10 +33,12 @@ enum class HeaderKind { None, NoNumber, Counting, Quoted };
 struct TextTable {
     std::string notText;  // why the bytes are no text table at all, or empty
     char separator = '\t';
-    bool separatorDetected = false;  // the first data line has no tab: its own separator instead
+    bool separatorDetected = false;  // the first lines of data have another separator than tab
+    int outvotingLines = 0;          // when the first data line has a tab too: the lines that outvoted it
     bool collapse = true;            // a run of separators is one
     bool singleTabs = false;         // a tab file whose rows line up only with one field per tab
     bool decimalComma = false;       // commas in numbers and no decimal point: read as points
+    bool thousandsDots = false;      // and dots that group their digits in threes
     HeaderKind headerKind = HeaderKind::None;
     int headerLine = 0;
     std::vector<std::string> header;  // its fields, unquoted
@@ -53,7 +55,8 @@ struct TextTable {
 };
 
 // Cuts data (LF line ends) into a table; `expected` is the separator the
-// caller names (tab), taken unless the first data line has none of it.
+// caller names (tab), taken unless the first lines of data hold another
+// more often.
 TextTable ScanTable(const std::uint8_t* data, long length, char expected);
 
 // A cell's text as written, without its quotes ("" inside them read as ").

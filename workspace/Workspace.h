@@ -17,7 +17,7 @@ inline constexpr int kInputRows = 1500;      // rows of InputVectors
 inline constexpr int kMaxDim = 64;           // vector components
 inline constexpr int kFileBufferSize = 1000000;
 inline constexpr int kPathCapacity = 4096;  // any path the file system accepts
-inline constexpr int kNameSize = 64;        // an item's, class's or feature's name, its end included
+inline constexpr int kNameSize = 1001;      // an item's, class's or feature's name, its end included
 inline constexpr int kMaxClasses = 20;      // the values of a class column
 
 // The rows of the map arrays (1..n) a count of n may reach: n held to 0..400.

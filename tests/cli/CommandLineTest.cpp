@@ -95,8 +95,8 @@ TEST_P(ExitStatus, SaysWhatHappened) {
                                                            : r.err;
     EXPECT_NE(where.find(InFolder(GetParam().saying, dir.path())), std::string::npos) << r.out << r.err;
     if (r.status == kExitUsage) {
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);   // a one-line hint
-        EXPECT_FALSE(std::filesystem::exists(File("clusters.dat")));  // and nothing read or written
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);                        // a one-line hint
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);  // nothing written
     }
 }
 
@@ -113,6 +113,18 @@ INSTANTIATE_TEST_SUITE_P(
         Status{"noFile", {"reload"}, kExitUsage, "reload needs a FILE"},
         Status{"twoFiles", {"soc", "FILE", "FILE"}, kExitUsage, "soc takes one FILE"},
         Status{"badSeed", {"soc", "FILE", "--seed", "-1"}, kExitUsage, "--seed needs a whole number"},
+        Status{"aClassOfTooManyValues",
+               {"soc", "FILE", "--class", "1"},
+               kExitUsage,
+               "--class: column 1 holds 85 values; a class has at most 20"},
+        Status{"aSkippedColumnNotInTheFile",
+               {"reload", "FILE", "--size", "5", "--dim", "26", "--skip", "2,27"},
+               kExitUsage,
+               "the skipped column \"27\" is not in the file: it has 26 columns"},
+        Status{"oneColumnForTwoRoles",
+               {"mrp-mds", "FILE", "--names", "3", "--skip", "3"},
+               kExitUsage,
+               "--names and --skip both name column 3"},
         Status{"noPictureFormat",
                {"mrp-mds", "FILE", "--png", "map.ico"},
                kExitUsage,
@@ -422,6 +434,12 @@ INSTANTIATE_TEST_SUITE_P(
                       return Lines(rows, "sl,sw,2nd_len,pw,\n", ',', kNothing,
                                    [](std::size_t) { return std::string(","); });
                   }},
+        IrisTable{"aNumericClassOf20ValuesAsked",
+                  [](const auto& rows) {
+                      return Lines(rows, "sl,sw,pl,pw,group\n", ',', kNothing,
+                                   [](std::size_t r) { return Format(",%zu", r % 20); });
+                  },
+                  {"--class", "group"}},
         IrisTable{"rowNamesWithNoNamesAsked",
                   [](const auto& rows) {
                       return Lines(
@@ -431,13 +449,33 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--names", "0"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The wine CSV with its class column gives the distances of its numbers.
+// A number as a German spreadsheet exports it: 1065 as 1.065,00.
+std::string GermanNumber(const std::string& number) {
+    const std::size_t dot = std::min(number.find('.'), number.size());
+    std::string text;
+    for (std::size_t i = 0; i < dot; ++i) {
+        if (i > 0 && (dot - i) % 3 == 0) text.push_back('.');
+        text.push_back(number[i]);
+    }
+    text.push_back(',');
+    text.append(dot < number.size() ? number.substr(dot + 1) : "00");
+    return text;
+}
+
+// The wine CSV with its class column, and the same as a German spreadsheet
+// exports it, give the distances of its numbers.
 TEST_F(CommandLine, AClassColumnIsNoFeature) {
     std::istringstream csv(ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
-    std::string line, numbers;
-    std::getline(csv, line);  // the header
+    std::string line, numbers, german;
+    std::getline(csv, line);
+    std::replace(line.begin(), line.end(), ',', ';');
+    german = line + "\n";
     while (std::getline(csv, line)) {
+        const std::string cls = line.substr(line.rfind(',') + 1);
         line.erase(line.rfind(','));
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');) german += GermanNumber(field) + ";";
+        german += cls + "\n";
         std::replace(line.begin(), line.end(), ',', '\t');
         numbers += line + "\n";
     }
@@ -445,13 +483,16 @@ TEST_F(CommandLine, AClassColumnIsNoFeature) {
     ASSERT_EQ(Itemmap({"mrp-mds", File("numbers.txt"), "--char-distance", "60"}).status, kExitFinished);
     const std::string plain = ReadFile(File("distances.dat"));
     dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
-    const Result r = Itemmap({"mrp-mds", File("wine.csv"), "--char-distance", "60"});
-    ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
-    EXPECT_EQ(ReadFile(File("distances.dat")), plain);
-    EXPECT_NE(
-        r.err.find("read 178 rows of 13 values from wine.csv; class from column 14 \"class\" (3 values)"),
-        std::string::npos)
-        << r.err;
+    dir.Write("wine-de.csv", german);
+    for (const char* name : {"wine.csv", "wine-de.csv"}) {
+        const Result r = Itemmap({"mrp-mds", File(name), "--char-distance", "60"});
+        ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
+        EXPECT_EQ(ReadFile(File("distances.dat")), plain) << name;
+        EXPECT_NE(r.err.find(Format(
+                      "read 178 rows of 13 values from %s; class from column 14 \"class\" (3 values)", name)),
+                  std::string::npos)
+            << r.err;
+    }
 }
 
 // A SOC map pressed against its box is warned of, settled or not.
