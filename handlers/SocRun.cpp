@@ -167,9 +167,7 @@ bool PrepareTraining(Form& form, int steps) {
 // training starts.
 void StartTraining(Form& form, SocTraining& training, float rho) {
     const int n = ws.VectorCount;
-    float sum = 0.0f;
-    for (int i = 1; i <= n; ++i) sum += MatchItem(i);
-    const float meanStartError = sum / static_cast<float>(n);
+    const float meanStartError = MeanStartError(n);
     form.MemoAppend(FormatGeneral(meanStartError));
     ws.ShowEdges = 1;
     for (int i = 1; i <= n; ++i) {

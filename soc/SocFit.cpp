@@ -12,13 +12,16 @@ SocFit MeasureSocFit() {
     SocFit fit{};
     int classes[kMaxMapItems + 1][kMaxClasses + 1] = {};
     double sum = 0;
+    int assigned = 0;
     for (int q = 1; q <= n; ++q) {
-        const PrototypeMatch match = NearestPrototype(q);
-        ++fit.members[match.prototype];
-        ++classes[match.prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
-        sum += match.error;
+        const std::optional<PrototypeMatch> match = NearestPrototype(q);
+        if (!match) continue;  // in no prototype
+        ++fit.members[match->prototype];
+        ++classes[match->prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
+        sum += match->error;
+        ++assigned;
     }
-    fit.quantisationError = n > 0 ? sum / n / ws.SocScale : 0.0;  // in the file's units
+    fit.quantisationError = assigned > 0 ? sum / assigned / ws.SocScale : 0.0;  // in the file's units
     fit.emptyPrototypes = static_cast<int>(std::count(fit.members + 1, fit.members + k + 1, 0));
     int classed = 0, agreeing = 0;
     for (int p = 1; p <= k; ++p) {

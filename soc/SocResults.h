@@ -9,8 +9,8 @@
 
 #include "form/Form.h"
 
-// Assigns every item 1..n to its best-matching prototype (ItemMark) and
-// writes ClustersFileName: one line of "%4d " item numbers per prototype
+// Assigns every item 1..n to its best-matching prototype (ItemMark; 0 for
+// an item in no prototype) and writes ClustersFileName: one line of "%4d " item numbers per prototype
 // that took items, each followed by a line holding one blank.
 bool WriteSocClusters(Form& form, int n, int k);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
@@ -34,7 +35,8 @@ WeightedSum WeightedError(int p, const float* x, int dim) {
 }
 
 // For an item with missing components: over the components it has, the
-// squared error scaled up to all of them; the weights of all count.
+// squared error scaled up to all of them; the weights of all count. Without
+// a component there is no error to rank: not a number.
 WeightedSum PartialWeightedError(int p, const float* x, int dim) {
     const float* proto = ws.Prototypes[p][1];
     const float* weight = ws.Prototypes[p][2];
@@ -49,7 +51,8 @@ WeightedSum PartialWeightedError(int p, const float* x, int dim) {
         s = std::fmaf(sq, weight[q], s);
         ++present;
     }
-    if (present > 0 && present < dim) s = static_cast<float>(static_cast<double>(s) * dim / present);
+    if (present == 0) return {std::numeric_limits<float>::quiet_NaN(), wsum};
+    if (present < dim) s = static_cast<float>(static_cast<double>(s) * dim / present);
     return {s, wsum};
 }
 
@@ -76,29 +79,40 @@ float SocWinScore(float score) {
     return static_cast<float>(static_cast<double>(ws.AvgKeep) * score + 10 * static_cast<double>(ws.AvgGain));
 }
 
-PrototypeMatch NearestPrototype(int a) {
+// Any ranking value beats none, however large: the values are in the
+// data's units.
+std::optional<PrototypeMatch> NearestPrototype(int a) {
     const int k = MapRows(ws.ItemCount);
     const int dim = ws.Components();
-    float best = 10000.0f;
+    float best = 0.0f;
     int winner = 0;
     for (int p = 1; p <= k; ++p) {
         const float d = RankingValue(ItemError(p, a, dim));
-        if (d < best) {
+        if (!std::isnan(d) && (winner == 0 || d < best)) {
             best = d;
             winner = p;
         }
     }
-    return {winner, winner ? MatchingError(ItemError(winner, a, dim)) : 0.0f};
+    if (winner == 0) return std::nullopt;
+    return PrototypeMatch{winner, MatchingError(ItemError(winner, a, dim))};
 }
 
-float MatchItem(int a) {
-    const PrototypeMatch match = NearestPrototype(a);
-    if (match.prototype != 0) {
-        ws.WinnerIndex = match.prototype;
-        return match.error;
-    }
-    // No prototype ranks: the error against the winner of before.
-    return MatchingError(ItemError(MapRows(ws.WinnerIndex), a, ws.Components()));
+std::optional<float> MatchItem(int a) {
+    const std::optional<PrototypeMatch> match = NearestPrototype(a);
+    if (!match) return std::nullopt;
+    ws.WinnerIndex = match->prototype;
+    return match->error;
+}
+
+float MeanStartError(int n) {
+    float sum = 0.0f;
+    int matched = 0;
+    for (int i = 1; i <= n; ++i)
+        if (const std::optional<float> error = MatchItem(i)) {
+            sum += *error;
+            ++matched;
+        }
+    return matched > 0 ? sum / static_cast<float>(matched) : 0.0f;
 }
 
 float WeightTarget(float x) {

@@ -6,20 +6,27 @@
 // multiply-add).
 #pragma once
 
+#include <optional>
+
 #include "workspace/Workspace.h"
 
-// The weighted matching error of item a against its winning prototype; sets
-// WinnerIndex (the lowest-numbered prototype among equals).
-float MatchItem(int a);
-
-// The prototype that item a matches best, ranked as MatchItem ranks them
-// but without setting WinnerIndex (0 when none ranks below 10000), and the
-// item's matching error against it.
+// The prototype that item a matches best (the lowest-numbered among
+// equals), and the item's weighted matching error against it. There is
+// none when there is no prototype, or when the item has none of the
+// components compared: such an item is in no prototype.
 struct PrototypeMatch {
     int prototype;
     float error;
 };
-PrototypeMatch NearestPrototype(int a);
+std::optional<PrototypeMatch> NearestPrototype(int a);
+
+// NearestPrototype's error, with WinnerIndex set to the winner; without a
+// winner WinnerIndex stays as it was.
+std::optional<float> MatchItem(int a);
+
+// The mean start error M of a SOC run: the mean matching error of the
+// items 1..n that match a prototype, summed in single precision.
+float MeanStartError(int n);
 
 // Moves prototype w toward item a at rate eta, and its weights toward 1 where
 // the item's component is far from zero and toward 0.05 where it is near.
@@ -74,7 +81,8 @@ struct WeightedSum {
 };
 WeightedSum WeightedError(int p, const float* x, int dim);
 // Item a's error against prototype p: over the components the item has,
-// scaled up to all of them when it misses some.
+// scaled up to all of them when it misses some; not a number when it has
+// none of them.
 WeightedSum ItemError(int p, int a, int dim);
 float RankingValue(const WeightedSum& e);
 float MatchingError(const WeightedSum& e);

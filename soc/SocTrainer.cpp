@@ -92,14 +92,14 @@ void SocTrainer::Start() {
 // widened by the same hair, cannot hold one of them and is given up; the
 // block of the item's last winner comes first, so that such a key is near
 // the best from the start.
-float SocTrainer::Match(int a) {
+std::optional<float> SocTrainer::Match(int a) {
     const int item = std::clamp(a, 0, kInputRows);
     if (plain_ || ws.ItemMissing[item] != 0) return MatchItem(a);
     const int last = item <= items_ ? lastWinner_[item] : 0;
     const float near =
         kNear * SocWeightedErrors(k_, dim_, grouped_, ws.InputVectors[item] + 1, groupedScale_, kNear,
                                   last > 0 ? slot_[last - 1] / kSocLanes : 0, error_, key_, lowest_);
-    float best = 10000.0f;
+    float best = 0.0f;
     int winner = 0, winnerSlot = 0;
     for (int s0 = 0; s0 < k_; s0 += kSocLanes) {
         if (!(lowest_[s0 / kSocLanes] <= near)) continue;
@@ -107,14 +107,14 @@ float SocTrainer::Match(int a) {
             if (!(key_[s] <= near)) continue;
             const int p = group_[s];
             const float d = RankingValue({error_[s], weightSum_[p]});
-            if (d < best || (d == best && p + 1 < winner)) {
+            if (winner == 0 || d < best || (d == best && p + 1 < winner)) {
                 best = d;
                 winner = p + 1;
                 winnerSlot = s;
             }
         }
     }
-    if (winner == 0) return MatchItem(a);  // no prototype ranks: the last winner stays
+    if (winner == 0) return MatchItem(a);  // no key to rank by: the plain steps decide
     if (item <= items_) lastWinner_[item] = winner;
     ws.WinnerIndex = winner;
     return MatchingError({error_[winnerSlot], weightSum_[winner - 1]});
@@ -186,7 +186,9 @@ void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int ste
 }
 
 float SocTraining::Learn(int t, int r) {
-    const float err = trainer_.Match(r);
+    const std::optional<float> matched = trainer_.Match(r);
+    if (!matched) return smoothed_;  // an item in no prototype moves nothing
+    const float err = *matched;
     const int w = ws.WinnerIndex;
     const bool gateOpen = t <= firstPhase_
                               ? err < meanStartError_

@@ -4,6 +4,8 @@
 // PrototypeDistances give.
 #pragma once
 
+#include <optional>
+
 #include "mds/MdsStep.h"
 #include "soc/SocKernel.h"
 #include "workspace/Workspace.h"
@@ -15,8 +17,8 @@ public:
     // Takes Prototypes as they stand (planes 1 and 2 of prototypes 1..K).
     void Start();
 
-    // MatchItem: sets WinnerIndex and returns the matching error.
-    float Match(int a);
+    // MatchItem: the matching error, with WinnerIndex set to the winner.
+    std::optional<float> Match(int a);
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
     // PrototypeDistances, computing again only the pairs with a prototype
@@ -79,8 +81,8 @@ public:
 
     // The learning of one counted step with item r: match, update while the
     // gate is open (error below M in the first T/20 steps, below 100 M
-    // afterwards), the running error, the win score and the rate. Returns
-    // the running error.
+    // afterwards), the running error, the win score and the rate; an item in
+    // no prototype changes none of them. Returns the running error.
     float Learn(int t, int r);
     // The end of a counted step, after any redraw: every 200 steps the
     // prototype distances and two steps of the prototype map.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <ostream>
+#include <sstream>
 
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Picking.h"
@@ -245,6 +246,51 @@ TEST_F(SocRun, ThePanelShowsPrototypeOneEarlyInTheRun) {
             ++titles;
         }
     EXPECT_EQ(titles, 5);  // a redraw every 1000 of the 5000 steps
+}
+
+// Incomes train as any other values do: prototypes win matches, and every
+// vector is in one.
+TEST_F(SocRun, ValuesAroundAMillionTrainAsAnyOthers) {
+    dir.Write("incomes.txt", Items(40, 3, 1e6));
+    form.Choose(dir.File("incomes.txt"));
+    form.edits[Edit12] = "40";
+    form.edits[Edit13] = "3";
+    form.edits[Edit14] = "4";
+    Button10Click(form, kSteps);
+    ASSERT_EQ(form.outcome, Outcome::Finished);
+    const std::string& text = form.status.back();
+    EXPECT_GT(ParseReal(text.substr(text.find("quantisation error ") + 19)), 0.0) << text;
+    EXPECT_LE(ParseInt(text.substr(text.find("empty prototypes ") + 17)), 1) << text;
+    for (int i = 1; i <= 40; ++i) EXPECT_GE(ws.ItemMark[i], 1) << i;
+}
+
+// A vector none of whose components used is present is in no prototype:
+// the status line counts such vectors, clusters.dat and "simil. dist" leave
+// them out, and a file of nothing else is refused.
+TEST_F(SocRun, AVectorWithoutAComponentUsedIsInNoPrototype) {
+    std::string items = Items(27, 6);
+    for (int i = 0; i < 3; ++i) items += "NA\tNA\t0.5\t0.5\t0.5\t0.5\n";
+    dir.Write("items.txt", items);
+    form.edits[Edit13] = "2";
+    Button10Click(form, kSteps);
+    ASSERT_EQ(form.outcome, Outcome::Finished);
+    EXPECT_NE(std::find(form.status.begin(), form.status.end(),
+                        "warning: 3 vectors have none of the 2 components used: they are in no prototype"),
+              form.status.end());
+    std::istringstream clusters(dir.Read("clusters.dat"));
+    int listed = 0;
+    for (int item = 0; clusters >> item;) ++listed;
+    EXPECT_EQ(listed, 27);
+    form.edits[Edit16] = "1000";
+    PaintBox1MouseUp(form, 320, 316);
+    EXPECT_EQ(form.memo.size(), 1u + 27u + 1u);  // the blank line, the vectors in a prototype, the pick
+
+    // Values in the first two columns only after the rows read.
+    dir.Write("items.txt", "NA\tNA\t0.5\nNA\tNA\t0.5\n0.1\t0.2\t0.3\n");
+    form.edits[Edit12] = "2";
+    Button10Click(form, kSteps);
+    EXPECT_EQ(form.outcome, Outcome::Refused);
+    EXPECT_EQ(form.memo.back(), "invalid input data.");
 }
 
 TEST_F(SocRun, LargeValuesRaiseTheAlarmLineAtEveryStep) {
