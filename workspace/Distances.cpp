@@ -12,42 +12,13 @@
 
 namespace {
 
-float PairDistance(int i, int j, int dim) {
-    const float* a = ws.InputVectors[i];
-    const float* b = ws.InputVectors[j];
-    float sum = 0.0f;
-    for (int k = 1; k <= dim; ++k) {
-        const float d = a[k] - b[k];
-        sum += d * d;
-    }
-    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
-}
-
-// Over the components both items have, scaled up to all of them; not a
-// number when they have none in common.
-float PartialPairDistance(int i, int j, int dim) {
-    const float* a = ws.InputVectors[i];
-    const float* b = ws.InputVectors[j];
-    float sum = 0.0f;
-    int present = 0;
-    for (int k = 1; k <= dim; ++k) {
-        const float d = a[k] - b[k];
-        if (std::isnan(d)) continue;
-        sum += d * d;
-        ++present;
-    }
-    if (present == 0) return std::numeric_limits<float>::quiet_NaN();
-    return static_cast<float>(std::sqrt(static_cast<double>(sum) * dim / present));
-}
-
 float ItemDistance(int i, int j, int dim) {
-    return ws.ItemMissing[i] == 0 && ws.ItemMissing[j] == 0 ? PairDistance(i, j, dim)
-                                                            : PartialPairDistance(i, j, dim);
+    return VectorDistance(ws.InputVectors[i], ws.InputVectors[j], dim);
 }
 
 // Rows of the components laid out by column: one vector step takes a
 // component of many pairs, while each pair's sum still runs over its
-// components in order, as PairDistance sums them.
+// components in order, as VectorDistance sums them.
 constexpr int kColumnStride = (kMaxMapItems + 15) / 16 * 16;
 using Columns = float[kMaxDim][kColumnStride];
 
@@ -126,6 +97,19 @@ std::optional<float> Scale(Form& form, float largest) {
 }
 
 }  // namespace
+
+float VectorDistance(const float* a, const float* b, int dim) {
+    float sum = 0.0f;
+    int present = 0;
+    for (int k = 1; k <= dim; ++k) {
+        const float d = a[k] - b[k];
+        if (std::isnan(d)) continue;
+        sum += d * d;
+        ++present;
+    }
+    if (present == 0) return std::numeric_limits<float>::quiet_NaN();
+    return static_cast<float>(std::sqrt(static_cast<double>(sum) * dim / present));
+}
 
 int BuildDistanceMatrix(int n, int dim) {
     const int rows = MapRows(n);
