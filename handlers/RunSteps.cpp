@@ -12,6 +12,7 @@
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
+#include "workspace/DistanceUnit.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
@@ -89,7 +90,7 @@ bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVec
                                without == 1 ? "vector has" : "vectors have", ws.VectorDim, components,
                                without == 1 ? "it is" : "they are"));
     ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
-    return true;
+    return ValuesFitSinglePrecision(form, report, ws.VectorCount, ws.VectorDim, refusalLine);
 }
 
 void ScaleForTraining(Form& form, int n, int dim) {
@@ -100,6 +101,7 @@ void ScaleForTraining(Form& form, int n, int dim) {
 void TimesTen(int n, int dim) {
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
+    ChooseDistanceUnit(n, dim);
 }
 
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,

@@ -40,7 +40,8 @@ bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVec
 
 // The items at the scale a SOC run trains them at, which SocScale records
 // against the file's, and their distances (a "gaz" line when they are all
-// alike); then, after the caller's message lines, each component times 10.
+// alike); then, after the caller's message lines, each component times 10,
+// with the DistanceUnit of the values so.
 void ScaleForTraining(Form& form, int n, int dim);
 void TimesTen(int n, int dim);
 

@@ -10,9 +10,10 @@
 float RawPrototypeDistance(int i, int a, int dim) {
     const float* pi = ws.Prototypes[i][1];
     const float* pa = ws.Prototypes[a][1];
+    const float inverse = 1.0f / ws.DistanceUnit;
     float sum = 0.0f;
     for (int q = 1; q <= dim; ++q) {
-        const float d = pi[q] - pa[q];
+        const float d = pi[q] * inverse - pa[q] * inverse;
         const float sq = d * d;
         sum += sq;
     }
@@ -23,10 +24,11 @@ VECTOR_TARGETS
 WeightedSum WeightedError(int p, const float* x, int dim) {
     const float* proto = ws.Prototypes[p][1];
     const float* weight = ws.Prototypes[p][2];
+    const float inverse = 1.0f / ws.DistanceUnit;
     float s = 0.0f;
     float wsum = 1.0f;
     for (int q = 1; q <= dim; ++q) {
-        const float diff = proto[q] - x[q];
+        const float diff = proto[q] * inverse - x[q] * inverse;
         const float sq = diff * diff;
         s = std::fmaf(sq, weight[q], s);  // the product is exact, the sum stored as a float
         wsum += weight[q];
@@ -40,13 +42,14 @@ WeightedSum WeightedError(int p, const float* x, int dim) {
 WeightedSum PartialWeightedError(int p, const float* x, int dim) {
     const float* proto = ws.Prototypes[p][1];
     const float* weight = ws.Prototypes[p][2];
+    const float inverse = 1.0f / ws.DistanceUnit;
     float s = 0.0f;
     float wsum = 1.0f;
     int present = 0;
     for (int q = 1; q <= dim; ++q) {
         wsum += weight[q];
         if (std::isnan(x[q])) continue;
-        const float diff = proto[q] - x[q];
+        const float diff = proto[q] * inverse - x[q] * inverse;
         const float sq = diff * diff;
         s = std::fmaf(sq, weight[q], s);
         ++present;
@@ -67,7 +70,7 @@ float RankingValue(const WeightedSum& e) {
 }
 
 float MatchingError(const WeightedSum& e) {
-    return static_cast<float>(std::sqrt(static_cast<double>(e.s) / e.weightSum));
+    return static_cast<float>(std::sqrt(static_cast<double>(e.s) / e.weightSum)) * ws.DistanceUnit;
 }
 
 float SocLearnRate(float rho, float smoothedError) {
@@ -104,15 +107,17 @@ std::optional<float> MatchItem(int a) {
     return match->error;
 }
 
+// Summed in DistanceUnit, as the errors were.
 float MeanStartError(int n) {
+    const float inverse = 1.0f / ws.DistanceUnit;
     float sum = 0.0f;
     int matched = 0;
     for (int i = 1; i <= n; ++i)
         if (const std::optional<float> error = MatchItem(i)) {
-            sum += *error;
+            sum += *error * inverse;
             ++matched;
         }
-    return matched > 0 ? sum / static_cast<float>(matched) : 0.0f;
+    return matched > 0 ? sum / static_cast<float>(matched) * ws.DistanceUnit : 0.0f;
 }
 
 float WeightTarget(float x) {
@@ -202,12 +207,12 @@ VECTOR_TARGETS void ScaleRow(int k, const float* __restrict raw, float f, float*
 }  // namespace
 
 float PrototypeDistanceFactor(int k, const float (*raw)[kMaxMapItems + 1]) {
-    float largest = LargestLowerDistance(k, raw);
+    float largest = LargestLowerDistance(k, raw) * ws.DistanceUnit;
     if (largest == 0.0f) largest = 1.0f;
     const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
     ws.MaxDist = f * largest;
     ws.DistScale = f;
-    return f;
+    return f * ws.DistanceUnit;
 }
 
 void ScalePrototypeDistanceRows(int k, const float (*raw)[kMaxMapItems + 1], float f, int first, int last) {

@@ -30,7 +30,7 @@ void SocTrainer::Copy(int p) {
     SocBlock& block = grouped_[s / kSocLanes];
     for (int q = 0; q < dim_; ++q) {
         const float weight = ws.Prototypes[p][2][q + 1];
-        block.lanes[q][0][s % kSocLanes] = ws.Prototypes[p][1][q + 1];
+        block.lanes[q][0][s % kSocLanes] = ws.Prototypes[p][1][q + 1] * inverseUnit_;
         block.lanes[q][1][s % kSocLanes] = weight;
         sum += weight;
         negative |= !(weight >= 0.0f);
@@ -72,6 +72,7 @@ void SocTrainer::Start() {
     k_ = MapRows(ws.ItemCount);
     dim_ = ws.Components();
     plain_ = false;
+    inverseUnit_ = 1.0f / ws.DistanceUnit;
     for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
     for (int p = 0; p < k_; ++p) slot_[p] = p;
     for (int p = 1; p <= k_; ++p) Copy(p);
@@ -81,6 +82,9 @@ void SocTrainer::Start() {
     items_ = std::clamp(ws.VectorCount, 0, kMaxSocVectors);
     for (int i = 1; i <= items_; ++i)
         for (int q = 1; q <= dim_; ++q) targets_[i][q] = WeightTarget(ws.InputVectors[i][q]);
+    if (inverseUnit_ != 1.0f)
+        for (int i = 1; i <= items_; ++i)
+            for (int q = 0; q < dim_; ++q) scaledItems_[i][q] = ws.InputVectors[i][q + 1] * inverseUnit_;
     std::fill(lastWinner_, lastWinner_ + items_ + 1, 0);
 }
 
@@ -94,10 +98,11 @@ void SocTrainer::Start() {
 // the best from the start.
 std::optional<float> SocTrainer::Match(int a) {
     const int item = std::clamp(a, 0, kInputRows);
-    if (plain_ || ws.ItemMissing[item] != 0) return MatchItem(a);
-    const int last = item <= items_ ? lastWinner_[item] : 0;
+    if (plain_ || item > items_ || ws.ItemMissing[item] != 0) return MatchItem(a);
+    const int last = lastWinner_[item];
+    const float* x = inverseUnit_ != 1.0f ? scaledItems_[item] : ws.InputVectors[item] + 1;
     const float near =
-        kNear * SocWeightedErrors(k_, dim_, grouped_, ws.InputVectors[item] + 1, groupedScale_, kNear,
+        kNear * SocWeightedErrors(k_, dim_, grouped_, x, groupedScale_, kNear,
                                   last > 0 ? slot_[last - 1] / kSocLanes : 0, error_, key_, lowest_);
     float best = 0.0f;
     int winner = 0, winnerSlot = 0;
@@ -115,7 +120,7 @@ std::optional<float> SocTrainer::Match(int a) {
         }
     }
     if (winner == 0) return MatchItem(a);  // no key to rank by: the plain steps decide
-    if (item <= items_) lastWinner_[item] = winner;
+    lastWinner_[item] = winner;
     ws.WinnerIndex = winner;
     return MatchingError({error_[winnerSlot], weightSum_[winner - 1]});
 }
@@ -135,7 +140,7 @@ void SocTrainer::RawDistances() {
         if (!moved_[p + 1]) continue;
         for (int q = 0; q < dim_; ++q)
             values_[p / kSocLanes].lanes[q][0][p % kSocLanes] = movedRows_[count][q] =
-                ws.Prototypes[p + 1][1][q + 1];
+                ws.Prototypes[p + 1][1][q + 1] * inverseUnit_;
         movedList_[count++] = p;
         moved_[p + 1] = false;
     }

@@ -43,6 +43,8 @@ private:
     int k_ = 0;
     int dim_ = 0;
     bool plain_ = false;  // weights the fast search cannot rank: match with the plain steps
+    // The copies hold the values in DistanceUnit: times its inverse.
+    float inverseUnit_ = 1.0f;
     // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
     // the distances last saw them (the weights are not kept here).
     SocBlock values_[kStride / kSocLanes];
@@ -68,6 +70,8 @@ private:
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
     float targets_[kMaxSocVectors + 1][kMaxDim + 1];      // the weight targets of every item
     int lastWinner_[kMaxSocVectors + 1];                  // of every item, 0 before its first match
+    // Every item in DistanceUnit, when that is not 1.
+    alignas(64) float scaledItems_[kMaxSocVectors + 1][kMaxDim];
     int items_ = 0;
 };
 

@@ -11,8 +11,8 @@
 #include "handlers/Picking.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
-#include "soc/SocFit.h"
 #include "mds/MapSettling.h"
+#include "soc/SocFit.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
@@ -182,10 +182,12 @@ TEST_F(SocRun, ItsNumbersAreInTheFilesUnitsWhateverTheTrainingScale) {
         double sum = 0;
         for (int i = 1; i <= 30; ++i) {
             double squares = 0;
-            for (int q = 1; q <= 6; ++q)
-                squares += std::pow((static_cast<double>(ws.InputVectors[i][q]) -
-                                     ws.Prototypes[ws.ItemMark[i]][1][q]) / ws.SocScale, 2);
-            sum += std::sqrt(squares);
+            for (int q = 1; q <= 6; ++q) {
+                const double d =
+                    static_cast<double>(ws.InputVectors[i][q]) - ws.Prototypes[ws.ItemMark[i]][1][q];
+                squares += d * d;
+            }
+            sum += std::sqrt(squares) / ws.SocScale;
         }
         const std::string& text = form.status.back();
         EXPECT_NEAR(ParseReal(text.substr(text.find("quantisation error ") + 19)), sum / 30, 0.0005) << text;

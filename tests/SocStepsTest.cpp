@@ -5,10 +5,12 @@
 #include <random>
 
 #include "mds/MdsStep.h"
+#include "soc/SocFit.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"
+#include "workspace/DistanceUnit.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -116,7 +118,8 @@ TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
         const float corner[4][3] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
         for (int i = 1; i <= 40; ++i)
             for (int q = 1; q <= 3; ++q)
-                ws.InputVectors[i][q] = (corner[i % 4][q - 1] + 0.01f * static_cast<float>((i * 7 + q) % 10)) * scale;
+                ws.InputVectors[i][q] =
+                    (corner[i % 4][q - 1] + 0.01f * static_cast<float>((i * 7 + q) % 10)) * scale;
         for (int p = 1; p <= 4; ++p)
             for (int q = 1; q <= 3; ++q) {
                 ws.Prototypes[p][1][q] = ws.InputVectors[p][q];
@@ -140,6 +143,40 @@ TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
             ASSERT_NE(ws.WinnerIndex, 0) << scale << ": step " << t;
         }
     }
+}
+
+// At 2^70 times the values, whose squares overflow a float, the steps give
+// what they give at the values' own size, the errors and distances 2^70
+// times as large, exactly.
+TEST_F(SocSteps, ValuesOfAnySizeGiveTheirStepsExactly) {
+    ws.VectorDim = 3;
+    ws.ItemCount = 3;
+    ws.VectorCount = 6;
+    const float items[6][3] = {{0, 1, 2}, {3, 1, 0}, {1, 1, 1}, {5, 4, 3}, {0, 0, 7}, {2, 6, 1}};
+    std::vector<float> seen[2];
+    for (const float scale : {1.0f, 0x1p70f}) {
+        for (int i = 1; i <= 6; ++i)
+            for (int q = 1; q <= 3; ++q) ws.InputVectors[i][q] = items[i - 1][q - 1] * scale;
+        for (int p = 1; p <= 3; ++p)
+            for (int q = 1; q <= 3; ++q) {
+                ws.Prototypes[p][1][q] = ws.InputVectors[2 * p - 1][q];
+                ws.Prototypes[p][2][q] = 0.3f * static_cast<float>(p + q);
+            }
+        ChooseDistanceUnit(6, 3);
+        EXPECT_EQ(ws.DistanceUnit == 1.0f, scale == 1.0f) << "values whose squares fit keep theirs";
+        std::vector<float>& steps = seen[scale != 1.0f];
+        for (int i = 1; i <= 6; ++i) {
+            const std::optional<PrototypeMatch> match = NearestPrototype(i);
+            ASSERT_TRUE(match) << scale;
+            steps.insert(steps.end(), {static_cast<float>(match->prototype), match->error / scale,
+                                       ItemPrototypeDistance(i, 3) / scale});
+        }
+        steps.push_back(MeanStartError(6) / scale);
+        PrototypeDistances();
+        steps.insert(steps.end(), {ws.DistMatrix[2][1], ws.DistMatrix[3][1], ws.DistMatrix[3][2],
+                                   ws.DistScale * scale, ws.MaxDist});
+    }
+    EXPECT_EQ(seen[1], seen[0]);
 }
 
 TEST_F(SocSteps, UpdatePullsTheWinnerAndItsWeights) {
@@ -213,9 +250,15 @@ TEST(SocRates, FollowTheRateLawAndTheWinScore) {
     EXPECT_LT(score, 10.0f);
 }
 
-// The fast trainer must give exactly what the plain steps give.
+// The fast trainer must give exactly what the plain steps give, whatever
+// the size of the values (2^70: their squares overflow a float).
 TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
-    for (const auto& [k, dim] : {std::pair{20, 26}, {400, 64}, {3, 1}, {37, 13}}) {
+    struct Case {
+        int k, dim;
+        float scale;
+    };
+    for (const auto& [k, dim, scale] :
+         {Case{20, 26, 1}, Case{400, 64, 1}, Case{3, 1, 1}, Case{37, 13, 1}, Case{37, 13, 0x1p70f}}) {
         FreshWorkspace();
         ws.AxisSize[1] = 25;
         ws.MapEnlargement = 3;
@@ -225,12 +268,13 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         std::mt19937 gen(static_cast<unsigned>(k * 100 + dim));
         std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1);
         for (int i = 1; i <= 300; ++i)
-            for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = value(gen);
+            for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = value(gen) * scale;
         for (int p = 1; p <= k; ++p)
             for (int q = 1; q <= dim; ++q) {
-                ws.Prototypes[p][1][q] = value(gen);
+                ws.Prototypes[p][1][q] = value(gen) * scale;
                 ws.Prototypes[p][2][q] = weight(gen);
             }
+        ChooseDistanceUnit(300, dim);
         // Two prototypes at item 1 itself: the first of them wins.
         for (int q = 1; q <= dim; ++q) {
             ws.Prototypes[k][1][q] = ws.Prototypes[1][1][q] = ws.InputVectors[1][q];
@@ -269,7 +313,7 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
             UpdatePrototype(ws.WinnerIndex, a, 0.05f);
         }
         PrototypeDistances();
-        ASSERT_EQ(fast, plain) << k << " x " << dim;
+        ASSERT_EQ(fast, plain) << k << " x " << dim << " at " << scale;
         EXPECT_EQ(fast[0].second, 1);
         EXPECT_EQ(ws.DistScale, fastScale);
         for (int i = 1; i <= k; ++i)

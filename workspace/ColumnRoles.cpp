@@ -74,6 +74,11 @@ std::string ColumnPlan::ColumnWords(int column) const {
     return name.empty() ? Format("column %d", column) : Format("column %d \"%s\"", column, name.c_str());
 }
 
+std::string ColumnPlan::FeatureWords(int k) const {
+    return ColumnWords(
+        k >= 1 && k <= static_cast<int>(features.size()) ? features[static_cast<std::size_t>(k - 1)] : k);
+}
+
 ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
                        bool matrix) {
     ColumnPlan plan;

@@ -38,6 +38,8 @@ struct ColumnPlan {
 
     // "column 6 \"Species\"" or "column 6".
     std::string ColumnWords(int column) const;
+    // ColumnWords of the column that feature k (from 1) is read from.
+    std::string FeatureWords(int k) const;
 };
 
 // The roles of a scanned table's columns. A distance matrix has no class
