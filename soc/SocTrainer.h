@@ -4,8 +4,6 @@
 // PrototypeDistances give.
 #pragma once
 
-#include <optional>
-
 #include "mds/MdsStep.h"
 #include "soc/SocKernel.h"
 #include "workspace/Workspace.h"
@@ -17,8 +15,10 @@ public:
     // Takes Prototypes as they stand (planes 1 and 2 of prototypes 1..K).
     void Start();
 
-    // MatchItem: the matching error, with WinnerIndex set to the winner.
-    std::optional<float> Match(int a);
+    // MatchItem: whether item a has a winner, and then WinnerIndex and its
+    // matching error set. (Not an optional float: returned from here, its
+    // parts meet in memory and stall every step.)
+    bool Match(int a, float& error);
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
     // PrototypeDistances, computing again only the pairs with a prototype
@@ -32,6 +32,9 @@ public:
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
+    // Components v[0..dim - 1] in DistanceUnit: v itself when that is 1,
+    // else a copy in room.
+    const float* InUnit(const float* v, float (&room)[kMaxDim]) const;
     void Copy(int p);     // prototype p (1-based) into its slot
     void RawDistances();  // raw_ for every pair with a moved prototype
     // Groups the prototypes by raw_ into the slots of the matching copy:
@@ -42,9 +45,8 @@ private:
 
     int k_ = 0;
     int dim_ = 0;
-    bool plain_ = false;  // weights the fast search cannot rank: match with the plain steps
-    // The copies hold the values in DistanceUnit: times its inverse.
-    float inverseUnit_ = 1.0f;
+    bool plain_ = false;        // weights the fast search cannot rank: match with the plain steps
+    float inverseUnit_ = 1.0f;  // the copies below hold the values in DistanceUnit
     // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
     // the distances last saw them (the weights are not kept here).
     SocBlock values_[kStride / kSocLanes];
@@ -70,8 +72,6 @@ private:
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
     float targets_[kMaxSocVectors + 1][kMaxDim + 1];      // the weight targets of every item
     int lastWinner_[kMaxSocVectors + 1];                  // of every item, 0 before its first match
-    // Every item in DistanceUnit, when that is not 1.
-    alignas(64) float scaledItems_[kMaxSocVectors + 1][kMaxDim];
     int items_ = 0;
 };
 

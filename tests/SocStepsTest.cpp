@@ -132,7 +132,9 @@ TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
             ASSERT_TRUE(plain) << scale << ": item " << i;
             EXPECT_EQ(ws.WinnerIndex, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
             ws.WinnerIndex = 0;
-            EXPECT_EQ(trainer.Match(i), plain) << scale << ": item " << i;
+            float fast = 0;
+            EXPECT_TRUE(trainer.Match(i, fast)) << scale << ": item " << i;
+            EXPECT_EQ(fast, *plain) << scale << ": item " << i;
             EXPECT_EQ(ws.WinnerIndex, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
         }
         static SocTraining training;
@@ -292,8 +294,9 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         for (int step = 1; step <= 600; ++step) {
             const int a = step == 1 ? 1 : item(gen);
             drawn.push_back(a);
-            const std::optional<float> err = trainer.Match(a);
-            fast.emplace_back(err, ws.WinnerIndex);
+            float err = 0;
+            const bool matched = trainer.Match(a, err);
+            fast.emplace_back(matched ? std::optional(err) : std::nullopt, ws.WinnerIndex);
             trainer.Update(ws.WinnerIndex, a, 0.05f);
             if (step % 200 == 0) trainer.Distances();
         }
