@@ -34,12 +34,6 @@ inline void SocBenchWorkspace(int n, int dim, int k) {
         for (int a = 1; a <= 2; ++a) ws.MapCoords[i][a] = static_cast<float>(RandomBelow(25) * 0.5);
 }
 
-inline float SocBenchStartError(int n) {
-    float sum = 0;
-    for (int i = 1; i <= n; ++i) sum += MatchItem(i);
-    return sum / static_cast<float>(n);
-}
-
 // The training of a workspace that SocBenchWorkspace set up.
 inline void SocBenchTrain(int n, int dim, int k, float meanStartError) {
     static SocTraining training;

@@ -83,6 +83,8 @@ bool ReadVectors(Form& form, float& mean, std::string& dump) {
     }
     ComponentsToUse(form, report, asked, true);
     ScaleFeatures(form, report, ws.ItemCount, ws.VectorDim);
+    if (!ValuesFitSinglePrecision(form, report, ws.ItemCount, ws.VectorDim, "invalid input data."))
+        return false;
     ws.ViewMode = kViewBars;
     ws.PickEnabled = 0;
     ShowUnrelatedPairs(form, BuildDistanceMatrix(ws.ItemCount, ws.VectorDim));

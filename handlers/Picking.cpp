@@ -6,7 +6,6 @@
 
 #include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
-#include "soc/SocSteps.h"
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
@@ -76,10 +75,6 @@ void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values)
 
 }  // namespace
 
-float ItemPrototypeDistance(int v, int u) {
-    return MatchingError(ItemError(MapRows(u), v, ws.Components()));
-}
-
 void PaintBox1MouseUp(Form& form, int x, int y) {
     if (ws.PickEnabled == 0) return;
     for (int i = 1; i <= kInputRows - 1; ++i) ws.ItemMark[i] = 0;
@@ -93,7 +88,8 @@ void PaintBox1MouseUp(Form& form, int x, int y) {
     ws.PickedItem = ws.ItemNumber[PanelRow()];
     form.SetEditText(Edit1, std::to_string(ws.PickedItem));
     const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
-    // "simil. dist" is in the units of distances.dat, the distances at the training's scale.
+    // "simil. dist" is in the units of distances.dat, the distances at the
+    // training's scale; a vector in no prototype has no distance to one.
     const float similar = ws.SimilarityDist * ws.SocScale;
     for (int q = 1; q <= vectors; ++q) {
         ws.ItemNumber[q] = q;

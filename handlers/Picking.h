@@ -6,9 +6,6 @@
 
 #include "form/Form.h"
 
-// Weighted distance between input vector v and prototype u.
-float ItemPrototypeDistance(int v, int u);
-
 // The map panel's mouse-up (any button): picks the point nearest to (x, y),
 // lists the input vectors closer than "simil. dist" and draws the panel.
 void PaintBox1MouseUp(Form& form, int x, int y);

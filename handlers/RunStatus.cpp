@@ -6,6 +6,7 @@
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "workspace/ColumnScale.h"
+#include "workspace/DistanceUnit.h"
 #include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
@@ -53,6 +54,33 @@ void ShowUnrelatedPairs(Form& form, int pairs) {
             Format("warning: %d %s no component in common: each takes the largest distance of "
                    "the others",
                    pairs, pairs == 1 ? "pair of items has" : "pairs of items have"));
+}
+
+namespace {
+
+// "3e38", "-1.5e20", "0.25": three digits, the exponent without its sign
+// and leading zeros.
+std::string ShortNumber(double v) {
+    std::string text = Format("%.3g", v);
+    if (const std::size_t e = text.find("e+"); e != std::string::npos) text.erase(e + 1, 1);
+    if (const std::size_t e = text.find('e'); e != std::string::npos) {
+        const std::size_t digits = text[e + 1] == '-' ? e + 2 : e + 1;
+        while (text.size() > digits + 1 && text[digits] == '0') text.erase(digits, 1);
+    }
+    return text;
+}
+
+}  // namespace
+
+bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, int n, int dim,
+                              std::string_view refusalLine) {
+    const OversizedValues values = FindOversizedValues(n, dim);
+    if (values.component == 0) return true;
+    Refuse(form, refusalLine,
+           Format("values from %s to %s in %s are too large for single-precision distances",
+                  ShortNumber(values.low).c_str(), ShortNumber(values.high).c_str(),
+                  report.columns.FeatureWords(values.component).c_str()));
+    return false;
 }
 
 void ShowBorderWarning(Form& form, int pressed, int n, int b) {

@@ -34,6 +34,13 @@ int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTh
 void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim);
 void ShowUnrelatedPairs(Form& form, int pairs);
 
+// Refuses a run whose values (items 1..n, components 1..dim), at the size
+// the runs keep them, are too large for single-precision distances, with
+// `refusalLine` in Memo1 (none when empty) and the column named. False when
+// refused.
+bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, int n, int dim,
+                              std::string_view refusalLine);
+
 // The warning when, at the end of a run, the map of n items (laid out for
 // the distances / sqrt(b)) is cut by its box: `pressed` items are pressed
 // against its wall.

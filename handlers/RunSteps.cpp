@@ -1,6 +1,7 @@
 #include "handlers/RunSteps.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "handlers/MapRecord.h"
@@ -11,6 +12,7 @@
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
+#include "workspace/DistanceUnit.h"
 #include "workspace/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
@@ -46,6 +48,20 @@ void ShowMovedMap(Form& form, int axes) {
     PaintBox1Click(form);
 }
 
+namespace {
+
+// Vectors 1..n none of whose components 1..dim is present: they are in no
+// prototype.
+int VectorsWithoutComponents(int n, int dim) {
+    int without = 0;
+    for (int i = 1; i <= n; ++i)
+        without += std::all_of(ws.InputVectors[i] + 1, ws.InputVectors[i] + dim + 1,
+                               [](float v) { return std::isnan(v); });
+    return without;
+}
+
+}  // namespace
+
 bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVectors) {
     const char* name = ws.ChosenFileName;
     ReadReport report;
@@ -61,8 +77,20 @@ bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVec
         Refuse(form, refusalLine, Format("%s holds no values", std::string(BaseName(name)).c_str()));
         return false;
     }
+    const int without = VectorsWithoutComponents(ws.VectorCount, ws.Components());
+    const char* components = ws.VectorDim == 1 ? "component" : "components";
+    if (needsVectors && without == ws.VectorCount) {
+        Refuse(form, refusalLine,
+               Format("no vector of %s has any of the %d %s used", std::string(BaseName(name)).c_str(),
+                      ws.VectorDim, components));
+        return false;
+    }
+    if (without > 0)
+        form.StatusNote(Format("warning: %d %s none of the %d %s used: %s in no prototype", without,
+                               without == 1 ? "vector has" : "vectors have", ws.VectorDim, components,
+                               without == 1 ? "it is" : "they are"));
     ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
-    return true;
+    return ValuesFitSinglePrecision(form, report, ws.VectorCount, ws.VectorDim, refusalLine);
 }
 
 void ScaleForTraining(Form& form, int n, int dim) {
@@ -73,6 +101,7 @@ void ScaleForTraining(Form& form, int n, int dim) {
 void TimesTen(int n, int dim) {
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
+    ChooseDistanceUnit(n, dim);
 }
 
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,

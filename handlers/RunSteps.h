@@ -32,12 +32,16 @@ void ShowMovedMap(Form& form, int axes);
 // items have them, scaled as the user chose. A file that cannot be used
 // refuses the run with `refusalLine` in Memo1 (none when empty); with
 // `needsVectors`, so does a file without a vector. VectorCount becomes the
-// rows read when the file has fewer. False when the run must end.
+// rows read when the file has fewer. A vector without any of the
+// components used is in no prototype: the status line counts such vectors,
+// and with `needsVectors` a file of nothing else refuses the run. False
+// when the run must end.
 bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVectors);
 
 // The items at the scale a SOC run trains them at, which SocScale records
 // against the file's, and their distances (a "gaz" line when they are all
-// alike); then, after the caller's message lines, each component times 10.
+// alike); then, after the caller's message lines, each component times 10,
+// with the DistanceUnit of the values so.
 void ScaleForTraining(Form& form, int n, int dim);
 void TimesTen(int n, int dim);
 

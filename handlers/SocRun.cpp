@@ -169,9 +169,7 @@ bool PrepareTraining(Form& form, int steps) {
 // training starts.
 void StartTraining(Form& form, SocTraining& training, float rho) {
     const int n = ws.VectorCount;
-    float sum = 0.0f;
-    for (int i = 1; i <= n; ++i) sum += MatchItem(i);
-    const float meanStartError = sum / static_cast<float>(n);
+    const float meanStartError = MeanStartError(n);
     form.MemoAppend(FormatGeneral(meanStartError));
     ws.ShowEdges = 1;
     for (int i = 1; i <= n; ++i) {
@@ -191,17 +189,25 @@ void RedrawMap(Form& form) {
 }
 
 // Every step draws an item from 1..N; the map, progress, STOP and the panel
-// every 1000 counted steps. Returns the steps made.
-long Train(Form& form, SocTraining& training, RunClock& clock) {
+// every 1000 counted steps. A smoothed error above 500 adds the drawn
+// item's number to Memo1 for the first 100 such steps; the others are only
+// counted, so that they cost no time.
+struct Trained {
+    long done;        // the steps made
+    long moreAlarms;  // steps above 500 after the first 100
+};
+Trained Train(Form& form, SocTraining& training, RunClock& clock) {
+    constexpr long kAlarmLines = 100;
     SeedRandom();
     const int n = ws.VectorCount;
-    long done = 0;
+    Trained trained{0, 0};
+    long alarms = 0;
     int redraw = 0;
     for (int t = 1; t <= ws.IterationLimit; ++t) {
-        done = t;
+        trained.done = t;
         const int r = 1 + RandomBelow(n);
         const float smoothed = training.Learn(t, r);
-        if (smoothed > 500) form.MemoAppend(std::to_string(r));
+        if (smoothed > 500 && ++alarms <= kAlarmLines) form.MemoAppend(std::to_string(r));
         if (t < kPanelForcedUntil) ws.PanelItem = 1;
         if (++redraw == kRedrawPeriod) {
             RedrawMap(form);
@@ -217,7 +223,8 @@ long Train(Form& form, SocTraining& training, RunClock& clock) {
         }
         training.FitMap();  // after the redraw: the map shows the fit of 200 steps ago
     }
-    return done;
+    trained.moreAlarms = std::max(alarms - kAlarmLines, 0L);
+    return trained;
 }
 
 // clusters.dat, soc.dat and weights.dat, and the record of them; false
@@ -263,7 +270,10 @@ void Button10Click(Form& form, int steps) {
 
     StartTraining(form, runTraining, fields.rho);
     RunClock clock;
-    const long done = Train(form, runTraining, clock);
+    const Trained trained = Train(form, runTraining, clock);
+    if (trained.moreAlarms > 0)
+        form.StatusNote(Format("warning: %s more steps had a smoothed error above 500",
+                               GroupedCount(trained.moreAlarms).c_str()));
     runTraining.Distances();
     // Settled before the files are written: soc.dat keeps the map's screen
     // positions as the last redraw left them, and reload brings back the
@@ -282,5 +292,5 @@ void Button10Click(Form& form, int steps) {
     const int pressed =
         settled.made > 0 ? runTraining.Map().PressedItems(kMapRedrawPeriod) : pressedInTraining;
     ShowBorderWarning(form, pressed, ws.ItemCount, ws.VectorDim);
-    ReportEnd(form, done, settled, written, clock);
+    ReportEnd(form, trained.done, settled, written, clock);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -35,15 +36,40 @@ double AdjustedRandIndex(const std::vector<int>& a, const std::vector<int>& b) {
     return (index - expected) / (most - expected);
 }
 
+namespace {
+
+// Two decimals, and never "-0.00": an index that small is 0.
+std::string TwoDecimals(double v) {
+    const std::string text = Format("%.2f", v);
+    return text == "-0.00" ? "0.00" : text;
+}
+
+}  // namespace
+
 std::string ClusterAgreementText(int n) {
     if (ws.ClassCount == 0) return {};
     n = MapRows(n);
-    std::vector<int> clusters, classes;
+    std::vector<int> clusters, classes;           // the items with a class
+    std::vector<int> inClusters, clusterClasses;  // those of them in a cluster
     for (int i = 1; i <= n; ++i) {
         if (ws.ItemClass[i] == 0) continue;  // no class given: no pair to agree or disagree on
         const int mark = ws.ClusterOf[i];
-        clusters.push_back(mark == -10000 ? 0 : std::abs(mark));
+        const int cluster = mark == -10000 ? 0 : std::abs(mark);
+        clusters.push_back(cluster);
         classes.push_back(ws.ItemClass[i]);
+        if (cluster == 0) continue;
+        inClusters.push_back(cluster);
+        clusterClasses.push_back(ws.ItemClass[i]);
     }
-    return Format("clusters vs class: ARI %.2f", AdjustedRandIndex(clusters, classes));
+    // No cluster, or one class: nothing to agree on.
+    if (inClusters.empty() ||
+        std::adjacent_find(classes.begin(), classes.end(), std::not_equal_to<>()) == classes.end())
+        return {};
+    std::string text = "clusters vs class: ARI " + TwoDecimals(AdjustedRandIndex(clusters, classes));
+    // The index above takes the items in no cluster for one group.
+    if (const std::size_t none = clusters.size() - inClusters.size(); none > 0)
+        text += Format(" (%zu of %zu items in no cluster; ARI %s over the %zu in clusters)", none,
+                       clusters.size(), TwoDecimals(AdjustedRandIndex(inClusters, clusterClasses)).c_str(),
+                       inClusters.size());
+    return text;
 }

@@ -9,7 +9,10 @@
 // they agree no more than chance would (Hubert and Arabie's adjustment).
 double AdjustedRandIndex(const std::vector<int>& a, const std::vector<int>& b);
 
-// "clusters vs class: ARI 0.73" for items 1..n, their cluster (0 for none)
-// against their class, over the items that have one; empty when the table
-// has no classes.
+// "clusters vs class: ARI 0.73" for items 1..n, their cluster against their
+// class, over the items that have one; the items in no cluster count as one
+// group, and when there are such items, the text says how many and the
+// index over the others: "ARI 0.10 (94 of 150 items in no cluster; ARI 0.17
+// over the 56 in clusters)". Empty when the table has no classes, when no
+// item is in a cluster and when the items have one class.
 std::string ClusterAgreementText(int n);

@@ -4,7 +4,13 @@
 
 #include "soc/SocSteps.h"
 #include "text/Numbers.h"
+#include "workspace/Distances.h"
 #include "workspace/Workspace.h"
+
+float ItemPrototypeDistance(int v, int u) {
+    return VectorDistance(ws.InputVectors[std::clamp(v, 0, kInputRows)], ws.Prototypes[MapRows(u)][1],
+                          ws.Components());
+}
 
 SocFit MeasureSocFit() {
     const int k = MapRows(ws.ItemCount);
@@ -12,13 +18,16 @@ SocFit MeasureSocFit() {
     SocFit fit{};
     int classes[kMaxMapItems + 1][kMaxClasses + 1] = {};
     double sum = 0;
+    int assigned = 0;
     for (int q = 1; q <= n; ++q) {
-        const PrototypeMatch match = NearestPrototype(q);
-        ++fit.members[match.prototype];
-        ++classes[match.prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
-        sum += match.error;
+        const std::optional<PrototypeMatch> match = NearestPrototype(q);
+        if (!match) continue;  // in no prototype
+        ++fit.members[match->prototype];
+        ++classes[match->prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
+        sum += ItemPrototypeDistance(q, match->prototype);
+        ++assigned;
     }
-    fit.quantisationError = n > 0 ? sum / n / ws.SocScale : 0.0;  // in the file's units
+    fit.quantisationError = assigned > 0 ? sum / assigned / ws.SocScale : 0.0;
     fit.emptyPrototypes = static_cast<int>(std::count(fit.members + 1, fit.members + k + 1, 0));
     int classed = 0, agreeing = 0;
     for (int p = 1; p <= k; ++p) {

@@ -5,8 +5,15 @@
 
 #include "workspace/Workspace.h"
 
+// The distance of input vector v to prototype u, as distances.dat measures
+// between vectors (VectorDistance), at the training's scale; not a number
+// for a vector with none of the components.
+float ItemPrototypeDistance(int v, int u);
+
 struct SocFit {
-    double quantisationError;  // the mean over the vectors of the error to its prototype, in the file's units
+    // The mean over the vectors in a prototype of their distance to it, in
+    // the units of distances.dat.
+    double quantisationError;
     int emptyPrototypes;       // prototypes no vector belongs to
     int members[kMaxMapItems + 1];  // the vectors that belong to each prototype 1..K
     // When the table gives classes: each prototype's class, the one most of

@@ -40,11 +40,7 @@ bool WriteUnits(Form& form, const char* path, int plane) {
 bool WriteSocClusters(Form& form, int n, int k) {
     n = std::clamp(n, 0, kInputRows);
     k = MapRows(k);
-    for (int i = 1; i <= n; ++i) ws.ItemMark[i] = 0;
-    for (int i = 1; i <= n; ++i) {
-        MatchItem(i);
-        ws.ItemMark[i] = ws.WinnerIndex;
-    }
+    for (int i = 1; i <= n; ++i) ws.ItemMark[i] = MatchItem(i) ? ws.WinnerIndex : 0;
     TextFileWriter out(form, ws.ClustersFileName);
     for (int c = 1; c <= k; ++c) {
         int count = 0;

@@ -9,10 +9,10 @@
 
 #include "form/Form.h"
 
-// Assigns every item 1..n to its best-matching prototype (ItemMark) and
-// writes ClustersFileName: one line of "%4d " item numbers per prototype
-// that took items, each followed by a line holding one blank. False when
-// it could not be written.
+// Assigns every item 1..n to its best-matching prototype (ItemMark; 0 for
+// an item in no prototype) and writes ClustersFileName: one line of "%4d "
+// item numbers per prototype that took items, each followed by a line
+// holding one blank. False when it could not be written.
 bool WriteSocClusters(Form& form, int n, int k);
 
 // soc.dat from plane 1 of Prototypes, then weights.dat from plane 2.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
@@ -9,9 +10,10 @@
 float RawPrototypeDistance(int i, int a, int dim) {
     const float* pi = ws.Prototypes[i][1];
     const float* pa = ws.Prototypes[a][1];
+    const float inverse = 1.0f / ws.DistanceUnit;
     float sum = 0.0f;
     for (int q = 1; q <= dim; ++q) {
-        const float d = pi[q] - pa[q];
+        const float d = pi[q] * inverse - pa[q] * inverse;
         const float sq = d * d;
         sum += sq;
     }
@@ -22,10 +24,11 @@ VECTOR_TARGETS
 WeightedSum WeightedError(int p, const float* x, int dim) {
     const float* proto = ws.Prototypes[p][1];
     const float* weight = ws.Prototypes[p][2];
+    const float inverse = 1.0f / ws.DistanceUnit;
     float s = 0.0f;
     float wsum = 1.0f;
     for (int q = 1; q <= dim; ++q) {
-        const float diff = proto[q] - x[q];
+        const float diff = proto[q] * inverse - x[q] * inverse;
         const float sq = diff * diff;
         s = std::fmaf(sq, weight[q], s);  // the product is exact, the sum stored as a float
         wsum += weight[q];
@@ -34,22 +37,25 @@ WeightedSum WeightedError(int p, const float* x, int dim) {
 }
 
 // For an item with missing components: over the components it has, the
-// squared error scaled up to all of them; the weights of all count.
+// squared error scaled up to all of them; the weights of all count. Without
+// a component there is no error to rank: not a number.
 WeightedSum PartialWeightedError(int p, const float* x, int dim) {
     const float* proto = ws.Prototypes[p][1];
     const float* weight = ws.Prototypes[p][2];
+    const float inverse = 1.0f / ws.DistanceUnit;
     float s = 0.0f;
     float wsum = 1.0f;
     int present = 0;
     for (int q = 1; q <= dim; ++q) {
         wsum += weight[q];
         if (std::isnan(x[q])) continue;
-        const float diff = proto[q] - x[q];
+        const float diff = proto[q] * inverse - x[q] * inverse;
         const float sq = diff * diff;
         s = std::fmaf(sq, weight[q], s);
         ++present;
     }
-    if (present > 0 && present < dim) s = static_cast<float>(static_cast<double>(s) * dim / present);
+    if (present == 0) return {std::numeric_limits<float>::quiet_NaN(), wsum};
+    if (present < dim) s = static_cast<float>(static_cast<double>(s) * dim / present);
     return {s, wsum};
 }
 
@@ -64,7 +70,7 @@ float RankingValue(const WeightedSum& e) {
 }
 
 float MatchingError(const WeightedSum& e) {
-    return static_cast<float>(std::sqrt(static_cast<double>(e.s) / e.weightSum));
+    return static_cast<float>(std::sqrt(static_cast<double>(e.s) / e.weightSum)) * ws.DistanceUnit;
 }
 
 float SocLearnRate(float rho, float smoothedError) {
@@ -76,29 +82,42 @@ float SocWinScore(float score) {
     return static_cast<float>(static_cast<double>(ws.AvgKeep) * score + 10 * static_cast<double>(ws.AvgGain));
 }
 
-PrototypeMatch NearestPrototype(int a) {
+// Any ranking value beats none, however large: the values are in the
+// data's units.
+std::optional<PrototypeMatch> NearestPrototype(int a) {
     const int k = MapRows(ws.ItemCount);
     const int dim = ws.Components();
-    float best = 10000.0f;
+    float best = 0.0f;
     int winner = 0;
     for (int p = 1; p <= k; ++p) {
         const float d = RankingValue(ItemError(p, a, dim));
-        if (d < best) {
+        if (!std::isnan(d) && (winner == 0 || d < best)) {
             best = d;
             winner = p;
         }
     }
-    return {winner, winner ? MatchingError(ItemError(winner, a, dim)) : 0.0f};
+    if (winner == 0) return std::nullopt;
+    return PrototypeMatch{winner, MatchingError(ItemError(winner, a, dim))};
 }
 
-float MatchItem(int a) {
-    const PrototypeMatch match = NearestPrototype(a);
-    if (match.prototype != 0) {
-        ws.WinnerIndex = match.prototype;
-        return match.error;
-    }
-    // No prototype ranks: the error against the winner of before.
-    return MatchingError(ItemError(MapRows(ws.WinnerIndex), a, ws.Components()));
+std::optional<float> MatchItem(int a) {
+    const std::optional<PrototypeMatch> match = NearestPrototype(a);
+    if (!match) return std::nullopt;
+    ws.WinnerIndex = match->prototype;
+    return match->error;
+}
+
+// Summed in DistanceUnit, as the errors were.
+float MeanStartError(int n) {
+    const float inverse = 1.0f / ws.DistanceUnit;
+    float sum = 0.0f;
+    int matched = 0;
+    for (int i = 1; i <= n; ++i)
+        if (const std::optional<float> error = MatchItem(i)) {
+            sum += *error * inverse;
+            ++matched;
+        }
+    return matched > 0 ? sum / static_cast<float>(matched) * ws.DistanceUnit : 0.0f;
 }
 
 float WeightTarget(float x) {
@@ -188,12 +207,12 @@ VECTOR_TARGETS void ScaleRow(int k, const float* __restrict raw, float f, float*
 }  // namespace
 
 float PrototypeDistanceFactor(int k, const float (*raw)[kMaxMapItems + 1]) {
-    float largest = LargestLowerDistance(k, raw);
+    float largest = LargestLowerDistance(k, raw) * ws.DistanceUnit;
     if (largest == 0.0f) largest = 1.0f;
     const float f = static_cast<float>(static_cast<double>(ws.AxisSize[1]) * ws.MapEnlargement / largest);
     ws.MaxDist = f * largest;
     ws.DistScale = f;
-    return f;
+    return f * ws.DistanceUnit;
 }
 
 void ScalePrototypeDistanceRows(int k, const float (*raw)[kMaxMapItems + 1], float f, int first, int last) {

@@ -3,23 +3,31 @@
 // and the prototype-to-prototype distances the prototype map is fitted to.
 // Single precision throughout: every difference, square and sum is stored as
 // a float, while a product that feeds one sum is formed exactly (a fused
-// multiply-add).
+// multiply-add). The sums run over the values in DistanceUnit
+// (DistanceUnit.h); errors and distances are multiplied back.
 #pragma once
+
+#include <optional>
 
 #include "workspace/Workspace.h"
 
-// The weighted matching error of item a against its winning prototype; sets
-// WinnerIndex (the lowest-numbered prototype among equals).
-float MatchItem(int a);
-
-// The prototype that item a matches best, ranked as MatchItem ranks them
-// but without setting WinnerIndex (0 when none ranks below 10000), and the
-// item's matching error against it.
+// The prototype that item a matches best (the lowest-numbered among
+// equals), and the item's weighted matching error against it. There is
+// none when there is no prototype, or when the item has none of the
+// components compared: such an item is in no prototype.
 struct PrototypeMatch {
     int prototype;
     float error;
 };
-PrototypeMatch NearestPrototype(int a);
+std::optional<PrototypeMatch> NearestPrototype(int a);
+
+// NearestPrototype's error, with WinnerIndex set to the winner; without a
+// winner WinnerIndex stays as it was.
+std::optional<float> MatchItem(int a);
+
+// The mean start error M of a SOC run: the mean matching error of the
+// items 1..n that match a prototype, summed in single precision.
+float MeanStartError(int n);
 
 // Moves prototype w toward item a at rate eta, and its weights toward 1 where
 // the item's component is far from zero and toward 0.05 where it is near.
@@ -34,7 +42,8 @@ void PullPresentComponents(int w, const float* x, float eta, int dim);
 // have them.
 void FillMissingComponents(int k, int n, int dim);
 
-// DistMatrix[a][i] and [i][a] for i = 1..a-1 (raw), DistMatrix[a][a] = 0.
+// DistMatrix[a][i] and [i][a] for i = 1..a-1 (raw, in DistanceUnit),
+// DistMatrix[a][a] = 0.
 void PrototypeDistanceRow(int a);
 
 // All K x K prototype distances, normalised so that the largest equals
@@ -42,12 +51,13 @@ void PrototypeDistanceRow(int a);
 // that DistMatrix / DistScale gives raw distances).
 void PrototypeDistances();
 
-// DistMatrix[1..k][1..k] = the raw distances normalised as
-// PrototypeDistances says (raw may be DistMatrix itself); sets MaxDist and
-// DistScale.
+// DistMatrix[1..k][1..k] = the raw distances (in DistanceUnit) normalised
+// as PrototypeDistances says (raw may be DistMatrix itself); sets MaxDist
+// and DistScale.
 void NormalisePrototypeDistances(int k, const float (*raw)[kMaxMapItems + 1]);
-// Its two halves: the factor f (MaxDist and DistScale set), and DistMatrix
-// rows first..last of the K x K block = raw x f.
+// Its two halves: the factor f for the raw distances (MaxDist and DistScale
+// set by it; returned as f x DistanceUnit, for raw in DistanceUnit), and
+// DistMatrix rows first..last of the K x K block = raw x f.
 float PrototypeDistanceFactor(int k, const float (*raw)[kMaxMapItems + 1]);
 void ScalePrototypeDistanceRows(int k, const float (*raw)[kMaxMapItems + 1], float f, int first, int last);
 
@@ -69,13 +79,15 @@ float SocWinScore(float score);
 float WeightTarget(float x);
 // UpdatePrototype with the weight targets of the item given (1-based).
 void PullPrototype(int w, const float* x, const float* targets, float eta, int dim);
+// The weighted sum of squares in DistanceUnit, and 1 + the weights.
 struct WeightedSum {
     float s, weightSum;
 };
 WeightedSum WeightedError(int p, const float* x, int dim);
 // Item a's error against prototype p: over the components the item has,
-// scaled up to all of them when it misses some.
+// scaled up to all of them when it misses some; not a number when it has
+// none of them.
 WeightedSum ItemError(int p, int a, int dim);
 float RankingValue(const WeightedSum& e);
-float MatchingError(const WeightedSum& e);
-float RawPrototypeDistance(int i, int a, int dim);
+float MatchingError(const WeightedSum& e);          // multiplied back by DistanceUnit
+float RawPrototypeDistance(int i, int a, int dim);  // in DistanceUnit

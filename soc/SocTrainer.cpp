@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "soc/SocKernel.h"
 #include "soc/SocSteps.h"
@@ -23,14 +24,22 @@ constexpr int kFitsPerGrouping = 10;
 
 }  // namespace
 
+const float* SocTrainer::InUnit(const float* v, float (&room)[kMaxDim]) const {
+    if (inverseUnit_ == 1.0f) return v;
+    for (int q = 0; q < dim_; ++q) room[q] = v[q] * inverseUnit_;
+    return room;
+}
+
 void SocTrainer::Copy(int p) {
     float sum = 1.0f;
     bool negative = false;
     const int s = slot_[p - 1];
     SocBlock& block = grouped_[s / kSocLanes];
+    float room[kMaxDim];
+    const float* values = InUnit(ws.Prototypes[p][1] + 1, room);
     for (int q = 0; q < dim_; ++q) {
         const float weight = ws.Prototypes[p][2][q + 1];
-        block.lanes[q][0][s % kSocLanes] = ws.Prototypes[p][1][q + 1];
+        block.lanes[q][0][s % kSocLanes] = values[q];
         block.lanes[q][1][s % kSocLanes] = weight;
         sum += weight;
         negative |= !(weight >= 0.0f);
@@ -72,6 +81,7 @@ void SocTrainer::Start() {
     k_ = MapRows(ws.ItemCount);
     dim_ = ws.Components();
     plain_ = false;
+    inverseUnit_ = 1.0f / ws.DistanceUnit;
     for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
     for (int p = 0; p < k_; ++p) slot_[p] = p;
     for (int p = 1; p <= k_; ++p) Copy(p);
@@ -84,6 +94,17 @@ void SocTrainer::Start() {
     std::fill(lastWinner_, lastWinner_ + items_ + 1, 0);
 }
 
+namespace {
+
+// MatchItem in the form of SocTrainer::Match.
+bool MatchPlainly(int a, float& error) {
+    const std::optional<float> matched = MatchItem(a);
+    if (matched) error = *matched;
+    return matched.has_value();
+}
+
+}  // namespace
+
 // Ranks by S / W^2, which orders the prototypes as 0.1 sqrt(S) / W does,
 // and computes the exact ranking value only for those within a hair of the
 // best key: prototypes whose rounded values tie are all among them, and
@@ -92,14 +113,16 @@ void SocTrainer::Start() {
 // widened by the same hair, cannot hold one of them and is given up; the
 // block of the item's last winner comes first, so that such a key is near
 // the best from the start.
-float SocTrainer::Match(int a) {
+bool SocTrainer::Match(int a, float& error) {
     const int item = std::clamp(a, 0, kInputRows);
-    if (plain_ || ws.ItemMissing[item] != 0) return MatchItem(a);
-    const int last = item <= items_ ? lastWinner_[item] : 0;
+    if (plain_ || item > items_ || ws.ItemMissing[item] != 0) return MatchPlainly(a, error);
+    const int last = lastWinner_[item];
+    float room[kMaxDim];
+    const float* x = InUnit(ws.InputVectors[item] + 1, room);
     const float near =
-        kNear * SocWeightedErrors(k_, dim_, grouped_, ws.InputVectors[item] + 1, groupedScale_, kNear,
+        kNear * SocWeightedErrors(k_, dim_, grouped_, x, groupedScale_, kNear,
                                   last > 0 ? slot_[last - 1] / kSocLanes : 0, error_, key_, lowest_);
-    float best = 10000.0f;
+    float best = 0.0f;
     int winner = 0, winnerSlot = 0;
     for (int s0 = 0; s0 < k_; s0 += kSocLanes) {
         if (!(lowest_[s0 / kSocLanes] <= near)) continue;
@@ -107,17 +130,18 @@ float SocTrainer::Match(int a) {
             if (!(key_[s] <= near)) continue;
             const int p = group_[s];
             const float d = RankingValue({error_[s], weightSum_[p]});
-            if (d < best || (d == best && p + 1 < winner)) {
+            if (winner == 0 || d < best || (d == best && p + 1 < winner)) {
                 best = d;
                 winner = p + 1;
                 winnerSlot = s;
             }
         }
     }
-    if (winner == 0) return MatchItem(a);  // no prototype ranks: the last winner stays
-    if (item <= items_) lastWinner_[item] = winner;
+    if (winner == 0) return MatchPlainly(a, error);  // no key to rank by: the plain steps decide
+    lastWinner_[item] = winner;
     ws.WinnerIndex = winner;
-    return MatchingError({error_[winnerSlot], weightSum_[winner - 1]});
+    error = MatchingError({error_[winnerSlot], weightSum_[winner - 1]});
+    return true;
 }
 
 void SocTrainer::Update(int w, int a, float eta) {
@@ -133,9 +157,10 @@ void SocTrainer::RawDistances() {
     int count = 0;
     for (int p = 0; p < k_; ++p) {
         if (!moved_[p + 1]) continue;
+        float room[kMaxDim];
+        const float* values = InUnit(ws.Prototypes[p + 1][1] + 1, room);
         for (int q = 0; q < dim_; ++q)
-            values_[p / kSocLanes].lanes[q][0][p % kSocLanes] = movedRows_[count][q] =
-                ws.Prototypes[p + 1][1][q + 1];
+            values_[p / kSocLanes].lanes[q][0][p % kSocLanes] = movedRows_[count][q] = values[q];
         movedList_[count++] = p;
         moved_[p + 1] = false;
     }
@@ -186,7 +211,8 @@ void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int ste
 }
 
 float SocTraining::Learn(int t, int r) {
-    const float err = trainer_.Match(r);
+    float err = 0;
+    if (!trainer_.Match(r, err)) return smoothed_;  // an item in no prototype moves nothing
     const int w = ws.WinnerIndex;
     const bool gateOpen = t <= firstPhase_
                               ? err < meanStartError_

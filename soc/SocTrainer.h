@@ -15,8 +15,10 @@ public:
     // Takes Prototypes as they stand (planes 1 and 2 of prototypes 1..K).
     void Start();
 
-    // MatchItem: sets WinnerIndex and returns the matching error.
-    float Match(int a);
+    // MatchItem: whether item a has a winner, and then WinnerIndex and its
+    // matching error set. (Not an optional float: returned from here, its
+    // parts meet in memory and stall every step.)
+    bool Match(int a, float& error);
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
     // PrototypeDistances, computing again only the pairs with a prototype
@@ -30,6 +32,9 @@ public:
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
+    // Components v[0..dim - 1] in DistanceUnit: v itself when that is 1,
+    // else a copy in room.
+    const float* InUnit(const float* v, float (&room)[kMaxDim]) const;
     void Copy(int p);     // prototype p (1-based) into its slot
     void RawDistances();  // raw_ for every pair with a moved prototype
     // Groups the prototypes by raw_ into the slots of the matching copy:
@@ -40,7 +45,8 @@ private:
 
     int k_ = 0;
     int dim_ = 0;
-    bool plain_ = false;  // weights the fast search cannot rank: match with the plain steps
+    bool plain_ = false;        // weights the fast search cannot rank: match with the plain steps
+    float inverseUnit_ = 1.0f;  // the copies below hold the values in DistanceUnit
     // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
     // the distances last saw them (the weights are not kept here).
     SocBlock values_[kStride / kSocLanes];
@@ -79,8 +85,8 @@ public:
 
     // The learning of one counted step with item r: match, update while the
     // gate is open (error below M in the first T/20 steps, below 100 M
-    // afterwards), the running error, the win score and the rate. Returns
-    // the running error.
+    // afterwards), the running error, the win score and the rate; an item in
+    // no prototype changes none of them. Returns the running error.
     float Learn(int t, int r);
     // The end of a counted step, after any redraw: every 200 steps the
     // prototype distances and two steps of the prototype map.

@@ -168,17 +168,32 @@ TEST_F(Clustering, BestClusterPrefersTheFirstOfEqualClusters) {
     EXPECT_EQ(c.noLink, 0.75f);
 }
 
-// Items without a class take no part in the agreement: the clusters below
-// match the classes given exactly.
-TEST(ClassAgreement, LeavesOutItemsWithoutAClass) {
-    FreshWorkspace();
-    ws.ClassCount = 2;
-    const int clusters[] = {3, 3, 5, 5, 3, 5}, classes[] = {1, 1, 2, 2, 0, 0};
-    for (int i = 1; i <= 6; ++i) {
-        ws.ClusterOf[i] = clusters[i - 1];
-        ws.ItemClass[i] = classes[i - 1];
+// Items without a class take no part in the agreement, items in no cluster
+// (0, or set aside) are one group and are counted; with no cluster or one
+// class there is nothing to agree on, and an index just below 0 shows 0.00.
+TEST(ClassAgreement, SaysHowTheClustersMatchTheClasses) {
+    const struct {
+        std::vector<int> clusters, classes;
+        std::string text;
+    } cases[] = {
+        {{3, 3, 5, 5, 3, 5}, {1, 1, 2, 2, 0, 0}, "clusters vs class: ARI 1.00"},
+        {{3, 3, 0, 5, 5, -10000},
+         {1, 1, 1, 2, 2, 2},
+         "clusters vs class: ARI 0.24 (2 of 6 items in no cluster; ARI 1.00 over the 4 in clusters)"},
+        {{0, 0, -10000, 0}, {1, 2, 1, 2}, ""},
+        {{3, 3, 5, 5}, {1, 1, 1, 1}, ""},
+        {{3, 3, 3, 1, 3, 1, 2, 1, 3, 2}, {2, 2, 2, 2, 2, 2, 2, 2, 1, 1}, "clusters vs class: ARI 0.00"},
+    };
+    for (const auto& c : cases) {
+        FreshWorkspace();
+        ws.ClassCount = 2;
+        const int n = static_cast<int>(c.clusters.size());
+        for (int i = 1; i <= n; ++i) {
+            ws.ClusterOf[i] = c.clusters[static_cast<std::size_t>(i - 1)];
+            ws.ItemClass[i] = c.classes[static_cast<std::size_t>(i - 1)];
+        }
+        EXPECT_EQ(ClusterAgreementText(n), c.text);
     }
-    EXPECT_EQ(ClusterAgreementText(6), "clusters vs class: ARI 1.00");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <set>
@@ -65,6 +66,41 @@ TEST_F(Distances, MeanUsesTheLowerTriangleOnly) {
     ws.DistMatrix[1][2] = 100;
     EXPECT_EQ(MeanDistance(2), 4.0f);
     EXPECT_EQ(MeanDistance(1), 0.0f);
+    ws.DistMatrix[2][1] = ws.DistMatrix[3][1] = ws.DistMatrix[3][2] = 3e38f;  // their sum is no float
+    EXPECT_FLOAT_EQ(MeanDistance(3), 3e38f);
+}
+
+// At 2^80 times the values, whose squares overflow a float, the distances
+// are those of the values' own size times 2^80, exactly, and so is their
+// mean. Complete items and items with a missing value take their own ways.
+TEST_F(Distances, ValuesOfAnySizeGiveTheirDistancesExactly) {
+    std::mt19937 gen(4);
+    std::uniform_real_distribution<float> value(-5, 5);
+    static float unscaled[21][21];
+    for (const bool missing : {false, true}) {
+        float values[21][7];
+        for (auto& row : values)
+            for (float& v : row) v = value(gen);
+        if (missing) values[3][2] = NAN;
+        float mean = 0;
+        for (const float scale : {1.0f, 0x1p80f}) {
+            for (int i = 1; i <= 20; ++i) {
+                for (int k = 1; k <= 6; ++k) ws.InputVectors[i][k] = values[i][k] * scale;
+                ws.ItemMissing[i] = missing && i == 3;
+            }
+            BuildDistanceMatrix(20, 6);
+            if (scale == 1.0f) {
+                for (int i = 1; i <= 20; ++i) std::copy(ws.DistMatrix[i], ws.DistMatrix[i] + 21, unscaled[i]);
+                mean = MeanDistance(20);
+                continue;
+            }
+            EXPECT_EQ(MeanDistance(20), mean * scale);
+            for (int i = 1; i <= 20; ++i)
+                for (int j = 1; j <= 20; ++j)
+                    ASSERT_EQ(ws.DistMatrix[i][j], unscaled[i][j] * scale)
+                        << missing << ": " << i << "," << j;
+        }
+    }
 }
 
 TEST_F(Distances, AllZeroFailsWithGaz) {

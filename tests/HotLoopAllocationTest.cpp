@@ -132,10 +132,8 @@ TEST(HotLoops, MapLayoutStepsAskForNoMemory) {
 
 TEST(HotLoops, SocTrainingStepsAskForNoMemory) {
     SocWorkspace(89, 26, 20);
-    float sum = 0;
-    for (int i = 1; i <= 89; ++i) sum += MatchItem(i);
     static SocTraining training;
-    training.Begin(20, 26, 0.05f, sum / 89, 20000);
+    training.Begin(20, 26, 0.05f, MeanStartError(89), 20000);
     SeedRandomWith(5);
     const AllocationCount count;
     // Past several prototype-distance passes (the blocked pass over the

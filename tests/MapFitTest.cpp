@@ -42,26 +42,36 @@ TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
         EXPECT_STREQ(StressBand(stress), band) << stress;
 }
 
-// Two prototypes of 2 components, weights 1; three vectors. Vector (0, 0)
-// and (2, 0) belong to prototype 1 at (1, 0), each with the error sqrt(1 /
-// 3); vector (1, 1) too, with sqrt(1 / 3); prototype 2 far away gets none.
+// Two prototypes of 2 components with weights that matching ranks by; five
+// vectors at the training's scale. Vectors (0, 0), (2, 0) and (1, 1) belong
+// to prototype 1 at (1, 0), each at the distance 1, and (., 3) too, at
+// sqrt(2 x 9) over the one component it has; (., .) belongs to none, and
+// prototype 2 far away gets none. The error is in the units of the file.
 TEST(SocFitFigures, MatchAHandComputedSet) {
-    ws.Reset();
-    ws.ItemCount = 2;
-    ws.VectorCount = 3;
-    ws.VectorDim = 2;
-    const float prototypes[2][2] = {{1, 0}, {50, 50}}, vectors[3][2] = {{0, 0}, {2, 0}, {1, 1}};
-    for (int k = 1; k <= 2; ++k)
-        for (int q = 1; q <= 2; ++q) {
-            ws.Prototypes[k][1][q] = prototypes[k - 1][q - 1];
-            ws.Prototypes[k][2][q] = 1.0f;
-        }
-    for (int i = 1; i <= 3; ++i)
-        for (int q = 1; q <= 2; ++q) ws.InputVectors[i][q] = vectors[i - 1][q - 1];
-    const SocFit fit = MeasureSocFit();
-    EXPECT_NEAR(fit.quantisationError, std::sqrt(1.0 / 3), 1e-6);
-    EXPECT_EQ(fit.emptyPrototypes, 1);
-    EXPECT_EQ(SocFitText(fit), "quantisation error 0.577, empty prototypes 1");
+    for (const float socScale : {1.0f, 10.0f}) {
+        ws.Reset();
+        ws.SocScale = socScale;
+        ws.ItemCount = 2;
+        ws.VectorCount = 5;
+        ws.VectorDim = 2;
+        const float prototypes[2][2] = {{1, 0}, {50, 50}}, weights[2] = {0.5f, 0.25f};
+        const float vectors[5][2] = {{0, 0}, {2, 0}, {1, 1}, {NAN, 3}, {NAN, NAN}};
+        for (int k = 1; k <= 2; ++k)
+            for (int q = 1; q <= 2; ++q) {
+                ws.Prototypes[k][1][q] = prototypes[k - 1][q - 1] * socScale;
+                ws.Prototypes[k][2][q] = weights[q - 1];
+            }
+        for (int i = 1; i <= 5; ++i)
+            for (int q = 1; q <= 2; ++q) {
+                ws.InputVectors[i][q] = vectors[i - 1][q - 1] * socScale;
+                ws.ItemMissing[i] += std::isnan(vectors[i - 1][q - 1]);
+            }
+        const SocFit fit = MeasureSocFit();
+        EXPECT_NEAR(fit.quantisationError, (3 + std::sqrt(18.0)) / 4, 1e-6) << socScale;
+        EXPECT_EQ(fit.members[1], 4);
+        EXPECT_EQ(fit.emptyPrototypes, 1);
+        EXPECT_EQ(SocFitText(fit), "quantisation error 1.811, empty prototypes 1");
+    }
 }
 
 // A map of 60 items spread far beyond the panel, turned a little.

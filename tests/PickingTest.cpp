@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "handlers/Picking.h"
+#include "soc/SocFit.h"
 #include "support/FakeForm.h"
 #include "workspace/Workspace.h"
 
@@ -49,7 +50,7 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     EXPECT_EQ(ws.PanelItem, 2);
     EXPECT_EQ(ws.PickedItem, 2);
     EXPECT_EQ(form.edits[Edit1], "2");
-    // Item 2 lies 0.3 / sqrt(3) from prototype 2.
+    // Item 2 lies 0.3 from prototype 2.
     EXPECT_EQ(form.memo, (Lines{" ", "1", "2", "2"}));
     EXPECT_EQ(ws.ItemMark[1], 1);
     EXPECT_EQ(ws.ItemScore[2], 2.0f);
@@ -60,8 +61,7 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
 }
 
 TEST_F(Picking, TheSimilarityTestIsStrict) {
-    const float d = ItemPrototypeDistance(2, 2);
-    EXPECT_FLOAT_EQ(d, 0.3f / std::sqrt(3.0f));
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(2, 2), 0.3f);
     form.edits[Edit16] = "0";
     PaintBox1MouseUp(form, 64, 569);
     EXPECT_EQ(form.memo, (Lines{" ", "2"}));
@@ -80,13 +80,20 @@ TEST_F(Picking, AnyPointInThePanelPicksTheNearestAndTiesGoToTheLowerNumber) {
     EXPECT_EQ(ws.PanelItem, 1);
 }
 
-TEST_F(Picking, TheDistanceWeighsEachComponentAndDividesByOnePlusTheWeights) {
+// The distance is the one between vectors (distances.dat's), whatever the
+// prototype's weights: over the components a vector has, scaled up to all
+// of them; a vector with none is never listed.
+TEST_F(Picking, TheDistanceIsTheVectorsEuclideanOne) {
     ws.Prototypes[1][2][1] = 0.5f;
     ws.Prototypes[1][2][2] = 0.25f;
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt((1 * 0.5f + 9 * 0.25f) / 1.75f));
-    // Without weights nothing is counted: every vector is similar.
-    ws.Prototypes[1][2][1] = ws.Prototypes[1][2][2] = 0;
-    EXPECT_EQ(ItemPrototypeDistance(4, 1), 0.0f);
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(10.0f));  // (2, 3) against (1, 0)
+    ws.InputVectors[4][1] = NAN;
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(2 * 9.0f));
+    ws.InputVectors[4][2] = NAN;
+    EXPECT_TRUE(std::isnan(ItemPrototypeDistance(4, 1)));
+    form.edits[Edit16] = "1e9";
+    PaintBox1MouseUp(form, 64, 569);
+    EXPECT_EQ(form.memo, (Lines{" ", "1", "2", "3", "2"}));
 }
 
 TEST_F(Picking, NothingHappensWhilePickingIsOff) {

@@ -5,9 +5,12 @@
 #include <random>
 
 #include "mds/MdsStep.h"
+#include "soc/SocFit.h"
+#include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"
+#include "workspace/DistanceUnit.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -36,7 +39,7 @@ TEST_F(SocSteps, TheWeightedErrorOfTheWorkedExample) {
     ws.ItemCount = 1;
     Proto(1, {1, 0}, {1, 1});
     Item(1, {0, 0});
-    EXPECT_NEAR(MatchItem(1), 0.5774f, 1e-4);
+    EXPECT_NEAR(*MatchItem(1), 0.5774f, 1e-4);
     EXPECT_EQ(ws.WinnerIndex, 1);
     EXPECT_NEAR(RankingValue(WeightedError(1, ws.InputVectors[1], 2)), 0.0333f, 1e-4);
 }
@@ -51,16 +54,131 @@ TEST_F(SocSteps, TheLowerNumberWinsATieAndAnIdenticalPrototypeGivesZero) {
     MatchItem(1);
     EXPECT_EQ(ws.WinnerIndex, 2);
     Item(2, {5});
-    EXPECT_EQ(MatchItem(2), 0.0f);
+    EXPECT_EQ(*MatchItem(2), 0.0f);
     EXPECT_EQ(ws.WinnerIndex, 1);
 }
 
-TEST_F(SocSteps, NoPrototypeKeepsTheLastWinner) {
+TEST_F(SocSteps, NoPrototypeIsNoWinnerAndKeepsTheLastOne) {
     ws.VectorDim = 1;
     ws.ItemCount = 0;
     ws.WinnerIndex = 7;
-    MatchItem(1);
+    EXPECT_FALSE(MatchItem(1));
     EXPECT_EQ(ws.WinnerIndex, 7);
+}
+
+// An item none of whose compared components is present has no error to
+// rank: it is in no prototype, moves none and counts in no figure.
+TEST_F(SocSteps, AnItemWithoutAComparedComponentIsInNoPrototype) {
+    TempDir dir;
+    FakeForm form;
+    std::strcpy(ws.ClustersFileName, dir.File("clusters.dat").c_str());
+    ws.VectorDim = 2;
+    ws.ItemCount = 2;
+    ws.VectorCount = 3;
+    ws.AvgKeep = 0.999f;
+    ws.AvgGain = 0.001f;
+    Proto(1, {0, 0}, {1, 1});
+    Proto(2, {4, 4}, {1, 1});
+    Item(1, {1, 1});
+    Item(2, {4, 5});
+    Item(3, {NAN, NAN, 7});  // a value beyond the components compared
+    ws.ItemMissing[3] = 2;
+    EXPECT_FALSE(NearestPrototype(3));
+    EXPECT_FALSE(MatchItem(3));
+    EXPECT_EQ(MeanStartError(3), (*MatchItem(1) + *MatchItem(2)) / 2);
+
+    static SocTraining training;
+    training.Begin(2, 2, 0.5f, 100, 10);
+    float before[3][3][66];
+    std::memcpy(before, ws.Prototypes, sizeof before);
+    EXPECT_EQ(training.Learn(1, 3), 0.0f);
+    EXPECT_EQ(std::memcmp(before, ws.Prototypes, sizeof before), 0);
+    EXPECT_EQ(ws.ItemScore[1] + ws.ItemScore[2], 0.0f);
+    EXPECT_EQ(ws.LearnRate, 0.5f);  // the first update still uses the base rate
+
+    WriteSocClusters(form, 3, 2);
+    EXPECT_EQ(ws.ItemMark[3], 0);
+    EXPECT_EQ(dir.Read("clusters.dat"), "   1  \r\n \r\n   2  \r\n \r\n");
+}
+
+// Matching ranks by the values' own size: whatever it is, every item has a
+// winner, the same in the plain steps and in the fast trainer, and every
+// step of a training has one.
+TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
+    for (const float scale : {1.0f, 1e7f}) {
+        FreshWorkspace();
+        ws.AxisSize[1] = 25;
+        ws.MapEnlargement = 3;
+        ws.AvgKeep = 0.999f;
+        ws.AvgGain = 0.001f;
+        ws.ItemCount = 4;
+        ws.VectorDim = 3;
+        ws.VectorCount = 40;
+        // Four groups, the items of group g at g's corner and a little off it.
+        const float corner[4][3] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        for (int i = 1; i <= 40; ++i)
+            for (int q = 1; q <= 3; ++q)
+                ws.InputVectors[i][q] =
+                    (corner[i % 4][q - 1] + 0.01f * static_cast<float>((i * 7 + q) % 10)) * scale;
+        for (int p = 1; p <= 4; ++p)
+            for (int q = 1; q <= 3; ++q) {
+                ws.Prototypes[p][1][q] = ws.InputVectors[p][q];
+                ws.Prototypes[p][2][q] = 1;
+            }
+        static SocTrainer trainer;
+        trainer.Start();
+        for (int i = 1; i <= 40; ++i) {
+            const std::optional<float> plain = MatchItem(i);
+            ASSERT_TRUE(plain) << scale << ": item " << i;
+            EXPECT_EQ(ws.WinnerIndex, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
+            ws.WinnerIndex = 0;
+            float fast = 0;
+            EXPECT_TRUE(trainer.Match(i, fast)) << scale << ": item " << i;
+            EXPECT_EQ(fast, *plain) << scale << ": item " << i;
+            EXPECT_EQ(ws.WinnerIndex, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
+        }
+        static SocTraining training;
+        training.Begin(4, 3, 0.05f, MeanStartError(40), 2000);
+        for (int t = 1; t <= 2000; ++t) {
+            ws.WinnerIndex = 0;
+            training.Learn(t, 1 + (t * 13) % 40);
+            ASSERT_NE(ws.WinnerIndex, 0) << scale << ": step " << t;
+        }
+    }
+}
+
+// At 2^70 times the values, whose squares overflow a float, the steps give
+// what they give at the values' own size, the errors and distances 2^70
+// times as large, exactly.
+TEST_F(SocSteps, ValuesOfAnySizeGiveTheirStepsExactly) {
+    ws.VectorDim = 3;
+    ws.ItemCount = 3;
+    ws.VectorCount = 6;
+    const float items[6][3] = {{0, 1, 2}, {3, 1, 0}, {1, 1, 1}, {5, 4, 3}, {0, 0, 7}, {2, 6, 1}};
+    std::vector<float> seen[2];
+    for (const float scale : {1.0f, 0x1p70f}) {
+        for (int i = 1; i <= 6; ++i)
+            for (int q = 1; q <= 3; ++q) ws.InputVectors[i][q] = items[i - 1][q - 1] * scale;
+        for (int p = 1; p <= 3; ++p)
+            for (int q = 1; q <= 3; ++q) {
+                ws.Prototypes[p][1][q] = ws.InputVectors[2 * p - 1][q];
+                ws.Prototypes[p][2][q] = 0.3f * static_cast<float>(p + q);
+            }
+        ChooseDistanceUnit(6, 3);
+        EXPECT_EQ(ws.DistanceUnit == 1.0f, scale == 1.0f) << "values whose squares fit keep theirs";
+        std::vector<float>& steps = seen[scale != 1.0f];
+        for (int i = 1; i <= 6; ++i) {
+            const std::optional<PrototypeMatch> match = NearestPrototype(i);
+            ASSERT_TRUE(match) << scale;
+            steps.insert(steps.end(), {static_cast<float>(match->prototype), match->error / scale,
+                                       ItemPrototypeDistance(i, 3) / scale});
+        }
+        steps.push_back(MeanStartError(6) / scale);
+        PrototypeDistances();
+        steps.insert(steps.end(), {ws.DistMatrix[2][1], ws.DistMatrix[3][1], ws.DistMatrix[3][2],
+                                   ws.DistScale * scale, ws.MaxDist});
+    }
+    EXPECT_EQ(seen[1], seen[0]);
 }
 
 TEST_F(SocSteps, UpdatePullsTheWinnerAndItsWeights) {
@@ -134,9 +252,15 @@ TEST(SocRates, FollowTheRateLawAndTheWinScore) {
     EXPECT_LT(score, 10.0f);
 }
 
-// The fast trainer must give exactly what the plain steps give.
+// The fast trainer must give exactly what the plain steps give, whatever
+// the size of the values (2^70: their squares overflow a float).
 TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
-    for (const auto& [k, dim] : {std::pair{20, 26}, {400, 64}, {3, 1}, {37, 13}}) {
+    struct Case {
+        int k, dim;
+        float scale;
+    };
+    for (const auto& [k, dim, scale] :
+         {Case{20, 26, 1}, Case{400, 64, 1}, Case{3, 1, 1}, Case{37, 13, 1}, Case{37, 13, 0x1p70f}}) {
         FreshWorkspace();
         ws.AxisSize[1] = 25;
         ws.MapEnlargement = 3;
@@ -146,12 +270,13 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         std::mt19937 gen(static_cast<unsigned>(k * 100 + dim));
         std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1);
         for (int i = 1; i <= 300; ++i)
-            for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = value(gen);
+            for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = value(gen) * scale;
         for (int p = 1; p <= k; ++p)
             for (int q = 1; q <= dim; ++q) {
-                ws.Prototypes[p][1][q] = value(gen);
+                ws.Prototypes[p][1][q] = value(gen) * scale;
                 ws.Prototypes[p][2][q] = weight(gen);
             }
+        ChooseDistanceUnit(300, dim);
         // Two prototypes at item 1 itself: the first of them wins.
         for (int q = 1; q <= dim; ++q) {
             ws.Prototypes[k][1][q] = ws.Prototypes[1][1][q] = ws.InputVectors[1][q];
@@ -164,13 +289,14 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         static SocTrainer trainer;
         trainer.Start();
         std::uniform_int_distribution<int> item(1, 300);
-        std::vector<std::pair<float, int>> fast, plain;
+        std::vector<std::pair<std::optional<float>, int>> fast, plain;
         std::vector<int> drawn;
         for (int step = 1; step <= 600; ++step) {
             const int a = step == 1 ? 1 : item(gen);
             drawn.push_back(a);
-            const float err = trainer.Match(a);
-            fast.emplace_back(err, ws.WinnerIndex);
+            float err = 0;
+            const bool matched = trainer.Match(a, err);
+            fast.emplace_back(matched ? std::optional(err) : std::nullopt, ws.WinnerIndex);
             trainer.Update(ws.WinnerIndex, a, 0.05f);
             if (step % 200 == 0) trainer.Distances();
         }
@@ -185,12 +311,12 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         std::copy(&plainProto[0][0][0], &plainProto[0][0][0] + sizeof plainProto / sizeof(float),
                   &ws.Prototypes[0][0][0]);
         for (const int a : drawn) {
-            const float err = MatchItem(a);
+            const std::optional<float> err = MatchItem(a);
             plain.emplace_back(err, ws.WinnerIndex);
             UpdatePrototype(ws.WinnerIndex, a, 0.05f);
         }
         PrototypeDistances();
-        ASSERT_EQ(fast, plain) << k << " x " << dim;
+        ASSERT_EQ(fast, plain) << k << " x " << dim << " at " << scale;
         EXPECT_EQ(fast[0].second, 1);
         EXPECT_EQ(ws.DistScale, fastScale);
         for (int i = 1; i <= k; ++i)

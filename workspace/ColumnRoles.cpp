@@ -92,6 +92,11 @@ void ColumnPlan::LeaveOut(int column, std::string why, bool asked) {
     features.erase(std::remove(features.begin(), features.end(), column), features.end());
 }
 
+std::string ColumnPlan::FeatureWords(int k) const {
+    return ColumnWords(
+        k >= 1 && k <= static_cast<int>(features.size()) ? features[static_cast<std::size_t>(k - 1)] : k);
+}
+
 ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
                        bool matrix) {
     ColumnPlan plan;

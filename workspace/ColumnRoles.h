@@ -41,6 +41,8 @@ struct ColumnPlan {
     std::string ColumnWords(int column) const;
     // Leaves a column out, no feature, for the reason given.
     void LeaveOut(int column, std::string why, bool asked);
+    // ColumnWords of the column that feature k (from 1) is read from.
+    std::string FeatureWords(int k) const;
 };
 
 // The roles of a scanned table's columns. A distance matrix has no class

@@ -6,17 +6,8 @@
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
-namespace {
-
-struct Spread {
-    int present = 0;
-    double mean = 0, deviation = 0, low = 0, high = 0;
-};
-
-// A column's mean, standard deviation (n - 1), minimum and maximum over the
-// values present.
-Spread SpreadOf(int n, int k) {
-    Spread s;
+ColumnSpread SpreadOf(int n, int k) {
+    ColumnSpread s;
     double sum = 0;
     for (int i = 1; i <= n; ++i) {
         const double v = ws.InputVectors[i][k];
@@ -37,16 +28,11 @@ Spread SpreadOf(int n, int k) {
     return s;
 }
 
-std::string FeatureWords(const ColumnPlan& columns, int k) {
-    const int column = k <= static_cast<int>(columns.features.size())
-                           ? columns.features[static_cast<std::size_t>(k - 1)]
-                           : k;
-    return columns.ColumnWords(column);
-}
+namespace {
 
 // Without a scale: the column that varies most, when it varies ten times
 // as much as the one that varies least (but varies).
-std::vector<std::string> SpreadWarning(const std::vector<Spread>& spreads, const ColumnPlan& columns) {
+std::vector<std::string> SpreadWarning(const std::vector<ColumnSpread>& spreads, const ColumnPlan& columns) {
     int most = 0, least = 0;
     for (int k = 1; k < static_cast<int>(spreads.size()); ++k) {
         const double d = spreads[static_cast<std::size_t>(k)].deviation;
@@ -61,7 +47,7 @@ std::vector<std::string> SpreadWarning(const std::vector<Spread>& spreads, const
     return {
         Format("warning: %s varies %.0fx more than %s: it decides the distances; scale z gives every "
                "column the same weight",
-               FeatureWords(columns, most).c_str(), ratio, FeatureWords(columns, least).c_str())};
+               columns.FeatureWords(most).c_str(), ratio, columns.FeatureWords(least).c_str())};
 }
 
 }  // namespace
@@ -90,7 +76,7 @@ bool ScaleNamed(const std::string& word, ColumnScale& scale) {
 std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const ColumnPlan& columns) {
     n = std::clamp(n, 0, kInputRows);
     dim = std::clamp(dim, 0, kMaxDim);
-    std::vector<Spread> spreads(static_cast<std::size_t>(dim) + 1);
+    std::vector<ColumnSpread> spreads(static_cast<std::size_t>(dim) + 1);
     for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(n, k);
     if (scale == ColumnScale::None) return SpreadWarning(spreads, columns);
 
@@ -98,11 +84,11 @@ std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const C
     std::string constant;
     int constants = 0;
     for (int k = 1; k <= dim; ++k) {
-        const Spread& s = spreads[static_cast<std::size_t>(k)];
+        const ColumnSpread& s = spreads[static_cast<std::size_t>(k)];
         const double width = scale == ColumnScale::Z ? s.deviation : s.high - s.low;
         const double offset = scale == ColumnScale::Z ? s.mean : s.low;
         const double factor = width > 0 ? 1.0 / width : 0.0;  // a constant column becomes 0
-        if (!(width > 0) && constants++ == 0) constant = FeatureWords(columns, k);
+        if (!(width > 0) && constants++ == 0) constant = columns.FeatureWords(k);
         ws.FeatureOffset[k] = static_cast<float>(offset);
         ws.FeatureFactor[k] = static_cast<float>(factor);
         for (int i = 1; i <= n; ++i) {

@@ -8,6 +8,14 @@
 #include "form/ReadOptions.h"
 #include "workspace/ColumnRoles.h"
 
+// Component k of items 1..n, over the values present: how many, their
+// mean, standard deviation (n - 1), lowest and highest.
+struct ColumnSpread {
+    int present = 0;
+    double mean = 0, deviation = 0, low = 0, high = 0;
+};
+ColumnSpread SpreadOf(int n, int k);
+
 // Scales components 1..dim of items 1..n in place (missing values stay
 // missing and take no part in a column's mean, deviation, minimum or
 // maximum) and keeps each column's offset and factor in the Workspace, so

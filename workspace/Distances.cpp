@@ -6,48 +6,20 @@
 #include <optional>
 
 #include "text/Numbers.h"
+#include "workspace/DistanceUnit.h"
 #include "workspace/TextFile.h"
 #include "workspace/VectorTargets.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
-float PairDistance(int i, int j, int dim) {
-    const float* a = ws.InputVectors[i];
-    const float* b = ws.InputVectors[j];
-    float sum = 0.0f;
-    for (int k = 1; k <= dim; ++k) {
-        const float d = a[k] - b[k];
-        sum += d * d;
-    }
-    return static_cast<float>(std::sqrt(static_cast<double>(sum)));
-}
-
-// Over the components both items have, scaled up to all of them; not a
-// number when they have none in common.
-float PartialPairDistance(int i, int j, int dim) {
-    const float* a = ws.InputVectors[i];
-    const float* b = ws.InputVectors[j];
-    float sum = 0.0f;
-    int present = 0;
-    for (int k = 1; k <= dim; ++k) {
-        const float d = a[k] - b[k];
-        if (std::isnan(d)) continue;
-        sum += d * d;
-        ++present;
-    }
-    if (present == 0) return std::numeric_limits<float>::quiet_NaN();
-    return static_cast<float>(std::sqrt(static_cast<double>(sum) * dim / present));
-}
-
 float ItemDistance(int i, int j, int dim) {
-    return ws.ItemMissing[i] == 0 && ws.ItemMissing[j] == 0 ? PairDistance(i, j, dim)
-                                                            : PartialPairDistance(i, j, dim);
+    return VectorDistance(ws.InputVectors[i], ws.InputVectors[j], dim);
 }
 
 // Rows of the components laid out by column: one vector step takes a
 // component of many pairs, while each pair's sum still runs over its
-// components in order, as PairDistance sums them.
+// components in order, as VectorDistance sums them.
 constexpr int kColumnStride = (kMaxMapItems + 15) / 16 * 16;
 using Columns = float[kMaxDim][kColumnStride];
 
@@ -68,15 +40,17 @@ VECTOR_TARGETS void DistancesToEarlier(int i, int dim, const Columns& columns, f
     for (int j = 0; j < n; ++j) out[j] = static_cast<float>(std::sqrt(static_cast<double>(out[j])));
 }
 
+// The columns hold the values in DistanceUnit.
 void FillCompleteDistances(int rows, int dim) {
     alignas(64) Columns columns;
     alignas(64) float row[kColumnStride];
+    const float unit = ws.DistanceUnit, inverse = 1.0f / unit;
     for (int i = 1; i <= rows; ++i)
-        for (int k = 0; k < dim; ++k) columns[k][i - 1] = ws.InputVectors[i][k + 1];
+        for (int k = 0; k < dim; ++k) columns[k][i - 1] = ws.InputVectors[i][k + 1] * inverse;
     for (int i = 1; i <= rows; ++i) {
         DistancesToEarlier(i, dim, columns, row);
         ws.DistMatrix[i][i] = 0.0f;
-        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = row[j - 1];
+        for (int j = 1; j < i; ++j) ws.DistMatrix[i][j] = ws.DistMatrix[j][i] = row[j - 1] * unit;
     }
 }
 
@@ -127,9 +101,24 @@ std::optional<float> Scale(Form& form, float largest) {
 
 }  // namespace
 
+float VectorDistance(const float* a, const float* b, int dim) {
+    const float unit = ws.DistanceUnit, inverse = 1.0f / unit;
+    float sum = 0.0f;
+    int present = 0;
+    for (int k = 1; k <= dim; ++k) {
+        const float d = a[k] * inverse - b[k] * inverse;
+        if (std::isnan(d)) continue;
+        sum += d * d;
+        ++present;
+    }
+    if (present == 0) return std::numeric_limits<float>::quiet_NaN();
+    return static_cast<float>(std::sqrt(static_cast<double>(sum) * dim / present)) * unit;
+}
+
 int BuildDistanceMatrix(int n, int dim) {
     const int rows = MapRows(n);
     dim = std::min(dim, kMaxDim);
+    ChooseDistanceUnit(n, dim);
     const bool complete =
         std::all_of(ws.ItemMissing + 1, ws.ItemMissing + rows + 1, [](int m) { return m == 0; });
     if (complete) return FillCompleteDistances(rows, dim), 0;
@@ -137,16 +126,24 @@ int BuildDistanceMatrix(int n, int dim) {
     return FillUnrelatedPairs(rows);
 }
 
+// Summed over the distances divided by a power of two that keeps the sum
+// within single precision, and multiplied back: exact in binary.
 float MeanDistance(int n) {
     const int rows = MapRows(n);
-    float sum = 0.0f;
+    float largest = 0.0f;
     int count = 0;
     for (int j = 1; j <= rows; ++j)
         for (int k = 1; k < j; ++k) {
-            sum += ws.DistMatrix[j][k];
+            largest = std::max(largest, std::abs(ws.DistMatrix[j][k]));
             ++count;
         }
-    return count > 0 ? sum / static_cast<float>(count) : sum;
+    const float unit = PowerOfTwoAbove(static_cast<double>(largest) * count,
+                                       std::numeric_limits<float>::max() / kSumRoom),
+                inverse = 1.0f / unit;
+    float sum = 0.0f;
+    for (int j = 1; j <= rows; ++j)
+        for (int k = 1; k < j; ++k) sum += ws.DistMatrix[j][k] * inverse;
+    return count > 0 ? sum / static_cast<float>(count) * unit : sum;
 }
 
 float NormaliseDistances(Form& form, int n) {

@@ -5,11 +5,16 @@
 
 #include "form/Form.h"
 
-// DistMatrix[i][j], i, j = 1..N: Euclidean distance of InputVectors rows i and
-// j over components 1..n. Where a component is missing, the distance is
-// taken over the components both items have, scaled up to all of them:
-// sqrt(n / present x sum); a pair with none in common gets the largest
-// distance of the others. Returns the number of such pairs.
+// The distance of two vectors over components 1..dim: Euclidean over the
+// components both have (a missing one is not a number), scaled up to all of
+// them, sqrt(dim / present x sum); not a number when they have none in
+// common. Summed in DistanceUnit (DistanceUnit.h).
+float VectorDistance(const float* a, const float* b, int dim);
+
+// DistMatrix[i][j], i, j = 1..N: VectorDistance of InputVectors rows i and
+// j over components 1..n, with DistanceUnit chosen for the items first; a
+// pair with no component in common gets the largest distance of the others.
+// Returns the number of such pairs.
 int BuildDistanceMatrix(int n, int dim);
 
 // Mean of the entries below the diagonal (0 when there is no pair).

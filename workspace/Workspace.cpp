@@ -23,6 +23,7 @@ void Workspace::Reset() {
     std::memset(static_cast<void*>(this), 0, sizeof(Workspace));
     ItemCount = 2403;
     MapEnlargement = 10.0f;
+    DistanceUnit = 1.0f;
     MapSize1 = MapSize2 = MapSize3 = MapSize4 = 100;
     FirstItem = 1;
     ZoomStep = 1.0;

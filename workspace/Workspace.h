@@ -45,6 +45,9 @@ struct Workspace {
     float DistScale;
     float MaxDist;
     float MapEnlargement;
+    // The power of two distances divide the values by (DistanceUnit.h); 1
+    // for most tables.
+    float DistanceUnit;
 
     // MRP clustering
     float CharDistance;

@@ -626,6 +626,49 @@ TEST_F(CommandLine, MissingValuesGiveTheDistanceOverWhatBothItemsHave) {
         }
 }
 
+// Values of any size: at 1e20 the items map and train as they do at their
+// own size, their distances 1e20 times as long; values whose distances
+// single precision cannot hold are refused by both runs, by their column.
+TEST_F(CommandLine, ValuesOfAnySizeAreMappedOrRefusedByTheirColumn) {
+    std::string small, large, huge;
+    for (int i = 0; i < 30; ++i) {
+        const double a = i % 3 + 0.1 * (i % 7), b = (i * 5) % 3 + 0.05 * (i % 4);
+        small += Format("%g\t%g\n", a, b);
+        large += Format("%g\t%g\n", a * 1e20, b * 1e20);
+        huge += Format("%g\t%g\n", a, i == 0 ? -3e38 : i == 1 ? 3e38 : 0.0);
+    }
+    dir.Write("small.txt", small);
+    dir.Write("large.txt", large);
+    dir.Write("huge.txt", huge);
+    std::vector<double> distances[2];
+    for (const char* file : {"small.txt", "large.txt"}) {
+        const Result r = Itemmap({"mrp-mds", File(file), "--seed", "1"});
+        ASSERT_EQ(r.status, kExitFinished) << file << r.out << r.err;
+        std::istringstream dump(ReadFile(File("distances.dat")));
+        for (double d; dump >> d;) distances[file[0] == 'l'].push_back(d);
+    }
+    ASSERT_EQ(distances[1].size(), 30u * 30u);
+    for (std::size_t i = 0; i < distances[0].size(); ++i)
+        EXPECT_NEAR(distances[1][i] / 1e20, distances[0][i], 0.0005) << i;
+
+    const Result soc = Itemmap({"soc", File("large.txt"), "--prototypes", "4", "--seed", "1"});
+    ASSERT_EQ(soc.status, kExitFinished) << soc.err;
+    std::istringstream clusters(ReadFile(File("clusters.dat")));
+    int listed = 0;
+    for (int item; clusters >> item;) ++listed;
+    EXPECT_EQ(listed, 30);
+    EXPECT_EQ(soc.err.find("empty prototypes 4"), std::string::npos) << soc.err;
+
+    for (const char* run : {"mrp-mds", "soc"}) {
+        const Result r = Itemmap({run, File("huge.txt")});
+        EXPECT_EQ(r.status, kExitRefused) << run;
+        EXPECT_NE(r.err.find("invalid input data. \u2014 values from -3e38 to 3e38 in column 2 are too large "
+                             "for single-precision distances"),
+                  std::string::npos)
+            << run << r.err;
+    }
+}
+
 // Scales: each column z-scored (n - 1) or mapped to 0..1 before the distances.
 TEST_F(CommandLine, ScalesGiveTheDistancesOfTheScaledTable) {
     const std::vector<std::array<double, 2>> x = {{1, 100}, {2, 300}, {4, 200}, {5, 900}};

@@ -276,12 +276,15 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
     }
 }
 
-// A caption wider than the picture goes on in a second line.
+// A caption wider than the picture goes on in a second line (with every
+// item in a cluster the caption of the short name fits one).
 TEST_F(CommandLine, ALongCaptionWrapsInsteadOfBeingCut) {
     std::vector<int> heights;
     for (const char* name : {"iris.txt", "iris-measurements-of-anderson-1936-as-written-by-R.txt"}) {
         dir.Write(name, ReadFile(Sample("iris-table.txt")));
-        ASSERT_EQ(Itemmap({"mrp-mds", File(name), "--seed", "1", "--png", File("map.png")}).status,
+        ASSERT_EQ(Itemmap({"mrp-mds", File(name), "--seed", "1", "--char-distance", "0.51", "--noise", "2",
+                           "--neighbour", "0.5", "--png", File("map.png")})
+                      .status,
                   kExitFinished);
         heights.push_back(QImage(QString::fromStdString(File("map.png"))).height());
     }

@@ -1,0 +1,55 @@
+#include "workspace/DistanceUnit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "workspace/ColumnScale.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+constexpr double kLargestFloat = std::numeric_limits<float>::max();
+
+// The largest distance components 1..dim of items 1..n could make: the
+// largest spread of a component times the square root of the components.
+double LargestDistance(int n, int dim) {
+    double spread = 0;
+    for (int k = 1; k <= dim; ++k) {
+        const ColumnSpread s = SpreadOf(n, k);
+        spread = std::max(spread, s.high - s.low);
+    }
+    return spread * std::sqrt(static_cast<double>(dim));
+}
+
+}  // namespace
+
+float PowerOfTwoAbove(double size, double limit) {
+    int k = 0;
+    while (k < 127 && size > std::ldexp(limit, k)) ++k;
+    return std::ldexp(1.0f, k);
+}
+
+void ChooseDistanceUnit(int n, int dim) {
+    n = std::clamp(n, 0, kInputRows);
+    dim = std::clamp(dim, 0, kMaxDim);
+    ws.DistanceUnit = PowerOfTwoAbove(LargestDistance(n, dim), std::sqrt(kLargestFloat / kSumRoom));
+}
+
+OversizedValues FindOversizedValues(int n, int dim) {
+    n = std::clamp(n, 0, kInputRows);
+    dim = std::clamp(dim, 0, kMaxDim);
+    constexpr double kRunsScale = 10;
+    OversizedValues found;
+    double furthest = kLargestFloat;
+    for (int k = 1; k <= dim; ++k) {
+        const ColumnSpread s = SpreadOf(n, k);
+        const double reach = kRunsScale * std::max({(s.high - s.low) * std::sqrt(static_cast<double>(dim)),
+                                                    std::abs(s.low), std::abs(s.high)});
+        if (reach > furthest) {
+            furthest = reach;
+            found = {k, s.low, s.high};
+        }
+    }
+    return found;
+}
