@@ -77,14 +77,10 @@ bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVec
         Refuse(form, refusalLine, Format("%s holds no values", std::string(BaseName(name)).c_str()));
         return false;
     }
+    // Every column used holds a value in some row taken (the reader leaves
+    // out the others), so some vector has a component to compare.
     const int without = VectorsWithoutComponents(ws.VectorCount, ws.Components());
     const char* components = ws.VectorDim == 1 ? "component" : "components";
-    if (needsVectors && without == ws.VectorCount) {
-        Refuse(form, refusalLine,
-               Format("no vector of %s has any of the %d %s used", std::string(BaseName(name)).c_str(),
-                      ws.VectorDim, components));
-        return false;
-    }
     if (without > 0)
         form.StatusNote(Format("warning: %d %s none of the %d %s used: %s in no prototype", without,
                                without == 1 ? "vector has" : "vectors have", ws.VectorDim, components,

@@ -293,13 +293,6 @@ TEST_F(SocRun, AVectorWithoutAComponentUsedIsInNoPrototype) {
     form.edits[Edit16] = "1000";
     PaintBox1MouseUp(form, 320, 316);
     EXPECT_EQ(form.memo.size(), 1u + 27u + 1u);  // the blank line, the vectors in a prototype, the pick
-
-    // Values in the first two columns only after the rows read.
-    dir.Write("items.txt", "NA\tNA\t0.5\nNA\tNA\t0.5\n0.1\t0.2\t0.3\n");
-    form.edits[Edit12] = "2";
-    Button10Click(form, kSteps);
-    EXPECT_EQ(form.outcome, Outcome::Refused);
-    EXPECT_EQ(form.memo.back(), "invalid input data.");
 }
 
 // A smoothed error above 500 lists the drawn item for the first 100 such
