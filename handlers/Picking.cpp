@@ -6,6 +6,7 @@
 
 #include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
+#include "soc/SocSteps.h"
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
@@ -74,6 +75,10 @@ void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values)
 }
 
 }  // namespace
+
+float ItemPrototypeDistance(int v, int u) {
+    return MatchingError(ItemError(MapRows(u), v, ws.Components()));
+}
 
 void PaintBox1MouseUp(Form& form, int x, int y) {
     if (ws.PickEnabled == 0) return;

@@ -6,6 +6,11 @@
 
 #include "form/Form.h"
 
+// The weighted distance between input vector v and prototype u, the error
+// that matching computes, at the training's scale; not a number for a
+// vector with none of the components, which is similar to no prototype.
+float ItemPrototypeDistance(int v, int u);
+
 // The map panel's mouse-up (any button): picks the point nearest to (x, y),
 // lists the input vectors closer than "simil. dist" and draws the panel.
 void PaintBox1MouseUp(Form& form, int x, int y);

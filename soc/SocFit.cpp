@@ -7,11 +7,6 @@
 #include "workspace/Distances.h"
 #include "workspace/Workspace.h"
 
-float ItemPrototypeDistance(int v, int u) {
-    return VectorDistance(ws.InputVectors[std::clamp(v, 0, kInputRows)], ws.Prototypes[MapRows(u)][1],
-                          ws.Components());
-}
-
 SocFit MeasureSocFit() {
     const int k = MapRows(ws.ItemCount);
     const int n = std::clamp(ws.VectorCount, 0, kInputRows);
@@ -24,7 +19,8 @@ SocFit MeasureSocFit() {
         if (!match) continue;  // in no prototype
         ++fit.members[match->prototype];
         ++classes[match->prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
-        sum += ItemPrototypeDistance(q, match->prototype);
+        // The distance distances.dat measures between vectors, at the training's scale.
+        sum += VectorDistance(ws.InputVectors[q], ws.Prototypes[match->prototype][1], ws.Components());
         ++assigned;
     }
     fit.quantisationError = assigned > 0 ? sum / assigned / ws.SocScale : 0.0;

@@ -5,11 +5,6 @@
 
 #include "workspace/Workspace.h"
 
-// The distance of input vector v to prototype u, as distances.dat measures
-// between vectors (VectorDistance), at the training's scale; not a number
-// for a vector with none of the components.
-float ItemPrototypeDistance(int v, int u);
-
 struct SocFit {
     // The mean over the vectors in a prototype of their distance to it, in
     // the units of distances.dat.

@@ -50,7 +50,7 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     EXPECT_EQ(ws.PanelItem, 2);
     EXPECT_EQ(ws.PickedItem, 2);
     EXPECT_EQ(form.edits[Edit1], "2");
-    // Item 2 lies 0.3 from prototype 2.
+    // Item 2 lies 0.3 / sqrt(3) from prototype 2.
     EXPECT_EQ(form.memo, (Lines{" ", "1", "2", "2"}));
     EXPECT_EQ(ws.ItemMark[1], 1);
     EXPECT_EQ(ws.ItemScore[2], 2.0f);
@@ -61,7 +61,7 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
 }
 
 TEST_F(Picking, TheSimilarityTestIsStrict) {
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(2, 2), 0.3f);
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(2, 2), 0.3f / std::sqrt(3.0f));
     form.edits[Edit16] = "0";
     PaintBox1MouseUp(form, 64, 569);
     EXPECT_EQ(form.memo, (Lines{" ", "2"}));
@@ -80,16 +80,19 @@ TEST_F(Picking, AnyPointInThePanelPicksTheNearestAndTiesGoToTheLowerNumber) {
     EXPECT_EQ(ws.PanelItem, 1);
 }
 
-// The distance is the one between vectors (distances.dat's), whatever the
-// prototype's weights: over the components a vector has, scaled up to all
-// of them; a vector with none is never listed.
-TEST_F(Picking, TheDistanceIsTheVectorsEuclideanOne) {
+// The distance weighs each component and divides by one plus the weights;
+// over the components a vector has, scaled up to all of them; a vector
+// with none is never listed.
+TEST_F(Picking, TheDistanceWeighsEachComponentAndDividesByOnePlusTheWeights) {
     ws.Prototypes[1][2][1] = 0.5f;
     ws.Prototypes[1][2][2] = 0.25f;
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(10.0f));  // (2, 3) against (1, 0)
+    // (2, 3) against (1, 0)
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt((1 * 0.5f + 9 * 0.25f) / 1.75f));
     ws.InputVectors[4][1] = NAN;
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(2 * 9.0f));
+    ws.ItemMissing[4] = 1;
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(2 * 9 * 0.25f / 1.75f));
     ws.InputVectors[4][2] = NAN;
+    ws.ItemMissing[4] = 2;
     EXPECT_TRUE(std::isnan(ItemPrototypeDistance(4, 1)));
     form.edits[Edit16] = "1e9";
     PaintBox1MouseUp(form, 64, 569);

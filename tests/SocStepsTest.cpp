@@ -6,6 +6,7 @@
 
 #include "mds/MdsStep.h"
 #include "soc/SocFit.h"
+#include "workspace/Distances.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
@@ -171,7 +172,7 @@ TEST_F(SocSteps, ValuesOfAnySizeGiveTheirStepsExactly) {
             const std::optional<PrototypeMatch> match = NearestPrototype(i);
             ASSERT_TRUE(match) << scale;
             steps.insert(steps.end(), {static_cast<float>(match->prototype), match->error / scale,
-                                       ItemPrototypeDistance(i, 3) / scale});
+                                       VectorDistance(ws.InputVectors[i], ws.Prototypes[3][1], 3) / scale});
         }
         steps.push_back(MeanStartError(6) / scale);
         PrototypeDistances();
