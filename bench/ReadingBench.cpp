@@ -9,7 +9,7 @@
 #include <string>
 
 #include "support/NullForm.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 

@@ -8,7 +8,7 @@
 #include "handlers/SocRun.h"
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
-#include "workspace/OutputNames.h"
+#include "files/OutputNames.h"
 #include "writers/MapPicture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "form/Canvas.h"
-#include "form/ReadOptions.h"
+#include "table/ReadOptions.h"
 #include "form/Status.h"
 
 // Edit fields by their number (Edit1 .. Edit16).

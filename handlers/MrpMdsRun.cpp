@@ -18,10 +18,10 @@
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Random.h"
-#include "workspace/TextFile.h"
+#include "files/TextFile.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "form/Form.h"
-#include "workspace/ResultRecord.h"
+#include "files/ResultRecord.h"
 
 // This run's line in the record: the run, the input file's name, "Input
 // size", "Vect. dim" (0 for a distance matrix), the column scale, the run's

@@ -5,8 +5,8 @@
 #include "mds/MapBorder.h"
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
-#include "workspace/ColumnScale.h"
-#include "workspace/DistanceUnit.h"
+#include "table/ColumnScale.h"
+#include "distances/DistanceUnit.h"
 #include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {

@@ -12,8 +12,8 @@
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/DistanceUnit.h"
-#include "workspace/Distances.h"
+#include "distances/DistanceUnit.h"
+#include "distances/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 

@@ -20,7 +20,7 @@
 #include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "workspace/InputFiles.h"
 #include "workspace/Random.h"
 #include "workspace/Workspace.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "workspace/VectorTargets.h"
+#include "distances/VectorTargets.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "mds/MdsKernel.h"
-#include "workspace/VectorTargets.h"
+#include "distances/VectorTargets.h"
 
 namespace {
 

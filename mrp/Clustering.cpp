@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "text/Numbers.h"
-#include "workspace/TextFile.h"
+#include "files/TextFile.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "soc/SocSteps.h"
 #include "text/Numbers.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "workspace/Workspace.h"
 
 SocFit MeasureSocFit() {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "workspace/VectorTargets.h"
+#include "distances/VectorTargets.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "soc/SocSteps.h"
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
-#include "workspace/TextFile.h"
+#include "files/TextFile.h"
 #include "workspace/Workspace.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "workspace/VectorTargets.h"
+#include "distances/VectorTargets.h"
 #include "workspace/Workspace.h"
 
 float RawPrototypeDistance(int i, int a, int dim) {

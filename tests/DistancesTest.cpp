@@ -6,7 +6,7 @@
 #include <set>
 
 #include "support/FakeForm.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "workspace/Random.h"
 #include "workspace/Workspace.h"
 

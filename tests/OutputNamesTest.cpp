@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "support/FakeForm.h"
-#include "workspace/OutputNames.h"
+#include "files/OutputNames.h"
 
 namespace {
 

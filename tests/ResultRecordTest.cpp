@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "workspace/ResultRecord.h"
+#include "files/ResultRecord.h"
 
 namespace {
 

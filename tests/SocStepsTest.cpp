@@ -6,12 +6,12 @@
 
 #include "mds/MdsStep.h"
 #include "soc/SocFit.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"
-#include "workspace/DistanceUnit.h"
+#include "distances/DistanceUnit.h"
 #include "workspace/Workspace.h"
 
 namespace {

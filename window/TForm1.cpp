@@ -23,7 +23,7 @@
 #include "handlers/SocRun.h"
 #include "handlers/ViewButtons.h"
 #include "view/MapDrawing.h"
-#include "workspace/OutputNames.h"
+#include "files/OutputNames.h"
 #include "workspace/Workspace.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "form/Form.h"
-#include "workspace/ColumnRoles.h"
-#include "workspace/TextTable.h"
+#include "table/ColumnRoles.h"
+#include "table/TextTable.h"
 
 inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";
 

@@ -1,13 +1,18 @@
-// The random generator of the runs: the starting prototypes of the MRP
-// clustering and the items a SOC run trains with.
+// The random generator of the runs: the map's first positions, the
+// prototypes drawn from the items and the items a SOC run trains with.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
-// Seeds the generator from the clock in seconds, or with the seed fixed
-// for the process (a repeatable run from the command line).
-void SeedRandom();
-void FixRandomSeed(std::optional<unsigned> seed);
-void SeedRandomWith(unsigned seed);  // a fixed sequence
-// A pseudo-random integer in 0..a-1, or 0 when a is 0 or less.
-int RandomBelow(int a);
+class Random {
+public:
+    // From the clock in seconds, or from the seed given (a repeatable run).
+    void Seed(std::optional<unsigned> fixed);
+    void SeedWith(unsigned seed);
+    // A pseudo-random integer in 0..a-1, or 0 when a is 0 or less.
+    int Below(int a);
+
+private:
+    std::uint64_t state_ = 1;
+};

@@ -20,7 +20,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
 #include "text/Numbers.h"
-#include "workspace/Distances.h"
+#include "distances/Distances.h"
 #include "workspace/Workspace.h"
 
 namespace {

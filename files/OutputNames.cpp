@@ -1,4 +1,4 @@
-#include "workspace/OutputNames.h"
+#include "files/OutputNames.h"
 
 #include <sys/stat.h>
 

@@ -1,16 +1,15 @@
-#include "workspace/ColumnScale.h"
+#include "table/ColumnScale.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
 
-ColumnSpread SpreadOf(int n, int k) {
+ColumnSpread SpreadOf(const Table& items, int n, int k) {
     ColumnSpread s;
     double sum = 0;
     for (int i = 1; i <= n; ++i) {
-        const double v = ws.InputVectors[i][k];
+        const double v = items.Row(i)[k];
         if (std::isnan(v)) continue;
         s.low = s.present == 0 ? v : std::min(s.low, v);
         s.high = s.present == 0 ? v : std::max(s.high, v);
@@ -21,7 +20,7 @@ ColumnSpread SpreadOf(int n, int k) {
     s.mean = sum / s.present;
     double squares = 0;
     for (int i = 1; i <= n; ++i) {
-        const double v = ws.InputVectors[i][k];
+        const double v = items.Row(i)[k];
         if (!std::isnan(v)) squares += (v - s.mean) * (v - s.mean);
     }
     s.deviation = s.present > 1 ? std::sqrt(squares / (s.present - 1)) : 0.0;
@@ -73,11 +72,12 @@ bool ScaleNamed(const std::string& word, ColumnScale& scale) {
     return false;
 }
 
-std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const ColumnPlan& columns) {
-    n = std::clamp(n, 0, kInputRows);
-    dim = std::clamp(dim, 0, kMaxDim);
+std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
+                                      const ColumnPlan& columns) {
+    n = std::clamp(n, 0, items.rows);
+    dim = std::clamp(dim, 0, items.width);
     std::vector<ColumnSpread> spreads(static_cast<std::size_t>(dim) + 1);
-    for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(n, k);
+    for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(items, n, k);
     if (scale == ColumnScale::None) return SpreadWarning(spreads, columns);
 
     std::vector<std::string> notes;
@@ -89,10 +89,10 @@ std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const C
         const double offset = scale == ColumnScale::Z ? s.mean : s.low;
         const double factor = width > 0 ? 1.0 / width : 0.0;  // a constant column becomes 0
         if (!(width > 0) && constants++ == 0) constant = columns.FeatureWords(k);
-        ws.FeatureOffset[k] = static_cast<float>(offset);
-        ws.FeatureFactor[k] = static_cast<float>(factor);
+        items.offset[static_cast<std::size_t>(k)] = static_cast<float>(offset);
+        items.factor[static_cast<std::size_t>(k)] = static_cast<float>(factor);
         for (int i = 1; i <= n; ++i) {
-            float& v = ws.InputVectors[i][k];
+            float& v = items.Row(i)[k];
             if (!std::isnan(v)) v = static_cast<float>((v - offset) * factor);
         }
     }

@@ -1,11 +1,11 @@
-#include "workspace/DistanceUnit.h"
+#include "distances/DistanceUnit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "workspace/ColumnScale.h"
-#include "workspace/Workspace.h"
+#include "table/ColumnScale.h"
+#include "table/Capacities.h"
 
 namespace {
 
@@ -13,10 +13,10 @@ constexpr double kLargestFloat = std::numeric_limits<float>::max();
 
 // The largest distance components 1..dim of items 1..n could make: the
 // largest spread of a component times the square root of the components.
-double LargestDistance(int n, int dim) {
+double LargestDistance(const Table& items, int n, int dim) {
     double spread = 0;
     for (int k = 1; k <= dim; ++k) {
-        const ColumnSpread s = SpreadOf(n, k);
+        const ColumnSpread s = SpreadOf(items, n, k);
         spread = std::max(spread, s.high - s.low);
     }
     return spread * std::sqrt(static_cast<double>(dim));
@@ -30,20 +30,20 @@ float PowerOfTwoAbove(double size, double limit) {
     return std::ldexp(1.0f, k);
 }
 
-void ChooseDistanceUnit(int n, int dim) {
-    n = std::clamp(n, 0, kInputRows);
-    dim = std::clamp(dim, 0, kMaxDim);
-    ws.DistanceUnit = PowerOfTwoAbove(LargestDistance(n, dim), std::sqrt(kLargestFloat / kSumRoom));
+float ChooseDistanceUnit(const Table& items, int n, int dim) {
+    n = std::clamp(n, 0, items.rows);
+    dim = std::clamp(dim, 0, items.width);
+    return PowerOfTwoAbove(LargestDistance(items, n, dim), std::sqrt(kLargestFloat / kSumRoom));
 }
 
-OversizedValues FindOversizedValues(int n, int dim) {
-    n = std::clamp(n, 0, kInputRows);
-    dim = std::clamp(dim, 0, kMaxDim);
+OversizedValues FindOversizedValues(const Table& items, int n, int dim) {
+    n = std::clamp(n, 0, items.rows);
+    dim = std::clamp(dim, 0, items.width);
     constexpr double kRunsScale = 10;
     OversizedValues found;
     double furthest = kLargestFloat;
     for (int k = 1; k <= dim; ++k) {
-        const ColumnSpread s = SpreadOf(n, k);
+        const ColumnSpread s = SpreadOf(items, n, k);
         const double reach = kRunsScale * std::max({(s.high - s.low) * std::sqrt(static_cast<double>(dim)),
                                                     std::abs(s.low), std::abs(s.high)});
         if (reach > furthest) {

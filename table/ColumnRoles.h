@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "form/ReadOptions.h"
-#include "workspace/TextTable.h"
+#include "table/ReadOptions.h"
+#include "table/TextTable.h"
 
 enum class ColumnRole : std::uint8_t { Feature, Names, Class, LeftOut };
 

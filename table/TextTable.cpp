@@ -1,4 +1,4 @@
-#include "workspace/TextTable.h"
+#include "table/TextTable.h"
 
 #include <algorithm>
 #include <cstring>

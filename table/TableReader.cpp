@@ -1,5 +1,5 @@
-// The vector and distance-matrix readers: a scanned table's columns and
-// rows into the Workspace.
+#include "table/TableReader.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -9,32 +9,31 @@
 #include <vector>
 
 #include "form/Status.h"
+#include "table/Capacities.h"
+#include "table/FileText.h"
+#include "table/ReadNotes.h"
 #include "text/Numbers.h"
 #include "text/Utf8.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
 constexpr float kDropped = 1000.0f;  // the input readers drop this value
 constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
 
-// A name of the Workspace, cut at the start of a character when too long.
-void SetName(char (&target)[kNameSize], std::string_view text) {
-    const std::size_t n = CharacterStart(text, sizeof target - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
+// A name, cut at the start of a character when it is longer than names are kept.
+std::string Kept(std::string_view text) {
+    return std::string(text.substr(0, CharacterStart(text, kLongestName)));
 }
 
-// A name from line `line` that is too long for the Workspace is counted.
+// A name from line `line` that is longer than names are kept is counted.
 void NoteLongName(ReadReport& seen, std::string_view text, int line) {
-    if (text.size() < static_cast<std::size_t>(kNameSize)) return;
+    if (text.size() <= static_cast<std::size_t>(kLongestName)) return;
     if (seen.longNames++ == 0 || line < seen.firstLongNameLine) seen.firstLongNameLine = line;
 }
 
-void TakeName(char (&target)[kNameSize], std::string_view text, int line, ReadReport& seen) {
+std::string TakeName(std::string_view text, int line, ReadReport& seen) {
     NoteLongName(seen, text, line);
-    SetName(target, text);
+    return Kept(text);
 }
 
 // A field quoted in a note: its first 40 bytes, whole characters.
@@ -159,26 +158,31 @@ private:
 // the other missing markers too: only an empty field names nothing. A
 // class that is missing is none.
 void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
-                   int i, ClassBook& classes, ReadReport& seen) {
-    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0)
-        TakeName(ws.ItemName[i], CellText(data, *name), row.line, seen);
+                   int i, ClassBook& classes, Table& table, ReadReport& seen) {
+    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0) {
+        if (table.names.empty()) table.names.assign(static_cast<std::size_t>(table.rows) + 1, std::string());
+        table.names[static_cast<std::size_t>(i)] = TakeName(CellText(data, *name), row.line, seen);
+    }
     if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
         const std::string text = CellText(data, *cls);
         NoteLongName(seen, text, row.line);
-        ws.ItemClass[i] = classes.Number(text);
+        if (table.classes.empty()) table.classes.assign(static_cast<std::size_t>(table.rows) + 1, 0);
+        table.classes[static_cast<std::size_t>(i)] = classes.Number(Kept(text));
     }
 }
 
-// The classes found into the Workspace (a class column has at most 20
-// values: the plan takes no other).
-void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, ReadReport& seen) {
+// The classes found (a class column has at most 20 values: the plan takes
+// no other).
+void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, Table& table, ReadReport& seen) {
     seen.classValues = static_cast<int>(classes.Names().size());
-    ws.ClassCount = std::min(seen.classValues, kMaxClasses);
-    for (int k = 1; k <= ws.ClassCount; ++k)
-        SetName(ws.ClassName[k], classes.Names()[static_cast<std::size_t>(k - 1)]);
+    if (seen.classValues > 0) {
+        table.classNames.assign(1, std::string());
+        table.classNames.insert(table.classNames.end(), classes.Names().begin(),
+                                classes.Names().begin() + std::min(seen.classValues, kMaxClasses));
+    }
     if (plan.classColumn > 0)
-        TakeName(ws.ClassHeader, plan.header[static_cast<std::size_t>(plan.classColumn)], seen.headerLine,
-                 seen);
+        table.classHeader =
+            TakeName(plan.header[static_cast<std::size_t>(plan.classColumn)], seen.headerLine, seen);
 }
 
 // The scan and the columns of a file, with what they tell the user.
@@ -220,40 +224,31 @@ void LeaveOutEmptyInRowsTaken(const std::uint8_t* data, const TextTable& t, int 
                           false);
 }
 
-// Reads the feature vectors: the shape into seen, and, when storing, up to
-// `rows` items into the Workspace from row firstRow on. Returns the values
-// most rows hold.
-int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firstRow, bool store,
-                ReadReport& seen) {
-    std::vector<float> values(RowRoom(t));
-    LeaveOutEmptyInRowsTaken(data, t, rows, seen.columns, values.data());
-    const ColumnPlan& plan = seen.columns;
+// The values most rows hold, of the rows that hold any.
+int MostRowsHold(const std::uint8_t* data, const TextTable& t, const ColumnPlan& plan, float* values,
+                 ReadReport& seen) {
     std::vector<int> counts;
     counts.reserve(t.rows.size());
     for (const TableRow& row : t.rows) {
-        const int n = RowValues(data, t, row, plan, values.data(), nullptr);
-        if (AllMissing(values.data(), n)) continue;
+        const int n = RowValues(data, t, row, plan, values, nullptr);
+        if (AllMissing(values, n)) continue;
         counts.push_back(n);
         seen.widestRow = std::max(seen.widestRow, n);
     }
-    const int dim = MostCommonCount(counts);
-    seen.values = dim;
-    if (store) {
-        ws.ClearTable();
-        for (int k = 1; k <= std::min(dim, kMaxDim); ++k)
-            if (k <= static_cast<int>(plan.features.size()))
-                TakeName(
-                    ws.FeatureName[k],
-                    plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
-                    seen.headerLine, seen);
-    }
+    return MostCommonCount(counts);
+}
 
-    ClassBook classes;
+// Calls take(row, values, n, item) for each of the first `rows` rows that
+// hold a value, in order, after noting what the row has; counts the rows
+// without a value and those past the ones taken. Returns the items taken.
+template <class Take>
+int EachItem(const std::uint8_t* data, const TextTable& t, int rows, int dim, const ColumnPlan& plan,
+             float* values, ReadReport& seen, Take take) {
     int items = 0;
     for (const TableRow& row : t.rows) {
         const bool taking = items < rows;
-        const int n = RowValues(data, t, row, plan, values.data(), taking ? &seen : nullptr);
-        if (AllMissing(values.data(), n)) {
+        const int n = RowValues(data, t, row, plan, values, taking ? &seen : nullptr);
+        if (AllMissing(values, n)) {
             if (seen.emptyRows++ == 0) seen.firstEmptyLine = row.line;
             continue;
         }
@@ -272,76 +267,93 @@ int TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, int firs
             seen.firstLongLine = row.line;
             seen.firstLongValues = n;
         }
-        const int kept = std::min(dim, kMaxDim);
-        int missing = 0;
-        for (int k = 0; k < kept; ++k)
-            if (k >= n || std::isnan(values[static_cast<std::size_t>(k)])) ++missing;
-        NoteMissing(seen, missing, row.line);
         if (items > n || items > dim || values[static_cast<std::size_t>(items - 1)] != 0.0f)
             seen.zeroDiagonal = false;
-
-        const int i = firstRow - 1 + items;
-        if (!store || i < 1 || i > kInputRows) continue;
-        for (int k = 1; k <= kept; ++k)
-            ws.InputVectors[i][k] = k <= n ? values[static_cast<std::size_t>(k - 1)] : kMissing;
-        ws.ItemMissing[i] = missing;
-        TakeItemFacts(data, t, row, plan, i, classes, seen);
+        take(row, n, items);
     }
     seen.rowsRead = items;
-    if (store) TakeClasses(classes, plan, seen);
-    return dim;
+    return items;
+}
+
+// The vectors of a scanned file: up to `rows` items, their components the
+// values most rows hold.
+Table TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadReport& seen) {
+    std::vector<float> values(RowRoom(t));
+    LeaveOutEmptyInRowsTaken(data, t, rows, seen.columns, values.data());
+    const ColumnPlan& plan = seen.columns;
+    const int dim = MostRowsHold(data, t, plan, values.data(), seen);
+    seen.values = dim;
+    const int kept = std::min(dim, kMaxDim);
+    Table table;
+    table.Resize(std::clamp(rows, 0, static_cast<int>(t.rows.size())), kept);
+    for (int k = 1; k <= kept && k <= static_cast<int>(plan.features.size()); ++k)
+        table.featureNames[static_cast<std::size_t>(k)] = TakeName(
+            plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
+            seen.headerLine, seen);
+    ClassBook classes;
+    EachItem(data, t, rows, dim, plan, values.data(), seen, [&](const TableRow& row, int n, int i) {
+        float* out = table.Row(i);
+        int missing = 0;
+        for (int k = 1; k <= kept; ++k) {
+            out[k] = k <= n ? values[static_cast<std::size_t>(k - 1)] : kMissing;
+            if (std::isnan(out[k])) ++missing;
+        }
+        table.missing[static_cast<std::size_t>(i)] = missing;
+        NoteMissing(seen, missing, row.line);
+        TakeItemFacts(data, t, row, plan, i, classes, table, seen);
+    });
+    table.KeepRows(seen.rowsRead);  // rows without a value are no items
+    TakeClasses(classes, plan, table, seen);
+    return table;
+}
+
+Table Refused(ReadReport& seen) {
+    seen.rowsRead = 0;
+    return Table{};
 }
 
 }  // namespace
 
-int ParseVectors(Form& form, const std::uint8_t* data, long length, int rows, int firstRow, char separator,
-                 const ReadOptions& options, ReadReport* report) {
-    ReadReport unused;
-    ReadReport& seen = report ? *report : unused;
+Table ParseVectors(const std::uint8_t* data, long length, int rows, char separator,
+                   const ReadOptions& options, ReadReport& seen) {
     Reset(seen);
-    TextTable table;
-    if (!Plan(data, length, separator, options, false, table, seen)) return 0;
-    const int dim = TakeVectors(data, table, rows, firstRow, true, seen);
-    if (seen.rowsRead < rows)
-        form.MemoAppend(Format("data No: %d,  dim: %d", seen.rowsRead, seen.firstRowValues));
-    return dim;
+    TextTable scanned;
+    if (!Plan(data, length, separator, options, false, scanned, seen)) return Refused(seen);
+    return TakeVectors(data, scanned, rows, seen);
 }
 
-FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport* report) {
-    ReadReport unused;
-    ReadReport& seen = report ? *report : unused;
+Table ReadVectors(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
+    std::vector<std::uint8_t> text;
     seen = ReadReport{};
-    const long length = LoadFile(name, ws.FileBuffer, &seen.failure);
-    if (length < 0) return {};
-    seen.loaded = true;
-    Reset(seen);
-    TextTable table;
-    if (!Plan(ws.FileBuffer, length, '\t', options, false, table, seen)) return {};
-    const int dim = TakeVectors(ws.FileBuffer, table, rows, 1, false, seen);
-    return {seen.rowsRead, dim, LooksLikeMatrix(seen)};
+    seen.loaded = LoadFile(name, text, seen.failure);
+    if (!seen.loaded) return Table{};
+    return ParseVectors(text.data(), static_cast<long>(text.size()), rows, '\t', options, seen);
 }
 
-int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char separator,
-                        const ReadOptions& options, ReadReport* report) {
-    ReadReport unused;
-    ReadReport& seen = report ? *report : unused;
+FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport& seen) {
+    const Table table = ReadVectors(name, rows, options, seen);
+    if (!seen.loaded || !seen.notText.empty() || !seen.problem.empty()) return {};
+    return {seen.rowsRead, seen.values, LooksLikeMatrix(seen)};
+}
+
+Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separator, const ReadOptions& options,
+                  ReadReport& seen) {
     Reset(seen);
-    if (rows <= 0) return 0;
-    TextTable table;
-    if (!Plan(data, length, separator, options, true, table, seen)) return 0;
+    TextTable scanned;
+    if (rows <= 0 || !Plan(data, length, separator, options, true, scanned, seen)) return Refused(seen);
     const ColumnPlan& plan = seen.columns;
-    ws.ClearTable();
+    std::vector<float> values(RowRoom(scanned));
+    Table table;
+    table.Resize(std::min(rows, static_cast<int>(scanned.rows.size())), static_cast<int>(values.size()) - 1);
     ClassBook none;
-    int lastCount = 0;
-    std::vector<float> values(RowRoom(table));
-    for (const TableRow& row : table.rows) {
+    for (const TableRow& row : scanned.rows) {
         if (seen.rowsRead == rows) {
             ++seen.rowsLeft;
             continue;
         }
         const int r = ++seen.rowsRead;
-        const int n = RowValues(data, table, row, plan, values.data(), &seen);
-        lastCount = n;
+        const int n = RowValues(data, scanned, row, plan, values.data(), &seen);
+        seen.lastRowValues = n;
         seen.lastDataLine = row.line;
         seen.widestRow = std::max(seen.widestRow, n);
         if (r == 1)
@@ -351,21 +363,32 @@ int ParseDistanceMatrix(const std::uint8_t* data, long length, int rows, char se
             seen.firstShortValues = n;
         }
         int missing = 0;
+        float* out = table.Row(r);
         for (int c = 1; c <= n; ++c) {
-            const float v = values[static_cast<std::size_t>(c - 1)];
-            if (std::isnan(v)) ++missing;
-            if (r <= kMaxMapItems && c <= kMaxMapItems) ws.DistMatrix[r][c] = v;
+            out[c] = values[static_cast<std::size_t>(c - 1)];
+            if (std::isnan(out[c])) ++missing;
         }
+        table.missing[static_cast<std::size_t>(r)] = missing;
         NoteMissing(seen, missing, row.line);
         if (r > n || values[static_cast<std::size_t>(r - 1)] != 0.0f) seen.zeroDiagonal = false;
-        if (r <= kInputRows) TakeItemFacts(data, table, row, plan, r, none, seen);
+        TakeItemFacts(data, scanned, row, plan, r, none, table, seen);
     }
     seen.values = seen.firstRowValues;
     // Without a column of names, the header names the items.
     if (plan.namesColumn == 0)
-        for (int r = 1; r <= std::min(seen.rowsRead, kInputRows); ++r)
-            if (r < static_cast<int>(plan.header.size()))
-                TakeName(ws.ItemName[r], plan.header[static_cast<std::size_t>(r)], seen.headerLine, seen);
-    if (seen.rowsRead < rows) return 0;  // fewer rows than asked for: no matrix
-    return lastCount;
+        for (int r = 1; r <= seen.rowsRead && r < static_cast<int>(plan.header.size()); ++r) {
+            const std::string& name = plan.header[static_cast<std::size_t>(r)];
+            if (name.empty()) continue;
+            if (table.names.empty()) table.names.assign(static_cast<std::size_t>(table.rows) + 1, std::string());
+            table.names[static_cast<std::size_t>(r)] = TakeName(name, seen.headerLine, seen);
+        }
+    return table;
+}
+
+Table ReadMatrix(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
+    std::vector<std::uint8_t> text;
+    seen = ReadReport{};
+    seen.loaded = LoadFile(name, text, seen.failure);
+    if (!seen.loaded) return Table{};
+    return ParseMatrix(text.data(), static_cast<long>(text.size()), rows, '\t', options, seen);
 }

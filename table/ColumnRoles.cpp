@@ -1,11 +1,11 @@
-#include "workspace/ColumnRoles.h"
+#include "table/ColumnRoles.h"
 
 #include <algorithm>
 #include <string_view>
 #include <unordered_set>
 
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
 namespace {
 

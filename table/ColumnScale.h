@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "form/ReadOptions.h"
-#include "workspace/ColumnRoles.h"
+#include "table/ColumnRoles.h"
+#include "table/ReadOptions.h"
+#include "table/Table.h"
 
 // Component k of items 1..n, over the values present: how many, their
 // mean, standard deviation (n - 1), lowest and highest.
@@ -14,13 +15,14 @@ struct ColumnSpread {
     int present = 0;
     double mean = 0, deviation = 0, low = 0, high = 0;
 };
-ColumnSpread SpreadOf(int n, int k);
+ColumnSpread SpreadOf(const Table& items, int n, int k);
 
 // Scales components 1..dim of items 1..n in place (missing values stay
 // missing and take no part in a column's mean, deviation, minimum or
-// maximum) and keeps each column's offset and factor in the Workspace, so
+// maximum) and keeps each column's offset and factor in the table, so
 // that what a user reads can be given back in the file's units. Returns
 // the status line's notes: the constant columns a scale makes 0, or,
 // without a scale, the column whose spread decides the distances.
 // `columns` names the features by their column in the file.
-std::vector<std::string> ScaleColumns(int n, int dim, ColumnScale scale, const ColumnPlan& columns);
+std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
+                                      const ColumnPlan& columns);

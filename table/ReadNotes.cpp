@@ -1,11 +1,8 @@
-// What a reader's report means to the user: the texts of the status line.
-#include <string>
-#include <vector>
+#include "table/ReadNotes.h"
 
 #include "form/Status.h"
+#include "table/Capacities.h"
 #include "text/Numbers.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -94,8 +91,8 @@ void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
                                            out.why.c_str()));
 }
 
-}  // namespace
-
+// The notes of both readers; `vectors` tells the vector reader's report
+// from the matrix reader's.
 std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors) {
     std::vector<std::string> notes;
     const std::string file(BaseName(name));
@@ -130,7 +127,7 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
     if (r.longNames != 0)
         notes.push_back(Format("warning: %s longer than %s bytes cut there (line %d first)",
                                Plural(r.longNames, "name", "names").c_str(),
-                               GroupedCount(kNameSize - 1).c_str(), r.firstLongNameLine));
+                               GroupedCount(kLongestName).c_str(), r.firstLongNameLine));
     if (vectors && r.shortRows != 0)
         notes.push_back(
             Format("warning: line %d holds %s, most rows %d: its last components are missing (%s "
@@ -185,4 +182,14 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                    r.firstDataLine, rowsInFile, Plural(r.firstRowValues, "value", "values").c_str(),
                    r.firstRowValues));
     return notes;
+}
+
+}  // namespace
+
+std::vector<std::string> VectorReadNotes(const ReadReport& report, const char* name, int requested) {
+    return ReadNotes(report, name, requested, true);
+}
+
+std::vector<std::string> MatrixReadNotes(const ReadReport& report, const char* name, int requested) {
+    return ReadNotes(report, name, requested, false);
 }

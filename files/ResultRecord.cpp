@@ -1,4 +1,4 @@
-#include "workspace/ResultRecord.h"
+#include "files/ResultRecord.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 
 #include "text/TsvFields.h"
 #include "workspace/InputFiles.h"
-#include "workspace/TextFile.h"
+#include "files/TextFile.h"
 
 namespace {
 

@@ -1,0 +1,51 @@
+#include "table/FileText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "text/Numbers.h"
+
+namespace {
+constexpr long kLargestFile = 1000000;  // bytes the readers take
+}  // namespace
+
+bool LoadFile(const char* name, std::vector<std::uint8_t>& text, std::string& failure) {
+    text.clear();
+    const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0) ::close(fd);
+        failure = Format("cannot open %s", name);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        failure = Format("%s is not a file", name);
+        return false;
+    }
+    if (st.st_size > kLargestFile) {
+        ::close(fd);
+        failure = Format("%s is larger than %s bytes", name, "1,000,000");
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(st.st_size) + 1);  // room for a missing last line end
+    long length = 0;
+    while (length < st.st_size) {
+        const ssize_t got = ::read(fd, text.data() + length, static_cast<std::size_t>(st.st_size - length));
+        if (got <= 0) break;
+        length += got;
+    }
+    ::close(fd);
+
+    // A CR before LF is part of the line end, not of a value; a CR alone
+    // ends a line (spreadsheets' "CSV (Macintosh)").
+    long out = 0;
+    for (long in = 0; in < length; ++in) {
+        if (text[in] == '\r' && in + 1 < length && text[in + 1] == '\n') continue;
+        text[out++] = text[in] == '\r' ? '\n' : text[in];
+    }
+    if (out > 0 && text[out - 1] != '\n') text[out++] = '\n';
+    text.resize(static_cast<std::size_t>(out));
+    return true;
+}

@@ -1,0 +1,64 @@
+#include "table/Table.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+const std::string kNone;
+}  // namespace
+
+void Table::Resize(int rowCount, int componentCount) {
+    rows = rowCount;
+    width = componentCount;
+    values.assign(static_cast<std::size_t>(rows + 1) * Stride(), std::numeric_limits<float>::quiet_NaN());
+    missing.assign(static_cast<std::size_t>(rows) + 1, 0);
+    names.clear();
+    classes.clear();
+    classNames.clear();
+    classHeader.clear();
+    featureNames.assign(Stride(), std::string());
+    offset.assign(Stride(), 0.0f);
+    factor.assign(Stride(), 1.0f);
+    scale = 1;
+    distanceUnit = 1;
+}
+
+void Table::KeepRows(int n) {
+    rows = n;
+    values.resize(static_cast<std::size_t>(rows + 1) * Stride());
+    missing.resize(static_cast<std::size_t>(rows) + 1);
+    if (!names.empty()) names.resize(static_cast<std::size_t>(rows) + 1);
+    if (!classes.empty()) classes.resize(static_cast<std::size_t>(rows) + 1);
+}
+
+const std::string& Table::Name(int i) const {
+    return i >= 1 && i < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(i)] : kNone;
+}
+
+int Table::ClassOf(int i) const {
+    return i >= 1 && i < static_cast<int>(classes.size()) ? classes[static_cast<std::size_t>(i)] : 0;
+}
+
+const std::string& Table::ClassName(int k) const {
+    return k >= 1 && k <= ClassCount() ? classNames[static_cast<std::size_t>(k)] : kNone;
+}
+
+const std::string& Table::FeatureName(int q) const {
+    return q >= 1 && q <= width ? featureNames[static_cast<std::size_t>(q)] : kNone;
+}
+
+float Table::InFileUnits(int q, float v) const {
+    const bool column = q >= 1 && q <= width;
+    const float f = column ? factor[static_cast<std::size_t>(q)] : 1.0f;
+    const float o = column ? offset[static_cast<std::size_t>(q)] : 0.0f;
+    const float read = v / scale;
+    return f != 0 ? read / f + o : o;
+}
+
+void Table::MultiplyBy(float f) {
+    for (int i = 1; i <= rows; ++i) {
+        float* row = Row(i);
+        for (int q = 1; q <= width; ++q) row[q] *= f;
+    }
+    scale *= f;
+}
