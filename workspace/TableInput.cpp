@@ -138,8 +138,8 @@ bool AllMissing(const float* values, int n) {
     return std::all_of(values, values + n, [](float v) { return std::isnan(v); });
 }
 
-// The items' classes by the text of the class column, numbered in the
-// order they first appear.
+// The items' classes by what the class column names (ClassText),
+// numbered in the order they first appear.
 class ClassBook {
 public:
     int Number(const std::string& text) {
@@ -163,7 +163,7 @@ void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow&
     if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0)
         TakeName(ws.ItemName[i], CellText(data, *name), row.line, seen);
     if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
-        const std::string text = CellText(data, *cls);
+        const std::string text = ClassText(data, *cls);
         NoteLongName(seen, text, row.line);
         ws.ItemClass[i] = classes.Number(text);
     }
