@@ -1,6 +1,7 @@
 #include "table/ColumnRoles.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 #include <unordered_set>
 
@@ -15,7 +16,22 @@ struct ColumnStats {
     int present = 0, text = 0;
     bool countsFrom1 = true, countsFrom0 = true;
     std::unordered_set<std::string_view> distinct;  // of the text values, up to one past the class limit
+    bool whole = true;                              // every present value is a whole number
+    std::vector<float> wholeValues;                 // the distinct ones, up to one past the class limit
 };
+
+// Notes a present value of a column in its statistics.
+void Count(ColumnStats& s, const TableCell& cell, const char* base) {
+    ++s.present;
+    s.whole = s.whole && cell.kind == TableCell::Number && IsWhole(cell.value);
+    if (s.whole && static_cast<int>(s.wholeValues.size()) <= kMaxClasses &&
+        std::find(s.wholeValues.begin(), s.wholeValues.end(), cell.value) == s.wholeValues.end())
+        s.wholeValues.push_back(cell.value);
+    if (cell.kind != TableCell::Text) return;
+    ++s.text;
+    if (static_cast<int>(s.distinct.size()) <= kMaxClasses)
+        s.distinct.insert(std::string_view(base + cell.at, cell.size));
+}
 
 std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* data, int columns) {
     std::vector<ColumnStats> stats(static_cast<std::size_t>(columns) + 1);
@@ -28,12 +44,7 @@ std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* dat
             const bool number = cell && cell->kind == TableCell::Number;
             s.countsFrom1 = s.countsFrom1 && number && cell->value == static_cast<float>(r + 1);
             s.countsFrom0 = s.countsFrom0 && number && cell->value == static_cast<float>(r);
-            if (!cell || cell->kind == TableCell::Missing) continue;
-            ++s.present;
-            if (cell->kind != TableCell::Text) continue;
-            ++s.text;
-            if (static_cast<int>(s.distinct.size()) <= kMaxClasses)
-                s.distinct.insert(std::string_view(base + cell->at, cell->size));
+            if (cell && cell->kind != TableCell::Missing) Count(s, *cell, base);
         }
     }
     return stats;
@@ -57,12 +68,34 @@ int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
 
 // The distinct values of a column: the classes it would give.
 int DistinctValues(const TextTable& table, const std::uint8_t* data, int column) {
-    std::unordered_set<std::string_view> distinct;
-    const char* base = reinterpret_cast<const char*>(data);
+    std::unordered_set<std::string> distinct;
     for (const TableRow& row : table.rows)
         if (const TableCell* cell = table.Cell(row, column); cell && cell->kind != TableCell::Missing)
-            distinct.insert(std::string_view(base + cell->at, cell->size));
+            distinct.insert(ClassText(data, *cell));
     return static_cast<int>(distinct.size());
+}
+
+// Whether a header calls its column the class, in any case and between
+// blanks: the words R, pandas and scikit-learn tables use for one.
+bool NamesAClass(std::string_view header) {
+    while (!header.empty() && header.front() == ' ') header.remove_prefix(1);
+    while (!header.empty() && header.back() == ' ') header.remove_suffix(1);
+    for (const char* word : {"class", "target", "label", "labels", "species", "y", "group", "category",
+                             "type", "cluster", "diagnosis", "outcome"})
+        if (EqualsIgnoringCase(header, word)) return true;
+    return false;
+}
+
+// How an option reaches a column: by its name when that is one plain word
+// naming this column, else by its number.
+std::string ColumnAsked(int column, const ColumnPlan& plan) {
+    const std::string& name = plan.header[static_cast<std::size_t>(column)];
+    const bool plain =
+        !name.empty() && name.front() != '-' && std::all_of(name.begin(), name.end(), [](char ch) {
+            return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+                   ch == '.' || ch == '_' || ch == '-';
+        });
+    return plain && ColumnNamed(name, plan) == column ? name : std::to_string(column);
 }
 
 std::string NoSuchColumn(const char* what, const std::string& given, const ColumnPlan& plan) {
@@ -77,6 +110,16 @@ std::string NoSuchColumn(const char* what, const std::string& given, const Colum
 }
 
 }  // namespace
+
+bool IsWhole(float value) {
+    return std::floor(value) == value;
+}
+
+std::string ClassText(const std::uint8_t* data, const TableCell& cell) {
+    return cell.kind == TableCell::Number && IsWhole(cell.value)
+               ? Format("%.0f", static_cast<double>(cell.value) + 0.0)  // + 0.0: no "-0"
+               : CellText(data, cell);
+}
 
 std::string ColumnPlan::ColumnWords(int column) const {
     const std::string& name =
@@ -124,6 +167,15 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     const auto isText = [&](int c) {
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
         return s.present > 0 && s.text == s.present;
+    };
+    // Values that repeat as a class's do: at most 20, fewer than half the rows.
+    const auto repeats = [&](int distinct) { return distinct <= kMaxClasses && distinct * 2 < rows; };
+    // The distinct values of a column of whole numbers that repeat so, two
+    // at least (one value tells no items apart); 0 for any other column.
+    const auto wholeClass = [&](int c) {
+        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        const int distinct = static_cast<int>(s.wholeValues.size());
+        return !matrix && s.whole && distinct >= 2 && repeats(distinct) ? distinct : 0;
     };
     const auto counting = [&](int c) {
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
@@ -173,8 +225,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
             plan.LeaveOut(c, "holds no value", false);
         } else if (isText(c)) {
             const int distinct = static_cast<int>(s.distinct.size());
-            const bool repeats = !matrix && distinct <= kMaxClasses && distinct * 2 < rows;
-            (repeats ? classCandidates : nameCandidates).push_back(c);
+            (!matrix && repeats(distinct) ? classCandidates : nameCandidates).push_back(c);
         } else if (c == 1 && rowNames) {
             nameCandidates.push_back(c);
         }
@@ -201,13 +252,24 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
                           false);
     for (int c : classCandidates)
         if (c != plan.classColumn) plan.LeaveOut(c, besides("holds text", plan.classColumn, "class"), false);
-    if (plan.namesColumn > 0) plan.role[static_cast<std::size_t>(plan.namesColumn)] = ColumnRole::Names;
-    if (plan.classColumn > 0) plan.role[static_cast<std::size_t>(plan.classColumn)] = ColumnRole::Class;
+    const auto role = [&](int c) -> ColumnRole& { return plan.role[static_cast<std::size_t>(c)]; };
+    if (plan.namesColumn > 0) role(plan.namesColumn) = ColumnRole::Names;
+    // Without one in text, a numeric class by its header: the last such
+    // column, when a feature remains besides it.
+    if (classAsked < 0 && plan.classColumn == 0 &&
+        std::count(plan.role.begin() + 1, plan.role.end(), ColumnRole::Feature) >= 2)
+        for (int c = plan.columns; c >= 1 && plan.classColumn == 0; --c)
+            if (const int values = wholeClass(c); values > 0 && role(c) == ColumnRole::Feature &&
+                                                  NamesAClass(plan.header[static_cast<std::size_t>(c)])) {
+                plan.classColumn = c;
+                plan.classGuess = {c, values, true, "0"};
+            }
+    if (plan.classColumn > 0) role(plan.classColumn) = ColumnRole::Class;
 
     // A column that counts the rows is no feature, when another remains: it
     // names the rows when nothing else does, else it is left out.
     for (int c = 1; c <= plan.columns; ++c) {
-        if (plan.role[static_cast<std::size_t>(c)] == ColumnRole::Feature) plan.features.push_back(c);
+        if (role(c) == ColumnRole::Feature) plan.features.push_back(c);
     }
     for (std::size_t k = 0; k < plan.features.size() && plan.features.size() >= 2;) {
         const int c = plan.features[k];
@@ -220,11 +282,22 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
             plan.namesColumn = c;
             plan.indexNames = true;
             plan.indexFirst = first;
-            plan.role[static_cast<std::size_t>(c)] = ColumnRole::Names;
+            role(c) = ColumnRole::Names;
             plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
         } else {
             plan.LeaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
         }
     }
+
+    // A table without a class whose last or first feature repeats as few
+    // whole values as one: the user may mean it as the class.
+    if (classAsked < 0 && plan.classColumn == 0 && plan.features.size() >= 2)
+        for (const int c : {plan.features.back(), plan.features.front()}) {
+            const std::string& name = plan.header[static_cast<std::size_t>(c)];
+            if (const int values = wholeClass(c); values > 0 && !name.empty() && !NamesAClass(name)) {
+                plan.classGuess = {c, values, false, ColumnAsked(c, plan)};
+                break;
+            }
+        }
     return plan;
 }

@@ -1,14 +1,19 @@
 // What each column of a table is: a feature, the items' names, their class,
 // or left out. A column whose values (those present) are all text is no
 // feature: a class when its values repeat (at most 20 of them, fewer than
-// half the rows), names otherwise. A header one field short of the rows, or
-// starting with an empty field, says that column 1 names the rows. A column
-// that counts the rows 1..N (or 0..N-1) names them too. Of several names
-// columns the first is taken, of several class columns the last; the others
-// are left out, as are row names and counting columns when the names come
-// from elsewhere, and columns without any value. What the user names
-// overrides the choice of names and class, when it can be used: a column
-// the table has, for one role, a class of at most 20 values.
+// half the rows), names otherwise. When no text gives the class, a column
+// of numbers whose whole values repeat in the same way is the class if its
+// header calls it one ("target", "class", "species", ...), as scikit-learn
+// tables and R's factor codes have it (the last of several; the others
+// stay features); a first or last feature of such values stays a feature
+// but is pointed out. A header one field short of the rows, or starting
+// with an empty field, says that column 1 names the rows. A column that
+// counts the rows 1..N (or 0..N-1) names them too. Of several names
+// columns the first is taken, of several text class columns the last; the
+// others are left out, as are row names and counting columns when the
+// names come from elsewhere, and columns without any value. What the user
+// names overrides the choice of names and class, when it can be used: a
+// column the table has, for one role, a class of at most 20 values.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +40,18 @@ struct ColumnPlan {
     };
     std::vector<LeftOut> leftOut;
     std::vector<int> features;  // the feature columns, in order
-    std::string problem;        // why a column the user named cannot be used: then nothing is planned
+    // A column of a few whole values that may be the class: taken as it
+    // for its header, or a feature whose values look like one. `undo` is
+    // what ReadOptions::classes would hold to choose otherwise: "0", or the
+    // column's name (its number when the name would not reach it).
+    struct ClassGuess {
+        int column = 0;
+        int values = 0;  // its distinct whole values
+        bool taken = false;
+        std::string undo;
+    };
+    ClassGuess classGuess;
+    std::string problem;  // why a column the user named cannot be used: then nothing is planned
 
     // "column 6 \"Species\"" or "column 6".
     std::string ColumnWords(int column) const;
@@ -44,6 +60,13 @@ struct ColumnPlan {
     // ColumnWords of the column that feature k (from 1) is read from.
     std::string FeatureWords(int k) const;
 };
+
+// Whether a value is a whole number (1.0 is, 1.5 is not).
+bool IsWhole(float value);
+
+// The class a cell names: a whole number by its value (1.0 and 1 are one
+// class), anything else as written.
+std::string ClassText(const std::uint8_t* data, const TableCell& cell);
 
 // The roles of a scanned table's columns. A distance matrix has no class
 // and no counting column: only its names.

@@ -79,12 +79,29 @@ std::string Parenthesised(const ColumnPlan& c, int column) {
     return name.empty() ? Format("column %d", column) : Format("column %d (\"%s\")", column, name.c_str());
 }
 
+// How the user chooses the class column otherwise: the one place that
+// words it, as the command line's option.
+std::string ClassChoice(const std::string& column) {
+    return "--class " + column;
+}
+
+// A numeric class taken by its header, or a feature that may be one.
+std::string ClassGuessNote(const ColumnPlan& c) {
+    const ColumnPlan::ClassGuess& g = c.classGuess;
+    const std::string values = Plural(g.values, "whole value", "whole values");
+    return g.taken ? Format("warning: %s (%s) taken as the class; %s keeps it a feature",
+                            c.ColumnWords(g.column).c_str(), values.c_str(), ClassChoice(g.undo).c_str())
+                   : Format("warning: %s holds %s: a class? %s takes it as one",
+                            c.ColumnWords(g.column).c_str(), values.c_str(), ClassChoice(g.undo).c_str());
+}
+
 void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
     const ColumnPlan& c = r.columns;
     if (c.indexNames)
         notes.push_back(Format("warning: %s counts the rows %d..%d: taken as item names, not a feature",
                                Parenthesised(c, c.namesColumn).c_str(), c.indexFirst,
                                c.indexFirst + c.rows - 1));
+    if (c.classGuess.column > 0) notes.push_back(ClassGuessNote(c));
     for (const ColumnPlan::LeftOut& out : c.leftOut)
         notes.push_back(out.asked ? c.ColumnWords(out.column) + " left out, as asked"
                                   : Format("warning: %s %s: left out", c.ColumnWords(out.column).c_str(),

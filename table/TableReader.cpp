@@ -137,8 +137,8 @@ bool AllMissing(const float* values, int n) {
     return std::all_of(values, values + n, [](float v) { return std::isnan(v); });
 }
 
-// The items' classes by the text of the class column, numbered in the
-// order they first appear.
+// The items' classes by what the class column names (ClassText),
+// numbered in the order they first appear.
 class ClassBook {
 public:
     int Number(const std::string& text) {
@@ -164,7 +164,7 @@ void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow&
         table.names[static_cast<std::size_t>(i)] = TakeName(CellText(data, *name), row.line, seen);
     }
     if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
-        const std::string text = CellText(data, *cls);
+        const std::string text = ClassText(data, *cls);
         NoteLongName(seen, text, row.line);
         if (table.classes.empty()) table.classes.assign(static_cast<std::size_t>(table.rows) + 1, 0);
         table.classes[static_cast<std::size_t>(i)] = classes.Number(Kept(text));

@@ -341,6 +341,47 @@ INSTANTIATE_TEST_SUITE_P(
             {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
              "warning: 1 name longer than 1,000 bytes cut there (line 4 first)"},
             {std::string(65, 's') + "1", std::string(65, 's') + "2", std::string(999, 'a'), "NA", ""}},
+        RealWorldFile{
+            "pandasTargetWithAMissingClass",
+            "alcohol,malic_acid,magnesium,target\n14.23,1.71,127.0,0.0\n13.2,1.78,100.0,0.0\n13.16,2.36,"
+            "101.0,1.0\n14.37,1.95,113.0,\n13.24,2.59,118.0,1.0\n12.37,0.94,88.0,2.0\n12.33,1.1,101.0,2\n",
+            7,
+            {"14.23 1.71 127", "13.2 1.78 100"},
+            "read 7 rows of 3 values from data.txt; class from column 4 \"target\" (3 values)",
+            {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+             "warning: column 4 \"target\" (3 whole values) taken as the class; --class 0 keeps it a "
+             "feature"},
+            {},
+            {"0", "1", "2"}},
+        RealWorldFile{
+            "rFactorCodes",
+            "\"\",\"len\",\"dose\",\" Group \"\n\"1\",4.2,0.5,1\n\"2\",11.5,0.5,1\n\"3\",7.3,1,2\n"
+            "\"4\",5.8,1,2\n\"5\",6.4,2,1\n\"6\",10,2,2\n",
+            6,
+            {"4.2 0.5", "11.5 0.5"},
+            "read 6 rows of 2 values from data.txt; names from column 1; class from column 4 \" Group \" "
+            "(2 values)",
+            {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+             "warning: column 4 \" Group \" (2 whole values) taken as the class; --class 0 keeps it a "
+             "feature"},
+            {"1", "2", "3", "4", "5", "6"},
+            {"1", "2"}},
+        RealWorldFile{
+            "rFirstFeatureOfFewWholeValues",
+            "\"\",\"cyl\",\"mpg\",\"wt\"\n\"Mazda RX4\",6,21,3\n\"Datsun 710\",4,22.8,2\n\"Hornet\",6,"
+            "21.4,3\n\"Valiant\",6,18.1,3.5\n\"Duster\",8,14.3,4\n\"Merc\",4,24.4,3\n\"Porsche\",4,26,2\n",
+            7,
+            {"6 21 3", "4 22.8 2"},
+            "read 7 rows of 3 values from data.txt; names from column 1",
+            {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+             "warning: column 2 \"cyl\" holds 3 whole values: a class? --class cyl takes it as one"},
+            {"Mazda RX4", "Datsun 710"}},
+        RealWorldFile{"plainNumbersOfFewWholeValues",
+                      "1\t0.5\t2\n2\t1.5\t1\n1\t2.5\t2\n1\t0.5\t1\n2\t1.5\t2\n",
+                      5,
+                      {"1 0.5 2", "2 1.5 1"},
+                      "read 5 rows of 3 values from data.txt",
+                      {}},
         RealWorldFile{"aColumnWithoutValueInTheRowsTaken",
                       "a\tb\tc\n1\t2\tNA\n3\t5\tNA\n4\t1\t7\n",
                       2,

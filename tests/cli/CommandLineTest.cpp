@@ -495,6 +495,29 @@ TEST_F(CommandLine, AClassColumnIsNoFeature) {
     }
 }
 
+// A table of 64 pixels and the class as pandas writes it reads as 64
+// features and the class without an option; --class 0 keeps the class a
+// feature, one too many.
+TEST_F(CommandLine, AClassByItsHeaderLeavesTheFeaturesInVectDim) {
+    std::string table;
+    for (int k = 0; k < 64; ++k) table += Format("pixel_%d_%d,", k / 8, k % 8);
+    table += "target\n";
+    for (int r = 0; r < 30; ++r) {
+        for (int k = 0; k < 64; ++k) table += Format("%d.0,", (r * k) % 17);
+        table += Format("%d\n", r % 10);
+    }
+    dir.Write("digits.csv", table);
+    const Result r = Itemmap({"mrp-mds", File("digits.csv"), "--seed", "1"});
+    EXPECT_EQ(r.status, kExitFinished) << r.out << r.err;
+    EXPECT_NE(
+        r.err.find("read 30 rows of 64 values from digits.csv; class from column 65 \"target\" (10 values)"),
+        std::string::npos)
+        << r.err;
+    const Result kept = Itemmap({"mrp-mds", File("digits.csv"), "--class", "0"});
+    EXPECT_EQ(kept.status, kExitRefused);
+    EXPECT_NE(kept.err.find("\"Vect. dim\" holds \"65\""), std::string::npos) << kept.err;
+}
+
 // A SOC map pressed against its box is warned of, settled or not.
 TEST_F(CommandLine, ASocMapCutByItsBoxIsWarnedOfSettledOrNot) {
     for (const bool settle : {true, false}) {
