@@ -7,7 +7,7 @@
 
 #include "form/Status.h"
 #include "text/Numbers.h"
-#include "workspace/InputFiles.h"
+#include "files/ResultPaths.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "text/TsvFields.h"
-#include "workspace/InputFiles.h"
+#include "files/ResultPaths.h"
 #include "files/TextFile.h"
 
 namespace {
@@ -76,7 +76,7 @@ const RecordLine* LineOf(const std::vector<RecordLine>& lines, std::string_view 
     return at == lines.end() ? nullptr : &*at;
 }
 
-std::vector<RecordLine> ReadRecord(Form& form, std::string_view folder) {
+std::vector<RecordLine> ReadRecord(std::string_view folder, std::string& warning) {
     const std::string path = std::string(folder) + kRecordFileName;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);  // a link is not the tool's
     if (fd < 0 && errno == ENOENT) return {};  // no run has written here yet, or it was deleted
@@ -89,17 +89,14 @@ std::vector<RecordLine> ReadRecord(Form& form, std::string_view folder) {
     if (fd >= 0) ::close(fd);
     std::vector<RecordLine> lines;
     if (got < 0) {
-        form.StatusNote("warning: cannot read " + path + ": " + std::strerror(error));
+        warning = "warning: cannot read " + path + ": " + std::strerror(error);
     } else if (text.size() > kMostBytes || !ParseRecord(text, lines)) {
-        form.StatusNote("warning: " + path + " is no record of this tool's: what it says is not used");
+        warning = "warning: " + path + " is no record of this tool's: what it says is not used";
         lines.clear();
     }
     return lines;
 }
 
-void WriteRecord(Form& form, std::string_view folder, const std::vector<RecordLine>& lines) {
-    const std::string path = std::string(folder) + kRecordFileName;
-    TextFileWriter out(form, path.c_str(), TextFileWriter::Failure::Warning);
-    out.Write(RecordText(lines));
-    out.Commit();
+std::string WriteRecord(std::string_view folder, const std::vector<RecordLine>& lines) {
+    return WriteTextFile(std::string(folder) + kRecordFileName, RecordText(lines));
 }

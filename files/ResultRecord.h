@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "form/Form.h"
 
 struct RecordLine {
     std::string file;                   // "clusters.dat"
@@ -40,8 +39,8 @@ std::vector<RecordLine> Replaced(std::vector<RecordLine> lines, const std::vecto
 const RecordLine* LineOf(const std::vector<RecordLine>& lines, std::string_view file);
 
 // The record in `folder` (empty, or ending in its separator): none when
-// there is none; a warning on the status line, and none, when it cannot be
-// read.
-std::vector<RecordLine> ReadRecord(Form& form, std::string_view folder);
-// Puts the record in `folder`; a warning on the status line when it cannot.
-void WriteRecord(Form& form, std::string_view folder, const std::vector<RecordLine>& lines);
+// there is none; none, with `warning` saying why, when it cannot be read or
+// is no record.
+std::vector<RecordLine> ReadRecord(std::string_view folder, std::string& warning);
+// Puts the record in `folder`; why it cannot, or empty.
+std::string WriteRecord(std::string_view folder, const std::vector<RecordLine>& lines);

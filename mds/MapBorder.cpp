@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ bool MapCutByBox(int pressed, int n) {
 
 // An item's squared distance from the centre of all items, from the
 // squared distances alone: r_i^2 = mean_j d_ij^2 - mean_jk d_jk^2 / 2.
-double FittingEnlargement(int n, int b) {
-    n = MapRows(n);
+double FittingEnlargement(const DistanceMatrix& distances, const MapLayout& map, double enlargement, int b) {
+    const int n = MapRows(distances.n);
     if (n < 2) return 0;
     const double divisor = std::max(b, 1) * 2.0;
     double rowMean[kMaxMapItems + 1] = {};
@@ -32,7 +32,7 @@ double FittingEnlargement(int n, int b) {
     for (int i = 1; i <= n; ++i) {
         double sum = 0;
         for (int j = 1; j <= n; ++j) {
-            const double dij = ws.DistMatrix[i][j], dji = ws.DistMatrix[j][i];
+            const double dij = distances.At(i, j), dji = distances.At(j, i);
             const double d2 = (dij * dij + dji * dji) / divisor;  // in map units, as the step aims for
             if (std::isfinite(d2)) sum += d2;
         }
@@ -41,9 +41,9 @@ double FittingEnlargement(int n, int b) {
     }
     double farthest2 = 0;
     for (int i = 1; i <= n; ++i) farthest2 = std::max(farthest2, rowMean[i] - all / n / 2);
-    const double halfBox = ws.AxisSize[1] * 0.5;
+    const double halfBox = map.axisSize[1] * 0.5;
     if (!(farthest2 > 0)) return 0;
-    return TwoDigitsDown(std::abs(ws.MapEnlargement) * halfBox / std::sqrt(farthest2));
+    return TwoDigitsDown(std::abs(enlargement) * halfBox / std::sqrt(farthest2));
 }
 
 std::string BorderWarningText(int pressed, double enlargement, double fits) {

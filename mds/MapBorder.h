@@ -6,16 +6,20 @@
 
 #include <string>
 
+#include "distances/DistanceMatrix.h"
+#include "mds/MapLayout.h"
+
 // Whether so many of n items are pressed against the box's wall (more than
 // 2%) that the map is cut by it.
 bool MapCutByBox(int pressed, int n);
 
 // The largest "map enlarge." (two significant digits, rounded down) at
-// which every item of the map of items 1..n fits the box: the map is laid
+// which every point of the map fits its box, the distances normalised at
+// `enlargement`: the map is laid
 // out for the distances / sqrt(b) around the box's centre, and a map
 // reproducing them puts no item farther from its centre than the item's
 // distance from the centre of all items, which the distances alone give.
-double FittingEnlargement(int n, int b);
+double FittingEnlargement(const DistanceMatrix& distances, const MapLayout& map, double enlargement, int b);
 
 // "31 items pressed against the map's border: "map enlarge." 10 is too
 // large for these data; 3.5 or less fits".

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ void Nearest(const double* row, int n, int self, int k, int* nearest) {
 
 }  // namespace
 
-MapFit MeasureMapFit(int n, int m) {
-    n = MapRows(n);
+MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int m) {
+    const int n = MapRows(std::min(map.n, distances.n));
     m = std::clamp(m, 1, 4);
     MapFit fit{0, 1, std::min(kNeighbours, n - 1)};
     if (n < 2) return fit;
@@ -46,11 +46,11 @@ MapFit MeasureMapFit(int n, int m) {
         for (int j = 1; j <= n; ++j) {
             double d2 = 0;
             for (int a = 1; a <= m; ++a) {
-                const double diff = static_cast<double>(ws.MapCoords[i][a]) - ws.MapCoords[j][a];
+                const double diff = static_cast<double>(map.Point(i)[a]) - map.Point(j)[a];
                 d2 += diff * diff;
             }
             const double d = std::sqrt(d2);
-            const double delta = 0.5 * (static_cast<double>(ws.DistMatrix[i][j]) + ws.DistMatrix[j][i]);
+            const double delta = 0.5 * (static_cast<double>(distances.At(i, j)) + distances.At(j, i));
             mapRow[j] = d;
             distanceRow[j] = delta;
             if (j < i) {

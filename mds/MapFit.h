@@ -5,19 +5,22 @@
 
 #include <string>
 
+#include "distances/DistanceMatrix.h"
+#include "mds/MapLayout.h"
+
 struct MapFit {
     double stress1;         // 0 for a perfect map
     double neighboursKept;  // 0..1
     int neighbours;         // the neighbours compared per item: 5, or n - 1 when fewer
 };
 
-// The fit of the first m axes of MapCoords for items 1..n (2 to 400) to
-// DistMatrix, the mean of its two directions. Stress-1 over the pairs
+// The fit of the first m axes of the map's points (2 to 400 of them) to
+// their distances, the mean of its two directions. Stress-1 over the pairs
 // i < j: sqrt(sum (d - s delta)^2 / sum d^2), d the map distance, delta the
 // distance, s the factor that fits the distances best to the map's scale
 // (the map is laid out for delta / sqrt(b), so delta alone would only measure
 // that factor). Allocates nothing.
-MapFit MeasureMapFit(int n, int m);
+MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int m);
 
 // Kruskal's 1964 verbal band: excellent, good, fair, poor, bad.
 const char* StressBand(double stress1);

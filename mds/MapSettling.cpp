@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -11,9 +10,6 @@ namespace {
 // by more than that length) at about 5% of an MRP-MDS run's time.
 constexpr int kSettlingSteps = 1000;
 constexpr float kLastShare = 0.001f;
-
-bool skipped = false;
-[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { skipped = false; }), true);
 
 }  // namespace
 
@@ -24,12 +20,4 @@ float Settling::Length(int i) const {
 
 Settling SettlingAfter(float stepLength) {
     return {kSettlingSteps, stepLength, stepLength * kLastShare};
-}
-
-void SetSettlingSkipped(bool skip) {
-    skipped = skip;
-}
-
-bool SettlingSkipped() {
-    return skipped;
 }

@@ -19,19 +19,14 @@ struct Settling {
 // The settling of a run whose steps are stepLength long.
 Settling SettlingAfter(float stepLength);
 
-// The settling steps over plan on m axes. After each step i (1..steps)
-// afterStep(i) runs; when it returns false, settling ends there. Returns
-// the steps made.
+// The settling steps over plan on m axes of the map. After each step i
+// (1..steps) afterStep(i) runs; when it returns false, settling ends there.
+// Returns the steps made.
 template <class AfterStep>
-int Settle(MdsPlan& plan, int m, const Settling& settling, AfterStep&& afterStep) {
+int Settle(MdsPlan& plan, MapLayout& map, int m, const Settling& settling, AfterStep&& afterStep) {
     for (int i = 1; i <= settling.steps; ++i) {
-        plan.Step(m, settling.Length(i));
+        plan.Step(map, m, settling.Length(i));
         if (!afterStep(i)) return i;
     }
     return settling.steps;
 }
-
-// The command line's --no-settle: a run then ends with its fixed-length
-// steps alone.
-void SetSettlingSkipped(bool skipped);
-bool SettlingSkipped();

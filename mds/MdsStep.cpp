@@ -8,15 +8,15 @@
 
 namespace {
 
-// Whether DistMatrix[1..n][1..n] equals its transpose (not-a-number equal
-// to itself), compared in tiles so that the column side stays in cache.
-bool DistancesSymmetric(int n) {
+// Whether the distances of points 1..n equal their transpose (not-a-number
+// equal to itself), compared in tiles so that the column side stays in cache.
+bool DistancesSymmetric(const DistanceMatrix& d, int n) {
     constexpr int kTile = 16;
     for (int qt = 1; qt <= n; qt += kTile)
         for (int lt = 1; lt <= qt; lt += kTile)
             for (int q = qt; q < std::min(qt + kTile, n + 1); ++q)
                 for (int l = lt; l < std::min(lt + kTile, q); ++l) {
-                    const float a = ws.DistMatrix[q][l], b = ws.DistMatrix[l][q];
+                    const float a = d.At(q, l), b = d.At(l, q);
                     if (a != b && !(std::isnan(a) && std::isnan(b))) return false;
                 }
     return true;
@@ -60,7 +60,7 @@ double CoordinateSum(int n, const float* x) {
 }
 
 // Row q of the symmetric pair tables: the pairs (q, l) with l > q from
-// DistMatrix row q (0-based), and with zeros the rest of the row.
+// the distances' row q (0-based), and with zeros the rest of the row.
 VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float radius, float farWeight,
                             float divisor, bool zeros, float* __restrict a, float* __restrict t) {
     if (zeros) {
@@ -99,18 +99,18 @@ int MdsPlan::PressedItems(int steps) const {
                                           [&](long step) { return step > 0 && step > steps_ - steps; }));
 }
 
-void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
+void MdsPlan::Prepare(const DistanceMatrix& d, int b, float radiusFactor, float farWeight) {
     ForgetRefusals();
-    n_ = MapRows(n);
-    if (DistancesSymmetric(n_)) return PrepareSymmetric(n, b, radiusFactor, farWeight);
+    n_ = MapRows(d.n);
+    if (DistancesSymmetric(d, n_)) return PrepareSymmetric(d, b, radiusFactor, farWeight);
     symmetric_ = false;
     zeroed_ = 0;
     const float divisor = static_cast<float>(std::max(b, 1));
-    const float radius = ws.MaxDist * radiusFactor;
+    const float radius = d.largest * radiusFactor;
     for (int q = 0; q < n_; ++q) {
         for (int l = 0; l < n_; ++l) {
-            const float dql = ws.DistMatrix[q + 1][l + 1];
-            const float dlq = ws.DistMatrix[l + 1][q + 1];
+            const float dql = d.At(q + 1, l + 1);
+            const float dlq = d.At(l + 1, q + 1);
             const float w = dql <= radius ? 1.0f : farWeight;  // not-a-number is far
             const float target = dlq * dlq / divisor + dql * dql / divisor;
             twiceWeight_[q][l] = 2.0f * w;
@@ -123,22 +123,23 @@ void MdsPlan::Prepare(int n, int b, float radiusFactor, float farWeight) {
 
 // With a symmetric matrix the weights are symmetric too, and the symmetric
 // kernel takes only the pairs (q, l) with l > q: the rest of a row is 0.
-void MdsPlan::PrepareSymmetric(int n, int b, float radiusFactor, float farWeight) {
-    PrepareSymmetricRows(n, b, radiusFactor, farWeight, 0, n);
+void MdsPlan::PrepareSymmetric(const DistanceMatrix& d, int b, float radiusFactor, float farWeight) {
+    PrepareSymmetricRows(d, b, radiusFactor, farWeight, 0, d.n);
 }
 
-void MdsPlan::PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last) {
+void MdsPlan::PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusFactor, float farWeight,
+                                   int first, int last) {
     if (first <= 0) ForgetRefusals();
-    n_ = MapRows(n);
+    n_ = MapRows(d.n);
     symmetric_ = true;
     if (zeroedFor_ != n_) {
         zeroed_ = 0;
         zeroedFor_ = n_;
     }
     const float divisor = static_cast<float>(std::max(b, 1));
-    const float radius = ws.MaxDist * radiusFactor;
+    const float radius = d.largest * radiusFactor;
     for (int q = std::max(first, 0); q < std::min(last, n_); ++q) {
-        PairRow(q, n_, ws.DistMatrix[q + 1] + 1, radius, farWeight, divisor, q >= zeroed_, twiceWeight_[q],
+        PairRow(q, n_, d.Row(q + 1) + 1, radius, farWeight, divisor, q >= zeroed_, twiceWeight_[q],
                 weightedTarget_[q]);
         if (q == zeroed_) ++zeroed_;
     }
@@ -153,26 +154,26 @@ void MdsPlan::Gradients(int m) {
                             &g_[0][0]);
 }
 
-void MdsPlan::Step(int m, float stepLength) {
+void MdsPlan::Step(MapLayout& map, int m, float stepLength) {
     m = std::clamp(m, 1, 4);
-    const int n = n_;
+    const int n = std::min(n_, map.n);
     if (n == 0) return;
     ++steps_;
     for (int s = 0; s < m; ++s) {
-        for (int q = 0; q < n; ++q) x_[s][q] = ws.MapCoords[q + 1][s + 1];
+        for (int q = 0; q < n; ++q) x_[s][q] = map.Point(q + 1)[s + 1];
         std::fill(x_[s] + n, x_[s] + kStride, 0.0f);
     }
     Gradients(m);
 
     switch (m) {
         case 1:
-            return Moves<1>(stepLength);
+            return Moves<1>(map, n, stepLength);
         case 2:
-            return Moves<2>(stepLength);
+            return Moves<2>(map, n, stepLength);
         case 3:
-            return Moves<3>(stepLength);
+            return Moves<3>(map, n, stepLength);
         default:
-            return Moves<4>(stepLength);
+            return Moves<4>(map, n, stepLength);
     }
 }
 
@@ -185,13 +186,12 @@ void MdsPlan::Step(int m, float stepLength) {
 // independent; each runs on the assumption that every move stays inside
 // the box (the running sum is then a plain sum) until one does not.
 template <int M>
-void MdsPlan::Moves(float stepLength) {
-    const int n = n_;
-    const double box = ws.AxisSize[1];
+void MdsPlan::Moves(MapLayout& map, int n, float stepLength) {
+    const double box = map.axisSize[1];
     const double perItem = 1.0 / n;
     MoveLengths(M, n, stepLength, &g_[0][0], &move_[0][0]);
     for (int s = 0; s < M; ++s) {
-        const double base = CoordinateSum(n, x_[s]) * perItem - ws.AxisSize[s + 1] * 0.5;
+        const double base = CoordinateSum(n, x_[s]) * perItem - map.axisSize[s + 1] * 0.5;
         float* x = x_[s];
         const double* move = move_[s];
         double moved = 0;
@@ -215,6 +215,6 @@ void MdsPlan::Moves(float stepLength) {
             moved += move[q];
         }
         const double shift = base + moved * perItem;
-        for (int i = 0; i < n; ++i) ws.MapCoords[i + 1][s + 1] = static_cast<float>(x[i] - shift);
+        for (int i = 0; i < n; ++i) map.Point(i + 1)[s + 1] = static_cast<float>(x[i] - shift);
     }
 }

@@ -5,21 +5,25 @@
 // after each move.
 #pragma once
 
-#include "workspace/Workspace.h"
+#include "distances/DistanceMatrix.h"
+#include "mds/MapLayout.h"
+#include "table/Capacities.h"
 
 // Working storage of the step over one distance matrix, owned by the caller.
-// Prepare takes the pair targets and weights from DistMatrix and MaxDist;
-// call it again whenever they change. Step then moves MapCoords.
+// Prepare takes the pair targets and weights from the distances (the
+// neighbour radius in units of their largest); call it again whenever they
+// change. Step then moves the map's points.
 class MdsPlan {
 public:
-    void Prepare(int n, int b, float radiusFactor, float farWeight);
-    // The same for a DistMatrix known to be symmetric.
-    void PrepareSymmetric(int n, int b, float radiusFactor, float farWeight);
+    void Prepare(const DistanceMatrix& d, int b, float radiusFactor, float farWeight);
+    // The same for distances known to be symmetric.
+    void PrepareSymmetric(const DistanceMatrix& d, int b, float radiusFactor, float farWeight);
     // PrepareSymmetric for rows first..last - 1 (0-based) only, so that a
-    // caller writing DistMatrix a block of rows at a time can prepare each
-    // block while it is in cache. The plan is whole once every row is.
-    void PrepareSymmetricRows(int n, int b, float radiusFactor, float farWeight, int first, int last);
-    void Step(int m, float stepLength);
+    // caller writing the distances a block of rows at a time can prepare
+    // each block while it is in cache. The plan is whole once every row is.
+    void PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusFactor, float farWeight, int first,
+                              int last);
+    void Step(MapLayout& map, int m, float stepLength);
     // Back to a plan of no items, as built.
     void Forget();
 
@@ -34,7 +38,7 @@ public:
 private:
     void Gradients(int m);
     template <int M>
-    void Moves(float stepLength);
+    void Moves(MapLayout& map, int n, float stepLength);
     void ForgetRefusals();
 
     int n_ = 0;

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -46,20 +45,20 @@ std::string TwoDecimals(double v) {
 
 }  // namespace
 
-std::string ClusterAgreementText(int n) {
-    if (ws.ClassCount == 0) return {};
-    n = MapRows(n);
+std::string ClusterAgreementText(const Clusters& marks, const Table& items) {
+    if (!items.HasClasses()) return {};
+    const int n = static_cast<int>(marks.marks.size()) - 1;
     std::vector<int> clusters, classes;           // the items with a class
     std::vector<int> inClusters, clusterClasses;  // those of them in a cluster
     for (int i = 1; i <= n; ++i) {
-        if (ws.ItemClass[i] == 0) continue;  // no class given: no pair to agree or disagree on
-        const int mark = ws.ClusterOf[i];
-        const int cluster = mark == -10000 ? 0 : std::abs(mark);
+        const int cls = items.ClassOf(i);
+        if (cls == 0) continue;  // no class given: no pair to agree or disagree on
+        const int cluster = marks.marks[static_cast<std::size_t>(i)].CentreItem();
         clusters.push_back(cluster);
-        classes.push_back(ws.ItemClass[i]);
+        classes.push_back(cls);
         if (cluster == 0) continue;
         inClusters.push_back(cluster);
-        clusterClasses.push_back(ws.ItemClass[i]);
+        clusterClasses.push_back(cls);
     }
     // No cluster, or one class: nothing to agree on.
     if (inClusters.empty() ||

@@ -2,40 +2,32 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <optional>
 
+#include "table/Capacities.h"
 #include "text/Numbers.h"
-#include "files/TextFile.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
-constexpr int kSetAside = -10000;
 constexpr int kMaxDirectMembers = 91;
 constexpr int kAssignmentRounds = 20;
 
-// Members of cluster k: items whose |ClusterOf| is the centre of k.
-bool IsMemberOf(int item, int centre) {
-    return std::abs(ws.ClusterOf[item]) == centre;
-}
-
 }  // namespace
 
-float PrototypeProbability(int n, int b, float x) {
-    n = MapRows(n);
-    const float* distances = ws.DistMatrix[b];
+LinkProbabilities::LinkProbabilities(int n)
+    : n_(n), p_(static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1), 0.0f) {}
+
+float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, int b, float x) {
+    const int n = MapRows(d.n);
+    const float* distances = d.Row(b);
     const float slope = static_cast<float>(std::log(0.01) / static_cast<double>(x));
     const double nearCut = 0.33 * static_cast<double>(x);
-    float* links = ws.LinkProb[b];
     float q = 1.0f;
     for (int p = 1; p <= n; ++p) {
-        if (p == b || ws.ItemFlag[p] != 1) continue;
-        const float v = distances[p] / ws.DistScale;  // the raw distance
+        if (p == b) continue;
+        const float v = distances[p] / d.scale;  // the raw distance
         if (!(static_cast<double>(v) > nearCut)) continue;
         const float link = static_cast<float>(std::exp(static_cast<double>(slope * v)));
-        links[p] = link;
-        ws.LinkProb[p][b] = link;
+        links.Set(b, p, link);
         q = q * (1.0f - link);
     }
     float r = 1.0f - q;
@@ -44,161 +36,135 @@ float PrototypeProbability(int n, int b, float x) {
     return r;
 }
 
-ClusterChoice BestCluster(int n, int k, int a) {
-    n = MapRows(n);
-    k = MapRows(k);
+ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a) {
+    const int n = static_cast<int>(clusters.marks.size()) - 1;
+    const int k = clusters.count;
     // One pass over the items multiplies each cluster's no-link product in
     // item order, as a pass per cluster would.
-    int clusterOfCentre[kMaxMapItems + 1] = {};
-    float noLink[kMaxMapItems + 1];
-    for (int c = 1; c <= k; ++c) {
-        const int centre = ws.ClusterCentres[c];
-        if (centre >= 1 && centre <= kMaxMapItems) clusterOfCentre[centre] = c;
-        noLink[c] = 1.0f;
-    }
-    const float* links = ws.LinkProb[a];
+    std::vector<int> clusterOfCentre(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<float> noLink(static_cast<std::size_t>(k) + 1, 1.0f);
+    for (int c = 1; c <= k; ++c) clusterOfCentre[static_cast<std::size_t>(clusters.centres[c])] = c;
+    const float* row = links.Row(a);
     for (int j = 1; j <= n; ++j) {
-        const int mark = std::abs(ws.ClusterOf[j]);
-        if (j == a || mark < 1 || mark > kMaxMapItems) continue;
-        const int c = clusterOfCentre[mark];
-        if (c != 0) noLink[c] = noLink[c] * (1.0f - links[j]);
+        const int centre = clusters.marks[static_cast<std::size_t>(j)].CentreItem();
+        if (j == a || centre == 0) continue;
+        const int c = clusterOfCentre[static_cast<std::size_t>(centre)];
+        if (c != 0) noLink[static_cast<std::size_t>(c)] = noLink[static_cast<std::size_t>(c)] * (1.0f - row[j]);
     }
     ClusterChoice best{0, 2.0f};
     for (int c = 1; c <= k; ++c)
-        if (noLink[c] < best.noLink) best = {c, noLink[c]};
+        if (noLink[static_cast<std::size_t>(c)] < best.noLink) best = {c, noLink[static_cast<std::size_t>(c)]};
     return best;
 }
 
 namespace {
 
-// Every item's prototype probability from no links, as in a freshly started
-// program; returns their mean.
-float ProbabilitiesOf(int n, float charDistance) {
-    for (int i = 1; i <= n; ++i) std::fill(ws.LinkProb[i] + 1, ws.LinkProb[i] + n + 1, 0.0f);
-    for (int p = 1; p <= n; ++p) {
-        ws.ItemFlag[p] = 1;
-        ws.ClusterCentres[p] = 0;
-    }
+// Every item's prototype probability; returns their mean.
+float ProbabilitiesOf(const DistanceMatrix& d, LinkProbabilities& links, Clusters& clusters,
+                      float charDistance) {
+    const int n = static_cast<int>(clusters.marks.size()) - 1;
     float sum = 0.0f;
     for (int p = 1; p <= n; ++p) {
-        ws.ClusterOf[p] = 0;
-        ws.ProtoProb[p] = PrototypeProbability(n, p, charDistance);
-        sum += ws.ProtoProb[p];
+        clusters.probability[static_cast<std::size_t>(p)] = PrototypeProbability(d, links, p, charDistance);
+        sum += clusters.probability[static_cast<std::size_t>(p)];
     }
     return n > 0 ? sum / static_cast<float>(n) : 0.0f;
 }
 
 // The centres, most probable first, each taking the items strongly linked
-// to it; a candidate with none is set aside. Lists every candidate in Memo1
-// and returns the number of clusters.
-int ChooseCentres(Form& form, int n, int maxClusters, float noiseFloor, float neighbourLimit) {
+// to it; a candidate with none is set aside. Lists every candidate.
+void ChooseCentres(const LinkProbabilities& links, Clusters& clusters, int maxClusters, float noiseFloor,
+                   float neighbourLimit, RunReport& report) {
+    const int n = static_cast<int>(clusters.marks.size()) - 1;
+    std::vector<ClusterMark>& mark = clusters.marks;
     float maxLink = 0.0f;
     for (int i = 1; i <= n; ++i)
-        for (int j = 1; j < i; ++j) maxLink = std::max(maxLink, ws.LinkProb[i][j]);
+        for (int j = 1; j < i; ++j) maxLink = std::max(maxLink, links.At(i, j));
     const float linkLimit = neighbourLimit * maxLink;
-    form.MemoAppend(" ");
-    form.MemoAppend("centr.    prob.");
-    int k = 0;
+    report.Line(" ");
+    report.Line("centr.    prob.");
+    const auto free = [&](int p) { return mark[static_cast<std::size_t>(p)].Is() == ClusterMark::Kind::None; };
     for (int round = 1; round <= maxClusters; ++round) {
         int candidate = 0;
         float maxP = 0.0f;
         for (int p = 1; p <= n; ++p)
-            if (ws.ClusterOf[p] == 0 && ws.ProtoProb[p] > maxP) {
+            if (free(p) && clusters.probability[static_cast<std::size_t>(p)] > maxP) {
                 candidate = p;
-                maxP = ws.ProtoProb[p];
+                maxP = clusters.probability[static_cast<std::size_t>(p)];
             }
         if (candidate == 0 || noiseFloor > maxP) break;
 
-        const float* links = ws.LinkProb[candidate];
+        const float* row = links.Row(candidate);
         int members = 0;
         for (int p = 1; p <= n; ++p)
-            if (ws.ClusterOf[p] == 0 && links[p] >= linkLimit) ++members;
+            if (free(p) && row[p] >= linkLimit) ++members;
         if (members == 0) {
-            ws.ClusterOf[candidate] = kSetAside;
+            mark[static_cast<std::size_t>(candidate)] = ClusterMark::SetAside();
         } else {
             int taken = 0;
             for (int p = 1; p <= n && taken < kMaxDirectMembers; ++p)
-                if (ws.ClusterOf[p] == 0 && links[p] >= linkLimit) {
-                    ws.ClusterOf[p] = candidate;
+                if (free(p) && row[p] >= linkLimit) {
+                    mark[static_cast<std::size_t>(p)] = ClusterMark::Member(candidate);
                     ++taken;
                 }
-            ws.ClusterCentres[++k] = candidate;
-            ws.ClusterOf[candidate] = -candidate;
+            clusters.centres.push_back(candidate);
+            ++clusters.count;
+            mark[static_cast<std::size_t>(candidate)] = ClusterMark::Centre(candidate);
         }
-        form.MemoAppend(Format("%d        %.3f", candidate, static_cast<double>(maxP)));
+        report.Line(Format("%d        %.3f", candidate, static_cast<double>(maxP)));
     }
-    form.MemoAppend(Format("No. of clusters: %d", k));
-    return k;
+    report.Line(Format("No. of clusters: %d", clusters.count));
 }
 
 // The rest join the cluster they are most likely linked to, under a
 // threshold relaxed round by round.
-void AssignTheRest(int n, int k, float meanP) {
+void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float meanP) {
+    const int n = static_cast<int>(clusters.marks.size()) - 1;
     float t = 2.0f * meanP;
     const float step = static_cast<float>(0.05 * static_cast<double>(t));
     for (int round = 1; round <= kAssignmentRounds; ++round) {
         t = t + step;
         for (int p = 1; p <= n; ++p) {
-            if (ws.ClusterOf[p] == kSetAside) ws.ClusterOf[p] = 0;
-            if (ws.ClusterOf[p] != 0 || k == 0) continue;
-            const ClusterChoice choice = BestCluster(n, k, p);
-            if (choice.noLink < t) ws.ClusterOf[p] = ws.ClusterCentres[choice.cluster];
-        }
-    }
-}
-
-// clusters.dat, a block per cluster; ItemFlag marks the members of the last.
-// Returns the member entries written.
-int WriteClusters(Form& form, int n, int k, int minMembers, float charDistance, bool writeWhenEmpty) {
-    std::optional<TextFileWriter> out;
-    if (k > 0 || writeWhenEmpty) out.emplace(form, ws.ClustersFileName);
-    for (int p = 1; p <= std::clamp(ws.ItemCount, 0, kInputRows); ++p) ws.ItemFlag[p] = 0;
-    int written = 0;
-    for (int c = 1; c <= k; ++c) {
-        const int centre = ws.ClusterCentres[c];
-        out->Printf("  %d   ", centre);
-        int members = 0;
-        for (int p = 1; p <= n; ++p) {
-            ws.ItemFlag[p] = IsMemberOf(p, centre) ? 1 : 0;
-            members += ws.ItemFlag[p];
-        }
-        ws.ItemFlag[centre] = 1;
-        if (members < minMembers) continue;
-        for (int p = 1; p <= n; ++p) {
-            if (!IsMemberOf(p, centre)) continue;
-            // Rewrites the links of p towards the members of this cluster.
-            PrototypeProbability(n, p, static_cast<float>(static_cast<double>(charDistance) * 0.5));
-            out->Printf("%4d ", ws.ItemNumber[p]);
-            ++written;
-        }
-        out->Write(" \n \n");
-    }
-    if (out) out->Commit();
-    return written;
-}
-
-// The centres' vectors as the first prototypes, all weights 1.
-void CentresAsPrototypes(int k) {
-    const int components = ws.Components();
-    for (int c = 1; c <= k; ++c) {
-        const int centre = ws.ClusterCentres[c];
-        for (int j = 1; j <= components; ++j) {
-            ws.Prototypes[c][1][j] = ws.InputVectors[centre][j];
-            ws.Prototypes[c][2][j] = 1.0f;
+            ClusterMark& mark = clusters.marks[static_cast<std::size_t>(p)];
+            if (mark.Is() == ClusterMark::Kind::SetAside) mark = ClusterMark{};
+            if (mark.Is() != ClusterMark::Kind::None || clusters.count == 0) continue;
+            const ClusterChoice choice = BestCluster(clusters, links, p);
+            if (choice.noLink < t) mark = ClusterMark::Member(clusters.centres[choice.cluster]);
         }
     }
 }
 
 }  // namespace
 
-int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
-                      float noiseLimit, float neighbourLimit, bool writeWhenEmpty) {
-    n = MapRows(n);
-    const float meanP = ProbabilitiesOf(n, charDistance);
-    const int k = ChooseCentres(form, n, maxClusters, meanP * noiseLimit, neighbourLimit);
-    AssignTheRest(n, k, meanP);
-    const int written = WriteClusters(form, n, k, minMembers, charDistance, writeWhenEmpty);
-    CentresAsPrototypes(k);
-    form.MemoAppend(std::to_string(written));
-    return k;
+Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
+                           float neighbourLimit, RunReport& report) {
+    const int n = MapRows(d.n);
+    Clusters clusters;
+    clusters.Clear(n);
+    LinkProbabilities links(n);
+    const float meanP = ProbabilitiesOf(d, links, clusters, charDistance);
+    ChooseCentres(links, clusters, maxClusters, meanP * noiseLimit, neighbourLimit, report);
+    AssignTheRest(links, clusters, meanP);
+    return clusters;
+}
+
+std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written) {
+    const int n = static_cast<int>(clusters.marks.size()) - 1;
+    std::string text;
+    written = 0;
+    for (int c = 1; c <= clusters.count; ++c) {
+        const int centre = clusters.centres[static_cast<std::size_t>(c)];
+        text += Format("  %d   ", centre);
+        const auto member = [&](int p) { return clusters.marks[static_cast<std::size_t>(p)].CentreItem() == centre; };
+        int members = 0;
+        for (int p = 1; p <= n; ++p) members += member(p);
+        if (members < minMembers) continue;
+        for (int p = 1; p <= n; ++p) {
+            if (!member(p)) continue;
+            text += Format("%4d ", p);
+            ++written;
+        }
+        text += " \n \n";
+    }
+    return text;
 }

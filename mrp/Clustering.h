@@ -5,23 +5,48 @@
 // they are most likely linked to.
 #pragma once
 
-#include "form/Form.h"
+#include <string>
+#include <vector>
 
-// The prototype probability of item b over items 1..n, with the raw distance
-// x at which a link probability falls to 0.01; writes the LinkProb entries of
-// b towards the flagged items beyond the near cut-off.
-float PrototypeProbability(int n, int b, float x);
+#include "distances/DistanceMatrix.h"
+#include "form/RunReport.h"
+#include "mrp/Clusters.h"
+
+// The link probabilities of the pairs of n items, 0 where none was taken.
+class LinkProbabilities {
+public:
+    explicit LinkProbabilities(int n);
+    float At(int a, int b) const { return p_[Index(a, b)]; }
+    void Set(int a, int b, float link) { p_[Index(a, b)] = p_[Index(b, a)] = link; }
+    const float* Row(int a) const { return p_.data() + Index(a, 0); }
+
+private:
+    std::size_t Index(int a, int b) const {
+        return static_cast<std::size_t>(a) * static_cast<std::size_t>(n_ + 1) + static_cast<std::size_t>(b);
+    }
+    int n_;
+    std::vector<float> p_;
+};
+
+// The prototype probability of item b, with the raw distance x at which a
+// link probability falls to 0.01; takes the links of b to the items beyond
+// the near cut-off.
+float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, int b, float x);
 
 struct ClusterChoice {
     int cluster;   // 1..K, 0 when there is no cluster
     float noLink;  // probability that the item has no link into it
 };
 // The cluster that item a is most strongly attached to.
-ClusterChoice BestCluster(int n, int k, int a);
+ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a);
 
-// Clusters items 1..n (at most 400), lists the candidates in Memo1, writes
-// ClustersFileName and copies the centre vectors into Prototypes. Returns the
-// number of clusters. Without a cluster the file is left as it was unless
-// writeWhenEmpty, when it is written empty.
-int ClusterPrototypes(Form& form, int n, int maxClusters, int minMembers, float charDistance,
-                      float noiseLimit, float neighbourLimit, bool writeWhenEmpty = true);
+// Clusters the items of the distances (at most 400) into at most
+// maxClusters clusters; lists the candidates in the report, and "No. of
+// clusters".
+Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
+                           float neighbourLimit, RunReport& report);
+
+// clusters.dat: a block per cluster of at least minMembers members, the
+// centre's number, then its members' (the centre among them), and a line
+// holding one blank. `written` counts the member entries.
+std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written);

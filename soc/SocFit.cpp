@@ -2,35 +2,39 @@
 
 #include <algorithm>
 
-#include "soc/SocSteps.h"
-#include "text/Numbers.h"
 #include "distances/Distances.h"
-#include "workspace/Workspace.h"
+#include "soc/SocSteps.h"
+#include "table/Capacities.h"
+#include "text/Numbers.h"
 
-SocFit MeasureSocFit() {
-    const int k = MapRows(ws.ItemCount);
-    const int n = std::clamp(ws.VectorCount, 0, kInputRows);
-    SocFit fit{};
-    int classes[kMaxMapItems + 1][kMaxClasses + 1] = {};
+SocFit MeasureSocFit(const Prototypes& prototypes, const Table& vectors, int dim) {
+    const int k = prototypes.k;
+    const std::size_t size = static_cast<std::size_t>(k) + 1;
+    SocFit fit;
+    fit.members.assign(size, 0);
+    fit.majority.assign(size, 0);
+    fit.share.assign(size, 0.0f);
+    std::vector<int> classes(size * (kMaxClasses + 1), 0);  // of each prototype, its members of each class
     double sum = 0;
     int assigned = 0;
-    for (int q = 1; q <= n; ++q) {
-        const std::optional<PrototypeMatch> match = NearestPrototype(q);
+    for (int q = 1; q <= vectors.rows; ++q) {
+        const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, vectors, q, dim);
         if (!match) continue;  // in no prototype
-        ++fit.members[match->prototype];
-        ++classes[match->prototype][std::clamp(ws.ItemClass[q], 0, kMaxClasses)];
-        // The distance distances.dat measures between vectors, at the training's scale.
-        sum += VectorDistance(ws.InputVectors[q], ws.Prototypes[match->prototype][1], ws.Components());
+        const auto p = static_cast<std::size_t>(match->prototype);
+        ++fit.members[p];
+        ++classes[p * (kMaxClasses + 1) + static_cast<std::size_t>(std::clamp(vectors.ClassOf(q), 0, kMaxClasses))];
+        // The distance distances.dat measures between vectors, at the training's size.
+        sum += VectorDistance(vectors.Row(q), prototypes.Vector(match->prototype), dim, vectors.distanceUnit);
         ++assigned;
     }
-    fit.quantisationError = assigned > 0 ? sum / assigned / ws.SocScale : 0.0;
-    fit.emptyPrototypes = static_cast<int>(std::count(fit.members + 1, fit.members + k + 1, 0));
+    fit.quantisationError = assigned > 0 ? sum / assigned / vectors.scale : 0.0;
+    fit.emptyPrototypes = static_cast<int>(std::count(fit.members.begin() + 1, fit.members.end(), 0));
     int classed = 0, agreeing = 0;
-    for (int p = 1; p <= k; ++p) {
-        const int* tally = classes[p];
+    for (std::size_t p = 1; p < size; ++p) {
+        const int* tally = classes.data() + p * (kMaxClasses + 1);
         const int* most = std::max_element(tally + 1, tally + kMaxClasses + 1);  // the first of equals
         const int withClass = fit.members[p] - tally[0];
-        if (ws.ClassCount == 0 || *most == 0) continue;
+        if (!vectors.HasClasses() || *most == 0) continue;
         fit.majority[p] = static_cast<int>(most - tally);
         fit.share[p] = static_cast<float>(*most) / static_cast<float>(withClass);
         classed += withClass;
@@ -40,17 +44,9 @@ SocFit MeasureSocFit() {
     return fit;
 }
 
-std::string SocFitText(const SocFit& fit) {
+std::string SocFitText(const SocFit& fit, bool classes) {
     std::string text =
         Format("quantisation error %.3f, empty prototypes %d", fit.quantisationError, fit.emptyPrototypes);
-    if (ws.ClassCount > 0) text += Format("; class purity %.0f%%", 100 * fit.purity);
+    if (classes) text += Format("; class purity %.0f%%", 100 * fit.purity);
     return text;
-}
-
-SocFit KeepPrototypeFacts() {
-    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
-    const SocFit fit = MeasureSocFit();
-    std::copy(fit.majority, fit.majority + kMaxMapItems + 1, ws.PrototypeClass);
-    std::copy(fit.share, fit.share + kMaxMapItems + 1, ws.PrototypeShare);
-    return fit;
 }

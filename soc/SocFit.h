@@ -2,32 +2,30 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "workspace/Workspace.h"
+#include "soc/Prototypes.h"
+#include "table/Table.h"
 
 struct SocFit {
     // The mean over the vectors in a prototype of their distance to it, in
     // the units of distances.dat.
-    double quantisationError;
-    int emptyPrototypes;       // prototypes no vector belongs to
-    int members[kMaxMapItems + 1];  // the vectors that belong to each prototype 1..K
+    double quantisationError = 0;
+    int emptyPrototypes = 0;   // prototypes no vector belongs to
+    std::vector<int> members;  // of prototypes 1..K: the vectors that belong to each
     // When the table gives classes: each prototype's class, the one most of
     // its members hold (0 for none), with their share of its members, and the
     // share of all vectors with a class whose prototype's class is theirs.
-    int majority[kMaxMapItems + 1];
-    float share[kMaxMapItems + 1];
-    double purity;
+    std::vector<int> majority;
+    std::vector<float> share;
+    double purity = 0;
 };
 
-// Over vectors 1..VectorCount and prototypes 1..ItemCount, each vector
-// belonging to the prototype it matches best, as clusters.dat assigns it.
-SocFit MeasureSocFit();
+// Over the vectors of the table (at the training's size) and the
+// prototypes, components 1..dim, each vector belonging to the prototype it
+// matches best, as clusters.dat assigns it.
+SocFit MeasureSocFit(const Prototypes& prototypes, const Table& vectors, int dim);
 
 // "quantisation error 0.123, empty prototypes 3", and "; class purity 91%"
-// when the table gives classes.
-std::string SocFitText(const SocFit& fit);
-
-// At the end of a run that placed prototypes (SOC, reload): their scores as
-// the run left them (a pick rewrites ItemScore) and their classes for the
-// map's colours kept; returns the fit.
-SocFit KeepPrototypeFacts();
+// when the vectors have classes.
+std::string SocFitText(const SocFit& fit, bool classes);

@@ -1,13 +1,10 @@
 #include "soc/SocResults.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "soc/SocSteps.h"
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
-#include "files/TextFile.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -20,45 +17,54 @@ void AppendComponent(std::string& line, float value) {
     line.append(static_cast<std::size_t>(std::max(1, 10 - n)), ' ');
 }
 
-bool WriteUnits(Form& form, const char* path, int plane) {
-    TextFileWriter out(form, path);
-    const int k = MapRows(ws.ItemCount);
-    const int dim = ws.Components();
-    for (int p = 1; p <= k; ++p) {
-        if (!(ws.ItemScore[p] >= 0)) continue;
-        std::string line = Format("%4d %7.3f %7.3f %7.3f %3d  ", p, ws.ProjCoords[p][1], ws.ProjCoords[p][2],
-                                  0.0, TruncPixel(static_cast<double>(ws.ItemScore[p])));
-        for (int q = 1; q <= dim; ++q) AppendComponent(line, ws.Prototypes[p][plane][q]);
-        line += Format("%5.1f 1000 \n", 0.0);
-        out.Write(line);
+// The lines of one file, the components of each prototype given by `of`.
+template <class Components>
+std::string UnitsText(const Prototypes& prototypes, int dim, const std::vector<float>& scores, const View& view,
+                      Components of) {
+    std::string text;
+    for (int p = 1; p <= prototypes.k; ++p) {
+        const float score = scores[static_cast<std::size_t>(p)];
+        if (!(score >= 0)) continue;
+        const double* at = view.Projected(p);
+        text += Format("%4d %7.3f %7.3f %7.3f %3d  ", p, at[1], at[2], 0.0, TruncPixel(static_cast<double>(score)));
+        const float* values = of(p);
+        for (int q = 1; q <= dim; ++q) AppendComponent(text, values[q]);
+        text += Format("%5.1f 1000 \n", 0.0);
     }
-    return out.Commit();
+    return text;
 }
 
 }  // namespace
 
-bool WriteSocClusters(Form& form, int n, int k) {
-    n = std::clamp(n, 0, kInputRows);
-    k = MapRows(k);
-    for (int i = 1; i <= n; ++i) ws.ItemMark[i] = MatchItem(i) ? ws.WinnerIndex : 0;
-    TextFileWriter out(form, ws.ClustersFileName);
+std::vector<int> AssignItems(const Prototypes& prototypes, const Table& items, int n, int dim) {
+    std::vector<int> assigned(static_cast<std::size_t>(std::max(n, 0)) + 1, 0);
+    for (int i = 1; i <= n; ++i)
+        if (const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, i, dim))
+            assigned[static_cast<std::size_t>(i)] = match->prototype;
+    return assigned;
+}
+
+std::string SocClustersText(const std::vector<int>& assigned, int k) {
+    const int n = static_cast<int>(assigned.size()) - 1;
+    std::string text;
     for (int c = 1; c <= k; ++c) {
         int count = 0;
         for (int i = 1; i <= n; ++i)
-            if (ws.ItemMark[i] == c) {
-                out.Printf("%4d ", i);
+            if (assigned[static_cast<std::size_t>(i)] == c) {
+                text += Format("%4d ", i);
                 ++count;
             }
-        if (count > 0) out.Write(" \n \n");
+        if (count > 0) text += " \n \n";
     }
-    return out.Commit();
+    return text;
 }
 
-std::vector<const char*> WriteSocResults(Form& form) {
-    std::vector<const char*> written;
-    for (const int plane : {1, 2}) {
-        const char* path = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
-        if (WriteUnits(form, path, plane)) written.push_back(path);
-    }
-    return written;
+std::string SocFileText(const Prototypes& prototypes, int dim, const std::vector<float>& scores,
+                        const View& view) {
+    return UnitsText(prototypes, dim, scores, view, [&](int p) { return prototypes.Vector(p); });
+}
+
+std::string WeightsFileText(const Prototypes& prototypes, int dim, const std::vector<float>& scores,
+                            const View& view) {
+    return UnitsText(prototypes, dim, scores, view, [&](int p) { return prototypes.Weights(p); });
 }

@@ -1,20 +1,28 @@
 // The three files a SOC run leaves beside its input: clusters.dat (which
 // items each prototype took), soc.dat (the prototype vectors) and
 // weights.dat (their component weights). soc.dat and weights.dat share one
-// line format that the reload reads back. A file that could not be written
-// is named on the status line, with why.
+// line format that the reload reads back.
 #pragma once
 
+#include <string>
 #include <vector>
 
-#include "form/Form.h"
+#include "soc/Prototypes.h"
+#include "table/Table.h"
+#include "view/View.h"
 
-// Assigns every item 1..n to its best-matching prototype (ItemMark; 0 for
-// an item in no prototype) and writes ClustersFileName: one line of "%4d "
-// item numbers per prototype that took items, each followed by a line
-// holding one blank. False when it could not be written.
-bool WriteSocClusters(Form& form, int n, int k);
+// Of items 1..n: the prototype each matches best, 0 for an item in no
+// prototype.
+std::vector<int> AssignItems(const Prototypes& prototypes, const Table& items, int n, int dim);
 
-// soc.dat from plane 1 of Prototypes, then weights.dat from plane 2.
-// Returns the paths of those written.
-std::vector<const char*> WriteSocResults(Form& form);
+// clusters.dat: one line of "%4d " item numbers per prototype 1..k that
+// took items, each followed by a line holding one blank.
+std::string SocClustersText(const std::vector<int>& assigned, int k);
+
+// soc.dat (the vectors) and weights.dat (the weights): a line per prototype
+// whose score is not negative, with its position on the panel as the view
+// projects it and its score.
+std::string SocFileText(const Prototypes& prototypes, int dim, const std::vector<float>& scores,
+                        const View& view);
+std::string WeightsFileText(const Prototypes& prototypes, int dim, const std::vector<float>& scores,
+                            const View& view);

@@ -36,9 +36,10 @@ void SocTrainer::Copy(int p) {
     const int s = slot_[p - 1];
     SocBlock& block = grouped_[s / kSocLanes];
     float room[kMaxDim];
-    const float* values = InUnit(ws.Prototypes[p][1] + 1, room);
+    const float* values = InUnit(prototypes_->Vector(p) + 1, room);
+    const float* weights = prototypes_->Weights(p) + 1;
     for (int q = 0; q < dim_; ++q) {
-        const float weight = ws.Prototypes[p][2][q + 1];
+        const float weight = weights[q];
         block.lanes[q][0][s % kSocLanes] = values[q];
         block.lanes[q][1][s % kSocLanes] = weight;
         sum += weight;
@@ -77,30 +78,40 @@ void SocTrainer::Group() {
     }
 }
 
-void SocTrainer::Start() {
-    k_ = MapRows(ws.ItemCount);
-    dim_ = ws.Components();
+void SocTrainer::Start(Prototypes& prototypes, const Table& items, int dim, DistanceMatrix& distances,
+                       double size) {
+    prototypes_ = &prototypes;
+    items_ = &items;
+    distances_ = &distances;
+    size_ = size;
+    k_ = MapRows(prototypes.k);
+    dim_ = std::clamp(dim, 0, kMaxDim);
     plain_ = false;
-    inverseUnit_ = 1.0f / ws.DistanceUnit;
+    unit_ = items.distanceUnit;
+    inverseUnit_ = 1.0f / unit_;
     for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
     for (int p = 0; p < k_; ++p) slot_[p] = p;
     for (int p = 1; p <= k_; ++p) Copy(p);
     // Past the prototypes, scales that never rank.
     std::fill(groupedScale_ + k_, groupedScale_ + kStride, std::numeric_limits<float>::quiet_NaN());
     fitsSinceGrouping_ = 0;
-    items_ = std::clamp(ws.VectorCount, 0, kMaxSocVectors);
-    for (int i = 1; i <= items_; ++i)
-        for (int q = 1; q <= dim_; ++q) targets_[i][q] = WeightTarget(ws.InputVectors[i][q]);
-    std::fill(lastWinner_, lastWinner_ + items_ + 1, 0);
+    const std::size_t stride = static_cast<std::size_t>(dim_) + 1;
+    targets_.assign(static_cast<std::size_t>(items.rows + 1) * stride, 0.0f);
+    for (int i = 1; i <= items.rows; ++i)
+        for (int q = 1; q <= dim_; ++q) targets_[static_cast<std::size_t>(i) * stride + q] = WeightTarget(items.Row(i)[q]);
+    lastWinner_.assign(static_cast<std::size_t>(items.rows) + 1, 0);
 }
 
 namespace {
 
-// MatchItem in the form of SocTrainer::Match.
-bool MatchPlainly(int a, float& error) {
-    const std::optional<float> matched = MatchItem(a);
-    if (matched) error = *matched;
-    return matched.has_value();
+// NearestPrototype in the form of SocTrainer::Match.
+bool MatchPlainly(const Prototypes& prototypes, const Table& items, int a, int dim, int& winner,
+                  float& error) {
+    const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, a, dim);
+    if (!match) return false;
+    winner = match->prototype;
+    error = match->error;
+    return true;
 }
 
 }  // namespace
@@ -113,17 +124,19 @@ bool MatchPlainly(int a, float& error) {
 // widened by the same hair, cannot hold one of them and is given up; the
 // block of the item's last winner comes first, so that such a key is near
 // the best from the start.
-bool SocTrainer::Match(int a, float& error) {
-    const int item = std::clamp(a, 0, kInputRows);
-    if (plain_ || item > items_ || ws.ItemMissing[item] != 0) return MatchPlainly(a, error);
-    const int last = lastWinner_[item];
+bool SocTrainer::Match(int a, int& winner, float& error) {
+    const Table& items = *items_;
+    if (plain_ || items.missing[static_cast<std::size_t>(a)] != 0)
+        return MatchPlainly(*prototypes_, items, a, dim_, winner, error);
+    const int last = lastWinner_[static_cast<std::size_t>(a)];
     float room[kMaxDim];
-    const float* x = InUnit(ws.InputVectors[item] + 1, room);
+    const float* x = InUnit(items.Row(a) + 1, room);
     const float near =
         kNear * SocWeightedErrors(k_, dim_, grouped_, x, groupedScale_, kNear,
                                   last > 0 ? slot_[last - 1] / kSocLanes : 0, error_, key_, lowest_);
     float best = 0.0f;
-    int winner = 0, winnerSlot = 0;
+    int winnerSlot = 0;
+    winner = 0;
     for (int s0 = 0; s0 < k_; s0 += kSocLanes) {
         if (!(lowest_[s0 / kSocLanes] <= near)) continue;
         for (int s = s0; s < std::min(s0 + kSocLanes, k_); ++s) {
@@ -137,19 +150,21 @@ bool SocTrainer::Match(int a, float& error) {
             }
         }
     }
-    if (winner == 0) return MatchPlainly(a, error);  // no key to rank by: the plain steps decide
-    lastWinner_[item] = winner;
-    ws.WinnerIndex = winner;
-    error = MatchingError({error_[winnerSlot], weightSum_[winner - 1]});
+    if (winner == 0)  // no key to rank by: the plain steps decide
+        return MatchPlainly(*prototypes_, items, a, dim_, winner, error);
+    lastWinner_[static_cast<std::size_t>(a)] = winner;
+    error = MatchingError({error_[winnerSlot], weightSum_[winner - 1]}, unit_);
     return true;
 }
 
 void SocTrainer::Update(int w, int a, float eta) {
     if (w < 1 || w > k_) return;
-    if (a >= 1 && a <= items_ && ws.ItemMissing[a] == 0)
-        PullPrototype(w, ws.InputVectors[a], targets_[a], eta, dim_);
+    if (items_->missing[static_cast<std::size_t>(a)] == 0)
+        PullPrototype(*prototypes_, w, items_->Row(a),
+                      targets_.data() + static_cast<std::size_t>(a) * (static_cast<std::size_t>(dim_) + 1), eta,
+                      dim_);
     else
-        UpdatePrototype(w, a, eta);
+        UpdatePrototype(*prototypes_, w, *items_, a, eta, dim_);
     Copy(w);
 }
 
@@ -158,7 +173,7 @@ void SocTrainer::RawDistances() {
     for (int p = 0; p < k_; ++p) {
         if (!moved_[p + 1]) continue;
         float room[kMaxDim];
-        const float* values = InUnit(ws.Prototypes[p + 1][1] + 1, room);
+        const float* values = InUnit(prototypes_->Vector(p + 1) + 1, room);
         for (int q = 0; q < dim_; ++q)
             values_[p / kSocLanes].lanes[q][0][p % kSocLanes] = movedRows_[count][q] = values[q];
         movedList_[count++] = p;
@@ -177,63 +192,68 @@ void SocTrainer::RawDistancesAndGroups() {
 
 void SocTrainer::Distances() {
     RawDistancesAndGroups();
-    NormalisePrototypeDistances(k_, raw_);
+    DistanceMatrix& d = *distances_;
+    d.Resize(k_);
+    constexpr int kRawStride = kMaxMapItems + 1;
+    const float f = PrototypeDistanceFactor(k_, &raw_[0][0], kRawStride, unit_, size_, d);
+    ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, 1, k_, d);
 }
 
 void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight) {
     constexpr int kRowBlock = 16;
+    constexpr int kRawStride = kMaxMapItems + 1;
     RawDistancesAndGroups();
-    const float f = PrototypeDistanceFactor(k_, raw_);
+    DistanceMatrix& d = *distances_;
+    if (d.n != k_) d.Resize(k_);
+    const float f = PrototypeDistanceFactor(k_, &raw_[0][0], kRawStride, unit_, size_, d);
     for (int first = 1; first <= k_; first += kRowBlock) {
         const int last = std::min(first + kRowBlock - 1, k_);
-        ScalePrototypeDistanceRows(k_, raw_, f, first, last);
-        plan.PrepareSymmetricRows(k_, b, radiusFactor, farWeight, first - 1, last);
+        ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, first, last, d);
+        plan.PrepareSymmetricRows(d, b, radiusFactor, farWeight, first - 1, last);
     }
 }
 
-void SocTraining::Forget() {
-    plan_.Forget();
-    k_ = dim_ = firstPhase_ = mapCounter_ = 0;
-    rho_ = meanStartError_ = smoothed_ = 0;
-}
-
-void SocTraining::Begin(int k, int dim, float rho, float meanStartError, int steps) {
-    k_ = k;
+void SocTraining::Begin(Prototypes& prototypes, const Table& items, int dim, DistanceMatrix& distances,
+                        double size, std::vector<float>& scores, float rho, float meanStartError, int steps) {
+    distances_ = &distances;
+    scores_ = &scores;
+    k_ = prototypes.k;
     dim_ = dim;
     rho_ = rho;
     meanStartError_ = meanStartError;
     smoothed_ = 0;
     firstPhase_ = steps / 20;
     mapCounter_ = 0;
-    ws.LearnRate = rho;
-    trainer_.Start();
+    learnRate_ = rho;
+    trainer_.Start(prototypes, items, dim, distances, size);
     trainer_.Distances();
 }
 
 float SocTraining::Learn(int t, int r) {
     float err = 0;
-    if (!trainer_.Match(r, err)) return smoothed_;  // an item in no prototype moves nothing
-    const int w = ws.WinnerIndex;
+    int w = 0;
+    if (!trainer_.Match(r, w, err)) return smoothed_;  // an item in no prototype moves nothing
     const bool gateOpen = t <= firstPhase_
                               ? err < meanStartError_
                               : err < static_cast<float>(100.0 * static_cast<double>(meanStartError_));
-    if (gateOpen) trainer_.Update(w, r, ws.LearnRate);
-    smoothed_ = static_cast<float>(static_cast<double>(ws.AvgKeep) * smoothed_ +
-                                   static_cast<double>(ws.AvgGain) * err);
-    ws.ItemScore[w] = SocWinScore(ws.ItemScore[w]);
-    ws.LearnRate = SocLearnRate(rho_, smoothed_);
+    if (gateOpen) trainer_.Update(w, r, learnRate_);
+    smoothed_ = static_cast<float>(static_cast<double>(kAvgKeep) * smoothed_ +
+                                   static_cast<double>(kAvgGain) * err);
+    float& score = (*scores_)[static_cast<std::size_t>(w)];
+    score = SocWinScore(score);
+    learnRate_ = SocLearnRate(rho_, smoothed_);
     return smoothed_;
 }
 
-void SocTraining::FitMap() {
+void SocTraining::FitMap(MapLayout& map) {
     if (++mapCounter_ != kMapPeriod) return;
     mapCounter_ = 0;
     trainer_.Distances(plan_, dim_, kMapRadiusFactor, kMapFarWeight);  // prototype distances are symmetric
-    plan_.Step(2, kMapStepLength);
-    plan_.Step(2, kMapStepLength);
+    plan_.Step(map, 2, kMapStepLength);
+    plan_.Step(map, 2, kMapStepLength);
 }
 
 MdsPlan& SocTraining::MapStep() {
-    plan_.PrepareSymmetric(k_, dim_, kMapRadiusFactor, kMapFarWeight);
+    plan_.PrepareSymmetric(*distances_, dim_, kMapRadiusFactor, kMapFarWeight);
     return plan_;
 }

@@ -1,39 +1,45 @@
 // The hot side of SOC training: matching, updating and the prototype
 // distances over copies of the prototypes laid out for vector loops
-// (SocKernel.h). Gives exactly what MatchItem, UpdatePrototype and
+// (SocKernel.h). Gives exactly what NearestPrototype, UpdatePrototype and
 // PrototypeDistances give.
 #pragma once
 
+#include <vector>
+
+#include "distances/DistanceMatrix.h"
 #include "mds/MdsStep.h"
+#include "soc/Prototypes.h"
 #include "soc/SocKernel.h"
-#include "workspace/Workspace.h"
+#include "table/Table.h"
 
 static_assert(kMaxDim <= 64, "a SocBlock holds 64 components");
 
 class SocTrainer {
 public:
-    // Takes Prototypes as they stand (planes 1 and 2 of prototypes 1..K).
-    void Start();
+    // Trains the prototypes, as they stand, on components 1..dim of the
+    // items; keeps their distances in `distances`, normalised to `size` (the
+    // map's extent times "map enlarge.").
+    void Start(Prototypes& prototypes, const Table& items, int dim, DistanceMatrix& distances, double size);
 
-    // MatchItem: whether item a has a winner, and then WinnerIndex and its
-    // matching error set. (Not an optional float: returned from here, its
-    // parts meet in memory and stall every step.)
-    bool Match(int a, float& error);
+    // NearestPrototype: whether item a has a winner, and then the winner and
+    // its matching error. (Not an optional: returned from here, its parts
+    // meet in memory and stall every step.)
+    bool Match(int a, int& winner, float& error);
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
     // PrototypeDistances, computing again only the pairs with a prototype
     // that moved since the last call.
     void Distances();
     // The same, with the plan of the prototype map prepared as
-    // PrepareSymmetric (K, b, radiusFactor, farWeight) prepares it, a block
-    // of rows at a time while the block's distances are in cache.
+    // PrepareSymmetric (distances, b, radiusFactor, farWeight) prepares it, a
+    // block of rows at a time while the block's distances are in cache.
     void Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight);
 
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
-    // Components v[0..dim - 1] in DistanceUnit: v itself when that is 1,
-    // else a copy in room.
+    // Components v[0..dim - 1] in the distance unit: v itself when that is
+    // 1, else a copy in room.
     const float* InUnit(const float* v, float (&room)[kMaxDim]) const;
     void Copy(int p);     // prototype p (1-based) into its slot
     void RawDistances();  // raw_ for every pair with a moved prototype
@@ -43,10 +49,15 @@ private:
     void Group();
     void RawDistancesAndGroups();  // RawDistances, and Group every few fits
 
+    Prototypes* prototypes_ = nullptr;
+    const Table* items_ = nullptr;
+    DistanceMatrix* distances_ = nullptr;
+    double size_ = 0;
     int k_ = 0;
     int dim_ = 0;
     bool plain_ = false;        // weights the fast search cannot rank: match with the plain steps
-    float inverseUnit_ = 1.0f;  // the copies below hold the values in DistanceUnit
+    float unit_ = 1.0f;         // the items' distance unit
+    float inverseUnit_ = 1.0f;  // the copies below hold the values in it
     // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
     // the distances last saw them (the weights are not kept here).
     SocBlock values_[kStride / kSocLanes];
@@ -70,27 +81,30 @@ private:
     bool moved_[kMaxMapItems + 1];
     int movedList_[kMaxMapItems];                         // 0-based
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
-    float targets_[kMaxSocVectors + 1][kMaxDim + 1];      // the weight targets of every item
-    int lastWinner_[kMaxSocVectors + 1];                  // of every item, 0 before its first match
-    int items_ = 0;
+    std::vector<float> targets_;                          // the weight targets of every item, a row each
+    std::vector<int> lastWinner_;                         // of every item, 0 before its first match
 };
 
 // The training loop without the window: the run's state and one counted
 // step. The run adds the redraws, the event pumps and the messages.
 class SocTraining {
 public:
-    // k prototypes of dim components, base rate rho, the mean
-    // start error M and the number of steps T.
-    void Begin(int k, int dim, float rho, float meanStartError, int steps);
+    // The prototypes trained on components 1..dim of the items, their
+    // distances kept in `distances` (normalised to `size`) and their win
+    // scores in `scores` (from 1); base rate rho, the mean start error M and
+    // the number of steps T.
+    void Begin(Prototypes& prototypes, const Table& items, int dim, DistanceMatrix& distances, double size,
+               std::vector<float>& scores, float rho, float meanStartError, int steps);
 
     // The learning of one counted step with item r: match, update while the
     // gate is open (error below M in the first T/20 steps, below 100 M
     // afterwards), the running error, the win score and the rate; an item in
     // no prototype changes none of them. Returns the running error.
     float Learn(int t, int r);
+    float LearnRate() const { return learnRate_; }
     // The end of a counted step, after any redraw: every 200 steps the
     // prototype distances and two steps of the prototype map.
-    void FitMap();
+    void FitMap(MapLayout& map);
 
     // The prototype distances as they stand (after training).
     void Distances() { trainer_.Distances(); }
@@ -98,14 +112,13 @@ public:
     // settling the map after training.
     MdsPlan& MapStep();
     const MdsPlan& Map() const { return plan_; }
-    // Back to a training not begun.
-    void Forget();
-
     static constexpr float kMapStepLength = 0.005f;
 
 private:
+    DistanceMatrix* distances_ = nullptr;
+    std::vector<float>* scores_ = nullptr;
     int k_ = 0, dim_ = 0;
-    float rho_ = 0, meanStartError_ = 0, smoothed_ = 0;
+    float rho_ = 0, meanStartError_ = 0, smoothed_ = 0, learnRate_ = 0;
     int firstPhase_ = 0, mapCounter_ = 0;
     SocTrainer trainer_;
     MdsPlan plan_;

@@ -9,19 +9,19 @@
 #include "view/MarkColours.h"
 #include "view/ViewFit.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
 namespace {
 
-// The largest DistMatrix entry of items 1..n, from -1000; not-a-number
-// entries never count (a comparison with one is false). Eight running
-// maxima in two 4-lane vectors keep the scan short.
-float LargestDistance(int n) {
+// The largest distance of points 1..n, from -1000; not-a-number entries
+// never count (a comparison with one is false). Eight running maxima in two
+// 4-lane vectors keep the scan short.
+float LargestDistance(const DistanceMatrix& d, int n) {
     typedef float Lanes __attribute__((vector_size(16)));
     Lanes low = {-1000.0f, -1000.0f, -1000.0f, -1000.0f}, high = low;
     float tail = -1000.0f;
     for (int i = 1; i <= n; ++i) {
-        const float* row = ws.DistMatrix[i] + 1;
+        const float* row = d.Row(i) + 1;
         int j = 0;
         for (; j + 8 <= n; j += 8) {
             Lanes a, b;
@@ -39,29 +39,18 @@ float LargestDistance(int n) {
     return tail;
 }
 
-void DrawEdges(Canvas& canvas, const PixelScale& scale, int n, float limit);
+void DrawEdges(Canvas& canvas, const MapScene& scene, const PixelScale& scale, int n, float limit);
+void Draw(Canvas& canvas, const MapScene& scene, bool legend);
 
 }  // namespace
 
-void PaintBox1Click(Form& form) {
-    const int n = ws.MapItems();
-    for (int i = 1; i <= n; ++i) {
-        ws.ItemNumber[i] = i;
-        ws.ItemFlag[i] = 0;
-    }
-    ws.EdgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
-    Canvas& canvas = form.MapCanvas();
-    if (canvas.Shown()) DrawMap(canvas, ws.ShowLegend == 1);
-    form.StatusOutside(MarksOutside(canvas.Width(), canvas.Height()));
+float EdgeLimit(const MapScene& scene) {
+    return scene.view.edgeFactor * LargestDistance(scene.distances, std::min(scene.map.n, scene.distances.n));
 }
 
-float EdgeLimit() {
-    return ws.EdgeFactor * LargestDistance(ws.MapItems());
-}
-
-std::string MapName(int i) {
-    if (i < 1 || i > kInputRows || ws.ItemName[i][0] == '\0') return std::to_string(i);
-    const std::string name(ws.ItemName[i]);
+std::string MapName(const Table& items, int i) {
+    const std::string& name = items.Name(i);
+    if (name.empty()) return std::to_string(i);
     // The byte after the first `chars` characters (a first byte and the
     // continuation bytes after it each).
     const auto after = [&name](int chars) {
@@ -75,57 +64,73 @@ std::string MapName(int i) {
     return name.substr(0, after(kNameChars - 1)) + "\u2026";  // a longer name says it is cut
 }
 
-bool MapHasNames() {
-    return ws.SocMode == 0 && ws.HasNames();
+bool MapHasNames(const MapScene& scene) {
+    return !scene.prototypes && scene.table.HasNames();
 }
 
-void DrawMap(Canvas& canvas, bool legend) {
+void DrawMap(Canvas& canvas, const MapScene& scene) {
+    Draw(canvas, scene, scene.view.showLegend);
+}
+
+void DrawMapAlone(Canvas& canvas, const MapScene& scene) {
+    Draw(canvas, scene, false);
+}
+
+namespace {
+
+void Draw(Canvas& canvas, const MapScene& scene, bool legend) {
     const DrawingScope drawing(canvas);
     canvas.SetTextSize(kPanelTextSize);
-    const PixelScale scale = MapPixelScale(canvas.Width(), canvas.Height());
+    const View& view = scene.view;
+    const PixelScale scale = MapPixelScale(view, scene.map, canvas.Width(), canvas.Height());
     const int h1 = scale.h1;
     canvas.SetCrossCursor();
     canvas.Clear();  // marks beyond the frame must not stay from an earlier map
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(0, 0, canvas.Width() - 1, h1);
 
-    const int n = ws.MapItems();
+    const int n = scene.Points();
     for (int i = 1; i <= n; ++i) {
-        const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
-        const int h = TruncPixel(static_cast<double>(ws.ProtoProb[i]) * 10.0);
-        const int barTop = at.yUp + TruncPixel(h * static_cast<double>(ws.MarkScale) + 0.5);
-        const MarkLook look = LookOf(i);
+        const double* p = view.Projected(i);
+        const MapPixel at = PixelOf(scale, p[1], p[2]);
+        const float probability = i < static_cast<int>(scene.clusters.probability.size())
+                                      ? scene.clusters.probability[static_cast<std::size_t>(i)]
+                                      : 0.0f;
+        const int h = TruncPixel(static_cast<double>(probability) * 10.0);
+        const int barTop = at.yUp + TruncPixel(h * static_cast<double>(view.markScale) + 0.5);
+        const MarkLook look = LookOf(scene, i);
         const int r = look.radius;
         canvas.SetBrushColor(look.fill);
         canvas.SetPenColor(look.outline);
         const int y = h1 - at.yUp;
-        if (ws.ViewMode == kViewBars) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
+        if (view.mode == kViewBars) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
         canvas.Ellipse(at.x + r, y - r, at.x - r, y + r);
         canvas.SetBrushColor(kWhite);
-        if (ws.ViewMode == kViewNumbers) canvas.TextOut(at.x - 2, y + 4, std::to_string(ws.ItemNumber[i]));
-        if (ws.ViewMode == kViewNames) canvas.TextOut(at.x - 2, y + 4, MapName(ws.ItemNumber[i]));
+        if (view.mode == kViewNumbers) canvas.TextOut(at.x - 2, y + 4, std::to_string(i));
+        if (view.mode == kViewNames) canvas.TextOut(at.x - 2, y + 4, MapName(scene.table, i));
         canvas.SetPenColor(kBlack);
     }
 
-    const float limit = EdgeLimit();
-    if (ws.ShowEdges == 1) DrawEdges(canvas, scale, n, limit);
-    if (legend && n > 0) DrawLegendBox(canvas, scale);
+    const float limit = EdgeLimit(scene);
+    if (view.showEdges) DrawEdges(canvas, scene, scale, std::min(n, scene.distances.n), limit);
+    if (legend && n > 0) DrawLegendBox(canvas, scene, scale);
 }
 
-namespace {
-
-void DrawEdges(Canvas& canvas, const PixelScale& scale, int n, float limit) {
+void DrawEdges(Canvas& canvas, const MapScene& scene, const PixelScale& scale, int n, float limit) {
     const int h1 = scale.h1;
     canvas.SetPenColor(kGrey);
     MapPixel ends[kMaxMapItems + 1];
-    for (int i = 1; i <= n; ++i)
-        ends[i] =
-            PixelOf(scale, static_cast<float>(ws.ProjCoords[i][1]), static_cast<float>(ws.ProjCoords[i][2]));
+    n = std::min(n, kMaxMapItems);
+    for (int i = 1; i <= n; ++i) {
+        const double* p = scene.view.Projected(i);
+        ends[i] = PixelOf(scale, static_cast<float>(p[1]), static_cast<float>(p[2]));
+    }
+    const DistanceMatrix& d = scene.distances;
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j) {
-            if (!(ws.DistMatrix[i][j] < limit)) continue;  // the row first: most pairs end here
-            if (!(ws.DistMatrix[j][i] < limit)) continue;
-            const bool tree = ws.TreeLinks[i][j] == 1;
+            if (!(d.At(i, j) < limit)) continue;  // the row first: most pairs end here
+            if (!(d.At(j, i) < limit)) continue;
+            const bool tree = scene.tree.Linked(i, j);
             canvas.SetPenWidth(tree ? 2 : 1);
             canvas.SetPenColor(tree ? kBlack : kGrey);
             canvas.MoveTo(ends[i].x, h1 - ends[i].yUp);

@@ -8,7 +8,6 @@
 #include "text/Utf8.h"
 #include "view/MapDrawing.h"
 #include "view/MarkColours.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -48,25 +47,26 @@ EntryName Shown(const char* name) {
             "\u2026"};
 }
 
-void ClusterEntries(int n, Legend& legend) {
-    if (ws.SocMode == 1) {
+void ClusterEntries(const MapScene& scene, Legend& legend) {
+    const int n = scene.Points();
+    if (scene.prototypes) {
         Text(legend, "SOC prototypes");
         Add(legend, true, kBlack, kBlack, kMarkRadius, "prototype: %d", n);
-        if (ws.ViewMode == kViewNumbers) Text(legend, "label: its number");
+        if (scene.view.mode == kViewNumbers) Text(legend, "label: its number");
         return;
     }
     Text(legend, "MRP clusters");
-    const int clusters = MapRows(ws.ClusterCount);
+    const Clusters& clusters = scene.clusters;
     int other = n;
-    for (int k = 1; k <= clusters; ++k) {
-        const int centre = ws.ClusterCentres[k];
+    for (int k = 1; k <= clusters.count; ++k) {
+        const int centre = clusters.centres[static_cast<std::size_t>(k)];
         int members = 0;
-        for (int i = 1; i <= n; ++i) members += std::abs(ws.ClusterOf[i]) == centre;
+        for (int i = 1; i <= n; ++i) members += clusters.marks[static_cast<std::size_t>(i)].CentreItem() == centre;
         other -= members;
-        const std::uint32_t fill = ClusterColour(std::clamp(centre, 1, kMaxMapItems));
-        const bool named = centre >= 1 && centre <= kInputRows && ws.ItemName[centre][0] != '\0';
-        if (named) {
-            const EntryName name = Shown(ws.ItemName[centre]);
+        const std::uint32_t fill = ClusterColour(k);
+        const std::string& centreName = scene.table.Name(centre);
+        if (!centreName.empty()) {
+            const EntryName name = Shown(centreName.c_str());
             Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%.*s%s: %d", name.bytes,
                 name.text, name.ending, members);
         } else
@@ -74,18 +74,20 @@ void ClusterEntries(int n, Legend& legend) {
                 members);
     }
     Add(legend, true, kBlack, kBlack, kMarkRadius, "other: %d", other);
-    Text(legend, ws.ViewMode == kViewBars ? "bar: prototype probability; large: centre"
-                                          : "large mark: a cluster's centre");
+    Text(legend, scene.view.mode == kViewBars ? "bar: prototype probability; large: centre"
+                                              : "large mark: a cluster's centre");
 }
 
-void ClassEntries(int n, Legend& legend) {
-    const EntryName name = Shown(ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class");
+void ClassEntries(const MapScene& scene, Legend& legend) {
+    const int n = scene.Points();
+    const std::string& header = scene.table.classHeader;
+    const EntryName name = Shown(!header.empty() ? header.c_str() : "class");
     Add(legend, false, 0, 0, 0, "%.*s%s%s", name.bytes, name.text, name.ending,
-        ws.SocMode == 1 ? " (most members)" : "");
+        scene.prototypes ? " (most members)" : "");
     int counts[kMaxClasses + 1] = {};
-    for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(i), 0, kMaxClasses)];
-    for (int k = 1; k <= ws.ClassCount; ++k) {
-        const EntryName className = Shown(ws.ClassName[k]);
+    for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(scene, i), 0, kMaxClasses)];
+    for (int k = 1; k <= std::min(scene.table.ClassCount(), kMaxClasses); ++k) {
+        const EntryName className = Shown(scene.table.ClassName(k).c_str());
         Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), kMarkRadius, "%.*s%s: %d",
             className.bytes, className.text, className.ending, counts[k]);
     }
@@ -122,17 +124,17 @@ int EntryWidth(Canvas& canvas, const LegendEntry& e) {
 
 }  // namespace
 
-void LegendEntries(Legend& legend) {
+void LegendEntries(const MapScene& scene, Legend& legend) {
     legend.count = 0;
-    if (MarksShowClasses())
-        ClassEntries(ws.MapItems(), legend);
+    if (MarksShowClasses(scene))
+        ClassEntries(scene, legend);
     else
-        ClusterEntries(ws.MapItems(), legend);
+        ClusterEntries(scene, legend);
 }
 
-LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale) {
+LegendBox DrawLegendBox(Canvas& canvas, const MapScene& scene, const PixelScale& scale) {
     Legend legend;
-    LegendEntries(legend);
+    LegendEntries(scene, legend);
     Shorten(legend);
     canvas.SetTextSize(kLegendTextSize);
     int width = 0;
@@ -151,8 +153,9 @@ LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale) {
     int fewest = -1;
     for (const LegendBox& box : corners) {
         int under = 0;
-        for (int i = 1; i <= ws.MapItems(); ++i) {
-            const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
+        for (int i = 1; i <= scene.Points(); ++i) {
+            const double* p = scene.view.Projected(i);
+            const MapPixel at = PixelOf(scale, p[1], p[2]);
             const int y = scale.h1 - at.yUp;
             under += at.x >= box.x - 4 && at.x <= box.x + box.width + 4 && y >= box.y - 4 &&
                      y <= box.y + box.height + 4;
@@ -173,9 +176,13 @@ LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale) {
     return *best;
 }
 
-int LegendRows(Canvas& canvas, int x, int y, int width, bool draw) {
+namespace {
+
+// The entries in rows across `width` pixels from (x, y), drawn when asked;
+// returns the height they take.
+int LegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width, bool draw) {
     Legend legend;
-    LegendEntries(legend);
+    LegendEntries(scene, legend);
     canvas.SetTextSize(kLegendTextSize);
     int atX = x, atY = y;
     for (const LegendEntry& e : legend) {
@@ -189,4 +196,14 @@ int LegendRows(Canvas& canvas, int x, int y, int width, bool draw) {
     }
     canvas.SetTextSize(kPanelTextSize);
     return atY + kLineHeight - y;
+}
+
+}  // namespace
+
+void DrawLegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width) {
+    LegendRows(canvas, scene, x, y, width, true);
+}
+
+int LegendRowsHeight(Canvas& canvas, const MapScene& scene, int width) {
+    return LegendRows(canvas, scene, 0, 0, width, false);
 }

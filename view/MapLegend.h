@@ -7,7 +7,8 @@
 
 #include "form/Canvas.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
+#include "view/MapScene.h"
 
 inline constexpr int kLegendNameBytes = 63;  // of a name in the legend; a longer one is cut, ending in "…"
 
@@ -29,16 +30,17 @@ struct Legend {
     const LegendEntry* begin() const { return entries; }
     const LegendEntry* end() const { return entries + count; }
 };
-void LegendEntries(Legend& legend);
+void LegendEntries(const MapScene& scene, Legend& legend);
 
 // The box over a panel of the canvas's size. Returns it, for tests.
 struct LegendBox {
     int x, y, width, height;
 };
-LegendBox DrawLegendBox(Canvas& canvas, const PixelScale& scale);
+LegendBox DrawLegendBox(Canvas& canvas, const MapScene& scene, const PixelScale& scale);
 
-// The entries in rows across `width` pixels from (x, y); returns the height
-// they take. With draw false it only measures.
-int LegendRows(Canvas& canvas, int x, int y, int width, bool draw);
+// The entries in rows across `width` pixels from (x, y), and the height
+// they take.
+void DrawLegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width);
+int LegendRowsHeight(Canvas& canvas, const MapScene& scene, int width);
 
 inline constexpr int kLegendTextSize = 9;

@@ -5,14 +5,11 @@
 #include <iterator>
 
 #include "form/Canvas.h"
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
-std::uint32_t ClusterColour(int i) {
+std::uint32_t ClusterColour(int cluster) {
     long long light = 255;
-    long long k = ws.ClusterOf[i];
-    const long long mark = std::llabs(k);
-    for (int c = 1; c <= std::min(ws.ClusterCount, kMaxMapItems); ++c)
-        if (mark == ws.ClusterCentres[c]) k = c;
+    long long k = cluster;
     for (int times = 0; times < 5; ++times)
         if (k > 7) {
             k -= 7;
@@ -28,6 +25,11 @@ std::uint32_t ClusterColour(int i) {
     const long long colour = digit[1] * light + 256 * digit[2] * light + 65536 * digit[3] * light +
                              static_cast<long long>(static_cast<unsigned long long>(digit[4] * light) << 32);
     return static_cast<std::uint32_t>(static_cast<unsigned long long>(colour) & 0xFFFFFFFFULL);
+}
+
+std::uint32_t PointColour(const Clusters& clusters, int i) {
+    const int centre = i < static_cast<int>(clusters.marks.size()) ? clusters.marks[static_cast<std::size_t>(i)].CentreItem() : 0;
+    return ClusterColour(centre == 0 ? 0 : clusters.ClusterOfCentre(centre));
 }
 
 namespace {
@@ -51,13 +53,16 @@ std::uint32_t ClassColour(int k) {
     return k >= 1 && k <= kMaxClasses ? kPalette[k - 1] : kNoClass;
 }
 
-bool MarksShowClasses() {
-    return ws.ColourByClass == 1 && ws.ClassCount > 0;
+bool MarksShowClasses(const MapScene& scene) {
+    return scene.view.colourByClass && scene.table.HasClasses();
 }
 
-int MarkClass(int i) {
-    if (ws.SocMode == 1) return i >= 1 && i <= kMaxMapItems ? ws.PrototypeClass[i] : 0;
-    return i >= 1 && i <= kInputRows ? ws.ItemClass[i] : 0;
+int MarkClass(const MapScene& scene, int i) {
+    if (scene.prototypes)
+        return i >= 1 && i < static_cast<int>(scene.prototypeClasses.size())
+                   ? scene.prototypeClasses[static_cast<std::size_t>(i)]
+                   : 0;
+    return scene.table.ClassOf(i);
 }
 
 std::uint32_t OutlineFor(std::uint32_t fill) {
@@ -68,12 +73,14 @@ std::uint32_t OutlineFor(std::uint32_t fill) {
     return (r * 299 + g * 587 + b * 114) / 1000 > 200 ? kDarkEdge : fill;
 }
 
-MarkLook LookOf(int i) {
-    const int radius = ws.ClusterOf[i] < 0 ? kCentreRadius : kMarkRadius;
-    if (MarksShowClasses()) {
-        const std::uint32_t fill = ClassColour(MarkClass(i));
+MarkLook LookOf(const MapScene& scene, int i) {
+    const bool centre = i < static_cast<int>(scene.clusters.marks.size()) &&
+                        scene.clusters.marks[static_cast<std::size_t>(i)].IsCentre();
+    const int radius = centre ? kCentreRadius : kMarkRadius;
+    if (MarksShowClasses(scene)) {
+        const std::uint32_t fill = ClassColour(MarkClass(scene, i));
         return {fill, OutlineFor(fill), radius};
     }
-    const std::uint32_t fill = ClusterColour(i);
+    const std::uint32_t fill = PointColour(scene.clusters, i);
     return {fill, fill == kWhite ? kBlack : fill, radius};
 }

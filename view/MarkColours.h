@@ -5,22 +5,26 @@
 
 #include <cstdint>
 
-// The colour of map point i by its MRP cluster, as 0x00BBGGRR.
-std::uint32_t ClusterColour(int i);
+#include "view/MapScene.h"
+
+// The colour of MRP cluster k (1..; 0 for none: black), as 0x00BBGGRR, and
+// that of map point i by its cluster.
+std::uint32_t ClusterColour(int k);
+std::uint32_t PointColour(const Clusters& clusters, int i);
 
 // The colour of class k (1..20) in the order the table shows the classes,
 // as 0x00BBGGRR; k = 0 (no class) is a pale grey.
 std::uint32_t ClassColour(int k);
 
 // True when the marks show classes: asked for, and the table has them.
-bool MarksShowClasses();
+bool MarksShowClasses(const MapScene& scene);
 
 // The class of map point i: an item's own, or the class most members of a
 // prototype hold (0 for none).
-int MarkClass(int i);
+int MarkClass(const MapScene& scene, int i);
 
-// A mark's radius in pixels: a cluster's centre (or an item set aside) is
-// drawn larger than the others.
+// A mark's radius in pixels: a cluster's centre is drawn larger than the
+// others.
 inline constexpr int kCentreRadius = 4;
 inline constexpr int kMarkRadius = 3;
 
@@ -29,6 +33,6 @@ struct MarkLook {
     std::uint32_t fill, outline;
     int radius;
 };
-MarkLook LookOf(int i);
+MarkLook LookOf(const MapScene& scene, int i);
 // The outline that keeps a mark of this fill visible on white.
 std::uint32_t OutlineFor(std::uint32_t fill);

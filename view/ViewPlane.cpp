@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
 namespace {
 
@@ -45,32 +45,32 @@ void Eigen(Matrix& a, Matrix& vectors, int m) {
     }
 }
 
-void SetScreenAxis(int q, const double* direction) {
-    for (int r = 1; r <= 4; ++r) ws.ViewMatrix[r][q] = direction[r - 1];
+void SetScreenAxis(View& view, int q, const double* direction) {
+    for (int r = 1; r <= 4; ++r) view.matrix[r][q] = direction[r - 1];
 }
 
 }  // namespace
 
-void ViewAxes(int a, int b) {
+void ViewAxes(View& view, int a, int b) {
     double first[4] = {}, second[4] = {};
     first[std::clamp(a, 1, 4) - 1] = 1;
     second[std::clamp(b, 1, 4) - 1] = 1;
-    SetScreenAxis(1, first);
-    SetScreenAxis(2, second);
+    SetScreenAxis(view, 1, first);
+    SetScreenAxis(view, 2, second);
 }
 
-void ViewPrincipalPlane(int n, int m) {
-    n = MapRows(n);
+void ViewPrincipalPlane(View& view, const MapLayout& map, int m) {
+    const int n = MapRows(map.n);
     m = std::clamp(m, 1, 4);
-    if (n < 2 || m < 2) return ViewAxes(1, 2);
+    if (n < 2 || m < 2) return ViewAxes(view, 1, 2);
     double mean[4] = {};
     for (int i = 1; i <= n; ++i)
-        for (int r = 0; r < m; ++r) mean[r] += ws.MapCoords[i][r + 1] / static_cast<double>(n);
+        for (int r = 0; r < m; ++r) mean[r] += map.Point(i)[r + 1] / static_cast<double>(n);
     Matrix spread{};
     for (int i = 1; i <= n; ++i)
         for (int r = 0; r < m; ++r)
             for (int s = 0; s < m; ++s)
-                spread[r][s] += (ws.MapCoords[i][r + 1] - mean[r]) * (ws.MapCoords[i][s + 1] - mean[s]);
+                spread[r][s] += (map.Point(i)[r + 1] - mean[r]) * (map.Point(i)[s + 1] - mean[s]);
     Matrix vectors{};
     Eigen(spread, vectors, m);
     // The axes of the two largest spreads, the first of equals first.
@@ -89,6 +89,6 @@ void ViewPrincipalPlane(int n, int m) {
         }
         if (direction[largest] < 0)
             for (double& d : direction) d = -d;
-        SetScreenAxis(q, direction);
+        SetScreenAxis(view, q, direction);
     }
 }

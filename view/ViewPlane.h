@@ -2,10 +2,13 @@
 // the plane of its two largest spreads (its first two principal axes).
 #pragma once
 
+#include "mds/MapLayout.h"
+#include "view/View.h"
+
 // The view matrix's screen axes onto map axes a and b (1..4).
-void ViewAxes(int a, int b);
+void ViewAxes(View& view, int a, int b);
 
 // The view matrix's screen axes onto the map's first two principal axes
-// over axes 1..m of items 1..n: the directions of its largest and second
+// over axes 1..m of its points: the directions of its largest and second
 // largest spread, each turned so that its largest part is positive.
-void ViewPrincipalPlane(int n, int m);
+void ViewPrincipalPlane(View& view, const MapLayout& map, int m);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "workspace/Workspace.h"
+#include "table/Capacities.h"
 
 namespace {
 void SetRows3(double (&m)[5][5], const double (&rows)[3][3]) {
@@ -12,40 +12,39 @@ void SetRows3(double (&m)[5][5], const double (&rows)[3][3]) {
 }
 }  // namespace
 
-void ResetView() {
-    ws.ZoomStep = 1.0;
-    ws.ViewCentre[5] = 1.0;
+void ResetView(View& view, const MapLayout& map) {
+    view.zoomStep = 1.0;
+    view.centre[5] = 1.0;
     // The centre of the axes a map does not use is 0, as before any run,
     // so a map looks the same whatever ran before it.
-    for (int j = 1; j <= 4; ++j) ws.ViewCentre[j] = 0;
+    for (int j = 1; j <= 4; ++j) view.centre[j] = 0;
     const double c = 0.9999;
     const double s = std::sqrt(1.0 - c * c);
-    SetRows3(ws.RotStep1, {{1, 0, 0}, {0, c, -s}, {0, s, c}});
-    SetRows3(ws.RotStep2, {{c, s, 0}, {-s, c, 0}, {0, 0, 1}});
-    SetRows3(ws.RotStep3, {{c, 0, s}, {0, 1, 0}, {-s, 0, c}});
-    ws.ViewMatrix[1][1] = 1;
-    ws.ViewMatrix[1][2] = 0;
-    ws.ViewMatrix[2][1] = 0;
-    ws.ViewMatrix[2][2] = 1;
-    ws.ViewMatrix[3][1] = 0;
-    ws.ViewMatrix[3][2] = 0;
-    ws.ProjectedCount = ws.ItemCount - ws.FirstItem + 1;
-    const int rows = ws.ProjectedItems();
-    for (int i = 1; i <= rows; ++i)
+    SetRows3(view.rotation[1], {{1, 0, 0}, {0, c, -s}, {0, s, c}});
+    SetRows3(view.rotation[2], {{c, s, 0}, {-s, c, 0}, {0, 0, 1}});
+    SetRows3(view.rotation[3], {{c, 0, s}, {0, 1, 0}, {-s, 0, c}});
+    view.matrix[1][1] = 1;
+    view.matrix[1][2] = 0;
+    view.matrix[2][1] = 0;
+    view.matrix[2][2] = 1;
+    view.matrix[3][1] = 0;
+    view.matrix[3][2] = 0;
+    view.projected.assign(static_cast<std::size_t>(map.n + 1) * 3, 0.0);
+    for (int i = 1; i <= map.n; ++i)
         for (int q = 1; q <= 2; ++q) {
             double sum = 0;
-            for (int r = 1; r <= 4; ++r) sum += ws.ViewMatrix[r][q] * static_cast<double>(ws.MapCoords[i][r]);
-            ws.ProjCoords[i][q] = sum;
+            for (int r = 1; r <= 4; ++r) sum += view.matrix[r][q] * static_cast<double>(map.Point(i)[r]);
+            view.Projected(i)[q] = sum;
         }
 }
 
-void MapCentre(int n, int m) {
-    n = std::min(n, kMaxMapItems);
+void MapCentre(View& view, const MapLayout& map, int m) {
+    const int n = MapRows(map.n);
     m = std::min(m, 4);
     if (n <= 0) return;  // no map: the centre keeps its value
     for (int j = 1; j <= m; ++j) {
         double sum = 0;
-        for (int i = 1; i <= n; ++i) sum += static_cast<double>(ws.MapCoords[i][j]);
-        ws.ViewCentre[j] = sum / n;
+        for (int i = 1; i <= n; ++i) sum += static_cast<double>(map.Point(i)[j]);
+        view.centre[j] = sum / n;
     }
 }

@@ -1,11 +1,14 @@
 // Putting the view back to a known orientation, and the map centre that
-// keeps the cloud of items in the middle of the panel.
+// keeps the cloud of points in the middle of the panel.
 #pragma once
+
+#include "mds/MapLayout.h"
+#include "view/View.h"
 
 // Identity view, no zoom, the map centre at 0 until MapCentre sets the
 // axes in use, the three rotation steps filled in, and a plain projection
-// of the map.
-void ResetView();
+// of the map's points.
+void ResetView(View& view, const MapLayout& map);
 
-// ViewCentre[1..m]: the mean of MapCoords over items 1..n on each axis.
-void MapCentre(int n, int m);
+// The centre on axes 1..m: the mean of the map's points on each.
+void MapCentre(View& view, const MapLayout& map, int m);

@@ -4,12 +4,16 @@
 // turns a ProjCoords row into a pixel of the map panel.
 #pragma once
 
+#include "mds/MapLayout.h"
+#include "view/View.h"
+
 // The view angle every run sets: a right angle, in single precision.
 inline constexpr float kRunViewAngle = 1.5707964f;
 
-// Codes 1, 2, 3 rotate the view by two steps of RotStep1, 2, 3; code 5
-// multiplies the display scale by ZoomStep. Every code then reprojects.
-void TransformView(int code);
+// Codes 1, 2, 3 rotate the view by two steps of its rotations 1, 2, 3;
+// code 5 multiplies the display scale by the zoom step. Every code then
+// projects the map's points anew.
+void TransformView(View& view, const MapLayout& map, int code);
 
 // The pixel scale of a panel of the given size, computed once per drawing or
 // pick.
@@ -18,7 +22,7 @@ struct PixelScale {
     int h1;        // bottom row of the panel
     double cosAngle, sinAngle;
 };
-PixelScale MapPixelScale(int panelWidth, int panelHeight);
+PixelScale MapPixelScale(const View& view, const MapLayout& map, int panelWidth, int panelHeight);
 
 // X and the height above the bottom row (the panel row is h1 - yUp).
 struct MapPixel {

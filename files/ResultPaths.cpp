@@ -1,0 +1,12 @@
+#include "files/ResultPaths.h"
+
+std::string_view FolderOf(std::string_view path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
+}
+
+ResultPaths ResultPathsBeside(std::string_view input) {
+    const std::string folder(FolderOf(input));
+    return {folder + kResultFileNames[0], folder + kResultFileNames[1], folder + kResultFileNames[2],
+            folder + kResultFileNames[3]};
+}

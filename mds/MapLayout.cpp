@@ -1,0 +1,6 @@
+#include "mds/MapLayout.h"
+
+void MapLayout::Resize(int points) {
+    n = points;
+    coords.assign(static_cast<std::size_t>(n + 1) * 5, 0.0f);
+}

@@ -1,0 +1,7 @@
+#include "view/MapScene.h"
+
+#include <algorithm>
+
+int MapScene::Points() const {
+    return std::min(map.n, view.ProjectedPoints());
+}
