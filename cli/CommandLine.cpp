@@ -7,13 +7,14 @@
 
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleForm.h"
-#include "handlers/MinimumTree.h"
+#include "handlers/MapRecord.h"
+#include "handlers/TreeButton.h"
 #include "mds/MapSettling.h"
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Random.h"
+#include "table/TableReader.h"
+#include "workspace/Workspace.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
 
@@ -41,7 +42,7 @@ std::string InspectTheFile(Choices& c) {
     const auto size = c.edits.find(Edit12);
     const int rows = size != c.edits.end() ? ParseInt(size->second) : c.command->items;
     ReadReport report;
-    const FileShape shape = InspectFile(c.file.c_str(), c.reading, rows, &report);
+    const FileShape shape = InspectFile(c.file.c_str(), c.reading, rows, report);
     if (shape.items > 0) {
         c.edits.emplace(Edit12, std::to_string(shape.items));
         c.edits.emplace(Edit13, std::to_string(shape.matrix ? 0 : shape.values));
@@ -64,7 +65,7 @@ std::unique_ptr<QGuiApplication> PictureFonts() {
 int WriteResults(ConsoleForm& form, const Choices& c, int status) {
     if (c.tree) {
         form.SetEditText(Edit7, *c.tree);
-        FaClick(form);
+        DrawMinimumTree(form);
     }
     if (c.pictures.empty() && !c.coordinates) return status;
     for (const std::string& warning : SetPictureView(c.view)) form.StatusNote(warning);
@@ -72,9 +73,11 @@ int WriteResults(ConsoleForm& form, const Choices& c, int status) {
         form.StatusNote(WrittenText(w, what));
         if (!w.error.empty()) status = kExitRefused;
     };
-    for (const std::string& picture : c.pictures) report(WriteMapPicture(picture), "map picture");
-    if (c.coordinates) report(WriteCoordinates(*c.coordinates), "coordinates");
-    if (const int outside = MarksOutside(kMapPanelWidth, kMapPanelHeight); outside > 0 && !c.pictures.empty())
+    for (const std::string& picture : c.pictures)
+        report(WriteMapPicture(ws.Scene(), ShownMapCaption(), picture), "map picture");
+    if (c.coordinates) report(WriteCoordinates(ws, *c.coordinates), "coordinates");
+    if (const int outside = MarksOutside(ws.view, ws.map, kMapPanelWidth, kMapPanelHeight);
+        outside > 0 && !c.pictures.empty())
         form.StatusNote(Format("warning: %d mark%s of the map lie outside its picture", outside,
                                outside == 1 ? "" : "s"));
     return status;
@@ -96,13 +99,11 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     }
     Choices choices;
     if (const std::optional<std::string> problem = ReadChoices(args, choices)) return Usage(err, *problem);
-    FixRandomSeed(choices.seed);
-    SetSettlingSkipped(!choices.settle);
     if (const std::string problem = InspectTheFile(choices); !problem.empty()) return Usage(err, problem);
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
-    ConsoleForm form(choices.edits, choices.file, choices.reading, out, err);
+    ConsoleForm form(choices.edits, choices.file, {choices.reading, choices.seed, choices.settle}, out, err);
     ConsoleForm::StopOnSignals();
     choices.command->run(form);
     const std::optional<Outcome> outcome = form.LastOutcome();

@@ -93,17 +93,17 @@ const std::vector<CommandOptions>& Commands() {
         return all;
     };
     static const std::vector<CommandOptions> commands = {
-        {{"mrp-mds", Button2Click, "MRP clusters and an MDS map of up to 400 items", 400},
+        {{"mrp-mds", RunMrpMds, "MRP clusters and an MDS map of up to 400 items", 400},
          join({reading,
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view"},
                results})},
-        {{"soc", [](Form& form) { Button10Click(form); },
+        {{"soc", [](Form& form) { RunSoc(form); },
           "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat", 1000},
          join({reading,
                {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle"},
                results})},
-        {{"reload", Button9Click, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE",
+        {{"reload", ReloadSocResults, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE",
           1000},
          join({reading, {"simil", "tree"}, results})},
     };

@@ -16,11 +16,11 @@ void OnStopSignal(int signal) {
 }
 }  // namespace
 
-ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, ReadOptions reading,
+ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, RunChoices choices,
                          std::FILE* out, std::FILE* err)
     : edits_(std::move(edits)),
       file_(std::move(file)),
-      reading_(std::move(reading)),
+      choices_(std::move(choices)),
       out_(out),
       err_(err),
       bar_(::isatty(::fileno(err)) == 1) {}
@@ -67,7 +67,7 @@ std::string ConsoleForm::ChooseFiles(const std::string&) {
 }
 
 void ConsoleForm::ProcessEvents() {
-    if (stoppedBy != 0) ws.StopRequested = 1;
+    if (stoppedBy != 0) ws.StopRequested = true;
 }
 
 void ConsoleForm::EndBar() {

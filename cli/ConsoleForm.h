@@ -14,7 +14,7 @@
 
 class ConsoleForm : public Form {
 public:
-    ConsoleForm(std::map<EditId, std::string> edits, std::string file, ReadOptions reading, std::FILE* out,
+    ConsoleForm(std::map<EditId, std::string> edits, std::string file, RunChoices choices, std::FILE* out,
                 std::FILE* err);
     ~ConsoleForm() override;
 
@@ -32,7 +32,7 @@ public:
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
     void StatusOutside(int) override {}  // a picture's view is fitted after the run
-    ReadOptions TableReading() override { return reading_; }
+    RunChoices Choices() override { return choices_; }
 
     // How the last run ended, if it did.
     std::optional<Outcome> LastOutcome() const { return outcome_; }
@@ -51,7 +51,7 @@ private:
 
     std::map<EditId, std::string> edits_;
     std::string file_;
-    ReadOptions reading_;
+    RunChoices choices_;
     std::FILE* out_;
     std::FILE* err_;
     bool bar_;  // standard error is a terminal

@@ -3,12 +3,13 @@
 // pending window events run. The Qt window implements it; tests use a fake.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "form/Canvas.h"
-#include "table/ReadOptions.h"
 #include "form/Status.h"
+#include "table/ReadOptions.h"
 
 // Edit fields by their number (Edit1 .. Edit16).
 enum EditId : int {
@@ -28,6 +29,12 @@ enum EditId : int {
     Edit14,
     Edit15,
     Edit16
+};
+
+struct RunChoices {
+    ReadOptions reading;
+    std::optional<unsigned> seed;  // none: the clock's
+    bool settle = true;
 };
 
 class Form {
@@ -67,9 +74,11 @@ public:
     // the status line until the next.
     virtual void StatusDone(std::string_view text) { StatusNote(text); }
 
-    // How the next file is to be read: the column scale the user chose, and
-    // the columns the command line names; by default the reader decides.
-    virtual ReadOptions TableReading() { return {}; }
+    // What a run is to do besides what the fields say: how the next file
+    // is to be read (the column scale the user chose, the columns the command
+    // line names; by default the reader decides), the seed of a repeatable
+    // run, and whether the map settles after its steps.
+    virtual RunChoices Choices() { return {}; }
 };
 
 // The text an edit field holds when the window opens: the window's design,

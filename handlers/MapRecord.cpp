@@ -9,22 +9,13 @@
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
-namespace {
-MapRecord shown, earlier;
-[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { shown = earlier = {}; }), true);
-}  // namespace
-
-MapRecord& ShownMap() {
-    return shown;
-}
-
 void ForgetShownMap() {
-    if (ShownMap().kind != MapKind::None) earlier = ShownMap();
-    ShownMap() = {};
+    if (ws.shown.kind != MapKind::None) ws.earlier = ws.shown;
+    ws.shown = {};
 }
 
 MapRecord TakeEarlierMap() {
-    return std::exchange(earlier, MapRecord{});
+    return std::exchange(ws.earlier, MapRecord{});
 }
 
 namespace {
@@ -32,11 +23,12 @@ namespace {
 const char* const kDot = " \u00b7 ";
 
 std::vector<std::string> FigureParts() {
-    const MapRecord& map = ShownMap();
+    const MapRecord& map = ws.shown;
     if (map.kind == MapKind::None) return {};
-    if (map.kind != MapKind::MrpMds) return {SocFitText(MeasureSocFit())};
-    std::vector<std::string> parts = {MapFitText(MeasureMapFit(ws.MapItems(), map.axes))};
-    if (std::string agreement = ClusterAgreementText(ws.MapItems()); !agreement.empty())
+    if (map.kind != MapKind::MrpMds)
+        return {SocFitText(MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim), ws.table.HasClasses())};
+    std::vector<std::string> parts = {MapFitText(MeasureMapFit(ws.map, ws.distances, map.axes))};
+    if (std::string agreement = ClusterAgreementText(ws.clusters, ws.table); !agreement.empty())
         parts.push_back(std::move(agreement));
     return parts;
 }
@@ -54,7 +46,7 @@ std::string ShownMapFigures() {
 }
 
 std::string ShownMapCaption() {
-    const MapRecord& map = ShownMap();
+    const MapRecord& map = ws.shown;
     if (map.kind == MapKind::None) return {};
     std::string method;
     switch (map.kind) {
@@ -62,10 +54,10 @@ std::string ShownMapCaption() {
             method = Format("MRP-MDS, %d %s", map.axes, map.axes == 1 ? "axis" : "axes");
             break;
         case MapKind::Soc:
-            method = Format("SOC, %d prototypes", ws.MapItems());
+            method = Format("SOC, %d prototypes", ws.map.n);
             break;
         default:
-            method = Format("SOC reloaded, %d prototypes", ws.MapItems());
+            method = Format("SOC reloaded, %d prototypes", ws.map.n);
             break;
     }
     std::vector<std::string> parts = {map.file, method};

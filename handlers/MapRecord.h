@@ -1,20 +1,10 @@
-// What the map panel shows: which run placed its points and on how many
-// axes. A run forgets it as it starts and records it once its map is
-// placed, so that a refused run leaves no map to save.
+// What the map panel shows, as the runs record it (MapRecord, in the
+// Workspace), and the figures that say how good the map is.
 #pragma once
 
 #include <string>
 
-enum class MapKind { None, MrpMds, Soc, Reload };
-
-struct MapRecord {
-    MapKind kind = MapKind::None;
-    int axes = 0;      // the map axes of an MRP-MDS run
-    std::string file;   // the input file's name, without its folder
-    std::string input;  // and with it: where no saved picture or coordinates may go
-};
-
-MapRecord& ShownMap();
+#include "workspace/Workspace.h"
 
 // A run starts: the map on show is no longer a record of results. The
 // earlier record is kept for a refusal to say whose map it clears.

@@ -1,123 +1,146 @@
 #include "handlers/MrpMdsRun.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "distances/DistanceUnit.h"
+#include "distances/Distances.h"
 #include "handlers/MapRecord.h"
+#include "handlers/MemoLines.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunRecord.h"
-#include "handlers/RunStatus.h"
 #include "handlers/RunSteps.h"
+#include "mds/MapBorder.h"
 #include "mds/MapFit.h"
-#include "mds/MapSettling.h"
-#include "mds/MdsStep.h"
 #include "mrp/Clustering.h"
+#include "soc/TrainingScale.h"
+#include "table/ReadNotes.h"
+#include "table/TableReader.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "distances/Distances.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Random.h"
-#include "files/TextFile.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
-constexpr int kWholeField = 1000;  // integer fields are read whole
 constexpr int kMaxClusters = 30;
+constexpr int kMinMembers = 1;  // for a cluster to be written to clusters.dat
 constexpr float kStepLength = 0.05f * 10;
 constexpr float kRadiusFactor = 1.8f;
 constexpr float kFarWeight = 0.0001f;
 constexpr int kRedrawPeriod = 10;
+constexpr int kSteps = 20000;  // after the first: 20,001 in all
+// The drawing grid and the box of the map, in map units.
+constexpr int kMapSize = 20;
+
+// What the run reads before it places the map: the items, their distances,
+// the raw distances' text for distances.dat (of vectors), their mean.
+struct ItemsRead {
+    std::string path;
+    ResultPaths results;
+    int items = 0, dim = 0;  // dim 0: a distance matrix
+    float mean = 0;
+    std::string dump;
+};
 
 // The run's own start state, once a file is chosen.
 void ClearForRun(Form& form) {
     StartRun(form, 0);
-    ws.MapEnlargement = static_cast<float>(EditReal(form, Edit4, 100));
-    ws.ClearItems();
-    ws.MapSize1 = 20;
-    ws.MapSize2 = 20;
-    ws.MapSize3 = 1;
-    ws.MapSize4 = 1;
-    ws.AxisSize[1] = ws.MapSize1;
-    ws.AxisSize[2] = ws.MapSize2;
-    std::memset(ws.FileBuffer, 0, sizeof ws.FileBuffer);
+    ws.table = Table{};
+    ws.map.size[1] = kMapSize;
+    ws.map.size[2] = kMapSize;
+    ws.map.size[3] = 1;
+    ws.map.size[4] = 1;
+    ws.map.axisSize[1] = ws.map.size[1];
+    ws.map.axisSize[2] = ws.map.size[2];
+}
+
+// The distances normalised to the map's box at "map enlarge.": the factor,
+// or nothing with "gaz" in Memo1.
+std::optional<float> Normalise(Form& form, const MrpMdsOptions& options, DistanceMatrix& d) {
+    const std::optional<float> f = NormaliseDistances(
+        d, static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value));
+    if (!f) form.MemoAppend("gaz");
+    return f;
 }
 
 // Why normalisation gave no factor, in plain words.
-std::string NoScaleWords(Form& form) {
-    if (ws.MapEnlargement == 0.0f)
-        return FieldWords(form, Edit4, "map enlarge.") + ": the map would have no size";
-    return Format("every distance between the %d items is 0: they are all alike", ws.ItemCount);
+std::string NoScaleWords(const MrpMdsOptions& options, int items) {
+    if (options.enlargement.value == 0.0f)
+        return FieldWords(options.enlargement, "map enlarge.") + ": the map would have no size";
+    return Format("every distance between the %d items is 0: they are all alike", items);
 }
 
 // Whether "Input size" gives a number of items; refuses the run when not.
-bool HasItems(Form& form, const char* refusalLine) {
-    if (ws.ItemCount >= 1) return true;
-    Refuse(form, refusalLine, FieldWords(form, Edit12, "Input size") + ": it must give the number of items");
+bool HasItems(Form& form, const MrpMdsOptions& options, const char* refusalLine) {
+    if (options.items.value >= 1) return true;
+    Refuse(form, refusalLine, FieldWords(options.items, "Input size") + ": it must give the number of items");
     return false;
 }
 
 // Reads the items as vectors; false when the run must end.
-bool ReadVectors(Form& form, float& mean, std::string& dump) {
-    if (!HasItems(form, "invalid input data.")) return false;
-    const char* name = ws.ChosenFileName;
+bool ReadVectors(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+    if (!HasItems(form, options, "invalid input data.")) return false;
+    const char* name = read.path.c_str();
     ReadReport report;
-    const int asked = ws.VectorDim;
-    ws.VectorDim = ReadVectorFile(form, name, ws.FileBufferPtr, ws.ItemCount, 1, '\t', &report);
+    Table items = ReadVectors(name, options.items.value, form.Choices().reading, report);
+    ShowDataLine(form, report, options.items.value);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, "invalid input data.", why);
         return false;
     }
-    ShowReadNotes(form, report, name, ws.ItemCount, true);
-    ws.ItemCount = std::min(ws.ItemCount, report.rowsRead);  // no rows past the file's end
-    if (ws.VectorDim > kMaxDim) {
+    ShowVectorReadNotes(form, report, name, options.items.value);
+    read.items = std::min(options.items.value, report.rowsRead);  // no rows past the file's end
+    read.dim = report.values;
+    if (read.dim > kMaxDim) {
         std::string why = Format("the rows of %s hold %d values; vectors have at most 64 components",
-                                 std::string(BaseName(name)).c_str(), ws.VectorDim);
+                                 std::string(BaseName(name)).c_str(), read.dim);
         if (LooksLikeMatrix(report)) why += "; the file looks like a distance matrix: set \"Vect. dim\" to 0";
         Refuse(form, "max dim: 64", why);
         return false;
     }
-    ComponentsToUse(form, report, asked, true);
-    ScaleFeatures(form, report, ws.ItemCount, ws.VectorDim);
-    if (!ValuesFitSinglePrecision(form, report, ws.ItemCount, ws.VectorDim, "invalid input data."))
-        return false;
-    ws.ViewMode = kViewBars;
-    ws.PickEnabled = 0;
-    ShowUnrelatedPairs(form, BuildDistanceMatrix(ws.ItemCount, ws.VectorDim));
-    mean = MeanDistance(ws.ItemCount);
-    form.MemoAppend(std::to_string(ws.VectorDim));
-    dump = DistanceDumpText();  // written once the run goes on: a refused run leaves the file of before
-    const float s = NormaliseDistances(form, ws.ItemCount);
-    if (ws.VectorDim == 0 || s == 0) {
+    ComponentsTheyHave(form, report, options.dim.value);
+    ScaleFeatures(form, report, items, read.dim);
+    if (!ValuesFitSinglePrecision(form, report, items, read.dim, "invalid input data.")) return false;
+    ws.view.mode = kViewBars;
+    ws.PickEnabled = false;
+    ShowUnrelatedPairs(form, BuildDistanceMatrix(items, read.items, read.dim, ws.distances));
+    read.mean = MeanDistance(ws.distances);
+    form.MemoAppend(std::to_string(read.dim));
+    read.dump = DistanceDumpText(ws.distances);  // written once the run goes on
+    const std::optional<float> s = Normalise(form, options, ws.distances);
+    if (read.dim == 0 || !s || *s == 0) {
         Refuse(form, "invalid input data.",
-               ws.VectorDim == 0 ? Format("%s holds no values", std::string(BaseName(name)).c_str())
-                                 : NoScaleWords(form));
+               read.dim == 0 ? Format("%s holds no values", std::string(BaseName(name)).c_str())
+                             : NoScaleWords(options, read.items));
         return false;
     }
-    TimesTen(ws.ItemCount, ws.VectorDim);
+    items.MultiplyBy(kTenfold);
+    items.distanceUnit = ChooseDistanceUnit(items, read.items, read.dim);
+    ws.table = std::move(items);
+    ws.VectorDim = read.dim;
     return true;
 }
 
 // Reads the items' distance matrix; false when the run must end.
-bool ReadMatrix(Form& form, float& mean) {
-    if (!HasItems(form, "invalid dist. matr.")) return false;
-    const char* name = ws.ChosenFileName;
+bool ReadMatrix(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+    if (!HasItems(form, options, "invalid dist. matr.")) return false;
+    const char* name = read.path.c_str();
     const std::string file(BaseName(name));
+    const int asked = options.items.value;
     ReadReport report;
-    ws.VectorDim = ReadDistanceMatrixFile(form, name, ws.FileBufferPtr, ws.ItemCount, '\t', &report);
+    const Table matrix = ReadMatrix(name, asked, form.Choices().reading, report);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, "invalid dist. matr.", why);
         return false;
     }
-    ShowReadNotes(form, report, name, ws.ItemCount, false);
-    if (report.rowsRead < ws.ItemCount) {  // a matrix needs every row
+    ShowMatrixReadNotes(form, report, name, asked);
+    if (report.rowsRead < asked) {  // a matrix needs every row
         Refuse(form, "invalid dist. matr.",
-               Format("%s has %d rows, fewer than \"Input size\" %d", file.c_str(), report.rowsRead,
-                      ws.ItemCount));
+               Format("%s has %d rows, fewer than \"Input size\" %d", file.c_str(), report.rowsRead, asked));
         return false;
     }
     if (report.missing > 0) {
@@ -126,169 +149,197 @@ bool ReadMatrix(Form& form, float& mean) {
                       report.firstMissingLine));
         return false;
     }
-    mean = MeanDistance(ws.ItemCount);
-    const float s = NormaliseDistances(form, ws.ItemCount);
-    if (ws.VectorDim != ws.ItemCount || ws.VectorDim == 0 || s == 0) {
-        std::string why = NoScaleWords(form);
-        if (ws.VectorDim != ws.ItemCount) {
+    // The matrix as read, as far as the items go (a short row's missing end
+    // taken as 0); its names are the items'.
+    DistanceMatrix& d = ws.distances;
+    d.Resize(asked);
+    for (int i = 1; i <= asked; ++i)
+        for (int j = 1; j <= std::min(asked, matrix.width); ++j)
+            d.Row(i)[j] = std::isnan(matrix.Row(i)[j]) ? 0.0f : matrix.Row(i)[j];
+    read.items = asked;
+    read.dim = report.lastRowValues;
+    read.mean = MeanDistance(d);
+    const std::optional<float> s = Normalise(form, options, d);
+    if (read.dim != asked || read.dim == 0 || !s || *s == 0) {
+        std::string why = NoScaleWords(options, asked);
+        if (read.dim != asked) {
             why = Format("the last row read from %s holds %d values, \"Input size\" is %d", file.c_str(),
-                         ws.VectorDim, ws.ItemCount);
-            if (ws.VectorDim >= 1 && ws.VectorDim <= kMaxDim)
-                why +=
-                    Format("; for vectors of %d values set \"Vect. dim\" to %d", ws.VectorDim, ws.VectorDim);
+                         read.dim, asked);
+            if (read.dim >= 1 && read.dim <= kMaxDim)
+                why += Format("; for vectors of %d values set \"Vect. dim\" to %d", read.dim, read.dim);
         }
         Refuse(form, "invalid dist. matr.", why);
         return false;
     }
-    ws.ViewMode = kViewBars;
-    ws.PickEnabled = 0;
-    form.MemoAppend(std::to_string(ws.VectorDim));
+    ws.view.mode = kViewBars;
+    ws.PickEnabled = false;
+    form.MemoAppend(std::to_string(read.dim));
+    // The items of a matrix have names, no vector.
+    ws.table.Resize(asked, 0);
+    ws.table.names = matrix.names;
+    ws.VectorDim = read.dim;
+    read.dim = 0;
     return true;
-}
-
-// Every item uniformly in [0, AxisSize) on each used axis, on a grid of 0.005.
-void PlaceAtRandom(int m) {
-    for (int a = 1; a <= 9; ++a) ws.AxisSize[a] = 1;
-    for (int a = 1; a <= m; ++a) ws.AxisSize[a] = ws.MapSize1;
-    for (int i = 1; i <= ws.ItemCount; ++i) {
-        std::fill(ws.MapCoords[i] + 1, ws.MapCoords[i] + 5, 0.0f);
-        for (int a = 1; a <= m; ++a)
-            ws.MapCoords[i][a] = static_cast<float>(RandomBelow(ws.AxisSize[a] * 100) * 0.005);
-    }
 }
 
 // "Input size" and "Vect. dim", and the items as vectors or a matrix, with
 // their mean distance; false when the run must end.
-bool ReadItems(Form& form, float& mean, std::string& dump) {
-    ws.ItemCount = EditInt(form, Edit12, kWholeField);
-    ws.VectorDim = EditInt(form, Edit13, kWholeField);
-    if (ws.ItemCount > kMaxMapItems) {
+bool ReadItems(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+    ws.VectorDim = options.dim.value;
+    if (options.items.value > kMaxMapItems) {
         Refuse(form, "max size: 400",
-               FieldWords(form, Edit12, "Input size") + "; an MRP-MDS map takes at most 400 items");
+               FieldWords(options.items, "Input size") + "; an MRP-MDS map takes at most 400 items");
         return false;
     }
-    if (ws.VectorDim > kMaxDim) {
+    if (options.dim.value > kMaxDim) {
         Refuse(form, "max dim: 64",
-               FieldWords(form, Edit13, "Vect. dim") +
-                   "; vectors have at most 64 components, 0 reads a distance matrix");
+               FieldWords(options.dim, "Vect. dim") + "; vectors have at most 64 components, 0 reads a distance matrix");
         return false;
     }
-    if (ws.VectorDim < 0) {
+    if (options.dim.value < 0) {
         Refuse(form, "no input data",
-               FieldWords(form, Edit13, "Vect. dim") +
+               FieldWords(options.dim, "Vect. dim") +
                    ": it must give the components per item, 0 for a distance matrix");
         return false;
     }
-    if (!(ws.VectorDim > 0 ? ReadVectors(form, mean, dump) : ReadMatrix(form, mean))) return false;
-    form.MemoAppend(Format("mean distance: %.3f", static_cast<double>(mean)));
+    if (!(options.dim.value > 0 ? ReadVectors(form, options, read) : ReadMatrix(form, options, read)))
+        return false;
+    form.MemoAppend(Format("mean distance: %.3f", static_cast<double>(read.mean)));
     return true;
 }
 
-// The MRP parameters and the map's axes m; false when the run must end.
-bool ReadMapFields(Form& form, float mean, int& m) {
-    ws.MaxDist = 1.0f;
-    ws.MarkScale = 5.0f;
-    ws.ViewAngle = kRunViewAngle;
-    if (!ReadMrpParameters(form, mean)) return false;
-    m = EditInt(form, Edit11, kWholeField);
+// The MRP parameters and the map's axes; false when the run must end.
+bool MapFieldsUsable(Form& form, const MrpMdsOptions& options, float mean) {
+    ws.distances.largest = 1.0f;
+    ws.view.markScale = 5.0f;
+    ws.view.angle = kRunViewAngle;
+    if (!CharDistanceUsable(form, options.mrp, mean)) return false;
+    const int m = options.mapDim.value;
     if (m <= 0 || m > 3) {
-        Refuse(form, "MDS dim must be 1-3!", FieldWords(form, Edit11, "map dim. (1-3)"));
+        Refuse(form, "MDS dim must be 1-3!", FieldWords(options.mapDim, "map dim. (1-3)"));
         return false;
     }
     return true;
 }
 
-// The run goes on: the distances of vectors into distances.dat (`dump`,
-// empty for a distance matrix), the clusters into clusters.dat, and the
-// record of both.
-void ClusterAndWrite(Form& form, float mean, const std::string& dump, int m) {
-    std::vector<const char*> written;
-    if (!dump.empty() && WriteDistanceDump(form, ws.DistancesFileName, dump))
-        written.push_back(ws.DistancesFileName);
-    const long failedWrites = TextFileWriter::Failures();
-    ws.ClusterCount = ClusterPrototypes(form, ws.ItemCount, kMaxClusters, 1, ws.CharDistance, ws.NoiseLimit,
-                                        ws.NeighbourLimit);
-    if (TextFileWriter::Failures() == failedWrites) written.push_back(ws.ClustersFileName);
-    if (ws.ClusterCount == 0)
+// The run goes on: the distances of vectors into distances.dat, the
+// clusters into clusters.dat, and the record of both. False when a file
+// could not be written.
+bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, const ItemsRead& read) {
+    std::vector<std::string> written;
+    bool allWritten = true;
+    if (!read.dump.empty()) {
+        const bool ok = WriteResultFile(form, read.results.distances, read.dump);
+        if (ok) written.push_back(read.results.distances);
+        allWritten = ok;
+    }
+    MemoLines memo(form);
+    const MrpFields& mrp = options.mrp;
+    ws.clusters = ClusterPrototypes(ws.distances, kMaxClusters, mrp.charDistance.value, mrp.noiseLimit.value,
+                                    mrp.neighbourLimit.value, memo);
+    int members = 0;
+    const std::string text = ClustersFileText(ws.clusters, kMinMembers, members);
+    if (WriteResultFile(form, read.results.clusters, text))
+        written.push_back(read.results.clusters);
+    else
+        allWritten = false;
+    form.MemoAppend(std::to_string(members));
+    if (ws.clusters.count == 0)
         form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
-                               static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
+                               static_cast<double>(mrp.charDistance.value), CharDistanceHint(read.mean).c_str()));
     RecordWrittenFiles(
-        form,
-        RunLine(form, "MRP-MDS", ws.ItemCount, dump.empty() ? 0 : ws.VectorDim,
-                {Setting("char. distance", ws.CharDistance), Setting("noise limit", ws.NoiseLimit),
-                 Setting("neigbbour limit", ws.NeighbourLimit), Setting("map dim. (1-3)", m),
-                 Setting("map enlarge.", ws.MapEnlargement)}),
+        form, read.path,
+        RunLine(form, "MRP-MDS", read.path, read.items, read.dim,
+                {Setting("char. distance", mrp.charDistance.value), Setting("noise limit", mrp.noiseLimit.value),
+                 Setting("neigbbour limit", mrp.neighbourLimit.value), Setting("map dim. (1-3)", options.mapDim.value),
+                 Setting("map enlarge.", options.enlargement.value)}),
         written);
+    return allWritten;
+}
+
+// Every item uniformly in [0, AxisSize) on each used axis, on a grid of 0.005.
+void PlaceAtRandom(int items, int m) {
+    MapLayout& map = ws.map;
+    for (int a = 1; a <= 9; ++a) map.axisSize[a] = 1;
+    for (int a = 1; a <= m; ++a) map.axisSize[a] = map.size[1];
+    map.Resize(items);
+    for (int i = 1; i <= items; ++i)
+        for (int a = 1; a <= m; ++a)
+            map.Point(i)[a] = static_cast<float>(ws.random.Below(map.axisSize[a] * 100) * 0.005);
 }
 
 // The 20,001 steps of the layout, redrawn every tenth; STOP ends them at a
 // redraw. Returns the steps made.
-long Animate(Form& form, MdsPlan& plan, int m, RunClock& clock) {
-    ws.IterationLimit = 20000;
-    ws.StopRequested = 0;
-    plan.Prepare(ws.ItemCount, ws.VectorDim, kRadiusFactor, kFarWeight);  // the distances stay for the run
-    plan.Step(m, kStepLength);
+long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
+    ws.StopRequested = false;
+    plan.Prepare(ws.distances, b, kRadiusFactor, kFarWeight);  // the distances stay for the run
+    plan.Step(ws.map, m, kStepLength);
     long done = 1;
     int k = 0;
-    for (int l = 1; l <= ws.IterationLimit; ++l, ++k) {
-        plan.Step(m, kStepLength);
+    for (int l = 1; l <= kSteps; ++l, ++k) {
+        plan.Step(ws.map, m, kStepLength);
         ++done;
         if (k != kRedrawPeriod) continue;
         ShowMovedMap(form, m);
         // The fit figures cost a pass over all pairs: at the rate of the
         // progress reports, ten a second, not at every redraw.
         if (clock.ReportDue())
-            form.StatusProgress({"MRP-MDS", done, ws.IterationLimit + 1L, clock.Seconds(),
-                                 MapFitText(MeasureMapFit(ws.ItemCount, m))});
+            form.StatusProgress({"MRP-MDS", done, kSteps + 1L, clock.Seconds(),
+                                 MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
         k = 0;
         form.ProcessEvents();
-        if (ws.StopRequested == 1) l = ws.IterationLimit;
+        if (ws.StopRequested) l = kSteps;
     }
     return done;
 }
 
 // How the run ended, with the map's figures.
-void ReportEnd(Form& form, const MdsPlan& plan, long done, const SettlingMade& settling, bool written,
-               const RunClock& clock) {
-    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.ItemCount, ws.VectorDim);
-    const long all = ws.IterationLimit + 1L;
+void ReportEnd(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b, long done,
+               const SettlingMade& settling, bool written, const RunClock& clock) {
+    const double enlargement = options.enlargement.value;
+    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.map.n, enlargement,
+                      FittingEnlargement(ws.distances, ws.map, enlargement, b));
+    const long all = kSteps + 1L;
     ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settling, written,
                  clock.Seconds(), ShownMapFigures());
 }
 
-// The run's working storage: too large for the stack.
-MdsPlan runPlan;
-[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { runPlan.Forget(); }), true);
-
 }  // namespace
 
-void Button2Click(Form& form) {
+void RunMrpMds(Form& form) {
     const RunGuard guard(form, "MRP-MDS");
-    if (!guard.Acquired() || !ChooseRunFile(form, true)) return;
+    if (!guard.Acquired()) return;
+    const std::optional<std::string> path = ChooseRunFile(form, true);
+    if (!path) return;
     ClearForRun(form);
-    DeriveOutputNames(form, ws.ChosenFileName);
-    form.MemoAppend(ws.ChosenFileName);
-    const long failedWrites = TextFileWriter::Failures();
-    float mean = 0;
-    std::string dump;  // distances.dat, of vectors
-    int m = 0;
-    if (!ReadItems(form, mean, dump) || !ReadMapFields(form, mean, m)) return;
+    const MrpMdsOptions options = ReadMrpMdsOptions(form);
+    ItemsRead read;
+    read.path = *path;
+    read.results = ListResultPaths(form, *path);
+    form.MemoAppend(*path);
+    if (!ReadItems(form, options, read) || !MapFieldsUsable(form, options, read.mean)) return;
 
-    ClusterAndWrite(form, mean, dump, m);
-    ws.ShowEdges = 1;
-    for (int i = 1; i <= ws.ItemCount; ++i) ws.ItemScore[i] = 1.0f;
-    SeedRandom();
-    PlaceAtRandom(m);
-    ResetView();
-    ShownMap() = {MapKind::MrpMds, m, std::string(BaseName(ws.InputFileName)), ws.InputFileName};
+    const int m = options.mapDim.value;
+    const bool written = ClusterAndWrite(form, options, read);
+    ws.view.showEdges = true;
+    ws.MakeRoom(read.items);
+    for (int i = 1; i <= read.items; ++i) ws.ItemScore[static_cast<std::size_t>(i)] = 1.0f;
+    ws.random.Seed(options.choices.seed);
+    PlaceAtRandom(read.items, m);
+    ResetView(ws.view, ws.map);
+    ws.shown = {MapKind::MrpMds, m, std::string(BaseName(*path)), *path};
 
+    // The divisor of the squared distances: the components, or the matrix's row length.
+    const int b = ws.VectorDim;
     RunClock clock;
-    const long done = Animate(form, runPlan, m, clock);
-    const SettlingMade settled = SettleMap(form, runPlan, m, kStepLength, kRedrawPeriod, [&](int i, int of) {
-        ShowMovedMap(form, m);
-        if (clock.ReportDue())
-            form.StatusProgress(
-                {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.ItemCount, m))});
-    });
-    ReportEnd(form, runPlan, done, settled, TextFileWriter::Failures() == failedWrites, clock);
+    const auto plan = std::make_unique<MdsPlan>();
+    const long done = Animate(form, *plan, b, m, clock);
+    const SettlingMade settled =
+        SettleMap(form, *plan, m, kStepLength, kRedrawPeriod, options.choices.settle, [&](int i, int of) {
+            ShowMovedMap(form, m);
+            if (clock.ReportDue())
+                form.StatusProgress(
+                    {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
+        });
+    ReportEnd(form, options, *plan, b, done, settled, written, clock);
 }

@@ -3,4 +3,4 @@
 
 #include "form/Form.h"
 
-void Button2Click(Form& form);
+void RunMrpMds(Form& form);

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
 #include "soc/SocSteps.h"
+#include "table/Capacities.h"
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
@@ -15,6 +18,12 @@ namespace {
 
 int PanelRow() {
     return MapRows(ws.PanelItem);
+}
+
+// Component k of a row `width` long, 0 past it: the panel draws as many
+// components as the run uses, up to 65.
+float Component(const float* row, int width, int k) {
+    return row && k <= width ? row[k] : 0.0f;
 }
 
 // The feature-vector panel's geometry.
@@ -27,15 +36,21 @@ struct PanelScale {
 
 // "setosa-12 (item 12)", or "item 12" without a name.
 std::string ItemWords(int i) {
-    if (i >= 1 && i <= kInputRows && ws.ItemName[i][0] != '\0')
-        return Format("%s (item %d)", ws.ItemName[i], i);
+    const std::string& name = ws.table.Name(i);
+    if (!name.empty()) return Format("%s (item %d)", name.c_str(), i);
     return Format("item %d", i);
 }
 
 // "Species setosa", or "class setosa" when the column has no name.
 std::string ClassWords(int k) {
-    return Format("%s %s", ws.ClassHeader[0] != '\0' ? ws.ClassHeader : "class",
-                  ws.ClassName[std::clamp(k, 0, kMaxClasses)]);
+    const std::string& header = ws.table.classHeader;
+    return Format("%s %s", !header.empty() ? header.c_str() : "class", ws.table.ClassName(k).c_str());
+}
+
+// The prototype fact of point i (its class, share or score), 0 when none.
+template <class T>
+T FactOf(const std::vector<T>& facts, int i) {
+    return i >= 0 && i < static_cast<int>(facts.size()) ? facts[static_cast<std::size_t>(i)] : T{};
 }
 
 // The components' names along the panel's foot, each cut to the room it
@@ -44,7 +59,7 @@ std::string ClassWords(int k) {
 void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
     dim = std::min(dim, kMaxDim);  // a run sets 65 before it reads its vectors
     bool any = false;
-    for (int k = 1; k <= dim; ++k) any = any || ws.FeatureName[k][0] != '\0';
+    for (int k = 1; k <= dim; ++k) any = any || !ws.table.FeatureName(k).empty();
     if (!any) return;
     int every = 1;
     while (every * s.xs < 14) ++every;
@@ -52,7 +67,7 @@ void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
     for (int k = 1; k <= dim; k += every) {
         const int left = std::clamp(s.X(k) - 1, 0, half);
         const int right = std::clamp(canvas.Width() - 2 - s.X(k), 0, half);
-        std::string name(ws.FeatureName[k]);
+        std::string name(ws.table.FeatureName(k));
         while (!name.empty() && canvas.TextWidth(name) > left + right) {
             name.pop_back();
             while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
@@ -62,14 +77,15 @@ void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
 }
 
 // A missing component leaves a gap in the line.
-void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values) {
+void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values, int width) {
     bool gap = false;
     for (int k = 1; k <= dim; ++k) {
-        if (std::isnan(values[k])) {
+        const float v = Component(values, width, k);
+        if (std::isnan(v)) {
             gap = true;
             continue;
         }
-        gap ? canvas.MoveTo(s.X(k), s.Y(values[k])) : canvas.LineTo(s.X(k), s.Y(values[k]));
+        gap ? canvas.MoveTo(s.X(k), s.Y(v)) : canvas.LineTo(s.X(k), s.Y(v));
         gap = false;
     }
 }
@@ -77,37 +93,40 @@ void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values)
 }  // namespace
 
 float ItemPrototypeDistance(int v, int u) {
-    return MatchingError(ItemError(MapRows(u), v, ws.Components()));
+    if (u < 1 || u > ws.prototypes.k || v < 1 || v > ws.table.rows) return std::numeric_limits<float>::quiet_NaN();
+    const int dim = std::clamp(ws.VectorDim, 0, ws.prototypes.width);
+    return MatchingError(ItemError(ws.prototypes, u, ws.table, v, dim), ws.table.distanceUnit);
 }
 
-void PaintBox1MouseUp(Form& form, int x, int y) {
-    if (ws.PickEnabled == 0) return;
-    for (int i = 1; i <= kInputRows - 1; ++i) ws.ItemMark[i] = 0;
+void PickPrototype(Form& form, int x, int y) {
+    if (!ws.PickEnabled) return;
+    std::fill(ws.ItemMark.begin(), ws.ItemMark.end(), 0);
     ws.SimilarityDist = static_cast<float>(EditReal(form, Edit16, 299));
     Canvas& map = form.MapCanvas();
     map.SetCrossCursor();
     form.MemoSetText(" ");
 
     // No limit: a click anywhere picks; with no point the panel keeps its own.
-    if (const int nearest = NearestMark(map, x, y, 10000.0f); nearest != 0) ws.PanelItem = nearest;
-    ws.PickedItem = ws.ItemNumber[PanelRow()];
+    constexpr float kAnywhere = 10000.0f;  // pixels
+    if (const int nearest = NearestMark(map, x, y, kAnywhere); nearest != 0) ws.PanelItem = nearest;
+    ws.PickedItem = PanelRow();
     form.SetEditText(Edit1, std::to_string(ws.PickedItem));
-    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
+    const int vectors = ws.table.rows;
+    ws.MakeRoom(vectors);
     // "simil. dist" is in the units of distances.dat, the distances at the
-    // training's scale; a vector in no prototype has no distance to one.
-    const float similar = ws.SimilarityDist * ws.SocScale;
+    // training's size; a vector in no prototype has no distance to one.
+    const float similar = ws.SimilarityDist * ws.table.scale;
     for (int q = 1; q <= vectors; ++q) {
-        ws.ItemNumber[q] = q;
-        ws.ItemMark[q] = 0;
-        ws.ItemScore[q] = 0;
+        ws.ItemMark[static_cast<std::size_t>(q)] = 0;
+        ws.ItemScore[static_cast<std::size_t>(q)] = 0;
         if (ItemPrototypeDistance(q, ws.PickedItem) < similar) {
-            ws.ItemMark[q] = 1;
-            ws.ItemScore[q] = 2;
+            ws.ItemMark[static_cast<std::size_t>(q)] = 1;
+            ws.ItemScore[static_cast<std::size_t>(q)] = 2;
             form.MemoAppend(std::to_string(q));
         }
     }
-    form.MemoAppend(std::to_string(ws.ItemNumber[PanelRow()]));
-    PaintBox2Click(form);
+    form.MemoAppend(std::to_string(PanelRow()));
+    DrawFeaturePanel(form);
 }
 
 void DrawEmptyPanel(Canvas& canvas) {
@@ -117,7 +136,7 @@ void DrawEmptyPanel(Canvas& canvas) {
     canvas.Rectangle(0, 0, canvas.Width() - 1, canvas.Height() - 1);
 }
 
-void PaintBox2Click(Form& form) {
+void DrawFeaturePanel(Form& form) {
     Canvas& canvas = form.PanelCanvas();
     const DrawingScope drawing(canvas);
     const int w = canvas.Width() - 1;
@@ -142,17 +161,19 @@ void PaintBox2Click(Form& form) {
     canvas.SetPenColor(kBlack);
     canvas.MoveTo(0, s.Y(0));
     canvas.SetPenWidth(4);
-    const float* shown = ws.SocMode == 1 ? ws.Prototypes[panel][1]
-                                         : ws.InputVectors[std::clamp(ws.ItemNumber[panel], 0, kInputRows)];
-    Polyline(canvas, s, dim, shown);
+    const Prototypes& prototypes = ws.prototypes;
+    const Table& vectors = ws.table;
+    const bool prototype = ws.SocMode == 1;
+    const float* shown = prototype ? (panel <= prototypes.k ? prototypes.Vector(panel) : nullptr)
+                                   : (panel >= 1 && panel <= vectors.rows ? vectors.Row(panel) : nullptr);
+    Polyline(canvas, s, dim, shown, prototype ? prototypes.width : vectors.width);
     canvas.SetPenWidth(1);
 
     canvas.SetPenColor(kDarkGreen);
-    const int vectors = std::clamp(ws.VectorCount, 0, kInputRows);
-    for (int q = 1; q <= vectors; ++q) {
-        if (ws.ItemMark[q] != 1) continue;
+    for (int q = 1; q <= std::min(vectors.rows, static_cast<int>(ws.ItemMark.size()) - 1); ++q) {
+        if (ws.ItemMark[static_cast<std::size_t>(q)] != 1) continue;
         canvas.MoveTo(0, s.mid);
-        Polyline(canvas, s, dim, ws.InputVectors[q]);
+        Polyline(canvas, s, dim, vectors.Row(q), vectors.width);
     }
 
     canvas.SetPenColor(kRed);
@@ -160,7 +181,8 @@ void PaintBox2Click(Form& form) {
     canvas.SetPenColor(kRed);
     canvas.MoveTo(0, s.mid);
     for (int k = 1; k <= dim; ++k) {
-        const int t = TruncPixel(static_cast<double>(ws.Prototypes[panel][2][k]) * s.ys * 10.1 + 0.5);
+        const float* weights = panel <= prototypes.k ? prototypes.Weights(panel) : nullptr;
+        const int t = TruncPixel(static_cast<double>(Component(weights, prototypes.width, k)) * s.ys * 10.1 + 0.5);
         canvas.MoveTo(s.X(k), s.mid + t);
         canvas.LineTo(s.X(k), s.mid - t);
     }
@@ -170,19 +192,20 @@ void PaintBox2Click(Form& form) {
     constexpr int kPanelLabels = 8;
     canvas.SetTextSize(kPanelLabels);
     canvas.SetBrushColor(kWhite);
-    std::string title = ws.SocMode == 1 ? Format("prototype %d", panel) : ItemWords(ws.ItemNumber[panel]);
-    if (ws.SocMode == 1 && ws.PrototypeClass[panel] > 0)
-        title += Format(": %s", ClassWords(ws.PrototypeClass[panel]).c_str());
+    std::string title = prototype ? Format("prototype %d", panel) : ItemWords(panel);
+    if (const int cls = FactOf(ws.facts.classes, panel); prototype && cls > 0)
+        title += Format(": %s", ClassWords(cls).c_str());
     canvas.TextOut(2, 2, title);
     ComponentNames(canvas, s, dim, h - kPanelLabels - 3);
 }
 
 int NearestMark(const Canvas& map, int x, int y, float reach) {
-    const PixelScale scale = MapPixelScale(map.Width(), map.Height());
+    const PixelScale scale = MapPixelScale(ws.view, ws.map, map.Width(), map.Height());
     float best = reach;
     int nearest = 0;
-    for (int q = 1; q <= ws.MapItems(); ++q) {
-        const MapPixel at = PixelOf(scale, ws.ProjCoords[q][1], ws.ProjCoords[q][2]);
+    const int points = ws.Scene().Points();
+    for (int q = 1; q <= points; ++q) {
+        const MapPixel at = PixelOf(scale, ws.view.Projected(q)[1], ws.view.Projected(q)[2]);
         const double dx = static_cast<double>(at.x) - x;
         const double dy = static_cast<double>(scale.h1 - at.yUp) - y;
         const float distance = static_cast<float>(std::sqrt(dx * dx + dy * dy));
@@ -196,24 +219,25 @@ int NearestMark(const Canvas& map, int x, int y, float reach) {
 
 std::string MarkDescription(Form& form, int x, int y) {
     constexpr float kReach = 6;  // pixels
-    const MapKind kind = ShownMap().kind;
+    const MapKind kind = ws.shown.kind;
     if (kind == MapKind::None) return {};
     const int nearest = NearestMark(form.MapCanvas(), x, y, kReach);
     if (nearest == 0) return {};
     if (kind == MapKind::MrpMds) {
-        const int mark = ws.ClusterOf[nearest];
+        const ClusterMark mark = ws.clusters.marks[static_cast<std::size_t>(nearest)];
         const std::string cluster =
-            mark == 0 || mark == -10000 ? "no cluster" : Format("cluster of item %d", std::abs(mark));
-        const std::string cls = ws.ItemClass[nearest] > 0 ? ClassWords(ws.ItemClass[nearest]) + "; " : "";
-        return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(),
-                      cluster.c_str(), mark < 0 && mark != -10000 ? " (its centre)" : "",
-                      static_cast<double>(ws.ProtoProb[nearest]));
+            mark.InCluster() ? Format("cluster of item %d", mark.CentreItem()) : "no cluster";
+        const int itemClass = ws.table.ClassOf(nearest);
+        const std::string cls = itemClass > 0 ? ClassWords(itemClass) + "; " : "";
+        return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(), cluster.c_str(),
+                      mark.IsCentre() ? " (its centre)" : "",
+                      static_cast<double>(ws.clusters.probability[static_cast<std::size_t>(nearest)]));
     }
-    const int members = MeasureSocFit().members[nearest];
-    std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members,
-                              members == 1 ? "" : "s", static_cast<double>(ws.PrototypeScore[nearest]));
-    if (ws.PrototypeClass[nearest] > 0)
-        text += Format("; %s, %.0f%% of its members", ClassWords(ws.PrototypeClass[nearest]).c_str(),
-                       100.0 * ws.PrototypeShare[nearest]);
+    const int members = MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim).members[static_cast<std::size_t>(nearest)];
+    std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
+                              static_cast<double>(FactOf(ws.facts.scores, nearest)));
+    if (const int cls = FactOf(ws.facts.classes, nearest); cls > 0)
+        text += Format("; %s, %.0f%% of its members", ClassWords(cls).c_str(),
+                       100.0 * FactOf(ws.facts.shares, nearest));
     return text;
 }

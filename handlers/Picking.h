@@ -7,13 +7,13 @@
 #include "form/Form.h"
 
 // The weighted distance between input vector v and prototype u, the error
-// that matching computes, at the training's scale; not a number for a
+// that matching computes, at the training's size; not a number for a
 // vector with none of the components, which is similar to no prototype.
 float ItemPrototypeDistance(int v, int u);
 
 // The map panel's mouse-up (any button): picks the point nearest to (x, y),
 // lists the input vectors closer than "simil. dist" and draws the panel.
-void PaintBox1MouseUp(Form& form, int x, int y);
+void PickPrototype(Form& form, int x, int y);
 
 // The map point whose mark is nearest to pixel (x, y) of the map panel and
 // closer than `reach` pixels; of equals the lowest-numbered. 0 for none.
@@ -25,8 +25,10 @@ int NearestMark(const Canvas& map, int x, int y, float reach);
 // is that near.
 std::string MarkDescription(Form& form, int x, int y);
 
-// Draws the feature-vector panel from the current state.
-void PaintBox2Click(Form& form);
+// Draws the feature-vector panel from the current state: the prototype
+// picked (or, after MRP-MDS, the item), its weights, and the vectors the
+// last pick marked.
+void DrawFeaturePanel(Form& form);
 
 // The feature-vector panel with nothing in it but its frame.
 void DrawEmptyPanel(Canvas& canvas);

@@ -4,168 +4,194 @@
 #include <cmath>
 #include <string>
 
+#include "distances/DistanceUnit.h"
+#include "distances/Distances.h"
+#include "files/ResultFiles.h"
 #include "handlers/MapRecord.h"
+#include "handlers/PrototypeFacts.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunRecord.h"
-#include "handlers/RunStatus.h"
 #include "handlers/RunSteps.h"
-#include "soc/SocFit.h"
 #include "soc/SocSteps.h"
+#include "soc/TrainingScale.h"
+#include "table/ColumnScale.h"
+#include "table/ReadNotes.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
-constexpr int kWholeField = 1000;
+constexpr int kMapSize = 22;  // the reloaded map's grid and box
 
 // The reload's own start state, once a file is chosen.
-void Prepare(Form& form) {
+void Prepare(Form& form, const ReloadOptions& options) {
     StartRun(form, 1);
-    for (int i = 1; i <= kInputRows - 1; ++i) ws.ItemNumber[i] = i;
-    ws.SimilarityDist = static_cast<float>(TruncPixel(EditReal(form, Edit16, 3)));
-    ws.ShowEdges = 1;
-    ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
-    ws.PickEnabled = 0;      // until prototypes are found
+    ws.SimilarityDist = static_cast<float>(options.simil.value);
+    ws.view.showEdges = true;
+    ws.clusters.Clear(0);  // marks of an earlier MRP-MDS run mean nothing here
+    ws.PickEnabled = false;  // until prototypes are found
 }
 
 // "Input size" and "Vect. dim"; false when the run must end.
-bool ReadFields(Form& form) {
-    ws.VectorCount = EditInt(form, Edit12, kWholeField);
-    ws.VectorDim = EditInt(form, Edit13, kWholeField);
-    DeriveOutputNames(form, ws.ChosenFileName);
-    if (ws.VectorCount < 1 || ws.VectorCount > kMaxSocVectors) {
+bool FieldsUsable(Form& form, const ReloadOptions& options) {
+    if (options.vectors.value < 1 || options.vectors.value > kMaxSocVectors) {
         Refuse(form, "max size: 1000",
-               FieldWords(form, Edit12, "Input size") + "; reload takes 1 to 1000 vectors (3 digits count)");
+               FieldWords(options.vectors, "Input size") + "; reload takes 1 to 1000 vectors (3 digits count)");
         return false;
     }
-    if (ws.VectorDim < 1 || ws.VectorDim > kMaxDim) {
+    if (options.dim.value < 1 || options.dim.value > kMaxDim) {
         Refuse(form, "max dim: 64",
-               FieldWords(form, Edit13, "Vect. dim") + "; reload takes vectors of 1 to 64 components");
+               FieldWords(options.dim, "Vect. dim") + "; reload takes vectors of 1 to 64 components");
         return false;
     }
     return true;
 }
 
-// The input vectors at the scale the SOC run trained them at. The item
+// The input vectors at the size the SOC run trained them at. The item
 // distances last only for their "gaz" line when the items are all alike:
 // the prototypes' distances replace them.
-bool ReadVectors(Form& form) {
-    ws.MapEnlargement = ws.SimilarityDist;
-    if (!ReadTrainingVectors(form, "", false)) return false;
-    ScaleForTraining(form, ws.VectorCount, ws.VectorDim);
-    ws.MarkScale = 1.0f;
-    ws.ViewMode = kViewNumbers;
-    ws.ViewAngle = kRunViewAngle;
-    form.MemoAppend(std::to_string(ws.VectorDim));
-    TimesTen(ws.VectorCount, ws.VectorDim);
+bool ReadVectors(Form& form, const ReloadOptions& options, const std::string& path, int& dim) {
+    dim = options.dim.value;
+    std::optional<Table> items = ReadTrainingVectors(form, path, options.vectors.value, dim, "", false);
+    if (!items) return false;
+    const int n = items->rows;
+    ShrinkLargeData(*items, dim);
+    DistanceMatrix itemDistances;
+    const double size = static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(ws.SimilarityDist);
+    if (!BuildItemDistances(*items, n, dim, size, itemDistances)) form.MemoAppend("gaz");
+    ws.view.markScale = 1.0f;
+    ws.view.mode = kViewNumbers;
+    ws.view.angle = kRunViewAngle;
+    form.MemoAppend(std::to_string(dim));
+    items->MultiplyBy(kTenfold);
+    items->distanceUnit = ChooseDistanceUnit(*items, n, dim);
+    ws.table = std::move(*items);
+    ws.VectorDim = dim;
+    ws.MakeRoom(n);
     return true;
 }
 
-// soc.dat, then weights.dat, into planes 1 and 2 of Prototypes; false when
-// the run must end.
-bool ReadPrototypes(Form& form) {
-    const std::string input(BaseName(ws.ChosenFileName));
-    ws.MapEnlargement = 1.0f;
-    ws.MapSize1 = 22;
-    ws.MapSize2 = 22;
-    ws.MapSize3 = 1;
-    ws.AxisSize[1] = 22;
-    ws.AxisSize[2] = 22;
-    int socRows = 0;
-    for (const int plane : {1, 2}) {
-        ReadReport report;
-        ws.ChosenFileName = plane == 1 ? ws.SocFileName : ws.WeightsFileName;
-        const std::string file(BaseName(ws.ChosenFileName));
-        ws.ItemCount =
-            ReadResultFile(form, ws.ChosenFileName, ws.FileBufferPtr, ws.VectorDim, 0, plane, &report);
-        if (report.loaded && report.nonFiniteLine != 0) {
-            ws.ItemCount = 0;  // nothing of the half-read prototypes is used
-            Refuse(form, "", Unusable(report, ws.ChosenFileName));
-            return false;
-        }
-        form.MemoAppend(std::to_string(ws.ItemCount));
-        if (ws.ItemCount > 0 && report.values != ws.VectorDim) {
-            ws.ItemCount = 0;  // prototypes of another length mean nothing here
-            Refuse(
-                form, "",
-                Format(
-                    "%s holds prototypes of %d components, the vectors of %s have %d: it belongs to another "
-                    "file, or to another \"Vect. dim\"",
-                    file.c_str(), report.values, input.c_str(), ws.VectorDim));
-            return false;
-        }
-        if (!report.loaded)
-            form.StatusNote(
-                Format("warning: %s not found: no prototypes from it (a SOC run writes it)", file.c_str()));
-        if (plane == 1) socRows = ws.ItemCount;
+// soc.dat or weights.dat read back; nothing when the run must end.
+std::optional<ResultRows> ReadUnits(Form& form, const std::string& path, const std::string& input, int dim) {
+    ReadReport report;
+    const std::string file(BaseName(path));
+    ResultRows rows = ReadResultFile(path.c_str(), dim, 0, report);
+    if (report.loaded && report.nonFiniteLine != 0) {
+        Refuse(form, "", Unusable(report, path.c_str()));  // nothing of the half-read prototypes is used
+        return std::nullopt;
     }
-    if (ws.ItemCount != socRows) {
+    form.MemoAppend(std::to_string(rows.count));
+    if (rows.count > 0 && report.values != dim) {  // prototypes of another length mean nothing here
+        Refuse(form, "",
+               Format("%s holds prototypes of %d components, the vectors of %s have %d: it belongs to another "
+                      "file, or to another \"Vect. dim\"",
+                      file.c_str(), report.values, input.c_str(), dim));
+        return std::nullopt;
+    }
+    if (!report.loaded)
+        form.StatusNote(Format("warning: %s not found: no prototypes from it (a SOC run writes it)", file.c_str()));
+    return rows;
+}
+
+// A file's map positions and scores, in the order the files are read.
+void TakePositions(const ResultRows& rows) {
+    for (int p = 1; p <= rows.count; ++p) {
+        for (int a = 0; a < 3; ++a) ws.map.Point(p)[a + 1] = rows.position[static_cast<std::size_t>(p) * 3 + a];
+        ws.ItemScore[static_cast<std::size_t>(p)] = rows.classes[static_cast<std::size_t>(p)];
+    }
+}
+
+// soc.dat, then weights.dat, into the prototypes' vectors and weights;
+// false when the run must end.
+bool ReadPrototypes(Form& form, const ResultPaths& paths, const std::string& input, int dim) {
+    ws.map.size[1] = kMapSize;
+    ws.map.size[2] = kMapSize;
+    ws.map.size[3] = 1;
+    ws.map.axisSize[1] = kMapSize;
+    ws.map.axisSize[2] = kMapSize;
+    const std::optional<ResultRows> soc = ReadUnits(form, paths.soc, input, dim);
+    if (!soc) return false;
+    const std::optional<ResultRows> weights = ReadUnits(form, paths.weights, input, dim);
+    if (!weights) return false;
+    if (weights->count != soc->count) {
         // Weights without their prototypes, or the other way round, mean nothing.
         Refuse(form, "",
-               Format("soc.dat holds %d prototype%s, weights.dat %d: the two are not of one SOC run", socRows,
-                      socRows == 1 ? "" : "s", ws.ItemCount));
+               Format("soc.dat holds %d prototype%s, weights.dat %d: the two are not of one SOC run", soc->count,
+                      soc->count == 1 ? "" : "s", weights->count));
         return false;
     }
-    if (ws.ItemCount > 0) return true;
-    Refuse(form, "", "no prototypes to reload beside " + input);
-    return false;
+    const int k = soc->count;
+    if (k == 0) {
+        Refuse(form, "", "no prototypes to reload beside " + input);
+        return false;
+    }
+    ws.map.Resize(k);
+    ws.MakeRoom(k);
+    ws.prototypes.Resize(k, dim);
+    for (int p = 1; p <= k; ++p) {
+        std::copy(soc->Vector(p) + 1, soc->Vector(p) + dim + 1, ws.prototypes.Vector(p) + 1);
+        std::copy(weights->Vector(p) + 1, weights->Vector(p) + dim + 1, ws.prototypes.Weights(p) + 1);
+    }
+    TakePositions(*soc);
+    TakePositions(*weights);
+    return true;
 }
 
 // soc.dat does not say at which column scale it was trained, nor does the
 // record when it was deleted: prototypes that mostly lie outside the range
 // of the vectors read now were trained on other data or at another scale,
 // and the user is told so.
-void WarnOfForeignPrototypes(Form& form) {
-    const int n = std::min(ws.VectorCount, kInputRows), dim = ws.Components();
+void WarnOfForeignPrototypes(Form& form, int dim) {
+    const Table& vectors = ws.table;
     int inside = 0;
     for (int q = 1; q <= dim; ++q) {
-        float low = 0, high = 0;
-        bool any = false;
-        for (int i = 1; i <= n; ++i) {
-            const float v = ws.InputVectors[i][q];
-            if (std::isnan(v)) continue;
-            low = any ? std::min(low, v) : v;
-            high = any ? std::max(high, v) : v;
-            any = true;
-        }
+        const ColumnSpread spread = SpreadOf(vectors, vectors.rows, q);
+        const float low = static_cast<float>(spread.low), high = static_cast<float>(spread.high);
         const float margin = (high - low) / 10;
-        for (int k = 1; k <= ws.MapItems(); ++k) {
-            const float p = ws.Prototypes[k][1][q];
-            inside += any && p >= low - margin && p <= high + margin;
+        for (int k = 1; k <= ws.prototypes.k; ++k) {
+            const float p = ws.prototypes.Vector(k)[q];
+            inside += spread.present > 0 && p >= low - margin && p <= high + margin;
         }
     }
-    const int all = dim * ws.MapItems();
+    const int all = dim * ws.prototypes.k;
     if (all == 0 || 2 * inside >= all) return;
     form.StatusNote(
         Format("warning: %d%% of the prototypes' components lie outside the values of these "
                "vectors: soc.dat was trained on other data, or at another column scale than "
                "this reload's (%s)",
-               100 - 100 * inside / all, ScaleName(form.TableReading().scale)));
+               100 - 100 * inside / all, ScaleName(form.Choices().reading.scale)));
 }
 
 }  // namespace
 
-void Button9Click(Form& form) {
+void ReloadSocResults(Form& form) {
     const RunGuard guard(form, "reload");
-    if (!guard.Acquired() || !ChooseRunFile(form, false)) return;
-    const std::string input(BaseName(ws.ChosenFileName));
-    Prepare(form);
-    form.MemoAppend(ws.ChosenFileName);
-    if (!ReadFields(form) || !ReadVectors(form) || !ReadPrototypes(form)) return;
-    if (!WarnOfOtherResults(form, input)) WarnOfForeignPrototypes(form);
+    if (!guard.Acquired()) return;
+    const std::optional<std::string> path = ChooseRunFile(form, false);
+    if (!path) return;
+    const std::string input(BaseName(*path));
+    const ReloadOptions options = ReadReloadOptions(form);
+    Prepare(form, options);
+    form.MemoAppend(*path);
+    const ResultPaths paths = ListResultPaths(form, *path);
+    int dim = 0;
+    if (!FieldsUsable(form, options) || !ReadVectors(form, options, *path, dim) ||
+        !ReadPrototypes(form, paths, input, dim))
+        return;
+    if (!WarnOfOtherResults(form, *path)) WarnOfForeignPrototypes(form, dim);
 
-    ws.PickEnabled = 1;
-    ShownMap() = {MapKind::Reload, 2, input, ws.InputFileName};
-    PrototypeDistances();
-    ResetView();
+    ws.PickEnabled = true;
+    ws.shown = {MapKind::Reload, 2, input, *path};
+    PrototypeDistances(ws.prototypes, dim, ws.table.distanceUnit, static_cast<double>(ws.map.axisSize[1]) * 1.0,
+                       ws.distances);
+    ws.clusters.Clear(ws.prototypes.k);
+    ResetView(ws.view, ws.map);
     ShowMovedMap(form, 3);
     const SocFit fit = KeepPrototypeFacts();
     form.StatusOutcome(Outcome::Finished,
-                       Format("reload finished: %d prototypes of %d components, %d vectors", ws.ItemCount,
-                              ws.VectorDim, ws.VectorCount),
-                       SocFitText(fit));
+                       Format("reload finished: %d prototypes of %d components, %d vectors", ws.prototypes.k,
+                              dim, ws.table.rows),
+                       SocFitText(fit, ws.table.HasClasses()));
 }

@@ -1,7 +1,7 @@
-// "reload": restores a finished SOC run from the soc.dat and weights.dat
-// beside the chosen vector file, without training again.
+// The "reload" button: the state a SOC run left behind, brought back from
+// the soc.dat and weights.dat beside the input file, without training.
 #pragma once
 
 #include "form/Form.h"
 
-void Button9Click(Form& form);
+void ReloadSocResults(Form& form);

@@ -4,25 +4,21 @@
 
 #include "workspace/Workspace.h"
 
-namespace {
-const char* running = nullptr;
+void StopRun() {
+    ws.StopRequested = true;
 }
 
-void Button3Click() {
-    ws.StopRequested = 1;
-}
-
-RunGuard::RunGuard(Form& form, const char* run) : acquired_(running == nullptr) {
+RunGuard::RunGuard(Form& form, const char* run) : acquired_(ws.running == nullptr) {
     if (acquired_)
-        running = run;
+        ws.running = run;
     else
-        form.StatusOutcome(Outcome::Busy, std::string(running) + " is running; STOP ends it");
+        form.StatusOutcome(Outcome::Busy, std::string(ws.running) + " is running; STOP ends it");
 }
 
 RunGuard::~RunGuard() {
-    if (acquired_) running = nullptr;
+    if (acquired_) ws.running = nullptr;
 }
 
 bool RunGuard::RunInProgress() {
-    return running != nullptr;
+    return ws.running != nullptr;
 }

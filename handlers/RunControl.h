@@ -5,7 +5,7 @@
 
 #include "form/Form.h"
 
-void Button3Click();  // "STOP": sets StopRequested
+void StopRun();  // "STOP": sets StopRequested
 
 // Held by the three file-driven runs (MRP-MDS, SOC, reload) for their
 // whole length.

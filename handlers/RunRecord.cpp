@@ -2,16 +2,10 @@
 
 #include <ctime>
 
+#include "files/ResultPaths.h"
 #include "text/Numbers.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Workspace.h"
 
 namespace {
-
-// The record lies beside the input, as the result files do.
-std::string_view RecordFolder() {
-    return FolderOf(ws.InputFileName);
-}
 
 // When the run wrote its files, in UTC: two runs of the same settings on
 // the same input are told apart by it.
@@ -29,21 +23,35 @@ std::string Setting(const char* name, double value) {
     return Format("%s=%g", name, value);
 }
 
-RecordLine RunLine(Form& form, const char* run, int inputSize, int vectorDim,
+RecordLine RunLine(Form& form, const char* run, const std::string& input, int inputSize, int vectorDim,
                    const std::vector<std::string>& own) {
-    RecordLine line{"", run, std::string(BaseName(ws.InputFileName)), {}};
+    RecordLine line{"", run, std::string(BaseName(input)), {}};
     line.settings = {Setting("Input size", inputSize), Setting("Vect. dim", vectorDim),
-                     std::string("column scale=") + ScaleName(form.TableReading().scale)};
+                     std::string("column scale=") + ScaleName(form.Choices().reading.scale)};
     line.settings.insert(line.settings.end(), own.begin(), own.end());
     line.settings.push_back("written=" + Now());
     return line;
 }
 
-void RecordWrittenFiles(Form& form, const RecordLine& run, const std::vector<const char*>& paths) {
+namespace {
+
+// The record beside the input, as the result files lie: what it holds, and
+// a warning on the status line when it cannot be read.
+std::vector<RecordLine> RecordBeside(Form& form, const std::string& input) {
+    std::string warning;
+    std::vector<RecordLine> lines = ReadRecord(FolderOf(input), warning);
+    if (!warning.empty()) form.StatusNote(warning);
+    return lines;
+}
+
+}  // namespace
+
+void RecordWrittenFiles(Form& form, const std::string& input, const RecordLine& run,
+                        const std::vector<std::string>& paths) {
     if (paths.empty()) return;
-    const std::vector<RecordLine> before = ReadRecord(form, RecordFolder());
+    const std::vector<RecordLine> before = RecordBeside(form, input);
     std::vector<RecordLine> written;
-    for (const char* path : paths) {
+    for (const std::string& path : paths) {
         RecordLine line = run;
         line.file = BaseName(path);
         if (const RecordLine* old = LineOf(before, line.file); old && old->input != run.input)
@@ -51,11 +59,13 @@ void RecordWrittenFiles(Form& form, const RecordLine& run, const std::vector<con
                                    line.file.c_str(), old->run.c_str(), old->input.c_str()));
         written.push_back(std::move(line));
     }
-    WriteRecord(form, RecordFolder(), Replaced(before, written));
+    if (const std::string error = WriteRecord(FolderOf(input), Replaced(before, written)); !error.empty())
+        form.StatusNote("warning: " + error);
 }
 
-bool WarnOfOtherResults(Form& form, const std::string& input) {
-    const std::vector<RecordLine> lines = ReadRecord(form, RecordFolder());
+bool WarnOfOtherResults(Form& form, const std::string& path) {
+    const std::string input(BaseName(path));
+    const std::vector<RecordLine> lines = RecordBeside(form, path);
     const RecordLine* soc = LineOf(lines, "soc.dat");
     for (const char* file : {"soc.dat", "weights.dat", "clusters.dat"}) {
         const RecordLine* line = LineOf(lines, file);
@@ -70,7 +80,7 @@ bool WarnOfOtherResults(Form& form, const std::string& input) {
     }
     if (!soc || soc->input != input) return false;
     const std::string trained = soc->Setting("column scale");
-    const char* now = ScaleName(form.TableReading().scale);
+    const char* now = ScaleName(form.Choices().reading.scale);
     if (trained.empty() || trained == now) return false;
     form.StatusNote(
         Format("warning: soc.dat was trained at the column scale %s, this reload reads at %s: "

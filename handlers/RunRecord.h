@@ -13,7 +13,7 @@
 // This run's line in the record: the run, the input file's name, "Input
 // size", "Vect. dim" (0 for a distance matrix), the column scale, the run's
 // own fields and when it wrote its files.
-RecordLine RunLine(Form& form, const char* run, int inputSize, int vectorDim,
+RecordLine RunLine(Form& form, const char* run, const std::string& input, int inputSize, int vectorDim,
                    const std::vector<std::string>& own);
 
 // "name=value", the value as a field would hold it.
@@ -23,11 +23,12 @@ std::string Setting(const char* name, double value);
 // results of another input, "warning: clusters.dat held the results of SOC
 // on iris.csv; it now holds this run's"; then the record takes the run's
 // line for each of them.
-void RecordWrittenFiles(Form& form, const RecordLine& run, const std::vector<const char*>& paths);
+void RecordWrittenFiles(Form& form, const std::string& input, const RecordLine& run,
+                        const std::vector<std::string>& paths);
 
-// A reload on `input`: a warning for each of soc.dat, weights.dat and
+// A reload on the input at `path`: a warning for each of soc.dat, weights.dat and
 // clusters.dat that the record says came from another input, or from
 // another run than soc.dat; and for a column scale other than the one
 // soc.dat was trained at. True when the record told that soc.dat was
 // trained at another scale.
-bool WarnOfOtherResults(Form& form, const std::string& input);
+bool WarnOfOtherResults(Form& form, const std::string& path);

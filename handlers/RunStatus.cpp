@@ -1,39 +1,36 @@
 #include "handlers/RunStatus.h"
 
+#include "distances/DistanceUnit.h"
+#include "handlers/MapPanel.h"
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "mds/MapBorder.h"
-#include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "table/ColumnScale.h"
-#include "distances/DistanceUnit.h"
+#include "table/ReadNotes.h"
+#include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
 void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
     if (!memoLine.empty()) form.MemoAppend(memoLine);
     std::string text(memoLine);
     if (!why.empty()) text += (text.empty() ? "" : " \u2014 ") + std::string(why);
-    ws.ItemCount = 0;  // nothing to redraw, pick, count or save
-    ws.ProjectedCount = 0;
-    ws.VectorDim = 0;  // and no vector for the feature-vector panel to draw
-    ws.PickEnabled = 0;
-    PaintBox1Click(form);
+    ws.ClearMap();  // nothing to redraw, pick, count or save, and no vector for the panel
+    RedrawMap(form);
     DrawEmptyPanel(form.PanelCanvas());
     if (const MapRecord earlier = TakeEarlierMap(); earlier.kind != MapKind::None)
         form.StatusNote("the map of " + earlier.file + " is cleared: it was another run's");
     form.StatusOutcome(Outcome::Refused, text);
 }
 
-std::string FieldWords(Form& form, EditId edit, const char* label) {
-    const std::string text = form.EditText(edit);
-    if (text.find_first_not_of(" \t") == std::string::npos) return Format("\"%s\" is empty", label);
-    return Format("\"%s\" holds \"%s\"", label, text.c_str());
+void ShowVectorReadNotes(Form& form, const ReadReport& report, const char* name, int requested) {
+    for (const std::string& note : VectorReadNotes(report, name, requested)) form.StatusNote(note);
 }
 
-void ShowReadNotes(Form& form, const ReadReport& report, const char* name, int requested, bool vectors) {
-    for (const std::string& note : ReadNotes(report, name, requested, vectors)) form.StatusNote(note);
+void ShowMatrixReadNotes(Form& form, const ReadReport& report, const char* name, int requested) {
+    for (const std::string& note : MatrixReadNotes(report, name, requested)) form.StatusNote(note);
 }
 
+namespace {
 int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTheyHave) {
     const int found = report.values;
     if (report.rowsRead == 0 || asked == found) return asked;
@@ -42,9 +39,18 @@ int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTh
                            first ? "the first" : "all", first ? asked : found));
     return first ? asked : found;
 }
+}  // namespace
 
-void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim) {
-    for (const std::string& note : ScaleColumns(n, dim, form.TableReading().scale, report.columns))
+int ComponentsAsAsked(Form& form, const ReadReport& report, int asked) {
+    return ComponentsToUse(form, report, asked, false);
+}
+
+int ComponentsTheyHave(Form& form, const ReadReport& report, int asked) {
+    return ComponentsToUse(form, report, asked, true);
+}
+
+void ScaleFeatures(Form& form, const ReadReport& report, Table& items, int dim) {
+    for (const std::string& note : ScaleColumns(items, items.rows, dim, form.Choices().reading.scale, report.columns))
         form.StatusNote(note);
 }
 
@@ -72,9 +78,9 @@ std::string ShortNumber(double v) {
 
 }  // namespace
 
-bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, int n, int dim,
+bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table& items, int dim,
                               std::string_view refusalLine) {
-    const OversizedValues values = FindOversizedValues(n, dim);
+    const OversizedValues values = FindOversizedValues(items, items.rows, dim);
     if (values.component == 0) return true;
     Refuse(form, refusalLine,
            Format("values from %s to %s in %s are too large for single-precision distances",
@@ -83,22 +89,18 @@ bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, int n, int d
     return false;
 }
 
-void ShowBorderWarning(Form& form, int pressed, int n, int b) {
-    if (!MapCutByBox(pressed, n)) return;
-    form.StatusNote(BorderWarningText(pressed, ws.MapEnlargement, FittingEnlargement(n, b)));
+void ShowBorderWarning(Form& form, int pressed, int n, double enlargement, double fits) {
+    if (MapCutByBox(pressed, n)) form.StatusNote(BorderWarningText(pressed, enlargement, fits));
 }
 
 std::string CharDistanceHint(double meanDistance) {
     return Format("try about %.3g, a fifth of the mean distance %.3f", meanDistance / 5, meanDistance);
 }
 
-bool ReadMrpParameters(Form& form, double meanDistance) {
-    ws.CharDistance = static_cast<float>(EditReal(form, Edit8, 19));
-    ws.NoiseLimit = static_cast<float>(EditReal(form, Edit9, 19));
-    ws.NeighbourLimit = static_cast<float>(EditReal(form, Edit10, 19));
-    if (ws.CharDistance > 0) return true;
+bool CharDistanceUsable(Form& form, const MrpFields& mrp, double meanDistance) {
+    if (mrp.charDistance.value > 0) return true;
     Refuse(form, "critical dist > 0!",
-           FieldWords(form, Edit8, "char. distance") + ": it must be a distance above 0; " +
+           FieldWords(mrp.charDistance, "char. distance") + ": it must be a distance above 0; " +
                CharDistanceHint(meanDistance));
     return false;
 }

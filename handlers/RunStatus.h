@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "form/Form.h"
-#include "workspace/InputFiles.h"
+#include "handlers/RunOptions.h"
+#include "table/ReadReport.h"
+#include "table/Table.h"
 
 // Ends a run as refused: its line in Memo1 (none when memoLine is empty),
 // and on the status line "refused:" with that line and, in plain words,
@@ -16,44 +18,41 @@
 // so.
 void Refuse(Form& form, std::string_view memoLine, std::string_view why);
 
-// What an edit field holds, for a refusal: "\"Input size\" is empty",
-// "\"Input size\" holds \"abc\"".
-std::string FieldWords(Form& form, EditId edit, const char* label);
-
-// The notes of a read on the status line.
-void ShowReadNotes(Form& form, const ReadReport& report, const char* name, int requested, bool vectors);
+// The notes of a read of vectors, or of a distance matrix, on the status
+// line.
+void ShowVectorReadNotes(Form& form, const ReadReport& report, const char* name, int requested);
+void ShowMatrixReadNotes(Form& form, const ReadReport& report, const char* name, int requested);
 
 // The components a run takes from the items read: "Vect. dim" as asked
-// when the items have that many, else what they have (MRP-MDS takes what
-// they have in any case: `whatTheyHave`); the status line says where the
-// two differ.
-int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTheyHave);
+// when the items have that many, else what they have; MRP-MDS takes what
+// they have in any case. The status line says where the two differ.
+int ComponentsAsAsked(Form& form, const ReadReport& report, int asked);
+int ComponentsTheyHave(Form& form, const ReadReport& report, int asked);
 
 // The features brought to the scale the user chose, with what the scaling
 // has to say; the pairs of items without a component in common, if any.
-void ScaleFeatures(Form& form, const ReadReport& report, int n, int dim);
+void ScaleFeatures(Form& form, const ReadReport& report, Table& items, int dim);
 void ShowUnrelatedPairs(Form& form, int pairs);
 
-// Refuses a run whose values (items 1..n, components 1..dim), at the size
+// Refuses a run whose values (components 1..dim of the items), at the size
 // the runs keep them, are too large for single-precision distances, with
 // `refusalLine` in Memo1 (none when empty) and the column named. False when
 // refused.
-bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, int n, int dim,
+bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table& items, int dim,
                               std::string_view refusalLine);
 
-// The warning when, at the end of a run, the map of n items (laid out for
-// the distances / sqrt(b)) is cut by its box: `pressed` items are pressed
-// against its wall.
-void ShowBorderWarning(Form& form, int pressed, int n, int b);
+// The warning when, at the end of a run, `pressed` of the map's n points are
+// pressed against its box's wall: "map enlarge." is too large, and one that
+// fits.
+void ShowBorderWarning(Form& form, int pressed, int n, double enlargement, double fits);
 
 // "try about 0.509, a fifth of the mean distance 2.545": the "char.
 // distance" that the samples group well with, for a refusal or a warning.
 std::string CharDistanceHint(double meanDistance);
 
-// Reads "char. distance", "noise limit" and "neigbbour limit" into the
-// Workspace; a "char. distance" that is not above 0 refuses the run, with
-// a hint from the mean distance (in the units of distances.dat). False when refused.
-bool ReadMrpParameters(Form& form, double meanDistance);
+// A "char. distance" that is not above 0 refuses the run, with a hint from
+// the mean distance (in the units of distances.dat). False when refused.
+bool CharDistanceUsable(Form& form, const MrpFields& mrp, double meanDistance);
 
 // The time of a run's loop and how often it reports: progress goes to the
 // status line at most ten times a second (and at the end).

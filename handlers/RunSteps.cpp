@@ -4,100 +4,99 @@
 #include <cmath>
 #include <string>
 
+#include "files/TextFile.h"
+#include "handlers/MapPanel.h"
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunStatus.h"
-#include "soc/SocSteps.h"
+#include "table/ReadNotes.h"
+#include "table/TableReader.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "distances/DistanceUnit.h"
-#include "distances/Distances.h"
-#include "workspace/InputFiles.h"
 #include "workspace/Workspace.h"
 
-bool ChooseRunFile(Form& form, bool pathsFirst) {
+namespace {
+inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";
+}  // namespace
+
+std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst) {
     form.MemoClear();
-    ws.ChosenFileName = ChooseInputFile(form);
-    if (ws.InputFileName[0] != '\0') return true;
-    if (pathsFirst) DeriveOutputNames(form, ws.ChosenFileName);
-    form.MemoAppend(ws.ChosenFileName);
+    const std::string list = form.ChooseFiles(kDesignedStartFolder);
+    std::string first = list.substr(0, list.find('\n'));
+    if (!first.empty() && first.back() == '\r') first.pop_back();
+    if (!first.empty()) return first;
+    if (pathsFirst) ListResultPaths(form, first);
+    form.MemoAppend(first);
     form.MemoAppend("invalid filename");
     form.StatusOutcome(Outcome::Cancelled, "no file chosen");
-    return false;
+    return std::nullopt;
+}
+
+ResultPaths ListResultPaths(Form& form, const std::string& input) {
+    const ResultPaths paths = ResultPathsBeside(input);
+    for (const std::string* p : {&paths.soc, &paths.weights, &paths.clusters, &paths.distances})
+        form.MemoAppend(*p);
+    return paths;
 }
 
 void StartRun(Form& form, int socMode) {
     ws.SocMode = socMode;
-    ws.ColourByClass = 0;
+    ws.view.colourByClass = false;
     ws.VectorDim = 65;
-    ws.ClearTreeLinks();
-    ws.FileBufferPtr = ws.FileBuffer;
-    ws.FirstItem = 1;
+    ws.tree.Clear(0);
     form.StatusClear();
     ForgetShownMap();
     DrawEmptyPanel(form.PanelCanvas());
 }
 
 void ShowMovedMap(Form& form, int axes) {
-    MapCentre(ws.ItemCount, axes);
-    ws.ViewZoom = 1.0f;
-    ws.ZoomStep = 1.0;
-    TransformView(5);
-    PaintBox1Click(form);
+    MapCentre(ws.view, ws.map, axes);
+    ws.view.zoom = 1.0f;
+    ws.view.zoomStep = 1.0;
+    TransformView(ws.view, ws.map, 5);
+    RedrawMap(form);
 }
 
 namespace {
 
-// Vectors 1..n none of whose components 1..dim is present: they are in no
-// prototype.
-int VectorsWithoutComponents(int n, int dim) {
+// The vectors that have none of components 1..dim.
+int VectorsWithoutComponents(const Table& items, int dim) {
     int without = 0;
-    for (int i = 1; i <= n; ++i)
-        without += std::all_of(ws.InputVectors[i] + 1, ws.InputVectors[i] + dim + 1,
-                               [](float v) { return std::isnan(v); });
+    for (int i = 1; i <= items.rows; ++i)
+        without += std::all_of(items.Row(i) + 1, items.Row(i) + dim + 1, [](float v) { return std::isnan(v); });
     return without;
 }
 
 }  // namespace
 
-bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVectors) {
-    const char* name = ws.ChosenFileName;
+std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, int rows, int& dim,
+                                         std::string_view refusalLine, bool needsVectors) {
+    const char* name = path.c_str();
     ReadReport report;
-    ReadVectorFile(form, name, ws.FileBuffer, ws.VectorCount, 1, '\t', &report);
+    Table items = ReadVectors(name, rows, form.Choices().reading, report);
+    ShowDataLine(form, report, rows);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, refusalLine, why);
-        return false;
+        return std::nullopt;
     }
-    ShowReadNotes(form, report, name, ws.VectorCount, true);
-    ws.VectorDim = ComponentsToUse(form, report, ws.VectorDim, false);
-    ws.VectorCount = std::min(ws.VectorCount, report.rowsRead);  // no rows past the file's end
-    if (needsVectors && ws.VectorCount == 0) {
+    ShowVectorReadNotes(form, report, name, rows);
+    dim = std::min(ComponentsAsAsked(form, report, dim), items.width);
+    if (needsVectors && items.rows == 0) {
         Refuse(form, refusalLine, Format("%s holds no values", std::string(BaseName(name)).c_str()));
-        return false;
+        return std::nullopt;
     }
     // Every column used holds a value in some row taken (the reader leaves
     // out the others), so some vector has a component to compare.
-    const int without = VectorsWithoutComponents(ws.VectorCount, ws.Components());
-    const char* components = ws.VectorDim == 1 ? "component" : "components";
+    const int without = VectorsWithoutComponents(items, dim);
+    const char* components = dim == 1 ? "component" : "components";
     if (without > 0)
         form.StatusNote(Format("warning: %d %s none of the %d %s used: %s in no prototype", without,
-                               without == 1 ? "vector has" : "vectors have", ws.VectorDim, components,
+                               without == 1 ? "vector has" : "vectors have", dim, components,
                                without == 1 ? "it is" : "they are"));
-    ScaleFeatures(form, report, ws.VectorCount, ws.VectorDim);
-    return ValuesFitSinglePrecision(form, report, ws.VectorCount, ws.VectorDim, refusalLine);
-}
-
-void ScaleForTraining(Form& form, int n, int dim) {
-    ws.SocScale = 10 * ScaleSocData(n, dim);
-    BuildItemDistances(form, n, dim);
-}
-
-void TimesTen(int n, int dim) {
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= dim; ++j) ws.InputVectors[i][j] *= 10;
-    ChooseDistanceUnit(n, dim);
+    ScaleFeatures(form, report, items, dim);
+    if (!ValuesFitSinglePrecision(form, report, items, dim, refusalLine)) return std::nullopt;
+    return items;
 }
 
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
@@ -128,4 +127,16 @@ void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling
                                   GroupedCount(end.finishedSteps).c_str(), seconds),
                            figures);
     }
+}
+
+void ShowDataLine(Form& form, const ReadReport& report, int rows) {
+    const bool parsed = report.loaded && report.notText.empty() && report.problem.empty();
+    if (parsed && report.rowsRead < rows)
+        form.MemoAppend(Format("data No: %d,  dim: %d", report.rowsRead, report.firstRowValues));
+}
+
+bool WriteResultFile(Form& form, const std::string& path, std::string_view text) {
+    const std::string error = WriteTextFile(path, text);
+    if (!error.empty()) form.StatusNote("error: " + error);
+    return error.empty();
 }

@@ -1,49 +1,51 @@
 // The steps the file-driven runs (MRP-MDS, SOC, reload) share.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "files/ResultPaths.h"
 #include "form/Form.h"
 #include "handlers/RunStatus.h"
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
+#include "table/Table.h"
 #include "workspace/Workspace.h"
 
 // Clears Memo1 and shows the file dialog, before anything else changes, so
 // that a cancelled choice leaves the map on show, its record, colours and
-// figures as they were. On a cancelled choice Memo1 gets its lines (the
-// output paths first when `pathsFirst`, the empty name, "invalid filename"),
-// the status line "cancelled: no file chosen", and the run ends: returns
-// false.
-bool ChooseRunFile(Form& form, bool pathsFirst);
+// figures as they were. Returns the first name chosen. On a cancelled
+// choice Memo1 gets its lines (the output paths first when `pathsFirst`,
+// the empty name, "invalid filename"), the status line "cancelled: no file
+// chosen", and the run ends: returns nothing.
+std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst);
+
+// The paths of the result files beside the input, listed in Memo1.
+ResultPaths ListResultPaths(Form& form, const std::string& input);
 
 // What every run sets first, once its file is chosen: the kind of map it
-// makes (socMode 1: prototypes), clusters' colours, no minimum tree, the
-// file buffer at its start, and the panels: the status line and the map's
-// record start afresh (the record kept for a refusal to name), and the
-// feature-vector panel shows nothing of an earlier run.
+// makes (socMode 1: prototypes), clusters' colours, no minimum tree, and
+// the panels: the status line and the map's record start afresh (the
+// record kept for a refusal to name), and the feature-vector panel shows
+// nothing of an earlier run.
 void StartRun(Form& form, int socMode);
 
 // The map after its points moved: centred on axes 1..axes, at zoom 1,
 // projected and drawn.
 void ShowMovedMap(Form& form, int axes);
 
-// The vectors of a SOC run or a reload, "Vect. dim" of them as far as the
-// items have them, scaled as the user chose. A file that cannot be used
-// refuses the run with `refusalLine` in Memo1 (none when empty); with
-// `needsVectors`, so does a file without a vector. VectorCount becomes the
-// rows read when the file has fewer. A vector without any of the
-// components used is in no prototype: the status line counts such vectors,
-// and with `needsVectors` a file of nothing else refuses the run. False
-// when the run must end.
-bool ReadTrainingVectors(Form& form, std::string_view refusalLine, bool needsVectors);
+// The reader's line when the data end before the rows asked for: "data
+// No: %d,  dim: %d", the items read and the values of the first.
+void ShowDataLine(Form& form, const ReadReport& report, int rows);
 
-// The items at the scale a SOC run trains them at, which SocScale records
-// against the file's, and their distances (a "gaz" line when they are all
-// alike); then, after the caller's message lines, each component times 10,
-// with the DistanceUnit of the values so.
-void ScaleForTraining(Form& form, int n, int dim);
-void TimesTen(int n, int dim);
+// The vectors of a SOC run or a reload: up to `rows`, "Vect. dim" (`dim`,
+// set to what the run uses) of them as far as the items have them, scaled
+// as the user chose. A file that cannot be used refuses the run with
+// `refusalLine` in Memo1 (none when empty); with `needsVectors`, so does a
+// file without a vector. Nothing when the run must end.
+std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, int rows, int& dim,
+                                         std::string_view refusalLine, bool needsVectors);
 
 // How a run's settling went: the steps made of how many, and whether STOP
 // came before it (then none is made) or during it.
@@ -52,21 +54,23 @@ struct SettlingMade {
     bool stoppedBefore, stoppedDuring;
 };
 
-// After a run's steps, unless it was stopped or asked not to: the settling
-// of its map, with the run's own rhythm of redraws: every `every` steps
-// redraw(i, of) (which shows the map and the progress), then STOP's chance.
+// After a run's steps, unless it was stopped or asked not to settle: the
+// settling of its map, with the run's own rhythm of redraws: every `every`
+// steps redraw(i, of) (which shows the map and the progress), then STOP's
+// chance.
 template <class Redraw>
-SettlingMade SettleMap(Form& form, MdsPlan& plan, int m, float stepLength, int every, Redraw redraw) {
+SettlingMade SettleMap(Form& form, MdsPlan& plan, int m, float stepLength, int every, bool settle,
+                       Redraw redraw) {
     const Settling settling = SettlingAfter(stepLength);
-    SettlingMade out{0, settling.steps, ws.StopRequested == 1, false};
-    if (out.stoppedBefore || SettlingSkipped()) return out;
-    out.made = Settle(plan, m, settling, [&](int i) {
+    SettlingMade out{0, settling.steps, ws.StopRequested, false};
+    if (out.stoppedBefore || !settle) return out;
+    out.made = Settle(plan, ws.map, m, settling, [&](int i) {
         if (i % every != 0) return true;
         redraw(i, settling.steps);
         form.ProcessEvents();
-        return ws.StopRequested != 1;
+        return !ws.StopRequested;
     });
-    out.stoppedDuring = ws.StopRequested == 1;
+    out.stoppedDuring = ws.StopRequested;
     return out;
 }
 
@@ -83,3 +87,7 @@ struct RunEnding {
 };
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
                   double seconds, const std::string& figures);
+
+// Writes one result file; a failure is an error on the status line. False
+// when it could not be written.
+bool WriteResultFile(Form& form, const std::string& path, std::string_view text);

@@ -1,190 +1,208 @@
 #include "handlers/SocRun.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
+#include "distances/DistanceUnit.h"
+#include "distances/Distances.h"
 #include "handlers/MapRecord.h"
+#include "handlers/MemoLines.h"
 #include "handlers/Picking.h"
+#include "handlers/PrototypeFacts.h"
 #include "handlers/RunControl.h"
 #include "handlers/RunRecord.h"
-#include "handlers/RunStatus.h"
 #include "handlers/RunSteps.h"
-#include "mds/MapSettling.h"
-#include "mds/MdsStep.h"
+#include "mds/MapBorder.h"
 #include "mrp/Clustering.h"
 #include "soc/SocFit.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
+#include "soc/TrainingScale.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "distances/Distances.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
-constexpr int kFieldChars = 999;
 constexpr int kRedrawPeriod = 1000;
 constexpr int kMapRedrawPeriod = 10;  // map steps: two every 200 counted steps, a redraw every 1000
 constexpr int kPanelForcedUntil = 300000;
 constexpr int kMaxMrpClusters = 40;
+constexpr int kMinMembers = 1;
 constexpr double kRadius = 0.5;  // outer and inner: only the winner moves
+// The map's grid and box while the items' distances are taken, then the
+// prototypes' map's.
+constexpr int kItemMapSize = 20;
+constexpr int kPrototypeMapSize = 25;
+
+void SetMapSizes(int size) {
+    ws.map.size[1] = size;
+    ws.map.size[2] = size;
+    ws.map.size[3] = 1;
+    ws.map.size[4] = 1;
+}
 
 void ClearForRun(Form& form) {
     StartRun(form, 1);
-    ws.ShowEdges = 1;
-    ws.StopRequested = 0;
-    ws.ClearClusterMarks();  // marks of an earlier MRP-MDS run mean nothing here
-    ws.MarkScale = 1.0f;
-    ws.AvgKeep = 0.999f;
-    ws.AvgGain = 0.001f;
-    ws.ClearItems();
+    ws.view.showEdges = true;
+    ws.StopRequested = false;
+    ws.clusters.Clear(0);  // marks of an earlier MRP-MDS run mean nothing here
+    ws.view.markScale = 1.0f;
+    ws.table = Table{};
+    SetMapSizes(kItemMapSize);
+    ws.map.axisSize[1] = ws.map.size[1];
+    ws.map.axisSize[2] = ws.map.size[2];
 }
 
-void SetMapSizes(int size1, int size2) {
-    ws.MapSize1 = size1;
-    ws.MapSize2 = size2;
-    ws.MapSize3 = 1;
-    ws.MapSize4 = 1;
-}
-
-// The prototypes' map: every point at random in [0, 12] on a grid of 0.5.
-void PlacePrototypeMap() {
-    SetMapSizes(25, 25);
-    for (int a = 1; a <= 9; ++a) ws.AxisSize[a] = 1;
-    ws.AxisSize[1] = ws.AxisSize[2] = ws.MapSize1;
-    for (int i = 1; i <= kMaxMapItems; ++i) {
-        std::fill(ws.MapCoords[i] + 1, ws.MapCoords[i] + 5, 0.0f);
-        for (int a = 1; a <= 2; ++a)
-            ws.MapCoords[i][a] = static_cast<float>(RandomBelow(ws.AxisSize[a]) * 0.5);
-    }
-}
-
-// Sets up the K prototypes; false when the run must end.
-bool SetUpPrototypes(Form& form, int n) {
-    if (ws.ItemCount > 0) {
-        SeedRandom();
-        for (int k = 1; k <= ws.ItemCount; ++k) {
-            const int r = 1 + RandomBelow(n);  // every item equally likely
-            std::copy(ws.InputVectors[r] + 1, ws.InputVectors[r] + ws.VectorDim + 1, ws.Prototypes[k][1] + 1);
-        }
-    } else {
-        if (n > kMaxMapItems) {
-            Refuse(form, "max size: 400",
-                   Format("the MRP initialisation (\"No. of feature vect.\" 0) clusters at most 400 items, "
-                          "%d were read",
-                          n));
-            return false;
-        }
-        // The item distances are at a tenth of the training's scale: the
-        // file's units when it trains at ten times them.
-        const double toFile = 10.0 / ws.SocScale;
-        const double mean = MeanDistance(n) / ws.DistScale * toFile;
-        if (!ReadMrpParameters(form, mean)) return false;
-        // Without a cluster the run stops before any file is touched.
-        const int c =
-            ClusterPrototypes(form, n, kMaxMrpClusters, 1, static_cast<float>(ws.CharDistance / toFile),
-                              ws.NoiseLimit, ws.NeighbourLimit, /*writeWhenEmpty=*/false);
-        ws.ClusterCount = c;
-        ws.ItemCount = c;
-        form.MemoAppend(" ");
-        if (c == 0) {
-            Refuse(
-                form, "",
-                Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; %s",
-                       static_cast<double>(ws.CharDistance), CharDistanceHint(mean).c_str()));
-            return false;
-        }
-        // The clusters' marks belong to the items; the map's points are
-        // prototypes, drawn as themselves, as when they are drawn from items.
-        ws.ClearClusterMarks();
-    }
-    FillMissingComponents(ws.ItemCount, n, ws.VectorDim);
-    for (int k = 1; k <= ws.ItemCount; ++k)
-        std::fill(ws.Prototypes[k][2] + 1, ws.Prototypes[k][2] + ws.VectorDim + 1, 1.0f);
-    return true;
-}
-
-// The SOC fields; false when the run must end.
-struct Fields {
-    float enlargement, rho;
-};
-bool ReadFields(Form& form, Fields& f) {
-    ws.VectorCount = EditInt(form, Edit12, kFieldChars);
-    ws.VectorDim = EditInt(form, Edit13, kFieldChars);
-    ws.ItemCount = EditInt(form, Edit14, kFieldChars);
-    f.rho = static_cast<float>(EditReal(form, Edit15, kFieldChars));
-    DeriveOutputNames(form, ws.ChosenFileName);
+// The fields SOC checks before it reads its file; false when the run must end.
+bool FieldsUsable(Form& form, const SocOptions& o) {
     const struct {
         bool refused;
         const char* line;
-        EditId edit;
+        const FieldValue<int>& field;
         const char* label;
         const char* why;
     } checks[] = {
-        {ws.VectorCount > kMaxSocVectors, "max size: 1000", Edit12, "Input size",
+        {o.vectors.value > kMaxSocVectors, "max size: 1000", o.vectors, "Input size",
          "; SOC takes at most 1000 vectors"},
-        {ws.VectorDim > kMaxDim, "max dim: 64", Edit13, "Vect. dim", "; vectors have at most 64 components"},
-        {ws.VectorCount < 1, "invalid input data.", Edit12, "Input size",
+        {o.dim.value > kMaxDim, "max dim: 64", o.dim, "Vect. dim", "; vectors have at most 64 components"},
+        {o.vectors.value < 1, "invalid input data.", o.vectors, "Input size",
          ": it must give the number of vectors"},
-        {ws.VectorDim < 1, "invalid input data.", Edit13, "Vect. dim",
+        {o.dim.value < 1, "invalid input data.", o.dim, "Vect. dim",
          ": SOC trains feature vectors of 1 to 64 components"},
-        {ws.ItemCount > kMaxMapItems, "max size: 400", Edit14, "No. of feature vect.",
+        {o.prototypes.value > kMaxMapItems, "max size: 400", o.prototypes, "No. of feature vect.",
          "; SOC trains at most 400 prototypes"},
-        {ws.ItemCount < 0, "invalid input data.", Edit14, "No. of feature vect.",
+        {o.prototypes.value < 0, "invalid input data.", o.prototypes, "No. of feature vect.",
          ": it must give 1 to 400 prototypes, or 0 for the MRP init"},
     };
     for (const auto& c : checks)
         if (c.refused) {
-            Refuse(form, c.line, FieldWords(form, c.edit, c.label) + c.why);
+            Refuse(form, c.line, FieldWords(c.field, c.label) + c.why);
             return false;
         }
-    ws.MapEnlargement = f.enlargement;
     return true;
 }
 
-// The vectors at the training's scale, their distances, the map placed and
+// The prototypes' map: all 400 points at random in [0, 12] on a grid of 0.5
+// (the first K of them are the prototypes').
+void PlacePrototypeMap() {
+    SetMapSizes(kPrototypeMapSize);
+    MapLayout& map = ws.map;
+    for (int a = 1; a <= 9; ++a) map.axisSize[a] = 1;
+    map.axisSize[1] = map.axisSize[2] = map.size[1];
+    map.Resize(kMaxMapItems);
+    for (int i = 1; i <= kMaxMapItems; ++i)
+        for (int a = 1; a <= 2; ++a)
+            map.Point(i)[a] = static_cast<float>(ws.random.Below(map.axisSize[a]) * 0.5);
+}
+
+// K prototypes drawn from the items, every item equally likely.
+void DrawPrototypes(const SocOptions& options, int n, int dim) {
+    const int k = options.prototypes.value;
+    ws.random.Seed(options.choices.seed);
+    ws.prototypes.Resize(k, dim);
+    for (int p = 1; p <= k; ++p) {
+        const int r = 1 + ws.random.Below(n);
+        std::copy(ws.table.Row(r) + 1, ws.table.Row(r) + dim + 1, ws.prototypes.Vector(p) + 1);
+    }
+}
+
+// The MRP clusters' centres as the prototypes ("0: MRP init"), from the
+// items' distances; false when the run must end.
+bool PrototypesFromClusters(Form& form, const SocOptions& options, const DistanceMatrix& itemDistances, int n,
+                            int dim) {
+    if (n > kMaxMapItems) {
+        Refuse(form, "max size: 400",
+               Format("the MRP initialisation (\"No. of feature vect.\" 0) clusters at most 400 items, "
+                      "%d were read",
+                      n));
+        return false;
+    }
+    // The item distances are at a tenth of the training's size: the file's
+    // units when it trains at ten times them.
+    const double toFile = kTenfold / ws.table.scale;
+    const double mean = MeanDistance(itemDistances) / itemDistances.scale * toFile;
+    const MrpFields& mrp = options.mrp;
+    if (!CharDistanceUsable(form, mrp, mean)) return false;
+    MemoLines memo(form);
+    const Clusters clusters =
+        ClusterPrototypes(itemDistances, kMaxMrpClusters, static_cast<float>(mrp.charDistance.value / toFile),
+                          mrp.noiseLimit.value, mrp.neighbourLimit.value, memo);
+    int members = 0;
+    ClustersFileText(clusters, kMinMembers, members);
+    form.MemoAppend(std::to_string(members));
+    form.MemoAppend(" ");
+    if (clusters.count == 0) {
+        Refuse(form, "",
+               Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; %s",
+                      static_cast<double>(mrp.charDistance.value), CharDistanceHint(mean).c_str()));
+        return false;
+    }
+    ws.prototypes.Resize(clusters.count, dim);
+    for (int c = 1; c <= clusters.count; ++c) {
+        const float* centre = ws.table.Row(clusters.centres[static_cast<std::size_t>(c)]);
+        std::copy(centre + 1, centre + dim + 1, ws.prototypes.Vector(c) + 1);
+    }
+    return true;
+}
+
+// The vectors at the training's size, their distances, the map placed and
 // the prototypes set up; false when the run must end.
-bool PrepareTraining(Form& form, int steps) {
-    ws.IterationLimit = steps;
-    if (!ReadTrainingVectors(form, "invalid input data.", true)) return false;
-    const int n = ws.VectorCount;
-    ws.MarkScale = 1.0f;
-    ws.ViewMode = kViewNumbers;
-    ws.ViewAngle = kRunViewAngle;
-    form.MemoAppend(std::to_string(ws.VectorDim));
-    ScaleForTraining(form, n, ws.VectorDim);
-    TimesTen(n, ws.VectorDim);
-    ws.PickEnabled = 1;
-    SeedRandom();
+bool PrepareTraining(Form& form, const SocOptions& options, const std::string& path, int& dim) {
+    dim = options.dim.value;
+    std::optional<Table> items =
+        ReadTrainingVectors(form, path, options.vectors.value, dim, "invalid input data.", true);
+    if (!items) return false;
+    const int n = items->rows;
+    ws.VectorDim = dim;
+    ws.view.markScale = 1.0f;
+    ws.view.mode = kViewNumbers;
+    ws.view.angle = kRunViewAngle;
+    form.MemoAppend(std::to_string(dim));
+    ShrinkLargeData(*items, dim);
+    DistanceMatrix itemDistances;
+    const double size = static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value);
+    if (!BuildItemDistances(*items, n, dim, size, itemDistances)) form.MemoAppend("gaz");
+    items->MultiplyBy(kTenfold);
+    items->distanceUnit = ChooseDistanceUnit(*items, n, dim);
+    ws.table = std::move(*items);
+    ws.PickEnabled = true;
+    ws.random.Seed(options.choices.seed);
     PlacePrototypeMap();
-    return SetUpPrototypes(form, n);
+    if (options.prototypes.value > 0)
+        DrawPrototypes(options, n, dim);
+    else if (!PrototypesFromClusters(form, options, itemDistances, n, dim))
+        return false;
+    ws.map.KeepPoints(ws.prototypes.k);
+    ws.clusters.Clear(ws.prototypes.k);  // the points are prototypes, drawn as themselves
+    FillMissingComponents(ws.prototypes, ws.table, n, dim);
+    for (int k = 1; k <= ws.prototypes.k; ++k)
+        std::fill(ws.prototypes.Weights(k) + 1, ws.prototypes.Weights(k) + dim + 1, 1.0f);
+    ws.MakeRoom(std::max(n, ws.prototypes.k));
+    return true;
 }
 
 // The mean start error M, the prototype distances and the view; the
 // training starts.
-void StartTraining(Form& form, SocTraining& training, float rho) {
-    const int n = ws.VectorCount;
-    const float meanStartError = MeanStartError(n);
+void StartTraining(Form& form, SocTraining& training, const SocOptions& options, int dim, int steps) {
+    const float meanStartError = MeanStartError(ws.prototypes, ws.table, ws.table.rows, dim);
     form.MemoAppend(FormatGeneral(meanStartError));
-    ws.ShowEdges = 1;
-    for (int i = 1; i <= n; ++i) {
-        ws.ItemFlag[i] = 1;
-        ws.ItemNumber[i] = i;
-    }
-    training.Begin(ws.ItemCount, ws.VectorDim, rho, meanStartError, ws.IterationLimit);
-    ResetView();
+    ws.view.showEdges = true;
+    const double size =
+        static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value);
+    training.Begin(ws.prototypes, ws.table, dim, ws.distances, size, ws.ItemScore, options.rate.value,
+                   meanStartError, steps);
+    ResetView(ws.view, ws.map);
     form.MemoAppend("init k\xC3\xA9sz");
 }
 
 // The map redrawn; the prototypes' scores kept as training left them, since
 // a pick while events run rewrites them.
-void RedrawMap(Form& form) {
-    std::copy(ws.ItemScore, ws.ItemScore + kMaxMapItems + 1, ws.PrototypeScore);
+void RedrawTrainedMap(Form& form) {
+    KeepScores();
     ShowMovedMap(form, 2);
 }
 
@@ -196,32 +214,32 @@ struct Trained {
     long done;        // the steps made
     long moreAlarms;  // steps above 500 after the first 100
 };
-Trained Train(Form& form, SocTraining& training, RunClock& clock) {
+Trained Train(Form& form, SocTraining& training, const SocOptions& options, int steps, RunClock& clock) {
     constexpr long kAlarmLines = 100;
-    SeedRandom();
-    const int n = ws.VectorCount;
+    ws.random.Seed(options.choices.seed);
+    const int n = ws.table.rows;
     Trained trained{0, 0};
     long alarms = 0;
     int redraw = 0;
-    for (int t = 1; t <= ws.IterationLimit; ++t) {
+    for (int t = 1; t <= steps; ++t) {
         trained.done = t;
-        const int r = 1 + RandomBelow(n);
+        const int r = 1 + ws.random.Below(n);
         const float smoothed = training.Learn(t, r);
         if (smoothed > 500 && ++alarms <= kAlarmLines) form.MemoAppend(std::to_string(r));
         if (t < kPanelForcedUntil) ws.PanelItem = 1;
         if (++redraw == kRedrawPeriod) {
-            RedrawMap(form);
+            RedrawTrainedMap(form);
             if (clock.ReportDue())
-                form.StatusProgress({"SOC", t, ws.IterationLimit, clock.Seconds(),
+                form.StatusProgress({"SOC", t, steps, clock.Seconds(),
                                      Format("smoothed error %.3f", static_cast<double>(smoothed))});
             form.ProcessEvents();
-            if (ws.StopRequested == 1) t = ws.IterationLimit;
+            if (ws.StopRequested) t = steps;
             form.MemoAppend(Format("%.3f %.6f %.3f  %.3f", static_cast<double>(smoothed),
-                                   static_cast<double>(ws.LearnRate), kRadius, kRadius));
+                                   static_cast<double>(training.LearnRate()), kRadius, kRadius));
             redraw = 0;
-            PaintBox2Click(form);
+            DrawFeaturePanel(form);
         }
-        training.FitMap();  // after the redraw: the map shows the fit of 200 steps ago
+        training.FitMap(ws.map);  // after the redraw: the map shows the fit of 200 steps ago
     }
     trained.moreAlarms = std::max(alarms - kAlarmLines, 0L);
     return trained;
@@ -229,68 +247,78 @@ Trained Train(Form& form, SocTraining& training, RunClock& clock) {
 
 // clusters.dat, soc.dat and weights.dat, and the record of them; false
 // when one could not be written.
-bool WriteFiles(Form& form, const Fields& f) {
-    std::vector<const char*> written;
-    if (WriteSocClusters(form, ws.VectorCount, ws.ItemCount)) written.push_back(ws.ClustersFileName);
-    for (const char* path : WriteSocResults(form)) written.push_back(path);
-    RecordWrittenFiles(form,
-                       RunLine(form, "SOC", ws.VectorCount, ws.VectorDim,
-                               {Setting("No. of feature vect.", ws.ItemCount),
-                                Setting("convergence. rate", f.rho), Setting("map enlarge.", f.enlargement)}),
+bool WriteFiles(Form& form, const SocOptions& options, const std::string& path, const ResultPaths& paths,
+                int dim) {
+    const int n = ws.table.rows;
+    const std::vector<int> assigned = AssignItems(ws.prototypes, ws.table, n, dim);
+    std::copy(assigned.begin() + 1, assigned.end(), ws.ItemMark.begin() + 1);
+    std::vector<std::string> written;
+    const auto write = [&](const std::string& file, const std::string& text) {
+        if (WriteResultFile(form, file, text)) written.push_back(file);
+    };
+    write(paths.clusters, SocClustersText(assigned, ws.prototypes.k));
+    write(paths.soc, SocFileText(ws.prototypes, dim, ws.ItemScore, ws.view));
+    write(paths.weights, WeightsFileText(ws.prototypes, dim, ws.ItemScore, ws.view));
+    RecordWrittenFiles(form, path,
+                       RunLine(form, "SOC", path, n, dim,
+                               {Setting("No. of feature vect.", ws.prototypes.k),
+                                Setting("convergence. rate", options.rate.value),
+                                Setting("map enlarge.", options.enlargement.value)}),
                        written);
     return written.size() == 3;
 }
 
 // How the run ended, with the prototypes' figures.
-void ReportEnd(Form& form, long done, const SettlingMade& settling, bool written, const RunClock& clock) {
+void ReportEnd(Form& form, long done, int steps, const SettlingMade& settling, bool written,
+               const RunClock& clock) {
     const SocFit fit = KeepPrototypeFacts();
     ReportRunEnd(form,
-                 {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done,
-                  ws.IterationLimit, done},
-                 settling, written, clock.Seconds(), SocFitText(fit));
+                 {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done, steps,
+                  done},
+                 settling, written, clock.Seconds(), SocFitText(fit, ws.table.HasClasses()));
 }
-
-// The run's working storage: too large for the stack.
-SocTraining runTraining;
-[[maybe_unused]] const bool kReset = (ResetWithWorkspace([] { runTraining.Forget(); }), true);
 
 }  // namespace
 
-void Button10Click(Form& form, int steps) {
+void RunSoc(Form& form, int steps) {
     const RunGuard guard(form, "SOC");
-    if (!guard.Acquired() || !ChooseRunFile(form, false)) return;
+    if (!guard.Acquired()) return;
+    const std::optional<std::string> path = ChooseRunFile(form, false);
+    if (!path) return;
     ClearForRun(form);
-    Fields fields{static_cast<float>(EditReal(form, Edit4, 1000)), 0};
-    SetMapSizes(20, 20);
-    ws.AxisSize[1] = ws.MapSize1;
-    ws.AxisSize[2] = ws.MapSize2;
-    form.MemoAppend(ws.ChosenFileName);
-    if (!ReadFields(form, fields) || !PrepareTraining(form, steps)) return;
-    ShownMap() = {MapKind::Soc, 2, std::string(BaseName(ws.InputFileName)), ws.InputFileName};
+    const SocOptions options = ReadSocOptions(form);
+    form.MemoAppend(*path);
+    const ResultPaths paths = ListResultPaths(form, *path);
+    int dim = 0;
+    if (!FieldsUsable(form, options) || !PrepareTraining(form, options, *path, dim)) return;
+    ws.shown = {MapKind::Soc, 2, std::string(BaseName(*path)), *path};
 
-    StartTraining(form, runTraining, fields.rho);
+    const auto training = std::make_unique<SocTraining>();
+    StartTraining(form, *training, options, dim, steps);
     RunClock clock;
-    const Trained trained = Train(form, runTraining, clock);
+    const Trained trained = Train(form, *training, options, steps, clock);
     if (trained.moreAlarms > 0)
         form.StatusNote(Format("warning: %s more steps had a smoothed error above 500",
                                GroupedCount(trained.moreAlarms).c_str()));
-    runTraining.Distances();
+    training->Distances();
     // Settled before the files are written: soc.dat keeps the map's screen
     // positions as the last redraw left them, and reload brings back the
     // settled map the panel shows. The training is over: a pick now would
     // rewrite the scores soc.dat keeps. Preparing the settling forgets the
     // training's refused moves, so they are counted first.
-    const int pressedInTraining = runTraining.Map().PressedItems(kMapRedrawPeriod);
-    ws.PickEnabled = 0;
-    const SettlingMade settled = SettleMap(
-        form, runTraining.MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod, [&](int i, int of) {
-            RedrawMap(form);
-            if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
-        });
-    ws.PickEnabled = 1;
-    const bool written = WriteFiles(form, fields);
-    const int pressed =
-        settled.made > 0 ? runTraining.Map().PressedItems(kMapRedrawPeriod) : pressedInTraining;
-    ShowBorderWarning(form, pressed, ws.ItemCount, ws.VectorDim);
-    ReportEnd(form, trained.done, settled, written, clock);
+    const int pressedInTraining = training->Map().PressedItems(kMapRedrawPeriod);
+    ws.PickEnabled = false;
+    const SettlingMade settled =
+        SettleMap(form, training->MapStep(), 2, SocTraining::kMapStepLength, kMapRedrawPeriod,
+                  options.choices.settle, [&](int i, int of) {
+                      RedrawTrainedMap(form);
+                      if (clock.ReportDue()) form.StatusProgress({"SOC map settling", i, of, clock.Seconds(), ""});
+                  });
+    ws.PickEnabled = true;
+    const bool written = WriteFiles(form, options, *path, paths, dim);
+    const int pressed = settled.made > 0 ? training->Map().PressedItems(kMapRedrawPeriod) : pressedInTraining;
+    const double enlargement = options.enlargement.value;
+    ShowBorderWarning(form, pressed, ws.map.n, enlargement,
+                      FittingEnlargement(ws.distances, ws.map, enlargement, dim));
+    ReportEnd(form, trained.done, steps, settled, written, clock);
 }

@@ -9,4 +9,4 @@ inline constexpr int kSocSteps = 2000000;
 
 // `steps` items are drawn in all: 2,000,000 for a user's run, fewer for a
 // short one.
-void Button10Click(Form& form, int steps = kSocSteps);
+void RunSoc(Form& form, int steps = kSocSteps);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "handlers/MapRecord.h"
+#include "handlers/MapPanel.h"
 #include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
@@ -11,86 +11,93 @@
 #include "workspace/Workspace.h"
 
 namespace {
+
+constexpr int kFitMargin = 10;  // pixels
+
 void Transform(Form& form, double zoomStep, int code) {
-    ws.ZoomStep = zoomStep;
-    TransformView(code);
-    PaintBox1Click(form);
+    ws.view.zoomStep = zoomStep;
+    TransformView(ws.view, ws.map, code);
+    RedrawMap(form);
 }
+
 }  // namespace
 
-void Button4Click(Form& form) {
+void SizeUp(Form& form) {
     Transform(form, 1.1, 5);
 }
-void Button5Click(Form& form) {
+void SizeDown(Form& form) {
     Transform(form, 0.9090909090909091, 5);
 }
-void Button6Click(Form& form) {
+void RotateAxes23(Form& form) {
     Transform(form, 1.0, 1);
 }
-void Button7Click(Form& form) {
+void RotateAxes12(Form& form) {
     Transform(form, 1.0, 2);
 }
-void Button8Click(Form& form) {
+void RotateAxes13(Form& form) {
     Transform(form, 1.0, 3);
 }
 
 // Bars, numbers, and names when the map's items have them; then bars again.
-void Button11Click(Form& form) {
-    if (ws.ViewMode != kViewNumbers)
-        ws.ViewMode = ws.ViewMode == kViewNames ? kViewBars : kViewNumbers;
+void SwitchLabels(Form& form) {
+    int& mode = ws.view.mode;
+    if (mode != kViewNumbers)
+        mode = mode == kViewNames ? kViewBars : kViewNumbers;
     else
-        ws.ViewMode = MapHasNames() ? kViewNames : kViewBars;
-    PaintBox1Click(form);
+        mode = MapHasNames(ws.Scene()) ? kViewNames : kViewBars;
+    RedrawMap(form);
 }
 
-void FitMapClick(Form& form) {
+void FitMap(Form& form) {
     Canvas& map = form.MapCanvas();
-    if (FitView(map.Width(), map.Height(), 10, RunGuard::RunInProgress())) PaintBox1Click(form);
+    const bool fitted = RunGuard::RunInProgress()
+                            ? FitZoom(ws.view, ws.Scene(), map.Width(), map.Height(), kFitMargin)
+                            : FitView(ws.view, ws.Scene(), map.Width(), map.Height(), kFitMargin);
+    if (fitted) RedrawMap(form);
 }
 
-void Button1Click(Form& form) {
-    ws.ShowEdges = 1;
-    PaintBox1Click(form);
+void ShowEdges(Form& form) {
+    ws.view.showEdges = true;
+    RedrawMap(form);
     form.MemoAppend(" ");
 }
 
-void ColourClick(Form& form) {
-    if (ws.ClassCount == 0) {
+void SwitchColours(Form& form) {
+    if (!ws.table.HasClasses()) {
         form.StatusNote("C colours the marks by class: this table has no class column");
         return;
     }
-    ws.ColourByClass = ws.ColourByClass == 1 ? 0 : 1;
-    PaintBox1Click(form);
+    ws.view.colourByClass = !ws.view.colourByClass;
+    RedrawMap(form);
 }
 
-void LegendClick(Form& form) {
-    ws.ShowLegend = ws.ShowLegend == 1 ? 0 : 1;
-    PaintBox1Click(form);
+void SwitchLegend(Form& form) {
+    ws.view.showLegend = !ws.view.showLegend;
+    RedrawMap(form);
 }
 
 std::vector<std::string> SetPictureView(const PictureView& view) {
     std::vector<std::string> warnings;
-    if (view.labels == kViewNames && !MapHasNames()) {
+    if (view.labels == kViewNames && !MapHasNames(ws.Scene())) {
         warnings.emplace_back("warning: the map's points have no names: their numbers instead");
-        ws.ViewMode = kViewNumbers;
+        ws.view.mode = kViewNumbers;
     } else if (view.labels >= 0) {
-        ws.ViewMode = view.labels;
+        ws.view.mode = view.labels;
     }
-    if (view.colourByClass == 1 && ws.ClassCount == 0)
+    if (view.colourByClass == 1 && !ws.table.HasClasses())
         warnings.emplace_back("warning: the table has no class column: the clusters' colours instead");
     else if (view.colourByClass >= 0)
-        ws.ColourByClass = view.colourByClass;
+        ws.view.colourByClass = view.colourByClass == 1;
 
-    const MapRecord& map = ShownMap();
-    const int axes = map.kind == MapKind::MrpMds ? map.axes : 2;
+    const int axes = ws.shown.kind == MapKind::MrpMds ? ws.shown.axes : 2;
     if (view.axisA > 0 && std::max(view.axisA, view.axisB) <= axes)
-        ViewAxes(view.axisA, view.axisB);
+        ViewAxes(ws.view, view.axisA, view.axisB);
     else if (view.axisA > 0)
         warnings.emplace_back("warning: the map has " + std::to_string(axes) + " axes: its own view instead");
     else if (axes == 3)
-        ViewPrincipalPlane(ws.MapItems(), axes);
-    ws.ZoomStep = 1.0;
-    TransformView(5);
-    if (view.fit) FitView(kMapPanelWidth, kMapPanelHeight, 10, false);
+        ViewPrincipalPlane(ws.view, ws.map, axes);
+    ws.view.zoomStep = 1.0;
+    TransformView(ws.view, ws.map, 5);
+    if (view.fit) FitView(ws.view, ws.Scene(), kMapPanelWidth, kMapPanelHeight, kFitMargin);
     return warnings;
 }

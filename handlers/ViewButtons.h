@@ -1,5 +1,6 @@
 // The view buttons above and below the map: zoom, rotation in three planes,
-// the labelling mode and the edges.
+// the labelling mode and the edges; and the keys that fit the map, switch
+// its colours and hide its legend.
 #pragma once
 
 #include <string>
@@ -7,24 +8,23 @@
 
 #include "form/Form.h"
 
-void Button4Click(Form& form);   // "Size up"
-void Button5Click(Form& form);   // "Size down"
-void Button6Click(Form& form);   // "Rot1": plane of map axes 2 and 3
-void Button7Click(Form& form);   // "Rot2": plane of map axes 1 and 2
-void Button8Click(Form& form);   // "Rot3": plane of map axes 1 and 3
-void Button11Click(Form& form);  // "View": bars, numbers, or names when the items have them
-void Button1Click(Form& form);   // "edge lim"
+void SizeUp(Form& form);        // "Size up"
+void SizeDown(Form& form);      // "Size down"
+void RotateAxes23(Form& form);  // "Rot1": the plane of map axes 2 and 3
+void RotateAxes12(Form& form);  // "Rot2": the plane of map axes 1 and 2
+void RotateAxes13(Form& form);  // "Rot3": the plane of map axes 1 and 3
+void SwitchLabels(Form& form);  // "View": bars, numbers, or names when the items have them
+void ShowEdges(Form& form);     // "edge lim"
 
 // "F" or Ctrl+0: the zoom and centre that show every mark 10 pixels inside
 // the panel, the rotation kept; during a run only the zoom, since the run
 // centres its map at each redraw. Changes no map coordinate, file or Memo1.
-void FitMapClick(Form& form);
-
+void FitMap(Form& form);
 // "C": the marks in their class's colours instead of their cluster's, and
 // back; the status line says why not when the table has no class column.
-void ColourClick(Form& form);
+void SwitchColours(Form& form);
 // "L": the legend over the map hidden or shown.
-void LegendClick(Form& form);
+void SwitchLegend(Form& form);
 
 // The view of a picture made without the window.
 struct PictureView {

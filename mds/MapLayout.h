@@ -18,6 +18,8 @@ struct MapLayout {
 
     // n points, every one at 0 on every axis.
     void Resize(int points);
+    // The first k points alone (k at most n).
+    void KeepPoints(int k);
     float* Point(int i) { return coords.data() + static_cast<std::size_t>(i) * 5; }
     const float* Point(int i) const { return coords.data() + static_cast<std::size_t>(i) * 5; }
 };

@@ -2,24 +2,25 @@
 
 #include <cmath>
 
+#include "table/Capacities.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
 
-void ReferenceMdsStep(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {
+void ReferenceMdsStep(const DistanceMatrix& d, MapLayout& map, int b, int m, float stepLength,
+                      float radiusFactor, float farWeight) {
     static float W[kMaxMapItems + 1], S[kMaxMapItems + 1], G[kMaxMapItems + 1][11], shift[10];
-    auto& X = ws.MapCoords;
-    auto& D = ws.DistMatrix;
+    const int n = map.n;
+    const auto X = [&map](int p) { return map.Point(p); };
+    const auto D = [&d](int p, int q) { return d.At(p, q); };
     for (int q = 1; q <= n; ++q) {
-        for (int p = 1; p <= n; ++p) W[p] = D[q][p] <= ws.MaxDist * radiusFactor ? 1.0f : farWeight;
+        for (int p = 1; p <= n; ++p) W[p] = D(q, p) <= d.largest * radiusFactor ? 1.0f : farWeight;
         for (int p = 1; p <= n; ++p) {
             S[p] = 0;
-            for (int k = 1; k <= m; ++k) S[p] += (X[p][k] - X[q][k]) * (X[p][k] - X[q][k]);
+            for (int k = 1; k <= m; ++k) S[p] += (X(p)[k] - X(q)[k]) * (X(p)[k] - X(q)[k]);
         }
         for (int s = 1; s <= m; ++s) {
             float sum = 0;
             for (int l = 1; l <= n; ++l)
-                sum +=
-                    (2 * S[l] - D[l][q] * D[l][q] / b - D[q][l] * D[q][l] / b) * (X[q][s] - X[l][s]) * W[l];
+                sum += (2 * S[l] - D(l, q) * D(l, q) / b - D(q, l) * D(q, l) / b) * (X(q)[s] - X(l)[s]) * W[l];
             G[q][s] = 2 * sum;
         }
     }
@@ -30,15 +31,15 @@ void ReferenceMdsStep(int n, int b, int m, float stepLength, float radiusFactor,
         if (g > 0) {
             const float h = (1 / g) * stepLength;
             for (int s = 1; s <= m; ++s) {
-                const float x = X[q][s] - h * G[q][s];
-                if (x > 0 && x < ws.AxisSize[1]) X[q][s] = x;
+                const float x = X(q)[s] - h * G[q][s];
+                if (x > 0 && x < map.axisSize[1]) X(q)[s] = x;
             }
         }
         for (int s = 1; s <= m; ++s) {
             float sum = 0;
-            for (int p = 1; p <= n; ++p) sum += X[p][s];
-            shift[s] = sum / n - ws.AxisSize[s] * 0.5f;
-            for (int p = 1; p <= n; ++p) X[p][s] -= shift[s];
+            for (int p = 1; p <= n; ++p) sum += X(p)[s];
+            shift[s] = sum / n - map.axisSize[s] * 0.5f;
+            for (int p = 1; p <= n; ++p) X(p)[s] -= shift[s];
         }
     }
 }
@@ -63,13 +64,11 @@ float ShortestFreeLink(int n, float limit) {
 }
 }  // namespace
 
-std::vector<std::string> ReferenceMinimumTree(int n, float limit) {
+std::vector<std::string> ReferenceMinimumTree(const DistanceMatrix& d, int n, float limit, TreeLinks& tree) {
     std::vector<std::string> lines;
+    tree.Clear(n);
     for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j) {
-            ws.TreeLinks[i][j] = 0;
-            working[i][j] = ws.DistMatrix[i][j];
-        }
+        for (int j = 1; j <= n; ++j) working[i][j] = d.At(i, j);
     int eligible = 0;
     for (int a = 1; a <= n; ++a)
         for (int b = 1; b < a; ++b) {
@@ -85,7 +84,7 @@ std::vector<std::string> ReferenceMinimumTree(int n, float limit) {
         const int i = linkI, j = linkJ;
         if (i == 0) continue;
         if (label[i] != label[j]) {
-            ws.TreeLinks[i][j] = 1;
+            tree.Link(i, j);
             const int keep = label[i] < label[j] ? label[i] : label[j];
             const int drop = label[i] < label[j] ? label[j] : label[i];
             lines.push_back(Format("%d %d %.3f   %d", label[i], label[j], static_cast<double>(w), keep));

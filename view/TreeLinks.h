@@ -6,7 +6,7 @@
 
 struct TreeLinks {
     int n = 0;
-    std::vector<unsigned char> linked;  // [i x (n + 1) + j], both ways
+    std::vector<unsigned char> linked;  // [i x (n + 1) + j]: a link is kept once, from i to j
 
     // No link among n points.
     void Clear(int points) {
@@ -16,8 +16,5 @@ struct TreeLinks {
     bool Linked(int i, int j) const {
         return i <= n && j <= n && linked[static_cast<std::size_t>(i) * static_cast<std::size_t>(n + 1) + j];
     }
-    void Link(int i, int j) {
-        linked[static_cast<std::size_t>(i) * static_cast<std::size_t>(n + 1) + j] = 1;
-        linked[static_cast<std::size_t>(j) * static_cast<std::size_t>(n + 1) + i] = 1;
-    }
+    void Link(int i, int j) { linked[static_cast<std::size_t>(i) * static_cast<std::size_t>(n + 1) + j] = 1; }
 };

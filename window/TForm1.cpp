@@ -14,16 +14,17 @@
 #include <algorithm>
 #include <exception>
 
+#include "files/OutputNames.h"
+#include "handlers/MapPanel.h"
 #include "handlers/MapRecord.h"
-#include "handlers/MinimumTree.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Picking.h"
 #include "handlers/Reload.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
+#include "handlers/TreeButton.h"
 #include "handlers/ViewButtons.h"
 #include "view/MapDrawing.h"
-#include "files/OutputNames.h"
 #include "workspace/Workspace.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
@@ -43,7 +44,7 @@ struct ButtonSpec {
     const char* name;
     int left, top, width, height;
     const char* caption;
-    void (TForm1::*handler)();
+    void (*action)(Form&);
 };
 
 struct EditSpec {
@@ -105,7 +106,6 @@ void TForm1::BuildControls() {
     Memo1->setGeometry(7, 8, 162, 673);
     Memo1->Append("Memo1");
     Memo1->Flush();
-    connect(Memo1, &MemoList::Clicked, this, &TForm1::Memo1Click);
 
     PaintBox1 = new PaintBox(client_, "PaintBox1");
     PaintBox1->setGeometry(176, 48, kMapPanelWidth, kMapPanelHeight);
@@ -114,38 +114,37 @@ void TForm1::BuildControls() {
     PaintBox2->setGeometry(824, 464, 265, 217);
     PaintBox3 = new PaintBox(client_, "PaintBox3");
     PaintBox3->setGeometry(1360, 336, 265, 337);
-    connect(PaintBox1, &PaintBox::Clicked, this, &TForm1::PaintBox1Click);
-    connect(PaintBox1, &PaintBox::DoubleClicked, this, &TForm1::PaintBox1DblClick);
-    connect(PaintBox1, &PaintBox::MouseUp, this, &TForm1::PaintBox1MouseUp);
-    // The wheel over the map is "Size up" and "Size down"; resting on a mark names it.
+    // A click on the map redraws it, a mouse-up picks; the wheel over the map
+    // is "Size up" and "Size down"; resting on a mark names it. A click on
+    // the feature-vector panel draws it again.
+    connect(PaintBox1, &PaintBox::Clicked, this, [this] { Act(RedrawMap); });
+    connect(PaintBox1, &PaintBox::MouseUp, this,
+            [this](Qt::MouseButton, int x, int y) { Handle([=, this] { PickPrototype(*this, x, y); }); });
     connect(PaintBox1, &PaintBox::Wheel, this, [this](int notches) {
-        for (int i = 0; i < std::abs(notches); ++i) notches > 0 ? Button4Click() : Button5Click();
+        for (int i = 0; i < std::abs(notches); ++i) Act(notches > 0 ? SizeUp : SizeDown);
     });
     connect(PaintBox1, &PaintBox::Rested, this, &TForm1::ShowMarkTip);
-    connect(PaintBox2, &PaintBox::Clicked, this, &TForm1::PaintBox2Click);
-    connect(PaintBox2, &PaintBox::MouseUp, this, &TForm1::PaintBox2MouseUp);
-    connect(PaintBox3, &PaintBox::Clicked, this, &TForm1::PaintBox3Click);
-    connect(PaintBox3, &PaintBox::DoubleClicked, this, &TForm1::PaintBox3DblClick);
+    connect(PaintBox2, &PaintBox::Clicked, this, [this] { Act(DrawFeaturePanel); });
 
     const ButtonSpec buttons[] = {
-        {&TForm1::Button2, "Button2", 224, 8, 57, 25, "MRP-MDS", &TForm1::Button2Click},
-        {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", &TForm1::Button3Click},
-        {&TForm1::Button10, "Button10", 352, 8, 51, 25, "SOC", &TForm1::Button10Click},
-        {&TForm1::Button9, "Button9", 400, 8, 49, 25, "reload", &TForm1::Button9Click},
-        {&TForm1::Button4, "Button4", 496, 8, 57, 25, "Size up", &TForm1::Button4Click},
-        {&TForm1::Button5, "Button5", 552, 8, 57, 25, "Size down", &TForm1::Button5Click},
-        {&TForm1::Button6, "Button6", 616, 8, 41, 25, "Rot1", &TForm1::Button6Click},
-        {&TForm1::Button7, "Button7", 656, 8, 49, 25, "Rot2", &TForm1::Button7Click},
-        {&TForm1::Button8, "Button8", 704, 8, 49, 25, "Rot3", &TForm1::Button8Click},
-        {&TForm1::Button11, "Button11", 768, 8, 49, 25, "View", &TForm1::Button11Click},
-        {&TForm1::Button1, "Button1", 192, 688, 49, 25, "edge lim", &TForm1::Button1Click},
-        {&TForm1::Fa, "Fa", 306, 690, 75, 23, "Min. Tree", &TForm1::FaClick},
+        {&TForm1::Button2, "Button2", 224, 8, 57, 25, "MRP-MDS", RunMrpMds},
+        {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", [](Form&) { StopRun(); }},
+        {&TForm1::Button10, "Button10", 352, 8, 51, 25, "SOC", [](Form& form) { RunSoc(form); }},
+        {&TForm1::Button9, "Button9", 400, 8, 49, 25, "reload", ReloadSocResults},
+        {&TForm1::Button4, "Button4", 496, 8, 57, 25, "Size up", SizeUp},
+        {&TForm1::Button5, "Button5", 552, 8, 57, 25, "Size down", SizeDown},
+        {&TForm1::Button6, "Button6", 616, 8, 41, 25, "Rot1", RotateAxes23},
+        {&TForm1::Button7, "Button7", 656, 8, 49, 25, "Rot2", RotateAxes12},
+        {&TForm1::Button8, "Button8", 704, 8, 49, 25, "Rot3", RotateAxes13},
+        {&TForm1::Button11, "Button11", 768, 8, 49, 25, "View", SwitchLabels},
+        {&TForm1::Button1, "Button1", 192, 688, 49, 25, "edge lim", ShowEdges},
+        {&TForm1::Fa, "Fa", 306, 690, 75, 23, "Min. Tree", DrawMinimumTree},
     };
     for (const ButtonSpec& b : buttons) {
         auto* button = new QPushButton(QString::fromUtf8(b.caption), client_);
         button->setObjectName(b.name);
         button->setGeometry(b.left, b.top, b.width, b.height);
-        connect(button, &QPushButton::clicked, this, b.handler);
+        connect(button, &QPushButton::clicked, this, [this, action = b.action] { Act(action); });
         this->*b.member = button;
     }
     Button9->setFont(SansFont(13));
@@ -184,7 +183,7 @@ void TForm1::BuildControls() {
     StatusLine = new StatusText(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
-    StatusLine->SetHintWanted([] { return !RunGuard::RunInProgress() && ShownMap().kind != MapKind::None; });
+    StatusLine->SetHintWanted([] { return !RunGuard::RunInProgress() && ws.shown.kind != MapKind::None; });
 
     const LabelSpec labels[] = {
         {"Label10", 824, 48, 125, 20, "Input parameters", 16},
@@ -268,10 +267,10 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
     return list;
 }
 
-ReadOptions TForm1::TableReading() {
-    ReadOptions options;
-    options.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
-    return options;
+RunChoices TForm1::Choices() {
+    RunChoices choices;
+    choices.reading.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
+    return choices;
 }
 
 void TForm1::StatusClear() {
@@ -318,16 +317,19 @@ void TForm1::Handle(const std::function<void()>& handler) {
     if (closePending_ && !RunGuard::RunInProgress()) close();
 }
 
+void TForm1::Act(void (*action)(Form&)) {
+    Handle([this, action] { action(*this); });
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!RunGuard::RunInProgress()) return event->accept();
     // The run ends at its next event-processing point; the window closes then.
-    ws.StopRequested = 1;
+    ws.StopRequested = true;
     closePending_ = true;
     event->ignore();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edits[3] && event->type() == QEvent::MouseButtonDblClick) Edit3DblClick();
     // The window's own keys come first, whichever of its controls has the focus.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* target = static_cast<QWidget*>(watched);
@@ -344,11 +346,11 @@ bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
     const bool typing = qobject_cast<QLineEdit*>(target) && !static_cast<QLineEdit*>(target)->isReadOnly();
     if ((mods == Qt::ControlModifier && key.key() == Qt::Key_0) ||
         (mods == 0 && key.key() == Qt::Key_F && !typing)) {
-        Handle([this] { ::FitMapClick(*this); });
+        Act(FitMap);
     } else if (mods == 0 && key.key() == Qt::Key_C && !typing) {
-        Handle([this] { ::ColourClick(*this); });
+        Act(SwitchColours);
     } else if (mods == 0 && key.key() == Qt::Key_L && !typing) {
-        Handle([this] { ::LegendClick(*this); });
+        Act(SwitchLegend);
     } else if (mods == 0 && key.key() == Qt::Key_N && !typing) {
         StatusLine->ToggleNotes();
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
@@ -370,7 +372,7 @@ void TForm1::ShowMarkTip(int x, int y) {
 }
 
 bool TForm1::MapShown() {
-    if (ShownMap().kind != MapKind::None) return true;
+    if (ws.shown.kind != MapKind::None) return true;
     SayDone("no map yet: run MRP-MDS or SOC, or reload, first");
     return false;
 }
@@ -391,12 +393,12 @@ QString PictureFilters() {
 }  // namespace
 
 void TForm1::Save(const QString& chosen, const QString& path, const char* what,
-                  Written (*write)(const std::string&)) {
+                  const std::function<Written(const std::string&)>& write) {
     // The name as chosen and as written: neither may be the input, a file
     // the runs keep beside it, or a folder.
     for (const QString& name : {chosen, path})
         if (const std::string problem =
-                OutputNameProblem(QFile::encodeName(name).toStdString(), ShownMap().input);
+                OutputNameProblem(QFile::encodeName(name).toStdString(), ws.shown.input);
             !problem.empty())
             return SayDone("error: not saved: " + problem);
     SayDone(WrittenText(write(QFile::encodeName(path).toStdString()), what));
@@ -408,7 +410,8 @@ void TForm1::SavePicture() {
         ShowSaveDialog(QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
                        QDir(lastFolder_).filePath("map.png"), PictureFilters());
     if (name.isEmpty()) return;
-    Save(name, name, "map picture", WriteMapPicture);
+    Save(name, name, "map picture",
+         [](const std::string& path) { return WriteMapPicture(ws.Scene(), ShownMapCaption(), path); });
 }
 
 void TForm1::SaveCoordinates() {
@@ -419,65 +422,11 @@ void TForm1::SaveCoordinates() {
     if (name.isEmpty()) return;
     QString path = name;
     if (!path.endsWith(".tsv", Qt::CaseInsensitive)) path += ".tsv";
-    Save(name, path, "coordinates", WriteCoordinates);
+    Save(name, path, "coordinates", [](const std::string& to) { return WriteCoordinates(ws, to); });
 }
 
 void TForm1::CopyPicture() {
     if (!MapShown()) return;
-    QApplication::clipboard()->setImage(MapImage(1));
+    QApplication::clipboard()->setImage(MapImage(ws.Scene(), ShownMapCaption(), 1));
     SayDone("map picture copied to the clipboard");
 }
-
-void TForm1::Button1Click() {
-    Handle([this] { ::Button1Click(*this); });
-}
-void TForm1::Button2Click() {
-    Handle([this] { ::Button2Click(*this); });
-}
-void TForm1::Button3Click() {
-    Handle([] { ::Button3Click(); });
-}
-void TForm1::Button4Click() {
-    Handle([this] { ::Button4Click(*this); });
-}
-void TForm1::Button5Click() {
-    Handle([this] { ::Button5Click(*this); });
-}
-void TForm1::Button6Click() {
-    Handle([this] { ::Button6Click(*this); });
-}
-void TForm1::Button7Click() {
-    Handle([this] { ::Button7Click(*this); });
-}
-void TForm1::Button8Click() {
-    Handle([this] { ::Button8Click(*this); });
-}
-void TForm1::Button9Click() {
-    Handle([this] { ::Button9Click(*this); });
-}
-void TForm1::Button10Click() {
-    Handle([this] { ::Button10Click(*this); });
-}
-void TForm1::Button11Click() {
-    Handle([this] { ::Button11Click(*this); });
-}
-void TForm1::FaClick() {
-    Handle([this] { ::FaClick(*this); });
-}
-void TForm1::PaintBox1Click() {
-    Handle([this] { ::PaintBox1Click(*this); });
-}
-void TForm1::PaintBox1MouseUp(Qt::MouseButton, int x, int y) {
-    Handle([=, this] { ::PaintBox1MouseUp(*this, x, y); });
-}
-void TForm1::PaintBox2Click() {
-    Handle([this] { ::PaintBox2Click(*this); });
-}
-
-// Events that are wired but do nothing.
-void TForm1::PaintBox1DblClick() {}
-void TForm1::PaintBox2MouseUp() {}
-void TForm1::PaintBox3Click() {}
-void TForm1::PaintBox3DblClick() {}
-void TForm1::Memo1Click() {}
-void TForm1::Edit3DblClick() {}

@@ -40,7 +40,7 @@ public:
     void StatusProgress(const RunProgress& progress) override;
     void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
     void StatusOutside(int marks) override;
-    ReadOptions TableReading() override;
+    RunChoices Choices() override;
     void StatusDone(std::string_view text) override { SayDone(std::string(text)); }
 
     // The controls, by their names.
@@ -62,33 +62,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private slots:
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Button10Click();
-    void Button11Click();
-    void FaClick();
-    void PaintBox1Click();
-    void PaintBox1DblClick();
-    void PaintBox1MouseUp(Qt::MouseButton button, int x, int y);
-    void PaintBox2Click();
-    void PaintBox2MouseUp();
-    void PaintBox3Click();
-    void PaintBox3DblClick();
-    void Memo1Click();
-    void Edit3DblClick();
-
 private:
     // Runs a handler; an error escaping it is shown in a message box and the
     // window goes on.
     void Handle(const std::function<void()>& handler);
+    void Act(void (*action)(Form&));
     void BuildControls();
     void PlaceOnScreen();
     void ShowMarkTip(int x, int y);
@@ -108,7 +86,7 @@ private:
     // `chosen`, unless that name may not take it; the status line says
     // what was done.
     void Save(const QString& chosen, const QString& path, const char* what,
-              Written (*write)(const std::string&));
+              const std::function<Written(const std::string&)>& write);
     void SavePicture();
     void SaveCoordinates();
     void CopyPicture();

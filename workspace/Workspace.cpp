@@ -7,6 +7,9 @@ Workspace ws;
 void Workspace::ClearMap() {
     map.Resize(0);
     view.projected.clear();
+    distances.Resize(0);
+    clusters.Clear(0);
+    prototypes.Resize(0, 0);
     VectorDim = 0;  // and no vector for the feature-vector panel to draw
     PickEnabled = false;
 }

@@ -12,6 +12,7 @@
 #include "mrp/Clusters.h"
 #include "soc/Prototypes.h"
 #include "table/Table.h"
+#include "view/MapScene.h"
 #include "view/TreeLinks.h"
 #include "view/View.h"
 #include "workspace/Random.h"
@@ -72,8 +73,14 @@ struct Workspace {
     // start), and a pick writes 0 or 2 for each vector.
     std::vector<float> ItemScore;
 
-    bool StopRequested = false;  // set by "STOP", seen by a run at its next redraw
+    bool StopRequested = false;      // set by "STOP", seen by a run at its next redraw
+    const char* running = nullptr;   // the run going on, which lets events through: no run starts inside it
     Random random;
+
+    // The map on show, for the view to draw, fit and pick from.
+    MapScene Scene() const {
+        return {map, view, distances, clusters, tree, table, facts.classes, SocMode == 1};
+    }
 
     // Everything back to how the program starts.
     void Reset() { *this = Workspace{}; }

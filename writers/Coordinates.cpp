@@ -1,9 +1,9 @@
 #include "writers/Coordinates.h"
 
 #include <QSaveFile>
+#include <algorithm>
 #include <cstdlib>
 
-#include "handlers/MapRecord.h"
 #include "soc/SocFit.h"
 #include "text/Numbers.h"
 #include "text/TsvFields.h"
@@ -21,21 +21,22 @@ void Add(std::string& line, const std::string& field) {
     line += field;
 }
 
-std::string ClassField(int k) {
-    return k >= 1 && k <= ws.ClassCount ? TsvField(ws.ClassName[k]) : std::string();
+std::string ClassField(const Table& items, int k) {
+    return k >= 1 && k <= items.ClassCount() ? TsvField(items.ClassName(k)) : std::string();
 }
 
 // The header's name of feature q, or cq; each name once.
-std::string FeatureColumn(int q) {
-    const std::string name = ws.FeatureName[q];
+std::string FeatureColumn(const Table& items, int q) {
+    const std::string& name = items.FeatureName(q);
     if (name.empty()) return Format("c%d", q);
     for (int k = 1; k < q; ++k)
-        if (name == ws.FeatureName[k]) return TsvField(Format("%s_%d", name.c_str(), q));
+        if (name == items.FeatureName(k)) return TsvField(Format("%s_%d", name.c_str(), q));
     return TsvField(name);
 }
 
-std::string MrpMdsText(int n, int axes) {
-    const bool names = ws.HasNames(), classes = ws.HasClasses();
+std::string MrpMdsText(const Workspace& shown, int n, int axes) {
+    const Table& items = shown.table;
+    const bool names = items.HasNames(), classes = items.HasClasses();
     std::string text = "item";
     if (names) text += "\tname";
     if (classes) text += "\tclass";
@@ -43,38 +44,38 @@ std::string MrpMdsText(int n, int axes) {
     for (int a = 1; a <= axes; ++a) text += Format("\taxis%d", a);
     text += "\tview_x\tview_y\n";
     for (int i = 1; i <= n; ++i) {
-        const int mark = ws.ClusterOf[i];
         text += std::to_string(i);
-        if (names) Add(text, TsvField(ws.ItemName[i]));
-        if (classes) Add(text, ClassField(ws.ItemClass[i]));
-        Add(text, std::to_string(mark == -10000 ? 0 : std::abs(mark)));  // set aside: in no cluster
-        Add(text, Number(ws.ProtoProb[i]));
-        for (int a = 1; a <= axes; ++a) Add(text, Number(ws.MapCoords[i][a]));
-        for (int a = 1; a <= 2; ++a) Add(text, Number(ws.ProjCoords[i][a]));
+        if (names) Add(text, TsvField(items.Name(i)));
+        if (classes) Add(text, ClassField(items, items.ClassOf(i)));
+        Add(text, std::to_string(shown.clusters.marks[static_cast<std::size_t>(i)].CentreItem()));
+        Add(text, Number(shown.clusters.probability[static_cast<std::size_t>(i)]));
+        for (int a = 1; a <= axes; ++a) Add(text, Number(shown.map.Point(i)[a]));
+        for (int a = 1; a <= 2; ++a) Add(text, Number(shown.view.Projected(i)[a]));
         text += '\n';
     }
     return text;
 }
 
-std::string PrototypesText(int n) {
-    const int dim = ws.Components();
-    const bool classes = ws.HasClasses();
-    const SocFit fit = MeasureSocFit();
+std::string PrototypesText(const Workspace& shown, int n) {
+    const Table& vectors = shown.table;
+    const int dim = std::clamp(shown.VectorDim, 0, shown.prototypes.width);
+    const bool classes = vectors.HasClasses();
+    const SocFit fit = MeasureSocFit(shown.prototypes, vectors, dim);
     std::string text = "prototype\tmembers";
     if (classes) text += "\tclass\tshare";
     text += "\tscore\tview_x\tview_y";
-    for (int q = 1; q <= dim; ++q) Add(text, FeatureColumn(q));
+    for (int q = 1; q <= dim; ++q) Add(text, FeatureColumn(vectors, q));
     text += '\n';
     for (int k = 1; k <= n; ++k) {
-        text += Format("%d\t%d", k, fit.members[k]);
+        const auto p = static_cast<std::size_t>(k);
+        text += Format("%d\t%d", k, fit.members[p]);
         if (classes) {
-            Add(text, ClassField(fit.majority[k]));
-            Add(text, Number(fit.share[k]));
+            Add(text, ClassField(vectors, fit.majority[p]));
+            Add(text, Number(fit.share[p]));
         }
-        for (const double v :
-             {static_cast<double>(ws.PrototypeScore[k]), ws.ProjCoords[k][1], ws.ProjCoords[k][2]})
-            Add(text, Number(v));
-        for (int q = 1; q <= dim; ++q) Add(text, Number(ws.InFileUnits(q, ws.Prototypes[k][1][q])));
+        const double score = p < shown.facts.scores.size() ? shown.facts.scores[p] : 0.0;
+        for (const double v : {score, shown.view.Projected(k)[1], shown.view.Projected(k)[2]}) Add(text, Number(v));
+        for (int q = 1; q <= dim; ++q) Add(text, Number(vectors.InFileUnits(q, shown.prototypes.Vector(k)[q])));
         text += '\n';
     }
     return text;
@@ -82,15 +83,15 @@ std::string PrototypesText(int n) {
 
 }  // namespace
 
-std::string CoordinatesText() {
-    const MapRecord& map = ShownMap();
-    return map.kind == MapKind::MrpMds ? MrpMdsText(ws.MapItems(), map.axes) : PrototypesText(ws.MapItems());
+std::string CoordinatesText(const Workspace& shown) {
+    const int n = shown.Scene().Points();
+    return shown.shown.kind == MapKind::MrpMds ? MrpMdsText(shown, n, shown.shown.axes) : PrototypesText(shown, n);
 }
 
-Written WriteCoordinates(const std::string& path) {
+Written WriteCoordinates(const Workspace& shown, const std::string& path) {
     QSaveFile file;
     if (const auto error = OpenSaved(file, path)) return {path, *error};
-    const std::string text = CoordinatesText();
+    const std::string text = CoordinatesText(shown);
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
         file.cancelWriting();
         return {path, CannotWrite(file, path)};

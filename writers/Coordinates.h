@@ -13,7 +13,9 @@
 
 #include <string>
 
+#include "workspace/Workspace.h"
 #include "writers/SavedFile.h"
 
-std::string CoordinatesText();
-Written WriteCoordinates(const std::string& path);
+// Of the map the Workspace shows.
+std::string CoordinatesText(const Workspace& shown);
+Written WriteCoordinates(const Workspace& shown, const std::string& path);

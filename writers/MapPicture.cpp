@@ -12,12 +12,10 @@
 #include <tuple>
 #include <vector>
 
-#include "handlers/MapRecord.h"
 #include "painting/PainterCanvas.h"
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/MapLegend.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -73,8 +71,8 @@ constexpr int kStripWidth = kMapPanelWidth - 2 * kMargin;
 
 // The caption in lines that fit the picture's width, broken between its
 // parts (a part wider than the picture keeps a line of its own).
-std::vector<std::string> CaptionLines(Canvas& canvas) {
-    const std::string caption = ShownMapCaption(), dot = " \u00b7 ";
+std::vector<std::string> CaptionLines(Canvas& canvas, const std::string& caption) {
+    const std::string dot = " \u00b7 ";
     canvas.SetTextSize(kCaptionSize);
     std::vector<std::string> lines(1);
     for (std::size_t from = 0; from <= caption.size();) {
@@ -94,31 +92,31 @@ std::vector<std::string> CaptionLines(Canvas& canvas) {
 constexpr int kCaptionLine = kCaptionSize + 6;
 
 // The strip below the map: the caption, then the legend in rows.
-int StripHeight() {
+int StripHeight(const MapScene& scene, const std::string& caption) {
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter painter(&scratch);
     PictureCanvas canvas(painter);
-    const int caption = static_cast<int>(CaptionLines(canvas).size()) * kCaptionLine;
-    return kMargin + caption + LegendRows(canvas, kMargin, 0, kStripWidth, false) + kMargin;
+    const int lines = static_cast<int>(CaptionLines(canvas, caption).size()) * kCaptionLine;
+    return kMargin + lines + LegendRowsHeight(canvas, scene, kStripWidth) + kMargin;
 }
 
-QSize PictureSize() {
-    return {kMapPanelWidth, kMapPanelHeight + StripHeight()};
+QSize PictureSize(const MapScene& scene, const std::string& caption) {
+    return {kMapPanelWidth, kMapPanelHeight + StripHeight(scene, caption)};
 }
 
-void DrawPicture(PictureCanvas& canvas, int height) {
-    DrawMap(canvas, false);
+void DrawPicture(PictureCanvas& canvas, const MapScene& scene, const std::string& caption, int height) {
+    DrawMapAlone(canvas, scene);
     const DrawingScope drawing(canvas);
     canvas.SetPenColor(kWhite);
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(0, kMapPanelHeight, kMapPanelWidth + 1, height + 1);
     canvas.SetPenColor(kBlack);
     int top = kMapPanelHeight + kMargin;
-    for (const std::string& line : CaptionLines(canvas)) {
+    for (const std::string& line : CaptionLines(canvas, caption)) {
         canvas.TextOut(kMargin, top, line);
         top += kCaptionLine;
     }
-    LegendRows(canvas, kMargin, top, kStripWidth, true);
+    DrawLegendRows(canvas, scene, kMargin, top, kStripWidth);
 }
 
 std::string Lower(std::string s) {
@@ -144,15 +142,15 @@ std::vector<std::string> RasterFormats() {
     return formats;
 }
 
-QImage MapImage(int scale) {
+QImage MapImage(const MapScene& scene, const std::string& caption, int scale) {
     scale = std::clamp(scale, 1, 4);
-    const QSize size = PictureSize();
+    const QSize size = PictureSize(scene, caption);
     QImage image(size * scale, QImage::Format_RGB32);
     image.fill(WindowColour(QPalette::Window));
     QPainter painter(&image);
     painter.scale(scale, scale);
     PictureCanvas canvas(painter);
-    DrawPicture(canvas, size.height());
+    DrawPicture(canvas, scene, caption, size.height());
     return image;
 }
 
@@ -169,7 +167,7 @@ std::string PictureNameProblem(const std::string& path) {
                   known.c_str());
 }
 
-Written WriteMapPicture(const std::string& path) {
+Written WriteMapPicture(const MapScene& scene, const std::string& caption, const std::string& path) {
     if (std::string problem = PictureNameProblem(path); !problem.empty())
         return {path, "cannot write " + problem};
     const std::string extension = NameExtension(path);
@@ -177,29 +175,29 @@ Written WriteMapPicture(const std::string& path) {
     const int scale = stem.size() >= 3 && stem.compare(stem.size() - 3, 3, "@2x") == 0 ? 2 : 1;
     QSaveFile file;
     if (const auto error = OpenSaved(file, path)) return {path, *error};
-    const QSize size = PictureSize();
+    const QSize size = PictureSize(scene, caption);
     if (extension == "svg") {
         QSvgGenerator generator;
         generator.setOutputDevice(&file);
         generator.setSize(size);
         generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setResolution(96);
-        generator.setTitle(QString::fromStdString(ShownMapCaption()));
+        generator.setTitle(QString::fromStdString(caption));
         QPainter painter(&generator);
         VectorCanvas canvas(painter);
-        DrawPicture(canvas, size.height());
+        DrawPicture(canvas, scene, caption, size.height());
     } else if (extension == "pdf") {
         QPdfWriter pdf(&file);
         pdf.setResolution(96);
         pdf.setPageSize(
             QPageSize(QSizeF(size) * 72.0 / 96.0, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setTitle(QString::fromStdString(ShownMapCaption()));
+        pdf.setTitle(QString::fromStdString(caption));
         pdf.setCreator(QStringLiteral("itemmap"));
         QPainter painter(&pdf);
         VectorCanvas canvas(painter);
-        DrawPicture(canvas, size.height());
-    } else if (!MapImage(scale).save(&file, extension.c_str())) {
+        DrawPicture(canvas, scene, caption, size.height());
+    } else if (!MapImage(scene, caption, scale).save(&file, extension.c_str())) {
         file.cancelWriting();
         return {path, "cannot write " + path + ": the " + extension + " writer failed"};
     }

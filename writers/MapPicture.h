@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "view/MapScene.h"
 #include "writers/SavedFile.h"
 
-// The picture at scale 1 or 2.
-QImage MapImage(int scale);
+// The picture of the scene with its caption, at scale 1 or 2.
+QImage MapImage(const MapScene& scene, const std::string& caption, int scale);
 
 // The picture; a name ending @2x gives twice the panel's size. A name
 // whose extension names no format this tool writes is refused.
-Written WriteMapPicture(const std::string& path);
+Written WriteMapPicture(const MapScene& scene, const std::string& caption, const std::string& path);
 
 // The extension of a name, lower case, without its point; empty without one.
 std::string NameExtension(const std::string& path);

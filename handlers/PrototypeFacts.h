@@ -1,0 +1,11 @@
+// What a run that placed prototypes (SOC, reload) keeps of them for the
+// map's colours, its tooltips and the coordinates file: their scores as
+// the run left them (a pick rewrites ItemScore) and their classes.
+#pragma once
+
+#include "soc/SocFit.h"
+
+// The scores of prototypes 1..K as they stand.
+void KeepScores();
+// The scores, and each prototype's class and its share; returns the fit.
+SocFit KeepPrototypeFacts();
