@@ -1,5 +1,8 @@
 #include "support/FakeForm.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,4 +49,21 @@ std::string TempDir::Read(const std::string& name) const {
 
 void FreshWorkspace() {
     ws.Reset();
+}
+
+Table TableOf(const std::vector<std::vector<float>>& rows) {
+    std::size_t width = 0;
+    for (const auto& row : rows) width = std::max(width, row.size());
+    Table table;
+    table.Resize(static_cast<int>(rows.size()), static_cast<int>(width));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        float* out = table.Row(static_cast<int>(i) + 1);
+        int missing = static_cast<int>(width - rows[i].size());
+        for (std::size_t q = 0; q < rows[i].size(); ++q) {
+            out[q + 1] = rows[i][q];
+            missing += std::isnan(rows[i][q]);
+        }
+        table.missing[i + 1] = missing;
+    }
+    return table;
 }

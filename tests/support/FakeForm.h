@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "form/Form.h"
+#include "table/Table.h"
 #include "view/MapDrawing.h"
 
 struct CanvasCall {
@@ -83,10 +84,13 @@ public:
         status.push_back(OutcomeLine(o, text, figures));
     }
 
+    RunChoices Choices() override { return choices; }
+
     // The file the dialog returns (empty: cancelled).
     void Choose(const std::string& path) { chosen = path.empty() ? "" : path + "\r\n"; }
 
     std::map<int, std::string> edits;  // the window's default texts
+    RunChoices choices;                // what a command line would say besides
     std::vector<std::string> memo;
     std::vector<std::string> status;  // notes and outcomes since the last clear
     std::vector<RunProgress> progress;
@@ -116,3 +120,6 @@ private:
 
 // Puts the Workspace back to its program-start state.
 void FreshWorkspace();
+
+// A table of the rows given, a row's missing components not a number.
+Table TableOf(const std::vector<std::vector<float>>& rows);
