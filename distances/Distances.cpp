@@ -12,6 +12,10 @@
 
 namespace {
 
+// The start of the search for the largest distance: with no pair it is the
+// largest, and normalisation gives a negative factor, as the runs always did.
+constexpr float kNoDistance = -10000.0f;
+
 // Rows of the components laid out by column: one vector step takes a
 // component of many pairs, while each pair's sum still runs over its
 // components in order, as VectorDistance sums them.
@@ -144,7 +148,7 @@ float MeanDistance(const DistanceMatrix& d) {
 }
 
 std::optional<float> NormaliseDistances(DistanceMatrix& d, double size) {
-    float largest = -10000.0f;  // the start of the search: with no point it is the largest
+    float largest = kNoDistance;
     for (int i = 1; i <= d.n; ++i)
         for (int j = 1; j <= d.n; ++j) largest = std::max(largest, d.At(i, j));
     const std::optional<float> f = Scale(d, size, largest);
@@ -158,7 +162,7 @@ std::optional<float> BuildItemDistances(const Table& items, int n, int dim, doub
     if (n <= kMaxMapItems) return NormaliseDistances(d, size);
     dim = std::clamp(dim, 0, std::min(items.width, kMaxDim));
     const float unit = ChooseDistanceUnit(items, n, dim);
-    float largest = -10000.0f;
+    float largest = kNoDistance;
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j < i; ++j)  // not-a-number never counts
             largest = std::max(largest, VectorDistance(items.Row(i), items.Row(j), dim, unit));

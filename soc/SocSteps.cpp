@@ -61,9 +61,13 @@ void PullPresentComponents(Prototypes& prototypes, int w, const float* x, float 
             PullComponent(proto[q], weight[q], x[q], WeightTarget(x[q]), eta);  // else nothing known
 }
 
-// The largest raw[i][j] with j < i <= k, -10000 when there is none.
+// The start of the search for the largest prototype distance: with one
+// prototype it stays the largest, and the factor comes out negative.
+constexpr float kNoDistance = -10000.0f;
+
+// The largest raw[i][j] with j < i <= k, kNoDistance when there is none.
 VECTOR_TARGETS float LargestLowerDistance(int k, const float* raw, int stride) {
-    float largest = -10000.0f;
+    float largest = kNoDistance;
     for (int i = 2; i <= k; ++i) {
         const float* r = raw + static_cast<std::size_t>(i) * stride;
 #pragma omp simd reduction(max : largest)

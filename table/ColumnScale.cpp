@@ -51,27 +51,6 @@ std::vector<std::string> SpreadWarning(const std::vector<ColumnSpread>& spreads,
 
 }  // namespace
 
-const char* ScaleName(ColumnScale scale) {
-    switch (scale) {
-        case ColumnScale::Z:
-            return "z";
-        case ColumnScale::Range:
-            return "range";
-        case ColumnScale::None:
-            break;
-    }
-    return "none";
-}
-
-bool ScaleNamed(const std::string& word, ColumnScale& scale) {
-    for (ColumnScale s : {ColumnScale::None, ColumnScale::Z, ColumnScale::Range})
-        if (word == ScaleName(s)) {
-            scale = s;
-            return true;
-        }
-    return false;
-}
-
 std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
                                       const ColumnPlan& columns) {
     n = std::clamp(n, 0, items.rows);

@@ -13,13 +13,17 @@
 
 namespace {
 
-// The largest distance of points 1..n, from -1000; not-a-number entries
-// never count (a comparison with one is false). Eight running maxima in two
-// 4-lane vectors keep the scan short.
+// The start of the search for the edges' largest distance: without a map
+// the edge limit is negative, and no edge is drawn.
+constexpr float kNoDistance = -1000.0f;
+
+// The largest distance of points 1..n, from kNoDistance; not-a-number
+// entries never count (a comparison with one is false). Eight running
+// maxima in two 4-lane vectors keep the scan short.
 float LargestDistance(const DistanceMatrix& d, int n) {
     typedef float Lanes __attribute__((vector_size(16)));
-    Lanes low = {-1000.0f, -1000.0f, -1000.0f, -1000.0f}, high = low;
-    float tail = -1000.0f;
+    Lanes low = {kNoDistance, kNoDistance, kNoDistance, kNoDistance}, high = low;
+    float tail = kNoDistance;
     for (int i = 1; i <= n; ++i) {
         const float* row = d.Row(i) + 1;
         int j = 0;
