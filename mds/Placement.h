@@ -1,0 +1,39 @@
+// A new point placed on a finished map against its landmarks, which stay
+// where they are: where the map step's own stress is least, the squared
+// map distances to the landmarks against the squared distances / b, near
+// landmarks weighted fully and far ones almost not, inside the map's box.
+#pragma once
+
+#include <vector>
+
+#include "mds/MapLayout.h"
+
+struct PlacementRule {
+    int b;            // the divisor of the squared distances
+    int m;            // the map's axes
+    float radius;     // a landmark nearer than this (in normalised distance) weighs fully
+    float farWeight;  // the weight of the others
+    float box;        // every coordinate stays in (0, box)
+};
+
+// Places points against the landmarks of one map, with working storage of
+// its own (one for each thread that places).
+class Placer {
+public:
+    Placer(const MapLayout& landmarks, const PlacementRule& rule);
+
+    // The place of a point whose normalised distances to landmarks 1..n are
+    // distances[1..n]: from the nearest landmark's place, Gauss-Newton steps
+    // (damped where a full one would not lower the stress) until a step
+    // moves less than 0.001 or after 100. A point at distance 0 from a
+    // landmark takes that landmark's place. Writes position[1..m]; returns
+    // the steps made.
+    int Place(const float* distances, float* position);
+
+private:
+    double Stress(const double* place) const;
+
+    const MapLayout& landmarks_;
+    PlacementRule rule_;
+    std::vector<double> target_, weight_;  // of each landmark
+};
