@@ -50,7 +50,7 @@ const Option kOptions[] = {
      "the column of the items' names: a number or a header name, 0 for none"},
     {"class", "COL", Role::Class, {}, "the column of the items' class, as --names"},
     {"skip", "COLS", Role::Skip, {}, "columns that are no feature, separated by commas"},
-    {"scale", "S", Role::Scale, {}, "the features' scale: none, z (mean 0, deviation 1) or range (0..1)"},
+    {"scale", "S", Role::Scale, {}, "the features' scale: none, z (mean 0, deviation 1), range (0..1) or auto (z where the spreads differ)"},
     {"enlarge", "E", Role::Field, Edit4, "\"map enlarge.\""},
     {"map-dim", "M", Role::Field, Edit11, "\"map dim. (1-3)\": the map's axes"},
     {"prototypes", "K", Role::Field, Edit14, "\"No. of feature vect.\": prototypes, 0 for the MRP init"},
@@ -222,7 +222,7 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
             c.reading.skip = Split(value);
             break;
         case Role::Scale:
-            if (!ScaleNamed(value, c.reading.scale)) return "--scale takes none, z or range";
+            if (!ScaleNamed(value, c.reading.scale)) return "--scale takes none, z, range or auto";
             break;
         case Role::Labels:
             if (value == "bars")

@@ -249,7 +249,7 @@ bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, const ItemsRead& 
                                static_cast<double>(mrp.charDistance.value), CharDistanceHint(read.mean).c_str()));
     RecordWrittenFiles(
         form, read.path,
-        RunLine(form, "MRP-MDS", read.path, read.items, read.dim,
+        RunLine("MRP-MDS", read.path, read.items, read.dim,
                 {Setting("char. distance", mrp.charDistance.value), Setting("noise limit", mrp.noiseLimit.value),
                  Setting("neigbbour limit", mrp.neighbourLimit.value), Setting("map dim. (1-3)", options.mapDim.value),
                  Setting("map enlarge.", options.enlargement.value)}),

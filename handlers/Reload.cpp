@@ -161,7 +161,7 @@ void WarnOfForeignPrototypes(Form& form, int dim) {
         Format("warning: %d%% of the prototypes' components lie outside the values of these "
                "vectors: soc.dat was trained on other data, or at another column scale than "
                "this reload's (%s)",
-               100 - 100 * inside / all, ScaleName(form.Choices().reading.scale)));
+               100 - 100 * inside / all, ScaleName(ws.table.columnScale)));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "files/ResultPaths.h"
 #include "text/Numbers.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
@@ -23,11 +24,11 @@ std::string Setting(const char* name, double value) {
     return Format("%s=%g", name, value);
 }
 
-RecordLine RunLine(Form& form, const char* run, const std::string& input, int inputSize, int vectorDim,
+RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim,
                    const std::vector<std::string>& own) {
     RecordLine line{"", run, std::string(BaseName(input)), {}};
     line.settings = {Setting("Input size", inputSize), Setting("Vect. dim", vectorDim),
-                     std::string("column scale=") + ScaleName(form.Choices().reading.scale)};
+                     std::string("column scale=") + ScaleName(ws.table.columnScale)};
     line.settings.insert(line.settings.end(), own.begin(), own.end());
     line.settings.push_back("written=" + Now());
     return line;
@@ -80,7 +81,7 @@ bool WarnOfOtherResults(Form& form, const std::string& path) {
     }
     if (!soc || soc->input != input) return false;
     const std::string trained = soc->Setting("column scale");
-    const char* now = ScaleName(form.Choices().reading.scale);
+    const char* now = ScaleName(ws.table.columnScale);
     if (trained.empty() || trained == now) return false;
     form.StatusNote(
         Format("warning: soc.dat was trained at the column scale %s, this reload reads at %s: "

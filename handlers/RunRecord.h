@@ -13,7 +13,7 @@
 // This run's line in the record: the run, the input file's name, "Input
 // size", "Vect. dim" (0 for a distance matrix), the column scale, the run's
 // own fields and when it wrote its files.
-RecordLine RunLine(Form& form, const char* run, const std::string& input, int inputSize, int vectorDim,
+RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim,
                    const std::vector<std::string>& own);
 
 // "name=value", the value as a field would hold it.

@@ -260,7 +260,7 @@ bool WriteFiles(Form& form, const SocOptions& options, const std::string& path, 
     write(paths.soc, SocFileText(ws.prototypes, dim, ws.ItemScore, ws.view));
     write(paths.weights, WeightsFileText(ws.prototypes, dim, ws.ItemScore, ws.view));
     RecordWrittenFiles(form, path,
-                       RunLine(form, "SOC", path, n, dim,
+                       RunLine("SOC", path, n, dim,
                                {Setting("No. of feature vect.", ws.prototypes.k),
                                 Setting("convergence. rate", options.rate.value),
                                 Setting("map enlarge.", options.enlargement.value)}),

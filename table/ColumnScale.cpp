@@ -29,37 +29,94 @@ ColumnSpread SpreadOf(const Table& items, int n, int k) {
 
 namespace {
 
-// Without a scale: the column that varies most, when it varies ten times
-// as much as the one that varies least (but varies).
-std::vector<std::string> SpreadWarning(const std::vector<ColumnSpread>& spreads, const ColumnPlan& columns) {
+// A spread so unequal that one column decides the distances; and, with
+// values missing, one unequal enough that an item missing the wide
+// columns looks close to everything.
+constexpr double kDecidingSpread = 10;
+constexpr double kMissingSpread = 3;
+
+// The columns that vary most and least (but vary), 0 when none varies.
+struct Extremes {
     int most = 0, least = 0;
+    double Ratio(const std::vector<ColumnSpread>& spreads) const {
+        return most == 0 ? 1.0
+                         : spreads[static_cast<std::size_t>(most)].deviation /
+                               spreads[static_cast<std::size_t>(least)].deviation;
+    }
+};
+Extremes ExtremesOf(const std::vector<ColumnSpread>& spreads) {
+    Extremes e;
     for (int k = 1; k < static_cast<int>(spreads.size()); ++k) {
         const double d = spreads[static_cast<std::size_t>(k)].deviation;
         if (!(d > 0)) continue;
-        if (most == 0 || d > spreads[static_cast<std::size_t>(most)].deviation) most = k;
-        if (least == 0 || d < spreads[static_cast<std::size_t>(least)].deviation) least = k;
+        if (e.most == 0 || d > spreads[static_cast<std::size_t>(e.most)].deviation) e.most = k;
+        if (e.least == 0 || d < spreads[static_cast<std::size_t>(e.least)].deviation) e.least = k;
     }
-    if (most == 0) return {};
-    const double ratio = spreads[static_cast<std::size_t>(most)].deviation /
-                         spreads[static_cast<std::size_t>(least)].deviation;
-    if (ratio < 10) return {};
-    return {
-        Format("warning: %s varies %.0fx more than %s: it decides the distances; scale z gives every "
-               "column the same weight",
-               columns.FeatureWords(most).c_str(), ratio, columns.FeatureWords(least).c_str())};
+    return e;
+}
+
+std::vector<ColumnSpread> SpreadsOf(const Table& items, int n, int dim) {
+    std::vector<ColumnSpread> spreads(static_cast<std::size_t>(dim) + 1);
+    for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(items, n, k);
+    return spreads;
+}
+
+// The share of the cells of items 1..n, components 1..dim, that are missing.
+double MissingShare(const std::vector<ColumnSpread>& spreads, int n) {
+    const int dim = static_cast<int>(spreads.size()) - 1;
+    if (n <= 0 || dim <= 0) return 0;
+    long present = 0;
+    for (int k = 1; k <= dim; ++k) present += spreads[static_cast<std::size_t>(k)].present;
+    return 1.0 - static_cast<double>(present) / (static_cast<double>(n) * dim);
+}
+
+// Without a scale: the column that varies most, when it varies ten times
+// as much as the one that varies least (but varies); and, when values are
+// missing, columns whose spreads differ threefold.
+std::vector<std::string> SpreadWarnings(const std::vector<ColumnSpread>& spreads, int n,
+                                        const ColumnPlan& columns) {
+    std::vector<std::string> notes;
+    const Extremes e = ExtremesOf(spreads);
+    const double ratio = e.Ratio(spreads);
+    if (ratio >= kDecidingSpread)
+        notes.push_back(
+            Format("warning: %s varies %.0fx more than %s: it decides the distances; scale z gives every "
+                   "column the same weight",
+                   columns.FeatureWords(e.most).c_str(), ratio, columns.FeatureWords(e.least).c_str()));
+    if (const double missing = MissingShare(spreads, n); missing > 0 && ratio >= kMissingSpread)
+        notes.push_back(Format("warning: %.0f%% of the cells are missing and the columns' spreads differ %.0fx: "
+                               "scale z keeps an item with missing values from looking close to everything",
+                               std::max(1.0, std::round(100 * missing)), ratio));
+    return notes;
 }
 
 }  // namespace
+
+ColumnScale AutomaticScale(const Table& items, int n, int dim) {
+    n = std::clamp(n, 0, items.rows);
+    dim = std::clamp(dim, 0, items.width);
+    const std::vector<ColumnSpread> spreads = SpreadsOf(items, n, dim);
+    const double ratio = ExtremesOf(spreads).Ratio(spreads);
+    const bool unequal = ratio >= kDecidingSpread || (MissingShare(spreads, n) > 0 && ratio >= kMissingSpread);
+    return unequal ? ColumnScale::Z : ColumnScale::None;
+}
 
 std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
                                       const ColumnPlan& columns) {
     n = std::clamp(n, 0, items.rows);
     dim = std::clamp(dim, 0, items.width);
-    std::vector<ColumnSpread> spreads(static_cast<std::size_t>(dim) + 1);
-    for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(items, n, k);
-    if (scale == ColumnScale::None) return SpreadWarning(spreads, columns);
-
+    const std::vector<ColumnSpread> spreads = SpreadsOf(items, n, dim);
     std::vector<std::string> notes;
+    if (scale == ColumnScale::Auto) {
+        scale = AutomaticScale(items, n, dim);
+        notes.push_back(Format("column scale auto: %s", ScaleName(scale)));
+    }
+    items.columnScale = scale;
+    if (scale == ColumnScale::None) {
+        for (std::string& note : SpreadWarnings(spreads, n, columns)) notes.push_back(std::move(note));
+        return notes;
+    }
+
     std::string constant;
     int constants = 0;
     for (int k = 1; k <= dim; ++k) {

@@ -17,12 +17,19 @@ struct ColumnSpread {
 };
 ColumnSpread SpreadOf(const Table& items, int n, int k);
 
+// The scale "--scale auto" takes for components 1..dim of items 1..n: z
+// when one column varies ten times as much as another, or when values are
+// missing and two columns' spreads differ threefold; none otherwise.
+ColumnScale AutomaticScale(const Table& items, int n, int dim);
+
 // Scales components 1..dim of items 1..n in place (missing values stay
 // missing and take no part in a column's mean, deviation, minimum or
 // maximum) and keeps each column's offset and factor in the table, so
 // that what a user reads can be given back in the file's units. Returns
 // the status line's notes: the constant columns a scale makes 0, or,
-// without a scale, the column whose spread decides the distances.
+// without a scale, the column whose spread decides the distances and, when
+// values are missing, the spreads that make such items look close to
+// everything.
 // `columns` names the features by their column in the file.
 std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
                                       const ColumnPlan& columns);

@@ -6,6 +6,8 @@ const char* ScaleName(ColumnScale scale) {
             return "z";
         case ColumnScale::Range:
             return "range";
+        case ColumnScale::Auto:
+            return "auto";
         case ColumnScale::None:
             break;
     }
@@ -13,7 +15,7 @@ const char* ScaleName(ColumnScale scale) {
 }
 
 bool ScaleNamed(const std::string& word, ColumnScale& scale) {
-    for (ColumnScale s : {ColumnScale::None, ColumnScale::Z, ColumnScale::Range})
+    for (ColumnScale s : {ColumnScale::None, ColumnScale::Z, ColumnScale::Range, ColumnScale::Auto})
         if (word == ScaleName(s)) {
             scale = s;
             return true;

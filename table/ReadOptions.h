@@ -10,6 +10,7 @@ enum class ColumnScale {
     None,   // the values as they are
     Z,      // each column minus its mean, divided by its standard deviation (n - 1)
     Range,  // each column mapped to 0..1 by its minimum and maximum
+    Auto,   // z or none, as the columns' spreads ask (AutomaticScale)
 };
 
 struct ReadOptions {
@@ -21,6 +22,6 @@ struct ReadOptions {
     ColumnScale scale = ColumnScale::None;
 };
 
-// "none", "z", "range"; the scale a word names, false for another word.
+// "none", "z", "range", "auto"; the scale a word names, false for another word.
 const char* ScaleName(ColumnScale scale);
 bool ScaleNamed(const std::string& word, ColumnScale& scale);

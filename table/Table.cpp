@@ -19,6 +19,7 @@ void Table::Resize(int rowCount, int componentCount) {
     featureNames.assign(Stride(), std::string());
     offset.assign(Stride(), 0.0f);
     factor.assign(Stride(), 1.0f);
+    columnScale = ColumnScale::None;
     scale = 1;
     distanceUnit = 1;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "table/ReadOptions.h"
+
 struct Table {
     int rows = 0;   // items 1..rows
     int width = 0;  // components 1..width of each
@@ -21,6 +23,7 @@ struct Table {
     std::string classHeader;                 // the class column's name, "" without a header
     std::vector<std::string> featureNames;   // of components 1..width, "" without a header
     std::vector<float> offset, factor;       // of components 1..width: read as (value - offset) x factor
+    ColumnScale columnScale = ColumnScale::None;  // the scale they were brought to
     // What the values are against the file's (at the column scale): a run
     // may take them at ten times their size.
     float scale = 1;
