@@ -58,9 +58,76 @@ void ClearForRun(Form& form) {
     ws.map.axisSize[2] = ws.map.size[2];
 }
 
-// The distances normalised to the map's box at "map enlarge.": the factor,
-// or nothing with "gaz" in Memo1.
-std::optional<float> Normalise(Form& form, const MrpMdsOptions& options, DistanceMatrix& d) {
+// Every item uniformly in [0, AxisSize) on each used axis, on a grid of 0.005.
+void PlaceAtRandom(MapLayout& map, Random& random, int items, int m) {
+    for (int a = 1; a <= 9; ++a) map.axisSize[a] = 1;
+    for (int a = 1; a <= m; ++a) map.axisSize[a] = map.size[1];
+    map.Resize(items);
+    for (int i = 1; i <= items; ++i)
+        for (int a = 1; a <= m; ++a)
+            map.Point(i)[a] = static_cast<float>(random.Below(map.axisSize[a] * 100) * 0.005);
+}
+
+// Whether the map, run quickly (the run's seed and start, no animation, no
+// settling) from the distances d normalised at "map enlarge." e scaled to
+// `value`, ends with no more than 2% of the items at the box's wall. Nothing
+// when STOP ended the run.
+std::optional<bool> FitsInQuickRun(Form& form, const DistanceMatrix& d, double e, double value, int b, int m,
+                                   unsigned seed) {
+    DistanceMatrix scaled = d;
+    for (float& v : scaled.values) v = static_cast<float>(v * (value / e));
+    scaled.largest = 1.0f;  // as the run's
+    MapLayout map = ws.map;
+    Random random;
+    random.SeedWith(seed);
+    PlaceAtRandom(map, random, MapRows(d.n), m);
+    const auto plan = std::make_unique<MdsPlan>();
+    plan->Prepare(scaled, b, kRadiusFactor, kFarWeight);
+    for (int l = 0; l <= kSteps; ++l) {
+        plan->Step(map, m, kStepLength);
+        if (l % 1000 != 0) continue;
+        form.ProcessEvents();
+        if (ws.StopRequested) return std::nullopt;
+    }
+    return !MapCutByBox(plan->PressedItems(kRedrawPeriod), map.n);
+}
+
+// The "map enlarge." that fits the distances d normalised at e: the value
+// found from the distances alone, halved until a quick run at it fits (three
+// runs at most, which STOP ends); the next half, not checked, when none does.
+FittingValue CheckedFitting(Form& form, const DistanceMatrix& d, double e, int b, int m, unsigned seed) {
+    constexpr int kQuickRuns = 3;
+    double value = FittingEnlargement(d, ws.map, e, b);
+    if (!(value > 0) || m < 1 || m > 3) return {value, false};
+    for (int run = 1; run <= kQuickRuns; ++run, value = value / 2) {
+        form.StatusProgress({"checking \"map enlarge.\"", run, kQuickRuns, 0, FormatGeneral(value)});
+        const std::optional<bool> fits = FitsInQuickRun(form, d, e, value, b, m, seed);
+        if (!fits) return {value, false};
+        if (*fits) return {value, true};
+    }
+    return {value, false};
+}
+
+// "map enlarge." "fit": the checked value for the distances d (not yet
+// normalised), stated on the status line.
+void ResolveEnlargement(Form& form, MrpMdsOptions& options, const DistanceMatrix& d, int b) {
+    if (!FieldSays(options.enlargement, "fit")) return;
+    DistanceMatrix unit = d;
+    float value = 1;
+    if (NormaliseDistances(unit, ws.map.size[1])) {
+        const FittingValue fits = CheckedFitting(form, unit, 1, b, options.mapDim.value, *options.choices.seed);
+        if (fits.value > 0) value = static_cast<float>(fits.value);
+        form.StatusNote(Format("\"map enlarge.\" fit: %g%s", static_cast<double>(value),
+                               fits.checked ? ", at which a quick run of the map fits its box"
+                                            : " (not checked)"));
+    }
+    options.enlargement.value = value;
+}
+
+// The distances normalised to the map's box at "map enlarge." (first found
+// when it says "fit"): the factor, or nothing with "gaz" in Memo1.
+std::optional<float> Normalise(Form& form, MrpMdsOptions& options, DistanceMatrix& d, int b) {
+    ResolveEnlargement(form, options, d, b);
     const std::optional<float> f = NormaliseDistances(
         d, static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value));
     if (!f) form.MemoAppend("gaz");
@@ -82,7 +149,7 @@ bool HasItems(Form& form, const MrpMdsOptions& options, const char* refusalLine)
 }
 
 // Reads the items as vectors; false when the run must end.
-bool ReadVectors(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     if (!HasItems(form, options, "invalid input data.")) return false;
     const char* name = read.path.c_str();
     ReadReport report;
@@ -111,7 +178,7 @@ bool ReadVectors(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
     read.mean = MeanDistance(ws.distances);
     form.MemoAppend(std::to_string(read.dim));
     read.dump = DistanceDumpText(ws.distances);  // written once the run goes on
-    const std::optional<float> s = Normalise(form, options, ws.distances);
+    const std::optional<float> s = Normalise(form, options, ws.distances, read.dim);
     if (read.dim == 0 || !s || *s == 0) {
         Refuse(form, "invalid input data.",
                read.dim == 0 ? Format("%s holds no values", std::string(BaseName(name)).c_str())
@@ -126,7 +193,7 @@ bool ReadVectors(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
 }
 
 // Reads the items' distance matrix; false when the run must end.
-bool ReadMatrix(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     if (!HasItems(form, options, "invalid dist. matr.")) return false;
     const char* name = read.path.c_str();
     const std::string file(BaseName(name));
@@ -159,7 +226,7 @@ bool ReadMatrix(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
     read.items = asked;
     read.dim = report.lastRowValues;
     read.mean = MeanDistance(d);
-    const std::optional<float> s = Normalise(form, options, d);
+    const std::optional<float> s = Normalise(form, options, d, read.dim);
     if (read.dim != asked || read.dim == 0 || !s || *s == 0) {
         std::string why = NoScaleWords(options, asked);
         if (read.dim != asked) {
@@ -184,7 +251,7 @@ bool ReadMatrix(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
 
 // "Input size" and "Vect. dim", and the items as vectors or a matrix, with
 // their mean distance; false when the run must end.
-bool ReadItems(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+bool ReadItems(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     ws.VectorDim = options.dim.value;
     if (options.items.value > kMaxMapItems) {
         Refuse(form, "max size: 400",
@@ -209,10 +276,11 @@ bool ReadItems(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
 }
 
 // The MRP parameters and the map's axes; false when the run must end.
-bool MapFieldsUsable(Form& form, const MrpMdsOptions& options, float mean) {
+bool MapFieldsUsable(Form& form, MrpMdsOptions& options, float mean) {
     ws.distances.largest = 1.0f;
     ws.view.markScale = 5.0f;
     ws.view.angle = kRunViewAngle;
+    ResolveCharDistance(form, options.mrp, ws.distances, mean, 1, kMaxClusters);
     if (!CharDistanceUsable(form, options.mrp, mean)) return false;
     const int m = options.mapDim.value;
     if (m <= 0 || m > 3) {
@@ -257,17 +325,6 @@ bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, const ItemsRead& 
     return allWritten;
 }
 
-// Every item uniformly in [0, AxisSize) on each used axis, on a grid of 0.005.
-void PlaceAtRandom(int items, int m) {
-    MapLayout& map = ws.map;
-    for (int a = 1; a <= 9; ++a) map.axisSize[a] = 1;
-    for (int a = 1; a <= m; ++a) map.axisSize[a] = map.size[1];
-    map.Resize(items);
-    for (int i = 1; i <= items; ++i)
-        for (int a = 1; a <= m; ++a)
-            map.Point(i)[a] = static_cast<float>(ws.random.Below(map.axisSize[a] * 100) * 0.005);
-}
-
 // The 20,001 steps of the layout, redrawn every tenth; STOP ends them at a
 // redraw. Returns the steps made.
 long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
@@ -297,8 +354,9 @@ long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
 void ReportEnd(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b, long done,
                const SettlingMade& settling, bool written, const RunClock& clock) {
     const double enlargement = options.enlargement.value;
-    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.map.n, enlargement,
-                      FittingEnlargement(ws.distances, ws.map, enlargement, b));
+    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.map.n, enlargement, [&] {
+        return CheckedFitting(form, ws.distances, enlargement, b, options.mapDim.value, *options.choices.seed);
+    });
     const long all = kSteps + 1L;
     ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settling, written,
                  clock.Seconds(), ShownMapFigures());
@@ -312,7 +370,7 @@ void RunMrpMds(Form& form) {
     const std::optional<std::string> path = ChooseRunFile(form, true);
     if (!path) return;
     ClearForRun(form);
-    const MrpMdsOptions options = ReadMrpMdsOptions(form);
+    MrpMdsOptions options = ReadMrpMdsOptions(form);
     ItemsRead read;
     read.path = *path;
     read.results = ListResultPaths(form, *path);
@@ -324,8 +382,8 @@ void RunMrpMds(Form& form) {
     ws.view.showEdges = true;
     ws.MakeRoom(read.items);
     for (int i = 1; i <= read.items; ++i) ws.ItemScore[static_cast<std::size_t>(i)] = 1.0f;
-    ws.random.Seed(options.choices.seed);
-    PlaceAtRandom(read.items, m);
+    ws.random.SeedWith(*options.choices.seed);
+    PlaceAtRandom(ws.map, ws.random, read.items, m);
     ResetView(ws.view, ws.map);
     ws.shown = {MapKind::MrpMds, m, std::string(BaseName(*path)), *path};
 

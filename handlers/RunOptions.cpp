@@ -1,5 +1,7 @@
 #include "handlers/RunOptions.h"
 
+#include <ctime>
+
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
 
@@ -31,15 +33,31 @@ std::string FieldWords(const FieldValue<T>& field, const char* label) {
 template std::string FieldWords(const FieldValue<int>&, const char*);
 template std::string FieldWords(const FieldValue<float>&, const char*);
 
+template <class T>
+bool FieldSays(const FieldValue<T>& field, const char* word) {
+    const std::size_t from = field.text.find_first_not_of(" \t");
+    const std::size_t to = field.text.find_last_not_of(" \t");
+    return from != std::string::npos && EqualsIgnoringCase(field.text.substr(from, to - from + 1), word);
+}
+template bool FieldSays(const FieldValue<int>&, const char*);
+template bool FieldSays(const FieldValue<float>&, const char*);
+
+namespace {
+RunChoices Seeded(RunChoices choices) {
+    if (!choices.seed) choices.seed = static_cast<unsigned>(std::time(nullptr));
+    return choices;
+}
+}  // namespace
+
 MrpMdsOptions ReadMrpMdsOptions(Form& form) {
     return {Real(form, Edit4, 100),         Whole(form, Edit12, kWholeField), Whole(form, Edit13, kWholeField),
-            ReadMrpFields(form),            Whole(form, Edit11, kWholeField), form.Choices()};
+            ReadMrpFields(form),            Whole(form, Edit11, kWholeField), Seeded(form.Choices())};
 }
 
 SocOptions ReadSocOptions(Form& form) {
     return {Real(form, Edit4, kSocField + 1), Whole(form, Edit12, kSocField), Whole(form, Edit13, kSocField),
             Whole(form, Edit14, kSocField),  Real(form, Edit15, kSocField), ReadMrpFields(form),
-            form.Choices()};
+            Seeded(form.Choices())};
 }
 
 // "simil. dist" through a text area of 4 characters (3 count), truncated to

@@ -18,11 +18,19 @@ struct FieldValue {
 template <class T>
 std::string FieldWords(const FieldValue<T>& field, const char* label);
 
+// Whether a field holds a word ("fit", "auto") instead of a number, in any
+// case and blanks around it.
+template <class T>
+bool FieldSays(const FieldValue<T>& field, const char* word);
+
 // The MRP parameters: "char. distance", "noise limit", "neigbbour limit".
 struct MrpFields {
     FieldValue<float> charDistance, noiseLimit, neighbourLimit;
 };
 
+// A run's options carry the seed it runs with: the one given, or the clock's
+// when it starts, so that every draw of the run and the checks of its
+// suggestions start alike.
 struct MrpMdsOptions {
     FieldValue<float> enlargement;  // "map enlarge."
     FieldValue<int> items, dim;     // "Input size", "Vect. dim"

@@ -5,6 +5,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "mds/MapBorder.h"
+#include "mrp/Clustering.h"
 #include "table/ColumnScale.h"
 #include "table/ReadNotes.h"
 #include "text/Numbers.h"
@@ -89,8 +90,9 @@ bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table&
     return false;
 }
 
-void ShowBorderWarning(Form& form, int pressed, int n, double enlargement, double fits) {
-    if (MapCutByBox(pressed, n)) form.StatusNote(BorderWarningText(pressed, enlargement, fits));
+void ShowBorderWarning(Form& form, int pressed, int n, double enlargement,
+                       const std::function<FittingValue()>& fits) {
+    if (MapCutByBox(pressed, n)) form.StatusNote(BorderWarningText(pressed, enlargement, fits()));
 }
 
 std::string CharDistanceHint(double meanDistance) {
@@ -103,6 +105,21 @@ bool CharDistanceUsable(Form& form, const MrpFields& mrp, double meanDistance) {
            FieldWords(mrp.charDistance, "char. distance") + ": it must be a distance above 0; " +
                CharDistanceHint(meanDistance));
     return false;
+}
+
+void ResolveCharDistance(Form& form, MrpFields& mrp, const DistanceMatrix& d, double meanDistance,
+                         double toFile, int maxClusters) {
+    if (!FieldSays(mrp.charDistance, "auto")) return;
+    const std::optional<float> found =
+        AutomaticCharDistance(d, static_cast<float>(meanDistance / toFile), maxClusters, mrp.noiseLimit.value,
+                              mrp.neighbourLimit.value);
+    // Three digits, as stated: typing the value stated repeats the run.
+    const std::string value = Format("%.3g", (found ? *found : meanDistance / 5 / toFile) * toFile);
+    mrp.charDistance.value = static_cast<float>(ParseReal(value));
+    form.StatusNote(found ? Format("\"char. distance\" auto: %s, at which the items form clusters", value.c_str())
+                          : Format("\"char. distance\" auto: %s, a fifth of the mean distance; no value from a "
+                                   "sixteenth of it to 16 times it forms a cluster",
+                                   value.c_str()));
 }
 
 double RunClock::Seconds() const {

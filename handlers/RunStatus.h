@@ -3,11 +3,14 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "distances/DistanceMatrix.h"
 #include "form/Form.h"
 #include "handlers/RunOptions.h"
+#include "mds/MapBorder.h"
 #include "table/ReadReport.h"
 #include "table/Table.h"
 
@@ -43,8 +46,9 @@ bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table&
 
 // The warning when, at the end of a run, `pressed` of the map's n points are
 // pressed against its box's wall: "map enlarge." is too large, and one that
-// fits.
-void ShowBorderWarning(Form& form, int pressed, int n, double enlargement, double fits);
+// fits (found when it is called: only for a map cut by its box).
+void ShowBorderWarning(Form& form, int pressed, int n, double enlargement,
+                       const std::function<FittingValue()>& fits);
 
 // "try about 0.509, a fifth of the mean distance 2.545": the "char.
 // distance" that the samples group well with, for a refusal or a warning.
@@ -53,6 +57,12 @@ std::string CharDistanceHint(double meanDistance);
 // A "char. distance" that is not above 0 refuses the run, with a hint from
 // the mean distance (in the units of distances.dat). False when refused.
 bool CharDistanceUsable(Form& form, const MrpFields& mrp, double meanDistance);
+
+// "char. distance" "auto": the value at which the items of d form a cluster
+// (see AutomaticCharDistance), stated on the status line. toFile turns d's
+// raw distances into the file's units, in which the field and the mean are.
+void ResolveCharDistance(Form& form, MrpFields& mrp, const DistanceMatrix& d, double meanDistance,
+                         double toFile, int maxClusters);
 
 // The time of a run's loop and how often it reports: progress goes to the
 // status line at most ten times a second (and at the end).

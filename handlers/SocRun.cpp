@@ -125,7 +125,8 @@ bool PrototypesFromClusters(Form& form, const SocOptions& options, const Distanc
     // units when it trains at ten times them.
     const double toFile = kTenfold / ws.table.scale;
     const double mean = MeanDistance(itemDistances) / itemDistances.scale * toFile;
-    const MrpFields& mrp = options.mrp;
+    MrpFields mrp = options.mrp;
+    ResolveCharDistance(form, mrp, itemDistances, mean, toFile, kMaxMrpClusters);
     if (!CharDistanceUsable(form, mrp, mean)) return false;
     MemoLines memo(form);
     const Clusters clusters =
@@ -318,7 +319,9 @@ void RunSoc(Form& form, int steps) {
     const bool written = WriteFiles(form, options, *path, paths, dim);
     const int pressed = settled.made > 0 ? training->Map().PressedItems(kMapRedrawPeriod) : pressedInTraining;
     const double enlargement = options.enlargement.value;
-    ShowBorderWarning(form, pressed, ws.map.n, enlargement,
-                      FittingEnlargement(ws.distances, ws.map, enlargement, dim));
+    // A SOC map is the training's: what fits is found from the distances alone.
+    ShowBorderWarning(form, pressed, ws.map.n, enlargement, [&] {
+        return FittingValue{FittingEnlargement(ws.distances, ws.map, enlargement, dim), false};
+    });
     ReportEnd(form, trained.done, steps, settled, written, clock);
 }

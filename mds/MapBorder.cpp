@@ -46,9 +46,9 @@ double FittingEnlargement(const DistanceMatrix& distances, const MapLayout& map,
     return TwoDigitsDown(std::abs(enlargement) * halfBox / std::sqrt(farthest2));
 }
 
-std::string BorderWarningText(int pressed, double enlargement, double fits) {
+std::string BorderWarningText(int pressed, double enlargement, const FittingValue& fits) {
     return Format(
         "warning: %d item%s pressed against the map's border: \"map enlarge.\" %g is too large for "
-        "these data; %g or less fits",
-        pressed, pressed == 1 ? "" : "s", enlargement, fits);
+        "these data; %g or less fits%s",
+        pressed, pressed == 1 ? "" : "s", enlargement, fits.value, fits.checked ? "" : " (not checked)");
 }

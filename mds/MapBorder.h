@@ -21,6 +21,13 @@ bool MapCutByBox(int pressed, int n);
 // distance from the centre of all items, which the distances alone give.
 double FittingEnlargement(const DistanceMatrix& distances, const MapLayout& map, double enlargement, int b);
 
+// A "map enlarge." that fits, and whether a run at it was seen to fit.
+struct FittingValue {
+    double value;
+    bool checked;
+};
+
 // "31 items pressed against the map's border: "map enlarge." 10 is too
-// large for these data; 3.5 or less fits".
-std::string BorderWarningText(int pressed, double enlargement, double fits);
+// large for these data; 3.5 or less fits", and " (not checked)" when no run
+// was seen to fit at it.
+std::string BorderWarningText(int pressed, double enlargement, const FittingValue& fits);

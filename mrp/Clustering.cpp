@@ -148,6 +148,29 @@ Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charD
     return clusters;
 }
 
+namespace {
+// What the checks of "auto" report: nothing.
+class Quiet : public RunReport {
+public:
+    void Line(std::string_view) override {}
+};
+}  // namespace
+
+std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDistance, int maxClusters,
+                                           float noiseLimit, float neighbourLimit) {
+    constexpr int kMostSteps = 8;  // sqrt 2 ^ 8 = 16
+    const float fifth = meanDistance / 5;
+    Quiet quiet;
+    for (int step = 0; step <= kMostSteps; ++step)
+        for (const int sign : {-1, 1}) {
+            if (step == 0 && sign > 0) continue;
+            const float dc = static_cast<float>(fifth * std::pow(2.0, sign * step / 2.0));
+            if (dc > 0 && ClusterPrototypes(d, maxClusters, dc, noiseLimit, neighbourLimit, quiet).count > 0)
+                return dc;
+        }
+    return std::nullopt;
+}
+
 std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
     std::string text;

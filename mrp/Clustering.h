@@ -5,6 +5,7 @@
 // they are most likely linked to.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,13 @@ ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& lin
 // clusters".
 Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
                            float neighbourLimit, RunReport& report);
+
+// The "char. distance" that "auto" takes, from the raw mean distance: a
+// fifth of it, or, when the items form no cluster there, the nearest value
+// in steps of a factor of sqrt 2 (down first) at which they form one;
+// nothing when none up to 16 times it either way does.
+std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDistance, int maxClusters,
+                                           float noiseLimit, float neighbourLimit);
 
 // clusters.dat: a block per cluster of at least minMembers members, the
 // centre's number, then its members' (the centre among them), and a line
