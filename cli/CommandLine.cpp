@@ -67,7 +67,7 @@ int WriteResults(ConsoleForm& form, const Choices& c, int status) {
         form.SetEditText(Edit7, *c.tree);
         DrawMinimumTree(form);
     }
-    if (c.pictures.empty() && !c.coordinates) return status;
+    if (c.pictures.empty() && !c.coordinates && !c.items) return status;
     for (const std::string& warning : SetPictureView(c.view)) form.StatusNote(warning);
     const auto report = [&](const Written& w, const char* what) {
         form.StatusNote(WrittenText(w, what));
@@ -76,6 +76,7 @@ int WriteResults(ConsoleForm& form, const Choices& c, int status) {
     for (const std::string& picture : c.pictures)
         report(WriteMapPicture(ws.Scene(), ShownMapCaption(), picture), "map picture");
     if (c.coordinates) report(WriteCoordinates(ws, *c.coordinates), "coordinates");
+    if (c.items) report(WriteSocItems(ws, *c.items), "items");
     if (const int outside = MarksOutside(ws.view, ws.map, kMapPanelWidth, kMapPanelHeight);
         outside > 0 && !c.pictures.empty())
         form.StatusNote(Format("warning: %d mark%s of the map lie outside its picture", outside,

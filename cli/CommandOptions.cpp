@@ -21,6 +21,7 @@ enum class Role {
     NoSettle,
     Picture,
     Coordinates,
+    Items,
     Names,
     Class,
     Skip,
@@ -71,6 +72,7 @@ const Option kOptions[] = {
     {"svg", "F", Role::Picture, {}, "saves the map picture as a vector drawing", "svg"},
     {"pdf", "F", Role::Picture, {}, "saves the map picture as a PDF page", "pdf"},
     {"tsv", "F", Role::Coordinates, {}, "saves the map's coordinates as tab-separated text"},
+    {"items-tsv", "F", Role::Items, {}, "saves each input item's prototype and its distance to it as tab-separated text"},
     {"labels", "L", Role::Labels, {}, "a picture's labels: bars, numbers or names"},
     {"colour", "C", Role::Colour, {}, "a picture's colours: clusters or class"},
     {"view", "A,B", Role::View, {}, "a picture of a 3-axis map in the plane of axes A and B"},
@@ -101,11 +103,12 @@ const std::vector<CommandOptions>& Commands() {
         {{"soc", [](Form& form) { RunSoc(form); },
           "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat", 1000},
          join({reading,
-               {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle"},
+               {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle",
+                "items-tsv"},
                results})},
         {{"reload", ReloadSocResults, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE",
           1000},
-         join({reading, {"simil", "tree"}, results})},
+         join({reading, {"simil", "tree", "items-tsv"}, results})},
     };
     return commands;
 }
@@ -159,6 +162,7 @@ std::optional<std::string> OutputFile(const Option& o, const std::string& name) 
         case Role::Picture:
             return NameExtension(name).empty() ? name + "." + o.extension : name;
         case Role::Coordinates:
+        case Role::Items:
             return name;
         default:
             return std::nullopt;
@@ -211,6 +215,9 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
         }
         case Role::Coordinates:
             c.coordinates = value;
+            break;
+        case Role::Items:
+            c.items = value;
             break;
         case Role::Names:
             c.reading.names = value;
@@ -321,9 +328,9 @@ std::string HelpText() {
         "  -v, --version        shows the version and exits\n\n"
         "Values are read as the window's fields read them. The files of a run are written\n"
         "beside FILE, as the window writes them. A picture's format follows its name's\n"
-        "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map. A picture or the\n"
-        "coordinates may not go over FILE, over a file the runs write beside it, into a\n"
-        "folder, or into the file of another option.\n\n"
+        "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map. A picture, the\n"
+        "coordinates or the items may not go over FILE, over a file the runs write beside it,\n"
+        "into a folder, or into the file of another option.\n\n"
         "Exit status: 0 finished; 1 refused for its input (the reason on standard error)\n"
         "or a result file, picture or coordinates that could not be written; 2 a command\n"
         "line that cannot be used, or a --names, --class or --skip column that the file\n"

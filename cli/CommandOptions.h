@@ -30,6 +30,7 @@ struct Choices {
     std::optional<std::string> tree;  // "Min. Tree" after the run, with this threshold
     std::vector<std::string> pictures;
     std::optional<std::string> coordinates;
+    std::optional<std::string> items;  // after SOC or reload: each item's prototype
     PictureView view;
 };
 

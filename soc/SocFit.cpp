@@ -15,6 +15,9 @@ SocFit MeasureSocFit(const Prototypes& prototypes, const Table& vectors, int dim
     fit.majority.assign(size, 0);
     fit.share.assign(size, 0.0f);
     std::vector<int> classes(size * (kMaxClasses + 1), 0);  // of each prototype, its members of each class
+    const std::size_t rows = static_cast<std::size_t>(std::max(vectors.rows, 0)) + 1;
+    fit.prototypeOf.assign(rows, 0);
+    fit.distance.assign(rows, 0.0);
     double sum = 0;
     int assigned = 0;
     for (int q = 1; q <= vectors.rows; ++q) {
@@ -23,11 +26,16 @@ SocFit MeasureSocFit(const Prototypes& prototypes, const Table& vectors, int dim
         const auto p = static_cast<std::size_t>(match->prototype);
         ++fit.members[p];
         ++classes[p * (kMaxClasses + 1) + static_cast<std::size_t>(std::clamp(vectors.ClassOf(q), 0, kMaxClasses))];
-        // The distance distances.dat measures between vectors, at the training's size.
-        sum += VectorDistance(vectors.Row(q), prototypes.Vector(match->prototype), dim, vectors.distanceUnit);
+        // The distance distances.dat measures between vectors, from the training's size.
+        const double distance =
+            VectorDistance(vectors.Row(q), prototypes.Vector(match->prototype), dim, vectors.distanceUnit) /
+            vectors.scale;
+        fit.prototypeOf[static_cast<std::size_t>(q)] = match->prototype;
+        fit.distance[static_cast<std::size_t>(q)] = distance;
+        sum += distance;
         ++assigned;
     }
-    fit.quantisationError = assigned > 0 ? sum / assigned / vectors.scale : 0.0;
+    fit.quantisationError = assigned > 0 ? sum / assigned : 0.0;
     fit.emptyPrototypes = static_cast<int>(std::count(fit.members.begin() + 1, fit.members.end(), 0));
     int classed = 0, agreeing = 0;
     for (std::size_t p = 1; p < size; ++p) {

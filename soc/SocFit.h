@@ -19,6 +19,10 @@ struct SocFit {
     std::vector<int> majority;
     std::vector<float> share;
     double purity = 0;
+    // Of vectors 1..N: the prototype each belongs to (0 for none), and its
+    // distance to it as the quantisation error measures it.
+    std::vector<int> prototypeOf;
+    std::vector<double> distance;
 };
 
 // Over the vectors of the table (at the training's size) and the

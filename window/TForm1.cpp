@@ -240,12 +240,6 @@ void TForm1::MemoSetText(std::string_view text) {
     Memo1->SetText(text);
 }
 
-QString TForm1::SamplesFolder() {
-    const QString beside = QCoreApplication::applicationDirPath() + "/samples";
-    if (QDir(beside).exists()) return beside;
-    return QStringLiteral(ITEMMAP_SAMPLES_DIR);
-}
-
 QStringList TForm1::ShowOpenDialog(const QString& folder) {
     QFileDialog dialog(this);
     dialog.setDirectory(folder);
@@ -254,12 +248,13 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
 }
 
 // The dialog starts where the last file of this session was chosen, the
-// first time in the designed folder, or in the samples when that is absent.
+// first time in the designed folder, or in the working folder when that is
+// absent: where the user started the tool from.
 std::string TForm1::ChooseFiles(const std::string& startFolder) {
     const QString designed = QString::fromStdString(startFolder);
     const QString folder = !lastFolder_.isEmpty()    ? lastFolder_
                            : QDir(designed).exists() ? designed
-                                                     : SamplesFolder();
+                                                     : QDir::currentPath();
     const QStringList names = ShowOpenDialog(folder);
     if (!names.isEmpty()) lastFolder_ = QFileInfo(names.first()).absolutePath();
     std::string list;
@@ -356,7 +351,9 @@ bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
         SavePicture();
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_E) {
-        SaveCoordinates();
+        SaveTable("Save the map's coordinates", "map.tsv", "coordinates", WriteCoordinates);
+    } else if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_E) {
+        SaveItems();
     } else if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_C) {
         CopyPicture();
     } else {
@@ -377,8 +374,9 @@ bool TForm1::MapShown() {
     return false;
 }
 
-QString TForm1::ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter) {
-    return QFileDialog::getSaveFileName(this, title, suggested, filter);
+QString TForm1::ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter,
+                               QString& chosenFilter) {
+    return QFileDialog::getSaveFileName(this, title, suggested, filter, &chosenFilter);
 }
 
 namespace {
@@ -389,6 +387,15 @@ QString PictureFilters() {
         if (f != "png") raster << "*." + QString::fromStdString(f);
     return QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF page (*.pdf);;Other pictures (") +
            raster.join(' ') + ")";
+}
+// A name without an extension takes the one of the type chosen in the
+// dialog: "PNG image (*.png)" gives .png; a type of several, .png.
+QString WithExtension(const QString& name, const QString& filter) {
+    if (!QFileInfo(name).suffix().isEmpty()) return name;
+    const qsizetype star = filter.indexOf("(*.");
+    const qsizetype end = filter.indexOf(')', star);
+    const QString extension = star >= 0 && end > star ? filter.mid(star + 3, end - star - 3) : QString();
+    return name + "." + (extension.isEmpty() || extension.contains(' ') ? QStringLiteral("png") : extension);
 }
 }  // namespace
 
@@ -406,23 +413,31 @@ void TForm1::Save(const QString& chosen, const QString& path, const char* what,
 
 void TForm1::SavePicture() {
     if (!MapShown()) return;
+    QString type;
     const QString name =
         ShowSaveDialog(QStringLiteral("Save the map picture (a name ending @2x.png: twice the size)"),
-                       QDir(lastFolder_).filePath("map.png"), PictureFilters());
+                       QDir(lastFolder_).filePath("map.png"), PictureFilters(), type);
     if (name.isEmpty()) return;
-    Save(name, name, "map picture",
+    Save(name, WithExtension(name, type), "map picture",
          [](const std::string& path) { return WriteMapPicture(ws.Scene(), ShownMapCaption(), path); });
 }
 
-void TForm1::SaveCoordinates() {
+void TForm1::SaveTable(const char* title, const char* suggested, const char* what,
+                       Written (*write)(const Workspace&, const std::string&)) {
     if (!MapShown()) return;
-    const QString name =
-        ShowSaveDialog(QStringLiteral("Save the map's coordinates"), QDir(lastFolder_).filePath("map.tsv"),
-                       QStringLiteral("Tab-separated values (*.tsv)"));
+    QString type;
+    const QString name = ShowSaveDialog(QString::fromUtf8(title), QDir(lastFolder_).filePath(suggested),
+                                        QStringLiteral("Tab-separated values (*.tsv)"), type);
     if (name.isEmpty()) return;
     QString path = name;
     if (!path.endsWith(".tsv", Qt::CaseInsensitive)) path += ".tsv";
-    Save(name, path, "coordinates", [](const std::string& to) { return WriteCoordinates(ws, to); });
+    Save(name, path, what, [write](const std::string& to) { return write(ws, to); });
+}
+
+void TForm1::SaveItems() {
+    if (ws.shown.kind == MapKind::MrpMds)
+        return SayDone("no item file of an MRP-MDS map: its coordinates (Ctrl+E) give each item's cluster");
+    SaveTable("Save each item's prototype", "items.tsv", "items", WriteSocItems);
 }
 
 void TForm1::CopyPicture() {

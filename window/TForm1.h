@@ -19,6 +19,8 @@
 #include "window/StatusText.h"
 #include "writers/SavedFile.h"
 
+struct Workspace;
+
 class TForm1 : public QWidget, public Form {
     Q_OBJECT
 
@@ -52,13 +54,12 @@ public:
     StatusText* StatusLine;           // read-only; what the tool says besides Memo1
     QComboBox* ScaleBox;              // the column scale of the next runs: none, z, range
 
-    // The folder the open-file dialog starts in when the designed one is absent.
-    static QString SamplesFolder();
-
 protected:
     // The open-file and save-file dialogs; tests replace them.
     virtual QStringList ShowOpenDialog(const QString& folder);
-    virtual QString ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter);
+    // The save dialog also gives the type chosen in it (one of filter's).
+    virtual QString ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter,
+                                   QString& chosenFilter);
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,7 +80,8 @@ private:
     void SayDone(std::string text);
 
     // The keys that work wherever the focus is: Ctrl+S saves the map
-    // picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture.
+    // picture, Ctrl+E its coordinates, Ctrl+Shift+E each item's prototype
+    // (after SOC), Ctrl+Shift+C copies the picture.
     bool HandleKey(QWidget* target, const QKeyEvent& key);
     bool MapShown();
     // Writes the map's `what` to path, chosen in the save dialog as
@@ -88,7 +90,10 @@ private:
     void Save(const QString& chosen, const QString& path, const char* what,
               const std::function<Written(const std::string&)>& write);
     void SavePicture();
-    void SaveCoordinates();
+    // A tab-separated table of the map, written by `write`.
+    void SaveTable(const char* title, const char* suggested, const char* what,
+                   Written (*write)(const Workspace&, const std::string&));
+    void SaveItems();
     void CopyPicture();
 
     bool closePending_ = false;

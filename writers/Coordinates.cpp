@@ -34,19 +34,28 @@ std::string FeatureColumn(const Table& items, int q) {
     return TsvField(name);
 }
 
+// The header's first columns: item, and name and class when the table has them.
+std::string ItemHeader(const Table& items) {
+    std::string text = "item";
+    if (items.HasNames()) text += "\tname";
+    if (items.HasClasses()) text += "\tclass";
+    return text;
+}
+
+// Item i's first fields, as ItemHeader names them.
+void AddItem(std::string& text, const Table& items, int i) {
+    text += std::to_string(i);
+    if (items.HasNames()) Add(text, TsvField(items.Name(i)));
+    if (items.HasClasses()) Add(text, ClassField(items, items.ClassOf(i)));
+}
+
 std::string MrpMdsText(const Workspace& shown, int n, int axes) {
     const Table& items = shown.table;
-    const bool names = items.HasNames(), classes = items.HasClasses();
-    std::string text = "item";
-    if (names) text += "\tname";
-    if (classes) text += "\tclass";
-    text += "\tcluster\tprobability";
+    std::string text = ItemHeader(items) + "\tcluster\tprobability";
     for (int a = 1; a <= axes; ++a) text += Format("\taxis%d", a);
     text += "\tview_x\tview_y\n";
     for (int i = 1; i <= n; ++i) {
-        text += std::to_string(i);
-        if (names) Add(text, TsvField(items.Name(i)));
-        if (classes) Add(text, ClassField(items, items.ClassOf(i)));
+        AddItem(text, items, i);
         Add(text, std::to_string(shown.clusters.marks[static_cast<std::size_t>(i)].CentreItem()));
         Add(text, Number(shown.clusters.probability[static_cast<std::size_t>(i)]));
         for (int a = 1; a <= axes; ++a) Add(text, Number(shown.map.Point(i)[a]));
@@ -88,13 +97,39 @@ std::string CoordinatesText(const Workspace& shown) {
     return shown.shown.kind == MapKind::MrpMds ? MrpMdsText(shown, n, shown.shown.axes) : PrototypesText(shown, n);
 }
 
-Written WriteCoordinates(const Workspace& shown, const std::string& path) {
+std::string SocItemsText(const Workspace& shown) {
+    const Table& vectors = shown.table;
+    const SocFit fit = MeasureSocFit(shown.prototypes, vectors, std::clamp(shown.VectorDim, 0, shown.prototypes.width));
+    std::string text = ItemHeader(vectors) + "\tprototype\tdistance\n";
+    for (int i = 1; i <= vectors.rows; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        AddItem(text, vectors, i);
+        const bool in = fit.prototypeOf[at] > 0;
+        Add(text, in ? std::to_string(fit.prototypeOf[at]) : std::string());
+        Add(text, in ? Number(fit.distance[at]) : std::string());
+        text += '\n';
+    }
+    return text;
+}
+
+namespace {
+
+Written WriteText(const std::string& path, const std::string& text) {
     QSaveFile file;
     if (const auto error = OpenSaved(file, path)) return {path, *error};
-    const std::string text = CoordinatesText(shown);
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
         file.cancelWriting();
         return {path, CannotWrite(file, path)};
     }
     return {path, CommitSaved(file, path)};
+}
+
+}  // namespace
+
+Written WriteCoordinates(const Workspace& shown, const std::string& path) {
+    return WriteText(path, CoordinatesText(shown));
+}
+
+Written WriteSocItems(const Workspace& shown, const std::string& path) {
+    return WriteText(path, SocItemsText(shown));
 }

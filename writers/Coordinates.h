@@ -19,3 +19,10 @@
 // Of the map the Workspace shows.
 std::string CoordinatesText(const Workspace& shown);
 Written WriteCoordinates(const Workspace& shown, const std::string& path);
+
+// After SOC or reload, a line per input vector: item, name and class (when
+// the table has them), the prototype it belongs to as the map numbers it and
+// its distance to it as the quantisation error measures it; both empty for a
+// vector in no prototype.
+std::string SocItemsText(const Workspace& shown);
+Written WriteSocItems(const Workspace& shown, const std::string& path);
