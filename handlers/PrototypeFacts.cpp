@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "handlers/MapPanel.h"
 #include "workspace/Workspace.h"
 
 void KeepScores() {
@@ -10,10 +11,13 @@ void KeepScores() {
     ws.facts.scores.assign(ws.ItemScore.begin(), ws.ItemScore.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-SocFit KeepPrototypeFacts() {
+SocFit ShowTrainedPrototypes(Form& form) {
     KeepScores();
     const SocFit fit = MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim);
     ws.facts.classes = fit.majority;
     ws.facts.shares = fit.share;
+    ws.facts.members = fit.members;
+    ws.view.colourByClass = ws.table.HasClasses();
+    RedrawMap(form);
     return fit;
 }

@@ -3,9 +3,12 @@
 // the run left them (a pick rewrites ItemScore) and their classes.
 #pragma once
 
+#include "form/Form.h"
 #include "soc/SocFit.h"
 
 // The scores of prototypes 1..K as they stand.
 void KeepScores();
-// The scores, and each prototype's class and its share; returns the fit.
-SocFit KeepPrototypeFacts();
+// The scores, and each prototype's class, its share and members; the map
+// redrawn with marks sized by members and, on a table with classes,
+// coloured by class. Returns the fit.
+SocFit ShowTrainedPrototypes(Form& form);

@@ -189,7 +189,7 @@ void ReloadSocResults(Form& form) {
     ws.clusters.Clear(ws.prototypes.k);
     ResetView(ws.view, ws.map);
     ShowMovedMap(form, 3);
-    const SocFit fit = KeepPrototypeFacts();
+    const SocFit fit = ShowTrainedPrototypes(form);
     form.StatusOutcome(Outcome::Finished,
                        Format("reload finished: %d prototypes of %d components, %d vectors", ws.prototypes.k,
                               dim, ws.table.rows),

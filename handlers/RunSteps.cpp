@@ -43,6 +43,7 @@ ResultPaths ListResultPaths(Form& form, const std::string& input) {
 void StartRun(Form& form, int socMode) {
     ws.SocMode = socMode;
     ws.view.colourByClass = false;
+    ws.facts = PrototypeFacts{};
     ws.VectorDim = 65;
     ws.tree.Clear(0);
     form.StatusClear();

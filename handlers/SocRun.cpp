@@ -272,7 +272,7 @@ bool WriteFiles(Form& form, const SocOptions& options, const std::string& path, 
 // How the run ended, with the prototypes' figures.
 void ReportEnd(Form& form, long done, int steps, const SettlingMade& settling, bool written,
                const RunClock& clock) {
-    const SocFit fit = KeepPrototypeFacts();
+    const SocFit fit = ShowTrainedPrototypes(form);
     ReportRunEnd(form,
                  {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done, steps,
                   done},

@@ -47,12 +47,21 @@ EntryName Shown(const char* name) {
             "\u2026"};
 }
 
+// Trained prototypes: what their marks' sizes say.
+void SizeEntry(const MapScene& scene, Legend& legend) {
+    const std::vector<int>& members = scene.prototypeMembers;
+    if (!scene.prototypes || members.size() < 2) return;
+    const int most = *std::max_element(members.begin() + 1, members.end());
+    Add(legend, true, kWhite, kBlack, kMarkRadius + 2, "size: vectors held, %d at most", most);
+}
+
 void ClusterEntries(const MapScene& scene, Legend& legend) {
     const int n = scene.Points();
     if (scene.prototypes) {
         Text(legend, "SOC prototypes");
         Add(legend, true, kBlack, kBlack, kMarkRadius, "prototype: %d", n);
         if (scene.view.mode == kViewNumbers) Text(legend, "label: its number");
+        SizeEntry(scene, legend);
         return;
     }
     Text(legend, "MRP clusters");
@@ -93,6 +102,7 @@ void ClassEntries(const MapScene& scene, Legend& legend) {
     }
     if (counts[0] > 0)
         Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), kMarkRadius, "none: %d", counts[0]);
+    SizeEntry(scene, legend);
 }
 
 // A box shows so many entries at most; a longer legend says how many it

@@ -21,6 +21,7 @@ struct MapScene {
     const TreeLinks& tree;
     const Table& table;                          // the items' names and classes
     const std::vector<int>& prototypeClasses;    // of prototypes 1..K, when the points are prototypes
+    const std::vector<int>& prototypeMembers;    // and the vectors each holds; empty while they train
     bool prototypes;                             // the points are SOC's prototypes, not items
 
     // The points drawn: those placed and projected.

@@ -1,6 +1,7 @@
 #include "view/MarkColours.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 
@@ -73,10 +74,25 @@ std::uint32_t OutlineFor(std::uint32_t fill) {
     return (r * 299 + g * 587 + b * 114) / 1000 > 200 ? kDarkEdge : fill;
 }
 
-MarkLook LookOf(const MapScene& scene, int i) {
+int MembersRadius(int members, int most) {
+    if (members <= 0 || most <= 0) return kEmptyRadius;
+    const double share = std::sqrt(static_cast<double>(std::min(members, most)) / most);
+    return kEmptyRadius + static_cast<int>(std::lround(share * (kFullestRadius - kEmptyRadius)));
+}
+
+namespace {
+int RadiusOf(const MapScene& scene, int i) {
+    const std::vector<int>& members = scene.prototypeMembers;
+    if (scene.prototypes && i >= 1 && i < static_cast<int>(members.size()))
+        return MembersRadius(members[static_cast<std::size_t>(i)], *std::max_element(members.begin() + 1, members.end()));
     const bool centre = i < static_cast<int>(scene.clusters.marks.size()) &&
                         scene.clusters.marks[static_cast<std::size_t>(i)].IsCentre();
-    const int radius = centre ? kCentreRadius : kMarkRadius;
+    return centre ? kCentreRadius : kMarkRadius;
+}
+}  // namespace
+
+MarkLook LookOf(const MapScene& scene, int i) {
+    const int radius = RadiusOf(scene, i);
     if (MarksShowClasses(scene)) {
         const std::uint32_t fill = ClassColour(MarkClass(scene, i));
         return {fill, OutlineFor(fill), radius};

@@ -28,6 +28,12 @@ int MarkClass(const MapScene& scene, int i);
 inline constexpr int kCentreRadius = 4;
 inline constexpr int kMarkRadius = 3;
 
+// A prototype's radius once trained: its area grows with the vectors it
+// holds, from kEmptyRadius for none to kFullestRadius for the most any holds.
+inline constexpr int kEmptyRadius = 2;
+inline constexpr int kFullestRadius = 9;
+int MembersRadius(int members, int most);
+
 // The fill and the outline of map point i as it is drawn now.
 struct MarkLook {
     std::uint32_t fill, outline;

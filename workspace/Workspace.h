@@ -32,10 +32,12 @@ struct MapRecord {
 
 // At the end of a run that placed prototypes (SOC, reload), of each one:
 // the class most of its vectors hold (0 for none) and their share of them,
-// and its win score as the run left it, whatever a pick writes afterwards.
+// the vectors it holds, and its win score as the run left it, whatever a
+// pick writes afterwards. During training only the scores.
 struct PrototypeFacts {
     std::vector<int> classes;
     std::vector<float> shares;
+    std::vector<int> members;
     std::vector<float> scores;
 };
 
@@ -79,7 +81,7 @@ struct Workspace {
 
     // The map on show, for the view to draw, fit and pick from.
     MapScene Scene() const {
-        return {map, view, distances, clusters, tree, table, facts.classes, SocMode == 1};
+        return {map, view, distances, clusters, tree, table, facts.classes, facts.members, SocMode == 1};
     }
 
     // Everything back to how the program starts.
