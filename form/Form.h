@@ -31,6 +31,13 @@ enum EditId : int {
     Edit16
 };
 
+// A better value that a hint names: "map enlarge." or "char. distance"
+// (the value as the field is to read it), or scale z for the columns.
+struct Suggestion {
+    enum Field { Enlargement, CharDistance, ScaleZ } field;
+    std::string value;
+};
+
 struct RunChoices {
     ReadOptions reading;
     std::optional<unsigned> seed;  // none: the clock's
@@ -79,6 +86,19 @@ public:
     // line names; by default the reader decides), the seed of a repeatable
     // run, and whether the map settles after its steps.
     virtual RunChoices Choices() { return {}; }
+
+    // Whether "Input size" or "Vect. dim" is to follow the file a run
+    // reads: the window's do until the user types in them, up to the next
+    // file choice; a command line's are what it says.
+    virtual bool FieldFollowsFile(EditId) { return false; }
+
+    // A hint's better value, which a face may let the user apply in one
+    // action; returns the words that end the hint to say how, or nothing.
+    virtual std::string Suggest(const Suggestion&) { return {}; }
+
+    // The control that gives a file's columns their roles, for hints that
+    // name one: nothing where the command line's options do it.
+    virtual std::string ColumnsControl() { return {}; }
 };
 
 // The text an edit field holds when the window opens: the window's design,

@@ -280,8 +280,9 @@ bool MapFieldsUsable(Form& form, MrpMdsOptions& options, float mean) {
     ws.distances.largest = 1.0f;
     ws.view.markScale = 5.0f;
     ws.view.angle = kRunViewAngle;
-    ResolveCharDistance(form, options.mrp, ws.distances, mean, 1, kMaxClusters);
-    if (!CharDistanceUsable(form, options.mrp, mean)) return false;
+    const CharDistanceSearch search{ws.distances, mean, 1, kMaxClusters};
+    ResolveCharDistance(form, options.mrp, search);
+    if (!CharDistanceUsable(form, options.mrp, search)) return false;
     const int m = options.mapDim.value;
     if (m <= 0 || m > 3) {
         Refuse(form, "MDS dim must be 1-3!", FieldWords(options.mapDim, "map dim. (1-3)"));
@@ -314,7 +315,8 @@ bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, const ItemsRead& 
     form.MemoAppend(std::to_string(members));
     if (ws.clusters.count == 0)
         form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
-                               static_cast<double>(mrp.charDistance.value), CharDistanceHint(read.mean).c_str()));
+                               static_cast<double>(mrp.charDistance.value),
+                               CharDistanceHint(form, mrp, {ws.distances, read.mean, 1, kMaxClusters}).c_str()));
     RecordWrittenFiles(
         form, read.path,
         RunLine("MRP-MDS", read.path, read.items, read.dim,
@@ -370,6 +372,7 @@ void RunMrpMds(Form& form) {
     const std::optional<std::string> path = ChooseRunFile(form, true);
     if (!path) return;
     ClearForRun(form);
+    FollowFile(form, *path, kMaxMapItems, true);
     MrpMdsOptions options = ReadMrpMdsOptions(form);
     ItemsRead read;
     read.path = *path;

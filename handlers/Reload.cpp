@@ -26,8 +26,7 @@ namespace {
 constexpr int kMapSize = 22;  // the reloaded map's grid and box
 
 // The reload's own start state, once a file is chosen.
-void Prepare(Form& form, const ReloadOptions& options) {
-    StartRun(form, 1);
+void Prepare(const ReloadOptions& options) {
     ws.SimilarityDist = static_cast<float>(options.simil.value);
     ws.view.showEdges = true;
     ws.clusters.Clear(0);  // marks of an earlier MRP-MDS run mean nothing here
@@ -172,8 +171,10 @@ void ReloadSocResults(Form& form) {
     const std::optional<std::string> path = ChooseRunFile(form, false);
     if (!path) return;
     const std::string input(BaseName(*path));
+    StartRun(form, 1);
+    FollowFile(form, *path, kMaxSocVectors, false);
     const ReloadOptions options = ReadReloadOptions(form);
-    Prepare(form, options);
+    Prepare(options);
     form.MemoAppend(*path);
     const ResultPaths paths = ListResultPaths(form, *path);
     int dim = 0;

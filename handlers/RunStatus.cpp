@@ -24,11 +24,13 @@ void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
 }
 
 void ShowVectorReadNotes(Form& form, const ReadReport& report, const char* name, int requested) {
-    for (const std::string& note : VectorReadNotes(report, name, requested)) form.StatusNote(note);
+    for (const std::string& note : VectorReadNotes(report, name, requested, form.ColumnsControl()))
+        form.StatusNote(note);
 }
 
 void ShowMatrixReadNotes(Form& form, const ReadReport& report, const char* name, int requested) {
-    for (const std::string& note : MatrixReadNotes(report, name, requested)) form.StatusNote(note);
+    for (const std::string& note : MatrixReadNotes(report, name, requested, form.ColumnsControl()))
+        form.StatusNote(note);
 }
 
 namespace {
@@ -51,8 +53,12 @@ int ComponentsTheyHave(Form& form, const ReadReport& report, int asked) {
 }
 
 void ScaleFeatures(Form& form, const ReadReport& report, Table& items, int dim) {
-    for (const std::string& note : ScaleColumns(items, items.rows, dim, form.Choices().reading.scale, report.columns))
-        form.StatusNote(note);
+    const ColumnScale scale = form.Choices().reading.scale;
+    // Unscaled columns whose spreads ask for z: the warnings about them say so.
+    const bool askZ = scale == ColumnScale::None && AutomaticScale(items, items.rows, dim) == ColumnScale::Z;
+    for (const std::string& note : ScaleColumns(items, items.rows, dim, scale, report.columns))
+        form.StatusNote(askZ && note.rfind("warning:", 0) == 0 ? note + form.Suggest({Suggestion::ScaleZ, "z"})
+                                                                : note);
 }
 
 void ShowUnrelatedPairs(Form& form, int pairs) {
@@ -92,34 +98,56 @@ bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table&
 
 void ShowBorderWarning(Form& form, int pressed, int n, double enlargement,
                        const std::function<FittingValue()>& fits) {
-    if (MapCutByBox(pressed, n)) form.StatusNote(BorderWarningText(pressed, enlargement, fits()));
+    if (!MapCutByBox(pressed, n)) return;
+    const FittingValue fitting = fits();
+    const std::string text = BorderWarningText(pressed, enlargement, fitting);
+    form.StatusNote(fitting.value > 0 ? text + form.Suggest({Suggestion::Enlargement, Format("%g", fitting.value)})
+                                      : text);
 }
 
-std::string CharDistanceHint(double meanDistance) {
-    return Format("try about %.3g, a fifth of the mean distance %.3f", meanDistance / 5, meanDistance);
+namespace {
+// The value "auto" takes, as stated (three digits), and whether the items
+// form clusters at it.
+struct FoundCharDistance {
+    std::string value;
+    bool forms;
+};
+FoundCharDistance FindCharDistance(const MrpFields& mrp, const CharDistanceSearch& s) {
+    const std::optional<float> found =
+        AutomaticCharDistance(s.d, static_cast<float>(s.meanDistance / s.toFile), s.maxClusters,
+                              mrp.noiseLimit.value, mrp.neighbourLimit.value);
+    return {Format("%.3g", found ? *found * s.toFile : s.meanDistance / 5), found.has_value()};
+}
+}  // namespace
+
+std::string CharDistanceHint(Form& form, const MrpFields& mrp, const CharDistanceSearch& search) {
+    const FoundCharDistance found = FindCharDistance(mrp, search);
+    const std::string hint =
+        found.forms ? Format("try %s: the items form clusters there (mean distance %.3f)", found.value.c_str(),
+                             search.meanDistance)
+                    : Format("try about %s, a fifth of the mean distance %.3f", found.value.c_str(),
+                             search.meanDistance);
+    return hint + form.Suggest({Suggestion::CharDistance, found.value});
 }
 
-bool CharDistanceUsable(Form& form, const MrpFields& mrp, double meanDistance) {
+bool CharDistanceUsable(Form& form, const MrpFields& mrp, const CharDistanceSearch& search) {
     if (mrp.charDistance.value > 0) return true;
     Refuse(form, "critical dist > 0!",
            FieldWords(mrp.charDistance, "char. distance") + ": it must be a distance above 0; " +
-               CharDistanceHint(meanDistance));
+               CharDistanceHint(form, mrp, search));
     return false;
 }
 
-void ResolveCharDistance(Form& form, MrpFields& mrp, const DistanceMatrix& d, double meanDistance,
-                         double toFile, int maxClusters) {
+void ResolveCharDistance(Form& form, MrpFields& mrp, const CharDistanceSearch& search) {
     if (!FieldSays(mrp.charDistance, "auto")) return;
-    const std::optional<float> found =
-        AutomaticCharDistance(d, static_cast<float>(meanDistance / toFile), maxClusters, mrp.noiseLimit.value,
-                              mrp.neighbourLimit.value);
+    const FoundCharDistance found = FindCharDistance(mrp, search);
     // Three digits, as stated: typing the value stated repeats the run.
-    const std::string value = Format("%.3g", (found ? *found : meanDistance / 5 / toFile) * toFile);
-    mrp.charDistance.value = static_cast<float>(ParseReal(value));
-    form.StatusNote(found ? Format("\"char. distance\" auto: %s, at which the items form clusters", value.c_str())
-                          : Format("\"char. distance\" auto: %s, a fifth of the mean distance; no value from a "
-                                   "sixteenth of it to 16 times it forms a cluster",
-                                   value.c_str()));
+    mrp.charDistance.value = static_cast<float>(ParseReal(found.value));
+    form.StatusNote(found.forms
+                        ? Format("\"char. distance\" auto: %s, at which the items form clusters", found.value.c_str())
+                        : Format("\"char. distance\" auto: %s, a fifth of the mean distance; no value from a "
+                                 "sixteenth of it to 16 times it forms a cluster",
+                                 found.value.c_str()));
 }
 
 double RunClock::Seconds() const {

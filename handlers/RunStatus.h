@@ -50,19 +50,29 @@ bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table&
 void ShowBorderWarning(Form& form, int pressed, int n, double enlargement,
                        const std::function<FittingValue()>& fits);
 
-// "try about 0.509, a fifth of the mean distance 2.545": the "char.
-// distance" that the samples group well with, for a refusal or a warning.
-std::string CharDistanceHint(double meanDistance);
+// Where a "char. distance" is looked for: the items' distances d, their
+// mean in the file's units (those of distances.dat and of the field), what
+// turns d's raw distances into those units, and the clusters the run takes.
+struct CharDistanceSearch {
+    const DistanceMatrix& d;
+    double meanDistance;
+    double toFile;
+    int maxClusters;
+};
 
-// A "char. distance" that is not above 0 refuses the run, with a hint from
-// the mean distance (in the units of distances.dat). False when refused.
-bool CharDistanceUsable(Form& form, const MrpFields& mrp, double meanDistance);
+// "try 0.45: the items form clusters there (mean distance 2.545)", or,
+// when no value near a fifth of the mean does, "try about 0.509, a fifth
+// of the mean distance 2.545": for a refusal or a warning, which the face
+// may let the user apply.
+std::string CharDistanceHint(Form& form, const MrpFields& mrp, const CharDistanceSearch& search);
 
-// "char. distance" "auto": the value at which the items of d form a cluster
-// (see AutomaticCharDistance), stated on the status line. toFile turns d's
-// raw distances into the file's units, in which the field and the mean are.
-void ResolveCharDistance(Form& form, MrpFields& mrp, const DistanceMatrix& d, double meanDistance,
-                         double toFile, int maxClusters);
+// A "char. distance" that is not above 0 refuses the run, with the hint.
+// False when refused.
+bool CharDistanceUsable(Form& form, const MrpFields& mrp, const CharDistanceSearch& search);
+
+// "char. distance" "auto": the value at which the items form a cluster
+// (see AutomaticCharDistance), stated on the status line.
+void ResolveCharDistance(Form& form, MrpFields& mrp, const CharDistanceSearch& search);
 
 // The time of a run's loop and how often it reports: progress goes to the
 // status line at most ten times a second (and at the end).

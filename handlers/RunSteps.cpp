@@ -51,6 +51,25 @@ void StartRun(Form& form, int socMode) {
     DrawEmptyPanel(form.PanelCanvas());
 }
 
+void FollowFile(Form& form, const std::string& path, int most, bool matrices) {
+    const bool size = form.FieldFollowsFile(Edit12), dim = form.FieldFollowsFile(Edit13);
+    if (!size && !dim) return;
+    ReadReport report;
+    const FileShape shape = InspectFile(path.c_str(), form.Choices().reading, most, report);
+    if (shape.items <= 0) return;
+    std::string said;
+    if (size) {
+        form.SetEditText(Edit12, std::to_string(shape.items));
+        said = Format("Input size %d", shape.items);
+    }
+    if (dim) {
+        const int values = matrices && shape.matrix ? 0 : shape.values;
+        form.SetEditText(Edit13, std::to_string(values));
+        said += (said.empty() ? "" : ", ") + Format("Vect. dim %d", values);
+    }
+    form.StatusNote(said + " from " + std::string(BaseName(path)));
+}
+
 void ShowMovedMap(Form& form, int axes) {
     MapCentre(ws.view, ws.map, axes);
     ws.view.zoom = 1.0f;

@@ -31,6 +31,13 @@ ResultPaths ListResultPaths(Form& form, const std::string& input);
 // nothing of an earlier run.
 void StartRun(Form& form, int socMode);
 
+// "Input size" and "Vect. dim", where they follow the file (see
+// Form::FieldFollowsFile), set from the file at path: its rows up to `most`
+// (the run's limit), its features, or 0 for a square matrix when the run
+// reads matrices; the status line says so. A file that cannot be read is
+// left to the run to refuse.
+void FollowFile(Form& form, const std::string& path, int most, bool matrices);
+
 // The map after its points moved: centred on axes 1..axes, at zoom 1,
 // projected and drawn.
 void ShowMovedMap(Form& form, int axes);

@@ -126,8 +126,9 @@ bool PrototypesFromClusters(Form& form, const SocOptions& options, const Distanc
     const double toFile = kTenfold / ws.table.scale;
     const double mean = MeanDistance(itemDistances) / itemDistances.scale * toFile;
     MrpFields mrp = options.mrp;
-    ResolveCharDistance(form, mrp, itemDistances, mean, toFile, kMaxMrpClusters);
-    if (!CharDistanceUsable(form, mrp, mean)) return false;
+    const CharDistanceSearch search{itemDistances, mean, toFile, kMaxMrpClusters};
+    ResolveCharDistance(form, mrp, search);
+    if (!CharDistanceUsable(form, mrp, search)) return false;
     MemoLines memo(form);
     const Clusters clusters =
         ClusterPrototypes(itemDistances, kMaxMrpClusters, static_cast<float>(mrp.charDistance.value / toFile),
@@ -139,7 +140,7 @@ bool PrototypesFromClusters(Form& form, const SocOptions& options, const Distanc
     if (clusters.count == 0) {
         Refuse(form, "",
                Format("no MRP cluster, so no prototypes to train: none found with \"char. distance\" %g; %s",
-                      static_cast<double>(mrp.charDistance.value), CharDistanceHint(mean).c_str()));
+                      static_cast<double>(mrp.charDistance.value), CharDistanceHint(form, mrp, search).c_str()));
         return false;
     }
     ws.prototypes.Resize(clusters.count, dim);
@@ -287,6 +288,7 @@ void RunSoc(Form& form, int steps) {
     const std::optional<std::string> path = ChooseRunFile(form, false);
     if (!path) return;
     ClearForRun(form);
+    FollowFile(form, *path, kMaxSocVectors, false);
     const SocOptions options = ReadSocOptions(form);
     form.MemoAppend(*path);
     const ResultPaths paths = ListResultPaths(form, *path);

@@ -33,6 +33,19 @@ void Count(ColumnStats& s, const TableCell& cell, const char* base) {
         s.distinct.insert(std::string_view(base + cell.at, cell.size));
 }
 
+// The values of the first rows that hold any, each column's apart by commas.
+std::vector<std::string> FirstValues(const TextTable& table, const std::uint8_t* data, int columns) {
+    constexpr std::size_t kRows = 3;
+    std::vector<std::string> values(static_cast<std::size_t>(columns) + 1);
+    for (std::size_t r = 0; r < std::min(kRows, table.rows.size()); ++r)
+        for (int c = 1; c <= columns; ++c) {
+            const TableCell* cell = table.Cell(table.rows[r], c);
+            std::string& v = values[static_cast<std::size_t>(c)];
+            v += (r > 0 ? ", " : "") + (cell && cell->kind != TableCell::Missing ? CellText(data, *cell) : "NA");
+        }
+    return values;
+}
+
 std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* data, int columns) {
     std::vector<ColumnStats> stats(static_cast<std::size_t>(columns) + 1);
     const char* base = reinterpret_cast<const char*>(data);
@@ -168,6 +181,9 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
         return s.present > 0 && s.text == s.present;
     };
+    plan.text.assign(size, false);
+    for (int c = 1; c <= plan.columns; ++c) plan.text[static_cast<std::size_t>(c)] = isText(c);
+    plan.firstValues = FirstValues(table, data, plan.columns);
     // Values that repeat as a class's do: at most 20, fewer than half the rows.
     const auto repeats = [&](int distinct) { return distinct <= kMaxClasses && distinct * 2 < rows; };
     // The distinct values of a column of whole numbers that repeat so, two

@@ -29,6 +29,8 @@ struct ColumnPlan {
     int columns = 0;                  // the fields most rows hold
     std::vector<ColumnRole> role;     // by column, from 1
     std::vector<std::string> header;  // each column's name in the header, from 1; "" without
+    std::vector<std::string> firstValues;  // each column's first few values as written, for the user to see
+    std::vector<bool> text;                // the column holds text alone: no feature
     int namesColumn = 0, classColumn = 0;
     bool indexNames = false;  // the names column counts the rows from indexFirst
     int indexFirst = 0;

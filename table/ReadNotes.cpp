@@ -80,28 +80,28 @@ std::string Parenthesised(const ColumnPlan& c, int column) {
 }
 
 // How the user chooses the class column otherwise: the one place that
-// words it, as the command line's option.
-std::string ClassChoice(const std::string& column) {
-    return "--class " + column;
+// words it, as the command line's option or the face's control.
+std::string ClassChoice(const std::string& column, const std::string& control) {
+    return control.empty() ? "--class " + column : control;
 }
 
 // A numeric class taken by its header, or a feature that may be one.
-std::string ClassGuessNote(const ColumnPlan& c) {
+std::string ClassGuessNote(const ColumnPlan& c, const std::string& control) {
     const ColumnPlan::ClassGuess& g = c.classGuess;
     const std::string values = Plural(g.values, "whole value", "whole values");
     return g.taken ? Format("warning: %s (%s) taken as the class; %s keeps it a feature",
-                            c.ColumnWords(g.column).c_str(), values.c_str(), ClassChoice(g.undo).c_str())
+                            c.ColumnWords(g.column).c_str(), values.c_str(), ClassChoice(g.undo, control).c_str())
                    : Format("warning: %s holds %s: a class? %s takes it as one",
-                            c.ColumnWords(g.column).c_str(), values.c_str(), ClassChoice(g.undo).c_str());
+                            c.ColumnWords(g.column).c_str(), values.c_str(), ClassChoice(g.undo, control).c_str());
 }
 
-void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
+void ColumnNotes(const ReadReport& r, const std::string& control, std::vector<std::string>& notes) {
     const ColumnPlan& c = r.columns;
     if (c.indexNames)
         notes.push_back(Format("warning: %s counts the rows %d..%d: taken as item names, not a feature",
                                Parenthesised(c, c.namesColumn).c_str(), c.indexFirst,
                                c.indexFirst + c.rows - 1));
-    if (c.classGuess.column > 0) notes.push_back(ClassGuessNote(c));
+    if (c.classGuess.column > 0) notes.push_back(ClassGuessNote(c, control));
     for (const ColumnPlan::LeftOut& out : c.leftOut)
         notes.push_back(out.asked ? c.ColumnWords(out.column) + " left out, as asked"
                                   : Format("warning: %s %s: left out", c.ColumnWords(out.column).c_str(),
@@ -110,7 +110,8 @@ void ColumnNotes(const ReadReport& r, std::vector<std::string>& notes) {
 
 // The notes of both readers; `vectors` tells the vector reader's report
 // from the matrix reader's.
-std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors) {
+std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors,
+                                   const std::string& control) {
     std::vector<std::string> notes;
     const std::string file(BaseName(name));
     notes.push_back(Format("read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
@@ -140,7 +141,7 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
     if (r.blankLines != 0)
         notes.push_back(Format("warning: line %d is blank: skipped (%s in all)", r.firstBlankLine,
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
-    ColumnNotes(r, notes);
+    ColumnNotes(r, control, notes);
     if (r.longNames != 0)
         notes.push_back(Format("warning: %s longer than %s bytes cut there (line %d first)",
                                Plural(r.longNames, "name", "names").c_str(),
@@ -203,10 +204,12 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
 
 }  // namespace
 
-std::vector<std::string> VectorReadNotes(const ReadReport& report, const char* name, int requested) {
-    return ReadNotes(report, name, requested, true);
+std::vector<std::string> VectorReadNotes(const ReadReport& report, const char* name, int requested,
+                                         const std::string& control) {
+    return ReadNotes(report, name, requested, true, control);
 }
 
-std::vector<std::string> MatrixReadNotes(const ReadReport& report, const char* name, int requested) {
-    return ReadNotes(report, name, requested, false);
+std::vector<std::string> MatrixReadNotes(const ReadReport& report, const char* name, int requested,
+                                         const std::string& control) {
+    return ReadNotes(report, name, requested, false, control);
 }

@@ -17,6 +17,9 @@ bool LooksLikeMatrix(const ReadReport& report);
 
 // What was read and what a user must know about it, one text each: the
 // rows and values read, then every "warning:" with its line number.
-// `requested` is the "Input size" the rows were asked for.
-std::vector<std::string> VectorReadNotes(const ReadReport& report, const char* name, int requested);
-std::vector<std::string> MatrixReadNotes(const ReadReport& report, const char* name, int requested);
+// `requested` is the "Input size" the rows were asked for; `control` is
+// what gives a column a role where the command line's options do not.
+std::vector<std::string> VectorReadNotes(const ReadReport& report, const char* name, int requested,
+                                         const std::string& control = {});
+std::vector<std::string> MatrixReadNotes(const ReadReport& report, const char* name, int requested,
+                                         const std::string& control = {});

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTextBlock>
 #include <algorithm>
 
 namespace {
@@ -11,8 +12,8 @@ constexpr qint64 kBusyShownMs = 3000;
 constexpr int kNotesShownLines = 12;  // the list scrolls beyond
 
 const char* const kKeys =
-    "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture, F fits the map, "
-    "C colours by class, L the legend, N these notes";
+    "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+E each item's prototype (SOC), "
+    "Ctrl+Shift+C copies the picture, F fits the map, C colours by class, L the legend, N these notes";
 
 bool IsWarning(const std::string& s) {
     return s.rfind("warning:", 0) == 0 || s.rfind("error:", 0) == 0;
@@ -29,7 +30,17 @@ StatusText::StatusText(QWidget* parent) : QLineEdit(parent) {
     list_->setReadOnly(true);
     list_->setAttribute(Qt::WA_ShowWithoutActivating);  // the line keeps the keyboard
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    list_->viewport()->installEventFilter(this);
     list_->hide();
+}
+
+bool StatusText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        emit LineChosen(list_->cursorForPosition(at).block().text());
+        return true;
+    }
+    return QLineEdit::eventFilter(watched, event);
 }
 
 void StatusText::Clear() {

@@ -39,7 +39,12 @@ public:
     void ToggleNotes();
     QPlainTextEdit* Notes() const { return list_; }
 
+signals:
+    // A line of the list was double-clicked.
+    void LineChosen(const QString& line);
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -12,9 +12,16 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 #include <exception>
+#include <utility>
 
 #include "files/OutputNames.h"
+#include "table/Capacities.h"
+#include "table/ReadNotes.h"
+#include "table/TableReader.h"
+#include "text/Numbers.h"
+#include "window/ColumnsDialog.h"
 #include "handlers/MapPanel.h"
 #include "handlers/MapRecord.h"
 #include "handlers/MrpMdsRun.h"
@@ -58,6 +65,18 @@ struct LabelSpec {
     const char* caption;
     int pixels;
 };
+
+void PressSoc(Form& form) {
+    RunSoc(form);
+}
+
+// The runs a suggestion presses again.
+bool IsRun(void (*action)(Form&)) {
+    return action == RunMrpMds || action == PressSoc || action == ReloadSocResults;
+}
+
+// The key that applies a suggestion of each field.
+constexpr char kSuggestionKeys[] = "EDZ";
 
 }  // namespace
 
@@ -129,7 +148,7 @@ void TForm1::BuildControls() {
     const ButtonSpec buttons[] = {
         {&TForm1::Button2, "Button2", 224, 8, 57, 25, "MRP-MDS", RunMrpMds},
         {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", [](Form&) { StopRun(); }},
-        {&TForm1::Button10, "Button10", 352, 8, 51, 25, "SOC", [](Form& form) { RunSoc(form); }},
+        {&TForm1::Button10, "Button10", 352, 8, 51, 25, "SOC", PressSoc},
         {&TForm1::Button9, "Button9", 400, 8, 49, 25, "reload", ReloadSocResults},
         {&TForm1::Button4, "Button4", 496, 8, 57, 25, "Size up", SizeUp},
         {&TForm1::Button5, "Button5", 552, 8, 57, 25, "Size down", SizeDown},
@@ -163,6 +182,9 @@ void TForm1::BuildControls() {
         edit->setTextMargins(0, 0, 0, 0);
         Edits[e.number] = edit;
     }
+    // "Input size" and "Vect. dim" follow each chosen file until typed in.
+    for (const EditId typed : {Edit12, Edit13})
+        connect(Edits[typed], &QLineEdit::textEdited, this, [this, typed] { typed_.insert(typed); });
     Edits[3]->installEventFilter(this);
 
     // The column scale: beside the map parameters, in the room below "map dim.".
@@ -179,11 +201,19 @@ void TForm1::BuildControls() {
     scaleLabel->setFont(SansFont(13));
     scaleLabel->setGeometry(888, 214, 90, 16);
     scaleLabel->setBuddy(ScaleBox);
+    ColumnsButton = new QPushButton(QStringLiteral("columns\u2026"), client_);
+    ColumnsButton->setObjectName("ColumnsButton");
+    ColumnsButton->setGeometry(984, 211, 75, 23);
+    ColumnsButton->setToolTip(
+        QStringLiteral("The chosen file's columns: which are features, which name the items, which gives "
+                       "their class, which are left out"));
+    connect(ColumnsButton, &QPushButton::clicked, this, [this] { Handle([this] { ChooseColumns(); }); });
 
     StatusLine = new StatusText(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
     StatusLine->SetHintWanted([] { return !RunGuard::RunInProgress() && ws.shown.kind != MapKind::None; });
+    connect(StatusLine, &StatusText::LineChosen, this, &TForm1::ApplySuggestionOf);
 
     const LabelSpec labels[] = {
         {"Label10", 824, 48, 125, 20, "Input parameters", 16},
@@ -218,7 +248,7 @@ void TForm1::BuildControls() {
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
                               Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
-                              ScaleBox, Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
+                              ScaleBox, ColumnsButton, Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -251,25 +281,128 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
 // first time in the designed folder, or in the working folder when that is
 // absent: where the user started the tool from.
 std::string TForm1::ChooseFiles(const std::string& startFolder) {
-    const QString designed = QString::fromStdString(startFolder);
-    const QString folder = !lastFolder_.isEmpty()    ? lastFolder_
-                           : QDir(designed).exists() ? designed
-                                                     : QDir::currentPath();
-    const QStringList names = ShowOpenDialog(folder);
-    if (!names.isEmpty()) lastFolder_ = QFileInfo(names.first()).absolutePath();
+    QStringList names;
+    rolesChecked_ = false;
+    if (std::exchange(rerun_, false) && !lastFile_.isEmpty()) {
+        names << lastFile_;
+    } else {
+        const QString designed = QString::fromStdString(startFolder);
+        const QString folder = !lastFolder_.isEmpty()    ? lastFolder_
+                               : QDir(designed).exists() ? designed
+                                                         : QDir::currentPath();
+        names = ShowOpenDialog(folder);
+        if (!names.isEmpty()) {
+            lastFolder_ = QFileInfo(names.first()).absolutePath();
+            lastFile_ = names.first();
+            typed_.clear();
+        }
+    }
     std::string list;
     for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
     return list;
 }
 
+// The roles given to the chosen file's columns, while its columns are the
+// ones they were given to (checked once a choice), and the column scale.
 RunChoices TForm1::Choices() {
     RunChoices choices;
+    auto kept = roles_.find(lastFile_);
+    if (kept != roles_.end() && !std::exchange(rolesChecked_, true)) {
+        ReadReport report;
+        InspectFile(QFile::encodeName(lastFile_).constData(), ReadOptions{}, 1, report);
+        if (report.columns.header != kept->second.header || report.columns.columns != kept->second.columns) {
+            StatusNote(Format("warning: the columns of %s changed: the roles given to them are dropped",
+                              QFileInfo(lastFile_).fileName().toUtf8().constData()));
+            roles_.erase(kept);
+            kept = roles_.end();
+        }
+    }
+    if (kept != roles_.end()) choices.reading = kept->second.roles;
     choices.reading.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
     return choices;
 }
 
+bool TForm1::FieldFollowsFile(EditId edit) {
+    return (edit == Edit12 || edit == Edit13) && typed_.count(edit) == 0;
+}
+
+std::string TForm1::Suggest(const Suggestion& suggestion) {
+    const char key = kSuggestionKeys[suggestion.field];
+    const std::string words =
+        Format(" [%c or a double-click here: %s, and run again]", key,
+               suggestion.field == Suggestion::ScaleZ ? "scale z" : suggestion.value.c_str());
+    offers_[suggestion.field] = {suggestion, words};
+    return words;
+}
+
+std::string TForm1::ColumnsControl() {
+    return "\"columns\u2026\"";
+}
+
+void TForm1::ApplySuggestion(Suggestion::Field field) {
+    const auto offer = offers_.find(field);
+    if (RunGuard::RunInProgress() || offer == offers_.end() || !lastRun_ || lastFile_.isEmpty()) return;
+    const Suggestion s = offer->second.suggestion;
+    if (s.field == Suggestion::Enlargement) SetEditText(Edit4, s.value);
+    if (s.field == Suggestion::CharDistance) SetEditText(Edit8, s.value);
+    if (s.field == Suggestion::ScaleZ) ScaleBox->setCurrentIndex(ScaleBox->findData(static_cast<int>(ColumnScale::Z)));
+    rerun_ = true;
+    Act(lastRun_);
+}
+
+void TForm1::ApplySuggestionOf(const QString& noteLine) {
+    const std::string line = noteLine.toStdString();
+    for (const auto& [field, offer] : offers_)
+        if (line.size() >= offer.words.size() &&
+            line.compare(line.size() - offer.words.size(), offer.words.size(), offer.words) == 0)
+            return ApplySuggestion(field);
+}
+
+std::optional<ReadOptions> TForm1::ShowColumnsDialog(const QString& file, const ColumnPlan& plan) {
+    ColumnsDialog dialog(this, QFileInfo(file).fileName(), plan);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Roles();
+}
+
+void TForm1::ChooseColumns() {
+    if (RunGuard::RunInProgress()) return;
+    if (lastFile_.isEmpty()) {
+        const QStringList names = ShowOpenDialog(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
+        if (names.isEmpty()) return;
+        lastFile_ = names.first();
+        lastFolder_ = QFileInfo(lastFile_).absolutePath();
+        typed_.clear();
+        rolesChecked_ = false;
+    }
+    const QByteArray path = QFile::encodeName(lastFile_);
+    const QString file = QFileInfo(lastFile_).fileName();
+    ReadOptions reading = Choices().reading;
+    ReadReport report;
+    InspectFile(path.constData(), reading, kMaxSocVectors, report);
+    if (!report.problem.empty()) {  // roles that no longer fit: the reader's own
+        reading = ReadOptions{{}, {}, {}, reading.scale};
+        InspectFile(path.constData(), reading, kMaxSocVectors, report);
+    }
+    if (const std::string why = Unusable(report, path.constData()); !why.empty() || report.columns.columns == 0)
+        return SayDone("error: no columns to show: " + (why.empty() ? file.toStdString() + " holds no table" : why));
+    const std::optional<ReadOptions> roles = ShowColumnsDialog(file, report.columns);
+    if (!roles) return;
+    roles_[lastFile_] = {report.columns.header, report.columns.columns, *roles};
+    rolesChecked_ = true;
+    ReadOptions given = *roles;
+    given.scale = reading.scale;
+    InspectFile(path.constData(), given, kMaxSocVectors, report);
+    const ColumnPlan& plan = report.columns;
+    SayDone(Format("the runs on %s read %d feature%s, %s, %s, %d column%s left out", file.toUtf8().constData(),
+                   static_cast<int>(plan.features.size()), plan.features.size() == 1 ? "" : "s",
+                   plan.namesColumn > 0 ? ("names from " + plan.ColumnWords(plan.namesColumn)).c_str() : "no names",
+                   plan.classColumn > 0 ? ("class from " + plan.ColumnWords(plan.classColumn)).c_str() : "no class",
+                   static_cast<int>(plan.leftOut.size()), plan.leftOut.size() == 1 ? "" : "s"));
+}
+
 void TForm1::StatusClear() {
     StatusLine->Clear();
+    offers_.clear();
 }
 
 void TForm1::StatusOutside(int marks) {
@@ -313,6 +446,7 @@ void TForm1::Handle(const std::function<void()>& handler) {
 }
 
 void TForm1::Act(void (*action)(Form&)) {
+    if (IsRun(action) && !RunGuard::RunInProgress()) lastRun_ = action;
     Handle([this, action] { action(*this); });
 }
 
@@ -348,6 +482,10 @@ bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
         Act(SwitchLegend);
     } else if (mods == 0 && key.key() == Qt::Key_N && !typing) {
         StatusLine->ToggleNotes();
+    } else if (const char* letter = std::strchr(kSuggestionKeys, key.key());
+               mods == 0 && !typing && key.key() < 128 && letter && *letter &&
+               offers_.count(static_cast<Suggestion::Field>(letter - kSuggestionKeys))) {
+        ApplySuggestion(static_cast<Suggestion::Field>(letter - kSuggestionKeys));
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_S) {
         SavePicture();
     } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_E) {

@@ -11,9 +11,13 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "form/Form.h"
+#include "table/ColumnRoles.h"
 #include "window/MemoList.h"
 #include "window/PaintBox.h"
 #include "window/StatusText.h"
@@ -44,6 +48,9 @@ public:
     void StatusOutside(int marks) override;
     RunChoices Choices() override;
     void StatusDone(std::string_view text) override { SayDone(std::string(text)); }
+    bool FieldFollowsFile(EditId edit) override;
+    std::string Suggest(const Suggestion& suggestion) override;
+    std::string ColumnsControl() override;
 
     // The controls, by their names.
     MemoList* Memo1;
@@ -53,10 +60,13 @@ public:
     std::map<int, QLineEdit*> Edits;  // Edit1 .. Edit16 by number
     StatusText* StatusLine;           // read-only; what the tool says besides Memo1
     QComboBox* ScaleBox;              // the column scale of the next runs: none, z, range
+    QPushButton* ColumnsButton;       // "columns…": the roles of the chosen file's columns
 
 protected:
-    // The open-file and save-file dialogs; tests replace them.
+    // The open-file, save-file and columns dialogs; tests replace them.
     virtual QStringList ShowOpenDialog(const QString& folder);
+    // The roles the user gives the columns of file, or nothing when cancelled.
+    virtual std::optional<ReadOptions> ShowColumnsDialog(const QString& file, const ColumnPlan& plan);
     // The save dialog also gives the type chosen in it (one of filter's).
     virtual QString ShowSaveDialog(const QString& title, const QString& suggested, const QString& filter,
                                    QString& chosenFilter);
@@ -96,6 +106,32 @@ private:
     void SaveItems();
     void CopyPicture();
 
+    // The last run pressed again on its file, without the dialog, after a
+    // suggestion is applied (a double-click on its note, or its key).
+    void ApplySuggestion(Suggestion::Field field);
+    void ApplySuggestionOf(const QString& noteLine);
+    // "columns…": the chosen file's columns in the dialog (a file is chosen
+    // first when none is).
+    void ChooseColumns();
+
     bool closePending_ = false;
     QString lastFolder_;  // of the last file chosen in this session
+    QString lastFile_;    // the last file chosen, which "columns…" shows and a suggestion runs on
+    bool rerun_ = false;  // the next file choice takes lastFile_ without the dialog
+    void (*lastRun_)(Form&) = nullptr;
+    std::set<EditId> typed_;  // "Input size" and "Vect. dim" as typed since the last file choice
+    struct Offer {
+        Suggestion suggestion;
+        std::string words;  // what ends its note
+    };
+    std::map<Suggestion::Field, Offer> offers_;  // of the run on show
+    // The roles the user gave each file's columns, with the columns they
+    // were given to: the roles go when the file's columns change.
+    struct FileRoles {
+        std::vector<std::string> header;
+        int columns;
+        ReadOptions roles;
+    };
+    std::map<QString, FileRoles> roles_;
+    bool rolesChecked_ = false;  // the roles of lastFile_ were checked against its columns
 };
