@@ -6,16 +6,16 @@
 #include <functional>
 #include <ostream>
 
-#include "handlers/MinimumTree.h"
+#include "handlers/MapPanel.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Picking.h"
 #include "handlers/Reload.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
+#include "handlers/TreeButton.h"
 #include "handlers/ViewButtons.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -65,16 +65,16 @@ TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
     form.edits[Edit12] = "20";
     form.edits[Edit13] = "4";
     for (const auto& [edit, text] : c.edits) form.edits[edit] = text;
-    form.onEvents = [] { Button3Click(); };
+    form.onEvents = [] { StopRun(); };
     switch (c.run) {
         case Run::MrpMds:
-            Button2Click(form);
+            RunMrpMds(form);
             break;
         case Run::Soc:
-            Button10Click(form, 2000);
+            RunSoc(form, 2000);
             break;
         case Run::Reload:
-            Button9Click(form);
+            ReloadSocResults(form);
             break;
     }
     ASSERT_FALSE(form.memo.empty());
@@ -85,13 +85,13 @@ TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
         ASSERT_FALSE(form.status.empty());
         EXPECT_NE(form.status.back().find(c.why), std::string::npos) << form.status.back();
     }
-    // Whatever the run left, the map, the panel, picking and the tree stay inside their arrays.
-    PaintBox1Click(form);
-    PaintBox2Click(form);
-    PaintBox1MouseUp(form, 320, 316);
-    FaClick(form);
-    Button4Click(form);
-    Button6Click(form);
+    // Whatever the run left, the map, the panel, picking and the tree take it as it is.
+    RedrawMap(form);
+    DrawFeaturePanel(form);
+    PickPrototype(form, 320, 316);
+    DrawMinimumTree(form);
+    SizeUp(form);
+    RotateAxes23(form);
 }
 
 const auto kValid = [] { return Lines(20, 4); };
@@ -181,7 +181,7 @@ protected:
         form.edits[Edit12] = "20";
         form.edits[Edit13] = "4";
         form.edits[Edit14] = "5";
-        form.onEvents = [] { Button3Click(); };
+        form.onEvents = [] { StopRun(); };
     }
     TempDir dir;
     FakeForm form;
@@ -189,9 +189,9 @@ protected:
 
 TEST_F(BadFiles, AFolderInsteadOfAFileIsNamed) {
     form.Choose(dir.path());
-    Button2Click(form);
+    RunMrpMds(form);
     EXPECT_EQ(form.status.back(), "refused: invalid input data. \u2014 " + dir.path() + " is not a file");
-    Button10Click(form, 2000);
+    RunSoc(form, 2000);
     EXPECT_EQ(form.status.back(), "refused: invalid input data. \u2014 " + dir.path() + " is not a file");
 }
 
@@ -200,16 +200,18 @@ TEST_F(BadFiles, AFolderInsteadOfAFileIsNamed) {
 TEST_F(BadFiles, OutputsThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
     for (const char* name : {"distances.dat", "clusters.dat", "soc.dat"})
         std::filesystem::create_directory(dir.File(name));
-    Button2Click(form);
+    RunMrpMds(form);
     const auto has = [&](const std::string& name) {
         const std::string line = "error: cannot write " + dir.File(name) + ": Is a directory";
         return std::find(form.status.begin(), form.status.end(), line) != form.status.end();
     };
     EXPECT_TRUE(has("distances.dat"));
     EXPECT_TRUE(has("clusters.dat"));
-    EXPECT_EQ(form.eventPumps, 1);  // the map still ran
+    EXPECT_EQ(form.outcome, Outcome::Failed);  // the map still ran, its files not written
+    EXPECT_EQ(ws.shown.kind, MapKind::MrpMds);
+    EXPECT_EQ(ws.map.n, 20);
 
-    Button10Click(form, 2000);
+    RunSoc(form, 2000);
     EXPECT_TRUE(has("soc.dat"));
     EXPECT_FALSE(dir.Read("weights.dat").empty());
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -220,29 +222,29 @@ TEST_F(BadFiles, OutputsThatCannotBeWrittenAreNamedAndTheRestIsWritten) {
 // "Vect. dim" beyond the vectors' values takes what they have; results of
 // another length are refused.
 TEST_F(BadFiles, ResultsOfAnotherDimensionAreRefused) {
-    Button10Click(form, 2000);
+    RunSoc(form, 2000);
     form.edits[Edit13] = "64";
-    Button9Click(form);
-    EXPECT_EQ(form.memo[5], "4");
+    ReloadSocResults(form);
     EXPECT_EQ(form.outcome, Outcome::Finished);
+    EXPECT_EQ(ws.VectorDim, 4);
     form.edits[Edit13] = "1";
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(
         form.status.back(),
         "refused: soc.dat holds prototypes of 4 components, the vectors of input.txt have 1: it belongs to "
         "another file, or to another \"Vect. dim\"");
-    EXPECT_EQ(ws.ItemCount, 0);
-    PaintBox1MouseUp(form, 320, 316);
+    EXPECT_EQ(ws.map.n, 0);
+    PickPrototype(form, 320, 316);
 }
 
 TEST_F(BadFiles, ANotANumberInSocDatRefusesTheReload) {
-    Button10Click(form, 2000);
+    RunSoc(form, 2000);
     std::string soc = dir.Read("soc.dat");
     soc.replace(5, 7, "    nan");  // the first line's x
     dir.Write("soc.dat", soc);
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.status.back(), "refused: line 1 of soc.dat holds \"nan\", which is not a finite number");
-    EXPECT_EQ(ws.ItemCount, 0);
+    EXPECT_EQ(ws.map.n, 0);
 }
 
 // Every button pressed while a run lets events through: nothing nests,
@@ -252,27 +254,28 @@ TEST_F(BadFiles, RapidClicksDuringRuns) {
         int pumps = 0;
         form.onEvents = [&] {
             ++pumps;
-            Button2Click(form);
-            Button10Click(form, 2000);
-            Button9Click(form);
-            Button4Click(form);
-            Button5Click(form);
-            Button6Click(form);
-            Button7Click(form);
-            Button8Click(form);
-            Button11Click(form);
-            Button1Click(form);
-            FaClick(form);
-            PaintBox1Click(form);
-            PaintBox1MouseUp(form, 100 + pumps, 100);
-            PaintBox2Click(form);
-            if (pumps == 3) Button3Click();
+            RunMrpMds(form);
+            RunSoc(form, 2000);
+            ReloadSocResults(form);
+            SizeUp(form);
+            SizeDown(form);
+            RotateAxes23(form);
+            RotateAxes12(form);
+            RotateAxes13(form);
+            SwitchLabels(form);
+            ShowEdges(form);
+            DrawMinimumTree(form);
+            RedrawMap(form);
+            PickPrototype(form, 100 + pumps, 100);
+            DrawFeaturePanel(form);
+            if (pumps == 3) StopRun();
         };
         if (soc)
-            Button10Click(form, 2000);
+            RunSoc(form, 2000);
         else
-            Button2Click(form);
-        EXPECT_EQ(pumps, 3);  // the SOC run of 2000 steps pumps twice, then once settling its map
+            RunMrpMds(form);
+        // The SOC run of 2000 steps lets events through twice, then settling its map.
+        EXPECT_EQ(form.outcome, Outcome::Stopped);
         EXPECT_FALSE(RunGuard::RunInProgress());
     }
     EXPECT_FALSE(dir.Read("soc.dat").empty());

@@ -2,156 +2,163 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "files/ResultFiles.h"
+#include "files/ResultPaths.h"
+#include "handlers/RunSteps.h"
 #include "support/FakeForm.h"
+#include "table/ReadNotes.h"
+#include "table/TableReader.h"
 #include "text/Numbers.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
+// "1 2.5 NA": row r's first n components, a missing one as NA.
+std::string RowText(const Table& table, int r, int n) {
+    if (r > table.rows || n > table.width) return Format("(no row %d of %d components)", r, n);
+    std::string text;
+    for (int k = 1; k <= n; ++k) {
+        const float v = table.Row(r)[k];
+        if (k > 1) text += ' ';
+        text += std::isnan(v) ? std::string("NA") : Format("%g", static_cast<double>(v));
+    }
+    return text;
+}
+
+// Each row of a table as RowText gives it, as many components as the text has.
+void ExpectRows(const Table& table, const std::vector<std::string>& rows) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const int n = static_cast<int>(std::count(rows[r].begin(), rows[r].end(), ' ')) + 1;
+        EXPECT_EQ(RowText(table, static_cast<int>(r) + 1, n), rows[r]) << "row " << r + 1;
+    }
+}
+
+// "1\t2\t...\tn".
+std::string Counting(int n, const char* separator) {
+    std::string text = "1";
+    for (int i = 2; i <= n; ++i) text += separator + std::to_string(i);
+    return text;
+}
+
 class InputFiles : public ::testing::Test {
 protected:
-    void SetUp() override { FreshWorkspace(); }
-
-    int ReadVectors(const std::string& content, int rows, ReadReport* report = nullptr) {
+    Table Read(const std::string& content, int rows) {
         dir.Write("v.txt", content);
-        return ReadVectorFile(form, dir.File("v.txt").c_str(), ws.FileBuffer, rows, 1, '\t', report);
-    }
-    std::vector<float> Row(int r, int n) const {
-        return {ws.InputVectors[r] + 1, ws.InputVectors[r] + 1 + n};
-    }
-    // "1 2.5 NA": a row's first n components, a missing one as NA.
-    static std::string RowText(int r, int n) {
-        std::string text;
-        for (int k = 1; k <= n; ++k) {
-            const float v = ws.InputVectors[r][k];
-            if (k > 1) text += ' ';
-            text += std::isnan(v) ? std::string("NA") : Format("%g", static_cast<double>(v));
-        }
-        return text;
+        return ReadVectors(dir.File("v.txt").c_str(), rows, {}, report);
     }
 
-    FakeForm form;
     TempDir dir;
+    ReadReport report;
 };
 
-using Floats = std::vector<float>;
-
-TEST_F(InputFiles, VectorReaderSplitsOnRunsOfTabsAndSkipsLeadingOnes) {
-    EXPECT_EQ(ReadVectors("1.5\t2.5\n\t\t3\t\t4\n", 2), 2);
-    EXPECT_EQ(Row(1, 2), (Floats{1.5f, 2.5f}));
-    EXPECT_EQ(Row(2, 2), (Floats{3, 4}));
-    EXPECT_EQ(form.memo, std::vector<std::string>{"Memo1"});  // no message when every row was there
+// Tab files as the tool has always read them: the rows' values, and the
+// components of each item (the values most rows hold, at most 64).
+TEST_F(InputFiles, TabFilesGiveTheirRowsValues) {
+    const struct {
+        const char* name;
+        std::string content;
+        int rows;   // asked for
+        int items;  // taken
+        int width;
+        std::vector<std::string> values;  // each row as RowText gives it
+        int held = 0;                     // the values most rows hold, when more than the width
+    } cases[] = {
+        {"runsOfTabsAndLeadingOnes", "1.5\t2.5\n\t\t3\t\t4\n", 2, 2, 2, {"1.5 2.5", "3 4"}},
+        // A blank line holds no item: skipped, not read as a row of one 0.
+        {"trailingTabGivesAZeroAndABlankLineNoItem", "1\t2\t\n\n7\n", 2, 2, 3, {"1 2 0", "7 NA NA"}},
+        {"the1000DroppedInEveryForm", "1\t1000\t3\n1000.0\t1e3\t5\n", 2, 2, 2, {"1 3", "5 NA"}},
+        {"lf", "0.25\t-3\n4e-1\t5\n", 2, 2, 2, {"0.25 -3", "0.4 5"}},
+        {"crLfAsLf", "0.25\t-3\r\n4e-1\t5\r\n", 2, 2, 2, {"0.25 -3", "0.4 5"}},
+        {"aLastLineWithoutLineEnd", "1\t2\n3\t4", 2, 2, 2, {"1 2", "3 4"}},
+        {"fewerLinesThanAsked", "1\t2\n", 3, 1, 2, {"1 2"}},
+        {"moreLinesThanAsked", "1\t2\n3\t4\n5\t6\n", 2, 2, 2, {"1 2", "3 4"}},
+        {"64Values", Counting(64, "\t") + "\n", 1, 1, 64, {Counting(64, " ")}},
+        {"valuesPast64CountedNotKept", Counting(70, "\t") + "\n", 1, 1, 64, {Counting(64, " ")}, 70},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Table table = Read(c.content, c.rows);
+        EXPECT_EQ(table.rows, c.items);
+        EXPECT_EQ(table.width, c.width);
+        EXPECT_EQ(report.values, c.held ? c.held : c.width);
+        ExpectRows(table, c.values);
+    }
 }
 
-// A blank line holds no item: skipped, not read as a row of one 0. Of
-// rows as long as each other, the first row's length counts.
-TEST_F(InputFiles, TrailingTabGivesAnExtraZeroAndABlankLineIsSkipped) {
-    EXPECT_EQ(ReadVectors("1\t2\t\n\n7\n", 2), 3);
-    EXPECT_EQ(RowText(1, 3), "1 2 0");
-    EXPECT_EQ(RowText(2, 3), "7 NA NA");
+// The line the runs write when the data end before "Input size" rows: the
+// items read and the values of the first; none when every row was there.
+TEST_F(InputFiles, TheDataLineTellsOfAShortFileOnly) {
+    const struct {
+        std::string content;
+        int rows;
+        std::vector<std::string> memo;
+    } cases[] = {
+        {"1\t2\t3\n4\t5\t6\n", 2, {}},
+        {"1\t2\t3\n4\t5\t6\n", 3, {"data No: 2,  dim: 3"}},
+        {"1.5\t2\n3\t4\t5\n6\t7\t8\n", 4, {"data No: 3,  dim: 2"}},
+        {"", 5, {"data No: 0,  dim: 0"}},
+    };
+    for (const auto& c : cases) {
+        Read(c.content, c.rows);
+        FakeForm form;
+        form.memo.clear();
+        ShowDataLine(form, report, c.rows);
+        EXPECT_EQ(form.memo, c.memo) << c.content << " of " << c.rows;
+    }
 }
 
-TEST_F(InputFiles, TheValue1000IsDroppedInEveryForm) {
-    EXPECT_EQ(ReadVectors("1\t1000\t3\n1000.0\t1e3\t5\n", 2), 2);
-    EXPECT_EQ(RowText(1, 2), "1 3");
-    EXPECT_EQ(RowText(2, 2), "5 NA");
-}
-
-TEST_F(InputFiles, CrLfAndLfGiveTheSameValues) {
-    ReadVectors("0.25\t-3\n4e-1\t5\n", 2);
-    const Floats lf = Row(1, 2), lf2 = Row(2, 2);
-    FreshWorkspace();
-    EXPECT_EQ(ReadVectors("0.25\t-3\r\n4e-1\t5\r\n", 2), 2);
-    EXPECT_EQ(Row(1, 2), lf);
-    EXPECT_EQ(Row(2, 2), lf2);
-}
-
-TEST_F(InputFiles, AShortFileIsReportedWithItsRowsAndTheFirstLinesCount) {
-    EXPECT_EQ(ReadVectors("1\t2\t3\n4\t5\t6\n", 5), 3);
-    EXPECT_EQ(form.memo.back(), "data No: 2,  dim: 3");
-    EXPECT_EQ(ReadVectors("", 5), 0);
-    EXPECT_EQ(form.memo.back(), "data No: 0,  dim: 0");
-}
-
-TEST_F(InputFiles, ALastLineWithoutLineEndIsStillALine) {
-    EXPECT_EQ(ReadVectors("1\t2\n3\t4", 2), 2);
-    EXPECT_EQ(Row(2, 2), (Floats{3, 4}));
-    EXPECT_EQ(form.memo.size(), 1u);
-}
-
-TEST_F(InputFiles, OnlyTheBytesOfThisFileAreParsed) {
-    ReadVectors(std::string(5000, '7') + "\n", 1);  // leaves digits in the buffer
-    FreshWorkspace();
-    EXPECT_EQ(ReadVectors("1\t2\n", 3), 2);
-    EXPECT_EQ(form.memo.back(), "data No: 1,  dim: 2");
-    EXPECT_EQ(ws.InputVectors[2][1], 0.0f);
-}
-
-TEST_F(InputFiles, ValuesBeyondARowsCapacityAreCountedNotStored) {
-    std::string line;
-    for (int i = 1; i <= 70; ++i) line += std::to_string(i) + "\t";
-    line.pop_back();
-    ReadReport report;
-    EXPECT_EQ(ReadVectors(line + "\n", 1, &report), 70);
-    EXPECT_EQ(report.widestRow, 70);
-    EXPECT_EQ(ws.InputVectors[1][64], 64.0f);
-    EXPECT_EQ(ws.InputVectors[1][65], 0.0f);
-    EXPECT_EQ(ws.InputVectors[2][1], 0.0f);  // nothing spilled into the next row
-}
-
-TEST_F(InputFiles, RowsBeyondInputVectorsAreNotStored) {
-    std::string content;
-    for (int i = 1; i <= 1502; ++i) content += std::to_string(i) + ".5\n";
-    EXPECT_EQ(ReadVectors(content, 1502), 1);
-    EXPECT_EQ(ws.InputVectors[1500][1], 1500.5f);
-    EXPECT_EQ(ws.ItemNumber[0], 0);  // the next object in the Workspace is untouched
-}
-
-TEST_F(InputFiles, MissingOversizedAndFolderFilesAreNotReadAndSayWhy) {
-    ReadReport report;
-    EXPECT_EQ(ReadVectorFile(form, dir.File("absent.txt").c_str(), ws.FileBuffer, 3, 1, '\t', &report), 0);
-    EXPECT_FALSE(report.loaded);
-    EXPECT_EQ(Unusable(report, "absent.txt"), "cannot open " + dir.File("absent.txt"));
-
-    EXPECT_EQ(ReadVectors(std::string(1000001, '1'), 1, &report), 0);
-    EXPECT_FALSE(report.loaded);
-    EXPECT_EQ(report.failure, dir.File("v.txt") + " is larger than 1,000,000 bytes");
-    EXPECT_EQ(ws.InputVectors[1][1], 0.0f);
-
-    EXPECT_EQ(ReadVectorFile(form, dir.path().c_str(), ws.FileBuffer, 3, 1, '\t', &report), 0);
-    EXPECT_EQ(report.failure, dir.path() + " is not a file");
-    EXPECT_EQ(form.memo, std::vector<std::string>{"Memo1"});  // nothing of it in Memo1
-}
-
-TEST_F(InputFiles, AFileOfExactlyTheLimitIsRead) {
-    std::string content(999998, '\t');
-    content += "1\n";
-    EXPECT_EQ(ReadVectors(content, 1), 1);
+// Files a reader cannot take at all say why, and give no row; a file of
+// exactly the largest size is read.
+TEST_F(InputFiles, FilesThatCannotBeReadSayWhy) {
+    dir.Write("large.txt", std::string(1000001, '1'));
+    dir.Write("limit.txt", std::string(999998, '\t') + "1\n");
+    const struct {
+        std::string path;
+        std::string failure;  // empty: read
+    } cases[] = {
+        {dir.File("absent.txt"), "cannot open " + dir.File("absent.txt")},
+        {dir.File("large.txt"), dir.File("large.txt") + " is larger than 1,000,000 bytes"},
+        {dir.path(), dir.path() + " is not a file"},
+        {dir.File("limit.txt"), ""},
+    };
+    for (const auto& c : cases) {
+        const Table table = ReadVectors(c.path.c_str(), 3, {}, report);
+        EXPECT_EQ(report.loaded, c.failure.empty()) << c.path;
+        EXPECT_EQ(Unusable(report, c.path.c_str()), c.failure);
+        EXPECT_EQ(table.rows, c.failure.empty() ? 1 : 0) << c.path;
+    }
 }
 
 TEST_F(InputFiles, MatrixReaderReadsRowsAndStopsAtTheEndOfTheData) {
     dir.Write("m.txt", "0\t1\t2\r\n1\t0\t3\r\n2\t3\t0\r\n");
-    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 3, '\t'), 3);
-    EXPECT_EQ(ws.DistMatrix[2][3], 3.0f);
-    EXPECT_EQ(ws.DistMatrix[3][1], 2.0f);
-    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 5, '\t'), 0);
-    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 0, '\t'), 0);
+    const std::string name = dir.File("m.txt");
+    Table matrix = ReadMatrix(name.c_str(), 3, {}, report);
+    EXPECT_EQ(report.rowsRead, 3);
+    EXPECT_EQ(report.lastRowValues, 3);
+    ExpectRows(matrix, {"0 1 2", "1 0 3", "2 3 0"});
+    matrix = ReadMatrix(name.c_str(), 5, {}, report);
+    EXPECT_EQ(report.rowsRead, 3);
+    EXPECT_EQ(matrix.rows, 3);
+    ReadMatrix(name.c_str(), 0, {}, report);
+    EXPECT_EQ(report.rowsRead, 0);
+    EXPECT_EQ(report.lastRowValues, 0);
 }
 
 TEST_F(InputFiles, MatrixReaderReadsLongTokensWholeAndCountsWideRows) {
     dir.Write("m.txt", "1234567890123456789012345\t5\n");
-    ReadReport report;
-    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("m.txt").c_str(), ws.FileBuffer, 1, '\t', &report), 2);
-    EXPECT_FLOAT_EQ(ws.DistMatrix[1][1], 1234567890123456789012345.0f);
-    EXPECT_EQ(ws.DistMatrix[1][2], 5.0f);
+    const Table matrix = ReadMatrix(dir.File("m.txt").c_str(), 1, {}, report);
+    EXPECT_EQ(report.lastRowValues, 2);
+    EXPECT_FLOAT_EQ(matrix.Row(1)[1], 1234567890123456789012345.0f);
+    EXPECT_EQ(matrix.Row(1)[2], 5.0f);
     std::string wide;
     for (int i = 0; i < 450; ++i) wide += "1\t";
     dir.Write("w.txt", wide + "\n");
-    EXPECT_EQ(ReadDistanceMatrixFile(form, dir.File("w.txt").c_str(), ws.FileBuffer, 1, '\t'), 451);
-    EXPECT_EQ(ws.DistMatrix[2][1], 0.0f);
+    ReadMatrix(dir.File("w.txt").c_str(), 1, {}, report);
+    EXPECT_EQ(report.lastRowValues, 451);
 }
 
 // Files as people write them: what the vector reader takes from each (the
@@ -176,16 +183,14 @@ class RealWorldFiles : public InputFiles, public ::testing::WithParamInterface<R
 
 TEST_P(RealWorldFiles, AreReadAsWrittenAndSaySo) {
     const RealWorldFile& f = GetParam();
-    ReadReport report;
-    ReadVectors(f.content, f.rows, &report);
-    for (std::size_t r = 0; r < f.values.size(); ++r) {
-        const int n = static_cast<int>(std::count(f.values[r].begin(), f.values[r].end(), ' ')) + 1;
-        EXPECT_EQ(RowText(static_cast<int>(r) + 1, n), f.values[r]) << "row " << r + 1;
-    }
-    for (std::size_t r = 0; r < f.names.size(); ++r) EXPECT_STREQ(ws.ItemName[r + 1], f.names[r].c_str());
-    std::vector<std::string> classes(ws.ClassName + 1, ws.ClassName + 1 + ws.ClassCount);
+    const Table table = Read(f.content, f.rows);
+    ExpectRows(table, f.values);
+    for (std::size_t r = 0; r < f.names.size(); ++r)
+        EXPECT_EQ(table.Name(static_cast<int>(r) + 1), f.names[r]);
+    std::vector<std::string> classes;
+    for (int k = 1; k <= table.ClassCount(); ++k) classes.push_back(table.ClassName(k));
     EXPECT_EQ(classes, f.classes);
-    std::vector<std::string> notes = ReadNotes(report, "data.txt", f.rows, true);
+    std::vector<std::string> notes = VectorReadNotes(report, "data.txt", f.rows);
     EXPECT_EQ(notes.front(), f.read);
     notes.erase(notes.begin());
     EXPECT_EQ(notes, f.warnings);
@@ -426,7 +431,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // Bytes that are no text table are refused with the reason.
-TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
+TEST(TableScan, RefusesBinaryAndWideTextWithTheReason) {
     const struct {
         std::string content;
         const char* why;
@@ -443,6 +448,29 @@ TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
                      "4\0\n\0",
                      16),
          "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
+        {std::string("\xFE\xFF\0"
+                     "1\0\t\0"
+                     "2\0\n",
+                     10),
+         "v.txt is UTF-16 text: save it as UTF-8"},
+        {std::string("\xFF\xFE\0\0"
+                     "1\0\0\0\t\0\0\0",
+                     12),
+         "v.txt is UTF-32 text: save it as UTF-8"},
+        {std::string("\0\0\xFE\xFF"
+                     "\0\0\0"
+                     "1\0\0\0\t",
+                     12),
+         "v.txt is UTF-32 text: save it as UTF-8"},
+        {std::string("\0"
+                     "1\0\t\0"
+                     "2\0\n",
+                     8),
+         "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
+        {std::string("1\0\0\0\t\0\0\0"
+                     "2\0\0\0\n\0\0\0",
+                     16),
+         "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
         {"1,5;2,5\n3,5;1.23,5\n", "v.txt holds no number in any row"},
         {std::string(40, '\xB7') + "\n1\t2\n", "v.txt is binary data, not a text table"},
         {"<?xml version=\"1.0\"?>\n<svg width=\"641\" height=\"677\">\n",
@@ -450,8 +478,10 @@ TEST_F(InputFiles, BinaryAndWideTextAreRefusedWithTheReason) {
     };
     for (const auto& c : cases) {
         ReadReport report;
-        ReadVectors(c.content, 2, &report);
-        const std::string why = Unusable(report, dir.File("v.txt").c_str());
+        report.loaded = true;
+        ParseVectors(reinterpret_cast<const std::uint8_t*>(c.content.data()),
+                     static_cast<long>(c.content.size()), 2, '\t', {}, report);
+        const std::string why = Unusable(report, "v.txt");
         EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
     }
 }
@@ -462,9 +492,12 @@ std::string ResultLine(int unit, double x, double y, int cls, std::initializer_l
     return line + "  0.0 1000 \n";
 }
 
+float Position(const ResultRows& rows, int p, int axis) {
+    return rows.position[static_cast<std::size_t>(p) * 3 + static_cast<std::size_t>(axis) - 1];
+}
+
 TEST_F(InputFiles, ResultReaderTakesEveryLineOfLfAndCrLfFiles) {
     for (const char* end : {"\n", "\r\n"}) {
-        FreshWorkspace();
         std::string content;
         for (int u = 1; u <= 50; ++u) {
             std::string line = ResultLine(u, u * 0.5, -u, 9, {u * 0.25, 2.0});
@@ -472,72 +505,79 @@ TEST_F(InputFiles, ResultReaderTakesEveryLineOfLfAndCrLfFiles) {
             content += line;
         }
         dir.Write("soc.dat", content);
-        EXPECT_EQ(ReadResultFile(form, dir.File("soc.dat").c_str(), ws.FileBuffer, 2, 0, 1), 50) << end;
-        EXPECT_EQ(ws.MapCoords[50][1], 25.0f);
-        EXPECT_EQ(ws.MapCoords[50][2], -50.0f);
-        EXPECT_EQ(ws.ItemScore[50], 9.0f);
-        EXPECT_EQ(ws.Prototypes[50][1][1], 12.5f);
-        EXPECT_EQ(ws.Prototypes[50][1][2], 2.0f);
+        const ResultRows rows = ReadResultFile(dir.File("soc.dat").c_str(), 2, 0, report);
+        EXPECT_EQ(rows.count, 50) << end;
+        EXPECT_EQ(report.values, 2);
+        EXPECT_EQ(Position(rows, 50, 1), 25.0f);
+        EXPECT_EQ(Position(rows, 50, 2), -50.0f);
+        EXPECT_EQ(rows.classes[50], 9.0f);
+        EXPECT_EQ(rows.Vector(50)[1], 12.5f);
+        EXPECT_EQ(rows.Vector(50)[2], 2.0f);
     }
 }
 
 TEST_F(InputFiles, ResultReaderSkipsLowClassesAndAbsentValues) {
     dir.Write("r.dat", ResultLine(1, 1, 1, -1, {5}) + ResultLine(2, 2, 2, 3, {1000000}) +
                            ResultLine(1000000, 7, 7, 1000000, {6}));
-    EXPECT_EQ(ReadResultFile(form, dir.File("r.dat").c_str(), ws.FileBuffer, 1, 0, 2), 2);
-    EXPECT_EQ(ws.MapCoords[1][1], 2.0f);
-    EXPECT_EQ(ws.Prototypes[1][2][1], 0.0f);  // the absent value is not stored
+    const ResultRows rows = ReadResultFile(dir.File("r.dat").c_str(), 1, 0, report);
+    EXPECT_EQ(rows.count, 2);
+    EXPECT_EQ(Position(rows, 1, 1), 2.0f);
+    EXPECT_EQ(rows.Vector(1)[1], 0.0f);  // the absent value is not stored
     // The third row keeps the second row's position and class.
-    EXPECT_EQ(ws.MapCoords[2][1], 2.0f);
-    EXPECT_EQ(ws.ItemScore[2], 3.0f);
-    EXPECT_EQ(ws.Prototypes[2][2][1], 6.0f);
+    EXPECT_EQ(Position(rows, 2, 1), 2.0f);
+    EXPECT_EQ(rows.classes[2], 3.0f);
+    EXPECT_EQ(rows.Vector(2)[1], 6.0f);
 }
 
 TEST_F(InputFiles, ResultReaderRunsAComponentWithoutBlankIntoTheNext) {
     dir.Write("r.dat", "   1   0.000   0.000   0.000   1  1234567.8902.000    3.000    0.0 1000 \n");
-    EXPECT_EQ(ReadResultFile(form, dir.File("r.dat").c_str(), ws.FileBuffer, 2, 0, 1), 1);
-    EXPECT_FLOAT_EQ(ws.Prototypes[1][1][1], 1234567.8902f);
-    EXPECT_FLOAT_EQ(ws.Prototypes[1][1][2], 3.0f);
+    const ResultRows rows = ReadResultFile(dir.File("r.dat").c_str(), 2, 0, report);
+    EXPECT_EQ(rows.count, 1);
+    EXPECT_FLOAT_EQ(rows.Vector(1)[1], 1234567.8902f);
+    EXPECT_FLOAT_EQ(rows.Vector(1)[2], 3.0f);
 }
 
-TEST_F(InputFiles, ResultReaderStopsAtTheCapacityAndGivesZeroForNoFile) {
+TEST_F(InputFiles, ResultReaderStopsAt400AndGivesNoneForNoFile) {
     std::string content;
-    for (int u = 1; u <= 450; ++u) content += ResultLine(u, 0, 0, 1, {1});
+    for (int u = 1; u <= 401; ++u) content += ResultLine(u, 0, 0, 1, {1});
     dir.Write("big.dat", content);
-    EXPECT_EQ(ReadResultFile(form, dir.File("big.dat").c_str(), ws.FileBuffer, 1, 0, 1), 400);
-    EXPECT_EQ(ReadResultFile(form, dir.File("none.dat").c_str(), ws.FileBuffer, 1, 0, 1), 0);
+    EXPECT_EQ(ReadResultFile(dir.File("big.dat").c_str(), 1, 0, report).count, 400);
+    EXPECT_EQ(ReadResultFile(dir.File("none.dat").c_str(), 1, 0, report).count, 0);
+    EXPECT_FALSE(report.loaded);
 }
 
-TEST(OutputNames, FollowTheLastSeparatorOfEitherKind) {
-    FreshWorkspace();
-    FakeForm form;
-    form.memo.clear();
-    DeriveOutputNames(form, "C:\\data\\set1.txt");
-    EXPECT_EQ(form.memo, (std::vector<std::string>{"C:\\data\\soc.dat", "C:\\data\\weights.dat",
-                                                   "C:\\data\\clusters.dat", "C:\\data\\distances.dat"}));
-    DeriveOutputNames(form, "D:/x\\y/data.txt");
-    EXPECT_STREQ(ws.SocFileName, "D:/x\\y/soc.dat");
-    DeriveOutputNames(form, "plain.txt");
-    EXPECT_STREQ(ws.DistancesFileName, "distances.dat");
+// The result files lie in the input's folder: the path up to its last
+// separator of either kind, whole however long.
+TEST(ResultPaths, FollowTheLastSeparatorOfEitherKind) {
+    const std::string deep = "/tmp/" + std::string(150, 'a') + "/Ärger ünd Ölmühle/";
+    const struct {
+        std::string input, folder;
+    } cases[] = {
+        {"C:\\data\\set1.txt", "C:\\data\\"},
+        {"D:/x\\y/data.txt", "D:/x\\y/"},
+        {"plain.txt", ""},
+        {deep + "input.txt", deep},
+    };
+    for (const auto& c : cases) {
+        const ResultPaths paths = ResultPathsBeside(c.input);
+        EXPECT_EQ(paths.soc, c.folder + "soc.dat");
+        EXPECT_EQ(paths.weights, c.folder + "weights.dat");
+        EXPECT_EQ(paths.clusters, c.folder + "clusters.dat");
+        EXPECT_EQ(paths.distances, c.folder + "distances.dat");
+    }
 }
 
-TEST(OutputNames, UseTheWholeOfALongNonAsciiPath) {
-    FreshWorkspace();
-    FakeForm form;
-    const std::string folder = "/tmp/" + std::string(150, 'a') + "/Ärger ünd Ölmühle/";
-    DeriveOutputNames(form, (folder + "input.txt").c_str());
-    EXPECT_EQ(std::string(ws.WeightsFileName), folder + "weights.dat");
-}
-
-TEST(ChooseInputFile, KeepsTheFirstNameWhole) {
-    FreshWorkspace();
+// The first of several names chosen is the input, whole; a cancelled
+// dialog ends the run.
+TEST(ChooseRunFile, KeepsTheFirstNameWhole) {
     FakeForm form;
     const std::string longName = "/data/" + std::string(200, 'x') + ".txt";
     form.chosen = longName + "\r\n/data/second.txt\r\n";
-    EXPECT_EQ(std::string(ChooseInputFile(form)), longName);
+    EXPECT_EQ(ChooseRunFile(form, false), longName);
     EXPECT_EQ(form.dialogFolders.back(), "c:/qorvel/tip-10");
     form.chosen.clear();
-    EXPECT_STREQ(ChooseInputFile(form), "");
+    EXPECT_EQ(ChooseRunFile(form, false), std::nullopt);
+    EXPECT_EQ(form.memo.back(), "invalid filename");
 }
 
 }  // namespace

@@ -2,21 +2,18 @@
 // shared by the libFuzzer targets and by the replay test of the checked-in
 // inputs. Each takes one raw input whose first bytes choose the arguments:
 //
-//   vectors   rows: 2 bytes, firstRow: 2 bytes, separator: 1 byte, then the text
+//   vectors   rows: 2 bytes, separator: 1 byte, then the text
 //   matrix    rows: 2 bytes, separator: 1 byte, then the text
-//   results   vectorDim: 1 byte, leastClass: 1 byte, plane: 1 byte, then the text
+//   results   vectorDim: 1 byte, leastClass: 1 byte, then the text
 //   fields    edit: 1 byte, maxChars: 1 byte, then the text
 //
 // Two-byte values are little-endian; every value is taken modulo its range
 // (see the entries) and missing bytes count as 0. The text goes to the reader
 // in a vector of exactly its size, so a read past its end hits the
-// AddressSanitizer redzone.
-//
-// The workspace is one object, so a write from one of its arrays into the
-// next is no overflow to the sanitizers. The entries therefore mark the cells
-// around what a reader may write and check the marks afterwards, together
-// with what the readers promise about their results. An entry returns an
-// empty text when every check holds, else the first one that failed.
+// AddressSanitizer redzone. Besides, each entry checks what the readers
+// promise of their results: tables and rows whose parts agree in size, and
+// counts within what was asked. An entry returns an empty text when every
+// check holds, else the first one that failed.
 #pragma once
 
 #include <algorithm>
@@ -29,11 +26,12 @@
 #include <string_view>
 #include <vector>
 
+#include "files/ResultFiles.h"
 #include "form/Form.h"
 #include "support/NullForm.h"
+#include "table/Capacities.h"
+#include "table/TableReader.h"
 #include "text/Numbers.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Workspace.h"
 
 namespace fuzz {
 
@@ -75,132 +73,126 @@ inline int Lines(const std::vector<std::uint8_t>& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
 }
 
-inline constexpr float kMark = -31337.25f;
-inline constexpr int kIntMark = -31337;
-
-inline bool Marked(float v) {
-    return v == kMark;
-}
-
-inline std::string Failed(const char* what, int a = 0, int b = 0) {
+inline std::string Failed(const char* what, long a = 0, long b = 0) {
     char text[160];
-    std::snprintf(text, sizeof text, "%s (%d, %d)", what, a, b);
+    std::snprintf(text, sizeof text, "%s (%ld, %ld)", what, a, b);
     return text;
 }
 
-// ParseVectors: rows -2..1600, firstRow -2..1600.
-inline std::string Vectors(const std::uint8_t* data, std::size_t size) {
-    Input in(data, size);
-    const int rows = in.Take(2, 1603, -2);
-    const int firstRow = in.Take(2, 1603, -2);
-    const char separator = static_cast<char>(in.Take(1, 256, 0));
-    const std::vector<std::uint8_t> text = in.Rest();
+template <class Vector>
+long Size(const Vector& v) {
+    return static_cast<long>(v.size());
+}
 
-    // Rows the reader may fill: firstRow .. firstRow + rows - 1 within 1 .. kInputRows.
-    const int below = firstRow - 1;
-    const int above = firstRow + std::max(rows, 0);
-    const auto outside = [&](int r) { return r == 0 || r == below || r == above; };
-    for (int r = 0; r <= kInputRows; ++r) {
-        if (outside(r)) std::fill(ws.InputVectors[r], ws.InputVectors[r] + 66, kMark);
-        ws.InputVectors[r][0] = ws.InputVectors[r][65] = kMark;
+// A table as every reader gives it: rows of width + 1 values; names and
+// classes of every row or of none, each class one the table names; no name
+// longer than names are kept. A refused file gives a table of nothing.
+inline std::string CheckTable(const Table& t) {
+    if (t.rows == 0 && t.width == 0 && t.values.empty()) return {};
+    if (t.rows < 0 || t.width < 0) return Failed("negative rows or width", t.rows, t.width);
+    if (Size(t.values) != (t.rows + 1L) * (t.width + 1L))
+        return Failed("values not rows x width", Size(t.values));
+    if (Size(t.missing) != t.rows + 1) return Failed("missing counts not one a row", Size(t.missing), t.rows);
+    if (Size(t.featureNames) != t.width + 1)
+        return Failed("feature names not one a column", Size(t.featureNames));
+    if (!t.names.empty() && Size(t.names) != t.rows + 1) return Failed("names not one a row", Size(t.names));
+    if (!t.classes.empty() && Size(t.classes) != t.rows + 1)
+        return Failed("classes not one a row", Size(t.classes));
+    if (t.ClassCount() > kMaxClasses) return Failed("more classes than a class column has", t.ClassCount());
+    for (int i = 1; i <= t.rows; ++i) {
+        if (t.ClassOf(i) < 0 || t.ClassOf(i) > t.ClassCount())
+            return Failed("a class not named", i, t.ClassOf(i));
+        if (Size(t.Name(i)) > kLongestName) return Failed("a name longer than names are kept", i);
     }
-    ws.VectorDim = ws.ItemNumber[0] = kIntMark;
-
-    FuzzForm form;
-    ReadReport report;
-    const int got = ParseVectors(form, text.data(), static_cast<long>(text.size()), rows, firstRow, separator,
-                                 {}, &report);
-
-    for (int r = 0; r <= kInputRows; ++r) {
-        if (outside(r)) {
-            for (int c = 0; c < 66; ++c)
-                if (!Marked(ws.InputVectors[r][c]))
-                    return Failed("InputVectors written outside the rows", r, c);
-        }
-        if (!Marked(ws.InputVectors[r][0]) || !Marked(ws.InputVectors[r][65]))
-            return Failed("InputVectors written outside columns 1..64", r);
-    }
-    if (ws.VectorDim != kIntMark || ws.ItemNumber[0] != kIntMark) return Failed("write beside InputVectors");
-    if (got < 0 || got > report.widestRow) return Failed("count outside 0..widestRow", got, report.widestRow);
-    if (report.nonFiniteLine < 0 || report.nonFiniteLine > Lines(text))
-        return Failed("nonFiniteLine outside the file's lines", report.nonFiniteLine, Lines(text));
-    if (form.messages > 1) return Failed("more than one message", form.messages);
     return {};
 }
 
-// ParseDistanceMatrix: rows -2..1600.
+// Each row's missing count is its components that are not numbers.
+inline std::string CheckMissing(const Table& t) {
+    for (int i = 1; i <= t.rows; ++i) {
+        const long notNumbers =
+            std::count_if(t.Row(i) + 1, t.Row(i) + t.width + 1, [](float v) { return std::isnan(v); });
+        if (notNumbers != t.missing[static_cast<std::size_t>(i)])
+            return Failed("missing count not the row's missing components", i, notNumbers);
+    }
+    return {};
+}
+
+inline std::string CheckNonFiniteLine(const ReadReport& report, const std::vector<std::uint8_t>& text) {
+    if (report.nonFiniteLine < 0 || report.nonFiniteLine > Lines(text))
+        return Failed("nonFiniteLine outside the file's lines", report.nonFiniteLine, Lines(text));
+    return {};
+}
+
+// The first failure of several checks, or empty.
+inline std::string FirstFailure(std::initializer_list<std::string> checks) {
+    for (const std::string& failed : checks)
+        if (!failed.empty()) return failed;
+    return {};
+}
+
+// ParseVectors: rows -2..1600.
+inline std::string Vectors(const std::uint8_t* data, std::size_t size) {
+    Input in(data, size);
+    const int rows = in.Take(2, 1603, -2);
+    const char separator = static_cast<char>(in.Take(1, 256, 0));
+    const std::vector<std::uint8_t> text = in.Rest();
+
+    ReadReport report;
+    report.loaded = true;
+    const Table t = ParseVectors(text.data(), Size(text), rows, separator, {}, report);
+
+    if (t.rows > std::max(rows, 0)) return Failed("more items than asked", t.rows, rows);
+    if (t.rows != report.rowsRead) return Failed("items not the rows read", t.rows, report.rowsRead);
+    if (t.width > kMaxDim) return Failed("more than 64 components", t.width);
+    if (report.values > report.widestRow)
+        return Failed("values past widestRow", report.values, report.widestRow);
+    if (t.rows > 0 && t.width != std::min(report.values, kMaxDim))
+        return Failed("width not the values most rows hold", t.width, report.values);
+    return FirstFailure({CheckTable(t), CheckMissing(t), CheckNonFiniteLine(report, text)});
+}
+
+// ParseMatrix: rows -2..1600.
 inline std::string Matrix(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     const int rows = in.Take(2, 1603, -2);
     const char separator = static_cast<char>(in.Take(1, 256, 0));
     const std::vector<std::uint8_t> text = in.Rest();
 
-    const int above = std::max(rows, 0) + 1;  // the first row that must stay
-    for (int r = 0; r <= kMaxMapItems; ++r) {
-        if (r == 0 || r == above) std::fill(ws.DistMatrix[r], ws.DistMatrix[r] + kMaxMapItems + 1, kMark);
-        ws.DistMatrix[r][0] = kMark;
-    }
-    ws.DistScale = kMark;
-
     ReadReport report;
-    const int got =
-        ParseDistanceMatrix(text.data(), static_cast<long>(text.size()), rows, separator, {}, &report);
+    report.loaded = true;
+    const Table t = ParseMatrix(text.data(), Size(text), rows, separator, {}, report);
 
-    for (int r = 0; r <= kMaxMapItems; ++r) {
-        if (r == 0 || r == above) {
-            for (int c = 0; c <= kMaxMapItems; ++c)
-                if (!Marked(ws.DistMatrix[r][c])) return Failed("DistMatrix written outside the rows", r, c);
-        }
-        if (!Marked(ws.DistMatrix[r][0])) return Failed("DistMatrix column 0 written", r);
-    }
-    if (!Marked(ws.DistScale)) return Failed("write beside DistMatrix");
-    if (got < 0 || got > report.widestRow) return Failed("count outside 0..widestRow", got, report.widestRow);
-    if (rows <= 0 && got != 0) return Failed("a count without rows", got);
-    if (report.nonFiniteLine < 0 || report.nonFiniteLine > Lines(text))
-        return Failed("nonFiniteLine outside the file's lines", report.nonFiniteLine, Lines(text));
-    return {};
+    if (t.rows > std::max(rows, 0)) return Failed("more rows than asked", t.rows, rows);
+    if (t.rows != report.rowsRead) return Failed("rows not the rows read", t.rows, report.rowsRead);
+    if (rows <= 0 && report.lastRowValues != 0) return Failed("a count without rows", report.lastRowValues);
+    if (report.lastRowValues > report.widestRow || (t.rows > 0 && report.lastRowValues > t.width))
+        return Failed("last row's count past its values", report.lastRowValues, t.width);
+    return FirstFailure({CheckTable(t), CheckNonFiniteLine(report, text)});
 }
 
-// ParseResults: vectorDim -2..70, leastClass -2..13, plane 0..3.
+// ParseResults: vectorDim -2..70, leastClass -2..13.
 inline std::string Results(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     const int vectorDim = in.Take(1, 73, -2);
     const int leastClass = in.Take(1, 16, -2);
-    const int plane = in.Take(1, 4, 0);
     const std::vector<std::uint8_t> text = in.Rest();
 
-    std::fill(&ws.MapCoords[0][0], &ws.MapCoords[0][0] + (kMaxMapItems + 1) * 5, kMark);
-    std::fill(ws.ItemScore, ws.ItemScore + kMaxMapItems + 2, kMark);
-    for (int i = 0; i <= kMaxMapItems; ++i)
-        for (int p = 0; p < 3; ++p)
-            ws.Prototypes[i][p][0] = ws.Prototypes[i][p][1] = ws.Prototypes[i][p][65] = kMark;
-    ws.WinnerIndex = kIntMark;
-
     ReadReport report;
-    const int n =
-        ParseResults(text.data(), static_cast<long>(text.size()), vectorDim, leastClass, plane, &report);
+    const ResultRows rows = ParseResults(text.data(), Size(text), vectorDim, leastClass, report);
 
+    const long n = rows.count;
     if (n < 0 || n > kMaxMapItems) return Failed("row count outside 0..400", n);
-    if ((plane < 1 || plane > 2) && n != 0) return Failed("rows taken for an invalid plane", n, plane);
-    for (int i = 0; i <= kMaxMapItems; ++i) {
-        const bool taken = i >= 1 && i <= n;
-        for (int c = 0; c < 5; ++c)
-            if (!(taken && c >= 1 && c <= 3) && !Marked(ws.MapCoords[i][c]))
-                return Failed("MapCoords written outside the rows taken", i, c);
-        if (!taken && !Marked(ws.ItemScore[i])) return Failed("ItemScore written outside the rows taken", i);
-        if (taken && !(ws.ItemScore[i] >= static_cast<float>(leastClass)))
+    if (rows.dim != std::clamp(vectorDim, 0, kMaxDim))
+        return Failed("components not as asked", rows.dim, vectorDim);
+    if (Size(rows.position) != (n + 1) * 3) return Failed("positions not 3 a row", Size(rows.position), n);
+    if (Size(rows.classes) != n + 1) return Failed("classes not one a row", Size(rows.classes), n);
+    if (Size(rows.vectors) != (n + 1) * (rows.dim + 1))
+        return Failed("vectors not rows x dim", Size(rows.vectors), n);
+    for (int i = 1; i <= n; ++i)
+        if (!(rows.classes[static_cast<std::size_t>(i)] >= static_cast<float>(leastClass)))
             return Failed("a row taken below leastClass", i, leastClass);
-        for (int p = 0; p < 3; ++p) {
-            if (!Marked(ws.Prototypes[i][p][0]) || !Marked(ws.Prototypes[i][p][65]))
-                return Failed("Prototypes written outside components 1..64", i, p);
-            if (!(taken && p == plane) && !Marked(ws.Prototypes[i][p][1]))
-                return Failed("Prototypes written outside the rows and plane taken", i, p);
-        }
-    }
-    if (!Marked(ws.ItemScore[kMaxMapItems + 1])) return Failed("ItemScore written past row 400");
-    if (ws.WinnerIndex != kIntMark) return Failed("write beside Prototypes");
-    if (report.nonFiniteLine < 0) return Failed("negative nonFiniteLine", report.nonFiniteLine);
-    return {};
+    return CheckNonFiniteLine(report, text);
 }
 
 // What FormatGeneral promises for any double: a text of at most 15
