@@ -119,6 +119,24 @@ TEST(Clustering, ASetAsideCandidateJoinsTheClusterItIsMostLikelyLinkedTo) {
     EXPECT_EQ(FileText(out.clusters, 4), "  1      1    2    3    4  \n \n");
 }
 
+// Item 4 lies at v from the three items of a cluster, which are 0.5 apart
+// (a link of 0.1 each, with dc 1): its no-link product into the cluster,
+// (1 - 0.01^v)^3, is 3.97 times the mean prototype probability at v = 0.635
+// and 4.02 times at v = 0.64. The threshold of the assignment rises from
+// 2.1 to 4 times that mean over its rounds: the first item joins in the
+// last round, the second never does.
+TEST(Clustering, TheRestJoinBelowFourTimesTheMeanProbability) {
+    for (const auto& [v, joins] : {std::pair{0.635f, true}, {0.64f, false}}) {
+        const Clusters clusters =
+            Cluster(DistancesOf({{0, 0.5f, 0.5f, v}, {0.5f, 0, 0.5f, v}, {0.5f, 0.5f, 0, v}, {v, v, v, 0}}),
+                    1, 1, 1)
+                .clusters;
+        ASSERT_EQ(clusters.count, 1) << v;
+        EXPECT_EQ(clusters.marks[3], ClusterMark::Member(1)) << v;
+        EXPECT_EQ(clusters.marks[4], joins ? ClusterMark::Member(1) : kNone) << v;
+    }
+}
+
 TEST(Clustering, EachRunStartsFromNoLinks) {
     const DistanceMatrix second = Line({0, 0.5f, 1, 1.5f, 2});
     const Clustered alone = Cluster(second, 2, 1, 0.5f);
