@@ -208,4 +208,34 @@ TEST(MapSettling, LowersTheStressAndLeavesAMapAtRest) {
     ExpectNear(r.map.coords, rest, settling.lastLength);
 }
 
+// Two items far apart for their distance close in by the length of each
+// step at each end: the gap says how long every settling step was. The
+// lengths shrink by one factor from the run's step down to a thousandth of
+// it, the last step's.
+TEST(MapSettling, StepsShrinkGeometricallyToAThousandthOfTheRunsStep) {
+    constexpr float step = 0.04f;
+    Map r(2, 1);
+    r.d.largest = 1;
+    r.d.Row(1)[2] = r.d.Row(2)[1] = 0.1f;
+    r.map.Point(1)[1] = 0.5f;
+    r.map.Point(2)[1] = 19.5f;
+    MdsPlan plan;
+    plan.Prepare(r.d, 1, 1.8f, 0.0001f);
+    std::vector<double> lengths;  // of the steps made, from the gap each closed
+    double gap = 19;
+    const Settling settling = SettlingAfter(step);
+    Settle(plan, r.map, 1, settling, [&](int) {
+        const double now = r.map.Point(2)[1] - r.map.Point(1)[1];
+        lengths.push_back((gap - now) / 2);
+        gap = now;
+        return true;
+    });
+    ASSERT_GT(gap, 0.1);  // never at the distance, where the items would turn
+    ASSERT_EQ(lengths.size(), static_cast<std::size_t>(settling.steps));
+    const std::size_t last = lengths.size() - 1;
+    EXPECT_NEAR(lengths[last], step / 1000, step / 1000 * 0.02);
+    EXPECT_NEAR(lengths[last / 2], step / std::sqrt(1000.0), step / std::sqrt(1000.0) * 0.02);
+    EXPECT_NEAR(lengths[0], step, step * 0.01);
+}
+
 }  // namespace
