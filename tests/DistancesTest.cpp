@@ -6,11 +6,14 @@
 #include <set>
 
 #include "distances/Distances.h"
+#include "handlers/MrpMdsRun.h"
 #include "handlers/RunSteps.h"
 #include "support/FakeForm.h"
 #include "workspace/Random.h"
 
 namespace {
+
+using Lines = std::vector<std::string>;
 
 // n random rows of dim components in -5..5.
 std::vector<std::vector<float>> RandomRows(int n, int dim, std::mt19937& gen) {
@@ -121,6 +124,18 @@ TEST(Distances, NormaliseToTheMapsSizeOrFail) {
             EXPECT_FLOAT_EQ(d.At(1, 2), *c.entry12);
         }
     }
+}
+
+// Items all alike leave nothing to normalise: the run says "gaz" and ends.
+TEST(Distances, ItemsAllAlikeFailWithGaz) {
+    TempDir dir;
+    dir.Write("alike.txt", "1\t2\n1\t2\n1\t2\n");
+    FakeForm form;
+    form.Choose(dir.File("alike.txt"));
+    form.edits[Edit12] = "3";
+    form.edits[Edit13] = "2";
+    RunMrpMds(form);
+    EXPECT_EQ(Lines(form.memo.end() - 3, form.memo.end()), (Lines{"2", "gaz", "invalid input data."}));
 }
 
 TEST(Distances, MoreItemsThanRowsStoreFourHundredButScaleByAllPairs) {
