@@ -1,168 +1,160 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <set>
 
-#include "support/FakeForm.h"
 #include "distances/Distances.h"
+#include "handlers/MrpMdsRun.h"
+#include "handlers/RunSteps.h"
+#include "support/FakeForm.h"
 #include "workspace/Random.h"
-#include "workspace/Workspace.h"
 
 namespace {
-class Distances : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FreshWorkspace();
-        ws.AxisSize[1] = 20;
-        ws.MapEnlargement = 3;
-    }
-    FakeForm form;
-};
+
+using Lines = std::vector<std::string>;
+
+// n random rows of dim components in -5..5.
+std::vector<std::vector<float>> RandomRows(int n, int dim, std::mt19937& gen) {
+    std::uniform_real_distribution<float> value(-5, 5);
+    std::vector<std::vector<float>> rows(static_cast<std::size_t>(n),
+                                         std::vector<float>(static_cast<std::size_t>(dim)));
+    for (auto& row : rows)
+        for (float& v : row) v = value(gen);
+    return rows;
+}
+
 }  // namespace
 
-TEST_F(Distances, AreEuclideanSymmetricWithZeroDiagonal) {
-    const float v[3][2] = {{0, 0}, {3, 4}, {0, 1}};
-    for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 2; ++k) ws.InputVectors[i + 1][k + 1] = v[i][k];
-    BuildDistanceMatrix(3, 2);
-    EXPECT_EQ(ws.DistMatrix[2][1], 5.0f);
-    EXPECT_EQ(ws.DistMatrix[1][2], 5.0f);
-    EXPECT_EQ(ws.DistMatrix[3][1], 1.0f);
-    EXPECT_EQ(ws.DistMatrix[2][2], 0.0f);
-    EXPECT_FLOAT_EQ(MeanDistance(3), (5.0f + 1.0f + std::sqrt(18.0f)) / 3);
+TEST(Distances, AreEuclideanSymmetricWithZeroDiagonal) {
+    DistanceMatrix d;
+    BuildDistanceMatrix(TableOf({{0, 0}, {3, 4}, {0, 1}}), 3, 2, d);
+    EXPECT_EQ(d.At(2, 1), 5.0f);
+    EXPECT_EQ(d.At(1, 2), 5.0f);
+    EXPECT_EQ(d.At(3, 1), 1.0f);
+    EXPECT_EQ(d.At(2, 2), 0.0f);
+    EXPECT_FLOAT_EQ(MeanDistance(d), (5.0f + 1.0f + std::sqrt(18.0f)) / 3);
 
-    EXPECT_FLOAT_EQ(NormaliseDistances(form, 3), 12.0f);  // 20 x 3 / 5
-    EXPECT_EQ(ws.DistMatrix[1][2], 60.0f);
-    EXPECT_EQ(ws.MaxDist, 60.0f);
-    EXPECT_EQ(ws.DistScale, 12.0f);
+    EXPECT_FLOAT_EQ(NormaliseDistances(d, 60).value(), 12.0f);  // 60 / 5
+    EXPECT_EQ(d.At(1, 2), 60.0f);
+    EXPECT_EQ(d.largest, 60.0f);
+    EXPECT_EQ(d.scale, 12.0f);
 }
 
 // Many pairs at a time, each still summed over its components in order.
-TEST_F(Distances, EqualThePlainSumOfEachPair) {
+TEST(Distances, EqualThePlainSumOfEachPair) {
     std::mt19937 gen(9);
-    std::uniform_real_distribution<float> value(-5, 5);
     for (const auto& [n, dim] : {std::pair{2, 1}, {17, 5}, {400, 64}}) {
-        for (int i = 1; i <= n; ++i)
-            for (int k = 1; k <= dim; ++k) ws.InputVectors[i][k] = value(gen);
-        BuildDistanceMatrix(n, dim);
+        const Table items = TableOf(RandomRows(n, dim, gen));
+        DistanceMatrix d;
+        BuildDistanceMatrix(items, n, dim, d);
         for (int i = 1; i <= n; ++i)
             for (int j = 1; j <= n; ++j) {
                 float sum = 0;
                 for (int k = 1; k <= dim; ++k) {
-                    const float d = ws.InputVectors[i][k] - ws.InputVectors[j][k];
-                    const float square = d * d;
+                    const float diff = items.Row(i)[k] - items.Row(j)[k];
+                    const float square = diff * diff;
                     sum += square;
                 }
-                ASSERT_EQ(ws.DistMatrix[i][j], static_cast<float>(std::sqrt(static_cast<double>(sum))))
+                ASSERT_EQ(d.At(i, j), static_cast<float>(std::sqrt(static_cast<double>(sum))))
                     << n << "x" << dim << " " << i << "," << j;
             }
     }
 }
 
-TEST_F(Distances, MeanUsesTheLowerTriangleOnly) {
-    ws.DistMatrix[2][1] = 4;
-    ws.DistMatrix[1][2] = 100;
-    EXPECT_EQ(MeanDistance(2), 4.0f);
-    EXPECT_EQ(MeanDistance(1), 0.0f);
-    ws.DistMatrix[2][1] = ws.DistMatrix[3][1] = ws.DistMatrix[3][2] = 3e38f;  // their sum is no float
-    EXPECT_FLOAT_EQ(MeanDistance(3), 3e38f);
+TEST(Distances, MeanUsesTheLowerTriangleOnly) {
+    EXPECT_EQ(MeanDistance(DistancesOf({{0, 100}, {4, 0}})), 4.0f);
+    EXPECT_EQ(MeanDistance(DistancesOf({{0}})), 0.0f);
+    const float huge = 3e38f;  // the sum of three is no float
+    EXPECT_FLOAT_EQ(MeanDistance(DistancesOf({{0, 0, 0}, {huge, 0, 0}, {huge, huge, 0}})), huge);
 }
 
 // At 2^80 times the values, whose squares overflow a float, the distances
 // are those of the values' own size times 2^80, exactly, and so is their
 // mean. Complete items and items with a missing value take their own ways.
-TEST_F(Distances, ValuesOfAnySizeGiveTheirDistancesExactly) {
+TEST(Distances, ValuesOfAnySizeGiveTheirDistancesExactly) {
     std::mt19937 gen(4);
-    std::uniform_real_distribution<float> value(-5, 5);
-    static float unscaled[21][21];
     for (const bool missing : {false, true}) {
-        float values[21][7];
-        for (auto& row : values)
-            for (float& v : row) v = value(gen);
-        if (missing) values[3][2] = NAN;
-        float mean = 0;
-        for (const float scale : {1.0f, 0x1p80f}) {
-            for (int i = 1; i <= 20; ++i) {
-                for (int k = 1; k <= 6; ++k) ws.InputVectors[i][k] = values[i][k] * scale;
-                ws.ItemMissing[i] = missing && i == 3;
-            }
-            BuildDistanceMatrix(20, 6);
-            if (scale == 1.0f) {
-                for (int i = 1; i <= 20; ++i) std::copy(ws.DistMatrix[i], ws.DistMatrix[i] + 21, unscaled[i]);
-                mean = MeanDistance(20);
-                continue;
-            }
-            EXPECT_EQ(MeanDistance(20), mean * scale);
-            for (int i = 1; i <= 20; ++i)
-                for (int j = 1; j <= 20; ++j)
-                    ASSERT_EQ(ws.DistMatrix[i][j], unscaled[i][j] * scale)
-                        << missing << ": " << i << "," << j;
+        std::vector<std::vector<float>> rows = RandomRows(20, 6, gen);
+        if (missing) rows[2][1] = NAN;
+        std::vector<std::vector<float>> scaled = rows;
+        for (auto& row : scaled)
+            for (float& v : row) v *= 0x1p80f;
+        DistanceMatrix unscaled, d;
+        BuildDistanceMatrix(TableOf(rows), 20, 6, unscaled);
+        BuildDistanceMatrix(TableOf(scaled), 20, 6, d);
+        EXPECT_EQ(MeanDistance(d), MeanDistance(unscaled) * 0x1p80f);
+        for (int i = 1; i <= 20; ++i)
+            for (int j = 1; j <= 20; ++j)
+                ASSERT_EQ(d.At(i, j), unscaled.At(i, j) * 0x1p80f) << missing << ": " << i << "," << j;
+    }
+}
+
+// The largest entry is brought to the map's size. Distances all 0, and an
+// infinite factor, fail and leave the matrix as it was; a factor of 0 (a
+// size of 0, or an infinite largest distance) is no failure: it is applied,
+// and the caller refuses the 0. With no point the largest is the search's
+// start, -10000; negative distances give a negative factor.
+TEST(Distances, NormaliseToTheMapsSizeOrFail) {
+    const struct {
+        std::vector<std::vector<float>> matrix;
+        double size;
+        std::optional<float> factor;
+        std::optional<float> entry12;  // after
+    } cases[] = {
+        {{{0}}, 60, std::nullopt, std::nullopt},
+        {{}, 60, -0.006f, std::nullopt},
+        {{{0, 5}, {5, 0}}, 0, 0.0f, 0.0f},
+        {{{0, INFINITY}, {INFINITY, 0}}, 60, 0.0f, std::nullopt},
+        {{{0, 5}, {5, 0}}, INFINITY, std::nullopt, 5.0f},
+        {{{-2, -4}, {-4, -2}}, 60, -30.0f, 120.0f},
+    };
+    for (const auto& c : cases) {
+        DistanceMatrix d = DistancesOf(c.matrix);
+        d.scale = 7;
+        const std::optional<float> f = NormaliseDistances(d, c.size);
+        SCOPED_TRACE(testing::Message() << c.matrix.size() << " points, size " << c.size);
+        ASSERT_EQ(f.has_value(), c.factor.has_value());
+        if (f) {
+            EXPECT_FLOAT_EQ(*f, *c.factor);
+        }
+        EXPECT_FLOAT_EQ(d.scale, f ? *f : 7.0f);
+        if (c.entry12) {
+            EXPECT_FLOAT_EQ(d.At(1, 2), *c.entry12);
         }
     }
 }
 
-TEST_F(Distances, AllZeroFailsWithGaz) {
-    ws.DistScale = 7;
-    EXPECT_EQ(NormaliseDistances(form, 1), 0.0f);
-    EXPECT_EQ(form.memo.back(), "gaz");
-    EXPECT_EQ(ws.DistScale, 7.0f);
-    // No item: the largest entry is the start value -10000, which is no failure.
-    EXPECT_FLOAT_EQ(NormaliseDistances(form, 0), -0.006f);
-}
-
-// A factor of 0 is no "gaz": it is applied, and the caller refuses the 0.
-// An infinite largest distance gives the factor 0 the same way; an infinite
-// factor fails like distances that are all 0.
-TEST_F(Distances, AZeroFactorIsAppliedAndAnInfiniteOneFails) {
-    form.memo.clear();
-    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 5;
-    ws.MapEnlargement = 0;
-    EXPECT_EQ(NormaliseDistances(form, 2), 0.0f);
-    EXPECT_TRUE(form.memo.empty());
-    EXPECT_EQ(ws.DistMatrix[1][2], 0.0f);
-    EXPECT_EQ(ws.DistScale, 0.0f);
-
-    ws.MapEnlargement = 3;
-    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = INFINITY;
-    EXPECT_EQ(NormaliseDistances(form, 2), 0.0f);
-    EXPECT_TRUE(form.memo.empty());
-    EXPECT_EQ(ws.DistScale, 0.0f);
-
-    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 5;
-    ws.DistScale = 7;
-    ws.MapEnlargement = INFINITY;
-    EXPECT_EQ(NormaliseDistances(form, 2), 0.0f);
-    EXPECT_EQ(form.memo, std::vector<std::string>{"gaz"});
-    EXPECT_EQ(ws.DistMatrix[1][2], 5.0f);
-    EXPECT_EQ(ws.DistScale, 7.0f);
-}
-
-TEST_F(Distances, NegativeMatrixNormalisesWithANegativeFactor) {
-    ws.DistMatrix[1][1] = -2;
-    ws.DistMatrix[1][2] = -4;
-    ws.DistMatrix[2][1] = -4;
-    ws.DistMatrix[2][2] = -2;
-    EXPECT_FLOAT_EQ(NormaliseDistances(form, 2), -30.0f);
-    EXPECT_FLOAT_EQ(ws.DistMatrix[1][2], 120.0f);
-}
-
-TEST_F(Distances, MoreItemsThanRowsStoreFourHundredButScaleByAllPairs) {
-    for (int i = 1; i <= 1000; ++i) ws.InputVectors[i][1] = static_cast<float>(i);
-    ws.ItemCount = 1000;
-    const float f = BuildItemDistances(form, 1000, 1);
-    EXPECT_FLOAT_EQ(f, 60.0f / 999.0f);
-    EXPECT_FLOAT_EQ(ws.DistMatrix[400][1], 399.0f * f);
-    EXPECT_EQ(ws.DistScale, f);
-}
-
-TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
+// Items all alike leave nothing to normalise: the run says "gaz" and ends.
+TEST(Distances, ItemsAllAlikeFailWithGaz) {
     TempDir dir;
-    ws.ItemCount = 3;
-    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 1.5f;
-    ws.DistMatrix[3][1] = 1234.5678f;
-    WriteDistanceDump(form, dir.File("distances.dat").c_str(), DistanceDumpText());
+    dir.Write("alike.txt", "1\t2\n1\t2\n1\t2\n");
+    FakeForm form;
+    form.Choose(dir.File("alike.txt"));
+    form.edits[Edit12] = "3";
+    form.edits[Edit13] = "2";
+    RunMrpMds(form);
+    EXPECT_EQ(Lines(form.memo.end() - 3, form.memo.end()), (Lines{"2", "gaz", "invalid input data."}));
+}
+
+TEST(Distances, MoreItemsThanRowsStoreFourHundredButScaleByAllPairs) {
+    std::vector<std::vector<float>> rows;
+    for (int i = 1; i <= 1000; ++i) rows.push_back({static_cast<float>(i)});
+    DistanceMatrix d;
+    const std::optional<float> f = BuildItemDistances(TableOf(rows), 1000, 1, 60, d);
+    ASSERT_TRUE(f);
+    EXPECT_FLOAT_EQ(*f, 60.0f / 999.0f);
+    EXPECT_EQ(d.n, 400);
+    EXPECT_FLOAT_EQ(d.At(400, 1), 399.0f * *f);
+    EXPECT_EQ(d.scale, *f);
+}
+
+TEST(Distances, DumpHasOneTabbedFieldPerPointAndCrLf) {
+    TempDir dir;
+    const DistanceMatrix d = DistancesOf({{0, 1.5f, 0}, {1.5f, 0, 0}, {1234.5678f, 0, 0}});
+    FakeForm form;
+    ASSERT_TRUE(WriteResultFile(form, dir.File("distances.dat"), DistanceDumpText(d)));
     EXPECT_EQ(dir.Read("distances.dat"),
               "\t   0.000\t   1.500\t   0.000\r\n"
               "\t   1.500\t   0.000\t   0.000\r\n"
@@ -171,23 +163,25 @@ TEST_F(Distances, DumpHasOneTabbedFieldPerItemAndCrLf) {
 
 // The reason is that of the failed write, not of the clean-up after it: a
 // folder nobody may write in (as root too) is no missing folder.
-TEST_F(Distances, DumpThatCannotBeWrittenIsNamedWithItsReason) {
-    ws.ItemCount = 1;
-    WriteDistanceDump(form, "/nonexistent-folder/distances.dat", DistanceDumpText());
+TEST(Distances, DumpThatCannotBeWrittenIsNamedWithItsReason) {
+    const std::string text = DistanceDumpText(DistancesOf({{0}}));
+    FakeForm form;
+    EXPECT_FALSE(WriteResultFile(form, "/nonexistent-folder/distances.dat", text));
     EXPECT_EQ(form.status.back(),
               "error: cannot write /nonexistent-folder/distances.dat: No such file or directory");
-    WriteDistanceDump(form, "/sys/distances.dat", DistanceDumpText());
+    EXPECT_FALSE(WriteResultFile(form, "/sys/distances.dat", text));
     EXPECT_EQ(form.status.back().rfind("error: cannot write /sys/distances.dat: ", 0), 0u);
     EXPECT_EQ(form.status.back().find("No such file"), std::string::npos) << form.status.back();
 }
 
 TEST(Random, StaysBelowItsBoundAndCoversIt) {
-    SeedRandomWith(7);
-    EXPECT_EQ(RandomBelow(0), 0);
-    EXPECT_EQ(RandomBelow(-5), 0);
+    Random random;
+    random.SeedWith(7);
+    EXPECT_EQ(random.Below(0), 0);
+    EXPECT_EQ(random.Below(-5), 0);
     std::set<int> seen;
     for (int i = 0; i < 20000; ++i) {
-        const int r = RandomBelow(2000);
+        const int r = random.Below(2000);
         ASSERT_GE(r, 0);
         ASSERT_LT(r, 2000);
         seen.insert(r);

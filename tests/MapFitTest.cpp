@@ -3,14 +3,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "handlers/RunControl.h"
 #include "handlers/ViewButtons.h"
 #include "mds/MapFit.h"
 #include "soc/SocFit.h"
 #include "support/FakeForm.h"
-#include "view/MapDrawing.h"
-#include "view/ViewFit.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
@@ -22,17 +21,20 @@ namespace {
 // scale is (8 + 6 sqrt 2) / 34, and Stress-1 = sqrt((8 - (8 + 6 sqrt 2)^2 /
 // 34) / 8) = 0.0294245; every item's 3 nearest are the other three.
 TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
-    ws.Reset();
     const float corners[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    MapLayout map;
+    map.Resize(4);
+    DistanceMatrix d;
+    d.Resize(4);
     for (int i = 1; i <= 4; ++i) {
-        ws.MapCoords[i][1] = corners[i - 1][0];
-        ws.MapCoords[i][2] = corners[i - 1][1];
-        for (int j = 1; j <= 4; ++j) ws.DistMatrix[i][j] = i == j ? 0.0f : 2.0f;
+        map.Point(i)[1] = corners[i - 1][0];
+        map.Point(i)[2] = corners[i - 1][1];
+        for (int j = 1; j <= 4; ++j) d.Row(i)[j] = i == j ? 0.0f : 2.0f;
     }
-    ws.DistMatrix[1][4] = ws.DistMatrix[4][1] = 3.0f;
-    ws.DistMatrix[2][3] = 2.0f;  // the two directions of a matrix input are averaged
-    ws.DistMatrix[3][2] = 4.0f;
-    const MapFit fit = MeasureMapFit(4, 2);
+    d.Row(1)[4] = d.Row(4)[1] = 3.0f;
+    d.Row(2)[3] = 2.0f;  // the two directions of a matrix input are averaged
+    d.Row(3)[2] = 4.0f;
+    const MapFit fit = MeasureMapFit(map, d, 2);
     EXPECT_NEAR(fit.stress1, 0.0294245, 1e-6);
     EXPECT_EQ(fit.neighbours, 3);
     EXPECT_DOUBLE_EQ(fit.neighboursKept, 1.0);
@@ -49,28 +51,21 @@ TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
 // prototype 2 far away gets none. The error is in the units of the file.
 TEST(SocFitFigures, MatchAHandComputedSet) {
     for (const float socScale : {1.0f, 10.0f}) {
-        ws.Reset();
-        ws.SocScale = socScale;
-        ws.ItemCount = 2;
-        ws.VectorCount = 5;
-        ws.VectorDim = 2;
-        const float prototypes[2][2] = {{1, 0}, {50, 50}}, weights[2] = {0.5f, 0.25f};
-        const float vectors[5][2] = {{0, 0}, {2, 0}, {1, 1}, {NAN, 3}, {NAN, NAN}};
+        Prototypes prototypes;
+        prototypes.Resize(2, 2);
+        const float at[2][2] = {{1, 0}, {50, 50}}, weights[2] = {0.5f, 0.25f};
         for (int k = 1; k <= 2; ++k)
             for (int q = 1; q <= 2; ++q) {
-                ws.Prototypes[k][1][q] = prototypes[k - 1][q - 1] * socScale;
-                ws.Prototypes[k][2][q] = weights[q - 1];
+                prototypes.Vector(k)[q] = at[k - 1][q - 1] * socScale;
+                prototypes.Weights(k)[q] = weights[q - 1];
             }
-        for (int i = 1; i <= 5; ++i)
-            for (int q = 1; q <= 2; ++q) {
-                ws.InputVectors[i][q] = vectors[i - 1][q - 1] * socScale;
-                ws.ItemMissing[i] += std::isnan(vectors[i - 1][q - 1]);
-            }
-        const SocFit fit = MeasureSocFit();
+        Table items = TableOf({{0, 0}, {2, 0}, {1, 1}, {NAN, 3}, {NAN, NAN}});
+        items.MultiplyBy(socScale);
+        const SocFit fit = MeasureSocFit(prototypes, items, 2);
         EXPECT_NEAR(fit.quantisationError, (3 + std::sqrt(18.0)) / 4, 1e-6) << socScale;
         EXPECT_EQ(fit.members[1], 4);
         EXPECT_EQ(fit.emptyPrototypes, 1);
-        EXPECT_EQ(SocFitText(fit), "quantisation error 1.811, empty prototypes 1");
+        EXPECT_EQ(SocFitText(fit, false), "quantisation error 1.811, empty prototypes 1");
     }
 }
 
@@ -79,26 +74,27 @@ class FitTheMap : public ::testing::Test {
 protected:
     void SetUp() override {
         ws.Reset();
-        ws.ItemCount = 60;
-        ws.MapSize1 = ws.MapSize2 = 20;
-        ws.ViewZoom = 1.0f;
-        ws.ViewAngle = 1.5707964f;
+        MapLayout& map = ws.map;
+        map.Resize(60);
+        map.size[1] = map.size[2] = 20;
+        ws.view.zoom = 1.0f;
+        ws.view.angle = kRunViewAngle;
         for (int i = 1; i <= 60; ++i) {
-            ws.MapCoords[i][1] = static_cast<float>((i * 37) % 90) - 25;
-            ws.MapCoords[i][2] = static_cast<float>((i * 53) % 70) * 0.5f + 20;
+            map.Point(i)[1] = static_cast<float>((i * 37) % 90) - 25;
+            map.Point(i)[2] = static_cast<float>((i * 53) % 70) * 0.5f + 20;
         }
-        ResetView();
-        MapCentre(60, 2);
-        TransformView(5);
-        Button7Click(form);  // Rot2
-        std::memcpy(map, ws.MapCoords, sizeof map);
-        std::memcpy(view, ws.ViewMatrix, sizeof view);
+        ResetView(ws.view, map);
+        MapCentre(ws.view, map, 2);
+        TransformView(ws.view, map, 5);
+        RotateAxes12(form);
+        coords = map.coords;
+        std::memcpy(matrix, ws.view.matrix, sizeof matrix);
     }
     // Every mark's centre at least margin pixels inside the panel.
     bool AllInside(int margin) const {
-        const PixelScale scale = MapPixelScale(kMapPanelWidth, kMapPanelHeight);
+        const PixelScale scale = MapPixelScale(ws.view, ws.map, kMapPanelWidth, kMapPanelHeight);
         for (int i = 1; i <= 60; ++i) {
-            const MapPixel at = PixelOf(scale, ws.ProjCoords[i][1], ws.ProjCoords[i][2]);
+            const MapPixel at = PixelOf(scale, ws.view.Projected(i)[1], ws.view.Projected(i)[2]);
             const int y = scale.h1 - at.yUp;
             if (at.x < margin || at.x > kMapPanelWidth - 1 - margin || y < margin || y > scale.h1 - margin)
                 return false;
@@ -106,18 +102,18 @@ protected:
         return true;
     }
     FakeForm form;
-    float map[kMaxMapItems + 1][5];
-    double view[5][5];
+    std::vector<float> coords;
+    double matrix[5][5];
 };
 
 TEST_F(FitTheMap, BringsEveryMarkInsideAndChangesNothingElse) {
     ASSERT_GT(form.outside, 20);
     const std::vector<std::string> memo = form.memo;
-    FitMapClick(form);
+    FitMap(form);
     EXPECT_TRUE(AllInside(10));
     EXPECT_EQ(form.outside, 0);
-    EXPECT_EQ(std::memcmp(map, ws.MapCoords, sizeof map), 0);
-    EXPECT_EQ(std::memcmp(view, ws.ViewMatrix, sizeof view), 0);  // the rotation is kept
+    EXPECT_EQ(ws.map.coords, coords);
+    EXPECT_EQ(std::memcmp(matrix, ws.view.matrix, sizeof matrix), 0);  // the rotation is kept
     EXPECT_EQ(form.memo, memo);
 }
 
@@ -125,10 +121,10 @@ TEST_F(FitTheMap, BringsEveryMarkInsideAndChangesNothingElse) {
 // takes that centre, so the next redraw still shows every mark.
 TEST_F(FitTheMap, DuringARunKeepsTheCentreTheRunSets) {
     const RunGuard running(form, "MRP-MDS");
-    FitMapClick(form);
-    MapCentre(60, 2);
-    ws.ZoomStep = 1.0;
-    TransformView(5);
+    FitMap(form);
+    MapCentre(ws.view, ws.map, 2);
+    ws.view.zoomStep = 1.0;
+    TransformView(ws.view, ws.map, 5);
     EXPECT_TRUE(AllInside(10));
 }
 

@@ -3,59 +3,73 @@
 #include <cmath>
 #include <ostream>
 #include <random>
+#include <vector>
 
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
 #include "reference/ReferenceSteps.h"
-#include "support/FakeForm.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
-// A random map of n items on m axes over random (optionally asymmetric)
+// The distances of a map's points and the map.
+struct Map {
+    DistanceMatrix d;
+    MapLayout map;
+
+    // n points on m axes of a box of 20 (the other axes 1 long), at 0 and
+    // 0 apart.
+    Map(int n, int m) {
+        d.Resize(n);
+        map.Resize(n);
+        for (int a = 1; a <= 9; ++a) map.axisSize[a] = a <= m ? 20 : 1;
+    }
+};
+
+// A random map of n points on m axes over random (optionally asymmetric)
 // distances, normalised as a run normalises them.
-void RandomMap(int n, int m, unsigned seed, bool symmetric = true) {
-    FreshWorkspace();
+Map RandomMap(int n, int m, unsigned seed, bool symmetric = true) {
+    Map r(n, m);
     std::mt19937 gen(seed);
     std::uniform_real_distribution<float> coord(0.5f, 19.5f), dist(0.1f, 60.0f);
     for (int i = 1; i <= n; ++i) {
-        for (int a = 1; a <= m; ++a) ws.MapCoords[i][a] = coord(gen);
-        ws.DistMatrix[i][i] = 0;
+        for (int a = 1; a <= m; ++a) r.map.Point(i)[a] = coord(gen);
         for (int j = 1; j < i; ++j) {
-            ws.DistMatrix[i][j] = dist(gen);
-            ws.DistMatrix[j][i] = symmetric ? ws.DistMatrix[i][j] : dist(gen);
+            r.d.Row(i)[j] = dist(gen);
+            r.d.Row(j)[i] = symmetric ? r.d.At(i, j) : dist(gen);
         }
     }
-    for (int a = 1; a <= 9; ++a) ws.AxisSize[a] = a <= m ? 20 : 1;
-    ws.MaxDist = 20;
+    r.d.largest = 20;
+    return r;
 }
 
 // One step of a plan prepared anew, as a run's first step.
-void StepOnce(int n, int b, int m, float stepLength, float radiusFactor, float farWeight) {
+void StepOnce(Map& r, int b, int m, float stepLength, float radiusFactor, float farWeight) {
     static MdsPlan plan;
-    plan.Prepare(n, b, radiusFactor, farWeight);
-    plan.Step(m, stepLength);
+    plan.Prepare(r.d, b, radiusFactor, farWeight);
+    plan.Step(r.map, m, stepLength);
 }
 
-using Coords = std::vector<float>;
-Coords Snapshot(int n) {
-    Coords c;
-    for (int i = 1; i <= n; ++i)
-        for (int a = 1; a <= 4; ++a) c.push_back(ws.MapCoords[i][a]);
-    return c;
-}
-void Restore(const Coords& c, int n) {
-    for (int i = 1; i <= n; ++i)
-        for (int a = 1; a <= 4; ++a) ws.MapCoords[i][a] = c[static_cast<std::size_t>((i - 1) * 4 + a - 1)];
+// The reference step from the same start: its coordinates, the map left as
+// it was.
+std::vector<float> ReferenceStep(const Map& r, int b, int m, float stepLength, float radiusFactor,
+                                 float farWeight) {
+    MapLayout map = r.map;
+    ReferenceMdsStep(r.d, map, b, m, stepLength, radiusFactor, farWeight);
+    return map.coords;
 }
 
-double Stress(int n, int m, int b) {
+void ExpectNear(const std::vector<float>& a, const std::vector<float>& b, float tolerance) {
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) ASSERT_NEAR(a[i], b[i], tolerance) << "coordinate " << i;
+}
+
+double Stress(const Map& r, int m, int b) {
     double s = 0;
-    for (int q = 1; q <= n; ++q)
-        for (int l = 1; l <= n; ++l) {
+    for (int q = 1; q <= r.map.n; ++q)
+        for (int l = 1; l <= r.map.n; ++l) {
             double d2 = 0;
-            for (int a = 1; a <= m; ++a) d2 += std::pow(ws.MapCoords[q][a] - ws.MapCoords[l][a], 2);
-            s += std::pow(d2 - std::pow(ws.DistMatrix[q][l], 2) / b, 2);
+            for (int a = 1; a <= m; ++a) d2 += std::pow(r.map.Point(q)[a] - r.map.Point(l)[a], 2);
+            s += std::pow(d2 - std::pow(r.d.At(q, l), 2) / b, 2);
         }
     return s;
 }
@@ -73,46 +87,34 @@ class FastAgainstReference : public ::testing::TestWithParam<Shape> {};
 
 TEST_P(FastAgainstReference, OneStepMovesEveryItemAlike) {
     const auto [n, m, symmetric] = GetParam();
-    RandomMap(n, m, 11u + static_cast<unsigned>(n), symmetric);
-    const Coords start = Snapshot(n);
-    ReferenceMdsStep(n, 30, m, 0.5f, 0.3f, 0.0001f);
-    const Coords reference = Snapshot(n);
-    Restore(start, n);
-    StepOnce(n, 30, m, 0.5f, 0.3f, 0.0001f);
-    const Coords fast = Snapshot(n);
-    for (std::size_t i = 0; i < fast.size(); ++i)
-        ASSERT_NEAR(fast[i], reference[i], 2e-4) << "coordinate " << i;
+    Map r = RandomMap(n, m, 11u + static_cast<unsigned>(n), symmetric);
+    const std::vector<float> reference = ReferenceStep(r, 30, m, 0.5f, 0.3f, 0.0001f);
+    StepOnce(r, 30, m, 0.5f, 0.3f, 0.0001f);
+    ExpectNear(r.map.coords, reference, 2e-4f);
 }
 
 TEST_P(FastAgainstReference, AHundredStepsReachTheSameStress) {
     const auto [n, m, symmetric] = GetParam();
-    RandomMap(n, m, 5u, symmetric);
-    const Coords start = Snapshot(n);
-    for (int i = 0; i < 100; ++i) ReferenceMdsStep(n, 30, m, 0.5f, 1.8f, 0.0001f);
-    const double reference = Stress(n, m, 30);
-    Restore(start, n);
+    Map r = RandomMap(n, m, 5u, symmetric);
+    Map reference = r;
+    for (int i = 0; i < 100; ++i) ReferenceMdsStep(reference.d, reference.map, 30, m, 0.5f, 1.8f, 0.0001f);
     MdsPlan plan;
-    plan.Prepare(n, 30, 1.8f, 0.0001f);
-    for (int i = 0; i < 100; ++i) plan.Step(m, 0.5f);
-    EXPECT_NEAR(Stress(n, m, 30), reference, reference * 0.02);
+    plan.Prepare(r.d, 30, 1.8f, 0.0001f);
+    for (int i = 0; i < 100; ++i) plan.Step(r.map, m, 0.5f);
+    const double stress = Stress(reference, m, 30);
+    EXPECT_NEAR(Stress(r, m, 30), stress, stress * 0.02);
 }
 
 // The symmetric step reads only the pairs above the diagonal, so what an
 // earlier, asymmetric matrix left below it must not count.
 TEST(MdsStep, ASymmetricMatrixAfterAnAsymmetricOneStepsAsTheReference) {
     static MdsPlan plan;
-    RandomMap(45, 3, 8u, false);
-    plan.Prepare(45, 30, 0.3f, 0.0001f);
-    RandomMap(45, 3, 9u, true);
-    const Coords start = Snapshot(45);
-    ReferenceMdsStep(45, 30, 3, 0.5f, 0.3f, 0.0001f);
-    const Coords reference = Snapshot(45);
-    Restore(start, 45);
-    plan.Prepare(45, 30, 0.3f, 0.0001f);
-    plan.Step(3, 0.5f);
-    const Coords fast = Snapshot(45);
-    for (std::size_t i = 0; i < fast.size(); ++i)
-        ASSERT_NEAR(fast[i], reference[i], 2e-4) << "coordinate " << i;
+    plan.Prepare(RandomMap(45, 3, 8u, false).d, 30, 0.3f, 0.0001f);
+    Map r = RandomMap(45, 3, 9u, true);
+    const std::vector<float> reference = ReferenceStep(r, 30, 3, 0.5f, 0.3f, 0.0001f);
+    plan.Prepare(r.d, 30, 0.3f, 0.0001f);
+    plan.Step(r.map, 3, 0.5f);
+    ExpectNear(r.map.coords, reference, 2e-4f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, FastAgainstReference,
@@ -120,75 +122,62 @@ INSTANTIATE_TEST_SUITE_P(Shapes, FastAgainstReference,
                                            Shape{400, 3, true}, Shape{33, 4, true}, Shape{60, 2, false}));
 
 TEST(MdsStep, ASingleItemDoesNotMoveButIsCentred) {
-    FreshWorkspace();
-    ws.AxisSize[1] = ws.AxisSize[2] = 20;
-    ws.MapCoords[1][1] = 3;
-    ws.MapCoords[1][2] = 4;
-    StepOnce(1, 1, 2, 0.5f, 1.8f, 0.0001f);
-    EXPECT_FLOAT_EQ(ws.MapCoords[1][1], 10);
-    EXPECT_FLOAT_EQ(ws.MapCoords[1][2], 10);
-    EXPECT_EQ(ws.MapCoords[1][3], 0.0f);
+    Map r(1, 2);
+    r.map.Point(1)[1] = 3;
+    r.map.Point(1)[2] = 4;
+    StepOnce(r, 1, 2, 0.5f, 1.8f, 0.0001f);
+    EXPECT_FLOAT_EQ(r.map.Point(1)[1], 10);
+    EXPECT_FLOAT_EQ(r.map.Point(1)[2], 10);
+    EXPECT_EQ(r.map.Point(1)[3], 0.0f);
 }
 
 TEST(MdsStep, AMoveEndingOnTheBoxEdgeIsRefused) {
-    for (const float start : {0.5f, 19.5f}) {
-        FreshWorkspace();
-        ws.AxisSize[1] = 20;
-        ws.MaxDist = 100;
-        // Two items 2 apart on one axis whose squared distance should be 68:
-        // the bracket is -128, so the first item's move is exactly 0.5 and
-        // ends on 0 or on 20.
-        const float other = start == 0.5f ? 2.5f : 17.5f;
-        ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 34;
+    for (const float start : {0.5f, 19.5f})
         for (const bool reference : {true, false}) {
-            ws.MapCoords[1][1] = start;
-            ws.MapCoords[2][1] = other;
+            // Two items 2 apart on one axis whose squared distance should be
+            // 68: the bracket is -128, so the first item's move is exactly 0.5
+            // and ends on 0 or on 20.
+            Map r(2, 1);
+            r.d.largest = 100;
+            r.d.Row(1)[2] = r.d.Row(2)[1] = 34;
+            const float other = start == 0.5f ? 2.5f : 17.5f;
+            r.map.Point(1)[1] = start;
+            r.map.Point(2)[1] = other;
             if (reference)
-                ReferenceMdsStep(2, 17, 1, 0.5f, 1.8f, 0.0001f);
+                ReferenceMdsStep(r.d, r.map, 17, 1, 0.5f, 1.8f, 0.0001f);
             else
-                StepOnce(2, 17, 1, 0.5f, 1.8f, 0.0001f);
+                StepOnce(r, 17, 1, 0.5f, 1.8f, 0.0001f);
             // The first item stayed; the second moved outward by 0.5; both
             // were centred on 10.
-            EXPECT_FLOAT_EQ(std::abs(ws.MapCoords[2][1] - ws.MapCoords[1][1]), std::abs(other - start) + 0.5f)
-                << reference;
-            EXPECT_FLOAT_EQ(ws.MapCoords[2][1] + ws.MapCoords[1][1], 20.0f) << reference;
+            const float first = r.map.Point(1)[1], second = r.map.Point(2)[1];
+            EXPECT_FLOAT_EQ(std::abs(second - first), std::abs(other - start) + 0.5f) << reference;
+            EXPECT_FLOAT_EQ(second + first, 20.0f) << reference;
         }
-    }
 }
 
 TEST(MdsStep, ItemsAtOnePlaceExertNoForceOnEachOther) {
-    FreshWorkspace();
-    ws.AxisSize[1] = ws.AxisSize[2] = 20;
-    ws.MaxDist = 1;
-    ws.MapCoords[1][1] = ws.MapCoords[2][1] = 10;
-    ws.MapCoords[1][2] = ws.MapCoords[2][2] = 10;
-    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 5;
-    StepOnce(2, 1, 2, 0.5f, 1.8f, 0.0001f);
-    EXPECT_EQ(ws.MapCoords[1][1], 10.0f);
-    EXPECT_EQ(ws.MapCoords[2][2], 10.0f);
+    Map r(2, 2);
+    r.d.largest = 1;
+    for (int i = 1; i <= 2; ++i) r.map.Point(i)[1] = r.map.Point(i)[2] = 10;
+    r.d.Row(1)[2] = r.d.Row(2)[1] = 5;
+    StepOnce(r, 1, 2, 0.5f, 1.8f, 0.0001f);
+    EXPECT_EQ(r.map.Point(1)[1], 10.0f);
+    EXPECT_EQ(r.map.Point(2)[2], 10.0f);
 }
 
 TEST(MdsStep, AllFarWeightsGiveTheDirectionOfEqualWeights) {
-    RandomMap(40, 2, 3);
-    const Coords start = Snapshot(40);
-    StepOnce(40, 30, 2, 0.5f, 1e-6f, 0.0001f);  // every partner beyond the radius
-    const Coords far = Snapshot(40);
-    Restore(start, 40);
-    StepOnce(40, 30, 2, 0.5f, 1e6f, 0.0001f);  // every partner within it
-    const Coords near = Snapshot(40);
-    for (std::size_t i = 0; i < far.size(); ++i) EXPECT_NEAR(far[i], near[i], 1e-4);
+    Map far = RandomMap(40, 2, 3), near = far;
+    StepOnce(far, 30, 2, 0.5f, 1e-6f, 0.0001f);  // every partner beyond the radius
+    StepOnce(near, 30, 2, 0.5f, 1e6f, 0.0001f);  // every partner within it
+    ExpectNear(far.map.coords, near.map.coords, 1e-4f);
 }
 
 TEST(MdsStep, NotANumberDistancesStopTheirItemsButNotTheRest) {
-    RandomMap(10, 2, 9);
-    ws.DistMatrix[3][4] = ws.DistMatrix[4][3] = std::nanf("");
-    const Coords start = Snapshot(10);
-    ReferenceMdsStep(10, 30, 2, 0.5f, 1.8f, 0.0001f);
-    const Coords reference = Snapshot(10);
-    Restore(start, 10);
-    StepOnce(10, 30, 2, 0.5f, 1.8f, 0.0001f);
-    const Coords fast = Snapshot(10);
-    for (std::size_t i = 0; i < fast.size(); ++i) EXPECT_NEAR(fast[i], reference[i], 2e-4) << i;
+    Map r = RandomMap(10, 2, 9);
+    r.d.Row(3)[4] = r.d.Row(4)[3] = std::nanf("");
+    const std::vector<float> reference = ReferenceStep(r, 30, 2, 0.5f, 1.8f, 0.0001f);
+    StepOnce(r, 30, 2, 0.5f, 1.8f, 0.0001f);
+    ExpectNear(r.map.coords, reference, 2e-4f);
 }
 
 // Thirty items on a spiral whose map exists exactly, after fixed steps of
@@ -197,28 +186,56 @@ TEST(MdsStep, NotANumberDistancesStopTheirItemsButNotTheRest) {
 // the last length (an unsettled one would drift by a length each step).
 TEST(MapSettling, LowersTheStressAndLeavesAMapAtRest) {
     constexpr int n = 30, b = 4;
-    RandomMap(n, 2, 4);
+    Map r = RandomMap(n, 2, 4);
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j) {
             const double ai = 0.5 * i, aj = 0.5 * j, ri = 1 + 0.25 * i, rj = 1 + 0.25 * j;
-            ws.DistMatrix[i][j] =
+            r.d.Row(i)[j] =
                 static_cast<float>(std::sqrt(b) * std::hypot(ri * std::cos(ai) - rj * std::cos(aj),
                                                              ri * std::sin(ai) - rj * std::sin(aj)));
         }
     MdsPlan plan;
-    plan.Prepare(n, b, 1e6f, 0.0001f);  // every pair within the radius: the stress of Stress()
-    for (int i = 0; i < 2000; ++i) plan.Step(2, 0.5f);
-    const double jittering = Stress(n, 2, b);
+    plan.Prepare(r.d, b, 1e6f, 0.0001f);  // every pair within the radius: the stress of Stress()
+    for (int i = 0; i < 2000; ++i) plan.Step(r.map, 2, 0.5f);
+    const double jittering = Stress(r, 2, b);
     const Settling settling = SettlingAfter(0.5f);
-    EXPECT_EQ(Settle(plan, 2, settling, [](int) { return true; }), settling.steps);
-    const double settled = Stress(n, 2, b);
+    EXPECT_EQ(Settle(plan, r.map, 2, settling, [](int) { return true; }), settling.steps);
+    const double settled = Stress(r, 2, b);
     EXPECT_LT(settled, jittering / 100) << jittering;
 
-    const Coords rest = Snapshot(n);
-    for (int i = 0; i < 10; ++i) plan.Step(2, settling.lastLength);
-    const Coords after = Snapshot(n);
-    for (std::size_t i = 0; i < rest.size(); ++i)
-        EXPECT_LE(std::abs(after[i] - rest[i]), settling.lastLength) << "coordinate " << i;
+    const std::vector<float> rest = r.map.coords;
+    for (int i = 0; i < 10; ++i) plan.Step(r.map, 2, settling.lastLength);
+    ExpectNear(r.map.coords, rest, settling.lastLength);
+}
+
+// Two items far apart for their distance close in by the length of each
+// step at each end: the gap says how long every settling step was. The
+// lengths shrink by one factor from the run's step down to a thousandth of
+// it, the last step's.
+TEST(MapSettling, StepsShrinkGeometricallyToAThousandthOfTheRunsStep) {
+    constexpr float step = 0.04f;
+    Map r(2, 1);
+    r.d.largest = 1;
+    r.d.Row(1)[2] = r.d.Row(2)[1] = 0.1f;
+    r.map.Point(1)[1] = 0.5f;
+    r.map.Point(2)[1] = 19.5f;
+    MdsPlan plan;
+    plan.Prepare(r.d, 1, 1.8f, 0.0001f);
+    std::vector<double> lengths;  // of the steps made, from the gap each closed
+    double gap = 19;
+    const Settling settling = SettlingAfter(step);
+    Settle(plan, r.map, 1, settling, [&](int) {
+        const double now = r.map.Point(2)[1] - r.map.Point(1)[1];
+        lengths.push_back((gap - now) / 2);
+        gap = now;
+        return true;
+    });
+    ASSERT_GT(gap, 0.1);  // never at the distance, where the items would turn
+    ASSERT_EQ(lengths.size(), static_cast<std::size_t>(settling.steps));
+    const std::size_t last = lengths.size() - 1;
+    EXPECT_NEAR(lengths[last], step / 1000, step / 1000 * 0.02);
+    EXPECT_NEAR(lengths[last / 2], step / std::sqrt(1000.0), step / std::sqrt(1000.0) * 0.02);
+    EXPECT_NEAR(lengths[0], step, step * 0.01);
 }
 
 }  // namespace

@@ -1,118 +1,142 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
-#include "handlers/MinimumTree.h"
+#include "handlers/MemoLines.h"
+#include "handlers/TreeButton.h"
 #include "reference/ReferenceSteps.h"
 #include "support/FakeForm.h"
+#include "view/MinimumTree.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class MinimumTreeTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FreshWorkspace();
-        form.memo.clear();
+// Distances of n points, all at `apart` but those set.
+struct Points {
+    explicit Points(int n, float apart = 0) {
+        d.Resize(n);
+        for (int a = 1; a <= n; ++a)
+            for (int b = 1; b < a; ++b) Symmetric(a, b, apart);
     }
-    void Symmetric(int a, int b, float d) { ws.DistMatrix[a][b] = ws.DistMatrix[b][a] = d; }
-    FakeForm form;
+    void Symmetric(int a, int b, float length) { d.Row(a)[b] = d.Row(b)[a] = length; }
+    // The tree's lines, the links in `tree`.
+    Lines Tree(float limit) {
+        FakeForm form;
+        form.memo.clear();
+        MemoLines lines(form);
+        MinimumTree(d, d.n, limit, tree, lines);
+        return form.memo;
+    }
+    DistanceMatrix d;
+    TreeLinks tree;
 };
 
-TEST_F(MinimumTreeTest, ThreeItemsTakeTheShortestLinksAndNameComponentsBySmallestItem) {
-    Symmetric(2, 1, 1);
-    Symmetric(3, 1, 2);
-    Symmetric(3, 2, 2);
-    MinimumTree(form, 3, 100);
-    EXPECT_EQ(form.memo, (Lines{"2 1 1.000   1", "3 1 2.000   1"}));
-    EXPECT_EQ(ws.TreeLinks[2][1], 1);
-    EXPECT_EQ(ws.TreeLinks[3][1], 1);
-    EXPECT_EQ(ws.TreeLinks[3][2], 0);
-    EXPECT_EQ(ws.TreeLinks[1][2], 0);
+TEST(MinimumTree, ThreeItemsTakeTheShortestLinksAndNameComponentsBySmallestItem) {
+    Points p(3, 2);
+    p.Symmetric(2, 1, 1);
+    EXPECT_EQ(p.Tree(100), (Lines{"2 1 1.000   1", "3 1 2.000   1"}));
+    EXPECT_TRUE(p.tree.Linked(2, 1));
+    EXPECT_TRUE(p.tree.Linked(3, 1));
+    EXPECT_FALSE(p.tree.Linked(3, 2));
+    EXPECT_FALSE(p.tree.Linked(1, 2));
 }
 
-TEST_F(MinimumTreeTest, SeparateGroupsStayAForestNamedByTheirSmallestItems) {
+TEST(MinimumTree, SeparateGroupsStayAForestNamedByTheirSmallestItems) {
     // Groups {1, 4} and {2, 3, 5}, 50 apart.
-    for (int a = 1; a <= 5; ++a)
-        for (int b = 1; b < a; ++b) Symmetric(a, b, 50);
-    Symmetric(4, 1, 1);
-    Symmetric(3, 2, 2);
-    Symmetric(5, 3, 1.5f);
-    MinimumTree(form, 5, 10);
-    EXPECT_EQ(form.memo, (Lines{"4 1 1.000   1", "5 3 1.500   3", "3 2 2.000   2"}));
+    Points p(5, 50);
+    p.Symmetric(4, 1, 1);
+    p.Symmetric(3, 2, 2);
+    p.Symmetric(5, 3, 1.5f);
+    EXPECT_EQ(p.Tree(10), (Lines{"4 1 1.000   1", "5 3 1.500   3", "3 2 2.000   2"}));
 }
 
-TEST_F(MinimumTreeTest, AThresholdBelowEveryDistanceGivesNoLink) {
-    Symmetric(2, 1, 1);
-    ws.TreeLinks[2][1] = 1;
-    MinimumTree(form, 2, 0.5f);
-    EXPECT_TRUE(form.memo.empty());
-    EXPECT_EQ(ws.TreeLinks[2][1], 0);
-}
-
-TEST_F(MinimumTreeTest, TheThresholdIsInRawUnitsAndTheMapIsRedrawn) {
-    ws.ItemCount = 2;
-    ws.DistScale = 10;
-    Symmetric(2, 1, 25);  // raw 2.5
-    form.edits[Edit7] = "2.4";
-    FaClick(form);
-    EXPECT_TRUE(form.memo.empty());
-    form.edits[Edit7] = "2.5";
-    FaClick(form);
-    EXPECT_EQ(form.memo, Lines{"2 1 25.000   1"});
-    EXPECT_EQ(form.map.drawings, 2);
-}
-
-// A link shows only where an edge is drawn: the status line counts both and
-// names the least "edge lim" that shows them all.
-TEST_F(MinimumTreeTest, SaysWhatItDrew) {
-    ws.ItemCount = 3;
-    ws.DistScale = 1;
-    ws.ShowEdges = 1;
-    Symmetric(2, 1, 1);
-    Symmetric(3, 2, 3);
-    Symmetric(3, 1, 10);
-    form.edits[Edit7] = "5";
-    FaClick(form);
-    EXPECT_EQ(form.status.back(), "Min. Tree: 2 links, 0 shown: edge lim 0.31 shows them all");
-    form.edits[Edit5] = "0.31";
-    FaClick(form);
-    EXPECT_EQ(form.status.back(), "Min. Tree: 2 links, all shown");
-    form.edits[Edit5] = "0.3";  // the longer link's length: not below it
-    FaClick(form);
-    EXPECT_EQ(form.status.back(), "Min. Tree: 2 links, 1 shown: edge lim 0.31 shows them all");
-}
-
-TEST_F(MinimumTreeTest, BeforeAnyRunNothingIsBuilt) {
-    FaClick(form);
-    EXPECT_TRUE(form.memo.empty());
-    EXPECT_EQ(form.map.drawings, 1);
+TEST(MinimumTree, AThresholdBelowEveryDistanceGivesNoLink) {
+    Points p(2, 1);
+    p.tree.Clear(2);
+    p.tree.Link(2, 1);
+    EXPECT_TRUE(p.Tree(0.5f).empty());
+    EXPECT_FALSE(p.tree.Linked(2, 1));
 }
 
 // The sorted list gives the rescanning search's links, lines and ties.
-TEST_F(MinimumTreeTest, MatchesTheRescanningSearchOnMatricesWithManyTies) {
+TEST(MinimumTree, MatchesTheRescanningSearchOnMatricesWithManyTies) {
     std::mt19937 gen(42);
     for (const int n : {2, 7, 40, 150, 400}) {
         std::uniform_int_distribution<int> level(0, 6);
+        Points p(n);
         for (int a = 1; a <= n; ++a)
             for (int b = 1; b < a; ++b) {
                 const int l = level(gen);
-                Symmetric(a, b, l == 6 ? 1000.0f : static_cast<float>(l) * 0.5f);
+                p.Symmetric(a, b, l == 6 ? 1000.0f : static_cast<float>(l) * 0.5f);
             }
         for (const float limit : {0.0f, 1.0f, 2.5f, 5000.0f}) {
-            const Lines reference = ReferenceMinimumTree(n, limit);
-            static int referenceLinks[kMaxMapItems + 1][kMaxMapItems + 1];
-            std::copy(&ws.TreeLinks[0][0], &ws.TreeLinks[0][0] + sizeof referenceLinks / sizeof(int),
-                      &referenceLinks[0][0]);
-            form.memo.clear();
-            MinimumTree(form, n, limit);
-            ASSERT_EQ(form.memo, reference) << n << " items, limit " << limit;
-            for (int a = 1; a <= n; ++a)
-                for (int b = 1; b <= n; ++b) ASSERT_EQ(ws.TreeLinks[a][b], referenceLinks[a][b]);
+            TreeLinks reference;
+            const Lines lines = ReferenceMinimumTree(p.d, n, limit, reference);
+            ASSERT_EQ(p.Tree(limit), lines) << n << " items, limit " << limit;
+            ASSERT_EQ(p.tree.linked, reference.linked) << n << " items, limit " << limit;
         }
     }
+}
+
+// The links of the tree shown where the map draws an edge: one shorter than
+// "edge lim" times the largest distance. Links of lengths up to 10 with the
+// largest distance 10: the least factor in hundredths that shows them all
+// is the one above the longest link's share, also when that share is a
+// whole number of hundredths; one hundredth less leaves that link out.
+TEST(MinimumTree, SaysTheLeastEdgeLimitThatShowsEveryLink) {
+    for (const float longest : {3.0f, 3.05f, 2.999f, 10.0f}) {
+        Points p(3, 10);
+        p.Symmetric(2, 1, 1);
+        p.Symmetric(3, 2, longest);
+        p.Tree(10);
+        MapLayout map;
+        map.Resize(3);
+        View view;
+        view.showEdges = true;
+        const Clusters clusters;
+        const Table table;
+        const std::vector<int> classes;
+        const MapScene scene{map, view, p.d, clusters, p.tree, table, classes, false};
+        const std::string hint = "Min. Tree: 2 links, 0 shown: edge lim ";
+        const std::string summary = TreeSummary(scene);
+        const std::string factor = summary.substr(hint.size(), 4);  // as the user would type it
+        ASSERT_EQ(summary, hint + factor + " shows them all") << longest;
+        view.edgeFactor = std::stof(factor);
+        EXPECT_EQ(TreeSummary(scene), "Min. Tree: 2 links, all shown") << longest;
+        view.edgeFactor = static_cast<float>((std::stod(factor) * 100 - 1) / 100);
+        EXPECT_EQ(TreeSummary(scene), "Min. Tree: 2 links, 1 shown: edge lim " + factor + " shows them all")
+            << longest;
+    }
+}
+
+// "Min. Tree" takes its threshold in the units of distances.dat, redraws
+// the map and says on the status line what it drew; before any run there
+// is nothing to build.
+TEST(MinimumTree, TheButtonTakesRawUnitsRedrawsAndSaysWhatItDrew) {
+    FreshWorkspace();
+    FakeForm form;
+    form.memo.clear();
+    DrawMinimumTree(form);
+    EXPECT_TRUE(form.memo.empty());
+    EXPECT_EQ(form.map.drawings, 1);
+
+    ws.map.Resize(2);
+    ws.distances.Resize(2);
+    ws.distances.scale = 10;
+    ws.distances.Row(2)[1] = ws.distances.Row(1)[2] = 25;  // raw 2.5
+    form.edits[Edit7] = "2.4";
+    DrawMinimumTree(form);
+    EXPECT_TRUE(form.memo.empty());
+    EXPECT_EQ(form.status.back(), "Min. Tree: no link within the threshold");
+    form.edits[Edit7] = "2.5";
+    DrawMinimumTree(form);
+    EXPECT_EQ(form.memo, Lines{"2 1 25.000   1"});
+    EXPECT_EQ(form.map.drawings, 3);
+    EXPECT_EQ(form.status.back(), "Min. Tree: 1 link, 0 shown: edge lim 1.01 shows them all");
 }
 
 }  // namespace

@@ -67,3 +67,13 @@ Table TableOf(const std::vector<std::vector<float>>& rows) {
     }
     return table;
 }
+
+DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows) {
+    DistanceMatrix d;
+    d.Resize(static_cast<int>(rows.size()));
+    d.scale = 1;
+    for (int i = 1; i <= d.n; ++i)
+        for (int j = 1; j <= d.n; ++j)
+            d.Row(i)[j] = rows[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
+    return d;
+}

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "distances/DistanceMatrix.h"
 #include "form/Form.h"
 #include "table/Table.h"
 #include "view/MapDrawing.h"
@@ -123,3 +124,6 @@ void FreshWorkspace();
 
 // A table of the rows given, a row's missing components not a number.
 Table TableOf(const std::vector<std::vector<float>>& rows);
+
+// Raw distances (the scale 1) of points 1..n, row i the distances of point i.
+DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows);
