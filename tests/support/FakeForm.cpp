@@ -67,3 +67,14 @@ Table TableOf(const std::vector<std::vector<float>>& rows) {
     }
     return table;
 }
+
+Prototypes PrototypesOf(const std::vector<std::vector<float>>& vectors) {
+    const Table table = TableOf(vectors);
+    Prototypes prototypes;
+    prototypes.Resize(table.rows, table.width);
+    for (int p = 1; p <= table.rows; ++p) {
+        std::copy_n(table.Row(p) + 1, table.width, prototypes.Vector(p) + 1);
+        std::fill_n(prototypes.Weights(p) + 1, table.width, 1.0f);
+    }
+    return prototypes;
+}

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "form/Form.h"
+#include "soc/Prototypes.h"
 #include "table/Table.h"
 #include "view/MapDrawing.h"
 
@@ -123,3 +124,5 @@ void FreshWorkspace();
 
 // A table of the rows given, a row's missing components not a number.
 Table TableOf(const std::vector<std::vector<float>>& rows);
+// Prototypes of the vectors given (as TableOf takes rows), every weight 1.
+Prototypes PrototypesOf(const std::vector<std::vector<float>>& vectors);
