@@ -13,6 +13,7 @@
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
+#include "soc/TrainingScale.h"
 #include "support/FakeForm.h"
 
 namespace {
@@ -55,6 +56,31 @@ TEST(SocMatching, FindsTheNearestPrototypeAndItsError) {
     }
 }
 
+// An item missing some of the components compared is taken to be as far off
+// on them as on the ones it has: its weighted sum of squares is scaled up
+// by the components compared over those it has.
+TEST(SocMatching, AnItemMissingComponentsIsAsFarOffOnThemAsOnTheOthers) {
+    const struct {
+        std::vector<float> missing, whole;
+        int dim;
+    } cases[] = {
+        {{3, NAN}, {3, 3}, 2},
+        {{NAN, 2, NAN, 2}, {2, 2, 2, 2}, 4},
+        {{NAN, 1, 1, 1}, {1, 1, 1, 1}, 4},
+        {{3, 3, NAN}, {3, 3, 0}, 2},  // a gap past the components compared counts for nothing
+    };
+    for (const auto& c : cases) {
+        const Prototypes prototypes = PrototypesOf({std::vector<float>(4, 0.0f), std::vector<float>(4, 9.0f)});
+        const Table items = TableOf({c.missing, c.whole});
+        const std::optional<PrototypeMatch> gappy = NearestPrototype(prototypes, items, 1, c.dim);
+        const std::optional<PrototypeMatch> whole = NearestPrototype(prototypes, items, 2, c.dim);
+        ASSERT_TRUE(gappy && whole);
+        EXPECT_EQ(gappy->prototype, whole->prototype) << c.dim;
+        EXPECT_FLOAT_EQ(gappy->error, whole->error) << c.dim;
+        EXPECT_FLOAT_EQ(ItemError(prototypes, 2, items, 1, c.dim).s, ItemError(prototypes, 2, items, 2, c.dim).s);
+    }
+}
+
 // An item none of whose compared components is present has no error to
 // rank: it is in no prototype, moves none and counts in no figure.
 TEST(SocMatching, AnItemWithoutAComparedComponentIsInNoPrototype) {
@@ -76,6 +102,30 @@ TEST(SocMatching, AnItemWithoutAComparedComponentIsInNoPrototype) {
     EXPECT_EQ(training->LearnRate(), 0.5f);  // the first update still uses the base rate
 
     EXPECT_EQ(SocClustersText(AssignItems(prototypes, items, 3, 2), 2), "   1  \n \n   2  \n \n");
+}
+
+// Data whose first item's components sum to 2 or less train at ten times
+// the file's size, larger data at the file's own size. Only the components
+// compared count, and a missing one adds nothing.
+TEST(TrainingScale, ItemOnesSumAboveTwoKeepsTheFilesSize) {
+    const struct {
+        std::vector<float> first;
+        int dim;
+        float trainedAt;
+    } cases[] = {
+        {{1, 1}, 2, 10},
+        {{1, std::nextafter(2.0f, 3.0f) - 1}, 2, 1},
+        {{2.5f}, 1, 1},
+        {{1, 1, 5}, 2, 10},
+        {{1, NAN, 1.5f}, 3, 1},
+        {{NAN, 2}, 2, 10},
+    };
+    for (const auto& c : cases) {
+        Table items = TableOf({c.first, {4, 4, 4}});
+        ShrinkLargeData(items, c.dim);
+        EXPECT_EQ(items.scale * kTenfold, c.trainedAt) << "case " << &c - cases;
+        EXPECT_FLOAT_EQ(items.Row(2)[1] * kTenfold, 4 * c.trainedAt) << "case " << &c - cases;
+    }
 }
 
 // Matching ranks by the values' own size: whatever it is, every item has a
