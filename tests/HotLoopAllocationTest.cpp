@@ -2,18 +2,19 @@
 // the map layout or of SOC training, and no map drawing, asks for memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <vector>
 
+#include "handlers/MapPanel.h"
 #include "mds/MdsStep.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"
 #include "support/NullForm.h"
-#include "view/MapDrawing.h"
-#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -89,24 +90,23 @@ namespace {
 // them with unit weights, and a map of K prototypes on 2 axes.
 void SocWorkspace(int n, int dim, int k) {
     FreshWorkspace();
-    ws.VectorCount = n;
     ws.VectorDim = dim;
-    ws.ItemCount = k;
-    ws.AxisSize[1] = ws.AxisSize[2] = 25;
-    ws.MapEnlargement = 3;
-    ws.AvgKeep = 0.999f;
-    ws.AvgGain = 0.001f;
+    ws.table.Resize(n, dim);
     for (int i = 1; i <= n; ++i)
         for (int q = 1; q <= dim; ++q)
-            ws.InputVectors[i][q] = static_cast<float>(((i % 4) == (q % 4) ? 8 : 1) + (i * 7 + q) % 5);
-    SeedRandomWith(3);
+            ws.table.Row(i)[q] = static_cast<float>(((i % 4) == (q % 4) ? 8 : 1) + (i * 7 + q) % 5);
+    ws.random.SeedWith(3);
+    ws.prototypes.Resize(k, dim);
     for (int p = 1; p <= k; ++p)
         for (int q = 1; q <= dim; ++q) {
-            ws.Prototypes[p][1][q] = ws.InputVectors[1 + RandomBelow(n)][q];
-            ws.Prototypes[p][2][q] = 1;
+            ws.prototypes.Vector(p)[q] = ws.table.Row(1 + ws.random.Below(n))[q];
+            ws.prototypes.Weights(p)[q] = 1;
         }
+    ws.map.Resize(k);
+    ws.map.axisSize[1] = ws.map.axisSize[2] = 25;
     for (int i = 1; i <= k; ++i)
-        for (int a = 1; a <= 2; ++a) ws.MapCoords[i][a] = static_cast<float>(1 + RandomBelow(24));
+        for (int a = 1; a <= 2; ++a) ws.map.Point(i)[a] = static_cast<float>(1 + ws.random.Below(24));
+    ws.MakeRoom(std::max(n, k));
 }
 
 TEST(HotLoops, TheCountSeesAnAllocation) {
@@ -119,49 +119,59 @@ TEST(HotLoops, TheCountSeesAnAllocation) {
 
 TEST(HotLoops, MapLayoutStepsAskForNoMemory) {
     SocWorkspace(60, 5, 60);
+    DistanceMatrix& d = ws.distances;
+    d.Resize(60);
     for (int i = 1; i <= 60; ++i)
-        for (int j = 1; j <= 60; ++j)
-            ws.DistMatrix[i][j] = static_cast<float>((i * j) % 17 + (i == j ? 0 : 1));
-    ws.MaxDist = 1;
-    static MdsPlan plan;
-    plan.Prepare(60, 5, 1.8f, 0.0001f);
+        for (int j = 1; j <= 60; ++j) d.Row(i)[j] = static_cast<float>((i * j) % 17 + (i == j ? 0 : 1));
+    d.largest = 1;
+    const auto plan = std::make_unique<MdsPlan>();
+    plan->Prepare(d, 5, 1.8f, 0.0001f);
     const AllocationCount count;
-    for (int i = 0; i < 200; ++i) plan.Step(3, 0.5f);
+    for (int i = 0; i < 200; ++i) plan->Step(ws.map, 3, 0.5f);
     EXPECT_EQ(count(), 0);
 }
 
 TEST(HotLoops, SocTrainingStepsAskForNoMemory) {
     SocWorkspace(89, 26, 20);
-    static SocTraining training;
-    training.Begin(20, 26, 0.05f, MeanStartError(89), 20000);
-    SeedRandomWith(5);
+    const auto training = std::make_unique<SocTraining>();
+    training->Begin(ws.prototypes, ws.table, 26, ws.distances, 25 * 3, ws.ItemScore, 0.05f,
+                    MeanStartError(ws.prototypes, ws.table, 89, 26), 20000);
+    ws.random.SeedWith(5);
     const AllocationCount count;
     // Past several prototype-distance passes (the blocked pass over the
     // pairs of the prototypes that moved, the map's pair tables with it) and
     // prototype-map updates.
     for (int t = 1; t <= 2000; ++t) {
-        training.Learn(t, 1 + RandomBelow(89));
-        training.FitMap();
+        training->Learn(t, 1 + ws.random.Below(89));
+        training->FitMap(ws.map);
     }
-    training.Distances();
+    training->Distances();
     EXPECT_EQ(count(), 0);
 }
 
 TEST(HotLoops, DrawingAMapOfFourHundredItemsAsksForNoMemory) {
     SocWorkspace(400, 3, 400);
+    // Thirty clusters, items 1..30 their centres.
+    ws.clusters.Clear(400);
+    ws.clusters.count = 30;
+    ws.clusters.centres.resize(31);
+    ws.view.projected.assign(401 * 3, 0.0);
     for (int i = 1; i <= 400; ++i) {
-        ws.ProjCoords[i][1] = ws.MapCoords[i][1];
-        ws.ProjCoords[i][2] = ws.MapCoords[i][2];
-        ws.ProtoProb[i] = 0.5f;
-        ws.ClusterOf[i] = 1 + i % 30;
+        ws.view.Projected(i)[1] = ws.map.Point(i)[1];
+        ws.view.Projected(i)[2] = ws.map.Point(i)[2];
+        ws.clusters.probability[static_cast<std::size_t>(i)] = 0.5f;
+        ws.clusters.marks[static_cast<std::size_t>(i)] =
+            i <= 30 ? ClusterMark::Centre(i) : ClusterMark::Member(1 + i % 30);
+        if (i <= 30) ws.clusters.centres[static_cast<std::size_t>(i)] = i;
     }
-    ws.ViewZoom = 1;
-    ws.MapSize1 = ws.MapSize2 = 25;
+    ws.distances.Resize(400);
+    ws.view.zoom = 1;
+    ws.map.size[1] = ws.map.size[2] = 25;
     NullForm form;
-    for (int mode : {0, 4}) {
-        ws.ViewMode = mode;
+    for (int mode : {kViewBars, kViewNumbers}) {
+        ws.view.mode = mode;
         const AllocationCount count;
-        PaintBox1Click(form);
+        RedrawMap(form);
         EXPECT_EQ(count(), 0) << "view mode " << mode;
     }
 }

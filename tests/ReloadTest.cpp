@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "handlers/MinimumTree.h"
 #include "handlers/Picking.h"
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
+#include "handlers/TreeButton.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
@@ -49,11 +49,11 @@ protected:
         form.edits[Edit12] = "40";
         form.edits[Edit13] = "5";
         form.edits[Edit14] = "6";
+        form.choices.seed = 1;  // runs that repeat each other
     }
     void TrainAndForget() {
-        Button10Click(form, 2000);
-        for (int k = 1; k <= 6; ++k)
-            for (int q = 1; q <= 5; ++q) trained[k][q] = ws.Prototypes[k][1][q];
+        RunSoc(form, 2000);
+        trained = ws.prototypes;
         FreshWorkspace();  // a new start of the program
         form.map = RecordingCanvas(641, 633);
         form.panel = RecordingCanvas(265, 217);
@@ -66,18 +66,17 @@ protected:
 
     TempDir dir;
     FakeForm form;
-    float trained[7][6] = {};
+    Prototypes trained;
 };
 
 TEST_F(Reload, RestoresASocRunFromItsFiles) {
     TrainAndForget();
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo, Expected(6, 6));
-    EXPECT_EQ(ws.ItemCount, 6);
-    EXPECT_EQ(ws.PickEnabled, 1);
+    EXPECT_EQ(ws.prototypes.k, 6);
+    EXPECT_TRUE(ws.PickEnabled);
     EXPECT_EQ(ws.SocMode, 1);
-    EXPECT_EQ(ws.ViewMode, 4);
-    EXPECT_EQ(form.map.drawings, 1);
+    EXPECT_EQ(ws.view.mode, kViewNumbers);
     const auto texts = form.map.Calls("text");
     EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
                             [](const CanvasCall& t) {
@@ -85,17 +84,20 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
                             }),
               6);  // the prototypes' numbers
     for (int k = 1; k <= 6; ++k)
-        for (int q = 1; q <= 5; ++q) EXPECT_NEAR(ws.Prototypes[k][1][q], trained[k][q], 0.0005);
-    EXPECT_FLOAT_EQ(ws.MaxDist, 22.0f);
-    EXPECT_FLOAT_EQ(ws.InputVectors[2][1], (0.25f + 0.01f) * 10);
+        for (int q = 1; q <= 5; ++q) EXPECT_NEAR(ws.prototypes.Vector(k)[q], trained.Vector(k)[q], 0.0005);
+    EXPECT_FLOAT_EQ(ws.distances.largest, 22.0f);
+    EXPECT_FLOAT_EQ(ws.table.Row(2)[1], (0.25f + 0.01f) * 10);
 
     // Picking and the tree work on the prototypes.
-    PaintBox1MouseUp(form, 320, 316);
-    EXPECT_GE(ws.PanelItem, 1);
-    EXPECT_EQ(form.panel.drawings, 1 + 1);  // emptied as the reload starts, then the pick
+    PickPrototype(form, 320, 316);
+    ASSERT_GE(ws.PanelItem, 1);
+    const auto panelTexts = form.panel.Calls("text");
+    EXPECT_TRUE(std::any_of(panelTexts.begin(), panelTexts.end(), [](const CanvasCall& t) {
+        return t.text.rfind("prototype " + std::to_string(ws.PanelItem), 0) == 0;
+    }));
     form.memo.clear();
     form.edits[Edit7] = "1000";
-    FaClick(form);
+    DrawMinimumTree(form);
     EXPECT_EQ(form.memo.size(), 5u);  // six prototypes joined by five links, in their own units
 }
 
@@ -103,7 +105,7 @@ TEST_F(Reload, ReadsLfFilesAsWellAsCrLf) {
     TrainAndForget();
     dir.Write("soc.dat", Lf(dir.Read("soc.dat")));
     dir.Write("weights.dat", Lf(dir.Read("weights.dat")));
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo, Expected(6, 6));
 }
 
@@ -115,51 +117,54 @@ TEST_F(Reload, RefusesPrototypesAndWeightsOfDifferentCounts) {
     for (const char* cut : {"weights.dat", "soc.dat"}) {
         dir.Write("soc.dat", soc);
         dir.Write("weights.dat", weights);
+        ReloadSocResults(form);
+        ASSERT_EQ(ws.map.n, 6);
         dir.Write(cut, dir.Read(cut).substr(0, dir.Read(cut).find('\n') + 1));
-        Button9Click(form);
+        ReloadSocResults(form);
         const bool socCut = std::string(cut) == "soc.dat";
         EXPECT_EQ(form.memo, Expected(socCut ? 1 : 6, socCut ? 6 : 1));
         EXPECT_EQ(form.status.back(),
                   Format("refused: soc.dat holds %s, weights.dat %d: the two are not of one SOC run",
                          socCut ? "1 prototype" : "6 prototypes", socCut ? 6 : 1));
-        EXPECT_EQ(ws.ItemCount, 0);
+        EXPECT_EQ(ws.map.n, 0) << "the map before is not left on show";
     }
 }
 
 // No prototypes: the counts, an empty map, and nothing left to pick from a
 // run before.
 TEST_F(Reload, StopsAfterTheCountsWhenThereAreNoPrototypes) {
-    ws.PickEnabled = 1;
-    Button9Click(form);
+    ws.map.Resize(3);  // a map before
+    ws.PickEnabled = true;
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo, Expected(0, 0));
-    EXPECT_EQ(ws.ItemCount, 0);
+    EXPECT_EQ(ws.map.n, 0);
     EXPECT_EQ(form.map.Calls("ellipse").size(), 0u);
-    EXPECT_EQ(ws.PickEnabled, 0);
+    EXPECT_FALSE(ws.PickEnabled);
     EXPECT_EQ(form.outcome, Outcome::Refused);
     dir.Write("weights.dat", "");
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo.back(), "0");
 }
 
 TEST_F(Reload, ReadsTheWholeInputSizeAndRefusesBadSizes) {
     dir.Write("items.txt", CrLf(Items(1000, 5)));
     form.edits[Edit12] = "1000";
-    Button9Click(form);
-    EXPECT_EQ(ws.VectorCount, 1000);
+    ReloadSocResults(form);
+    EXPECT_EQ(ws.table.rows, 1000);
     EXPECT_EQ(form.memo.back(), "0");
 
     form.edits[Edit12] = "1001";
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo.back(), "max size: 1000");
     form.edits[Edit12] = "0";
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo.back(), "max size: 1000");
     form.edits[Edit12] = "40";
     form.edits[Edit13] = "65";
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo.back(), "max dim: 64");
     form.edits[Edit13] = "0";
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo.back(), "max dim: 64");
 }
 
@@ -167,7 +172,7 @@ TEST_F(Reload, ReadsTheWholeInputSizeAndRefusesBadSizes) {
 TEST_F(Reload, ACancelledChoiceChangesNothing) {
     form.Choose("");
     form.edits[Edit16] = "2.75";
-    Button9Click(form);
+    ReloadSocResults(form);
     EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
     EXPECT_EQ(form.status.back(), "cancelled: no file chosen");
     EXPECT_EQ(ws.SimilarityDist, 50.0f);

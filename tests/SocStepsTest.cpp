@@ -1,105 +1,131 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <memory>
+#include <optional>
 #include <random>
+#include <vector>
 
-#include "mds/MdsStep.h"
-#include "soc/SocFit.h"
+#include "distances/DistanceUnit.h"
 #include "distances/Distances.h"
+#include "mds/MdsStep.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
+#include "soc/TrainingScale.h"
 #include "support/FakeForm.h"
-#include "distances/DistanceUnit.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
-class SocSteps : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FreshWorkspace();
-        ws.AxisSize[1] = 25;
-        ws.MapEnlargement = 3;
-    }
-    void Proto(int k, std::initializer_list<float> v, std::initializer_list<float> w) {
-        int q = 1;
-        for (float x : v) ws.Prototypes[k][1][q++] = x;
-        q = 1;
-        for (float x : w) ws.Prototypes[k][2][q++] = x;
-    }
-    void Item(int i, std::initializer_list<float> v) {
-        int q = 1;
-        for (float x : v) ws.InputVectors[i][q++] = x;
-    }
-};
+using Rows = std::vector<std::vector<float>>;
 
-TEST_F(SocSteps, TheWeightedErrorOfTheWorkedExample) {
-    ws.VectorDim = 2;
-    ws.ItemCount = 1;
-    Proto(1, {1, 0}, {1, 1});
-    Item(1, {0, 0});
-    EXPECT_NEAR(*MatchItem(1), 0.5774f, 1e-4);
-    EXPECT_EQ(ws.WinnerIndex, 1);
-    EXPECT_NEAR(RankingValue(WeightedError(1, ws.InputVectors[1], 2)), 0.0333f, 1e-4);
+constexpr double kSize = 25 * 3;  // the prototype map's extent times the default "map enlarge."
+
+// The winner is ranked by 0.1 sqrt(S) / (1 + the weights), the error
+// returned is sqrt(S / (1 + the weights)): the two differ, and so may the
+// prototypes they would pick.
+TEST(SocMatching, FindsTheNearestPrototypeAndItsError) {
+    const struct {
+        const char* name;
+        Rows prototypes;
+        std::vector<float> weight;  // of every component, by prototype
+        std::vector<float> item;
+        int dim;
+        int winner;  // 0: none
+        float error;
+    } cases[] = {
+        {"worked", {{1, 0}}, {1}, {0, 0}, 2, 1, 0.5774f},
+        {"tieToTheLowerNumber", {{5}, {-1}, {1}}, {1, 1, 1}, {0}, 1, 2, 0.7071f},
+        {"identical", {{5}, {-1}, {5}}, {1, 1, 1}, {5}, 1, 1, 0},
+        // Prototype 1 ranks first (0.1037 against 0.1437) though prototype
+        // 2's error would be the smaller (1.508 against 1.796).
+        {"rankedNotByTheError", {{2.2f, 2.2f}, {5, 5}}, {1, 0.05f}, {0, 0}, 2, 1, 1.7963f},
+        {"noPrototype", {}, {}, {0}, 1, 0, 0},
+        {"noComparedComponent", {{0, 0}}, {1}, {NAN, NAN, 7}, 2, 0, 0},
+    };
+    for (const auto& c : cases) {
+        Prototypes prototypes = PrototypesOf(c.prototypes);
+        for (int p = 1; p <= prototypes.k; ++p)
+            std::fill_n(prototypes.Weights(p) + 1, prototypes.width, c.weight[static_cast<std::size_t>(p - 1)]);
+        const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, TableOf({c.item}), 1, c.dim);
+        ASSERT_EQ(match.has_value(), c.winner != 0) << c.name;
+        if (!match) continue;
+        EXPECT_EQ(match->prototype, c.winner) << c.name;
+        EXPECT_NEAR(match->error, c.error, 1e-4) << c.name;
+    }
 }
 
-TEST_F(SocSteps, TheLowerNumberWinsATieAndAnIdenticalPrototypeGivesZero) {
-    ws.VectorDim = 1;
-    ws.ItemCount = 3;
-    Proto(1, {5}, {1});
-    Proto(2, {-1}, {1});
-    Proto(3, {1}, {1});
-    Item(1, {0});
-    MatchItem(1);
-    EXPECT_EQ(ws.WinnerIndex, 2);
-    Item(2, {5});
-    EXPECT_EQ(*MatchItem(2), 0.0f);
-    EXPECT_EQ(ws.WinnerIndex, 1);
-}
-
-TEST_F(SocSteps, NoPrototypeIsNoWinnerAndKeepsTheLastOne) {
-    ws.VectorDim = 1;
-    ws.ItemCount = 0;
-    ws.WinnerIndex = 7;
-    EXPECT_FALSE(MatchItem(1));
-    EXPECT_EQ(ws.WinnerIndex, 7);
+// An item missing some of the components compared is taken to be as far off
+// on them as on the ones it has: its weighted sum of squares is scaled up
+// by the components compared over those it has.
+TEST(SocMatching, AnItemMissingComponentsIsAsFarOffOnThemAsOnTheOthers) {
+    const struct {
+        std::vector<float> missing, whole;
+        int dim;
+    } cases[] = {
+        {{3, NAN}, {3, 3}, 2},
+        {{NAN, 2, NAN, 2}, {2, 2, 2, 2}, 4},
+        {{NAN, 1, 1, 1}, {1, 1, 1, 1}, 4},
+        {{3, 3, NAN}, {3, 3, 0}, 2},  // a gap past the components compared counts for nothing
+    };
+    for (const auto& c : cases) {
+        const Prototypes prototypes = PrototypesOf({std::vector<float>(4, 0.0f), std::vector<float>(4, 9.0f)});
+        const Table items = TableOf({c.missing, c.whole});
+        const std::optional<PrototypeMatch> gappy = NearestPrototype(prototypes, items, 1, c.dim);
+        const std::optional<PrototypeMatch> whole = NearestPrototype(prototypes, items, 2, c.dim);
+        ASSERT_TRUE(gappy && whole);
+        EXPECT_EQ(gappy->prototype, whole->prototype) << c.dim;
+        EXPECT_FLOAT_EQ(gappy->error, whole->error) << c.dim;
+        EXPECT_FLOAT_EQ(ItemError(prototypes, 2, items, 1, c.dim).s, ItemError(prototypes, 2, items, 2, c.dim).s);
+    }
 }
 
 // An item none of whose compared components is present has no error to
 // rank: it is in no prototype, moves none and counts in no figure.
-TEST_F(SocSteps, AnItemWithoutAComparedComponentIsInNoPrototype) {
-    TempDir dir;
-    FakeForm form;
-    std::strcpy(ws.ClustersFileName, dir.File("clusters.dat").c_str());
-    ws.VectorDim = 2;
-    ws.ItemCount = 2;
-    ws.VectorCount = 3;
-    ws.AvgKeep = 0.999f;
-    ws.AvgGain = 0.001f;
-    Proto(1, {0, 0}, {1, 1});
-    Proto(2, {4, 4}, {1, 1});
-    Item(1, {1, 1});
-    Item(2, {4, 5});
-    Item(3, {NAN, NAN, 7});  // a value beyond the components compared
-    ws.ItemMissing[3] = 2;
-    EXPECT_FALSE(NearestPrototype(3));
-    EXPECT_FALSE(MatchItem(3));
-    EXPECT_EQ(MeanStartError(3), (*MatchItem(1) + *MatchItem(2)) / 2);
+TEST(SocMatching, AnItemWithoutAComparedComponentIsInNoPrototype) {
+    Prototypes prototypes = PrototypesOf({{0, 0}, {4, 4}});
+    const Table items = TableOf({{1, 1}, {4, 5}, {NAN, NAN, 7}});  // a value beyond the components compared
+    EXPECT_EQ(MeanStartError(prototypes, items, 3, 2),
+              (NearestPrototype(prototypes, items, 1, 2)->error + NearestPrototype(prototypes, items, 2, 2)->error) /
+                  2);
 
-    static SocTraining training;
-    training.Begin(2, 2, 0.5f, 100, 10);
-    float before[3][3][66];
-    std::memcpy(before, ws.Prototypes, sizeof before);
-    EXPECT_EQ(training.Learn(1, 3), 0.0f);
-    EXPECT_EQ(std::memcmp(before, ws.Prototypes, sizeof before), 0);
-    EXPECT_EQ(ws.ItemScore[1] + ws.ItemScore[2], 0.0f);
-    EXPECT_EQ(ws.LearnRate, 0.5f);  // the first update still uses the base rate
+    const auto training = std::make_unique<SocTraining>();
+    DistanceMatrix distances;
+    std::vector<float> scores(3, 0.0f);
+    training->Begin(prototypes, items, 2, distances, kSize, scores, 0.5f, 100, 10);
+    const Prototypes before = prototypes;
+    EXPECT_EQ(training->Learn(1, 3), 0.0f);
+    EXPECT_EQ(prototypes.values, before.values);
+    EXPECT_EQ(prototypes.weights, before.weights);
+    EXPECT_EQ(scores[1] + scores[2], 0.0f);
+    EXPECT_EQ(training->LearnRate(), 0.5f);  // the first update still uses the base rate
 
-    WriteSocClusters(form, 3, 2);
-    EXPECT_EQ(ws.ItemMark[3], 0);
-    EXPECT_EQ(dir.Read("clusters.dat"), "   1  \r\n \r\n   2  \r\n \r\n");
+    EXPECT_EQ(SocClustersText(AssignItems(prototypes, items, 3, 2), 2), "   1  \n \n   2  \n \n");
+}
+
+// Data whose first item's components sum to 2 or less train at ten times
+// the file's size, larger data at the file's own size. Only the components
+// compared count, and a missing one adds nothing.
+TEST(TrainingScale, ItemOnesSumAboveTwoKeepsTheFilesSize) {
+    const struct {
+        std::vector<float> first;
+        int dim;
+        float trainedAt;
+    } cases[] = {
+        {{1, 1}, 2, 10},
+        {{1, std::nextafter(2.0f, 3.0f) - 1}, 2, 1},
+        {{2.5f}, 1, 1},
+        {{1, 1, 5}, 2, 10},
+        {{1, NAN, 1.5f}, 3, 1},
+        {{NAN, 2}, 2, 10},
+    };
+    for (const auto& c : cases) {
+        Table items = TableOf({c.first, {4, 4, 4}});
+        ShrinkLargeData(items, c.dim);
+        EXPECT_EQ(items.scale * kTenfold, c.trainedAt) << "case " << &c - cases;
+        EXPECT_FLOAT_EQ(items.Row(2)[1] * kTenfold, 4 * c.trainedAt) << "case " << &c - cases;
+    }
 }
 
 // Matching ranks by the values' own size: whatever it is, every item has a
@@ -107,43 +133,40 @@ TEST_F(SocSteps, AnItemWithoutAComparedComponentIsInNoPrototype) {
 // step of a training has one.
 TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
     for (const float scale : {1.0f, 1e7f}) {
-        FreshWorkspace();
-        ws.AxisSize[1] = 25;
-        ws.MapEnlargement = 3;
-        ws.AvgKeep = 0.999f;
-        ws.AvgGain = 0.001f;
-        ws.ItemCount = 4;
-        ws.VectorDim = 3;
-        ws.VectorCount = 40;
         // Four groups, the items of group g at g's corner and a little off it.
         const float corner[4][3] = {{1, 1, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-        for (int i = 1; i <= 40; ++i)
-            for (int q = 1; q <= 3; ++q)
-                ws.InputVectors[i][q] =
-                    (corner[i % 4][q - 1] + 0.01f * static_cast<float>((i * 7 + q) % 10)) * scale;
-        for (int p = 1; p <= 4; ++p)
-            for (int q = 1; q <= 3; ++q) {
-                ws.Prototypes[p][1][q] = ws.InputVectors[p][q];
-                ws.Prototypes[p][2][q] = 1;
-            }
-        static SocTrainer trainer;
-        trainer.Start();
+        Rows rows;
         for (int i = 1; i <= 40; ++i) {
-            const std::optional<float> plain = MatchItem(i);
-            ASSERT_TRUE(plain) << scale << ": item " << i;
-            EXPECT_EQ(ws.WinnerIndex, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
-            ws.WinnerIndex = 0;
-            float fast = 0;
-            EXPECT_TRUE(trainer.Match(i, fast)) << scale << ": item " << i;
-            EXPECT_EQ(fast, *plain) << scale << ": item " << i;
-            EXPECT_EQ(ws.WinnerIndex, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
+            rows.emplace_back();
+            for (int q = 1; q <= 3; ++q)
+                rows.back().push_back((corner[i % 4][q - 1] + 0.01f * static_cast<float>((i * 7 + q) % 10)) * scale);
         }
-        static SocTraining training;
-        training.Begin(4, 3, 0.05f, MeanStartError(40), 2000);
+        const Table items = TableOf(rows);
+        Prototypes prototypes = PrototypesOf({rows[0], rows[1], rows[2], rows[3]});
+        DistanceMatrix distances;
+        const auto trainer = std::make_unique<SocTrainer>();
+        trainer->Start(prototypes, items, 3, distances, kSize);
+        for (int i = 1; i <= 40; ++i) {
+            const std::optional<PrototypeMatch> plain = NearestPrototype(prototypes, items, i, 3);
+            ASSERT_TRUE(plain) << scale << ": item " << i;
+            EXPECT_EQ(plain->prototype, i % 4 == 0 ? 4 : i % 4) << scale << ": item " << i;
+            int winner = 0;
+            float fast = 0;
+            EXPECT_TRUE(trainer->Match(i, winner, fast)) << scale << ": item " << i;
+            EXPECT_EQ(fast, plain->error) << scale << ": item " << i;
+            EXPECT_EQ(winner, plain->prototype) << scale << ": item " << i;
+        }
+        // A winner's score rises with each win: the scores' sum with each step.
+        const auto training = std::make_unique<SocTraining>();
+        std::vector<float> scores(5, 0.0f);
+        training->Begin(prototypes, items, 3, distances, kSize, scores, 0.05f,
+                        MeanStartError(prototypes, items, 40, 3), 2000);
+        float sum = 0;
         for (int t = 1; t <= 2000; ++t) {
-            ws.WinnerIndex = 0;
-            training.Learn(t, 1 + (t * 13) % 40);
-            ASSERT_NE(ws.WinnerIndex, 0) << scale << ": step " << t;
+            training->Learn(t, 1 + (t * 13) % 40);
+            const float after = scores[1] + scores[2] + scores[3] + scores[4];
+            ASSERT_GT(after, sum) << scale << ": step " << t;
+            sum = after;
         }
     }
 }
@@ -151,91 +174,83 @@ TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
 // At 2^70 times the values, whose squares overflow a float, the steps give
 // what they give at the values' own size, the errors and distances 2^70
 // times as large, exactly.
-TEST_F(SocSteps, ValuesOfAnySizeGiveTheirStepsExactly) {
-    ws.VectorDim = 3;
-    ws.ItemCount = 3;
-    ws.VectorCount = 6;
-    const float items[6][3] = {{0, 1, 2}, {3, 1, 0}, {1, 1, 1}, {5, 4, 3}, {0, 0, 7}, {2, 6, 1}};
+TEST(SocSteps, ValuesOfAnySizeGiveTheirStepsExactly) {
     std::vector<float> seen[2];
     for (const float scale : {1.0f, 0x1p70f}) {
-        for (int i = 1; i <= 6; ++i)
-            for (int q = 1; q <= 3; ++q) ws.InputVectors[i][q] = items[i - 1][q - 1] * scale;
+        Table items = TableOf({{0, 1, 2}, {3, 1, 0}, {1, 1, 1}, {5, 4, 3}, {0, 0, 7}, {2, 6, 1}});
+        items.MultiplyBy(scale);
+        Prototypes prototypes;
+        prototypes.Resize(3, 3);
         for (int p = 1; p <= 3; ++p)
             for (int q = 1; q <= 3; ++q) {
-                ws.Prototypes[p][1][q] = ws.InputVectors[2 * p - 1][q];
-                ws.Prototypes[p][2][q] = 0.3f * static_cast<float>(p + q);
+                prototypes.Vector(p)[q] = items.Row(2 * p - 1)[q];
+                prototypes.Weights(p)[q] = 0.3f * static_cast<float>(p + q);
             }
-        ChooseDistanceUnit(6, 3);
-        EXPECT_EQ(ws.DistanceUnit == 1.0f, scale == 1.0f) << "values whose squares fit keep theirs";
+        items.distanceUnit = ChooseDistanceUnit(items, 6, 3);
+        EXPECT_EQ(items.distanceUnit == 1.0f, scale == 1.0f) << "values whose squares fit keep theirs";
         std::vector<float>& steps = seen[scale != 1.0f];
         for (int i = 1; i <= 6; ++i) {
-            const std::optional<PrototypeMatch> match = NearestPrototype(i);
+            const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, i, 3);
             ASSERT_TRUE(match) << scale;
-            steps.insert(steps.end(), {static_cast<float>(match->prototype), match->error / scale,
-                                       VectorDistance(ws.InputVectors[i], ws.Prototypes[3][1], 3) / scale});
+            steps.insert(steps.end(),
+                         {static_cast<float>(match->prototype), match->error / scale,
+                          VectorDistance(items.Row(i), prototypes.Vector(3), 3, items.distanceUnit) / scale});
         }
-        steps.push_back(MeanStartError(6) / scale);
-        PrototypeDistances();
-        steps.insert(steps.end(), {ws.DistMatrix[2][1], ws.DistMatrix[3][1], ws.DistMatrix[3][2],
-                                   ws.DistScale * scale, ws.MaxDist});
+        steps.push_back(MeanStartError(prototypes, items, 6, 3) / scale);
+        DistanceMatrix d;
+        PrototypeDistances(prototypes, 3, items.distanceUnit, kSize, d);
+        steps.insert(steps.end(), {d.At(2, 1), d.At(3, 1), d.At(3, 2), d.scale * scale, d.largest});
     }
     EXPECT_EQ(seen[1], seen[0]);
 }
 
-TEST_F(SocSteps, UpdatePullsTheWinnerAndItsWeights) {
-    ws.VectorDim = 2;
-    Proto(1, {2, 2}, {1, 1});
-    Item(1, {0, 10});
-    UpdatePrototype(1, 1, 0.5f);
-    EXPECT_EQ(ws.Prototypes[1][1][1], 1.0f);
-    EXPECT_EQ(ws.Prototypes[1][2][1], 0.5f);
-    EXPECT_EQ(ws.Prototypes[1][1][2], 6.0f);
-    EXPECT_EQ(ws.Prototypes[1][2][2], 1.0f);
-    for (int i = 0; i < 10; ++i) UpdatePrototype(1, 1, 0.5f);
-    EXPECT_EQ(ws.Prototypes[1][2][1], 0.05f);  // the floor
+// A component moves toward the item's, its weight toward 1 - exp(-3.5 x^2)
+// (never below 0.05); a component the item lacks stays as it is.
+TEST(SocSteps, UpdatePullsTheWinnerAndItsWeights) {
+    const struct {
+        float x;
+        int updates;
+        float component, weight;
+    } cases[] = {
+        {0, 1, 1, 0.5f},
+        {10, 1, 6, 1},
+        {0, 11, 0.0009765625f, 0.05f},  // the floor
+        // The square, the exponential and both differences are stored as
+        // floats: 0.517197311 when they are kept in double.
+        {0.1f, 1, 1.05f, 0.517197251f},
+        {NAN, 1, 2, 1},
+    };
+    for (const auto& c : cases) {
+        Prototypes prototypes = PrototypesOf({{2}, {2}});
+        const Table items = TableOf({{c.x}});
+        for (int i = 0; i < c.updates; ++i) UpdatePrototype(prototypes, 2, items, 1, 0.5f, 1);
+        EXPECT_FLOAT_EQ(prototypes.Vector(2)[1], c.component) << c.x;
+        EXPECT_EQ(prototypes.Weights(2)[1], c.weight) << c.x;
+        EXPECT_EQ(prototypes.Vector(1)[1], 2.0f) << "only the winner moves";
+    }
 }
 
-// The square, the exponential and both differences are stored as floats:
-// with x = 0.1 the weight goes from 1 to 0.517197251 (0.517197311 when they
-// are kept in double).
-TEST_F(SocSteps, TheWeightPullIsInSinglePrecision) {
-    ws.VectorDim = 1;
-    Proto(1, {2}, {1});
-    Item(1, {0.1f});
-    UpdatePrototype(1, 1, 0.5f);
-    EXPECT_EQ(ws.Prototypes[1][2][1], 0.517197251f);
-}
-
-TEST_F(SocSteps, PrototypeDistancesAreNormalisedToTheMapExtent) {
-    ws.VectorDim = 2;
-    ws.ItemCount = 2;
-    Proto(1, {0, 0}, {1, 1});
-    Proto(2, {3, 4}, {1, 1});
-    ws.DistMatrix[3][1] = 9;
-    PrototypeDistances();
-    EXPECT_EQ(ws.DistMatrix[1][2], 75.0f);
-    EXPECT_EQ(ws.DistMatrix[2][1], 75.0f);
-    EXPECT_EQ(ws.DistMatrix[1][1], 0.0f);
-    EXPECT_EQ(ws.MaxDist, 75.0f);
-    EXPECT_EQ(ws.DistScale, 15.0f);  // DistMatrix / DistScale gives the raw distance
-    EXPECT_EQ(ws.DistMatrix[3][1], 9.0f);
-}
-
-TEST_F(SocSteps, OneOrIdenticalPrototypesStillGiveTheMapExtent) {
-    ws.VectorDim = 1;
-    ws.ItemCount = 1;
-    Proto(1, {4}, {1});
-    PrototypeDistances();
-    EXPECT_EQ(ws.DistMatrix[1][1], 0.0f);
-    EXPECT_EQ(ws.MaxDist, 75.0f);
-    EXPECT_LT(ws.DistScale, 0.0f);
-
-    ws.ItemCount = 3;
-    Proto(2, {4}, {1});
-    Proto(3, {4}, {1});
-    PrototypeDistances();
-    EXPECT_EQ(ws.DistMatrix[3][1], 0.0f);
-    EXPECT_EQ(ws.MaxDist, 75.0f);
+// The largest prototype distance becomes the map's extent; a single
+// prototype or identical ones still give that extent.
+TEST(SocSteps, PrototypeDistancesAreNormalisedToTheMapExtent) {
+    const struct {
+        Rows prototypes;
+        float between, scale;  // of prototypes 1 and 2; the factor the raw distances were multiplied by
+    } cases[] = {
+        {{{0, 0}, {3, 4}}, 75, 15},
+        {{{4}}, NAN, -0.0075f},  // no pair: the largest stays -10000
+        {{{4}, {4}, {4}}, 0, 75},
+    };
+    for (const auto& c : cases) {
+        DistanceMatrix d;
+        PrototypeDistances(PrototypesOf(c.prototypes), static_cast<int>(c.prototypes[0].size()), 1, kSize, d);
+        EXPECT_EQ(d.At(1, 1), 0.0f);
+        EXPECT_EQ(d.largest, 75.0f);
+        EXPECT_FLOAT_EQ(d.scale, c.scale);
+        if (d.n < 2) continue;
+        EXPECT_EQ(d.At(1, 2), c.between);
+        EXPECT_EQ(d.At(2, 1), c.between);
+    }
 }
 
 TEST(SocRates, FollowTheRateLawAndTheWinScore) {
@@ -243,8 +258,6 @@ TEST(SocRates, FollowTheRateLawAndTheWinScore) {
     EXPECT_NEAR(SocLearnRate(0.05f, 2.5f), 0.0026f, 1e-6);
     EXPECT_NEAR(SocLearnRate(0.05f, 5), 0.00507f, 1e-5);
     EXPECT_NEAR(SocLearnRate(0.05f, 500), 0.0051f, 1e-6);
-    ws.AvgKeep = 0.999f;
-    ws.AvgGain = 0.001f;
     float score = 0;
     for (int i = 0; i < 1000; ++i) score = SocWinScore(score);
     EXPECT_NEAR(score, 6.32f, 0.005);
@@ -262,71 +275,57 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
     };
     for (const auto& [k, dim, scale] :
          {Case{20, 26, 1}, Case{400, 64, 1}, Case{3, 1, 1}, Case{37, 13, 1}, Case{37, 13, 0x1p70f}}) {
-        FreshWorkspace();
-        ws.AxisSize[1] = 25;
-        ws.MapEnlargement = 3;
-        ws.ItemCount = k;
-        ws.VectorDim = dim;
-        ws.VectorCount = 300;
         std::mt19937 gen(static_cast<unsigned>(k * 100 + dim));
         std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1);
+        Table items;
+        items.Resize(300, dim);
         for (int i = 1; i <= 300; ++i)
-            for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] = value(gen) * scale;
+            for (int q = 1; q <= dim; ++q) items.Row(i)[q] = value(gen) * scale;
+        Prototypes prototypes;
+        prototypes.Resize(k, dim);
         for (int p = 1; p <= k; ++p)
             for (int q = 1; q <= dim; ++q) {
-                ws.Prototypes[p][1][q] = value(gen) * scale;
-                ws.Prototypes[p][2][q] = weight(gen);
+                prototypes.Vector(p)[q] = value(gen) * scale;
+                prototypes.Weights(p)[q] = weight(gen);
             }
-        ChooseDistanceUnit(300, dim);
+        items.distanceUnit = ChooseDistanceUnit(items, 300, dim);
         // Two prototypes at item 1 itself: the first of them wins.
         for (int q = 1; q <= dim; ++q) {
-            ws.Prototypes[k][1][q] = ws.Prototypes[1][1][q] = ws.InputVectors[1][q];
-            ws.Prototypes[k][2][q] = ws.Prototypes[1][2][q];
+            prototypes.Vector(k)[q] = prototypes.Vector(1)[q] = items.Row(1)[q];
+            prototypes.Weights(k)[q] = prototypes.Weights(1)[q];
         }
-        static float plainProto[kMaxMapItems + 1][3][66];
-        std::copy(&ws.Prototypes[0][0][0], &ws.Prototypes[0][0][0] + sizeof plainProto / sizeof(float),
-                  &plainProto[0][0][0]);
+        Prototypes plain = prototypes;
 
-        static SocTrainer trainer;
-        trainer.Start();
+        DistanceMatrix fastDistances;
+        const auto trainer = std::make_unique<SocTrainer>();
+        trainer->Start(prototypes, items, dim, fastDistances, kSize);
         std::uniform_int_distribution<int> item(1, 300);
-        std::vector<std::pair<std::optional<float>, int>> fast, plain;
+        std::vector<std::pair<std::optional<float>, int>> fast, slow;
         std::vector<int> drawn;
         for (int step = 1; step <= 600; ++step) {
             const int a = step == 1 ? 1 : item(gen);
             drawn.push_back(a);
+            int winner = 0;
             float err = 0;
-            const bool matched = trainer.Match(a, err);
-            fast.emplace_back(matched ? std::optional(err) : std::nullopt, ws.WinnerIndex);
-            trainer.Update(ws.WinnerIndex, a, 0.05f);
-            if (step % 200 == 0) trainer.Distances();
+            const bool matched = trainer->Match(a, winner, err);
+            fast.emplace_back(matched ? std::optional(err) : std::nullopt, matched ? winner : 0);
+            trainer->Update(fast.back().second, a, 0.05f);
+            if (step % 200 == 0) trainer->Distances();
         }
-        static float fastDist[kMaxMapItems + 1][kMaxMapItems + 1];
-        std::copy(&ws.DistMatrix[0][0], &ws.DistMatrix[0][0] + sizeof fastDist / sizeof(float),
-                  &fastDist[0][0]);
-        const float fastScale = ws.DistScale;
-        static float fastProto[kMaxMapItems + 1][3][66];
-        std::copy(&ws.Prototypes[0][0][0], &ws.Prototypes[0][0][0] + sizeof fastProto / sizeof(float),
-                  &fastProto[0][0][0]);
 
-        std::copy(&plainProto[0][0][0], &plainProto[0][0][0] + sizeof plainProto / sizeof(float),
-                  &ws.Prototypes[0][0][0]);
         for (const int a : drawn) {
-            const std::optional<float> err = MatchItem(a);
-            plain.emplace_back(err, ws.WinnerIndex);
-            UpdatePrototype(ws.WinnerIndex, a, 0.05f);
+            const std::optional<PrototypeMatch> match = NearestPrototype(plain, items, a, dim);
+            slow.emplace_back(match ? std::optional(match->error) : std::nullopt, match ? match->prototype : 0);
+            UpdatePrototype(plain, slow.back().second, items, a, 0.05f, dim);
         }
-        PrototypeDistances();
-        ASSERT_EQ(fast, plain) << k << " x " << dim << " at " << scale;
+        DistanceMatrix plainDistances;
+        PrototypeDistances(plain, dim, items.distanceUnit, kSize, plainDistances);
+        ASSERT_EQ(fast, slow) << k << " x " << dim << " at " << scale;
         EXPECT_EQ(fast[0].second, 1);
-        EXPECT_EQ(ws.DistScale, fastScale);
-        for (int i = 1; i <= k; ++i)
-            for (int j = 1; j <= k; ++j) ASSERT_EQ(ws.DistMatrix[i][j], fastDist[i][j]) << i << "," << j;
-        for (int p = 1; p <= k; ++p)
-            for (int q = 1; q <= dim; ++q) {
-                ASSERT_EQ(ws.Prototypes[p][1][q], fastProto[p][1][q]);
-                ASSERT_EQ(ws.Prototypes[p][2][q], fastProto[p][2][q]);
-            }
+        EXPECT_EQ(fastDistances.scale, plainDistances.scale);
+        EXPECT_TRUE(fastDistances.values == plainDistances.values) << k << " x " << dim << " at " << scale;
+        EXPECT_TRUE(prototypes.values == plain.values) << k << " x " << dim << " at " << scale;
+        EXPECT_TRUE(prototypes.weights == plain.weights) << k << " x " << dim << " at " << scale;
     }
 }
 
@@ -336,48 +335,40 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
 // full the last block of sixteen is.
 TEST(SocTrainerTest, BlockedDistancesEqualTheRowByRowOnes) {
     for (const int k : {1, 15, 16, 17, 400}) {
-        FreshWorkspace();
-        ws.AxisSize[1] = ws.AxisSize[2] = 25;
-        ws.MapEnlargement = 3;
-        ws.ItemCount = k;
-        ws.VectorDim = 23;
-        ws.VectorCount = 10;
         std::mt19937 gen(static_cast<unsigned>(k));
         std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1), place(1, 24);
+        Table items;
+        items.Resize(10, 23);
         for (int i = 1; i <= 10; ++i)
-            for (int q = 1; q <= 23; ++q) ws.InputVectors[i][q] = value(gen);
+            for (int q = 1; q <= 23; ++q) items.Row(i)[q] = value(gen);
+        Prototypes prototypes;
+        prototypes.Resize(k, 23);
+        MapLayout map;
+        map.Resize(k);
+        map.axisSize[1] = map.axisSize[2] = 25;
         for (int p = 1; p <= k; ++p) {
             for (int q = 1; q <= 23; ++q) {
-                ws.Prototypes[p][1][q] = value(gen);
-                ws.Prototypes[p][2][q] = weight(gen);
+                prototypes.Vector(p)[q] = value(gen);
+                prototypes.Weights(p)[q] = weight(gen);
             }
-            ws.MapCoords[p][1] = place(gen);
-            ws.MapCoords[p][2] = place(gen);
+            map.Point(p)[1] = place(gen);
+            map.Point(p)[2] = place(gen);
         }
-        static SocTrainer trainer;
-        static MdsPlan blocked, plain;
-        static float blockedDist[kMaxMapItems + 1][kMaxMapItems + 1], start[kMaxMapItems + 1][5],
-            blockedMap[kMaxMapItems + 1][5];
-        trainer.Start();
+        const auto trainer = std::make_unique<SocTrainer>();
+        const auto blocked = std::make_unique<MdsPlan>(), plain = std::make_unique<MdsPlan>();
+        DistanceMatrix blockedDistances, plainDistances;
+        trainer->Start(prototypes, items, 23, blockedDistances, kSize);
         for (const int moving : {0, 3}) {
-            for (int a = 1; a <= moving; ++a) trainer.Update(1 + (a * 7) % k, a, 0.3f);
-            std::memcpy(start, ws.MapCoords, sizeof start);
-            trainer.Distances(blocked, 23, 1.7f, 0.01f);
-            std::memcpy(blockedDist, ws.DistMatrix, sizeof blockedDist);
-            blocked.Step(2, 0.005f);
-            std::memcpy(blockedMap, ws.MapCoords, sizeof blockedMap);
+            for (int a = 1; a <= moving; ++a) trainer->Update(1 + (a * 7) % k, a, 0.3f);
+            MapLayout blockedMap = map;
+            trainer->Distances(*blocked, 23, 1.7f, 0.01f);
+            blocked->Step(blockedMap, 2, 0.005f);
 
-            std::memcpy(ws.MapCoords, start, sizeof start);
-            PrototypeDistances();
-            plain.PrepareSymmetric(k, 23, 1.7f, 0.01f);
-            plain.Step(2, 0.005f);
-            for (int i = 1; i <= k; ++i) {
-                for (int j = 1; j <= k; ++j)
-                    ASSERT_EQ(blockedDist[i][j], ws.DistMatrix[i][j])
-                        << k << " prototypes: " << i << "," << j;
-                ASSERT_EQ(blockedMap[i][1], ws.MapCoords[i][1]) << k << " prototypes: " << i;
-                ASSERT_EQ(blockedMap[i][2], ws.MapCoords[i][2]) << k << " prototypes: " << i;
-            }
+            PrototypeDistances(prototypes, 23, items.distanceUnit, kSize, plainDistances);
+            plain->PrepareSymmetric(plainDistances, 23, 1.7f, 0.01f);
+            plain->Step(map, 2, 0.005f);
+            ASSERT_TRUE(blockedDistances.values == plainDistances.values) << k << " prototypes, " << moving;
+            ASSERT_TRUE(blockedMap.coords == map.coords) << k << " prototypes, " << moving;
         }
     }
 }

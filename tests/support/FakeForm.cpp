@@ -68,6 +68,7 @@ Table TableOf(const std::vector<std::vector<float>>& rows) {
     return table;
 }
 
+<<<<<<< HEAD
 DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows) {
     DistanceMatrix d;
     d.Resize(static_cast<int>(rows.size()));
@@ -76,4 +77,15 @@ DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows) {
         for (int j = 1; j <= d.n; ++j)
             d.Row(i)[j] = rows[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
     return d;
+=======
+Prototypes PrototypesOf(const std::vector<std::vector<float>>& vectors) {
+    const Table table = TableOf(vectors);
+    Prototypes prototypes;
+    prototypes.Resize(table.rows, table.width);
+    for (int p = 1; p <= table.rows; ++p) {
+        std::copy_n(table.Row(p) + 1, table.width, prototypes.Vector(p) + 1);
+        std::fill_n(prototypes.Weights(p) + 1, table.width, 1.0f);
+    }
+    return prototypes;
+>>>>>>> tests-soc
 }

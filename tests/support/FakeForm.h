@@ -12,6 +12,7 @@
 
 #include "distances/DistanceMatrix.h"
 #include "form/Form.h"
+#include "soc/Prototypes.h"
 #include "table/Table.h"
 #include "view/MapDrawing.h"
 
@@ -127,3 +128,6 @@ Table TableOf(const std::vector<std::vector<float>>& rows);
 
 // Raw distances (the scale 1) of points 1..n, row i the distances of point i.
 DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows);
+
+// Prototypes of the vectors given (as TableOf takes rows), every weight 1.
+Prototypes PrototypesOf(const std::vector<std::vector<float>>& vectors);
