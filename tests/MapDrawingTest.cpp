@@ -217,6 +217,23 @@ TEST_F(MapDrawing, TreeLinksAreBlackAndTwoWideWhereTheyPassTheLimit) {
     EXPECT_EQ(lines, (std::vector<std::tuple<int, int, std::uint32_t, int>>{{1, 2, kGrey, 1}, {2, 1, kBlack, 2}}));
 }
 
+// The edge limit is the factor times the largest distance between the
+// map's points, whatever the matrix holds past them; a distance that is
+// not a number never counts.
+TEST_F(MapDrawing, TheEdgeLimitTakesTheLargestDistanceOfTheMapsPoints) {
+    const std::pair<int, int> largest[] = {{1, 1}, {1, 4}, {1, 8}, {2, 5}, {3, 9}, {9, 1}, {9, 9}};
+    for (const auto& [i, j] : largest) {
+        Points(9);
+        view.edgeFactor = 0.5f;
+        distances.Resize(12);
+        for (int a = 1; a <= 12; ++a)
+            for (int b = 1; b <= 12; ++b) distances.Row(a)[b] = a > 9 || b > 9 ? 100.0f : 0.5f;
+        distances.Row(2)[2] = NAN;
+        distances.Row(i)[j] = 2.0f;
+        EXPECT_FLOAT_EQ(EdgeLimit(Scene()), 1.0f) << i << " " << j;
+    }
+}
+
 TEST_F(MapDrawing, EveryDrawingShowsItsOwnMapAlone) {
     Points(3);
     view.showEdges = true;
@@ -268,6 +285,76 @@ TEST_F(MapDrawing, TheLegendCutsALongNameWhereACharacterStarts) {
         table = TableOf({{0}, {0}});
         table.names = {"", c.name, "b"};
         EXPECT_EQ(LegendTexts()[1], c.entry);
+    }
+}
+
+// The count after an entry: what follows its last ": ".
+int CountOf(const std::string& entry) {
+    return std::stoi(entry.substr(entry.rfind(": ") + 2));
+}
+
+// The legend of the clusters has an entry for every cluster, counting its
+// centre with its members, and "other" for the rest: together the map's
+// points.
+TEST_F(MapDrawing, TheClustersLegendCountsEveryPointOnce) {
+    const struct {
+        const char* name;
+        int points;
+        std::vector<std::pair<int, std::vector<int>>> clusters;  // centre, members
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"none", 3, {}, {"other: 3"}},
+        {"centreAlone", 3, {{2, {}}}, {"item 2: 1", "other: 2"}},
+        {"two", 6, {{4, {1, 2}}, {6, {5}}}, {"item 4: 3", "item 6: 2", "other: 1"}},
+        {"everyPoint", 4, {{1, {2}}, {3, {4}}}, {"item 1: 2", "item 3: 2", "other: 0"}},
+    };
+    for (const auto& c : cases) {
+        Points(c.points);
+        for (const auto& [centre, members] : c.clusters) {
+            Cluster(centre, {});
+            for (int i : members) clusters.marks[static_cast<std::size_t>(i)] = ClusterMark::Member(centre);
+        }
+        const auto texts = LegendTexts();
+        ASSERT_GE(texts.size(), c.entries.size() + 2) << c.name;
+        const std::vector<std::string> entries(texts.begin() + 1, texts.begin() + 1 + static_cast<long>(c.entries.size()));
+        EXPECT_EQ(entries, c.entries) << c.name;
+        int counted = 0;
+        for (const std::string& e : entries) counted += CountOf(e);
+        EXPECT_EQ(counted, c.points) << c.name;
+    }
+}
+
+// The legend of the classes has an entry for every class and "none" for
+// the points without one, when there are: together the map's points. A
+// prototype counts in the class most of its members hold.
+TEST_F(MapDrawing, TheClassesLegendCountsEveryPointOnce) {
+    const struct {
+        const char* name;
+        std::vector<int> classes;  // of points 1..n
+        bool prototypes;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"items", {1, 2, 2}, false, {"x: 1", "y: 2"}},
+        {"itemsWithout", {0, 2, 0, 2}, false, {"x: 0", "y: 2", "none: 2"}},
+        {"prototypes", {2, 0, 1, 1}, true, {"x: 2", "y: 1", "none: 1"}},
+    };
+    for (const auto& c : cases) {
+        const int n = static_cast<int>(c.classes.size());
+        Points(n);
+        view.colourByClass = true;
+        prototypes = c.prototypes;
+        table = TableOf(std::vector<std::vector<float>>(4, {0}));
+        table.classNames = {"", "x", "y"};
+        table.classes = {0, 1, 1, 1, 1};
+        std::vector<int>& holder = c.prototypes ? prototypeClasses : table.classes;
+        holder.assign(1, 0);
+        holder.insert(holder.end(), c.classes.begin(), c.classes.end());
+        auto texts = LegendTexts();
+        texts.erase(texts.begin());  // the title
+        EXPECT_EQ(texts, c.entries) << c.name;
+        int counted = 0;
+        for (const std::string& e : texts) counted += CountOf(e);
+        EXPECT_EQ(counted, n) << c.name;
     }
 }
 
