@@ -1,219 +1,273 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cmath>
+#include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 
+#include "handlers/MapPanel.h"
+#include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "view/MapDrawing.h"
 #include "view/MapLegend.h"
 #include "view/MarkColours.h"
+#include "view/ViewReset.h"
+#include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
+// A map of its own values, drawn on a panel of the map's size.
 class MapDrawing : public ::testing::Test {
 protected:
-    // n items, item i at ProjCoords (i, i); the panel maps 1 unit to 32 x 31.6 pixels.
-    // No legend: these tests count the marks' calls.
-    void Items(int n) {
-        FreshWorkspace();
-        ws.ShowLegend = 0;
-        ws.ItemCount = n;
-        ws.MapSize1 = ws.MapSize2 = 20;
-        ws.ViewZoom = 1.0f;
-        ws.ViewAngle = 1.5707964f;
-        ws.MarkScale = 5.0f;
-        for (int i = 1; i <= n; ++i) ws.ProjCoords[i][1] = ws.ProjCoords[i][2] = i;
+    // n points, point i projected at (i, i) on a 20 x 20 grid, at the zoom
+    // and angle of a run; no cluster, no legend.
+    void Points(int n) {
+        map.Resize(n);
+        map.size[1] = map.size[2] = 20;
+        view.zoom = 1.0f;
+        view.angle = kRunViewAngle;
+        view.markScale = 5.0f;
+        view.showLegend = false;
+        view.projected.assign(static_cast<std::size_t>(n + 1) * 3, 0.0);
+        for (int i = 1; i <= n; ++i) view.Projected(i)[1] = view.Projected(i)[2] = i;
+        distances.Resize(n);
+        clusters.Clear(n);
+        tree.Clear(n);
     }
-    static int X(int i) { return 32 * i; }
-    static int Y(int i) { return 632 - static_cast<int>(31.6f * i + 0.5); }
+    // One more cluster, of `centre` and `members`.
+    void Cluster(int centre, std::initializer_list<int> members) {
+        clusters.centres.push_back(centre);
+        ++clusters.count;
+        clusters.marks[static_cast<std::size_t>(centre)] = ClusterMark::Centre(centre);
+        for (int i : members) clusters.marks[static_cast<std::size_t>(i)] = ClusterMark::Member(centre);
+    }
+    MapScene Scene() const { return {map, view, distances, clusters, tree, table, prototypeClasses, prototypes}; }
 
-    FakeForm form;
+    std::vector<Shape> Drawn(const std::string& op) {
+        canvas = RecordingCanvas(kMapPanelWidth, kMapPanelHeight);
+        DrawMap(canvas, Scene());
+        return ShapesShown(canvas, op);
+    }
+    // Where point i shows on the panel.
+    std::pair<int, int> At(int i) const { return WhereShown(view, map, i); }
+    // The point whose mark is at the panel pixel (x, y), 0 for none.
+    int PointAt(int x, int y) const {
+        for (int i = 1; i <= map.n; ++i)
+            if (At(i) == std::make_pair(x, y)) return i;
+        return 0;
+    }
+    // The legend's entries, as texts.
+    std::vector<std::string> LegendTexts() const {
+        Legend legend;
+        LegendEntries(Scene(), legend);
+        std::vector<std::string> texts;
+        for (const LegendEntry& e : legend) texts.emplace_back(e.text);
+        return texts;
+    }
+
+    MapLayout map;
+    View view;
+    DistanceMatrix distances;
+    Clusters clusters;
+    TreeLinks tree;
+    Table table;
+    std::vector<int> prototypeClasses;
+    bool prototypes = false;
+    RecordingCanvas canvas{kMapPanelWidth, kMapPanelHeight};
 };
 
+// The bar rises from the mark's centre by trunc(probability x 10) x the
+// mark scale pixels: a stored 0.7 is 0.699999988, and gives 6.
 TEST_F(MapDrawing, BarHeightFollowsThePrototypeProbability) {
-    Items(2);
-    ws.ProtoProb[1] = 0.56f;
-    ws.ProtoProb[2] = 0.09f;
-    PaintBox1Click(form);
-    const auto rects = form.map.Calls("rect");
-    ASSERT_EQ(rects.size(), 3u);  // background and two bars
-    EXPECT_EQ(rects[0].c, 640);
-    EXPECT_EQ(rects[0].d, 632);
-    EXPECT_EQ(rects[1].a, X(1) - 2);
-    EXPECT_EQ(rects[1].c, X(1) + 2);
-    EXPECT_EQ(rects[1].b - rects[1].d, 25);
-    EXPECT_EQ(rects[2].b - rects[2].d, 0);
+    const struct {
+        float probability, markScale;
+        int height;
+    } cases[] = {{0.56f, 5, 25}, {0.09f, 5, 0}, {0.7f, 1, 6}, {1.0f, 5, 50}};
+    for (const auto& c : cases) {
+        Points(1);
+        clusters.probability[1] = c.probability;
+        view.markScale = c.markScale;
+        const auto rects = Drawn("rect");
+        ASSERT_EQ(rects.size(), 2u);  // the background and the bar
+        const auto [x, y] = At(1);
+        EXPECT_EQ(rects[1].CentreX(), x);
+        EXPECT_EQ(rects[1].Height(), c.height) << c.probability;
+        EXPECT_EQ(std::max(rects[1].y1, rects[1].y2), y);
+    }
 }
 
-TEST_F(MapDrawing, AStoredPointSevenGivesSix) {
-    Items(1);
-    ws.ProtoProb[1] = 0.7f;
-    ws.MarkScale = 1.0f;
-    PaintBox1Click(form);
-    EXPECT_EQ(form.map.Calls("rect")[1].b - form.map.Calls("rect")[1].d, 6);
+// Clusters 1 to 7 at full brightness, 8 to 14 at 204, and so on; 36 on and
+// no cluster are black.
+TEST_F(MapDrawing, ClusterColoursFollowTheirNumber) {
+    const struct {
+        int cluster;
+        std::uint32_t colour;
+    } cases[] = {{0, 0x000000u},  {1, 0x0000FFu},  {7, 0xFFFFFFu},  {8, 0x0000CCu},
+                 {10, 0x00CCCCu}, {14, 0xCCCCCCu}, {35, 0x333333u}, {36, 0x000000u}};
+    for (const auto& c : cases) EXPECT_EQ(ClusterColour(c.cluster), c.colour) << c.cluster;
 }
 
-TEST_F(MapDrawing, ClusterColoursAndMarkSizes) {
-    Items(5);
-    ws.ClusterCount = 36;
-    for (int c = 1; c <= 36; ++c) ws.ClusterCentres[c] = 100 + c;
-    ws.ClusterOf[1] = 107;     // cluster 7: white, black outline
-    ws.ClusterOf[2] = -114;    // a centre of cluster 14: grey 204, radius 4
-    ws.ClusterOf[3] = 136;     // cluster 36: black
-    ws.ClusterOf[4] = 0;       // no cluster: black
-    ws.ClusterOf[5] = -10000;  // set aside: black, radius 4
-    EXPECT_EQ(ClusterColour(1), 0xFFFFFFu);
-    EXPECT_EQ(ClusterColour(2), 0xCCCCCCu);
-    EXPECT_EQ(ClusterColour(3), 0u);
-    EXPECT_EQ(ClusterColour(4), 0u);
-    EXPECT_EQ(ClusterColour(5), 0u);
-    ws.ClusterOf[4] = 101;
-    EXPECT_EQ(ClusterColour(4), 0x0000FFu);  // cluster 1: red in the low byte
-    ws.ClusterOf[4] = 110;
-    EXPECT_EQ(ClusterColour(4), 0x00CCCCu);  // cluster 10: darker yellow
-    ws.ClusterOf[4] = 0;
-
-    PaintBox1Click(form);
-    const auto ellipses = form.map.Calls("ellipse");
-    ASSERT_EQ(ellipses.size(), 5u);
-    EXPECT_EQ(ellipses[0].a - ellipses[0].c, 6);
-    EXPECT_EQ(ellipses[1].a - ellipses[1].c, 8);
-    EXPECT_EQ(ellipses[4].a - ellipses[4].c, 8);
-    // The pen before each mark: black for the white cluster 7, the colour otherwise.
-    std::vector<int> outlines;
-    for (std::size_t i = 0; i < form.map.calls.size(); ++i)
-        if (form.map.calls[i].op == "ellipse") {
-            std::size_t k = i;
-            while (form.map.calls[k].op != "pen") --k;
-            outlines.push_back(form.map.calls[k].a);
-        }
-    EXPECT_EQ(outlines, (std::vector<int>{0, 0xCCCCCC, 0, 0, 0}));
-}
-
-TEST_F(MapDrawing, NumbersInsteadOfBarsInViewModeFour) {
-    Items(2);
-    ws.ViewMode = 4;
-    ws.ProtoProb[1] = 0.9f;
-    PaintBox1Click(form);
-    const auto texts = form.map.Calls("text");
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[1].text, "2");
-    EXPECT_EQ(texts[1].a, X(2) - 2);
-    EXPECT_EQ(texts[1].b, Y(2) + 4);
-    EXPECT_EQ(form.map.Calls("rect").size(), 1u);
+// A mark is filled with its cluster's colour and outlined in it, black
+// when the colour is white; a centre is larger than its members.
+TEST_F(MapDrawing, MarksShowTheirClusterAndTheirCentres) {
+    Points(11);
+    for (int k = 1; k <= 7; ++k) Cluster(k, {});
+    Cluster(8, {9});
+    clusters.marks[10] = ClusterMark::Member(7);
+    const struct {
+        int point;
+        std::uint32_t fill, outline;
+        int radius;
+    } marks[] = {{1, 0x0000FF, 0x0000FF, 4},
+                 {7, kWhite, kBlack, 4},
+                 {10, kWhite, kBlack, 3},
+                 {8, 0x0000CC, 0x0000CC, 4},
+                 {9, 0x0000CC, 0x0000CC, 3},
+                 {11, kBlack, kBlack, 3}};
+    const auto ellipses = Drawn("ellipse");
+    for (const auto& m : marks) {
+        const auto [x, y] = At(m.point);
+        int found = 0;
+        for (const Shape& e : ellipses)
+            if (e.CentreX() == x && e.CentreY() == y) {
+                ++found;
+                EXPECT_EQ(e.fill, m.fill) << m.point;
+                EXPECT_EQ(e.outline, m.outline) << m.point;
+                EXPECT_EQ(e.Radius(), m.radius) << m.point;
+            }
+        EXPECT_EQ(found, 1) << m.point;
+    }
 }
 
 // What "View" and "C" make of two named items with classes: the label
-// beside each mark and the colour it is filled with.
-struct LookCase {
-    const char* name;
-    int viewMode, byClass;
-    std::vector<std::string> labels;
-    std::vector<int> fills;  // as 0x00BBGGRR
-};
-
-void PrintTo(const LookCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class MapLooks : public MapDrawing, public ::testing::WithParamInterface<LookCase> {};
-
-TEST_P(MapLooks, FollowTheLabelsAndColoursAskedFor) {
-    Items(2);
-    std::snprintf(ws.ItemName[1], kNameSize, "%s", "a-name-longer-than-sixteen");
-    std::snprintf(ws.ItemName[2], kNameSize, "%s", "b\u00e9");
-    ws.ClassCount = 2;
-    ws.ItemClass[1] = 2;
-    ws.ItemClass[2] = 1;
-    ws.ClusterCount = 1;
-    ws.ClusterCentres[1] = 1;
-    ws.ClusterOf[1] = -1;
-    ws.ClusterOf[2] = 1;  // both in cluster 1, red
-    ws.ViewMode = GetParam().viewMode;
-    ws.ColourByClass = GetParam().byClass;
-    PaintBox1Click(form);
-    std::vector<std::string> labels;
-    for (const CanvasCall& t : form.map.Calls("text")) labels.push_back(t.text);
-    EXPECT_EQ(labels, GetParam().labels);
-    std::vector<int> fills;
-    int brush = -1;
-    for (const CanvasCall& c : form.map.calls) {
-        if (c.op == "brush") brush = c.a;
-        if (c.op == "ellipse") fills.push_back(brush);
+// below each mark, the colour it is filled with, and whether it has a bar.
+TEST_F(MapDrawing, MarksFollowTheLabelsAndColoursAskedFor) {
+    const struct {
+        int mode;
+        bool byClass;
+        std::vector<std::string> labels;
+        std::uint32_t fills[2];
+        std::size_t bars;
+    } cases[] = {
+        {kViewBars, false, {}, {ClusterColour(1), ClusterColour(1)}, 2},
+        {kViewNumbers, false, {"1", "2"}, {ClusterColour(1), ClusterColour(1)}, 0},
+        {kViewNames, false, {"a-name-longer-t\u2026", "b\u00e9"}, {ClusterColour(1), ClusterColour(1)}, 0},
+        {kViewNames, true, {"a-name-longer-t\u2026", "b\u00e9"}, {ClassColour(2), ClassColour(1)}, 0},
+    };
+    for (const auto& c : cases) {
+        Points(2);
+        table = TableOf({{0}, {0}});
+        table.names = {"", "a-name-longer-than-sixteen", "b\u00e9"};
+        table.classNames = {"", "x", "y"};
+        table.classes = {0, 2, 1};
+        Cluster(1, {2});
+        view.mode = c.mode;
+        view.colourByClass = c.byClass;
+        std::vector<std::string> labels;
+        for (const Shape& t : Drawn("text")) {
+            labels.push_back(t.text);
+            const auto [x, y] = At(static_cast<int>(labels.size()));  // just below its mark
+            EXPECT_GT(t.y1, y) << t.text;
+            EXPECT_LE(std::abs(t.x1 - x), kMarkRadius) << t.text;
+        }
+        EXPECT_EQ(labels, c.labels);
+        const auto ellipses = ShapesShown(canvas, "ellipse");
+        ASSERT_EQ(ellipses.size(), 2u);
+        EXPECT_EQ(ellipses[0].fill, c.fills[0]) << c.mode << c.byClass;
+        EXPECT_EQ(ellipses[1].fill, c.fills[1]) << c.mode << c.byClass;
+        EXPECT_EQ(ShapesShown(canvas, "rect").size(), 1 + c.bars);
     }
-    EXPECT_EQ(fills, GetParam().fills);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, MapLooks,
-    ::testing::Values(
-        LookCase{"barsByCluster", kViewBars, 0, {}, {0x0000FF, 0x0000FF}},
-        LookCase{"numbersByCluster", kViewNumbers, 0, {"1", "2"}, {0x0000FF, 0x0000FF}},
-        LookCase{"namesByCluster", kViewNames, 0, {"a-name-longer-t\u2026", "b\u00e9"}, {0x0000FF, 0x0000FF}},
-        LookCase{"namesByClass", kViewNames, 1, {"a-name-longer-t\u2026", "b\u00e9"}, {0xE9B456, 0x009FE6}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
+// An edge joins every pair closer than the limit both ways, drawn once
+// from each end.
 TEST_F(MapDrawing, EdgesJoinPairsCloserThanTheLimitBothWays) {
-    Items(3);
-    ws.ShowEdges = 1;
-    form.edits[Edit5] = "0.2";
-    ws.DistMatrix[1][2] = ws.DistMatrix[2][1] = 0.1f;
-    ws.DistMatrix[1][3] = 0.1f;  // only one direction is short
-    ws.DistMatrix[3][1] = 1.0f;
-    ws.DistMatrix[2][3] = 0.2f;  // one way on the limit, not below it: no edge
-    ws.DistMatrix[3][2] = 0.1f;
-    PaintBox1Click(form);
-    EXPECT_FLOAT_EQ(ws.EdgeFactor, 0.2f);
-    // Pairs (1,2) and (2,1), plus the three zero-length pairs i = j.
-    const auto lines = form.map.Calls("line");
-    ASSERT_EQ(lines.size(), 5u);
-    const auto moves = form.map.Calls("move");
-    EXPECT_EQ(moves[1].a, X(1));
-    EXPECT_EQ(lines[1].a, X(2));
-    EXPECT_EQ(lines[1].b, Y(2));
-}
-
-TEST_F(MapDrawing, TreeLinksAreBlackAndTwoWideWhereTheyPassTheLimit) {
-    Items(3);
-    ws.ShowEdges = 1;
-    form.edits[Edit5] = "0.5";
-    ws.DistMatrix[2][1] = ws.DistMatrix[1][2] = 0.1f;
-    ws.DistMatrix[3][1] = ws.DistMatrix[1][3] = 1.0f;
-    ws.DistMatrix[3][2] = ws.DistMatrix[2][3] = 1.0f;
-    ws.TreeLinks[2][1] = 1;
-    ws.TreeLinks[3][1] = 1;  // too long for the limit: not drawn at all
-    PaintBox1Click(form);
-    int wideBlack = 0;
-    for (std::size_t i = 0; i + 3 < form.map.calls.size(); ++i) {
-        const auto& c = form.map.calls;
-        if (c[i].op == "width" && c[i].a == 2 && c[i + 1].op == "pen" && c[i + 1].a == 0 &&
-            c[i + 3].op == "line")
-            ++wideBlack;
+    Points(3);
+    view.showEdges = true;
+    view.edgeFactor = 0.2f;
+    distances.Row(1)[2] = distances.Row(2)[1] = 0.1f;
+    distances.Row(1)[3] = 0.1f;  // only one direction is short
+    distances.Row(3)[1] = 1.0f;
+    distances.Row(2)[3] = 0.2f;  // one way on the limit, not below it: no edge
+    distances.Row(3)[2] = 0.1f;
+    std::set<std::pair<int, int>> edges;
+    for (const Shape& line : Drawn("line")) {
+        edges.emplace(PointAt(line.x1, line.y1), PointAt(line.x2, line.y2));
+        EXPECT_EQ(line.outline, kGrey);
     }
-    EXPECT_EQ(wideBlack, 1);
-    EXPECT_EQ(form.map.Calls("line").size(), 5u);
+    EXPECT_EQ(edges, (std::set<std::pair<int, int>>{{1, 2}, {2, 1}}));
 }
 
-TEST_F(MapDrawing, NoEdgesUntilTheyAreSwitchedOnAndTheDefaultLimitDrawsNone) {
-    Items(2);
-    ws.DistMatrix[2][1] = ws.DistMatrix[1][2] = 0.1f;
-    PaintBox1Click(form);
-    EXPECT_TRUE(form.map.Calls("line").empty());
-    ws.ShowEdges = 1;
-    PaintBox1Click(form);  // ".0" gives the limit 0
-    EXPECT_TRUE(form.map.Calls("line").empty());
+// A tree link is drawn black and two wide over its edge, and not at all
+// where the edge is too long.
+TEST_F(MapDrawing, TreeLinksAreBlackAndTwoWideWhereTheyPassTheLimit) {
+    Points(3);
+    view.showEdges = true;
+    view.edgeFactor = 0.5f;
+    for (int i = 1; i <= 3; ++i)
+        for (int j = 1; j <= 3; ++j) distances.Row(i)[j] = i == j ? 0.0f : 1.0f;
+    distances.Row(2)[1] = distances.Row(1)[2] = 0.1f;
+    tree.Link(2, 1);
+    tree.Link(3, 1);  // too long for the limit
+    std::vector<std::tuple<int, int, std::uint32_t, int>> lines;
+    for (const Shape& l : Drawn("line"))
+        lines.emplace_back(PointAt(l.x1, l.y1), PointAt(l.x2, l.y2), l.outline, l.width);
+    EXPECT_EQ(lines, (std::vector<std::tuple<int, int, std::uint32_t, int>>{{1, 2, kGrey, 1}, {2, 1, kBlack, 2}}));
 }
 
-TEST_F(MapDrawing, EveryDrawingResetsNumbersAndFlags) {
-    Items(3);
-    ws.ItemFlag[2] = 1;
-    ws.ItemNumber[3] = 17;
-    ws.ItemFlag[4] = 1;
-    PaintBox1Click(form);
-    EXPECT_EQ(ws.ItemFlag[2], 0);
-    EXPECT_EQ(ws.ItemNumber[3], 3);
-    EXPECT_EQ(ws.ItemFlag[4], 1);
+// The edge limit is the factor times the largest distance between the
+// map's points, whatever the matrix holds past them; a distance that is
+// not a number never counts.
+TEST_F(MapDrawing, TheEdgeLimitTakesTheLargestDistanceOfTheMapsPoints) {
+    const std::pair<int, int> largest[] = {{1, 1}, {1, 4}, {1, 8}, {2, 5}, {3, 9}, {9, 1}, {9, 9}};
+    for (const auto& [i, j] : largest) {
+        Points(9);
+        view.edgeFactor = 0.5f;
+        distances.Resize(12);
+        for (int a = 1; a <= 12; ++a)
+            for (int b = 1; b <= 12; ++b) distances.Row(a)[b] = a > 9 || b > 9 ? 100.0f : 0.5f;
+        distances.Row(2)[2] = NAN;
+        distances.Row(i)[j] = 2.0f;
+        EXPECT_FLOAT_EQ(EdgeLimit(Scene()), 1.0f) << i << " " << j;
+    }
+}
+
+TEST_F(MapDrawing, EveryDrawingShowsItsOwnMapAlone) {
+    Points(3);
+    view.showEdges = true;
+    view.edgeFactor = 2;
+    for (int i = 1; i <= 3; ++i)
+        for (int j = 1; j <= 3; ++j) distances.Row(i)[j] = 1;
+    DrawMap(canvas, Scene());
+    Points(1);
+    DrawMap(canvas, Scene());
+    EXPECT_EQ(ShapesShown(canvas, "ellipse").size(), 1u);
+    EXPECT_TRUE(ShapesShown(canvas, "line").empty());
+}
+
+// The edges follow "edge lim": none until they are switched on, and none
+// with its default ".0".
+TEST(MapPanel, NoEdgesUntilTheyAreSwitchedOnAndTheDefaultLimitDrawsNone) {
+    FreshWorkspace();
+    FakeForm form;
+    ws.map.Resize(2);
+    ws.map.Point(2)[1] = 5;
+    ResetView(ws.view, ws.map);
+    ws.distances.Resize(2);
+    ws.distances.Row(2)[1] = ws.distances.Row(1)[2] = 0.1f;
+    const struct {
+        bool shown;
+        const char* limit;
+        std::size_t lines;
+    } cases[] = {{false, "2", 0}, {true, ".0", 0}, {true, "2", 2}};
+    for (const auto& c : cases) {
+        ws.view.showEdges = c.shown;
+        form.edits[Edit5] = c.limit;
+        RedrawMap(form);
+        EXPECT_EQ(ShapesShown(form.map, "line").size(), c.lines) << c.limit;
+    }
 }
 
 // The legend shows a name of 63 bytes whole and cuts a longer one where a
@@ -226,25 +280,82 @@ TEST_F(MapDrawing, TheLegendCutsALongNameWhereACharacterStarts) {
     } cases[] = {{std::string(63, 'x'), std::string(63, 'x') + ": 2"},
                  {accents, accents.substr(0, 60) + "\u2026: 2"}};
     for (const auto& c : cases) {
-        Items(2);
-        ws.ClusterCount = 1;
-        ws.ClusterCentres[1] = 1;
-        ws.ClusterOf[1] = -1;
-        ws.ClusterOf[2] = 1;
-        std::snprintf(ws.ItemName[1], kNameSize, "%s", c.name.c_str());
-        Legend legend;
-        LegendEntries(legend);
-        EXPECT_EQ(std::string(legend.entries[1].text), c.entry);
+        Points(2);
+        Cluster(1, {2});
+        table = TableOf({{0}, {0}});
+        table.names = {"", c.name, "b"};
+        EXPECT_EQ(LegendTexts()[1], c.entry);
     }
 }
 
-TEST(MapDrawingBeforeAnyRun, DrawsTheBackgroundOnly) {
-    FreshWorkspace();
-    FakeForm form;
-    ws.ItemFlag[5] = 1;
-    PaintBox1Click(form);
-    EXPECT_EQ(form.map.calls.size(), 4u);  // cursor, clear, brush, background
-    EXPECT_EQ(ws.ItemFlag[5], 1);
+// The count after an entry: what follows its last ": ".
+int CountOf(const std::string& entry) {
+    return std::stoi(entry.substr(entry.rfind(": ") + 2));
+}
+
+// The legend of the clusters has an entry for every cluster, counting its
+// centre with its members, and "other" for the rest: together the map's
+// points.
+TEST_F(MapDrawing, TheClustersLegendCountsEveryPointOnce) {
+    const struct {
+        const char* name;
+        int points;
+        std::vector<std::pair<int, std::vector<int>>> clusters;  // centre, members
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"none", 3, {}, {"other: 3"}},
+        {"centreAlone", 3, {{2, {}}}, {"item 2: 1", "other: 2"}},
+        {"two", 6, {{4, {1, 2}}, {6, {5}}}, {"item 4: 3", "item 6: 2", "other: 1"}},
+        {"everyPoint", 4, {{1, {2}}, {3, {4}}}, {"item 1: 2", "item 3: 2", "other: 0"}},
+    };
+    for (const auto& c : cases) {
+        Points(c.points);
+        for (const auto& [centre, members] : c.clusters) {
+            Cluster(centre, {});
+            for (int i : members) clusters.marks[static_cast<std::size_t>(i)] = ClusterMark::Member(centre);
+        }
+        const auto texts = LegendTexts();
+        ASSERT_GE(texts.size(), c.entries.size() + 2) << c.name;
+        const std::vector<std::string> entries(texts.begin() + 1, texts.begin() + 1 + static_cast<long>(c.entries.size()));
+        EXPECT_EQ(entries, c.entries) << c.name;
+        int counted = 0;
+        for (const std::string& e : entries) counted += CountOf(e);
+        EXPECT_EQ(counted, c.points) << c.name;
+    }
+}
+
+// The legend of the classes has an entry for every class and "none" for
+// the points without one, when there are: together the map's points. A
+// prototype counts in the class most of its members hold.
+TEST_F(MapDrawing, TheClassesLegendCountsEveryPointOnce) {
+    const struct {
+        const char* name;
+        std::vector<int> classes;  // of points 1..n
+        bool prototypes;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"items", {1, 2, 2}, false, {"x: 1", "y: 2"}},
+        {"itemsWithout", {0, 2, 0, 2}, false, {"x: 0", "y: 2", "none: 2"}},
+        {"prototypes", {2, 0, 1, 1}, true, {"x: 2", "y: 1", "none: 1"}},
+    };
+    for (const auto& c : cases) {
+        const int n = static_cast<int>(c.classes.size());
+        Points(n);
+        view.colourByClass = true;
+        prototypes = c.prototypes;
+        table = TableOf(std::vector<std::vector<float>>(4, {0}));
+        table.classNames = {"", "x", "y"};
+        table.classes = {0, 1, 1, 1, 1};
+        std::vector<int>& holder = c.prototypes ? prototypeClasses : table.classes;
+        holder.assign(1, 0);
+        holder.insert(holder.end(), c.classes.begin(), c.classes.end());
+        auto texts = LegendTexts();
+        texts.erase(texts.begin());  // the title
+        EXPECT_EQ(texts, c.entries) << c.name;
+        int counted = 0;
+        for (const std::string& e : texts) counted += CountOf(e);
+        EXPECT_EQ(counted, n) << c.name;
+    }
 }
 
 }  // namespace

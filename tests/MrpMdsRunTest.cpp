@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <ostream>
+#include <set>
+#include <sstream>
 
 #include "handlers/MrpMdsRun.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
+#include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
-#include "workspace/Random.h"
+#include "view/ViewReset.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -32,80 +36,77 @@ protected:
         form.edits[Edit8] = "1";
         form.edits[Edit9] = "1";
     }
-    Lines Tail(std::size_t from) const {
-        return Lines(form.memo.begin() + static_cast<long>(from), form.memo.end());
-    }
-    Lines Paths() const {
-        return {dir.File("soc.dat"), dir.File("weights.dat"), dir.File("clusters.dat"),
-                dir.File("distances.dat")};
-    }
 
     TempDir dir;
     FakeForm form;
 };
 
-TEST_F(MrpMdsRun, ASuccessfulRunListsItsStepsAndDrawsEveryTenSteps) {
-    Button2Click(form);
-    ASSERT_GE(form.memo.size(), 11u);
-    Lines head = Paths();
-    head.push_back(dir.File("items.txt"));
-    head.push_back("2");
-    EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6), head);
-    EXPECT_EQ(form.memo[6].rfind("mean distance: ", 0), 0u);
-    EXPECT_EQ(form.memo[7], " ");
-    EXPECT_EQ(form.memo[8], "centr.    prob.");
-    EXPECT_EQ(form.memo[form.memo.size() - 2].rfind("No. of clusters: ", 0), 0u);
-    EXPECT_EQ(form.memo.back(), "12");  // every item written into clusters.dat
-
-    EXPECT_EQ(form.eventPumps, 1999 + 100);  // then every ten of the 1,000 settling steps
-    EXPECT_EQ(form.map.drawings, 1999 + 100);
-    EXPECT_EQ(ws.ViewMode, 0);
-    EXPECT_EQ(ws.ShowEdges, 1);
-    EXPECT_EQ(ws.MarkScale, 5.0f);
-    EXPECT_EQ(ws.MaxDist, 1.0f);
-    EXPECT_EQ(ws.InputVectors[12][1], 49.0f);  // the vectors are kept at ten times the file scale
+// The run writes its files, leaves its vectors at ten times the file's
+// scale, and settles its map around the middle of its box, on show with a
+// mark and a bar for every item and the edges switched on.
+TEST_F(MrpMdsRun, ASuccessfulRunWritesItsFilesAndShowsItsMap) {
+    RunMrpMds(form);
+    EXPECT_EQ(form.outcome, Outcome::Finished);
+    std::istringstream clustered(dir.Read("clusters.dat"));
+    std::set<int> items;
+    for (int item; clustered >> item;) items.insert(item);
+    EXPECT_EQ(items.size(), 12u);  // every item written into clusters.dat
+    EXPECT_EQ(*items.rbegin(), 12);
     EXPECT_FALSE(dir.Read("distances.dat").empty());
-    // The map has settled inside the box around its centre.
+    EXPECT_EQ(ws.table.scale, 10.0f);
+    EXPECT_EQ(ws.table.Row(12)[1], 49.0f);
     double mean = 0;
-    for (int i = 1; i <= 12; ++i) mean += ws.MapCoords[i][1];
+    for (int i = 1; i <= 12; ++i) mean += ws.map.Point(i)[1];
     EXPECT_NEAR(mean / 12, 10.0, 1e-3);
+
+    const auto marks = ShapesShown(form.map, "ellipse");
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [i](const Shape& m) {
+            return std::make_pair(m.CentreX(), m.CentreY()) == WhereShown(ws.view, ws.map, i);
+        })) << i;
+    EXPECT_TRUE(ws.view.showEdges);
+    EXPECT_EQ(ws.view.mode, kViewBars);
+    EXPECT_EQ(ws.view.markScale, 5.0f);
 }
 
-TEST_F(MrpMdsRun, StopEndsTheLoopAtTheNextRedraw) {
-    form.onEvents = [] { Button3Click(); };
-    Button2Click(form);
-    EXPECT_EQ(form.eventPumps, 1);
-    EXPECT_EQ(form.map.drawings, 1);
-}
-
+// A STOP before the run has no lasting effect: the run goes on to the STOP
+// pressed during it.
 TEST_F(MrpMdsRun, AStopPressedBeforeTheRunHasNoLastingEffect) {
-    Button3Click();
+    StopRun();
     form.onEvents = [this] {
-        if (form.eventPumps == 5) Button3Click();
+        if (form.eventPumps == 5) StopRun();
     };
-    Button2Click(form);
-    EXPECT_EQ(form.eventPumps, 5);
+    RunMrpMds(form);
+    EXPECT_GE(form.eventPumps, 5);
+    EXPECT_EQ(form.outcome, Outcome::Stopped);
 }
 
+// No run starts inside another: the running one goes on with its lines,
+// and the status line says what is running.
 TEST_F(MrpMdsRun, ARunButtonPressedDuringARunIsIgnored) {
-    form.onEvents = [this] {
-        Button2Click(form);
-        Button3Click();
-    };
-    Button2Click(form);
-    EXPECT_EQ(form.memo.back(), "12");
-    EXPECT_EQ(form.eventPumps, 1);
+    for (void (*button)(Form&) : {RunMrpMds, +[](Form& f) { RunSoc(f); }}) {
+        form.status.clear();
+        form.onEvents = [this, button] {
+            button(form);
+            StopRun();
+        };
+        RunMrpMds(form);
+        EXPECT_EQ(form.memo.back(), "12");
+        EXPECT_NE(std::find(form.status.begin(), form.status.end(), "busy: MRP-MDS is running; STOP ends it"),
+                  form.status.end());
+        EXPECT_EQ(form.outcome, Outcome::Stopped);
+    }
 }
 
 TEST_F(MrpMdsRun, MapDimensionOneLeavesTheOtherAxesAtZero) {
     form.edits[Edit11] = "1";
     form.onEvents = [this] {
-        if (form.eventPumps == 20) Button3Click();
+        if (form.eventPumps == 20) StopRun();
     };
-    Button2Click(form);
+    RunMrpMds(form);
     for (int i = 1; i <= 12; ++i) {
-        EXPECT_GT(ws.MapCoords[i][1], -10.0f);
-        for (int a = 2; a <= 4; ++a) EXPECT_EQ(ws.MapCoords[i][a], 0.0f) << i << " " << a;
+        EXPECT_GT(ws.map.Point(i)[1], -10.0f);
+        for (int a = 2; a <= 4; ++a) EXPECT_EQ(ws.map.Point(i)[a], 0.0f) << i << " " << a;
     }
 }
 
@@ -115,30 +116,28 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     dir.Write("grid.txt", content);
     form.Choose(dir.File("grid.txt"));
     form.edits[Edit12] = "401";
-    Button2Click(form);
+    RunMrpMds(form);
     EXPECT_EQ(form.memo.back(), "max size: 400");
+    EXPECT_EQ(form.outcome, Outcome::Refused);
 
     form.edits[Edit12] = "400";
     form.edits[Edit8] = "3";
-    form.onEvents = [] { Button3Click(); };
-    Button2Click(form);
-    EXPECT_EQ(form.memo[5], "2");
-    EXPECT_EQ(form.eventPumps, 1);
+    form.onEvents = [] { StopRun(); };
+    RunMrpMds(form);
+    EXPECT_EQ(form.outcome, Outcome::Stopped);
+    EXPECT_EQ(ws.map.n, 400);
 }
 
+// The run redraws every ten steps, settling included, and STOP ends it at
+// the next redraw: the status line says where.
 TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
-    Button2Click(form);
+    RunMrpMds(form);
     EXPECT_EQ(form.outcome, Outcome::Finished);
     EXPECT_EQ(form.status.back().rfind("MRP-MDS finished: 20,001 steps, settled in 1,000, ", 0), 0u)
         << form.status.back();
 
-    form.onEvents = [this] {
-        Button10Click(form);  // pressed during the run: it says what is running
-        Button3Click();
-    };
-    Button2Click(form);
-    EXPECT_NE(std::find(form.status.begin(), form.status.end(), "busy: MRP-MDS is running; STOP ends it"),
-              form.status.end());
+    form.onEvents = [] { StopRun(); };
+    RunMrpMds(form);
     EXPECT_EQ(form.outcome, Outcome::Stopped);
     EXPECT_EQ(form.status.back().rfind("MRP-MDS stopped at step 12 of 20,001 after ", 0), 0u)
         << form.status.back();
@@ -146,9 +145,9 @@ TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
 
     int pumps = 0;
     form.onEvents = [&pumps] {
-        if (++pumps == 1999 + 6) Button3Click();
+        if (++pumps == 1999 + 6) StopRun();
     };
-    Button2Click(form);
+    RunMrpMds(form);
     EXPECT_EQ(form.status.back().rfind("MRP-MDS stopped at settling step 60 of 1,000 after ", 0), 0u)
         << form.status.back();
 }
@@ -162,8 +161,8 @@ TEST_F(MrpMdsRun, AMapCutByItsBoxIsWarnedOfWithAValueThatFits) {
     form.edits[Edit12] = "150";
     form.edits[Edit13] = "4";
     form.edits[Edit4] = "10";
-    FixRandomSeed(1);
-    Button2Click(form);
+    form.choices.seed = 1;
+    RunMrpMds(form);
     const auto warning = [this] {
         for (const std::string& s : form.status)
             if (s.rfind("warning: ", 0) == 0 &&
@@ -176,8 +175,7 @@ TEST_F(MrpMdsRun, AMapCutByItsBoxIsWarnedOfWithAValueThatFits) {
     ASSERT_NE(to, std::string::npos) << text;
     EXPECT_NE(text.find("\"map enlarge.\" 10 is too large for these data"), std::string::npos) << text;
     form.edits[Edit4] = text.substr(from, to - from);
-    Button2Click(form);
-    FixRandomSeed(std::nullopt);
+    RunMrpMds(form);
     EXPECT_EQ(warning(), "") << form.edits[Edit4];
 }
 
@@ -209,17 +207,25 @@ TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
         form.Choose(dir.File("bad.txt"));
     }
     dir.Write("distances.dat", "of an earlier run");
-    Button2Click(form);
+    // The map of an earlier run on show.
+    ws.map.Resize(3);
+    ResetView(ws.view, ws.map);
+    RunMrpMds(form);
     EXPECT_EQ(dir.Read("distances.dat"), "of an earlier run");  // a refused run writes no file
     EXPECT_EQ(form.memo.back(), r.line);
     EXPECT_EQ(form.outcome, r.file == "<cancel>" ? Outcome::Cancelled : Outcome::Refused);
     if (!r.why.empty()) {
         EXPECT_EQ(form.status.back(), OutcomeText(*form.outcome, r.line + " \u2014 " + r.why));
     }
-    EXPECT_EQ(form.eventPumps, 0);
     // A refusal leaves the map cleared; a cancelled choice does not touch it.
-    EXPECT_EQ(form.map.drawings, r.file == "<cancel>" ? 0 : 1);
-    EXPECT_TRUE(form.map.Calls("ellipse").empty());
+    if (r.file == "<cancel>") {
+        EXPECT_EQ(ws.map.n, 3);
+        EXPECT_EQ(form.map.drawings, 0);
+    } else {
+        EXPECT_EQ(ws.map.n, 0);
+        EXPECT_GE(form.map.drawings, 1);
+        EXPECT_TRUE(ShapesShown(form.map, "ellipse").empty());
+    }
 }
 
 std::string Row(int n, const char* value) {
@@ -271,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MrpMdsRun, AMissingFileIsNamedOnTheStatusLine) {
     form.Choose(dir.File("absent.txt"));
-    Button2Click(form);
+    RunMrpMds(form);
     EXPECT_EQ(form.memo.back(), "invalid input data.");
     EXPECT_EQ(form.status.back(),
               "refused: invalid input data. \u2014 cannot open " + dir.File("absent.txt"));
@@ -282,10 +288,10 @@ TEST_F(MrpMdsRun, AMatrixFileIsMappedWithoutADump) {
     form.Choose(dir.File("m.txt"));
     form.edits[Edit12] = "3";
     form.edits[Edit13] = "0";
-    form.onEvents = [] { Button3Click(); };
-    Button2Click(form);
-    EXPECT_EQ(form.memo[5], "3");
-    EXPECT_EQ(form.memo[6], "mean distance: 1.500");
+    form.onEvents = [] { StopRun(); };
+    RunMrpMds(form);
+    EXPECT_EQ(ws.map.n, 3);
+    EXPECT_NE(std::find(form.memo.begin(), form.memo.end(), "mean distance: 1.500"), form.memo.end());
     EXPECT_EQ(dir.Read("distances.dat"), "");
 }
 

@@ -2,51 +2,54 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "handlers/Picking.h"
-#include "soc/SocFit.h"
+#include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
+#include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// Three prototypes of two components at pixels (32 p, 632 - 31.6 p) and four
-// input vectors, as after a SOC run.
+// Three prototypes of two components, prototype p shown at (p, p) on a
+// 20 x 20 grid, and four input vectors, as after a SOC run.
 class Picking : public ::testing::Test {
 protected:
     void SetUp() override {
         FreshWorkspace();
-        ws.PickEnabled = 1;
+        ws.PickEnabled = true;
         ws.SocMode = 1;
-        ws.ItemCount = 3;
-        ws.VectorCount = 4;
-        ws.VectorDim = 2;
-        ws.MapSize1 = ws.MapSize2 = 20;
-        ws.ViewZoom = 1.0f;
-        ws.ViewAngle = 1.5707964f;
+        ws.map.Resize(3);
+        ws.map.size[1] = ws.map.size[2] = 20;
+        ws.view.zoom = 1.0f;
+        ws.view.angle = kRunViewAngle;
+        ws.view.projected.assign(4 * 3, 0.0);
+        ws.prototypes.Resize(3, 2);
         for (int p = 1; p <= 3; ++p) {
-            ws.ProjCoords[p][1] = ws.ProjCoords[p][2] = p;
-            ws.Prototypes[p][1][1] = static_cast<float>(p);
-            ws.Prototypes[p][1][2] = 0;
-            ws.Prototypes[p][2][1] = 1;
-            ws.Prototypes[p][2][2] = 1;
-            ws.ItemNumber[p] = p;
+            ws.view.Projected(p)[1] = ws.view.Projected(p)[2] = p;
+            ws.prototypes.Vector(p)[1] = static_cast<float>(p);
+            ws.prototypes.Weights(p)[1] = ws.prototypes.Weights(p)[2] = 1;
         }
-        const float items[4][2] = {{2, 0}, {2.3f, 0}, {5, 0}, {2, 3}};
-        for (int i = 0; i < 4; ++i) {
-            ws.InputVectors[i + 1][1] = items[i][0];
-            ws.InputVectors[i + 1][2] = items[i][1];
-        }
+        ws.table = TableOf({{2, 0}, {2.3f, 0}, {5, 0}, {2, 3}});
+        ws.VectorDim = 2;
     }
+    // Where prototype p shows on the map panel.
+    std::pair<int, int> At(int p) const { return WhereShown(ws.view, ws.map, p); }
+    void PickAt(int p) { PickPrototype(form, At(p).first, At(p).second); }
+
     FakeForm form;
 };
 
+// A pick writes the scores of the table's vectors, and no entry past them.
 TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     form.edits[Edit16] = "0.5";
-    std::fill(ws.ItemScore + 1, ws.ItemScore + 5, 7.0f);  // every vector's score is written
-    PaintBox1MouseUp(form, 64, 570);                      // beside prototype 2 at (64, 569)
+    ws.MakeRoom(5);
+    std::fill(ws.ItemScore.begin() + 1, ws.ItemScore.end(), 7.0f);
+    PickPrototype(form, At(2).first, At(2).second + 1);  // beside prototype 2
     EXPECT_EQ(ws.PanelItem, 2);
     EXPECT_EQ(ws.PickedItem, 2);
     EXPECT_EQ(form.edits[Edit1], "2");
@@ -57,26 +60,28 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     EXPECT_EQ(ws.ItemMark[3], 0);
     EXPECT_EQ(ws.ItemScore[3], 0.0f);
     EXPECT_EQ(ws.ItemScore[4], 0.0f);
+    EXPECT_EQ(ws.ItemScore[5], 7.0f);
     EXPECT_EQ(form.panel.drawings, 1);
 }
 
 TEST_F(Picking, TheSimilarityTestIsStrict) {
     EXPECT_FLOAT_EQ(ItemPrototypeDistance(2, 2), 0.3f / std::sqrt(3.0f));
     form.edits[Edit16] = "0";
-    PaintBox1MouseUp(form, 64, 569);
+    PickAt(2);
     EXPECT_EQ(form.memo, (Lines{" ", "2"}));
-    ws.Prototypes[2][1][1] = 2.3f;  // item 2 now at distance 0
+    ws.prototypes.Vector(2)[1] = 2.3f;  // item 2 now at distance 0
     form.edits[Edit16] = "abc";
-    PaintBox1MouseUp(form, 64, 569);
+    PickAt(2);
     EXPECT_EQ(form.memo, (Lines{" ", "2"}));
 }
 
 TEST_F(Picking, AnyPointInThePanelPicksTheNearestAndTiesGoToTheLowerNumber) {
-    PaintBox1MouseUp(form, 600, 30);
+    PickPrototype(form, 600, 30);
     EXPECT_EQ(ws.PanelItem, 3);
-    // Halfway between prototypes 1 and 2 in both directions: (48, 584.6).
-    ws.ProjCoords[1][2] = ws.ProjCoords[2][2] = 1;
-    PaintBox1MouseUp(form, 48, 600);
+    ws.view.Projected(1)[2] = ws.view.Projected(2)[2] = 1;
+    const int x1 = At(1).first, x2 = At(2).first;
+    ASSERT_EQ((x1 + x2) % 2, 0);
+    PickPrototype(form, (x1 + x2) / 2, At(1).second);  // halfway between prototypes 1 and 2
     EXPECT_EQ(ws.PanelItem, 1);
 }
 
@@ -84,88 +89,110 @@ TEST_F(Picking, AnyPointInThePanelPicksTheNearestAndTiesGoToTheLowerNumber) {
 // over the components a vector has, scaled up to all of them; a vector
 // with none is never listed.
 TEST_F(Picking, TheDistanceWeighsEachComponentAndDividesByOnePlusTheWeights) {
-    ws.Prototypes[1][2][1] = 0.5f;
-    ws.Prototypes[1][2][2] = 0.25f;
+    ws.prototypes.Weights(1)[1] = 0.5f;
+    ws.prototypes.Weights(1)[2] = 0.25f;
     // (2, 3) against (1, 0)
     EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt((1 * 0.5f + 9 * 0.25f) / 1.75f));
-    ws.InputVectors[4][1] = NAN;
-    ws.ItemMissing[4] = 1;
+    ws.table.Row(4)[1] = NAN;
+    ws.table.missing[4] = 1;
     EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(2 * 9 * 0.25f / 1.75f));
-    ws.InputVectors[4][2] = NAN;
-    ws.ItemMissing[4] = 2;
+    ws.table.Row(4)[2] = NAN;
+    ws.table.missing[4] = 2;
     EXPECT_TRUE(std::isnan(ItemPrototypeDistance(4, 1)));
     form.edits[Edit16] = "1e9";
-    PaintBox1MouseUp(form, 64, 569);
+    PickAt(2);
     EXPECT_EQ(form.memo, (Lines{" ", "1", "2", "3", "2"}));
 }
 
 TEST_F(Picking, NothingHappensWhilePickingIsOff) {
-    ws.PickEnabled = 0;
-    PaintBox1MouseUp(form, 64, 569);
+    ws.PickEnabled = false;
+    PickAt(2);
     EXPECT_EQ(form.memo, Lines{"Memo1"});
     EXPECT_EQ(form.panel.drawings, 0);
 }
 
-TEST_F(Picking, APickOverAThousandVectorsStaysInsideItsArrays) {
-    ws.VectorCount = 1000;
-    ws.ItemScore[1001] = 7;
-    PaintBox1MouseUp(form, 64, 569);
-    EXPECT_EQ(ws.ItemScore[1000], 0.0f);
-    EXPECT_EQ(ws.ItemScore[1001], 7.0f);
+// The lines of one colour and width on the feature-vector panel.
+std::vector<Shape> PanelLines(const FakeForm& form, std::uint32_t colour, int width = 1) {
+    std::vector<Shape> lines;
+    for (const Shape& l : ShapesShown(form.panel, "line"))
+        if (l.outline == colour && l.width == width) lines.push_back(l);
+    return lines;
 }
 
-TEST_F(Picking, ThePanelDrawsAxisLevelsVectorsZeroLineAndWeights) {
-    ws.PanelItem = 2;
-    ws.ItemMark[1] = 1;
-    ws.Prototypes[2][2][2] = 0.5f;
-    PaintBox2Click(form);
-    const RecordingCanvas& c = form.panel;
-    // mid = 108, xs = 132, ys = 5.4: x(1) = 132, x(2) = 264, y(v) = 108 - trunc((v - 7) 5.4 + .5)
-    const auto y = [](double v) { return 108 - static_cast<int>((v - 7) * 5.4 + 0.5); };
-    ASSERT_GE(c.calls.size(), 10u);
-    EXPECT_EQ(c.Calls("rect")[0].c, 264);
-    EXPECT_EQ(c.Calls("rect")[0].d, 216);
-    const auto lines = c.Calls("line");
-    const auto moves = c.Calls("move");
-    EXPECT_EQ(moves[0].b, 108);
-    EXPECT_EQ(lines[0].a, 264);
-    const int levels[] = {4, -3, 7, -7, 10, -10};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(moves[static_cast<std::size_t>(i + 1)].b, 108 - static_cast<int>(levels[i] * 5.4 + 0.5));
-    // The thick black prototype, from the level of 0.
-    EXPECT_EQ(moves[7].b, y(0));
-    EXPECT_EQ(lines[7].a, 132);
-    EXPECT_EQ(lines[7].b, y(2));
-    EXPECT_EQ(lines[8].b, y(0));
-    EXPECT_EQ(c.Calls("width")[0].a, 4);
-    // The green marked vector, the red zero line, the red weight bars.
-    EXPECT_EQ(lines[9].b, y(2));
-    EXPECT_EQ(lines[11].b, y(0));
-    const int t1 = static_cast<int>(1.0 * 5.4 * 10.1 + 0.5), t2 = static_cast<int>(0.5 * 5.4 * 10.1 + 0.5);
-    EXPECT_EQ(moves.back().b, 108 + t2);
-    EXPECT_EQ(lines.back().b, 108 - t2);
-    EXPECT_EQ(lines[lines.size() - 2].b, 108 - t1);
-    const auto pens = c.Calls("pen");
-    EXPECT_EQ(pens[pens.size() - 4].a, 0x008000);
-    EXPECT_EQ(pens.back().a, 0);
+// The prototype shown is a thick black line over its components, evenly
+// across the panel; a marked vector of the same values a green line on it;
+// the red zero line at the level of 0; a red bar for each component's
+// weight, as long as the weight, about the panel's middle row.
+TEST_F(Picking, ThePanelDrawsThePrototypeTheMarkedVectorsAndTheWeights) {
+    ws.PanelItem = 2;  // (2, 0)
+    ws.MakeRoom(4);
+    ws.ItemMark[1] = 1;  // (2, 0)
+    ws.prototypes.Weights(2)[2] = 0.5f;
+    DrawFeaturePanel(form);
+    const int right = form.panel.Width() - 1, mid = (form.panel.Height() - 1) / 2;
+
+    const auto prototype = PanelLines(form, kBlack, 4);
+    ASSERT_EQ(prototype.size(), 2u);
+    EXPECT_EQ(prototype[1].x2, right);
+    EXPECT_EQ(2 * prototype[0].x2, prototype[1].x2);
+    EXPECT_LT(prototype[0].y2, prototype[1].y2);  // 2 above 0
+    const int zero = prototype[1].y2;
+
+    const auto marked = PanelLines(form, kDarkGreen);
+    ASSERT_EQ(marked.size(), 2u);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(marked[k].x2, prototype[k].x2);
+        EXPECT_EQ(marked[k].y2, prototype[k].y2);
+    }
+
+    int levels = 0, midRow = 0, zeroRow = 0;
+    for (const Shape& l : PanelLines(form, kBlack))
+        if (l.x1 == 0 && l.x2 == right && l.y1 == l.y2) {
+            ++levels;
+            midRow += l.y1 == mid;
+            zeroRow += l.y1 == zero;
+        }
+    EXPECT_EQ(levels, 7);
+    EXPECT_EQ(midRow, 1);
+    EXPECT_EQ(zeroRow, 1);
+
+    std::vector<int> bars;
+    for (const Shape& l : PanelLines(form, kRed))
+        if (l.x1 == l.x2) {
+            EXPECT_EQ(l.x1, prototype[bars.size()].x2);
+            EXPECT_EQ(l.y1 + l.y2, 2 * mid);
+            bars.push_back(l.Height());
+        } else {
+            EXPECT_EQ(l.y1, zero);
+            EXPECT_EQ(l.y2, zero);
+        }
+    ASSERT_EQ(bars.size(), 2u);  // weights 1 and 0.5
+    EXPECT_NEAR(bars[0], 2 * bars[1], 2);
 }
 
+// After an MRP-MDS run the panel shows the item picked, its own vector.
 TEST_F(Picking, ThePanelShowsAnInputItemAfterAnMrpMdsRun) {
     ws.SocMode = 0;
-    ws.PanelItem = 3;
-    ws.ItemNumber[3] = 4;
-    PaintBox2Click(form);
-    const auto lines = form.panel.Calls("line");
-    EXPECT_EQ(lines[7].b, 108 - static_cast<int>((2 - 7) * 5.4 + 0.5));
-    EXPECT_EQ(lines[8].b, 108 - static_cast<int>((3 - 7) * 5.4 + 0.5));
-    EXPECT_FALSE(form.panel.Calls("width").empty());
+    ws.PanelItem = 4;  // (2, 3)
+    ws.MakeRoom(4);
+    ws.ItemMark[1] = 1;  // (2, 0)
+    DrawFeaturePanel(form);
+    const auto item = PanelLines(form, kBlack, 4), marked = PanelLines(form, kDarkGreen);
+    ASSERT_EQ(item.size(), 2u);
+    ASSERT_EQ(marked.size(), 2u);
+    EXPECT_EQ(item[0].y2, marked[0].y2);
+    EXPECT_LT(item[1].y2, marked[1].y2);  // 3 above 0
 }
 
 TEST(PanelBeforeAnyRun, DrawsAnEmptyFrame) {
     FreshWorkspace();
     FakeForm form;
-    PaintBox2Click(form);
-    EXPECT_EQ(form.panel.calls.size(), 3u);  // clear, brush and frame
+    DrawFeaturePanel(form);
+    const auto shown = ShapesShown(form.panel);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].op, "rect");
+    EXPECT_EQ(shown[0].x2, form.panel.Width() - 1);
+    EXPECT_EQ(shown[0].y2, form.panel.Height() - 1);
 }
 
 }  // namespace

@@ -3,17 +3,18 @@
 // or centres.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
+#include "handlers/MapPanel.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Reload.h"
 #include "handlers/RunControl.h"
 #include "handlers/SocRun.h"
+#include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
-#include "view/MapDrawing.h"
-#include "view/MarkColours.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::string Sample(const char* name) {
 
 // SOC with 2000 steps.
 void ShortSoc(Form& form) {
-    Button10Click(form, 2000);
+    RunSoc(form, 2000);
 }
 
 class RunState : public ::testing::Test {
@@ -43,7 +44,7 @@ protected:
         form = FakeForm();
         form.Choose(dir.File(file));
         for (const auto& [edit, text] : edits) form.edits[edit] = text;
-        form.onEvents = [] { Button3Click(); };
+        form.onEvents = [] { StopRun(); };
         button(form);
     }
     // The largest item number in clusters.dat.
@@ -62,59 +63,57 @@ const std::map<int, std::string> kIris = {{Edit12, "200"}, {Edit13, "4"},   {Edi
                                           {Edit9, "2"},    {Edit10, "0.5"}, {Edit14, "8"}};
 
 TEST_F(RunState, RunsGoOnWithTheRowsTheFileHas) {
-    Run(Button2Click, "iris.txt", kIris);
-    EXPECT_EQ(form.memo[5], "data No: 150,  dim: 4");
-    EXPECT_EQ(ws.ItemCount, 150);
+    Run(RunMrpMds, "iris.txt", kIris);
+    EXPECT_NE(std::find(form.memo.begin(), form.memo.end(), "data No: 150,  dim: 4"), form.memo.end());
+    EXPECT_EQ(ws.map.n, 150);
     EXPECT_EQ(LargestClustered(), 150);
 
     Run(ShortSoc, "iris.txt", kIris);
-    EXPECT_EQ(ws.VectorCount, 150);
+    EXPECT_EQ(ws.table.rows, 150);
     EXPECT_EQ(LargestClustered(), 150);
 
-    Run(Button9Click, "iris.txt", kIris);
-    EXPECT_EQ(ws.VectorCount, 150);
+    Run(ReloadSocResults, "iris.txt", kIris);
+    EXPECT_EQ(ws.table.rows, 150);
 }
 
 // The reload shows the vectors at the scale the SOC run trained them at, so
 // picking finds what it found after the run.
 TEST_F(RunState, ReloadTakesTheVectorsAtTheTrainingScale) {
     Run(ShortSoc, "cancer.txt", {});
-    std::vector<float> trained(ws.InputVectors[89] + 1, ws.InputVectors[89] + 27);
+    const std::vector<float> trained(ws.table.Row(89) + 1, ws.table.Row(89) + 27);
     FreshWorkspace();
-    Run(Button9Click, "cancer.txt", {});
-    EXPECT_EQ(std::vector<float>(ws.InputVectors[89] + 1, ws.InputVectors[89] + 27), trained);
+    Run(ReloadSocResults, "cancer.txt", {});
+    EXPECT_EQ(std::vector<float>(ws.table.Row(89) + 1, ws.table.Row(89) + 27), trained);
 }
 
-// Prototypes carry no colour or bar from the clusters of an earlier MRP-MDS run.
+// Prototypes carry no colour or bar from the clusters of an earlier MRP-MDS
+// run: with the bars shown, every mark is black and every bar flat.
 TEST_F(RunState, SocAndReloadDrawNoClustersOfAnEarlierMap) {
-    for (void (*button)(Form&) : {ShortSoc, Button9Click}) {
-        Run(Button2Click, "iris.txt", kIris);
-        ASSERT_GT(ws.ClusterCount, 0);
+    for (void (*button)(Form&) : {ShortSoc, ReloadSocResults}) {
+        Run(RunMrpMds, "iris.txt", kIris);
+        ASSERT_GT(ws.clusters.count, 0);
         Run(button, "cancer.txt", {});
-        ASSERT_EQ(ws.ItemCount, 20);
-        for (int k = 1; k <= 20; ++k) {
-            EXPECT_EQ(ClusterColour(k), kBlack) << k;
-            EXPECT_EQ(ws.ProtoProb[k], 0.0f) << k;
-        }
+        ASSERT_EQ(ws.map.n, 20);
+        ws.view.mode = kViewBars;
+        ws.view.showLegend = false;
+        RedrawMap(form);
+        const auto marks = ShapesShown(form.map, "ellipse");
+        EXPECT_EQ(marks.size(), 20u);
+        for (const Shape& mark : marks) EXPECT_EQ(mark.fill, kBlack);
+        const auto rects = ShapesShown(form.map, "rect");
+        EXPECT_EQ(rects.size(), 21u);  // the background and a bar for each
+        for (std::size_t k = 1; k < rects.size(); ++k) EXPECT_EQ(rects[k].Height(), 0) << k;
     }
 }
 
 // A 1-axis map after a 2-axis one lies on the panel's middle row, as it
 // would after a fresh start, not on its bottom edge.
 TEST_F(RunState, AMapIsCentredOnlyOnItsOwnAxes) {
-    Run(Button2Click, "iris.txt", kIris);
+    Run(RunMrpMds, "iris.txt", kIris);
     auto oneAxis = kIris;
     oneAxis[Edit11] = "1";
-    Run(Button2Click, "iris.txt", oneAxis);
-    for (int i = 1; i <= 150; ++i) ASSERT_EQ(ws.ProjCoords[i][2], 10.0) << i;
-}
-
-// Every redraw starts from an empty panel, edges included.
-TEST_F(RunState, EveryRedrawClearsThePanelFirst) {
-    Run(Button2Click, "iris.txt", kIris);
-    PaintBox1Click(form);
-    ASSERT_GE(form.map.calls.size(), 2u);
-    EXPECT_EQ(form.map.calls[1].op, "clear");
+    Run(RunMrpMds, "iris.txt", oneAxis);
+    for (int i = 1; i <= 150; ++i) ASSERT_EQ(ws.view.Projected(i)[2], 10.0) << i;
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "handlers/MapPanel.h"
 #include "handlers/ViewButtons.h"
+#include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
@@ -10,64 +12,65 @@
 
 namespace {
 
-class View : public ::testing::Test {
+class ViewState : public ::testing::Test {
 protected:
     void SetUp() override {
         FreshWorkspace();
-        ws.ItemCount = 3;
-        ws.MapSize1 = ws.MapSize2 = 20;
+        ws.map.Resize(3);
+        ws.map.size[1] = ws.map.size[2] = 20;
         const float coords[3][3] = {{2, 4, 6}, {8, 10, 1}, {5, 1, 2}};
         for (int i = 0; i < 3; ++i)
-            for (int a = 0; a < 3; ++a) ws.MapCoords[i + 1][a + 1] = coords[i][a];
-        ResetView();
-        MapCentre(3, 3);
+            for (int a = 0; a < 3; ++a) ws.map.Point(i + 1)[a + 1] = coords[i][a];
+        ResetView(ws.view, ws.map);
+        MapCentre(ws.view, ws.map, 3);
     }
     FakeForm form;
 };
 
-TEST_F(View, ResetGivesTheIdentityViewAndThePlainProjection) {
-    EXPECT_EQ(ws.ViewMatrix[1][1], 1.0);
-    EXPECT_EQ(ws.ViewMatrix[2][2], 1.0);
-    EXPECT_EQ(ws.ViewMatrix[3][1], 0.0);
-    EXPECT_EQ(ws.ViewCentre[5], 1.0);
-    EXPECT_EQ(ws.ProjectedCount, 3);
-    EXPECT_EQ(ws.ProjCoords[2][1], 8.0);
-    EXPECT_EQ(ws.ProjCoords[2][2], 10.0);
-    EXPECT_DOUBLE_EQ(ws.RotStep2[1][2], std::sqrt(1 - 0.9999 * 0.9999));
-    EXPECT_DOUBLE_EQ(ws.RotStep1[2][3], -std::sqrt(1 - 0.9999 * 0.9999));
-    EXPECT_EQ(ws.RotStep3[2][2], 1.0);
-    EXPECT_DOUBLE_EQ(ws.ViewCentre[1], 5.0);
-    EXPECT_DOUBLE_EQ(ws.ViewCentre[3], 3.0);
+TEST_F(ViewState, ResetGivesTheIdentityViewAndThePlainProjection) {
+    const View& v = ws.view;
+    EXPECT_EQ(v.matrix[1][1], 1.0);
+    EXPECT_EQ(v.matrix[2][2], 1.0);
+    EXPECT_EQ(v.matrix[3][1], 0.0);
+    EXPECT_EQ(v.centre[5], 1.0);
+    EXPECT_EQ(v.ProjectedPoints(), 3);
+    EXPECT_EQ(v.Projected(2)[1], 8.0);
+    EXPECT_EQ(v.Projected(2)[2], 10.0);
+    EXPECT_DOUBLE_EQ(v.rotation[2][1][2], std::sqrt(1 - 0.9999 * 0.9999));
+    EXPECT_DOUBLE_EQ(v.rotation[1][2][3], -std::sqrt(1 - 0.9999 * 0.9999));
+    EXPECT_EQ(v.rotation[3][2][2], 1.0);
+    EXPECT_DOUBLE_EQ(v.centre[1], 5.0);
+    EXPECT_DOUBLE_EQ(v.centre[3], 3.0);
 }
 
-TEST_F(View, MapCentreKeepsTheAxesItDoesNotCompute) {
-    MapCentre(3, 2);
-    ws.MapCoords[1][3] = 100;
-    MapCentre(3, 2);
-    EXPECT_DOUBLE_EQ(ws.ViewCentre[3], 3.0);
+TEST_F(ViewState, MapCentreKeepsTheAxesItDoesNotCompute) {
+    MapCentre(ws.view, ws.map, 2);
+    ws.map.Point(1)[3] = 100;
+    MapCentre(ws.view, ws.map, 2);
+    EXPECT_DOUBLE_EQ(ws.view.centre[3], 3.0);
 }
 
-TEST_F(View, TransformCentresTheCentroidOnHalfTheExtent) {
-    ws.MapSize1 = 25;
-    TransformView(5);
+TEST_F(ViewState, TransformCentresTheCentroidOnHalfTheExtent) {
+    ws.map.size[1] = 25;
+    TransformView(ws.view, ws.map, 5);
     double x = 0, y = 0;
     for (int i = 1; i <= 3; ++i) {
-        x += ws.ProjCoords[i][1];
-        y += ws.ProjCoords[i][2];
+        x += ws.view.Projected(i)[1];
+        y += ws.view.Projected(i)[2];
     }
     EXPECT_DOUBLE_EQ(x / 3, 12.0);  // 25 / 2 in integers
     EXPECT_DOUBLE_EQ(y / 3, 10.0);
-    EXPECT_DOUBLE_EQ(ws.ProjCoords[1][1], 2 - 5 + 12);
+    EXPECT_DOUBLE_EQ(ws.view.Projected(1)[1], 2 - 5 + 12);
 }
 
-TEST_F(View, RotStep2Applied444TimesTurnsAboutOnce) {
+TEST_F(ViewState, RotStep2Applied444TimesTurnsAboutOnce) {
     double m[5][5] = {};
     m[1][1] = m[2][2] = 1;
     for (int n = 0; n < 444; ++n) {
         double t[5][5] = {};
         for (int q = 1; q <= 4; ++q)
             for (int p = 1; p <= 2; ++p)
-                for (int r = 1; r <= 4; ++r) t[q][p] += ws.RotStep2[q][r] * m[r][p];
+                for (int r = 1; r <= 4; ++r) t[q][p] += ws.view.rotation[2][q][r] * m[r][p];
         std::copy(&t[0][0], &t[0][0] + 25, &m[0][0]);
     }
     const double step = std::acos(0.9999) * 180 / M_PI;  // about 0.8103 degrees
@@ -78,89 +81,104 @@ TEST_F(View, RotStep2Applied444TimesTurnsAboutOnce) {
 
 // One press turns the view by two steps, each in its own plane and way:
 // screen axes 1 and 2 (columns) over map axes 1 to 3 (rows).
-TEST_F(View, EachRotationTurnsItsOwnPlaneItsOwnWay) {
+TEST_F(ViewState, EachRotationTurnsItsOwnPlaneItsOwnWay) {
     const double c = 0.9999 * 0.9999 - (1 - 0.9999 * 0.9999);  // cos and sin of two steps
     const double s = 2 * 0.9999 * std::sqrt(1 - 0.9999 * 0.9999);
     const struct {
         void (*press)(Form&);
         double view[3][2];
     } presses[] = {
-        {Button6Click, {{1, 0}, {0, c}, {0, s}}},   // Rot1: axes 2 and 3
-        {Button7Click, {{c, s}, {-s, c}, {0, 0}}},  // Rot2: axes 1 and 2
-        {Button8Click, {{c, 0}, {0, 1}, {-s, 0}}},  // Rot3: axes 1 and 3
+        {RotateAxes23, {{1, 0}, {0, c}, {0, s}}},   // Rot1: axes 2 and 3
+        {RotateAxes12, {{c, s}, {-s, c}, {0, 0}}},  // Rot2: axes 1 and 2
+        {RotateAxes13, {{c, 0}, {0, 1}, {-s, 0}}},  // Rot3: axes 1 and 3
     };
     for (const auto& p : presses) {
-        ResetView();
+        ResetView(ws.view, ws.map);
         p.press(form);
         for (int r = 1; r <= 3; ++r)
             for (int q = 1; q <= 2; ++q)
-                EXPECT_NEAR(ws.ViewMatrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
+                EXPECT_NEAR(ws.view.matrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
     }
     EXPECT_EQ(form.map.drawings, 3);
 }
 
-TEST_F(View, SizeUpAndDownMultiplyTheScaleOnceEach) {
-    Button4Click(form);
-    EXPECT_DOUBLE_EQ(ws.ViewCentre[5], 1.1);
-    for (int i = 0; i < 2; ++i) Button4Click(form);
-    for (int i = 0; i < 3; ++i) Button5Click(form);
+TEST_F(ViewState, SizeUpAndDownMultiplyTheScaleOnceEach) {
+    SizeUp(form);
+    EXPECT_DOUBLE_EQ(ws.view.centre[5], 1.1);
+    for (int i = 0; i < 2; ++i) SizeUp(form);
+    for (int i = 0; i < 3; ++i) SizeDown(form);
     // Three steps up and three down do not come back exactly.
-    EXPECT_EQ(ws.ViewCentre[5], 1.0000000000000002);
+    EXPECT_EQ(ws.view.centre[5], 1.0000000000000002);
 }
 
-TEST_F(View, ViewTogglesBarsAndNumbersAndEdgeLimAddsABlankLine) {
-    Button11Click(form);
-    EXPECT_EQ(ws.ViewMode, 4);
-    Button11Click(form);
-    EXPECT_EQ(ws.ViewMode, 0);
-    ws.ViewMode = 2;
-    Button11Click(form);
-    EXPECT_EQ(ws.ViewMode, 4);
+// "View" goes from bars to numbers, from numbers to names when the items
+// have them and back to bars otherwise; "edge lim" adds a blank line.
+TEST_F(ViewState, ViewCyclesTheLabelsAndEdgeLimAddsABlankLine) {
+    const struct {
+        int from;
+        bool named;
+        int to;
+    } presses[] = {{kViewBars, false, kViewNumbers},
+                   {kViewNumbers, false, kViewBars},
+                   {kViewBars, true, kViewNumbers},
+                   {kViewNumbers, true, kViewNames},
+                   {kViewNames, true, kViewBars}};
+    for (const auto& p : presses) {
+        ws.table = TableOf({{0}, {0}, {0}});
+        if (p.named) ws.table.names = {"", "a", "b", "c"};
+        ws.view.mode = p.from;
+        SwitchLabels(form);
+        EXPECT_EQ(ws.view.mode, p.to) << p.from << " " << p.named;
+    }
     form.memo.clear();
-    Button1Click(form);
-    Button1Click(form);
-    EXPECT_EQ(ws.ShowEdges, 1);
+    ShowEdges(form);
+    ShowEdges(form);
+    EXPECT_TRUE(ws.view.showEdges);
     EXPECT_EQ(form.memo, (std::vector<std::string>{" ", " "}));
 }
 
 TEST(PixelMapping, PutsTheCentreMidPanelAndTruncatesTowardZero) {
-    FreshWorkspace();
-    ws.MapSize1 = ws.MapSize2 = 20;
-    ws.ViewZoom = 1.0f;
-    ws.ViewAngle = 1.5707964f;
-    const PixelScale s = MapPixelScale(641, 633);
-    EXPECT_FLOAT_EQ(s.sx, 32.0f);
-    EXPECT_FLOAT_EQ(s.sy, 31.6f);
+    View view;
+    view.zoom = 1.0f;
+    view.angle = kRunViewAngle;
+    MapLayout map;
+    map.size[1] = map.size[2] = 20;
+    const PixelScale s = MapPixelScale(view, map, 641, 633);
     const MapPixel centre = PixelOf(s, 10, 10);
     EXPECT_EQ(centre.x, 320);
     EXPECT_EQ(s.h1 - centre.yUp, 316);
-    EXPECT_EQ(PixelOf(s, -1.2 / 32, 0).x, 0);  // -0.7 before the + 0.5
-    EXPECT_EQ(PixelOf(s, -1.6 / 32, 0).x, -1);
+    EXPECT_EQ(PixelOf(s, -1.2 / s.sx, 0).x, 0);  // -0.7 before the + 0.5
+    EXPECT_EQ(PixelOf(s, -1.6 / s.sx, 0).x, -1);
 }
 
 TEST(PixelMapping, TheStartAngleShiftsXByHalfOfP2) {
-    FreshWorkspace();  // pi/3 and zoom 0.7, as before any run
-    const PixelScale s = MapPixelScale(641, 633);
+    const PixelScale s = MapPixelScale(View{}, MapLayout{}, 641, 633);  // pi/3 and zoom 0.7, as at start
     EXPECT_EQ(PixelOf(s, 0, 40).x, 20);
 }
 
 TEST(PixelMapping, FarAndNotANumberCoordinatesStayFarOutside) {
-    FreshWorkspace();
-    const PixelScale s = MapPixelScale(641, 633);
+    const PixelScale s = MapPixelScale(View{}, MapLayout{}, 641, 633);
     EXPECT_LT(PixelOf(s, std::nan(""), 0).x, -1000000);
     EXPECT_GT(PixelOf(s, 1e300, 0).x, 1000000);
 }
 
+// Before any run every button that redraws, and a click on the panel, show
+// the white panel alone.
 TEST(BeforeAnyRun, ViewButtonsDrawOnlyTheBackground) {
     FreshWorkspace();
     FakeForm form;
-    for (auto* button :
-         {Button4Click, Button5Click, Button6Click, Button7Click, Button8Click, Button11Click, Button1Click})
+    int presses = 0;
+    for (auto* button : {SizeUp, SizeDown, RotateAxes23, RotateAxes12, RotateAxes13, SwitchLabels, ShowEdges,
+                         SwitchLegend, RedrawMap}) {
         button(form);
-    EXPECT_EQ(form.map.drawings, 7);
-    EXPECT_TRUE(form.map.Calls("ellipse").empty());
-    EXPECT_TRUE(form.map.Calls("line").empty());
-    EXPECT_EQ(form.map.Calls("rect").size(), 7u);
+        EXPECT_EQ(form.map.drawings, ++presses);
+        const auto shown = ShapesShown(form.map);
+        ASSERT_EQ(shown.size(), 1u) << presses;
+        EXPECT_EQ(shown[0].op, "rect");
+        EXPECT_EQ(shown[0].fill, kWhite);
+        EXPECT_EQ(shown[0].x2, kMapPanelWidth - 1);
+        EXPECT_EQ(shown[0].y2, kMapPanelHeight - 1);
+    }
 }
 
 }  // namespace
