@@ -142,7 +142,8 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
         if (std::string(run) == "mrp-mds") {
             ASSERT_EQ(rows.size(), names.size() + 1);
             for (std::size_t i = 1; i < rows.size(); ++i) {
-                EXPECT_EQ(rows[i][1], ws.ItemName[i]);  // whole, as far as the tool keeps names
+                // Whole, as far as the tool keeps names.
+                EXPECT_EQ(rows[i][1], ws.table.Name(static_cast<int>(i)));
                 EXPECT_EQ(names[i - 1].rfind(rows[i][1], 0), 0u);
                 if (names[i - 1].size() < 60) {
                     EXPECT_EQ(rows[i][1], names[i - 1]);

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "handlers/MapRecord.h"
 #include "handlers/RunControl.h"
 #include "view/MapDrawing.h"
 #include "view/MapLegend.h"
@@ -173,11 +174,11 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), form.ScaleBox);
         QTest::keyClick(form.ScaleBox, Qt::Key_Down);
-        QCOMPARE(form.TableReading().scale, ColumnScale::Z);
+        QCOMPARE(form.Choices().reading.scale, ColumnScale::Z);
         SampleCopy iris("iris-150x4.txt");
         RunIris(form, iris);
-        QCOMPARE(form.TableReading().scale, ColumnScale::Z);
-        QVERIFY(std::abs(ws.FeatureFactor[1] * 0.8280661f - 1) < 1e-6);  // sepal length's deviation
+        QCOMPARE(form.Choices().reading.scale, ColumnScale::Z);
+        QVERIFY(std::abs(ws.table.factor[1] * 0.8280661f - 1) < 1e-6);  // sepal length's deviation
     }
 
     // A table with names and a class: View goes on to the names, C colours
@@ -194,13 +195,13 @@ private slots:
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         for (const int mode : {kViewNumbers, kViewNames, kViewBars}) {
             QTest::mouseClick(form.Button11, Qt::LeftButton);
-            QCOMPARE(ws.ViewMode, mode);
+            QCOMPARE(ws.view.mode, mode);
         }
 
         QTest::keyClick(form.Memo1, Qt::Key_C);
-        QCOMPARE(ws.ColourByClass, 1);
+        QVERIFY(ws.view.colourByClass);
         Legend legend;
-        LegendEntries(legend);
+        LegendEntries(ws.Scene(), legend);
         QStringList lines;
         for (const LegendEntry& e : legend) lines << QString::fromUtf8(e.text);
         QCOMPARE(lines, (QStringList{"Species", "setosa: 50", "versicolor: 50", "virginica: 50"}));
@@ -223,7 +224,7 @@ private slots:
 
         const QImage withLegend = form.PaintBox1->Image();
         QTest::keyClick(form.Memo1, Qt::Key_L);
-        QCOMPARE(ws.ShowLegend, 0);
+        QVERIFY(!ws.view.showLegend);
         QVERIFY(form.PaintBox1->Image() != withLegend);
 
         QTest::mouseClick(form.StatusLine, Qt::LeftButton);
@@ -319,11 +320,12 @@ private slots:
         const SampleCopy sample("iris-150x4.txt");
         QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
         RunIris(form, sample);
-        ws.ShowLegend = 0;                      // a picture has its legend below the map
+        ws.view.showLegend = false;             // a picture has its legend below the map
         for (int mode = 0; mode < 2; ++mode) {  // bars, then numbers
             QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
-            QCOMPARE(form.PaintBox1->Image(),
-                     MapImage(1).copy(0, 0, 641, 633).convertToFormat(form.PaintBox1->Image().format()));
+            QCOMPARE(form.PaintBox1->Image(), MapImage(ws.Scene(), ShownMapCaption(), 1)
+                                                  .copy(0, 0, 641, 633)
+                                                  .convertToFormat(form.PaintBox1->Image().format()));
             QTest::mouseClick(form.Button11, Qt::LeftButton);  // "View"
         }
     }
@@ -340,16 +342,16 @@ private slots:
                  qPrintable(form.StatusLine->text()));
         QTest::keyClick(form.Memo1, Qt::Key_F);
         QVERIFY2(!form.StatusLine->text().contains("outside the panel"), qPrintable(form.StatusLine->text()));
-        QCOMPARE(MarksOutside(641, 633), 0);
+        QCOMPARE(MarksOutside(ws.view, ws.map, 641, 633), 0);
 
-        const double scale = ws.ViewCentre[5];
+        const double scale = ws.view.centre[5];
         QWheelEvent wheel(QPointF(320, 316), form.PaintBox1->mapToGlobal(QPointF(320, 316)), {},
                           QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QApplication::sendEvent(form.PaintBox1, &wheel);
-        QCOMPARE(ws.ViewCentre[5], scale * 1.1);
+        QCOMPARE(ws.view.centre[5], scale * 1.1);
 
-        const PixelScale pixels = MapPixelScale(641, 633);
-        const MapPixel at = PixelOf(pixels, ws.ProjCoords[7][1], ws.ProjCoords[7][2]);
+        const PixelScale pixels = MapPixelScale(ws.view, ws.map, 641, 633);
+        const MapPixel at = PixelOf(pixels, ws.view.Projected(7)[1], ws.view.Projected(7)[2]);
         emit form.PaintBox1->Rested(at.x, pixels.h1 - at.yUp);
         QVERIFY2(QToolTip::text().startsWith("item 7: "), qPrintable(QToolTip::text()));
     }
