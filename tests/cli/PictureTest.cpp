@@ -13,6 +13,7 @@
 #include "cli/Itemmap.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
+#include "writers/Coordinates.h"
 
 namespace {
 
@@ -157,6 +158,61 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
             for (std::size_t i = 1; i < rows.size(); ++i)
                 EXPECT_TRUE(rows[i][2] == classes[0] || rows[i][2] == classes[1]) << rows[i][2];
         }
+    }
+}
+
+// A map of four items named and classed by halves: items 1 and 3 have no
+// name, item 2 no class. As an MRP-MDS map on `axes` axes, or as a SOC map
+// of three prototypes, the last of them far from every item (no members,
+// so no class), with no scores kept.
+Workspace HalfLabelledMap(MapKind kind, int axes) {
+    Workspace w;
+    w.table = TableOf({{0, 0}, {0.1f, 0}, {5, 5}, {5.2f, 5}});
+    w.table.names = {"", "", "b", "", "d"};
+    w.table.classes = {0, 1, 0, 2, 1};
+    w.table.classNames = {"", "x", "y"};
+    w.table.classHeader = "kind";
+    w.VectorDim = 2;
+    const int points = kind == MapKind::MrpMds ? 4 : 3;
+    w.shown = {kind, axes, "t.txt", "t.txt"};
+    w.SocMode = kind == MapKind::MrpMds ? 0 : 1;
+    w.map.Resize(points);
+    w.view.projected.assign(static_cast<std::size_t>(points + 1) * 3, 0.0);
+    w.clusters.Clear(4);
+    w.clusters.marks[1] = ClusterMark::Centre(1);
+    w.clusters.marks[2] = ClusterMark::Member(1);
+    w.prototypes.Resize(3, 2);
+    for (int p = 1; p <= 3; ++p)
+        for (int q = 1; q <= 2; ++q) {
+            w.prototypes.Vector(p)[q] = p == 1 ? 0.0f : p == 2 ? 5.0f : 100.0f;
+            w.prototypes.Weights(p)[q] = 1;
+        }
+    return w;
+}
+
+// Every line of the coordinates has as many fields as their header, counted
+// on the text: a missing name, class or score is an empty field, not none.
+TEST(Coordinates, EveryRowHasAsManyFieldsAsTheHeader) {
+    const struct {
+        MapKind kind;
+        int axes;
+        const char* labels;  // the header's columns of names and classes
+    } maps[] = {{MapKind::MrpMds, 1, "\tname\tclass\t"},
+                {MapKind::MrpMds, 3, "\tname\tclass\t"},
+                {MapKind::Soc, 2, "\tclass\tshare\t"}};
+    for (const auto& m : maps) {
+        const std::string text = CoordinatesText(HalfLabelledMap(m.kind, m.axes));
+        std::istringstream lines(text);
+        std::string header;
+        std::getline(lines, header);
+        EXPECT_NE(header.find(m.labels), std::string::npos) << header;
+        const auto fields = [](const std::string& line) {
+            return std::count(line.begin(), line.end(), '\t') + 1;
+        };
+        int rows = 0;
+        for (std::string line; std::getline(lines, line); ++rows)
+            EXPECT_EQ(fields(line), fields(header)) << m.axes << "\n" << text;
+        EXPECT_EQ(rows, m.kind == MapKind::MrpMds ? 4 : 3) << text;
     }
 }
 
