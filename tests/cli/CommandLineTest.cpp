@@ -281,12 +281,6 @@ TEST_F(CommandLine, AnSvgHoldsEachEdgeOnce) {
     EXPECT_EQ(edges.size(), lines);
 }
 
-TEST_F(CommandLine, AnOutputThatCannotBeWrittenIsNamedAndChangesNothing) {
-    const Result r = Itemmap({"mrp-mds", File("cancer.txt"), "--tsv", File("absent/map.tsv")});
-    EXPECT_EQ(r.status, kExitRefused);
-    EXPECT_NE(r.err.find("error: cannot write " + File("absent/map.tsv")), std::string::npos) << r.err;
-}
-
 // Links planted in a shared folder, at the names the result files had
 // while written and at their own names, never receive a run's output: each
 // file is written anew beside its target and takes the target's place.

@@ -105,21 +105,32 @@ TEST_F(CommandLine, AClosedStandardOutputDoesNotStopTheRun) {
     EXPECT_FALSE(ReadFile(File("weights.dat")).empty());
 }
 
-// A result file that cannot be written is a failure, and says why.
-TEST_F(CommandLine, AResultFileThatCannotBeWrittenFailsTheRun) {
+// A result file, or an output the command line names, that cannot be
+// written is a failure, and says why.
+TEST_F(CommandLine, AFileThatCannotBeWrittenFailsTheRun) {
     const struct {
-        const char* run;
+        std::vector<std::string> args;  // after the input
         const char* file;
+        bool folder;  // a folder stands in its place: nobody writes there, root neither
+        const char* why;
         const char* outcome;
-    } runs[] = {{"mrp-mds", "clusters.dat", "failed: MRP-MDS mapped the items in "},
-                {"soc", "soc.dat", "failed: SOC trained "}};
+    } runs[] = {{{"mrp-mds"}, "clusters.dat", true, "Is a directory", "failed: MRP-MDS mapped the items in "},
+                {{"soc"}, "soc.dat", true, "Is a directory", "failed: SOC trained "},
+                {{"mrp-mds", "--tsv", File("absent/map.tsv")},
+                 "absent/map.tsv",
+                 false,
+                 "No such file or directory",
+                 "MRP-MDS finished: "}};
     for (const auto& run : runs) {
-        std::filesystem::create_directory(File(run.file));  // nobody writes a file there, root neither
-        const Result r = Itemmap({run.run, File("cancer.txt")});
+        if (run.folder) std::filesystem::create_directory(File(run.file));
+        std::vector<std::string> args = run.args;
+        args.insert(args.begin() + 1, File("cancer.txt"));
+        const Result r = Itemmap(args);
         EXPECT_EQ(r.status, kExitRefused);
-        EXPECT_NE(r.err.find("error: cannot write " + File(run.file) + ": Is a directory"), std::string::npos)
+        EXPECT_NE(r.err.find("error: cannot write " + File(run.file) + ": " + run.why), std::string::npos)
             << r.err;
         EXPECT_NE(r.err.find(run.outcome), std::string::npos) << r.err;
+        if (run.folder) std::filesystem::remove(File(run.file));
     }
 }
 
