@@ -9,16 +9,23 @@
 
 #include "BenchData.h"
 #include "RunTiming.h"
-#include "view/MapDrawing.h"
+#include "handlers/MapPanel.h"
 #include "window/TForm1.h"
-#include "workspace/Random.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
-// The window with its file dialog answered.
+// The window with its file dialog answered, and its runs' seed.
 class BenchForm : public TForm1 {
 public:
     QString answer;
+    std::optional<unsigned> seed;
+
+    RunChoices Choices() override {
+        RunChoices choices = TForm1::Choices();
+        choices.seed = seed;
+        return choices;
+    }
 
 protected:
     QStringList ShowOpenDialog(const QString&) override { return {answer}; }
@@ -29,32 +36,41 @@ BenchForm* form = nullptr;
 // A settled map: the distances are those of the map positions, so the edges
 // under the limit join neighbours on the panel.
 void Map400(int edges) {
-    BenchMap(400, 2);
+    ws.Reset();
+    BenchMapData b = BenchMap(400, 2);
+    ws.map = std::move(b.map);
+    ws.distances = std::move(b.distances);
+    const MapLayout& map = ws.map;
     for (int i = 1; i <= 400; ++i)
         for (int j = 1; j <= 400; ++j)
-            ws.DistMatrix[i][j] =
-                std::hypot(ws.MapCoords[i][1] - ws.MapCoords[j][1], ws.MapCoords[i][2] - ws.MapCoords[j][2]);
-    ws.ItemCount = 400;
-    ws.MapSize1 = ws.MapSize2 = 20;
-    ws.ViewZoom = 1.0f;
-    ws.ViewAngle = 1.5707964f;
-    ws.MarkScale = 5.0f;
-    ws.ShowEdges = edges > 0 ? 1 : 0;
+            ws.distances.Row(i)[j] =
+                std::hypot(map.Point(i)[1] - map.Point(j)[1], map.Point(i)[2] - map.Point(j)[2]);
+    ws.map.size[1] = ws.map.size[2] = 20;
+    View& view = ws.view;
+    view.zoom = 1.0f;
+    view.angle = 1.5707964f;
+    view.markScale = 5.0f;
+    view.showEdges = edges > 0;
+    view.projected.assign(401 * 3, 0.0);
+    Clusters& clusters = ws.clusters;
+    clusters.Clear(400);
     for (int i = 1; i <= 400; ++i) {
-        ws.ProjCoords[i][1] = ws.MapCoords[i][1] * 2;
-        ws.ProjCoords[i][2] = ws.MapCoords[i][2] * 2;
-        ws.ProtoProb[i] = 0.5f;
-        ws.ClusterOf[i] = 1 + i % 30;
+        view.Projected(i)[1] = map.Point(i)[1] * 2;
+        view.Projected(i)[2] = map.Point(i)[2] * 2;
+        clusters.probability[static_cast<std::size_t>(i)] = 0.5f;
+        clusters.marks[static_cast<std::size_t>(i)] =
+            i <= 30 ? ClusterMark::Centre(i) : ClusterMark::Member(1 + i % 30);
     }
-    ws.ClusterCount = 30;
-    for (int c = 1; c <= 30; ++c) ws.ClusterCentres[c] = c;
+    clusters.count = 30;
+    clusters.centres.assign(31, 0);
+    for (int c = 1; c <= 30; ++c) clusters.centres[static_cast<std::size_t>(c)] = c;
     form->Edits[5]->setText(edges == 2 ? "0.2" : ".0");
 }
 
 void DrawMap(benchmark::State& state) {
     Map400(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        PaintBox1Click(*form);
+        RedrawMap(*form);
         form->PaintBox1->Image();  // the panel draws when it shows or gives its picture
     }
 }
@@ -108,9 +124,9 @@ void DrawSample400(benchmark::State& state, const char* limit) {
     ws.Reset();
     form->Button2->click();
     form->Edits[5]->setText(limit);
-    ws.ShowEdges = 1;
+    ws.view.showEdges = true;
     for (auto _ : state) {
-        PaintBox1Click(*form);
+        RedrawMap(*form);
         form->PaintBox1->Image();  // the panel draws when it shows or gives its picture
     }
 }
@@ -151,7 +167,7 @@ void SocWindowAgainstHeadless(benchmark::State& state) {
     for (auto _ : state) {
         const double shown = Seconds([] {
             ws.Reset();
-            FixRandomSeed(1);
+            form->seed = 1;
             form->Button10->click();
         });
         state.SetIterationTime(shown);
@@ -160,7 +176,7 @@ void SocWindowAgainstHeadless(benchmark::State& state) {
             RunItemmap({"soc", file, "--size", "1000", "--dim", "64", "--prototypes", "400", "--seed", "1"});
         });
     }
-    FixRandomSeed(std::nullopt);
+    form->seed.reset();
     form->Edits[14]->setText(DefaultEditText(Edit14));
     state.counters["window_ms"] = window / static_cast<double>(state.iterations()) * 1000;
     state.counters["headless_ms"] = headless / static_cast<double>(state.iterations()) * 1000;

@@ -15,12 +15,11 @@
 #include "SocBenchTraining.h"
 #include "handlers/MrpMdsRun.h"
 #include "support/NullForm.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Random.h"
+#include "table/TableReader.h"
 
 namespace {
 
-// The computation: the form's fields as the command line sets them.
+// The computation: the form's fields and seed as the command line sets them.
 class ComputationForm : public NullForm {
 public:
     explicit ComputationForm(std::string file) : NullForm(/*shown=*/false), file_(std::move(file)) {}
@@ -39,6 +38,11 @@ public:
         }
     }
     std::string ChooseFiles(const std::string&) override { return file_ + "\r\n"; }
+    RunChoices Choices() override {
+        RunChoices choices;
+        choices.seed = 1;
+        return choices;
+    }
 
 private:
     std::string file_;
@@ -56,10 +60,8 @@ void RemoveRunFiles(const std::string& file) {
 
 void Computation(const std::string& file) {
     ws.Reset();
-    FixRandomSeed(1);
     ComputationForm form(file);
-    Button2Click(form);
-    FixRandomSeed(std::nullopt);
+    RunMrpMds(form);
 }
 
 void Headless(const std::string& file, bool settle = true) {
@@ -123,15 +125,15 @@ void HeadlessSoc(benchmark::State& state) {
                         "--prototypes", std::to_string(k), "--seed", "1"});
         });
         const double read = Seconds([&] {
-            NullForm form;
-            ReadVectorFile(form, file.c_str(), ws.FileBuffer, n, 1, '\t');
+            ReadReport report;
+            benchmark::DoNotOptimize(ReadVectors(file.c_str(), n, ReadOptions{}, report));
         });
         state.SetIterationTime(whole - read);
         run += whole;
         reading += read;
-        SocBenchWorkspace(n, dim, k);
-        const float m = MeanStartError(n);
-        training += Seconds([&] { SocBenchTrain(n, dim, k, m); });
+        SocBench& b = SocBenchSetUp(n, dim, k);
+        const float m = MeanStartError(b.prototypes, b.items, n, dim);
+        training += Seconds([&] { SocBenchTrain(b, m); });
         double fastest = 1e9;  // the short run, least disturbed of three
         for (int i = 0; i < 3; ++i) fastest = std::min(fastest, Seconds([&] { Headless(mrpFile); }));
         mrp += fastest;

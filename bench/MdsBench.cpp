@@ -10,33 +10,33 @@ namespace {
 
 void BenchMdsStep(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
-    BenchMap(n, m);
+    BenchMapData b = BenchMap(n, m);
     static MdsPlan plan;
-    plan.Prepare(n, 26, 1.8f, 0.0001f);
-    for (auto _ : state) plan.Step(m, 0.5f);
+    plan.Prepare(b.distances, 26, 1.8f, 0.0001f);
+    for (auto _ : state) plan.Step(b.map, m, 0.5f);
 }
 
 void BenchReferenceMdsStep(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
-    BenchMap(n, m);
-    for (auto _ : state) ReferenceMdsStep(n, 26, m, 0.5f, 1.8f, 0.0001f);
+    BenchMapData b = BenchMap(n, m);
+    for (auto _ : state) ReferenceMdsStep(b.distances, b.map, 26, m, 0.5f, 1.8f, 0.0001f);
 }
 
 // What an MRP-MDS run of 400 items on 3 axes spends in its steps.
 void MdsRun20001Steps(benchmark::State& state) {
-    BenchMap(400, 3);
+    BenchMapData b = BenchMap(400, 3);
     static MdsPlan plan;
     for (auto _ : state) {
-        plan.Prepare(400, 26, 1.8f, 0.0001f);
-        for (int i = 0; i < 20001; ++i) plan.Step(3, 0.5f);
+        plan.Prepare(b.distances, 26, 1.8f, 0.0001f);
+        for (int i = 0; i < 20001; ++i) plan.Step(b.map, 3, 0.5f);
     }
 }
 
 // The fit figures of a 400-item map on 3 axes: a run computes them at most
 // ten times a second and once at its end.
 void MapFit400x3(benchmark::State& state) {
-    BenchMap(400, 3);
-    for (auto _ : state) benchmark::DoNotOptimize(MeasureMapFit(400, 3));
+    const BenchMapData b = BenchMap(400, 3);
+    for (auto _ : state) benchmark::DoNotOptimize(MeasureMapFit(b.map, b.distances, 3));
 }
 
 void Shapes(benchmark::internal::Benchmark* b) {

@@ -1,21 +1,25 @@
 // "Min. Tree" over 400 items with a threshold that admits every pair.
 #include "BenchData.h"
 #include "RatioReporter.h"
-#include "handlers/MinimumTree.h"
+#include "handlers/MemoLines.h"
 #include "reference/ReferenceSteps.h"
 #include "support/NullForm.h"
+#include "view/MinimumTree.h"
 
 namespace {
 
 void BenchMinimumTree(benchmark::State& state) {
-    BenchMap(400, 2);
+    const BenchMapData b = BenchMap(400, 2);
     NullForm form;
-    for (auto _ : state) MinimumTree(form, 400, 1000.0f);
+    MemoLines lines(form);
+    TreeLinks tree;
+    for (auto _ : state) MinimumTree(b.distances, 400, 1000.0f, tree, lines);
 }
 
 void BenchReferenceMinimumTree(benchmark::State& state) {
-    BenchMap(400, 2);
-    for (auto _ : state) benchmark::DoNotOptimize(ReferenceMinimumTree(400, 1000.0f));
+    const BenchMapData b = BenchMap(400, 2);
+    TreeLinks tree;
+    for (auto _ : state) benchmark::DoNotOptimize(ReferenceMinimumTree(b.distances, 400, 1000.0f, tree));
 }
 
 }  // namespace

@@ -8,10 +8,8 @@
 #include <random>
 #include <string>
 
-#include "support/NullForm.h"
 #include "distances/Distances.h"
-#include "workspace/InputFiles.h"
-#include "workspace/Workspace.h"
+#include "table/TableReader.h"
 
 namespace {
 
@@ -33,13 +31,12 @@ std::string WriteTable(int rows, int dim) {
 
 void ReadAndDistances400x64(benchmark::State& state) {
     const std::string path = WriteTable(400, 64);
-    NullForm form;
-    ws.Reset();
+    DistanceMatrix distances;
     for (auto _ : state) {
-        ws.ClearItems();
-        const int dim = ReadVectorFile(form, path.c_str(), ws.FileBuffer, 400, 1, '\t');
-        BuildDistanceMatrix(400, dim);
-        benchmark::DoNotOptimize(MeanDistance(400));
+        ReadReport report;
+        const Table items = ReadVectors(path.c_str(), 400, ReadOptions{}, report);
+        BuildDistanceMatrix(items, 400, items.width, distances);
+        benchmark::DoNotOptimize(MeanDistance(distances));
     }
     std::filesystem::remove(path);
 }

@@ -15,10 +15,10 @@ void BenchSocTraining(benchmark::State& state) {
               k = static_cast<int>(state.range(2));
     for (auto _ : state) {
         state.PauseTiming();
-        SocBenchWorkspace(n, dim, k);
-        const float m = MeanStartError(n);
+        SocBench& b = SocBenchSetUp(n, dim, k);
+        const float m = MeanStartError(b.prototypes, b.items, n, dim);
         state.ResumeTiming();
-        SocBenchTrain(n, dim, k, m);
+        SocBenchTrain(b, m);
     }
 }
 
@@ -29,31 +29,36 @@ void BenchReferenceSocTraining(benchmark::State& state) {
     const int steps = k > 100 ? kSteps / 10 : kSteps;
     for (auto _ : state) {
         state.PauseTiming();
-        SocBenchWorkspace(n, dim, k);
-        const float m = MeanStartError(n);
+        SocBench& b = SocBenchSetUp(n, dim, k);
+        const float m = MeanStartError(b.prototypes, b.items, n, dim);
         state.ResumeTiming();
-        float smoothed = 0;
-        ws.LearnRate = 0.05f;
-        PrototypeDistances();
-        SeedRandomWith(5);
+        const auto distances = [&b] {
+            PrototypeDistances(b.prototypes, b.dim, b.items.distanceUnit, kSocBenchMapSize, b.distances);
+        };
+        float smoothed = 0, rate = 0.05f;
+        distances();
+        Random random;
+        random.SeedWith(5);
         for (int t = 1, counter = 0; t <= steps; ++t) {
-            const int r = 1 + RandomBelow(n);
-            const float err = *MatchItem(r);  // the bench vectors are complete: always a winner
-            const int w = ws.WinnerIndex;
+            const int r = 1 + random.Below(n);
+            // The bench vectors are complete: always a winner.
+            const PrototypeMatch match = *NearestPrototype(b.prototypes, b.items, r, dim);
+            const int w = match.prototype;
+            const float err = match.error;
             if ((t <= kSteps / 20 && err < m) || (t > kSteps / 20 && err < 100 * m))
-                UpdatePrototype(w, r, ws.LearnRate);
-            smoothed = static_cast<float>(static_cast<double>(ws.AvgKeep) * smoothed +
-                                          static_cast<double>(ws.AvgGain) * err);
-            ws.ItemScore[w] = SocWinScore(ws.ItemScore[w]);
-            ws.LearnRate = SocLearnRate(0.05f, smoothed);
+                UpdatePrototype(b.prototypes, w, b.items, r, rate, dim);
+            smoothed = static_cast<float>(static_cast<double>(kAvgKeep) * smoothed +
+                                          static_cast<double>(kAvgGain) * err);
+            b.scores[static_cast<std::size_t>(w)] = SocWinScore(b.scores[static_cast<std::size_t>(w)]);
+            rate = SocLearnRate(0.05f, smoothed);
             if (++counter == 200) {
                 counter = 0;
-                PrototypeDistances();
-                ReferenceMdsStep(k, dim, 2, 0.005f, 1.7f, 0.01f);
-                ReferenceMdsStep(k, dim, 2, 0.005f, 1.7f, 0.01f);
+                distances();
+                ReferenceMdsStep(b.distances, b.map, dim, 2, 0.005f, 1.7f, 0.01f);
+                ReferenceMdsStep(b.distances, b.map, dim, 2, 0.005f, 1.7f, 0.01f);
             }
         }
-        PrototypeDistances();
+        distances();
     }
     state.counters["scale"] = static_cast<double>(kSteps) / steps;  // the ratio table scales by it
 }

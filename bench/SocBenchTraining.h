@@ -5,43 +5,60 @@
 // prototype map every 200.
 #pragma once
 
+#include <algorithm>
+#include <vector>
+
 #include "BenchData.h"
+#include "soc/Prototypes.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
+#include "soc/TrainingScale.h"
 #include "workspace/Random.h"
 
 inline constexpr int kSocBenchSteps = 2000000;
+inline constexpr double kSocBenchMapSize = 25 * 3;  // the map's extent times "map enlarge."
 
-inline void SocBenchWorkspace(int n, int dim, int k) {
-    ws.Reset();
-    ws.VectorCount = n;
-    ws.VectorDim = dim;
-    ws.ItemCount = k;
-    ws.AxisSize[1] = ws.AxisSize[2] = 25;
-    ws.MapEnlargement = 3;
-    ws.AvgKeep = 0.999f;
-    ws.AvgGain = 0.001f;
-    BenchVectors(n, dim);
-    for (int i = 1; i <= n; ++i)
-        for (int q = 1; q <= dim; ++q) ws.InputVectors[i][q] *= 10;
-    SeedRandomWith(3);
+// What the training works on.
+struct SocBench {
+    int n = 0, dim = 0, k = 0;
+    Table items;
+    Prototypes prototypes;
+    DistanceMatrix distances;
+    MapLayout map;
+    std::vector<float> scores;
+};
+
+inline SocBench& SocBenchSetUp(int n, int dim, int k) {
+    static SocBench b;
+    b = SocBench{n, dim, k, BenchVectors(n, dim), {}, {}, {}, {}};
+    b.items.MultiplyBy(kTenfold);
+    b.scores.assign(static_cast<std::size_t>(std::max(n, k)) + 1, 0.0f);
+    Random random;
+    random.SeedWith(3);
+    b.prototypes.Resize(k, dim);
     for (int p = 1; p <= k; ++p)
         for (int q = 1; q <= dim; ++q) {
-            ws.Prototypes[p][1][q] = ws.InputVectors[1 + RandomBelow(n)][q];
-            ws.Prototypes[p][2][q] = 1;
+            b.prototypes.Vector(p)[q] = b.items.Row(1 + random.Below(n))[q];
+            b.prototypes.Weights(p)[q] = 1;
         }
+    for (int a = 1; a <= 9; ++a) b.map.axisSize[a] = a <= 2 ? 25 : 1;
+    b.map.Resize(400);
     for (int i = 1; i <= 400; ++i)
-        for (int a = 1; a <= 2; ++a) ws.MapCoords[i][a] = static_cast<float>(RandomBelow(25) * 0.5);
+        for (int a = 1; a <= 2; ++a) b.map.Point(i)[a] = static_cast<float>(random.Below(25) * 0.5);
+    b.map.KeepPoints(k);
+    return b;
 }
 
-// The training of a workspace that SocBenchWorkspace set up.
-inline void SocBenchTrain(int n, int dim, int k, float meanStartError) {
+// The training of what SocBenchSetUp set up.
+inline void SocBenchTrain(SocBench& b, float meanStartError) {
     static SocTraining training;
-    training.Begin(k, dim, 0.05f, meanStartError, kSocBenchSteps);
-    SeedRandomWith(5);
+    training.Begin(b.prototypes, b.items, b.dim, b.distances, kSocBenchMapSize, b.scores, 0.05f,
+                   meanStartError, kSocBenchSteps);
+    Random random;
+    random.SeedWith(5);
     for (int t = 1; t <= kSocBenchSteps; ++t) {
-        training.Learn(t, 1 + RandomBelow(n));
-        training.FitMap();
+        training.Learn(t, 1 + random.Below(b.n));
+        training.FitMap(b.map);
     }
     training.Distances();
 }

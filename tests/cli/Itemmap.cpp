@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
-#include "workspace/Random.h"
 #include "workspace/Workspace.h"
 
 std::string ReadFile(const std::string& path) {
@@ -32,7 +31,6 @@ Result Itemmap(std::vector<std::string> args) {
     Result r{status, std::string(outText, outSize), std::string(errText, errSize)};
     std::free(outText);
     std::free(errText);
-    FixRandomSeed(std::nullopt);
     return r;
 }
 

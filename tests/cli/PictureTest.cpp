@@ -13,6 +13,7 @@
 #include "cli/Itemmap.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
+#include "writers/Coordinates.h"
 
 namespace {
 
@@ -142,7 +143,8 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
         if (std::string(run) == "mrp-mds") {
             ASSERT_EQ(rows.size(), names.size() + 1);
             for (std::size_t i = 1; i < rows.size(); ++i) {
-                EXPECT_EQ(rows[i][1], ws.ItemName[i]);  // whole, as far as the tool keeps names
+                // Whole, as far as the tool keeps names.
+                EXPECT_EQ(rows[i][1], ws.table.Name(static_cast<int>(i)));
                 EXPECT_EQ(names[i - 1].rfind(rows[i][1], 0), 0u);
                 if (names[i - 1].size() < 60) {
                     EXPECT_EQ(rows[i][1], names[i - 1]);
@@ -156,6 +158,61 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
             for (std::size_t i = 1; i < rows.size(); ++i)
                 EXPECT_TRUE(rows[i][2] == classes[0] || rows[i][2] == classes[1]) << rows[i][2];
         }
+    }
+}
+
+// A map of four items named and classed by halves: items 1 and 3 have no
+// name, item 2 no class. As an MRP-MDS map on `axes` axes, or as a SOC map
+// of three prototypes, the last of them far from every item (no members,
+// so no class), with no scores kept.
+Workspace HalfLabelledMap(MapKind kind, int axes) {
+    Workspace w;
+    w.table = TableOf({{0, 0}, {0.1f, 0}, {5, 5}, {5.2f, 5}});
+    w.table.names = {"", "", "b", "", "d"};
+    w.table.classes = {0, 1, 0, 2, 1};
+    w.table.classNames = {"", "x", "y"};
+    w.table.classHeader = "kind";
+    w.VectorDim = 2;
+    const int points = kind == MapKind::MrpMds ? 4 : 3;
+    w.shown = {kind, axes, "t.txt", "t.txt"};
+    w.SocMode = kind == MapKind::MrpMds ? 0 : 1;
+    w.map.Resize(points);
+    w.view.projected.assign(static_cast<std::size_t>(points + 1) * 3, 0.0);
+    w.clusters.Clear(4);
+    w.clusters.marks[1] = ClusterMark::Centre(1);
+    w.clusters.marks[2] = ClusterMark::Member(1);
+    w.prototypes.Resize(3, 2);
+    for (int p = 1; p <= 3; ++p)
+        for (int q = 1; q <= 2; ++q) {
+            w.prototypes.Vector(p)[q] = p == 1 ? 0.0f : p == 2 ? 5.0f : 100.0f;
+            w.prototypes.Weights(p)[q] = 1;
+        }
+    return w;
+}
+
+// Every line of the coordinates has as many fields as their header, counted
+// on the text: a missing name, class or score is an empty field, not none.
+TEST(Coordinates, EveryRowHasAsManyFieldsAsTheHeader) {
+    const struct {
+        MapKind kind;
+        int axes;
+        const char* labels;  // the header's columns of names and classes
+    } maps[] = {{MapKind::MrpMds, 1, "\tname\tclass\t"},
+                {MapKind::MrpMds, 3, "\tname\tclass\t"},
+                {MapKind::Soc, 2, "\tclass\tshare\t"}};
+    for (const auto& m : maps) {
+        const std::string text = CoordinatesText(HalfLabelledMap(m.kind, m.axes));
+        std::istringstream lines(text);
+        std::string header;
+        std::getline(lines, header);
+        EXPECT_NE(header.find(m.labels), std::string::npos) << header;
+        const auto fields = [](const std::string& line) {
+            return std::count(line.begin(), line.end(), '\t') + 1;
+        };
+        int rows = 0;
+        for (std::string line; std::getline(lines, line); ++rows)
+            EXPECT_EQ(fields(line), fields(header)) << m.axes << "\n" << text;
+        EXPECT_EQ(rows, m.kind == MapKind::MrpMds ? 4 : 3) << text;
     }
 }
 
@@ -276,19 +333,27 @@ TEST_F(CommandLine, APictureShowsTheWholeMap) {
     }
 }
 
-// A caption wider than the picture goes on in a second line (with every
-// item in a cluster the caption of the short name fits one).
+// A caption wider than the picture goes on in a second line instead of
+// being cut: the picture grows, and its texts hold every part of the
+// caption (its title) whole.
 TEST_F(CommandLine, ALongCaptionWrapsInsteadOfBeingCut) {
     std::vector<int> heights;
     for (const char* name : {"iris.txt", "iris-measurements-of-anderson-1936-as-written-by-R.txt"}) {
         dir.Write(name, ReadFile(Sample("iris-table.txt")));
         ASSERT_EQ(Itemmap({"mrp-mds", File(name), "--seed", "1", "--char-distance", "0.51", "--noise", "2",
-                           "--neighbour", "0.5", "--png", File("map.png")})
+                           "--neighbour", "0.5", "--png", File("map.png"), "--svg", File("map.svg")})
                       .status,
                   kExitFinished);
         heights.push_back(QImage(QString::fromStdString(File("map.png"))).height());
+        const std::string svg = ReadFile(File("map.svg"));
+        const std::size_t title = svg.find("<title>") + 7, drawn = svg.find("</title>");
+        const std::string caption = svg.substr(title, drawn - title) + " \u00b7 ";
+        for (std::size_t at = 0, next; (next = caption.find(" \u00b7 ", at)) != std::string::npos;
+             at = next + 4)
+            EXPECT_NE(svg.find(caption.substr(at, next - at), drawn), std::string::npos)
+                << name << ": " << caption.substr(at, next - at);
     }
-    EXPECT_EQ(heights[1], heights[0] + 16);  // one more line of the caption
+    EXPECT_GT(heights[1], heights[0]);
 }
 
 // A 3-axis map is drawn in the plane of its largest spreads: its picture's

@@ -49,10 +49,12 @@ public:
         }
     }
     void Signal(int signal) const { kill(pid_, signal); }
+    // The exit status, or minus the signal that ended the process unhandled
+    // (a shell shows both as 128 + the signal).
     int Wait() const {
         int status = 0;
         waitpid(pid_, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     }
 
 private:
@@ -64,18 +66,35 @@ std::vector<std::string> LongSoc(const std::string& file) {
     return {"soc", file, "--prototypes", "200", "--no-settle"};
 }
 
-// Ctrl+C, SIGTERM and SIGHUP stop the run as STOP does: its files are
-// written, and the exit status says which signal came.
-TEST_F(CommandLine, SignalsStopARunThatStillWritesItsFiles) {
+// Ctrl+C, SIGTERM and SIGHUP stop the run as STOP does: it writes its
+// files and exits with a status that says which signal came. SIGKILL
+// cannot be handled: the files of an earlier run stay as they were, and no
+// half-written file is left beside them.
+TEST_F(CommandLine, SignalsStopARunThatStillWritesItsFilesAKillLeavesThem) {
     dir.Write("big.txt", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/cancer-400x30.txt"));
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        std::filesystem::remove(File("soc.dat"));
+    const struct {
+        int signal;
+        int status;  // the exit status of a handled signal; minus the signal of one that ends the process
+    } signals[] = {{SIGINT, kExitStopped}, {SIGTERM, 143}, {SIGHUP, 129}, {SIGKILL, -SIGKILL}};
+    const char* const files[] = {"soc.dat", "weights.dat", "clusters.dat", "itemmap-record.txt"};
+    for (const auto& s : signals) {
+        for (const char* f : files) dir.Write(f, std::string("earlier ") + f);
+        std::filesystem::remove(File("err.txt"));
         const Process run(LongSoc(File("big.txt")), File("err.txt"), false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        run.Signal(signal);
-        EXPECT_EQ(run.Wait(), signal == SIGINT ? kExitStopped : 128 + signal) << signal;
-        EXPECT_FALSE(ReadFile(File("soc.dat")).empty()) << signal;
-        EXPECT_NE(ReadFile(File("err.txt")).find("SOC stopped at step "), std::string::npos) << signal;
+        // Signalled while it trains: once the table is read, long before the end.
+        for (int waited = 0;
+             waited < 100 && ReadFile(File("err.txt")).find("read 400 rows") == std::string::npos; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        run.Signal(s.signal);
+        EXPECT_EQ(run.Wait(), s.status) << s.signal;
+        const bool handled = s.status > 0;
+        for (const char* f : files)
+            EXPECT_EQ(ReadFile(File(f)) == std::string("earlier ") + f, !handled) << s.signal << " " << f;
+        EXPECT_EQ(ReadFile(File("err.txt")).find("SOC stopped at step ") != std::string::npos, handled)
+            << s.signal;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            EXPECT_NE(entry.path().extension(), ".tmp") << s.signal << " left " << entry.path();
     }
 }
 
@@ -86,21 +105,32 @@ TEST_F(CommandLine, AClosedStandardOutputDoesNotStopTheRun) {
     EXPECT_FALSE(ReadFile(File("weights.dat")).empty());
 }
 
-// A result file that cannot be written is a failure, and says why.
-TEST_F(CommandLine, AResultFileThatCannotBeWrittenFailsTheRun) {
+// A result file, or an output the command line names, that cannot be
+// written is a failure, and says why.
+TEST_F(CommandLine, AFileThatCannotBeWrittenFailsTheRun) {
     const struct {
-        const char* run;
+        std::vector<std::string> args;  // after the input
         const char* file;
+        bool folder;  // a folder stands in its place: nobody writes there, root neither
+        const char* why;
         const char* outcome;
-    } runs[] = {{"mrp-mds", "clusters.dat", "failed: MRP-MDS mapped the items in "},
-                {"soc", "soc.dat", "failed: SOC trained "}};
+    } runs[] = {{{"mrp-mds"}, "clusters.dat", true, "Is a directory", "failed: MRP-MDS mapped the items in "},
+                {{"soc"}, "soc.dat", true, "Is a directory", "failed: SOC trained "},
+                {{"mrp-mds", "--tsv", File("absent/map.tsv")},
+                 "absent/map.tsv",
+                 false,
+                 "No such file or directory",
+                 "MRP-MDS finished: "}};
     for (const auto& run : runs) {
-        std::filesystem::create_directory(File(run.file));  // nobody writes a file there, root neither
-        const Result r = Itemmap({run.run, File("cancer.txt")});
+        if (run.folder) std::filesystem::create_directory(File(run.file));
+        std::vector<std::string> args = run.args;
+        args.insert(args.begin() + 1, File("cancer.txt"));
+        const Result r = Itemmap(args);
         EXPECT_EQ(r.status, kExitRefused);
-        EXPECT_NE(r.err.find("error: cannot write " + File(run.file) + ": Is a directory"), std::string::npos)
+        EXPECT_NE(r.err.find("error: cannot write " + File(run.file) + ": " + run.why), std::string::npos)
             << r.err;
         EXPECT_NE(r.err.find(run.outcome), std::string::npos) << r.err;
+        if (run.folder) std::filesystem::remove(File(run.file));
     }
 }
 
