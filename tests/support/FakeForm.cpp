@@ -68,7 +68,6 @@ Table TableOf(const std::vector<std::vector<float>>& rows) {
     return table;
 }
 
-<<<<<<< HEAD
 DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows) {
     DistanceMatrix d;
     d.Resize(static_cast<int>(rows.size()));
@@ -77,7 +76,8 @@ DistanceMatrix DistancesOf(const std::vector<std::vector<float>>& rows) {
         for (int j = 1; j <= d.n; ++j)
             d.Row(i)[j] = rows[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)];
     return d;
-=======
+}
+
 Prototypes PrototypesOf(const std::vector<std::vector<float>>& vectors) {
     const Table table = TableOf(vectors);
     Prototypes prototypes;
@@ -87,5 +87,4 @@ Prototypes PrototypesOf(const std::vector<std::vector<float>>& vectors) {
         std::fill_n(prototypes.Weights(p) + 1, table.width, 1.0f);
     }
     return prototypes;
->>>>>>> tests-soc
 }
