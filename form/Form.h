@@ -88,8 +88,8 @@ public:
     virtual RunChoices Choices() { return {}; }
 
     // Whether "Input size" or "Vect. dim" is to follow the file a run
-    // reads: the window's do until the user types in them, up to the next
-    // file choice; a command line's are what it says.
+    // reads: the window's do until the user types in them, and again once
+    // another file is chosen; a command line's are what it says.
     virtual bool FieldFollowsFile(EditId) { return false; }
 
     // A hint's better value, which a face may let the user apply in one

@@ -57,17 +57,17 @@ void FollowFile(Form& form, const std::string& path, int most, bool matrices) {
     ReadReport report;
     const FileShape shape = InspectFile(path.c_str(), form.Choices().reading, most, report);
     if (shape.items <= 0) return;
+    // The fields that change say so.
     std::string said;
-    if (size) {
-        form.SetEditText(Edit12, std::to_string(shape.items));
-        said = Format("Input size %d", shape.items);
-    }
-    if (dim) {
-        const int values = matrices && shape.matrix ? 0 : shape.values;
-        form.SetEditText(Edit13, std::to_string(values));
-        said += (said.empty() ? "" : ", ") + Format("Vect. dim %d", values);
-    }
-    form.StatusNote(said + " from " + std::string(BaseName(path)));
+    const auto follow = [&](EditId field, const char* label, int value) {
+        const std::string text = std::to_string(value);
+        if (form.EditText(field) == text) return;
+        form.SetEditText(field, text);
+        said += (said.empty() ? "" : ", ") + Format("%s %d", label, value);
+    };
+    if (size) follow(Edit12, "Input size", shape.items);
+    if (dim) follow(Edit13, "Vect. dim", matrices && shape.matrix ? 0 : shape.values);
+    if (!said.empty()) form.StatusNote(said + " from " + std::string(BaseName(path)));
 }
 
 void ShowMovedMap(Form& form, int axes) {

@@ -34,7 +34,7 @@ void StartRun(Form& form, int socMode);
 // "Input size" and "Vect. dim", where they follow the file (see
 // Form::FieldFollowsFile), set from the file at path: its rows up to `most`
 // (the run's limit), its features, or 0 for a square matrix when the run
-// reads matrices; the status line says so. A file that cannot be read is
+// reads matrices; the status line says which changed. A file that cannot be read is
 // left to the run to refuse.
 void FollowFile(Form& form, const std::string& path, int most, bool matrices);
 

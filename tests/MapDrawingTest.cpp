@@ -43,7 +43,9 @@ protected:
         clusters.marks[static_cast<std::size_t>(centre)] = ClusterMark::Centre(centre);
         for (int i : members) clusters.marks[static_cast<std::size_t>(i)] = ClusterMark::Member(centre);
     }
-    MapScene Scene() const { return {map, view, distances, clusters, tree, table, prototypeClasses, prototypes}; }
+    MapScene Scene() const {
+        return {map, view, distances, clusters, tree, table, prototypeClasses, prototypeMembers, prototypes};
+    }
 
     std::vector<Shape> Drawn(const std::string& op) {
         canvas = RecordingCanvas(kMapPanelWidth, kMapPanelHeight);
@@ -73,7 +75,7 @@ protected:
     Clusters clusters;
     TreeLinks tree;
     Table table;
-    std::vector<int> prototypeClasses;
+    std::vector<int> prototypeClasses, prototypeMembers;
     bool prototypes = false;
     RecordingCanvas canvas{kMapPanelWidth, kMapPanelHeight};
 };

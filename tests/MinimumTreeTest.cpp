@@ -100,7 +100,7 @@ TEST(MinimumTree, SaysTheLeastEdgeLimitThatShowsEveryLink) {
         const Clusters clusters;
         const Table table;
         const std::vector<int> classes;
-        const MapScene scene{map, view, p.d, clusters, p.tree, table, classes, false};
+        const MapScene scene{map, view, p.d, clusters, p.tree, table, classes, classes, false};
         const std::string hint = "Min. Tree: 2 links, 0 shown: edge lim ";
         const std::string summary = TreeSummary(scene);
         const std::string factor = summary.substr(hint.size(), 4);  // as the user would type it

@@ -6,6 +6,8 @@
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
 #include "handlers/TreeButton.h"
+#include "soc/SocFit.h"
+#include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
@@ -77,12 +79,28 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
     EXPECT_TRUE(ws.PickEnabled);
     EXPECT_EQ(ws.SocMode, 1);
     EXPECT_EQ(ws.view.mode, kViewNumbers);
-    const auto texts = form.map.Calls("text");
+    const std::vector<Shape> texts = ShapesShown(form.map, "text");
     EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
-                            [](const CanvasCall& t) {
-                                return t.text.find_first_not_of("0123456789") == std::string::npos;
-                            }),
+                            [](const Shape& t) { return t.text.find_first_not_of("0123456789") == std::string::npos; }),
               6);  // the prototypes' numbers
+    // Each mark's size follows the vectors its prototype holds.
+    std::vector<int> radius(7), members(7);
+    for (int k = 1; k <= 6; ++k) {
+        const auto [x, y] = WhereShown(ws.view, ws.map, k);
+        for (const Shape& s : ShapesShown(form.map, "ellipse"))
+            if (s.CentreX() == x && s.CentreY() == y) radius[static_cast<std::size_t>(k)] = s.Radius();
+        members[static_cast<std::size_t>(k)] = MeasureSocFit(ws.prototypes, ws.table, 5).members[static_cast<std::size_t>(k)];
+    }
+    for (std::size_t a = 1; a <= 6; ++a)
+        for (std::size_t b = 1; b <= 6; ++b)
+            if (members[a] > members[b]) {
+                EXPECT_GE(radius[a], radius[b]) << a << " holds more than " << b;
+            }
+    const auto most = std::max_element(members.begin() + 1, members.end());
+    const auto fewest = std::min_element(members.begin() + 1, members.end());
+    ASSERT_GT(*most, *fewest);
+    EXPECT_GT(radius[static_cast<std::size_t>(most - members.begin())],
+              radius[static_cast<std::size_t>(fewest - members.begin())]);
     for (int k = 1; k <= 6; ++k)
         for (int q = 1; q <= 5; ++q) EXPECT_NEAR(ws.prototypes.Vector(k)[q], trained.Vector(k)[q], 0.0005);
     EXPECT_FLOAT_EQ(ws.distances.largest, 22.0f);

@@ -225,7 +225,7 @@ TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
     form.edits[Edit13] = "4";
     form.edits[Edit8] = "0";
     form.edits[Edit14] = "0";
-    const std::string hint = "try about 0.509, a fifth of the mean distance 2.545";
+    const std::string hint = "try 0.509: the items form clusters there (mean distance 2.545)";
     RunMrpMds(form);
     EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
     RunSoc(form, kSteps);

@@ -293,8 +293,9 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
         names = ShowOpenDialog(folder);
         if (!names.isEmpty()) {
             lastFolder_ = QFileInfo(names.first()).absolutePath();
+            // Typed fields hold for the runs on their file, not on another.
+            if (names.first() != lastFile_) typed_.clear();
             lastFile_ = names.first();
-            typed_.clear();
         }
     }
     std::string list;

@@ -189,7 +189,7 @@ TEST_F(CommandLine, PicturesAndCoordinatesHoldTheMap) {
         for (std::size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
         return n;
     };
-    EXPECT_EQ(count("<circle"), 13u);  // the prototypes, and the legend's sample mark
+    EXPECT_EQ(count("<circle"), 14u);  // the prototypes, and the legend's sample marks of a prototype and of size
     for (int k = 1; k <= 12; ++k) EXPECT_NE(svg.find(Format(">%d</text>", k)), std::string::npos) << k;
     EXPECT_NE(svg.find("cancer.txt \u00b7 SOC, 12 prototypes \u00b7 quantisation error "), std::string::npos);
 

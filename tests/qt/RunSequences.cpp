@@ -33,7 +33,7 @@ public:
 
 protected:
     QStringList ShowOpenDialog(const QString&) override { return {file}; }
-    QString ShowSaveDialog(const QString&, const QString&, const QString&) override { return saveAs; }
+    QString ShowSaveDialog(const QString&, const QString&, const QString&, QString&) override { return saveAs; }
 };
 
 class Session {

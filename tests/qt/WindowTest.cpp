@@ -33,6 +33,7 @@ class TestForm : public TForm1 {
 public:
     QStringList answer;
     QString saveAs;        // the save dialog's answer
+    QString saveType;      // and the type chosen in it
     QStringList openedIn;  // the folders the open dialog started in
     bool throwInDialog = false;
 
@@ -42,7 +43,10 @@ protected:
         openedIn << folder;
         return answer;
     }
-    QString ShowSaveDialog(const QString&, const QString&, const QString&) override { return saveAs; }
+    QString ShowSaveDialog(const QString&, const QString&, const QString&, QString& type) override {
+        type = saveType;
+        return saveAs;
+    }
 };
 
 // A copy of a sample in a folder of its own: runs write their files beside it.
@@ -130,8 +134,8 @@ private slots:
             {"Edit3", 1584, 24, 41, 21, "1"},
             {"Edit6", 1360, 648, 265, 21, "Edit6"},
             {"StatusLine", 7, 719, 1082, 21,
-             "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+C copies the picture, F fits "
-             "the map, C colours by class, L the legend, N these notes"},
+             "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+E each item's prototype (SOC), "
+             "Ctrl+Shift+C copies the picture, F fits the map, C colours by class, L the legend, N these notes"},
             {"Label10", 824, 48, 125, 20, "Input parameters"},
             {"Label9", 824, 136, 121, 20, "Map parameters"},
             {"Label6", 824, 240, 126, 20, "MRP parameters"},
@@ -400,7 +404,8 @@ private slots:
 
         // A refusal leaves nothing of the earlier map: no count of its marks,
         // and a click on the feature-vector panel draws nothing of its data.
-        form.Edits[12]->setText("");
+        form.Edits[12]->selectAll();
+        QTest::keyClick(form.Edits[12], Qt::Key_Backspace);  // typed: it no longer follows the file
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QCOMPARE(
             form.StatusLine->text(),
