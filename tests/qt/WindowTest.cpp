@@ -34,6 +34,8 @@ public:
     QStringList answer;
     QString saveAs;        // the save dialog's answer
     QString saveType;      // and the type chosen in it
+    std::optional<ReadOptions> roles;  // the columns dialog's answer
+    ColumnPlan columnsShown;           // and what it showed
     QStringList openedIn;  // the folders the open dialog started in
     bool throwInDialog = false;
 
@@ -42,6 +44,10 @@ protected:
         if (throwInDialog) throw std::runtime_error("the disk went away");
         openedIn << folder;
         return answer;
+    }
+    std::optional<ReadOptions> ShowColumnsDialog(const QString&, const ColumnPlan& plan) override {
+        columnsShown = plan;
+        return roles;
     }
     QString ShowSaveDialog(const QString&, const QString&, const QString&, QString& type) override {
         type = saveType;
@@ -443,6 +449,13 @@ private slots:
         form.saveAs = dir.filePath("points");
         QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
         QVERIFY(QFileInfo(dir.filePath("points.tsv")).size() > 0);
+        // A picture's name without an extension takes the type chosen: PNG unless another.
+        form.saveAs = dir.filePath("plain");
+        QTest::keyClick(form.Memo1, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!QImage(dir.filePath("plain.png")).isNull());
+        form.saveType = "SVG drawing (*.svg)";
+        QTest::keyClick(form.Memo1, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QFileInfo(dir.filePath("plain.svg")).size() > 0);
         // Neither the input nor a file the runs keep beside it takes them.
         const qint64 inputSize = QFileInfo(sample.path()).size();
         form.saveAs = sample.path();
@@ -460,6 +473,89 @@ private slots:
         form.answer.clear();
         QTest::mouseClick(form.Button2, Qt::LeftButton);  // the dialog opens where the last file was
         QCOMPARE(form.openedIn.last(), QFileInfo(sample.path()).absolutePath());
+    }
+
+    // "Input size" and "Vect. dim" follow each file chosen until typed in;
+    // what is typed holds for the runs on that file. The open dialog starts
+    // in the working folder.
+    void theFieldsFollowTheChosenFile() {
+        TestForm form;
+        const SampleCopy iris("iris-150x4.txt"), cancer("cancer-89x26.txt");
+        form.answer = {iris.path()};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(form.openedIn.first(), QDir::currentPath());
+        QCOMPARE(ws.map.n, 150);
+        QVERIFY2(form.StatusLine->text().contains("Input size 150, Vect. dim 4 from iris-150x4.txt"),
+                 qPrintable(form.StatusLine->text()));
+        form.Edits[12]->selectAll();
+        QTest::keyClicks(form.Edits[12], "50");
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.map.n, 50);
+        form.answer = {cancer.path()};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.map.n, 89);
+        QCOMPARE(form.Edits[13]->text(), QString("26"));
+    }
+
+    // The roles given in "columns…" hold for the runs on their file alone,
+    // until its columns change.
+    void theColumnsControlGivesTheRunsTheirRoles() {
+        QTemporaryDir dir;
+        const auto write = [&](const char* name, const QByteArray& text) {
+            QFile f(dir.filePath(name));
+            if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) qFatal("cannot write %s", name);
+            return dir.filePath(name);
+        };
+        QByteArray table = "a,b,c,target\n";
+        for (int i = 0; i < 30; ++i) table += QByteArray::number(i % 7) + "," + QByteArray::number(i * 3 % 11) +
+                                              "," + QByteArray::number(i % 5 + 0.5) + "," + QByteArray::number(i % 3) + "\n";
+        const QString first = write("first.csv", table), other = write("other.csv", table);
+        TestForm form;
+        form.answer = {first};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.table.ClassCount(), 3);
+        QVERIFY(form.StatusLine->text().contains("\"columns\u2026\" keeps it a feature"));
+        form.roles = ReadOptions{"0", "0", {"2"}, ColumnScale::None};  // target a feature, b left out
+        QTest::mouseClick(form.ColumnsButton, Qt::LeftButton);
+        QCOMPARE(form.columnsShown.columns, 4);
+        QCOMPARE(form.columnsShown.role[4], ColumnRole::Class);
+        QVERIFY(form.columnsShown.firstValues[1].rfind("0, 1, 2", 0) == 0);
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.VectorDim, 3);
+        QVERIFY(!ws.table.HasClasses());
+        form.answer = {other};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.VectorDim, 3);
+        QCOMPARE(ws.table.ClassCount(), 3);
+        form.answer = {first};
+        write("first.csv", table.replace("target", "label").replace("a,b,", "a,"));
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QVERIFY(form.StatusLine->text().contains("the columns of first.csv changed"));
+        QCOMPARE(ws.table.ClassCount(), 3);
+    }
+
+    // A hint's value applies with its key and runs again on the same file,
+    // without the dialog; not while a run is going.
+    void aSuggestionAppliesInOneAction() {
+        TestForm form;
+        const SampleCopy sample("iris-150x4.txt");
+        form.answer = {sample.path()};
+        form.Edits[8]->setText("0.01");
+        form.show();
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QVERIFY2(form.StatusLine->text().contains("fits [E or a double-click here: "),
+                 qPrintable(form.StatusLine->text()));
+        QVERIFY(form.StatusLine->text().contains("there (mean distance 2.545) [D or a double-click here: "));
+        const int dialogs = form.openedIn.size();
+        QTest::keyClick(form.Memo1, Qt::Key_E);
+        QCOMPARE(form.openedIn.size(), dialogs);
+        QVERIFY(form.Edits[4]->text() != "3");
+        QVERIFY2(!form.StatusLine->text().contains("pressed against the map's border"),
+                 qPrintable(form.StatusLine->text()));
+        QTest::keyClick(form.Memo1, Qt::Key_D);
+        QVERIFY(form.Edits[8]->text() != "0.01");
+        QVERIFY(ws.clusters.count > 0);
+        QCOMPARE(form.openedIn.size(), dialogs);
     }
 
     void anErrorInAHandlerIsShownAndTheWindowGoesOn() {
