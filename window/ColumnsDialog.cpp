@@ -70,6 +70,12 @@ ColumnsDialog::ColumnsDialog(QWidget* parent, const QString& file, const ColumnP
         table->setCellWidget(c - 1, 3, role);
         roles_[at] = role;
     }
+    // The keyboard goes from role to role: Tab to the next column's, a
+    // letter picks a role (f, n, c, l), Return accepts.
+    table->setTabKeyNavigation(false);
+    for (int c = 1; c < plan.columns; ++c)
+        setTabOrder(roles_[static_cast<std::size_t>(c)], roles_[static_cast<std::size_t>(c) + 1]);
+    if (plan.columns > 0) roles_[1]->setFocus();
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     table->setMinimumWidth(std::min(900, table->horizontalHeader()->length() + 40));
@@ -93,12 +99,14 @@ void ColumnsDialog::Unique(int column, ColumnRole role) {
 
 ReadOptions ColumnsDialog::Roles() const {
     ReadOptions roles;
-    roles.names = roles.classes = "0";
+    int names = 0, classes = 0;
     for (int c = 1; c <= plan_.columns; ++c) {
         const auto role = static_cast<ColumnRole>(roles_[static_cast<std::size_t>(c)]->currentData().toInt());
-        if (role == ColumnRole::Names) roles.names = std::to_string(c);
-        if (role == ColumnRole::Class) roles.classes = std::to_string(c);
+        if (role == ColumnRole::Names) names = c;
+        if (role == ColumnRole::Class) classes = c;
         if (role == ColumnRole::LeftOut && !LeftOutByReader(plan_, c)) roles.skip.push_back(std::to_string(c));
     }
+    roles.names = std::to_string(names);  // 0: none
+    roles.classes = std::to_string(classes);
     return roles;
 }
