@@ -512,6 +512,37 @@ TEST_F(CommandLine, AClassByItsHeaderLeavesTheFeaturesInVectDim) {
     EXPECT_NE(kept.err.find("\"Vect. dim\" holds \"65\""), std::string::npos) << kept.err;
 }
 
+// On real tables --enlarge fit and --char-distance auto find values at
+// which the map fits its box (no more than 2% of the items at its wall)
+// and the items form clusters, and state them: given as stated, they
+// repeat the run.
+TEST_F(CommandLine, FoundValuesFitTheTableAndRepeatTheRun) {
+    const auto stated = [](const std::string& err, const std::string& what) {
+        const std::size_t at = err.find(what);
+        if (at == std::string::npos) return std::string();
+        const std::size_t from = at + what.size();
+        return err.substr(from, err.find_first_of(", \n", from) - from);
+    };
+    for (const auto& [table, scale] : {std::pair{"faithful.csv", "none"}, {"faithful.csv", "z"},
+                                       {"wine-pandas.csv", "none"}, {"mtcars.csv", "z"}}) {
+        dir.Write("t.csv", ReadFile(std::string(ITEMMAP_TABLES_DIR) + "/" + table));
+        const std::vector<std::string> run = {"mrp-mds", File("t.csv"), "--scale", scale, "--seed", "1"};
+        std::vector<std::string> args = run;
+        args.insert(args.end(), {"--enlarge", "fit", "--char-distance", "auto"});
+        const Result found = Itemmap(args);
+        ASSERT_EQ(found.status, kExitFinished) << table << found.err;
+        EXPECT_EQ(found.err.find("pressed against the map's border"), std::string::npos) << table << found.err;
+        const std::string enlarge = stated(found.err, "\"map enlarge.\" fit: ");
+        const std::string distance = stated(found.err, "\"char. distance\" auto: ");
+        const std::size_t clusters = found.out.find("No. of clusters: ");
+        ASSERT_NE(clusters, std::string::npos) << table;
+        EXPECT_GE(std::stoi(found.out.substr(clusters + 17)), 1) << table << " " << scale;
+        args = run;
+        args.insert(args.end(), {"--enlarge", enlarge, "--char-distance", distance});
+        EXPECT_EQ(Itemmap(args).out, found.out) << table << " " << enlarge << " " << distance;
+    }
+}
+
 // A SOC map pressed against its box is warned of, settled or not.
 TEST_F(CommandLine, ASocMapCutByItsBoxIsWarnedOfSettledOrNot) {
     for (const bool settle : {true, false}) {

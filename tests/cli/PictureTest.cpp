@@ -114,6 +114,39 @@ TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
     EXPECT_EQ(r.err.substr(at + 23, 4), Format("%.2f", AdjustedRand(clusters, classes)));
 }
 
+// After SOC the items file gives each item of the table its prototype, as
+// many as the coordinates count for each, and its distance, whose mean is
+// the quantisation error; a reload assigns them alike.
+TEST_F(CommandLine, TheItemsFileGivesEachItemItsPrototype) {
+    dir.Write("iris.txt", ReadFile(Sample("iris-table.txt")));
+    const Result r = Itemmap({"soc", File("iris.txt"), "--seed", "3", "--items-tsv", File("items.tsv"), "--tsv",
+                              File("map.tsv")});
+    ASSERT_EQ(r.status, kExitFinished) << r.err;
+    const Table items = TsvRows(ReadFile(File("items.tsv")));
+    ASSERT_EQ(items.size(), 151u);
+    EXPECT_EQ(items[0], (std::vector<std::string>{"item", "name", "class", "prototype", "distance"}));
+    std::map<std::string, int> members;
+    double sum = 0;
+    for (std::size_t i = 1; i <= 150; ++i) {
+        EXPECT_EQ(items[i][0], std::to_string(i));
+        EXPECT_EQ(items[i][2], i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica");
+        ++members[items[i][3]];
+        sum += std::stod(items[i][4]);
+    }
+    const Table map = TsvRows(ReadFile(File("map.tsv")));
+    for (std::size_t k = 1; k < map.size(); ++k) EXPECT_EQ(members[map[k][0]], std::stoi(map[k][1])) << k;
+    const std::size_t at = r.err.find("quantisation error ");
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_NEAR(sum / 150, std::stod(r.err.substr(at + 19, 5)), 0.0005);
+
+    ASSERT_EQ(Itemmap({"reload", File("iris.txt"), "--items-tsv", File("again.tsv")}).status, kExitFinished);
+    const Table again = TsvRows(ReadFile(File("again.tsv")));
+    ASSERT_EQ(again.size(), items.size());
+    int moved = 0;
+    for (std::size_t i = 1; i <= 150; ++i) moved += again[i][3] != items[i][3];
+    EXPECT_LE(moved, 1);  // soc.dat keeps three decimals: a tie may fall the other way
+}
+
 // The nastiest names of a table come back whole from the coordinates of
 // either kind of map, every row as long as the header, as R and pandas read
 // them: quotes, tabs, commas, NA, a formula, emoji, CJK and a long name.
@@ -214,6 +247,22 @@ TEST(Coordinates, EveryRowHasAsManyFieldsAsTheHeader) {
             EXPECT_EQ(fields(line), fields(header)) << m.axes << "\n" << text;
         EXPECT_EQ(rows, m.kind == MapKind::MrpMds ? 4 : 3) << text;
     }
+}
+
+// An item in no prototype has a line of empty prototype and distance, as
+// long as the header.
+TEST(SocItems, AnItemInNoPrototypeHasEmptyFields) {
+    Workspace w = HalfLabelledMap(MapKind::Soc, 2);
+    w.table.Row(2)[1] = w.table.Row(2)[2] = std::nanf("");
+    w.table.missing[2] = 2;
+    const Table rows = TsvRows(SocItemsText(w));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"item", "name", "class", "prototype", "distance"}));
+    for (std::size_t i = 1; i <= 4; ++i) EXPECT_EQ(rows[i].size(), 5u) << i;
+    EXPECT_EQ(rows[2][3], "");
+    EXPECT_EQ(rows[2][4], "");
+    EXPECT_EQ(rows[4][3], "2");
+    EXPECT_NEAR(std::stod(rows[4][4]), 0.2, 1e-6);
 }
 
 // The coordinates' columns and the picture's caption for each kind of map.

@@ -63,7 +63,8 @@ private:
 
 // A SOC run that takes a while: 400 vectors and 200 prototypes.
 std::vector<std::string> LongSoc(const std::string& file) {
-    return {"soc", file, "--prototypes", "200", "--no-settle"};
+    return {"soc", file, "--prototypes", "200", "--no-settle", "--items-tsv",
+            std::filesystem::path(file).replace_filename("items.tsv").string()};
 }
 
 // Ctrl+C, SIGTERM and SIGHUP stop the run as STOP does: it writes its
@@ -76,7 +77,7 @@ TEST_F(CommandLine, SignalsStopARunThatStillWritesItsFilesAKillLeavesThem) {
         int signal;
         int status;  // the exit status of a handled signal; minus the signal of one that ends the process
     } signals[] = {{SIGINT, kExitStopped}, {SIGTERM, 143}, {SIGHUP, 129}, {SIGKILL, -SIGKILL}};
-    const char* const files[] = {"soc.dat", "weights.dat", "clusters.dat", "itemmap-record.txt"};
+    const char* const files[] = {"soc.dat", "weights.dat", "clusters.dat", "itemmap-record.txt", "items.tsv"};
     for (const auto& s : signals) {
         for (const char* f : files) dir.Write(f, std::string("earlier ") + f);
         std::filesystem::remove(File("err.txt"));
