@@ -216,6 +216,24 @@ TEST_F(SocRun, ItsNumbersAreInTheFilesUnitsWhateverTheTrainingScale) {
     EXPECT_EQ(form.memo.size(), 1u + 30u + 1u);  // the blank line, every vector, the prototype
 }
 
+// Trained prototypes on a table with a class show its colours at the end;
+// the marks of a table without one, and those in training, stay as they were.
+TEST_F(SocRun, EndsColouredByClassOnATableWithOne) {
+    RunSoc(form, kSteps);
+    EXPECT_FALSE(ws.view.colourByClass);
+    std::string classed = "a\tb\tc\td\te\tf\tkind\n";
+    std::istringstream rows(Items(30, 6));
+    int i = 0;
+    for (std::string row; std::getline(rows, row); ++i) classed += row + (i % 3 ? "\tx\n" : "\ty\n");
+    dir.Write("items.txt", classed);
+    RunSoc(form, kSteps);
+    EXPECT_TRUE(ws.view.colourByClass);
+    EXPECT_EQ(static_cast<int>(ws.facts.members.size()), ws.prototypes.k + 1);
+    form.edits[Edit12] = "0";  // refused: nothing of the last run's prototypes stays
+    RunSoc(form, kSteps);
+    EXPECT_TRUE(ws.facts.members.empty());
+}
+
 // The "char. distance" an MRP initialisation suggests is the one MRP-MDS
 // suggests for the same file.
 TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
