@@ -205,12 +205,11 @@ private:
 
 // Block first, then the others two at a time.
 VECTOR_TARGETS
-float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
-                        float slack, int first, float* s, float* key, float* lowest) {
-    const int used = std::min((count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
+float SocWeightedErrors(const SocBlocks& prototypes, const float* x, float slack, int first, const SocErrors& out) {
+    const int used = std::min((prototypes.count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
     if (used == 0) return std::numeric_limits<float>::infinity();
     first = std::clamp(first, 0, used - 1);
-    Matching matching(dim, blocks, x, scale, slack, s, key, lowest);
+    Matching matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key, out.lowest);
     matching.Whole(first);
     int pending = -1;
     for (int b = 0; b < used; ++b) {

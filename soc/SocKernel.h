@@ -10,18 +10,31 @@ struct SocBlock {
     alignas(64) float lanes[64][2][kSocLanes];
 };
 
+// The prototypes a match runs over: `count` of them in blocks of `dim`
+// components, and the factor of each one's key (count rounded up to 16 long).
+struct SocBlocks {
+    int count, dim;
+    const SocBlock* blocks;
+    const float* scale;
+};
+// Where a match writes each prototype's sum and key (as long as scale), and
+// each block's lowest key.
+struct SocErrors {
+    float* s;
+    float* key;
+    float* lowest;
+};
+
 // s[p] = sum over q of (value[q][p] - x[q])^2 * weight[q][p], accumulated in
 // component order with fused multiply-adds, and its key s[p] x scale[p],
-// for p < count rounded up to 16 (scale, s and key must be that long), and
-// the smallest key of each block in lowest[b] (not-a-number passed over,
-// +infinity when there is none); returns the smallest key of all. Block
-// first is summed first. A block is given up, its s, keys and lowest set to
+// for p < count rounded up to 16, and the smallest key of each block in
+// lowest[b] (not-a-number passed over, +infinity when there is none);
+// returns the smallest key of all. Block first is summed first. A block is given up, its s, keys and lowest set to
 // +infinity, once all its partial sums times scale exceed (or are not
 // numbers) the bound: slack times the smallest key of the blocks summed in
 // full so far. With weights that are not negative the sums only grow, so
 // every key given up exceeds slack times the smallest key.
-float SocWeightedErrors(int count, int dim, const SocBlock* blocks, const float* x, const float* scale,
-                        float slack, int first, float* s, float* key, float* lowest);
+float SocWeightedErrors(const SocBlocks& prototypes, const float* x, float slack, int first, const SocErrors& out);
 
 // The Euclidean distance of prototypes i < count and moved[c], for every
 // c < movedCount, into raw[moved[c]][i] and raw[i][moved[c]] (raw rows

@@ -132,8 +132,8 @@ bool SocTrainer::Match(int a, int& winner, float& error) {
     float room[kMaxDim];
     const float* x = InUnit(items.Row(a) + 1, room);
     const float near =
-        kNear * SocWeightedErrors(k_, dim_, grouped_, x, groupedScale_, kNear,
-                                  last > 0 ? slot_[last - 1] / kSocLanes : 0, error_, key_, lowest_);
+        kNear * SocWeightedErrors({k_, dim_, grouped_, groupedScale_}, x, kNear,
+                                  last > 0 ? slot_[last - 1] / kSocLanes : 0, {error_, key_, lowest_});
     float best = 0.0f;
     int winnerSlot = 0;
     winner = 0;

@@ -153,6 +153,8 @@ std::string ColumnPlan::FeatureWords(int k) const {
         k >= 1 && k <= static_cast<int>(features.size()) ? features[static_cast<std::size_t>(k - 1)] : k);
 }
 
+namespace {
+
 ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
                        bool matrix) {
     ColumnPlan plan;
@@ -316,4 +318,14 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
             }
         }
     return plan;
+}
+
+}  // namespace
+
+ColumnPlan PlanVectorColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options) {
+    return PlanColumns(table, data, options, false);
+}
+
+ColumnPlan PlanMatrixColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options) {
+    return PlanColumns(table, data, options, true);
 }

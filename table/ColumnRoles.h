@@ -70,7 +70,7 @@ bool IsWhole(float value);
 // class), anything else as written.
 std::string ClassText(const std::uint8_t* data, const TableCell& cell);
 
-// The roles of a scanned table's columns. A distance matrix has no class
-// and no counting column: only its names.
-ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
-                       bool matrix);
+// The roles of a scanned table's columns: of a table of vectors, and of a
+// distance matrix, which has no class and no counting column, only names.
+ColumnPlan PlanVectorColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options);
+ColumnPlan PlanMatrixColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options);

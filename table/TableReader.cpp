@@ -186,13 +186,14 @@ void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, Table& table,
 }
 
 // The scan and the columns of a file, with what they tell the user.
-bool Plan(const std::uint8_t* data, long length, char separator, const ReadOptions& options, bool matrix,
+using Planner = ColumnPlan (*)(const TextTable&, const std::uint8_t*, const ReadOptions&);
+bool Plan(const std::uint8_t* data, long length, char separator, const ReadOptions& options, Planner planner,
           TextTable& table, ReadReport& seen) {
     table = ScanTable(data, length, separator);
     TakeLayout(table, seen);
     if (!seen.notText.empty()) return false;
     seen.firstText = FirstText(data, table);
-    seen.columns = PlanColumns(table, data, options, matrix);
+    seen.columns = planner(table, data, options);
     seen.problem = seen.columns.problem;
     return seen.problem.empty();
 }
@@ -318,7 +319,7 @@ Table ParseVectors(const std::uint8_t* data, long length, int rows, char separat
                    const ReadOptions& options, ReadReport& seen) {
     Reset(seen);
     TextTable scanned;
-    if (!Plan(data, length, separator, options, false, scanned, seen)) return Refused(seen);
+    if (!Plan(data, length, separator, options, PlanVectorColumns, scanned, seen)) return Refused(seen);
     return TakeVectors(data, scanned, rows, seen);
 }
 
@@ -340,7 +341,8 @@ Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separato
                   ReadReport& seen) {
     Reset(seen);
     TextTable scanned;
-    if (rows <= 0 || !Plan(data, length, separator, options, true, scanned, seen)) return Refused(seen);
+    if (rows <= 0 || !Plan(data, length, separator, options, PlanMatrixColumns, scanned, seen))
+        return Refused(seen);
     const ColumnPlan& plan = seen.columns;
     std::vector<float> values(RowRoom(scanned));
     Table table;

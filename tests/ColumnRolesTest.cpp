@@ -12,7 +12,7 @@ namespace {
 
 ColumnPlan PlanOf(const std::string& text, const ReadOptions& options = {}) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-    return PlanColumns(ScanTable(data, static_cast<long>(text.size()), '\t'), data, options, false);
+    return PlanVectorColumns(ScanTable(data, static_cast<long>(text.size()), '\t'), data, options);
 }
 
 // A feature of fractions, then a column of `distinct` values in turn: a
