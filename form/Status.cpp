@@ -2,20 +2,6 @@
 
 #include "text/Numbers.h"
 
-std::string GroupedCount(long n) {
-    const std::string digits = std::to_string(n < 0 ? -n : n);
-    std::string out = n < 0 ? "-" : "";
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
-std::string Plural(int n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 std::string ProgressText(const RunProgress& p) {
     std::string text = Format("%s step %s of %s, %.1f s", p.run, GroupedCount(p.step).c_str(),
                               GroupedCount(p.steps).c_str(), p.seconds);
@@ -51,7 +37,3 @@ std::string OutsideText(int marks) {
     return Format("%d mark%s outside the panel: F fits them", marks, marks == 1 ? "" : "s");
 }
 
-std::string_view BaseName(std::string_view path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}

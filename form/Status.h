@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Words.h"
+
 enum class Outcome { Finished, Stopped, Refused, Cancelled, Failed, Busy };
 
 struct RunProgress {
@@ -13,12 +15,6 @@ struct RunProgress {
     double seconds;      // since the run's loop began
     std::string detail;  // fit figures and remarks, may be empty
 };
-
-// "12,340": a count with a comma between thousands.
-std::string GroupedCount(long n);
-
-// "1 row", "3 rows": a count and the word for it.
-std::string Plural(int n, const char* one, const char* many);
 
 // "MRP-MDS step 12,340 of 20,001, 0.6 s" and the detail after it.
 std::string ProgressText(const RunProgress& progress);
@@ -31,5 +27,3 @@ std::string OutcomeLine(Outcome outcome, std::string_view text, std::string_view
 // "3 marks outside the panel: F fits them", or empty for none.
 std::string OutsideText(int marks);
 
-// The file's name without its folder, for messages.
-std::string_view BaseName(std::string_view path);

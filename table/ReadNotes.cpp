@@ -1,6 +1,6 @@
 #include "table/ReadNotes.h"
 
-#include "form/Status.h"
+#include "text/Words.h"
 #include "table/Capacities.h"
 #include "text/Numbers.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "form/Status.h"
+#include "text/Words.h"
 #include "table/Capacities.h"
 #include "table/FileText.h"
 #include "table/ReadNotes.h"

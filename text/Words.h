@@ -1,0 +1,14 @@
+// Counts and names as the messages write them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// "12,340": a count with a comma between thousands.
+std::string GroupedCount(long n);
+
+// "1 row", "3 rows": a count and the word for it.
+std::string Plural(int n, const char* one, const char* many);
+
+// The file's name without its folder, for messages.
+std::string_view BaseName(std::string_view path);
