@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "text/Numbers.h"
 
 namespace {
-constexpr long kLargestFile = 1000000;  // bytes the readers take
+// The readers keep where each field starts in 32 bits.
+constexpr long long kLargestFile = 0xFFFFFFFFLL - 1;
 }  // namespace
 
 bool LoadFile(const char* name, std::vector<std::uint8_t>& text, std::string& failure) {
@@ -26,10 +29,16 @@ bool LoadFile(const char* name, std::vector<std::uint8_t>& text, std::string& fa
     }
     if (st.st_size > kLargestFile) {
         ::close(fd);
-        failure = Format("%s is larger than %s bytes", name, "1,000,000");
+        failure = Format("%s is larger than 4 GiB, more than the reader takes", name);
         return false;
     }
-    text.resize(static_cast<std::size_t>(st.st_size) + 1);  // room for a missing last line end
+    try {
+        text.resize(static_cast<std::size_t>(st.st_size) + 1);  // room for a missing last line end
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        failure = Format("not enough memory to read %s (%lld bytes)", name, static_cast<long long>(st.st_size));
+        return false;
+    }
     long length = 0;
     while (length < st.st_size) {
         const ssize_t got = ::read(fd, text.data() + length, static_cast<std::size_t>(st.st_size - length));

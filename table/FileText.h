@@ -8,5 +8,5 @@
 
 // The text of file `name`, or false with `failure` saying why it cannot be
 // read: it cannot be opened, it is no file, it is larger than the readers
-// take.
+// take (4 GiB) or than memory holds.
 bool LoadFile(const char* name, std::vector<std::uint8_t>& text, std::string& failure);
