@@ -30,7 +30,7 @@ int ResultComponents(const std::uint8_t* p, const std::uint8_t* end) {
 }  // namespace
 
 ResultRows ReadResultFile(const char* name, int vectorDim, int leastClass, ReadReport& seen) {
-    std::vector<std::uint8_t> text;
+    FileBytes text;
     seen = ReadReport{};
     seen.loaded = LoadFile(name, text, seen.failure);
     if (!seen.loaded) return {};

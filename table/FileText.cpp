@@ -13,7 +13,7 @@ namespace {
 constexpr long long kLargestFile = 0xFFFFFFFFLL - 1;
 }  // namespace
 
-bool LoadFile(const char* name, std::vector<std::uint8_t>& text, std::string& failure) {
+bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
     text.clear();
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
     struct stat st {};

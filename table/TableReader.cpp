@@ -324,7 +324,7 @@ Table ParseVectors(const std::uint8_t* data, long length, int rows, char separat
 }
 
 Table ReadVectors(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
-    std::vector<std::uint8_t> text;
+    FileBytes text;
     seen = ReadReport{};
     seen.loaded = LoadFile(name, text, seen.failure);
     if (!seen.loaded) return Table{};
@@ -388,7 +388,7 @@ Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separato
 }
 
 Table ReadMatrix(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
-    std::vector<std::uint8_t> text;
+    FileBytes text;
     seen = ReadReport{};
     seen.loaded = LoadFile(name, text, seen.failure);
     if (!seen.loaded) return Table{};

@@ -461,6 +461,10 @@ bool SingleTabs(const std::uint8_t* from, const std::uint8_t* end) {
 // Every row from the first data line on, each field classified once.
 void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, const std::uint8_t* end) {
     const bool trailingValue = table.collapse && table.separator == '\t';
+    // Room for every line, and for as many fields on each as on the first,
+    // taken at once: a table of megabytes is not copied as it grows.
+    const auto lines = static_cast<std::size_t>(std::count(data1.p, end, '\n')) + 1;
+    table.rows.reserve(lines);
     int number = data1.number;
     for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end), ++number) {
         const std::uint8_t* lineEnd = LineEnd(p, end);
@@ -479,6 +483,7 @@ void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, con
                       table.cells.push_back(cell);
                       ++row.count;
                   });
+        if (table.rows.empty()) table.cells.reserve(lines * static_cast<std::size_t>(row.count + 1));
         table.rows.push_back(row);
     }
 }
