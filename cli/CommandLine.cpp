@@ -13,6 +13,7 @@
 #include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
+#include "table/Capacities.h"
 #include "table/TableReader.h"
 #include "workspace/Workspace.h"
 #include "writers/Coordinates.h"
@@ -40,7 +41,9 @@ int Usage(std::FILE* err, const std::string& problem) {
 // features of the rows taken (0 for a square matrix).
 std::string InspectTheFile(Choices& c) {
     const auto size = c.edits.find(Edit12);
-    const int rows = size != c.edits.end() ? ParseInt(size->second) : c.command->items;
+    const int rows = c.allRows                ? kMostAllRows
+                     : size != c.edits.end() ? ParseInt(size->second)
+                                             : c.command->items;
     ReadReport report;
     const FileShape shape = InspectFile(c.file.c_str(), c.reading, rows, report);
     if (shape.items > 0) {
@@ -104,7 +107,9 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
-    ConsoleForm form(choices.edits, choices.file, {choices.reading, choices.seed, choices.settle}, out, err);
+    ConsoleForm form(choices.edits, choices.file, {choices.reading, choices.seed, choices.settle, choices.allRows},
+                     out, err);
+    form.Given(choices.given);
     ConsoleForm::StopOnSignals();
     choices.command->run(form);
     const std::optional<Outcome> outcome = form.LastOutcome();

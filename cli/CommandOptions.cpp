@@ -19,6 +19,7 @@ enum class Role {
     Tree,
     Seed,
     NoSettle,
+    AllRows,
     Picture,
     Coordinates,
     Items,
@@ -43,6 +44,12 @@ struct Option {
 
 const Option kOptions[] = {
     {"size", "N", Role::Field, Edit12, "\"Input size\": the items (rows) to read"},
+    {"all-rows",
+     nullptr,
+     Role::AllRows,
+     {},
+     "every row of the file, up to 100000: MRP-MDS maps 400 and places the others on its map, SOC trains on "
+     "all"},
     {"dim", "D", Role::Field, Edit13, "\"Vect. dim\": components per item, 0 for a distance matrix"},
     {"names",
      "COL",
@@ -86,7 +93,7 @@ struct CommandOptions {
 };
 
 const std::vector<CommandOptions>& Commands() {
-    static const std::vector<const char*> reading = {"size", "dim", "names", "class", "skip", "scale"};
+    static const std::vector<const char*> reading = {"size", "all-rows", "dim", "names", "class", "skip", "scale"};
     static const std::vector<const char*> results = {"png",    "svg",    "pdf",   "tsv",
                                                      "labels", "colour", "no-fit"};
     const auto join = [](std::vector<std::vector<const char*>> parts) {
@@ -136,6 +143,8 @@ std::string Default(const Option& o) {
             return "the plane of its largest spreads";
         case Role::NoSettle:
             return "settles";
+        case Role::AllRows:
+            return "the rows \"Input size\" gives";
         case Role::NoFit:
             return "fitted";
         default:
@@ -194,6 +203,10 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
     switch (o.role) {
         case Role::Field:
             c.edits[*o.field] = value;
+            c.given.insert(*o.field);
+            break;
+        case Role::AllRows:
+            c.allRows = true;
             break;
         case Role::Tree:
             c.tree = value;

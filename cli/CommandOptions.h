@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ struct Choices {
     ReadOptions reading;
     std::optional<unsigned> seed;
     bool settle = true;
+    bool allRows = false;
+    std::set<EditId> given;  // the fields the options named
     std::optional<std::string> tree;  // "Min. Tree" after the run, with this threshold
     std::vector<std::string> pictures;
     std::optional<std::string> coordinates;

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "form/Form.h"
 #include "view/MapDrawing.h"
@@ -33,6 +35,9 @@ public:
     void StatusOutcome(Outcome outcome, std::string_view text, std::string_view figures = {}) override;
     void StatusOutside(int) override {}  // a picture's view is fitted after the run
     RunChoices Choices() override { return choices_; }
+    bool FieldGiven(EditId edit) override { return given_.count(edit) > 0; }
+    // The fields the command line named.
+    void Given(std::set<EditId> fields) { given_ = std::move(fields); }
 
     // How the last run ended, if it did.
     std::optional<Outcome> LastOutcome() const { return outcome_; }
@@ -52,6 +57,7 @@ private:
     std::map<EditId, std::string> edits_;
     std::string file_;
     RunChoices choices_;
+    std::set<EditId> given_;
     std::FILE* out_;
     std::FILE* err_;
     bool bar_;  // standard error is a terminal

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "distances/ColumnDistances.h"
 #include "distances/DistanceUnit.h"
 #include "distances/VectorTargets.h"
 #include "table/Capacities.h"
@@ -22,22 +23,31 @@ constexpr float kNoDistance = -10000.0f;
 constexpr int kColumnStride = (kMaxMapItems + 15) / 16 * 16;
 using Columns = float[kMaxDim][kColumnStride];
 
-// The distances of item i to items 1..i-1 into out[0..i-2].
-VECTOR_TARGETS void DistancesToEarlier(int i, int dim, const Columns& columns, float* __restrict out) {
-    const int n = i - 1;
+}  // namespace
+
+// A block of members at a time, so that their sums stay in the nearest
+// cache while every component passes.
+VECTOR_TARGETS void ColumnDistances(const float* x, int n, int dim, const float* columns, int stride,
+                                    float* __restrict out) {
+    constexpr int kBlock = 512;
     for (int j = 0; j < n; ++j) out[j] = 0.0f;
-    for (int k = 0; k < dim; ++k) {
-        const float* __restrict c = columns[k];
-        const float x = c[i - 1];
+    for (int from = 0; from < n; from += kBlock) {
+        const int to = std::min(n, from + kBlock);
+        for (int k = 0; k < dim; ++k) {
+            const float* __restrict c = columns + static_cast<std::size_t>(k) * static_cast<std::size_t>(stride);
+            const float xk = x[k];
 #pragma omp simd
-        for (int j = 0; j < n; ++j) {
-            const float d = x - c[j];
-            out[j] += d * d;
+            for (int j = from; j < to; ++j) {
+                const float d = xk - c[j];
+                out[j] += d * d;
+            }
         }
     }
 #pragma omp simd
     for (int j = 0; j < n; ++j) out[j] = static_cast<float>(std::sqrt(static_cast<double>(out[j])));
 }
+
+namespace {
 
 // The columns hold the values in the distance unit.
 void FillCompleteDistances(const Table& items, int rows, int dim, float unit, DistanceMatrix& d) {
@@ -46,8 +56,10 @@ void FillCompleteDistances(const Table& items, int rows, int dim, float unit, Di
     const float inverse = 1.0f / unit;
     for (int i = 1; i <= rows; ++i)
         for (int k = 0; k < dim; ++k) columns[k][i - 1] = items.Row(i)[k + 1] * inverse;
+    float x[kMaxDim];
     for (int i = 1; i <= rows; ++i) {
-        DistancesToEarlier(i, dim, columns, row);
+        for (int k = 0; k < dim; ++k) x[k] = columns[k][i - 1];
+        ColumnDistances(x, i - 1, dim, &columns[0][0], kColumnStride, row);
         d.Row(i)[i] = 0.0f;
         for (int j = 1; j < i; ++j) d.Row(i)[j] = d.Row(j)[i] = row[j - 1] * unit;
     }

@@ -42,6 +42,10 @@ struct RunChoices {
     ReadOptions reading;
     std::optional<unsigned> seed;  // none: the clock's
     bool settle = true;
+    // Every row of the file, up to kMostAllRows, instead of "Input size":
+    // MRP-MDS maps 400 of them and places the others on its map, SOC trains
+    // on them all.
+    bool allRows = false;
 };
 
 class Form {
@@ -91,6 +95,9 @@ public:
     // reads: the window's do until the user types in them, and again once
     // another file is chosen; a command line's are what it says.
     virtual bool FieldFollowsFile(EditId) { return false; }
+    // Whether the user gave a field's value: typed it in the window since
+    // the file was chosen, named it on the command line.
+    virtual bool FieldGiven(EditId) { return false; }
 
     // A hint's better value, which a face may let the user apply in one
     // action; returns the words that end the hint to say how, or nothing.

@@ -27,7 +27,8 @@ std::vector<std::string> FigureParts() {
     if (map.kind == MapKind::None) return {};
     if (map.kind != MapKind::MrpMds)
         return {SocFitText(MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim), ws.table.HasClasses())};
-    std::vector<std::string> parts = {MapFitText(MeasureMapFit(ws.map, ws.distances, map.axes))};
+    const MapFit fit = ws.landmarks.count > 0 ? ws.landmarks.fit : MeasureMapFit(ws.map, ws.distances, map.axes);
+    std::vector<std::string> parts = {MapFitText(fit)};
     if (std::string agreement = ClusterAgreementText(ws.clusters, ws.table); !agreement.empty())
         parts.push_back(std::move(agreement));
     return parts;

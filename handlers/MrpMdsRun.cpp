@@ -11,6 +11,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/MemoLines.h"
 #include "handlers/RunControl.h"
+#include "handlers/RowPlacement.h"
 #include "handlers/RunRecord.h"
 #include "handlers/RunSteps.h"
 #include "mds/MapBorder.h"
@@ -44,6 +45,7 @@ struct ItemsRead {
     int items = 0, dim = 0;  // dim 0: a distance matrix
     float mean = 0;
     std::string dump;
+    AllRows all;  // with all rows beyond 400: the rows and the landmarks the run maps
 };
 
 // The run's own start state, once a file is chosen.
@@ -150,17 +152,21 @@ bool HasItems(Form& form, const MrpMdsOptions& options, const char* refusalLine)
 
 // Reads the items as vectors; false when the run must end.
 bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
-    if (!HasItems(form, options, "invalid input data.")) return false;
+    const bool allRows = options.choices.allRows;
+    if (!allRows && !HasItems(form, options, "invalid input data.")) return false;
     const char* name = read.path.c_str();
     ReadReport report;
-    Table items = ReadVectors(name, options.items.value, form.Choices().reading, report);
-    ShowDataLine(form, report, options.items.value);
+    Table items = ReadVectors(name, RowsToRead(options.choices, options.items.value), options.choices.reading, report);
+    // With all rows, the rows asked for are those the file has.
+    const int asked = allRows ? report.rowsRead : options.items.value;
+    ShowDataLine(form, report, asked);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, "invalid input data.", why);
         return false;
     }
-    ShowVectorReadNotes(form, report, name, options.items.value);
-    read.items = std::min(options.items.value, report.rowsRead);  // no rows past the file's end
+    if (!AllRowsFit(form, options.choices, report, name)) return false;
+    ShowVectorReadNotes(form, report, name, asked);
+    read.items = std::min(asked, report.rowsRead);  // no rows past the file's end
     read.dim = report.values;
     if (read.dim > kMaxDim) {
         std::string why = Format("the rows of %s hold %d values; vectors have at most 64 components",
@@ -172,6 +178,11 @@ bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     ComponentsTheyHave(form, report, options.dim.value);
     ScaleFeatures(form, report, items, read.dim);
     if (!ValuesFitSinglePrecision(form, report, items, read.dim, "invalid input data.")) return false;
+    if (read.items > kMaxMapItems) {  // all rows: the run maps its landmarks
+        read.all = {std::move(items), DrawLandmarks(read.items, *options.choices.seed), read.dim};
+        items = read.all.table.Reordered(read.all.landmarks);
+        read.items = items.rows;
+    }
     ws.view.mode = kViewBars;
     ws.PickEnabled = false;
     ShowUnrelatedPairs(form, BuildDistanceMatrix(items, read.items, read.dim, ws.distances));
@@ -194,14 +205,24 @@ bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
 
 // Reads the items' distance matrix; false when the run must end.
 bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
-    if (!HasItems(form, options, "invalid dist. matr.")) return false;
+    const bool allRows = options.choices.allRows;
+    if (!allRows && !HasItems(form, options, "invalid dist. matr.")) return false;
     const char* name = read.path.c_str();
     const std::string file(BaseName(name));
-    const int asked = options.items.value;
     ReadReport report;
-    const Table matrix = ReadMatrix(name, asked, form.Choices().reading, report);
+    const Table matrix =
+        ReadMatrix(name, RowsToRead(options.choices, options.items.value), options.choices.reading, report);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, "invalid dist. matr.", why);
+        return false;
+    }
+    if (!AllRowsFit(form, options.choices, report, name)) return false;
+    // With all rows, as many items as the matrix has rows; a matrix maps at most 400.
+    const int asked = allRows ? report.rowsRead : options.items.value;
+    if (asked > kMaxMapItems) {
+        Refuse(form, "max size: 400",
+               Format("%s is a matrix of %d rows; an MRP-MDS map of a distance matrix takes at most 400 items",
+                      file.c_str(), asked));
         return false;
     }
     ShowMatrixReadNotes(form, report, name, asked);
@@ -253,7 +274,7 @@ bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
 // their mean distance; false when the run must end.
 bool ReadItems(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     ws.VectorDim = options.dim.value;
-    if (options.items.value > kMaxMapItems) {
+    if (options.items.value > kMaxMapItems && !options.choices.allRows) {
         Refuse(form, "max size: 400",
                FieldWords(options.items, "Input size") + "; an MRP-MDS map takes at most 400 items");
         return false;
@@ -319,7 +340,7 @@ bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, const ItemsRead& 
                                CharDistanceHint(form, mrp, {ws.distances, read.mean, 1, kMaxClusters}).c_str()));
     RecordWrittenFiles(
         form, read.path,
-        RunLine("MRP-MDS", read.path, read.items, read.dim,
+        RunLine("MRP-MDS", read.path, read.all.landmarks.empty() ? read.items : read.all.table.rows, read.dim,
                 {Setting("char. distance", mrp.charDistance.value), Setting("noise limit", mrp.noiseLimit.value),
                  Setting("neigbbour limit", mrp.neighbourLimit.value), Setting("map dim. (1-3)", options.mapDim.value),
                  Setting("map enlarge.", options.enlargement.value)}),
@@ -352,16 +373,26 @@ long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
     return done;
 }
 
-// How the run ended, with the map's figures.
-void ReportEnd(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b, long done,
-               const SettlingMade& settling, bool written, const RunClock& clock) {
+// The warning of a map pressed against its box's wall, with a checked
+// "map enlarge." that fits.
+void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b) {
     const double enlargement = options.enlargement.value;
     ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.map.n, enlargement, [&] {
         return CheckedFitting(form, ws.distances, enlargement, b, options.mapDim.value, *options.choices.seed);
     });
-    const long all = kSteps + 1L;
-    ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settling, written,
-                 clock.Seconds(), ShownMapFigures());
+}
+
+// With all rows, the other rows placed on the landmarks' map; false when
+// clusters.dat could not be written.
+bool PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b) {
+    const int m = options.mapDim.value;
+    const PlacementRule rule{b, m, ws.distances.largest * kRadiusFactor, kFarWeight,
+                             static_cast<float>(ws.map.axisSize[1])};
+    const bool written = PlaceOtherRows(
+        form, read.all, {rule, options.mrp.charDistance.value, read.results.clusters, *options.choices.seed},
+        ws.StopRequested);
+    ShowMovedMap(form, m);
+    return written;
 }
 
 }  // namespace
@@ -402,5 +433,9 @@ void RunMrpMds(Form& form) {
                 form.StatusProgress(
                     {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
         });
-    ReportEnd(form, options, *plan, b, done, settled, written, clock);
+    ShowMapBorder(form, options, *plan, b);
+    const bool placed = read.all.landmarks.empty() || PlaceAllRows(form, options, read, b);
+    const long all = kSteps + 1L;
+    ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settled, written && placed,
+                 clock.Seconds(), ShownMapFigures());
 }

@@ -35,10 +35,14 @@ struct PanelScale {
 };
 
 // "setosa-12 (item 12)", or "item 12" without a name.
+// Item i by its name and its row in the file, "(placed)" when it was placed
+// against a map's landmarks.
 std::string ItemWords(int i) {
     const std::string& name = ws.table.Name(i);
-    if (!name.empty()) return Format("%s (item %d)", name.c_str(), i);
-    return Format("item %d", i);
+    const int row = ws.landmarks.FileRow(i);
+    const char* placed = ws.landmarks.Placed(i) ? ", placed" : "";
+    if (!name.empty()) return Format("%s (item %d%s)", name.c_str(), row, placed);
+    return Format("item %d%s", row, placed);
 }
 
 // "Species setosa", or "class setosa" when the column has no name.
@@ -226,7 +230,7 @@ std::string MarkDescription(Form& form, int x, int y) {
     if (kind == MapKind::MrpMds) {
         const ClusterMark mark = ws.clusters.marks[static_cast<std::size_t>(nearest)];
         const std::string cluster =
-            mark.InCluster() ? Format("cluster of item %d", mark.CentreItem()) : "no cluster";
+            mark.InCluster() ? Format("cluster of item %d", ws.landmarks.FileRow(mark.CentreItem())) : "no cluster";
         const int itemClass = ws.table.ClassOf(nearest);
         const std::string cls = itemClass > 0 ? ClassWords(itemClass) + "; " : "";
         return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(), cluster.c_str(),

@@ -9,6 +9,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunStatus.h"
+#include "table/Capacities.h"
 #include "table/ReadNotes.h"
 #include "table/TableReader.h"
 #include "text/Numbers.h"
@@ -44,6 +45,7 @@ void StartRun(Form& form, int socMode) {
     ws.SocMode = socMode;
     ws.view.colourByClass = false;
     ws.facts = PrototypeFacts{};
+    ws.landmarks = Landmarks{};
     ws.VectorDim = 65;
     ws.tree.Clear(0);
     form.StatusClear();
@@ -52,7 +54,8 @@ void StartRun(Form& form, int socMode) {
 }
 
 void FollowFile(Form& form, const std::string& path, int most, bool matrices) {
-    const bool size = form.FieldFollowsFile(Edit12), dim = form.FieldFollowsFile(Edit13);
+    // With all rows "Input size" does not apply.
+    const bool size = form.FieldFollowsFile(Edit12) && !form.Choices().allRows, dim = form.FieldFollowsFile(Edit13);
     if (!size && !dim) return;
     ReadReport report;
     const FileShape shape = InspectFile(path.c_str(), form.Choices().reading, most, report);
@@ -68,6 +71,21 @@ void FollowFile(Form& form, const std::string& path, int most, bool matrices) {
     if (size) follow(Edit12, "Input size", shape.items);
     if (dim) follow(Edit13, "Vect. dim", matrices && shape.matrix ? 0 : shape.values);
     if (!said.empty()) form.StatusNote(said + " from " + std::string(BaseName(path)));
+}
+
+int RowsToRead(const RunChoices& choices, int inputSize) {
+    return choices.allRows ? kMostAllRows + 1 : inputSize;
+}
+
+bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file) {
+    if (!choices.allRows) return true;
+    if (form.FieldGiven(Edit12))
+        form.StatusNote(Format("warning: \"Input size\" %s does not apply with all rows: every row of %s is taken",
+                               form.EditText(Edit12).c_str(), std::string(BaseName(file)).c_str()));
+    if (report.rowsRead <= kMostAllRows) return true;
+    Refuse(form, "",
+           Format("max size: %d rows with all rows; %s has more", kMostAllRows, std::string(BaseName(file)).c_str()));
+    return false;
 }
 
 void ShowMovedMap(Form& form, int axes) {

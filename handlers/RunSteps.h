@@ -38,6 +38,13 @@ void StartRun(Form& form, int socMode);
 // left to the run to refuse.
 void FollowFile(Form& form, const std::string& path, int most, bool matrices);
 
+// The rows a run asks the reader for: "Input size", or with all rows every
+// row of the file up to kMostAllRows, and one more to know of a longer file.
+int RowsToRead(const RunChoices& choices, int inputSize);
+// With all rows: a "Input size" the user gave is warned of, and a file of
+// more rows than kMostAllRows refused (false).
+bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file);
+
 // The map after its points moved: centred on axes 1..axes, at zoom 1,
 // projected and drawn.
 void ShowMovedMap(Form& form, int axes);

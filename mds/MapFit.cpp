@@ -2,7 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <vector>
 
+#include "distances/Distances.h"
+#include "distances/SetDistances.h"
+#include "parallel/Chunks.h"
 #include "text/Numbers.h"
 #include "table/Capacities.h"
 
@@ -12,12 +19,13 @@ constexpr int kNeighbours = 5;
 
 // The k smallest values of row[1..n] without `self`, as item numbers in
 // nearest[0..k-1]; ties go to the lower number.
-void Nearest(const double* row, int n, int self, int k, int* nearest) {
+template <class Value>
+void Nearest(const Value* row, int n, int self, int k, int* nearest) {
     double value[kNeighbours];
     int count = 0;
     for (int j = 1; j <= n; ++j) {
         if (j == self) continue;
-        const double v = row[j];
+        const double v = static_cast<double>(row[j]);
         if (count == k && !(v < value[k - 1])) continue;
         int at = count < k ? count++ : k - 1;
         while (at > 0 && v < value[at - 1]) {
@@ -68,6 +76,111 @@ MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int 
     const double residual = sumDelta2 > 0 ? sumD2 - sumDDelta * sumDDelta / sumDelta2 : sumD2;
     fit.stress1 = sumD2 > 0 ? std::sqrt(std::max(residual, 0.0) / sumD2) : 0.0;
     fit.neighboursKept = static_cast<double>(kept) / (static_cast<double>(n) * fit.neighbours);
+    return fit;
+}
+
+namespace {
+
+constexpr long kFitPairs = 100000;
+constexpr int kFitRows = 1000;
+
+double MapDistance(const MapLayout& map, int i, int j, int m) {
+    double d2 = 0;
+    for (int a = 1; a <= m; ++a) {
+        const double diff = static_cast<double>(map.Point(i)[a]) - map.Point(j)[a];
+        d2 += diff * diff;
+    }
+    return std::sqrt(d2);
+}
+
+// Point i's squared distances on the map to points 1..n, into out[1..n]:
+// they rank the points as the distances do.
+void SquaredMapDistances(const MapLayout& map, int i, int m, float* out) {
+    const float* p = map.Point(i);
+    for (int j = 1; j <= map.n; ++j) {
+        const float* q = map.Point(j);
+        float s = 0;
+        for (int a = 1; a <= m; ++a) s += (p[a] - q[a]) * (p[a] - q[a]);
+        out[j] = s;
+    }
+}
+
+// Stress-1 over the pairs given, map distance d against distance delta.
+struct StressSums {
+    double d2 = 0, dDelta = 0, delta2 = 0;
+    void Add(double d, double delta) {
+        d2 += d * d;
+        dDelta += d * delta;
+        delta2 += delta * delta;
+    }
+    double Stress1() const {
+        const double residual = delta2 > 0 ? d2 - dDelta * dDelta / delta2 : d2;
+        return d2 > 0 ? std::sqrt(std::max(residual, 0.0) / d2) : 0.0;
+    }
+};
+
+}  // namespace
+
+MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float unit, int m, unsigned seed) {
+    const int n = std::min(map.n, rows.rows);
+    m = std::clamp(m, 1, 4);
+    MapFit fit{0, 1, std::min(kNeighbours, n - 1)};
+    if (n < 2) return fit;
+    std::mt19937 random(seed);
+    const auto below = [&](int a) { return static_cast<int>(random() % static_cast<unsigned>(a)); };
+
+    StressSums sums;
+    const long pairs = static_cast<long>(n) * (n - 1) / 2;
+    const auto add = [&](int i, int j) {
+        const float delta = VectorDistance(rows.Row(i), rows.Row(j), dim, unit);
+        if (!std::isnan(delta)) sums.Add(MapDistance(map, i, j, m), delta);
+    };
+    if (pairs <= kFitPairs) {
+        for (int i = 1; i <= n; ++i)
+            for (int j = 1; j < i; ++j) add(i, j);
+    } else {
+        for (long p = 0; p < kFitPairs; ++p) {
+            const int i = 1 + below(n);
+            int j = 1 + below(n - 1);
+            if (j >= i) ++j;
+            add(i, j);
+        }
+    }
+    fit.stress1 = sums.Stress1();
+
+    std::vector<int> sample(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) sample[static_cast<std::size_t>(i)] = i + 1;
+    const int sampled = std::min(n, kFitRows);
+    for (int i = 0; i < sampled; ++i)
+        std::swap(sample[static_cast<std::size_t>(i)], sample[static_cast<std::size_t>(i + below(n - i))]);
+    std::vector<int> everyRow(static_cast<std::size_t>(n));
+    std::iota(everyRow.begin(), everyRow.end(), 1);
+    const SetDistances distances(rows, everyRow, dim, unit);
+    std::vector<int> kept(static_cast<std::size_t>(sampled), 0);
+    InChunks(
+        sampled, 16,
+        [&](int from, int to) {
+            std::vector<float> delta(static_cast<std::size_t>(n) + 1), onMap(static_cast<std::size_t>(n) + 1);
+            int nearOnMap[kNeighbours], nearByDistance[kNeighbours];
+            for (int s = from; s < to; ++s) {
+                const int i = sample[static_cast<std::size_t>(s)];
+                distances.From(rows.Row(i), rows.missing[static_cast<std::size_t>(i)] == 0, delta.data());
+                SquaredMapDistances(map, i, m, onMap.data());
+                for (int j = 1; j <= n; ++j)
+                    if (std::isnan(delta[static_cast<std::size_t>(j)]))
+                        delta[static_cast<std::size_t>(j)] = std::numeric_limits<float>::infinity();
+                Nearest(onMap.data(), n, i, fit.neighbours, nearOnMap);
+                Nearest(delta.data(), n, i, fit.neighbours, nearByDistance);
+                int k = 0;
+                for (int a = 0; a < fit.neighbours; ++a)
+                    k += static_cast<int>(std::count(nearOnMap, nearOnMap + fit.neighbours, nearByDistance[a]));
+                kept[static_cast<std::size_t>(s)] = k;
+            }
+        },
+        [] { return true; });
+    long total = 0;
+    for (const int k : kept) total += k;
+    fit.neighboursKept = static_cast<double>(total) / (static_cast<double>(sampled) * fit.neighbours);
     return fit;
 }
 

@@ -7,6 +7,7 @@
 
 #include "distances/DistanceMatrix.h"
 #include "mds/MapLayout.h"
+#include "table/Table.h"
 
 struct MapFit {
     double stress1;         // 0 for a perfect map
@@ -21,6 +22,14 @@ struct MapFit {
 // (the map is laid out for delta / sqrt(b), so delta alone would only measure
 // that factor). Allocates nothing.
 MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int m);
+
+// The same figures for a map of many rows (points 1..n are rows 1..n of
+// the table, components 1..dim, summed in `unit`), measured on seeded
+// samples: Stress-1 over every pair, or over 100,000 pairs drawn when there
+// are more; the neighbours kept over every row, or over 1,000 rows drawn,
+// each against all rows. Spread on every core; the same whatever their
+// number.
+MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float unit, int m, unsigned seed);
 
 // Kruskal's 1964 verbal band: excellent, good, fair, poor, bad.
 const char* StressBand(double stress1);

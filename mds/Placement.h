@@ -31,9 +31,9 @@ public:
     int Place(const float* distances, float* position);
 
 private:
-    double Stress(const double* place) const;
-
-    const MapLayout& landmarks_;
+    int n_;
     PlacementRule rule_;
-    std::vector<double> target_, weight_;  // of each landmark
+    // Of landmarks 1..n at [j - 1]: their place on each axis, and for the
+    // point being placed, its squared distance / b and its weight.
+    std::vector<float> axis_[3], target_, weight_;
 };

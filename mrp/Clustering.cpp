@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "table/Capacities.h"
 #include "text/Numbers.h"
@@ -132,6 +133,7 @@ void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float mea
             if (choice.noLink < t) mark = ClusterMark::Member(clusters.centres[choice.cluster]);
         }
     }
+    clusters.joinLimit = t;
 }
 
 }  // namespace
@@ -171,20 +173,26 @@ std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDi
     return std::nullopt;
 }
 
-std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written) {
+std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written,
+                             const std::vector<int>& numbers) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
+    const auto number = [&](int p) { return numbers.empty() ? p : numbers[static_cast<std::size_t>(p)]; };
+    // The items in the order of their numbers.
+    std::vector<int> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 1);
+    if (!numbers.empty()) std::sort(order.begin(), order.end(), [&](int a, int b) { return number(a) < number(b); });
     std::string text;
     written = 0;
     for (int c = 1; c <= clusters.count; ++c) {
         const int centre = clusters.centres[static_cast<std::size_t>(c)];
-        text += Format("  %d   ", centre);
+        text += Format("  %d   ", number(centre));
         const auto member = [&](int p) { return clusters.marks[static_cast<std::size_t>(p)].CentreItem() == centre; };
         int members = 0;
         for (int p = 1; p <= n; ++p) members += member(p);
         if (members < minMembers) continue;
-        for (int p = 1; p <= n; ++p) {
+        for (const int p : order) {
             if (!member(p)) continue;
-            text += Format("%4d ", p);
+            text += Format("%4d ", number(p));
             ++written;
         }
         text += " \n \n";

@@ -56,5 +56,8 @@ std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDi
 
 // clusters.dat: a block per cluster of at least minMembers members, the
 // centre's number, then its members' (the centre among them), and a line
-// holding one blank. `written` counts the member entries.
-std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written);
+// holding one blank. `written` counts the member entries. Items are
+// written as numbers[item] when given (each item's row in the file), in
+// that order.
+std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written,
+                             const std::vector<int>& numbers = {});

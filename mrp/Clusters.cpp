@@ -5,6 +5,7 @@ void Clusters::Clear(int n) {
     marks.assign(static_cast<std::size_t>(n) + 1, ClusterMark{});
     centres.assign(1, 0);
     probability.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+    joinLimit = 0;
 }
 
 int Clusters::ClusterOfCentre(int item) const {

@@ -35,6 +35,9 @@ struct Clusters {
     std::vector<ClusterMark> marks;  // of items 1..n
     std::vector<int> centres;        // of clusters 1..count: the centre's item
     std::vector<float> probability;  // of items 1..n: the prototype probability
+    // The chance of no link into a cluster below which the last round of
+    // assignment let an item join it.
+    float joinLimit = 0;
 
     // n items in no cluster, of probability 0.
     void Clear(int n);

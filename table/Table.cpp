@@ -1,5 +1,6 @@
 #include "table/Table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,6 +31,32 @@ void Table::KeepRows(int n) {
     missing.resize(static_cast<std::size_t>(rows) + 1);
     if (!names.empty()) names.resize(static_cast<std::size_t>(rows) + 1);
     if (!classes.empty()) classes.resize(static_cast<std::size_t>(rows) + 1);
+}
+
+Table Table::Reordered(const std::vector<int>& order) const {
+    Table out;
+    out.width = width;
+    out.classNames = classNames;
+    out.classHeader = classHeader;
+    out.featureNames = featureNames;
+    out.offset = offset;
+    out.factor = factor;
+    out.columnScale = columnScale;
+    out.scale = scale;
+    out.distanceUnit = distanceUnit;
+    out.rows = static_cast<int>(order.size());
+    out.values.assign(static_cast<std::size_t>(out.rows + 1) * Stride(), std::numeric_limits<float>::quiet_NaN());
+    out.missing.assign(static_cast<std::size_t>(out.rows) + 1, 0);
+    if (!names.empty()) out.names.assign(static_cast<std::size_t>(out.rows) + 1, std::string());
+    if (!classes.empty()) out.classes.assign(static_cast<std::size_t>(out.rows) + 1, 0);
+    for (int k = 1; k <= out.rows; ++k) {
+        const int from = order[static_cast<std::size_t>(k - 1)];
+        std::copy(Row(from), Row(from) + Stride(), out.Row(k));
+        out.missing[static_cast<std::size_t>(k)] = missing[static_cast<std::size_t>(from)];
+        if (!names.empty()) out.names[static_cast<std::size_t>(k)] = names[static_cast<std::size_t>(from)];
+        if (!classes.empty()) out.classes[static_cast<std::size_t>(k)] = classes[static_cast<std::size_t>(from)];
+    }
+    return out;
 }
 
 const std::string& Table::Name(int i) const {

@@ -36,6 +36,9 @@ struct Table {
     void Resize(int rows, int width);
     // The first n rows alone (n at most rows).
     void KeepRows(int n);
+    // A table of rows order[0], order[1], ... of this one (each 1..rows),
+    // with their names and classes; the columns as they are.
+    Table Reordered(const std::vector<int>& order) const;
 
     float* Row(int i) { return values.data() + static_cast<std::size_t>(i) * Stride(); }
     const float* Row(int i) const { return values.data() + static_cast<std::size_t>(i) * Stride(); }

@@ -52,9 +52,9 @@ float EdgeLimit(const MapScene& scene) {
     return scene.view.edgeFactor * LargestDistance(scene.distances, std::min(scene.map.n, scene.distances.n));
 }
 
-std::string MapName(const Table& items, int i) {
-    const std::string& name = items.Name(i);
-    if (name.empty()) return std::to_string(i);
+std::string MapName(const MapScene& scene, int i) {
+    const std::string& name = scene.table.Name(i);
+    if (name.empty()) return std::to_string(scene.Number(i));
     // The byte after the first `chars` characters (a first byte and the
     // continuation bytes after it each).
     const auto after = [&name](int chars) {
@@ -100,18 +100,19 @@ void Draw(Canvas& canvas, const MapScene& scene, bool legend) {
         const float probability = i < static_cast<int>(scene.clusters.probability.size())
                                       ? scene.clusters.probability[static_cast<std::size_t>(i)]
                                       : 0.0f;
-        const int h = TruncPixel(static_cast<double>(probability) * 10.0);
+        const bool placed = scene.Placed(i);
+        const int h = placed ? 0 : TruncPixel(static_cast<double>(probability) * 10.0);
         const int barTop = at.yUp + TruncPixel(h * static_cast<double>(view.markScale) + 0.5);
         const MarkLook look = LookOf(scene, i);
         const int r = look.radius;
         canvas.SetBrushColor(look.fill);
         canvas.SetPenColor(look.outline);
         const int y = h1 - at.yUp;
-        if (view.mode == kViewBars) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
+        if (view.mode == kViewBars && !placed) canvas.Rectangle(at.x - 2, y, at.x + 2, h1 - barTop);
         canvas.Ellipse(at.x + r, y - r, at.x - r, y + r);
         canvas.SetBrushColor(kWhite);
-        if (view.mode == kViewNumbers) canvas.TextOut(at.x - 2, y + 4, std::to_string(i));
-        if (view.mode == kViewNames) canvas.TextOut(at.x - 2, y + 4, MapName(scene.table, i));
+        if (view.mode == kViewNumbers && !placed) canvas.TextOut(at.x - 2, y + 4, std::to_string(scene.Number(i)));
+        if (view.mode == kViewNames && !placed) canvas.TextOut(at.x - 2, y + 4, MapName(scene, i));
         canvas.SetPenColor(kBlack);
     }
 

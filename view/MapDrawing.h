@@ -17,7 +17,7 @@ inline constexpr int kNameChars = 16;  // of a name on the map, a cut one ending
 
 // The label of item i in the names mode: its name cut to 16 characters, or
 // its number when it has none.
-std::string MapName(const Table& items, int i);
+std::string MapName(const MapScene& scene, int i);
 
 // True when the map's points are named items (an MRP-MDS map of a table
 // with names).

@@ -79,8 +79,8 @@ void ClusterEntries(const MapScene& scene, Legend& legend) {
             Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%.*s%s: %d", name.bytes,
                 name.text, name.ending, members);
         } else
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "item %d: %d", centre,
-                members);
+            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "item %d: %d",
+                scene.Number(centre), members);
     }
     Add(legend, true, kBlack, kBlack, kMarkRadius, "other: %d", other);
     Text(legend, scene.view.mode == kViewBars ? "bar: prototype probability; large: centre"

@@ -10,6 +10,7 @@
 #include "mds/MapLayout.h"
 #include "mrp/Clusters.h"
 #include "table/Table.h"
+#include "view/Landmarks.h"
 #include "view/TreeLinks.h"
 #include "view/View.h"
 
@@ -23,7 +24,13 @@ struct MapScene {
     const std::vector<int>& prototypeClasses;    // of prototypes 1..K, when the points are prototypes
     const std::vector<int>& prototypeMembers;    // and the vectors each holds; empty while they train
     bool prototypes;                             // the points are SOC's prototypes, not items
+    const Landmarks* landmarks = nullptr;        // of a map of all rows, which points were placed
 
     // The points drawn: those placed and projected.
     int Points() const;
+    // Whether point i is a row placed against the landmarks: a smaller mark
+    // without bar or label.
+    bool Placed(int i) const;
+    // The number point i is shown by: its row in the file.
+    int Number(int i) const;
 };

@@ -82,6 +82,7 @@ int MembersRadius(int members, int most) {
 
 namespace {
 int RadiusOf(const MapScene& scene, int i) {
+    if (scene.Placed(i)) return kPlacedRadius;
     const std::vector<int>& members = scene.prototypeMembers;
     if (scene.prototypes && i >= 1 && i < static_cast<int>(members.size()))
         return MembersRadius(members[static_cast<std::size_t>(i)], *std::max_element(members.begin() + 1, members.end()));

@@ -27,6 +27,7 @@ int MarkClass(const MapScene& scene, int i);
 // others.
 inline constexpr int kCentreRadius = 4;
 inline constexpr int kMarkRadius = 3;
+inline constexpr int kPlacedRadius = 1;  // a row placed against a map's landmarks
 
 // A prototype's radius once trained: its area grows with the vectors it
 // holds, from kEmptyRadius for none to kFullestRadius for the most any holds.

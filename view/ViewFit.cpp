@@ -47,7 +47,7 @@ MarkReach ReachOfMarks(const MapScene& scene, int rows) {
             reach.up = std::max(reach.up, TruncPixel(h * static_cast<double>(view.markScale) + 0.5) + 0.0);
         } else if (view.mode == kViewNumbers || view.mode == kViewNames) {
             const std::size_t chars =
-                view.mode == kViewNames ? MapName(scene.table, p).size() : std::to_string(p).size();
+                view.mode == kViewNames ? MapName(scene, p).size() : std::to_string(scene.Number(p)).size();
             reach.right = std::max(reach.right, kLabelCharWidth * static_cast<double>(chars) - 2);
             reach.down = std::max(reach.down, 4 + kLabelHeight);
         }

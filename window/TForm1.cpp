@@ -201,6 +201,13 @@ void TForm1::BuildControls() {
     scaleLabel->setFont(SansFont(13));
     scaleLabel->setGeometry(888, 214, 90, 16);
     scaleLabel->setBuddy(ScaleBox);
+    AllRowsBox = new QCheckBox(QStringLiteral("all rows"), client_);
+    AllRowsBox->setObjectName("AllRowsBox");
+    AllRowsBox->setFont(SansFont(13));
+    AllRowsBox->setGeometry(940, 72, 80, 18);
+    AllRowsBox->setToolTip(
+        QStringLiteral("Every row of the file, up to 100,000, instead of \"Input size\": MRP-MDS maps 400 of "
+                       "them and places the others on its map; SOC trains on all of them"));
     ColumnsButton = new QPushButton(QStringLiteral("columns\u2026"), client_);
     ColumnsButton->setObjectName("ColumnsButton");
     ColumnsButton->setGeometry(984, 211, 75, 23);
@@ -248,7 +255,7 @@ void TForm1::BuildControls() {
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
                               Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
-                              ScaleBox, ColumnsButton, Edits[12], Edits[13], Edits[14], Edits[15], Edits[16]};
+                              ScaleBox, ColumnsButton, Edits[12], AllRowsBox, Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -320,6 +327,7 @@ RunChoices TForm1::Choices() {
     }
     if (kept != roles_.end()) choices.reading = kept->second.roles;
     choices.reading.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
+    choices.allRows = AllRowsBox->isChecked();
     return choices;
 }
 

@@ -3,6 +3,7 @@
 // window (Form).
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,6 +50,7 @@ public:
     RunChoices Choices() override;
     void StatusDone(std::string_view text) override { SayDone(std::string(text)); }
     bool FieldFollowsFile(EditId edit) override;
+    bool FieldGiven(EditId edit) override { return typed_.count(edit) > 0; }
     std::string Suggest(const Suggestion& suggestion) override;
     std::string ColumnsControl() override;
 
@@ -61,6 +63,7 @@ public:
     StatusText* StatusLine;           // read-only; what the tool says besides Memo1
     QComboBox* ScaleBox;              // the column scale of the next runs: none, z, range
     QPushButton* ColumnsButton;       // "columns…": the roles of the chosen file's columns
+    QCheckBox* AllRowsBox;            // "all rows": every row of the file instead of "Input size"
 
 protected:
     // The open-file, save-file and columns dialogs; tests replace them.

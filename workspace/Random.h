@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class Random {
 public:
@@ -12,6 +13,9 @@ public:
     void SeedWith(unsigned seed);
     // A pseudo-random integer in 0..a-1, or 0 when a is 0 or less.
     int Below(int a);
+    // k different numbers of 1..n (all of them when k >= n), every set as
+    // likely, in increasing order.
+    std::vector<int> Sample(int n, int k);
 
 private:
     std::uint64_t state_ = 1;

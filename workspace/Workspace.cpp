@@ -10,6 +10,7 @@ void Workspace::ClearMap() {
     distances.Resize(0);
     clusters.Clear(0);
     prototypes.Resize(0, 0);
+    landmarks = Landmarks{};
     VectorDim = 0;  // and no vector for the feature-vector panel to draw
     PickEnabled = false;
 }

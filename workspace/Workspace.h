@@ -58,6 +58,7 @@ struct Workspace {
     MapLayout map;
     Prototypes prototypes;
     PrototypeFacts facts;
+    Landmarks landmarks;
     TreeLinks tree;
     View view;
 
@@ -81,7 +82,7 @@ struct Workspace {
 
     // The map on show, for the view to draw, fit and pick from.
     MapScene Scene() const {
-        return {map, view, distances, clusters, tree, table, facts.classes, facts.members, SocMode == 1};
+        return {map, view, distances, clusters, tree, table, facts.classes, facts.members, SocMode == 1, &landmarks};
     }
 
     // Everything back to how the program starts.

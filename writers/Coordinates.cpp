@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 #include <algorithm>
+#include <numeric>
+#include <vector>
 #include <cstdlib>
 
 #include "soc/SocFit.h"
@@ -42,24 +44,34 @@ std::string ItemHeader(const Table& items) {
     return text;
 }
 
-// Item i's first fields, as ItemHeader names them.
-void AddItem(std::string& text, const Table& items, int i) {
-    text += std::to_string(i);
+// Item i's first fields, as ItemHeader names them: its number, then its
+// name and class.
+void AddItem(std::string& text, const Table& items, int i, int number) {
+    text += std::to_string(number);
     if (items.HasNames()) Add(text, TsvField(items.Name(i)));
     if (items.HasClasses()) Add(text, ClassField(items, items.ClassOf(i)));
 }
 
+// A map of all rows has a line per row in the file's order, and says which
+// rows were landmarks.
 std::string MrpMdsText(const Workspace& shown, int n, int axes) {
     const Table& items = shown.table;
+    const Landmarks& landmarks = shown.landmarks;
     std::string text = ItemHeader(items) + "\tcluster\tprobability";
     for (int a = 1; a <= axes; ++a) text += Format("\taxis%d", a);
-    text += "\tview_x\tview_y\n";
-    for (int i = 1; i <= n; ++i) {
-        AddItem(text, items, i);
-        Add(text, std::to_string(shown.clusters.marks[static_cast<std::size_t>(i)].CentreItem()));
+    text += landmarks.count > 0 ? "\tview_x\tview_y\tlandmark\n" : "\tview_x\tview_y\n";
+    std::vector<int> inFileOrder(static_cast<std::size_t>(n));
+    std::iota(inFileOrder.begin(), inFileOrder.end(), 1);
+    std::sort(inFileOrder.begin(), inFileOrder.end(),
+              [&](int a, int b) { return landmarks.FileRow(a) < landmarks.FileRow(b); });
+    for (const int i : inFileOrder) {
+        AddItem(text, items, i, landmarks.FileRow(i));
+        const int centre = shown.clusters.marks[static_cast<std::size_t>(i)].CentreItem();
+        Add(text, std::to_string(centre > 0 ? landmarks.FileRow(centre) : 0));
         Add(text, Number(shown.clusters.probability[static_cast<std::size_t>(i)]));
         for (int a = 1; a <= axes; ++a) Add(text, Number(shown.map.Point(i)[a]));
         for (int a = 1; a <= 2; ++a) Add(text, Number(shown.view.Projected(i)[a]));
+        if (landmarks.count > 0) Add(text, landmarks.Placed(i) ? "0" : "1");
         text += '\n';
     }
     return text;
@@ -103,7 +115,7 @@ std::string SocItemsText(const Workspace& shown) {
     std::string text = ItemHeader(vectors) + "\tprototype\tdistance\n";
     for (int i = 1; i <= vectors.rows; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        AddItem(text, vectors, i);
+        AddItem(text, vectors, i, i);
         const bool in = fit.prototypeOf[at] > 0;
         Add(text, in ? std::to_string(fit.prototypeOf[at]) : std::string());
         Add(text, in ? Number(fit.distance[at]) : std::string());

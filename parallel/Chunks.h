@@ -1,0 +1,14 @@
+// Work over many independent items spread on every core: the items are
+// taken in fixed chunks, so what each item gives does not depend on how
+// many cores there are.
+#pragma once
+
+#include <functional>
+
+// Calls work(from, to) for the chunks [0, chunk), [chunk, 2 chunk), ... of
+// 0..count-1 on every core. The calling thread waits, calling `goOn` about
+// twenty times a second: when it returns false, no further chunk starts.
+// Returns how many items were worked, counting from 0 in chunks that all
+// finished: count when none was left out.
+int InChunks(int count, int chunk, const std::function<void(int from, int to)>& work,
+             const std::function<bool()>& goOn);
