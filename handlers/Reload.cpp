@@ -35,7 +35,7 @@ void Prepare(const ReloadOptions& options) {
 
 // "Input size" and "Vect. dim"; false when the run must end.
 bool FieldsUsable(Form& form, const ReloadOptions& options) {
-    if (options.vectors.value < 1 || options.vectors.value > kMaxSocVectors) {
+    if ((options.vectors.value < 1 || options.vectors.value > kMaxSocVectors) && !options.choices.allRows) {
         Refuse(form, "max size: 1000",
                FieldWords(options.vectors, "Input size") + "; reload takes 1 to 1000 vectors (3 digits count)");
         return false;
@@ -57,9 +57,8 @@ bool ReadVectors(Form& form, const ReloadOptions& options, const std::string& pa
     if (!items) return false;
     const int n = items->rows;
     ShrinkLargeData(*items, dim);
-    DistanceMatrix itemDistances;
-    const double size = static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(ws.SimilarityDist);
-    if (!BuildItemDistances(*items, n, dim, size, itemDistances)) form.MemoAppend("gaz");
+    ItemDistances(form, *items, n, dim,
+                  static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(ws.SimilarityDist));
     ws.view.markScale = 1.0f;
     ws.view.mode = kViewNumbers;
     ws.view.angle = kRunViewAngle;

@@ -9,6 +9,7 @@
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
 #include "handlers/RunStatus.h"
+#include "distances/Distances.h"
 #include "table/Capacities.h"
 #include "table/ReadNotes.h"
 #include "table/TableReader.h"
@@ -88,6 +89,21 @@ bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report,
     return false;
 }
 
+DistanceMatrix ItemDistances(Form& form, const Table& items, int n, int dim, double size) {
+    DistanceMatrix d;
+    bool alike = false;
+    if (n <= kMaxSocVectors) {
+        alike = !BuildItemDistances(items, n, dim, size, d);
+    } else {
+        const float* first = items.Row(1);
+        alike = true;
+        for (int i = 2; i <= n && alike; ++i)
+            for (int q = 1; q <= dim && alike; ++q) alike = !(items.Row(i)[q] != first[q]);  // missing is alike
+    }
+    if (alike) form.MemoAppend("gaz");
+    return d;
+}
+
 void ShowMovedMap(Form& form, int axes) {
     MapCentre(ws.view, ws.map, axes);
     ws.view.zoom = 1.0f;
@@ -111,13 +127,16 @@ int VectorsWithoutComponents(const Table& items, int dim) {
 std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, int rows, int& dim,
                                          std::string_view refusalLine, bool needsVectors) {
     const char* name = path.c_str();
+    const RunChoices choices = form.Choices();
     ReadReport report;
-    Table items = ReadVectors(name, rows, form.Choices().reading, report);
+    Table items = ReadVectors(name, RowsToRead(choices, rows), choices.reading, report);
+    if (choices.allRows) rows = report.rowsRead;  // the rows asked for are those the file has
     ShowDataLine(form, report, rows);
     if (const std::string why = Unusable(report, name); !why.empty()) {
         Refuse(form, refusalLine, why);
         return std::nullopt;
     }
+    if (!AllRowsFit(form, choices, report, name)) return std::nullopt;
     ShowVectorReadNotes(form, report, name, rows);
     dim = std::min(ComponentsAsAsked(form, report, dim), items.width);
     if (needsVectors && items.rows == 0) {

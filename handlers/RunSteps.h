@@ -45,6 +45,12 @@ int RowsToRead(const RunChoices& choices, int inputSize);
 // more rows than kMostAllRows refused (false).
 bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file);
 
+// The items' distances (of the first 400) normalised to `size`, and "gaz"
+// in Memo1 when the items are all alike. Beyond the 1000 vectors a SOC run
+// takes (all rows), the distances of every pair would take too long: the
+// items are then alike when each equals the first.
+DistanceMatrix ItemDistances(Form& form, const Table& items, int n, int dim, double size);
+
 // The map after its points moved: centred on axes 1..axes, at zoom 1,
 // projected and drawn.
 void ShowMovedMap(Form& form, int axes);

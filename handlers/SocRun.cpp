@@ -66,10 +66,10 @@ bool FieldsUsable(Form& form, const SocOptions& o) {
         const char* label;
         const char* why;
     } checks[] = {
-        {o.vectors.value > kMaxSocVectors, "max size: 1000", o.vectors, "Input size",
+        {o.vectors.value > kMaxSocVectors && !o.choices.allRows, "max size: 1000", o.vectors, "Input size",
          "; SOC takes at most 1000 vectors"},
         {o.dim.value > kMaxDim, "max dim: 64", o.dim, "Vect. dim", "; vectors have at most 64 components"},
-        {o.vectors.value < 1, "invalid input data.", o.vectors, "Input size",
+        {o.vectors.value < 1 && !o.choices.allRows, "invalid input data.", o.vectors, "Input size",
          ": it must give the number of vectors"},
         {o.dim.value < 1, "invalid input data.", o.dim, "Vect. dim",
          ": SOC trains feature vectors of 1 to 64 components"},
@@ -165,9 +165,8 @@ bool PrepareTraining(Form& form, const SocOptions& options, const std::string& p
     ws.view.angle = kRunViewAngle;
     form.MemoAppend(std::to_string(dim));
     ShrinkLargeData(*items, dim);
-    DistanceMatrix itemDistances;
-    const double size = static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value);
-    if (!BuildItemDistances(*items, n, dim, size, itemDistances)) form.MemoAppend("gaz");
+    const DistanceMatrix itemDistances = ItemDistances(
+        form, *items, n, dim, static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value));
     items->MultiplyBy(kTenfold);
     items->distanceUnit = ChooseDistanceUnit(*items, n, dim);
     ws.table = std::move(*items);

@@ -2,6 +2,7 @@
 
 #include "handlers/MapPanel.h"
 #include "handlers/MemoLines.h"
+#include "text/Numbers.h"
 #include "view/MinimumTree.h"
 #include "workspace/Workspace.h"
 
@@ -14,5 +15,9 @@ void DrawMinimumTree(Form& form) {
     MinimumTree(ws.distances, ws.map.n, static_cast<float>(threshold * scale * static_cast<double>(ws.distances.scale)),
                 ws.tree, memo);
     RedrawMap(form);
-    form.StatusDone(TreeSummary(ws.Scene()));
+    std::string summary = TreeSummary(ws.Scene());
+    if (ws.landmarks.count > 0 && ws.map.n > ws.landmarks.count)
+        summary += Format(" (over the %d landmarks: the rows placed on their map have no distances between them)",
+                          ws.landmarks.count);
+    form.StatusDone(summary);
 }

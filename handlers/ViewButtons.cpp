@@ -4,6 +4,7 @@
 
 #include "handlers/MapPanel.h"
 #include "handlers/RunControl.h"
+#include "text/Numbers.h"
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
 #include "view/ViewPlane.h"
@@ -60,6 +61,10 @@ void ShowEdges(Form& form) {
     ws.view.showEdges = true;
     RedrawMap(form);
     form.MemoAppend(" ");
+    if (ws.landmarks.count > 0 && ws.map.n > ws.landmarks.count)
+        form.StatusDone(Format("edge lim draws the edges of the %d landmarks: the rows placed on their map have no "
+                               "distances between them",
+                               ws.landmarks.count));
 }
 
 void SwitchColours(Form& form) {
