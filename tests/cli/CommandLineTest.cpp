@@ -543,6 +543,87 @@ TEST_F(CommandLine, FoundValuesFitTheTableAndRepeatTheRun) {
     }
 }
 
+// With all rows MRP-MDS maps 400 landmarks drawn from the whole file and
+// places every other row: the coordinates hold each row in the file's
+// order, a row equal to a landmark lands on it and joins its cluster, the
+// seed repeats the run; SOC trains on every vector and assigns each. A
+// file of more than 100,000 rows is refused; --size does not apply.
+TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
+    std::string rows;
+    for (int i = 0; i < 600; ++i)
+        rows += Format("%d.%d\t%d.%d\t%d\n", (i % 3) * 10 + i % 7, i % 10, (i % 3) * 5 + i % 5, i % 9, i % 11);
+    std::istringstream first(rows);
+    for (std::string line; std::getline(first, line);) rows += line + "\n";  // rows 601..1200 repeat 1..600
+    dir.Write("t.txt", rows);
+    const std::vector<std::string> run = {"mrp-mds", File("t.txt"), "--all-rows", "--seed", "3", "--char-distance",
+                                          "auto", "--size", "50", "--tsv", File("map.tsv")};
+    const Result r = Itemmap(run);
+    ASSERT_EQ(r.status, kExitFinished) << r.err;
+    const int n = static_cast<int>(std::count(rows.begin(), rows.end(), '\n'));
+    EXPECT_NE(r.err.find("\"Input size\" 50 does not apply with all rows"), std::string::npos) << r.err;
+    ASSERT_EQ(n, 1200);
+    EXPECT_NE(r.err.find("400 landmarks drawn from 1,200 rows; 800 rows placed"), std::string::npos) << r.err;
+    const std::string tsv = ReadFile(File("map.tsv"));
+    std::istringstream lines(tsv);
+    std::string header;
+    std::getline(lines, header);
+    ASSERT_EQ(header, "item\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y\tlandmark");
+    std::vector<std::vector<std::string>> fields(1);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
+        fields.emplace_back();
+        for (std::string f; std::getline(in, f, '\t');) fields.back().push_back(f);
+    }
+    ASSERT_EQ(static_cast<int>(fields.size()), n + 1);
+    int landmarks = 0, beyond = 0, repeated = 0;
+    for (int i = 1; i <= n; ++i) {
+        const auto& row = fields[static_cast<std::size_t>(i)];
+        EXPECT_EQ(row[0], std::to_string(i));
+        landmarks += row[7] == "1";
+        beyond += row[7] == "1" && i > 400;
+        const auto& original = fields[static_cast<std::size_t>(i > 600 ? i - 600 : i)];
+        if (i > 600 && original[7] == "1" && row[7] == "0") {
+            ++repeated;
+            EXPECT_EQ(row[1], original[1]) << i;  // its cluster
+            EXPECT_EQ(row[3] + " " + row[4], original[3] + " " + original[4]) << i;  // its place
+        }
+    }
+    EXPECT_EQ(landmarks, 400);
+    EXPECT_GT(beyond, 0);
+    EXPECT_GT(repeated, 0);
+    std::istringstream clusters(ReadFile(File("clusters.dat")));
+    std::set<int> listed;
+    for (std::string line; std::getline(clusters, line);) {
+        std::istringstream block(line);
+        int centre = 0;
+        block >> centre;  // then its members, the centre among them
+        for (int item; block >> item;) EXPECT_TRUE(listed.insert(item).second) << item;
+    }
+    ASSERT_FALSE(listed.empty());
+    EXPECT_LE(*listed.rbegin(), n);
+    EXPECT_EQ(Itemmap(run).status, kExitFinished);
+    EXPECT_EQ(ReadFile(File("map.tsv")), tsv);
+
+    const Result soc = Itemmap({"soc", File("t.txt"), "--all-rows", "--seed", "3", "--items-tsv", File("items.tsv")});
+    ASSERT_EQ(soc.status, kExitFinished) << soc.err;
+    std::istringstream items(ReadFile(File("items.tsv")));
+    int assigned = 0;
+    for (std::string line; std::getline(items, line);) assigned += line.find("\t\t") == std::string::npos;
+    EXPECT_EQ(assigned, n + 1);  // the header and every vector with a prototype
+    std::istringstream trained(ReadFile(File("clusters.dat")));
+    std::multiset<int> members;
+    for (int item; trained >> item;) members.insert(item);
+    EXPECT_EQ(static_cast<int>(members.size()), n);
+    EXPECT_EQ(static_cast<int>(std::set<int>(members.begin(), members.end()).size()), n);
+
+    std::string longer;
+    for (int i = 0; i <= 100000; ++i) longer += "1\t2\n";
+    dir.Write("long.txt", longer);
+    const Result refused = Itemmap({"mrp-mds", File("long.txt"), "--all-rows"});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("max size: 100000 rows with all rows"), std::string::npos) << refused.err;
+}
+
 // A SOC map pressed against its box is warned of, settled or not.
 TEST_F(CommandLine, ASocMapCutByItsBoxIsWarnedOfSettledOrNot) {
     for (const bool settle : {true, false}) {

@@ -497,6 +497,28 @@ private slots:
         QCOMPARE(form.Edits[13]->text(), QString("26"));
     }
 
+    // "all rows" takes every row of the file: the map holds them all, and a
+    // typed "Input size" is said not to apply.
+    void allRowsMapsEveryRow() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("rows.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 450; ++i) file.write(QByteArray::number(i % 17) + "\t" + QByteArray::number(i % 23) + "\n");
+        file.close();
+        TestForm form;
+        form.answer = {file.fileName()};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.map.n, 400);  // "Input size" follows the file up to what a map takes
+        form.Edits[12]->selectAll();
+        QTest::keyClicks(form.Edits[12], "50");
+        form.AllRowsBox->setChecked(true);
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.map.n, 450);
+        QCOMPARE(ws.landmarks.count, 400);
+        QVERIFY2(form.StatusLine->text().contains("\"Input size\" 50 does not apply with all rows"),
+                 qPrintable(form.StatusLine->text()));
+    }
+
     // The roles given in "columns…" hold for the runs on their file alone,
     // until its columns change.
     void theColumnsControlGivesTheRunsTheirRoles() {

@@ -1,0 +1,132 @@
+// Every row on the map: the landmarks drawn, a row placed on their map,
+// joining their clusters, and the fit measured over all rows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "distances/Distances.h"
+#include "mds/MapFit.h"
+#include "mds/Placement.h"
+#include "mrp/ClusterJoin.h"
+#include "support/FakeForm.h"
+#include "workspace/Random.h"
+
+namespace {
+
+// Landmarks on a grid of the box, and the rule of a map step over vectors
+// of b components, every landmark near.
+MapLayout Grid(int m) {
+    MapLayout map;
+    map.Resize(m == 1 ? 10 : 25);
+    for (int i = 1; i <= map.n; ++i) {
+        map.Point(i)[1] = 2.0f + 4.0f * static_cast<float>((i - 1) % 5) + 0.3f * static_cast<float>(i % 3);
+        if (m >= 2) map.Point(i)[2] = 2.0f + 4.0f * static_cast<float>((i - 1) / 5);
+        if (m >= 3) map.Point(i)[3] = static_cast<float>(i % 7) + 5.0f;
+    }
+    return map;
+}
+
+// A point whose distances to the landmarks a map of `m` axes can show
+// exactly lands where they put it; one at distance 0 from a landmark lands
+// on it; one beyond the box stays inside it.
+TEST(Placement, PutsARowWhereItsDistancesToTheLandmarksPlaceIt) {
+    constexpr int b = 4;  // the map shows distance / sqrt(b)
+    for (const int m : {1, 2, 3}) {
+        const MapLayout landmarks = Grid(m);
+        Placer placer(landmarks, {b, m, 1e9f, 0.0001f, 20});
+        const auto distancesFrom = [&](const float* at) {
+            std::vector<float> d(static_cast<std::size_t>(landmarks.n) + 1);
+            for (int j = 1; j <= landmarks.n; ++j) {
+                double s = 0;
+                for (int a = 1; a <= m; ++a) s += (at[a] - landmarks.Point(j)[a]) * (at[a] - landmarks.Point(j)[a]);
+                d[static_cast<std::size_t>(j)] = static_cast<float>(std::sqrt(s * b));
+            }
+            return d;
+        };
+        const float inside[4] = {0, 7.3f, 11.9f, 8.2f}, beyond[4] = {0, 27, 11.9f, 8.2f};
+        float placed[4] = {};
+        placer.Place(distancesFrom(inside).data(), placed);
+        for (int a = 1; a <= m; ++a) EXPECT_NEAR(placed[a], inside[a], 0.002) << m << " axes, axis " << a;
+        placer.Place(distancesFrom(landmarks.Point(7)).data(), placed);
+        for (int a = 1; a <= m; ++a) EXPECT_EQ(placed[a], landmarks.Point(7)[a]) << m;
+        placer.Place(distancesFrom(beyond).data(), placed);
+        EXPECT_GT(placed[1], 19.9f) << m;
+        EXPECT_LT(placed[1], 20.0f) << m;
+    }
+}
+
+// The landmarks: as many as asked, different, in the file's order, the
+// same for a seed, from the whole file.
+TEST(Landmarks, AreDrawnFromEveryRowAsTheSeedGives) {
+    Random random;
+    random.SeedWith(7);
+    const std::vector<int> drawn = random.Sample(10000, 400);
+    ASSERT_EQ(drawn.size(), 400u);
+    EXPECT_TRUE(std::is_sorted(drawn.begin(), drawn.end()));
+    EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()).size(), 400u);
+    EXPECT_GE(drawn.front(), 1);
+    EXPECT_LE(drawn.back(), 10000);
+    for (const int tenth : {0, 4, 9}) {  // every part of the file has its share, about 40
+        const auto in = std::count_if(drawn.begin(), drawn.end(),
+                                      [&](int r) { return (r - 1) / 1000 == tenth; });
+        EXPECT_GT(in, 20) << tenth;
+        EXPECT_LT(in, 60) << tenth;
+    }
+    random.SeedWith(7);
+    EXPECT_EQ(random.Sample(10000, 400), drawn);
+    random.SeedWith(8);
+    EXPECT_NE(random.Sample(10000, 400), drawn);
+    EXPECT_EQ(random.Sample(300, 400).size(), 300u);
+}
+
+// A new item joins the cluster it is linked into as the last round of
+// assignment lets items join, that of an item it equals, or none.
+TEST(ClusterJoin, FollowsTheLastRoundOfAssignment) {
+    Clusters clusters;
+    clusters.Clear(5);
+    clusters.count = 2;
+    clusters.centres = {0, 1, 3};
+    clusters.marks[1] = ClusterMark::Centre(1);
+    clusters.marks[2] = ClusterMark::Member(1);
+    clusters.marks[3] = ClusterMark::Centre(3);
+    clusters.marks[4] = ClusterMark::Member(3);
+    clusters.joinLimit = 0.8f;
+    const ClusterJoin join(clusters, 1.0f);  // a link falls to 0.01 at distance 1
+    const struct {
+        float distances[6];  // to items 1..5
+        int centre;
+    } cases[] = {
+        {{0, 0.4f, 0.4f, 3, 3, 3}, 1},  // two links of 0.16: no link 0.71, below the limit
+        {{0, 3, 3, 0.4f, 0.4f, 3}, 3},
+        {{0, 3, 3, 3, 3, 3}, 0},        // too far from every cluster
+        {{0, 0.3f, 0.3f, 3, 3, 3}, 0},  // within a third of "char. distance" no link is taken
+        {{0, 0.4f, 3, 3, 3, 3}, 0},     // one link: no link 0.84, above the limit
+        {{0, 3, 0, 3, 3, 3}, 1},        // equal to a member
+        {{0, 3, 3, 3, 3, 0}, 0},        // equal to an item in none
+    };
+    for (const auto& c : cases) EXPECT_EQ(join.CentreFor(c.distances), c.centre) << c.distances[1];
+}
+
+// Over few rows the sampled figures are the map's own: every pair, every row.
+TEST(RowsFit, IsTheMapsFitWhereThereAreFewRows) {
+    std::vector<std::vector<float>> rows;
+    MapLayout map;
+    map.Resize(60);
+    for (int i = 1; i <= 60; ++i) {
+        const float x = static_cast<float>((i * 37) % 61), y = static_cast<float>((i * 17) % 29);
+        rows.push_back({x, y, static_cast<float>((i * 7) % 13)});
+        map.Point(i)[1] = x * 0.3f + static_cast<float>(i % 5) * 0.1f;
+        map.Point(i)[2] = y * 0.3f;
+    }
+    const Table table = TableOf(rows);
+    DistanceMatrix d;
+    BuildDistanceMatrix(table, 60, 3, d);
+    const MapFit whole = MeasureMapFit(map, d, 2), sampled = MeasureRowsFit(map, table, 3, 1, 2, 5);
+    EXPECT_NEAR(sampled.stress1, whole.stress1, 1e-6);
+    EXPECT_DOUBLE_EQ(sampled.neighboursKept, whole.neighboursKept);
+    EXPECT_EQ(sampled.neighbours, whole.neighbours);
+}
+
+}  // namespace
