@@ -102,13 +102,16 @@ const std::vector<CommandOptions>& Commands() {
         return all;
     };
     static const std::vector<CommandOptions> commands = {
-        {{"mrp-mds", RunMrpMds, "MRP clusters and an MDS map of up to 400 items", 400},
+        {{"mrp-mds", RunMrpMds,
+          "MRP clusters and an MDS map of up to 400 items (--all-rows: 400 landmarks, up to 100000 rows placed)",
+          400},
          join({reading,
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view"},
                results})},
         {{"soc", [](Form& form) { RunSoc(form); },
-          "trains prototypes on up to 1000 vectors; writes clusters.dat, soc.dat, weights.dat", 1000},
+          "trains prototypes on up to 1000 vectors (--all-rows: 100000); writes clusters.dat, soc.dat, weights.dat",
+          1000},
          join({reading,
                {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle",
                 "items-tsv"},
