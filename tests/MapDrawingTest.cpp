@@ -360,4 +360,13 @@ TEST_F(MapDrawing, TheClassesLegendCountsEveryPointOnce) {
     }
 }
 
+// A light fill gets a dark edge, to stay visible on white; a dark one keeps
+// its colour.
+TEST(MarkColours, LightFillsGetADarkEdge) {
+    EXPECT_NE(OutlineFor(kWhite), kWhite);
+    EXPECT_NE(OutlineFor(ClassColour(4)), ClassColour(4));  // yellow
+    EXPECT_EQ(OutlineFor(ClassColour(5)), ClassColour(5));  // blue
+    EXPECT_EQ(OutlineFor(kBlack), kBlack);
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 // The figures a map is judged by, and the view that shows all of it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -49,6 +51,44 @@ TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
 // to prototype 1 at (1, 0), each at the distance 1, and (., 3) too, at
 // sqrt(2 x 9) over the one component it has; (., .) belongs to none, and
 // prototype 2 far away gets none. The error is in the units of the file.
+// The neighbours kept: of each item's 5 nearest by distance, the share
+// that are among its 5 nearest on the map, as sorting gives them.
+TEST(MapFitFigures, KeepTheNeighboursThatSortingFinds) {
+    constexpr int n = 40;
+    MapLayout map;
+    map.Resize(n);
+    DistanceMatrix d;
+    d.Resize(n);
+    std::vector<std::array<double, 2>> input(n + 1);
+    for (int i = 1; i <= n; ++i) {
+        input[static_cast<std::size_t>(i)] = {std::fmod(i * 7.31, 13.7), std::fmod(i * 3.17, 9.1)};
+        map.Point(i)[1] = static_cast<float>(std::fmod(i * 7.31, 13.7) + std::fmod(i * 1.93, 2.3));
+        map.Point(i)[2] = static_cast<float>(std::fmod(i * 3.17, 9.1));
+    }
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j)
+            d.Row(i)[j] = static_cast<float>(std::hypot(input[static_cast<std::size_t>(i)][0] - input[static_cast<std::size_t>(j)][0],
+                                                        input[static_cast<std::size_t>(i)][1] - input[static_cast<std::size_t>(j)][1]));
+    const auto nearest = [&](int i, const auto& distance) {
+        std::vector<int> others;
+        for (int j = 1; j <= n; ++j)
+            if (j != i) others.push_back(j);
+        std::stable_sort(others.begin(), others.end(), [&](int a, int b) { return distance(a) < distance(b); });
+        return std::vector<int>(others.begin(), others.begin() + 5);
+    };
+    int kept = 0;
+    for (int i = 1; i <= n; ++i) {
+        const auto byDistance = nearest(i, [&](int j) { return d.At(i, j); });
+        const auto onMap = nearest(i, [&](int j) {
+            return std::hypot(map.Point(i)[1] - map.Point(j)[1], map.Point(i)[2] - map.Point(j)[2]);
+        });
+        for (const int j : byDistance) kept += static_cast<int>(std::count(onMap.begin(), onMap.end(), j));
+    }
+    const MapFit fit = MeasureMapFit(map, d, 2);
+    EXPECT_DOUBLE_EQ(fit.neighboursKept, kept / (5.0 * n));
+    EXPECT_LT(fit.neighboursKept, 1.0);
+}
+
 TEST(SocFitFigures, MatchAHandComputedSet) {
     for (const float socScale : {1.0f, 10.0f}) {
         Prototypes prototypes;
