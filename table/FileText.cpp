@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <new>
 
 #include "text/Numbers.h"
@@ -49,8 +50,9 @@ bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
 
     // A CR before LF is part of the line end, not of a value; a CR alone
     // ends a line (spreadsheets' "CSV (Macintosh)").
-    long out = 0;
-    for (long in = 0; in < length; ++in) {
+    const auto* firstCr = static_cast<const std::uint8_t*>(std::memchr(text.data(), '\r', static_cast<std::size_t>(length)));
+    long out = firstCr ? firstCr - text.data() : length;  // up to the first CR the text stays as it is
+    for (long in = out; in < length; ++in) {
         if (text[in] == '\r' && in + 1 < length && text[in + 1] == '\n') continue;
         text[out++] = text[in] == '\r' ? '\n' : text[in];
     }
