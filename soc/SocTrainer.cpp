@@ -92,6 +92,10 @@ void SocTrainer::Start(Prototypes& prototypes, const Table& items, int dim, Dist
     for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
     for (int p = 0; p < k_; ++p) slot_[p] = p;
     for (int p = 1; p <= k_; ++p) Copy(p);
+    // Values that equal nothing, so that the first distances take every prototype.
+    for (SocBlock& block : values_)
+        std::fill_n(&block.lanes[0][0][0], sizeof block.lanes / sizeof(float),
+                    std::numeric_limits<float>::quiet_NaN());
     // Past the prototypes, scales that never rank.
     std::fill(groupedScale_ + k_, groupedScale_ + kStride, std::numeric_limits<float>::quiet_NaN());
     fitsSinceGrouping_ = 0;
@@ -172,12 +176,17 @@ void SocTrainer::RawDistances() {
     int count = 0;
     for (int p = 0; p < k_; ++p) {
         if (!moved_[p + 1]) continue;
+        moved_[p + 1] = false;
         float room[kMaxDim];
         const float* values = InUnit(prototypes_->Vector(p + 1) + 1, room);
-        for (int q = 0; q < dim_; ++q)
-            values_[p / kSocLanes].lanes[q][0][p % kSocLanes] = movedRows_[count][q] = values[q];
+        // A prototype that moved back to its values (or that an update left
+        // as it was, since a small step rounds away) keeps its distances.
+        SocBlock& block = values_[p / kSocLanes];
+        bool same = true;
+        for (int q = 0; q < dim_; ++q) same = same && block.lanes[q][0][p % kSocLanes] == values[q];
+        if (same) continue;
+        for (int q = 0; q < dim_; ++q) block.lanes[q][0][p % kSocLanes] = movedRows_[count][q] = values[q];
         movedList_[count++] = p;
-        moved_[p + 1] = false;
     }
     SocDistancesAgainst(k_, dim_, values_, &movedRows_[0][0], kMaxDim, movedList_, count, &raw_[1][1],
                         kMaxMapItems + 1);
