@@ -26,7 +26,7 @@ std::vector<std::string> FigureParts() {
     const MapRecord& map = ws.shown;
     if (map.kind == MapKind::None) return {};
     if (map.kind != MapKind::MrpMds)
-        return {SocFitText(MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim), ws.table.HasClasses())};
+        return {SocFitText(MeasureSocFit(ws.Assignment(), ws.table), ws.table.HasClasses())};
     std::vector<std::string> parts = {MapFitText(MeasureMapFit(ws.map, ws.distances, map.axes))};
     if (std::string agreement = ClusterAgreementText(ws.clusters, ws.table); !agreement.empty())
         parts.push_back(std::move(agreement));
