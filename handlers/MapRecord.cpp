@@ -26,7 +26,7 @@ std::vector<std::string> FigureParts() {
     const MapRecord& map = ws.shown;
     if (map.kind == MapKind::None) return {};
     if (map.kind != MapKind::MrpMds)
-        return {SocFitText(MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim), ws.table.HasClasses())};
+        return {SocFitText(MeasureSocFit(ws.Assignment(), ws.table), ws.table.HasClasses())};
     const MapFit fit = ws.landmarks.count > 0 ? ws.landmarks.fit : MeasureMapFit(ws.map, ws.distances, map.axes);
     std::vector<std::string> parts = {MapFitText(fit)};
     if (std::string agreement = ClusterAgreementText(ws.clusters, ws.table); !agreement.empty())

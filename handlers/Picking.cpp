@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "handlers/MapRecord.h"
-#include "soc/SocFit.h"
 #include "soc/SocSteps.h"
 #include "table/Capacities.h"
 #include "text/Numbers.h"
@@ -237,7 +236,7 @@ std::string MarkDescription(Form& form, int x, int y) {
                       mark.IsCentre() ? " (its centre)" : "",
                       static_cast<double>(ws.clusters.probability[static_cast<std::size_t>(nearest)]));
     }
-    const int members = MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim).members[static_cast<std::size_t>(nearest)];
+    const int members = FactOf(ws.Assignment().members, nearest);
     std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
                               static_cast<double>(FactOf(ws.facts.scores, nearest)));
     if (const int cls = FactOf(ws.facts.classes, nearest); cls > 0)

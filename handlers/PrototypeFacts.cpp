@@ -13,10 +13,11 @@ void KeepScores() {
 
 SocFit ShowTrainedPrototypes(Form& form) {
     KeepScores();
-    const SocFit fit = MeasureSocFit(ws.prototypes, ws.table, ws.VectorDim);
+    const SocAssignment& assigned = ws.Assignment();
+    const SocFit fit = MeasureSocFit(assigned, ws.table);
     ws.facts.classes = fit.majority;
     ws.facts.shares = fit.share;
-    ws.facts.members = fit.members;
+    ws.facts.members = assigned.members;
     ws.view.colourByClass = ws.table.HasClasses();
     RedrawMap(form);
     return fit;

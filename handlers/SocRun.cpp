@@ -251,7 +251,7 @@ Trained Train(Form& form, SocTraining& training, const SocOptions& options, int 
 bool WriteFiles(Form& form, const SocOptions& options, const std::string& path, const ResultPaths& paths,
                 int dim) {
     const int n = ws.table.rows;
-    const std::vector<int> assigned = AssignItems(ws.prototypes, ws.table, n, dim);
+    const std::vector<int>& assigned = ws.Assignment().prototypeOf;
     std::copy(assigned.begin() + 1, assigned.end(), ws.ItemMark.begin() + 1);
     std::vector<std::string> written;
     const auto write = [&](const std::string& file, const std::string& text) {

@@ -11,65 +11,110 @@ namespace {
 
 constexpr int kMaxBlocks = 26;  // 400 prototypes
 
-// Sixteen lanes as two halves of eight: the compilers turn every operation
-// on a half into plain vector instructions for 128-, 256- and 512-bit units
-// alike, where a sixteen-lane vector on a 256-bit unit goes through memory.
-using Half = float __attribute__((vector_size(32)));
-using HalfMask = int __attribute__((vector_size(32)));
+// The sixteen lanes of a block in vectors of W floats: one vector of
+// sixteen where the unit is 512 bits wide, else two of eight, which the
+// compilers turn into plain instructions for 128- and 256-bit units alike
+// (sixteen lanes on a 256-bit unit go through memory). Every lane rounds
+// as it does alone, whatever the width.
+using Eight = float __attribute__((vector_size(8 * sizeof(float))));
+using EightMask = int __attribute__((vector_size(8 * sizeof(int))));
+using Sixteen = float __attribute__((vector_size(16 * sizeof(float))));
+using SixteenMask = int __attribute__((vector_size(16 * sizeof(int))));
 
+template <int W>
+struct VectorOf;
+template <>
+struct VectorOf<8> {
+    using Float = Eight;
+    using Mask = EightMask;
+    [[gnu::always_inline]] static Float Splat(float x) { return Float{x, x, x, x, x, x, x, x}; }
+};
+template <>
+struct VectorOf<16> {
+    using Float = Sixteen;
+    using Mask = SixteenMask;
+    [[gnu::always_inline]] static Float Splat(float x) {
+        return Float{x, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x};
+    }
+};
+
+template <int W>
 struct Lanes {
-    Half lo, hi;
+    using Vector = typename VectorOf<W>::Float;
+    static constexpr int kParts = kSocLanes / W;
+    Vector part[kParts];
 };
+template <int W>
 struct Mask {
-    HalfMask lo, hi;
+    typename VectorOf<W>::Mask part[kSocLanes / W];
 };
 
-[[gnu::always_inline]] inline Half LoadHalf(const float* p) {
-    Half v;
+template <int W>
+[[gnu::always_inline]] inline Lanes<W> Load(const float* p) {
+    Lanes<W> v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-[[gnu::always_inline]] inline Lanes Load(const float* p) {
-    return {LoadHalf(p), LoadHalf(p + kSocLanes / 2)};
+
+template <int W>
+[[gnu::always_inline]] inline void Store(float* p, Lanes<W> v) {
+    std::memcpy(p, &v, sizeof v);
 }
 
-[[gnu::always_inline]] inline void Store(float* p, Lanes v) {
-    std::memcpy(p, &v.lo, sizeof v.lo);
-    std::memcpy(p + kSocLanes / 2, &v.hi, sizeof v.hi);
+template <int W>
+[[gnu::always_inline]] inline Lanes<W> Splat(float x) {
+    Lanes<W> v;
+    for (auto& part : v.part) part = VectorOf<W>::Splat(x);
+    return v;
 }
 
-[[gnu::always_inline]] inline Lanes Splat(float x) {
-    const Half h = {x, x, x, x, x, x, x, x};
-    return {h, h};
+template <int W>
+[[gnu::always_inline]] inline Lanes<W> operator-(Lanes<W> a, float b) {
+    for (auto& part : a.part) part -= b;
+    return a;
 }
-
-[[gnu::always_inline]] inline Lanes operator-(Lanes a, float b) {
-    return {a.lo - b, a.hi - b};
+template <int W>
+[[gnu::always_inline]] inline Lanes<W> operator*(Lanes<W> a, Lanes<W> b) {
+    for (int i = 0; i < Lanes<W>::kParts; ++i) a.part[i] *= b.part[i];
+    return a;
 }
-[[gnu::always_inline]] inline Lanes operator*(Lanes a, Lanes b) {
-    return {a.lo * b.lo, a.hi * b.hi};
+template <int W>
+[[gnu::always_inline]] inline Lanes<W> operator+(Lanes<W> a, Lanes<W> b) {
+    for (int i = 0; i < Lanes<W>::kParts; ++i) a.part[i] += b.part[i];
+    return a;
 }
-[[gnu::always_inline]] inline Lanes operator+(Lanes a, Lanes b) {
-    return {a.lo + b.lo, a.hi + b.hi};
-}
-[[gnu::always_inline]] inline Mask operator<=(Lanes a, float b) {
-    return {a.lo <= b, a.hi <= b};
+template <int W>
+[[gnu::always_inline]] inline Mask<W> operator<=(Lanes<W> a, float b) {
+    Mask<W> m;
+    for (int i = 0; i < Lanes<W>::kParts; ++i) m.part[i] = a.part[i] <= b;
+    return m;
 }
 
 // a x b + c in one rounding, lane by lane.
-[[gnu::always_inline]] inline Half Fma(Half a, Half b, Half c) {
-    Half r;
+template <int W>
+[[gnu::always_inline]] inline Lanes<W> Fma(Lanes<W> a, Lanes<W> b, Lanes<W> c) {
+    Lanes<W> r;
+    for (int i = 0; i < Lanes<W>::kParts; ++i)
 #pragma omp simd
-    for (int l = 0; l < kSocLanes / 2; ++l) r[l] = std::fmaf(a[l], b[l], c[l]);
+        for (int l = 0; l < W; ++l) r.part[i][l] = std::fmaf(a.part[i][l], b.part[i][l], c.part[i][l]);
     return r;
 }
-[[gnu::always_inline]] inline Lanes Fma(Lanes a, Lanes b, Lanes c) {
-    return {Fma(a.lo, b.lo, c.lo), Fma(a.hi, b.hi, c.hi)};
+
+// The sixteen lanes folded to eight by `fold` (lane l with lane l + 8).
+template <int W, class V, class Fold>
+[[gnu::always_inline]] inline auto ToEight(const V (&part)[kSocLanes / W], Fold fold) {
+    if constexpr (W == 8) {
+        return fold(part[0], part[1]);
+    } else {
+        return fold(__builtin_shufflevector(part[0], part[0], 0, 1, 2, 3, 4, 5, 6, 7),
+                    __builtin_shufflevector(part[0], part[0], 8, 9, 10, 11, 12, 13, 14, 15));
+    }
 }
 
 // Whether any lane is set, by halving.
-[[gnu::always_inline]] inline bool Any(Mask m) {
-    HalfMask v = m.lo | m.hi;
+template <int W>
+[[gnu::always_inline]] inline bool Any(Mask<W> m) {
+    EightMask v = ToEight<W>(m.part, [](auto a, auto b) { return a | b; });
     v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
     v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
     v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
@@ -77,11 +122,14 @@ struct Mask {
 }
 
 // The smallest lane, by halving; lanes that are not numbers count as +inf.
-[[gnu::always_inline]] inline float Lowest(Lanes v) {
-    const Half inf = Half{} + std::numeric_limits<float>::infinity();
-    const Half lo = v.lo == v.lo ? v.lo : inf, hi = v.hi == v.hi ? v.hi : inf;
-    Half m = hi < lo ? hi : lo;
-    Half t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
+template <int W>
+[[gnu::always_inline]] inline float Lowest(Lanes<W> v) {
+    const Eight inf = Eight{} + std::numeric_limits<float>::infinity();
+    Eight m = ToEight<W>(v.part, [&](auto a, auto b) {
+        const Eight lo = a == a ? a : inf, hi = b == b ? b : inf;
+        return hi < lo ? hi : lo;
+    });
+    Eight t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
     m = t < m ? t : m;
     t = __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5);
     m = t < m ? t : m;
@@ -90,18 +138,11 @@ struct Mask {
     return m[0];
 }
 
-// A block's sums continued over components q0..q1 - 1.
-[[gnu::always_inline]] inline Lanes BlockSums(const SocBlock& block, const float* x, int q0, int q1,
-                                              Lanes sum) {
-    for (int q = q0; q < q1; ++q) {
-        const Lanes d = Load(block.lanes[q][0]) - x[q];
-        sum = Fma(d * d, Load(block.lanes[q][1]), sum);
-    }
-    return sum;
-}
-
 // The matching sums of one item, block by block: the tests and the bound.
+template <int W>
 class Matching {
+    using L = Lanes<W>;
+
 public:
     [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
                                     float slack, float* s, float* key, float* lowest)
@@ -117,72 +158,89 @@ public:
     [[gnu::always_inline]] float Best() const { return best_; }
 
     // Block b in full: its keys tighten the bound.
-    [[gnu::always_inline]] void Whole(int b) { Finish(b, BlockSums(blocks_[b], x_, 0, dim_, Lanes{})); }
-
-    // Blocks b0 and b1 side by side, so that their additions need not wait
-    // for each other, until one of them is given up; the other goes on alone.
-    [[gnu::always_inline]] void Pair(int b0, int b1) {
-        Lanes s0 = {}, s1 = {};
-        int q0 = 0;
-        bool open0 = true, open1 = true;
-        while (q0 < dim_ && open0 && open1) {
-            const int q1 = std::min(q0 + kTestEvery, dim_);
-            for (int q = q0; q < q1; ++q) {
-                const Lanes d0 = Load(blocks_[b0].lanes[q][0]) - x_[q];
-                const Lanes d1 = Load(blocks_[b1].lanes[q][0]) - x_[q];
-                s0 = Fma(d0 * d0, Load(blocks_[b0].lanes[q][1]), s0);
-                s1 = Fma(d1 * d1, Load(blocks_[b1].lanes[q][1]), s1);
-            }
-            q0 = q1;
-            if (q0 < dim_) {
-                open0 = Within(b0, s0);
-                open1 = Within(b1, s1);
-            }
-        }
-        if (open0) s0 = Rest(b0, q0, s0, open0);
-        if (open1) s1 = Rest(b1, q0, s1, open1);
-        Close(b0, s0, open0);
-        Close(b1, s1, open1);
+    [[gnu::always_inline]] void Whole(int b) {
+        L s[1] = {};
+        Sums<1>(&b, 0, dim_, s);
+        Finish(b, s[0]);
     }
 
-    // A block alone.
-    [[gnu::always_inline]] void Single(int b) {
-        bool open = true;
-        const Lanes s = Rest(b, 0, Lanes{}, open);
-        Close(b, s, open);
+    // The first components of blocks b[0..n-1], side by side so that their
+    // additions need not wait for each other (slots from `real` on repeat
+    // block b[0] and count for nothing). Each of the first `real` blocks is
+    // then finished, given up, or, still open, kept in `open` with its sums
+    // in s.
+    template <int n>
+    [[gnu::always_inline]] void Begin(const int* b, int real, int* open, int& opened) {
+        const int q1 = std::min(kTestEvery, dim_);
+        L s[n] = {};
+        Sums<n>(b, 0, q1, s);
+        for (int i = 0; i < n; ++i) {  // over all n, so that s stays in registers
+            if (i >= real) {
+                continue;
+            } else if (q1 == dim_) {
+                Finish(b[i], s[i]);
+            } else if (Within(b[i], s[i])) {
+                Store(s_ + b[i] * kSocLanes, s[i]);
+                open[opened++] = b[i];
+            } else {
+                Close(b[i], s[i], false);
+            }
+        }
+    }
+
+    // Blocks that Begin left open, on from there side by side (slots as in
+    // Begin), until each is given up or summed in full. A block given up
+    // goes on beside the others, which saves waiting.
+    template <int n>
+    [[gnu::always_inline]] void Continue(const int* b, int real) {
+        L s[n];
+        for (int i = 0; i < n; ++i) s[i] = Load<W>(s_ + b[i] * kSocLanes);
+        bool open[n];
+        for (bool& o : open) o = true;
+        bool any = true;
+        int q0 = std::min(kTestEvery, dim_);
+        while (q0 < dim_ && any) {
+            const int q1 = std::min(q0 + kTestEvery, dim_);
+            Sums<n>(b, q0, q1, s);
+            q0 = q1;
+            if (q0 == dim_) break;
+            any = false;
+            for (int i = 0; i < n; ++i) {
+                open[i] = open[i] && i < real && Within(b[i], s[i]);
+                any = any || open[i];
+            }
+        }
+        for (int i = 0; i < n; ++i)
+            if (i < real) Close(b[i], s[i], open[i] && q0 == dim_);
     }
 
 private:
-    static constexpr int kTestEvery = 16;
+    static constexpr int kTestEvery = 8;
 
-    [[gnu::always_inline]] bool Within(int b, Lanes sum) const {
-        return Any(sum * Load(scale_ + b * kSocLanes) <= bound_);
-    }
-
-    // Sums from component q0 on, tested every kTestEvery components.
-    [[gnu::always_inline]] Lanes Rest(int b, int q0, Lanes sum, bool& open) const {
-        while (q0 < dim_) {
-            const int q1 = std::min(q0 + kTestEvery, dim_);
-            sum = BlockSums(blocks_[b], x_, q0, q1, sum);
-            q0 = q1;
-            if (q0 < dim_ && !Within(b, sum)) {
-                open = false;
-                break;
+    // The sums of blocks b[0..n-1] continued over components q0..q1 - 1.
+    template <int n>
+    [[gnu::always_inline]] void Sums(const int* b, int q0, int q1, L* s) const {
+        for (int q = q0; q < q1; ++q)
+            for (int i = 0; i < n; ++i) {
+                const L d = Load<W>(blocks_[b[i]].lanes[q][0]) - x_[q];
+                s[i] = Fma(d * d, Load<W>(blocks_[b[i]].lanes[q][1]), s[i]);
             }
-        }
-        return sum;
     }
 
-    [[gnu::always_inline]] void Close(int b, Lanes sum, bool whole) {
+    [[gnu::always_inline]] bool Within(int b, L sum) const {
+        return Any(sum * Load<W>(scale_ + b * kSocLanes) <= bound_);
+    }
+
+    [[gnu::always_inline]] void Close(int b, L sum, bool whole) {
         if (whole) return Finish(b, sum);
-        const Lanes inf = Splat(std::numeric_limits<float>::infinity());
+        const L inf = Splat<W>(std::numeric_limits<float>::infinity());
         Store(s_ + b * kSocLanes, inf);
         Store(key_ + b * kSocLanes, inf);
         lowest_[b] = std::numeric_limits<float>::infinity();
     }
 
-    [[gnu::always_inline]] void Finish(int b, Lanes sum) {
-        const Lanes key = sum * Load(scale_ + b * kSocLanes);
+    [[gnu::always_inline]] void Finish(int b, L sum) {
+        const L key = sum * Load<W>(scale_ + b * kSocLanes);
         Store(s_ + b * kSocLanes, sum);
         Store(key_ + b * kSocLanes, key);
         lowest_[b] = Lowest(key);
@@ -201,50 +259,59 @@ private:
     float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
 };
 
-}  // namespace
-
-// Block first, then the others two at a time.
-VECTOR_TARGETS
-float SocWeightedErrors(const SocBlocks& prototypes, const float* x, float slack, int first, const SocErrors& out) {
+// Block first, then the others a few side by side: first the first
+// components of all, then the rest of those still open.
+template <int W>
+[[gnu::always_inline]] inline float WeightedErrors(const SocBlocks& prototypes, const float* x, float slack,
+                                                   int first, const SocErrors& out) {
     const int used = std::min((prototypes.count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
     if (used == 0) return std::numeric_limits<float>::infinity();
     first = std::clamp(first, 0, used - 1);
-    Matching matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key, out.lowest);
+    Matching<W> matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key,
+                         out.lowest);
     matching.Whole(first);
-    int pending = -1;
-    for (int b = 0; b < used; ++b) {
-        if (b == first) continue;
-        if (pending < 0) {
-            pending = b;
-        } else {
-            matching.Pair(pending, b);
-            pending = -1;
+    // Four running sums keep the multiply-add unit busy: four blocks of one
+    // vector, or two of two.
+    constexpr int kSide = 4 * W / kSocLanes;
+    int open[kMaxBlocks], opened = 0;
+    const auto inGroups = [&](const int* list, int count, auto run) {
+        for (int i = 0; i < count; i += kSide) {
+            int group[kSide];
+            const int real = std::min(kSide, count - i);
+            for (int j = 0; j < kSide; ++j) group[j] = list[i + (j < real ? j : 0)];
+            run(group, real);
         }
-    }
-    if (pending >= 0) matching.Single(pending);
+    };
+    int others[kMaxBlocks], count = 0;
+    for (int b = 0; b < used; ++b)
+        if (b != first) others[count++] = b;
+    inGroups(others, count,
+             [&](const int* group, int real) { matching.template Begin<kSide>(group, real, open, opened); });
+    inGroups(open, opened,
+             [&](const int* group, int real) { matching.template Continue<kSide>(group, real); });
     return matching.Best();
 }
 
-namespace {
-
 // The sixteen prototypes of a block against the moved prototypes of the
-// given rows, each pair's sum kept in a register over all components. Half
-// of the differences are formed by the multiply-add unit, -1 x y + x, which
-// rounds as x - y does: the adder has the sums to do.
-template <int kColumns>
+// given rows, each pair's sum kept in a register over all components. In
+// vectors of eight, half of the differences are formed by the multiply-add
+// unit, -1 x y + x, which rounds as x - y does: the adder has the sums to
+// do. (A multiply-add of sixteen copies of y compiles lane by lane.)
+template <int W, int kColumns>
 [[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
                                                 const float* rows, int rowStride, const int* moved,
                                                 int columns, float* raw, int rawStride) {
+    using L = Lanes<W>;
     const float* row[kColumns];
     for (int c = 0; c < kColumns; ++c)
         row[c] = rows + (c < columns ? c : 0) * rowStride;  // a short tile repeats
-    Lanes sum[kColumns] = {};
+    L sum[kColumns] = {};
     for (int q = 0; q < dim; ++q) {
-        const Lanes value = Load(blocks[b].lanes[q][0]);
+        const L value = Load<W>(blocks[b].lanes[q][0]);
         for (int c = 0; c < kColumns; ++c) {
             const float y = row[c][q];
-            const Lanes d = c % 2 ? Fma(Splat(-1.0f), Splat(y), value) : value - y;
-            const Lanes square = d * d;
+            const L d = W == 8 && c % 2 ? Fma(Splat<W>(-1.0f), Splat<W>(y), value) : value - y;
+            const L square = d * d;
             sum[c] = sum[c] + square;
         }
     }
@@ -264,17 +331,57 @@ template <int kColumns>
     }
 }
 
-}  // namespace
-
 // A block against eight moved prototypes at a time: each load of a
 // component serves eight pairs, and the tile's sums stay in registers.
-VECTOR_TARGETS
-void SocDistancesAgainst(int count, int dim, const SocBlock* __restrict blocks, const float* __restrict rows,
-                         int rowStride, const int* moved, int movedCount, float* __restrict raw,
-                         int rawStride) {
+template <int W>
+[[gnu::always_inline]] inline void DistancesAgainst(int count, int dim, const SocBlock* __restrict blocks,
+                                                    const float* __restrict rows, int rowStride,
+                                                    const int* moved, int movedCount, float* __restrict raw,
+                                                    int rawStride) {
     constexpr int kColumns = 8;
     for (int b = 0; b * kSocLanes < std::min(count, kMaxBlocks * kSocLanes); ++b)
         for (int c0 = 0; c0 < movedCount; c0 += kColumns)
-            DistanceTile<kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
-                                   std::min(kColumns, movedCount - c0), raw, rawStride);
+            DistanceTile<W, kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
+                                      std::min(kColumns, movedCount - c0), raw, rawStride);
+}
+
+#ifdef ITEMMAP_WIDE_VECTORS
+WIDE_VECTOR_TARGET float WideErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
+                                    const SocErrors& out) {
+    return WeightedErrors<16>(prototypes, x, slack, first, out);
+}
+WIDE_VECTOR_TARGET void WideDistances(int count, int dim, const SocBlock* blocks, const float* rows,
+                                      int rowStride, const int* moved, int movedCount, float* raw,
+                                      int rawStride) {
+    DistancesAgainst<16>(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+}
+#endif
+
+NARROW_VECTOR_TARGETS float NarrowErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
+                                         const SocErrors& out) {
+    return WeightedErrors<8>(prototypes, x, slack, first, out);
+}
+NARROW_VECTOR_TARGETS void NarrowDistances(int count, int dim, const SocBlock* blocks, const float* rows,
+                                           int rowStride, const int* moved, int movedCount, float* raw,
+                                           int rawStride) {
+    DistancesAgainst<8>(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+}
+
+}  // namespace
+
+float SocWeightedErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
+                        const SocErrors& out) {
+#ifdef ITEMMAP_WIDE_VECTORS
+    if (WideVectorUnit()) return WideErrors(prototypes, x, slack, first, out);
+#endif
+    return NarrowErrors(prototypes, x, slack, first, out);
+}
+
+void SocDistancesAgainst(int count, int dim, const SocBlock* blocks, const float* rows, int rowStride,
+                         const int* moved, int movedCount, float* raw, int rawStride) {
+#ifdef ITEMMAP_WIDE_VECTORS
+    if (WideVectorUnit())
+        return WideDistances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+#endif
+    NarrowDistances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
 }

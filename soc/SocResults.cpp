@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "soc/SocSteps.h"
 #include "text/Numbers.h"
 #include "view/ViewTransform.h"
 
@@ -35,14 +34,6 @@ std::string UnitsText(const Prototypes& prototypes, int dim, const std::vector<f
 }
 
 }  // namespace
-
-std::vector<int> AssignItems(const Prototypes& prototypes, const Table& items, int n, int dim) {
-    std::vector<int> assigned(static_cast<std::size_t>(std::max(n, 0)) + 1, 0);
-    for (int i = 1; i <= n; ++i)
-        if (const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, i, dim))
-            assigned[static_cast<std::size_t>(i)] = match->prototype;
-    return assigned;
-}
 
 std::string SocClustersText(const std::vector<int>& assigned, int k) {
     const int n = static_cast<int>(assigned.size()) - 1;

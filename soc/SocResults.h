@@ -8,15 +8,11 @@
 #include <vector>
 
 #include "soc/Prototypes.h"
-#include "table/Table.h"
 #include "view/View.h"
 
-// Of items 1..n: the prototype each matches best, 0 for an item in no
-// prototype.
-std::vector<int> AssignItems(const Prototypes& prototypes, const Table& items, int n, int dim);
-
 // clusters.dat: one line of "%4d " item numbers per prototype 1..k that
-// took items, each followed by a line holding one blank.
+// took items, each followed by a line holding one blank; `assigned` gives
+// the prototype of items 1..N (SocAssignment::prototypeOf).
 std::string SocClustersText(const std::vector<int>& assigned, int k);
 
 // soc.dat (the vectors) and weights.dat (the weights): a line per prototype

@@ -1,7 +1,7 @@
-// The hot side of SOC training: matching, updating and the prototype
-// distances over copies of the prototypes laid out for vector loops
-// (SocKernel.h). Gives exactly what NearestPrototype, UpdatePrototype and
-// PrototypeDistances give.
+// The hot side of SOC training: matching (SocMatcher.h), updating and the
+// prototype distances over copies of the prototypes laid out for vector
+// loops (SocKernel.h). Gives exactly what NearestPrototype, UpdatePrototype
+// and PrototypeDistances give.
 #pragma once
 
 #include <vector>
@@ -10,9 +10,8 @@
 #include "mds/MdsStep.h"
 #include "soc/Prototypes.h"
 #include "soc/SocKernel.h"
+#include "soc/SocMatcher.h"
 #include "table/Table.h"
-
-static_assert(kMaxDim <= 64, "a SocBlock holds 64 components");
 
 class SocTrainer {
 public:
@@ -21,10 +20,8 @@ public:
     // map's extent times "map enlarge.").
     void Start(Prototypes& prototypes, const Table& items, int dim, DistanceMatrix& distances, double size);
 
-    // NearestPrototype: whether item a has a winner, and then the winner and
-    // its matching error. (Not an optional: returned from here, its parts
-    // meet in memory and stall every step.)
-    bool Match(int a, int& winner, float& error);
+    // NearestPrototype (SocMatcher::Match).
+    bool Match(int a, int& winner, float& error) { return matcher_.Match(a, winner, error); }
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
     // PrototypeDistances, computing again only the pairs with a prototype
@@ -35,19 +32,11 @@ public:
     // block of rows at a time while the block's distances are in cache.
     void Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight);
 
-    static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
-
 private:
-    // Components v[0..dim - 1] in the distance unit: v itself when that is
-    // 1, else a copy in room.
-    const float* InUnit(const float* v, float (&room)[kMaxDim]) const;
-    void Copy(int p);     // prototype p (1-based) into its slot
-    void RawDistances();  // raw_ for every pair with a moved prototype
-    // Groups the prototypes by raw_ into the slots of the matching copy:
-    // each block takes the first prototype not yet placed and the fifteen
-    // nearest to it that are not either.
-    void Group();
-    void RawDistancesAndGroups();  // RawDistances, and Group every few fits
+    static constexpr int kStride = SocMatcher::kStride;
+
+    void RawDistances();           // raw_ for every pair with a moved prototype
+    void RawDistancesAndGroups();  // RawDistances, and the matcher's groups anew every few fits
 
     Prototypes* prototypes_ = nullptr;
     const Table* items_ = nullptr;
@@ -55,34 +44,17 @@ private:
     double size_ = 0;
     int k_ = 0;
     int dim_ = 0;
-    bool plain_ = false;        // weights the fast search cannot rank: match with the plain steps
-    float unit_ = 1.0f;         // the items' distance unit
-    float inverseUnit_ = 1.0f;  // the copies below hold the values in it
-    // The values of prototype p (0-based) in lane p % 16 of block p / 16, as
-    // the distances last saw them (the weights are not kept here).
+    float unit_ = 1.0f;  // the items' distance unit
+    SocMatcher matcher_;
+    // The values of prototype p (0-based) in lane p % 16 of block p / 16, in
+    // the distance unit, as the distances last saw them.
     SocBlock values_[kStride / kSocLanes];
-    alignas(64) float weightSum_[kStride];      // 1 + the sum of the weights
-    alignas(64) float inverseSquare_[kStride];  // 1 / weightSum^2
-    // Matching works on a second copy, grouped so that the sixteen
-    // prototypes of a block lie near each other: a block far from an item is
-    // then given up early as a whole. Slot s holds prototype group_[s]
-    // (0-based; -1 past K), prototype p lies in slot slot_[p].
-    SocBlock grouped_[kStride / kSocLanes];
-    alignas(64) float groupedScale_[kStride];  // inverseSquare by slot, not a number past K
-    int group_[kStride];
-    int slot_[kMaxMapItems];
     int fitsSinceGrouping_ = 0;
-    // By slot: the weighted squared error of each prototype, its key (error
-    // x inverseSquare, ranked as MatchItem ranks) and each block's smallest.
-    alignas(64) float error_[kStride];
-    alignas(64) float key_[kStride];
-    float lowest_[kStride / kSocLanes];
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
     bool moved_[kMaxMapItems + 1];
     int movedList_[kMaxMapItems];                         // 0-based
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
     std::vector<float> targets_;                          // the weight targets of every item, a row each
-    std::vector<int> lastWinner_;                         // of every item, 0 before its first match
 };
 
 // The training loop without the window: the run's state and one counted

@@ -101,9 +101,10 @@ TEST(SocFitFigures, MatchAHandComputedSet) {
             }
         Table items = TableOf({{0, 0}, {2, 0}, {1, 1}, {NAN, 3}, {NAN, NAN}});
         items.MultiplyBy(socScale);
-        const SocFit fit = MeasureSocFit(prototypes, items, 2);
+        const SocAssignment assigned = AssignVectors(prototypes, items, 2);
+        const SocFit fit = MeasureSocFit(assigned, items);
         EXPECT_NEAR(fit.quantisationError, (3 + std::sqrt(18.0)) / 4, 1e-6) << socScale;
-        EXPECT_EQ(fit.members[1], 4);
+        EXPECT_EQ(assigned.members[1], 4);
         EXPECT_EQ(fit.emptyPrototypes, 1);
         EXPECT_EQ(SocFitText(fit, false), "quantisation error 1.811, empty prototypes 1");
     }

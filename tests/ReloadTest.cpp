@@ -89,7 +89,7 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
         const auto [x, y] = WhereShown(ws.view, ws.map, k);
         for (const Shape& s : ShapesShown(form.map, "ellipse"))
             if (s.CentreX() == x && s.CentreY() == y) radius[static_cast<std::size_t>(k)] = s.Radius();
-        members[static_cast<std::size_t>(k)] = MeasureSocFit(ws.prototypes, ws.table, 5).members[static_cast<std::size_t>(k)];
+        members[static_cast<std::size_t>(k)] = AssignVectors(ws.prototypes, ws.table, 5).members[static_cast<std::size_t>(k)];
     }
     for (std::size_t a = 1; a <= 6; ++a)
         for (std::size_t b = 1; b <= 6; ++b)

@@ -5,6 +5,7 @@
 
 #include "files/ResultFiles.h"
 #include "files/TextFile.h"
+#include "soc/SocAssignment.h"
 #include "soc/SocResults.h"
 #include "support/FakeForm.h"
 
@@ -26,7 +27,7 @@ protected:
 };
 
 TEST_F(SocResults, ClustersListEachPrototypesItemsOnALine) {
-    EXPECT_EQ(SocClustersText(AssignItems(prototypes, items, 5, 1), 3),
+    EXPECT_EQ(SocClustersText(AssignVectors(prototypes, items, 1).prototypeOf, 3),
               "   3    5  \n \n   1    2  \n \n   4  \n \n");
 }
 
@@ -34,7 +35,7 @@ TEST_F(SocResults, APrototypeWithoutItemsIsInTheResultsButNotInTheClusters) {
     prototypes = PrototypesOf({{0}, {10}, {20}, {500}});
     prototypes.Weights(4)[1] = 0.05f;
     const std::vector<float> scores = {0, 0, 0, 0, 9.99f};
-    EXPECT_EQ(SocClustersText(AssignItems(prototypes, items, 5, 1), 4),
+    EXPECT_EQ(SocClustersText(AssignVectors(prototypes, items, 1).prototypeOf, 4),
               "   3    5  \n \n   1    2  \n \n   4  \n \n");
     const std::string soc = SocFileText(prototypes, 1, scores, ViewOf(4));
     EXPECT_NE(soc.find("   4   0.000   0.000   0.000   9   500.000    0.0 1000 \n"), std::string::npos) << soc;

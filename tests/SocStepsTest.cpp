@@ -10,6 +10,7 @@
 #include "distances/DistanceUnit.h"
 #include "distances/Distances.h"
 #include "mds/MdsStep.h"
+#include "soc/SocAssignment.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
@@ -101,7 +102,7 @@ TEST(SocMatching, AnItemWithoutAComparedComponentIsInNoPrototype) {
     EXPECT_EQ(scores[1] + scores[2], 0.0f);
     EXPECT_EQ(training->LearnRate(), 0.5f);  // the first update still uses the base rate
 
-    EXPECT_EQ(SocClustersText(AssignItems(prototypes, items, 3, 2), 2), "   1  \n \n   2  \n \n");
+    EXPECT_EQ(SocClustersText(AssignVectors(prototypes, items, 2).prototypeOf, 2), "   1  \n \n   2  \n \n");
 }
 
 // Data whose first item's components sum to 2 or less train at ten times
@@ -326,6 +327,61 @@ TEST(SocTrainerTest, MatchesUpdatesAndDistancesExactly) {
         EXPECT_TRUE(fastDistances.values == plainDistances.values) << k << " x " << dim << " at " << scale;
         EXPECT_TRUE(prototypes.values == plain.values) << k << " x " << dim << " at " << scale;
         EXPECT_TRUE(prototypes.weights == plain.weights) << k << " x " << dim << " at " << scale;
+    }
+}
+
+// The assignment made once at a run's end gives every vector the prototype
+// and the distance the plain steps give: of equal prototypes the
+// lower-numbered, a vector that misses components by the partial rule, one
+// without any compared component none. Kept, it follows a change of the
+// prototypes or of the vectors.
+TEST(SocAssignmentTest, GivesThePlainMatchAndFollowsChanges) {
+    for (const auto& [k, dim] : {std::pair{3, 2}, {37, 13}, {400, 64}}) {
+        std::mt19937 gen(static_cast<unsigned>(k + dim));
+        std::uniform_real_distribution<float> value(-2, 12), weight(0.05f, 1);
+        Table items;
+        items.Resize(300, dim);
+        for (int i = 1; i <= 300; ++i)
+            for (int q = 1; q <= dim; ++q) items.Row(i)[q] = value(gen);
+        Prototypes prototypes;
+        prototypes.Resize(k, dim);
+        for (int p = 1; p <= k; ++p)
+            for (int q = 1; q <= dim; ++q) {
+                prototypes.Vector(p)[q] = value(gen);
+                prototypes.Weights(p)[q] = weight(gen);
+            }
+        // Prototypes 1 and k alike, at item 1; item 2 misses a component,
+        // item 3 all of them.
+        for (int q = 1; q <= dim; ++q) {
+            prototypes.Vector(k)[q] = prototypes.Vector(1)[q] = items.Row(1)[q];
+            prototypes.Weights(k)[q] = prototypes.Weights(1)[q];
+            items.Row(3)[q] = NAN;
+        }
+        items.Row(2)[1] = NAN;
+        items.missing[2] = 1;
+        items.missing[3] = dim;
+        const auto plain = [&](const SocAssignment& assigned, const char* when) {
+            std::vector<int> members(static_cast<std::size_t>(k) + 1, 0);
+            for (int i = 1; i <= 300; ++i) {
+                const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, i, dim);
+                const int p = match ? match->prototype : 0;
+                const auto at = static_cast<std::size_t>(i);
+                ASSERT_EQ(assigned.prototypeOf[at], p) << k << " x " << dim << ", " << when << ": " << i;
+                EXPECT_EQ(assigned.distance[at],
+                          p > 0 ? VectorDistance(items.Row(i), prototypes.Vector(p), dim, 1) : 0.0f);
+                ++members[static_cast<std::size_t>(p)];
+            }
+            members[0] = 0;
+            EXPECT_EQ(assigned.members, members) << k << " x " << dim << ", " << when;
+        };
+        KeptSocAssignment kept;
+        plain(kept.Of(prototypes, items, dim), "as made");
+        EXPECT_EQ(kept.Of(prototypes, items, dim).prototypeOf[1], 1);
+        EXPECT_EQ(kept.Of(prototypes, items, dim).prototypeOf[3], 0);
+        prototypes.Vector(1)[1] += 100;
+        plain(kept.Of(prototypes, items, dim), "a prototype moved");
+        std::copy(prototypes.Vector(2) + 1, prototypes.Vector(2) + dim + 1, items.Row(4) + 1);
+        plain(kept.Of(prototypes, items, dim), "a vector changed");
     }
 }
 

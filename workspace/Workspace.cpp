@@ -20,3 +20,7 @@ void Workspace::MakeRoom(int n) {
     if (ItemMark.size() < size) ItemMark.resize(size, 0);
     if (ItemScore.size() < size) ItemScore.resize(size, 0.0f);
 }
+
+const SocAssignment& Workspace::Assignment() const {
+    return assignment.Of(prototypes, table, std::clamp(VectorDim, 0, prototypes.width));
+}

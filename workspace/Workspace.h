@@ -11,6 +11,7 @@
 #include "mds/MapLayout.h"
 #include "mrp/Clusters.h"
 #include "soc/Prototypes.h"
+#include "soc/SocAssignment.h"
 #include "table/Table.h"
 #include "view/MapScene.h"
 #include "view/TreeLinks.h"
@@ -79,6 +80,12 @@ struct Workspace {
     bool StopRequested = false;      // set by "STOP", seen by a run at its next redraw
     const char* running = nullptr;   // the run going on, which lets events through: no run starts inside it
     Random random;
+
+    // The vectors of the table assigned to the prototypes over components
+    // 1..VectorDim (SOC, reload): made when first asked for, and again only
+    // once the prototypes, the table or VectorDim changed.
+    const SocAssignment& Assignment() const;
+    mutable KeptSocAssignment assignment;  // what Assignment() made last, and of what
 
     // The map on show, for the view to draw, fit and pick from.
     MapScene Scene() const {

@@ -81,7 +81,8 @@ std::string PrototypesText(const Workspace& shown, int n) {
     const Table& vectors = shown.table;
     const int dim = std::clamp(shown.VectorDim, 0, shown.prototypes.width);
     const bool classes = vectors.HasClasses();
-    const SocFit fit = MeasureSocFit(shown.prototypes, vectors, dim);
+    const SocAssignment& assigned = shown.Assignment();
+    const SocFit fit = MeasureSocFit(assigned, vectors);
     std::string text = "prototype\tmembers";
     if (classes) text += "\tclass\tshare";
     text += "\tscore\tview_x\tview_y";
@@ -89,7 +90,7 @@ std::string PrototypesText(const Workspace& shown, int n) {
     text += '\n';
     for (int k = 1; k <= n; ++k) {
         const auto p = static_cast<std::size_t>(k);
-        text += Format("%d\t%d", k, fit.members[p]);
+        text += Format("%d\t%d", k, assigned.members[p]);
         if (classes) {
             Add(text, ClassField(vectors, fit.majority[p]));
             Add(text, Number(fit.share[p]));
@@ -111,14 +112,14 @@ std::string CoordinatesText(const Workspace& shown) {
 
 std::string SocItemsText(const Workspace& shown) {
     const Table& vectors = shown.table;
-    const SocFit fit = MeasureSocFit(shown.prototypes, vectors, std::clamp(shown.VectorDim, 0, shown.prototypes.width));
+    const SocAssignment& assigned = shown.Assignment();
     std::string text = ItemHeader(vectors) + "\tprototype\tdistance\n";
     for (int i = 1; i <= vectors.rows; ++i) {
         const auto at = static_cast<std::size_t>(i);
         AddItem(text, vectors, i, i);
-        const bool in = fit.prototypeOf[at] > 0;
-        Add(text, in ? std::to_string(fit.prototypeOf[at]) : std::string());
-        Add(text, in ? Number(fit.distance[at]) : std::string());
+        const bool in = assigned.prototypeOf[at] > 0;
+        Add(text, in ? std::to_string(assigned.prototypeOf[at]) : std::string());
+        Add(text, in ? Number(assigned.distance[at]) : std::string());
         text += '\n';
     }
     return text;

@@ -1,0 +1,134 @@
+#include "soc/SocMatcher.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <utility>
+
+#include "soc/SocSteps.h"
+
+namespace {
+
+// The keys that may rank beside the best key: within a hair of it.
+constexpr float kNear = 1.0001f;
+
+// NearestPrototype in the form of SocMatcher::Match.
+bool MatchPlainly(const Prototypes& prototypes, const Table& items, int a, int dim, int& winner,
+                  float& error) {
+    const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, a, dim);
+    if (!match) return false;
+    winner = match->prototype;
+    error = match->error;
+    return true;
+}
+
+}  // namespace
+
+const float* SocMatcher::InUnit(const float* v, float (&room)[kMaxDim]) const {
+    if (inverseUnit_ == 1.0f) return v;
+    for (int q = 0; q < dim_; ++q) room[q] = v[q] * inverseUnit_;
+    return room;
+}
+
+void SocMatcher::Start(const Prototypes& prototypes, const Table& items, int dim) {
+    prototypes_ = &prototypes;
+    items_ = &items;
+    k_ = MapRows(prototypes.k);
+    dim_ = std::clamp(dim, 0, kMaxDim);
+    plain_ = prototypes.k > kMaxMapItems;  // more than the copy holds
+    unit_ = items.distanceUnit;
+    inverseUnit_ = 1.0f / unit_;
+    for (int s = 0; s < kStride; ++s) group_[s] = s < k_ ? s : -1;
+    for (int p = 0; p < k_; ++p) slot_[p] = p;
+    for (int p = 1; p <= k_; ++p) Copy(p);
+    // Past the prototypes, scales that never rank.
+    std::fill(groupedScale_ + k_, groupedScale_ + kStride, std::numeric_limits<float>::quiet_NaN());
+    lastWinner_.assign(static_cast<std::size_t>(std::max(items.rows, 0)) + 1, 0);
+}
+
+void SocMatcher::Copy(int p) {
+    float sum = 1.0f;
+    bool negative = false;
+    const int s = slot_[p - 1];
+    SocBlock& block = grouped_[s / kSocLanes];
+    float room[kMaxDim];
+    const float* values = InUnit(prototypes_->Vector(p) + 1, room);
+    const float* weights = prototypes_->Weights(p) + 1;
+    for (int q = 0; q < dim_; ++q) {
+        const float weight = weights[q];
+        block.lanes[q][0][s % kSocLanes] = values[q];
+        block.lanes[q][1][s % kSocLanes] = weight;
+        sum += weight;
+        negative |= !(weight >= 0.0f);
+    }
+    weightSum_[p - 1] = sum;
+    groupedScale_[s] = 1.0f / (sum * sum);
+    // The search below relies on a weight sum of at least 1 and on sums
+    // that only grow, as trained weights (never below 0.05) give.
+    if (!(sum >= 1.0f) || !std::isfinite(sum) || negative) plain_ = true;
+}
+
+void SocMatcher::Group(const float* raw, int stride) {
+    bool placed[kMaxMapItems] = {};
+    std::pair<float, int> rest[kMaxMapItems];
+    int s = 0;
+    for (int seed = 0; seed < k_; ++seed) {
+        if (placed[seed]) continue;
+        placed[seed] = true;
+        group_[s++] = seed;
+        const float* distances = raw + static_cast<std::size_t>(seed + 1) * stride;
+        int n = 0;
+        for (int p = 0; p < k_; ++p)
+            if (!placed[p]) rest[n++] = {distances[p + 1], p};
+        const int nearest = std::min(kSocLanes - 1, n);
+        std::nth_element(rest, rest + nearest, rest + n);
+        for (int i = 0; i < nearest; ++i) {
+            placed[rest[i].second] = true;
+            group_[s++] = rest[i].second;
+        }
+    }
+    for (s = 0; s < k_; ++s) slot_[group_[s]] = s;
+    for (int p = 1; p <= k_; ++p) Copy(p);
+}
+
+// Ranks by S / W^2, which orders the prototypes as 0.1 sqrt(S) / W does,
+// and computes the exact ranking value only for those within a hair of the
+// best key: prototypes whose rounded values tie are all among them, and
+// among equal values the lowest-numbered wins as in MatchItem. A block of
+// prototypes whose partial keys all lie beyond a key already found,
+// widened by the same hair, cannot hold one of them and is given up; the
+// block of the item's last winner comes first, so that such a key is near
+// the best from the start.
+bool SocMatcher::Match(int a, int& winner, float& error) {
+    const Table& items = *items_;
+    if (plain_ || items.missing[static_cast<std::size_t>(a)] != 0)
+        return MatchPlainly(*prototypes_, items, a, dim_, winner, error);
+    const int last = lastWinner_[static_cast<std::size_t>(a)];
+    float room[kMaxDim];
+    const float* x = InUnit(items.Row(a) + 1, room);
+    const float near =
+        kNear * SocWeightedErrors({k_, dim_, grouped_, groupedScale_}, x, kNear,
+                                  last > 0 ? slot_[last - 1] / kSocLanes : 0, {error_, key_, lowest_});
+    float best = 0.0f;
+    int winnerSlot = 0;
+    winner = 0;
+    for (int s0 = 0; s0 < k_; s0 += kSocLanes) {
+        if (!(lowest_[s0 / kSocLanes] <= near)) continue;
+        for (int s = s0; s < std::min(s0 + kSocLanes, k_); ++s) {
+            if (!(key_[s] <= near)) continue;
+            const int p = group_[s];
+            const float d = RankingValue({error_[s], weightSum_[p]});
+            if (winner == 0 || d < best || (d == best && p + 1 < winner)) {
+                best = d;
+                winner = p + 1;
+                winnerSlot = s;
+            }
+        }
+    }
+    if (winner == 0)  // no key to rank by: the plain steps decide
+        return MatchPlainly(*prototypes_, items, a, dim_, winner, error);
+    lastWinner_[static_cast<std::size_t>(a)] = winner;
+    error = MatchingError({error_[winnerSlot], weightSum_[winner - 1]}, unit_);
+    return true;
+}

@@ -1,0 +1,62 @@
+// Matching items to their nearest prototypes over a copy of the prototypes
+// laid out for the blocked search (SocKernel.h): gives exactly what
+// NearestPrototype gives. The training keeps the copy in step with the
+// prototypes it moves; the assignment at a run's end matches every vector
+// once.
+#pragma once
+
+#include <vector>
+
+#include "soc/Prototypes.h"
+#include "soc/SocKernel.h"
+#include "table/Capacities.h"
+#include "table/Table.h"
+
+static_assert(kMaxDim <= 64, "a SocBlock holds 64 components");
+
+class SocMatcher {
+public:
+    // The prototypes as they stand, matched over components 1..dim of the
+    // items.
+    void Start(const Prototypes& prototypes, const Table& items, int dim);
+    // Prototype p (1-based) copied again, after it changed.
+    void Copy(int p);
+    // The prototypes grouped by their distances raw[i][j] (1-based, rows
+    // `stride` long) into the slots of the copy: each block takes the first
+    // prototype not yet placed and the fifteen nearest to it that are not
+    // either, so that a block far from an item is given up early as a whole.
+    void Group(const float* raw, int stride);
+
+    // NearestPrototype: whether item a has a winner, and then the winner and
+    // its matching error. (Not an optional: returned from here, its parts
+    // meet in memory and stall every step.)
+    bool Match(int a, int& winner, float& error);
+
+    // Components v[0..dim - 1] in the items' distance unit: v itself when
+    // that is 1, else a copy in room.
+    const float* InUnit(const float* v, float (&room)[kMaxDim]) const;
+
+    static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
+
+private:
+    const Prototypes* prototypes_ = nullptr;
+    const Table* items_ = nullptr;
+    int k_ = 0;
+    int dim_ = 0;
+    bool plain_ = false;        // prototypes the fast search cannot rank: match with the plain steps
+    float unit_ = 1.0f;         // the items' distance unit
+    float inverseUnit_ = 1.0f;  // the copy holds the values in it
+    alignas(64) float weightSum_[kStride];  // of prototype p (0-based): 1 + the sum of its weights
+    // Slot s holds prototype group_[s] (0-based; -1 past K), prototype p
+    // lies in slot slot_[p]: in lane s % 16 of block s / 16.
+    SocBlock grouped_[kStride / kSocLanes];
+    alignas(64) float groupedScale_[kStride];  // 1 / weightSum^2 by slot, not a number past K
+    int group_[kStride];
+    int slot_[kMaxMapItems];
+    // By slot: the weighted squared error of each prototype, its key (error
+    // x scale, ranked as MatchItem ranks) and each block's smallest.
+    alignas(64) float error_[kStride];
+    alignas(64) float key_[kStride];
+    float lowest_[kStride / kSocLanes];
+    std::vector<int> lastWinner_;  // of every item, 0 before its first match
+};
