@@ -10,6 +10,7 @@
 
 #include "BenchData.h"
 #include "soc/Prototypes.h"
+#include "soc/SocMatcher.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "soc/TrainingScale.h"

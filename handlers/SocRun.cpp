@@ -16,6 +16,7 @@
 #include "mds/MapBorder.h"
 #include "mrp/Clustering.h"
 #include "soc/SocFit.h"
+#include "soc/SocMatcher.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"

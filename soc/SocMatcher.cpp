@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -131,4 +132,22 @@ bool SocMatcher::Match(int a, int& winner, float& error) {
     lastWinner_[static_cast<std::size_t>(a)] = winner;
     error = MatchingError({error_[winnerSlot], weightSum_[winner - 1]}, unit_);
     return true;
+}
+
+// Summed in the distance unit, as the errors were; every item matched as
+// training matches, by the blocked search over a table of any length.
+float MeanStartError(const Prototypes& prototypes, const Table& items, int n, int dim) {
+    const float unit = items.distanceUnit, inverse = 1.0f / unit;
+    const auto matcher = std::make_unique<SocMatcher>();
+    matcher->Start(prototypes, items, dim);
+    float sum = 0.0f;
+    int matched = 0;
+    for (int i = 1; i <= n; ++i) {
+        int winner = 0;
+        float error = 0.0f;
+        if (!matcher->Match(i, winner, error)) continue;
+        sum += error * inverse;
+        ++matched;
+    }
+    return matched > 0 ? sum / static_cast<float>(matched) * unit : 0.0f;
 }

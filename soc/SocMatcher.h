@@ -60,3 +60,7 @@ private:
     float lowest_[kStride / kSocLanes];
     std::vector<int> lastWinner_;  // of every item, 0 before its first match
 };
+
+// The mean start error M of a SOC run: the mean matching error of the
+// items 1..n that match a prototype, summed in single precision.
+float MeanStartError(const Prototypes& prototypes, const Table& items, int n, int dim);

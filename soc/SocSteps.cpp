@@ -139,19 +139,6 @@ std::optional<PrototypeMatch> NearestPrototype(const Prototypes& prototypes, con
     return PrototypeMatch{winner, MatchingError(ItemError(prototypes, winner, items, a, dim), items.distanceUnit)};
 }
 
-// Summed in the distance unit, as the errors were.
-float MeanStartError(const Prototypes& prototypes, const Table& items, int n, int dim) {
-    const float unit = items.distanceUnit, inverse = 1.0f / unit;
-    float sum = 0.0f;
-    int matched = 0;
-    for (int i = 1; i <= n; ++i)
-        if (const std::optional<PrototypeMatch> match = NearestPrototype(prototypes, items, i, dim)) {
-            sum += match->error * inverse;
-            ++matched;
-        }
-    return matched > 0 ? sum / static_cast<float>(matched) * unit : 0.0f;
-}
-
 float WeightTarget(float x) {
     const float square = x * x;
     const float g = static_cast<float>(std::exp(-3.5 * static_cast<double>(square)));

@@ -29,10 +29,6 @@ struct PrototypeMatch {
 std::optional<PrototypeMatch> NearestPrototype(const Prototypes& prototypes, const Table& items, int a,
                                                int dim);
 
-// The mean start error M of a SOC run: the mean matching error of the
-// items 1..n that match a prototype, summed in single precision.
-float MeanStartError(const Prototypes& prototypes, const Table& items, int n, int dim);
-
 // Moves prototype w toward item a at rate eta, and its weights toward 1
 // where the item's component is far from zero and toward 0.05 where it is
 // near; an item with missing components pulls only the components it has.

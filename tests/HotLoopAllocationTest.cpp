@@ -11,6 +11,7 @@
 
 #include "handlers/MapPanel.h"
 #include "mds/MdsStep.h"
+#include "soc/SocMatcher.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"

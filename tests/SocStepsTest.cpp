@@ -11,6 +11,7 @@
 #include "distances/Distances.h"
 #include "mds/MdsStep.h"
 #include "soc/SocAssignment.h"
+#include "soc/SocMatcher.h"
 #include "soc/SocResults.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
