@@ -38,19 +38,23 @@ int Usage(std::FILE* err, const std::string& problem) {
 // What the file says before the run starts: why a column option cannot be
 // used with it (then the run does not start), and the defaults of "Input
 // size" and "Vect. dim": all its rows up to the run's limit, and the
-// features of the rows taken (0 for a square matrix).
+// features of the rows taken (0 for a square matrix). The run takes this
+// read rather than reading the file again.
 std::string InspectTheFile(Choices& c) {
     const auto size = c.edits.find(Edit12);
     const int rows = c.allRows                ? kMostAllRows
                      : size != c.edits.end() ? ParseInt(size->second)
                                              : c.command->items;
-    ReadReport report;
-    const FileShape shape = InspectFile(c.file.c_str(), c.reading, rows, report);
+    auto read = std::make_shared<TableRead>(TableRead{c.file, rows, c.reading, {}, {}});
+    read->table = ReadVectors(c.file.c_str(), rows, c.reading, read->report);
+    const FileShape shape = ShapeOf(read->report);
     if (shape.items > 0) {
         c.edits.emplace(Edit12, std::to_string(shape.items));
         c.edits.emplace(Edit13, std::to_string(shape.matrix ? 0 : shape.values));
     }
-    return report.problem;
+    const std::string problem = read->report.problem;
+    c.readAhead = std::move(read);
+    return problem;
 }
 
 // Pictures need fonts, and so a GUI application; no display is needed.
@@ -107,7 +111,7 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
-    ConsoleForm form(choices.edits, choices.file, {choices.reading, choices.seed, choices.settle, choices.allRows},
+    ConsoleForm form(choices.edits, choices.file, {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead},
                      out, err);
     form.Given(choices.given);
     ConsoleForm::StopOnSignals();

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -29,6 +30,7 @@ struct Choices {
     std::optional<unsigned> seed;
     bool settle = true;
     bool allRows = false;
+    std::shared_ptr<const TableRead> readAhead;  // the file as read to learn its shape
     std::set<EditId> given;  // the fields the options named
     std::optional<std::string> tree;  // "Min. Tree" after the run, with this threshold
     std::vector<std::string> pictures;

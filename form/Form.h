@@ -3,6 +3,7 @@
 // pending window events run. The Qt window implements it; tests use a fake.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ struct Suggestion {
     std::string value;
 };
 
+struct TableRead;
+
 struct RunChoices {
     ReadOptions reading;
     std::optional<unsigned> seed;  // none: the clock's
@@ -46,6 +49,9 @@ struct RunChoices {
     // MRP-MDS maps 400 of them and places the others on its map, SOC trains
     // on them all.
     bool allRows = false;
+    // The file as the command line read it to learn its shape: a run that
+    // asks for the same read takes it (TableRead::Answers).
+    std::shared_ptr<const TableRead> readAhead;
 };
 
 class Form {

@@ -156,7 +156,7 @@ bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     if (!allRows && !HasItems(form, options, "invalid input data.")) return false;
     const char* name = read.path.c_str();
     ReadReport report;
-    Table items = ReadVectors(name, RowsToRead(options.choices, options.items.value), options.choices.reading, report);
+    Table items = ReadRunVectors(options.choices, name, RowsToRead(options.choices, options.items.value), report);
     // With all rows, the rows asked for are those the file has.
     const int asked = allRows ? report.rowsRead : options.items.value;
     ShowDataLine(form, report, asked);

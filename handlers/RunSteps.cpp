@@ -78,6 +78,14 @@ int RowsToRead(const RunChoices& choices, int inputSize) {
     return choices.allRows ? kMostAllRows + 1 : inputSize;
 }
 
+Table ReadRunVectors(const RunChoices& choices, const char* name, int rows, ReadReport& report) {
+    if (const TableRead* ahead = choices.readAhead.get(); ahead && ahead->Answers(name, rows, choices.reading)) {
+        report = ahead->report;
+        return ahead->table;
+    }
+    return ReadVectors(name, rows, choices.reading, report);
+}
+
 bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file) {
     if (!choices.allRows) return true;
     if (form.FieldGiven(Edit12))
@@ -129,7 +137,7 @@ std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, in
     const char* name = path.c_str();
     const RunChoices choices = form.Choices();
     ReadReport report;
-    Table items = ReadVectors(name, RowsToRead(choices, rows), choices.reading, report);
+    Table items = ReadRunVectors(choices, name, RowsToRead(choices, rows), report);
     if (choices.allRows) rows = report.rowsRead;  // the rows asked for are those the file has
     ShowDataLine(form, report, rows);
     if (const std::string why = Unusable(report, name); !why.empty()) {

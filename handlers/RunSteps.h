@@ -41,6 +41,9 @@ void FollowFile(Form& form, const std::string& path, int most, bool matrices);
 // The rows a run asks the reader for: "Input size", or with all rows every
 // row of the file up to kMostAllRows, and one more to know of a longer file.
 int RowsToRead(const RunChoices& choices, int inputSize);
+// ReadVectors with the choices' reading, or the read made ahead when it
+// answers.
+Table ReadRunVectors(const RunChoices& choices, const char* name, int rows, ReadReport& report);
 // With all rows: a "Input size" the user gave is warned of, and a file of
 // more rows than kMostAllRows refused (false).
 bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file);

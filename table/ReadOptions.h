@@ -20,6 +20,8 @@ struct ReadOptions {
     std::string classes;
     std::vector<std::string> skip;  // columns that are no feature
     ColumnScale scale = ColumnScale::None;
+
+    bool operator==(const ReadOptions&) const = default;
 };
 
 // "none", "z", "range", "auto"; the scale a word names, false for another word.

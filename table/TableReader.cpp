@@ -332,7 +332,11 @@ Table ReadVectors(const char* name, int rows, const ReadOptions& options, ReadRe
 }
 
 FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport& seen) {
-    const Table table = ReadVectors(name, rows, options, seen);
+    ReadVectors(name, rows, options, seen);
+    return ShapeOf(seen);
+}
+
+FileShape ShapeOf(const ReadReport& seen) {
     if (!seen.loaded || !seen.notText.empty() || !seen.problem.empty()) return {};
     return {seen.rowsRead, seen.values, LooksLikeMatrix(seen)};
 }
@@ -393,4 +397,9 @@ Table ReadMatrix(const char* name, int rows, const ReadOptions& options, ReadRep
     seen.loaded = LoadFile(name, text, seen.failure);
     if (!seen.loaded) return Table{};
     return ParseMatrix(text.data(), static_cast<long>(text.size()), rows, '\t', options, seen);
+}
+
+bool TableRead::Answers(const char* file, int asked, const ReadOptions& with) const {
+    return name == file && options == with && report.loaded &&
+           (asked == rows || (report.rowsLeft == 0 && asked >= report.rowsRead && asked >= rows));
 }

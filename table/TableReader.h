@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "table/ReadOptions.h"
 #include "table/ReadReport.h"
@@ -40,3 +41,21 @@ struct FileShape {
     bool matrix = false;  // it looks like a distance matrix
 };
 FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport& report);
+// The same from a read made already.
+FileShape ShapeOf(const ReadReport& report);
+
+// A vector read kept to be taken again: the command line reads its file
+// once to learn its shape, and its run takes that table instead of reading
+// a large file a second time.
+struct TableRead {
+    std::string name;
+    int rows = 0;
+    ReadOptions options;
+    Table table;
+    ReadReport report;
+
+    // Whether ReadVectors(name, rows, options) gives what this read gave:
+    // the same file and options, and the same rows asked for, or as many or
+    // more where the file had no rows left over.
+    bool Answers(const char* file, int asked, const ReadOptions& with) const;
+};

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,6 +110,46 @@ TEST_F(InputFiles, TheDataLineTellsOfAShortFileOnly) {
         form.memo.clear();
         ShowDataLine(form, report, c.rows);
         EXPECT_EQ(form.memo, c.memo) << c.content << " of " << c.rows;
+    }
+}
+
+// The command line's read to learn a file's shape serves its run only where
+// reading again would give the same: else the run reads the file itself.
+TEST_F(InputFiles, AReadMadeAheadServesOnlyTheSameRead) {
+    dir.Write("v.txt", "1\t2\n3\t4\n5\t6\n");
+    const std::string path = dir.File("v.txt");
+    const auto ahead = [&](int rows) {
+        auto read = std::make_shared<TableRead>(TableRead{path, rows, {}, {}, {}});
+        read->table = ReadVectors(path.c_str(), rows, {}, read->report);
+        return read;
+    };
+    ReadOptions z;
+    z.scale = ColumnScale::Z;
+    const struct {
+        int readRows, askedRows;
+        std::string name;
+        ReadOptions options;
+        bool answers;
+    } cases[] = {
+        {3, 3, path, {}, true},
+        {5, 100001, path, {}, true},  // every row was read: asking more gives them again
+        {2, 3, path, {}, false},      // a row was left over
+        {3, 2, path, {}, false},
+        {3, 3, path, z, false},
+        {3, 3, dir.File("w.txt"), {}, false},
+    };
+    for (const auto& c : cases) {
+        const auto read = ahead(c.readRows);
+        EXPECT_EQ(read->Answers(c.name.c_str(), c.askedRows, c.options), c.answers)
+            << c.readRows << " rows read, " << c.askedRows << " asked";
+        if (!c.answers) continue;
+        dir.Write("v.txt", "7\t8\n");  // a run that took the read sees what it saw
+        RunChoices choices;
+        choices.readAhead = read;
+        ReadReport seen;
+        ExpectRows(ReadRunVectors(choices, path.c_str(), c.askedRows, seen), {"1 2", "3 4", "5 6"});
+        EXPECT_EQ(seen.rowsRead, 3);
+        dir.Write("v.txt", "1\t2\n3\t4\n5\t6\n");
     }
 }
 
