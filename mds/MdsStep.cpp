@@ -59,6 +59,15 @@ double CoordinateSum(int n, const float* x) {
     return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
+// One pair of the symmetric pair tables from its distance d: 2 w into a,
+// w (d^2 / b + d^2 / b) into t.
+[[gnu::always_inline]] inline void Pair(float d, float radius, float farWeight, float divisor, float& a, float& t) {
+    const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
+    const float half = d * d / divisor;
+    a = 2.0f * w;
+    t = w * (half + half);
+}
+
 // Row q of the symmetric pair tables: the pairs (q, l) with l > q from
 // the distances' row q (0-based), and with zeros the rest of the row.
 VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float radius, float farWeight,
@@ -70,13 +79,7 @@ VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float rad
         std::fill(t + n, t + MdsPlan::kStride, 0.0f);
     }
 #pragma omp simd
-    for (int l = q + 1; l < n; ++l) {
-        const float d = row[l];
-        const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
-        const float half = d * d / divisor;
-        a[l] = 2.0f * w;
-        t[l] = w * (half + half);
-    }
+    for (int l = q + 1; l < n; ++l) Pair(row[l], radius, farWeight, divisor, a[l], t[l]);
 }
 
 }  // namespace
@@ -142,6 +145,19 @@ void MdsPlan::PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusF
         PairRow(q, n_, d.Row(q + 1) + 1, radius, farWeight, divisor, q >= zeroed_, twiceWeight_[q],
                 weightedTarget_[q]);
         if (q == zeroed_) ++zeroed_;
+    }
+}
+
+void MdsPlan::PrepareSymmetricPairsOf(const DistanceMatrix& d, int b, float radiusFactor, float farWeight,
+                                      const int* items, int count) {
+    ForgetRefusals();
+    const float divisor = static_cast<float>(std::max(b, 1));
+    const float radius = d.largest * radiusFactor;
+    for (int c = 0; c < count; ++c) {
+        const int j = items[c];
+        PairRow(j, n_, d.Row(j + 1) + 1, radius, farWeight, divisor, false, twiceWeight_[j], weightedTarget_[j]);
+        for (int q = 0; q < j; ++q)
+            Pair(d.At(q + 1, j + 1), radius, farWeight, divisor, twiceWeight_[q][j], weightedTarget_[q][j]);
     }
 }
 

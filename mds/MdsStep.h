@@ -23,6 +23,12 @@ public:
     // each block while it is in cache. The plan is whole once every row is.
     void PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusFactor, float farWeight, int first,
                               int last);
+    // PrepareSymmetric for the pairs of items[0..count - 1] (0-based) alone,
+    // where only their distances changed since the plan was last prepared
+    // (and with them neither the largest nor the number of items): the
+    // other pairs stand.
+    void PrepareSymmetricPairsOf(const DistanceMatrix& d, int b, float radiusFactor, float farWeight,
+                                 const int* items, int count);
     void Step(MapLayout& map, int m, float stepLength);
     // Back to a plan of no items, as built.
     void Forget();

@@ -37,6 +37,7 @@ void SocTrainer::Start(Prototypes& prototypes, const Table& items, int dim, Dist
         std::fill_n(&block.lanes[0][0][0], sizeof block.lanes / sizeof(float),
                     std::numeric_limits<float>::quiet_NaN());
     fitsSinceGrouping_ = 0;
+    planned_ = {};
     const std::size_t stride = static_cast<std::size_t>(dim_) + 1;
     targets_.assign(static_cast<std::size_t>(items.rows + 1) * stride, 0.0f);
     for (int i = 1; i <= items.rows; ++i)
@@ -56,7 +57,8 @@ void SocTrainer::Update(int w, int a, float eta) {
 }
 
 void SocTrainer::RawDistances() {
-    int count = 0;
+    int& count = movedCount_;
+    count = 0;
     for (int p = 0; p < k_; ++p) {
         if (!moved_[p + 1]) continue;
         moved_[p + 1] = false;
@@ -84,6 +86,7 @@ void SocTrainer::RawDistancesAndGroups() {
 
 void SocTrainer::Distances() {
     RawDistancesAndGroups();
+    planned_ = {};  // the plan does not follow these
     DistanceMatrix& d = *distances_;
     d.Resize(k_);
     constexpr int kRawStride = kMaxMapItems + 1;
@@ -96,13 +99,27 @@ void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWe
     constexpr int kRawStride = kMaxMapItems + 1;
     RawDistancesAndGroups();
     DistanceMatrix& d = *distances_;
-    if (d.n != k_) d.Resize(k_);
+    const bool resized = d.n != k_;
+    if (resized) d.Resize(k_);
     const float f = PrototypeDistanceFactor(k_, &raw_[0][0], kRawStride, unit_, size_, d);
-    for (int first = 1; first <= k_; first += kRowBlock) {
-        const int last = std::min(first + kRowBlock - 1, k_);
-        ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, first, last, d);
-        plan.PrepareSymmetricRows(d, b, radiusFactor, farWeight, first - 1, last);
+    const Planned now{&plan, f, d.largest, b, radiusFactor, farWeight};
+    if (!resized && now == planned_) {
+        // As before but for the moved prototypes: their rows and columns,
+        // and their pairs in the plan.
+        for (int c = 0; c < movedCount_; ++c) {
+            const int j = movedList_[c] + 1;
+            ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, j, j, d);
+            for (int i = 1; i <= k_; ++i) d.Row(i)[j] = d.Row(j)[i];  // raw_ is symmetric
+        }
+        plan.PrepareSymmetricPairsOf(d, b, radiusFactor, farWeight, movedList_, movedCount_);
+    } else {
+        for (int first = 1; first <= k_; first += kRowBlock) {
+            const int last = std::min(first + kRowBlock - 1, k_);
+            ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, first, last, d);
+            plan.PrepareSymmetricRows(d, b, radiusFactor, farWeight, first - 1, last);
+        }
     }
+    planned_ = now;
 }
 
 void SocTraining::Begin(Prototypes& prototypes, const Table& items, int dim, DistanceMatrix& distances,

@@ -50,9 +50,19 @@ private:
     // the distance unit, as the distances last saw them.
     SocBlock values_[kStride / kSocLanes];
     int fitsSinceGrouping_ = 0;
+    // The plan the distances were last prepared for, and from what: while
+    // these stand, only the moved prototypes' pairs change.
+    struct Planned {
+        const MdsPlan* plan = nullptr;
+        float factor = 0, largest = 0;
+        int b = 0;
+        float radiusFactor = 0, farWeight = 0;
+        bool operator==(const Planned&) const = default;
+    } planned_;
     float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
     bool moved_[kMaxMapItems + 1];
     int movedList_[kMaxMapItems];                         // 0-based
+    int movedCount_ = 0;
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
     std::vector<float> targets_;                          // the weight targets of every item, a row each
 };
