@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "table/ReadBuffer.h"
+
 struct TableCell {
     enum Kind : std::uint8_t { Number, Missing, Text, NotFinite };
     Kind kind;
@@ -45,7 +47,7 @@ struct TextTable {
     int firstDataLine = 0;
     int blankLines = 0, firstBlankLine = 0;
     std::vector<TableRow> rows;
-    std::vector<TableCell> cells;
+    std::vector<TableCell, ReadBuffer<TableCell>> cells;
 
     // Field `column` (1-based) of a row, or null past the row's end.
     const TableCell* Cell(const TableRow& row, int column) const {
