@@ -11,11 +11,15 @@ namespace {
 
 constexpr int kMaxBlocks = 26;  // 400 prototypes
 
-// The sixteen lanes of a block in vectors of W floats: one vector of
-// sixteen where the unit is 512 bits wide, else two of eight, which the
-// compilers turn into plain instructions for 128- and 256-bit units alike
-// (sixteen lanes on a 256-bit unit go through memory). Every lane rounds
-// as it does alone, whatever the width.
+// Two kernels of the same steps. Where the unit is 512 bits wide, the
+// sixteen lanes of a block are one vector and four blocks are summed side by
+// side (WideErrors). Elsewhere they are two halves of eight, which the
+// compilers turn into plain instructions for 128- and 256-bit units alike,
+// and two blocks go side by side: more would not stay in registers
+// (narrow::Errors). Every lane rounds as it does alone, whatever the width.
+// Everything a kernel calls is inlined into it: a call out of a function
+// compiled for a vector unit runs without its instructions (a fused
+// multiply-add becomes a library call).
 using Eight = float __attribute__((vector_size(8 * sizeof(float))));
 using EightMask = int __attribute__((vector_size(8 * sizeof(int))));
 using Sixteen = float __attribute__((vector_size(16 * sizeof(float))));
@@ -23,12 +27,6 @@ using SixteenMask = int __attribute__((vector_size(16 * sizeof(int))));
 
 template <int W>
 struct VectorOf;
-template <>
-struct VectorOf<8> {
-    using Float = Eight;
-    using Mask = EightMask;
-    [[gnu::always_inline]] static Float Splat(float x) { return Float{x, x, x, x, x, x, x, x}; }
-};
 template <>
 struct VectorOf<16> {
     using Float = Sixteen;
@@ -103,18 +101,15 @@ template <int W>
 // The sixteen lanes folded to eight by `fold` (lane l with lane l + 8).
 template <int W, class V, class Fold>
 [[gnu::always_inline]] inline auto ToEight(const V (&part)[kSocLanes / W], Fold fold) {
-    if constexpr (W == 8) {
-        return fold(part[0], part[1]);
-    } else {
-        return fold(__builtin_shufflevector(part[0], part[0], 0, 1, 2, 3, 4, 5, 6, 7),
-                    __builtin_shufflevector(part[0], part[0], 8, 9, 10, 11, 12, 13, 14, 15));
-    }
+    static_assert(W == kSocLanes);
+    return fold(__builtin_shufflevector(part[0], part[0], 0, 1, 2, 3, 4, 5, 6, 7),
+                __builtin_shufflevector(part[0], part[0], 8, 9, 10, 11, 12, 13, 14, 15));
 }
 
 // Whether any lane is set, by halving.
 template <int W>
 [[gnu::always_inline]] inline bool Any(Mask<W> m) {
-    EightMask v = ToEight<W>(m.part, [](auto a, auto b) { return a | b; });
+    EightMask v = ToEight<W>(m.part, [](auto a, auto b) __attribute__((always_inline)) { return a | b; });
     v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
     v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
     v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
@@ -125,7 +120,7 @@ template <int W>
 template <int W>
 [[gnu::always_inline]] inline float Lowest(Lanes<W> v) {
     const Eight inf = Eight{} + std::numeric_limits<float>::infinity();
-    Eight m = ToEight<W>(v.part, [&](auto a, auto b) {
+    Eight m = ToEight<W>(v.part, [&](auto a, auto b) __attribute__((always_inline)) {
         const Eight lo = a == a ? a : inf, hi = b == b ? b : inf;
         return hi < lo ? hi : lo;
     });
@@ -259,6 +254,17 @@ private:
     float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
 };
 
+// Blocks list[i..] in the slots of a group, as many as there are (returned);
+// the slots past them repeat list[i]. Inlined, as everything the matching
+// calls: a call out of a vector-target function runs without its
+// instructions (fused multiply-adds become library calls).
+template <int kSide>
+[[gnu::always_inline]] inline int GroupAt(const int* list, int count, int i, int (&group)[kSide]) {
+    const int real = std::min(kSide, count - i);
+    for (int j = 0; j < kSide; ++j) group[j] = list[i + (j < real ? j : 0)];
+    return real;
+}
+
 // Block first, then the others a few side by side: first the first
 // components of all, then the rest of those still open.
 template <int W>
@@ -271,32 +277,26 @@ template <int W>
                          out.lowest);
     matching.Whole(first);
     // Four running sums keep the multiply-add unit busy: four blocks of one
-    // vector, or two of two.
+    // vector each.
     constexpr int kSide = 4 * W / kSocLanes;
     int open[kMaxBlocks], opened = 0;
-    const auto inGroups = [&](const int* list, int count, auto run) {
-        for (int i = 0; i < count; i += kSide) {
-            int group[kSide];
-            const int real = std::min(kSide, count - i);
-            for (int j = 0; j < kSide; ++j) group[j] = list[i + (j < real ? j : 0)];
-            run(group, real);
-        }
-    };
     int others[kMaxBlocks], count = 0;
     for (int b = 0; b < used; ++b)
         if (b != first) others[count++] = b;
-    inGroups(others, count,
-             [&](const int* group, int real) { matching.template Begin<kSide>(group, real, open, opened); });
-    inGroups(open, opened,
-             [&](const int* group, int real) { matching.template Continue<kSide>(group, real); });
+    int group[kSide];
+    for (int i = 0; i < count; i += kSide) {
+        const int real = GroupAt(others, count, i, group);
+        matching.template Begin<kSide>(group, real, open, opened);
+    }
+    for (int i = 0; i < opened; i += kSide) {
+        const int real = GroupAt(open, opened, i, group);
+        matching.template Continue<kSide>(group, real);
+    }
     return matching.Best();
 }
 
 // The sixteen prototypes of a block against the moved prototypes of the
-// given rows, each pair's sum kept in a register over all components. In
-// vectors of eight, half of the differences are formed by the multiply-add
-// unit, -1 x y + x, which rounds as x - y does: the adder has the sums to
-// do. (A multiply-add of sixteen copies of y compiles lane by lane.)
+// given rows, each pair's sum kept in a register over all components.
 template <int W, int kColumns>
 [[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
                                                 const float* rows, int rowStride, const int* moved,
@@ -310,7 +310,7 @@ template <int W, int kColumns>
         const L value = Load<W>(blocks[b].lanes[q][0]);
         for (int c = 0; c < kColumns; ++c) {
             const float y = row[c][q];
-            const L d = W == 8 && c % 2 ? Fma(Splat<W>(-1.0f), Splat<W>(y), value) : value - y;
+            const L d = value - y;
             const L square = d * d;
             sum[c] = sum[c] + square;
         }
@@ -357,24 +357,283 @@ WIDE_VECTOR_TARGET void WideDistances(int count, int dim, const SocBlock* blocks
 }
 #endif
 
-NARROW_VECTOR_TARGETS float NarrowErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
-                                         const SocErrors& out) {
-    return WeightedErrors<8>(prototypes, x, slack, first, out);
+namespace narrow {
+
+// Sixteen lanes as two halves of eight: the compilers turn every operation
+// on a half into plain vector instructions for 128-, 256- and 512-bit units
+// alike, where a sixteen-lane vector on a 256-bit unit goes through memory.
+using Half = float __attribute__((vector_size(32)));
+using HalfMask = int __attribute__((vector_size(32)));
+
+struct Lanes {
+    Half lo, hi;
+};
+struct Mask {
+    HalfMask lo, hi;
+};
+
+[[gnu::always_inline]] inline Half LoadHalf(const float* p) {
+    Half v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
-NARROW_VECTOR_TARGETS void NarrowDistances(int count, int dim, const SocBlock* blocks, const float* rows,
-                                           int rowStride, const int* moved, int movedCount, float* raw,
-                                           int rawStride) {
-    DistancesAgainst<8>(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+[[gnu::always_inline]] inline Lanes Load(const float* p) {
+    return {LoadHalf(p), LoadHalf(p + kSocLanes / 2)};
 }
+
+[[gnu::always_inline]] inline void Store(float* p, Lanes v) {
+    std::memcpy(p, &v.lo, sizeof v.lo);
+    std::memcpy(p + kSocLanes / 2, &v.hi, sizeof v.hi);
+}
+
+[[gnu::always_inline]] inline Lanes Splat(float x) {
+    const Half h = {x, x, x, x, x, x, x, x};
+    return {h, h};
+}
+
+[[gnu::always_inline]] inline Lanes operator-(Lanes a, float b) {
+    return {a.lo - b, a.hi - b};
+}
+[[gnu::always_inline]] inline Lanes operator*(Lanes a, Lanes b) {
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+[[gnu::always_inline]] inline Lanes operator+(Lanes a, Lanes b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+[[gnu::always_inline]] inline Mask operator<=(Lanes a, float b) {
+    return {a.lo <= b, a.hi <= b};
+}
+
+// a x b + c in one rounding, lane by lane.
+[[gnu::always_inline]] inline Half Fma(Half a, Half b, Half c) {
+    Half r;
+#pragma omp simd
+    for (int l = 0; l < kSocLanes / 2; ++l) r[l] = std::fmaf(a[l], b[l], c[l]);
+    return r;
+}
+[[gnu::always_inline]] inline Lanes Fma(Lanes a, Lanes b, Lanes c) {
+    return {Fma(a.lo, b.lo, c.lo), Fma(a.hi, b.hi, c.hi)};
+}
+
+// Whether any lane is set, by halving.
+[[gnu::always_inline]] inline bool Any(Mask m) {
+    HalfMask v = m.lo | m.hi;
+    v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
+    v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
+    v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+    return v[0] != 0;
+}
+
+// The smallest lane, by halving; lanes that are not numbers count as +inf.
+[[gnu::always_inline]] inline float Lowest(Lanes v) {
+    const Half inf = Half{} + std::numeric_limits<float>::infinity();
+    const Half lo = v.lo == v.lo ? v.lo : inf, hi = v.hi == v.hi ? v.hi : inf;
+    Half m = hi < lo ? hi : lo;
+    Half t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
+    m = t < m ? t : m;
+    t = __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5);
+    m = t < m ? t : m;
+    t = __builtin_shufflevector(m, m, 1, 0, 3, 2, 5, 4, 7, 6);
+    m = t < m ? t : m;
+    return m[0];
+}
+
+// A block's sums continued over components q0..q1 - 1.
+[[gnu::always_inline]] inline Lanes BlockSums(const SocBlock& block, const float* x, int q0, int q1,
+                                              Lanes sum) {
+    for (int q = q0; q < q1; ++q) {
+        const Lanes d = Load(block.lanes[q][0]) - x[q];
+        sum = Fma(d * d, Load(block.lanes[q][1]), sum);
+    }
+    return sum;
+}
+
+// The matching sums of one item, block by block: the tests and the bound.
+class Matching {
+public:
+    [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
+                                    float slack, float* s, float* key, float* lowest)
+        : dim_(dim),
+          blocks_(blocks),
+          x_(x),
+          scale_(scale),
+          slack_(slack),
+          s_(s),
+          key_(key),
+          lowest_(lowest) {}
+
+    [[gnu::always_inline]] float Best() const { return best_; }
+
+    // Block b in full: its keys tighten the bound.
+    [[gnu::always_inline]] void Whole(int b) { Finish(b, BlockSums(blocks_[b], x_, 0, dim_, Lanes{})); }
+
+    // Blocks b0 and b1 side by side, so that their additions need not wait
+    // for each other, until one of them is given up; the other goes on alone.
+    [[gnu::always_inline]] void Pair(int b0, int b1) {
+        Lanes s0 = {}, s1 = {};
+        int q0 = 0;
+        bool open0 = true, open1 = true;
+        while (q0 < dim_ && open0 && open1) {
+            const int q1 = std::min(q0 + kTestEvery, dim_);
+            for (int q = q0; q < q1; ++q) {
+                const Lanes d0 = Load(blocks_[b0].lanes[q][0]) - x_[q];
+                const Lanes d1 = Load(blocks_[b1].lanes[q][0]) - x_[q];
+                s0 = Fma(d0 * d0, Load(blocks_[b0].lanes[q][1]), s0);
+                s1 = Fma(d1 * d1, Load(blocks_[b1].lanes[q][1]), s1);
+            }
+            q0 = q1;
+            if (q0 < dim_) {
+                open0 = Within(b0, s0);
+                open1 = Within(b1, s1);
+            }
+        }
+        if (open0) s0 = Rest(b0, q0, s0, open0);
+        if (open1) s1 = Rest(b1, q0, s1, open1);
+        Close(b0, s0, open0);
+        Close(b1, s1, open1);
+    }
+
+    // A block alone.
+    [[gnu::always_inline]] void Single(int b) {
+        bool open = true;
+        const Lanes s = Rest(b, 0, Lanes{}, open);
+        Close(b, s, open);
+    }
+
+private:
+    static constexpr int kTestEvery = 16;
+
+    [[gnu::always_inline]] bool Within(int b, Lanes sum) const {
+        return Any(sum * Load(scale_ + b * kSocLanes) <= bound_);
+    }
+
+    // Sums from component q0 on, tested every kTestEvery components.
+    [[gnu::always_inline]] Lanes Rest(int b, int q0, Lanes sum, bool& open) const {
+        while (q0 < dim_) {
+            const int q1 = std::min(q0 + kTestEvery, dim_);
+            sum = BlockSums(blocks_[b], x_, q0, q1, sum);
+            q0 = q1;
+            if (q0 < dim_ && !Within(b, sum)) {
+                open = false;
+                break;
+            }
+        }
+        return sum;
+    }
+
+    [[gnu::always_inline]] void Close(int b, Lanes sum, bool whole) {
+        if (whole) return Finish(b, sum);
+        const Lanes inf = Splat(std::numeric_limits<float>::infinity());
+        Store(s_ + b * kSocLanes, inf);
+        Store(key_ + b * kSocLanes, inf);
+        lowest_[b] = std::numeric_limits<float>::infinity();
+    }
+
+    [[gnu::always_inline]] void Finish(int b, Lanes sum) {
+        const Lanes key = sum * Load(scale_ + b * kSocLanes);
+        Store(s_ + b * kSocLanes, sum);
+        Store(key_ + b * kSocLanes, key);
+        lowest_[b] = Lowest(key);
+        best_ = std::min(best_, lowest_[b]);
+        bound_ = best_ * slack_;
+    }
+
+    int dim_;
+    const SocBlock* blocks_;
+    const float* x_;
+    const float* scale_;
+    float slack_;
+    float* s_;
+    float* key_;
+    float* lowest_;
+    float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
+};
+
+// Block first, then the others two at a time.
+NARROW_VECTOR_TARGETS
+float Errors(const SocBlocks& prototypes, const float* x, float slack, int first, const SocErrors& out) {
+    const int used = std::min((prototypes.count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
+    if (used == 0) return std::numeric_limits<float>::infinity();
+    first = std::clamp(first, 0, used - 1);
+    Matching matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key, out.lowest);
+    matching.Whole(first);
+    int pending = -1;
+    for (int b = 0; b < used; ++b) {
+        if (b == first) continue;
+        if (pending < 0) {
+            pending = b;
+        } else {
+            matching.Pair(pending, b);
+            pending = -1;
+        }
+    }
+    if (pending >= 0) matching.Single(pending);
+    return matching.Best();
+}
+
+// The sixteen prototypes of a block against the moved prototypes of the
+// given rows, each pair's sum kept in a register over all components. Half
+// of the differences are formed by the multiply-add unit, -1 x y + x, which
+// rounds as x - y does: the adder has the sums to do.
+template <int kColumns>
+[[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
+                                                const float* rows, int rowStride, const int* moved,
+                                                int columns, float* raw, int rawStride) {
+    const float* row[kColumns];
+    for (int c = 0; c < kColumns; ++c)
+        row[c] = rows + (c < columns ? c : 0) * rowStride;  // a short tile repeats
+    Lanes sum[kColumns] = {};
+    for (int q = 0; q < dim; ++q) {
+        const Lanes value = Load(blocks[b].lanes[q][0]);
+        for (int c = 0; c < kColumns; ++c) {
+            const float y = row[c][q];
+            const Lanes d = c % 2 ? Fma(Splat(-1.0f), Splat(y), value) : value - y;
+            const Lanes square = d * d;
+            sum[c] = sum[c] + square;
+        }
+    }
+    float distance[kColumns][kSocLanes];
+    for (int c = 0; c < kColumns; ++c) Store(distance[c], sum[c]);
+#pragma omp simd
+    for (int x = 0; x < kColumns * kSocLanes; ++x) (&distance[0][0])[x] = std::sqrt((&distance[0][0])[x]);
+    const int i0 = b * kSocLanes, lanes = std::min(kSocLanes, count - i0);
+    for (int c = 0; c < columns; ++c) {
+        const int j = moved[c];
+        float* out = raw + j * rawStride + i0;
+        if (lanes == kSocLanes)
+            std::memcpy(out, distance[c], sizeof distance[c]);  // whole vector stores
+        else
+            std::copy(distance[c], distance[c] + lanes, out);
+        for (int l = 0; l < lanes; ++l) raw[(i0 + l) * rawStride + j] = distance[c][l];
+    }
+}
+
+// A block against eight moved prototypes at a time: each load of a
+// component serves eight pairs, and the tile's sums stay in registers.
+NARROW_VECTOR_TARGETS
+void Distances(int count, int dim, const SocBlock* __restrict blocks, const float* __restrict rows,
+                         int rowStride, const int* moved, int movedCount, float* __restrict raw,
+                         int rawStride) {
+    constexpr int kColumns = 8;
+    for (int b = 0; b * kSocLanes < std::min(count, kMaxBlocks * kSocLanes); ++b)
+        for (int c0 = 0; c0 < movedCount; c0 += kColumns)
+            DistanceTile<kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
+                                   std::min(kColumns, movedCount - c0), raw, rawStride);
+}
+
+}  // namespace narrow
 
 }  // namespace
 
 float SocWeightedErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
                         const SocErrors& out) {
 #ifdef ITEMMAP_WIDE_VECTORS
-    if (WideVectorUnit()) return WideErrors(prototypes, x, slack, first, out);
+    // Four blocks side by side pay off from about 250 prototypes on; with
+    // fewer, two side by side in halves are as fast or faster.
+    constexpr int kWideFrom = 256;
+    if (prototypes.count > kWideFrom && WideVectorUnit()) return WideErrors(prototypes, x, slack, first, out);
 #endif
-    return NarrowErrors(prototypes, x, slack, first, out);
+    return narrow::Errors(prototypes, x, slack, first, out);
 }
 
 void SocDistancesAgainst(int count, int dim, const SocBlock* blocks, const float* rows, int rowStride,
@@ -383,5 +642,5 @@ void SocDistancesAgainst(int count, int dim, const SocBlock* blocks, const float
     if (WideVectorUnit())
         return WideDistances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
 #endif
-    NarrowDistances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+    narrow::Distances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
 }
