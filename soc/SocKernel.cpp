@@ -25,6 +25,26 @@ using EightMask = int __attribute__((vector_size(8 * sizeof(int))));
 using Sixteen = float __attribute__((vector_size(16 * sizeof(float))));
 using SixteenMask = int __attribute__((vector_size(16 * sizeof(int))));
 
+// The squared distances of a tile's pairs, as distances, into both halves
+// of the symmetric raw table: row j of each moved prototype j, and its
+// column.
+template <int kColumns>
+[[gnu::always_inline]] inline void WriteDistances(float (&distance)[kColumns][kSocLanes], int b, int count,
+                                                  const int* moved, int columns, float* raw, int rawStride) {
+#pragma omp simd
+    for (int x = 0; x < kColumns * kSocLanes; ++x) (&distance[0][0])[x] = std::sqrt((&distance[0][0])[x]);
+    const int i0 = b * kSocLanes, lanes = std::min(kSocLanes, count - i0);
+    for (int c = 0; c < columns; ++c) {
+        const int j = moved[c];
+        float* out = raw + j * rawStride + i0;
+        if (lanes == kSocLanes)
+            std::memcpy(out, distance[c], sizeof distance[c]);  // whole vector stores
+        else
+            std::copy(distance[c], distance[c] + lanes, out);
+        for (int l = 0; l < lanes; ++l) raw[(i0 + l) * rawStride + j] = distance[c][l];
+    }
+}
+
 template <int W>
 struct VectorOf;
 template <>
@@ -317,18 +337,7 @@ template <int W, int kColumns>
     }
     float distance[kColumns][kSocLanes];
     for (int c = 0; c < kColumns; ++c) Store(distance[c], sum[c]);
-#pragma omp simd
-    for (int x = 0; x < kColumns * kSocLanes; ++x) (&distance[0][0])[x] = std::sqrt((&distance[0][0])[x]);
-    const int i0 = b * kSocLanes, lanes = std::min(kSocLanes, count - i0);
-    for (int c = 0; c < columns; ++c) {
-        const int j = moved[c];
-        float* out = raw + j * rawStride + i0;
-        if (lanes == kSocLanes)
-            std::memcpy(out, distance[c], sizeof distance[c]);  // whole vector stores
-        else
-            std::copy(distance[c], distance[c] + lanes, out);
-        for (int l = 0; l < lanes; ++l) raw[(i0 + l) * rawStride + j] = distance[c][l];
-    }
+    WriteDistances<kColumns>(distance, b, count, moved, columns, raw, rawStride);
 }
 
 // A block against eight moved prototypes at a time: each load of a
@@ -594,18 +603,7 @@ template <int kColumns>
     }
     float distance[kColumns][kSocLanes];
     for (int c = 0; c < kColumns; ++c) Store(distance[c], sum[c]);
-#pragma omp simd
-    for (int x = 0; x < kColumns * kSocLanes; ++x) (&distance[0][0])[x] = std::sqrt((&distance[0][0])[x]);
-    const int i0 = b * kSocLanes, lanes = std::min(kSocLanes, count - i0);
-    for (int c = 0; c < columns; ++c) {
-        const int j = moved[c];
-        float* out = raw + j * rawStride + i0;
-        if (lanes == kSocLanes)
-            std::memcpy(out, distance[c], sizeof distance[c]);  // whole vector stores
-        else
-            std::copy(distance[c], distance[c] + lanes, out);
-        for (int l = 0; l < lanes; ++l) raw[(i0 + l) * rawStride + j] = distance[c][l];
-    }
+    WriteDistances<kColumns>(distance, b, count, moved, columns, raw, rawStride);
 }
 
 // A block against eight moved prototypes at a time: each load of a
