@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -54,6 +55,41 @@ TEST(Placement, PutsARowWhereItsDistancesToTheLandmarksPlaceIt) {
         placer.Place(distancesFrom(beyond).data(), placed);
         EXPECT_GT(placed[1], 19.9f) << m;
         EXPECT_LT(placed[1], 20.0f) << m;
+    }
+}
+
+// Distances no map can show: the place found has the least stress near it,
+// each landmark's term weighed as the run weighs it (near 1, far 0.01).
+TEST(Placement, EndsWhereTheStressIsLeastWhenNoPlaceFitsEveryDistance) {
+    constexpr int b = 3;
+    constexpr float radius = 12, farWeight = 0.01f;
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<float> distance(2, 16);
+    for (const int m : {1, 2, 3}) {
+        const MapLayout landmarks = Grid(m);
+        Placer placer(landmarks, {b, m, radius, farWeight, 20});
+        std::vector<float> d(static_cast<std::size_t>(landmarks.n) + 1);
+        for (int j = 1; j <= landmarks.n; ++j) d[static_cast<std::size_t>(j)] = distance(gen);
+        const auto stress = [&](const double* at) {
+            double sum = 0;
+            for (int j = 1; j <= landmarks.n; ++j) {
+                double square = 0;
+                for (int a = 1; a <= m; ++a) square += (at[a] - landmarks.Point(j)[a]) * (at[a] - landmarks.Point(j)[a]);
+                const double t = static_cast<double>(d[static_cast<std::size_t>(j)]) * d[static_cast<std::size_t>(j)] / b;
+                sum += (d[static_cast<std::size_t>(j)] <= radius ? 1.0 : farWeight) * (square - t) * (square - t);
+            }
+            return sum;
+        };
+        float placed[4] = {};
+        placer.Place(d.data(), placed);
+        const double at[4] = {0, placed[1], placed[2], placed[3]};
+        const double least = stress(at);
+        for (int a = 1; a <= m; ++a)
+            for (const double step : {-0.05, 0.05}) {
+                double moved[4] = {at[0], at[1], at[2], at[3]};
+                moved[a] += step;
+                EXPECT_LE(least, stress(moved) * (1 + 1e-5)) << m << " axes, axis " << a << " moved " << step;
+            }
     }
 }
 
