@@ -126,6 +126,17 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     RunMrpMds(form);
     EXPECT_EQ(form.outcome, Outcome::Stopped);
     EXPECT_EQ(ws.map.n, 400);
+
+    // With all rows, 400 landmarks and the one row left placed on their map
+    // (the sanitized build sees the placement's buffers).
+    form.onEvents = nullptr;
+    form.map.shown = false;
+    form.choices.allRows = true;
+    form.choices.seed = 1;
+    RunMrpMds(form);
+    EXPECT_EQ(form.outcome, Outcome::Finished);
+    EXPECT_EQ(ws.landmarks.count, 400);
+    EXPECT_EQ(ws.Scene().Points(), 401);
 }
 
 // The run redraws every ten steps, settling included, and STOP ends it at

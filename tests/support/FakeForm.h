@@ -30,6 +30,7 @@ public:
 
     int Width() const override { return width_; }
     int Height() const override { return height_; }
+    bool Shown() const override { return shown; }
     void BeginDraw() override { ++drawings; }
     void SetCrossCursor() override { calls.emplace_back("cursor"); }
     void Clear() override { calls.emplace_back("clear"); }
@@ -53,6 +54,7 @@ public:
 
     std::vector<CanvasCall> calls;
     int drawings = 0;
+    bool shown = true;  // false: drawings on it are skipped, as on the command line
 
 private:
     int width_, height_;
