@@ -545,11 +545,12 @@ float Position(const ResultRows& rows, int p, int axis) {
 }
 
 TEST_F(InputFiles, ResultReaderTakesEveryLineOfLfAndCrLfFiles) {
-    for (const char* end : {"\n", "\r\n"}) {
+    // The last, a file whose trailing blanks an editor took away.
+    for (const std::string end : {" \n", " \r\n", "\n"}) {
         std::string content;
         for (int u = 1; u <= 50; ++u) {
             std::string line = ResultLine(u, u * 0.5, -u, 9, {u * 0.25, 2.0});
-            line.replace(line.size() - 1, 1, end);
+            line.replace(line.size() - 2, std::string::npos, end);  // its " \n"
             content += line;
         }
         dir.Write("soc.dat", content);
