@@ -80,6 +80,8 @@ TEST_F(InputFiles, TabFilesGiveTheirRowsValues) {
         {"moreLinesThanAsked", "1\t2\n3\t4\n5\t6\n", 2, 2, 2, {"1 2", "3 4"}},
         {"64Values", Counting(64, "\t") + "\n", 1, 1, 64, {Counting(64, " ")}},
         {"valuesPast64CountedNotKept", Counting(70, "\t") + "\n", 1, 1, 64, {Counting(64, " ")}, 70},
+        // Numbers only between a name and a class: the first line is a row, no header.
+        {"aFirstLineWithNumbersInsideIsARow", "s1\t1.5\t2\tx\ns2\t2.5\t3\ty\n", 2, 2, 2, {"1.5 2", "2.5 3"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
