@@ -223,9 +223,16 @@ Trained Train(Form& form, SocTraining& training, const SocOptions& options, int 
     Trained trained{0, 0};
     long alarms = 0;
     int redraw = 0;
+    // Each step's item is drawn a step ahead, in the same order, so that its
+    // values are on their way while the step before is made.
+    int next = steps > 0 ? 1 + ws.random.Below(n) : 0;
     for (int t = 1; t <= steps; ++t) {
         trained.done = t;
-        const int r = 1 + ws.random.Below(n);
+        const int r = next;
+        if (t < steps) {
+            next = 1 + ws.random.Below(n);
+            training.Prefetch(next);
+        }
         const float smoothed = training.Learn(t, r);
         if (smoothed > 500 && ++alarms <= kAlarmLines) form.MemoAppend(std::to_string(r));
         if (t < kPanelForcedUntil) ws.PanelItem = 1;

@@ -44,6 +44,16 @@ void SocTrainer::Start(Prototypes& prototypes, const Table& items, int dim, Dist
         for (int q = 1; q <= dim_; ++q) targets_[static_cast<std::size_t>(i) * stride + q] = WeightTarget(items.Row(i)[q]);
 }
 
+void SocTrainer::Prefetch(int a) const {
+    const std::size_t stride = static_cast<std::size_t>(dim_) + 1;
+    const float* row = items_->Row(a);
+    const float* targets = targets_.data() + static_cast<std::size_t>(a) * stride;
+    for (std::size_t q = 0; q < stride; q += 16) {  // a cache line of 64 bytes at a time
+        __builtin_prefetch(row + q);
+        __builtin_prefetch(targets + q);
+    }
+}
+
 void SocTrainer::Update(int w, int a, float eta) {
     if (w < 1 || w > k_) return;
     if (items_->missing[static_cast<std::size_t>(a)] == 0)

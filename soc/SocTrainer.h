@@ -24,6 +24,9 @@ public:
     bool Match(int a, int& winner, float& error) { return matcher_.Match(a, winner, error); }
     // UpdatePrototype, keeping the copies in step.
     void Update(int w, int a, float eta);
+    // Item a's values on their way into the cache, for a step to come: in a
+    // table of many rows, each step's item is far from the last one's.
+    void Prefetch(int a) const;
     // PrototypeDistances, computing again only the pairs with a prototype
     // that moved since the last call.
     void Distances();
@@ -83,6 +86,8 @@ public:
     // afterwards), the running error, the win score and the rate; an item in
     // no prototype changes none of them. Returns the running error.
     float Learn(int t, int r);
+    // Item r's values fetched ahead, for a later Learn.
+    void Prefetch(int r) const { trainer_.Prefetch(r); }
     float LearnRate() const { return learnRate_; }
     // The end of a counted step, after any redraw: every 200 steps the
     // prototype distances and two steps of the prototype map.
