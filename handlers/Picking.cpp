@@ -141,6 +141,7 @@ void DrawEmptyPanel(Canvas& canvas) {
 
 void DrawFeaturePanel(Form& form) {
     Canvas& canvas = form.PanelCanvas();
+    if (!canvas.Shown()) return;  // as on the command line: its loop over every vector would cost alone
     const DrawingScope drawing(canvas);
     const int w = canvas.Width() - 1;
     const int h = canvas.Height() - 1;
