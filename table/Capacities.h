@@ -1,5 +1,5 @@
-// What the described runs take at most, and what a table's names and
-// classes may be.
+// What an MRP-MDS map, a SOC run and a table hold at most: items,
+// vectors, components, class values, bytes of a name, rows with all rows.
 #pragma once
 
 inline constexpr int kMaxMapItems = 400;     // items of an MRP-MDS map, prototypes of SOC

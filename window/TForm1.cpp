@@ -38,7 +38,7 @@
 
 namespace {
 
-// The designed font does not exist here; this sans face has close metrics.
+// The form's own font is not installed here; this sans face has close metrics.
 QFont SansFont(int pixels) {
     QFont f(QStringLiteral("Liberation Sans"));
     f.setStyleHint(QFont::SansSerif);
@@ -84,7 +84,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setObjectName("Form1");
     setWindowTitle("Form1");
     setFont(SansFont(11));
-    // The controls stand at their designed places on a client area in a
+    // The controls stand at their fixed places on a client area in a
     // scroll area: on a screen smaller than the form it scrolls instead of
     // running off the screen, and a wider window shows what lies beyond.
     auto* scroll = new QScrollArea(this);
@@ -103,7 +103,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     StatusLine->Refresh();
 }
 
-// The designed place and size, as far as the screen allows.
+// The form's own place and size, as far as the screen allows.
 void TForm1::PlaceOnScreen() {
     QRect place(464, 143, kClientWidth, kClientHeight);
     if (const QScreen* shown = screen()) {
@@ -250,7 +250,7 @@ void TForm1::BuildControls() {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
 
-    // Tab order by the designed tab indices.
+    // Tab order: the message list, then the fields and buttons as they lie.
     QWidget* const order[] = {Memo1,    Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
@@ -285,17 +285,17 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
 }
 
 // The dialog starts where the last file of this session was chosen, the
-// first time in the designed folder, or in the working folder when that is
-// absent: where the user started the tool from.
+// first time in the folder the caller names, or in the working folder when
+// that is absent: where the user started the tool from.
 std::string TForm1::ChooseFiles(const std::string& startFolder) {
     QStringList names;
     rolesChecked_ = false;
     if (std::exchange(rerun_, false) && !lastFile_.isEmpty()) {
         names << lastFile_;
     } else {
-        const QString designed = QString::fromStdString(startFolder);
+        const QString asked = QString::fromStdString(startFolder);
         const QString folder = !lastFolder_.isEmpty()    ? lastFolder_
-                               : QDir(designed).exists() ? designed
+                               : QDir(asked).exists()    ? asked
                                                          : QDir::currentPath();
         names = ShowOpenDialog(folder);
         if (!names.isEmpty()) {

@@ -85,7 +85,7 @@ private:
     void PlaceOnScreen();
     void ShowMarkTip(int x, int y);
 
-    static constexpr int kClientWidth = 1117, kClientHeight = 745;  // the designed client area
+    static constexpr int kClientWidth = 1117, kClientHeight = 745;  // the form's client area at its own size
     QWidget* client_;
 
     // A remark on something the user just did; it leads the status line

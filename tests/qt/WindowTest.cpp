@@ -188,7 +188,7 @@ private slots:
     }
 
     // The column scale is one keyboard stop after "map dim.", covers no
-    // designed control, and its choice holds for every run of the session.
+    // other control, and its choice holds for every run of the session.
     void theColumnScaleIsReachedByKeyboardAndStays() {
         TestForm form;
         form.show();
@@ -381,7 +381,7 @@ private slots:
     }
 
     // On a screen smaller than the form the controls scroll; a wider window
-    // shows those placed beyond the designed width.
+    // shows those placed beyond the form's own width.
     void theFormScrollsOnASmallScreenAndWidens() {
         TestForm form;
         form.show();
