@@ -12,6 +12,7 @@
 #include "mds/Placement.h"
 #include "mrp/ClusterJoin.h"
 #include "support/FakeForm.h"
+#include "support/TwoClusters.h"
 #include "workspace/Random.h"
 
 namespace {
@@ -120,13 +121,8 @@ TEST(Landmarks, AreDrawnFromEveryRowAsTheSeedGives) {
 // A new item joins the cluster it is linked into as the last round of
 // assignment lets items join, that of an item it equals, or none.
 TEST(ClusterJoin, FollowsTheLastRoundOfAssignment) {
-    Clusters clusters;
-    clusters.Clear(5);
-    clusters.count = 2;
-    clusters.centres = {0, 1, 3};
-    clusters.marks[1] = ClusterMark::Centre(1);
+    Clusters clusters = TwoClusters(5);
     clusters.marks[2] = ClusterMark::Member(1);
-    clusters.marks[3] = ClusterMark::Centre(3);
     clusters.marks[4] = ClusterMark::Member(3);
     clusters.joinLimit = 0.8f;
     const ClusterJoin join(clusters, 1.0f);  // a link falls to 0.01 at distance 1

@@ -7,6 +7,7 @@
 #include "mrp/ClassAgreement.h"
 #include "mrp/Clustering.h"
 #include "support/FakeForm.h"
+#include "support/TwoClusters.h"
 #include "text/Numbers.h"
 
 static void PrintTo(const ClusterMark& m, std::ostream* os) {
@@ -147,12 +148,7 @@ TEST(Clustering, EachRunStartsFromNoLinks) {
 }
 
 TEST(Clustering, BestClusterPrefersTheFirstOfEqualClusters) {
-    Clusters clusters;
-    clusters.Clear(3);
-    clusters.count = 2;
-    clusters.centres = {0, 1, 3};
-    clusters.marks[1] = ClusterMark::Centre(1);
-    clusters.marks[3] = ClusterMark::Centre(3);
+    const Clusters clusters = TwoClusters(3);
     LinkProbabilities links(3);
     links.Set(2, 1, 0.25f);
     links.Set(2, 3, 0.25f);
