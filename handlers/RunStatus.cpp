@@ -1,5 +1,7 @@
 #include "handlers/RunStatus.h"
 
+#include <algorithm>
+
 #include "distances/DistanceUnit.h"
 #include "handlers/MapPanel.h"
 #include "handlers/MapRecord.h"
@@ -54,11 +56,15 @@ int ComponentsTheyHave(Form& form, const ReadReport& report, int asked) {
 
 void ScaleFeatures(Form& form, const ReadReport& report, Table& items, int dim) {
     const ColumnScale scale = form.Choices().reading.scale;
-    // Unscaled columns whose spreads ask for z: the warnings about them say so.
-    const bool askZ = scale == ColumnScale::None && AutomaticScale(items, items.rows, dim) == ColumnScale::Z;
-    for (const std::string& note : ScaleColumns(items, items.rows, dim, scale, report.columns))
-        form.StatusNote(askZ && note.rfind("warning:", 0) == 0 ? note + form.Suggest({Suggestion::ScaleZ, "z"})
-                                                                : note);
+    const std::vector<std::string> notes = ScaleColumns(items, items.rows, dim, scale, report.columns);
+    const auto warning = [](const std::string& note) { return note.rfind("warning:", 0) == 0; };
+    // Unscaled columns whose spreads ask for z (the values as read: no scale
+    // changed them): the warnings about them say so. Measured only when
+    // there is a warning, as it passes over every row.
+    const bool askZ = scale == ColumnScale::None && std::any_of(notes.begin(), notes.end(), warning) &&
+                      AutomaticScale(items, items.rows, dim) == ColumnScale::Z;
+    for (const std::string& note : notes)
+        form.StatusNote(askZ && warning(note) ? note + form.Suggest({Suggestion::ScaleZ, "z"}) : note);
 }
 
 void ShowUnrelatedPairs(Form& form, int pairs) {

@@ -90,15 +90,19 @@ std::vector<std::string> SpreadWarnings(const std::vector<ColumnSpread>& spreads
     return notes;
 }
 
+// Z when one of SpreadWarnings' warnings fires, else none.
+ColumnScale ScaleFor(const std::vector<ColumnSpread>& spreads, int n) {
+    const double ratio = ExtremesOf(spreads).Ratio(spreads);
+    const bool unequal = ratio >= kDecidingSpread || (MissingShare(spreads, n) > 0 && ratio >= kMissingSpread);
+    return unequal ? ColumnScale::Z : ColumnScale::None;
+}
+
 }  // namespace
 
 ColumnScale AutomaticScale(const Table& items, int n, int dim) {
     n = std::clamp(n, 0, items.rows);
     dim = std::clamp(dim, 0, items.width);
-    const std::vector<ColumnSpread> spreads = SpreadsOf(items, n, dim);
-    const double ratio = ExtremesOf(spreads).Ratio(spreads);
-    const bool unequal = ratio >= kDecidingSpread || (MissingShare(spreads, n) > 0 && ratio >= kMissingSpread);
-    return unequal ? ColumnScale::Z : ColumnScale::None;
+    return ScaleFor(SpreadsOf(items, n, dim), n);
 }
 
 std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
@@ -108,7 +112,7 @@ std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale 
     const std::vector<ColumnSpread> spreads = SpreadsOf(items, n, dim);
     std::vector<std::string> notes;
     if (scale == ColumnScale::Auto) {
-        scale = AutomaticScale(items, n, dim);
+        scale = ScaleFor(spreads, n);
         notes.push_back(Format("column scale auto: %s", ScaleName(scale)));
     }
     items.columnScale = scale;
