@@ -6,6 +6,11 @@
 #include <cstddef>
 #include <vector>
 
+// The start of a search for the largest distance: where there is no pair
+// (one point, or none) it stays the largest, and normalising by it gives a
+// negative factor.
+inline constexpr float kNoDistance = -10000.0f;
+
 struct DistanceMatrix {
     int n = 0;  // points 1..n
     // Row i's distance to j at values[i x (n + 1) + j]; row and column 0

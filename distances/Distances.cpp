@@ -13,10 +13,6 @@
 
 namespace {
 
-// The start of the search for the largest distance: with no pair it is the
-// largest, and normalisation gives a negative factor, as the runs always did.
-constexpr float kNoDistance = -10000.0f;
-
 // Rows of the components laid out by column: one vector step takes a
 // component of many pairs, while each pair's sum still runs over its
 // components in order, as VectorDistance sums them.

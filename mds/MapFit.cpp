@@ -38,6 +38,21 @@ void Nearest(const Value* row, int n, int self, int k, int* nearest) {
     }
 }
 
+// Stress-1 over the pairs given, map distance d against distance delta.
+struct StressSums {
+    double d2 = 0, dDelta = 0, delta2 = 0;
+    void Add(double d, double delta) {
+        d2 += d * d;
+        dDelta += d * delta;
+        delta2 += delta * delta;
+    }
+    // min over s of sum (d - s delta)^2 = sum d^2 - (sum d delta)^2 / sum delta^2
+    double Stress1() const {
+        const double residual = delta2 > 0 ? d2 - dDelta * dDelta / delta2 : d2;
+        return d2 > 0 ? std::sqrt(std::max(residual, 0.0) / d2) : 0.0;
+    }
+};
+
 }  // namespace
 
 MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int m) {
@@ -46,7 +61,7 @@ MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int 
     MapFit fit{0, 1, std::min(kNeighbours, n - 1)};
     if (n < 2) return fit;
 
-    double sumD2 = 0, sumDDelta = 0, sumDelta2 = 0;
+    StressSums sums;
     int kept = 0;
     double mapRow[kMaxMapItems + 1], distanceRow[kMaxMapItems + 1];
     int nearOnMap[kNeighbours], nearByDistance[kNeighbours];
@@ -61,10 +76,10 @@ MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int 
             const double delta = 0.5 * (static_cast<double>(distances.At(i, j)) + distances.At(j, i));
             mapRow[j] = d;
             distanceRow[j] = delta;
-            if (j < i) {
-                sumD2 += d2;
-                sumDDelta += d * delta;
-                sumDelta2 += delta * delta;
+            if (j < i) {  // d2 itself, not d squared again: the same bits as ever
+                sums.d2 += d2;
+                sums.dDelta += d * delta;
+                sums.delta2 += delta * delta;
             }
         }
         Nearest(mapRow, n, i, fit.neighbours, nearOnMap);
@@ -72,9 +87,7 @@ MapFit MeasureMapFit(const MapLayout& map, const DistanceMatrix& distances, int 
         for (int a = 0; a < fit.neighbours; ++a)
             kept += static_cast<int>(std::count(nearOnMap, nearOnMap + fit.neighbours, nearByDistance[a]));
     }
-    // min over s of sum (d - s delta)^2 = sum d^2 - (sum d delta)^2 / sum delta^2
-    const double residual = sumDelta2 > 0 ? sumD2 - sumDDelta * sumDDelta / sumDelta2 : sumD2;
-    fit.stress1 = sumD2 > 0 ? std::sqrt(std::max(residual, 0.0) / sumD2) : 0.0;
+    fit.stress1 = sums.Stress1();
     fit.neighboursKept = static_cast<double>(kept) / (static_cast<double>(n) * fit.neighbours);
     return fit;
 }
@@ -105,20 +118,6 @@ void SquaredMapDistances(const MapLayout& map, int i, int m, float* out) {
     }
 }
 
-// Stress-1 over the pairs given, map distance d against distance delta.
-struct StressSums {
-    double d2 = 0, dDelta = 0, delta2 = 0;
-    void Add(double d, double delta) {
-        d2 += d * d;
-        dDelta += d * delta;
-        delta2 += delta * delta;
-    }
-    double Stress1() const {
-        const double residual = delta2 > 0 ? d2 - dDelta * dDelta / delta2 : d2;
-        return d2 > 0 ? std::sqrt(std::max(residual, 0.0) / d2) : 0.0;
-    }
-};
-
 }  // namespace
 
 MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float unit, int m, unsigned seed) {
@@ -148,13 +147,12 @@ MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float un
     }
     fit.stress1 = sums.Stress1();
 
-    std::vector<int> sample(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) sample[static_cast<std::size_t>(i)] = i + 1;
+    std::vector<int> everyRow(static_cast<std::size_t>(n));
+    std::iota(everyRow.begin(), everyRow.end(), 1);
+    std::vector<int> sample = everyRow;
     const int sampled = std::min(n, kFitRows);
     for (int i = 0; i < sampled; ++i)
         std::swap(sample[static_cast<std::size_t>(i)], sample[static_cast<std::size_t>(i + below(n - i))]);
-    std::vector<int> everyRow(static_cast<std::size_t>(n));
-    std::iota(everyRow.begin(), everyRow.end(), 1);
     const SetDistances distances(rows, everyRow, dim, unit);
     std::vector<int> kept(static_cast<std::size_t>(sampled), 0);
     InChunks(

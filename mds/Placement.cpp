@@ -35,10 +35,6 @@ bool Solve(double a[3][3], double v[3], int m, double x[3]) {
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Over landmarks 0..n-1 (places on m axes by axis, targets t, weights w),
 // at the point p: the stress sum w (s - t)^2, s the squared map distance,
 // and, when asked, the Gauss-Newton system of the residuals sqrt(w) (s - t):

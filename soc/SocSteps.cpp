@@ -61,10 +61,6 @@ void PullPresentComponents(Prototypes& prototypes, int w, const float* x, float 
             PullComponent(proto[q], weight[q], x[q], WeightTarget(x[q]), eta);  // else nothing known
 }
 
-// The start of the search for the largest prototype distance: with one
-// prototype it stays the largest, and the factor comes out negative.
-constexpr float kNoDistance = -10000.0f;
-
 // The largest raw[i][j] with j < i <= k, kNoDistance when there is none.
 VECTOR_TARGETS float LargestLowerDistance(int k, const float* raw, int stride) {
     float largest = kNoDistance;
