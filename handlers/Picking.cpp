@@ -33,7 +33,6 @@ struct PanelScale {
     int Y(double v) const { return mid - TruncPixel((v - 7) * ys + 0.5); }
 };
 
-// "setosa-12 (item 12)", or "item 12" without a name.
 // Item i by its name and its row in the file, "(placed)" when it was placed
 // against a map's landmarks.
 std::string ItemWords(int i) {

@@ -16,7 +16,7 @@ void DrawMinimumTree(Form& form) {
                 ws.tree, memo);
     RedrawMap(form);
     std::string summary = TreeSummary(ws.Scene());
-    if (ws.landmarks.count > 0 && ws.map.n > ws.landmarks.count)
+    if (ws.landmarks.Placed(ws.map.n))
         summary += Format(" (over the %d landmarks: the rows placed on their map have no distances between them)",
                           ws.landmarks.count);
     form.StatusDone(summary);

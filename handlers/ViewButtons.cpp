@@ -61,7 +61,7 @@ void ShowEdges(Form& form) {
     ws.view.showEdges = true;
     RedrawMap(form);
     form.MemoAppend(" ");
-    if (ws.landmarks.count > 0 && ws.map.n > ws.landmarks.count)
+    if (ws.landmarks.Placed(ws.map.n))
         form.StatusDone(Format("edge lim draws the edges of the %d landmarks: the rows placed on their map have no "
                                "distances between them",
                                ws.landmarks.count));

@@ -287,6 +287,13 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
 // The dialog starts where the last file of this session was chosen, the
 // first time in the folder the caller names, or in the working folder when
 // that is absent: where the user started the tool from.
+void TForm1::TakeFile(const QString& name) {
+    lastFolder_ = QFileInfo(name).absolutePath();
+    // Typed fields hold for the runs on their file, not on another.
+    if (name != lastFile_) typed_.clear();
+    lastFile_ = name;
+}
+
 std::string TForm1::ChooseFiles(const std::string& startFolder) {
     QStringList names;
     rolesChecked_ = false;
@@ -298,12 +305,7 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
                                : QDir(asked).exists()    ? asked
                                                          : QDir::currentPath();
         names = ShowOpenDialog(folder);
-        if (!names.isEmpty()) {
-            lastFolder_ = QFileInfo(names.first()).absolutePath();
-            // Typed fields hold for the runs on their file, not on another.
-            if (names.first() != lastFile_) typed_.clear();
-            lastFile_ = names.first();
-        }
+        if (!names.isEmpty()) TakeFile(names.first());
     }
     std::string list;
     for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
@@ -378,9 +380,7 @@ void TForm1::ChooseColumns() {
     if (lastFile_.isEmpty()) {
         const QStringList names = ShowOpenDialog(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
         if (names.isEmpty()) return;
-        lastFile_ = names.first();
-        lastFolder_ = QFileInfo(lastFile_).absolutePath();
-        typed_.clear();
+        TakeFile(names.first());
         rolesChecked_ = false;
     }
     const QByteArray path = QFile::encodeName(lastFile_);

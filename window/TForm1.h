@@ -83,6 +83,8 @@ private:
     void Act(void (*action)(Form&));
     void BuildControls();
     void PlaceOnScreen();
+    // The file chosen: its folder is where the next dialog starts.
+    void TakeFile(const QString& name);
     void ShowMarkTip(int x, int y);
 
     static constexpr int kClientWidth = 1117, kClientHeight = 745;  // the form's client area at its own size
