@@ -82,6 +82,14 @@ VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float rad
     for (int l = q + 1; l < n; ++l) Pair(row[l], radius, farWeight, divisor, a[l], t[l]);
 }
 
+// The pairs (q, j) with q < j from row j (0-based) of symmetric
+// distances, into a[q] and t[q].
+VECTOR_TARGETS void PairColumn(int j, const float* __restrict row, float radius, float farWeight, float divisor,
+                               float* __restrict a, float* __restrict t) {
+#pragma omp simd
+    for (int q = 0; q < j; ++q) Pair(row[q], radius, farWeight, divisor, a[q], t[q]);
+}
+
 }  // namespace
 
 void MdsPlan::ForgetRefusals() {
@@ -153,11 +161,18 @@ void MdsPlan::PrepareSymmetricPairsOf(const DistanceMatrix& d, int b, float radi
     ForgetRefusals();
     const float divisor = static_cast<float>(std::max(b, 1));
     const float radius = d.largest * radiusFactor;
+    alignas(64) float a[kStride], t[kStride];
     for (int c = 0; c < count; ++c) {
         const int j = items[c];
-        PairRow(j, n_, d.Row(j + 1) + 1, radius, farWeight, divisor, false, twiceWeight_[j], weightedTarget_[j]);
-        for (int q = 0; q < j; ++q)
-            Pair(d.At(q + 1, j + 1), radius, farWeight, divisor, twiceWeight_[q][j], weightedTarget_[q][j]);
+        const float* row = d.Row(j + 1) + 1;
+        PairRow(j, n_, row, radius, farWeight, divisor, false, twiceWeight_[j], weightedTarget_[j]);
+        // Its pairs (q, j) with q < j lie in the other rows' column j: formed
+        // from row j, which equals that column, and then stored down it.
+        PairColumn(j, row, radius, farWeight, divisor, a, t);
+        for (int q = 0; q < j; ++q) {
+            twiceWeight_[q][j] = a[q];
+            weightedTarget_[q][j] = t[q];
+        }
     }
 }
 
