@@ -124,11 +124,11 @@ void HeadlessSoc(benchmark::State& state) {
     for (auto _ : state) {
         double whole = 1e9, fastest = 1e9;
         for (int i = 0; i < 3; ++i) {
-            whole = std::min(whole, Seconds([&] {
-                                 RunItemmap({"soc", file, "--size", std::to_string(n), "--dim",
-                                             std::to_string(dim), "--prototypes", std::to_string(k), "--seed",
-                                             "1"});
-                             }));
+            whole = std::min(
+                whole, Seconds([&] {
+                    RunItemmap({"soc", file, "--size", std::to_string(n), "--dim", std::to_string(dim),
+                                "--prototypes", std::to_string(k), "--seed", "1"});
+                }));
             fastest = std::min(fastest, Seconds([&] { Headless(mrpFile); }));
         }
         const double read = Seconds([&] {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mds/MdsKernel.h"
 #include "distances/VectorTargets.h"
+#include "mds/MdsKernel.h"
 
 namespace {
 
@@ -61,7 +61,8 @@ double CoordinateSum(int n, const float* x) {
 
 // One pair of the symmetric pair tables from its distance d: 2 w into a,
 // w (d^2 / b + d^2 / b) into t.
-[[gnu::always_inline]] inline void Pair(float d, float radius, float farWeight, float divisor, float& a, float& t) {
+[[gnu::always_inline]] inline void Pair(float d, float radius, float farWeight, float divisor, float& a,
+                                        float& t) {
     const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
     const float half = d * d / divisor;
     a = 2.0f * w;
@@ -84,8 +85,8 @@ VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float rad
 
 // The pairs (q, j) with q < j from row j (0-based) of symmetric
 // distances, into a[q] and t[q].
-VECTOR_TARGETS void PairColumn(int j, const float* __restrict row, float radius, float farWeight, float divisor,
-                               float* __restrict a, float* __restrict t) {
+VECTOR_TARGETS void PairColumn(int j, const float* __restrict row, float radius, float farWeight,
+                               float divisor, float* __restrict a, float* __restrict t) {
 #pragma omp simd
     for (int q = 0; q < j; ++q) Pair(row[q], radius, farWeight, divisor, a[q], t[q]);
 }

@@ -111,6 +111,24 @@ TEST_F(ViewState, SizeUpAndDownMultiplyTheScaleOnceEach) {
     EXPECT_EQ(ws.view.centre[5], 1.0000000000000002);
 }
 
+// A placed row of a map of all rows is drawn without its name: a long one
+// takes no room from the fitted map.
+TEST_F(ViewState, FitLeavesNoRoomForThePlacedRowsNames) {
+    ws.table = TableOf({{0}, {0}, {0}});
+    ws.view.mode = kViewNames;
+    ws.landmarks.count = 2;
+    ws.landmarks.fileRow = {0, 1, 2, 3};
+    for (int i = 1; i <= 3; ++i)
+        ws.map.Point(i)[1] = 9.0f * static_cast<float>(i);  // wide: the labels' side decides
+    double scale[2];
+    for (const int placedName : {0, 1}) {
+        ws.table.names = {"", "a", "b", placedName ? std::string(60, 'x') : "c"};
+        FitMap(form);
+        scale[placedName] = ws.view.centre[5];
+    }
+    EXPECT_EQ(scale[1], scale[0]);
+}
+
 // "View" goes from bars to numbers, from numbers to names when the items
 // have them and back to bars otherwise; "edge lim" adds a blank line.
 TEST_F(ViewState, ViewCyclesTheLabelsAndEdgeLimAddsABlankLine) {

@@ -30,7 +30,8 @@ constexpr double kLabelCharWidth = 0.65 * kPanelTextSize;
 constexpr double kLabelHeight = 1.5 * kPanelTextSize;
 
 // How far the drawing of a mark reaches from its centre, in pixels: its
-// circle, its bar above it, its label below and to the right.
+// circle, its bar above it, its label below and to the right. A placed row
+// has neither bar nor label.
 struct MarkReach {
     double left, right, down, up;
 };
@@ -39,7 +40,9 @@ MarkReach ReachOfMarks(const MapScene& scene, int rows) {
     MarkReach reach{kCentreRadius, kCentreRadius, kCentreRadius, kCentreRadius};
     const View& view = scene.view;
     for (int p = 1; p <= rows; ++p) {
-        if (view.mode == kViewBars) {
+        if (scene.Placed(p)) {
+            continue;
+        } else if (view.mode == kViewBars) {
             const float probability = p < static_cast<int>(scene.clusters.probability.size())
                                           ? scene.clusters.probability[static_cast<std::size_t>(p)]
                                           : 0.0f;
@@ -115,7 +118,8 @@ bool Fit(View& view, const MapScene& scene, int panelWidth, int panelHeight, int
         if (det != 0) {
             const double alpha = (g[1][1] * seen[0] - g[0][1] * seen[1]) / det;
             const double beta = (g[0][0] * seen[1] - g[1][0] * seen[0]) / det;
-            for (int r = 1; r <= 4; ++r) view.centre[r] = alpha * view.matrix[r][1] + beta * view.matrix[r][2];
+            for (int r = 1; r <= 4; ++r)
+                view.centre[r] = alpha * view.matrix[r][1] + beta * view.matrix[r][2];
         }
     }
     view.zoomStep = 1.0;
