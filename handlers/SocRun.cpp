@@ -237,6 +237,7 @@ Trained Train(Form& form, SocTraining& training, const SocOptions& options, int 
         if (smoothed > 500 && ++alarms <= kAlarmLines) form.MemoAppend(std::to_string(r));
         if (t < kPanelForcedUntil) ws.PanelItem = 1;
         if (++redraw == kRedrawPeriod) {
+            training.SyncDistances();  // the drawing's edges and the handlers of the events read them
             RedrawTrainedMap(form);
             if (clock.ReportDue())
                 form.StatusProgress({"SOC", t, steps, clock.Seconds(),

@@ -157,15 +157,15 @@ void MdsPlan::PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusF
     }
 }
 
-void MdsPlan::PrepareSymmetricPairsOf(const DistanceMatrix& d, int b, float radiusFactor, float farWeight,
-                                      const int* items, int count) {
+void MdsPlan::PrepareSymmetricPairsOf(const float* rows, int rowStride, float largest, int b,
+                                      float radiusFactor, float farWeight, const int* items, int count) {
     ForgetRefusals();
     const float divisor = static_cast<float>(std::max(b, 1));
-    const float radius = d.largest * radiusFactor;
+    const float radius = largest * radiusFactor;
     alignas(64) float a[kStride], t[kStride];
     for (int c = 0; c < count; ++c) {
         const int j = items[c];
-        const float* row = d.Row(j + 1) + 1;
+        const float* row = rows + static_cast<std::size_t>(c) * static_cast<std::size_t>(rowStride);
         PairRow(j, n_, row, radius, farWeight, divisor, false, twiceWeight_[j], weightedTarget_[j]);
         // Its pairs (q, j) with q < j lie in the other rows' column j: formed
         // from row j, which equals that column, and then stored down it.

@@ -26,9 +26,11 @@ public:
     // PrepareSymmetric for the pairs of items[0..count - 1] (0-based) alone,
     // where only their distances changed since the plan was last prepared
     // (and with them neither the largest nor the number of items): the
-    // other pairs stand.
-    void PrepareSymmetricPairsOf(const DistanceMatrix& d, int b, float radiusFactor, float farWeight,
-                                 const int* items, int count);
+    // other pairs stand. Row c of `rows` (rowStride long) holds the
+    // distances of items[c] to items 0..n - 1, as the distances' row holds
+    // them.
+    void PrepareSymmetricPairsOf(const float* rows, int rowStride, float largest, int b, float radiusFactor,
+                                 float farWeight, const int* items, int count);
     void Step(MapLayout& map, int m, float stepLength);
     // Back to a plan of no items, as built.
     void Forget();

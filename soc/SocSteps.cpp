@@ -72,11 +72,6 @@ VECTOR_TARGETS float LargestLowerDistance(int k, const float* raw, int stride) {
     return largest;
 }
 
-VECTOR_TARGETS void ScaleRow(int k, const float* __restrict raw, float f, float* __restrict d) {
-#pragma omp simd
-    for (int j = 1; j <= k; ++j) d[j] = raw[j] * f;
-}
-
 }  // namespace
 
 VECTOR_TARGETS
@@ -183,10 +178,15 @@ float PrototypeDistanceFactor(int k, const float* raw, int stride, float unit, d
     return f * unit;
 }
 
+VECTOR_TARGETS void ScaleRawRow(int k, const float* __restrict raw, float f, float* __restrict d) {
+#pragma omp simd
+    for (int j = 0; j < k; ++j) d[j] = raw[j] * f;
+}
+
 void ScalePrototypeDistanceRows(int k, const float* raw, int stride, float f, int first, int last,
                                 DistanceMatrix& d) {
     for (int i = std::max(first, 1); i <= std::min(last, k); ++i)
-        ScaleRow(k, raw + static_cast<std::size_t>(i) * stride, f, d.Row(i));
+        ScaleRawRow(k, raw + static_cast<std::size_t>(i) * stride + 1, f, d.Row(i) + 1);
 }
 
 void PrototypeDistances(const Prototypes& prototypes, int dim, float unit, double size, DistanceMatrix& d) {

@@ -49,6 +49,8 @@ void PrototypeDistances(const Prototypes& prototypes, int dim, float unit, doubl
 float PrototypeDistanceFactor(int k, const float* raw, int stride, float unit, double size, DistanceMatrix& d);
 void ScalePrototypeDistanceRows(int k, const float* raw, int stride, float f, int first, int last,
                                 DistanceMatrix& d);
+// One row of it: d[j] = raw[j] x f for j < k.
+void ScaleRawRow(int k, const float* raw, float f, float* d);
 
 // The adaptive rate for a smoothed error: from 0.0001 toward 0.1 x rho as
 // the error rises through 2.5.

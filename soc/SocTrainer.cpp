@@ -102,6 +102,13 @@ void SocTrainer::Distances() {
     constexpr int kRawStride = kMaxMapItems + 1;
     const float f = PrototypeDistanceFactor(k_, &raw_[0][0], kRawStride, unit_, size_, d);
     ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, 1, k_, d);
+    distancesBehind_ = false;
+}
+
+void SocTrainer::SyncDistances() {
+    if (!distancesBehind_) return;
+    ScalePrototypeDistanceRows(k_, &raw_[0][0], kMaxMapItems + 1, planned_.factor, 1, k_, *distances_);
+    distancesBehind_ = false;
 }
 
 void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight) {
@@ -114,20 +121,20 @@ void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWe
     const float f = PrototypeDistanceFactor(k_, &raw_[0][0], kRawStride, unit_, size_, d);
     const Planned now{&plan, f, d.largest, b, radiusFactor, farWeight};
     if (!resized && now == planned_) {
-        // As before but for the moved prototypes: their rows and columns,
-        // and their pairs in the plan.
-        for (int c = 0; c < movedCount_; ++c) {
-            const int j = movedList_[c] + 1;
-            ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, j, j, d);
-            for (int i = 1; i <= k_; ++i) d.Row(i)[j] = d.Row(j)[i];  // raw_ is symmetric
-        }
-        plan.PrepareSymmetricPairsOf(d, b, radiusFactor, farWeight, movedList_, movedCount_);
+        // As before but for the moved prototypes' pairs in the plan, from
+        // their rows as the distances would hold them.
+        for (int c = 0; c < movedCount_; ++c)
+            ScaleRawRow(k_, raw_[movedList_[c] + 1] + 1, f, movedDistances_[c]);
+        plan.PrepareSymmetricPairsOf(&movedDistances_[0][0], kMaxMapItems, d.largest, b, radiusFactor,
+                                     farWeight, movedList_, movedCount_);
+        distancesBehind_ = movedCount_ > 0 || distancesBehind_;
     } else {
         for (int first = 1; first <= k_; first += kRowBlock) {
             const int last = std::min(first + kRowBlock - 1, k_);
             ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, first, last, d);
             plan.PrepareSymmetricRows(d, b, radiusFactor, farWeight, first - 1, last);
         }
+        distancesBehind_ = false;
     }
     planned_ = now;
 }

@@ -33,7 +33,13 @@ public:
     // The same, with the plan of the prototype map prepared as
     // PrepareSymmetric (distances, b, radiusFactor, farWeight) prepares it, a
     // block of rows at a time while the block's distances are in cache.
+    // When only some prototypes moved, the plan takes their pairs straight
+    // from the raw distances, and `distances` falls behind until
+    // SyncDistances.
     void Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight);
+    // `distances` as the last call left the raw ones: for whoever reads
+    // them between fits of the map (a redraw).
+    void SyncDistances();
 
 private:
     static constexpr int kStride = SocMatcher::kStride;
@@ -67,6 +73,8 @@ private:
     int movedList_[kMaxMapItems];                         // 0-based
     int movedCount_ = 0;
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
+    alignas(64) float movedDistances_[kMaxMapItems][kMaxMapItems];  // and their distances, normalised
+    bool distancesBehind_ = false;                                  // `distances` lag the raw ones
     std::vector<float> targets_;                          // the weight targets of every item, a row each
 };
 
@@ -95,6 +103,8 @@ public:
 
     // The prototype distances as they stand (after training).
     void Distances() { trainer_.Distances(); }
+    // The prototype distances of the last fit, for a redraw.
+    void SyncDistances() { trainer_.SyncDistances(); }
     // The prototype map's step over the distances as they stand, for
     // settling the map after training.
     MdsPlan& MapStep();

@@ -420,6 +420,7 @@ TEST(SocTrainerTest, BlockedDistancesEqualTheRowByRowOnes) {
             MapLayout blockedMap = map;
             trainer->Distances(*blocked, 23, 1.7f, 0.01f);
             blocked->Step(blockedMap, 2, 0.005f);
+            trainer->SyncDistances();
 
             PrototypeDistances(prototypes, 23, items.distanceUnit, kSize, plainDistances);
             plain->PrepareSymmetric(plainDistances, 23, 1.7f, 0.01f);
