@@ -45,91 +45,43 @@ template <int kColumns>
     }
 }
 
-template <int W>
-struct VectorOf;
-template <>
-struct VectorOf<16> {
-    using Float = Sixteen;
-    using Mask = SixteenMask;
-    [[gnu::always_inline]] static Float Splat(float x) {
-        return Float{x, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x};
-    }
-};
+#ifdef ITEMMAP_WIDE_VECTORS
+// Sixteen lanes in one vector.
+using Lanes = Sixteen;
+using Mask = SixteenMask;
 
-template <int W>
-struct Lanes {
-    using Vector = typename VectorOf<W>::Float;
-    static constexpr int kParts = kSocLanes / W;
-    Vector part[kParts];
-};
-template <int W>
-struct Mask {
-    typename VectorOf<W>::Mask part[kSocLanes / W];
-};
-
-template <int W>
-[[gnu::always_inline]] inline Lanes<W> Load(const float* p) {
-    Lanes<W> v;
+[[gnu::always_inline]] inline Lanes Load(const float* p) {
+    Lanes v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-template <int W>
-[[gnu::always_inline]] inline void Store(float* p, Lanes<W> v) {
+[[gnu::always_inline]] inline void Store(float* p, Lanes v) {
     std::memcpy(p, &v, sizeof v);
 }
 
-template <int W>
-[[gnu::always_inline]] inline Lanes<W> Splat(float x) {
-    Lanes<W> v;
-    for (auto& part : v.part) part = VectorOf<W>::Splat(x);
-    return v;
-}
-
-template <int W>
-[[gnu::always_inline]] inline Lanes<W> operator-(Lanes<W> a, float b) {
-    for (auto& part : a.part) part -= b;
-    return a;
-}
-template <int W>
-[[gnu::always_inline]] inline Lanes<W> operator*(Lanes<W> a, Lanes<W> b) {
-    for (int i = 0; i < Lanes<W>::kParts; ++i) a.part[i] *= b.part[i];
-    return a;
-}
-template <int W>
-[[gnu::always_inline]] inline Lanes<W> operator+(Lanes<W> a, Lanes<W> b) {
-    for (int i = 0; i < Lanes<W>::kParts; ++i) a.part[i] += b.part[i];
-    return a;
-}
-template <int W>
-[[gnu::always_inline]] inline Mask<W> operator<=(Lanes<W> a, float b) {
-    Mask<W> m;
-    for (int i = 0; i < Lanes<W>::kParts; ++i) m.part[i] = a.part[i] <= b;
-    return m;
+[[gnu::always_inline]] inline Lanes Splat(float x) {
+    return Lanes{x, x, x, x, x, x, x, x, x, x, x, x, x, x, x, x};
 }
 
 // a x b + c in one rounding, lane by lane.
-template <int W>
-[[gnu::always_inline]] inline Lanes<W> Fma(Lanes<W> a, Lanes<W> b, Lanes<W> c) {
-    Lanes<W> r;
-    for (int i = 0; i < Lanes<W>::kParts; ++i)
+[[gnu::always_inline]] inline Lanes Fma(Lanes a, Lanes b, Lanes c) {
+    Lanes r;
 #pragma omp simd
-        for (int l = 0; l < W; ++l) r.part[i][l] = std::fmaf(a.part[i][l], b.part[i][l], c.part[i][l]);
+    for (int l = 0; l < kSocLanes; ++l) r[l] = std::fmaf(a[l], b[l], c[l]);
     return r;
 }
 
 // The sixteen lanes folded to eight by `fold` (lane l with lane l + 8).
-template <int W, class V, class Fold>
-[[gnu::always_inline]] inline auto ToEight(const V (&part)[kSocLanes / W], Fold fold) {
-    static_assert(W == kSocLanes);
-    return fold(__builtin_shufflevector(part[0], part[0], 0, 1, 2, 3, 4, 5, 6, 7),
-                __builtin_shufflevector(part[0], part[0], 8, 9, 10, 11, 12, 13, 14, 15));
+template <class V, class Fold>
+[[gnu::always_inline]] inline auto ToEight(V v, Fold fold) {
+    return fold(__builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7),
+                __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15));
 }
 
 // Whether any lane is set, by halving.
-template <int W>
-[[gnu::always_inline]] inline bool Any(Mask<W> m) {
-    EightMask v = ToEight<W>(m.part, [](auto a, auto b) __attribute__((always_inline)) { return a | b; });
+[[gnu::always_inline]] inline bool Any(Mask m) {
+    EightMask v = ToEight(m, [](auto a, auto b) __attribute__((always_inline)) { return a | b; });
     v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
     v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
     v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
@@ -137,10 +89,9 @@ template <int W>
 }
 
 // The smallest lane, by halving; lanes that are not numbers count as +inf.
-template <int W>
-[[gnu::always_inline]] inline float Lowest(Lanes<W> v) {
+[[gnu::always_inline]] inline float Lowest(Lanes v) {
     const Eight inf = Eight{} + std::numeric_limits<float>::infinity();
-    Eight m = ToEight<W>(v.part, [&](auto a, auto b) __attribute__((always_inline)) {
+    Eight m = ToEight(v, [&](auto a, auto b) __attribute__((always_inline)) {
         const Eight lo = a == a ? a : inf, hi = b == b ? b : inf;
         return hi < lo ? hi : lo;
     });
@@ -154,9 +105,8 @@ template <int W>
 }
 
 // The matching sums of one item, block by block: the tests and the bound.
-template <int W>
 class Matching {
-    using L = Lanes<W>;
+    using L = Lanes;
 
 public:
     [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
@@ -209,7 +159,7 @@ public:
     template <int n>
     [[gnu::always_inline]] void Continue(const int* b, int real) {
         L s[n];
-        for (int i = 0; i < n; ++i) s[i] = Load<W>(s_ + b[i] * kSocLanes);
+        for (int i = 0; i < n; ++i) s[i] = Load(s_ + b[i] * kSocLanes);
         bool open[n];
         for (bool& o : open) o = true;
         bool any = true;
@@ -237,25 +187,25 @@ private:
     [[gnu::always_inline]] void Sums(const int* b, int q0, int q1, L* s) const {
         for (int q = q0; q < q1; ++q)
             for (int i = 0; i < n; ++i) {
-                const L d = Load<W>(blocks_[b[i]].lanes[q][0]) - x_[q];
-                s[i] = Fma(d * d, Load<W>(blocks_[b[i]].lanes[q][1]), s[i]);
+                const L d = Load(blocks_[b[i]].lanes[q][0]) - x_[q];
+                s[i] = Fma(d * d, Load(blocks_[b[i]].lanes[q][1]), s[i]);
             }
     }
 
     [[gnu::always_inline]] bool Within(int b, L sum) const {
-        return Any(sum * Load<W>(scale_ + b * kSocLanes) <= bound_);
+        return Any(sum * Load(scale_ + b * kSocLanes) <= bound_);
     }
 
     [[gnu::always_inline]] void Close(int b, L sum, bool whole) {
         if (whole) return Finish(b, sum);
-        const L inf = Splat<W>(std::numeric_limits<float>::infinity());
+        const L inf = Splat(std::numeric_limits<float>::infinity());
         Store(s_ + b * kSocLanes, inf);
         Store(key_ + b * kSocLanes, inf);
         lowest_[b] = std::numeric_limits<float>::infinity();
     }
 
     [[gnu::always_inline]] void Finish(int b, L sum) {
-        const L key = sum * Load<W>(scale_ + b * kSocLanes);
+        const L key = sum * Load(scale_ + b * kSocLanes);
         Store(s_ + b * kSocLanes, sum);
         Store(key_ + b * kSocLanes, key);
         lowest_[b] = Lowest(key);
@@ -287,18 +237,17 @@ template <int kSide>
 
 // Block first, then the others a few side by side: first the first
 // components of all, then the rest of those still open.
-template <int W>
 [[gnu::always_inline]] inline float WeightedErrors(const SocBlocks& prototypes, const float* x, float slack,
                                                    int first, const SocErrors& out) {
     const int used = std::min((prototypes.count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
     if (used == 0) return std::numeric_limits<float>::infinity();
     first = std::clamp(first, 0, used - 1);
-    Matching<W> matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key,
-                         out.lowest);
+    Matching matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key,
+                      out.lowest);
     matching.Whole(first);
     // Four running sums keep the multiply-add unit busy: four blocks of one
     // vector each.
-    constexpr int kSide = 4 * W / kSocLanes;
+    constexpr int kSide = 4;
     int open[kMaxBlocks], opened = 0;
     int others[kMaxBlocks], count = 0;
     for (int b = 0; b < used; ++b)
@@ -306,28 +255,28 @@ template <int W>
     int group[kSide];
     for (int i = 0; i < count; i += kSide) {
         const int real = GroupAt(others, count, i, group);
-        matching.template Begin<kSide>(group, real, open, opened);
+        matching.Begin<kSide>(group, real, open, opened);
     }
     for (int i = 0; i < opened; i += kSide) {
         const int real = GroupAt(open, opened, i, group);
-        matching.template Continue<kSide>(group, real);
+        matching.Continue<kSide>(group, real);
     }
     return matching.Best();
 }
 
 // The sixteen prototypes of a block against the moved prototypes of the
 // given rows, each pair's sum kept in a register over all components.
-template <int W, int kColumns>
+template <int kColumns>
 [[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
                                                 const float* rows, int rowStride, const int* moved,
                                                 int columns, float* raw, int rawStride) {
-    using L = Lanes<W>;
+    using L = Lanes;
     const float* row[kColumns];
     for (int c = 0; c < kColumns; ++c)
         row[c] = rows + (c < columns ? c : 0) * rowStride;  // a short tile repeats
     L sum[kColumns] = {};
     for (int q = 0; q < dim; ++q) {
-        const L value = Load<W>(blocks[b].lanes[q][0]);
+        const L value = Load(blocks[b].lanes[q][0]);
         for (int c = 0; c < kColumns; ++c) {
             const float y = row[c][q];
             const L d = value - y;
@@ -342,7 +291,6 @@ template <int W, int kColumns>
 
 // A block against eight moved prototypes at a time: each load of a
 // component serves eight pairs, and the tile's sums stay in registers.
-template <int W>
 [[gnu::always_inline]] inline void DistancesAgainst(int count, int dim, const SocBlock* __restrict blocks,
                                                     const float* __restrict rows, int rowStride,
                                                     const int* moved, int movedCount, float* __restrict raw,
@@ -350,19 +298,18 @@ template <int W>
     constexpr int kColumns = 8;
     for (int b = 0; b * kSocLanes < std::min(count, kMaxBlocks * kSocLanes); ++b)
         for (int c0 = 0; c0 < movedCount; c0 += kColumns)
-            DistanceTile<W, kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
-                                      std::min(kColumns, movedCount - c0), raw, rawStride);
+            DistanceTile<kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
+                                   std::min(kColumns, movedCount - c0), raw, rawStride);
 }
 
-#ifdef ITEMMAP_WIDE_VECTORS
 WIDE_VECTOR_TARGET float WideErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
                                     const SocErrors& out) {
-    return WeightedErrors<16>(prototypes, x, slack, first, out);
+    return WeightedErrors(prototypes, x, slack, first, out);
 }
 WIDE_VECTOR_TARGET void WideDistances(int count, int dim, const SocBlock* blocks, const float* rows,
                                       int rowStride, const int* moved, int movedCount, float* raw,
                                       int rawStride) {
-    DistancesAgainst<16>(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+    DistancesAgainst(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
 }
 #endif
 
