@@ -45,6 +45,64 @@ template <int kColumns>
     }
 }
 
+// What both kernels keep of one item's matching: each block's sums, keys
+// (sums x scale) and smallest key, the best key so far and the bound it
+// sets. `Ops` gives a kernel's lanes: its Lanes, and Load, Store, Splat,
+// Any and Lowest over them.
+template <class Ops>
+class MatchingKeys {
+public:
+    using Lanes = typename Ops::Lanes;
+
+    [[gnu::always_inline]] MatchingKeys(int dim, const SocBlock* blocks, const float* x, const float* scale,
+                                        float slack, float* s, float* key, float* lowest)
+        : dim_(dim),
+          blocks_(blocks),
+          x_(x),
+          scale_(scale),
+          slack_(slack),
+          s_(s),
+          key_(key),
+          lowest_(lowest) {}
+
+    [[gnu::always_inline]] float Best() const { return best_; }
+
+protected:
+    // Whether a lane of block b may still rank.
+    [[gnu::always_inline]] bool Within(int b, Lanes sum) const {
+        return Ops::Any(sum * Ops::Load(scale_ + b * kSocLanes) <= bound_);
+    }
+
+    // Block b given up, or summed in full (whole).
+    [[gnu::always_inline]] void Close(int b, Lanes sum, bool whole) {
+        if (whole) return Finish(b, sum);
+        const Lanes inf = Ops::Splat(std::numeric_limits<float>::infinity());
+        Ops::Store(s_ + b * kSocLanes, inf);
+        Ops::Store(key_ + b * kSocLanes, inf);
+        lowest_[b] = std::numeric_limits<float>::infinity();
+    }
+
+    // Block b summed in full: its keys tighten the bound.
+    [[gnu::always_inline]] void Finish(int b, Lanes sum) {
+        const Lanes key = sum * Ops::Load(scale_ + b * kSocLanes);
+        Ops::Store(s_ + b * kSocLanes, sum);
+        Ops::Store(key_ + b * kSocLanes, key);
+        lowest_[b] = Ops::Lowest(key);
+        best_ = std::min(best_, lowest_[b]);
+        bound_ = best_ * slack_;
+    }
+
+    int dim_;
+    const SocBlock* blocks_;
+    const float* x_;
+    const float* scale_;
+    float slack_;
+    float* s_;
+    float* key_;
+    float* lowest_;
+    float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
+};
+
 #ifdef ITEMMAP_WIDE_VECTORS
 // Sixteen lanes in one vector.
 using Lanes = Sixteen;
@@ -104,23 +162,21 @@ template <class V, class Fold>
     return m[0];
 }
 
+struct WideOps {
+    using Lanes = ::Lanes;
+    [[gnu::always_inline]] static Lanes Load(const float* p) { return ::Load(p); }
+    [[gnu::always_inline]] static void Store(float* p, Lanes v) { ::Store(p, v); }
+    [[gnu::always_inline]] static Lanes Splat(float x) { return ::Splat(x); }
+    [[gnu::always_inline]] static bool Any(Mask m) { return ::Any(m); }
+    [[gnu::always_inline]] static float Lowest(Lanes v) { return ::Lowest(v); }
+};
+
 // The matching sums of one item, block by block: the tests and the bound.
-class Matching {
+class Matching : public MatchingKeys<WideOps> {
     using L = Lanes;
 
 public:
-    [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
-                                    float slack, float* s, float* key, float* lowest)
-        : dim_(dim),
-          blocks_(blocks),
-          x_(x),
-          scale_(scale),
-          slack_(slack),
-          s_(s),
-          key_(key),
-          lowest_(lowest) {}
-
-    [[gnu::always_inline]] float Best() const { return best_; }
+    using MatchingKeys::MatchingKeys;
 
     // Block b in full: its keys tighten the bound.
     [[gnu::always_inline]] void Whole(int b) {
@@ -191,37 +247,6 @@ private:
                 s[i] = Fma(d * d, Load(blocks_[b[i]].lanes[q][1]), s[i]);
             }
     }
-
-    [[gnu::always_inline]] bool Within(int b, L sum) const {
-        return Any(sum * Load(scale_ + b * kSocLanes) <= bound_);
-    }
-
-    [[gnu::always_inline]] void Close(int b, L sum, bool whole) {
-        if (whole) return Finish(b, sum);
-        const L inf = Splat(std::numeric_limits<float>::infinity());
-        Store(s_ + b * kSocLanes, inf);
-        Store(key_ + b * kSocLanes, inf);
-        lowest_[b] = std::numeric_limits<float>::infinity();
-    }
-
-    [[gnu::always_inline]] void Finish(int b, L sum) {
-        const L key = sum * Load(scale_ + b * kSocLanes);
-        Store(s_ + b * kSocLanes, sum);
-        Store(key_ + b * kSocLanes, key);
-        lowest_[b] = Lowest(key);
-        best_ = std::min(best_, lowest_[b]);
-        bound_ = best_ * slack_;
-    }
-
-    int dim_;
-    const SocBlock* blocks_;
-    const float* x_;
-    const float* scale_;
-    float slack_;
-    float* s_;
-    float* key_;
-    float* lowest_;
-    float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
 };
 
 // Blocks list[i..] in the slots of a group, as many as there are (returned);
@@ -404,21 +429,19 @@ struct Mask {
     return sum;
 }
 
-// The matching sums of one item, block by block: the tests and the bound.
-class Matching {
-public:
-    [[gnu::always_inline]] Matching(int dim, const SocBlock* blocks, const float* x, const float* scale,
-                                    float slack, float* s, float* key, float* lowest)
-        : dim_(dim),
-          blocks_(blocks),
-          x_(x),
-          scale_(scale),
-          slack_(slack),
-          s_(s),
-          key_(key),
-          lowest_(lowest) {}
+struct Ops {
+    using Lanes = narrow::Lanes;
+    [[gnu::always_inline]] static Lanes Load(const float* p) { return narrow::Load(p); }
+    [[gnu::always_inline]] static void Store(float* p, Lanes v) { narrow::Store(p, v); }
+    [[gnu::always_inline]] static Lanes Splat(float x) { return narrow::Splat(x); }
+    [[gnu::always_inline]] static bool Any(Mask m) { return narrow::Any(m); }
+    [[gnu::always_inline]] static float Lowest(Lanes v) { return narrow::Lowest(v); }
+};
 
-    [[gnu::always_inline]] float Best() const { return best_; }
+// The matching sums of one item, block by block: the tests and the bound.
+class Matching : public MatchingKeys<Ops> {
+public:
+    using MatchingKeys::MatchingKeys;
 
     // Block b in full: its keys tighten the bound.
     [[gnu::always_inline]] void Whole(int b) { Finish(b, BlockSums(blocks_[b], x_, 0, dim_, Lanes{})); }
@@ -459,10 +482,6 @@ public:
 private:
     static constexpr int kTestEvery = 16;
 
-    [[gnu::always_inline]] bool Within(int b, Lanes sum) const {
-        return Any(sum * Load(scale_ + b * kSocLanes) <= bound_);
-    }
-
     // Sums from component q0 on, tested every kTestEvery components.
     [[gnu::always_inline]] Lanes Rest(int b, int q0, Lanes sum, bool& open) const {
         while (q0 < dim_) {
@@ -476,33 +495,6 @@ private:
         }
         return sum;
     }
-
-    [[gnu::always_inline]] void Close(int b, Lanes sum, bool whole) {
-        if (whole) return Finish(b, sum);
-        const Lanes inf = Splat(std::numeric_limits<float>::infinity());
-        Store(s_ + b * kSocLanes, inf);
-        Store(key_ + b * kSocLanes, inf);
-        lowest_[b] = std::numeric_limits<float>::infinity();
-    }
-
-    [[gnu::always_inline]] void Finish(int b, Lanes sum) {
-        const Lanes key = sum * Load(scale_ + b * kSocLanes);
-        Store(s_ + b * kSocLanes, sum);
-        Store(key_ + b * kSocLanes, key);
-        lowest_[b] = Lowest(key);
-        best_ = std::min(best_, lowest_[b]);
-        bound_ = best_ * slack_;
-    }
-
-    int dim_;
-    const SocBlock* blocks_;
-    const float* x_;
-    const float* scale_;
-    float slack_;
-    float* s_;
-    float* key_;
-    float* lowest_;
-    float best_ = std::numeric_limits<float>::infinity(), bound_ = std::numeric_limits<float>::infinity();
 };
 
 // Block first, then the others two at a time.
