@@ -84,13 +84,13 @@ void SocTrainer::RawDistances() {
         movedList_[count++] = p;
     }
     SocDistancesAgainst(k_, dim_, values_, &movedRows_[0][0], kMaxDim, movedList_, count, &raw_[1][1],
-                        kMaxMapItems + 1);
+                        kRawStride);
     for (int c = 0; c < count; ++c) raw_[movedList_[c] + 1][movedList_[c] + 1] = 0.0f;
 }
 
 void SocTrainer::RawDistancesAndGroups() {
     RawDistances();
-    if (fitsSinceGrouping_ == 0) matcher_.Group(&raw_[0][0], kMaxMapItems + 1);
+    if (fitsSinceGrouping_ == 0) matcher_.Group(&raw_[0][0], kRawStride);
     fitsSinceGrouping_ = (fitsSinceGrouping_ + 1) % kFitsPerGrouping;
 }
 
@@ -99,7 +99,6 @@ void SocTrainer::Distances() {
     planned_ = {};  // the plan does not follow these
     DistanceMatrix& d = *distances_;
     d.Resize(k_);
-    constexpr int kRawStride = kMaxMapItems + 1;
     const float f = PrototypeDistanceFactor(k_, &raw_[0][0], kRawStride, unit_, size_, d);
     ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, f, 1, k_, d);
     distancesBehind_ = false;
@@ -107,13 +106,12 @@ void SocTrainer::Distances() {
 
 void SocTrainer::SyncDistances() {
     if (!distancesBehind_) return;
-    ScalePrototypeDistanceRows(k_, &raw_[0][0], kMaxMapItems + 1, planned_.factor, 1, k_, *distances_);
+    ScalePrototypeDistanceRows(k_, &raw_[0][0], kRawStride, planned_.factor, 1, k_, *distances_);
     distancesBehind_ = false;
 }
 
 void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWeight) {
     constexpr int kRowBlock = 16;
-    constexpr int kRawStride = kMaxMapItems + 1;
     RawDistancesAndGroups();
     DistanceMatrix& d = *distances_;
     const bool resized = d.n != k_;
@@ -127,7 +125,7 @@ void SocTrainer::Distances(MdsPlan& plan, int b, float radiusFactor, float farWe
             ScaleRawRow(k_, raw_[movedList_[c] + 1] + 1, f, movedDistances_[c]);
         plan.PrepareSymmetricPairsOf(&movedDistances_[0][0], kMaxMapItems, d.largest, b, radiusFactor,
                                      farWeight, movedList_, movedCount_);
-        distancesBehind_ = movedCount_ > 0 || distancesBehind_;
+        distancesBehind_ |= movedCount_ > 0;
     } else {
         for (int first = 1; first <= k_; first += kRowBlock) {
             const int last = std::min(first + kRowBlock - 1, k_);

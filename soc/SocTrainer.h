@@ -68,7 +68,8 @@ private:
         float radiusFactor = 0, farWeight = 0;
         bool operator==(const Planned&) const = default;
     } planned_;
-    float raw_[kMaxMapItems + 1][kMaxMapItems + 1];  // symmetric
+    static constexpr int kRawStride = kMaxMapItems + 1;
+    float raw_[kRawStride][kRawStride];  // symmetric
     bool moved_[kMaxMapItems + 1];
     int movedList_[kMaxMapItems];                         // 0-based
     int movedCount_ = 0;

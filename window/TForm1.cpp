@@ -284,9 +284,6 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
-// The dialog starts where the last file of this session was chosen, the
-// first time in the folder the caller names, or in the working folder when
-// that is absent: where the user started the tool from.
 void TForm1::TakeFile(const QString& name) {
     lastFolder_ = QFileInfo(name).absolutePath();
     // Typed fields hold for the runs on their file, not on another.
@@ -294,6 +291,9 @@ void TForm1::TakeFile(const QString& name) {
     lastFile_ = name;
 }
 
+// The dialog starts where the last file of this session was chosen, the
+// first time in the folder the caller names, or in the working folder when
+// that is absent: where the user started the tool from.
 std::string TForm1::ChooseFiles(const std::string& startFolder) {
     QStringList names;
     rolesChecked_ = false;
