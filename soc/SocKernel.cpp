@@ -25,6 +25,25 @@ using EightMask = int __attribute__((vector_size(8 * sizeof(int))));
 using Sixteen = float __attribute__((vector_size(16 * sizeof(float))));
 using SixteenMask = int __attribute__((vector_size(16 * sizeof(int))));
 
+// Whether any of eight lanes is set, by halving.
+[[gnu::always_inline]] inline bool AnyOfEight(EightMask v) {
+    v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
+    v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
+    v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+    return v[0] != 0;
+}
+
+// The smallest of eight lanes that are all numbers, by halving.
+[[gnu::always_inline]] inline float LowestOfEight(Eight m) {
+    Eight t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
+    m = t < m ? t : m;
+    t = __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5);
+    m = t < m ? t : m;
+    t = __builtin_shufflevector(m, m, 1, 0, 3, 2, 5, 4, 7, 6);
+    m = t < m ? t : m;
+    return m[0];
+}
+
 // The squared distances of a tile's pairs, as distances, into both halves
 // of the symmetric raw table: row j of each moved prototype j, and its
 // column.
@@ -137,29 +156,18 @@ template <class V, class Fold>
                 __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15));
 }
 
-// Whether any lane is set, by halving.
+// Whether any lane is set.
 [[gnu::always_inline]] inline bool Any(Mask m) {
-    EightMask v = ToEight(m, [](auto a, auto b) __attribute__((always_inline)) { return a | b; });
-    v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
-    v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
-    v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
-    return v[0] != 0;
+    return AnyOfEight(ToEight(m, [](auto a, auto b) __attribute__((always_inline)) { return a | b; }));
 }
 
-// The smallest lane, by halving; lanes that are not numbers count as +inf.
+// The smallest lane; lanes that are not numbers count as +inf.
 [[gnu::always_inline]] inline float Lowest(Lanes v) {
     const Eight inf = Eight{} + std::numeric_limits<float>::infinity();
-    Eight m = ToEight(v, [&](auto a, auto b) __attribute__((always_inline)) {
+    return LowestOfEight(ToEight(v, [&](auto a, auto b) __attribute__((always_inline)) {
         const Eight lo = a == a ? a : inf, hi = b == b ? b : inf;
         return hi < lo ? hi : lo;
-    });
-    Eight t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
-    m = t < m ? t : m;
-    t = __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5);
-    m = t < m ? t : m;
-    t = __builtin_shufflevector(m, m, 1, 0, 3, 2, 5, 4, 7, 6);
-    m = t < m ? t : m;
-    return m[0];
+    }));
 }
 
 struct WideOps {
@@ -343,8 +351,8 @@ namespace narrow {
 // Sixteen lanes as two halves of eight: the compilers turn every operation
 // on a half into plain vector instructions for 128-, 256- and 512-bit units
 // alike, where a sixteen-lane vector on a 256-bit unit goes through memory.
-using Half = float __attribute__((vector_size(32)));
-using HalfMask = int __attribute__((vector_size(32)));
+using Half = Eight;
+using HalfMask = EightMask;
 
 struct Lanes {
     Half lo, hi;
@@ -396,27 +404,16 @@ struct Mask {
     return {Fma(a.lo, b.lo, c.lo), Fma(a.hi, b.hi, c.hi)};
 }
 
-// Whether any lane is set, by halving.
+// Whether any lane is set.
 [[gnu::always_inline]] inline bool Any(Mask m) {
-    HalfMask v = m.lo | m.hi;
-    v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
-    v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
-    v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
-    return v[0] != 0;
+    return AnyOfEight(m.lo | m.hi);
 }
 
-// The smallest lane, by halving; lanes that are not numbers count as +inf.
+// The smallest lane; lanes that are not numbers count as +inf.
 [[gnu::always_inline]] inline float Lowest(Lanes v) {
     const Half inf = Half{} + std::numeric_limits<float>::infinity();
     const Half lo = v.lo == v.lo ? v.lo : inf, hi = v.hi == v.hi ? v.hi : inf;
-    Half m = hi < lo ? hi : lo;
-    Half t = __builtin_shufflevector(m, m, 4, 5, 6, 7, 0, 1, 2, 3);
-    m = t < m ? t : m;
-    t = __builtin_shufflevector(m, m, 2, 3, 0, 1, 6, 7, 4, 5);
-    m = t < m ? t : m;
-    t = __builtin_shufflevector(m, m, 1, 0, 3, 2, 5, 4, 7, 6);
-    m = t < m ? t : m;
-    return m[0];
+    return LowestOfEight(hi < lo ? hi : lo);
 }
 
 // A block's sums continued over components q0..q1 - 1.
