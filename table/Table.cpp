@@ -13,6 +13,8 @@ void Table::Resize(int rowCount, int componentCount) {
     width = componentCount;
     values.assign(static_cast<std::size_t>(rows + 1) * Stride(), std::numeric_limits<float>::quiet_NaN());
     missing.assign(static_cast<std::size_t>(rows) + 1, 0);
+    dataRow.clear();
+    dataRows = rows;
     names.clear();
     classes.clear();
     classNames.clear();
@@ -29,6 +31,7 @@ void Table::KeepRows(int n) {
     rows = n;
     values.resize(static_cast<std::size_t>(rows + 1) * Stride());
     missing.resize(static_cast<std::size_t>(rows) + 1);
+    if (!dataRow.empty()) dataRow.resize(static_cast<std::size_t>(rows) + 1);
     if (!names.empty()) names.resize(static_cast<std::size_t>(rows) + 1);
     if (!classes.empty()) classes.resize(static_cast<std::size_t>(rows) + 1);
 }
@@ -47,12 +50,15 @@ Table Table::Reordered(const std::vector<int>& order) const {
     out.rows = static_cast<int>(order.size());
     out.values.assign(static_cast<std::size_t>(out.rows + 1) * Stride(), std::numeric_limits<float>::quiet_NaN());
     out.missing.assign(static_cast<std::size_t>(out.rows) + 1, 0);
+    out.dataRow.assign(static_cast<std::size_t>(out.rows) + 1, 0);
+    out.dataRows = dataRows;
     if (!names.empty()) out.names.assign(static_cast<std::size_t>(out.rows) + 1, std::string());
     if (!classes.empty()) out.classes.assign(static_cast<std::size_t>(out.rows) + 1, 0);
     for (int k = 1; k <= out.rows; ++k) {
         const int from = order[static_cast<std::size_t>(k - 1)];
         std::copy(Row(from), Row(from) + Stride(), out.Row(k));
         out.missing[static_cast<std::size_t>(k)] = missing[static_cast<std::size_t>(from)];
+        out.dataRow[static_cast<std::size_t>(k)] = DataRow(from);
         if (!names.empty()) out.names[static_cast<std::size_t>(k)] = names[static_cast<std::size_t>(from)];
         if (!classes.empty()) out.classes[static_cast<std::size_t>(k)] = classes[static_cast<std::size_t>(from)];
     }
@@ -69,6 +75,10 @@ int Table::ClassOf(int i) const {
 
 const std::string& Table::ClassName(int k) const {
     return k >= 1 && k <= ClassCount() ? classNames[static_cast<std::size_t>(k)] : kNone;
+}
+
+int Table::DataRow(int i) const {
+    return i >= 1 && i < static_cast<int>(dataRow.size()) ? dataRow[static_cast<std::size_t>(i)] : i;
 }
 
 const std::string& Table::FeatureName(int q) const {

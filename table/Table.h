@@ -17,6 +17,12 @@ struct Table {
     // Row i's component q at values[i x (width + 1) + q].
     std::vector<float> values;
     std::vector<int> missing;                // of each row: its components that are not numbers
+    // Of each row: its row among the file's data rows (as R and pandas count
+    // them: not the header nor blank lines, but rows without a value), from
+    // 1; empty when item i is data row i. `dataRows`: the data rows the read
+    // went over, up to the first one it left (rows without a value included).
+    std::vector<int> dataRow;
+    int dataRows = 0;
     std::vector<std::string> names;          // of each row, "" for none; empty when no row has one
     std::vector<int> classes;                // of each row: 1..ClassCount(), 0 for none; empty without
     std::vector<std::string> classNames;     // of classes 1..ClassCount()
@@ -52,6 +58,8 @@ struct Table {
     int ClassOf(int i) const;
     const std::string& ClassName(int k) const;
     const std::string& FeatureName(int q) const;
+    // Item i's row among the file's data rows.
+    int DataRow(int i) const;
 
     // Component q of a vector at this table's size, in the file's units:
     // the size and the column scale undone.

@@ -239,14 +239,16 @@ int MostRowsHold(const std::uint8_t* data, const TextTable& t, const ColumnPlan&
     return MostCommonCount(counts);
 }
 
-// Calls take(row, values, n, item) for each of the first `rows` rows that
+// Calls take(row, n, item, dataRow) for each of the first `rows` rows that
 // hold a value, in order, after noting what the row has; counts the rows
-// without a value and those past the ones taken. Returns the items taken.
+// without a value and those past the ones taken. Returns the data rows the
+// items cover: up to the first row left, rows without a value included.
 template <class Take>
 int EachItem(const std::uint8_t* data, const TextTable& t, int rows, int dim, const ColumnPlan& plan,
              float* values, ReadReport& seen, Take take) {
-    int items = 0;
+    int items = 0, dataRow = 0, covered = static_cast<int>(t.rows.size());
     for (const TableRow& row : t.rows) {
+        ++dataRow;
         const bool taking = items < rows;
         const int n = RowValues(data, t, row, plan, values, taking ? &seen : nullptr);
         if (AllMissing(values, n)) {
@@ -254,7 +256,7 @@ int EachItem(const std::uint8_t* data, const TextTable& t, int rows, int dim, co
             continue;
         }
         if (!taking) {
-            ++seen.rowsLeft;
+            if (seen.rowsLeft++ == 0) covered = dataRow - 1;
             continue;
         }
         ++items;
@@ -270,10 +272,10 @@ int EachItem(const std::uint8_t* data, const TextTable& t, int rows, int dim, co
         }
         if (items > n || items > dim || values[static_cast<std::size_t>(items - 1)] != 0.0f)
             seen.zeroDiagonal = false;
-        take(row, n, items);
+        take(row, n, items, dataRow);
     }
     seen.rowsRead = items;
-    return items;
+    return covered;
 }
 
 // The vectors of a scanned file: up to `rows` items, their components the
@@ -292,7 +294,10 @@ Table TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadRe
             plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
             seen.headerLine, seen);
     ClassBook classes;
-    EachItem(data, t, rows, dim, plan, values.data(), seen, [&](const TableRow& row, int n, int i) {
+    table.dataRow.assign(static_cast<std::size_t>(table.rows) + 1, 0);
+    const int covered = EachItem(data, t, rows, dim, plan, values.data(), seen,
+                                 [&](const TableRow& row, int n, int i, int dataRow) {
+        table.dataRow[static_cast<std::size_t>(i)] = dataRow;
         float* out = table.Row(i);
         int missing = 0;
         for (int k = 1; k <= kept; ++k) {
@@ -304,6 +309,7 @@ Table TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadRe
         TakeItemFacts(data, t, row, plan, i, classes, table, seen);
     });
     table.KeepRows(seen.rowsRead);  // rows without a value are no items
+    table.dataRows = covered;
     TakeClasses(classes, plan, table, seen);
     return table;
 }

@@ -115,6 +115,22 @@ TEST_F(InputFiles, TheDataLineTellsOfAShortFileOnly) {
     }
 }
 
+// Each item knows its row among the data rows, as R and pandas number them:
+// a header and blank lines are no rows, a row without a value is one; the
+// rows covered end before the first row left.
+TEST_F(InputFiles, ItemsKeepTheirDataRows) {
+    Table t = Read("a\tb\n1\t2\n\nNA\tNA\n3\t4\nNA\tNA\n5\t6\n", 2);
+    ASSERT_EQ(t.rows, 2);
+    EXPECT_EQ(t.DataRow(1), 1);
+    EXPECT_EQ(t.DataRow(2), 3);
+    EXPECT_EQ(t.dataRows, 4);
+    t = Read("1\t2\nNA\tNA\n", 5);
+    EXPECT_EQ(t.DataRow(1), 1);
+    EXPECT_EQ(t.dataRows, 2);
+    const Table picked = t.Reordered({1});
+    EXPECT_EQ(picked.DataRow(1), 1);
+}
+
 // The command line's read to learn a file's shape serves its run only where
 // reading again would give the same: else the run reads the file itself.
 TEST_F(InputFiles, AReadMadeAheadServesOnlyTheSameRead) {
