@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/Arguments.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleForm.h"
 #include "handlers/MapRecord.h"
@@ -95,7 +96,7 @@ int WriteResults(ConsoleForm& form, const Choices& c, int status) {
 
 int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i) args << ArgumentText(argv[i]);
     const QString first = args.value(0);
     if (first == "-h" || first == "--help") {
         std::fputs(HelpText().c_str(), out);

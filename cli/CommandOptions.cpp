@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <algorithm>
 
+#include "cli/Arguments.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
@@ -303,12 +304,12 @@ std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& ch
     if (files.size() != 1)
         return files.empty() ? Format("%s needs a FILE", first.toUtf8().constData())
                              : Format("%s takes one FILE", first.toUtf8().constData());
-    choices.file = files.first().toStdString();
+    choices.file = ArgumentBytes(files.first());
     std::vector<Output> outputs;
     for (const char* name : command->options) {
         const QString optionName = QString::fromUtf8(name);
         if (!parser.isSet(optionName)) continue;
-        const std::string value = parser.value(optionName).toStdString();
+        const std::string value = ArgumentBytes(parser.value(optionName));
         if (const std::optional<std::string> file = OutputFile(Named(name), value)) {
             const Output out{name, value, *file};
             if (std::optional<std::string> problem = OutputProblem(out, outputs, choices.file))

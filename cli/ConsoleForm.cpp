@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "text/Numbers.h"
+#include "text/Utf8.h"
 #include "view/MapDrawing.h"
 #include "workspace/Workspace.h"
 
@@ -50,10 +51,11 @@ void ConsoleForm::SetEditText(EditId edit, std::string_view text) {
 }
 
 // Once standard output is closed (its reader gone: `| head -1`), the run
-// goes on without it.
+// goes on without it. A file name's bytes that are no UTF-8 show replaced.
 void ConsoleForm::MemoAppend(std::string_view line) {
     if (outClosed_) return;
-    std::fwrite(line.data(), 1, line.size(), out_);
+    const std::string shown = Displayable(line);
+    std::fwrite(shown.data(), 1, shown.size(), out_);
     std::fputc('\n', out_);
     if (std::ferror(out_) || std::fflush(out_) != 0) outClosed_ = true;
 }
@@ -78,7 +80,8 @@ void ConsoleForm::EndBar() {
 
 void ConsoleForm::Line(std::string_view text) {
     EndBar();
-    std::fwrite(text.data(), 1, text.size(), err_);
+    const std::string shown = Displayable(text);
+    std::fwrite(shown.data(), 1, shown.size(), err_);
     std::fputc('\n', err_);
     std::fflush(err_);
 }

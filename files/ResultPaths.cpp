@@ -1,7 +1,7 @@
 #include "files/ResultPaths.h"
 
 std::string_view FolderOf(std::string_view path) {
-    const std::size_t cut = path.find_last_of("\\/");
+    const std::size_t cut = path.rfind('/');
     return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1);
 }
 

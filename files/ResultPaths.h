@@ -10,8 +10,8 @@ inline constexpr const char* kResultFileNames[] = {"soc.dat", "weights.dat", "cl
 // Beside them, the record of which run wrote each (ResultRecord.h).
 inline constexpr const char* kRecordFileName = "itemmap-record.txt";
 
-// The folder part of a path: up to and including its last '\' or '/';
-// empty when it has neither.
+// The folder part of a path: up to and including its last '/' (a '\' is
+// a character of a name, as on every POSIX system); empty without one.
 std::string_view FolderOf(std::string_view path);
 
 // The paths of the result files of a run on `input`: in its folder.

@@ -10,6 +10,7 @@
 #include "soc/SocSteps.h"
 #include "table/Capacities.h"
 #include "text/Numbers.h"
+#include "text/Words.h"
 #include "view/ViewTransform.h"
 #include "workspace/Workspace.h"
 
@@ -36,7 +37,7 @@ struct PanelScale {
 // Item i by its name and its row in the file, "(placed)" when it was placed
 // against a map's landmarks.
 std::string ItemWords(int i) {
-    const std::string& name = ws.table.Name(i);
+    const std::string name = OneLine(ws.table.Name(i));
     const int row = ws.landmarks.FileRow(i);
     const char* placed = ws.landmarks.Placed(i) ? ", placed" : "";
     if (!name.empty()) return Format("%s (item %d%s)", name.c_str(), row, placed);

@@ -16,48 +16,65 @@ struct ColumnStats {
     int present = 0, text = 0;
     bool countsFrom1 = true, countsFrom0 = true;
     std::unordered_set<std::string_view> distinct;  // of the text values, up to one past the class limit
+    std::vector<float> numbers;                     // the distinct numbers, up to one past the class limit
     bool whole = true;                              // every present value is a whole number
-    std::vector<float> wholeValues;                 // the distinct ones, up to one past the class limit
+    int wholeValues = 0;                            // how many of the numbers are whole, while all are
 };
 
-// Notes a present value of a column in its statistics.
-void Count(ColumnStats& s, const TableCell& cell, const char* base) {
+// Notes a present value of a column in its statistics; `text` is its text
+// when it is text.
+void Count(ColumnStats& s, const TableCell& cell, std::string_view text) {
     ++s.present;
-    s.whole = s.whole && cell.kind == TableCell::Number && IsWhole(cell.value);
-    if (s.whole && static_cast<int>(s.wholeValues.size()) <= kMaxClasses &&
-        std::find(s.wholeValues.begin(), s.wholeValues.end(), cell.value) == s.wholeValues.end())
-        s.wholeValues.push_back(cell.value);
-    if (cell.kind != TableCell::Text) return;
+    const bool number = cell.Is(CellKind::Number);
+    s.whole = s.whole && number && IsWhole(cell.bits);
+    if (number && static_cast<int>(s.numbers.size()) <= kMaxClasses &&
+        std::find(s.numbers.begin(), s.numbers.end(), cell.bits) == s.numbers.end()) {
+        s.numbers.push_back(cell.bits);
+        if (s.whole) s.wholeValues = static_cast<int>(s.numbers.size());
+    }
+    if (!cell.Is(CellKind::Text)) return;
     ++s.text;
-    if (static_cast<int>(s.distinct.size()) <= kMaxClasses)
-        s.distinct.insert(std::string_view(base + cell.at, cell.size));
+    if (static_cast<int>(s.distinct.size()) <= kMaxClasses) s.distinct.insert(text);
 }
 
 // The values of the first rows that hold any, each column's apart by commas.
 std::vector<std::string> FirstValues(const TextTable& table, const std::uint8_t* data, int columns) {
     constexpr std::size_t kRows = 3;
     std::vector<std::string> values(static_cast<std::size_t>(columns) + 1);
-    for (std::size_t r = 0; r < std::min(kRows, table.rows.size()); ++r)
+    std::vector<FieldView> fields;
+    for (std::size_t r = 0; r < std::min(kRows, table.rows.size()); ++r) {
+        table.Fields(data, table.rows[r], fields);
         for (int c = 1; c <= columns; ++c) {
             const TableCell* cell = table.Cell(table.rows[r], c);
             std::string& v = values[static_cast<std::size_t>(c)];
-            v += (r > 0 ? ", " : "") + (cell && cell->kind != TableCell::Missing ? CellText(data, *cell) : "NA");
+            v += (r > 0 ? ", " : "") + (cell && !cell->Is(CellKind::Missing) && static_cast<std::size_t>(c) <= fields.size()
+                                            ? Unescaped(fields[static_cast<std::size_t>(c - 1)])
+                                            : std::string("NA"));
         }
+    }
     return values;
 }
 
 std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* data, int columns) {
     std::vector<ColumnStats> stats(static_cast<std::size_t>(columns) + 1);
-    const char* base = reinterpret_cast<const char*>(data);
+    std::vector<FieldView> fields;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         const TableRow& row = table.rows[r];
+        // The texts of a row are cut from it again, once, when it has any.
+        fields.clear();
+        for (int c = 1; c <= columns && fields.empty(); ++c)
+            if (const TableCell* cell = table.Cell(row, c); cell && cell->Is(CellKind::Text)) table.Fields(data, row, fields);
         for (int c = 1; c <= columns; ++c) {
             ColumnStats& s = stats[static_cast<std::size_t>(c)];
             const TableCell* cell = table.Cell(row, c);
-            const bool number = cell && cell->kind == TableCell::Number;
-            s.countsFrom1 = s.countsFrom1 && number && cell->value == static_cast<float>(r + 1);
-            s.countsFrom0 = s.countsFrom0 && number && cell->value == static_cast<float>(r);
-            if (cell && cell->kind != TableCell::Missing) Count(s, *cell, base);
+            const bool number = cell && cell->Is(CellKind::Number);
+            s.countsFrom1 = s.countsFrom1 && number && cell->bits == static_cast<float>(r + 1);
+            s.countsFrom0 = s.countsFrom0 && number && cell->bits == static_cast<float>(r);
+            if (cell && !cell->Is(CellKind::Missing))
+                Count(s, *cell,
+                      cell->Is(CellKind::Text) && static_cast<std::size_t>(c) <= fields.size()
+                          ? fields[static_cast<std::size_t>(c - 1)].text
+                          : std::string_view());
         }
     }
     return stats;
@@ -80,11 +97,11 @@ int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
 }
 
 // The distinct values of a column: the classes it would give.
-int DistinctValues(const TextTable& table, const std::uint8_t* data, int column) {
+int DistinctValues(const TextTable& table, const std::uint8_t* data, int column, bool asWritten) {
     std::unordered_set<std::string> distinct;
     for (const TableRow& row : table.rows)
-        if (const TableCell* cell = table.Cell(row, column); cell && cell->kind != TableCell::Missing)
-            distinct.insert(ClassText(data, *cell));
+        if (const TableCell* cell = table.Cell(row, column); cell && !cell->Is(CellKind::Missing))
+            distinct.insert(ClassText(table, data, row, column, asWritten));
     return static_cast<int>(distinct.size());
 }
 
@@ -128,10 +145,13 @@ bool IsWhole(float value) {
     return std::floor(value) == value;
 }
 
-std::string ClassText(const std::uint8_t* data, const TableCell& cell) {
-    return cell.kind == TableCell::Number && IsWhole(cell.value)
-               ? Format("%.0f", static_cast<double>(cell.value) + 0.0)  // + 0.0: no "-0"
-               : CellText(data, cell);
+std::string ClassText(const TextTable& table, const std::uint8_t* data, const TableRow& row, int column,
+                      bool asWritten) {
+    const TableCell* cell = table.Cell(row, column);
+    if (!cell) return {};
+    return !asWritten && cell->Is(CellKind::Number) && IsWhole(cell->bits)
+               ? Format("%.0f", static_cast<double>(cell->bits) + 0.0)  // + 0.0: no "-0"
+               : table.CellText(data, row, column);
 }
 
 std::string ColumnPlan::ColumnWords(int column) const {
@@ -181,7 +201,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     const std::vector<ColumnStats> stats = Measure(table, data, plan.columns);
     const auto isText = [&](int c) {
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
-        return s.present > 0 && s.text == s.present;
+        return s.present > 0 && s.text * 2 > s.present;  // more of its values text than numbers
     };
     plan.text.assign(size, false);
     for (int c = 1; c <= plan.columns; ++c) plan.text[static_cast<std::size_t>(c)] = isText(c);
@@ -192,7 +212,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     // at least (one value tells no items apart); 0 for any other column.
     const auto wholeClass = [&](int c) {
         const ColumnStats& s = stats[static_cast<std::size_t>(c)];
-        const int distinct = static_cast<int>(s.wholeValues.size());
+        const int distinct = s.wholeValues;
         return !matrix && s.whole && distinct >= 2 && repeats(distinct) ? distinct : 0;
     };
     const auto counting = [&](int c) {
@@ -225,7 +245,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     if (namesAsked == classAsked) twice(namesAsked, "names", "class");
     if (namesAsked > 0 && skipped[static_cast<std::size_t>(namesAsked)]) twice(namesAsked, "names", "skip");
     if (classAsked > 0 && skipped[static_cast<std::size_t>(classAsked)]) twice(classAsked, "class", "skip");
-    if (const int values = classAsked > 0 ? DistinctValues(table, data, classAsked) : 0; values > kMaxClasses)
+    if (const int values = classAsked > 0 ? DistinctValues(table, data, classAsked, plan.text[static_cast<std::size_t>(classAsked)]) : 0; values > kMaxClasses)
         refuse(Format("--class: %s holds %d values; a class has at most %d",
                       plan.ColumnWords(classAsked).c_str(), values, kMaxClasses));
     if (!plan.problem.empty()) return plan;
@@ -242,7 +262,8 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
         if (s.present == 0 && !matrix) {
             plan.LeaveOut(c, "holds no value", false);
         } else if (isText(c)) {
-            const int distinct = static_cast<int>(s.distinct.size());
+            // Its numbers are values as written too.
+            const int distinct = static_cast<int>(s.distinct.size() + s.numbers.size());
             (!matrix && repeats(distinct) ? classCandidates : nameCandidates).push_back(c);
         } else if (c == 1 && rowNames) {
             nameCandidates.push_back(c);
@@ -283,6 +304,14 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
                 plan.classGuess = {c, values, true, "0"};
             }
     if (plan.classColumn > 0) role(plan.classColumn) = ColumnRole::Class;
+    // One such column of too many values is a feature, and said to be one.
+    if (classAsked < 0)
+        for (int c = plan.columns; c >= 1 && plan.manyValuedClass == 0; --c) {
+            const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+            if (!matrix && role(c) == ColumnRole::Feature && s.whole && s.wholeValues > kMaxClasses &&
+                NamesAClass(plan.header[static_cast<std::size_t>(c)]))
+                plan.manyValuedClass = c;
+        }
 
     // A column that counts the rows is no feature, when another remains: it
     // names the rows when nothing else does, else it is left out.

@@ -1,12 +1,13 @@
 // What each column of a table is: a feature, the items' names, their class,
-// or left out. A column whose values (those present) are all text is no
-// feature: a class when its values repeat (at most 20 of them, fewer than
-// half the rows), names otherwise. When no text gives the class, a column
-// of numbers whose whole values repeat in the same way is the class if its
-// header calls it one ("target", "class", "species", ...), as scikit-learn
-// tables and R's factor codes have it (the last of several; the others
-// stay features); a first or last feature of such values stays a feature
-// but is pointed out. A header one field short of the rows, or starting
+// or left out. A column more of whose values (those present) are text than
+// numbers is no feature, and its numbers are texts as written: a class when
+// its values repeat (at most 20 of them, fewer than half the rows), names
+// otherwise. When no text gives the class, a column of numbers whose whole
+// values repeat in the same way is the class if its header calls it one
+// ("target", "class", "species", ...), as scikit-learn tables and R's
+// factor codes have it (the last of several; the others stay features); a
+// first or last feature of such values, and a column so named of more
+// values than a class has, stay features but are pointed out. A header one field short of the rows, or starting
 // with an empty field, says that column 1 names the rows. A column that
 // counts the rows 1..N (or 0..N-1) names them too. Of several names
 // columns the first is taken, of several text class columns the last; the
@@ -53,6 +54,9 @@ struct ColumnPlan {
         std::string undo;
     };
     ClassGuess classGuess;
+    // A column of whole numbers whose header calls it the class, but of more
+    // values than a class has: it stays a feature.
+    int manyValuedClass = 0;
     std::string problem;  // why a column the user named cannot be used: then nothing is planned
 
     // "column 6 \"Species\"" or "column 6".
@@ -66,9 +70,11 @@ struct ColumnPlan {
 // Whether a value is a whole number (1.0 is, 1.5 is not).
 bool IsWhole(float value);
 
-// The class a cell names: a whole number by its value (1.0 and 1 are one
-// class), anything else as written.
-std::string ClassText(const std::uint8_t* data, const TableCell& cell);
+// The class field `column` of a row names: a whole number by its value (1.0
+// and 1 are one class), anything else as written; in a column of text
+// (`asWritten`) every value as written.
+std::string ClassText(const TextTable& table, const std::uint8_t* data, const TableRow& row, int column,
+                      bool asWritten);
 
 // The roles of a scanned table's columns: of a table of vectors, and of a
 // distance matrix, which has no class and no counting column, only names.

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -14,49 +16,87 @@ namespace {
 constexpr long long kLargestFile = 0xFFFFFFFFLL - 1;
 }  // namespace
 
-bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
-    text.clear();
-    const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
+FileStart::~FileStart() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileStart::Open(const char* name, std::string& failure) {
+    name_ = name;
+    fd_ = ::open(name, O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
-        if (fd >= 0) ::close(fd);
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
         failure = Format("cannot open %s", name);
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
         failure = Format("%s is not a file", name);
         return false;
     }
     if (st.st_size > kLargestFile) {
-        ::close(fd);
         failure = Format("%s is larger than 4 GiB, more than the reader takes", name);
         return false;
     }
+    size_ = st.st_size;
+    return true;
+}
+
+bool FileStart::ReadTo(long long bytes, std::string& failure) {
+    const long long target = std::min(bytes, size_);
+    if (target <= read_) return true;
+    const std::size_t at = text_.size();
     try {
-        text.resize(static_cast<std::size_t>(st.st_size) + 1);  // room for a missing last line end
+        text_.reserve(at + static_cast<std::size_t>(target - read_) + 2);  // a held CR, a last line end
+        text_.resize(at + static_cast<std::size_t>(target - read_) + (pendingCr_ ? 1 : 0));
     } catch (const std::bad_alloc&) {
-        ::close(fd);
-        failure = Format("not enough memory to read %s (%lld bytes)", name, static_cast<long long>(st.st_size));
+        failure = Format("not enough memory to read %s (%lld bytes)", name_.c_str(), size_);
         return false;
     }
-    long length = 0;
-    while (length < st.st_size) {
-        const ssize_t got = ::read(fd, text.data() + length, static_cast<std::size_t>(st.st_size - length));
-        if (got <= 0) break;
-        length += got;
+    std::size_t total = at;
+    if (pendingCr_) text_[total++] = '\r';
+    while (read_ < target) {
+        const ssize_t got = ::read(fd_, text_.data() + total, static_cast<std::size_t>(target - read_));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            failure = Format("cannot read %s: %s", name_.c_str(), std::strerror(errno));
+            return false;
+        }
+        if (got == 0) {  // the file is shorter than it was: its end is here
+            size_ = read_;
+            break;
+        }
+        read_ += got;
+        total += static_cast<std::size_t>(got);
     }
-    ::close(fd);
-
     // A CR before LF is part of the line end, not of a value; a CR alone
-    // ends a line (spreadsheets' "CSV (Macintosh)").
-    const auto* firstCr = static_cast<const std::uint8_t*>(std::memchr(text.data(), '\r', static_cast<std::size_t>(length)));
-    long out = firstCr ? firstCr - text.data() : length;  // up to the first CR the text stays as it is
-    for (long in = out; in < length; ++in) {
-        if (text[in] == '\r' && in + 1 < length && text[in + 1] == '\n') continue;
-        text[out++] = text[in] == '\r' ? '\n' : text[in];
+    // ends a line (spreadsheets' "CSV (Macintosh)"). A CR last waits to see
+    // what follows it.
+    pendingCr_ = false;
+    const void* cr = std::memchr(text_.data() + at, '\r', total - at);
+    std::size_t out = cr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(cr) - text_.data()) : total;
+    for (std::size_t in = out; in < total; ++in) {  // up to the first CR the text stays as it is
+        const std::uint8_t c = text_[in];
+        if (c != '\r') {
+            text_[out++] = c;
+        } else if (in + 1 < total) {
+            if (text_[in + 1] != '\n') text_[out++] = '\n';
+        } else if (Whole()) {
+            text_[out++] = '\n';
+        } else {
+            pendingCr_ = true;
+        }
     }
-    if (out > 0 && text[out - 1] != '\n') text[out++] = '\n';
-    text.resize(static_cast<std::size_t>(out));
+    text_.resize(out);
+    if (Whole() && out > 0 && text_[out - 1] != '\n') text_.push_back('\n');
+    return true;
+}
+
+void FileStart::Release() {
+    FileBytes().swap(text_);
+}
+
+bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
+    FileStart file;
+    if (!file.Open(name, failure) || !file.ReadTo(kLargestFile, failure)) return false;
+    text.swap(file.Text());
     return true;
 }

@@ -1,5 +1,5 @@
-// A whole text file in memory, its line ends made plain: CR LF and a lone
-// CR taken as LF, a missing last line end supplied.
+// A text file in memory, its line ends made plain: CR LF and a lone CR
+// taken as LF, a missing last line end supplied.
 #pragma once
 
 #include <cstdint>
@@ -14,3 +14,31 @@ using FileBytes = std::vector<std::uint8_t, ReadBuffer<std::uint8_t>>;
 // read: it cannot be opened, it is no file, it is larger than the readers
 // take (4 GiB) or than memory holds.
 bool LoadFile(const char* name, FileBytes& text, std::string& failure);
+
+// A file read from its start as far as a reader needs: its text so far
+// ends where the bytes read end (a CR there waits for the next byte), and
+// gets its last line end once the file is read whole.
+class FileStart {
+public:
+    FileStart() = default;
+    FileStart(const FileStart&) = delete;
+    FileStart& operator=(const FileStart&) = delete;
+    ~FileStart();
+
+    // False, with why, when the file cannot be read at all.
+    bool Open(const char* name, std::string& failure);
+    // Reads on until `bytes` of the file are read, or all of it; false, with
+    // why, when that fails.
+    bool ReadTo(long long bytes, std::string& failure);
+    bool Whole() const { return read_ >= size_; }
+    FileBytes& Text() { return text_; }
+    // The text is no longer needed: its memory goes back.
+    void Release();
+
+private:
+    int fd_ = -1;
+    std::string name_;
+    long long size_ = 0, read_ = 0;
+    bool pendingCr_ = false;  // the last byte read is a CR whose LF may follow
+    FileBytes text_;
+};

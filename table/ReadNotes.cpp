@@ -40,8 +40,8 @@ std::string Unusable(const ReadReport& report, const char* name) {
 }
 
 bool LooksLikeMatrix(const ReadReport& r) {
-    return r.rowsRead >= 2 && r.values == r.rowsRead + r.rowsLeft && r.shortRows == 0 && r.longRows == 0 &&
-           r.zeroDiagonal;
+    return r.rowsRead >= 2 && !r.restUnread && r.values == r.rowsRead + r.rowsLeft && r.shortRows == 0 &&
+           r.longRows == 0 && r.zeroDiagonal;
 }
 
 namespace {
@@ -102,6 +102,10 @@ void ColumnNotes(const ReadReport& r, const std::string& control, std::vector<st
                                Parenthesised(c, c.namesColumn).c_str(), c.indexFirst,
                                c.indexFirst + c.rows - 1));
     if (c.classGuess.column > 0) notes.push_back(ClassGuessNote(c, control));
+    if (c.manyValuedClass > 0)
+        notes.push_back(Format("warning: %s holds more than %d whole values, more than a class has: read as a "
+                               "feature",
+                               c.ColumnWords(c.manyValuedClass).c_str(), kMaxClasses));
     for (const ColumnPlan::LeftOut& out : c.leftOut)
         notes.push_back(out.asked ? c.ColumnWords(out.column) + " left out, as asked"
                                   : Format("warning: %s %s: left out", c.ColumnWords(out.column).c_str(),
@@ -176,8 +180,13 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
         notes.push_back(Format("warning: line %d holds no value: not an item (%s in all)", r.firstEmptyLine,
                                Plural(r.emptyRows, "such row", "such rows").c_str()));
     if (r.dropped != 0)
-        notes.push_back(Format("warning: line %d: the value 1000 is reserved and skipped (%s in all)",
-                               r.firstDroppedLine, Plural(r.dropped, "value", "values").c_str()));
+        notes.push_back(Format("warning: line %d: the value 1000 is reserved and skipped (%s in all)%s",
+                               r.firstDroppedLine, Plural(r.dropped, "value", "values").c_str(),
+                               r.shiftedRows == 0
+                                   ? ""
+                                   : Format("; the values after it moved one column left in %s",
+                                            Plural(r.shiftedRows, "row", "rows").c_str())
+                                         .c_str()));
     if (r.rowsRead < requested && vectors)
         notes.push_back(
             Format("warning: the file ends at line %d with %d rows, fewer than \"Input size\" %d: "
@@ -185,8 +194,8 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                    r.lastDataLine, r.rowsRead, requested, r.rowsRead));
     if (r.rowsLeft > 0)
         notes.push_back(Format("warning: %s after line %d not read: only the first %d (\"Input size\") used",
-                               Plural(r.rowsLeft, "more row", "more rows").c_str(), r.lastDataLine,
-                               requested));
+                               r.restUnread ? "more rows" : Plural(r.rowsLeft, "more row", "more rows").c_str(),
+                               r.lastDataLine, requested));
     const int rowsInFile = r.rowsRead + r.rowsLeft;
     if (vectors && LooksLikeMatrix(r))
         notes.push_back(

@@ -25,6 +25,7 @@ struct ReadReport {
     int firstDataLine = 0;   // the line of the first row
     int lastDataLine = 0;    // the line of the last row taken
     int rowsLeft = 0;        // further rows in the file after the ones asked for
+    bool restUnread = false;  // the read stopped short of the file's end: more rows than rowsLeft may follow
     int firstRowValues = 0;  // values of the first row
     int lastRowValues = 0;   // values of the last row taken
     int values = 0;          // the values most rows hold: the items' components
@@ -44,6 +45,7 @@ struct ReadReport {
     int notNumbers = 0, firstNotNumberLine = 0;  // text among the values: read as missing
     std::string firstNotNumber;
     int dropped = 0, firstDroppedLine = 0;                        // values equal to 1000, skipped
+    int shiftedRows = 0;  // rows whose values after a dropped one moved one column left
     int shortRows = 0, firstShortLine = 0, firstShortValues = 0;  // fewer values: the last ones missing
     int longRows = 0, firstLongLine = 0, firstLongValues = 0;     // more values: the extra ones not used
     int missing = 0, missingRows = 0, firstMissingLine = 0;       // missing components of the items read

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,11 @@
 
 namespace {
 
-constexpr float kDropped = 1000.0f;  // the input readers drop this value
+constexpr float kDropped = 1000.0f;  // a plain tab file's readers drop this value
 constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+// A read starts with the file's first MiB, and reads on only while the rows
+// it takes are not all in what it has.
+constexpr long long kFirstBytes = 1LL << 20;
 
 // A name, cut at the start of a character when it is longer than names are kept.
 std::string Kept(std::string_view text) {
@@ -37,8 +42,7 @@ std::string TakeName(std::string_view text, int line, ReadReport& seen) {
 }
 
 // A field quoted in a note: its first 40 bytes, whole characters.
-std::string Quoted(const std::uint8_t* data, const TableCell& cell) {
-    std::string text = CellText(data, cell);
+std::string Quoted(std::string text) {
     text.resize(CharacterStart(text, 40));
     return text;
 }
@@ -57,8 +61,9 @@ void TakeLayout(const TextTable& t, ReadReport& seen) {
     seen.firstDataLine = t.firstDataLine;
     seen.blankLines = t.blankLines;
     seen.firstBlankLine = t.firstBlankLine;
+    seen.restUnread = !t.complete;
     for (const TableCell& c : t.cells)
-        if (c.kind == TableCell::Number) ++seen.numbers;
+        if (c.Is(CellKind::Number)) ++seen.numbers;
 }
 
 void Reset(ReadReport& seen) {
@@ -70,50 +75,74 @@ void Reset(ReadReport& seen) {
 
 // The first text field of the table, for a file without numbers.
 std::string FirstText(const std::uint8_t* data, const TextTable& t) {
-    for (const TableCell& c : t.cells)
-        if (c.kind == TableCell::Text) return Quoted(data, c);
+    for (const TableRow& row : t.rows)
+        for (int c = 1; c <= row.count; ++c)
+            if (t.Cell(row, c)->Is(CellKind::Text)) return Quoted(t.CellText(data, row, c));
     return {};
+}
+
+// A scanned file with the roles of its columns, and whether its value 1000
+// is dropped: in a plain tab file alone, without a header, quotes, decimal
+// commas or a column of names or class, as the tool has always read those.
+struct Scanned {
+    const std::uint8_t* data;  // null once the file's bytes are gone
+    const TextTable& t;
+    const ColumnPlan& plan;
+    bool drops;
+};
+
+bool DropsThousand(const TextTable& t, const ColumnPlan& plan) {
+    return t.separator == '\t' && t.headerKind == HeaderKind::None && !t.quotedFields && !t.decimalComma &&
+           (plan.namesColumn == 0 || plan.indexNames) && plan.classColumn == 0;
 }
 
 // The values of one row, in order, into out (room for every field of the
 // row): its feature columns and any fields past the columns most rows
 // have; a number, or not a number where it is missing (text counts as
-// missing); the value 1000 is dropped. Returns how many; notes what it met
-// when `seen` is given.
-int RowValues(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
-              float* out, ReadReport* seen) {
+// missing); the value 1000 of a plain tab file is dropped. Returns how
+// many; notes what it met when `seen` is given (which needs the file's
+// bytes).
+int RowValues(const Scanned& s, const TableRow& row, float* out, ReadReport* seen) {
     int n = 0;
+    const ColumnPlan& plan = s.plan;
     const int features = static_cast<int>(plan.features.size());
+    bool dropped = false, shifted = false;
     for (int f = 0; f < features + std::max(row.count - plan.columns, 0); ++f) {
         const int column =
             f < features ? plan.features[static_cast<std::size_t>(f)] : plan.columns + 1 + f - features;
-        const TableCell* cell = t.Cell(row, column);
+        const TableCell* cell = s.t.Cell(row, column);
         if (!cell) break;
-        switch (cell->kind) {
-            case TableCell::Number:
-                if (cell->value == kDropped) {
+        switch (cell->Kind()) {
+            case CellKind::Number:
+                if (s.drops && cell->bits == kDropped) {
                     if (seen && seen->dropped++ == 0) seen->firstDroppedLine = row.line;
+                    dropped = true;
                     continue;
                 }
-                out[n++] = cell->value;
+                out[n++] = cell->bits;
                 break;
-            case TableCell::NotFinite:
+            case CellKind::NotFinite:
                 if (seen && seen->nonFiniteLine == 0) {
                     seen->nonFiniteLine = row.line;
-                    seen->nonFiniteToken = Quoted(data, *cell);
+                    seen->nonFiniteToken = Quoted(s.t.CellText(s.data, row, column));
                 }
                 out[n++] = 0.0f;
                 break;
-            case TableCell::Text:
+            case CellKind::Text:
                 if (seen && seen->notNumbers++ == 0) {
                     seen->firstNotNumberLine = row.line;
-                    seen->firstNotNumber = Quoted(data, *cell);
+                    seen->firstNotNumber = Quoted(s.t.CellText(s.data, row, column));
                 }
                 out[n++] = kMissing;
                 break;
-            case TableCell::Missing:
+            case CellKind::Missing:
                 out[n++] = kMissing;
                 break;
+        }
+        // A value after a dropped one has moved one column to the left.
+        if (dropped && !shifted && seen) {
+            shifted = true;
+            ++seen->shiftedRows;
         }
     }
     return n;
@@ -154,20 +183,32 @@ private:
     std::vector<std::string> names_;
 };
 
+// The names and classes of items 1..n, as a read collects them before the
+// values (the file's bytes are gone by then).
+struct ItemFacts {
+    std::vector<std::string> names;  // empty when no item has one
+    std::vector<int> classes;        // empty when no item has one
+};
+
 // The name and class of item i. A name is as written, NA (a country) and
 // the other missing markers too: only an empty field names nothing. A
 // class that is missing is none.
-void TakeItemFacts(const std::uint8_t* data, const TextTable& t, const TableRow& row, const ColumnPlan& plan,
-                   int i, ClassBook& classes, Table& table, ReadReport& seen) {
-    if (const TableCell* name = t.Cell(row, plan.namesColumn); name && name->size > 0) {
-        if (table.names.empty()) table.names.assign(static_cast<std::size_t>(table.rows) + 1, std::string());
-        table.names[static_cast<std::size_t>(i)] = TakeName(CellText(data, *name), row.line, seen);
+void TakeItemFacts(const Scanned& s, const TableRow& row, int i, int items, ClassBook& classes, ItemFacts& facts,
+                   ReadReport& seen) {
+    const ColumnPlan& plan = s.plan;
+    if (const TableCell* name = s.t.Cell(row, plan.namesColumn); name) {
+        std::string text = s.t.CellText(s.data, row, plan.namesColumn);
+        if (!text.empty()) {
+            if (facts.names.empty()) facts.names.assign(static_cast<std::size_t>(items) + 1, std::string());
+            facts.names[static_cast<std::size_t>(i)] = TakeName(text, row.line, seen);
+        }
     }
-    if (const TableCell* cls = t.Cell(row, plan.classColumn); cls && cls->kind != TableCell::Missing) {
-        const std::string text = ClassText(data, *cls);
+    if (const TableCell* cls = s.t.Cell(row, plan.classColumn); cls && !cls->Is(CellKind::Missing)) {
+        const std::string text =
+            ClassText(s.t, s.data, row, plan.classColumn, plan.text[static_cast<std::size_t>(plan.classColumn)]);
         NoteLongName(seen, text, row.line);
-        if (table.classes.empty()) table.classes.assign(static_cast<std::size_t>(table.rows) + 1, 0);
-        table.classes[static_cast<std::size_t>(i)] = classes.Number(Kept(text));
+        if (facts.classes.empty()) facts.classes.assign(static_cast<std::size_t>(items) + 1, 0);
+        facts.classes[static_cast<std::size_t>(i)] = classes.Number(Kept(text));
     }
 }
 
@@ -187,9 +228,9 @@ void TakeClasses(const ClassBook& classes, const ColumnPlan& plan, Table& table,
 
 // The scan and the columns of a file, with what they tell the user.
 using Planner = ColumnPlan (*)(const TextTable&, const std::uint8_t*, const ReadOptions&);
-bool Plan(const std::uint8_t* data, long length, char separator, const ReadOptions& options, Planner planner,
-          TextTable& table, ReadReport& seen) {
-    table = ScanTable(data, length, separator);
+bool Plan(const std::uint8_t* data, long length, bool complete, char separator, const ReadOptions& options,
+          Planner planner, TextTable& table, ReadReport& seen) {
+    table = ScanTable(data, length, separator, complete);
     TakeLayout(table, seen);
     if (!seen.notText.empty()) return false;
     seen.firstText = FirstText(data, table);
@@ -201,18 +242,17 @@ bool Plan(const std::uint8_t* data, long length, char separator, const ReadOptio
 // A feature column without a value in the rows taken (the first `rows`
 // that hold one) is left out, as a column without any value is: it would
 // be a component missing from every item. `values` has room for a row.
-void LeaveOutEmptyInRowsTaken(const std::uint8_t* data, const TextTable& t, int rows, ColumnPlan& plan,
-                              float* values) {
+void LeaveOutEmptyInRowsTaken(const TextTable& t, int rows, ColumnPlan& plan, bool drops, float* values) {
     std::vector<bool> valued(plan.features.size(), false);
     std::size_t unvalued = valued.size();
     int taken = 0;
+    const Scanned s{nullptr, t, plan, drops};
     for (auto row = t.rows.begin(); row != t.rows.end() && unvalued > 0 && taken < rows; ++row) {
-        if (AllMissing(values, RowValues(data, t, *row, plan, values, nullptr))) continue;
+        if (AllMissing(values, RowValues(s, *row, values, nullptr))) continue;
         ++taken;
         for (std::size_t f = 0; f < valued.size(); ++f) {
             const TableCell* cell = t.Cell(*row, plan.features[f]);
-            if (valued[f] || !cell || (cell->kind != TableCell::Number && cell->kind != TableCell::NotFinite))
-                continue;
+            if (valued[f] || !cell || (!cell->Is(CellKind::Number) && !cell->Is(CellKind::NotFinite))) continue;
             valued[f] = true;
             --unvalued;
         }
@@ -226,12 +266,11 @@ void LeaveOutEmptyInRowsTaken(const std::uint8_t* data, const TextTable& t, int 
 }
 
 // The values most rows hold, of the rows that hold any.
-int MostRowsHold(const std::uint8_t* data, const TextTable& t, const ColumnPlan& plan, float* values,
-                 ReadReport& seen) {
+int MostRowsHold(const Scanned& s, float* values, ReadReport& seen) {
     std::vector<int> counts;
-    counts.reserve(t.rows.size());
-    for (const TableRow& row : t.rows) {
-        const int n = RowValues(data, t, row, plan, values, nullptr);
+    counts.reserve(s.t.rows.size());
+    for (const TableRow& row : s.t.rows) {
+        const int n = RowValues(s, row, values, nullptr);
         if (AllMissing(values, n)) continue;
         counts.push_back(n);
         seen.widestRow = std::max(seen.widestRow, n);
@@ -244,13 +283,12 @@ int MostRowsHold(const std::uint8_t* data, const TextTable& t, const ColumnPlan&
 // without a value and those past the ones taken. Returns the data rows the
 // items cover: up to the first row left, rows without a value included.
 template <class Take>
-int EachItem(const std::uint8_t* data, const TextTable& t, int rows, int dim, const ColumnPlan& plan,
-             float* values, ReadReport& seen, Take take) {
-    int items = 0, dataRow = 0, covered = static_cast<int>(t.rows.size());
-    for (const TableRow& row : t.rows) {
+int EachItem(const Scanned& s, int rows, int dim, float* values, ReadReport& seen, Take take) {
+    int items = 0, dataRow = 0, covered = static_cast<int>(s.t.rows.size());
+    for (const TableRow& row : s.t.rows) {
         ++dataRow;
         const bool taking = items < rows;
-        const int n = RowValues(data, t, row, plan, values, taking ? &seen : nullptr);
+        const int n = RowValues(s, row, values, taking ? &seen : nullptr);
         if (AllMissing(values, n)) {
             if (seen.emptyRows++ == 0) seen.firstEmptyLine = row.line;
             continue;
@@ -278,26 +316,58 @@ int EachItem(const std::uint8_t* data, const TextTable& t, int rows, int dim, co
     return covered;
 }
 
+// How much of a file a read asks for next, when the rows it takes are not
+// all in the part it has: as many bytes as those rows and one more took so
+// far, a quarter more, at least twice what it has.
+long long MoreBytes(const TextTable& t, long length, int rows, int items) {
+    const double perItem = static_cast<double>(std::max(t.scanned, 1L)) / std::max(items, 1);
+    const double wanted = perItem * (static_cast<double>(rows) + 2) * 1.25;
+    return std::max(2LL * length, static_cast<long long>(std::min(wanted, 1e18)));
+}
+
 // The vectors of a scanned file: up to `rows` items, their components the
-// values most rows hold.
-Table TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadReport& seen) {
+// values most rows hold. The names and classes are taken first, with the
+// notes that quote the file; then `release` may let the file's bytes go
+// before the values take their room. Nothing, with `more` set to the
+// bytes to read, when the data are a file's start that holds too few rows.
+std::optional<Table> TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadReport& seen,
+                                 const std::function<void()>& release, long long* more, long length) {
     std::vector<float> values(RowRoom(t));
-    LeaveOutEmptyInRowsTaken(data, t, rows, seen.columns, values.data());
+    const bool drops = DropsThousand(t, seen.columns);
+    LeaveOutEmptyInRowsTaken(t, rows, seen.columns, drops, values.data());
     const ColumnPlan& plan = seen.columns;
-    const int dim = MostRowsHold(data, t, plan, values.data(), seen);
+    Scanned s{data, t, plan, drops};
+    const int dim = MostRowsHold(s, values.data(), seen);
     seen.values = dim;
     const int kept = std::min(dim, kMaxDim);
-    Table table;
-    table.Resize(std::clamp(rows, 0, static_cast<int>(t.rows.size())), kept);
+    const int most = std::clamp(rows, 0, static_cast<int>(t.rows.size()));
+
+    ClassBook classes;
+    ItemFacts facts;
+    std::vector<std::uint32_t> itemRows(1, 0);  // of items 1..n: their row's index among the rows
+    std::vector<int> dataRows(1, 0);
+    const int covered = EachItem(s, rows, dim, values.data(), seen, [&](const TableRow& row, int, int i, int dataRow) {
+        itemRows.push_back(static_cast<std::uint32_t>(&row - t.rows.data()));
+        dataRows.push_back(dataRow);
+        TakeItemFacts(s, row, i, most, classes, facts, seen);
+    });
+    if (!t.complete && seen.rowsLeft == 0) {
+        *more = MoreBytes(t, length, rows, seen.rowsRead + seen.emptyRows);
+        return std::nullopt;
+    }
+    std::vector<std::string> featureNames(static_cast<std::size_t>(kept) + 1);
     for (int k = 1; k <= kept && k <= static_cast<int>(plan.features.size()); ++k)
-        table.featureNames[static_cast<std::size_t>(k)] = TakeName(
+        featureNames[static_cast<std::size_t>(k)] = TakeName(
             plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
             seen.headerLine, seen);
-    ClassBook classes;
-    table.dataRow.assign(static_cast<std::size_t>(table.rows) + 1, 0);
-    const int covered = EachItem(data, t, rows, dim, plan, values.data(), seen,
-                                 [&](const TableRow& row, int n, int i, int dataRow) {
-        table.dataRow[static_cast<std::size_t>(i)] = dataRow;
+    if (release) release();
+    s.data = nullptr;
+
+    Table table;
+    table.Resize(seen.rowsRead, kept);
+    table.featureNames = std::move(featureNames);
+    for (int i = 1; i <= seen.rowsRead; ++i) {
+        const int n = RowValues(s, t.rows[itemRows[static_cast<std::size_t>(i)]], values.data(), nullptr);
         float* out = table.Row(i);
         int missing = 0;
         for (int k = 1; k <= kept; ++k) {
@@ -305,10 +375,13 @@ Table TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadRe
             if (std::isnan(out[k])) ++missing;
         }
         table.missing[static_cast<std::size_t>(i)] = missing;
-        NoteMissing(seen, missing, row.line);
-        TakeItemFacts(data, t, row, plan, i, classes, table, seen);
-    });
-    table.KeepRows(seen.rowsRead);  // rows without a value are no items
+        NoteMissing(seen, missing, t.rows[itemRows[static_cast<std::size_t>(i)]].line);
+    }
+    if (!facts.names.empty()) facts.names.resize(static_cast<std::size_t>(seen.rowsRead) + 1);
+    if (!facts.classes.empty()) facts.classes.resize(static_cast<std::size_t>(seen.rowsRead) + 1);
+    table.names = std::move(facts.names);
+    table.classes = std::move(facts.classes);
+    table.dataRow = std::move(dataRows);
     table.dataRows = covered;
     TakeClasses(classes, plan, table, seen);
     return table;
@@ -319,52 +392,41 @@ Table Refused(ReadReport& seen) {
     return Table{};
 }
 
-}  // namespace
-
-Table ParseVectors(const std::uint8_t* data, long length, int rows, char separator,
-                   const ReadOptions& options, ReadReport& seen) {
+// ParseVectors over data that may be only a file's start: nothing, with
+// `more` set, when it holds too few of the rows.
+std::optional<Table> ParseVectorsFrom(const std::uint8_t* data, long length, bool complete, int rows, char separator,
+                                      const ReadOptions& options, ReadReport& seen,
+                                      const std::function<void()>& release, long long* more) {
     Reset(seen);
     TextTable scanned;
-    if (!Plan(data, length, separator, options, PlanVectorColumns, scanned, seen)) return Refused(seen);
-    return TakeVectors(data, scanned, rows, seen);
+    if (!Plan(data, length, complete, separator, options, PlanVectorColumns, scanned, seen)) return Refused(seen);
+    return TakeVectors(data, scanned, rows, seen, release, more, length);
 }
 
-Table ReadVectors(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
-    FileBytes text;
-    seen = ReadReport{};
-    seen.loaded = LoadFile(name, text, seen.failure);
-    if (!seen.loaded) return Table{};
-    return ParseVectors(text.data(), static_cast<long>(text.size()), rows, '\t', options, seen);
-}
-
-FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport& seen) {
-    ReadVectors(name, rows, options, seen);
-    return ShapeOf(seen);
-}
-
-FileShape ShapeOf(const ReadReport& seen) {
-    if (!seen.loaded || !seen.notText.empty() || !seen.problem.empty()) return {};
-    return {seen.rowsRead, seen.values, LooksLikeMatrix(seen)};
-}
-
-Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separator, const ReadOptions& options,
-                  ReadReport& seen) {
+std::optional<Table> ParseMatrixFrom(const std::uint8_t* data, long length, bool complete, int rows, char separator,
+                                     const ReadOptions& options, ReadReport& seen, long long* more) {
     Reset(seen);
     TextTable scanned;
-    if (rows <= 0 || !Plan(data, length, separator, options, PlanMatrixColumns, scanned, seen))
-        return Refused(seen);
+    if (rows <= 0) return Refused(seen);
+    if (!Plan(data, length, complete, separator, options, PlanMatrixColumns, scanned, seen)) return Refused(seen);
+    if (!scanned.complete && static_cast<int>(scanned.rows.size()) <= rows) {
+        *more = MoreBytes(scanned, length, rows, static_cast<int>(scanned.rows.size()));
+        return std::nullopt;
+    }
     const ColumnPlan& plan = seen.columns;
+    const Scanned s{data, scanned, plan, DropsThousand(scanned, plan)};
     std::vector<float> values(RowRoom(scanned));
     Table table;
     table.Resize(std::min(rows, static_cast<int>(scanned.rows.size())), static_cast<int>(values.size()) - 1);
     ClassBook none;
+    ItemFacts facts;
     for (const TableRow& row : scanned.rows) {
         if (seen.rowsRead == rows) {
             ++seen.rowsLeft;
             continue;
         }
         const int r = ++seen.rowsRead;
-        const int n = RowValues(data, scanned, row, plan, values.data(), &seen);
+        const int n = RowValues(s, row, values.data(), &seen);
         seen.lastRowValues = n;
         seen.lastDataLine = row.line;
         seen.widestRow = std::max(seen.widestRow, n);
@@ -383,8 +445,9 @@ Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separato
         table.missing[static_cast<std::size_t>(r)] = missing;
         NoteMissing(seen, missing, row.line);
         if (r > n || values[static_cast<std::size_t>(r - 1)] != 0.0f) seen.zeroDiagonal = false;
-        TakeItemFacts(data, scanned, row, plan, r, none, table, seen);
+        TakeItemFacts(s, row, r, table.rows, none, facts, seen);
     }
+    table.names = std::move(facts.names);
     seen.values = seen.firstRowValues;
     // Without a column of names, the header names the items.
     if (plan.namesColumn == 0)
@@ -397,12 +460,65 @@ Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separato
     return table;
 }
 
-Table ReadMatrix(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
-    FileBytes text;
+// Reads a file's start, and more of it while `parse` asks for more: a
+// table of millions of rows is not read whole for the first few hundred.
+template <class Parse>
+Table ReadFileStart(const char* name, ReadReport& seen, Parse parse) {
     seen = ReadReport{};
-    seen.loaded = LoadFile(name, text, seen.failure);
-    if (!seen.loaded) return Table{};
-    return ParseMatrix(text.data(), static_cast<long>(text.size()), rows, '\t', options, seen);
+    FileStart file;
+    seen.loaded = file.Open(name, seen.failure);
+    long long want = kFirstBytes;
+    while (seen.loaded) {
+        seen.loaded = file.ReadTo(want, seen.failure);
+        if (!seen.loaded) break;
+        FileBytes& text = file.Text();
+        long long more = 0;
+        std::optional<Table> table =
+            parse(text.data(), static_cast<long>(text.size()), file.Whole(), [&] { file.Release(); }, &more);
+        if (table) return std::move(*table);
+        want = std::max(more, want + 1);
+    }
+    return Table{};
+}
+
+}  // namespace
+
+Table ParseVectors(const std::uint8_t* data, long length, int rows, char separator, const ReadOptions& options,
+                   ReadReport& seen) {
+    long long more = 0;
+    return *ParseVectorsFrom(data, length, true, rows, separator, options, seen, {}, &more);
+}
+
+Table ReadVectors(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
+    return ReadFileStart(name, seen,
+                         [&](const std::uint8_t* data, long length, bool whole, const std::function<void()>& release,
+                             long long* more) {
+                             return ParseVectorsFrom(data, length, whole, rows, '\t', options, seen, release, more);
+                         });
+}
+
+FileShape InspectFile(const char* name, const ReadOptions& options, int rows, ReadReport& seen) {
+    ReadVectors(name, rows, options, seen);
+    return ShapeOf(seen);
+}
+
+FileShape ShapeOf(const ReadReport& seen) {
+    if (!seen.loaded || !seen.notText.empty() || !seen.problem.empty()) return {};
+    return {seen.rowsRead, seen.values, LooksLikeMatrix(seen)};
+}
+
+Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separator, const ReadOptions& options,
+                  ReadReport& seen) {
+    long long more = 0;
+    return *ParseMatrixFrom(data, length, true, rows, separator, options, seen, &more);
+}
+
+Table ReadMatrix(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
+    return ReadFileStart(name, seen,
+                         [&](const std::uint8_t* data, long length, bool whole, const std::function<void()>&,
+                             long long* more) {
+                             return ParseMatrixFrom(data, length, whole, rows, '\t', options, seen, more);
+                         });
 }
 
 bool TableRead::Answers(const char* file, int asked, const ReadOptions& with) const {

@@ -64,12 +64,6 @@ bool LooksLikeMarkup(const std::uint8_t* data, long n) {
     return false;
 }
 
-// A quoted field's text: "" inside the quotes reads as ".
-std::string Unescaped(std::string text) {
-    for (std::size_t i = 0; (i = text.find("\"\"", i)) != std::string::npos; ++i) text.erase(i, 1);
-    return text;
-}
-
 // Why the first bytes are no text of this tool's kind: text in UTF-16 or
 // UTF-32 (a byte-order mark, or zero bytes in step), binary data (a zero
 // byte, or mostly control bytes and bytes that are no UTF-8), or markup.
@@ -109,6 +103,7 @@ std::string NotText(const std::uint8_t* data, long length) {
 }
 
 // A byte outside double quotes: quote-aware search within one line.
+// A byte outside double quotes: quote-aware search within one line.
 template <typename Found>
 void EachUnquoted(std::string_view line, Found found) {
     bool quoted = false;
@@ -127,54 +122,109 @@ bool HasUnquoted(std::string_view line, char c) {
     return has;
 }
 
-// The fields of one line: emit(from, to, quoted) for each, in order. Runs of
-// the separator are one when collapsing: leading ones are skipped, trailing
-// ones give a last field of 0 (tabs: trailingValue) or nothing (spaces).
-// Otherwise every separator ends one field, so an empty field is one.
+// How a row is cut into fields.
+struct Splitting {
+    char separator;
+    bool collapse;       // a run of separators is one
+    bool trailingValue;  // and a run at the row's end is one more value, 0 (tabs)
+};
+
+// The quote that closes a quoted field whose text starts at p: the first
+// one not doubled, on this line or a later one; null when the data end
+// first.
+const std::uint8_t* ClosingQuote(const std::uint8_t* p, const std::uint8_t* end) {
+    while (p < end) {
+        const void* q = std::memchr(p, '"', static_cast<std::size_t>(end - p));
+        if (!q) return nullptr;
+        const auto* quote = static_cast<const std::uint8_t*>(q);
+        if (quote + 1 < end && quote[1] == '"') {
+            p = quote + 2;
+            continue;
+        }
+        return quote;
+    }
+    return nullptr;
+}
+
+// The fields of the row that starts at p: emit(from, to, quoted, trailing)
+// for each, in order. Runs of the separator are one when collapsing:
+// leading ones are skipped, trailing ones give a last field of 0
+// (trailingValue) or nothing. Otherwise every separator ends one field, so
+// an empty field is one. A field that opens with a quote (after blanks)
+// runs to its closing quote, across line ends; one that never closes ends
+// with its line. Returns the row's end, its line end (or `end`); null
+// when the data are only a file's start and end before the row does.
 template <typename Emit>
-void SplitLine(const std::uint8_t* p, const std::uint8_t* lineEnd, char separator, bool collapse,
-               bool trailingValue, Emit emit) {
-    const std::uint8_t sep = static_cast<std::uint8_t>(separator);
+const std::uint8_t* SplitRow(const std::uint8_t* p, const std::uint8_t* end, const Splitting& s, bool complete,
+                             Emit emit) {
+    const std::uint8_t sep = static_cast<std::uint8_t>(s.separator);
     const auto skipRun = [&] {
-        while (p < lineEnd && *p == sep) ++p;
+        while (p < end && *p == sep) ++p;
     };
-    if (collapse) skipRun();
+    // Whether only blanks are left on the line; then p is at its end.
+    const auto restIsBlank = [&] {
+        const std::uint8_t* q = p;
+        while (q < end && *q != '\n' && IsBlankByte(*q)) ++q;
+        if (q < end && *q != '\n') return false;
+        p = q;
+        return true;
+    };
+    if (s.collapse) skipRun();
     while (true) {
         const std::uint8_t* start = p;
         bool quoted = false;
-        // A field that opens with a quote (after blanks) runs to its closing quote.
         const std::uint8_t* q = p;
-        while (q < lineEnd && (*q == ' ' || *q == '\t') && *q != sep) ++q;
-        if (q < lineEnd && *q == '"') {
+        while (q < end && (*q == ' ' || *q == '\t') && *q != sep) ++q;
+        if (q < end && *q == '"') {
             quoted = true;
-            const std::uint8_t* close = q + 1;
-            while (close < lineEnd) {
-                if (*close == '"') {
-                    if (close + 1 < lineEnd && close[1] == '"') {
-                        close += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++close;
-            }
-            p = close < lineEnd ? close + 1 : lineEnd;
+            const std::uint8_t* close = ClosingQuote(q + 1, end);
+            if (!close && !complete) return nullptr;
+            p = close ? close + 1 : LineEnd(q, end);
         }
-        while (p < lineEnd && *p != sep) ++p;
+        while (p < end && *p != sep && *p != '\n') ++p;
         emit(start, p, quoted, false);
-        if (p >= lineEnd) return;
+        if (p >= end || *p == '\n') return p < end || complete ? p : nullptr;
         ++p;  // the separator
-        if (collapse) {
+        if (s.collapse) {
             skipRun();
-            if (p >= lineEnd || BlankLine(p, lineEnd)) {
-                if (trailingValue && p >= lineEnd) emit(p, p, false, true);
-                return;
+            const bool atEnd = p >= end || *p == '\n';
+            if (atEnd || restIsBlank()) {
+                if (s.trailingValue && atEnd) emit(p, p, false, true);
+                return p < end || complete ? p : nullptr;
             }
-        } else if (p >= lineEnd) {
+        } else if (p >= end || *p == '\n') {
             emit(p, p, false, false);  // a separator at the line's end: an empty last field
-            return;
+            return p < end || complete ? p : nullptr;
         }
     }
+}
+
+// Calls blank(number) for each blank line and row(p, rowEnd, number) for
+// each row from p on (its first line's number), splitting each with
+// field(from, to, quoted, trailing) first; row returns false to stop.
+// Returns where the rows end: past the last whole one.
+template <typename Field, typename Blank, typename Row>
+const std::uint8_t* EachRow(const std::uint8_t* p, const std::uint8_t* end, int number, const Splitting& s,
+                            bool complete, Field field, Blank blank, Row row) {
+    while (p < end) {
+        const std::uint8_t* lineEnd = LineEnd(p, end);
+        if (lineEnd == end && !complete) break;  // a line cut short by the data's end
+        if (BlankLine(p, lineEnd)) {
+            blank(number++);
+            p = lineEnd < end ? lineEnd + 1 : end;
+            continue;
+        }
+        const std::uint8_t* rowEnd = SplitRow(p, end, s, complete, field);
+        if (!rowEnd) break;
+        if (!row(p, rowEnd, number)) return p;
+        number += 1 + (rowEnd > lineEnd ? static_cast<int>(std::count(lineEnd, rowEnd, '\n')) : 0);
+        p = rowEnd < end ? rowEnd + 1 : end;
+    }
+    return p;
+}
+
+Splitting SplittingOf(const TextTable& t) {
+    return {t.separator, t.collapse, t.trailingValue};
 }
 
 std::string_view Trim(std::string_view s) {
@@ -226,13 +276,14 @@ struct LineFields {
     std::vector<bool> quoted;
 };
 
+// The fields of one line (a header's: its quotes end with it).
 LineFields FieldsOf(const std::uint8_t* p, const std::uint8_t* lineEnd, char separator, bool collapse) {
     LineFields out;
-    SplitLine(p, lineEnd, separator, collapse, false,
-              [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
-                  out.texts.push_back(Unquoted(Text(from, to), quoted));
-                  out.quoted.push_back(quoted);
-              });
+    SplitRow(p, lineEnd, {separator, collapse, false}, true,
+             [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
+                 out.texts.push_back(Unquoted(Text(from, to), quoted));
+                 out.quoted.push_back(quoted);
+             });
     return out;
 }
 
@@ -279,25 +330,22 @@ bool Separates(std::string_view line, char separator) {
 }
 
 }  // namespace
-
-std::string CellText(const std::uint8_t* data, const TableCell& cell) {
-    std::string text(reinterpret_cast<const char*>(data) + cell.at, cell.size);
-    return cell.quoted ? Unescaped(std::move(text)) : text;
+std::string Unescaped(const FieldView& field) {
+    std::string text(field.text);
+    if (!field.quoted) return text;
+    for (std::size_t i = 0; (i = text.find("\"\"", i)) != std::string::npos; ++i) text.erase(i, 1);
+    return text;
 }
 
 TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
-    TableCell cell{TableCell::Text, quoted, 0.0f, 0, 0};
     // Most fields are plain numbers: a digit first is no marker and groups nothing.
     if (!text.empty() && text.front() >= '0' && text.front() <= '9' && !quoted) {
         const FileReal read = ParseFileReal(text, decimalComma);
-        cell.kind = !read.finite ? TableCell::NotFinite : read.number ? TableCell::Number : TableCell::Text;
-        cell.value = read.number && read.finite ? read.value : 0.0f;
-        return cell;
+        return !read.finite ? TableCell::Of(CellKind::NotFinite)
+               : read.number ? TableCell::Number(read.value)
+                             : TableCell::Of(CellKind::Text);
     }
-    if (MissingMarker(text)) {
-        cell.kind = TableCell::Missing;
-        return cell;
-    }
+    if (MissingMarker(text)) return TableCell::Of(CellKind::Missing);
     // A quoted "1,065.0": the comma groups thousands.
     std::string grouped;
     if (quoted && !decimalComma) {
@@ -309,13 +357,27 @@ TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
         }
     }
     const FileReal read = ParseFileReal(text, decimalComma);
-    if (!read.finite) {
-        cell.kind = TableCell::NotFinite;
-    } else if (read.number) {
-        cell.kind = TableCell::Number;
-        cell.value = read.value;
-    }
-    return cell;
+    return !read.finite ? TableCell::Of(CellKind::NotFinite)
+           : read.number ? TableCell::Number(read.value)
+                         : TableCell::Of(CellKind::Text);
+}
+
+void TextTable::Fields(const std::uint8_t* data, const TableRow& row, std::vector<FieldView>& fields) const {
+    fields.clear();
+    SplitRow(data + row.at, data + row.end, SplittingOf(*this), true,
+             [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
+                 fields.push_back({Unquoted(Text(from, to), quoted), quoted});
+             });
+}
+
+std::string TextTable::CellText(const std::uint8_t* data, const TableRow& row, int column) const {
+    int c = 0;
+    std::string text;
+    SplitRow(data + row.at, data + row.end, SplittingOf(*this), true,
+             [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
+                 if (++c == column) text = Unescaped({Unquoted(Text(from, to), quoted), quoted});
+             });
+    return text;
 }
 
 namespace {
@@ -389,47 +451,56 @@ Line ReadHeader(TextTable& table, const Line& first, const Line& second, const s
     if (table.headerKind != HeaderKind::None) {
         table.headerLine = first.number;
         for (std::string_view f : FieldsOf(first.p, first.end, table.separator, table.collapse).texts) {
-            table.header.push_back(Unescaped(std::string(f)));
+            table.header.push_back(Unescaped({f, true}));
         }
     }
     return data1;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+
+// The shape of a field that may be a number: one with a decimal comma
+// (dots, if any, grouping thousands before it), one with a decimal point
+// (commas, if any, grouping thousands before it), or neither: a word, a
+// date, a whole number.
+enum class Numeral { Other, Point, Comma };
+
+Numeral NumeralOf(std::string_view text) {
+    const std::size_t comma = text.find(','), dot = text.find('.');
+    if (comma == std::string_view::npos && dot == std::string_view::npos) return Numeral::Other;
+    if (comma != std::string_view::npos && ParseFileReal(text, true).number) return Numeral::Comma;
+    if (dot == std::string_view::npos || (comma != std::string_view::npos && text.rfind('.') < text.rfind(',')))
+        return Numeral::Other;
+    std::string plain(text);
+    plain.erase(std::remove(plain.begin(), plain.end(), ','), plain.end());
+    return ParseFileReal(plain).number ? Numeral::Point : Numeral::Other;
 }
 
-// Whether the dot at `at` groups thousands before a decimal comma, as in
-// 12.345.678,5: the digits, dots and commas around it read one to three
-// digits, then dots each followed by three, then one comma and digits.
-bool ThousandsDot(std::string_view text, std::size_t at) {
-    const auto inNumeral = [](char c) { return IsDigit(c) || c == '.' || c == ','; };
-    std::size_t from = at, to = at;
-    while (from > 0 && inNumeral(text[from - 1])) --from;
-    while (to < text.size() && inNumeral(text[to])) ++to;
-    const std::string_view numeral = text.substr(from, to - from);
-    const std::size_t comma = numeral.find(',');
-    if (comma == std::string_view::npos ||
-        numeral.find_first_not_of("0123456789", comma + 1) != std::string_view::npos)
-        return false;
-    const std::size_t firstDot = numeral.find('.');
-    if (firstDot < 1 || firstDot > 3) return false;
-    for (std::size_t i = firstDot; i < comma; i += 4)
-        if (numeral[i] != '.' || i + 4 > comma ||
-            numeral.substr(i + 1, 3).find_first_not_of("0123456789") != std::string_view::npos)
-            return false;
-    return true;
-}
-
-// Decimal commas: with tabs or semicolons between values, commas in the
-// data and no decimal point anywhere in it: every dot groups thousands.
-bool DecimalComma(char separator, std::string_view rest, bool& thousandsDots) {
-    if ((separator != '\t' && separator != ';') || rest.find(',') == std::string_view::npos) return false;
-    for (std::size_t dot = rest.find('.'); dot != std::string_view::npos; dot = rest.find('.', dot + 1)) {
-        if (!ThousandsDot(rest, dot)) return false;
-        thousandsDots = true;
-    }
-    return true;
+// Decimal commas: with tabs or semicolons between values, some value with
+// a decimal comma and none with a decimal point. Only values that look like
+// numbers decide: a dot in a name or a date changes nothing.
+void DecideDecimalComma(TextTable& table, const Line& data1, const std::uint8_t* end) {
+    if (table.separator != '\t' && table.separator != ';') return;
+    if (!std::memchr(data1.p, ',', static_cast<std::size_t>(end - data1.p))) return;
+    bool comma = false, point = false, dots = false;
+    EachRow(
+        data1.p, end, data1.number, SplittingOf(table), table.complete,
+        [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
+            const std::string_view text = Unquoted(Text(from, to), quoted);
+            switch (NumeralOf(text)) {
+                case Numeral::Comma:
+                    comma = true;
+                    dots = dots || text.find('.') != std::string_view::npos;
+                    break;
+                case Numeral::Point:
+                    point = true;
+                    break;
+                case Numeral::Other:
+                    break;
+            }
+        },
+        [](int) {}, [&](const std::uint8_t*, const std::uint8_t*, int) { return !point; });
+    table.decimalComma = comma && !point;
+    table.thousandsDots = table.decimalComma && dots;
 }
 
 // How many of the counts equal the most common one.
@@ -438,54 +509,61 @@ int Agreeing(const std::vector<int>& counts) {
     return static_cast<int>(std::count(counts.begin(), counts.end(), most));
 }
 
+// The fields of each row, split one way.
+std::vector<int> FieldCounts(const TextTable& table, const Line& data1, const std::uint8_t* end,
+                             const Splitting& s) {
+    std::vector<int> counts;
+    int fields = 0;
+    EachRow(
+        data1.p, end, data1.number, s, table.complete, [&](auto, auto, bool, bool) { ++fields; }, [](int) {},
+        [&](const std::uint8_t*, const std::uint8_t*, int) {
+            counts.push_back(std::exchange(fields, 0));
+            return true;
+        });
+    return counts;
+}
+
 // Tabs: a run is one separator, unless more rows line up when every tab
 // ends one field (a table with empty cells).
-bool SingleTabs(const std::uint8_t* from, const std::uint8_t* end) {
-    const std::string_view rest = Text(from, end);
+bool SingleTabs(const TextTable& table, const Line& data1, const std::uint8_t* end) {
+    const std::string_view rest = Text(data1.p, end);
     if (rest.find("\t\t") == std::string_view::npos && rest.find("\n\t") == std::string_view::npos &&
         rest.front() != '\t')
         return false;
-    std::vector<int> collapsed, single;
-    for (const std::uint8_t* p = from; p < end; p = NextLine(p, end)) {
-        const std::uint8_t* lineEnd = LineEnd(p, end);
-        if (BlankLine(p, lineEnd)) continue;
-        int c = 0, s = 0;
-        SplitLine(p, lineEnd, '\t', true, true, [&](auto, auto, bool, bool) { ++c; });
-        SplitLine(p, lineEnd, '\t', false, false, [&](auto, auto, bool, bool) { ++s; });
-        collapsed.push_back(c);
-        single.push_back(s);
-    }
+    const std::vector<int> collapsed = FieldCounts(table, data1, end, {'\t', true, true});
+    const std::vector<int> single = FieldCounts(table, data1, end, {'\t', false, false});
     return collapsed != single && Agreeing(single) > Agreeing(collapsed);
 }
 
 // Every row from the first data line on, each field classified once.
 void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, const std::uint8_t* end) {
-    const bool trailingValue = table.collapse && table.separator == '\t';
     // Room for every line, and for as many fields on each as on the first,
     // taken at once: a table of megabytes is not copied as it grows.
     const auto lines = static_cast<std::size_t>(std::count(data1.p, end, '\n')) + 1;
     table.rows.reserve(lines);
-    int number = data1.number;
-    for (const std::uint8_t* p = data1.p; p < end; p = NextLine(p, end), ++number) {
-        const std::uint8_t* lineEnd = LineEnd(p, end);
-        if (BlankLine(p, lineEnd)) {
+    TableRow row{};
+    row.first = 0;
+    const std::uint8_t* rowsEnd = EachRow(
+        data1.p, end, data1.number, SplittingOf(table), table.complete,
+        [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool trailing) {
+            const std::string_view text = Unquoted(Text(from, to), quoted);
+            table.quotedFields = table.quotedFields || quoted;
+            table.cells.push_back(trailing ? TableCell::Number(0.0f) : ClassifyField(text, quoted, table.decimalComma));
+        },
+        [&](int number) {
             if (table.blankLines++ == 0) table.firstBlankLine = number;
-            continue;
-        }
-        TableRow row{number, static_cast<int>(table.cells.size()), 0};
-        SplitLine(p, lineEnd, table.separator, table.collapse, trailingValue,
-                  [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool trailing) {
-                      const std::string_view text = Unquoted(Text(from, to), quoted);
-                      TableCell cell = trailing ? TableCell{TableCell::Number, false, 0.0f, 0, 0}
-                                                : ClassifyField(text, quoted, table.decimalComma);
-                      cell.at = static_cast<std::uint32_t>(text.data() - reinterpret_cast<const char*>(data));
-                      cell.size = static_cast<std::uint32_t>(text.size());
-                      table.cells.push_back(cell);
-                      ++row.count;
-                  });
-        if (table.rows.empty()) table.cells.reserve(lines * static_cast<std::size_t>(row.count + 1));
-        table.rows.push_back(row);
-    }
+        },
+        [&](const std::uint8_t* at, const std::uint8_t* rowEnd, int number) {
+            const auto cells = static_cast<std::uint32_t>(table.cells.size());
+            row = {static_cast<std::uint32_t>(at - data), static_cast<std::uint32_t>(rowEnd - data), number, row.first,
+                   static_cast<int>(cells - row.first)};
+            if (table.rows.empty()) table.cells.reserve(lines * static_cast<std::size_t>(row.count));
+            table.rows.push_back(row);
+            row.first = cells;
+            return true;
+        });
+    table.cells.resize(row.first);  // the fields of a row the data cut short
+    table.scanned = rowsEnd - data;
 }
 
 }  // namespace
@@ -502,8 +580,9 @@ int MostCommonCount(const std::vector<int>& counts) {
     return best;
 }
 
-TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
+TextTable ScanTable(const std::uint8_t* data, long length, char expected, bool complete) {
     TextTable table;
+    table.complete = complete;
     const std::uint8_t* const end = data + std::max(length, 0L);
     table.notText = NotText(data, length);
     if (!table.notText.empty()) return table;
@@ -516,9 +595,13 @@ TextTable ScanTable(const std::uint8_t* data, long length, char expected) {
     const Line data1 = ReadHeader(table, first, second, end, expected);
     if (!data1.p) return table;
     table.firstDataLine = data1.number;
-    table.decimalComma = DecimalComma(table.separator, Text(data1.p, end), table.thousandsDots);
-    if (table.separator == '\t' && SingleTabs(data1.p, end)) {
+    // A run of tabs ending a row is one more value, 0, in a plain tab file:
+    // under a header it ends the row's last, empty field.
+    table.trailingValue = table.collapse && table.separator == '\t' && table.headerKind == HeaderKind::None;
+    DecideDecimalComma(table, data1, end);
+    if (table.separator == '\t' && SingleTabs(table, data1, end)) {
         table.collapse = false;
+        table.trailingValue = false;
         table.singleTabs = true;
     }
     ReadRows(table, data, data1, end);

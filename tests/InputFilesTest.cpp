@@ -16,6 +16,7 @@
 #include "table/ReadNotes.h"
 #include "table/TableReader.h"
 #include "text/Numbers.h"
+#include "text/Words.h"
 
 namespace {
 
@@ -129,6 +130,31 @@ TEST_F(InputFiles, ItemsKeepTheirDataRows) {
     EXPECT_EQ(t.dataRows, 2);
     const Table picked = t.Reordered({1});
     EXPECT_EQ(picked.DataRow(1), 1);
+}
+
+// A read takes the start of a file that holds the rows it needs, and the
+// whole file only when it needs all of it: what lies beyond is not seen.
+TEST_F(InputFiles, AFewRowsOfALargeFileReadItsStartAlone) {
+    std::string text;
+    for (int r = 0; r < 200000; ++r) text += Format("%d.5\t%d\n", r % 9, r % 7);
+    Table t = Read(text + "x\ty\n", 10);
+    EXPECT_EQ(t.rows, 10);
+    EXPECT_TRUE(report.restUnread);
+    EXPECT_LT(report.rowsLeft, 200000 - 10);
+    EXPECT_EQ(VectorReadNotes(report, "v.txt", 10).back(),
+              "warning: more rows after line 10 not read: only the first 10 (\"Input size\") used");
+    EXPECT_EQ(report.notNumbers, 0);  // the last line's text is not reached
+    t = Read(text + "x\ty\n", 300000);
+    EXPECT_EQ(t.rows, 200000);
+    EXPECT_FALSE(report.restUnread);
+    EXPECT_EQ(report.notNumbers, 2);
+    // Rows whose quoted names hold line ends, across where a read stops first.
+    text = "name\tx\n";
+    for (int r = 1; r <= 40000; ++r) text += Format("\"row\n%d\"\t%d.25\n", r, r % 11);
+    t = Read(text, 30000);
+    ASSERT_EQ(t.rows, 30000);
+    EXPECT_EQ(t.Name(30000), "row\n30000");
+    EXPECT_EQ(report.lastDataLine, 60000);  // its first line
 }
 
 // The command line's read to learn a file's shape serves its run only where
@@ -351,7 +377,8 @@ INSTANTIATE_TEST_SUITE_P(
              "in all)",
              "warning: 1 value missing in 1 row (line 2 first): distances use the components both "
              "items have",
-             "warning: line 3: the value 1000 is reserved and skipped (1 value in all)",
+             "warning: line 3: the value 1000 is reserved and skipped (1 value in all); the values after it "
+             "moved one column left in 1 row",
              "warning: 1 more row after line 3 not read: only the first 3 (\"Input size\") used"}},
         RealWorldFile{
             "emptyCellsBetweenTabs",
@@ -461,6 +488,52 @@ INSTANTIATE_TEST_SUITE_P(
                       {"line 1 is a header: it holds no number",
                        "warning: column 3 \"c\" holds no value in the 2 rows taken: left out",
                        "warning: 1 more row after line 3 not read: only the first 2 (\"Input size\") used"}},
+        RealWorldFile{"aThousandInATableWithAHeader",
+                      "a,b,c\n1,1000,5\n1,2,5\n1,2,9\n2,3,5\n",
+                      4,
+                      {"1 1000 5", "1 2 5"},
+                      "read 4 rows of 3 values from data.txt",
+                      {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab"}},
+        RealWorldFile{"titlesThatLookLikeNumbers",
+                      "title,genre,x\n1984,Drama,1.5\nAlien,Horror,2\nBrazil,Comedy,3.5\n300,Action,1\n"
+                      "Heat,Crime,2\n",
+                      5,
+                      {"1.5", "2"},
+                      "read 5 rows of 1 value from data.txt; names from column 1 \"title\"",
+                      {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+                       "warning: column 2 \"genre\" holds text besides the names, column 1 \"title\": left out"},
+                      {"1984", "Alien", "Brazil", "300", "Heat"}},
+        RealWorldFile{"dotsInNamesAndDatesBesideDecimalCommas",
+                      "Ort;Datum;x\nSt. Gallen;01.02.2020;1,5\nBern;02.02.2020;3,5\nChur;03.02.2020;5,25\n",
+                      3,
+                      {"1.5", "3.5", "5.25"},
+                      "read 3 rows of 1 value from data.txt; names from column 1 \"Ort\"",
+                      {"line 1 is a header: it holds no number", "values separated by semicolons: line 2 has no tab",
+                       "warning: from line 2 on, commas in numbers and no decimal point: commas read as decimal "
+                       "points",
+                       "warning: column 2 \"Datum\" holds text besides the names, column 1 \"Ort\": left out"},
+                      {"St. Gallen", "Bern", "Chur"}},
+        RealWorldFile{"aQuotedNameWithALineBreak",
+                      "\"name\",\"x\",\"y\"\n\"line\nbreak\",1,2\n\"b\",3,4\n\"c\",5,NA\n",
+                      3,
+                      {"1 2", "3 4", "5 NA"},
+                      "read 3 rows of 2 values from data.txt; names from column 1 \"name\"",
+                      {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+                       "warning: 1 value missing in 1 row (line 5 first): distances use the components both "
+                       "items have"},
+                      {"line\nbreak", "b", "c"}},
+        RealWorldFile{"aTargetOfMoreValuesThanAClassHas",
+                      [] {
+                          std::string text = "a,b,target\n";
+                          for (int r = 0; r < 60; ++r) text += Format("%d.5,%d,%d\n", r % 7, r % 5, r % 26);
+                          return text;
+                      }(),
+                      60,
+                      {"0.5 0 0", "1.5 1 1"},
+                      "read 60 rows of 3 values from data.txt",
+                      {"line 1 is a header: it holds no number", "values separated by commas: line 2 has no tab",
+                       "warning: column 3 \"target\" holds more than 20 whole values, more than a class has: "
+                       "read as a feature"}},
         RealWorldFile{"quotedThousandsAndMacLineEnds",
                       "\"1,065.0\",2\r\"2,130.5\",4\r",
                       2,
@@ -537,7 +610,7 @@ TEST(TableScan, RefusesBinaryAndWideTextWithTheReason) {
                      "2\0\0\0\n\0\0\0",
                      16),
          "v.txt is UTF-16 or UTF-32 text: save it as UTF-8"},
-        {"1,5;2,5\n3,5;1.23,5\n", "v.txt holds no number in any row"},
+        {"a,b;c\nd;e,f\n", "v.txt holds no number in any row"},
         {std::string(40, '\xB7') + "\n1\t2\n", "v.txt is binary data, not a text table"},
         {"<?xml version=\"1.0\"?>\n<svg width=\"641\" height=\"677\">\n",
          "v.txt is markup (XML, SVG or HTML), not a text table"},
@@ -614,17 +687,18 @@ TEST_F(InputFiles, ResultReaderStopsAt400AndGivesNoneForNoFile) {
 }
 
 // The result files lie in the input's folder: the path up to its last
-// separator of either kind, whole however long.
-TEST(ResultPaths, FollowTheLastSeparatorOfEitherKind) {
+// slash, whole however long; a backslash is part of a name.
+TEST(ResultPaths, FollowTheLastSlash) {
     const std::string deep = "/tmp/" + std::string(150, 'a') + "/Ärger ünd Ölmühle/";
     const struct {
         std::string input, folder;
     } cases[] = {
-        {"C:\\data\\set1.txt", "C:\\data\\"},
-        {"D:/x\\y/data.txt", "D:/x\\y/"},
+        {"sub/iris\\v2.txt", "sub/"},
+        {"D:/x\\y/data\\set.txt", "D:/x\\y/"},
         {"plain.txt", ""},
         {deep + "input.txt", deep},
     };
+    EXPECT_EQ(BaseName("sub/iris\\v2.txt"), "iris\\v2.txt");
     for (const auto& c : cases) {
         const ResultPaths paths = ResultPathsBeside(c.input);
         EXPECT_EQ(paths.soc, c.folder + "soc.dat");

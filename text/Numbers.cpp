@@ -158,6 +158,28 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// With a decimal comma, whether the dots of a token group the digits of
+// its whole part in threes (12.345.678,5): after a sign, one to three
+// digits, then groups of a dot and three digits, up to the comma or the
+// token's end; a token without dots groups nothing wrongly.
+bool ThousandsGrouped(std::string_view token) {
+    std::size_t i = !token.empty() && (token[0] == '+' || token[0] == '-') ? 1 : 0;
+    const std::size_t whole = std::min(token.find(','), token.size());
+    const std::size_t firstDot = token.find('.');
+    if (firstDot == std::string_view::npos) return true;
+    if (firstDot > whole) return false;  // a dot after the comma
+    const std::size_t lead = firstDot - i;
+    if (lead < 1 || lead > 3) return false;
+    for (std::size_t k = i; k < firstDot; ++k)
+        if (!IsDigit(token[k])) return false;
+    for (i = firstDot; i < whole; i += 4) {
+        if (token[i] != '.' || i + 4 > whole) return false;
+        for (std::size_t k = i + 1; k < i + 4; ++k)
+            if (!IsDigit(token[k])) return false;
+    }
+    return i == whole;
+}
+
 }  // namespace
 
 double ParseReal(std::string_view text) {
@@ -177,7 +199,9 @@ FileReal ParseFileReal(std::string_view text, bool decimalComma) {
     std::string_view token = Trimmed(text);
     char local[64];
     std::string longer;
+    bool grouped = true;
     if (decimalComma && token.find_first_of(",.") != std::string_view::npos) {
+        grouped = ThousandsGrouped(token);
         char* out = local;
         if (token.size() > sizeof local) {
             longer.assign(token);
@@ -194,7 +218,7 @@ FileReal ParseFileReal(std::string_view text, bool decimalComma) {
     if (!token.empty() && (token[0] == '+' || token[0] == '-')) ++i;
     // The word, in any case, and nothing after it.
     const auto names = [&](std::string_view word) { return EqualsIgnoringCase(token.substr(i), word); };
-    const bool number = end > 0 && end == token.size();
+    const bool number = grouped && end > 0 && end == token.size();
     return {value, std::isfinite(value) && !names("inf") && !names("infinity") && !names("nan"), number};
 }
 

@@ -14,9 +14,10 @@ double ParseReal(std::string_view text);
 // A value of an input file, a token whole however long: the decimal
 // conversion in single precision of the token without the blanks and the
 // double quotes around it, with a comma read as the decimal point when the
-// file writes decimal commas (its dots then group thousands: they are
-// dropped). `finite` is false for the words "inf",
-// "infinity" and "nan" (any case, after a sign) and for values beyond a
+// file writes decimal commas (its dots then group thousands in threes before
+// the comma and are dropped; a token with other dots is no number).
+// `finite` is false for the words "inf", "infinity" and "nan" (any case,
+// after a sign) and for values beyond a
 // float, so that a file holding them is refused instead of read as zeros;
 // `number` is false when the token is not one number entirely (empty, a
 // word, a number with text after it), though it still reads as what its

@@ -15,6 +15,13 @@ std::string Plural(int n, const char* one, const char* many) {
 }
 
 std::string_view BaseName(std::string_view path) {
-    const std::size_t cut = path.find_last_of("\\/");
+    const std::size_t cut = path.rfind('/');
     return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+    return line;
 }

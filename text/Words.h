@@ -12,3 +12,7 @@ std::string Plural(int n, const char* one, const char* many);
 
 // The file's name without its folder, for messages.
 std::string_view BaseName(std::string_view path);
+
+// A name on one line, as a map's label or a tip shows it: each of its line
+// ends a blank.
+std::string OneLine(std::string_view text);

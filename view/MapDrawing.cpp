@@ -5,11 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "table/Capacities.h"
+#include "text/Words.h"
 #include "view/MapLegend.h"
 #include "view/MarkColours.h"
 #include "view/ViewFit.h"
 #include "view/ViewTransform.h"
-#include "table/Capacities.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ float EdgeLimit(const MapScene& scene) {
 }
 
 std::string MapName(const MapScene& scene, int i) {
-    const std::string& name = scene.table.Name(i);
+    const std::string name = OneLine(scene.table.Name(i));
     if (name.empty()) return std::to_string(scene.Number(i));
     // The byte after the first `chars` characters (a first byte and the
     // continuation bytes after it each).

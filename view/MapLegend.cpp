@@ -6,6 +6,7 @@
 
 #include "text/Numbers.h"
 #include "text/Utf8.h"
+#include "text/Words.h"
 #include "view/MapDrawing.h"
 #include "view/MarkColours.h"
 
@@ -73,7 +74,7 @@ void ClusterEntries(const MapScene& scene, Legend& legend) {
         for (int i = 1; i <= n; ++i) members += clusters.marks[static_cast<std::size_t>(i)].CentreItem() == centre;
         other -= members;
         const std::uint32_t fill = ClusterColour(k);
-        const std::string& centreName = scene.table.Name(centre);
+        const std::string centreName = OneLine(scene.table.Name(centre));
         if (!centreName.empty()) {
             const EntryName name = Shown(centreName.c_str());
             Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%.*s%s: %d", name.bytes,

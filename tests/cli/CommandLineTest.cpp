@@ -39,6 +39,19 @@ TEST_F(CommandLine, WritesTheLinesOfMemo1AndTheRunsFiles) {
     EXPECT_NE(r.err.find("MRP-MDS finished: 20,001 steps, settled in 1,000, "), std::string::npos) << r.err;
 }
 
+// A file name is bytes: one in a legacy code page, with a backslash in it,
+// opens and writes its results in its folder, and shows its stray byte
+// replaced.
+TEST_F(CommandLine, AFileNameInAnyBytesOpens) {
+    std::filesystem::create_directory(File("sub"));
+    const std::string name = File("sub") + "/caf\xE9\\v2.txt";
+    std::filesystem::copy_file(File("iris.txt"), name);
+    const Result r = Itemmap({"mrp-mds", name, "--seed", "1", "--no-settle"});
+    EXPECT_EQ(r.status, kExitFinished) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(File("sub") + "/clusters.dat"));
+    EXPECT_NE(r.out.find("caf\uFFFD\\v2.txt"), std::string::npos) << r.out;
+}
+
 // Settling moves the map alone: Memo1, the Min. Tree lines, distances.dat
 // and clusters.dat do not depend on it.
 TEST_F(CommandLine, SettlingChangesTheMapAlone) {
