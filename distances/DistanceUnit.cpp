@@ -10,6 +10,7 @@
 namespace {
 
 constexpr double kLargestFloat = std::numeric_limits<float>::max();
+constexpr double kTiniestDistance = 0x1p-50;  // its square, 8e-31, is a float of full precision
 
 // The largest distance components 1..dim of items 1..n could make: the
 // largest spread of a component times the square root of the components.
@@ -33,7 +34,11 @@ float PowerOfTwoAbove(double size, double limit) {
 float ChooseDistanceUnit(const Table& items, int n, int dim) {
     n = std::clamp(n, 0, items.rows);
     dim = std::clamp(dim, 0, items.width);
-    return PowerOfTwoAbove(LargestDistance(items, n, dim), std::sqrt(kLargestFloat / kSumRoom));
+    const double largest = LargestDistance(items, n, dim);
+    // Values so small that their squares would fall below what a float
+    // holds in full (1e-30 and less) are brought up to 1 instead.
+    if (largest > 0 && largest < kTiniestDistance) return std::ldexp(1.0f, std::ilogb(largest));
+    return PowerOfTwoAbove(largest, std::sqrt(kLargestFloat / kSumRoom));
 }
 
 OversizedValues FindOversizedValues(const Table& items, int n, int dim) {

@@ -3,7 +3,7 @@
 // two, the table's distance unit, and the distance is multiplied back by
 // it: both exact in binary, so that values whose sums fit as they are (the
 // unit 1) give the very distances they always gave, while larger ones no
-// longer overflow.
+// longer overflow and tiny ones no longer vanish.
 #pragma once
 
 #include "table/Table.h"
@@ -18,7 +18,8 @@ inline constexpr double kSumRoom = 16;
 // The unit for components 1..dim of items 1..n as they stand: the least
 // power of two that keeps any sum of squared differences (the largest
 // spread of a component, squared, times the components) that much below the
-// largest float.
+// largest float; for a largest distance below 2^-50, the power of two that
+// brings it to 1..2.
 float ChooseDistanceUnit(const Table& items, int n, int dim);
 
 // The runs keep the vectors at ten times the values read (and SOC trains

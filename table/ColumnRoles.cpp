@@ -60,21 +60,21 @@ std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* dat
     std::vector<FieldView> fields;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         const TableRow& row = table.rows[r];
-        // The texts of a row are cut from it again, once, when it has any.
-        fields.clear();
-        for (int c = 1; c <= columns && fields.empty(); ++c)
-            if (const TableCell* cell = table.Cell(row, c); cell && cell->Is(CellKind::Text)) table.Fields(data, row, fields);
+        bool split = false;  // the texts of a row are cut from it again, once, when it has any
         for (int c = 1; c <= columns; ++c) {
             ColumnStats& s = stats[static_cast<std::size_t>(c)];
             const TableCell* cell = table.Cell(row, c);
             const bool number = cell && cell->Is(CellKind::Number);
             s.countsFrom1 = s.countsFrom1 && number && cell->bits == static_cast<float>(r + 1);
             s.countsFrom0 = s.countsFrom0 && number && cell->bits == static_cast<float>(r);
-            if (cell && !cell->Is(CellKind::Missing))
-                Count(s, *cell,
-                      cell->Is(CellKind::Text) && static_cast<std::size_t>(c) <= fields.size()
-                          ? fields[static_cast<std::size_t>(c - 1)].text
-                          : std::string_view());
+            if (!cell || cell->Is(CellKind::Missing)) continue;
+            std::string_view text;
+            if (cell->Is(CellKind::Text)) {
+                if (!split) table.Fields(data, row, fields);
+                split = true;
+                if (static_cast<std::size_t>(c) <= fields.size()) text = fields[static_cast<std::size_t>(c - 1)].text;
+            }
+            Count(s, *cell, text);
         }
     }
     return stats;

@@ -318,20 +318,21 @@ int EachItem(const Scanned& s, int rows, int dim, float* values, ReadReport& see
 
 // How much of a file a read asks for next, when the rows it takes are not
 // all in the part it has: as many bytes as those rows and one more took so
-// far, a quarter more, at least twice what it has.
-long long MoreBytes(const TextTable& t, long length, int rows, int items) {
+// far, a quarter more.
+long long MoreBytes(const TextTable& t, int rows, int items) {
     const double perItem = static_cast<double>(std::max(t.scanned, 1L)) / std::max(items, 1);
-    const double wanted = perItem * (static_cast<double>(rows) + 2) * 1.25;
-    return std::max(2LL * length, static_cast<long long>(std::min(wanted, 1e18)));
+    return static_cast<long long>(std::min(perItem * (static_cast<double>(rows) + 2) * 1.25, 1e18));
 }
 
 // The vectors of a scanned file: up to `rows` items, their components the
-// values most rows hold. The names and classes are taken first, with the
-// notes that quote the file; then `release` may let the file's bytes go
-// before the values take their room. Nothing, with `more` set to the
+// values most rows hold. The names and classes are taken with the notes
+// that quote the file; then, unless the values fit beside the file's bytes
+// and cells in three quarters of the file's size again, `release` lets the
+// bytes go before the values take their room: a read keeps to twice the
+// file's size. Nothing, with `more` set to the
 // bytes to read, when the data are a file's start that holds too few rows.
 std::optional<Table> TakeVectors(const std::uint8_t* data, const TextTable& t, int rows, ReadReport& seen,
-                                 const std::function<void()>& release, long long* more, long length) {
+                                 const std::function<void()>& release, long long* more) {
     std::vector<float> values(RowRoom(t));
     const bool drops = DropsThousand(t, seen.columns);
     LeaveOutEmptyInRowsTaken(t, rows, seen.columns, drops, values.data());
@@ -341,33 +342,14 @@ std::optional<Table> TakeVectors(const std::uint8_t* data, const TextTable& t, i
     seen.values = dim;
     const int kept = std::min(dim, kMaxDim);
     const int most = std::clamp(rows, 0, static_cast<int>(t.rows.size()));
-
-    ClassBook classes;
-    ItemFacts facts;
-    std::vector<std::uint32_t> itemRows(1, 0);  // of items 1..n: their row's index among the rows
-    std::vector<int> dataRows(1, 0);
-    const int covered = EachItem(s, rows, dim, values.data(), seen, [&](const TableRow& row, int, int i, int dataRow) {
-        itemRows.push_back(static_cast<std::uint32_t>(&row - t.rows.data()));
-        dataRows.push_back(dataRow);
-        TakeItemFacts(s, row, i, most, classes, facts, seen);
-    });
-    if (!t.complete && seen.rowsLeft == 0) {
-        *more = MoreBytes(t, length, rows, seen.rowsRead + seen.emptyRows);
-        return std::nullopt;
-    }
-    std::vector<std::string> featureNames(static_cast<std::size_t>(kept) + 1);
-    for (int k = 1; k <= kept && k <= static_cast<int>(plan.features.size()); ++k)
-        featureNames[static_cast<std::size_t>(k)] = TakeName(
-            plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
-            seen.headerLine, seen);
-    if (release) release();
-    s.data = nullptr;
+    const auto room = [](std::size_t n, std::size_t each) { return n * each; };
+    const std::size_t tableBytes = room(static_cast<std::size_t>(most) + 1, (static_cast<std::size_t>(kept) + 2) * 4);
+    const bool direct = !release || tableBytes + room(t.cells.size(), sizeof(TableCell)) +
+                                            room(t.rows.size(), sizeof(TableRow)) <=
+                                        static_cast<std::size_t>(t.scanned) / 4 * 3;
 
     Table table;
-    table.Resize(seen.rowsRead, kept);
-    table.featureNames = std::move(featureNames);
-    for (int i = 1; i <= seen.rowsRead; ++i) {
-        const int n = RowValues(s, t.rows[itemRows[static_cast<std::size_t>(i)]], values.data(), nullptr);
+    const auto fill = [&](int i, int n, int line) {
         float* out = table.Row(i);
         int missing = 0;
         for (int k = 1; k <= kept; ++k) {
@@ -375,8 +357,40 @@ std::optional<Table> TakeVectors(const std::uint8_t* data, const TextTable& t, i
             if (std::isnan(out[k])) ++missing;
         }
         table.missing[static_cast<std::size_t>(i)] = missing;
-        NoteMissing(seen, missing, t.rows[itemRows[static_cast<std::size_t>(i)]].line);
+        NoteMissing(seen, missing, line);
+    };
+    if (direct) table.Resize(most, kept);
+    ClassBook classes;
+    ItemFacts facts;
+    std::vector<std::uint32_t> itemRows(1, 0);  // of items 1..n: their row's index among the rows
+    std::vector<int> dataRows(1, 0);
+    const int covered = EachItem(s, rows, dim, values.data(), seen, [&](const TableRow& row, int n, int i, int dataRow) {
+        itemRows.push_back(static_cast<std::uint32_t>(&row - t.rows.data()));
+        dataRows.push_back(dataRow);
+        if (direct) fill(i, n, row.line);
+        TakeItemFacts(s, row, i, most, classes, facts, seen);
+    });
+    if (!t.complete && seen.rowsLeft == 0) {
+        *more = MoreBytes(t, rows, seen.rowsRead + seen.emptyRows);
+        return std::nullopt;
     }
+    std::vector<std::string> featureNames(static_cast<std::size_t>(kept) + 1);
+    for (int k = 1; k <= kept && k <= static_cast<int>(plan.features.size()); ++k)
+        featureNames[static_cast<std::size_t>(k)] = TakeName(
+            plan.header[static_cast<std::size_t>(plan.features[static_cast<std::size_t>(k - 1)])],
+            seen.headerLine, seen);
+    if (direct) {
+        table.KeepRows(seen.rowsRead);
+    } else {
+        release();
+        s.data = nullptr;
+        table.Resize(seen.rowsRead, kept);
+        for (int i = 1; i <= seen.rowsRead; ++i) {
+            const TableRow& row = t.rows[itemRows[static_cast<std::size_t>(i)]];
+            fill(i, RowValues(s, row, values.data(), nullptr), row.line);
+        }
+    }
+    table.featureNames = std::move(featureNames);
     if (!facts.names.empty()) facts.names.resize(static_cast<std::size_t>(seen.rowsRead) + 1);
     if (!facts.classes.empty()) facts.classes.resize(static_cast<std::size_t>(seen.rowsRead) + 1);
     table.names = std::move(facts.names);
@@ -400,7 +414,7 @@ std::optional<Table> ParseVectorsFrom(const std::uint8_t* data, long length, boo
     Reset(seen);
     TextTable scanned;
     if (!Plan(data, length, complete, separator, options, PlanVectorColumns, scanned, seen)) return Refused(seen);
-    return TakeVectors(data, scanned, rows, seen, release, more, length);
+    return TakeVectors(data, scanned, rows, seen, release, more);
 }
 
 std::optional<Table> ParseMatrixFrom(const std::uint8_t* data, long length, bool complete, int rows, char separator,
@@ -410,7 +424,7 @@ std::optional<Table> ParseMatrixFrom(const std::uint8_t* data, long length, bool
     if (rows <= 0) return Refused(seen);
     if (!Plan(data, length, complete, separator, options, PlanMatrixColumns, scanned, seen)) return Refused(seen);
     if (!scanned.complete && static_cast<int>(scanned.rows.size()) <= rows) {
-        *more = MoreBytes(scanned, length, rows, static_cast<int>(scanned.rows.size()));
+        *more = MoreBytes(scanned, rows, static_cast<int>(scanned.rows.size()));
         return std::nullopt;
     }
     const ColumnPlan& plan = seen.columns;
@@ -462,8 +476,9 @@ std::optional<Table> ParseMatrixFrom(const std::uint8_t* data, long length, bool
 
 // Reads a file's start, and more of it while `parse` asks for more: a
 // table of millions of rows is not read whole for the first few hundred.
+// A start with fewer lines than the rows asked for is not parsed at all.
 template <class Parse>
-Table ReadFileStart(const char* name, ReadReport& seen, Parse parse) {
+Table ReadFileStart(const char* name, int rows, ReadReport& seen, Parse parse) {
     seen = ReadReport{};
     FileStart file;
     seen.loaded = file.Open(name, seen.failure);
@@ -473,10 +488,16 @@ Table ReadFileStart(const char* name, ReadReport& seen, Parse parse) {
         if (!seen.loaded) break;
         FileBytes& text = file.Text();
         long long more = 0;
-        std::optional<Table> table =
-            parse(text.data(), static_cast<long>(text.size()), file.Whole(), [&] { file.Release(); }, &more);
-        if (table) return std::move(*table);
-        want = std::max(more, want + 1);
+        const auto lines = file.Whole() ? 0 : std::count(text.begin(), text.end(), '\n');
+        if (!file.Whole() && lines <= rows + 1) {
+            const double perLine = static_cast<double>(text.size()) / static_cast<double>(std::max<long>(lines, 1));
+            more = static_cast<long long>(std::min(perLine * (static_cast<double>(rows) + 2) * 1.25, 1e18));
+        } else {
+            std::optional<Table> table =
+                parse(text.data(), static_cast<long>(text.size()), file.Whole(), [&] { file.Release(); }, &more);
+            if (table) return std::move(*table);
+        }
+        want = std::max(more, 2 * want);
     }
     return Table{};
 }
@@ -490,7 +511,7 @@ Table ParseVectors(const std::uint8_t* data, long length, int rows, char separat
 }
 
 Table ReadVectors(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
-    return ReadFileStart(name, seen,
+    return ReadFileStart(name, rows, seen,
                          [&](const std::uint8_t* data, long length, bool whole, const std::function<void()>& release,
                              long long* more) {
                              return ParseVectorsFrom(data, length, whole, rows, '\t', options, seen, release, more);
@@ -514,7 +535,7 @@ Table ParseMatrix(const std::uint8_t* data, long length, int rows, char separato
 }
 
 Table ReadMatrix(const char* name, int rows, const ReadOptions& options, ReadReport& seen) {
-    return ReadFileStart(name, seen,
+    return ReadFileStart(name, rows, seen,
                          [&](const std::uint8_t* data, long length, bool whole, const std::function<void()>&,
                              long long* more) {
                              return ParseMatrixFrom(data, length, whole, rows, '\t', options, seen, more);

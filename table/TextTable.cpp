@@ -146,55 +146,49 @@ const std::uint8_t* ClosingQuote(const std::uint8_t* p, const std::uint8_t* end)
     return nullptr;
 }
 
-// The fields of the row that starts at p: emit(from, to, quoted, trailing)
-// for each, in order. Runs of the separator are one when collapsing:
-// leading ones are skipped, trailing ones give a last field of 0
-// (trailingValue) or nothing. Otherwise every separator ends one field, so
-// an empty field is one. A field that opens with a quote (after blanks)
-// runs to its closing quote, across line ends; one that never closes ends
-// with its line. Returns the row's end, its line end (or `end`); null
-// when the data are only a file's start and end before the row does.
+// The fields of the row that starts at p, whose first line ends at
+// lineEnd: emit(from, to, quoted, trailing) for each, in order. Runs of the
+// separator are one when collapsing: leading ones are skipped, trailing
+// ones give a last field of 0 (trailingValue) or nothing. Otherwise every
+// separator ends one field, so an empty field is one. A field that opens
+// with a quote (after blanks) runs to its closing quote, across line ends;
+// one that never closes ends with its line. Returns the row's end, its line
+// end (or `end`); null when the data are only a file's start and end
+// before the row does.
 template <typename Emit>
-const std::uint8_t* SplitRow(const std::uint8_t* p, const std::uint8_t* end, const Splitting& s, bool complete,
-                             Emit emit) {
+const std::uint8_t* SplitRow(const std::uint8_t* p, const std::uint8_t* lineEnd, const std::uint8_t* end,
+                             const Splitting& s, bool complete, Emit emit) {
     const std::uint8_t sep = static_cast<std::uint8_t>(s.separator);
     const auto skipRun = [&] {
-        while (p < end && *p == sep) ++p;
+        while (p < lineEnd && *p == sep) ++p;
     };
-    // Whether only blanks are left on the line; then p is at its end.
-    const auto restIsBlank = [&] {
-        const std::uint8_t* q = p;
-        while (q < end && *q != '\n' && IsBlankByte(*q)) ++q;
-        if (q < end && *q != '\n') return false;
-        p = q;
-        return true;
-    };
+    const auto rowEnd = [&] { return lineEnd < end || complete ? lineEnd : nullptr; };
     if (s.collapse) skipRun();
     while (true) {
         const std::uint8_t* start = p;
         bool quoted = false;
         const std::uint8_t* q = p;
-        while (q < end && (*q == ' ' || *q == '\t') && *q != sep) ++q;
-        if (q < end && *q == '"') {
+        while (q < lineEnd && (*q == ' ' || *q == '\t') && *q != sep) ++q;
+        if (q < lineEnd && *q == '"') {
             quoted = true;
             const std::uint8_t* close = ClosingQuote(q + 1, end);
             if (!close && !complete) return nullptr;
-            p = close ? close + 1 : LineEnd(q, end);
+            if (close && close > lineEnd) lineEnd = LineEnd(close, end);
+            p = close && close < lineEnd ? close + 1 : lineEnd;
         }
-        while (p < end && *p != sep && *p != '\n') ++p;
+        while (p < lineEnd && *p != sep) ++p;
         emit(start, p, quoted, false);
-        if (p >= end || *p == '\n') return p < end || complete ? p : nullptr;
+        if (p >= lineEnd) return rowEnd();
         ++p;  // the separator
         if (s.collapse) {
             skipRun();
-            const bool atEnd = p >= end || *p == '\n';
-            if (atEnd || restIsBlank()) {
-                if (s.trailingValue && atEnd) emit(p, p, false, true);
-                return p < end || complete ? p : nullptr;
+            if (p >= lineEnd || BlankLine(p, lineEnd)) {
+                if (s.trailingValue && p >= lineEnd) emit(p, p, false, true);
+                return rowEnd();
             }
-        } else if (p >= end || *p == '\n') {
+        } else if (p >= lineEnd) {
             emit(p, p, false, false);  // a separator at the line's end: an empty last field
-            return p < end || complete ? p : nullptr;
+            return rowEnd();
         }
     }
 }
@@ -214,7 +208,7 @@ const std::uint8_t* EachRow(const std::uint8_t* p, const std::uint8_t* end, int 
             p = lineEnd < end ? lineEnd + 1 : end;
             continue;
         }
-        const std::uint8_t* rowEnd = SplitRow(p, end, s, complete, field);
+        const std::uint8_t* rowEnd = SplitRow(p, lineEnd, end, s, complete, field);
         if (!rowEnd) break;
         if (!row(p, rowEnd, number)) return p;
         number += 1 + (rowEnd > lineEnd ? static_cast<int>(std::count(lineEnd, rowEnd, '\n')) : 0);
@@ -279,7 +273,7 @@ struct LineFields {
 // The fields of one line (a header's: its quotes end with it).
 LineFields FieldsOf(const std::uint8_t* p, const std::uint8_t* lineEnd, char separator, bool collapse) {
     LineFields out;
-    SplitRow(p, lineEnd, {separator, collapse, false}, true,
+    SplitRow(p, lineEnd, lineEnd, {separator, collapse, false}, true,
              [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
                  out.texts.push_back(Unquoted(Text(from, to), quoted));
                  out.quoted.push_back(quoted);
@@ -364,7 +358,7 @@ TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
 
 void TextTable::Fields(const std::uint8_t* data, const TableRow& row, std::vector<FieldView>& fields) const {
     fields.clear();
-    SplitRow(data + row.at, data + row.end, SplittingOf(*this), true,
+    SplitRow(data + row.at, LineEnd(data + row.at, data + row.end), data + row.end, SplittingOf(*this), true,
              [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
                  fields.push_back({Unquoted(Text(from, to), quoted), quoted});
              });
@@ -373,7 +367,7 @@ void TextTable::Fields(const std::uint8_t* data, const TableRow& row, std::vecto
 std::string TextTable::CellText(const std::uint8_t* data, const TableRow& row, int column) const {
     int c = 0;
     std::string text;
-    SplitRow(data + row.at, data + row.end, SplittingOf(*this), true,
+    SplitRow(data + row.at, LineEnd(data + row.at, data + row.end), data + row.end, SplittingOf(*this), true,
              [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
                  if (++c == column) text = Unescaped({Unquoted(Text(from, to), quoted), quoted});
              });
@@ -403,23 +397,39 @@ void FirstTwoLines(const std::uint8_t* begin, const std::uint8_t* end, Line& fir
 // of them, of equals the first in that order, so that decimal commas beside
 // tabs or semicolons separate nothing, and a tab in one name does not
 // outvote the commas of every other line.
+// The end of the lines from p on that a quote left open holds together:
+// the lines of one row, whatever its separator, when a quoted name holds
+// line ends.
+const std::uint8_t* QuotedLinesEnd(const std::uint8_t* p, const std::uint8_t* end) {
+    const std::uint8_t* lineEnd = LineEnd(p, end);
+    bool open = std::count(p, lineEnd, '"') % 2 == 1;
+    while (open && lineEnd < end) {
+        const std::uint8_t* next = lineEnd + 1;
+        lineEnd = LineEnd(next, end);
+        open = open != (std::count(next, lineEnd, '"') % 2 == 1);
+    }
+    return lineEnd;
+}
+
 void DecideSeparator(TextTable& table, const Line& data1, const std::uint8_t* end, char expected) {
     const char candidates[] = {expected, ';', ',', ' '};
     int found[std::size(candidates)] = {};
     int lines = 0;
-    for (const std::uint8_t* p = data1.p; p < end && lines < kSeparatorLines; p = NextLine(p, end)) {
-        const std::uint8_t* lineEnd = LineEnd(p, end);
-        if (BlankLine(p, lineEnd)) continue;
-        ++lines;
-        for (std::size_t k = 0; k < std::size(candidates); ++k)
-            found[k] += Separates(Text(p, lineEnd), candidates[k]);
+    for (const std::uint8_t* p = data1.p; p < end && lines < kSeparatorLines;) {
+        const std::uint8_t* lineEnd = QuotedLinesEnd(p, end);
+        if (!BlankLine(p, lineEnd)) {
+            ++lines;
+            for (std::size_t k = 0; k < std::size(candidates); ++k)
+                found[k] += Separates(Text(p, lineEnd), candidates[k]);
+        }
+        p = lineEnd < end ? lineEnd + 1 : end;
     }
     std::size_t best = 0;
     for (std::size_t k = 1; k < std::size(candidates); ++k)
         if (found[k] > found[best]) best = k;
     table.separator = candidates[best];
     table.separatorDetected = table.separator != expected;
-    if (table.separatorDetected && Separates(Text(data1.p, data1.end), expected))
+    if (table.separatorDetected && Separates(Text(data1.p, QuotedLinesEnd(data1.p, end)), expected))
         table.outvotingLines = lines;
 }
 

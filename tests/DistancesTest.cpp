@@ -70,25 +70,27 @@ TEST(Distances, MeanUsesTheLowerTriangleOnly) {
     EXPECT_FLOAT_EQ(MeanDistance(DistancesOf({{0, 0, 0}, {huge, 0, 0}, {huge, huge, 0}})), huge);
 }
 
-// At 2^80 times the values, whose squares overflow a float, the distances
-// are those of the values' own size times 2^80, exactly, and so is their
-// mean. Complete items and items with a missing value take their own ways.
+// At 2^80 times the values, whose squares overflow a float, and at 2^-100
+// times, whose squares vanish, the distances are those of the values' own
+// size times that, exactly, and so is their mean. Complete items and items
+// with a missing value take their own ways.
 TEST(Distances, ValuesOfAnySizeGiveTheirDistancesExactly) {
     std::mt19937 gen(4);
-    for (const bool missing : {false, true}) {
-        std::vector<std::vector<float>> rows = RandomRows(20, 6, gen);
-        if (missing) rows[2][1] = NAN;
-        std::vector<std::vector<float>> scaled = rows;
-        for (auto& row : scaled)
-            for (float& v : row) v *= 0x1p80f;
-        DistanceMatrix unscaled, d;
-        BuildDistanceMatrix(TableOf(rows), 20, 6, unscaled);
-        BuildDistanceMatrix(TableOf(scaled), 20, 6, d);
-        EXPECT_EQ(MeanDistance(d), MeanDistance(unscaled) * 0x1p80f);
-        for (int i = 1; i <= 20; ++i)
-            for (int j = 1; j <= 20; ++j)
-                ASSERT_EQ(d.At(i, j), unscaled.At(i, j) * 0x1p80f) << missing << ": " << i << "," << j;
-    }
+    for (const float factor : {0x1p80f, 0x1p-100f})
+        for (const bool missing : {false, true}) {
+            std::vector<std::vector<float>> rows = RandomRows(20, 6, gen);
+            if (missing) rows[2][1] = NAN;
+            std::vector<std::vector<float>> scaled = rows;
+            for (auto& row : scaled)
+                for (float& v : row) v *= factor;
+            DistanceMatrix unscaled, d;
+            BuildDistanceMatrix(TableOf(rows), 20, 6, unscaled);
+            BuildDistanceMatrix(TableOf(scaled), 20, 6, d);
+            EXPECT_EQ(MeanDistance(d), MeanDistance(unscaled) * factor);
+            for (int i = 1; i <= 20; ++i)
+                for (int j = 1; j <= 20; ++j)
+                    ASSERT_EQ(d.At(i, j), unscaled.At(i, j) * factor) << factor << missing << ": " << i << "," << j;
+        }
 }
 
 // The largest entry is brought to the map's size. Distances all 0, and an

@@ -89,19 +89,22 @@ std::size_t DecimalEnd(std::string_view text, std::size_t i) {
 
 namespace {
 
-// The decimal number that the text holds, as the full conversion gives it,
-// when that is quick: a whole number up to 2^53 times or over a power of
-// ten up to 10^22. Both are exact doubles, so
-// the one rounding of the product or quotient gives the nearest double, as
-// the full conversion does. False when the text needs the full conversion.
+// The decimal number that the text holds whole (digits with at most one
+// decimal point, an exponent whose letter digits follow, no sign), as the
+// full conversion gives it, when that is quick: a whole number up to 2^53
+// times or over a power of ten up to 10^22. Both are exact doubles, so the
+// one rounding of the product or quotient gives the nearest double, as the
+// full conversion does. False when the text is no such number or needs the
+// full conversion.
 bool QuickDecimal(std::string_view s, double& out) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     std::uint64_t whole = 0;
     int digits = 0, scale = 0;
-    std::size_t i = 0;
+    std::size_t i = 0, written = 0;
     const auto take = [&](char c) {
+        ++written;
         if (whole == 0 && c == '0') return true;  // a leading zero adds nothing
         if (++digits > 19) return false;
         whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
@@ -112,15 +115,18 @@ bool QuickDecimal(std::string_view s, double& out) {
     if (i < s.size() && s[i] == '.')
         for (++i; i < s.size() && IsDigit(s[i]); ++i, --scale)
             if (!take(s[i])) return false;
+    if (written == 0) return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
         const bool negative = i < s.size() && s[i] == '-';
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
         int exponent = 0;
+        const std::size_t first = i;
         for (; i < s.size() && IsDigit(s[i]); ++i) {
             exponent = exponent * 10 + (s[i] - '0');
             if (exponent > 1000) return false;
         }
+        if (i == first) return false;
         scale += negative ? -exponent : exponent;
     }
     if (i != s.size() || whole > (std::uint64_t{1} << 53)) return false;
@@ -212,10 +218,15 @@ FileReal ParseFileReal(std::string_view text, bool decimalComma) {
             if (c != '.') out[n++] = c == ',' ? '.' : c;
         token = std::string_view(out, n);
     }
-    const std::size_t end = DecimalEnd(token, 0);
-    const float value = end == 0 ? 0.0f : static_cast<float>(Convert(token.substr(0, end)));
     std::size_t i = 0;
     if (!token.empty() && (token[0] == '+' || token[0] == '-')) ++i;
+    // Most values are plain decimals: read in one pass.
+    if (double quick = 0; grouped && QuickDecimal(token.substr(i), quick)) {
+        const float value = static_cast<float>(token[0] == '-' ? -quick : quick);
+        return {value, std::isfinite(value), true};
+    }
+    const std::size_t end = DecimalEnd(token, 0);
+    const float value = end == 0 ? 0.0f : static_cast<float>(Convert(token.substr(0, end)));
     // The word, in any case, and nothing after it.
     const auto names = [&](std::string_view word) { return EqualsIgnoringCase(token.substr(i), word); };
     const bool number = grouped && end > 0 && end == token.size();

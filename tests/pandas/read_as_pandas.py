@@ -30,7 +30,7 @@ CLASS_TEXTS = ["setosa", "versicolor", "virginica"]
 
 
 def make_table(rng):
-    n = rng.randint(6, 40)
+    n = rng.randint(8, 40)  # a class of three values repeats in eight rows
     dim = rng.randint(1, 6)
     frame = {}
     for q in range(dim):
@@ -57,11 +57,14 @@ def make_table(rng):
     if rng.random() < 0.7:
         names = []
         for r in range(n):
-            kind = rng.random()
-            if kind < 0.2:
+            if r % 4 == 1:
                 names.append(str(1900 + r))  # a name that reads as a number, among texts
-            elif kind < 0.25 and r % 5 == 0:
+            elif r % 10 == 2:
                 names.append("tab\there")
+            elif r % 10 == 7:
+                names.append("NA")  # a name, not a missing value
+            elif r % 10 == 9:
+                names.append(np.nan)  # no name
             else:
                 names.append(f"{rng.choice(WORDS)} {r}")
         table.insert(rng.randint(0, dim), "name", names)
@@ -77,9 +80,11 @@ def make_table(rng):
     return table
 
 
-def write_options(rng):
+def write_options(rng, table):
     sep = rng.choice([",", ";", "\t"])
-    decimal = "," if sep != "," and rng.random() < 0.4 else "."
+    # A file of one column of decimal commas reads as two columns: nothing
+    # tells its comma from a separator.
+    decimal = "," if sep != "," and len(table.columns) > 1 and rng.random() < 0.4 else "."
     quoting = rng.choice([csv.QUOTE_MINIMAL, csv.QUOTE_MINIMAL, csv.QUOTE_NONNUMERIC, csv.QUOTE_ALL])
     return dict(sep=sep, decimal=decimal, quoting=quoting, index=rng.random() < 0.4,
                 lineterminator=rng.choice(["\n", "\n", "\r\n"]))
@@ -116,6 +121,9 @@ def distances(values):
             present = both.sum()
             s = ((items[i][both] - items[j][both]) ** 2).sum()
             d[i, j] = math.sqrt(dim / present * s) if present else math.nan
+    # A pair without a component in common is as far apart as any other pair.
+    if np.isnan(d).any() and np.isfinite(d).any():
+        d[np.isnan(d)] = np.nanmax(d)
     return d
 
 
@@ -127,7 +135,7 @@ def read_dump(path):
 def check(itemmap, seed, folder):
     rng = random.Random(seed)
     table = make_table(rng)
-    opts = write_options(rng)
+    opts = write_options(rng, table)
     path = os.path.join(folder, "t.csv")
     table.to_csv(path, sep=opts["sep"], decimal=opts["decimal"], quoting=opts["quoting"], index=opts["index"],
                  lineterminator=opts["lineterminator"])
@@ -142,12 +150,16 @@ def check(itemmap, seed, folder):
     if run.returncode != 0:
         return [f"exit {run.returncode}: {run.stderr.decode(errors='replace').strip()}"]
     got = read_dump(os.path.join(folder, "distances.dat"))
+    # The tool keeps single precision: a value is known to 1.2e-7 of its size.
+    largest = np.nanmax(np.abs(values[items]), axis=1)
+    slack = 4e-7 * math.sqrt(values.shape[1])
     if len(got) != len(items):
         problems.append(f"distances.dat has {len(got)} rows, pandas' table {len(items)} items")
     else:
         for i in range(len(items)):
             for j in range(len(items)):
-                if abs(got[i][j] - want[i, j]) > 0.0006 + 2e-5 * abs(want[i, j]):
+                size = max(largest[i], largest[j])
+                if abs(got[i][j] - want[i, j]) > 0.0006 + 2e-5 * abs(want[i, j]) + slack * size:
                     problems.append(f"distance {i + 1},{j + 1}: {got[i][j]} where pandas' table gives {want[i, j]:.3f}")
                     break
             if problems:
@@ -173,7 +185,7 @@ def check(itemmap, seed, folder):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("itemmap")
-    parser.add_argument("--tables", type=int, default=200)
+    parser.add_argument("--tables", type=int, default=215)
     parser.add_argument("--seed", type=int, default=20261210)
     args = parser.parse_args()
     failed = checked = 0
@@ -190,7 +202,7 @@ def main():
                 for p in problems[:5]:
                     print("  " + p)
     print(f"{checked} tables read as pandas reads them, {failed} not ({args.tables - checked} without two items)")
-    return 1 if failed or checked < args.tables // 2 else 0
+    return 1 if failed or checked < args.tables * 9 // 10 else 0
 
 
 if __name__ == "__main__":
