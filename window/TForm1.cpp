@@ -184,7 +184,10 @@ void TForm1::BuildControls() {
     }
     // "Input size" and "Vect. dim" follow each chosen file until typed in.
     for (const EditId typed : {Edit12, Edit13})
-        connect(Edits[typed], &QLineEdit::textEdited, this, [this, typed] { typed_.insert(typed); });
+        connect(Edits[typed], &QLineEdit::textEdited, this, [this, typed] {
+            typed_.insert(typed);
+            typedSinceRun_.insert(typed);
+        });
     Edits[3]->installEventFilter(this);
 
     // The column scale: beside the map parameters, in the room below "map dim.".
@@ -286,8 +289,9 @@ QStringList TForm1::ShowOpenDialog(const QString& folder) {
 
 void TForm1::TakeFile(const QString& name) {
     lastFolder_ = QFileInfo(name).absolutePath();
-    // Typed fields hold for the runs on their file, not on another.
-    if (name != lastFile_) typed_.clear();
+    // Typed fields hold for the runs on their file; on another, only what
+    // was typed for this run.
+    if (name != lastFile_) typed_ = typedSinceRun_;
     lastFile_ = name;
 }
 
@@ -307,6 +311,7 @@ std::string TForm1::ChooseFiles(const std::string& startFolder) {
         names = ShowOpenDialog(folder);
         if (!names.isEmpty()) TakeFile(names.first());
     }
+    if (!names.isEmpty()) typedSinceRun_.clear();  // a cancelled choice keeps them for the next run
     std::string list;
     for (const QString& name : names) list += QFile::encodeName(name).toStdString() + "\r\n";
     return list;

@@ -124,7 +124,8 @@ private:
     QString lastFile_;    // the last file chosen, which "columns…" shows and a suggestion runs on
     bool rerun_ = false;  // the next file choice takes lastFile_ without the dialog
     void (*lastRun_)(Form&) = nullptr;
-    std::set<EditId> typed_;  // "Input size" and "Vect. dim" as typed since the last file choice
+    std::set<EditId> typed_;          // "Input size" and "Vect. dim" as typed for the runs on lastFile_
+    std::set<EditId> typedSinceRun_;  // and as typed since the last run took its file
     struct Offer {
         Suggestion suggestion;
         std::string words;  // what ends its note

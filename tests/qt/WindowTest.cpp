@@ -476,8 +476,9 @@ private slots:
     }
 
     // "Input size" and "Vect. dim" follow each file chosen until typed in;
-    // what is typed holds for the runs on that file. The open dialog starts
-    // in the working folder.
+    // what is typed holds for the runs on that file, and what is typed
+    // before a run for that run, whichever file it opens. The open dialog
+    // starts in the working folder.
     void theFieldsFollowTheChosenFile() {
         TestForm form;
         const SampleCopy iris("iris-150x4.txt"), cancer("cancer-89x26.txt");
@@ -495,6 +496,16 @@ private slots:
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QCOMPARE(ws.map.n, 89);
         QCOMPARE(form.Edits[13]->text(), QString("26"));
+        form.Edits[12]->selectAll();
+        QTest::keyClicks(form.Edits[12], "401");
+        form.answer = {iris.path()};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(form.Memo1->Lines().last(), QString("max size: 400"));
+        form.Edits[12]->selectAll();
+        QTest::keyClicks(form.Edits[12], "20");
+        form.answer = {cancer.path()};
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(ws.map.n, 20);
     }
 
     // "all rows" takes every row of the file: the map holds them all, and a
