@@ -12,31 +12,6 @@ namespace {
 
 constexpr int kMinCountingRows = 3;  // fewer rows count by chance
 
-struct ColumnStats {
-    int present = 0, text = 0;
-    bool countsFrom1 = true, countsFrom0 = true;
-    std::unordered_set<std::string_view> distinct;  // of the text values, up to one past the class limit
-    std::vector<float> numbers;                     // the distinct numbers, up to one past the class limit
-    bool whole = true;                              // every present value is a whole number
-    int wholeValues = 0;                            // how many of the numbers are whole, while all are
-};
-
-// Notes a present value of a column in its statistics; `text` is its text
-// when it is text.
-void Count(ColumnStats& s, const TableCell& cell, std::string_view text) {
-    ++s.present;
-    const bool number = cell.Is(CellKind::Number);
-    s.whole = s.whole && number && IsWhole(cell.bits);
-    if (number && static_cast<int>(s.numbers.size()) <= kMaxClasses &&
-        std::find(s.numbers.begin(), s.numbers.end(), cell.bits) == s.numbers.end()) {
-        s.numbers.push_back(cell.bits);
-        if (s.whole) s.wholeValues = static_cast<int>(s.numbers.size());
-    }
-    if (!cell.Is(CellKind::Text)) return;
-    ++s.text;
-    if (static_cast<int>(s.distinct.size()) <= kMaxClasses) s.distinct.insert(text);
-}
-
 // The values of the first rows that hold any, each column's apart by commas.
 std::vector<std::string> FirstValues(const TextTable& table, const std::uint8_t* data, int columns) {
     constexpr std::size_t kRows = 3;
@@ -55,28 +30,13 @@ std::vector<std::string> FirstValues(const TextTable& table, const std::uint8_t*
     return values;
 }
 
-std::vector<ColumnStats> Measure(const TextTable& table, const std::uint8_t* data, int columns) {
-    std::vector<ColumnStats> stats(static_cast<std::size_t>(columns) + 1);
-    std::vector<FieldView> fields;
-    for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        const TableRow& row = table.rows[r];
-        bool split = false;  // the texts of a row are cut from it again, once, when it has any
-        for (int c = 1; c <= columns; ++c) {
-            ColumnStats& s = stats[static_cast<std::size_t>(c)];
-            const TableCell* cell = table.Cell(row, c);
-            const bool number = cell && cell->Is(CellKind::Number);
-            s.countsFrom1 = s.countsFrom1 && number && cell->bits == static_cast<float>(r + 1);
-            s.countsFrom0 = s.countsFrom0 && number && cell->bits == static_cast<float>(r);
-            if (!cell || cell->Is(CellKind::Missing)) continue;
-            std::string_view text;
-            if (cell->Is(CellKind::Text)) {
-                if (!split) table.Fields(data, row, fields);
-                split = true;
-                if (static_cast<std::size_t>(c) <= fields.size()) text = fields[static_cast<std::size_t>(c - 1)].text;
-            }
-            Count(s, *cell, text);
-        }
-    }
+// What the scan saw of columns 1..columns, each column a row reaches.
+std::vector<ColumnSeen> Measure(const TextTable& table, int columns) {
+    std::vector<ColumnSeen> stats(table.columns.begin(),
+                                  table.columns.begin() + std::min<std::ptrdiff_t>(columns + 1, std::ssize(table.columns)));
+    stats.resize(static_cast<std::size_t>(columns) + 1);
+    for (ColumnSeen& s : stats)
+        if (s.rows < static_cast<int>(table.rows.size())) s.countsFrom1 = s.countsFrom0 = false;
     return stats;
 }
 
@@ -99,9 +59,12 @@ int ColumnNamed(const std::string& given, const ColumnPlan& plan) {
 // The distinct values of a column: the classes it would give.
 int DistinctValues(const TextTable& table, const std::uint8_t* data, int column, bool asWritten) {
     std::unordered_set<std::string> distinct;
+    std::vector<FieldView> fields;
     for (const TableRow& row : table.rows)
-        if (const TableCell* cell = table.Cell(row, column); cell && !cell->Is(CellKind::Missing))
-            distinct.insert(ClassText(table, data, row, column, asWritten));
+        if (const TableCell* cell = table.Cell(row, column); cell && !cell->Is(CellKind::Missing)) {
+            table.Fields(data, row, fields, column);
+            distinct.insert(ClassText(*cell, fields[static_cast<std::size_t>(column - 1)], asWritten));
+        }
     return static_cast<int>(distinct.size());
 }
 
@@ -145,13 +108,10 @@ bool IsWhole(float value) {
     return std::floor(value) == value;
 }
 
-std::string ClassText(const TextTable& table, const std::uint8_t* data, const TableRow& row, int column,
-                      bool asWritten) {
-    const TableCell* cell = table.Cell(row, column);
-    if (!cell) return {};
-    return !asWritten && cell->Is(CellKind::Number) && IsWhole(cell->bits)
-               ? Format("%.0f", static_cast<double>(cell->bits) + 0.0)  // + 0.0: no "-0"
-               : table.CellText(data, row, column);
+std::string ClassText(const TableCell& cell, const FieldView& field, bool asWritten) {
+    return !asWritten && cell.Is(CellKind::Number) && IsWhole(cell.bits)
+               ? Format("%.0f", static_cast<double>(cell.bits) + 0.0)  // + 0.0: no "-0"
+               : Unescaped(field);
 }
 
 std::string ColumnPlan::ColumnWords(int column) const {
@@ -198,9 +158,9 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
 
     const int rows = static_cast<int>(table.rows.size());
     plan.rows = rows;
-    const std::vector<ColumnStats> stats = Measure(table, data, plan.columns);
+    const std::vector<ColumnSeen> stats = Measure(table, plan.columns);
     const auto isText = [&](int c) {
-        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
         return s.present > 0 && s.text * 2 > s.present;  // more of its values text than numbers
     };
     plan.text.assign(size, false);
@@ -211,12 +171,12 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     // The distinct values of a column of whole numbers that repeat so, two
     // at least (one value tells no items apart); 0 for any other column.
     const auto wholeClass = [&](int c) {
-        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
         const int distinct = s.wholeValues;
         return !matrix && s.whole && distinct >= 2 && repeats(distinct) ? distinct : 0;
     };
     const auto counting = [&](int c) {
-        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
         return !matrix && rows >= kMinCountingRows && (s.countsFrom1 || s.countsFrom0);
     };
 
@@ -258,7 +218,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     std::vector<int> nameCandidates, classCandidates;
     for (int c = 1; c <= plan.columns; ++c) {
         if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
-        const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
         if (s.present == 0 && !matrix) {
             plan.LeaveOut(c, "holds no value", false);
         } else if (isText(c)) {
@@ -307,7 +267,7 @@ ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const R
     // One such column of too many values is a feature, and said to be one.
     if (classAsked < 0)
         for (int c = plan.columns; c >= 1 && plan.manyValuedClass == 0; --c) {
-            const ColumnStats& s = stats[static_cast<std::size_t>(c)];
+            const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
             if (!matrix && role(c) == ColumnRole::Feature && s.whole && s.wholeValues > kMaxClasses &&
                 NamesAClass(plan.header[static_cast<std::size_t>(c)]))
                 plan.manyValuedClass = c;

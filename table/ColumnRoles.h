@@ -70,11 +70,10 @@ struct ColumnPlan {
 // Whether a value is a whole number (1.0 is, 1.5 is not).
 bool IsWhole(float value);
 
-// The class field `column` of a row names: a whole number by its value (1.0
-// and 1 are one class), anything else as written; in a column of text
-// (`asWritten`) every value as written.
-std::string ClassText(const TextTable& table, const std::uint8_t* data, const TableRow& row, int column,
-                      bool asWritten);
+// The class a field names: a whole number by its value (1.0 and 1 are one
+// class), anything else as written; in a column of text (`asWritten`)
+// every value as written.
+std::string ClassText(const TableCell& cell, const FieldView& field, bool asWritten);
 
 // The roles of a scanned table's columns: of a table of vectors, and of a
 // distance matrix, which has no class and no counting column, only names.

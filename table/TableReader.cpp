@@ -190,22 +190,27 @@ struct ItemFacts {
     std::vector<int> classes;        // empty when no item has one
 };
 
-// The name and class of item i. A name is as written, NA (a country) and
-// the other missing markers too: only an empty field names nothing. A
-// class that is missing is none.
+// The name and class of item i, from the row's fields (`fields` has
+// room). A name is as written, NA (a country) and the other missing
+// markers too: only an empty field names nothing. A class that is missing
+// is none.
 void TakeItemFacts(const Scanned& s, const TableRow& row, int i, int items, ClassBook& classes, ItemFacts& facts,
-                   ReadReport& seen) {
+                   std::vector<FieldView>& fields, ReadReport& seen) {
     const ColumnPlan& plan = s.plan;
-    if (const TableCell* name = s.t.Cell(row, plan.namesColumn); name) {
-        std::string text = s.t.CellText(s.data, row, plan.namesColumn);
+    const TableCell* name = s.t.Cell(row, plan.namesColumn);
+    const TableCell* cls = s.t.Cell(row, plan.classColumn);
+    if (!name && !cls) return;
+    s.t.Fields(s.data, row, fields, std::max(name ? plan.namesColumn : 0, cls ? plan.classColumn : 0));
+    if (name) {
+        std::string text = Unescaped(fields[static_cast<std::size_t>(plan.namesColumn - 1)]);
         if (!text.empty()) {
             if (facts.names.empty()) facts.names.assign(static_cast<std::size_t>(items) + 1, std::string());
             facts.names[static_cast<std::size_t>(i)] = TakeName(text, row.line, seen);
         }
     }
-    if (const TableCell* cls = s.t.Cell(row, plan.classColumn); cls && !cls->Is(CellKind::Missing)) {
-        const std::string text =
-            ClassText(s.t, s.data, row, plan.classColumn, plan.text[static_cast<std::size_t>(plan.classColumn)]);
+    if (cls && !cls->Is(CellKind::Missing)) {
+        const std::string text = ClassText(*cls, fields[static_cast<std::size_t>(plan.classColumn - 1)],
+                                           plan.text[static_cast<std::size_t>(plan.classColumn)]);
         NoteLongName(seen, text, row.line);
         if (facts.classes.empty()) facts.classes.assign(static_cast<std::size_t>(items) + 1, 0);
         facts.classes[static_cast<std::size_t>(i)] = classes.Number(Kept(text));
@@ -362,13 +367,14 @@ std::optional<Table> TakeVectors(const std::uint8_t* data, const TextTable& t, i
     if (direct) table.Resize(most, kept);
     ClassBook classes;
     ItemFacts facts;
+    std::vector<FieldView> fields;
     std::vector<std::uint32_t> itemRows(1, 0);  // of items 1..n: their row's index among the rows
     std::vector<int> dataRows(1, 0);
     const int covered = EachItem(s, rows, dim, values.data(), seen, [&](const TableRow& row, int n, int i, int dataRow) {
         itemRows.push_back(static_cast<std::uint32_t>(&row - t.rows.data()));
         dataRows.push_back(dataRow);
         if (direct) fill(i, n, row.line);
-        TakeItemFacts(s, row, i, most, classes, facts, seen);
+        TakeItemFacts(s, row, i, most, classes, facts, fields, seen);
     });
     if (!t.complete && seen.rowsLeft == 0) {
         *more = MoreBytes(t, rows, seen.rowsRead + seen.emptyRows);
@@ -434,6 +440,7 @@ std::optional<Table> ParseMatrixFrom(const std::uint8_t* data, long length, bool
     table.Resize(std::min(rows, static_cast<int>(scanned.rows.size())), static_cast<int>(values.size()) - 1);
     ClassBook none;
     ItemFacts facts;
+    std::vector<FieldView> fields;
     for (const TableRow& row : scanned.rows) {
         if (seen.rowsRead == rows) {
             ++seen.rowsLeft;
@@ -459,7 +466,7 @@ std::optional<Table> ParseMatrixFrom(const std::uint8_t* data, long length, bool
         table.missing[static_cast<std::size_t>(r)] = missing;
         NoteMissing(seen, missing, row.line);
         if (r > n || values[static_cast<std::size_t>(r - 1)] != 0.0f) seen.zeroDiagonal = false;
-        TakeItemFacts(s, row, r, table.rows, none, facts, seen);
+        TakeItemFacts(s, row, r, table.rows, none, facts, fields, seen);
     }
     table.names = std::move(facts.names);
     seen.values = seen.firstRowValues;

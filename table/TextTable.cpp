@@ -1,10 +1,14 @@
 #include "table/TextTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 
+#include "table/Capacities.h"
 #include "text/Numbers.h"
 
 namespace {
@@ -154,7 +158,8 @@ const std::uint8_t* ClosingQuote(const std::uint8_t* p, const std::uint8_t* end)
 // with a quote (after blanks) runs to its closing quote, across line ends;
 // one that never closes ends with its line. Returns the row's end, its line
 // end (or `end`); null when the data are only a file's start and end
-// before the row does.
+// before the row does, or when emit, returning false, asked for no more
+// fields.
 template <typename Emit>
 const std::uint8_t* SplitRow(const std::uint8_t* p, const std::uint8_t* lineEnd, const std::uint8_t* end,
                              const Splitting& s, bool complete, Emit emit) {
@@ -177,7 +182,12 @@ const std::uint8_t* SplitRow(const std::uint8_t* p, const std::uint8_t* lineEnd,
             p = close && close < lineEnd ? close + 1 : lineEnd;
         }
         while (p < lineEnd && *p != sep) ++p;
-        emit(start, p, quoted, false);
+        if constexpr (std::is_same_v<std::invoke_result_t<Emit&, const std::uint8_t*, const std::uint8_t*, bool, bool>,
+                                     bool>) {
+            if (!emit(start, p, quoted, false)) return nullptr;
+        } else {
+            emit(start, p, quoted, false);
+        }
         if (p >= lineEnd) return rowEnd();
         ++p;  // the separator
         if (s.collapse) {
@@ -356,22 +366,19 @@ TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
                          : TableCell::Of(CellKind::Text);
 }
 
-void TextTable::Fields(const std::uint8_t* data, const TableRow& row, std::vector<FieldView>& fields) const {
+void TextTable::Fields(const std::uint8_t* data, const TableRow& row, std::vector<FieldView>& fields, int most) const {
     fields.clear();
     SplitRow(data + row.at, LineEnd(data + row.at, data + row.end), data + row.end, SplittingOf(*this), true,
              [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
                  fields.push_back({Unquoted(Text(from, to), quoted), quoted});
+                 return static_cast<int>(fields.size()) < most;
              });
 }
 
 std::string TextTable::CellText(const std::uint8_t* data, const TableRow& row, int column) const {
-    int c = 0;
-    std::string text;
-    SplitRow(data + row.at, LineEnd(data + row.at, data + row.end), data + row.end, SplittingOf(*this), true,
-             [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool) {
-                 if (++c == column) text = Unescaped({Unquoted(Text(from, to), quoted), quoted});
-             });
-    return text;
+    std::vector<FieldView> fields;
+    Fields(data, row, fields, column);
+    return static_cast<int>(fields.size()) == column ? Unescaped(fields.back()) : std::string();
 }
 
 namespace {
@@ -553,12 +560,16 @@ void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, con
     table.rows.reserve(lines);
     TableRow row{};
     row.first = 0;
+    std::vector<std::pair<int, std::string_view>> texts;  // of the row being cut: its texts, by field
     const std::uint8_t* rowsEnd = EachRow(
         data1.p, end, data1.number, SplittingOf(table), table.complete,
         [&](const std::uint8_t* from, const std::uint8_t* to, bool quoted, bool trailing) {
             const std::string_view text = Unquoted(Text(from, to), quoted);
             table.quotedFields = table.quotedFields || quoted;
-            table.cells.push_back(trailing ? TableCell::Number(0.0f) : ClassifyField(text, quoted, table.decimalComma));
+            const TableCell cell = trailing ? TableCell::Number(0.0f) : ClassifyField(text, quoted, table.decimalComma);
+            if (cell.Is(CellKind::Text))
+                texts.emplace_back(static_cast<int>(table.cells.size() - row.first), text);
+            table.cells.push_back(cell);
         },
         [&](int number) {
             if (table.blankLines++ == 0) table.firstBlankLine = number;
@@ -568,15 +579,47 @@ void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, con
             row = {static_cast<std::uint32_t>(at - data), static_cast<std::uint32_t>(rowEnd - data), number, row.first,
                    static_cast<int>(cells - row.first)};
             if (table.rows.empty()) table.cells.reserve(lines * static_cast<std::size_t>(row.count));
+            if (table.columns.size() <= static_cast<std::size_t>(row.count))
+                table.columns.resize(static_cast<std::size_t>(row.count) + 1);
+            const int r = static_cast<int>(table.rows.size());
+            auto text = texts.begin();
+            for (int c = 0; c < row.count; ++c) {
+                const bool hasText = text != texts.end() && text->first == c;
+                table.columns[static_cast<std::size_t>(c) + 1].See(r, table.cells[row.first + static_cast<std::uint32_t>(c)],
+                                                                   hasText ? (text++)->second : std::string_view());
+            }
+            texts.clear();
             table.rows.push_back(row);
             row.first = cells;
             return true;
         });
     table.cells.resize(row.first);  // the fields of a row the data cut short
     table.scanned = rowsEnd - data;
+    // A column that some row does not reach counts nothing.
+    for (ColumnSeen& seen : table.columns)
+        if (seen.rows < static_cast<int>(table.rows.size())) seen.countsFrom1 = seen.countsFrom0 = false;
 }
 
 }  // namespace
+
+void ColumnSeen::See(int row, const TableCell& cell, std::string_view field) {
+    ++rows;
+    const bool number = cell.Is(CellKind::Number);
+    countsFrom1 = countsFrom1 && number && cell.bits == static_cast<float>(row + 1);
+    countsFrom0 = countsFrom0 && number && cell.bits == static_cast<float>(row);
+    if (cell.Is(CellKind::Missing)) return;
+    ++present;
+    whole = whole && number && std::floor(cell.bits) == cell.bits;
+    if (number && static_cast<int>(numbers.size()) <= kMaxClasses &&
+        std::find(numbers.begin(), numbers.end(), cell.bits) == numbers.end()) {
+        numbers.push_back(cell.bits);
+        if (whole) wholeValues = static_cast<int>(numbers.size());
+    }
+    if (!cell.Is(CellKind::Text)) return;
+    ++text;
+    if (static_cast<int>(distinct.size()) <= kMaxClasses && std::find(distinct.begin(), distinct.end(), field) == distinct.end())
+        distinct.push_back(field);
+}
 
 int MostCommonCount(const std::vector<int>& counts) {
     std::unordered_map<int, int> times;

@@ -11,6 +11,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,22 @@ struct FieldView {
     bool quoted;
 };
 
+// What the scan saw in one column, over the rows that reach it: its values
+// present and how many of them are text, the first distinct texts and
+// numbers (up to one past the values a class has), whether every value is
+// a whole number, and whether the column counts the rows from 1 or 0.
+struct ColumnSeen {
+    int rows = 0, present = 0, text = 0;
+    bool countsFrom1 = true, countsFrom0 = true;
+    std::vector<std::string_view> distinct;  // texts as written, views into the data
+    std::vector<float> numbers;
+    bool whole = true;
+    int wholeValues = 0;  // how many of the numbers are whole, while all are
+
+    // Notes field `row` (from 0) of the column, and its text.
+    void See(int row, const TableCell& cell, std::string_view text);
+};
+
 // Why the first line is a header.
 enum class HeaderKind { None, NoNumber, Counting, Quoted };
 
@@ -75,14 +92,17 @@ struct TextTable {
     long scanned = 0;
     std::vector<TableRow> rows;
     std::vector<TableCell, ReadBuffer<TableCell>> cells;
+    std::vector<ColumnSeen> columns;  // by column, from 1
 
     // Field `column` (1-based) of a row, or null past the row's end.
     const TableCell* Cell(const TableRow& row, int column) const {
         return column >= 1 && column <= row.count ? &cells[static_cast<std::size_t>(row.first) + column - 1]
                                                   : nullptr;
     }
-    // A row's fields as written, cut from the data again, into `fields`.
-    void Fields(const std::uint8_t* data, const TableRow& row, std::vector<FieldView>& fields) const;
+    // A row's fields as written, cut from the data again, into `fields`:
+    // the first `most` of them.
+    void Fields(const std::uint8_t* data, const TableRow& row, std::vector<FieldView>& fields,
+                int most = std::numeric_limits<int>::max()) const;
     // Field `column` of a row as written, "" inside quotes read as "; empty past the row's end.
     std::string CellText(const std::uint8_t* data, const TableRow& row, int column) const;
 };
