@@ -346,7 +346,7 @@ std::string HelpText() {
         "beside FILE, as the window writes them. A picture's format follows its name's\n"
         "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map. A picture, the\n"
         "coordinates or the items may not go over FILE, over a file the runs write beside it,\n"
-        "into a folder, or into the file of another option.\n\n"
+        "into a folder, through a symbolic link, or into the file of another option.\n\n"
         "Exit status: 0 finished; 1 refused for its input (the reason on standard error)\n"
         "or a result file, picture or coordinates that could not be written; 2 a command\n"
         "line that cannot be used, or a --names, --class or --skip column that the file\n"

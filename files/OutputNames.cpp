@@ -47,5 +47,9 @@ std::string OutputNameProblem(const std::string& name, const std::string& input)
     for (const std::string& file : kept)
         if (SameFile(name, std::string(FolderOf(input)) + file))
             return Format("%s is %s beside the input file, which the runs write", name.c_str(), file.c_str());
+    // A link, even one that leads nowhere yet, would take the file to
+    // wherever it points: a result file, perhaps, written later.
+    if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return name + " is a symbolic link: no file is written through one";
     return {};
 }
