@@ -44,6 +44,7 @@ std::string OutputNameProblem(const std::string& name, const std::string& input)
     if (SameFile(name, input)) return name + " is the input file";
     std::vector<std::string> kept(std::begin(kResultFileNames), std::end(kResultFileNames));
     kept.emplace_back(kRecordFileName);
+    kept.emplace_back(kRecordLockName);
     for (const std::string& file : kept)
         if (SameFile(name, std::string(FolderOf(input)) + file))
             return Format("%s is %s beside the input file, which the runs write", name.c_str(), file.c_str());

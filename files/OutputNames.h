@@ -1,7 +1,7 @@
 // Where a picture, the coordinates or any other file a user names for a
 // run's results may not go: over the input file, over one of the files the
-// runs keep beside it (the four result files and the record of which run
-// wrote them), into a folder, through a symbolic link. Names are compared
+// runs keep beside it (the four result files, the record of which run
+// wrote them and its lock), into a folder, through a symbolic link. Names are compared
 // as files, not as text: "./iris.csv", "../data/iris.csv", a hard link and
 // a symbolic link to the input are all the input.
 #pragma once

@@ -7,6 +7,6 @@ std::string_view FolderOf(std::string_view path) {
 
 ResultPaths ResultPathsBeside(std::string_view input) {
     const std::string folder(FolderOf(input));
-    return {folder + kResultFileNames[0], folder + kResultFileNames[1], folder + kResultFileNames[2],
+    return {folder, folder + kResultFileNames[0], folder + kResultFileNames[1], folder + kResultFileNames[2],
             folder + kResultFileNames[3]};
 }

@@ -7,15 +7,18 @@
 
 // In the order the message list names them.
 inline constexpr const char* kResultFileNames[] = {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"};
-// Beside them, the record of which run wrote each (ResultRecord.h).
+// Beside them, the record of which run wrote each (ResultRecord.h), and the
+// file whose lock the runs hold while they put their files in place.
 inline constexpr const char* kRecordFileName = "itemmap-record.txt";
+inline constexpr const char* kRecordLockName = "itemmap-record.lock";
 
 // The folder part of a path: up to and including its last '\' or '/';
 // empty when it has neither.
 std::string_view FolderOf(std::string_view path);
 
-// The paths of the result files of a run on `input`: in its folder.
+// The paths of the result files of a run on `input`: in its folder (empty,
+// or ending in its separator).
 struct ResultPaths {
-    std::string soc, weights, clusters, distances;
+    std::string folder, soc, weights, clusters, distances;
 };
 ResultPaths ResultPathsBeside(std::string_view input);

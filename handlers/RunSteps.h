@@ -111,6 +111,3 @@ struct RunEnding {
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
                   double seconds, const std::string& figures);
 
-// Writes one result file; a failure is an error on the status line. False
-// when it could not be written.
-bool WriteResultFile(Form& form, const std::string& path, std::string_view text);

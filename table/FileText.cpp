@@ -15,6 +15,12 @@ constexpr long long kLargestFile = 0xFFFFFFFFLL - 1;
 }  // namespace
 
 bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
+    if (!LoadFileBytes(name, text, failure)) return false;
+    MakeLineEndsPlain(text);
+    return true;
+}
+
+bool LoadFileBytes(const char* name, FileBytes& text, std::string& failure) {
     text.clear();
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
     struct stat st {};
@@ -47,7 +53,12 @@ bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
         length += got;
     }
     ::close(fd);
+    text.resize(static_cast<std::size_t>(length));
+    return true;
+}
 
+void MakeLineEndsPlain(FileBytes& text) {
+    const long length = static_cast<long>(text.size());
     // A CR before LF is part of the line end, not of a value; a CR alone
     // ends a line (spreadsheets' "CSV (Macintosh)").
     const auto* firstCr = static_cast<const std::uint8_t*>(std::memchr(text.data(), '\r', static_cast<std::size_t>(length)));
@@ -56,7 +67,6 @@ bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
         if (text[in] == '\r' && in + 1 < length && text[in + 1] == '\n') continue;
         text[out++] = text[in] == '\r' ? '\n' : text[in];
     }
-    if (out > 0 && text[out - 1] != '\n') text[out++] = '\n';
     text.resize(static_cast<std::size_t>(out));
-    return true;
+    if (out > 0 && text.back() != '\n') text.push_back('\n');  // in the room LoadFileBytes left for it
 }

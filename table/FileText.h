@@ -14,3 +14,7 @@ using FileBytes = std::vector<std::uint8_t, ReadBuffer<std::uint8_t>>;
 // read: it cannot be opened, it is no file, it is larger than the readers
 // take (4 GiB) or than memory holds.
 bool LoadFile(const char* name, FileBytes& text, std::string& failure);
+// The same, its bytes as stored: for what must be measured on them as they
+// are (the record's checksums) before MakeLineEndsPlain.
+bool LoadFileBytes(const char* name, FileBytes& bytes, std::string& failure);
+void MakeLineEndsPlain(FileBytes& text);
