@@ -1,5 +1,5 @@
-// The result files the runs write beside their input file, and the record
-// of which run wrote each.
+// The result files the runs write, beside their input file or in the folder
+// the user names for them, and the record of which run wrote each.
 #pragma once
 
 #include <string>
@@ -16,9 +16,12 @@ inline constexpr const char* kRecordLockName = "itemmap-record.lock";
 // empty when it has neither.
 std::string_view FolderOf(std::string_view path);
 
-// The paths of the result files of a run on `input`: in its folder (empty,
-// or ending in its separator).
+// The folder of the result files of a run on `input`: `results` when the
+// user named one (with a separator at its end), else the input's folder.
+std::string ResultFolder(std::string_view input, std::string_view results);
+
+// The paths of the result files in `folder` (empty, or ending in its separator).
 struct ResultPaths {
     std::string folder, soc, weights, clusters, distances;
 };
-ResultPaths ResultPathsBeside(std::string_view input);
+ResultPaths ResultPathsIn(const std::string& folder);

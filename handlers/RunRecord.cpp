@@ -1,5 +1,6 @@
 #include "handlers/RunRecord.h"
 
+#include <cerrno>
 #include <ctime>
 
 #include "files/TextFile.h"
@@ -40,7 +41,15 @@ RecordLine RunLine(const char* run, const std::string& input, int inputSize, int
 bool CommitRunFiles(Form& form, const std::string& folder, const RecordLine& run,
                     const std::vector<ResultText>& files) {
     const Committed committed = CommitResults(folder, run, files);
-    if (!committed.error.empty()) form.StatusNote("error: " + committed.error);
+    if (!committed.error.empty()) {
+        std::string error = "error: " + committed.error;
+        const int code = committed.errorCode;
+        const std::string control = form.ResultsControl();
+        if ((code == EACCES || code == EPERM || code == EROFS) && !control.empty() &&
+            form.Choices().results.empty())
+            error += "; " + control + " writes the result files elsewhere";
+        form.StatusNote(error);
+    }
     for (const std::string& note : committed.notes) form.StatusNote(note);
     return committed.written.size() == files.size();
 }

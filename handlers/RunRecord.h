@@ -22,8 +22,10 @@ RecordLine RunLine(const char* run, const std::string& input, int inputSize, int
 std::string Setting(const char* name, double value);
 
 // Puts a run's result files in `folder` with the record's line of each
-// (CommitResults), or none of them: an error on the status line says why;
-// the record's warnings follow. False when they were not written.
+// (CommitResults), or none of them: an error on the status line says why,
+// and names the control that writes them elsewhere when the folder beside
+// the input may not be written; the record's warnings follow. False when
+// they were not written.
 bool CommitRunFiles(Form& form, const std::string& folder, const RecordLine& run,
                     const std::vector<ResultText>& files);
 

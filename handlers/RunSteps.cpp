@@ -35,7 +35,7 @@ std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst) {
 }
 
 ResultPaths ListResultPaths(Form& form, const std::string& input) {
-    const ResultPaths paths = ResultPathsBeside(input);
+    const ResultPaths paths = ResultPathsIn(ResultFolder(input, form.Choices().results));
     for (const std::string* p : {&paths.soc, &paths.weights, &paths.clusters, &paths.distances})
         form.MemoAppend(*p);
     return paths;

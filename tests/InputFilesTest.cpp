@@ -626,7 +626,7 @@ TEST(ResultPaths, FollowTheLastSeparatorOfEitherKind) {
         {deep + "input.txt", deep},
     };
     for (const auto& c : cases) {
-        const ResultPaths paths = ResultPathsBeside(c.input);
+        const ResultPaths paths = ResultPathsIn(ResultFolder(c.input, ""));
         EXPECT_EQ(paths.soc, c.folder + "soc.dat");
         EXPECT_EQ(paths.weights, c.folder + "weights.dat");
         EXPECT_EQ(paths.clusters, c.folder + "clusters.dat");

@@ -52,10 +52,21 @@ INSTANTIATE_TEST_SUITE_P(
                            " is itemmap-record.txt beside the input file, which the runs write"},
                       Name{"aFolder", "sub", " is a folder"},
                       Name{"aLink", "linked.tsv", " is a symbolic link: no file is written through one"},
-                      Name{"aLinkToNothingYet", "dangling.tsv", " is a symbolic link: no file is written through one"},
+                      Name{"aLinkToNothingYet", "dangling.tsv",
+                           " is a symbolic link: no file is written through one"},
                       Name{"aNameEndingInASlash", "new/", " ends in /: it names a folder, not a file"},
                       Name{"aNewFile", "map.tsv", ""}, Name{"aResultNameInAnotherFolder", "sub/soc.dat", ""},
                       Name{"noName", "", "an empty name names no file"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// With a folder named for the results, its files are the runs', before it
+// is made too; those beside the input are not.
+TEST(OutputNamesWithAResultsFolder, RefuseItsFilesAlone) {
+    TempDir dir;
+    const std::string input = dir.File("iris.csv"), results = dir.File("out/new");
+    EXPECT_EQ(OutputNameProblem(dir.File("out/new/../new/soc.dat"), input, results),
+              dir.File("out/new/../new/soc.dat") + " is soc.dat in " + results + "/, which the runs write");
+    EXPECT_EQ(OutputNameProblem(dir.File("soc.dat"), input, results), "");
+}
 
 }  // namespace

@@ -137,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
                {"soc", "FILE", "--svg", "DIR/sub/../soc.dat"},
                kExitUsage,
                "--svg: DIR/sub/../soc.dat is soc.dat beside the input file, which the runs write"},
+        Status{"pictureOverAResultFileInTheirFolder",
+               {"soc", "FILE", "--results", "DIR/out", "--png", "DIR/out/soc.dat"},
+               kExitUsage,
+               "--png: DIR/out/soc.dat is soc.dat in DIR/out/, which the runs write"},
         Status{
             "pictureIntoAFolder", {"mrp-mds", "FILE", "--png", "DIR"}, kExitUsage, "--png: DIR is a folder"},
         Status{"aNameEndingInASlash",
@@ -709,9 +713,10 @@ TEST_F(CommandLine, TheRecordSaysWhoseResultsTheFilesHold) {
     dir.Write("itemmap-record.txt", twoRuns);
     r = Itemmap(reload);
     EXPECT_EQ(r.status, kExitRefused);
-    EXPECT_NE(r.err.find("refused: soc.dat and weights.dat are of two runs, says the record: soc.dat of SOC on "
-                         "iris.txt (run "),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("refused: soc.dat and weights.dat are of two runs, says the record: soc.dat of SOC on "
+                   "iris.txt (run "),
+        std::string::npos)
         << r.err;
     dir.Write("itemmap-record.txt", record);
     std::string changed = ReadFile(File("weights.dat"));
@@ -719,7 +724,8 @@ TEST_F(CommandLine, TheRecordSaysWhoseResultsTheFilesHold) {
     dir.Write("weights.dat", changed);
     r = Itemmap(reload);
     EXPECT_EQ(r.status, kExitFinished);
-    EXPECT_NE(r.err.find("warning: weights.dat is not the file the record tells of"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("warning: weights.dat is not the file the record tells of"), std::string::npos)
+        << r.err;
 
     for (const bool folder : {false, true}) {
         std::filesystem::remove(File("itemmap-record.txt"));

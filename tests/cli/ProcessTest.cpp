@@ -1,9 +1,11 @@
 // The program as a process: the signals and closed outputs a shell hands
-// it, a window without a display, and runs at the same time in one folder.
+// it, a window without a display, runs at the same time in one folder and a
+// folder it may not write in.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,7 +44,8 @@ public:
             posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
             posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
         } else {
-            posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0644);
         }
         posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environment) != 0)
@@ -70,6 +73,15 @@ private:
 std::vector<std::string> ItemmapCommand(std::vector<std::string> args) {
     args.insert(args.begin(), ITEMMAP_BINARY);
     return args;
+}
+
+// The command without the superuser's power over file modes, so that a
+// folder nobody may write in binds it as it binds a user.
+std::vector<std::string> BoundByFileModes(std::vector<std::string> command) {
+    if (geteuid() == 0)
+        command.insert(command.begin(),
+                       {"/usr/bin/setpriv", "--bounding-set", "-dac_override,-dac_read_search,-fowner"});
+    return command;
 }
 
 // A SOC run that takes a while: 400 vectors and 200 prototypes.
@@ -233,17 +245,59 @@ TEST_F(CommandLine, RunsAtTheSameTimeInOneFolderKeepEachRunsFilesAndLinesTogethe
         for (const auto& [err, run] : runs) {
             const int status = run.Wait();
             const std::string said = ReadFile(err);
-            const bool fine = status == kExitFinished && said.find("not the file the record tells of") == std::string::npos;
+            const bool fine =
+                status == kExitFinished && said.find("not the file the record tells of") == std::string::npos;
             if (!fine) ADD_FAILURE() << err << " exited " << status << ":\n" << said;
             mismatches += !fine;
         }
         mismatches += !RecordTellsOfTheFiles(dir);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%d tries of 6 runs at once in one folder: %d mismatches, %.1f s\n", tries, mismatches, seconds);
+    std::printf("%d tries of 6 runs at once in one folder: %d mismatches, %.1f s\n", tries, mismatches,
+                seconds);
     EXPECT_EQ(mismatches, 0);
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_NE(entry.path().extension(), ".tmp") << "left behind: " << entry.path();
+}
+
+// From a folder it may not write in, a run names --results, which writes
+// the result files, their record, the picture and the coordinates in a
+// folder it makes, the message list naming the files where they went; a
+// reload reads them there. The input's folder stays as it was.
+TEST_F(CommandLine, ResultsGoToTheirFolderFromOneThatCannotBeWritten) {
+    const std::string data = File("data"), out = File("out/new");
+    std::filesystem::create_directory(data);
+    std::filesystem::copy_file(File("cancer.txt"), data + "/cancer.txt");
+    ASSERT_EQ(chmod(data.c_str(), 0555), 0);
+    const std::string input = data + "/cancer.txt";
+    const auto run = [&](std::vector<std::string> args) {
+        return Process(BoundByFileModes(ItemmapCommand(std::move(args))), File("err.txt"), File("memo.txt"))
+            .Wait();
+    };
+    EXPECT_EQ(run({"mrp-mds", input}), kExitRefused);
+    EXPECT_NE(ReadFile(File("err.txt"))
+                  .find("error: cannot write " + data +
+                        "/distances.dat: Permission denied; --results DIR writes the result files elsewhere"),
+              std::string::npos)
+        << ReadFile(File("err.txt"));
+
+    EXPECT_EQ(run({"mrp-mds", input, "--results", out, "--tsv", out + "/map.tsv", "--png", out + "/map.png"}),
+              kExitFinished)
+        << ReadFile(File("err.txt"));
+    EXPECT_EQ(ReadFile(File("memo.txt"))
+                  .rfind(out + "/soc.dat\n" + out + "/weights.dat\n" + out + "/clusters.dat\n" + out +
+                             "/distances.dat\n" + input + "\n",
+                         0),
+              0u)
+        << ReadFile(File("memo.txt"));
+    for (const char* file : {"distances.dat", "clusters.dat", "itemmap-record.txt", "map.tsv", "map.png"})
+        EXPECT_TRUE(std::filesystem::exists(out + "/" + file)) << file;
+    EXPECT_EQ(run({"soc", input, "--results", out, "--prototypes", "5"}), kExitFinished);
+    EXPECT_EQ(run({"reload", input, "--results", out}), kExitFinished);
+    EXPECT_NE(ReadFile(File("err.txt")).find("reload finished: 5 prototypes"), std::string::npos)
+        << ReadFile(File("err.txt"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 1);
+    chmod(data.c_str(), 0755);
 }
 
 }  // namespace
