@@ -375,14 +375,16 @@ void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan
 
 // With all rows, the other rows placed on the landmarks' map, and
 // clusters.dat written again with every row the map holds, as the same
-// run's; false when it could not be written.
-bool PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b) {
+// run's, when its files were `written` before: a set is written whole or
+// not at all. False when it is not written.
+bool PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b, bool written) {
     const int m = options.mapDim.value;
     const PlacementRule rule{b, m, ws.distances.largest * kRadiusFactor, kFarWeight,
                              static_cast<float>(ws.map.axisSize[1])};
     PlaceOtherRows(form, read.all, {rule, options.mrp.charDistance.value, *options.choices.seed},
                    ws.StopRequested);
     ShowMovedMap(form, m);
+    if (!written) return false;
     int members = 0;
     const std::string text = ClustersFileText(ws.clusters, kMinMembers, members, ws.landmarks.fileRow);
     return CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
@@ -427,7 +429,7 @@ void RunMrpMds(Form& form) {
                     {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
         });
     ShowMapBorder(form, options, *plan, b);
-    const bool placed = read.all.landmarks.empty() || PlaceAllRows(form, options, read, b);
+    const bool placed = read.all.landmarks.empty() || PlaceAllRows(form, options, read, b, written);
     const long all = kSteps + 1L;
     ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settled, written && placed,
                  clock.Seconds(), ShownMapFigures());
