@@ -112,8 +112,10 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
-    ConsoleForm form(choices.edits, choices.file, {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead},
-                     out, err);
+    ConsoleForm form(
+        choices.edits, choices.file,
+        {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead, choices.results},
+        out, err);
     form.Given(choices.given);
     ConsoleForm::StopOnSignals();
     choices.command->run(form);

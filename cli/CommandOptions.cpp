@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <algorithm>
+#include <filesystem>
 
 #include "cli/Arguments.h"
 #include "handlers/MrpMdsRun.h"
@@ -17,6 +18,7 @@ namespace {
 // What an option sets: a form field, or a choice of its own.
 enum class Role {
     Field,
+    Results,
     Tree,
     Seed,
     NoSettle,
@@ -44,6 +46,11 @@ struct Option {
 };
 
 const Option kOptions[] = {
+    {"results",
+     "DIR",
+     Role::Results,
+     {},
+     "the folder of the result files and their record, made when missing"},
     {"size", "N", Role::Field, Edit12, "\"Input size\": the items (rows) to read"},
     {"all-rows",
      nullptr,
@@ -59,12 +66,18 @@ const Option kOptions[] = {
      "the column of the items' names: a number or a header name, 0 for none"},
     {"class", "COL", Role::Class, {}, "the column of the items' class, as --names"},
     {"skip", "COLS", Role::Skip, {}, "columns that are no feature, separated by commas"},
-    {"scale", "S", Role::Scale, {}, "the features' scale: none, z (mean 0, deviation 1), range (0..1) or auto (z where the spreads differ)"},
-    {"enlarge", "E", Role::Field, Edit4, "\"map enlarge.\"; fit (mrp-mds): one at which the map fits its box"},
+    {"scale",
+     "S",
+     Role::Scale,
+     {},
+     "the features' scale: none, z (mean 0, deviation 1), range (0..1) or auto (z where the spreads differ)"},
+    {"enlarge", "E", Role::Field, Edit4,
+     "\"map enlarge.\"; fit (mrp-mds): one at which the map fits its box"},
     {"map-dim", "M", Role::Field, Edit11, "\"map dim. (1-3)\": the map's axes"},
     {"prototypes", "K", Role::Field, Edit14, "\"No. of feature vect.\": prototypes, 0 for the MRP init"},
     {"rate", "R", Role::Field, Edit15, "\"convergence. rate\""},
-    {"char-distance", "C", Role::Field, Edit8, "\"char. distance\" of the MRP clusters; auto: one at which they form"},
+    {"char-distance", "C", Role::Field, Edit8,
+     "\"char. distance\" of the MRP clusters; auto: one at which they form"},
     {"noise", "L", Role::Field, Edit9, "\"noise limit\" of the MRP clusters"},
     {"neighbour", "L", Role::Field, Edit10, "\"neigbbour limit\" of the MRP clusters"},
     {"simil", "S", Role::Field, Edit16, "\"simil. dist\""},
@@ -80,7 +93,11 @@ const Option kOptions[] = {
     {"svg", "F", Role::Picture, {}, "saves the map picture as a vector drawing", "svg"},
     {"pdf", "F", Role::Picture, {}, "saves the map picture as a PDF page", "pdf"},
     {"tsv", "F", Role::Coordinates, {}, "saves the map's coordinates as tab-separated text"},
-    {"items-tsv", "F", Role::Items, {}, "saves each input item's prototype and its distance to it as tab-separated text"},
+    {"items-tsv",
+     "F",
+     Role::Items,
+     {},
+     "saves each input item's prototype and its distance to it as tab-separated text"},
     {"labels", "L", Role::Labels, {}, "a picture's labels: bars, numbers or names"},
     {"colour", "C", Role::Colour, {}, "a picture's colours: clusters or class"},
     {"view", "A,B", Role::View, {}, "a picture of a 3-axis map in the plane of axes A and B"},
@@ -93,6 +110,7 @@ struct CommandOptions {
     std::vector<const char*> options;
 };
 
+// --results first: the outputs after it are checked against its folder.
 const std::vector<CommandOptions>& Commands() {
     static const std::vector<const char*> reading = {"size", "all-rows", "dim", "names", "class", "skip", "scale"};
     static const std::vector<const char*> results = {"png",    "svg",    "pdf",   "tsv",
@@ -106,20 +124,22 @@ const std::vector<CommandOptions>& Commands() {
         {{"mrp-mds", RunMrpMds,
           "MRP clusters and an MDS map of up to 400 items (--all-rows: 400 landmarks, up to 100000 rows placed)",
           400},
-         join({reading,
+         join({{"results"},
+               reading,
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view"},
                results})},
         {{"soc", [](Form& form) { RunSoc(form); },
           "trains prototypes on up to 1000 vectors (--all-rows: 100000); writes clusters.dat, soc.dat, weights.dat",
           1000},
-         join({reading,
+         join({{"results"},
+               reading,
                {"enlarge", "prototypes", "rate", "char-distance", "noise", "neighbour", "seed", "no-settle",
                 "items-tsv"},
                results})},
-        {{"reload", ReloadSocResults, "brings back the SOC run whose soc.dat and weights.dat lie beside FILE",
-          1000},
-         join({reading, {"simil", "tree", "items-tsv"}, results})},
+        {{"reload", ReloadSocResults,
+          "brings back the SOC run whose soc.dat and weights.dat lie beside FILE or in --results DIR", 1000},
+         join({{"results"}, reading, {"simil", "tree", "items-tsv"}, results})},
     };
     return commands;
 }
@@ -151,6 +171,8 @@ std::string Default(const Option& o) {
             return "the rows \"Input size\" gives";
         case Role::NoFit:
             return "fitted";
+        case Role::Results:
+            return "beside FILE";
         default:
             return "none";
     }
@@ -191,9 +213,9 @@ struct Output {
 // Why an output cannot go where it is named, or nothing: checked before
 // the run reads or writes anything.
 std::optional<std::string> OutputProblem(const Output& out, const std::vector<Output>& earlier,
-                                         const std::string& input) {
+                                         const Choices& c) {
     for (const std::string& name : {out.given, out.file})
-        if (std::string problem = OutputNameProblem(name, input); !problem.empty())
+        if (std::string problem = OutputNameProblem(name, c.file, c.results); !problem.empty())
             return Format("--%s: %s", out.option, problem.c_str());
     for (const Output& e : earlier)
         if (SameFile(out.file, e.file))
@@ -212,6 +234,14 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
         case Role::AllRows:
             c.allRows = true;
             break;
+        case Role::Results: {
+            std::error_code error;
+            if (value.empty()) return "--results needs a folder";
+            if (std::filesystem::exists(value, error) && !std::filesystem::is_directory(value, error))
+                return "--results: " + value + " is no folder";
+            c.results = value;
+            break;
+        }
         case Role::Tree:
             c.tree = value;
             break;
@@ -312,7 +342,7 @@ std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& ch
         const std::string value = ArgumentBytes(parser.value(optionName));
         if (const std::optional<std::string> file = OutputFile(Named(name), value)) {
             const Output out{name, value, *file};
-            if (std::optional<std::string> problem = OutputProblem(out, outputs, choices.file))
+            if (std::optional<std::string> problem = OutputProblem(out, outputs, choices))
                 return problem;
             outputs.push_back(out);
         }
@@ -344,10 +374,11 @@ std::string HelpText() {
         "  -h, --help           shows this text and exits\n"
         "  -v, --version        shows the version and exits\n\n"
         "Values are read as the window's fields read them. The files of a run are written\n"
-        "beside FILE, as the window writes them. A picture's format follows its name's\n"
-        "extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map. A picture, the\n"
-        "coordinates or the items may not go over FILE, over a file the runs write beside it,\n"
-        "into a folder, or into the file of another option.\n\n"
+        "beside FILE, as the window writes them, or in --results DIR. A picture's format\n"
+        "follows its name's extension (.png, .svg, .pdf, .jpg, ...); it shows the whole map.\n"
+        "A picture, the coordinates or the items may not go over FILE, over a file the runs\n"
+        "write beside it (or in DIR), into a folder, through a symbolic link, or into the\n"
+        "file of another option.\n\n"
         "Exit status: 0 finished; 1 refused for its input (the reason on standard error)\n"
         "or a result file, picture or coordinates that could not be written; 2 a command\n"
         "line that cannot be used, or a --names, --class or --skip column that the file\n"

@@ -31,6 +31,7 @@ struct Choices {
     bool settle = true;
     bool allRows = false;
     std::shared_ptr<const TableRead> readAhead;  // the file as read to learn its shape
+    std::string results;  // the folder of the result files; empty: beside the file
     std::set<EditId> given;  // the fields the options named
     std::optional<std::string> tree;  // "Min. Tree" after the run, with this threshold
     std::vector<std::string> pictures;

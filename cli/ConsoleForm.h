@@ -36,6 +36,7 @@ public:
     void StatusOutside(int) override {}  // a picture's view is fitted after the run
     RunChoices Choices() override { return choices_; }
     bool FieldGiven(EditId edit) override { return given_.count(edit) > 0; }
+    std::string ResultsControl() override { return "--results DIR"; }
     // The fields the command line named.
     void Given(std::set<EditId> fields) { given_ = std::move(fields); }
 

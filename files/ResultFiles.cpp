@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "table/Capacities.h"
-#include "table/FileText.h"
+#include "files/TextFile.h"
 #include "text/Numbers.h"
 
 namespace {
@@ -29,12 +29,21 @@ int ResultComponents(const std::uint8_t* p, const std::uint8_t* end) {
 
 }  // namespace
 
-ResultRows ReadResultFile(const char* name, int vectorDim, int leastClass, ReadReport& seen) {
-    FileBytes text;
+StoredFile LoadStoredFile(const std::string& name) {
+    StoredFile file;
+    file.loaded = LoadFileBytes(name.c_str(), file.text, file.failure);
+    if (!file.loaded) return file;
+    file.checksum = FileChecksum({reinterpret_cast<const char*>(file.text.data()), file.text.size()});
+    MakeLineEndsPlain(file.text);
+    return file;
+}
+
+ResultRows ReadResultFile(const StoredFile& file, int vectorDim, int leastClass, ReadReport& seen) {
     seen = ReadReport{};
-    seen.loaded = LoadFile(name, text, seen.failure);
+    seen.loaded = file.loaded;
+    seen.failure = file.failure;
     if (!seen.loaded) return {};
-    return ParseResults(text.data(), static_cast<long>(text.size()), vectorDim, leastClass, seen);
+    return ParseResults(file.text.data(), static_cast<long>(file.text.size()), vectorDim, leastClass, seen);
 }
 
 ResultRows ParseResults(const std::uint8_t* data, long length, int vectorDim, int leastClass,

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "table/FileText.h"
 #include "table/ReadReport.h"
 
 // The prototypes of one file: each one's map position and class, and its
@@ -20,10 +22,20 @@ struct ResultRows {
     const float* Vector(int p) const { return vectors.data() + static_cast<std::size_t>(p) * (dim + 1); }
 };
 
+// A result file as read: its text with plain line ends, and the
+// FileChecksum of its bytes as they are stored.
+struct StoredFile {
+    FileBytes text;
+    bool loaded = false;
+    std::string failure;  // why it could not be read, when not loaded
+    std::string checksum;
+};
+StoredFile LoadStoredFile(const std::string& name);
+
 // Every line whose class is at least leastClass, up to 400, with vectorDim
 // components. The report's `loaded` says whether the file could be read,
 // `values` how many components its first line holds, `nonFiniteLine` the
 // first line with a value that is not a finite number.
-ResultRows ReadResultFile(const char* name, int vectorDim, int leastClass, ReadReport& report);
+ResultRows ReadResultFile(const StoredFile& file, int vectorDim, int leastClass, ReadReport& report);
 ResultRows ParseResults(const std::uint8_t* data, long length, int vectorDim, int leastClass,
                         ReadReport& report);

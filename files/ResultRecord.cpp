@@ -18,6 +18,7 @@ constexpr std::string_view kComment =
     "# itemmap's record of the run that wrote each result file in this folder: file, run, input file, "
     "settings; tab-separated, written by itemmap alone";
 constexpr std::size_t kMostBytes = 65536;  // a record holds a few short lines
+constexpr std::string_view kRunId = "run id=", kChecksum = "checksum=";
 
 // The place of a result file in the order Memo1 lists them; past them for another name.
 std::size_t Rank(std::string_view file) {
@@ -36,6 +37,7 @@ std::string RecordLine::Setting(std::string_view name) const {
 }
 
 bool RecordLine::SameRun(const RecordLine& other) const {
+    if (!runId.empty() && !other.runId.empty()) return runId == other.runId;
     return run == other.run && input == other.input && settings == other.settings;
 }
 
@@ -45,6 +47,9 @@ std::string RecordText(const std::vector<RecordLine>& lines) {
     for (const RecordLine& line : lines) {
         text += TsvField(line.file) + '\t' + TsvField(line.run) + '\t' + TsvField(line.input);
         for (const std::string& s : line.settings) text += '\t' + TsvField(s);
+        for (const auto& [name, value] :
+             {std::pair{kRunId, &line.runId}, std::pair{kChecksum, &line.checksum}})
+            if (!value->empty()) text.append("\t").append(name).append(*value);
         text += '\n';
     }
     return text;
@@ -57,7 +62,16 @@ bool ParseRecord(std::string_view text, std::vector<RecordLine>& lines) {
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const std::vector<std::string>& f = rows[r];
         if (f.size() < 3 || Rank(f[0]) == std::size(kResultFileNames)) return false;
-        lines.push_back({f[0], f[1], f[2], {f.begin() + 3, f.end()}});
+        RecordLine line{f[0], f[1], f[2], {}, {}, {}};
+        for (auto s = f.begin() + 3; s != f.end(); ++s) {
+            if (s->starts_with(kRunId))
+                line.runId = s->substr(kRunId.size());
+            else if (s->starts_with(kChecksum))
+                line.checksum = s->substr(kChecksum.size());
+            else
+                line.settings.push_back(*s);
+        }
+        lines.push_back(std::move(line));
     }
     return true;
 }

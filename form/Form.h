@@ -52,6 +52,9 @@ struct RunChoices {
     // The file as the command line read it to learn its shape: a run that
     // asks for the same read takes it (TableRead::Answers).
     std::shared_ptr<const TableRead> readAhead;
+    // The folder of the result files and their record, made when missing;
+    // empty: beside the input file.
+    std::string results;
 };
 
 class Form {
@@ -112,6 +115,9 @@ public:
     // The control that gives a file's columns their roles, for hints that
     // name one: nothing where the command line's options do it.
     virtual std::string ColumnsControl() { return {}; }
+    // The control that puts the result files in another folder, for an
+    // error that names it: nothing in a face without one.
+    virtual std::string ResultsControl() { return {}; }
 };
 
 // The text an edit field holds when the window opens: the window's design,

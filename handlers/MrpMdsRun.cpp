@@ -46,6 +46,7 @@ struct ItemsRead {
     float mean = 0;
     std::string dump;
     AllRows all;  // with all rows beyond 400: the rows and the landmarks the run maps
+    RecordLine run;  // the record's line of the run's files, once it writes them
 };
 
 // The run's own start state, once a file is chosen.
@@ -312,40 +313,30 @@ bool MapFieldsUsable(Form& form, MrpMdsOptions& options, float mean) {
     return true;
 }
 
-// The run goes on: the distances of vectors into distances.dat, the
-// clusters into clusters.dat, and the record of both. False when a file
-// could not be written.
-bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, const ItemsRead& read) {
-    std::vector<std::string> written;
-    bool allWritten = true;
-    if (!read.dump.empty()) {
-        const bool ok = WriteResultFile(form, read.results.distances, read.dump);
-        if (ok) written.push_back(read.results.distances);
-        allWritten = ok;
-    }
+// The run goes on: the clusters, then the distances of vectors into
+// distances.dat, the clusters into clusters.dat, with the record of both.
+// False when they could not be written.
+bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
     MemoLines memo(form);
     const MrpFields& mrp = options.mrp;
     ws.clusters = ClusterPrototypes(ws.distances, kMaxClusters, mrp.charDistance.value, mrp.noiseLimit.value,
                                     mrp.neighbourLimit.value, memo);
     int members = 0;
     const std::string text = ClustersFileText(ws.clusters, kMinMembers, members);
-    if (WriteResultFile(form, read.results.clusters, text))
-        written.push_back(read.results.clusters);
-    else
-        allWritten = false;
     form.MemoAppend(std::to_string(members));
     if (ws.clusters.count == 0)
         form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
                                static_cast<double>(mrp.charDistance.value),
                                CharDistanceHint(form, mrp, {ws.distances, read.mean, 1, kMaxClusters}).c_str()));
-    RecordWrittenFiles(
-        form, read.path,
+    read.run =
         RunLine("MRP-MDS", read.path, read.all.landmarks.empty() ? read.items : read.all.table.rows, read.dim,
                 {Setting("char. distance", mrp.charDistance.value), Setting("noise limit", mrp.noiseLimit.value),
                  Setting("neigbbour limit", mrp.neighbourLimit.value), Setting("map dim. (1-3)", options.mapDim.value),
-                 Setting("map enlarge.", options.enlargement.value)}),
-        written);
-    return allWritten;
+                 Setting("map enlarge.", options.enlargement.value)});
+    std::vector<ResultText> files;
+    if (!read.dump.empty()) files.push_back({read.results.distances, read.dump});
+    files.push_back({read.results.clusters, text});
+    return CommitRunFiles(form, read.results.folder, read.run, files);
 }
 
 // The 20,001 steps of the layout, redrawn every tenth; STOP ends them at a
@@ -382,17 +373,21 @@ void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan
     });
 }
 
-// With all rows, the other rows placed on the landmarks' map; false when
-// clusters.dat could not be written.
-bool PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b) {
+// With all rows, the other rows placed on the landmarks' map, and
+// clusters.dat written again with every row the map holds, as the same
+// run's, when its files were `written` before: a set is written whole or
+// not at all. False when it is not written.
+bool PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b, bool written) {
     const int m = options.mapDim.value;
     const PlacementRule rule{b, m, ws.distances.largest * kRadiusFactor, kFarWeight,
                              static_cast<float>(ws.map.axisSize[1])};
-    const bool written = PlaceOtherRows(
-        form, read.all, {rule, options.mrp.charDistance.value, read.results.clusters, *options.choices.seed},
-        ws.StopRequested);
+    PlaceOtherRows(form, read.all, {rule, options.mrp.charDistance.value, *options.choices.seed},
+                   ws.StopRequested);
     ShowMovedMap(form, m);
-    return written;
+    if (!written) return false;
+    int members = 0;
+    const std::string text = ClustersFileText(ws.clusters, kMinMembers, members, ws.landmarks.fileRow);
+    return CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
 }
 
 }  // namespace
@@ -434,7 +429,7 @@ void RunMrpMds(Form& form) {
                     {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
         });
     ShowMapBorder(form, options, *plan, b);
-    const bool placed = read.all.landmarks.empty() || PlaceAllRows(form, options, read, b);
+    const bool placed = read.all.landmarks.empty() || PlaceAllRows(form, options, read, b, written);
     const long all = kSteps + 1L;
     ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settled, written && placed,
                  clock.Seconds(), ShownMapFigures());

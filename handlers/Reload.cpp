@@ -71,11 +71,13 @@ bool ReadVectors(Form& form, const ReloadOptions& options, const std::string& pa
     return true;
 }
 
-// soc.dat or weights.dat read back; nothing when the run must end.
-std::optional<ResultRows> ReadUnits(Form& form, const std::string& path, const std::string& input, int dim) {
+// soc.dat or weights.dat (read from `path`) taken in; nothing when the run
+// must end.
+std::optional<ResultRows> ReadUnits(Form& form, const StoredFile& stored, const std::string& path,
+                                    const std::string& input, int dim) {
     ReadReport report;
     const std::string file(BaseName(path));
-    ResultRows rows = ReadResultFile(path.c_str(), dim, 0, report);
+    ResultRows rows = ReadResultFile(stored, dim, 0, report);
     if (report.loaded && report.nonFiniteLine != 0) {
         Refuse(form, "", Unusable(report, path.c_str()));  // nothing of the half-read prototypes is used
         return std::nullopt;
@@ -101,18 +103,20 @@ void TakePositions(const ResultRows& rows) {
     }
 }
 
-// soc.dat, then weights.dat, into the prototypes' vectors and weights;
-// false when the run must end.
-bool ReadPrototypes(Form& form, const ResultPaths& paths, const std::string& input, int dim) {
+// soc.dat, then weights.dat, into the prototypes' vectors and weights,
+// unless the record's lines give them to two runs; false when the run must
+// end.
+bool ReadPrototypes(Form& form, const StoredResults& stored, const std::vector<RecordLine>& lines,
+                    const ResultPaths& paths, const std::string& input, int dim) {
     ws.map.size[1] = kMapSize;
     ws.map.size[2] = kMapSize;
     ws.map.size[3] = 1;
     ws.map.axisSize[1] = kMapSize;
     ws.map.axisSize[2] = kMapSize;
-    const std::optional<ResultRows> soc = ReadUnits(form, paths.soc, input, dim);
+    const std::optional<ResultRows> soc = ReadUnits(form, stored.soc, paths.soc, input, dim);
     if (!soc) return false;
-    const std::optional<ResultRows> weights = ReadUnits(form, paths.weights, input, dim);
-    if (!weights) return false;
+    const std::optional<ResultRows> weights = ReadUnits(form, stored.weights, paths.weights, input, dim);
+    if (!weights || !OfOneRun(form, lines)) return false;
     if (weights->count != soc->count) {
         // Weights without their prototypes, or the other way round, mean nothing.
         Refuse(form, "",
@@ -177,10 +181,11 @@ void ReloadSocResults(Form& form) {
     form.MemoAppend(*path);
     const ResultPaths paths = ListResultPaths(form, *path);
     int dim = 0;
-    if (!FieldsUsable(form, options) || !ReadVectors(form, options, *path, dim) ||
-        !ReadPrototypes(form, paths, input, dim))
-        return;
-    if (!WarnOfOtherResults(form, *path)) WarnOfForeignPrototypes(form, dim);
+    if (!FieldsUsable(form, options) || !ReadVectors(form, options, *path, dim)) return;
+    const StoredResults stored = ReadStoredResults(paths);
+    const std::vector<RecordLine> lines = LinesOfFilesRead(form, stored);
+    if (!ReadPrototypes(form, stored, lines, paths, input, dim)) return;
+    if (!WarnOfOtherResults(form, lines, *path)) WarnOfForeignPrototypes(form, dim);
 
     ws.PickEnabled = true;
     ws.shown = {MapKind::Reload, 2, input, *path};

@@ -17,8 +17,7 @@
 
 namespace {
 
-constexpr int kChunk = 256;     // rows a core places at a time
-constexpr int kMinMembers = 1;  // for a cluster to be written to clusters.dat
+constexpr int kChunk = 256;  // rows a core places at a time
 
 // What the placement gave: each other row's place and cluster, in the
 // order of `others`, for the first `done` of them.
@@ -121,7 +120,7 @@ std::vector<int> DrawLandmarks(int n, unsigned seed) {
     return ws.random.Sample(n, kMaxMapItems);
 }
 
-bool PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore) {
+void PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore) {
     Placed placed;
     placed.others = OtherRows(rows);
     const RunClock clock;
@@ -140,7 +139,4 @@ bool PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& 
     else
         form.StatusNote(Format("%d landmarks drawn from %s rows; %s rows placed on their map in %.1f s", k,
                                all.c_str(), GroupedCount(others).c_str(), clock.Seconds()));
-    int written = 0;
-    return WriteResultFile(form, options.clustersFile,
-                           ClustersFileText(ws.clusters, kMinMembers, written, ws.landmarks.fileRow));
 }

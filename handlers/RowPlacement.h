@@ -21,20 +21,18 @@ struct AllRows {
 std::vector<int> DrawLandmarks(int n, unsigned seed);
 
 // How the rows are placed and joined: the map step's rule, the "char.
-// distance" of the clusters (in the table's units), where clusters.dat goes,
-// and the run's seed (for the fit's samples).
+// distance" of the clusters (in the table's units), and the run's seed (for
+// the fit's samples).
 struct RowPlacementOptions {
     PlacementRule rule;
     float charDistance;
-    std::string clustersFile;
     unsigned seed;
 };
 
 // Places every row that is no landmark on the landmarks' map on show,
 // joins each to a cluster, and makes the map of all rows the one on show:
 // the landmarks first, then the other rows in the file's order, each with
-// its row in the file (ws.landmarks), the fit measured over them all;
-// clusters.dat lists them. STOP during the placement keeps the rows placed
-// so far; a run stopped before it keeps the landmarks alone. The status
-// line says which. Returns false when clusters.dat could not be written.
-bool PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore);
+// its row in the file (ws.landmarks), the fit measured over them all. STOP
+// during the placement keeps the rows placed so far; a run stopped before it
+// keeps the landmarks alone. The status line says which.
+void PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore);

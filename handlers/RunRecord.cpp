@@ -1,8 +1,10 @@
 #include "handlers/RunRecord.h"
 
+#include <cerrno>
 #include <ctime>
 
-#include "files/ResultPaths.h"
+#include "files/TextFile.h"
+#include "handlers/RunStatus.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
 
@@ -18,6 +20,8 @@ std::string Now() {
     return text;
 }
 
+const char* const kReloaded[] = {"soc.dat", "weights.dat", "clusters.dat"};
+
 }  // namespace
 
 std::string Setting(const char* name, double value) {
@@ -26,7 +30,7 @@ std::string Setting(const char* name, double value) {
 
 RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim,
                    const std::vector<std::string>& own) {
-    RecordLine line{"", run, std::string(BaseName(input)), {}};
+    RecordLine line{"", run, std::string(BaseName(input)), {}, RandomTag(), ""};
     line.settings = {Setting("Input size", inputSize), Setting("Vect. dim", vectorDim),
                      std::string("column scale=") + ScaleName(ws.table.columnScale)};
     line.settings.insert(line.settings.end(), own.begin(), own.end());
@@ -34,41 +38,56 @@ RecordLine RunLine(const char* run, const std::string& input, int inputSize, int
     return line;
 }
 
-namespace {
+bool CommitRunFiles(Form& form, const std::string& folder, const RecordLine& run,
+                    const std::vector<ResultText>& files) {
+    const Committed committed = CommitResults(folder, run, files);
+    if (!committed.error.empty()) {
+        std::string error = "error: " + committed.error;
+        const int code = committed.errorCode;
+        const std::string control = form.ResultsControl();
+        if ((code == EACCES || code == EPERM || code == EROFS) && !control.empty() &&
+            form.Choices().results.empty())
+            error += "; " + control + " writes the result files elsewhere";
+        form.StatusNote(error);
+    }
+    for (const std::string& note : committed.notes) form.StatusNote(note);
+    return committed.written.size() == files.size();
+}
 
-// The record beside the input, as the result files lie: what it holds, and
-// a warning on the status line when it cannot be read.
-std::vector<RecordLine> RecordBeside(Form& form, const std::string& input) {
-    std::string warning;
-    std::vector<RecordLine> lines = ReadRecord(FolderOf(input), warning);
-    if (!warning.empty()) form.StatusNote(warning);
+std::vector<RecordLine> LinesOfFilesRead(Form& form, const StoredResults& stored) {
+    for (const std::string& note : stored.notes) form.StatusNote(note);
+    std::vector<RecordLine> lines = stored.record;
+    const StoredFile* files[] = {&stored.soc, &stored.weights, &stored.clusters};
+    for (int f = 0; f < 3; ++f) {
+        const RecordLine* line = LineOf(lines, kReloaded[f]);
+        if (!line || line->checksum.empty() || line->checksum == files[f]->checksum) continue;
+        if (files[f]->loaded)
+            form.StatusNote(Format("warning: %s is not the file the record tells of (its checksum differs): "
+                                   "what the record says of it is not used",
+                                   kReloaded[f]));
+        std::erase_if(lines, [&](const RecordLine& l) { return l.file == kReloaded[f]; });
+    }
     return lines;
 }
 
-}  // namespace
-
-void RecordWrittenFiles(Form& form, const std::string& input, const RecordLine& run,
-                        const std::vector<std::string>& paths) {
-    if (paths.empty()) return;
-    const std::vector<RecordLine> before = RecordBeside(form, input);
-    std::vector<RecordLine> written;
-    for (const std::string& path : paths) {
-        RecordLine line = run;
-        line.file = BaseName(path);
-        if (const RecordLine* old = LineOf(before, line.file); old && old->input != run.input)
-            form.StatusNote(Format("warning: %s held the results of %s on %s; it now holds this run's",
-                                   line.file.c_str(), old->run.c_str(), old->input.c_str()));
-        written.push_back(std::move(line));
-    }
-    if (const std::string error = WriteRecord(FolderOf(input), Replaced(before, written)); !error.empty())
-        form.StatusNote("warning: " + error);
+bool OfOneRun(Form& form, const std::vector<RecordLine>& lines) {
+    const RecordLine* soc = LineOf(lines, "soc.dat");
+    const RecordLine* weights = LineOf(lines, "weights.dat");
+    if (!soc || !weights || soc->runId.empty() || weights->runId.empty() || soc->runId == weights->runId)
+        return true;
+    Refuse(form, "",
+           Format("soc.dat and weights.dat are of two runs, says the record: soc.dat of %s on %s (run %s, "
+                  "written %s), weights.dat of %s on %s (run %s, written %s)",
+                  soc->run.c_str(), soc->input.c_str(), soc->runId.c_str(), soc->Setting("written").c_str(),
+                  weights->run.c_str(), weights->input.c_str(), weights->runId.c_str(),
+                  weights->Setting("written").c_str()));
+    return false;
 }
 
-bool WarnOfOtherResults(Form& form, const std::string& path) {
+bool WarnOfOtherResults(Form& form, const std::vector<RecordLine>& lines, const std::string& path) {
     const std::string input(BaseName(path));
-    const std::vector<RecordLine> lines = RecordBeside(form, path);
     const RecordLine* soc = LineOf(lines, "soc.dat");
-    for (const char* file : {"soc.dat", "weights.dat", "clusters.dat"}) {
+    for (const char* file : kReloaded) {
         const RecordLine* line = LineOf(lines, file);
         if (!line) continue;
         if (line->input != input)

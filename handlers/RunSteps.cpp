@@ -4,7 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "files/TextFile.h"
 #include "handlers/MapPanel.h"
 #include "handlers/MapRecord.h"
 #include "handlers/Picking.h"
@@ -36,7 +35,7 @@ std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst) {
 }
 
 ResultPaths ListResultPaths(Form& form, const std::string& input) {
-    const ResultPaths paths = ResultPathsBeside(input);
+    const ResultPaths paths = ResultPathsIn(ResultFolder(input, form.Choices().results));
     for (const std::string* p : {&paths.soc, &paths.weights, &paths.clusters, &paths.distances})
         form.MemoAppend(*p);
     return paths;
@@ -200,8 +199,3 @@ void ShowDataLine(Form& form, const ReadReport& report, int rows) {
         form.MemoAppend(Format("data No: %d,  dim: %d", report.rowsRead, report.firstRowValues));
 }
 
-bool WriteResultFile(Form& form, const std::string& path, std::string_view text) {
-    const std::string error = WriteTextFile(path, text);
-    if (!error.empty()) form.StatusNote("error: " + error);
-    return error.empty();
-}

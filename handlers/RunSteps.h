@@ -21,7 +21,8 @@
 // chosen", and the run ends: returns nothing.
 std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst);
 
-// The paths of the result files beside the input, listed in Memo1.
+// The paths of the result files, listed in Memo1: beside the input, or in
+// the folder the face names for them (RunChoices::results).
 ResultPaths ListResultPaths(Form& form, const std::string& input);
 
 // What every run sets first, once its file is chosen: the kind of map it
@@ -111,6 +112,3 @@ struct RunEnding {
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
                   double seconds, const std::string& figures);
 
-// Writes one result file; a failure is an error on the status line. False
-// when it could not be written.
-bool WriteResultFile(Form& form, const std::string& path, std::string_view text);

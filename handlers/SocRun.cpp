@@ -256,26 +256,21 @@ Trained Train(Form& form, SocTraining& training, const SocOptions& options, int 
 }
 
 // clusters.dat, soc.dat and weights.dat, and the record of them; false
-// when one could not be written.
+// when they could not be written.
 bool WriteFiles(Form& form, const SocOptions& options, const std::string& path, const ResultPaths& paths,
                 int dim) {
     const int n = ws.table.rows;
     const std::vector<int>& assigned = ws.Assignment().prototypeOf;
     std::copy(assigned.begin() + 1, assigned.end(), ws.ItemMark.begin() + 1);
-    std::vector<std::string> written;
-    const auto write = [&](const std::string& file, const std::string& text) {
-        if (WriteResultFile(form, file, text)) written.push_back(file);
-    };
-    write(paths.clusters, SocClustersText(assigned, ws.prototypes.k));
-    write(paths.soc, SocFileText(ws.prototypes, dim, ws.ItemScore, ws.view));
-    write(paths.weights, WeightsFileText(ws.prototypes, dim, ws.ItemScore, ws.view));
-    RecordWrittenFiles(form, path,
-                       RunLine("SOC", path, n, dim,
-                               {Setting("No. of feature vect.", ws.prototypes.k),
-                                Setting("convergence. rate", options.rate.value),
-                                Setting("map enlarge.", options.enlargement.value)}),
-                       written);
-    return written.size() == 3;
+    const std::string clusters = SocClustersText(assigned, ws.prototypes.k);
+    const std::string soc = SocFileText(ws.prototypes, dim, ws.ItemScore, ws.view);
+    const std::string weights = WeightsFileText(ws.prototypes, dim, ws.ItemScore, ws.view);
+    return CommitRunFiles(form, paths.folder,
+                          RunLine("SOC", path, n, dim,
+                                  {Setting("No. of feature vect.", ws.prototypes.k),
+                                   Setting("convergence. rate", options.rate.value),
+                                   Setting("map enlarge.", options.enlargement.value)}),
+                          {{paths.clusters, clusters}, {paths.soc, soc}, {paths.weights, weights}});
 }
 
 // How the run ended, with the prototypes' figures.

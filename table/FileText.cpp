@@ -14,6 +14,29 @@
 namespace {
 // The readers keep where each field starts in 32 bits.
 constexpr long long kLargestFile = 0xFFFFFFFFLL - 1;
+// Makes the line ends of text[from, total) plain: a CR before LF is part of
+// the line end, not of a value; a CR alone ends a line (spreadsheets' "CSV
+// (Macintosh)"). A CR last waits to see what follows it, unless the text is
+// `whole`. Returns the text's new length.
+std::size_t PlainFrom(FileBytes& text, std::size_t from, std::size_t total, bool whole, bool& heldCr) {
+    heldCr = false;
+    const void* cr = std::memchr(text.data() + from, '\r', total - from);
+    std::size_t out = cr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(cr) - text.data()) : total;
+    for (std::size_t in = out; in < total; ++in) {  // up to the first CR the text stays as it is
+        const std::uint8_t c = text[in];
+        if (c != '\r') {
+            text[out++] = c;
+        } else if (in + 1 < total) {
+            if (text[in + 1] != '\n') text[out++] = '\n';
+        } else if (whole) {
+            text[out++] = '\n';
+        } else {
+            heldCr = true;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 FileStart::~FileStart() {
@@ -67,26 +90,12 @@ bool FileStart::ReadTo(long long bytes, std::string& failure) {
         read_ += got;
         total += static_cast<std::size_t>(got);
     }
-    // A CR before LF is part of the line end, not of a value; a CR alone
-    // ends a line (spreadsheets' "CSV (Macintosh)"). A CR last waits to see
-    // what follows it.
-    pendingCr_ = false;
-    const void* cr = std::memchr(text_.data() + at, '\r', total - at);
-    std::size_t out = cr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(cr) - text_.data()) : total;
-    for (std::size_t in = out; in < total; ++in) {  // up to the first CR the text stays as it is
-        const std::uint8_t c = text_[in];
-        if (c != '\r') {
-            text_[out++] = c;
-        } else if (in + 1 < total) {
-            if (text_[in + 1] != '\n') text_[out++] = '\n';
-        } else if (Whole()) {
-            text_[out++] = '\n';
-        } else {
-            pendingCr_ = true;
-        }
+    if (!plain_) {
+        text_.resize(total);
+        return true;
     }
-    text_.resize(out);
-    if (Whole() && out > 0 && text_[out - 1] != '\n') text_.push_back('\n');
+    text_.resize(PlainFrom(text_, at, total, Whole(), pendingCr_));
+    if (Whole() && !text_.empty() && text_.back() != '\n') text_.push_back('\n');
     return true;
 }
 
@@ -94,9 +103,27 @@ void FileStart::Release() {
     FileBytes().swap(text_);
 }
 
-bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
-    FileStart file;
+namespace {
+
+bool LoadWhole(const char* name, bool plain, FileBytes& text, std::string& failure) {
+    FileStart file(plain);
     if (!file.Open(name, failure) || !file.ReadTo(kLargestFile, failure)) return false;
     text.swap(file.Text());
     return true;
+}
+
+}  // namespace
+
+bool LoadFile(const char* name, FileBytes& text, std::string& failure) {
+    return LoadWhole(name, true, text, failure);
+}
+
+bool LoadFileBytes(const char* name, FileBytes& bytes, std::string& failure) {
+    return LoadWhole(name, false, bytes, failure);
+}
+
+void MakeLineEndsPlain(FileBytes& text) {
+    bool held = false;
+    text.resize(PlainFrom(text, 0, text.size(), true, held));
+    if (!text.empty() && text.back() != '\n') text.push_back('\n');
 }

@@ -14,13 +14,18 @@ using FileBytes = std::vector<std::uint8_t, ReadBuffer<std::uint8_t>>;
 // read: it cannot be opened, it is no file, it is larger than the readers
 // take (4 GiB) or than memory holds.
 bool LoadFile(const char* name, FileBytes& text, std::string& failure);
+// The same, its bytes as stored: for what must be measured on them as they
+// are (the record's checksums) before MakeLineEndsPlain.
+bool LoadFileBytes(const char* name, FileBytes& bytes, std::string& failure);
+void MakeLineEndsPlain(FileBytes& text);
 
 // A file read from its start as far as a reader needs: its text so far
 // ends where the bytes read end (a CR there waits for the next byte), and
 // gets its last line end once the file is read whole.
 class FileStart {
 public:
-    FileStart() = default;
+    // `plain` false keeps the bytes as stored.
+    explicit FileStart(bool plain = true) : plain_(plain) {}
     FileStart(const FileStart&) = delete;
     FileStart& operator=(const FileStart&) = delete;
     ~FileStart();
@@ -39,6 +44,7 @@ private:
     int fd_ = -1;
     std::string name_;
     long long size_ = 0, read_ = 0;
+    bool plain_;
     bool pendingCr_ = false;  // the last byte read is a CR whose LF may follow
     FileBytes text_;
 };

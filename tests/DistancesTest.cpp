@@ -7,6 +7,7 @@
 
 #include "distances/Distances.h"
 #include "handlers/MrpMdsRun.h"
+#include "files/TextFile.h"
 #include "handlers/RunSteps.h"
 #include "support/FakeForm.h"
 #include "workspace/Random.h"
@@ -155,8 +156,7 @@ TEST(Distances, MoreItemsThanRowsStoreFourHundredButScaleByAllPairs) {
 TEST(Distances, DumpHasOneTabbedFieldPerPointAndCrLf) {
     TempDir dir;
     const DistanceMatrix d = DistancesOf({{0, 1.5f, 0}, {1.5f, 0, 0}, {1234.5678f, 0, 0}});
-    FakeForm form;
-    ASSERT_TRUE(WriteResultFile(form, dir.File("distances.dat"), DistanceDumpText(d)));
+    ASSERT_EQ(WriteTextFile(dir.File("distances.dat"), DistanceDumpText(d)), "");
     EXPECT_EQ(dir.Read("distances.dat"),
               "\t   0.000\t   1.500\t   0.000\r\n"
               "\t   1.500\t   0.000\t   0.000\r\n"
@@ -167,13 +167,11 @@ TEST(Distances, DumpHasOneTabbedFieldPerPointAndCrLf) {
 // folder nobody may write in (as root too) is no missing folder.
 TEST(Distances, DumpThatCannotBeWrittenIsNamedWithItsReason) {
     const std::string text = DistanceDumpText(DistancesOf({{0}}));
-    FakeForm form;
-    EXPECT_FALSE(WriteResultFile(form, "/nonexistent-folder/distances.dat", text));
-    EXPECT_EQ(form.status.back(),
-              "error: cannot write /nonexistent-folder/distances.dat: No such file or directory");
-    EXPECT_FALSE(WriteResultFile(form, "/sys/distances.dat", text));
-    EXPECT_EQ(form.status.back().rfind("error: cannot write /sys/distances.dat: ", 0), 0u);
-    EXPECT_EQ(form.status.back().find("No such file"), std::string::npos) << form.status.back();
+    EXPECT_EQ(WriteTextFile("/nonexistent-folder/distances.dat", text),
+              "cannot write /nonexistent-folder/distances.dat: No such file or directory");
+    const std::string error = WriteTextFile("/sys/distances.dat", text);
+    EXPECT_EQ(error.rfind("cannot write /sys/distances.dat: ", 0), 0u);
+    EXPECT_EQ(error.find("No such file"), std::string::npos) << error;
 }
 
 TEST(Random, StaysBelowItsBoundAndCoversIt) {

@@ -664,7 +664,7 @@ TEST_F(InputFiles, ResultReaderTakesEveryLineOfLfAndCrLfFiles) {
             content += line;
         }
         dir.Write("soc.dat", content);
-        const ResultRows rows = ReadResultFile(dir.File("soc.dat").c_str(), 2, 0, report);
+        const ResultRows rows = ReadResultFile(LoadStoredFile(dir.File("soc.dat")), 2, 0, report);
         EXPECT_EQ(rows.count, 50) << end;
         EXPECT_EQ(report.values, 2);
         EXPECT_EQ(Position(rows, 50, 1), 25.0f);
@@ -678,7 +678,7 @@ TEST_F(InputFiles, ResultReaderTakesEveryLineOfLfAndCrLfFiles) {
 TEST_F(InputFiles, ResultReaderSkipsLowClassesAndAbsentValues) {
     dir.Write("r.dat", ResultLine(1, 1, 1, -1, {5}) + ResultLine(2, 2, 2, 3, {1000000}) +
                            ResultLine(1000000, 7, 7, 1000000, {6}));
-    const ResultRows rows = ReadResultFile(dir.File("r.dat").c_str(), 1, 0, report);
+    const ResultRows rows = ReadResultFile(LoadStoredFile(dir.File("r.dat")), 1, 0, report);
     EXPECT_EQ(rows.count, 2);
     EXPECT_EQ(Position(rows, 1, 1), 2.0f);
     EXPECT_EQ(rows.Vector(1)[1], 0.0f);  // the absent value is not stored
@@ -690,7 +690,7 @@ TEST_F(InputFiles, ResultReaderSkipsLowClassesAndAbsentValues) {
 
 TEST_F(InputFiles, ResultReaderRunsAComponentWithoutBlankIntoTheNext) {
     dir.Write("r.dat", "   1   0.000   0.000   0.000   1  1234567.8902.000    3.000    0.0 1000 \n");
-    const ResultRows rows = ReadResultFile(dir.File("r.dat").c_str(), 2, 0, report);
+    const ResultRows rows = ReadResultFile(LoadStoredFile(dir.File("r.dat")), 2, 0, report);
     EXPECT_EQ(rows.count, 1);
     EXPECT_FLOAT_EQ(rows.Vector(1)[1], 1234567.8902f);
     EXPECT_FLOAT_EQ(rows.Vector(1)[2], 3.0f);
@@ -700,8 +700,8 @@ TEST_F(InputFiles, ResultReaderStopsAt400AndGivesNoneForNoFile) {
     std::string content;
     for (int u = 1; u <= 401; ++u) content += ResultLine(u, 0, 0, 1, {1});
     dir.Write("big.dat", content);
-    EXPECT_EQ(ReadResultFile(dir.File("big.dat").c_str(), 1, 0, report).count, 400);
-    EXPECT_EQ(ReadResultFile(dir.File("none.dat").c_str(), 1, 0, report).count, 0);
+    EXPECT_EQ(ReadResultFile(LoadStoredFile(dir.File("big.dat")), 1, 0, report).count, 400);
+    EXPECT_EQ(ReadResultFile(LoadStoredFile(dir.File("none.dat")), 1, 0, report).count, 0);
     EXPECT_FALSE(report.loaded);
 }
 
@@ -719,7 +719,7 @@ TEST(ResultPaths, FollowTheLastSlash) {
     };
     EXPECT_EQ(BaseName("sub/iris\\v2.txt"), "iris\\v2.txt");
     for (const auto& c : cases) {
-        const ResultPaths paths = ResultPathsBeside(c.input);
+        const ResultPaths paths = ResultPathsIn(ResultFolder(c.input, ""));
         EXPECT_EQ(paths.soc, c.folder + "soc.dat");
         EXPECT_EQ(paths.weights, c.folder + "weights.dat");
         EXPECT_EQ(paths.clusters, c.folder + "clusters.dat");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <set>
@@ -137,6 +138,14 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     EXPECT_EQ(form.outcome, Outcome::Finished);
     EXPECT_EQ(ws.landmarks.count, 400);
     EXPECT_EQ(ws.Scene().Points(), 401);
+    // Its files not written before the placement, clusters.dat is not
+    // written after it alone either.
+    std::filesystem::remove(dir.File("distances.dat"));
+    std::filesystem::remove(dir.File("clusters.dat"));
+    std::filesystem::create_directory(dir.File("distances.dat"));
+    RunMrpMds(form);
+    EXPECT_EQ(form.outcome, Outcome::Failed);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("clusters.dat")));
 }
 
 // The run redraws every ten steps, settling included, and STOP ends it at

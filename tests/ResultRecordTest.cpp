@@ -4,9 +4,11 @@
 
 namespace {
 
+// The second as a record kept before the runs had ids and files checksums.
 std::vector<RecordLine> Lines() {
-    return {{"soc.dat", "SOC", "\"odd\"\tname.csv", {"Input size=150", "column scale=z"}},
-            {"clusters.dat", "MRP-MDS", "wine.csv", {"Input size=178", "char. distance=60"}}};
+    return {
+        {"soc.dat", "SOC", "\"odd\"\tname.csv", {"Input size=150", "column scale=z"}, "8c1f00aa01", "5e0d"},
+        {"clusters.dat", "MRP-MDS", "wine.csv", {"Input size=178", "char. distance=60"}, "", ""}};
 }
 
 // What the record says comes back, names of any kind included; a run's
@@ -19,11 +21,26 @@ TEST(ResultRecord, ReadsBackWhatItSaysAndTakesANewRunsLines) {
     EXPECT_EQ(read[0].Setting("column scale"), "z");
     EXPECT_EQ(read[0].Setting("column"), "");
 
-    const RecordLine distances{"distances.dat", "MRP-MDS", "iris.csv", {}};
+    const RecordLine distances{"distances.dat", "MRP-MDS", "iris.csv", {}, "77", "aa"};
     RecordLine clusters = distances;
     clusters.file = "clusters.dat";
     EXPECT_EQ(Replaced(Lines(), {distances, clusters}),
               (std::vector<RecordLine>{Lines()[0], clusters, distances}));
+}
+
+// Lines tell of one run by their run id; lines without one, by all else
+// they say.
+TEST(ResultRecord, TellsOfOneRunByItsIdOrWithoutOneByAllElse) {
+    RecordLine soc = Lines()[0], weights = soc;
+    weights.file = "weights.dat";
+    weights.settings.push_back("rate=2");
+    EXPECT_TRUE(weights.SameRun(soc));
+    weights.runId = "8c1f00aa02";
+    EXPECT_FALSE(weights.SameRun(soc));
+    for (RecordLine* line : {&soc, &weights}) line->runId.clear();
+    EXPECT_FALSE(weights.SameRun(soc));
+    weights.settings.pop_back();
+    EXPECT_TRUE(weights.SameRun(soc));
 }
 
 // Text that is not the tool's record is not taken for one.

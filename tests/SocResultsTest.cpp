@@ -78,8 +78,8 @@ TEST_F(SocResults, TheReaderGetsBackWhatWasWritten) {
     EXPECT_EQ(dir.Read("soc.dat"), crLf);
 
     ReadReport report;
-    const ResultRows vectors = ReadResultFile(dir.File("soc.dat").c_str(), 3, 0, report);
-    const ResultRows weights = ReadResultFile(dir.File("weights.dat").c_str(), 3, 0, report);
+    const ResultRows vectors = ReadResultFile(LoadStoredFile(dir.File("soc.dat")), 3, 0, report);
+    const ResultRows weights = ReadResultFile(LoadStoredFile(dir.File("weights.dat")), 3, 0, report);
     ASSERT_EQ(vectors.count, 3);
     ASSERT_EQ(weights.count, 3);
     for (int k = 1; k <= 3; ++k) {

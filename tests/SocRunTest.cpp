@@ -116,8 +116,8 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     EXPECT_EQ(ws.view.mode, kViewNumbers);
 
     ReadReport report;
-    const ResultRows vectors = ReadResultFile(dir.File("soc.dat").c_str(), 6, 0, report);
-    const ResultRows weights = ReadResultFile(dir.File("weights.dat").c_str(), 6, 0, report);
+    const ResultRows vectors = ReadResultFile(LoadStoredFile(dir.File("soc.dat")), 6, 0, report);
+    const ResultRows weights = ReadResultFile(LoadStoredFile(dir.File("weights.dat")), 6, 0, report);
     ASSERT_EQ(vectors.count, 5);
     ASSERT_EQ(weights.count, 5);
     for (int k = 1; k <= 5; ++k)

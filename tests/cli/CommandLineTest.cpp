@@ -150,6 +150,10 @@ INSTANTIATE_TEST_SUITE_P(
                {"soc", "FILE", "--svg", "DIR/sub/../soc.dat"},
                kExitUsage,
                "--svg: DIR/sub/../soc.dat is soc.dat beside the input file, which the runs write"},
+        Status{"pictureOverAResultFileInTheirFolder",
+               {"soc", "FILE", "--results", "DIR/out", "--png", "DIR/out/soc.dat"},
+               kExitUsage,
+               "--png: DIR/out/soc.dat is soc.dat in DIR/out/, which the runs write"},
         Status{
             "pictureIntoAFolder", {"mrp-mds", "FILE", "--png", "DIR"}, kExitUsage, "--png: DIR is a folder"},
         Status{"aNameEndingInASlash",
@@ -677,8 +681,9 @@ TEST_F(CommandLine, AReloadAtAnotherScaleSaysSo) {
 
 // Every input in a folder shares its result files. The record beside them
 // says whose results they hold: a run that replaces another input's says
-// so, and a reload warns of files from another input or run, but needs no
-// record, nor a record it can read, to bring back files that fit.
+// so, and a reload warns of files from another input or run, refuses
+// soc.dat and weights.dat of two runs, but needs no record, nor a record it
+// can read, to bring back files that fit.
 TEST_F(CommandLine, TheRecordSaysWhoseResultsTheFilesHold) {
     dir.Write("wine.csv", ReadFile(std::string(ITEMMAP_SAMPLES_DIR) + "/wine-178x13.csv"));
     const std::vector<std::string> reload = {"reload", File("iris.txt"), "--size", "150", "--dim", "4"};
@@ -699,15 +704,40 @@ TEST_F(CommandLine, TheRecordSaysWhoseResultsTheFilesHold) {
     EXPECT_EQ(r.err.find("warning: soc.dat"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("warning: weights.dat"), std::string::npos) << r.err;
 
-    std::string record = ReadFile(File("itemmap-record.txt"));
+    // The line of weights.dat, as a record kept before runs had ids would
+    // hold it, of another run: a warning. With run ids the record gives the
+    // two files to two runs, as runs at the same time once left them:
+    // refused. A weights.dat changed since its line: the line is not used.
+    const std::string record = ReadFile(File("itemmap-record.txt"));
     const std::size_t weights = record.find("weights.dat\tSOC\tiris.txt\t");
-    ASSERT_NE(weights, std::string::npos) << record;
-    record.replace(record.find("convergence. rate=", weights) + 18, 1, "9");
-    dir.Write("itemmap-record.txt", record);
+    const std::size_t id = record.find("\trun id=", weights), end = record.find("\r\n", weights);
+    ASSERT_LT(id, end) << record;
+    std::string old = record;
+    old.erase(id, end - id);
+    old.replace(old.find("convergence. rate=", weights) + 18, 1, "9");
+    dir.Write("itemmap-record.txt", old);
     r = Itemmap(reload);
     EXPECT_NE(
         r.err.find("warning: weights.dat came from another run than soc.dat: SOC on iris.txt, written "),
         std::string::npos)
+        << r.err;
+    std::string twoRuns = record;
+    twoRuns[id + 8] = twoRuns[id + 8] == '0' ? '1' : '0';
+    dir.Write("itemmap-record.txt", twoRuns);
+    r = Itemmap(reload);
+    EXPECT_EQ(r.status, kExitRefused);
+    EXPECT_NE(
+        r.err.find("refused: soc.dat and weights.dat are of two runs, says the record: soc.dat of SOC on "
+                   "iris.txt (run "),
+        std::string::npos)
+        << r.err;
+    dir.Write("itemmap-record.txt", record);
+    std::string changed = ReadFile(File("weights.dat"));
+    changed[changed.find('.') + 1] ^= 1;  // a digit still
+    dir.Write("weights.dat", changed);
+    r = Itemmap(reload);
+    EXPECT_EQ(r.status, kExitFinished);
+    EXPECT_NE(r.err.find("warning: weights.dat is not the file the record tells of"), std::string::npos)
         << r.err;
 
     for (const bool folder : {false, true}) {

@@ -1,43 +1,51 @@
 // The program as a process: the signals and closed outputs a shell hands
-// it, and a window without a display.
+// it, a window without a display, runs at the same time in one folder and a
+// folder it may not write in.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
+#include "files/ResultRecord.h"
+#include "files/TextFile.h"
+#include "text/Numbers.h"
 
 extern char** environ;
 
 namespace {
 
-// `itemmap ARGS...` in a process of its own, standard error to a file, its
-// standard output to a pipe whose reading end is closed at once when
-// `closedOutput`, otherwise to /dev/null.
+// A command in a process of its own, standard error to a file, its
+// standard output to a file, or to a pipe whose reading end is closed at
+// once when `outputFile` is empty.
 class Process {
 public:
-    Process(std::vector<std::string> args, const std::string& errorFile, bool closedOutput,
-            char** environment = environ) {
-        args.insert(args.begin(), ITEMMAP_BINARY);
+    Process(std::vector<std::string> command, const std::string& errorFile,
+            const std::string& outputFile = "/dev/null", char** environment = environ) {
         std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& a : command) argv.push_back(a.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         int pipeEnds[2] = {-1, -1};
+        const bool closedOutput = outputFile.empty();
         if (closedOutput) {
             if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe");
             posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
             posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
         } else {
-            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0644);
         }
         posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environment) != 0)
@@ -61,6 +69,21 @@ private:
     pid_t pid_ = 0;
 };
 
+// `itemmap ARGS...`.
+std::vector<std::string> ItemmapCommand(std::vector<std::string> args) {
+    args.insert(args.begin(), ITEMMAP_BINARY);
+    return args;
+}
+
+// The command without the superuser's power over file modes, so that a
+// folder nobody may write in binds it as it binds a user.
+std::vector<std::string> BoundByFileModes(std::vector<std::string> command) {
+    if (geteuid() == 0)
+        command.insert(command.begin(),
+                       {"/usr/bin/setpriv", "--bounding-set", "-dac_override,-dac_read_search,-fowner"});
+    return command;
+}
+
 // A SOC run that takes a while: 400 vectors and 200 prototypes.
 std::vector<std::string> LongSoc(const std::string& file) {
     return {"soc", file, "--prototypes", "200", "--no-settle", "--items-tsv",
@@ -81,7 +104,7 @@ TEST_F(CommandLine, SignalsStopARunThatStillWritesItsFilesAKillLeavesThem) {
     for (const auto& s : signals) {
         for (const char* f : files) dir.Write(f, std::string("earlier ") + f);
         std::filesystem::remove(File("err.txt"));
-        const Process run(LongSoc(File("big.txt")), File("err.txt"), false);
+        const Process run(ItemmapCommand(LongSoc(File("big.txt"))), File("err.txt"));
         // Signalled while it trains: once the table is read, long before the end.
         for (int waited = 0;
              waited < 100 && ReadFile(File("err.txt")).find("read 400 rows") == std::string::npos; ++waited)
@@ -101,7 +124,7 @@ TEST_F(CommandLine, SignalsStopARunThatStillWritesItsFilesAKillLeavesThem) {
 
 // `itemmap soc ... | head -1`: the reader goes away, the run goes on.
 TEST_F(CommandLine, AClosedStandardOutputDoesNotStopTheRun) {
-    const Process run({"soc", File("cancer.txt")}, File("err.txt"), true);
+    const Process run(ItemmapCommand({"soc", File("cancer.txt")}), File("err.txt"), "");
     EXPECT_EQ(run.Wait(), kExitFinished) << ReadFile(File("err.txt"));
     EXPECT_FALSE(ReadFile(File("weights.dat")).empty());
 }
@@ -141,12 +164,140 @@ TEST_F(CommandLine, WithoutADisplayTheWindowSaysHowToRunWithoutIt) {
     char* bare[] = {nullptr};
     char* dead[] = {deadDisplay, nullptr};
     for (char** environment : {bare, dead}) {
-        const Process run({}, File("err.txt"), false, environment);
+        const Process run(ItemmapCommand({}), File("err.txt"), "/dev/null", environment);
         EXPECT_EQ(run.Wait(), kExitUsage) << environment[0];
         const std::string err = ReadFile(File("err.txt"));
         EXPECT_EQ(err.rfind("itemmap: the window needs a display", 0), 0u) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
+}
+
+// A run puts its files in place under the record's lock alone: while
+// another holds it, the run's files wait, whole, under their temporary names.
+TEST_F(CommandLine, ARunPutsItsFilesInPlaceUnderTheRecordsLock) {
+    const int lock = open(File("itemmap-record.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const Process run(ItemmapCommand({"soc", File("cancer.txt"), "--prototypes", "5"}), File("err.txt"));
+    const auto staged = [&] {
+        int files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            files += entry.path().extension() == ".tmp";
+        return files;
+    };
+    for (int waited = 0; waited < 400 && staged() < 3; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(staged(), 3);
+    EXPECT_FALSE(std::filesystem::exists(File("soc.dat")));
+    close(lock);
+    EXPECT_EQ(run.Wait(), kExitFinished) << ReadFile(File("err.txt"));
+    EXPECT_EQ(staged(), 0);
+    EXPECT_TRUE(std::filesystem::exists(File("soc.dat")));
+}
+
+// Whether every result file is the one its record line tells of, and
+// soc.dat and weights.dat are of one run.
+bool RecordTellsOfTheFiles(const TempDir& dir) {
+    std::vector<RecordLine> lines;
+    if (!ParseRecord(dir.Read("itemmap-record.txt"), lines)) return false;
+    bool told = true;
+    for (const char* file : {"soc.dat", "weights.dat", "clusters.dat", "distances.dat"}) {
+        const RecordLine* line = LineOf(lines, file);
+        const bool same = line && line->checksum == FileChecksum(dir.Read(file));
+        if (!same) ADD_FAILURE() << file << " is not the file its record line tells of";
+        told = told && same;
+    }
+    const RecordLine *soc = LineOf(lines, "soc.dat"), *weights = LineOf(lines, "weights.dat");
+    if (soc && weights && (soc->runId.empty() || soc->runId != weights->runId)) {
+        ADD_FAILURE() << "soc.dat of run " << soc->runId << " on " << soc->input << ", weights.dat of run "
+                      << weights->runId << " on " << weights->input;
+        told = false;
+    }
+    return told;
+}
+
+// Runs at the same time in one folder: SOC and MRP-MDS on two tables of one
+// width, and reloads of each. After each try every result file is the one
+// its record line tells of and soc.dat and weights.dat are of one run; every
+// reload brought back one run's files. ITEMMAP_PARALLEL_TRIES sets the
+// tries (scripts/parallel-runs).
+TEST_F(CommandLine, RunsAtTheSameTimeInOneFolderKeepEachRunsFilesAndLinesTogether) {
+    const char* given = std::getenv("ITEMMAP_PARALLEL_TRIES");
+    const int tries = given ? std::atoi(given) : 3;
+    std::string rows = dir.Read("cancer.txt"), reversed;
+    while (!rows.empty()) {  // the same rows the other way round
+        const std::size_t last = rows.rfind('\n', rows.size() - 2);
+        const std::size_t from = last == std::string::npos ? 0 : last + 1;
+        reversed += rows.substr(from);
+        rows.erase(from);
+    }
+    dir.Write("other.txt", reversed);
+    ASSERT_EQ(Process(ItemmapCommand({"soc", File("cancer.txt")}), File("err.txt")).Wait(), kExitFinished);
+    const auto start = std::chrono::steady_clock::now();
+    int mismatches = 0;
+    for (int t = 0; t < tries; ++t) {
+        std::vector<std::pair<std::string, Process>> runs;
+        for (const char* input : {"cancer.txt", "other.txt"})
+            for (const char* command : {"soc", "mrp-mds", "reload"}) {
+                const std::string err = dir.File(Format("%s-%s.err", command, input));
+                runs.emplace_back(err, Process(ItemmapCommand({command, File(input)}), err));
+            }
+        for (const auto& [err, run] : runs) {
+            const int status = run.Wait();
+            const std::string said = ReadFile(err);
+            const bool fine =
+                status == kExitFinished && said.find("not the file the record tells of") == std::string::npos;
+            if (!fine) ADD_FAILURE() << err << " exited " << status << ":\n" << said;
+            mismatches += !fine;
+        }
+        mismatches += !RecordTellsOfTheFiles(dir);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%d tries of 6 runs at once in one folder: %d mismatches, %.1f s\n", tries, mismatches,
+                seconds);
+    EXPECT_EQ(mismatches, 0);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << "left behind: " << entry.path();
+}
+
+// From a folder it may not write in, a run names --results, which writes
+// the result files, their record, the picture and the coordinates in a
+// folder it makes, the message list naming the files where they went; a
+// reload reads them there. The input's folder stays as it was.
+TEST_F(CommandLine, ResultsGoToTheirFolderFromOneThatCannotBeWritten) {
+    const std::string data = File("data"), out = File("out/new");
+    std::filesystem::create_directory(data);
+    std::filesystem::copy_file(File("cancer.txt"), data + "/cancer.txt");
+    ASSERT_EQ(chmod(data.c_str(), 0555), 0);
+    const std::string input = data + "/cancer.txt";
+    const auto run = [&](std::vector<std::string> args) {
+        return Process(BoundByFileModes(ItemmapCommand(std::move(args))), File("err.txt"), File("memo.txt"))
+            .Wait();
+    };
+    EXPECT_EQ(run({"mrp-mds", input}), kExitRefused);
+    EXPECT_NE(ReadFile(File("err.txt"))
+                  .find("error: cannot write " + data +
+                        "/distances.dat: Permission denied; --results DIR writes the result files elsewhere"),
+              std::string::npos)
+        << ReadFile(File("err.txt"));
+
+    EXPECT_EQ(run({"mrp-mds", input, "--results", out, "--tsv", out + "/map.tsv", "--png", out + "/map.png"}),
+              kExitFinished)
+        << ReadFile(File("err.txt"));
+    EXPECT_EQ(ReadFile(File("memo.txt"))
+                  .rfind(out + "/soc.dat\n" + out + "/weights.dat\n" + out + "/clusters.dat\n" + out +
+                             "/distances.dat\n" + input + "\n",
+                         0),
+              0u)
+        << ReadFile(File("memo.txt"));
+    for (const char* file : {"distances.dat", "clusters.dat", "itemmap-record.txt", "map.tsv", "map.png"})
+        EXPECT_TRUE(std::filesystem::exists(out + "/" + file)) << file;
+    EXPECT_EQ(run({"soc", input, "--results", out, "--prototypes", "5"}), kExitFinished);
+    EXPECT_EQ(run({"reload", input, "--results", out}), kExitFinished);
+    EXPECT_NE(ReadFile(File("err.txt")).find("reload finished: 5 prototypes"), std::string::npos)
+        << ReadFile(File("err.txt"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data), {}), 1);
+    chmod(data.c_str(), 0755);
 }
 
 }  // namespace

@@ -467,6 +467,12 @@ private slots:
         QTest::keyClick(form.Memo1, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(form.StatusLine->text().contains(" is soc.dat beside the input file"));
         QVERIFY(!QFileInfo::exists(form.saveAs));
+        // Nor a link, one to a file no run has written yet neither.
+        form.saveAs = dir.filePath("linked.tsv");
+        QVERIFY(QFile::link(dir.filePath("later.dat"), form.saveAs));
+        QTest::keyClick(form.Memo1, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(form.StatusLine->text().contains("error: not saved: " + form.saveAs + " is a symbolic link"));
+        QVERIFY(!QFileInfo::exists(dir.filePath("later.dat")));
         QTest::keyClick(form.Edits[8], Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(QApplication::clipboard()->image().width(), 641);
         QCOMPARE(form.Edits[8]->text(), QString("0.32"));  // the keys typed nothing into the field
