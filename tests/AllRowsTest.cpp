@@ -2,7 +2,11 @@
 // joining their clusters, and the fit measured over all rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <tuple>
+#include <utility>
 #include <random>
 #include <set>
 #include <vector>
@@ -91,6 +95,67 @@ TEST(Placement, EndsWhereTheStressIsLeastWhenNoPlaceFitsEveryDistance) {
                 moved[a] += step;
                 EXPECT_LE(least, stress(moved) * (1 + 1e-5)) << m << " axes, axis " << a << " moved " << step;
             }
+    }
+}
+
+// The stress of a place against landmarks whose map distances should be
+// sqrt(target), each near one weighed fully, far ones (target above 9) by
+// 0.01, as the run weighs them.
+double StressOf(const MapLayout& landmarks, const std::vector<float>& target, double x, double y) {
+    double sum = 0;
+    for (int j = 1; j <= landmarks.n; ++j) {
+        const double dx = x - landmarks.Point(j)[1], dy = y - landmarks.Point(j)[2];
+        const double r = dx * dx + dy * dy - target[static_cast<std::size_t>(j)];
+        sum += (target[static_cast<std::size_t>(j)] <= 9 ? 1.0 : 0.01) * r * r;
+    }
+    return sum;
+}
+
+// A row ends at its least stress inside the box (within 0.2%): where the
+// map's centring left its nearest landmark outside the box, where the least
+// stress lies along a wall, and where it lies in another valley than the
+// one the nearest landmark is in. The best place is looked for on a fine
+// grid, then refined.
+TEST(Placement, EndsAtTheLeastStressInsideTheBox) {
+    MapLayout landmarks = Grid(2);
+    landmarks.Point(11)[1] = -1.5f;  // at (-1.5, 10): outside the box (0, 20)
+    landmarks.Point(11)[2] = 10.0f;
+    constexpr int b = 4;
+    Placer placer(landmarks, {b, 2, 3 * std::sqrt(static_cast<float>(b)), 0.01f, 20});
+    const struct {
+        double x, y;  // where its distances put it: the map shows distance / sqrt(b)
+        double spread;  // how far the distances miss that place (a map cannot show them all)
+    } rows[] = {{-2.5, 10.2, 0}, {-1.2, 10.4, 0.3}, {-4, 3, 0}, {24, 21, 1.5}, {9, 9, 2.5}, {15, 5, 3}};
+    std::mt19937 gen(3);
+    for (const auto& row : rows) {
+        std::uniform_real_distribution<double> miss(-row.spread, row.spread);
+        std::vector<float> distances(static_cast<std::size_t>(landmarks.n) + 1), target(distances.size());
+        for (int j = 1; j <= landmarks.n; ++j) {
+            const double dx = row.x - landmarks.Point(j)[1], dy = row.y - landmarks.Point(j)[2];
+            const double d = std::max(std::sqrt(dx * dx + dy * dy) + miss(gen), 0.1);
+            distances[static_cast<std::size_t>(j)] = static_cast<float>(d * std::sqrt(b));
+            target[static_cast<std::size_t>(j)] = static_cast<float>(d * d);
+        }
+        float placed[4] = {};
+        placer.Place(distances.data(), placed);
+        double bestX = 0, bestY = 0, best = std::numeric_limits<double>::infinity();
+        for (double x = 0; x <= 20; x += 0.05)
+            for (double y = 0; y <= 20; y += 0.05)
+                if (const double s = StressOf(landmarks, target, x, y); s < best) std::tie(best, bestX, bestY) = std::make_tuple(s, x, y);
+        for (double h = 0.05; h > 1e-7; h /= 2)
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const auto& [dx, dy] : {std::pair{h, 0.0}, {-h, 0.0}, {0.0, h}, {0.0, -h}}) {
+                    const double x = std::clamp(bestX + dx, 0.0, 20.0), y = std::clamp(bestY + dy, 0.0, 20.0);
+                    if (const double s = StressOf(landmarks, target, x, y); s < best) {
+                        std::tie(best, bestX, bestY) = std::make_tuple(s, x, y);
+                        moved = true;
+                    }
+                }
+            }
+        EXPECT_GT(placed[1], 0.0f) << row.x << " " << row.y;
+        EXPECT_LE(StressOf(landmarks, target, placed[1], placed[2]), best * 1.002 + 1e-9)
+            << row.x << " " << row.y << ": at " << placed[1] << " " << placed[2] << ", best " << bestX << " " << bestY;
     }
 }
 
