@@ -222,11 +222,11 @@ TEST_F(CommandLine, TheFitFiguresMatchAnIndependentComputation) {
     std::istringstream tsv(ReadFile(File("map.tsv")));
     std::string header;
     std::getline(tsv, header);
-    ASSERT_EQ(header, "item\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y");
+    ASSERT_EQ(header, "row\titem\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y");
     std::vector<std::array<double, 3>> at(n);
     for (auto& p : at) {
-        double item, cluster, probability, viewX, viewY;
-        tsv >> item >> cluster >> probability >> p[0] >> p[1] >> p[2] >> viewX >> viewY;
+        double row, item, cluster, probability, viewX, viewY;
+        tsv >> row >> item >> cluster >> probability >> p[0] >> p[1] >> p[2] >> viewX >> viewY;
     }
     double dd = 0, dDelta = 0, deltaDelta = 0;
     for (int i = 0; i < n; ++i)
@@ -567,7 +567,7 @@ TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
     std::istringstream lines(tsv);
     std::string header;
     std::getline(lines, header);
-    ASSERT_EQ(header, "item\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y\tlandmark");
+    ASSERT_EQ(header, "row\titem\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y\tlandmark");
     std::vector<std::vector<std::string>> fields(1);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream in(line);
@@ -579,13 +579,14 @@ TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
     for (int i = 1; i <= n; ++i) {
         const auto& row = fields[static_cast<std::size_t>(i)];
         EXPECT_EQ(row[0], std::to_string(i));
-        landmarks += row[7] == "1";
-        beyond += row[7] == "1" && i > 400;
+        EXPECT_EQ(row[1], std::to_string(i));
+        landmarks += row[8] == "1";
+        beyond += row[8] == "1" && i > 400;
         const auto& original = fields[static_cast<std::size_t>(i > 600 ? i - 600 : i)];
-        if (i > 600 && original[7] == "1" && row[7] == "0") {
+        if (i > 600 && original[8] == "1" && row[8] == "0") {
             ++repeated;
-            EXPECT_EQ(row[1], original[1]) << i;  // its cluster
-            EXPECT_EQ(row[3] + " " + row[4], original[3] + " " + original[4]) << i;  // its place
+            EXPECT_EQ(row[2], original[2]) << i;  // its cluster
+            EXPECT_EQ(row[4] + " " + row[5], original[4] + " " + original[5]) << i;  // its place
         }
     }
     EXPECT_EQ(landmarks, 400);
