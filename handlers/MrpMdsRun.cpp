@@ -47,6 +47,7 @@ struct ItemsRead {
     std::string dump;
     AllRows all;  // with all rows beyond 400: the rows and the landmarks the run maps
     RecordLine run;  // the record's line of the run's files, once it writes them
+    const AllRows* Rows() const { return all.landmarks.empty() ? nullptr : &all; }
 };
 
 // The run's own start state, once a file is chosen.
@@ -73,10 +74,11 @@ void PlaceAtRandom(MapLayout& map, Random& random, int items, int m) {
 
 // Whether the map, run quickly (the run's seed and start, no animation, no
 // settling) from the distances d normalised at "map enlarge." e scaled to
-// `value`, ends with no more than 2% of the items at the box's wall. Nothing
-// when STOP ended the run.
+// `value`, ends with no more than 2% of the items at the box's wall: with
+// all rows, of every row, the others placed on the map of the landmarks.
+// Nothing when STOP ended the run.
 std::optional<bool> FitsInQuickRun(Form& form, const DistanceMatrix& d, double e, double value, int b, int m,
-                                   unsigned seed) {
+                                   unsigned seed, const AllRows* rows) {
     DistanceMatrix scaled = d;
     for (float& v : scaled.values) v = static_cast<float>(v * (value / e));
     scaled.largest = 1.0f;  // as the run's
@@ -92,19 +94,26 @@ std::optional<bool> FitsInQuickRun(Form& form, const DistanceMatrix& d, double e
         form.ProcessEvents();
         if (ws.StopRequested) return std::nullopt;
     }
-    return !MapCutByBox(plan->PressedItems(kRedrawPeriod), map.n);
+    const int pressed = plan->PressedItems(kRedrawPeriod);
+    if (rows == nullptr) return !MapCutByBox(pressed, map.n);
+    const PlacementRule rule{b, m, scaled.largest * kRadiusFactor, kFarWeight, static_cast<float>(map.axisSize[1])};
+    const std::optional<int> atWall =
+        RowsAtWall(form, *rows, map, rule, static_cast<float>(d.scale * (value / e)));
+    if (!atWall) return std::nullopt;
+    return !MapCutByBox(pressed + *atWall, rows->table.rows);
 }
 
 // The "map enlarge." that fits the distances d normalised at e: the value
 // found from the distances alone, halved until a quick run at it fits (three
 // runs at most, which STOP ends); the next half, not checked, when none does.
-FittingValue CheckedFitting(Form& form, const DistanceMatrix& d, double e, int b, int m, unsigned seed) {
+FittingValue CheckedFitting(Form& form, const DistanceMatrix& d, double e, int b, int m, unsigned seed,
+                            const AllRows* rows) {
     constexpr int kQuickRuns = 3;
     double value = FittingEnlargement(d, ws.map, e, b);
     if (!(value > 0) || m < 1 || m > 3) return {value, false};
     for (int run = 1; run <= kQuickRuns; ++run, value = value / 2) {
         form.StatusProgress({"checking \"map enlarge.\"", run, kQuickRuns, 0, FormatGeneral(value)});
-        const std::optional<bool> fits = FitsInQuickRun(form, d, e, value, b, m, seed);
+        const std::optional<bool> fits = FitsInQuickRun(form, d, e, value, b, m, seed, rows);
         if (!fits) return {value, false};
         if (*fits) return {value, true};
     }
@@ -113,12 +122,13 @@ FittingValue CheckedFitting(Form& form, const DistanceMatrix& d, double e, int b
 
 // "map enlarge." "fit": the checked value for the distances d (not yet
 // normalised), stated on the status line.
-void ResolveEnlargement(Form& form, MrpMdsOptions& options, const DistanceMatrix& d, int b) {
+void ResolveEnlargement(Form& form, MrpMdsOptions& options, const DistanceMatrix& d, int b, const AllRows* rows) {
     if (!FieldSays(options.enlargement, "fit")) return;
     DistanceMatrix unit = d;
     float value = 1;
     if (NormaliseDistances(unit, ws.map.size[1])) {
-        const FittingValue fits = CheckedFitting(form, unit, 1, b, options.mapDim.value, *options.choices.seed);
+        const FittingValue fits =
+            CheckedFitting(form, unit, 1, b, options.mapDim.value, *options.choices.seed, rows);
         if (fits.value > 0) value = static_cast<float>(fits.value);
         form.StatusNote(Format("\"map enlarge.\" fit: %g%s", static_cast<double>(value),
                                fits.checked ? ", at which a quick run of the map fits its box"
@@ -129,8 +139,8 @@ void ResolveEnlargement(Form& form, MrpMdsOptions& options, const DistanceMatrix
 
 // The distances normalised to the map's box at "map enlarge." (first found
 // when it says "fit"): the factor, or nothing with "gaz" in Memo1.
-std::optional<float> Normalise(Form& form, MrpMdsOptions& options, DistanceMatrix& d, int b) {
-    ResolveEnlargement(form, options, d, b);
+std::optional<float> Normalise(Form& form, MrpMdsOptions& options, DistanceMatrix& d, int b, const AllRows* rows) {
+    ResolveEnlargement(form, options, d, b, rows);
     const std::optional<float> f = NormaliseDistances(
         d, static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value));
     if (!f) form.MemoAppend("gaz");
@@ -190,7 +200,7 @@ bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     read.mean = MeanDistance(ws.distances);
     form.MemoAppend(std::to_string(read.dim));
     read.dump = DistanceDumpText(ws.distances);  // written once the run goes on
-    const std::optional<float> s = Normalise(form, options, ws.distances, read.dim);
+    const std::optional<float> s = Normalise(form, options, ws.distances, read.dim, read.Rows());
     if (read.dim == 0 || !s || *s == 0) {
         Refuse(form, "invalid input data.",
                read.dim == 0 ? Format("%s holds no values", std::string(BaseName(name)).c_str())
@@ -248,7 +258,7 @@ bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     read.items = asked;
     read.dim = report.lastRowValues;
     read.mean = MeanDistance(d);
-    const std::optional<float> s = Normalise(form, options, d, read.dim);
+    const std::optional<float> s = Normalise(form, options, d, read.dim, nullptr);
     if (read.dim != asked || read.dim == 0 || !s || *s == 0) {
         std::string why = NoScaleWords(options, asked);
         if (read.dim != asked) {
@@ -364,30 +374,36 @@ long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
     return done;
 }
 
-// The warning of a map pressed against its box's wall, with a checked
-// "map enlarge." that fits.
-void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b) {
+// The warning of a map pressed against its box's wall (the landmarks the
+// step pressed there and, with all rows, the rows placed at it), with a
+// "map enlarge." that fits: checked, unless the run was stopped.
+void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b, const ItemsRead& read,
+                   int rowsAtWall) {
     const double enlargement = options.enlargement.value;
-    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod), ws.map.n, enlargement, [&] {
-        return CheckedFitting(form, ws.distances, enlargement, b, options.mapDim.value, *options.choices.seed);
+    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod) + rowsAtWall, ws.map.n, enlargement, [&] {
+        if (ws.StopRequested) return FittingValue{FittingEnlargement(ws.distances, ws.map, enlargement, b), false};
+        return CheckedFitting(form, ws.distances, enlargement, b, options.mapDim.value, *options.choices.seed,
+                              read.Rows());
     });
 }
 
 // With all rows, the other rows placed on the landmarks' map, and
 // clusters.dat written again with every row the map holds, as the same
 // run's, when its files were `written` before: a set is written whole or
-// not at all. False when it is not written.
-bool PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b, bool written) {
+// not at all.
+RowsPlaced PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b, bool written) {
     const int m = options.mapDim.value;
     const PlacementRule rule{b, m, ws.distances.largest * kRadiusFactor, kFarWeight,
                              static_cast<float>(ws.map.axisSize[1])};
-    PlaceOtherRows(form, read.all, {rule, options.mrp.charDistance.value, *options.choices.seed},
-                   ws.StopRequested);
+    RowsPlaced placed =
+        PlaceOtherRows(form, read.all, {rule, options.mrp.charDistance.value, *options.choices.seed}, ws.StopRequested);
     ShowMovedMap(form, m);
-    if (!written) return false;
+    placed.written = written;
+    if (!written) return placed;
     int members = 0;
     const std::string text = ClustersFileText(ws.clusters, kMinMembers, members, ws.landmarks.fileRow);
-    return CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
+    placed.written = CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
+    return placed;
 }
 
 }  // namespace
@@ -428,9 +444,17 @@ void RunMrpMds(Form& form) {
                 form.StatusProgress(
                     {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
         });
-    ShowMapBorder(form, options, *plan, b);
-    const bool placed = read.all.landmarks.empty() || PlaceAllRows(form, options, read, b, written);
+    const bool stoppedBefore = ws.StopRequested;
+    const RowsPlaced placed = read.Rows() != nullptr ? PlaceAllRows(form, options, read, b, written) : RowsPlaced{};
     const long all = kSteps + 1L;
-    ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all}, settled, written && placed,
-                 clock.Seconds(), ShownMapFigures());
+    const auto end = [&] {
+        ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all, StoppedWhile(placed)}, settled,
+                     written && placed.written, clock.Seconds(), ShownMapFigures());
+    };
+    // A stopped run says so before what it kept; a finished one ends with it.
+    const bool stopped = stoppedBefore || placed.stoppedPlacing || placed.stoppedMeasuring;
+    if (stopped) end();
+    if (read.Rows() != nullptr) ShowRowsPlaced(form, read.all, placed, stoppedBefore);
+    ShowMapBorder(form, options, *plan, b, read, placed.atWall);
+    if (!stopped) end();
 }

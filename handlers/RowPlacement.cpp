@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 
 #include "distances/DistanceUnit.h"
 #include "distances/SetDistances.h"
@@ -19,15 +20,6 @@ namespace {
 
 constexpr int kChunk = 256;  // rows a core places at a time
 
-// What the placement gave: each other row's place and cluster, in the
-// order of `others`, for the first `done` of them.
-struct Placed {
-    std::vector<int> others;  // the rows that are no landmark, in the file's order
-    std::vector<float> places;  // row s at [s x 3 .. s x 3 + 2]: axes 1..3
-    std::vector<int> centres;   // the landmark at the centre of its cluster, 0 for none
-    int done = 0;
-};
-
 std::vector<int> OtherRows(const AllRows& rows) {
     std::vector<char> landmark(static_cast<std::size_t>(rows.table.rows) + 1, 0);
     for (const int r : rows.landmarks) landmark[static_cast<std::size_t>(r)] = 1;
@@ -38,48 +30,87 @@ std::vector<int> OtherRows(const AllRows& rows) {
     return others;
 }
 
-// Every core places rows against the landmarks (their distances at the
-// map's scale) and joins them to a cluster (their raw distances); STOP
-// ends it between chunks.
-void Place(Form& form, const AllRows& rows, const RowPlacementOptions& options, Placed& placed) {
+// Of each row placed (others[s]): its place on axes 1..3, whether that is
+// at the box's wall, and its raw distances to the landmarks.
+using PlacedRow = std::function<void(int s, const float* place, bool atWall, const float* raw)>;
+
+// Every core places rows others[0..] on the landmarks' map `map` by the
+// rule, their raw distances times `factor` the normalised ones, and hands
+// each to `take`; STOP ends it between chunks. Progress goes to the status
+// line under `progressLabel`, when there is one. Returns the rows placed:
+// the first ones.
+int PlaceRows(Form& form, const AllRows& rows, const std::vector<int>& others, const MapLayout& map,
+              const PlacementRule& rule, float factor, const char* progressLabel, const PlacedRow& take) {
     const float unit = ChooseDistanceUnit(rows.table, rows.table.rows, rows.dim);
     const SetDistances toLandmarks(rows.table, rows.landmarks, rows.dim, unit);
-    const float factor = ws.distances.scale;  // raw distances to the map's
-    const MapLayout landmarkMap = ws.map;     // the panel may redraw ws.map meanwhile
-    const Clusters clusters = ws.clusters;
-    const ClusterJoin join(clusters, options.charDistance);
-    const int n = toLandmarks.Size(), count = static_cast<int>(placed.others.size());
-    placed.places.assign(static_cast<std::size_t>(count) * 3, 0.0f);
-    placed.centres.assign(static_cast<std::size_t>(count), 0);
+    const int n = toLandmarks.Size(), count = static_cast<int>(others.size());
+    // Each thread's own placer and distances, made once.
+    struct Worker {
+        Placer placer;
+        std::vector<float> raw, normal;
+    };
+    std::vector<Worker> workers;
+    for (int w = 0; w < ChunkWorkers(); ++w)
+        workers.push_back(
+            {Placer(map, rule), std::vector<float>(static_cast<std::size_t>(n) + 1), std::vector<float>(static_cast<std::size_t>(n) + 1)});
     std::atomic<int> progress{0};
     RunClock clock;
-    placed.done = InChunks(
+    return InChunks(
         count, kChunk,
-        [&](int from, int to) {
-            Placer placer(landmarkMap, options.rule);
-            std::vector<float> raw(static_cast<std::size_t>(n) + 1), normal(static_cast<std::size_t>(n) + 1);
+        [&](int from, int to, int worker) {
+            Worker& w = workers[static_cast<std::size_t>(worker)];
             float at[4] = {};
             for (int s = from; s < to; ++s) {
-                const int r = placed.others[static_cast<std::size_t>(s)];
-                toLandmarks.From(rows.table.Row(r), rows.table.missing[static_cast<std::size_t>(r)] == 0,
-                                 raw.data());
-                for (int j = 1; j <= n; ++j) normal[static_cast<std::size_t>(j)] = raw[static_cast<std::size_t>(j)] * factor;
-                placer.Place(normal.data(), at);
-                std::copy(at + 1, at + 4, placed.places.begin() + static_cast<std::ptrdiff_t>(s) * 3);
-                placed.centres[static_cast<std::size_t>(s)] = join.CentreFor(raw.data());
+                const int r = others[static_cast<std::size_t>(s)];
+                toLandmarks.From(rows.table.Row(r), rows.table.missing[static_cast<std::size_t>(r)] == 0, w.raw.data());
+                for (int j = 1; j <= n; ++j)
+                    w.normal[static_cast<std::size_t>(j)] = w.raw[static_cast<std::size_t>(j)] * factor;
+                const bool atWall = w.placer.Place(w.normal.data(), at);
+                take(s, at, atWall, w.raw.data());
             }
             progress += to - from;
         },
         [&] {
             form.ProcessEvents();
-            if (clock.ReportDue())
-                form.StatusProgress({"MRP-MDS placing rows", progress, count, clock.Seconds(), ""});
+            if (progressLabel != nullptr && clock.ReportDue())
+                form.StatusProgress({progressLabel, progress, count, clock.Seconds(), ""});
             return !ws.StopRequested;
         });
 }
 
-// The map of the landmarks and the rows placed, made the one on show.
-void ShowAllRows(const AllRows& rows, const Placed& placed, const RowPlacementOptions& options) {
+// What the placement gave: each other row's place, whether it is at the
+// wall, and its cluster, in the order of `others`, for the first `done`.
+struct Placed {
+    std::vector<int> others;    // the rows that are no landmark, in the file's order
+    std::vector<float> places;  // row s at [s x 3 .. s x 3 + 2]: axes 1..3
+    std::vector<char> atWall;
+    std::vector<int> centres;  // the landmark at the centre of its cluster, 0 for none
+    int done = 0;
+};
+
+// The rows placed against the landmarks (their distances at the map's
+// scale) and joined to a cluster (their raw distances).
+void Place(Form& form, const AllRows& rows, const RowPlacementOptions& options, Placed& placed) {
+    const MapLayout landmarkMap = ws.map;  // the panel may redraw ws.map meanwhile
+    const Clusters clusters = ws.clusters;
+    const ClusterJoin join(clusters, options.charDistance);
+    const std::size_t count = placed.others.size();
+    placed.places.assign(count * 3, 0.0f);
+    placed.atWall.assign(count, 0);
+    placed.centres.assign(count, 0);
+    placed.done = PlaceRows(form, rows, placed.others, landmarkMap, options.rule, ws.distances.scale,
+                            "MRP-MDS placing rows", [&](int s, const float* at, bool atWall, const float* raw) {
+                                const auto i = static_cast<std::size_t>(s);
+                                std::copy(at + 1, at + 4, placed.places.begin() + static_cast<std::ptrdiff_t>(i * 3));
+                                placed.atWall[i] = atWall;
+                                placed.centres[i] = join.CentreFor(raw);
+                            });
+}
+
+// The map of the landmarks and the rows placed, made the one on show, and
+// its fit: measured while `goOn` lets it, or not at all.
+void ShowAllRows(const AllRows& rows, const Placed& placed, const RowPlacementOptions& options,
+                 const std::function<bool()>* goOn) {
     const int k = static_cast<int>(rows.landmarks.size()), total = k + placed.done;
     std::vector<int> order(rows.landmarks);
     order.insert(order.end(), placed.others.begin(), placed.others.begin() + placed.done);
@@ -110,7 +141,9 @@ void ShowAllRows(const AllRows& rows, const Placed& placed, const RowPlacementOp
     ws.landmarks.count = k;
     ws.landmarks.fileRow.assign(1, 0);
     ws.landmarks.fileRow.insert(ws.landmarks.fileRow.end(), order.begin(), order.end());
-    ws.landmarks.fit = MeasureRowsFit(ws.map, ws.table, rows.dim, ws.table.distanceUnit, options.rule.m, options.seed);
+    ws.landmarks.fit = goOn != nullptr ? MeasureRowsFit(ws.map, ws.table, rows.dim, ws.table.distanceUnit,
+                                                        options.rule.m, options.seed, *goOn)
+                                       : UnmeasuredFit();
 }
 
 }  // namespace
@@ -120,23 +153,60 @@ std::vector<int> DrawLandmarks(int n, unsigned seed) {
     return ws.random.Sample(n, kMaxMapItems);
 }
 
-void PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore) {
+RowsPlaced PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore) {
     Placed placed;
     placed.others = OtherRows(rows);
     const RunClock clock;
     if (!stoppedBefore) Place(form, rows, options, placed);
-    ShowAllRows(rows, placed, options);
-    const int k = static_cast<int>(rows.landmarks.size()), others = static_cast<int>(placed.others.size());
+    RowsPlaced out;
+    out.placed = placed.done;
+    out.others = static_cast<int>(placed.others.size());
+    out.atWall = static_cast<int>(std::count(placed.atWall.begin(), placed.atWall.begin() + placed.done, 1));
+    out.stoppedPlacing = !stoppedBefore && out.placed < out.others;
+    // The landmarks alone are measured whole: it takes no time. Once the
+    // rows are placed, STOP ends the measurement too.
+    const std::function<bool()> whole = [] { return true; }, untilStopped = [&] {
+        form.ProcessEvents();
+        return !ws.StopRequested;
+    };
+    ShowAllRows(rows, placed, options, stoppedBefore ? &whole : out.stoppedPlacing ? nullptr : &untilStopped);
+    out.stoppedMeasuring = ws.landmarks.fit.rowsCompared.second > 0;
+    out.seconds = clock.Seconds();
+    return out;
+}
+
+void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed, bool stoppedBefore) {
+    const int k = static_cast<int>(rows.landmarks.size());
     const std::string all = GroupedCount(rows.table.rows);
     if (stoppedBefore)
-        form.StatusNote(Format("stopped before the placement: the map and clusters.dat hold the %d landmarks of "
-                               "the %s rows alone",
+        form.StatusNote(Format("no row placed: the map and clusters.dat hold the %d landmarks of the %s rows alone, "
+                               "the coordinates the others with empty fields",
                                k, all.c_str()));
-    else if (placed.done < others)
-        form.StatusNote(Format("stopped while placing: %s of %s rows placed; the map and clusters.dat hold the %d "
-                               "landmarks and those rows",
-                               GroupedCount(placed.done).c_str(), GroupedCount(others).c_str(), k));
+    else if (placed.stoppedPlacing)
+        form.StatusNote(Format("%s of %s rows placed: the map and clusters.dat hold the %d landmarks and those rows, "
+                               "the coordinates the other %s with empty fields",
+                               GroupedCount(placed.placed).c_str(), GroupedCount(placed.others).c_str(), k,
+                               GroupedCount(placed.others - placed.placed).c_str()));
     else
         form.StatusNote(Format("%d landmarks drawn from %s rows; %s rows placed on their map in %.1f s", k,
-                               all.c_str(), GroupedCount(others).c_str(), clock.Seconds()));
+                               all.c_str(), GroupedCount(placed.others).c_str(), placed.seconds));
+}
+
+std::string StoppedWhile(const RowsPlaced& placed) {
+    if (placed.stoppedPlacing)
+        return Format("placing rows, %s of %s placed", GroupedCount(placed.placed).c_str(),
+                      GroupedCount(placed.others).c_str());
+    return placed.stoppedMeasuring ? "measuring the fit, every row placed" : "";
+}
+
+std::optional<int> RowsAtWall(Form& form, const AllRows& rows, const MapLayout& map, const PlacementRule& rule,
+                              float factor) {
+    const std::vector<int> others = OtherRows(rows);
+    std::vector<char> atWall(others.size(), 0);
+    const int done = PlaceRows(form, rows, others, map, rule, factor, nullptr,
+                               [&](int s, const float*, bool wall, const float*) {
+                                   atWall[static_cast<std::size_t>(s)] = wall;
+                               });
+    if (done < static_cast<int>(others.size())) return std::nullopt;
+    return static_cast<int>(std::count(atWall.begin(), atWall.end(), 1));
 }

@@ -3,10 +3,12 @@
 // then placed on their finished map and joins their clusters.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "form/Form.h"
+#include "mds/MapLayout.h"
 #include "mds/Placement.h"
 #include "table/Table.h"
 
@@ -29,10 +31,39 @@ struct RowPlacementOptions {
     unsigned seed;
 };
 
+// How the placement went: the rows placed of those that are no landmark
+// (the first ones in the file's order), how many of them lie at the box's
+// wall, whether STOP ended it while it placed or while it measured the fit,
+// its time, and whether its run's files were written (the caller's).
+struct RowsPlaced {
+    int placed = 0, others = 0;
+    int atWall = 0;
+    bool stoppedPlacing = false, stoppedMeasuring = false;
+    double seconds = 0;
+    bool written = true;
+};
+
 // Places every row that is no landmark on the landmarks' map on show,
 // joins each to a cluster, and makes the map of all rows the one on show:
 // the landmarks first, then the other rows in the file's order, each with
 // its row in the file (ws.landmarks), the fit measured over them all. STOP
-// during the placement keeps the rows placed so far; a run stopped before it
-// keeps the landmarks alone. The status line says which.
-void PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore);
+// during the placement keeps the rows placed
+// so far, and leaves the fit unmeasured; STOP while the fit is measured
+// keeps the figures of what was measured. A run stopped before the
+// placement keeps the landmarks alone.
+RowsPlaced PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore);
+
+// What the map, clusters.dat and the coordinates hold after the placement,
+// on the status line.
+void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed, bool stoppedBefore);
+
+// What a STOP after the settling ended: "placing rows, 67,216 of 99,600
+// placed", "measuring the fit, every row placed", or nothing.
+std::string StoppedWhile(const RowsPlaced& placed);
+
+// How many of the rows that are no landmark would lie at the box's wall,
+// placed on `map` (its points the landmarks, in order) by `rule`, their raw
+// distances times `factor` the normalised ones. Nothing when STOP ended
+// the count.
+std::optional<int> RowsAtWall(Form& form, const AllRows& rows, const MapLayout& map, const PlacementRule& rule,
+                              float factor);

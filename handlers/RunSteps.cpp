@@ -179,6 +179,10 @@ void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling
                    GroupedCount(before ? end.done : settling.made).c_str(),
                    GroupedCount(before ? end.of : settling.of).c_str(), seconds, end.files, end.settles),
             figures);
+    } else if (!end.stoppedWhile.empty()) {
+        form.StatusOutcome(Outcome::Stopped,
+                           Format("%s stopped while %s, after %.1f s", end.run, end.stoppedWhile.c_str(), seconds),
+                           figures);
     } else if (settling.made > 0) {
         form.StatusOutcome(Outcome::Finished,
                            Format("%s finished: %s steps, %ssettled in %s, %.1f s in all", end.run,

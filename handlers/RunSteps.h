@@ -100,7 +100,7 @@ SettlingMade SettleMap(Form& form, MdsPlan& plan, int m, float stepLength, int e
 
 // How a run that went ahead ended, on the status line with its figures:
 // failed when its files could not be written, else stopped (before or
-// during the settling) or finished.
+// during the settling, or in what came after it) or finished.
 struct RunEnding {
     const char* run;      // "MRP-MDS", "SOC"
     const char* settles;  // what settles: "" (the map is the run's) or "map "
@@ -108,6 +108,7 @@ struct RunEnding {
     std::string work;     // what a failed run did: "mapped the items", "trained 2,000 steps"
     long done, of;        // the steps made, of how many
     long finishedSteps;   // the steps a finished run names
+    std::string stoppedWhile = {};  // what a stop after the settling ended, "" for none (StoppedWhile)
 };
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
                   double seconds, const std::string& figures);

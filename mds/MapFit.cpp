@@ -11,6 +11,7 @@
 #include "distances/SetDistances.h"
 #include "parallel/Chunks.h"
 #include "text/Numbers.h"
+#include "text/Words.h"
 #include "table/Capacities.h"
 
 namespace {
@@ -120,7 +121,8 @@ void SquaredMapDistances(const MapLayout& map, int i, int m, float* out) {
 
 }  // namespace
 
-MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float unit, int m, unsigned seed) {
+MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float unit, int m, unsigned seed,
+                      const std::function<bool()>& goOn) {
     const int n = std::min(map.n, rows.rows);
     m = std::clamp(m, 1, 4);
     MapFit fit{0, 1, std::min(kNeighbours, n - 1)};
@@ -155,30 +157,38 @@ MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float un
         std::swap(sample[static_cast<std::size_t>(i)], sample[static_cast<std::size_t>(i + below(n - i))]);
     const SetDistances distances(rows, everyRow, dim, unit);
     std::vector<int> kept(static_cast<std::size_t>(sampled), 0);
-    InChunks(
+    // Each thread's rows of distances, by the data and on the map.
+    const std::vector<float> row(static_cast<std::size_t>(n) + 1);
+    std::vector<std::vector<float>> delta(static_cast<std::size_t>(ChunkWorkers()), row), onMap = delta;
+    const int compared = InChunks(
         sampled, 16,
-        [&](int from, int to) {
-            std::vector<float> delta(static_cast<std::size_t>(n) + 1), onMap(static_cast<std::size_t>(n) + 1);
+        [&](int from, int to, int worker) {
+            std::vector<float>& byData = delta[static_cast<std::size_t>(worker)];
+            std::vector<float>& byMap = onMap[static_cast<std::size_t>(worker)];
             int nearOnMap[kNeighbours], nearByDistance[kNeighbours];
             for (int s = from; s < to; ++s) {
                 const int i = sample[static_cast<std::size_t>(s)];
-                distances.From(rows.Row(i), rows.missing[static_cast<std::size_t>(i)] == 0, delta.data());
-                SquaredMapDistances(map, i, m, onMap.data());
+                distances.From(rows.Row(i), rows.missing[static_cast<std::size_t>(i)] == 0, byData.data());
+                SquaredMapDistances(map, i, m, byMap.data());
                 for (int j = 1; j <= n; ++j)
-                    if (std::isnan(delta[static_cast<std::size_t>(j)]))
-                        delta[static_cast<std::size_t>(j)] = std::numeric_limits<float>::infinity();
-                Nearest(onMap.data(), n, i, fit.neighbours, nearOnMap);
-                Nearest(delta.data(), n, i, fit.neighbours, nearByDistance);
+                    if (std::isnan(byData[static_cast<std::size_t>(j)]))
+                        byData[static_cast<std::size_t>(j)] = std::numeric_limits<float>::infinity();
+                Nearest(byMap.data(), n, i, fit.neighbours, nearOnMap);
+                Nearest(byData.data(), n, i, fit.neighbours, nearByDistance);
                 int k = 0;
                 for (int a = 0; a < fit.neighbours; ++a)
                     k += static_cast<int>(std::count(nearOnMap, nearOnMap + fit.neighbours, nearByDistance[a]));
                 kept[static_cast<std::size_t>(s)] = k;
             }
         },
-        [] { return true; });
+        goOn);
+    // A stopped measurement gives the rows compared so far: the first of
+    // those drawn, themselves drawn at random.
     long total = 0;
-    for (const int k : kept) total += k;
-    fit.neighboursKept = static_cast<double>(total) / (static_cast<double>(sampled) * fit.neighbours);
+    for (int s = 0; s < compared; ++s) total += kept[static_cast<std::size_t>(s)];
+    fit.neighboursKept = compared > 0 ? static_cast<double>(total) / (static_cast<double>(compared) * fit.neighbours)
+                                      : std::numeric_limits<double>::quiet_NaN();
+    if (compared < sampled) fit.rowsCompared = {compared, sampled};
     return fit;
 }
 
@@ -190,8 +200,20 @@ const char* StressBand(double stress1) {
     return "bad";
 }
 
+MapFit UnmeasuredFit() {
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    return {none, none, 0};
+}
+
 std::string MapFitText(const MapFit& fit) {
+    if (std::isnan(fit.stress1)) return "fit not measured: stopped";
     const double shown = std::round(fit.stress1 * 1000) / 1000;  // the band of the figure as written
-    return Format("Stress-1 %.3f (%s), neighbours kept %.0f%%", shown, StressBand(shown),
-                  fit.neighboursKept * 100);
+    const std::string stress = Format("Stress-1 %.3f (%s), ", shown, StressBand(shown));
+    const auto [compared, drawn] = fit.rowsCompared;
+    if (compared == 0 && drawn > 0) return stress + "neighbours kept not measured: stopped";
+    std::string text = stress + Format("neighbours kept %.0f%%", fit.neighboursKept * 100);
+    if (compared < drawn)
+        text += Format(" over %s of the %s rows drawn: stopped", GroupedCount(compared).c_str(),
+                       GroupedCount(drawn).c_str());
+    return text;
 }

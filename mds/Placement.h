@@ -23,17 +23,23 @@ public:
     Placer(const MapLayout& landmarks, const PlacementRule& rule);
 
     // The place of a point whose normalised distances to landmarks 1..n are
-    // distances[1..n]: from the nearest landmark's place, Gauss-Newton steps
-    // (damped where a full one would not lower the stress) until a step
-    // moves less than 0.001 or after 100. A point at distance 0 from a
-    // landmark takes that landmark's place. Writes position[1..m]; returns
-    // the steps made.
-    int Place(const float* distances, float* position);
+    // distances[1..n]: the least stress inside the box. The stress is a
+    // polynomial of the place whose few sums one pass over the landmarks
+    // gives; it may have several valleys, so Newton steps (damped where a
+    // full one would not lower it; along a wall where it falls beyond it)
+    // go down from the nearest landmarks' places and from the lowest points
+    // of a grid over the box, and the lowest end is kept. A point at
+    // distance 0 from a landmark takes that landmark's place (which the
+    // map's centring may have left outside the box). Writes position[1..m];
+    // returns whether the place is at the box's wall.
+    bool Place(const float* distances, float* position);
 
 private:
     int n_;
     PlacementRule rule_;
-    // Of landmarks 1..n at [j - 1]: their place on each axis, and for the
-    // point being placed, its squared distance / b and its weight.
-    std::vector<float> axis_[3], target_, weight_;
+    // Of landmarks 1..n at [j - 1]: their place on each axis from the box's
+    // centre and its square length, and for the point being placed, its
+    // squared distance / b and its weight.
+    std::vector<double> axis_[3], length2_;
+    std::vector<float> target_, weight_;
 };

@@ -8,7 +8,11 @@
 #include <thread>
 #include <vector>
 
-int InChunks(int count, int chunk, const std::function<void(int from, int to)>& work,
+int ChunkWorkers() {
+    return std::max(static_cast<int>(std::thread::hardware_concurrency()), 1);
+}
+
+int InChunks(int count, int chunk, const std::function<void(int from, int to, int worker)>& work,
              const std::function<bool()>& goOn) {
     if (count <= 0) return 0;
     chunk = std::max(chunk, 1);
@@ -19,19 +23,19 @@ int InChunks(int count, int chunk, const std::function<void(int from, int to)>& 
     std::mutex mutex;
     std::condition_variable changed;
     int running = 0;
-    const auto worker = [&] {
+    const auto worker = [&](int number) {
         for (int c = next++; c < chunks && !stop; c = next++) {
-            work(c * chunk, std::min(count, (c + 1) * chunk));
+            work(c * chunk, std::min(count, (c + 1) * chunk), number);
             finished[static_cast<std::size_t>(c)] = 1;  // each chunk's own flag: no two threads write one
         }
         const std::lock_guard<std::mutex> lock(mutex);
         --running;
         changed.notify_all();
     };
-    const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, chunks);
+    const int threads = std::min(ChunkWorkers(), chunks);
     std::vector<std::thread> pool;
     running = threads;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
+    for (int t = 0; t < threads; ++t) pool.emplace_back(worker, t);
     {
         std::unique_lock<std::mutex> lock(mutex);
         while (running > 0) {

@@ -5,10 +5,15 @@
 
 #include <functional>
 
-// Calls work(from, to) for the chunks [0, chunk), [chunk, 2 chunk), ... of
-// 0..count-1 on every core. The calling thread waits, calling `goOn` about
-// twenty times a second: when it returns false, no further chunk starts.
-// Returns how many items were worked, counting from 0 in chunks that all
-// finished: count when none was left out.
-int InChunks(int count, int chunk, const std::function<void(int from, int to)>& work,
+// The threads InChunks works on at most: one per core.
+int ChunkWorkers();
+
+// Calls work(from, to, worker) for the chunks [0, chunk), [chunk, 2 chunk),
+// ... of 0..count-1 on every core, `worker` (0..ChunkWorkers() - 1) the
+// thread's own number, so that each thread can keep working storage of
+// its own. The calling thread waits, calling `goOn` about twenty times a
+// second: when it returns false, no further chunk starts. Returns how many
+// items were worked, counting from 0 in chunks that all finished: count
+// when none was left out.
+int InChunks(int count, int chunk, const std::function<void(int from, int to, int worker)>& work,
              const std::function<bool()>& goOn);

@@ -131,6 +131,7 @@ struct Splitting {
     char separator;
     bool collapse;       // a run of separators is one
     bool trailingValue;  // and a run at the row's end is one more value, 0 (tabs)
+    bool tabRows = false;  // a line of tabs alone is a row without values (under a header), not blank
 };
 
 // The quote that closes a quoted field whose text starts at p: the first
@@ -213,7 +214,9 @@ const std::uint8_t* EachRow(const std::uint8_t* p, const std::uint8_t* end, int 
     while (p < end) {
         const std::uint8_t* lineEnd = LineEnd(p, end);
         if (lineEnd == end && !complete) break;  // a line cut short by the data's end
-        if (BlankLine(p, lineEnd)) {
+        const bool isBlank = s.tabRows ? std::all_of(p, lineEnd, [](std::uint8_t c) { return c == ' ' || c == '\r'; })
+                                       : BlankLine(p, lineEnd);
+        if (isBlank) {
             blank(number++);
             p = lineEnd < end ? lineEnd + 1 : end;
             continue;
@@ -228,7 +231,7 @@ const std::uint8_t* EachRow(const std::uint8_t* p, const std::uint8_t* end, int 
 }
 
 Splitting SplittingOf(const TextTable& t) {
-    return {t.separator, t.collapse, t.trailingValue};
+    return {t.separator, t.collapse, t.trailingValue, t.separator == '\t' && t.headerKind != HeaderKind::None};
 }
 
 std::string_view Trim(std::string_view s) {
@@ -547,8 +550,8 @@ bool SingleTabs(const TextTable& table, const Line& data1, const std::uint8_t* e
     if (rest.find("\t\t") == std::string_view::npos && rest.find("\n\t") == std::string_view::npos &&
         rest.front() != '\t')
         return false;
-    const std::vector<int> collapsed = FieldCounts(table, data1, end, {'\t', true, true});
-    const std::vector<int> single = FieldCounts(table, data1, end, {'\t', false, false});
+    const std::vector<int> collapsed = FieldCounts(table, data1, end, {'\t', true, true, table.headerKind != HeaderKind::None});
+    const std::vector<int> single = FieldCounts(table, data1, end, {'\t', false, false, table.headerKind != HeaderKind::None});
     return collapsed != single && Agreeing(single) > Agreeing(collapsed);
 }
 

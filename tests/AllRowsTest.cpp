@@ -2,7 +2,12 @@
 // joining their clusters, and the fit measured over all rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <limits>
+#include <tuple>
+#include <utility>
 #include <random>
 #include <set>
 #include <vector>
@@ -94,6 +99,67 @@ TEST(Placement, EndsWhereTheStressIsLeastWhenNoPlaceFitsEveryDistance) {
     }
 }
 
+// The stress of a place against landmarks whose map distances should be
+// sqrt(target), each near one weighed fully, far ones (target above 9) by
+// 0.01, as the run weighs them.
+double StressOf(const MapLayout& landmarks, const std::vector<float>& target, double x, double y) {
+    double sum = 0;
+    for (int j = 1; j <= landmarks.n; ++j) {
+        const double dx = x - landmarks.Point(j)[1], dy = y - landmarks.Point(j)[2];
+        const double r = dx * dx + dy * dy - target[static_cast<std::size_t>(j)];
+        sum += (target[static_cast<std::size_t>(j)] <= 9 ? 1.0 : 0.01) * r * r;
+    }
+    return sum;
+}
+
+// A row ends at its least stress inside the box (within 0.2%): where the
+// map's centring left its nearest landmark outside the box, where the least
+// stress lies along a wall, and where it lies in another valley than the
+// one the nearest landmark is in. The best place is looked for on a fine
+// grid, then refined.
+TEST(Placement, EndsAtTheLeastStressInsideTheBox) {
+    MapLayout landmarks = Grid(2);
+    landmarks.Point(11)[1] = -1.5f;  // at (-1.5, 10): outside the box (0, 20)
+    landmarks.Point(11)[2] = 10.0f;
+    constexpr int b = 4;
+    Placer placer(landmarks, {b, 2, 3 * std::sqrt(static_cast<float>(b)), 0.01f, 20});
+    const struct {
+        double x, y;  // where its distances put it: the map shows distance / sqrt(b)
+        double spread;  // how far the distances miss that place (a map cannot show them all)
+    } rows[] = {{-2.5, 10.2, 0}, {-1.2, 10.4, 0.3}, {-4, 3, 0}, {24, 21, 1.5}, {9, 9, 2.5}, {15, 5, 3}};
+    std::mt19937 gen(3);
+    for (const auto& row : rows) {
+        std::uniform_real_distribution<double> miss(-row.spread, row.spread);
+        std::vector<float> distances(static_cast<std::size_t>(landmarks.n) + 1), target(distances.size());
+        for (int j = 1; j <= landmarks.n; ++j) {
+            const double dx = row.x - landmarks.Point(j)[1], dy = row.y - landmarks.Point(j)[2];
+            const double d = std::max(std::sqrt(dx * dx + dy * dy) + miss(gen), 0.1);
+            distances[static_cast<std::size_t>(j)] = static_cast<float>(d * std::sqrt(b));
+            target[static_cast<std::size_t>(j)] = static_cast<float>(d * d);
+        }
+        float placed[4] = {};
+        placer.Place(distances.data(), placed);
+        double bestX = 0, bestY = 0, best = std::numeric_limits<double>::infinity();
+        for (double x = 0; x <= 20; x += 0.05)
+            for (double y = 0; y <= 20; y += 0.05)
+                if (const double s = StressOf(landmarks, target, x, y); s < best) std::tie(best, bestX, bestY) = std::make_tuple(s, x, y);
+        for (double h = 0.05; h > 1e-7; h /= 2)
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const auto& [dx, dy] : {std::pair{h, 0.0}, {-h, 0.0}, {0.0, h}, {0.0, -h}}) {
+                    const double x = std::clamp(bestX + dx, 0.0, 20.0), y = std::clamp(bestY + dy, 0.0, 20.0);
+                    if (const double s = StressOf(landmarks, target, x, y); s < best) {
+                        std::tie(best, bestX, bestY) = std::make_tuple(s, x, y);
+                        moved = true;
+                    }
+                }
+            }
+        EXPECT_GT(placed[1], 0.0f) << row.x << " " << row.y;
+        EXPECT_LE(StressOf(landmarks, target, placed[1], placed[2]), best * 1.002 + 1e-9)
+            << row.x << " " << row.y << ": at " << placed[1] << " " << placed[2] << ", best " << bestX << " " << bestY;
+    }
+}
+
 // The landmarks: as many as asked, different, in the file's order, the
 // same for a seed, from the whole file.
 TEST(Landmarks, AreDrawnFromEveryRowAsTheSeedGives) {
@@ -155,10 +221,41 @@ TEST(RowsFit, IsTheMapsFitWhereThereAreFewRows) {
     const Table table = TableOf(rows);
     DistanceMatrix d;
     BuildDistanceMatrix(table, 60, 3, d);
-    const MapFit whole = MeasureMapFit(map, d, 2), sampled = MeasureRowsFit(map, table, 3, 1, 2, 5);
+    const MapFit whole = MeasureMapFit(map, d, 2), sampled = MeasureRowsFit(map, table, 3, 1, 2, 5, [] { return true; });
     EXPECT_NEAR(sampled.stress1, whole.stress1, 1e-6);
     EXPECT_DOUBLE_EQ(sampled.neighboursKept, whole.neighboursKept);
     EXPECT_EQ(sampled.neighbours, whole.neighbours);
+}
+
+// STOP while the neighbours of 1,000 rows drawn are compared against
+// 100,000 rows: the measurement ends within 0.3 s, with the figures of the
+// rows compared so far, which say so.
+TEST(RowsFit, StopsWithinAThirdOfASecond) {
+    constexpr int n = 100000, dim = 32;
+    Table table;
+    table.Resize(n, dim);
+    MapLayout map;
+    map.Resize(n);
+    std::mt19937 gen(2);
+    std::uniform_real_distribution<float> value(0, 10);
+    for (int i = 1; i <= n; ++i) {
+        for (int q = 1; q <= dim; ++q) table.Row(i)[q] = value(gen);
+        map.Point(i)[1] = table.Row(i)[1];
+        map.Point(i)[2] = table.Row(i)[2];
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point stopped{};
+    const MapFit fit = MeasureRowsFit(map, table, dim, 1, 2, 5, [&] {
+        if (stopped == Clock::time_point{} && Clock::now() - start > std::chrono::milliseconds(100))
+            stopped = Clock::now();
+        return stopped == Clock::time_point{};
+    });
+    ASSERT_NE(stopped, Clock::time_point{});
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - stopped).count(), 0.3);
+    EXPECT_LT(fit.rowsCompared.first, 1000);
+    EXPECT_EQ(fit.rowsCompared.second, 1000);
+    EXPECT_NE(MapFitText(fit).find(": stopped"), std::string::npos) << MapFitText(fit);
 }
 
 }  // namespace

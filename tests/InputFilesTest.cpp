@@ -130,6 +130,9 @@ TEST_F(InputFiles, ItemsKeepTheirDataRows) {
     EXPECT_EQ(t.dataRows, 2);
     const Table picked = t.Reordered({1});
     EXPECT_EQ(picked.DataRow(1), 1);
+    // Under a header a line of tabs alone is a row of empty fields, as pandas reads it.
+    t = Read("a\tb\n1\t2\n\t\n3\t4\n", 2);
+    EXPECT_EQ(t.DataRow(2), 3);
 }
 
 // A read takes the start of a file that holds the rows it needs, and the

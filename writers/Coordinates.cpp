@@ -2,9 +2,8 @@
 
 #include <QSaveFile>
 #include <algorithm>
-#include <numeric>
+#include <charconv>
 #include <vector>
-#include <cstdlib>
 
 #include "soc/SocFit.h"
 #include "text/Numbers.h"
@@ -13,8 +12,11 @@
 
 namespace {
 
+// "%.9g" as the C locale writes it, without a locale to switch: a file of
+// every row holds a million numbers.
 std::string Number(double v) {
-    return Format("%.9g", v);
+    char text[32];
+    return {text, std::to_chars(text, text + sizeof text, v, std::chars_format::general, 9).ptr};
 }
 
 // One more field of a line.
@@ -36,35 +38,59 @@ std::string FeatureColumn(const Table& items, int q) {
     return TsvField(name);
 }
 
-// The header's first columns: item, and name and class when the table has them.
+// The header's first columns: row, item, and name and class when the table has them.
 std::string ItemHeader(const Table& items) {
-    std::string text = "item";
+    std::string text = "row\titem";
     if (items.HasNames()) text += "\tname";
     if (items.HasClasses()) text += "\tclass";
     return text;
 }
 
-// Item i's first fields, as ItemHeader names them: its number, then its
-// name and class.
+// Of each data row the read covered (1..): the item 1..n on it, 0 for a
+// row without one (no value, or one a stopped placement did not reach).
+std::vector<int> ItemsByDataRow(const Table& items, int n) {
+    int rows = items.dataRows;
+    for (int i = 1; i <= n; ++i) rows = std::max(rows, items.DataRow(i));
+    std::vector<int> item(static_cast<std::size_t>(rows) + 1, 0);
+    for (int i = 1; i <= n; ++i) item[static_cast<std::size_t>(items.DataRow(i))] = i;
+    return item;
+}
+
+// A line per data row in the file's order, each as the header (which ends
+// with a line end) is long: `line(text, i)` adds item i's fields after its
+// row, a row without an item has empty ones.
+template <class Line>
+std::string EveryDataRow(const std::string& header, const Table& items, int n, Line line) {
+    const std::string empty(static_cast<std::size_t>(std::count(header.begin(), header.end(), '\t')), '\t');
+    std::string text = header;
+    const std::vector<int> item = ItemsByDataRow(items, n);
+    for (std::size_t r = 1; r < item.size(); ++r) {
+        text += std::to_string(r);
+        if (item[r] > 0)
+            line(text, item[r]);
+        else
+            text += empty;
+        text += '\n';
+    }
+    return text;
+}
+
+// Item i's first fields after its row, as ItemHeader names them: its
+// number, then its name and class.
 void AddItem(std::string& text, const Table& items, int i, int number) {
-    text += std::to_string(number);
+    Add(text, std::to_string(number));
     if (items.HasNames()) Add(text, TsvField(items.Name(i)));
     if (items.HasClasses()) Add(text, ClassField(items, items.ClassOf(i)));
 }
 
-// A map of all rows has a line per row in the file's order, and says which
-// rows were landmarks.
+// A map of all rows says which rows were landmarks.
 std::string MrpMdsText(const Workspace& shown, int n, int axes) {
     const Table& items = shown.table;
     const Landmarks& landmarks = shown.landmarks;
-    std::string text = ItemHeader(items) + "\tcluster\tprobability";
-    for (int a = 1; a <= axes; ++a) text += Format("\taxis%d", a);
-    text += landmarks.count > 0 ? "\tview_x\tview_y\tlandmark\n" : "\tview_x\tview_y\n";
-    std::vector<int> inFileOrder(static_cast<std::size_t>(n));
-    std::iota(inFileOrder.begin(), inFileOrder.end(), 1);
-    std::sort(inFileOrder.begin(), inFileOrder.end(),
-              [&](int a, int b) { return landmarks.FileRow(a) < landmarks.FileRow(b); });
-    for (const int i : inFileOrder) {
+    std::string header = ItemHeader(items) + "\tcluster\tprobability";
+    for (int a = 1; a <= axes; ++a) header += Format("\taxis%d", a);
+    header += landmarks.count > 0 ? "\tview_x\tview_y\tlandmark\n" : "\tview_x\tview_y\n";
+    return EveryDataRow(header, items, n, [&](std::string& text, int i) {
         AddItem(text, items, i, landmarks.FileRow(i));
         const int centre = shown.clusters.marks[static_cast<std::size_t>(i)].CentreItem();
         Add(text, std::to_string(centre > 0 ? landmarks.FileRow(centre) : 0));
@@ -72,9 +98,7 @@ std::string MrpMdsText(const Workspace& shown, int n, int axes) {
         for (int a = 1; a <= axes; ++a) Add(text, Number(shown.map.Point(i)[a]));
         for (int a = 1; a <= 2; ++a) Add(text, Number(shown.view.Projected(i)[a]));
         if (landmarks.count > 0) Add(text, landmarks.Placed(i) ? "0" : "1");
-        text += '\n';
-    }
-    return text;
+    });
 }
 
 std::string PrototypesText(const Workspace& shown, int n) {
@@ -113,16 +137,14 @@ std::string CoordinatesText(const Workspace& shown) {
 std::string SocItemsText(const Workspace& shown) {
     const Table& vectors = shown.table;
     const SocAssignment& assigned = shown.Assignment();
-    std::string text = ItemHeader(vectors) + "\tprototype\tdistance\n";
-    for (int i = 1; i <= vectors.rows; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        AddItem(text, vectors, i, i);
-        const bool in = assigned.prototypeOf[at] > 0;
-        Add(text, in ? std::to_string(assigned.prototypeOf[at]) : std::string());
-        Add(text, in ? Number(assigned.distance[at]) : std::string());
-        text += '\n';
-    }
-    return text;
+    return EveryDataRow(ItemHeader(vectors) + "\tprototype\tdistance\n", vectors, vectors.rows,
+                        [&](std::string& text, int i) {
+                            const auto at = static_cast<std::size_t>(i);
+                            AddItem(text, vectors, i, i);
+                            const bool in = assigned.prototypeOf[at] > 0;
+                            Add(text, in ? std::to_string(assigned.prototypeOf[at]) : std::string());
+                            Add(text, in ? Number(assigned.distance[at]) : std::string());
+                        });
 }
 
 namespace {

@@ -1,6 +1,10 @@
 // The coordinates of the map's points as tab-separated text with a header
-// line: after MRP-MDS item, name, class (the last two when the table has
-// them), cluster, probability, axis1..axisM, view_x, view_y; after SOC or
+// line: after MRP-MDS a line per data row the read covered, in the file's
+// order (so that they join back to the data by it), with row (its number
+// among the data rows, as R and pandas count them), item, name, class (the
+// last two when the table has them), cluster, probability, axis1..axisM,
+// view_x, view_y, every field after the row empty for a row the map lacks
+// (no value in it, or a stopped placement did not reach it); after SOC or
 // reload prototype, members, class, share (when the table has classes),
 // score, view_x, view_y and one column per feature, named as the table
 // names them (else c1..cD), in the file's units. Numbers have up to 9
@@ -20,9 +24,10 @@
 std::string CoordinatesText(const Workspace& shown);
 Written WriteCoordinates(const Workspace& shown, const std::string& path);
 
-// After SOC or reload, a line per input vector: item, name and class (when
-// the table has them), the prototype it belongs to as the map numbers it and
-// its distance to it as the quantisation error measures it; both empty for a
-// vector in no prototype.
+// After SOC or reload, a line per data row as above: row, item, name and
+// class (when the table has them), the prototype it belongs to as the map
+// numbers it and its distance to it as the quantisation error measures it;
+// both empty for a vector in no prototype, all but the row for a row
+// without values.
 std::string SocItemsText(const Workspace& shown);
 Written WriteSocItems(const Workspace& shown, const std::string& path);

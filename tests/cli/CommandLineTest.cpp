@@ -20,8 +20,11 @@
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
 #include "distances/Distances.h"
+#include "handlers/MrpMdsRun.h"
+#include "handlers/RunControl.h"
 #include "text/Numbers.h"
 #include "workspace/Workspace.h"
+#include "writers/Coordinates.h"
 
 namespace {
 
@@ -239,11 +242,11 @@ TEST_F(CommandLine, TheFitFiguresMatchAnIndependentComputation) {
     std::istringstream tsv(ReadFile(File("map.tsv")));
     std::string header;
     std::getline(tsv, header);
-    ASSERT_EQ(header, "item\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y");
+    ASSERT_EQ(header, "row\titem\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y");
     std::vector<std::array<double, 3>> at(n);
     for (auto& p : at) {
-        double item, cluster, probability, viewX, viewY;
-        tsv >> item >> cluster >> probability >> p[0] >> p[1] >> p[2] >> viewX >> viewY;
+        double row, item, cluster, probability, viewX, viewY;
+        tsv >> row >> item >> cluster >> probability >> p[0] >> p[1] >> p[2] >> viewX >> viewY;
     }
     double dd = 0, dDelta = 0, deltaDelta = 0;
     for (int i = 0; i < n; ++i)
@@ -584,7 +587,7 @@ TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
     std::istringstream lines(tsv);
     std::string header;
     std::getline(lines, header);
-    ASSERT_EQ(header, "item\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y\tlandmark");
+    ASSERT_EQ(header, "row\titem\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y\tlandmark");
     std::vector<std::vector<std::string>> fields(1);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream in(line);
@@ -592,22 +595,30 @@ TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
         for (std::string f; std::getline(in, f, '\t');) fields.back().push_back(f);
     }
     ASSERT_EQ(static_cast<int>(fields.size()), n + 1);
-    int landmarks = 0, beyond = 0, repeated = 0;
+    int landmarks = 0, beyond = 0, repeated = 0, atWall = 0;
     for (int i = 1; i <= n; ++i) {
         const auto& row = fields[static_cast<std::size_t>(i)];
         EXPECT_EQ(row[0], std::to_string(i));
-        landmarks += row[7] == "1";
-        beyond += row[7] == "1" && i > 400;
+        EXPECT_EQ(row[1], std::to_string(i));
+        const auto wall = [](const std::string& axis) { return std::stod(axis) < 1e-4 || std::stod(axis) > 20 - 1e-4; };
+        atWall += row[8] == "0" && (wall(row[4]) || wall(row[5]));
+        landmarks += row[8] == "1";
+        beyond += row[8] == "1" && i > 400;
         const auto& original = fields[static_cast<std::size_t>(i > 600 ? i - 600 : i)];
-        if (i > 600 && original[7] == "1" && row[7] == "0") {
+        if (i > 600 && original[8] == "1" && row[8] == "0") {
             ++repeated;
-            EXPECT_EQ(row[1], original[1]) << i;  // its cluster
-            EXPECT_EQ(row[3] + " " + row[4], original[3] + " " + original[4]) << i;  // its place
+            EXPECT_EQ(row[2], original[2]) << i;  // its cluster
+            EXPECT_EQ(row[4] + " " + row[5], original[4] + " " + original[5]) << i;  // its place
         }
     }
     EXPECT_EQ(landmarks, 400);
     EXPECT_GT(beyond, 0);
     EXPECT_GT(repeated, 0);
+    // The rows placed at the box's wall count in its warning.
+    const std::size_t warned = r.err.find(" items pressed against the map's border");
+    ASSERT_NE(warned, std::string::npos) << r.err;
+    EXPECT_GT(atWall, 0);
+    EXPECT_GE(std::stoi(r.err.substr(r.err.rfind(' ', warned - 1))), atWall) << r.err;
     std::istringstream clusters(ReadFile(File("clusters.dat")));
     std::set<int> listed;
     for (std::string line; std::getline(clusters, line);) {
@@ -639,6 +650,43 @@ TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
     const Result refused = Itemmap({"mrp-mds", File("long.txt"), "--all-rows"});
     EXPECT_EQ(refused.status, kExitRefused);
     EXPECT_NE(refused.err.find("max size: 100000 rows with all rows"), std::string::npos) << refused.err;
+}
+
+// STOP while the rows are placed (the first chance to stop after the 2,099
+// of the steps and the settling): the run says it stopped before it says
+// what it kept, the fit is not measured, and the coordinates still have a
+// line for every row, those not placed with empty fields.
+TEST_F(CommandLine, AStoppedPlacementListsEveryRow) {
+    std::string rows;
+    for (int i = 0; i < 100000; ++i) rows += Format("%d\t%d\t%d\t%d\n", i % 97, i % 89, i * 7 % 83, i % 13);
+    dir.Write("big.txt", rows);
+    ws.Reset();
+    FakeForm form;
+    form.Choose(File("big.txt"));
+    form.edits[Edit8] = "20";
+    form.choices.allRows = true;
+    form.choices.seed = 1;
+    form.map.shown = false;
+    form.onEvents = [&] {
+        if (form.eventPumps == 2100) StopRun();
+    };
+    RunMrpMds(form);
+    ASSERT_EQ(form.outcome, Outcome::Stopped);
+    const auto line = [&](const char* start) {
+        return std::find_if(form.status.begin(), form.status.end(),
+                            [&](const std::string& s) { return s.find(start) != std::string::npos; });
+    };
+    const auto ended = line("MRP-MDS stopped while placing rows, "), kept = line(" rows placed: the map and clusters.dat");
+    ASSERT_NE(ended, form.status.end()) << form.status.back();
+    EXPECT_LT(ended, kept);
+    EXPECT_NE(ended->find("; fit not measured: stopped"), std::string::npos) << *ended;
+    const int unplaced = 100000 - ws.map.n;
+    EXPECT_GT(unplaced, 0);
+    std::istringstream lines(CoordinatesText(ws));
+    int count = 0, empty = 0;
+    for (std::string row; std::getline(lines, row); ++count) empty += row.find("\t\t\t\t\t\t\t\t") != std::string::npos;
+    EXPECT_EQ(count, 100001);
+    EXPECT_EQ(empty, unplaced);
 }
 
 // A SOC map pressed against its box is warned of, settled or not.

@@ -99,15 +99,15 @@ TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
 
     const Table rows = TsvRows(ReadFile(File("map.tsv")));
     ASSERT_EQ(rows.size(), 151u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"item", "name", "class", "cluster", "probability", "axis1",
-                                                 "axis2", "view_x", "view_y"}));
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"row", "item", "name", "class", "cluster", "probability",
+                                                 "axis1", "axis2", "view_x", "view_y"}));
     std::vector<std::string> clusters, classes;
     for (std::size_t i = 1; i <= 150; ++i) {
         const std::string species = i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica";
-        EXPECT_EQ(rows[i][1], species + "-" + std::to_string((i - 1) % 50 + 1));
-        EXPECT_EQ(rows[i][2], species);
-        clusters.push_back(rows[i][3]);
-        classes.push_back(rows[i][2]);
+        EXPECT_EQ(rows[i][2], species + "-" + std::to_string((i - 1) % 50 + 1));
+        EXPECT_EQ(rows[i][3], species);
+        clusters.push_back(rows[i][4]);
+        classes.push_back(rows[i][3]);
     }
     const std::size_t at = r.err.find("clusters vs class: ARI ");
     ASSERT_NE(at, std::string::npos) << r.err;
@@ -124,14 +124,15 @@ TEST_F(CommandLine, TheItemsFileGivesEachItemItsPrototype) {
     ASSERT_EQ(r.status, kExitFinished) << r.err;
     const Table items = TsvRows(ReadFile(File("items.tsv")));
     ASSERT_EQ(items.size(), 151u);
-    EXPECT_EQ(items[0], (std::vector<std::string>{"item", "name", "class", "prototype", "distance"}));
+    EXPECT_EQ(items[0], (std::vector<std::string>{"row", "item", "name", "class", "prototype", "distance"}));
     std::map<std::string, int> members;
     double sum = 0;
     for (std::size_t i = 1; i <= 150; ++i) {
         EXPECT_EQ(items[i][0], std::to_string(i));
-        EXPECT_EQ(items[i][2], i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica");
-        ++members[items[i][3]];
-        sum += std::stod(items[i][4]);
+        EXPECT_EQ(items[i][1], std::to_string(i));
+        EXPECT_EQ(items[i][3], i <= 50 ? "setosa" : i <= 100 ? "versicolor" : "virginica");
+        ++members[items[i][4]];
+        sum += std::stod(items[i][5]);
     }
     const Table map = TsvRows(ReadFile(File("map.tsv")));
     for (std::size_t k = 1; k < map.size(); ++k) EXPECT_EQ(members[map[k][0]], std::stoi(map[k][1])) << k;
@@ -143,8 +144,32 @@ TEST_F(CommandLine, TheItemsFileGivesEachItemItsPrototype) {
     const Table again = TsvRows(ReadFile(File("again.tsv")));
     ASSERT_EQ(again.size(), items.size());
     int moved = 0;
-    for (std::size_t i = 1; i <= 150; ++i) moved += again[i][3] != items[i][3];
+    for (std::size_t i = 1; i <= 150; ++i) moved += again[i][4] != items[i][4];
     EXPECT_LE(moved, 1);  // soc.dat keeps three decimals: a tie may fall the other way
+}
+
+// A row without any value keeps its line, of empty fields, in the
+// coordinates and the items file: the lines are the file's data rows, as R
+// (write.csv here) and pandas count them, and the items after it go on by
+// their own numbers.
+TEST_F(CommandLine, ARowWithoutValuesKeepsItsLine) {
+    std::string csv = "\"\",\"a\",\"b\"\n";
+    for (int r = 1; r <= 9; ++r) csv += r == 3 ? "\"3\",NA,NA\n" : Format("\"%d\",%d,%d\n", r, r % 4, r * r % 7);
+    dir.Write("t.csv", csv);
+    for (const std::vector<std::string>& run :
+         {std::vector<std::string>{"mrp-mds", File("t.csv"), "--char-distance", "2", "--tsv", File("out.tsv")},
+          {"soc", File("t.csv"), "--prototypes", "2", "--items-tsv", File("out.tsv")}}) {
+        ASSERT_EQ(Itemmap(run).status, kExitFinished) << run[0];
+        const Table rows = TsvRows(ReadFile(File("out.tsv")));
+        ASSERT_EQ(rows.size(), 10u) << run[0];
+        for (std::size_t r = 1; r <= 9; ++r) {
+            ASSERT_EQ(rows[r].size(), rows[0].size()) << run[0] << " " << r;
+            EXPECT_EQ(rows[r][0], std::to_string(r));
+            EXPECT_EQ(rows[r][1], r == 3 ? "" : std::to_string(r < 3 ? r : r - 1)) << run[0];
+            EXPECT_EQ(rows[r][2] == "", r == 3) << run[0] << " " << r;
+        }
+        EXPECT_EQ(std::count(rows[3].begin(), rows[3].end(), ""), static_cast<long>(rows[3].size()) - 1);
+    }
 }
 
 // The nastiest names of a table come back whole from the coordinates of
@@ -177,12 +202,12 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
             ASSERT_EQ(rows.size(), names.size() + 1);
             for (std::size_t i = 1; i < rows.size(); ++i) {
                 // Whole, as far as the tool keeps names.
-                EXPECT_EQ(rows[i][1], ws.table.Name(static_cast<int>(i)));
-                EXPECT_EQ(names[i - 1].rfind(rows[i][1], 0), 0u);
+                EXPECT_EQ(rows[i][2], ws.table.Name(static_cast<int>(i)));
+                EXPECT_EQ(names[i - 1].rfind(rows[i][2], 0), 0u);
                 if (names[i - 1].size() < 60) {
-                    EXPECT_EQ(rows[i][1], names[i - 1]);
+                    EXPECT_EQ(rows[i][2], names[i - 1]);
                 }
-                EXPECT_EQ(rows[i][2], classes[(i - 1) % 2]);
+                EXPECT_EQ(rows[i][3], classes[(i - 1) % 2]);
             }
         } else {
             ASSERT_EQ(rows.size(), 4u);
@@ -257,12 +282,12 @@ TEST(SocItems, AnItemInNoPrototypeHasEmptyFields) {
     w.table.missing[2] = 2;
     const Table rows = TsvRows(SocItemsText(w));
     ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"item", "name", "class", "prototype", "distance"}));
-    for (std::size_t i = 1; i <= 4; ++i) EXPECT_EQ(rows[i].size(), 5u) << i;
-    EXPECT_EQ(rows[2][3], "");
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"row", "item", "name", "class", "prototype", "distance"}));
+    for (std::size_t i = 1; i <= 4; ++i) EXPECT_EQ(rows[i].size(), 6u) << i;
     EXPECT_EQ(rows[2][4], "");
-    EXPECT_EQ(rows[4][3], "2");
-    EXPECT_NEAR(std::stod(rows[4][4]), 0.2, 1e-6);
+    EXPECT_EQ(rows[2][5], "");
+    EXPECT_EQ(rows[4][4], "2");
+    EXPECT_NEAR(std::stod(rows[4][5]), 0.2, 1e-6);
 }
 
 // The coordinates' columns and the picture's caption for each kind of map.
@@ -300,12 +325,12 @@ INSTANTIATE_TEST_SUITE_P(
         Kind{"plainMrpMds",
              {"mrp-mds", "FILE"},
              "cancer-89x26.txt",
-             "item\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y",
+             "row\titem\tcluster\tprobability\taxis1\taxis2\tview_x\tview_y",
              "cancer-89x26.txt \u00b7 MRP-MDS, 2 axes \u00b7 Stress-1 "},
         Kind{"threeAxes",
              {"mrp-mds", "FILE", "--map-dim", "3", "--enlarge", "1.5"},
              "iris-table.txt",
-             "item\tname\tclass\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y",
+             "row\titem\tname\tclass\tcluster\tprobability\taxis1\taxis2\taxis3\tview_x\tview_y",
              "iris-table.txt \u00b7 MRP-MDS, 3 axes \u00b7 Stress-1 "},
         Kind{
             "socWithClasses",
@@ -423,10 +448,10 @@ TEST_F(CommandLine, AThreeAxisPictureShowsItsBestPlane) {
         const auto v = [&](int column) {
             return std::stod(rows[static_cast<std::size_t>(i)][static_cast<std::size_t>(column)]);
         };
-        view.push_back({v(6), v(7)});
-        pair12.push_back({v(3), v(4)});
-        pair13.push_back({v(3), v(5)});
-        pair23.push_back({v(4), v(5)});
+        view.push_back({v(7), v(8)});
+        pair12.push_back({v(4), v(5)});
+        pair13.push_back({v(4), v(6)});
+        pair23.push_back({v(5), v(6)});
     }
     const double best = std::min({Stress(pair12, delta), Stress(pair13, delta), Stress(pair23, delta)});
     EXPECT_LE(Stress(view, delta), 1.1 * best);
