@@ -20,6 +20,7 @@ constexpr long long kLargestFile = 0xFFFFFFFFLL - 1;
 // `whole`. Returns the text's new length.
 std::size_t PlainFrom(FileBytes& text, std::size_t from, std::size_t total, bool whole, bool& heldCr) {
     heldCr = false;
+    if (from >= total) return total;
     const void* cr = std::memchr(text.data() + from, '\r', total - from);
     std::size_t out = cr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(cr) - text.data()) : total;
     for (std::size_t in = out; in < total; ++in) {  // up to the first CR the text stays as it is

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -158,6 +162,38 @@ TEST_F(InputFiles, AFewRowsOfALargeFileReadItsStartAlone) {
     ASSERT_EQ(t.rows, 30000);
     EXPECT_EQ(t.Name(30000), "row\n30000");
     EXPECT_EQ(report.lastDataLine, 60000);  // its first line
+}
+
+// A whole read keeps to twice its file's size: in a child process, whose
+// high-water mark of memory starts afresh, it grows by less.
+TEST_F(InputFiles, AWholeReadKeepsToTwiceItsFileSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's own memory is not the read's";
+#endif
+    std::string text;
+    for (int r = 0; r < 40000; ++r) {
+        for (int q = 0; q < 40; ++q) text += Format(q ? "\t%.3f" : "%.3f", (r * 37 + q * 11) % 1000 / 7.0);
+        text += '\n';
+    }
+    dir.Write("v.txt", text);
+    const auto rss = [](const char* field) {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field))) * 1024L;
+        return -1L;
+    };
+    const pid_t child = fork();
+    if (child == 0) {
+        const long before = rss("VmRSS:");
+        std::ofstream("/proc/self/clear_refs") << "5";  // the high-water mark from here
+        ReadReport seen;
+        const Table t = ReadVectors(dir.File("v.txt").c_str(), 100000, {}, seen);
+        const long grown = rss("VmHWM:") - before;
+        _exit(t.rows == 40000 && grown > 0 && grown <= 2 * static_cast<long>(text.size()) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 // The command line's read to learn a file's shape serves its run only where
