@@ -11,7 +11,7 @@
 #include "RunTiming.h"
 #include "handlers/MapPanel.h"
 #include "window/TForm1.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -36,23 +36,23 @@ BenchForm* form = nullptr;
 // A settled map: the distances are those of the map positions, so the edges
 // under the limit join neighbours on the panel.
 void Map400(int edges) {
-    ws.Reset();
+    form->session() = Session{};
     BenchMapData b = BenchMap(400, 2);
-    ws.map = std::move(b.map);
-    ws.distances = std::move(b.distances);
-    const MapLayout& map = ws.map;
+    form->session().map = std::move(b.map);
+    form->session().distances = std::move(b.distances);
+    const MapLayout& map = form->session().map;
     for (int i = 1; i <= 400; ++i)
         for (int j = 1; j <= 400; ++j)
-            ws.distances.Row(i)[j] =
+            form->session().distances.Row(i)[j] =
                 std::hypot(map.Point(i)[1] - map.Point(j)[1], map.Point(i)[2] - map.Point(j)[2]);
-    ws.map.size[1] = ws.map.size[2] = 20;
-    View& view = ws.view;
+    form->session().map.size[1] = form->session().map.size[2] = 20;
+    View& view = form->session().view;
     view.zoom = 1.0f;
     view.angle = 1.5707964f;
     view.markScale = 5.0f;
     view.showEdges = edges > 0;
     view.projected.assign(401 * 3, 0.0);
-    Clusters& clusters = ws.clusters;
+    Clusters& clusters = form->session().clusters;
     clusters.Clear(400);
     for (int i = 1; i <= 400; ++i) {
         view.Projected(i)[1] = map.Point(i)[1] * 2;
@@ -70,7 +70,7 @@ void Map400(int edges) {
 void DrawMap(benchmark::State& state) {
     Map400(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        RedrawMap(*form);
+        RedrawMap(*form, form->session());
         form->PaintBox1->Image();  // the panel draws when it shows or gives its picture
     }
 }
@@ -86,7 +86,7 @@ void WholeRun(benchmark::State& state, const char* sample, const char* size, con
     form->Edits[13]->setText(dim);
     form->Edits[5]->setText(".0");  // the form's default: no edges
     for (auto _ : state) {
-        ws.Reset();
+        form->session() = Session{};
         if (soc)
             form->Button10->click();
         else
@@ -106,7 +106,7 @@ void PacingMrpMds400x64(benchmark::State& state) {
     form->Edits[11]->setText("3");
     form->Edits[5]->setText(".0");
     for (auto _ : state) {
-        ws.Reset();
+        form->session() = Session{};
         form->Button2->click();
     }
     form->Edits[11]->setText("2");
@@ -121,12 +121,12 @@ void DrawSample400(benchmark::State& state, const char* limit) {
     form->Edits[12]->setText("400");
     form->Edits[13]->setText("30");
     form->Edits[5]->setText(".0");
-    ws.Reset();
+    form->session() = Session{};
     form->Button2->click();
     form->Edits[5]->setText(limit);
-    ws.view.showEdges = true;
+    form->session().view.showEdges = true;
     for (auto _ : state) {
-        RedrawMap(*form);
+        RedrawMap(*form, form->session());
         form->PaintBox1->Image();  // the panel draws when it shows or gives its picture
     }
 }
@@ -146,7 +146,7 @@ void SocAlarmEveryStep(benchmark::State& state) {
     form->Edits[12]->setText("89");
     form->Edits[13]->setText("26");
     for (auto _ : state) {
-        ws.Reset();
+        form->session() = Session{};
         form->Button10->click();
     }
     state.counters["lines"] = static_cast<double>(form->Memo1->model()->rowCount());
@@ -166,7 +166,7 @@ void SocWindowAgainstHeadless(benchmark::State& state) {
     double window = 0, headless = 0;
     for (auto _ : state) {
         const double shown = Seconds([] {
-            ws.Reset();
+            form->session() = Session{};
             form->seed = 1;
             form->Button10->click();
         });

@@ -59,9 +59,9 @@ void RemoveRunFiles(const std::string& file) {
 }
 
 void Computation(const std::string& file) {
-    ws.Reset();
+    Session session;
     ComputationForm form(file);
-    RunMrpMds(form);
+    RunMrpMds(form, session);
 }
 
 void Headless(const std::string& file, bool settle = true) {

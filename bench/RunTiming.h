@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 // Its output thrown away.
 inline void RunItemmap(std::vector<std::string> args) {
@@ -16,7 +16,6 @@ inline void RunItemmap(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     std::FILE* null = std::fopen("/dev/null", "w");
-    ws.Reset();
     RunCommandLine(static_cast<int>(argv.size()), argv.data(), null, null);
     std::fclose(null);
 }

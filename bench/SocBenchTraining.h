@@ -14,7 +14,7 @@
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
 #include "soc/TrainingScale.h"
-#include "workspace/Random.h"
+#include "session/Random.h"
 
 inline constexpr int kSocBenchSteps = 2000000;
 inline constexpr double kSocBenchMapSize = 25 * 3;  // the map's extent times "map enlarge."

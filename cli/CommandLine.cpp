@@ -16,7 +16,7 @@
 #include "view/ViewFit.h"
 #include "table/Capacities.h"
 #include "table/TableReader.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
 
@@ -70,22 +70,22 @@ std::unique_ptr<QGuiApplication> PictureFonts() {
 
 // After the run: the tree, then the view and what leaves the program.
 // Returns the exit status, given the run's.
-int WriteResults(ConsoleForm& form, const Choices& c, int status) {
+int WriteResults(ConsoleForm& form, Session& session, const Choices& c, int status) {
     if (c.tree) {
         form.SetEditText(Edit7, *c.tree);
-        DrawMinimumTree(form);
+        DrawMinimumTree(form, session);
     }
     if (c.pictures.empty() && !c.coordinates && !c.items) return status;
-    for (const std::string& warning : SetPictureView(c.view)) form.StatusNote(warning);
+    for (const std::string& warning : SetPictureView(session, c.view)) form.StatusNote(warning);
     const auto report = [&](const Written& w, const char* what) {
         form.StatusNote(WrittenText(w, what));
         if (!w.error.empty()) status = kExitRefused;
     };
     for (const std::string& picture : c.pictures)
-        report(WriteMapPicture(ws.Scene(), ShownMapCaption(), picture), "map picture");
-    if (c.coordinates) report(WriteCoordinates(ws, *c.coordinates), "coordinates");
-    if (c.items) report(WriteSocItems(ws, *c.items), "items");
-    if (const int outside = MarksOutside(ws.view, ws.map, kMapPanelWidth, kMapPanelHeight);
+        report(WriteMapPicture(session.Scene(), ShownMapCaption(session), picture), "map picture");
+    if (c.coordinates) report(WriteCoordinates(session, *c.coordinates), "coordinates");
+    if (c.items) report(WriteSocItems(session, *c.items), "items");
+    if (const int outside = MarksOutside(session.view, session.map, kMapPanelWidth, kMapPanelHeight);
         outside > 0 && !c.pictures.empty())
         form.StatusNote(Format("warning: %d mark%s of the map lie outside its picture", outside,
                                outside == 1 ? "" : "s"));
@@ -112,16 +112,17 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
+    Session session;
     ConsoleForm form(
         choices.edits, choices.file,
         {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead, choices.results},
-        out, err);
+        session, out, err);
     form.Given(choices.given);
     ConsoleForm::StopOnSignals();
-    choices.command->run(form);
+    choices.command->run(form, session);
     const std::optional<Outcome> outcome = form.LastOutcome();
     if (outcome != Outcome::Finished && outcome != Outcome::Stopped) return kExitRefused;
-    const int status = WriteResults(form, choices, kExitFinished);
+    const int status = WriteResults(form, session, choices, kExitFinished);
     if (ConsoleForm::StopSignal() != 0) return 128 + ConsoleForm::StopSignal();  // the shell's way
     return form.Failed() ? kExitRefused : status;
 }

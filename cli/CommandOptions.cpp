@@ -129,7 +129,7 @@ const std::vector<CommandOptions>& Commands() {
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view"},
                results})},
-        {{"soc", [](Form& form) { RunSoc(form); },
+        {{"soc", [](Form& form, Session& session) { RunSoc(form, session); },
           "trains prototypes on up to 1000 vectors (--all-rows: 100000); writes clusters.dat, soc.dat, weights.dat",
           1000},
          join({{"results"},

@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "form/Form.h"
+#include "session/Session.h"
 #include "handlers/ViewButtons.h"
 
 struct Command {
     const char* name;
-    void (*run)(Form&);
+    void (*run)(Form&, Session&);
     const char* what;
     int items;  // the most items (rows) the run takes
 };

@@ -8,7 +8,6 @@
 #include "text/Numbers.h"
 #include "text/Utf8.h"
 #include "view/MapDrawing.h"
-#include "workspace/Workspace.h"
 
 namespace {
 volatile std::sig_atomic_t stoppedBy = 0;  // the signal that asked for the stop, or 0
@@ -18,10 +17,11 @@ void OnStopSignal(int signal) {
 }  // namespace
 
 ConsoleForm::ConsoleForm(std::map<EditId, std::string> edits, std::string file, RunChoices choices,
-                         std::FILE* out, std::FILE* err)
+                         Session& session, std::FILE* out, std::FILE* err)
     : edits_(std::move(edits)),
       file_(std::move(file)),
       choices_(std::move(choices)),
+      session_(session),
       out_(out),
       err_(err),
       bar_(::isatty(::fileno(err)) == 1) {}
@@ -69,7 +69,7 @@ std::string ConsoleForm::ChooseFiles(const std::string&) {
 }
 
 void ConsoleForm::ProcessEvents() {
-    if (stoppedBy != 0) ws.StopRequested = true;
+    if (stoppedBy != 0) session_.StopRequested = true;
 }
 
 void ConsoleForm::EndBar() {

@@ -12,12 +12,15 @@
 #include <utility>
 
 #include "form/Form.h"
+#include "session/Session.h"
 #include "view/MapDrawing.h"
 
 class ConsoleForm : public Form {
 public:
-    ConsoleForm(std::map<EditId, std::string> edits, std::string file, RunChoices choices, std::FILE* out,
-                std::FILE* err);
+    // `session` is the one the command line's run works in: a signal stops
+    // its run.
+    ConsoleForm(std::map<EditId, std::string> edits, std::string file, RunChoices choices, Session& session,
+                std::FILE* out, std::FILE* err);
     ~ConsoleForm() override;
 
     std::string EditText(EditId edit) override;
@@ -58,6 +61,7 @@ private:
     std::map<EditId, std::string> edits_;
     std::string file_;
     RunChoices choices_;
+    Session& session_;
     std::set<EditId> given_;
     std::FILE* out_;
     std::FILE* err_;

@@ -20,7 +20,7 @@ public:
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     // False for a canvas nobody sees (a run on the command line): drawings
-    // on it are skipped, their effects on the Workspace are not.
+    // on it are skipped, their effects on the Session are not.
     virtual bool Shown() const { return true; }
 
     // A drawing runs between these two calls; the picture is shown once it ends.

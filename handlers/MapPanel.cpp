@@ -2,11 +2,11 @@
 
 #include "view/MapDrawing.h"
 #include "view/ViewFit.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
-void RedrawMap(Form& form) {
-    ws.view.edgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
+void RedrawMap(Form& form, Session& session) {
+    session.view.edgeFactor = static_cast<float>(EditReal(form, Edit5, 19));
     Canvas& canvas = form.MapCanvas();
-    if (canvas.Shown()) DrawMap(canvas, ws.Scene());
-    form.StatusOutside(MarksOutside(ws.view, ws.map, canvas.Width(), canvas.Height()));
+    if (canvas.Shown()) DrawMap(canvas, session.Scene());
+    form.StatusOutside(MarksOutside(session.view, session.map, canvas.Width(), canvas.Height()));
 }

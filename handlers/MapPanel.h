@@ -3,8 +3,9 @@
 #pragma once
 
 #include "form/Form.h"
+#include "session/Session.h"
 
 // The edge factor read from "edge lim"'s field, the whole map drawn (unless
 // the map canvas is one nobody sees), and the marks outside the panel
 // counted for the status line.
-void RedrawMap(Form& form);
+void RedrawMap(Form& form, Session& session);

@@ -7,29 +7,29 @@
 #include "mrp/ClassAgreement.h"
 #include "soc/SocFit.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
-void ForgetShownMap() {
-    if (ws.shown.kind != MapKind::None) ws.earlier = ws.shown;
-    ws.shown = {};
+void ForgetShownMap(Session& session) {
+    if (session.shown.kind != MapKind::None) session.earlier = session.shown;
+    session.shown = {};
 }
 
-MapRecord TakeEarlierMap() {
-    return std::exchange(ws.earlier, MapRecord{});
+MapRecord TakeEarlierMap(Session& session) {
+    return std::exchange(session.earlier, MapRecord{});
 }
 
 namespace {
 
 const char* const kDot = " \u00b7 ";
 
-std::vector<std::string> FigureParts() {
-    const MapRecord& map = ws.shown;
+std::vector<std::string> FigureParts(const Session& session) {
+    const MapRecord& map = session.shown;
     if (map.kind == MapKind::None) return {};
     if (map.kind != MapKind::MrpMds)
-        return {SocFitText(MeasureSocFit(ws.Assignment(), ws.table), ws.table.HasClasses())};
-    const MapFit fit = ws.landmarks.count > 0 ? ws.landmarks.fit : MeasureMapFit(ws.map, ws.distances, map.axes);
+        return {SocFitText(MeasureSocFit(session.Assignment(), session.table), session.table.HasClasses())};
+    const MapFit fit = session.landmarks.count > 0 ? session.landmarks.fit : MeasureMapFit(session.map, session.distances, map.axes);
     std::vector<std::string> parts = {MapFitText(fit)};
-    if (std::string agreement = ClusterAgreementText(ws.clusters, ws.table); !agreement.empty())
+    if (std::string agreement = ClusterAgreementText(session.clusters, session.table); !agreement.empty())
         parts.push_back(std::move(agreement));
     return parts;
 }
@@ -42,12 +42,12 @@ std::string Joined(const std::vector<std::string>& parts, const char* between) {
 
 }  // namespace
 
-std::string ShownMapFigures() {
-    return Joined(FigureParts(), "; ");
+std::string ShownMapFigures(const Session& session) {
+    return Joined(FigureParts(session), "; ");
 }
 
-std::string ShownMapCaption() {
-    const MapRecord& map = ws.shown;
+std::string ShownMapCaption(const Session& session) {
+    const MapRecord& map = session.shown;
     if (map.kind == MapKind::None) return {};
     std::string method;
     switch (map.kind) {
@@ -55,13 +55,13 @@ std::string ShownMapCaption() {
             method = Format("MRP-MDS, %d %s", map.axes, map.axes == 1 ? "axis" : "axes");
             break;
         case MapKind::Soc:
-            method = Format("SOC, %d prototypes", ws.map.n);
+            method = Format("SOC, %d prototypes", session.map.n);
             break;
         default:
-            method = Format("SOC reloaded, %d prototypes", ws.map.n);
+            method = Format("SOC reloaded, %d prototypes", session.map.n);
             break;
     }
     std::vector<std::string> parts = {map.file, method};
-    for (std::string& figures : FigureParts()) parts.push_back(std::move(figures));
+    for (std::string& figures : FigureParts(session)) parts.push_back(std::move(figures));
     return Joined(parts, kDot);
 }

@@ -23,7 +23,7 @@
 #include "text/Numbers.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -51,15 +51,15 @@ struct ItemsRead {
 };
 
 // The run's own start state, once a file is chosen.
-void ClearForRun(Form& form) {
-    StartRun(form, 0);
-    ws.table = Table{};
-    ws.map.size[1] = kMapSize;
-    ws.map.size[2] = kMapSize;
-    ws.map.size[3] = 1;
-    ws.map.size[4] = 1;
-    ws.map.axisSize[1] = ws.map.size[1];
-    ws.map.axisSize[2] = ws.map.size[2];
+void ClearForRun(Form& form, Session& session) {
+    StartRun(form, session, 0);
+    session.table = Table{};
+    session.map.size[1] = kMapSize;
+    session.map.size[2] = kMapSize;
+    session.map.size[3] = 1;
+    session.map.size[4] = 1;
+    session.map.axisSize[1] = session.map.size[1];
+    session.map.axisSize[2] = session.map.size[2];
 }
 
 // Every item uniformly in [0, AxisSize) on each used axis, on a grid of 0.005.
@@ -72,48 +72,55 @@ void PlaceAtRandom(MapLayout& map, Random& random, int items, int m) {
             map.Point(i)[a] = static_cast<float>(random.Below(map.axisSize[a] * 100) * 0.005);
 }
 
+// What a quick run of the map takes beside its distances: the map's box,
+// the divisor of the squared distances, the axes, the run's seed, with all
+// rows the rows, and the run's stop check.
+struct QuickRuns {
+    const MapLayout& box;
+    int b, m;
+    unsigned seed;
+    const AllRows* rows;
+    const StopCheck& stop;
+};
+
 // Whether the map, run quickly (the run's seed and start, no animation, no
 // settling) from the distances d normalised at "map enlarge." e scaled to
 // `value`, ends with no more than 2% of the items at the box's wall: with
 // all rows, of every row, the others placed on the map of the landmarks.
 // Nothing when STOP ended the run.
-std::optional<bool> FitsInQuickRun(Form& form, const DistanceMatrix& d, double e, double value, int b, int m,
-                                   unsigned seed, const AllRows* rows) {
+std::optional<bool> FitsInQuickRun(const QuickRuns& q, const DistanceMatrix& d, double e, double value) {
     DistanceMatrix scaled = d;
     for (float& v : scaled.values) v = static_cast<float>(v * (value / e));
     scaled.largest = 1.0f;  // as the run's
-    MapLayout map = ws.map;
+    MapLayout map = q.box;
     Random random;
-    random.SeedWith(seed);
-    PlaceAtRandom(map, random, MapRows(d.n), m);
+    random.SeedWith(q.seed);
+    PlaceAtRandom(map, random, MapRows(d.n), q.m);
     const auto plan = std::make_unique<MdsPlan>();
-    plan->Prepare(scaled, b, kRadiusFactor, kFarWeight);
+    plan->Prepare(scaled, q.b, kRadiusFactor, kFarWeight);
     for (int l = 0; l <= kSteps; ++l) {
-        plan->Step(map, m, kStepLength);
-        if (l % 1000 != 0) continue;
-        form.ProcessEvents();
-        if (ws.StopRequested) return std::nullopt;
+        plan->Step(map, q.m, kStepLength);
+        if (l % 1000 == 0 && !q.stop()) return std::nullopt;
     }
     const int pressed = plan->PressedItems(kRedrawPeriod);
-    if (rows == nullptr) return !MapCutByBox(pressed, map.n);
-    const PlacementRule rule{b, m, scaled.largest * kRadiusFactor, kFarWeight, static_cast<float>(map.axisSize[1])};
+    if (q.rows == nullptr) return !MapCutByBox(pressed, map.n);
+    const PlacementRule rule{q.b, q.m, scaled.largest * kRadiusFactor, kFarWeight, static_cast<float>(map.axisSize[1])};
     const std::optional<int> atWall =
-        RowsAtWall(form, *rows, map, rule, static_cast<float>(d.scale * (value / e)));
+        RowsAtWall(*q.rows, map, rule, static_cast<float>(d.scale * (value / e)), q.stop);
     if (!atWall) return std::nullopt;
-    return !MapCutByBox(pressed + *atWall, rows->table.rows);
+    return !MapCutByBox(pressed + *atWall, q.rows->table.rows);
 }
 
 // The "map enlarge." that fits the distances d normalised at e: the value
 // found from the distances alone, halved until a quick run at it fits (three
 // runs at most, which STOP ends); the next half, not checked, when none does.
-FittingValue CheckedFitting(Form& form, const DistanceMatrix& d, double e, int b, int m, unsigned seed,
-                            const AllRows* rows) {
+FittingValue CheckedFitting(Form& form, const QuickRuns& q, const DistanceMatrix& d, double e) {
     constexpr int kQuickRuns = 3;
-    double value = FittingEnlargement(d, ws.map, e, b);
-    if (!(value > 0) || m < 1 || m > 3) return {value, false};
+    double value = FittingEnlargement(d, q.box, e, q.b);
+    if (!(value > 0) || q.m < 1 || q.m > 3) return {value, false};
     for (int run = 1; run <= kQuickRuns; ++run, value = value / 2) {
         form.StatusProgress({"checking \"map enlarge.\"", run, kQuickRuns, 0, FormatGeneral(value)});
-        const std::optional<bool> fits = FitsInQuickRun(form, d, e, value, b, m, seed, rows);
+        const std::optional<bool> fits = FitsInQuickRun(q, d, e, value);
         if (!fits) return {value, false};
         if (*fits) return {value, true};
     }
@@ -122,13 +129,12 @@ FittingValue CheckedFitting(Form& form, const DistanceMatrix& d, double e, int b
 
 // "map enlarge." "fit": the checked value for the distances d (not yet
 // normalised), stated on the status line.
-void ResolveEnlargement(Form& form, MrpMdsOptions& options, const DistanceMatrix& d, int b, const AllRows* rows) {
+void ResolveEnlargement(Form& form, const QuickRuns& q, MrpMdsOptions& options, const DistanceMatrix& d) {
     if (!FieldSays(options.enlargement, "fit")) return;
     DistanceMatrix unit = d;
     float value = 1;
-    if (NormaliseDistances(unit, ws.map.size[1])) {
-        const FittingValue fits =
-            CheckedFitting(form, unit, 1, b, options.mapDim.value, *options.choices.seed, rows);
+    if (NormaliseDistances(unit, q.box.size[1])) {
+        const FittingValue fits = CheckedFitting(form, q, unit, 1);
         if (fits.value > 0) value = static_cast<float>(fits.value);
         form.StatusNote(Format("\"map enlarge.\" fit: %g%s", static_cast<double>(value),
                                fits.checked ? ", at which a quick run of the map fits its box"
@@ -139,10 +145,11 @@ void ResolveEnlargement(Form& form, MrpMdsOptions& options, const DistanceMatrix
 
 // The distances normalised to the map's box at "map enlarge." (first found
 // when it says "fit"): the factor, or nothing with "gaz" in Memo1.
-std::optional<float> Normalise(Form& form, MrpMdsOptions& options, DistanceMatrix& d, int b, const AllRows* rows) {
-    ResolveEnlargement(form, options, d, b, rows);
+std::optional<float> Normalise(Form& form, Session& session, MrpMdsOptions& options, DistanceMatrix& d, int b,
+                               const AllRows* rows, const StopCheck& stop) {
+    ResolveEnlargement(form, {session.map, b, options.mapDim.value, *options.choices.seed, rows, stop}, options, d);
     const std::optional<float> f = NormaliseDistances(
-        d, static_cast<double>(ws.map.axisSize[1]) * static_cast<double>(options.enlargement.value));
+        d, static_cast<double>(session.map.axisSize[1]) * static_cast<double>(options.enlargement.value));
     if (!f) form.MemoAppend("gaz");
     return f;
 }
@@ -155,16 +162,17 @@ std::string NoScaleWords(const MrpMdsOptions& options, int items) {
 }
 
 // Whether "Input size" gives a number of items; refuses the run when not.
-bool HasItems(Form& form, const MrpMdsOptions& options, const char* refusalLine) {
+bool HasItems(Form& form, Session& session, const MrpMdsOptions& options, const char* refusalLine) {
     if (options.items.value >= 1) return true;
-    Refuse(form, refusalLine, FieldWords(options.items, "Input size") + ": it must give the number of items");
+    Refuse(form, session, refusalLine, FieldWords(options.items, "Input size") + ": it must give the number of items");
     return false;
 }
 
 // Reads the items as vectors; false when the run must end.
-bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
+bool ReadVectors(Form& form, Session& session, MrpMdsOptions& options, Random& random, const StopCheck& stop,
+                 ItemsRead& read) {
     const bool allRows = options.choices.allRows;
-    if (!allRows && !HasItems(form, options, "invalid input data.")) return false;
+    if (!allRows && !HasItems(form, session, options, "invalid input data.")) return false;
     const char* name = read.path.c_str();
     ReadReport report;
     Table items = ReadRunVectors(options.choices, name, RowsToRead(options.choices, options.items.value), report);
@@ -172,10 +180,10 @@ bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     const int asked = allRows ? report.rowsRead : options.items.value;
     ShowDataLine(form, report, asked);
     if (const std::string why = Unusable(report, name); !why.empty()) {
-        Refuse(form, "invalid input data.", why);
+        Refuse(form, session, "invalid input data.", why);
         return false;
     }
-    if (!AllRowsFit(form, options.choices, report, name)) return false;
+    if (!AllRowsFit(form, session, options.choices, report, name)) return false;
     ShowVectorReadNotes(form, report, name, asked);
     read.items = std::min(asked, report.rowsRead);  // no rows past the file's end
     read.dim = report.values;
@@ -183,74 +191,74 @@ bool ReadVectors(Form& form, MrpMdsOptions& options, ItemsRead& read) {
         std::string why = Format("the rows of %s hold %d values; vectors have at most 64 components",
                                  std::string(BaseName(name)).c_str(), read.dim);
         if (LooksLikeMatrix(report)) why += "; the file looks like a distance matrix: set \"Vect. dim\" to 0";
-        Refuse(form, "max dim: 64", why);
+        Refuse(form, session, "max dim: 64", why);
         return false;
     }
     ComponentsTheyHave(form, report, options.dim.value);
     ScaleFeatures(form, report, items, read.dim);
-    if (!ValuesFitSinglePrecision(form, report, items, read.dim, "invalid input data.")) return false;
+    if (!ValuesFitSinglePrecision(form, session, report, items, read.dim, "invalid input data.")) return false;
     if (read.items > kMaxMapItems) {  // all rows: the run maps its landmarks
-        read.all = {std::move(items), DrawLandmarks(read.items, *options.choices.seed), read.dim};
+        read.all = {std::move(items), DrawLandmarks(read.items, random), read.dim};
         items = read.all.table.Reordered(read.all.landmarks);
         read.items = items.rows;
     }
-    ws.view.mode = kViewBars;
-    ws.PickEnabled = false;
-    ShowUnrelatedPairs(form, BuildDistanceMatrix(items, read.items, read.dim, ws.distances));
-    read.mean = MeanDistance(ws.distances);
+    session.view.mode = kViewBars;
+    session.PickEnabled = false;
+    ShowUnrelatedPairs(form, BuildDistanceMatrix(items, read.items, read.dim, session.distances));
+    read.mean = MeanDistance(session.distances);
     form.MemoAppend(std::to_string(read.dim));
-    read.dump = DistanceDumpText(ws.distances);  // written once the run goes on
-    const std::optional<float> s = Normalise(form, options, ws.distances, read.dim, read.Rows());
+    read.dump = DistanceDumpText(session.distances);  // written once the run goes on
+    const std::optional<float> s = Normalise(form, session, options, session.distances, read.dim, read.Rows(), stop);
     if (read.dim == 0 || !s || *s == 0) {
-        Refuse(form, "invalid input data.",
+        Refuse(form, session, "invalid input data.",
                read.dim == 0 ? Format("%s holds no values", std::string(BaseName(name)).c_str())
                              : NoScaleWords(options, read.items));
         return false;
     }
     items.MultiplyBy(kTenfold);
     items.distanceUnit = ChooseDistanceUnit(items, read.items, read.dim);
-    ws.table = std::move(items);
-    ws.VectorDim = read.dim;
+    session.table = std::move(items);
+    session.VectorDim = read.dim;
     return true;
 }
 
 // Reads the items' distance matrix; false when the run must end.
-bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
+bool ReadMatrix(Form& form, Session& session, MrpMdsOptions& options, const StopCheck& stop, ItemsRead& read) {
     const bool allRows = options.choices.allRows;
-    if (!allRows && !HasItems(form, options, "invalid dist. matr.")) return false;
+    if (!allRows && !HasItems(form, session, options, "invalid dist. matr.")) return false;
     const char* name = read.path.c_str();
     const std::string file(BaseName(name));
     ReadReport report;
     const Table matrix =
         ReadMatrix(name, RowsToRead(options.choices, options.items.value), options.choices.reading, report);
     if (const std::string why = Unusable(report, name); !why.empty()) {
-        Refuse(form, "invalid dist. matr.", why);
+        Refuse(form, session, "invalid dist. matr.", why);
         return false;
     }
-    if (!AllRowsFit(form, options.choices, report, name)) return false;
+    if (!AllRowsFit(form, session, options.choices, report, name)) return false;
     // With all rows, as many items as the matrix has rows; a matrix maps at most 400.
     const int asked = allRows ? report.rowsRead : options.items.value;
     if (asked > kMaxMapItems) {
-        Refuse(form, "max size: 400",
+        Refuse(form, session, "max size: 400",
                Format("%s is a matrix of %d rows; an MRP-MDS map of a distance matrix takes at most 400 items",
                       file.c_str(), asked));
         return false;
     }
     ShowMatrixReadNotes(form, report, name, asked);
     if (report.rowsRead < asked) {  // a matrix needs every row
-        Refuse(form, "invalid dist. matr.",
+        Refuse(form, session, "invalid dist. matr.",
                Format("%s has %d rows, fewer than \"Input size\" %d", file.c_str(), report.rowsRead, asked));
         return false;
     }
     if (report.missing > 0) {
-        Refuse(form, "invalid dist. matr.",
+        Refuse(form, session, "invalid dist. matr.",
                Format("%s misses distances (line %d first): a distance matrix needs every one", file.c_str(),
                       report.firstMissingLine));
         return false;
     }
     // The matrix as read, as far as the items go (a short row's missing end
     // taken as 0); its names are the items'.
-    DistanceMatrix& d = ws.distances;
+    DistanceMatrix& d = session.distances;
     d.Resize(asked);
     for (int i = 1; i <= asked; ++i)
         for (int j = 1; j <= std::min(asked, matrix.width); ++j)
@@ -258,7 +266,7 @@ bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
     read.items = asked;
     read.dim = report.lastRowValues;
     read.mean = MeanDistance(d);
-    const std::optional<float> s = Normalise(form, options, d, read.dim, nullptr);
+    const std::optional<float> s = Normalise(form, session, options, d, read.dim, nullptr, stop);
     if (read.dim != asked || read.dim == 0 || !s || *s == 0) {
         std::string why = NoScaleWords(options, asked);
         if (read.dim != asked) {
@@ -267,57 +275,59 @@ bool ReadMatrix(Form& form, MrpMdsOptions& options, ItemsRead& read) {
             if (read.dim >= 1 && read.dim <= kMaxDim)
                 why += Format("; for vectors of %d values set \"Vect. dim\" to %d", read.dim, read.dim);
         }
-        Refuse(form, "invalid dist. matr.", why);
+        Refuse(form, session, "invalid dist. matr.", why);
         return false;
     }
-    ws.view.mode = kViewBars;
-    ws.PickEnabled = false;
+    session.view.mode = kViewBars;
+    session.PickEnabled = false;
     form.MemoAppend(std::to_string(read.dim));
     // The items of a matrix have names, no vector.
-    ws.table.Resize(asked, 0);
-    ws.table.names = matrix.names;
-    ws.VectorDim = read.dim;
+    session.table.Resize(asked, 0);
+    session.table.names = matrix.names;
+    session.VectorDim = read.dim;
     read.dim = 0;
     return true;
 }
 
 // "Input size" and "Vect. dim", and the items as vectors or a matrix, with
 // their mean distance; false when the run must end.
-bool ReadItems(Form& form, MrpMdsOptions& options, ItemsRead& read) {
-    ws.VectorDim = options.dim.value;
+bool ReadItems(Form& form, Session& session, MrpMdsOptions& options, Random& random, const StopCheck& stop,
+               ItemsRead& read) {
+    session.VectorDim = options.dim.value;
     if (options.items.value > kMaxMapItems && !options.choices.allRows) {
-        Refuse(form, "max size: 400",
+        Refuse(form, session, "max size: 400",
                FieldWords(options.items, "Input size") + "; an MRP-MDS map takes at most 400 items");
         return false;
     }
     if (options.dim.value > kMaxDim) {
-        Refuse(form, "max dim: 64",
+        Refuse(form, session, "max dim: 64",
                FieldWords(options.dim, "Vect. dim") + "; vectors have at most 64 components, 0 reads a distance matrix");
         return false;
     }
     if (options.dim.value < 0) {
-        Refuse(form, "no input data",
+        Refuse(form, session, "no input data",
                FieldWords(options.dim, "Vect. dim") +
                    ": it must give the components per item, 0 for a distance matrix");
         return false;
     }
-    if (!(options.dim.value > 0 ? ReadVectors(form, options, read) : ReadMatrix(form, options, read)))
+    if (!(options.dim.value > 0 ? ReadVectors(form, session, options, random, stop, read)
+                                : ReadMatrix(form, session, options, stop, read)))
         return false;
     form.MemoAppend(Format("mean distance: %.3f", static_cast<double>(read.mean)));
     return true;
 }
 
 // The MRP parameters and the map's axes; false when the run must end.
-bool MapFieldsUsable(Form& form, MrpMdsOptions& options, float mean) {
-    ws.distances.largest = 1.0f;
-    ws.view.markScale = 5.0f;
-    ws.view.angle = kRunViewAngle;
-    const CharDistanceSearch search{ws.distances, mean, 1, kMaxClusters};
+bool MapFieldsUsable(Form& form, Session& session, MrpMdsOptions& options, float mean) {
+    session.distances.largest = 1.0f;
+    session.view.markScale = 5.0f;
+    session.view.angle = kRunViewAngle;
+    const CharDistanceSearch search{session.distances, mean, 1, kMaxClusters};
     ResolveCharDistance(form, options.mrp, search);
-    if (!CharDistanceUsable(form, options.mrp, search)) return false;
+    if (!CharDistanceUsable(form, session, options.mrp, search)) return false;
     const int m = options.mapDim.value;
     if (m <= 0 || m > 3) {
-        Refuse(form, "MDS dim must be 1-3!", FieldWords(options.mapDim, "map dim. (1-3)"));
+        Refuse(form, session, "MDS dim must be 1-3!", FieldWords(options.mapDim, "map dim. (1-3)"));
         return false;
     }
     return true;
@@ -326,20 +336,21 @@ bool MapFieldsUsable(Form& form, MrpMdsOptions& options, float mean) {
 // The run goes on: the clusters, then the distances of vectors into
 // distances.dat, the clusters into clusters.dat, with the record of both.
 // False when they could not be written.
-bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, ItemsRead& read) {
+bool ClusterAndWrite(Form& form, Session& session, const MrpMdsOptions& options, ItemsRead& read) {
     MemoLines memo(form);
     const MrpFields& mrp = options.mrp;
-    ws.clusters = ClusterPrototypes(ws.distances, kMaxClusters, mrp.charDistance.value, mrp.noiseLimit.value,
+    session.clusters = ClusterPrototypes(session.distances, kMaxClusters, mrp.charDistance.value, mrp.noiseLimit.value,
                                     mrp.neighbourLimit.value, memo);
     int members = 0;
-    const std::string text = ClustersFileText(ws.clusters, kMinMembers, members);
+    const std::string text = ClustersFileText(session.clusters, kMinMembers, members);
     form.MemoAppend(std::to_string(members));
-    if (ws.clusters.count == 0)
+    if (session.clusters.count == 0)
         form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
                                static_cast<double>(mrp.charDistance.value),
-                               CharDistanceHint(form, mrp, {ws.distances, read.mean, 1, kMaxClusters}).c_str()));
+                               CharDistanceHint(form, mrp, {session.distances, read.mean, 1, kMaxClusters}).c_str()));
     read.run =
         RunLine("MRP-MDS", read.path, read.all.landmarks.empty() ? read.items : read.all.table.rows, read.dim,
+                session.table.columnScale,
                 {Setting("char. distance", mrp.charDistance.value), Setting("noise limit", mrp.noiseLimit.value),
                  Setting("neigbbour limit", mrp.neighbourLimit.value), Setting("map dim. (1-3)", options.mapDim.value),
                  Setting("map enlarge.", options.enlargement.value)});
@@ -351,25 +362,24 @@ bool ClusterAndWrite(Form& form, const MrpMdsOptions& options, ItemsRead& read) 
 
 // The 20,001 steps of the layout, redrawn every tenth; STOP ends them at a
 // redraw. Returns the steps made.
-long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
-    ws.StopRequested = false;
-    plan.Prepare(ws.distances, b, kRadiusFactor, kFarWeight);  // the distances stay for the run
-    plan.Step(ws.map, m, kStepLength);
+long Animate(Form& form, Session& session, MdsPlan& plan, int b, int m, RunClock& clock, const StopCheck& stop) {
+    session.StopRequested = false;
+    plan.Prepare(session.distances, b, kRadiusFactor, kFarWeight);  // the distances stay for the run
+    plan.Step(session.map, m, kStepLength);
     long done = 1;
     int k = 0;
     for (int l = 1; l <= kSteps; ++l, ++k) {
-        plan.Step(ws.map, m, kStepLength);
+        plan.Step(session.map, m, kStepLength);
         ++done;
         if (k != kRedrawPeriod) continue;
-        ShowMovedMap(form, m);
+        ShowMovedMap(form, session, m);
         // The fit figures cost a pass over all pairs: at the rate of the
         // progress reports, ten a second, not at every redraw.
         if (clock.ReportDue())
             form.StatusProgress({"MRP-MDS", done, kSteps + 1L, clock.Seconds(),
-                                 MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
+                                 MapFitText(MeasureMapFit(session.map, session.distances, m))});
         k = 0;
-        form.ProcessEvents();
-        if (ws.StopRequested) l = kSteps;
+        if (!stop()) l = kSteps;
     }
     return done;
 }
@@ -377,13 +387,14 @@ long Animate(Form& form, MdsPlan& plan, int b, int m, RunClock& clock) {
 // The warning of a map pressed against its box's wall (the landmarks the
 // step pressed there and, with all rows, the rows placed at it), with a
 // "map enlarge." that fits: checked, unless the run was stopped.
-void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan, int b, const ItemsRead& read,
-                   int rowsAtWall) {
+void ShowMapBorder(Form& form, const Session& session, const MrpMdsOptions& options, const MdsPlan& plan, int b,
+                   const ItemsRead& read, int rowsAtWall, const StopCheck& stop) {
     const double enlargement = options.enlargement.value;
-    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod) + rowsAtWall, ws.map.n, enlargement, [&] {
-        if (ws.StopRequested) return FittingValue{FittingEnlargement(ws.distances, ws.map, enlargement, b), false};
-        return CheckedFitting(form, ws.distances, enlargement, b, options.mapDim.value, *options.choices.seed,
-                              read.Rows());
+    ShowBorderWarning(form, plan.PressedItems(kRedrawPeriod) + rowsAtWall, session.map.n, enlargement, [&] {
+        if (stop.Stopped())
+            return FittingValue{FittingEnlargement(session.distances, session.map, enlargement, b), false};
+        return CheckedFitting(form, {session.map, b, options.mapDim.value, *options.choices.seed, read.Rows(), stop},
+                              session.distances, enlargement);
     });
 }
 
@@ -391,70 +402,81 @@ void ShowMapBorder(Form& form, const MrpMdsOptions& options, const MdsPlan& plan
 // clusters.dat written again with every row the map holds, as the same
 // run's, when its files were `written` before: a set is written whole or
 // not at all.
-RowsPlaced PlaceAllRows(Form& form, const MrpMdsOptions& options, const ItemsRead& read, int b, bool written) {
+RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& options, const ItemsRead& read, int b,
+                        bool written, const StopCheck& stop) {
     const int m = options.mapDim.value;
-    const PlacementRule rule{b, m, ws.distances.largest * kRadiusFactor, kFarWeight,
-                             static_cast<float>(ws.map.axisSize[1])};
-    RowsPlaced placed =
-        PlaceOtherRows(form, read.all, {rule, options.mrp.charDistance.value, *options.choices.seed}, ws.StopRequested);
-    ShowMovedMap(form, m);
+    const PlacementRule rule{b, m, session.distances.largest * kRadiusFactor, kFarWeight,
+                             static_cast<float>(session.map.axisSize[1])};
+    // The landmarks' map as it stands: a view button may turn the one on show meanwhile.
+    const MapLayout landmarkMap = session.map;
+    RowsPlaced placed = PlaceOtherRows(form, {landmarkMap, session.clusters, session.distances.scale}, read.all,
+                                       {rule, options.mrp.charDistance.value, *options.choices.seed}, stop);
+    ShowAllRows(session, placed);
+    ShowMovedMap(form, session, m);
     placed.written = written;
     if (!written) return placed;
     int members = 0;
-    const std::string text = ClustersFileText(ws.clusters, kMinMembers, members, ws.landmarks.fileRow);
+    const std::string text = ClustersFileText(session.clusters, kMinMembers, members, session.landmarks.fileRow);
     placed.written = CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
     return placed;
 }
 
 }  // namespace
 
-void RunMrpMds(Form& form) {
-    const RunGuard guard(form, "MRP-MDS");
+void RunMrpMds(Form& form, Session& session) {
+    const RunGuard guard(form, session, "MRP-MDS");
     if (!guard.Acquired()) return;
+    session.StopRequested = false;  // a STOP pressed before this run ends none of its checks
+    const StopCheck stop(form, session);
     const std::optional<std::string> path = ChooseRunFile(form, true);
     if (!path) return;
-    ClearForRun(form);
+    ClearForRun(form, session);
     FollowFile(form, *path, kMaxMapItems, true);
     MrpMdsOptions options = ReadMrpMdsOptions(form);
     ItemsRead read;
     read.path = *path;
     read.results = ListResultPaths(form, *path);
     form.MemoAppend(*path);
-    if (!ReadItems(form, options, read) || !MapFieldsUsable(form, options, read.mean)) return;
+    Random random;
+    random.SeedWith(*options.choices.seed);
+    if (!ReadItems(form, session, options, random, stop, read) || !MapFieldsUsable(form, session, options, read.mean)) return;
 
     const int m = options.mapDim.value;
-    const bool written = ClusterAndWrite(form, options, read);
-    ws.view.showEdges = true;
-    ws.MakeRoom(read.items);
-    for (int i = 1; i <= read.items; ++i) ws.ItemScore[static_cast<std::size_t>(i)] = 1.0f;
-    ws.random.SeedWith(*options.choices.seed);
-    PlaceAtRandom(ws.map, ws.random, read.items, m);
-    ResetView(ws.view, ws.map);
-    ws.shown = {MapKind::MrpMds, m, std::string(BaseName(*path)), *path};
+    const bool written = ClusterAndWrite(form, session, options, read);
+    session.view.showEdges = true;
+    session.MakeRoom(read.items);
+    for (int i = 1; i <= read.items; ++i) session.ItemScore[static_cast<std::size_t>(i)] = 1.0f;
+    random.SeedWith(*options.choices.seed);
+    PlaceAtRandom(session.map, random, read.items, m);
+    ResetView(session.view, session.map);
+    session.shown = {MapKind::MrpMds, m, std::string(BaseName(*path)), *path};
 
     // The divisor of the squared distances: the components, or the matrix's row length.
-    const int b = ws.VectorDim;
+    const int b = session.VectorDim;
     RunClock clock;
     const auto plan = std::make_unique<MdsPlan>();
-    const long done = Animate(form, *plan, b, m, clock);
+    const long done = Animate(form, session, *plan, b, m, clock, stop);
     const SettlingMade settled =
-        SettleMap(form, *plan, m, kStepLength, kRedrawPeriod, options.choices.settle, [&](int i, int of) {
-            ShowMovedMap(form, m);
-            if (clock.ReportDue())
-                form.StatusProgress(
-                    {"MRP-MDS settling", i, of, clock.Seconds(), MapFitText(MeasureMapFit(ws.map, ws.distances, m))});
-        });
-    const bool stoppedBefore = ws.StopRequested;
-    const RowsPlaced placed = read.Rows() != nullptr ? PlaceAllRows(form, options, read, b, written) : RowsPlaced{};
+        !options.choices.settle
+            ? NotSettled(kStepLength, stop)
+            : SettleMap(*plan, session.map, m, kStepLength, kRedrawPeriod, stop, [&](int i, int of) {
+                  ShowMovedMap(form, session, m);
+                  if (clock.ReportDue())
+                      form.StatusProgress({"MRP-MDS settling", i, of, clock.Seconds(),
+                                           MapFitText(MeasureMapFit(session.map, session.distances, m))});
+              });
+    const bool stoppedBefore = stop.Stopped();
+    const RowsPlaced placed =
+        read.Rows() != nullptr ? PlaceAllRows(form, session, options, read, b, written, stop) : RowsPlaced{};
     const long all = kSteps + 1L;
     const auto end = [&] {
         ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all, StoppedWhile(placed)}, settled,
-                     written && placed.written, clock.Seconds(), ShownMapFigures());
+                     written && placed.written, clock.Seconds(), ShownMapFigures(session));
     };
     // A stopped run says so before what it kept; a finished one ends with it.
-    const bool stopped = stoppedBefore || placed.stoppedPlacing || placed.stoppedMeasuring;
+    const bool stopped = stoppedBefore || placed.Stopped();
     if (stopped) end();
-    if (read.Rows() != nullptr) ShowRowsPlaced(form, read.all, placed, stoppedBefore);
-    ShowMapBorder(form, options, *plan, b, read, placed.atWall);
+    if (read.Rows() != nullptr) ShowRowsPlaced(form, read.all, placed);
+    ShowMapBorder(form, session, options, *plan, b, read, placed.atWall, stop);
     if (!stopped) end();
 }

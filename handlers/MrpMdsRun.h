@@ -2,5 +2,6 @@
 #pragma once
 
 #include "form/Form.h"
+#include "session/Session.h"
 
-void RunMrpMds(Form& form);
+void RunMrpMds(Form& form, Session& session);

@@ -12,12 +12,12 @@
 #include "text/Numbers.h"
 #include "text/Words.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
-int PanelRow() {
-    return MapRows(ws.PanelItem);
+int PanelRow(const Session& session) {
+    return MapRows(session.PanelItem);
 }
 
 // Component k of a row `width` long, 0 past it: the panel draws as many
@@ -36,18 +36,18 @@ struct PanelScale {
 
 // Item i by its name and its row in the file, "(placed)" when it was placed
 // against a map's landmarks.
-std::string ItemWords(int i) {
-    const std::string name = OneLine(ws.table.Name(i));
-    const int row = ws.landmarks.FileRow(i);
-    const char* placed = ws.landmarks.Placed(i) ? ", placed" : "";
+std::string ItemWords(const Session& session, int i) {
+    const std::string name = OneLine(session.table.Name(i));
+    const int row = session.landmarks.FileRow(i);
+    const char* placed = session.landmarks.Placed(i) ? ", placed" : "";
     if (!name.empty()) return Format("%s (item %d%s)", name.c_str(), row, placed);
     return Format("item %d%s", row, placed);
 }
 
 // "Species setosa", or "class setosa" when the column has no name.
-std::string ClassWords(int k) {
-    const std::string& header = ws.table.classHeader;
-    return Format("%s %s", !header.empty() ? header.c_str() : "class", ws.table.ClassName(k).c_str());
+std::string ClassWords(const Session& session, int k) {
+    const std::string& header = session.table.classHeader;
+    return Format("%s %s", !header.empty() ? header.c_str() : "class", session.table.ClassName(k).c_str());
 }
 
 // The prototype fact of point i (its class, share or score), 0 when none.
@@ -59,10 +59,10 @@ T FactOf(const std::vector<T>& facts, int i) {
 // The components' names along the panel's foot, each cut to the room it
 // has, centred under its component where the panel's edges allow; with
 // little room only every second, third... is named.
-void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
+void ComponentNames(const Session& session, Canvas& canvas, const PanelScale& s, int dim, int foot) {
     dim = std::min(dim, kMaxDim);  // a run sets 65 before it reads its vectors
     bool any = false;
-    for (int k = 1; k <= dim; ++k) any = any || !ws.table.FeatureName(k).empty();
+    for (int k = 1; k <= dim; ++k) any = any || !session.table.FeatureName(k).empty();
     if (!any) return;
     int every = 1;
     while (every * s.xs < 14) ++every;
@@ -70,7 +70,7 @@ void ComponentNames(Canvas& canvas, const PanelScale& s, int dim, int foot) {
     for (int k = 1; k <= dim; k += every) {
         const int left = std::clamp(s.X(k) - 1, 0, half);
         const int right = std::clamp(canvas.Width() - 2 - s.X(k), 0, half);
-        std::string name(ws.table.FeatureName(k));
+        std::string name(session.table.FeatureName(k));
         while (!name.empty() && canvas.TextWidth(name) > left + right) {
             name.pop_back();
             while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
@@ -95,41 +95,41 @@ void Polyline(Canvas& canvas, const PanelScale& s, int dim, const float* values,
 
 }  // namespace
 
-float ItemPrototypeDistance(int v, int u) {
-    if (u < 1 || u > ws.prototypes.k || v < 1 || v > ws.table.rows) return std::numeric_limits<float>::quiet_NaN();
-    const int dim = std::clamp(ws.VectorDim, 0, ws.prototypes.width);
-    return MatchingError(ItemError(ws.prototypes, u, ws.table, v, dim), ws.table.distanceUnit);
+float ItemPrototypeDistance(const Session& session, int v, int u) {
+    if (u < 1 || u > session.prototypes.k || v < 1 || v > session.table.rows) return std::numeric_limits<float>::quiet_NaN();
+    const int dim = std::clamp(session.VectorDim, 0, session.prototypes.width);
+    return MatchingError(ItemError(session.prototypes, u, session.table, v, dim), session.table.distanceUnit);
 }
 
-void PickPrototype(Form& form, int x, int y) {
-    if (!ws.PickEnabled) return;
-    std::fill(ws.ItemMark.begin(), ws.ItemMark.end(), 0);
-    ws.SimilarityDist = static_cast<float>(EditReal(form, Edit16, 299));
+void PickPrototype(Form& form, Session& session, int x, int y) {
+    if (!session.PickEnabled) return;
+    std::fill(session.ItemMark.begin(), session.ItemMark.end(), 0);
+    session.SimilarityDist = static_cast<float>(EditReal(form, Edit16, 299));
     Canvas& map = form.MapCanvas();
     map.SetCrossCursor();
     form.MemoSetText(" ");
 
     // No limit: a click anywhere picks; with no point the panel keeps its own.
     constexpr float kAnywhere = 10000.0f;  // pixels
-    if (const int nearest = NearestMark(map, x, y, kAnywhere); nearest != 0) ws.PanelItem = nearest;
-    ws.PickedItem = PanelRow();
-    form.SetEditText(Edit1, std::to_string(ws.PickedItem));
-    const int vectors = ws.table.rows;
-    ws.MakeRoom(vectors);
+    if (const int nearest = NearestMark(session, map, x, y, kAnywhere); nearest != 0) session.PanelItem = nearest;
+    session.PickedItem = PanelRow(session);
+    form.SetEditText(Edit1, std::to_string(session.PickedItem));
+    const int vectors = session.table.rows;
+    session.MakeRoom(vectors);
     // "simil. dist" is in the units of distances.dat, the distances at the
     // training's size; a vector in no prototype has no distance to one.
-    const float similar = ws.SimilarityDist * ws.table.scale;
+    const float similar = session.SimilarityDist * session.table.scale;
     for (int q = 1; q <= vectors; ++q) {
-        ws.ItemMark[static_cast<std::size_t>(q)] = 0;
-        ws.ItemScore[static_cast<std::size_t>(q)] = 0;
-        if (ItemPrototypeDistance(q, ws.PickedItem) < similar) {
-            ws.ItemMark[static_cast<std::size_t>(q)] = 1;
-            ws.ItemScore[static_cast<std::size_t>(q)] = 2;
+        session.ItemMark[static_cast<std::size_t>(q)] = 0;
+        session.ItemScore[static_cast<std::size_t>(q)] = 0;
+        if (ItemPrototypeDistance(session, q, session.PickedItem) < similar) {
+            session.ItemMark[static_cast<std::size_t>(q)] = 1;
+            session.ItemScore[static_cast<std::size_t>(q)] = 2;
             form.MemoAppend(std::to_string(q));
         }
     }
-    form.MemoAppend(std::to_string(PanelRow()));
-    DrawFeaturePanel(form);
+    form.MemoAppend(std::to_string(PanelRow(session)));
+    DrawFeaturePanel(form, session);
 }
 
 void DrawEmptyPanel(Canvas& canvas) {
@@ -139,7 +139,7 @@ void DrawEmptyPanel(Canvas& canvas) {
     canvas.Rectangle(0, 0, canvas.Width() - 1, canvas.Height() - 1);
 }
 
-void DrawFeaturePanel(Form& form) {
+void DrawFeaturePanel(Form& form, Session& session) {
     Canvas& canvas = form.PanelCanvas();
     if (!canvas.Shown()) return;  // as on the command line: its loop over every vector would cost alone
     const DrawingScope drawing(canvas);
@@ -148,7 +148,7 @@ void DrawFeaturePanel(Form& form) {
     canvas.Clear();
     canvas.SetBrushColor(kWhite);
     canvas.Rectangle(0, 0, w, h);
-    const int dim = std::clamp(ws.VectorDim, 0, kMaxDim + 1);
+    const int dim = std::clamp(session.VectorDim, 0, kMaxDim + 1);
     if (dim == 0) return;  // nothing read yet: the empty frame
 
     const PanelScale s{h / 2, static_cast<double>(w) / dim, 0.025 * h};
@@ -161,21 +161,21 @@ void DrawFeaturePanel(Form& form) {
         canvas.LineTo(right, y);
     }
 
-    const int panel = PanelRow();
+    const int panel = PanelRow(session);
     canvas.SetPenColor(kBlack);
     canvas.MoveTo(0, s.Y(0));
     canvas.SetPenWidth(4);
-    const Prototypes& prototypes = ws.prototypes;
-    const Table& vectors = ws.table;
-    const bool prototype = ws.SocMode == 1;
+    const Prototypes& prototypes = session.prototypes;
+    const Table& vectors = session.table;
+    const bool prototype = session.SocMode == 1;
     const float* shown = prototype ? (panel <= prototypes.k ? prototypes.Vector(panel) : nullptr)
                                    : (panel >= 1 && panel <= vectors.rows ? vectors.Row(panel) : nullptr);
     Polyline(canvas, s, dim, shown, prototype ? prototypes.width : vectors.width);
     canvas.SetPenWidth(1);
 
     canvas.SetPenColor(kDarkGreen);
-    for (int q = 1; q <= std::min(vectors.rows, static_cast<int>(ws.ItemMark.size()) - 1); ++q) {
-        if (ws.ItemMark[static_cast<std::size_t>(q)] != 1) continue;
+    for (int q = 1; q <= std::min(vectors.rows, static_cast<int>(session.ItemMark.size()) - 1); ++q) {
+        if (session.ItemMark[static_cast<std::size_t>(q)] != 1) continue;
         canvas.MoveTo(0, s.mid);
         Polyline(canvas, s, dim, vectors.Row(q), vectors.width);
     }
@@ -196,20 +196,20 @@ void DrawFeaturePanel(Form& form) {
     constexpr int kPanelLabels = 8;
     canvas.SetTextSize(kPanelLabels);
     canvas.SetBrushColor(kWhite);
-    std::string title = prototype ? Format("prototype %d", panel) : ItemWords(panel);
-    if (const int cls = FactOf(ws.facts.classes, panel); prototype && cls > 0)
-        title += Format(": %s", ClassWords(cls).c_str());
+    std::string title = prototype ? Format("prototype %d", panel) : ItemWords(session, panel);
+    if (const int cls = FactOf(session.facts.classes, panel); prototype && cls > 0)
+        title += Format(": %s", ClassWords(session, cls).c_str());
     canvas.TextOut(2, 2, title);
-    ComponentNames(canvas, s, dim, h - kPanelLabels - 3);
+    ComponentNames(session, canvas, s, dim, h - kPanelLabels - 3);
 }
 
-int NearestMark(const Canvas& map, int x, int y, float reach) {
-    const PixelScale scale = MapPixelScale(ws.view, ws.map, map.Width(), map.Height());
+int NearestMark(const Session& session, const Canvas& map, int x, int y, float reach) {
+    const PixelScale scale = MapPixelScale(session.view, session.map, map.Width(), map.Height());
     float best = reach;
     int nearest = 0;
-    const int points = ws.Scene().Points();
+    const int points = session.Scene().Points();
     for (int q = 1; q <= points; ++q) {
-        const MapPixel at = PixelOf(scale, ws.view.Projected(q)[1], ws.view.Projected(q)[2]);
+        const MapPixel at = PixelOf(scale, session.view.Projected(q)[1], session.view.Projected(q)[2]);
         const double dx = static_cast<double>(at.x) - x;
         const double dy = static_cast<double>(scale.h1 - at.yUp) - y;
         const float distance = static_cast<float>(std::sqrt(dx * dx + dy * dy));
@@ -221,27 +221,27 @@ int NearestMark(const Canvas& map, int x, int y, float reach) {
     return nearest;
 }
 
-std::string MarkDescription(Form& form, int x, int y) {
+std::string MarkDescription(Form& form, Session& session, int x, int y) {
     constexpr float kReach = 6;  // pixels
-    const MapKind kind = ws.shown.kind;
+    const MapKind kind = session.shown.kind;
     if (kind == MapKind::None) return {};
-    const int nearest = NearestMark(form.MapCanvas(), x, y, kReach);
+    const int nearest = NearestMark(session, form.MapCanvas(), x, y, kReach);
     if (nearest == 0) return {};
     if (kind == MapKind::MrpMds) {
-        const ClusterMark mark = ws.clusters.marks[static_cast<std::size_t>(nearest)];
+        const ClusterMark mark = session.clusters.marks[static_cast<std::size_t>(nearest)];
         const std::string cluster =
-            mark.InCluster() ? Format("cluster of item %d", ws.landmarks.FileRow(mark.CentreItem())) : "no cluster";
-        const int itemClass = ws.table.ClassOf(nearest);
-        const std::string cls = itemClass > 0 ? ClassWords(itemClass) + "; " : "";
-        return Format("%s: %s%s%s, probability %.3f", ItemWords(nearest).c_str(), cls.c_str(), cluster.c_str(),
+            mark.InCluster() ? Format("cluster of item %d", session.landmarks.FileRow(mark.CentreItem())) : "no cluster";
+        const int itemClass = session.table.ClassOf(nearest);
+        const std::string cls = itemClass > 0 ? ClassWords(session, itemClass) + "; " : "";
+        return Format("%s: %s%s%s, probability %.3f", ItemWords(session, nearest).c_str(), cls.c_str(), cluster.c_str(),
                       mark.IsCentre() ? " (its centre)" : "",
-                      static_cast<double>(ws.clusters.probability[static_cast<std::size_t>(nearest)]));
+                      static_cast<double>(session.clusters.probability[static_cast<std::size_t>(nearest)]));
     }
-    const int members = FactOf(ws.Assignment().members, nearest);
+    const int members = FactOf(session.Assignment().members, nearest);
     std::string text = Format("prototype %d: %d member%s, score %.3f", nearest, members, members == 1 ? "" : "s",
-                              static_cast<double>(FactOf(ws.facts.scores, nearest)));
-    if (const int cls = FactOf(ws.facts.classes, nearest); cls > 0)
-        text += Format("; %s, %.0f%% of its members", ClassWords(cls).c_str(),
-                       100.0 * FactOf(ws.facts.shares, nearest));
+                              static_cast<double>(FactOf(session.facts.scores, nearest)));
+    if (const int cls = FactOf(session.facts.classes, nearest); cls > 0)
+        text += Format("; %s, %.0f%% of its members", ClassWords(session, cls).c_str(),
+                       100.0 * FactOf(session.facts.shares, nearest));
     return text;
 }

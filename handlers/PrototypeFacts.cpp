@@ -3,22 +3,22 @@
 #include <algorithm>
 
 #include "handlers/MapPanel.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
-void KeepScores() {
-    const auto count = static_cast<std::size_t>(std::max(ws.prototypes.k, 0)) + 1;
-    ws.MakeRoom(ws.prototypes.k);
-    ws.facts.scores.assign(ws.ItemScore.begin(), ws.ItemScore.begin() + static_cast<std::ptrdiff_t>(count));
+void KeepScores(Session& session) {
+    const auto count = static_cast<std::size_t>(std::max(session.prototypes.k, 0)) + 1;
+    session.MakeRoom(session.prototypes.k);
+    session.facts.scores.assign(session.ItemScore.begin(), session.ItemScore.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-SocFit ShowTrainedPrototypes(Form& form) {
-    KeepScores();
-    const SocAssignment& assigned = ws.Assignment();
-    const SocFit fit = MeasureSocFit(assigned, ws.table);
-    ws.facts.classes = fit.majority;
-    ws.facts.shares = fit.share;
-    ws.facts.members = assigned.members;
-    ws.view.colourByClass = ws.table.HasClasses();
-    RedrawMap(form);
+SocFit ShowTrainedPrototypes(Form& form, Session& session) {
+    KeepScores(session);
+    const SocAssignment& assigned = session.Assignment();
+    const SocFit fit = MeasureSocFit(assigned, session.table);
+    session.facts.classes = fit.majority;
+    session.facts.shares = fit.share;
+    session.facts.members = assigned.members;
+    session.view.colourByClass = session.table.HasClasses();
+    RedrawMap(form, session);
     return fit;
 }

@@ -5,10 +5,11 @@
 
 #include "form/Form.h"
 #include "soc/SocFit.h"
+#include "session/Session.h"
 
 // The scores of prototypes 1..K as they stand.
-void KeepScores();
+void KeepScores(Session& session);
 // The scores, and each prototype's class, its share and members; the map
 // redrawn with marks sized by members and, on a table with classes,
 // coloured by class. Returns the fit.
-SocFit ShowTrainedPrototypes(Form& form);
+SocFit ShowTrainedPrototypes(Form& form, Session& session);

@@ -4,5 +4,6 @@
 #pragma once
 
 #include "form/Form.h"
+#include "session/Session.h"
 
-void ReloadSocResults(Form& form);
+void ReloadSocResults(Form& form, Session& session);

@@ -14,7 +14,6 @@
 #include "soc/TrainingScale.h"
 #include "table/Capacities.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
 
 namespace {
 
@@ -37,10 +36,11 @@ using PlacedRow = std::function<void(int s, const float* place, bool atWall, con
 // Every core places rows others[0..] on the landmarks' map `map` by the
 // rule, their raw distances times `factor` the normalised ones, and hands
 // each to `take`; STOP ends it between chunks. Progress goes to the status
-// line under `progressLabel`, when there is one. Returns the rows placed:
-// the first ones.
-int PlaceRows(Form& form, const AllRows& rows, const std::vector<int>& others, const MapLayout& map,
-              const PlacementRule& rule, float factor, const char* progressLabel, const PlacedRow& take) {
+// line under `progressLabel`, when there is a form to show it. Returns the
+// rows placed: the first ones.
+int PlaceRows(const AllRows& rows, const std::vector<int>& others, const MapLayout& map, const PlacementRule& rule,
+              float factor, const StopCheck& stop, Form* progressForm, const char* progressLabel,
+              const PlacedRow& take) {
     const float unit = ChooseDistanceUnit(rows.table, rows.table.rows, rows.dim);
     const SetDistances toLandmarks(rows.table, rows.landmarks, rows.dim, unit);
     const int n = toLandmarks.Size(), count = static_cast<int>(others.size());
@@ -51,8 +51,8 @@ int PlaceRows(Form& form, const AllRows& rows, const std::vector<int>& others, c
     };
     std::vector<Worker> workers;
     for (int w = 0; w < ChunkWorkers(); ++w)
-        workers.push_back(
-            {Placer(map, rule), std::vector<float>(static_cast<std::size_t>(n) + 1), std::vector<float>(static_cast<std::size_t>(n) + 1)});
+        workers.push_back({Placer(map, rule), std::vector<float>(static_cast<std::size_t>(n) + 1),
+                           std::vector<float>(static_cast<std::size_t>(n) + 1)});
     std::atomic<int> progress{0};
     RunClock clock;
     return InChunks(
@@ -71,10 +71,10 @@ int PlaceRows(Form& form, const AllRows& rows, const std::vector<int>& others, c
             progress += to - from;
         },
         [&] {
-            form.ProcessEvents();
-            if (progressLabel != nullptr && clock.ReportDue())
-                form.StatusProgress({progressLabel, progress, count, clock.Seconds(), ""});
-            return !ws.StopRequested;
+            const bool goOn = stop();
+            if (progressForm != nullptr && clock.ReportDue())
+                progressForm->StatusProgress({progressLabel, progress, count, clock.Seconds(), ""});
+            return goOn;
         });
 }
 
@@ -90,15 +90,14 @@ struct Placed {
 
 // The rows placed against the landmarks (their distances at the map's
 // scale) and joined to a cluster (their raw distances).
-void Place(Form& form, const AllRows& rows, const RowPlacementOptions& options, Placed& placed) {
-    const MapLayout landmarkMap = ws.map;  // the panel may redraw ws.map meanwhile
-    const Clusters clusters = ws.clusters;
-    const ClusterJoin join(clusters, options.charDistance);
+void Place(Form& form, const LandmarkMap& landmarks, const AllRows& rows, const RowPlacementOptions& options,
+           const StopCheck& stop, Placed& placed) {
+    const ClusterJoin join(landmarks.clusters, options.charDistance);
     const std::size_t count = placed.others.size();
     placed.places.assign(count * 3, 0.0f);
     placed.atWall.assign(count, 0);
     placed.centres.assign(count, 0);
-    placed.done = PlaceRows(form, rows, placed.others, landmarkMap, options.rule, ws.distances.scale,
+    placed.done = PlaceRows(rows, placed.others, landmarks.map, options.rule, landmarks.scale, stop, &form,
                             "MRP-MDS placing rows", [&](int s, const float* at, bool atWall, const float* raw) {
                                 const auto i = static_cast<std::size_t>(s);
                                 std::copy(at + 1, at + 4, placed.places.begin() + static_cast<std::ptrdiff_t>(i * 3));
@@ -107,82 +106,89 @@ void Place(Form& form, const AllRows& rows, const RowPlacementOptions& options, 
                             });
 }
 
-// The map of the landmarks and the rows placed, made the one on show, and
-// its fit: measured while `goOn` lets it, or not at all.
-void ShowAllRows(const AllRows& rows, const Placed& placed, const RowPlacementOptions& options,
-                 const std::function<bool()>* goOn) {
+// The map of the landmarks and the rows placed, and its fit: measured
+// while `goOn` lets it, or not at all.
+void MakeMapOfAllRows(const LandmarkMap& landmarks, const AllRows& rows, const Placed& placed,
+                      const RowPlacementOptions& options, const std::function<bool()>* goOn, RowsPlaced& out) {
     const int k = static_cast<int>(rows.landmarks.size()), total = k + placed.done;
     std::vector<int> order(rows.landmarks);
     order.insert(order.end(), placed.others.begin(), placed.others.begin() + placed.done);
 
-    MapLayout map = ws.map;
-    map.Resize(total);
-    for (int i = 1; i <= total; ++i)
+    out.map = landmarks.map;
+    out.map.KeepPoints(total);  // the landmarks' places, room for the rows placed
+    for (int i = k + 1; i <= total; ++i)
         for (int a = 1; a <= 3; ++a)
-            map.Point(i)[a] = i <= k ? ws.map.Point(i)[a]
-                                     : placed.places[static_cast<std::size_t>(i - k - 1) * 3 + static_cast<std::size_t>(a - 1)];
-    ws.map = std::move(map);
-    ws.view.projected.resize(static_cast<std::size_t>(total + 1) * 3, 0.0);
+            out.map.Point(i)[a] = placed.places[static_cast<std::size_t>(i - k - 1) * 3 + static_cast<std::size_t>(a - 1)];
 
-    Clusters clusters = ws.clusters;
-    clusters.marks.resize(static_cast<std::size_t>(total) + 1);
-    clusters.probability.resize(static_cast<std::size_t>(total) + 1, 0.0f);
+    out.clusters = landmarks.clusters;
+    out.clusters.marks.resize(static_cast<std::size_t>(total) + 1);
+    out.clusters.probability.resize(static_cast<std::size_t>(total) + 1, 0.0f);
     for (int i = k + 1; i <= total; ++i) {
         const int centre = placed.centres[static_cast<std::size_t>(i - k - 1)];
-        clusters.marks[static_cast<std::size_t>(i)] = centre > 0 ? ClusterMark::Member(centre) : ClusterMark{};
+        out.clusters.marks[static_cast<std::size_t>(i)] = centre > 0 ? ClusterMark::Member(centre) : ClusterMark{};
     }
-    ws.clusters = std::move(clusters);
 
-    ws.table = rows.table.Reordered(order);
-    ws.table.MultiplyBy(kTenfold);
-    ws.table.distanceUnit = ChooseDistanceUnit(ws.table, total, rows.dim);
-    ws.MakeRoom(total);
-    std::fill(ws.ItemScore.begin() + 1, ws.ItemScore.begin() + total + 1, 1.0f);
-    ws.landmarks.count = k;
-    ws.landmarks.fileRow.assign(1, 0);
-    ws.landmarks.fileRow.insert(ws.landmarks.fileRow.end(), order.begin(), order.end());
-    ws.landmarks.fit = goOn != nullptr ? MeasureRowsFit(ws.map, ws.table, rows.dim, ws.table.distanceUnit,
-                                                        options.rule.m, options.seed, *goOn)
-                                       : UnmeasuredFit();
+    out.table = rows.table.Reordered(order);
+    out.table.MultiplyBy(kTenfold);
+    out.table.distanceUnit = ChooseDistanceUnit(out.table, total, rows.dim);
+    out.landmarks.count = k;
+    out.landmarks.fileRow.assign(1, 0);
+    out.landmarks.fileRow.insert(out.landmarks.fileRow.end(), order.begin(), order.end());
+    out.landmarks.fit = goOn != nullptr ? MeasureRowsFit(out.map, out.table, rows.dim, out.table.distanceUnit,
+                                                         options.rule.m, options.seed, *goOn)
+                                        : UnmeasuredFit();
 }
 
 }  // namespace
 
-std::vector<int> DrawLandmarks(int n, unsigned seed) {
-    ws.random.SeedWith(seed);
-    return ws.random.Sample(n, kMaxMapItems);
+std::vector<int> DrawLandmarks(int n, Random& random) {
+    return random.Sample(n, kMaxMapItems);
 }
 
-RowsPlaced PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore) {
+RowsPlaced PlaceOtherRows(Form& form, const LandmarkMap& landmarks, const AllRows& rows,
+                          const RowPlacementOptions& options, const StopCheck& stop) {
     Placed placed;
     placed.others = OtherRows(rows);
     const RunClock clock;
-    if (!stoppedBefore) Place(form, rows, options, placed);
     RowsPlaced out;
+    const bool stoppedBefore = stop.Stopped();
+    if (!stoppedBefore) Place(form, landmarks, rows, options, stop, placed);
     out.placed = placed.done;
     out.others = static_cast<int>(placed.others.size());
     out.atWall = static_cast<int>(std::count(placed.atWall.begin(), placed.atWall.begin() + placed.done, 1));
-    out.stoppedPlacing = !stoppedBefore && out.placed < out.others;
+    if (stoppedBefore)
+        out.end = PlacingEnd::StoppedBefore;
+    else if (out.placed < out.others)
+        out.end = PlacingEnd::StoppedPlacing;
     // The landmarks alone are measured whole: it takes no time. Once the
     // rows are placed, STOP ends the measurement too.
-    const std::function<bool()> whole = [] { return true; }, untilStopped = [&] {
-        form.ProcessEvents();
-        return !ws.StopRequested;
-    };
-    ShowAllRows(rows, placed, options, stoppedBefore ? &whole : out.stoppedPlacing ? nullptr : &untilStopped);
-    out.stoppedMeasuring = ws.landmarks.fit.rowsCompared.second > 0;
+    const std::function<bool()> whole = [] { return true; }, untilStopped = stop.GoOn();
+    MakeMapOfAllRows(landmarks, rows, placed, options,
+                     stoppedBefore ? &whole : out.end == PlacingEnd::StoppedPlacing ? nullptr : &untilStopped, out);
+    if (out.landmarks.fit.rowsCompared.second > 0) out.end = PlacingEnd::StoppedMeasuring;
     out.seconds = clock.Seconds();
     return out;
 }
 
-void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed, bool stoppedBefore) {
+void ShowAllRows(Session& session, RowsPlaced& placed) {
+    const int total = placed.map.n;
+    session.map = std::move(placed.map);
+    session.view.projected.resize(static_cast<std::size_t>(total + 1) * 3, 0.0);
+    session.clusters = std::move(placed.clusters);
+    session.table = std::move(placed.table);
+    session.landmarks = std::move(placed.landmarks);
+    session.MakeRoom(total);
+    std::fill(session.ItemScore.begin() + 1, session.ItemScore.begin() + total + 1, 1.0f);
+}
+
+void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed) {
     const int k = static_cast<int>(rows.landmarks.size());
     const std::string all = GroupedCount(rows.table.rows);
-    if (stoppedBefore)
+    if (placed.end == PlacingEnd::StoppedBefore)
         form.StatusNote(Format("no row placed: the map and clusters.dat hold the %d landmarks of the %s rows alone, "
                                "the coordinates the others with empty fields",
                                k, all.c_str()));
-    else if (placed.stoppedPlacing)
+    else if (placed.end == PlacingEnd::StoppedPlacing)
         form.StatusNote(Format("%s of %s rows placed: the map and clusters.dat hold the %d landmarks and those rows, "
                                "the coordinates the other %s with empty fields",
                                GroupedCount(placed.placed).c_str(), GroupedCount(placed.others).c_str(), k,
@@ -193,17 +199,17 @@ void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed, b
 }
 
 std::string StoppedWhile(const RowsPlaced& placed) {
-    if (placed.stoppedPlacing)
+    if (placed.end == PlacingEnd::StoppedPlacing)
         return Format("placing rows, %s of %s placed", GroupedCount(placed.placed).c_str(),
                       GroupedCount(placed.others).c_str());
-    return placed.stoppedMeasuring ? "measuring the fit, every row placed" : "";
+    return placed.end == PlacingEnd::StoppedMeasuring ? "measuring the fit, every row placed" : "";
 }
 
-std::optional<int> RowsAtWall(Form& form, const AllRows& rows, const MapLayout& map, const PlacementRule& rule,
-                              float factor) {
+std::optional<int> RowsAtWall(const AllRows& rows, const MapLayout& map, const PlacementRule& rule, float factor,
+                              const StopCheck& stop) {
     const std::vector<int> others = OtherRows(rows);
     std::vector<char> atWall(others.size(), 0);
-    const int done = PlaceRows(form, rows, others, map, rule, factor, nullptr,
+    const int done = PlaceRows(rows, others, map, rule, factor, stop, nullptr, nullptr,
                                [&](int s, const float*, bool wall, const float*) {
                                    atWall[static_cast<std::size_t>(s)] = wall;
                                });

@@ -11,6 +11,10 @@
 #include "mds/MapLayout.h"
 #include "mds/Placement.h"
 #include "table/Table.h"
+#include "handlers/RunControl.h"
+#include "mrp/Clusters.h"
+#include "session/Random.h"
+#include "view/Landmarks.h"
 
 // The rows of such a run.
 struct AllRows {
@@ -19,8 +23,8 @@ struct AllRows {
     int dim = 0;                 // the components used
 };
 
-// 400 of rows 1..n, drawn by the run's random generator from the seed.
-std::vector<int> DrawLandmarks(int n, unsigned seed);
+// 400 of rows 1..n, drawn by the run's random generator.
+std::vector<int> DrawLandmarks(int n, Random& random);
 
 // How the rows are placed and joined: the map step's rule, the "char.
 // distance" of the clusters (in the table's units), and the run's seed (for
@@ -31,31 +35,51 @@ struct RowPlacementOptions {
     unsigned seed;
 };
 
+// The landmarks' finished map the rows are placed on: their places, their
+// clusters, and what turns raw distances into the map's.
+struct LandmarkMap {
+    const MapLayout& map;
+    const Clusters& clusters;
+    float scale;
+};
+
+// Where the placement ended.
+enum class PlacingEnd { Done, StoppedBefore, StoppedPlacing, StoppedMeasuring };
+
 // How the placement went: the rows placed of those that are no landmark
 // (the first ones in the file's order), how many of them lie at the box's
-// wall, whether STOP ended it while it placed or while it measured the fit,
-// its time, and whether its run's files were written (the caller's).
+// wall, where it ended, its time, and whether its run's files were written
+// (the caller's); and the map of all rows it made: the landmarks first,
+// then the rows placed in the file's order, with their clusters, the table
+// in that order, each point's row in the file and the fit over them all.
 struct RowsPlaced {
     int placed = 0, others = 0;
     int atWall = 0;
-    bool stoppedPlacing = false, stoppedMeasuring = false;
+    PlacingEnd end = PlacingEnd::Done;
     double seconds = 0;
     bool written = true;
+
+    MapLayout map;
+    Clusters clusters;
+    Table table;
+    Landmarks landmarks;
+
+    bool Stopped() const { return end != PlacingEnd::Done; }
 };
 
-// Places every row that is no landmark on the landmarks' map on show,
-// joins each to a cluster, and makes the map of all rows the one on show:
-// the landmarks first, then the other rows in the file's order, each with
-// its row in the file (ws.landmarks), the fit measured over them all. STOP
-// during the placement keeps the rows placed
-// so far, and leaves the fit unmeasured; STOP while the fit is measured
-// keeps the figures of what was measured. A run stopped before the
-// placement keeps the landmarks alone.
-RowsPlaced PlaceOtherRows(Form& form, const AllRows& rows, const RowPlacementOptions& options, bool stoppedBefore);
+// Places every row that is no landmark on the landmarks' map and joins
+// each to a cluster. STOP during the placement keeps the rows placed so
+// far, and leaves the fit unmeasured; STOP while the fit is measured keeps
+// the figures of what was measured. A run stopped before the placement
+// keeps the landmarks alone, their fit measured whole.
+RowsPlaced PlaceOtherRows(Form& form, const LandmarkMap& landmarks, const AllRows& rows,
+                          const RowPlacementOptions& options, const StopCheck& stop);
+// The map of all rows made the one on show.
+void ShowAllRows(Session& session, RowsPlaced& placed);
 
 // What the map, clusters.dat and the coordinates hold after the placement,
 // on the status line.
-void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed, bool stoppedBefore);
+void ShowRowsPlaced(Form& form, const AllRows& rows, const RowsPlaced& placed);
 
 // What a STOP after the settling ended: "placing rows, 67,216 of 99,600
 // placed", "measuring the fit, every row placed", or nothing.
@@ -65,5 +89,5 @@ std::string StoppedWhile(const RowsPlaced& placed);
 // placed on `map` (its points the landmarks, in order) by `rule`, their raw
 // distances times `factor` the normalised ones. Nothing when STOP ended
 // the count.
-std::optional<int> RowsAtWall(Form& form, const AllRows& rows, const MapLayout& map, const PlacementRule& rule,
-                              float factor);
+std::optional<int> RowsAtWall(const AllRows& rows, const MapLayout& map, const PlacementRule& rule, float factor,
+                              const StopCheck& stop);

@@ -2,23 +2,22 @@
 
 #include <string>
 
-#include "workspace/Workspace.h"
-
-void StopRun() {
-    ws.StopRequested = true;
+void StopRun(Session& session) {
+    session.StopRequested = true;
 }
 
-RunGuard::RunGuard(Form& form, const char* run) : acquired_(ws.running == nullptr) {
+RunGuard::RunGuard(Form& form, Session& session, const char* run)
+    : session_(session), acquired_(session.running == nullptr) {
     if (acquired_)
-        ws.running = run;
+        session.running = run;
     else
-        form.StatusOutcome(Outcome::Busy, std::string(ws.running) + " is running; STOP ends it");
+        form.StatusOutcome(Outcome::Busy, std::string(session.running) + " is running; STOP ends it");
 }
 
 RunGuard::~RunGuard() {
-    if (acquired_) ws.running = nullptr;
+    if (acquired_) session_.running = nullptr;
 }
 
-bool RunGuard::RunInProgress() {
-    return ws.running != nullptr;
+bool RunInProgress(const Session& session) {
+    return session.running != nullptr;
 }

@@ -6,7 +6,7 @@
 #include "files/TextFile.h"
 #include "handlers/RunStatus.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -28,11 +28,11 @@ std::string Setting(const char* name, double value) {
     return Format("%s=%g", name, value);
 }
 
-RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim,
+RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim, ColumnScale scale,
                    const std::vector<std::string>& own) {
     RecordLine line{"", run, std::string(BaseName(input)), {}, RandomTag(), ""};
     line.settings = {Setting("Input size", inputSize), Setting("Vect. dim", vectorDim),
-                     std::string("column scale=") + ScaleName(ws.table.columnScale)};
+                     std::string("column scale=") + ScaleName(scale)};
     line.settings.insert(line.settings.end(), own.begin(), own.end());
     line.settings.push_back("written=" + Now());
     return line;
@@ -70,12 +70,12 @@ std::vector<RecordLine> LinesOfFilesRead(Form& form, const StoredResults& stored
     return lines;
 }
 
-bool OfOneRun(Form& form, const std::vector<RecordLine>& lines) {
+bool OfOneRun(Form& form, Session& session, const std::vector<RecordLine>& lines) {
     const RecordLine* soc = LineOf(lines, "soc.dat");
     const RecordLine* weights = LineOf(lines, "weights.dat");
     if (!soc || !weights || soc->runId.empty() || weights->runId.empty() || soc->runId == weights->runId)
         return true;
-    Refuse(form, "",
+    Refuse(form, session, "",
            Format("soc.dat and weights.dat are of two runs, says the record: soc.dat of %s on %s (run %s, "
                   "written %s), weights.dat of %s on %s (run %s, written %s)",
                   soc->run.c_str(), soc->input.c_str(), soc->runId.c_str(), soc->Setting("written").c_str(),
@@ -84,7 +84,7 @@ bool OfOneRun(Form& form, const std::vector<RecordLine>& lines) {
     return false;
 }
 
-bool WarnOfOtherResults(Form& form, const std::vector<RecordLine>& lines, const std::string& path) {
+bool WarnOfOtherResults(Form& form, Session& session, const std::vector<RecordLine>& lines, const std::string& path) {
     const std::string input(BaseName(path));
     const RecordLine* soc = LineOf(lines, "soc.dat");
     for (const char* file : kReloaded) {
@@ -100,7 +100,7 @@ bool WarnOfOtherResults(Form& form, const std::vector<RecordLine>& lines, const 
     }
     if (!soc || soc->input != input) return false;
     const std::string trained = soc->Setting("column scale");
-    const char* now = ScaleName(ws.table.columnScale);
+    const char* now = ScaleName(session.table.columnScale);
     if (trained.empty() || trained == now) return false;
     form.StatusNote(
         Format("warning: soc.dat was trained at the column scale %s, this reload reads at %s: "

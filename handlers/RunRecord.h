@@ -10,12 +10,13 @@
 
 #include "form/Form.h"
 #include "files/ResultCommit.h"
+#include "session/Session.h"
 
 // This run's line in the record: the run, the input file's name, "Input
 // size", "Vect. dim" (0 for a distance matrix), the column scale, the run's
 // own fields, when it wrote its files, and a new run id that every file of
 // the run is recorded with.
-RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim,
+RecordLine RunLine(const char* run, const std::string& input, int inputSize, int vectorDim, ColumnScale scale,
                    const std::vector<std::string>& own);
 
 // "name=value", the value as a field would hold it.
@@ -36,11 +37,11 @@ std::vector<RecordLine> LinesOfFilesRead(Form& form, const StoredResults& stored
 
 // Whether the record gives soc.dat and weights.dat to one run, or tells of
 // no run for one of them; refuses the reload when it gives them to two.
-bool OfOneRun(Form& form, const std::vector<RecordLine>& lines);
+bool OfOneRun(Form& form, Session& session, const std::vector<RecordLine>& lines);
 
 // A reload on the input at `path`: a warning for each of soc.dat,
 // weights.dat and clusters.dat that the record's lines say came from
 // another input, or from another run than soc.dat; and for a column scale
 // other than the one soc.dat was trained at. True when the record told
 // that soc.dat was trained at another scale.
-bool WarnOfOtherResults(Form& form, const std::vector<RecordLine>& lines, const std::string& path);
+bool WarnOfOtherResults(Form& form, Session& session, const std::vector<RecordLine>& lines, const std::string& path);

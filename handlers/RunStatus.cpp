@@ -11,16 +11,16 @@
 #include "table/ColumnScale.h"
 #include "table/ReadNotes.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
-void Refuse(Form& form, std::string_view memoLine, std::string_view why) {
+void Refuse(Form& form, Session& session, std::string_view memoLine, std::string_view why) {
     if (!memoLine.empty()) form.MemoAppend(memoLine);
     std::string text(memoLine);
     if (!why.empty()) text += (text.empty() ? "" : " \u2014 ") + std::string(why);
-    ws.ClearMap();  // nothing to redraw, pick, count or save, and no vector for the panel
-    RedrawMap(form);
+    session.ClearMap();  // nothing to redraw, pick, count or save, and no vector for the panel
+    RedrawMap(form, session);
     DrawEmptyPanel(form.PanelCanvas());
-    if (const MapRecord earlier = TakeEarlierMap(); earlier.kind != MapKind::None)
+    if (const MapRecord earlier = TakeEarlierMap(session); earlier.kind != MapKind::None)
         form.StatusNote("the map of " + earlier.file + " is cleared: it was another run's");
     form.StatusOutcome(Outcome::Refused, text);
 }
@@ -91,11 +91,11 @@ std::string ShortNumber(double v) {
 
 }  // namespace
 
-bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table& items, int dim,
+bool ValuesFitSinglePrecision(Form& form, Session& session, const ReadReport& report, const Table& items, int dim,
                               std::string_view refusalLine) {
     const OversizedValues values = FindOversizedValues(items, items.rows, dim);
     if (values.component == 0) return true;
-    Refuse(form, refusalLine,
+    Refuse(form, session, refusalLine,
            Format("values from %s to %s in %s are too large for single-precision distances",
                   ShortNumber(values.low).c_str(), ShortNumber(values.high).c_str(),
                   report.columns.FeatureWords(values.component).c_str()));
@@ -136,9 +136,9 @@ std::string CharDistanceHint(Form& form, const MrpFields& mrp, const CharDistanc
     return hint + form.Suggest({Suggestion::CharDistance, found.value});
 }
 
-bool CharDistanceUsable(Form& form, const MrpFields& mrp, const CharDistanceSearch& search) {
+bool CharDistanceUsable(Form& form, Session& session, const MrpFields& mrp, const CharDistanceSearch& search) {
     if (mrp.charDistance.value > 0) return true;
-    Refuse(form, "critical dist > 0!",
+    Refuse(form, session, "critical dist > 0!",
            FieldWords(mrp.charDistance, "char. distance") + ": it must be a distance above 0; " +
                CharDistanceHint(form, mrp, search));
     return false;

@@ -13,13 +13,14 @@
 #include "mds/MapBorder.h"
 #include "table/ReadReport.h"
 #include "table/Table.h"
+#include "session/Session.h"
 
 // Ends a run as refused: its line in Memo1 (none when memoLine is empty),
 // and on the status line "refused:" with that line and, in plain words,
 // what caused it. The run leaves no map: the panels are cleared, since they
 // would show an earlier file's map as this file's, and the status line says
 // so.
-void Refuse(Form& form, std::string_view memoLine, std::string_view why);
+void Refuse(Form& form, Session& session, std::string_view memoLine, std::string_view why);
 
 // The notes of a read of vectors, or of a distance matrix, on the status
 // line.
@@ -41,7 +42,7 @@ void ShowUnrelatedPairs(Form& form, int pairs);
 // the runs keep them, are too large for single-precision distances, with
 // `refusalLine` in Memo1 (none when empty) and the column named. False when
 // refused.
-bool ValuesFitSinglePrecision(Form& form, const ReadReport& report, const Table& items, int dim,
+bool ValuesFitSinglePrecision(Form& form, Session& session, const ReadReport& report, const Table& items, int dim,
                               std::string_view refusalLine);
 
 // The warning when, at the end of a run, `pressed` of the map's n points are
@@ -68,7 +69,7 @@ std::string CharDistanceHint(Form& form, const MrpFields& mrp, const CharDistanc
 
 // A "char. distance" that is not above 0 refuses the run, with the hint.
 // False when refused.
-bool CharDistanceUsable(Form& form, const MrpFields& mrp, const CharDistanceSearch& search);
+bool CharDistanceUsable(Form& form, Session& session, const MrpFields& mrp, const CharDistanceSearch& search);
 
 // "char. distance" "auto": the value at which the items form a cluster
 // (see AutomaticCharDistance), stated on the status line.

@@ -15,7 +15,7 @@
 #include "text/Numbers.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";
@@ -41,15 +41,15 @@ ResultPaths ListResultPaths(Form& form, const std::string& input) {
     return paths;
 }
 
-void StartRun(Form& form, int socMode) {
-    ws.SocMode = socMode;
-    ws.view.colourByClass = false;
-    ws.facts = PrototypeFacts{};
-    ws.landmarks = Landmarks{};
-    ws.VectorDim = 65;
-    ws.tree.Clear(0);
+void StartRun(Form& form, Session& session, int socMode) {
+    session.SocMode = socMode;
+    session.view.colourByClass = false;
+    session.facts = PrototypeFacts{};
+    session.landmarks = Landmarks{};
+    session.VectorDim = 65;
+    session.tree.Clear(0);
     form.StatusClear();
-    ForgetShownMap();
+    ForgetShownMap(session);
     DrawEmptyPanel(form.PanelCanvas());
 }
 
@@ -85,13 +85,13 @@ Table ReadRunVectors(const RunChoices& choices, const char* name, int rows, Read
     return ReadVectors(name, rows, choices.reading, report);
 }
 
-bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file) {
+bool AllRowsFit(Form& form, Session& session, const RunChoices& choices, const ReadReport& report, const char* file) {
     if (!choices.allRows) return true;
     if (form.FieldGiven(Edit12))
         form.StatusNote(Format("warning: \"Input size\" %s does not apply with all rows: every row of %s is taken",
                                form.EditText(Edit12).c_str(), std::string(BaseName(file)).c_str()));
     if (report.rowsRead <= kMostAllRows) return true;
-    Refuse(form, "",
+    Refuse(form, session, "",
            Format("max size: %d rows with all rows; %s has more", kMostAllRows, std::string(BaseName(file)).c_str()));
     return false;
 }
@@ -111,12 +111,12 @@ DistanceMatrix ItemDistances(Form& form, const Table& items, int n, int dim, dou
     return d;
 }
 
-void ShowMovedMap(Form& form, int axes) {
-    MapCentre(ws.view, ws.map, axes);
-    ws.view.zoom = 1.0f;
-    ws.view.zoomStep = 1.0;
-    TransformView(ws.view, ws.map, 5);
-    RedrawMap(form);
+void ShowMovedMap(Form& form, Session& session, int axes) {
+    MapCentre(session.view, session.map, axes);
+    session.view.zoom = 1.0f;
+    session.view.zoomStep = 1.0;
+    TransformView(session.view, session.map, 5);
+    RedrawMap(form, session);
 }
 
 namespace {
@@ -131,7 +131,7 @@ int VectorsWithoutComponents(const Table& items, int dim) {
 
 }  // namespace
 
-std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, int rows, int& dim,
+std::optional<Table> ReadTrainingVectors(Form& form, Session& session, const std::string& path, int rows, int& dim,
                                          std::string_view refusalLine, bool needsVectors) {
     const char* name = path.c_str();
     const RunChoices choices = form.Choices();
@@ -140,14 +140,14 @@ std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, in
     if (choices.allRows) rows = report.rowsRead;  // the rows asked for are those the file has
     ShowDataLine(form, report, rows);
     if (const std::string why = Unusable(report, name); !why.empty()) {
-        Refuse(form, refusalLine, why);
+        Refuse(form, session, refusalLine, why);
         return std::nullopt;
     }
-    if (!AllRowsFit(form, choices, report, name)) return std::nullopt;
+    if (!AllRowsFit(form, session, choices, report, name)) return std::nullopt;
     ShowVectorReadNotes(form, report, name, rows);
     dim = std::min(ComponentsAsAsked(form, report, dim), items.width);
     if (needsVectors && items.rows == 0) {
-        Refuse(form, refusalLine, Format("%s holds no values", std::string(BaseName(name)).c_str()));
+        Refuse(form, session, refusalLine, Format("%s holds no values", std::string(BaseName(name)).c_str()));
         return std::nullopt;
     }
     // Every column used holds a value in some row taken (the reader leaves
@@ -159,7 +159,7 @@ std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, in
                                without == 1 ? "vector has" : "vectors have", dim, components,
                                without == 1 ? "it is" : "they are"));
     ScaleFeatures(form, report, items, dim);
-    if (!ValuesFitSinglePrecision(form, report, items, dim, refusalLine)) return std::nullopt;
+    if (!ValuesFitSinglePrecision(form, session, report, items, dim, refusalLine)) return std::nullopt;
     return items;
 }
 
@@ -203,3 +203,6 @@ void ShowDataLine(Form& form, const ReadReport& report, int rows) {
         form.MemoAppend(Format("data No: %d,  dim: %d", report.rowsRead, report.firstRowValues));
 }
 
+SettlingMade NotSettled(float stepLength, const StopCheck& stop) {
+    return {0, SettlingAfter(stepLength).steps, stop.Stopped(), false};
+}

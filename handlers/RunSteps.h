@@ -11,7 +11,8 @@
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
 #include "table/Table.h"
-#include "workspace/Workspace.h"
+#include "handlers/RunControl.h"
+#include "session/Session.h"
 
 // Clears Memo1 and shows the file dialog, before anything else changes, so
 // that a cancelled choice leaves the map on show, its record, colours and
@@ -30,7 +31,7 @@ ResultPaths ListResultPaths(Form& form, const std::string& input);
 // the panels: the status line and the map's record start afresh (the
 // record kept for a refusal to name), and the feature-vector panel shows
 // nothing of an earlier run.
-void StartRun(Form& form, int socMode);
+void StartRun(Form& form, Session& session, int socMode);
 
 // "Input size" and "Vect. dim", where they follow the file (see
 // Form::FieldFollowsFile), set from the file at path: its rows up to `most`
@@ -47,7 +48,7 @@ int RowsToRead(const RunChoices& choices, int inputSize);
 Table ReadRunVectors(const RunChoices& choices, const char* name, int rows, ReadReport& report);
 // With all rows: a "Input size" the user gave is warned of, and a file of
 // more rows than kMostAllRows refused (false).
-bool AllRowsFit(Form& form, const RunChoices& choices, const ReadReport& report, const char* file);
+bool AllRowsFit(Form& form, Session& session, const RunChoices& choices, const ReadReport& report, const char* file);
 
 // The items' distances (of the first 400) normalised to `size`, and "gaz"
 // in Memo1 when the items are all alike. Beyond the 1000 vectors a SOC run
@@ -57,7 +58,7 @@ DistanceMatrix ItemDistances(Form& form, const Table& items, int n, int dim, dou
 
 // The map after its points moved: centred on axes 1..axes, at zoom 1,
 // projected and drawn.
-void ShowMovedMap(Form& form, int axes);
+void ShowMovedMap(Form& form, Session& session, int axes);
 
 // The reader's line when the data end before the rows asked for: "data
 // No: %d,  dim: %d", the items read and the values of the first.
@@ -68,7 +69,7 @@ void ShowDataLine(Form& form, const ReadReport& report, int rows);
 // as the user chose. A file that cannot be used refuses the run with
 // `refusalLine` in Memo1 (none when empty); with `needsVectors`, so does a
 // file without a vector. Nothing when the run must end.
-std::optional<Table> ReadTrainingVectors(Form& form, const std::string& path, int rows, int& dim,
+std::optional<Table> ReadTrainingVectors(Form& form, Session& session, const std::string& path, int rows, int& dim,
                                          std::string_view refusalLine, bool needsVectors);
 
 // How a run's settling went: the steps made of how many, and whether STOP
@@ -78,25 +79,26 @@ struct SettlingMade {
     bool stoppedBefore, stoppedDuring;
 };
 
-// After a run's steps, unless it was stopped or asked not to settle: the
-// settling of its map, with the run's own rhythm of redraws: every `every`
-// steps redraw(i, of) (which shows the map and the progress), then STOP's
-// chance.
+// After a run's steps, unless it was stopped: the settling of its map,
+// with the run's own rhythm of redraws: every `every` steps redraw(i, of)
+// (which shows the map and the progress), then STOP's chance.
 template <class Redraw>
-SettlingMade SettleMap(Form& form, MdsPlan& plan, int m, float stepLength, int every, bool settle,
+SettlingMade SettleMap(MdsPlan& plan, MapLayout& map, int m, float stepLength, int every, const StopCheck& stop,
                        Redraw redraw) {
     const Settling settling = SettlingAfter(stepLength);
-    SettlingMade out{0, settling.steps, ws.StopRequested, false};
-    if (out.stoppedBefore || !settle) return out;
-    out.made = Settle(plan, ws.map, m, settling, [&](int i) {
+    SettlingMade out{0, settling.steps, stop.Stopped(), false};
+    if (out.stoppedBefore) return out;
+    out.made = Settle(plan, map, m, settling, [&](int i) {
         if (i % every != 0) return true;
         redraw(i, settling.steps);
-        form.ProcessEvents();
-        return !ws.StopRequested;
+        return stop();
     });
-    out.stoppedDuring = ws.StopRequested;
+    out.stoppedDuring = stop.Stopped();
     return out;
 }
+
+// The settling of a run asked not to settle: none of its steps made.
+SettlingMade NotSettled(float stepLength, const StopCheck& stop);
 
 // How a run that went ahead ended, on the status line with its figures:
 // failed when its files could not be written, else stopped (before or

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "form/Form.h"
+#include "session/Session.h"
 
 inline constexpr int kSocSteps = 2000000;
 
 // `steps` items are drawn in all: 2,000,000 for a user's run, fewer for a
 // short one.
-void RunSoc(Form& form, int steps = kSocSteps);
+void RunSoc(Form& form, Session& session, int steps = kSocSteps);

@@ -3,5 +3,6 @@
 #pragma once
 
 #include "form/Form.h"
+#include "session/Session.h"
 
-void DrawMinimumTree(Form& form);
+void DrawMinimumTree(Form& form, Session& session);

@@ -7,24 +7,25 @@
 #include <vector>
 
 #include "form/Form.h"
+#include "session/Session.h"
 
-void SizeUp(Form& form);        // "Size up"
-void SizeDown(Form& form);      // "Size down"
-void RotateAxes23(Form& form);  // "Rot1": the plane of map axes 2 and 3
-void RotateAxes12(Form& form);  // "Rot2": the plane of map axes 1 and 2
-void RotateAxes13(Form& form);  // "Rot3": the plane of map axes 1 and 3
-void SwitchLabels(Form& form);  // "View": bars, numbers, or names when the items have them
-void ShowEdges(Form& form);     // "edge lim"
+void SizeUp(Form& form, Session& session);        // "Size up"
+void SizeDown(Form& form, Session& session);      // "Size down"
+void RotateAxes23(Form& form, Session& session);  // "Rot1": the plane of map axes 2 and 3
+void RotateAxes12(Form& form, Session& session);  // "Rot2": the plane of map axes 1 and 2
+void RotateAxes13(Form& form, Session& session);  // "Rot3": the plane of map axes 1 and 3
+void SwitchLabels(Form& form, Session& session);  // "View": bars, numbers, or names when the items have them
+void ShowEdges(Form& form, Session& session);     // "edge lim"
 
 // "F" or Ctrl+0: the zoom and centre that show every mark 10 pixels inside
 // the panel, the rotation kept; during a run only the zoom, since the run
 // centres its map at each redraw. Changes no map coordinate, file or Memo1.
-void FitMap(Form& form);
+void FitMap(Form& form, Session& session);
 // "C": the marks in their class's colours instead of their cluster's, and
 // back; the status line says why not when the table has no class column.
-void SwitchColours(Form& form);
+void SwitchColours(Form& form, Session& session);
 // "L": the legend over the map hidden or shown.
-void SwitchLegend(Form& form);
+void SwitchLegend(Form& form, Session& session);
 
 // The view of a picture made without the window.
 struct PictureView {
@@ -34,4 +35,4 @@ struct PictureView {
     bool fit = true;           // the zoom and centre that show every mark
 };
 // Sets the view up; returns what could not be done, as warnings.
-std::vector<std::string> SetPictureView(const PictureView& view);
+std::vector<std::string> SetPictureView(Session& session, const PictureView& view);

@@ -18,7 +18,7 @@
 #include "mrp/ClusterJoin.h"
 #include "support/FakeForm.h"
 #include "support/TwoClusters.h"
-#include "workspace/Random.h"
+#include "session/Random.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "handlers/ViewButtons.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -53,7 +53,8 @@ void PrintTo(const BadCase& c, std::ostream* os) {
 
 class BadInput : public ::testing::TestWithParam<BadCase> {
 protected:
-    void SetUp() override { FreshWorkspace(); }
+    Session session;
+    void SetUp() override { session = Session{}; }
 };
 
 TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
@@ -65,16 +66,16 @@ TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
     form.edits[Edit12] = "20";
     form.edits[Edit13] = "4";
     for (const auto& [edit, text] : c.edits) form.edits[edit] = text;
-    form.onEvents = [] { StopRun(); };
+    form.onEvents = [&] { StopRun(session); };
     switch (c.run) {
         case Run::MrpMds:
-            RunMrpMds(form);
+            RunMrpMds(form, session);
             break;
         case Run::Soc:
-            RunSoc(form, 2000);
+            RunSoc(form, session, 2000);
             break;
         case Run::Reload:
-            ReloadSocResults(form);
+            ReloadSocResults(form, session);
             break;
     }
     ASSERT_FALSE(form.memo.empty());
@@ -86,12 +87,12 @@ TEST_P(BadInput, EndsWithAClearLineOrASoundResult) {
         EXPECT_NE(form.status.back().find(c.why), std::string::npos) << form.status.back();
     }
     // Whatever the run left, the map, the panel, picking and the tree take it as it is.
-    RedrawMap(form);
-    DrawFeaturePanel(form);
-    PickPrototype(form, 320, 316);
-    DrawMinimumTree(form);
-    SizeUp(form);
-    RotateAxes23(form);
+    RedrawMap(form, session);
+    DrawFeaturePanel(form, session);
+    PickPrototype(form, session, 320, 316);
+    DrawMinimumTree(form, session);
+    SizeUp(form, session);
+    RotateAxes23(form, session);
 }
 
 const auto kValid = [] { return Lines(20, 4); };
@@ -174,14 +175,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 class BadFiles : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
+        session = Session{};
         dir.Write("input.txt", Lines(20, 4));
         form.Choose(dir.File("input.txt"));
         form.edits[Edit12] = "20";
         form.edits[Edit13] = "4";
         form.edits[Edit14] = "5";
-        form.onEvents = [] { StopRun(); };
+        form.onEvents = [&] { StopRun(session); };
     }
     TempDir dir;
     FakeForm form;
@@ -189,9 +191,9 @@ protected:
 
 TEST_F(BadFiles, AFolderInsteadOfAFileIsNamed) {
     form.Choose(dir.path());
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.status.back(), "refused: invalid input data. \u2014 " + dir.path() + " is not a file");
-    RunSoc(form, 2000);
+    RunSoc(form, session, 2000);
     EXPECT_EQ(form.status.back(), "refused: invalid input data. \u2014 " + dir.path() + " is not a file");
 }
 
@@ -200,7 +202,7 @@ TEST_F(BadFiles, AFolderInsteadOfAFileIsNamed) {
 // run's set of files is written; the run goes on.
 TEST_F(BadFiles, AnOutputThatCannotBeWrittenIsNamedAndNoneOfItsSetIsWritten) {
     for (const char* name : {"distances.dat", "soc.dat"}) std::filesystem::create_directory(dir.File(name));
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     const auto has = [&](const std::string& name) {
         const std::string line = "error: cannot write " + dir.File(name) + ": Is a directory";
         return std::find(form.status.begin(), form.status.end(), line) != form.status.end();
@@ -208,10 +210,10 @@ TEST_F(BadFiles, AnOutputThatCannotBeWrittenIsNamedAndNoneOfItsSetIsWritten) {
     EXPECT_TRUE(has("distances.dat"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("clusters.dat")));
     EXPECT_EQ(form.outcome, Outcome::Failed);  // the map still ran, its files not written
-    EXPECT_EQ(ws.shown.kind, MapKind::MrpMds);
-    EXPECT_EQ(ws.map.n, 20);
+    EXPECT_EQ(session.shown.kind, MapKind::MrpMds);
+    EXPECT_EQ(session.map.n, 20);
 
-    RunSoc(form, 2000);
+    RunSoc(form, session, 2000);
     EXPECT_TRUE(has("soc.dat"));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "input.txt" ||
@@ -222,29 +224,29 @@ TEST_F(BadFiles, AnOutputThatCannotBeWrittenIsNamedAndNoneOfItsSetIsWritten) {
 // "Vect. dim" beyond the vectors' values takes what they have; results of
 // another length are refused.
 TEST_F(BadFiles, ResultsOfAnotherDimensionAreRefused) {
-    RunSoc(form, 2000);
+    RunSoc(form, session, 2000);
     form.edits[Edit13] = "64";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.outcome, Outcome::Finished);
-    EXPECT_EQ(ws.VectorDim, 4);
+    EXPECT_EQ(session.VectorDim, 4);
     form.edits[Edit13] = "1";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(
         form.status.back(),
         "refused: soc.dat holds prototypes of 4 components, the vectors of input.txt have 1: it belongs to "
         "another file, or to another \"Vect. dim\"");
-    EXPECT_EQ(ws.map.n, 0);
-    PickPrototype(form, 320, 316);
+    EXPECT_EQ(session.map.n, 0);
+    PickPrototype(form, session, 320, 316);
 }
 
 TEST_F(BadFiles, ANotANumberInSocDatRefusesTheReload) {
-    RunSoc(form, 2000);
+    RunSoc(form, session, 2000);
     std::string soc = dir.Read("soc.dat");
     soc.replace(5, 7, "    nan");  // the first line's x
     dir.Write("soc.dat", soc);
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.status.back(), "refused: line 1 of soc.dat holds \"nan\", which is not a finite number");
-    EXPECT_EQ(ws.map.n, 0);
+    EXPECT_EQ(session.map.n, 0);
 }
 
 // Every button pressed while a run lets events through: nothing nests,
@@ -254,29 +256,29 @@ TEST_F(BadFiles, RapidClicksDuringRuns) {
         int pumps = 0;
         form.onEvents = [&] {
             ++pumps;
-            RunMrpMds(form);
-            RunSoc(form, 2000);
-            ReloadSocResults(form);
-            SizeUp(form);
-            SizeDown(form);
-            RotateAxes23(form);
-            RotateAxes12(form);
-            RotateAxes13(form);
-            SwitchLabels(form);
-            ShowEdges(form);
-            DrawMinimumTree(form);
-            RedrawMap(form);
-            PickPrototype(form, 100 + pumps, 100);
-            DrawFeaturePanel(form);
-            if (pumps == 3) StopRun();
+            RunMrpMds(form, session);
+            RunSoc(form, session, 2000);
+            ReloadSocResults(form, session);
+            SizeUp(form, session);
+            SizeDown(form, session);
+            RotateAxes23(form, session);
+            RotateAxes12(form, session);
+            RotateAxes13(form, session);
+            SwitchLabels(form, session);
+            ShowEdges(form, session);
+            DrawMinimumTree(form, session);
+            RedrawMap(form, session);
+            PickPrototype(form, session, 100 + pumps, 100);
+            DrawFeaturePanel(form, session);
+            if (pumps == 3) StopRun(session);
         };
         if (soc)
-            RunSoc(form, 2000);
+            RunSoc(form, session, 2000);
         else
-            RunMrpMds(form);
+            RunMrpMds(form, session);
         // The SOC run of 2000 steps lets events through twice, then settling its map.
         EXPECT_EQ(form.outcome, Outcome::Stopped);
-        EXPECT_FALSE(RunGuard::RunInProgress());
+        EXPECT_FALSE(RunInProgress(session));
     }
     EXPECT_FALSE(dir.Read("soc.dat").empty());
     EXPECT_FALSE(dir.Read("weights.dat").empty());

@@ -10,7 +10,8 @@
 #include "files/TextFile.h"
 #include "handlers/RunSteps.h"
 #include "support/FakeForm.h"
-#include "workspace/Random.h"
+#include "session/Random.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -131,13 +132,14 @@ TEST(Distances, NormaliseToTheMapsSizeOrFail) {
 
 // Items all alike leave nothing to normalise: the run says "gaz" and ends.
 TEST(Distances, ItemsAllAlikeFailWithGaz) {
+    Session session;
     TempDir dir;
     dir.Write("alike.txt", "1\t2\n1\t2\n1\t2\n");
     FakeForm form;
     form.Choose(dir.File("alike.txt"));
     form.edits[Edit12] = "3";
     form.edits[Edit13] = "2";
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(Lines(form.memo.end() - 3, form.memo.end()), (Lines{"2", "gaz", "invalid input data."}));
 }
 

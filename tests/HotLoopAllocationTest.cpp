@@ -16,7 +16,8 @@
 #include "soc/SocTrainer.h"
 #include "support/FakeForm.h"
 #include "support/NullForm.h"
-#include "workspace/Workspace.h"
+#include "session/Random.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -89,25 +90,27 @@ namespace {
 
 // n items of dim components with some structure, K prototypes drawn from
 // them with unit weights, and a map of K prototypes on 2 axes.
-void SocWorkspace(int n, int dim, int k) {
-    FreshWorkspace();
-    ws.VectorDim = dim;
-    ws.table.Resize(n, dim);
+Session SocSession(int n, int dim, int k) {
+    Session session;
+    Random random;
+    session.VectorDim = dim;
+    session.table.Resize(n, dim);
     for (int i = 1; i <= n; ++i)
         for (int q = 1; q <= dim; ++q)
-            ws.table.Row(i)[q] = static_cast<float>(((i % 4) == (q % 4) ? 8 : 1) + (i * 7 + q) % 5);
-    ws.random.SeedWith(3);
-    ws.prototypes.Resize(k, dim);
+            session.table.Row(i)[q] = static_cast<float>(((i % 4) == (q % 4) ? 8 : 1) + (i * 7 + q) % 5);
+    random.SeedWith(3);
+    session.prototypes.Resize(k, dim);
     for (int p = 1; p <= k; ++p)
         for (int q = 1; q <= dim; ++q) {
-            ws.prototypes.Vector(p)[q] = ws.table.Row(1 + ws.random.Below(n))[q];
-            ws.prototypes.Weights(p)[q] = 1;
+            session.prototypes.Vector(p)[q] = session.table.Row(1 + random.Below(n))[q];
+            session.prototypes.Weights(p)[q] = 1;
         }
-    ws.map.Resize(k);
-    ws.map.axisSize[1] = ws.map.axisSize[2] = 25;
+    session.map.Resize(k);
+    session.map.axisSize[1] = session.map.axisSize[2] = 25;
     for (int i = 1; i <= k; ++i)
-        for (int a = 1; a <= 2; ++a) ws.map.Point(i)[a] = static_cast<float>(1 + ws.random.Below(24));
-    ws.MakeRoom(std::max(n, k));
+        for (int a = 1; a <= 2; ++a) session.map.Point(i)[a] = static_cast<float>(1 + random.Below(24));
+    session.MakeRoom(std::max(n, k));
+    return session;
 }
 
 TEST(HotLoops, TheCountSeesAnAllocation) {
@@ -119,8 +122,8 @@ TEST(HotLoops, TheCountSeesAnAllocation) {
 }
 
 TEST(HotLoops, MapLayoutStepsAskForNoMemory) {
-    SocWorkspace(60, 5, 60);
-    DistanceMatrix& d = ws.distances;
+    Session session = SocSession(60, 5, 60);
+    DistanceMatrix& d = session.distances;
     d.Resize(60);
     for (int i = 1; i <= 60; ++i)
         for (int j = 1; j <= 60; ++j) d.Row(i)[j] = static_cast<float>((i * j) % 17 + (i == j ? 0 : 1));
@@ -128,51 +131,52 @@ TEST(HotLoops, MapLayoutStepsAskForNoMemory) {
     const auto plan = std::make_unique<MdsPlan>();
     plan->Prepare(d, 5, 1.8f, 0.0001f);
     const AllocationCount count;
-    for (int i = 0; i < 200; ++i) plan->Step(ws.map, 3, 0.5f);
+    for (int i = 0; i < 200; ++i) plan->Step(session.map, 3, 0.5f);
     EXPECT_EQ(count(), 0);
 }
 
 TEST(HotLoops, SocTrainingStepsAskForNoMemory) {
-    SocWorkspace(89, 26, 20);
+    Session session = SocSession(89, 26, 20);
     const auto training = std::make_unique<SocTraining>();
-    training->Begin(ws.prototypes, ws.table, 26, ws.distances, 25 * 3, ws.ItemScore, 0.05f,
-                    MeanStartError(ws.prototypes, ws.table, 89, 26), 20000);
-    ws.random.SeedWith(5);
+    training->Begin(session.prototypes, session.table, 26, session.distances, 25 * 3, session.ItemScore, 0.05f,
+                    MeanStartError(session.prototypes, session.table, 89, 26), 20000);
+    Random random;
+    random.SeedWith(5);
     const AllocationCount count;
     // Past several prototype-distance passes (the blocked pass over the
     // pairs of the prototypes that moved, the map's pair tables with it) and
     // prototype-map updates.
     for (int t = 1; t <= 2000; ++t) {
-        training->Learn(t, 1 + ws.random.Below(89));
-        training->FitMap(ws.map);
+        training->Learn(t, 1 + random.Below(89));
+        training->FitMap(session.map);
     }
     training->Distances();
     EXPECT_EQ(count(), 0);
 }
 
 TEST(HotLoops, DrawingAMapOfFourHundredItemsAsksForNoMemory) {
-    SocWorkspace(400, 3, 400);
+    Session session = SocSession(400, 3, 400);
     // Thirty clusters, items 1..30 their centres.
-    ws.clusters.Clear(400);
-    ws.clusters.count = 30;
-    ws.clusters.centres.resize(31);
-    ws.view.projected.assign(401 * 3, 0.0);
+    session.clusters.Clear(400);
+    session.clusters.count = 30;
+    session.clusters.centres.resize(31);
+    session.view.projected.assign(401 * 3, 0.0);
     for (int i = 1; i <= 400; ++i) {
-        ws.view.Projected(i)[1] = ws.map.Point(i)[1];
-        ws.view.Projected(i)[2] = ws.map.Point(i)[2];
-        ws.clusters.probability[static_cast<std::size_t>(i)] = 0.5f;
-        ws.clusters.marks[static_cast<std::size_t>(i)] =
+        session.view.Projected(i)[1] = session.map.Point(i)[1];
+        session.view.Projected(i)[2] = session.map.Point(i)[2];
+        session.clusters.probability[static_cast<std::size_t>(i)] = 0.5f;
+        session.clusters.marks[static_cast<std::size_t>(i)] =
             i <= 30 ? ClusterMark::Centre(i) : ClusterMark::Member(1 + i % 30);
-        if (i <= 30) ws.clusters.centres[static_cast<std::size_t>(i)] = i;
+        if (i <= 30) session.clusters.centres[static_cast<std::size_t>(i)] = i;
     }
-    ws.distances.Resize(400);
-    ws.view.zoom = 1;
-    ws.map.size[1] = ws.map.size[2] = 25;
+    session.distances.Resize(400);
+    session.view.zoom = 1;
+    session.map.size[1] = session.map.size[2] = 25;
     NullForm form;
     for (int mode : {kViewBars, kViewNumbers}) {
-        ws.view.mode = mode;
+        session.view.mode = mode;
         const AllocationCount count;
-        RedrawMap(form);
+        RedrawMap(form, session);
         EXPECT_EQ(count(), 0) << "view mode " << mode;
     }
 }

@@ -14,13 +14,14 @@
 #include "view/MarkColours.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
 // A map of its own values, drawn on a panel of the map's size.
 class MapDrawing : public ::testing::Test {
 protected:
+    Session session;
     // n points, point i projected at (i, i) on a 20 x 20 grid, at the zoom
     // and angle of a run; no cluster, no legend.
     void Points(int n) {
@@ -252,22 +253,23 @@ TEST_F(MapDrawing, EveryDrawingShowsItsOwnMapAlone) {
 // The edges follow "edge lim": none until they are switched on, and none
 // with its default ".0".
 TEST(MapPanel, NoEdgesUntilTheyAreSwitchedOnAndTheDefaultLimitDrawsNone) {
-    FreshWorkspace();
+    Session session;
+    session = Session{};
     FakeForm form;
-    ws.map.Resize(2);
-    ws.map.Point(2)[1] = 5;
-    ResetView(ws.view, ws.map);
-    ws.distances.Resize(2);
-    ws.distances.Row(2)[1] = ws.distances.Row(1)[2] = 0.1f;
+    session.map.Resize(2);
+    session.map.Point(2)[1] = 5;
+    ResetView(session.view, session.map);
+    session.distances.Resize(2);
+    session.distances.Row(2)[1] = session.distances.Row(1)[2] = 0.1f;
     const struct {
         bool shown;
         const char* limit;
         std::size_t lines;
     } cases[] = {{false, "2", 0}, {true, ".0", 0}, {true, "2", 2}};
     for (const auto& c : cases) {
-        ws.view.showEdges = c.shown;
+        session.view.showEdges = c.shown;
         form.edits[Edit5] = c.limit;
-        RedrawMap(form);
+        RedrawMap(form, session);
         EXPECT_EQ(ShapesShown(form.map, "line").size(), c.lines) << c.limit;
     }
 }

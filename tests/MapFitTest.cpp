@@ -14,7 +14,7 @@
 #include "support/FakeForm.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -113,29 +113,30 @@ TEST(SocFitFigures, MatchAHandComputedSet) {
 // A map of 60 items spread far beyond the panel, turned a little.
 class FitTheMap : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        ws.Reset();
-        MapLayout& map = ws.map;
+        session = Session{};
+        MapLayout& map = session.map;
         map.Resize(60);
         map.size[1] = map.size[2] = 20;
-        ws.view.zoom = 1.0f;
-        ws.view.angle = kRunViewAngle;
+        session.view.zoom = 1.0f;
+        session.view.angle = kRunViewAngle;
         for (int i = 1; i <= 60; ++i) {
             map.Point(i)[1] = static_cast<float>((i * 37) % 90) - 25;
             map.Point(i)[2] = static_cast<float>((i * 53) % 70) * 0.5f + 20;
         }
-        ResetView(ws.view, map);
-        MapCentre(ws.view, map, 2);
-        TransformView(ws.view, map, 5);
-        RotateAxes12(form);
+        ResetView(session.view, map);
+        MapCentre(session.view, map, 2);
+        TransformView(session.view, map, 5);
+        RotateAxes12(form, session);
         coords = map.coords;
-        std::memcpy(matrix, ws.view.matrix, sizeof matrix);
+        std::memcpy(matrix, session.view.matrix, sizeof matrix);
     }
     // Every mark's centre at least margin pixels inside the panel.
     bool AllInside(int margin) const {
-        const PixelScale scale = MapPixelScale(ws.view, ws.map, kMapPanelWidth, kMapPanelHeight);
+        const PixelScale scale = MapPixelScale(session.view, session.map, kMapPanelWidth, kMapPanelHeight);
         for (int i = 1; i <= 60; ++i) {
-            const MapPixel at = PixelOf(scale, ws.view.Projected(i)[1], ws.view.Projected(i)[2]);
+            const MapPixel at = PixelOf(scale, session.view.Projected(i)[1], session.view.Projected(i)[2]);
             const int y = scale.h1 - at.yUp;
             if (at.x < margin || at.x > kMapPanelWidth - 1 - margin || y < margin || y > scale.h1 - margin)
                 return false;
@@ -150,22 +151,22 @@ protected:
 TEST_F(FitTheMap, BringsEveryMarkInsideAndChangesNothingElse) {
     ASSERT_GT(form.outside, 20);
     const std::vector<std::string> memo = form.memo;
-    FitMap(form);
+    FitMap(form, session);
     EXPECT_TRUE(AllInside(10));
     EXPECT_EQ(form.outside, 0);
-    EXPECT_EQ(ws.map.coords, coords);
-    EXPECT_EQ(std::memcmp(matrix, ws.view.matrix, sizeof matrix), 0);  // the rotation is kept
+    EXPECT_EQ(session.map.coords, coords);
+    EXPECT_EQ(std::memcmp(matrix, session.view.matrix, sizeof matrix), 0);  // the rotation is kept
     EXPECT_EQ(form.memo, memo);
 }
 
 // During a run the map is centred on its centroid at every redraw: the fit
 // takes that centre, so the next redraw still shows every mark.
 TEST_F(FitTheMap, DuringARunKeepsTheCentreTheRunSets) {
-    const RunGuard running(form, "MRP-MDS");
-    FitMap(form);
-    MapCentre(ws.view, ws.map, 2);
-    ws.view.zoomStep = 1.0;
-    TransformView(ws.view, ws.map, 5);
+    const RunGuard running(form, session, "MRP-MDS");
+    FitMap(form, session);
+    MapCentre(session.view, session.map, 2);
+    session.view.zoomStep = 1.0;
+    TransformView(session.view, session.map, 5);
     EXPECT_TRUE(AllInside(10));
 }
 

@@ -9,7 +9,7 @@
 #include "reference/ReferenceSteps.h"
 #include "support/FakeForm.h"
 #include "view/MinimumTree.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -117,23 +117,24 @@ TEST(MinimumTree, SaysTheLeastEdgeLimitThatShowsEveryLink) {
 // the map and says on the status line what it drew; before any run there
 // is nothing to build.
 TEST(MinimumTree, TheButtonTakesRawUnitsRedrawsAndSaysWhatItDrew) {
-    FreshWorkspace();
+    Session session;
+    session = Session{};
     FakeForm form;
     form.memo.clear();
-    DrawMinimumTree(form);
+    DrawMinimumTree(form, session);
     EXPECT_TRUE(form.memo.empty());
     EXPECT_EQ(form.map.drawings, 1);
 
-    ws.map.Resize(2);
-    ws.distances.Resize(2);
-    ws.distances.scale = 10;
-    ws.distances.Row(2)[1] = ws.distances.Row(1)[2] = 25;  // raw 2.5
+    session.map.Resize(2);
+    session.distances.Resize(2);
+    session.distances.scale = 10;
+    session.distances.Row(2)[1] = session.distances.Row(1)[2] = 25;  // raw 2.5
     form.edits[Edit7] = "2.4";
-    DrawMinimumTree(form);
+    DrawMinimumTree(form, session);
     EXPECT_TRUE(form.memo.empty());
     EXPECT_EQ(form.status.back(), "Min. Tree: no link within the threshold");
     form.edits[Edit7] = "2.5";
-    DrawMinimumTree(form);
+    DrawMinimumTree(form, session);
     EXPECT_EQ(form.memo, Lines{"2 1 25.000   1"});
     EXPECT_EQ(form.map.drawings, 3);
     EXPECT_EQ(form.status.back(), "Min. Tree: 1 link, 0 shown: edge lim 1.01 shows them all");

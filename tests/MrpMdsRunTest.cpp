@@ -15,7 +15,7 @@
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
 #include "view/ViewReset.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -23,8 +23,9 @@ using Lines = std::vector<std::string>;
 
 class MrpMdsRun : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
+        session = Session{};
         // Twelve items in three loose groups of four, in 2 components.
         std::string content;
         for (int g = 0; g < 3; ++g)
@@ -46,7 +47,7 @@ protected:
 // scale, and settles its map around the middle of its box, on show with a
 // mark and a bar for every item and the edges switched on.
 TEST_F(MrpMdsRun, ASuccessfulRunWritesItsFilesAndShowsItsMap) {
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.outcome, Outcome::Finished);
     std::istringstream clustered(dir.Read("clusters.dat"));
     std::set<int> items;
@@ -54,30 +55,30 @@ TEST_F(MrpMdsRun, ASuccessfulRunWritesItsFilesAndShowsItsMap) {
     EXPECT_EQ(items.size(), 12u);  // every item written into clusters.dat
     EXPECT_EQ(*items.rbegin(), 12);
     EXPECT_FALSE(dir.Read("distances.dat").empty());
-    EXPECT_EQ(ws.table.scale, 10.0f);
-    EXPECT_EQ(ws.table.Row(12)[1], 49.0f);
+    EXPECT_EQ(session.table.scale, 10.0f);
+    EXPECT_EQ(session.table.Row(12)[1], 49.0f);
     double mean = 0;
-    for (int i = 1; i <= 12; ++i) mean += ws.map.Point(i)[1];
+    for (int i = 1; i <= 12; ++i) mean += session.map.Point(i)[1];
     EXPECT_NEAR(mean / 12, 10.0, 1e-3);
 
     const auto marks = ShapesShown(form.map, "ellipse");
     for (int i = 1; i <= 12; ++i)
-        EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [i](const Shape& m) {
-            return std::make_pair(m.CentreX(), m.CentreY()) == WhereShown(ws.view, ws.map, i);
+        EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [&, i](const Shape& m) {
+            return std::make_pair(m.CentreX(), m.CentreY()) == WhereShown(session.view, session.map, i);
         })) << i;
-    EXPECT_TRUE(ws.view.showEdges);
-    EXPECT_EQ(ws.view.mode, kViewBars);
-    EXPECT_EQ(ws.view.markScale, 5.0f);
+    EXPECT_TRUE(session.view.showEdges);
+    EXPECT_EQ(session.view.mode, kViewBars);
+    EXPECT_EQ(session.view.markScale, 5.0f);
 }
 
 // A STOP before the run has no lasting effect: the run goes on to the STOP
 // pressed during it.
 TEST_F(MrpMdsRun, AStopPressedBeforeTheRunHasNoLastingEffect) {
-    StopRun();
+    StopRun(session);
     form.onEvents = [this] {
-        if (form.eventPumps == 5) StopRun();
+        if (form.eventPumps == 5) StopRun(session);
     };
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_GE(form.eventPumps, 5);
     EXPECT_EQ(form.outcome, Outcome::Stopped);
 }
@@ -85,13 +86,13 @@ TEST_F(MrpMdsRun, AStopPressedBeforeTheRunHasNoLastingEffect) {
 // No run starts inside another: the running one goes on with its lines,
 // and the status line says what is running.
 TEST_F(MrpMdsRun, ARunButtonPressedDuringARunIsIgnored) {
-    for (void (*button)(Form&) : {RunMrpMds, +[](Form& f) { RunSoc(f); }}) {
+    for (void (*button)(Form&, Session&) : {RunMrpMds, +[](Form& f, Session& s) { RunSoc(f, s); }}) {
         form.status.clear();
         form.onEvents = [this, button] {
-            button(form);
-            StopRun();
+            button(form, session);
+            StopRun(session);
         };
-        RunMrpMds(form);
+        RunMrpMds(form, session);
         EXPECT_EQ(form.memo.back(), "12");
         EXPECT_NE(std::find(form.status.begin(), form.status.end(), "busy: MRP-MDS is running; STOP ends it"),
                   form.status.end());
@@ -102,12 +103,12 @@ TEST_F(MrpMdsRun, ARunButtonPressedDuringARunIsIgnored) {
 TEST_F(MrpMdsRun, MapDimensionOneLeavesTheOtherAxesAtZero) {
     form.edits[Edit11] = "1";
     form.onEvents = [this] {
-        if (form.eventPumps == 20) StopRun();
+        if (form.eventPumps == 20) StopRun(session);
     };
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     for (int i = 1; i <= 12; ++i) {
-        EXPECT_GT(ws.map.Point(i)[1], -10.0f);
-        for (int a = 2; a <= 4; ++a) EXPECT_EQ(ws.map.Point(i)[a], 0.0f) << i << " " << a;
+        EXPECT_GT(session.map.Point(i)[1], -10.0f);
+        for (int a = 2; a <= 4; ++a) EXPECT_EQ(session.map.Point(i)[a], 0.0f) << i << " " << a;
     }
 }
 
@@ -117,16 +118,16 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     dir.Write("grid.txt", content);
     form.Choose(dir.File("grid.txt"));
     form.edits[Edit12] = "401";
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.memo.back(), "max size: 400");
     EXPECT_EQ(form.outcome, Outcome::Refused);
 
     form.edits[Edit12] = "400";
     form.edits[Edit8] = "3";
-    form.onEvents = [] { StopRun(); };
-    RunMrpMds(form);
+    form.onEvents = [&] { StopRun(session); };
+    RunMrpMds(form, session);
     EXPECT_EQ(form.outcome, Outcome::Stopped);
-    EXPECT_EQ(ws.map.n, 400);
+    EXPECT_EQ(session.map.n, 400);
 
     // With all rows, 400 landmarks and the one row left placed on their map
     // (the sanitized build sees the placement's buffers).
@@ -134,16 +135,16 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     form.map.shown = false;
     form.choices.allRows = true;
     form.choices.seed = 1;
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.outcome, Outcome::Finished);
-    EXPECT_EQ(ws.landmarks.count, 400);
-    EXPECT_EQ(ws.Scene().Points(), 401);
+    EXPECT_EQ(session.landmarks.count, 400);
+    EXPECT_EQ(session.Scene().Points(), 401);
     // Its files not written before the placement, clusters.dat is not
     // written after it alone either.
     std::filesystem::remove(dir.File("distances.dat"));
     std::filesystem::remove(dir.File("clusters.dat"));
     std::filesystem::create_directory(dir.File("distances.dat"));
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.outcome, Outcome::Failed);
     EXPECT_FALSE(std::filesystem::exists(dir.File("clusters.dat")));
 }
@@ -152,7 +153,7 @@ TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
 // the next redraw: the status line says where (a stopped run before what
 // it kept, a finished one last).
 TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.outcome, Outcome::Finished);
     EXPECT_EQ(form.status.back().rfind("MRP-MDS finished: 20,001 steps, settled in 1,000, ", 0), 0u)
         << form.status.back();
@@ -161,17 +162,17 @@ TEST_F(MrpMdsRun, TheStatusLineSaysHowTheRunEnded) {
         return *std::find_if(form.status.begin(), form.status.end(),
                              [](const std::string& s) { return s.rfind("MRP-MDS ", 0) == 0; });
     };
-    form.onEvents = [] { StopRun(); };
-    RunMrpMds(form);
+    form.onEvents = [&] { StopRun(session); };
+    RunMrpMds(form, session);
     EXPECT_EQ(form.outcome, Outcome::Stopped);
     EXPECT_EQ(ended().rfind("MRP-MDS stopped at step 12 of 20,001 after ", 0), 0u) << ended();
     EXPECT_NE(ended().find(", not settled; Stress-1 "), std::string::npos) << ended();
 
     int pumps = 0;
-    form.onEvents = [&pumps] {
-        if (++pumps == 1999 + 6) StopRun();
+    form.onEvents = [&] {
+        if (++pumps == 1999 + 6) StopRun(session);
     };
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(ended().rfind("MRP-MDS stopped at settling step 60 of 1,000 after ", 0), 0u) << ended();
 }
 
@@ -185,7 +186,7 @@ TEST_F(MrpMdsRun, AMapCutByItsBoxIsWarnedOfWithAValueThatFits) {
     form.edits[Edit13] = "4";
     form.edits[Edit4] = "10";
     form.choices.seed = 1;
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     const auto warning = [this] {
         for (const std::string& s : form.status)
             if (s.rfind("warning: ", 0) == 0 &&
@@ -198,7 +199,7 @@ TEST_F(MrpMdsRun, AMapCutByItsBoxIsWarnedOfWithAValueThatFits) {
     ASSERT_NE(to, std::string::npos) << text;
     EXPECT_NE(text.find("\"map enlarge.\" 10 is too large for these data"), std::string::npos) << text;
     form.edits[Edit4] = text.substr(from, to - from);
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(warning(), "") << form.edits[Edit4];
 }
 
@@ -231,9 +232,9 @@ TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
     }
     dir.Write("distances.dat", "of an earlier run");
     // The map of an earlier run on show.
-    ws.map.Resize(3);
-    ResetView(ws.view, ws.map);
-    RunMrpMds(form);
+    session.map.Resize(3);
+    ResetView(session.view, session.map);
+    RunMrpMds(form, session);
     EXPECT_EQ(dir.Read("distances.dat"), "of an earlier run");  // a refused run writes no file
     EXPECT_EQ(form.memo.back(), r.line);
     EXPECT_EQ(form.outcome, r.file == "<cancel>" ? Outcome::Cancelled : Outcome::Refused);
@@ -242,10 +243,10 @@ TEST_P(MrpMdsRefusals, EndTheRunWithTheirLine) {
     }
     // A refusal leaves the map cleared; a cancelled choice does not touch it.
     if (r.file == "<cancel>") {
-        EXPECT_EQ(ws.map.n, 3);
+        EXPECT_EQ(session.map.n, 3);
         EXPECT_EQ(form.map.drawings, 0);
     } else {
-        EXPECT_EQ(ws.map.n, 0);
+        EXPECT_EQ(session.map.n, 0);
         EXPECT_GE(form.map.drawings, 1);
         EXPECT_TRUE(ShapesShown(form.map, "ellipse").empty());
     }
@@ -300,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MrpMdsRun, AMissingFileIsNamedOnTheStatusLine) {
     form.Choose(dir.File("absent.txt"));
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_EQ(form.memo.back(), "invalid input data.");
     EXPECT_EQ(form.status.back(),
               "refused: invalid input data. \u2014 cannot open " + dir.File("absent.txt"));
@@ -311,9 +312,9 @@ TEST_F(MrpMdsRun, AMatrixFileIsMappedWithoutADump) {
     form.Choose(dir.File("m.txt"));
     form.edits[Edit12] = "3";
     form.edits[Edit13] = "0";
-    form.onEvents = [] { StopRun(); };
-    RunMrpMds(form);
-    EXPECT_EQ(ws.map.n, 3);
+    form.onEvents = [&] { StopRun(session); };
+    RunMrpMds(form, session);
+    EXPECT_EQ(session.map.n, 3);
     EXPECT_NE(std::find(form.memo.begin(), form.memo.end(), "mean distance: 1.500"), form.memo.end());
     EXPECT_EQ(dir.Read("distances.dat"), "");
 }

@@ -9,7 +9,7 @@
 #include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -19,27 +19,28 @@ using Lines = std::vector<std::string>;
 // 20 x 20 grid, and four input vectors, as after a SOC run.
 class Picking : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
-        ws.PickEnabled = true;
-        ws.SocMode = 1;
-        ws.map.Resize(3);
-        ws.map.size[1] = ws.map.size[2] = 20;
-        ws.view.zoom = 1.0f;
-        ws.view.angle = kRunViewAngle;
-        ws.view.projected.assign(4 * 3, 0.0);
-        ws.prototypes.Resize(3, 2);
+        session = Session{};
+        session.PickEnabled = true;
+        session.SocMode = 1;
+        session.map.Resize(3);
+        session.map.size[1] = session.map.size[2] = 20;
+        session.view.zoom = 1.0f;
+        session.view.angle = kRunViewAngle;
+        session.view.projected.assign(4 * 3, 0.0);
+        session.prototypes.Resize(3, 2);
         for (int p = 1; p <= 3; ++p) {
-            ws.view.Projected(p)[1] = ws.view.Projected(p)[2] = p;
-            ws.prototypes.Vector(p)[1] = static_cast<float>(p);
-            ws.prototypes.Weights(p)[1] = ws.prototypes.Weights(p)[2] = 1;
+            session.view.Projected(p)[1] = session.view.Projected(p)[2] = p;
+            session.prototypes.Vector(p)[1] = static_cast<float>(p);
+            session.prototypes.Weights(p)[1] = session.prototypes.Weights(p)[2] = 1;
         }
-        ws.table = TableOf({{2, 0}, {2.3f, 0}, {5, 0}, {2, 3}});
-        ws.VectorDim = 2;
+        session.table = TableOf({{2, 0}, {2.3f, 0}, {5, 0}, {2, 3}});
+        session.VectorDim = 2;
     }
     // Where prototype p shows on the map panel.
-    std::pair<int, int> At(int p) const { return WhereShown(ws.view, ws.map, p); }
-    void PickAt(int p) { PickPrototype(form, At(p).first, At(p).second); }
+    std::pair<int, int> At(int p) const { return WhereShown(session.view, session.map, p); }
+    void PickAt(int p) { PickPrototype(form, session, At(p).first, At(p).second); }
 
     FakeForm form;
 };
@@ -47,65 +48,65 @@ protected:
 // A pick writes the scores of the table's vectors, and no entry past them.
 TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     form.edits[Edit16] = "0.5";
-    ws.MakeRoom(5);
-    std::fill(ws.ItemScore.begin() + 1, ws.ItemScore.end(), 7.0f);
-    PickPrototype(form, At(2).first, At(2).second + 1);  // beside prototype 2
-    EXPECT_EQ(ws.PanelItem, 2);
-    EXPECT_EQ(ws.PickedItem, 2);
+    session.MakeRoom(5);
+    std::fill(session.ItemScore.begin() + 1, session.ItemScore.end(), 7.0f);
+    PickPrototype(form, session, At(2).first, At(2).second + 1);  // beside prototype 2
+    EXPECT_EQ(session.PanelItem, 2);
+    EXPECT_EQ(session.PickedItem, 2);
     EXPECT_EQ(form.edits[Edit1], "2");
     // Item 2 lies 0.3 / sqrt(3) from prototype 2.
     EXPECT_EQ(form.memo, (Lines{" ", "1", "2", "2"}));
-    EXPECT_EQ(ws.ItemMark[1], 1);
-    EXPECT_EQ(ws.ItemScore[2], 2.0f);
-    EXPECT_EQ(ws.ItemMark[3], 0);
-    EXPECT_EQ(ws.ItemScore[3], 0.0f);
-    EXPECT_EQ(ws.ItemScore[4], 0.0f);
-    EXPECT_EQ(ws.ItemScore[5], 7.0f);
+    EXPECT_EQ(session.ItemMark[1], 1);
+    EXPECT_EQ(session.ItemScore[2], 2.0f);
+    EXPECT_EQ(session.ItemMark[3], 0);
+    EXPECT_EQ(session.ItemScore[3], 0.0f);
+    EXPECT_EQ(session.ItemScore[4], 0.0f);
+    EXPECT_EQ(session.ItemScore[5], 7.0f);
     EXPECT_EQ(form.panel.drawings, 1);
 }
 
 TEST_F(Picking, TheSimilarityTestIsStrict) {
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(2, 2), 0.3f / std::sqrt(3.0f));
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(session, 2, 2), 0.3f / std::sqrt(3.0f));
     form.edits[Edit16] = "0";
     PickAt(2);
     EXPECT_EQ(form.memo, (Lines{" ", "2"}));
-    ws.prototypes.Vector(2)[1] = 2.3f;  // item 2 now at distance 0
+    session.prototypes.Vector(2)[1] = 2.3f;  // item 2 now at distance 0
     form.edits[Edit16] = "abc";
     PickAt(2);
     EXPECT_EQ(form.memo, (Lines{" ", "2"}));
 }
 
 TEST_F(Picking, AnyPointInThePanelPicksTheNearestAndTiesGoToTheLowerNumber) {
-    PickPrototype(form, 600, 30);
-    EXPECT_EQ(ws.PanelItem, 3);
-    ws.view.Projected(1)[2] = ws.view.Projected(2)[2] = 1;
+    PickPrototype(form, session, 600, 30);
+    EXPECT_EQ(session.PanelItem, 3);
+    session.view.Projected(1)[2] = session.view.Projected(2)[2] = 1;
     const int x1 = At(1).first, x2 = At(2).first;
     ASSERT_EQ((x1 + x2) % 2, 0);
-    PickPrototype(form, (x1 + x2) / 2, At(1).second);  // halfway between prototypes 1 and 2
-    EXPECT_EQ(ws.PanelItem, 1);
+    PickPrototype(form, session, (x1 + x2) / 2, At(1).second);  // halfway between prototypes 1 and 2
+    EXPECT_EQ(session.PanelItem, 1);
 }
 
 // The distance weighs each component and divides by one plus the weights;
 // over the components a vector has, scaled up to all of them; a vector
 // with none is never listed.
 TEST_F(Picking, TheDistanceWeighsEachComponentAndDividesByOnePlusTheWeights) {
-    ws.prototypes.Weights(1)[1] = 0.5f;
-    ws.prototypes.Weights(1)[2] = 0.25f;
+    session.prototypes.Weights(1)[1] = 0.5f;
+    session.prototypes.Weights(1)[2] = 0.25f;
     // (2, 3) against (1, 0)
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt((1 * 0.5f + 9 * 0.25f) / 1.75f));
-    ws.table.Row(4)[1] = NAN;
-    ws.table.missing[4] = 1;
-    EXPECT_FLOAT_EQ(ItemPrototypeDistance(4, 1), std::sqrt(2 * 9 * 0.25f / 1.75f));
-    ws.table.Row(4)[2] = NAN;
-    ws.table.missing[4] = 2;
-    EXPECT_TRUE(std::isnan(ItemPrototypeDistance(4, 1)));
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(session, 4, 1), std::sqrt((1 * 0.5f + 9 * 0.25f) / 1.75f));
+    session.table.Row(4)[1] = NAN;
+    session.table.missing[4] = 1;
+    EXPECT_FLOAT_EQ(ItemPrototypeDistance(session, 4, 1), std::sqrt(2 * 9 * 0.25f / 1.75f));
+    session.table.Row(4)[2] = NAN;
+    session.table.missing[4] = 2;
+    EXPECT_TRUE(std::isnan(ItemPrototypeDistance(session, 4, 1)));
     form.edits[Edit16] = "1e9";
     PickAt(2);
     EXPECT_EQ(form.memo, (Lines{" ", "1", "2", "3", "2"}));
 }
 
 TEST_F(Picking, NothingHappensWhilePickingIsOff) {
-    ws.PickEnabled = false;
+    session.PickEnabled = false;
     PickAt(2);
     EXPECT_EQ(form.memo, Lines{"Memo1"});
     EXPECT_EQ(form.panel.drawings, 0);
@@ -124,11 +125,11 @@ std::vector<Shape> PanelLines(const FakeForm& form, std::uint32_t colour, int wi
 // the red zero line at the level of 0; a red bar for each component's
 // weight, as long as the weight, about the panel's middle row.
 TEST_F(Picking, ThePanelDrawsThePrototypeTheMarkedVectorsAndTheWeights) {
-    ws.PanelItem = 2;  // (2, 0)
-    ws.MakeRoom(4);
-    ws.ItemMark[1] = 1;  // (2, 0)
-    ws.prototypes.Weights(2)[2] = 0.5f;
-    DrawFeaturePanel(form);
+    session.PanelItem = 2;  // (2, 0)
+    session.MakeRoom(4);
+    session.ItemMark[1] = 1;  // (2, 0)
+    session.prototypes.Weights(2)[2] = 0.5f;
+    DrawFeaturePanel(form, session);
     const int right = form.panel.Width() - 1, mid = (form.panel.Height() - 1) / 2;
 
     const auto prototype = PanelLines(form, kBlack, 4);
@@ -172,11 +173,11 @@ TEST_F(Picking, ThePanelDrawsThePrototypeTheMarkedVectorsAndTheWeights) {
 
 // After an MRP-MDS run the panel shows the item picked, its own vector.
 TEST_F(Picking, ThePanelShowsAnInputItemAfterAnMrpMdsRun) {
-    ws.SocMode = 0;
-    ws.PanelItem = 4;  // (2, 3)
-    ws.MakeRoom(4);
-    ws.ItemMark[1] = 1;  // (2, 0)
-    DrawFeaturePanel(form);
+    session.SocMode = 0;
+    session.PanelItem = 4;  // (2, 3)
+    session.MakeRoom(4);
+    session.ItemMark[1] = 1;  // (2, 0)
+    DrawFeaturePanel(form, session);
     const auto item = PanelLines(form, kBlack, 4), marked = PanelLines(form, kDarkGreen);
     ASSERT_EQ(item.size(), 2u);
     ASSERT_EQ(marked.size(), 2u);
@@ -185,9 +186,10 @@ TEST_F(Picking, ThePanelShowsAnInputItemAfterAnMrpMdsRun) {
 }
 
 TEST(PanelBeforeAnyRun, DrawsAnEmptyFrame) {
-    FreshWorkspace();
+    Session session;
+    session = Session{};
     FakeForm form;
-    DrawFeaturePanel(form);
+    DrawFeaturePanel(form, session);
     const auto shown = ShapesShown(form.panel);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].op, "rect");

@@ -10,7 +10,7 @@
 #include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -44,8 +44,9 @@ std::string Lf(const std::string& crlf) {
 
 class Reload : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
+        session = Session{};
         dir.Write("items.txt", Items(40, 5));
         form.Choose(dir.File("items.txt"));
         form.edits[Edit12] = "40";
@@ -54,9 +55,9 @@ protected:
         form.choices.seed = 1;  // runs that repeat each other
     }
     void TrainAndForget() {
-        RunSoc(form, 2000);
-        trained = ws.prototypes;
-        FreshWorkspace();  // a new start of the program
+        RunSoc(form, session, 2000);
+        trained = session.prototypes;
+        session = Session{};  // a new start of the program
         form.map = RecordingCanvas(641, 633);
         form.panel = RecordingCanvas(265, 217);
     }
@@ -73,12 +74,12 @@ protected:
 
 TEST_F(Reload, RestoresASocRunFromItsFiles) {
     TrainAndForget();
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo, Expected(6, 6));
-    EXPECT_EQ(ws.prototypes.k, 6);
-    EXPECT_TRUE(ws.PickEnabled);
-    EXPECT_EQ(ws.SocMode, 1);
-    EXPECT_EQ(ws.view.mode, kViewNumbers);
+    EXPECT_EQ(session.prototypes.k, 6);
+    EXPECT_TRUE(session.PickEnabled);
+    EXPECT_EQ(session.SocMode, 1);
+    EXPECT_EQ(session.view.mode, kViewNumbers);
     const std::vector<Shape> texts = ShapesShown(form.map, "text");
     EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
                             [](const Shape& t) { return t.text.find_first_not_of("0123456789") == std::string::npos; }),
@@ -86,10 +87,10 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
     // Each mark's size follows the vectors its prototype holds.
     std::vector<int> radius(7), members(7);
     for (int k = 1; k <= 6; ++k) {
-        const auto [x, y] = WhereShown(ws.view, ws.map, k);
+        const auto [x, y] = WhereShown(session.view, session.map, k);
         for (const Shape& s : ShapesShown(form.map, "ellipse"))
             if (s.CentreX() == x && s.CentreY() == y) radius[static_cast<std::size_t>(k)] = s.Radius();
-        members[static_cast<std::size_t>(k)] = AssignVectors(ws.prototypes, ws.table, 5).members[static_cast<std::size_t>(k)];
+        members[static_cast<std::size_t>(k)] = AssignVectors(session.prototypes, session.table, 5).members[static_cast<std::size_t>(k)];
     }
     for (std::size_t a = 1; a <= 6; ++a)
         for (std::size_t b = 1; b <= 6; ++b)
@@ -102,20 +103,20 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
     EXPECT_GT(radius[static_cast<std::size_t>(most - members.begin())],
               radius[static_cast<std::size_t>(fewest - members.begin())]);
     for (int k = 1; k <= 6; ++k)
-        for (int q = 1; q <= 5; ++q) EXPECT_NEAR(ws.prototypes.Vector(k)[q], trained.Vector(k)[q], 0.0005);
-    EXPECT_FLOAT_EQ(ws.distances.largest, 22.0f);
-    EXPECT_FLOAT_EQ(ws.table.Row(2)[1], (0.25f + 0.01f) * 10);
+        for (int q = 1; q <= 5; ++q) EXPECT_NEAR(session.prototypes.Vector(k)[q], trained.Vector(k)[q], 0.0005);
+    EXPECT_FLOAT_EQ(session.distances.largest, 22.0f);
+    EXPECT_FLOAT_EQ(session.table.Row(2)[1], (0.25f + 0.01f) * 10);
 
     // Picking and the tree work on the prototypes.
-    PickPrototype(form, 320, 316);
-    ASSERT_GE(ws.PanelItem, 1);
+    PickPrototype(form, session, 320, 316);
+    ASSERT_GE(session.PanelItem, 1);
     const auto panelTexts = form.panel.Calls("text");
-    EXPECT_TRUE(std::any_of(panelTexts.begin(), panelTexts.end(), [](const CanvasCall& t) {
-        return t.text.rfind("prototype " + std::to_string(ws.PanelItem), 0) == 0;
+    EXPECT_TRUE(std::any_of(panelTexts.begin(), panelTexts.end(), [&](const CanvasCall& t) {
+        return t.text.rfind("prototype " + std::to_string(session.PanelItem), 0) == 0;
     }));
     form.memo.clear();
     form.edits[Edit7] = "1000";
-    DrawMinimumTree(form);
+    DrawMinimumTree(form, session);
     EXPECT_EQ(form.memo.size(), 5u);  // six prototypes joined by five links, in their own units
 }
 
@@ -123,7 +124,7 @@ TEST_F(Reload, ReadsLfFilesAsWellAsCrLf) {
     TrainAndForget();
     dir.Write("soc.dat", Lf(dir.Read("soc.dat")));
     dir.Write("weights.dat", Lf(dir.Read("weights.dat")));
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo, Expected(6, 6));
 }
 
@@ -135,54 +136,54 @@ TEST_F(Reload, RefusesPrototypesAndWeightsOfDifferentCounts) {
     for (const char* cut : {"weights.dat", "soc.dat"}) {
         dir.Write("soc.dat", soc);
         dir.Write("weights.dat", weights);
-        ReloadSocResults(form);
-        ASSERT_EQ(ws.map.n, 6);
+        ReloadSocResults(form, session);
+        ASSERT_EQ(session.map.n, 6);
         dir.Write(cut, dir.Read(cut).substr(0, dir.Read(cut).find('\n') + 1));
-        ReloadSocResults(form);
+        ReloadSocResults(form, session);
         const bool socCut = std::string(cut) == "soc.dat";
         EXPECT_EQ(form.memo, Expected(socCut ? 1 : 6, socCut ? 6 : 1));
         EXPECT_EQ(form.status.back(),
                   Format("refused: soc.dat holds %s, weights.dat %d: the two are not of one SOC run",
                          socCut ? "1 prototype" : "6 prototypes", socCut ? 6 : 1));
-        EXPECT_EQ(ws.map.n, 0) << "the map before is not left on show";
+        EXPECT_EQ(session.map.n, 0) << "the map before is not left on show";
     }
 }
 
 // No prototypes: the counts, an empty map, and nothing left to pick from a
 // run before.
 TEST_F(Reload, StopsAfterTheCountsWhenThereAreNoPrototypes) {
-    ws.map.Resize(3);  // a map before
-    ws.PickEnabled = true;
-    ReloadSocResults(form);
+    session.map.Resize(3);  // a map before
+    session.PickEnabled = true;
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo, Expected(0, 0));
-    EXPECT_EQ(ws.map.n, 0);
+    EXPECT_EQ(session.map.n, 0);
     EXPECT_EQ(form.map.Calls("ellipse").size(), 0u);
-    EXPECT_FALSE(ws.PickEnabled);
+    EXPECT_FALSE(session.PickEnabled);
     EXPECT_EQ(form.outcome, Outcome::Refused);
     dir.Write("weights.dat", "");
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo.back(), "0");
 }
 
 TEST_F(Reload, ReadsTheWholeInputSizeAndRefusesBadSizes) {
     dir.Write("items.txt", CrLf(Items(1000, 5)));
     form.edits[Edit12] = "1000";
-    ReloadSocResults(form);
-    EXPECT_EQ(ws.table.rows, 1000);
+    ReloadSocResults(form, session);
+    EXPECT_EQ(session.table.rows, 1000);
     EXPECT_EQ(form.memo.back(), "0");
 
     form.edits[Edit12] = "1001";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo.back(), "max size: 1000");
     form.edits[Edit12] = "0";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo.back(), "max size: 1000");
     form.edits[Edit12] = "40";
     form.edits[Edit13] = "65";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo.back(), "max dim: 64");
     form.edits[Edit13] = "0";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo.back(), "max dim: 64");
 }
 
@@ -190,11 +191,11 @@ TEST_F(Reload, ReadsTheWholeInputSizeAndRefusesBadSizes) {
 TEST_F(Reload, ACancelledChoiceChangesNothing) {
     form.Choose("");
     form.edits[Edit16] = "2.75";
-    ReloadSocResults(form);
+    ReloadSocResults(form, session);
     EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
     EXPECT_EQ(form.status.back(), "cancelled: no file chosen");
-    EXPECT_EQ(ws.SimilarityDist, 50.0f);
-    EXPECT_EQ(ws.SocMode, 0);
+    EXPECT_EQ(session.SimilarityDist, 50.0f);
+    EXPECT_EQ(session.SocMode, 0);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -27,25 +27,26 @@ std::string Sample(const char* name) {
 }
 
 // SOC with 2000 steps.
-void ShortSoc(Form& form) {
-    RunSoc(form, 2000);
+void ShortSoc(Form& form, Session& session) {
+    RunSoc(form, session, 2000);
 }
 
 class RunState : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
+        session = Session{};
         dir.Write("iris.txt", Sample("iris-150x4.txt"));
         dir.Write("cancer.txt", Sample("cancer-89x26.txt"));
     }
 
     // A run on a sample, stopped at its first redraw.
-    void Run(void (*button)(Form&), const char* file, std::map<int, std::string> edits) {
+    void Run(void (*button)(Form&, Session&), const char* file, std::map<int, std::string> edits) {
         form = FakeForm();
         form.Choose(dir.File(file));
         for (const auto& [edit, text] : edits) form.edits[edit] = text;
-        form.onEvents = [] { StopRun(); };
-        button(form);
+        form.onEvents = [&] { StopRun(session); };
+        button(form, session);
     }
     // The largest item number in clusters.dat.
     int LargestClustered() const {
@@ -65,38 +66,38 @@ const std::map<int, std::string> kIris = {{Edit12, "200"}, {Edit13, "4"},   {Edi
 TEST_F(RunState, RunsGoOnWithTheRowsTheFileHas) {
     Run(RunMrpMds, "iris.txt", kIris);
     EXPECT_NE(std::find(form.memo.begin(), form.memo.end(), "data No: 150,  dim: 4"), form.memo.end());
-    EXPECT_EQ(ws.map.n, 150);
+    EXPECT_EQ(session.map.n, 150);
     EXPECT_EQ(LargestClustered(), 150);
 
     Run(ShortSoc, "iris.txt", kIris);
-    EXPECT_EQ(ws.table.rows, 150);
+    EXPECT_EQ(session.table.rows, 150);
     EXPECT_EQ(LargestClustered(), 150);
 
     Run(ReloadSocResults, "iris.txt", kIris);
-    EXPECT_EQ(ws.table.rows, 150);
+    EXPECT_EQ(session.table.rows, 150);
 }
 
 // The reload shows the vectors at the scale the SOC run trained them at, so
 // picking finds what it found after the run.
 TEST_F(RunState, ReloadTakesTheVectorsAtTheTrainingScale) {
     Run(ShortSoc, "cancer.txt", {});
-    const std::vector<float> trained(ws.table.Row(89) + 1, ws.table.Row(89) + 27);
-    FreshWorkspace();
+    const std::vector<float> trained(session.table.Row(89) + 1, session.table.Row(89) + 27);
+    session = Session{};
     Run(ReloadSocResults, "cancer.txt", {});
-    EXPECT_EQ(std::vector<float>(ws.table.Row(89) + 1, ws.table.Row(89) + 27), trained);
+    EXPECT_EQ(std::vector<float>(session.table.Row(89) + 1, session.table.Row(89) + 27), trained);
 }
 
 // Prototypes carry no colour or bar from the clusters of an earlier MRP-MDS
 // run: with the bars shown, every mark is black and every bar flat.
 TEST_F(RunState, SocAndReloadDrawNoClustersOfAnEarlierMap) {
-    for (void (*button)(Form&) : {ShortSoc, ReloadSocResults}) {
+    for (void (*button)(Form&, Session&) : {ShortSoc, ReloadSocResults}) {
         Run(RunMrpMds, "iris.txt", kIris);
-        ASSERT_GT(ws.clusters.count, 0);
+        ASSERT_GT(session.clusters.count, 0);
         Run(button, "cancer.txt", {});
-        ASSERT_EQ(ws.map.n, 20);
-        ws.view.mode = kViewBars;
-        ws.view.showLegend = false;
-        RedrawMap(form);
+        ASSERT_EQ(session.map.n, 20);
+        session.view.mode = kViewBars;
+        session.view.showLegend = false;
+        RedrawMap(form, session);
         const auto marks = ShapesShown(form.map, "ellipse");
         EXPECT_EQ(marks.size(), 20u);
         for (const Shape& mark : marks) EXPECT_EQ(mark.fill, kBlack);
@@ -113,7 +114,7 @@ TEST_F(RunState, AMapIsCentredOnlyOnItsOwnAxes) {
     auto oneAxis = kIris;
     oneAxis[Edit11] = "1";
     Run(RunMrpMds, "iris.txt", oneAxis);
-    for (int i = 1; i <= 150; ++i) ASSERT_EQ(ws.view.Projected(i)[2], 10.0) << i;
+    for (int i = 1; i <= 150; ++i) ASSERT_EQ(session.view.Projected(i)[2], 10.0) << i;
 }
 
 }  // namespace

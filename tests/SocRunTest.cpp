@@ -18,7 +18,7 @@
 #include "text/Numbers.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -41,8 +41,9 @@ constexpr int kSteps = 5000;  // a short training
 
 class SocRun : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
+        session = Session{};
         dir.Write("items.txt", Items(30, 6));
         form.Choose(dir.File("items.txt"));
         form.edits[Edit12] = "30";
@@ -63,9 +64,9 @@ protected:
 struct PanelPoint {
     int x, y;
 };
-PanelPoint MarkPixel(int p) {
-    const PixelScale pixels = MapPixelScale(ws.view, ws.map, kMapPanelWidth, kMapPanelHeight);
-    const MapPixel at = PixelOf(pixels, ws.view.Projected(p)[1], ws.view.Projected(p)[2]);
+PanelPoint MarkPixel(const Session& session, int p) {
+    const PixelScale pixels = MapPixelScale(session.view, session.map, kMapPanelWidth, kMapPanelHeight);
+    const MapPixel at = PixelOf(pixels, session.view.Projected(p)[1], session.view.Projected(p)[2]);
     return {at.x, pixels.h1 - at.yUp};
 }
 
@@ -76,19 +77,19 @@ PanelPoint MarkPixel(int p) {
 TEST_F(SocRun, TheLastRedrawShowsTheSettledMapOrTheOneBeforeTheLastFit) {
     for (const bool settle : {true, false}) {
         form.choices.settle = settle;
-        RunSoc(form, kSteps);
+        RunSoc(form, session, kSteps);
         EXPECT_EQ(form.status.back().rfind(settle ? "SOC finished: 5,000 steps, map settled in 1,000, "
                                                   : "SOC finished: 5,000 steps in ",
                                            0),
                   0u)
             << form.status.back();
-        ASSERT_EQ(ws.map.n, 5);
-        const std::vector<double> shown = ws.view.projected;
-        MapCentre(ws.view, ws.map, 2);
-        ws.view.zoom = 1.0f;
-        ws.view.zoomStep = 1.0;
-        TransformView(ws.view, ws.map, 5);
-        EXPECT_EQ(ws.view.projected != shown, !settle);
+        ASSERT_EQ(session.map.n, 5);
+        const std::vector<double> shown = session.view.projected;
+        MapCentre(session.view, session.map, 2);
+        session.view.zoom = 1.0f;
+        session.view.zoomStep = 1.0;
+        TransformView(session.view, session.map, 5);
+        EXPECT_EQ(session.view.projected != shown, !settle);
     }
 }
 
@@ -96,7 +97,7 @@ TEST_F(SocRun, TheLastRedrawShowsTheSettledMapOrTheOneBeforeTheLastFit) {
 // "init kész" and a progress line per 1000 steps. The files hold the
 // prototypes as trained and every item once.
 TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     ASSERT_EQ(form.memo.size(), 8u + 5u);
     EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6),
               (Lines{dir.File("items.txt"), dir.File("soc.dat"), dir.File("weights.dat"),
@@ -110,10 +111,10 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
         EXPECT_EQ(outer, 0.5);
         EXPECT_EQ(inner, 0.5);
     }
-    EXPECT_EQ(ws.prototypes.k, 5);
-    EXPECT_EQ(ws.SocMode, 1);
-    EXPECT_TRUE(ws.PickEnabled);
-    EXPECT_EQ(ws.view.mode, kViewNumbers);
+    EXPECT_EQ(session.prototypes.k, 5);
+    EXPECT_EQ(session.SocMode, 1);
+    EXPECT_TRUE(session.PickEnabled);
+    EXPECT_EQ(session.view.mode, kViewNumbers);
 
     ReadReport report;
     const ResultRows vectors = ReadResultFile(LoadStoredFile(dir.File("soc.dat")), 6, 0, report);
@@ -122,8 +123,8 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     ASSERT_EQ(weights.count, 5);
     for (int k = 1; k <= 5; ++k)
         for (int q = 1; q <= 6; ++q) {
-            EXPECT_NEAR(vectors.Vector(k)[q], ws.prototypes.Vector(k)[q], 0.0005);
-            EXPECT_NEAR(weights.Vector(k)[q], ws.prototypes.Weights(k)[q], 0.0005);
+            EXPECT_NEAR(vectors.Vector(k)[q], session.prototypes.Vector(k)[q], 0.0005);
+            EXPECT_NEAR(weights.Vector(k)[q], session.prototypes.Weights(k)[q], 0.0005);
         }
 
     std::istringstream clusters(dir.Read("clusters.dat"));
@@ -136,8 +137,8 @@ TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
 }
 
 TEST_F(SocRun, StopStillWritesTheThreeFiles) {
-    form.onEvents = [] { StopRun(); };
-    RunSoc(form, kSteps);
+    form.onEvents = [&] { StopRun(session); };
+    RunSoc(form, session, kSteps);
     EXPECT_FALSE(dir.Read("soc.dat").empty());
     EXPECT_FALSE(dir.Read("weights.dat").empty());
     EXPECT_FALSE(dir.Read("clusters.dat").empty());
@@ -153,7 +154,7 @@ TEST_F(SocRun, EveryItemKeepsTrainingSoTheLoopAlwaysRedraws) {
     form.edits[Edit12] = "2";
     form.edits[Edit13] = "2";
     form.edits[Edit14] = "1";
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     const auto init = std::find(form.memo.begin(), form.memo.end(), "init k\xC3\xA9sz");
     EXPECT_EQ(form.memo.end() - init - 1, kSteps / 1000) << "a progress line per 1000 steps";
 }
@@ -162,7 +163,7 @@ TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
     form.edits[Edit14] = "0";
     form.edits[Edit8] = "0.1";
     form.edits[Edit9] = "1";
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     // The listing, then " " before the mean start error.
     const auto listing = std::find(form.memo.begin(), form.memo.end(), "centr.    prob.");
     const auto init = std::find(listing, form.memo.end(), "init k\xC3\xA9sz");
@@ -172,13 +173,13 @@ TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
         return line.rfind("No. of clusters: ", 0) == 0;
     });
     ASSERT_NE(clusters, init);
-    EXPECT_EQ(ParseInt(clusters->substr(17)), ws.prototypes.k);
-    EXPECT_GT(ws.prototypes.k, 0);
+    EXPECT_EQ(ParseInt(clusters->substr(17)), session.prototypes.k);
+    EXPECT_GT(session.prototypes.k, 0);
     EXPECT_FALSE(dir.Read("soc.dat").empty());
     // The prototypes are drawn as themselves: no item's cluster mark or bar.
-    for (int k = 1; k <= ws.prototypes.k; ++k) {
-        EXPECT_EQ(ws.clusters.marks[static_cast<std::size_t>(k)], ClusterMark()) << k;
-        EXPECT_EQ(ws.clusters.probability[static_cast<std::size_t>(k)], 0.0f) << k;
+    for (int k = 1; k <= session.prototypes.k; ++k) {
+        EXPECT_EQ(session.clusters.marks[static_cast<std::size_t>(k)], ClusterMark()) << k;
+        EXPECT_EQ(session.clusters.probability[static_cast<std::size_t>(k)], 0.0f) << k;
     }
 }
 
@@ -190,48 +191,48 @@ TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
 TEST_F(SocRun, ItsNumbersAreInTheFilesUnitsWhateverTheTrainingScale) {
     for (const double scale : {1.0, 0.5}) {
         dir.Write("items.txt", Items(30, 6, scale));
-        RunSoc(form, kSteps);
+        RunSoc(form, session, kSteps);
         ASSERT_EQ(form.outcome, Outcome::Finished);
-        EXPECT_EQ(ws.table.scale, scale == 1.0 ? 1.0f : 10.0f);
+        EXPECT_EQ(session.table.scale, scale == 1.0 ? 1.0f : 10.0f);
         double sum = 0;
         for (int i = 1; i <= 30; ++i) {
             double squares = 0;
             for (int q = 1; q <= 6; ++q) {
-                const double d = static_cast<double>(ws.table.Row(i)[q]) -
-                                 ws.prototypes.Vector(ws.ItemMark[static_cast<std::size_t>(i)])[q];
+                const double d = static_cast<double>(session.table.Row(i)[q]) -
+                                 session.prototypes.Vector(session.ItemMark[static_cast<std::size_t>(i)])[q];
                 squares += d * d;
             }
-            sum += std::sqrt(squares) / ws.table.scale;
+            sum += std::sqrt(squares) / session.table.scale;
         }
         const std::string& text = form.status.back();
         EXPECT_NEAR(ParseReal(text.substr(text.find("quantisation error ") + 19)), sum / 30, 0.0005) << text;
     }
 
     float largest = 0;
-    for (int q = 1; q <= 30; ++q) largest = std::max(largest, ItemPrototypeDistance(q, 1) / ws.table.scale);
+    for (int q = 1; q <= 30; ++q) largest = std::max(largest, ItemPrototypeDistance(session, q, 1) / session.table.scale);
     form.edits[Edit16] = Format("%.6f", static_cast<double>(largest) * 1.01);
-    const PanelPoint at = MarkPixel(1);
-    PickPrototype(form, at.x, at.y);
-    ASSERT_EQ(ws.PickedItem, 1);
+    const PanelPoint at = MarkPixel(session, 1);
+    PickPrototype(form, session, at.x, at.y);
+    ASSERT_EQ(session.PickedItem, 1);
     EXPECT_EQ(form.memo.size(), 1u + 30u + 1u);  // the blank line, every vector, the prototype
 }
 
 // Trained prototypes on a table with a class show its colours at the end;
 // the marks of a table without one, and those in training, stay as they were.
 TEST_F(SocRun, EndsColouredByClassOnATableWithOne) {
-    RunSoc(form, kSteps);
-    EXPECT_FALSE(ws.view.colourByClass);
+    RunSoc(form, session, kSteps);
+    EXPECT_FALSE(session.view.colourByClass);
     std::string classed = "a\tb\tc\td\te\tf\tkind\n";
     std::istringstream rows(Items(30, 6));
     int i = 0;
     for (std::string row; std::getline(rows, row); ++i) classed += row + (i % 3 ? "\tx\n" : "\ty\n");
     dir.Write("items.txt", classed);
-    RunSoc(form, kSteps);
-    EXPECT_TRUE(ws.view.colourByClass);
-    EXPECT_EQ(static_cast<int>(ws.facts.members.size()), ws.prototypes.k + 1);
+    RunSoc(form, session, kSteps);
+    EXPECT_TRUE(session.view.colourByClass);
+    EXPECT_EQ(static_cast<int>(session.facts.members.size()), session.prototypes.k + 1);
     form.edits[Edit12] = "0";  // refused: nothing of the last run's prototypes stays
-    RunSoc(form, kSteps);
-    EXPECT_TRUE(ws.facts.members.empty());
+    RunSoc(form, session, kSteps);
+    EXPECT_TRUE(session.facts.members.empty());
 }
 
 // The "char. distance" an MRP initialisation suggests is the one MRP-MDS
@@ -244,9 +245,9 @@ TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
     form.edits[Edit8] = "0";
     form.edits[Edit14] = "0";
     const std::string hint = "try 0.509: the items form clusters there (mean distance 2.545)";
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     EXPECT_NE(form.status.back().find(hint), std::string::npos) << form.status.back();
 }
 
@@ -254,30 +255,30 @@ TEST_F(SocRun, SuggestsTheCharDistanceOfMrpMds) {
 // entries with the prototypes': what the tool shows of a prototype stays,
 // and a click while the map settles after the training changes no file.
 TEST_F(SocRun, APickLeavesThePrototypesOwnScores) {
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     const std::string unpicked = dir.Read("soc.dat");
-    std::fill(ws.ItemScore.begin(), ws.ItemScore.end(), 0.0f);  // a run starts from them
+    std::fill(session.ItemScore.begin(), session.ItemScore.end(), 0.0f);  // a run starts from them
     int redraws = 0;
     form.onEvents = [&] {
-        if (++redraws > kSteps / 1000) PickPrototype(form, 320, 316);  // settling
+        if (++redraws > kSteps / 1000) PickPrototype(form, session, 320, 316);  // settling
     };
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     form.onEvents = nullptr;
     ASSERT_GT(redraws, kSteps / 1000);
     EXPECT_EQ(dir.Read("soc.dat"), unpicked);
 
-    const PanelPoint at = MarkPixel(1);
-    const std::string before = MarkDescription(form, at.x, at.y);
+    const PanelPoint at = MarkPixel(session, 1);
+    const std::string before = MarkDescription(form, session, at.x, at.y);
     ASSERT_EQ(before.rfind("prototype 1: ", 0), 0u) << before;
-    PickPrototype(form, at.x, at.y);
-    EXPECT_EQ(MarkDescription(form, at.x, at.y), before);
+    PickPrototype(form, session, at.x, at.y);
+    EXPECT_EQ(MarkDescription(form, session, at.x, at.y), before);
 }
 
 // Early in a run the feature-vector panel shows prototype 1, whatever an
 // earlier pick left.
 TEST_F(SocRun, ThePanelShowsPrototypeOneEarlyInTheRun) {
-    ws.PanelItem = 3;
-    RunSoc(form, kSteps);
+    session.PanelItem = 3;
+    RunSoc(form, session, kSteps);
     int titles = 0;
     for (const CanvasCall& t : form.panel.Calls("text"))
         if (t.text.rfind("prototype ", 0) == 0) {
@@ -295,12 +296,12 @@ TEST_F(SocRun, ValuesAroundAMillionTrainAsAnyOthers) {
     form.edits[Edit12] = "40";
     form.edits[Edit13] = "3";
     form.edits[Edit14] = "4";
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     ASSERT_EQ(form.outcome, Outcome::Finished);
     const std::string& text = form.status.back();
     EXPECT_GT(ParseReal(text.substr(text.find("quantisation error ") + 19)), 0.0) << text;
     EXPECT_LE(ParseInt(text.substr(text.find("empty prototypes ") + 17)), 1) << text;
-    for (int i = 1; i <= 40; ++i) EXPECT_GE(ws.ItemMark[static_cast<std::size_t>(i)], 1) << i;
+    for (int i = 1; i <= 40; ++i) EXPECT_GE(session.ItemMark[static_cast<std::size_t>(i)], 1) << i;
 }
 
 // A vector none of whose components used is present is in no prototype:
@@ -311,7 +312,7 @@ TEST_F(SocRun, AVectorWithoutAComponentUsedIsInNoPrototype) {
     for (int i = 0; i < 3; ++i) items += "NA\tNA\t0.5\t0.5\t0.5\t0.5\n";
     dir.Write("items.txt", items);
     form.edits[Edit13] = "2";
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     ASSERT_EQ(form.outcome, Outcome::Finished);
     EXPECT_NE(std::find(form.status.begin(), form.status.end(),
                         "warning: 3 vectors have none of the 2 components used: they are in no prototype"),
@@ -321,7 +322,7 @@ TEST_F(SocRun, AVectorWithoutAComponentUsedIsInNoPrototype) {
     for (int item = 0; clusters >> item;) ++listed;
     EXPECT_EQ(listed, 27);
     form.edits[Edit16] = "1000";
-    PickPrototype(form, 320, 316);
+    PickPrototype(form, session, 320, 316);
     EXPECT_EQ(form.memo.size(), 1u + 27u + 1u);  // the blank line, the vectors in a prototype, the pick
 }
 
@@ -330,7 +331,7 @@ TEST_F(SocRun, AVectorWithoutAComponentUsedIsInNoPrototype) {
 TEST_F(SocRun, LargeValuesListTheFirstHundredAlarmSteps) {
     dir.Write("big.txt", Items(30, 6, 50000));
     form.Choose(dir.File("big.txt"));
-    RunSoc(form, 3000);
+    RunSoc(form, session, 3000);
     const auto training = std::find(form.memo.begin(), form.memo.end(), "init k\xC3\xA9sz");
     EXPECT_EQ(std::count_if(training, form.memo.end(),
                             [](const std::string& line) { return line.find(' ') == std::string::npos; }),
@@ -362,7 +363,7 @@ class SocRefusals : public SocRun, public ::testing::WithParamInterface<SocRefus
 TEST_P(SocRefusals, EndTheRunBeforeTrainingWithoutFiles) {
     for (const char* name : {"soc.dat", "weights.dat", "clusters.dat"}) dir.Write(name, "earlier");
     for (const auto& [edit, text] : GetParam().edits) form.edits[edit] = text;
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     EXPECT_EQ(form.memo.back(), GetParam().line);
     EXPECT_EQ(form.outcome, Outcome::Refused);
     for (const char* name : {"soc.dat", "weights.dat", "clusters.dat"})
@@ -382,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SocRun, CancelledDialogAndMrpInitOverFourHundredItemsAreRefused) {
     form.Choose("");
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     EXPECT_EQ(form.memo, (Lines{"", "invalid filename"}));
 
     dir.Write("many.txt", Items(401, 3));
@@ -390,7 +391,7 @@ TEST_F(SocRun, CancelledDialogAndMrpInitOverFourHundredItemsAreRefused) {
     form.edits[Edit12] = "401";
     form.edits[Edit13] = "3";
     form.edits[Edit14] = "0";
-    RunSoc(form, kSteps);
+    RunSoc(form, session, kSteps);
     EXPECT_EQ(form.memo.back(), "max size: 400");
     EXPECT_FALSE(ResultsWritten());
 }
@@ -401,12 +402,12 @@ TEST_F(SocRun, AThousandVectorsOfSixtyFourComponentsAreAccepted) {
     form.edits[Edit12] = "1000";
     form.edits[Edit13] = "64";
     form.edits[Edit14] = "400";
-    RunSoc(form, 1000);
-    EXPECT_EQ(ws.table.rows, 1000);
-    EXPECT_EQ(ws.prototypes.k, 400);
+    RunSoc(form, session, 1000);
+    EXPECT_EQ(session.table.rows, 1000);
+    EXPECT_EQ(session.prototypes.k, 400);
     EXPECT_FALSE(dir.Read("soc.dat").empty());
-    EXPECT_GE(ws.ItemMark[1000], 1);
-    EXPECT_LE(ws.ItemMark[1000], 400);
+    EXPECT_GE(session.ItemMark[1000], 1);
+    EXPECT_LE(session.ItemMark[1000], 400);
 }
 
 }  // namespace

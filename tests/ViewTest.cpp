@@ -8,27 +8,28 @@
 #include "support/FakeForm.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
 class ViewState : public ::testing::Test {
 protected:
+    Session session;
     void SetUp() override {
-        FreshWorkspace();
-        ws.map.Resize(3);
-        ws.map.size[1] = ws.map.size[2] = 20;
+        session = Session{};
+        session.map.Resize(3);
+        session.map.size[1] = session.map.size[2] = 20;
         const float coords[3][3] = {{2, 4, 6}, {8, 10, 1}, {5, 1, 2}};
         for (int i = 0; i < 3; ++i)
-            for (int a = 0; a < 3; ++a) ws.map.Point(i + 1)[a + 1] = coords[i][a];
-        ResetView(ws.view, ws.map);
-        MapCentre(ws.view, ws.map, 3);
+            for (int a = 0; a < 3; ++a) session.map.Point(i + 1)[a + 1] = coords[i][a];
+        ResetView(session.view, session.map);
+        MapCentre(session.view, session.map, 3);
     }
     FakeForm form;
 };
 
 TEST_F(ViewState, ResetGivesTheIdentityViewAndThePlainProjection) {
-    const View& v = ws.view;
+    const View& v = session.view;
     EXPECT_EQ(v.matrix[1][1], 1.0);
     EXPECT_EQ(v.matrix[2][2], 1.0);
     EXPECT_EQ(v.matrix[3][1], 0.0);
@@ -44,23 +45,23 @@ TEST_F(ViewState, ResetGivesTheIdentityViewAndThePlainProjection) {
 }
 
 TEST_F(ViewState, MapCentreKeepsTheAxesItDoesNotCompute) {
-    MapCentre(ws.view, ws.map, 2);
-    ws.map.Point(1)[3] = 100;
-    MapCentre(ws.view, ws.map, 2);
-    EXPECT_DOUBLE_EQ(ws.view.centre[3], 3.0);
+    MapCentre(session.view, session.map, 2);
+    session.map.Point(1)[3] = 100;
+    MapCentre(session.view, session.map, 2);
+    EXPECT_DOUBLE_EQ(session.view.centre[3], 3.0);
 }
 
 TEST_F(ViewState, TransformCentresTheCentroidOnHalfTheExtent) {
-    ws.map.size[1] = 25;
-    TransformView(ws.view, ws.map, 5);
+    session.map.size[1] = 25;
+    TransformView(session.view, session.map, 5);
     double x = 0, y = 0;
     for (int i = 1; i <= 3; ++i) {
-        x += ws.view.Projected(i)[1];
-        y += ws.view.Projected(i)[2];
+        x += session.view.Projected(i)[1];
+        y += session.view.Projected(i)[2];
     }
     EXPECT_DOUBLE_EQ(x / 3, 12.0);  // 25 / 2 in integers
     EXPECT_DOUBLE_EQ(y / 3, 10.0);
-    EXPECT_DOUBLE_EQ(ws.view.Projected(1)[1], 2 - 5 + 12);
+    EXPECT_DOUBLE_EQ(session.view.Projected(1)[1], 2 - 5 + 12);
 }
 
 TEST_F(ViewState, RotStep2Applied444TimesTurnsAboutOnce) {
@@ -70,7 +71,7 @@ TEST_F(ViewState, RotStep2Applied444TimesTurnsAboutOnce) {
         double t[5][5] = {};
         for (int q = 1; q <= 4; ++q)
             for (int p = 1; p <= 2; ++p)
-                for (int r = 1; r <= 4; ++r) t[q][p] += ws.view.rotation[2][q][r] * m[r][p];
+                for (int r = 1; r <= 4; ++r) t[q][p] += session.view.rotation[2][q][r] * m[r][p];
         std::copy(&t[0][0], &t[0][0] + 25, &m[0][0]);
     }
     const double step = std::acos(0.9999) * 180 / M_PI;  // about 0.8103 degrees
@@ -85,7 +86,7 @@ TEST_F(ViewState, EachRotationTurnsItsOwnPlaneItsOwnWay) {
     const double c = 0.9999 * 0.9999 - (1 - 0.9999 * 0.9999);  // cos and sin of two steps
     const double s = 2 * 0.9999 * std::sqrt(1 - 0.9999 * 0.9999);
     const struct {
-        void (*press)(Form&);
+        void (*press)(Form&, Session&);
         double view[3][2];
     } presses[] = {
         {RotateAxes23, {{1, 0}, {0, c}, {0, s}}},   // Rot1: axes 2 and 3
@@ -93,38 +94,38 @@ TEST_F(ViewState, EachRotationTurnsItsOwnPlaneItsOwnWay) {
         {RotateAxes13, {{c, 0}, {0, 1}, {-s, 0}}},  // Rot3: axes 1 and 3
     };
     for (const auto& p : presses) {
-        ResetView(ws.view, ws.map);
-        p.press(form);
+        ResetView(session.view, session.map);
+        p.press(form, session);
         for (int r = 1; r <= 3; ++r)
             for (int q = 1; q <= 2; ++q)
-                EXPECT_NEAR(ws.view.matrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
+                EXPECT_NEAR(session.view.matrix[r][q], p.view[r - 1][q - 1], 1e-12) << r << q;
     }
     EXPECT_EQ(form.map.drawings, 3);
 }
 
 TEST_F(ViewState, SizeUpAndDownMultiplyTheScaleOnceEach) {
-    SizeUp(form);
-    EXPECT_DOUBLE_EQ(ws.view.centre[5], 1.1);
-    for (int i = 0; i < 2; ++i) SizeUp(form);
-    for (int i = 0; i < 3; ++i) SizeDown(form);
+    SizeUp(form, session);
+    EXPECT_DOUBLE_EQ(session.view.centre[5], 1.1);
+    for (int i = 0; i < 2; ++i) SizeUp(form, session);
+    for (int i = 0; i < 3; ++i) SizeDown(form, session);
     // Three steps up and three down do not come back exactly.
-    EXPECT_EQ(ws.view.centre[5], 1.0000000000000002);
+    EXPECT_EQ(session.view.centre[5], 1.0000000000000002);
 }
 
 // A placed row of a map of all rows is drawn without its name: a long one
 // takes no room from the fitted map.
 TEST_F(ViewState, FitLeavesNoRoomForThePlacedRowsNames) {
-    ws.table = TableOf({{0}, {0}, {0}});
-    ws.view.mode = kViewNames;
-    ws.landmarks.count = 2;
-    ws.landmarks.fileRow = {0, 1, 2, 3};
+    session.table = TableOf({{0}, {0}, {0}});
+    session.view.mode = kViewNames;
+    session.landmarks.count = 2;
+    session.landmarks.fileRow = {0, 1, 2, 3};
     for (int i = 1; i <= 3; ++i)
-        ws.map.Point(i)[1] = 9.0f * static_cast<float>(i);  // wide: the labels' side decides
+        session.map.Point(i)[1] = 9.0f * static_cast<float>(i);  // wide: the labels' side decides
     double scale[2];
     for (const int placedName : {0, 1}) {
-        ws.table.names = {"", "a", "b", placedName ? std::string(60, 'x') : "c"};
-        FitMap(form);
-        scale[placedName] = ws.view.centre[5];
+        session.table.names = {"", "a", "b", placedName ? std::string(60, 'x') : "c"};
+        FitMap(form, session);
+        scale[placedName] = session.view.centre[5];
     }
     EXPECT_EQ(scale[1], scale[0]);
 }
@@ -142,16 +143,16 @@ TEST_F(ViewState, ViewCyclesTheLabelsAndEdgeLimAddsABlankLine) {
                    {kViewNumbers, true, kViewNames},
                    {kViewNames, true, kViewBars}};
     for (const auto& p : presses) {
-        ws.table = TableOf({{0}, {0}, {0}});
-        if (p.named) ws.table.names = {"", "a", "b", "c"};
-        ws.view.mode = p.from;
-        SwitchLabels(form);
-        EXPECT_EQ(ws.view.mode, p.to) << p.from << " " << p.named;
+        session.table = TableOf({{0}, {0}, {0}});
+        if (p.named) session.table.names = {"", "a", "b", "c"};
+        session.view.mode = p.from;
+        SwitchLabels(form, session);
+        EXPECT_EQ(session.view.mode, p.to) << p.from << " " << p.named;
     }
     form.memo.clear();
-    ShowEdges(form);
-    ShowEdges(form);
-    EXPECT_TRUE(ws.view.showEdges);
+    ShowEdges(form, session);
+    ShowEdges(form, session);
+    EXPECT_TRUE(session.view.showEdges);
     EXPECT_EQ(form.memo, (std::vector<std::string>{" ", " "}));
 }
 
@@ -183,12 +184,13 @@ TEST(PixelMapping, FarAndNotANumberCoordinatesStayFarOutside) {
 // Before any run every button that redraws, and a click on the panel, show
 // the white panel alone.
 TEST(BeforeAnyRun, ViewButtonsDrawOnlyTheBackground) {
-    FreshWorkspace();
+    Session session;
+    session = Session{};
     FakeForm form;
     int presses = 0;
     for (auto* button : {SizeUp, SizeDown, RotateAxes23, RotateAxes12, RotateAxes13, SwitchLabels, ShowEdges,
                          SwitchLegend, RedrawMap}) {
-        button(form);
+        button(form, session);
         EXPECT_EQ(form.map.drawings, ++presses);
         const auto shown = ShapesShown(form.map);
         ASSERT_EQ(shown.size(), 1u) << presses;

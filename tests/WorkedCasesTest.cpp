@@ -11,6 +11,7 @@
 #include "handlers/RunControl.h"
 #include "handlers/TreeButton.h"
 #include "support/FakeForm.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -41,11 +42,14 @@ void PrintTo(const WorkedCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class WorkedCases : public ::testing::TestWithParam<WorkedCase> {};
+class WorkedCases : public ::testing::TestWithParam<WorkedCase> {
+protected:
+    Session session;
+};
 
 TEST_P(WorkedCases, MatchTheRunFromTheListingToTheTree) {
     const WorkedCase& c = GetParam();
-    FreshWorkspace();
+    session = Session{};
     TempDir dir;
     dir.Write("input.txt", ReadCase(c.name, "input.txt"));
     FakeForm form;
@@ -57,8 +61,8 @@ TEST_P(WorkedCases, MatchTheRunFromTheListingToTheTree) {
     form.edits[Edit9] = c.noiseLimit;
     form.edits[Edit10] = c.neighbourLimit;
     form.edits[Edit11] = "2";
-    form.onEvents = [] { StopRun(); };  // the map loop is not part of these cases
-    RunMrpMds(form);
+    form.onEvents = [&] { StopRun(session); };  // the map loop is not part of these cases
+    RunMrpMds(form, session);
 
     // The output paths and the input's come first, in the folder of the input.
     std::vector<std::string> expected = LinesOf(ReadCase(c.name, "messages.txt"));
@@ -71,7 +75,7 @@ TEST_P(WorkedCases, MatchTheRunFromTheListingToTheTree) {
     for (const auto& [threshold, file] : c.trees) {
         form.memo.clear();
         form.edits[Edit7] = threshold;
-        DrawMinimumTree(form);
+        DrawMinimumTree(form, session);
         EXPECT_EQ(form.memo, LinesOf(ReadCase(c.name, file))) << "threshold " << threshold;
     }
 }

@@ -32,7 +32,7 @@
 #include "handlers/TreeButton.h"
 #include "handlers/ViewButtons.h"
 #include "view/MapDrawing.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 #include "writers/Coordinates.h"
 #include "writers/MapPicture.h"
 
@@ -51,7 +51,7 @@ struct ButtonSpec {
     const char* name;
     int left, top, width, height;
     const char* caption;
-    void (*action)(Form&);
+    TForm1::Action action;
 };
 
 struct EditSpec {
@@ -66,12 +66,12 @@ struct LabelSpec {
     int pixels;
 };
 
-void PressSoc(Form& form) {
-    RunSoc(form);
+void PressSoc(Form& form, Session& session) {
+    RunSoc(form, session);
 }
 
 // The runs a suggestion presses again.
-bool IsRun(void (*action)(Form&)) {
+bool IsRun(TForm1::Action action) {
     return action == RunMrpMds || action == PressSoc || action == ReloadSocResults;
 }
 
@@ -138,7 +138,7 @@ void TForm1::BuildControls() {
     // the feature-vector panel draws it again.
     connect(PaintBox1, &PaintBox::Clicked, this, [this] { Act(RedrawMap); });
     connect(PaintBox1, &PaintBox::MouseUp, this,
-            [this](Qt::MouseButton, int x, int y) { Handle([=, this] { PickPrototype(*this, x, y); }); });
+            [this](Qt::MouseButton, int x, int y) { Handle([=, this] { PickPrototype(*this, session_, x, y); }); });
     connect(PaintBox1, &PaintBox::Wheel, this, [this](int notches) {
         for (int i = 0; i < std::abs(notches); ++i) Act(notches > 0 ? SizeUp : SizeDown);
     });
@@ -147,7 +147,7 @@ void TForm1::BuildControls() {
 
     const ButtonSpec buttons[] = {
         {&TForm1::Button2, "Button2", 224, 8, 57, 25, "MRP-MDS", RunMrpMds},
-        {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", [](Form&) { StopRun(); }},
+        {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", [](Form&, Session& session) { StopRun(session); }},
         {&TForm1::Button10, "Button10", 352, 8, 51, 25, "SOC", PressSoc},
         {&TForm1::Button9, "Button9", 400, 8, 49, 25, "reload", ReloadSocResults},
         {&TForm1::Button4, "Button4", 496, 8, 57, 25, "Size up", SizeUp},
@@ -222,7 +222,7 @@ void TForm1::BuildControls() {
     StatusLine = new StatusText(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
-    StatusLine->SetHintWanted([] { return !RunGuard::RunInProgress() && ws.shown.kind != MapKind::None; });
+    StatusLine->SetHintWanted([this] { return !RunInProgress(session_) && session_.shown.kind != MapKind::None; });
     connect(StatusLine, &StatusText::LineChosen, this, &TForm1::ApplySuggestionOf);
 
     const LabelSpec labels[] = {
@@ -357,7 +357,7 @@ std::string TForm1::ColumnsControl() {
 
 void TForm1::ApplySuggestion(Suggestion::Field field) {
     const auto offer = offers_.find(field);
-    if (RunGuard::RunInProgress() || offer == offers_.end() || !lastRun_ || lastFile_.isEmpty()) return;
+    if (RunInProgress(session_) || offer == offers_.end() || !lastRun_ || lastFile_.isEmpty()) return;
     const Suggestion s = offer->second.suggestion;
     if (s.field == Suggestion::Enlargement) SetEditText(Edit4, s.value);
     if (s.field == Suggestion::CharDistance) SetEditText(Edit8, s.value);
@@ -381,7 +381,7 @@ std::optional<ReadOptions> TForm1::ShowColumnsDialog(const QString& file, const 
 }
 
 void TForm1::ChooseColumns() {
-    if (RunGuard::RunInProgress()) return;
+    if (RunInProgress(session_)) return;
     if (lastFile_.isEmpty()) {
         const QStringList names = ShowOpenDialog(lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_);
         if (names.isEmpty()) return;
@@ -456,18 +456,18 @@ void TForm1::Handle(const std::function<void()>& handler) {
     }
     Memo1->Flush();
     StatusLine->Refresh();
-    if (closePending_ && !RunGuard::RunInProgress()) close();
+    if (closePending_ && !RunInProgress(session_)) close();
 }
 
-void TForm1::Act(void (*action)(Form&)) {
-    if (IsRun(action) && !RunGuard::RunInProgress()) lastRun_ = action;
-    Handle([this, action] { action(*this); });
+void TForm1::Act(Action action) {
+    if (IsRun(action) && !RunInProgress(session_)) lastRun_ = action;
+    Handle([this, action] { action(*this, session_); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!RunGuard::RunInProgress()) return event->accept();
+    if (!RunInProgress(session_)) return event->accept();
     // The run ends at its next event-processing point; the window closes then.
-    ws.StopRequested = true;
+    session_.StopRequested = true;
     closePending_ = true;
     event->ignore();
 }
@@ -515,13 +515,13 @@ bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
 }
 
 void TForm1::ShowMarkTip(int x, int y) {
-    const std::string text = MarkDescription(*this, x, y);
+    const std::string text = MarkDescription(*this, session_, x, y);
     if (text.empty()) return QToolTip::hideText();
     QToolTip::showText(PaintBox1->mapToGlobal(QPoint(x, y)), QString::fromStdString(text), PaintBox1);
 }
 
 bool TForm1::MapShown() {
-    if (ws.shown.kind != MapKind::None) return true;
+    if (session_.shown.kind != MapKind::None) return true;
     SayDone("no map yet: run MRP-MDS or SOC, or reload, first");
     return false;
 }
@@ -557,7 +557,7 @@ void TForm1::Save(const QString& chosen, const QString& path, const char* what,
     // the runs keep beside it, or a folder.
     for (const QString& name : {chosen, path})
         if (const std::string problem =
-                OutputNameProblem(QFile::encodeName(name).toStdString(), ws.shown.input);
+                OutputNameProblem(QFile::encodeName(name).toStdString(), session_.shown.input);
             !problem.empty())
             return SayDone("error: not saved: " + problem);
     SayDone(WrittenText(write(QFile::encodeName(path).toStdString()), what));
@@ -571,11 +571,11 @@ void TForm1::SavePicture() {
                        QDir(lastFolder_).filePath("map.png"), PictureFilters(), type);
     if (name.isEmpty()) return;
     Save(name, WithExtension(name, type), "map picture",
-         [](const std::string& path) { return WriteMapPicture(ws.Scene(), ShownMapCaption(), path); });
+         [this](const std::string& path) { return WriteMapPicture(session_.Scene(), ShownMapCaption(session_), path); });
 }
 
 void TForm1::SaveTable(const char* title, const char* suggested, const char* what,
-                       Written (*write)(const Workspace&, const std::string&)) {
+                       Written (*write)(const Session&, const std::string&)) {
     if (!MapShown()) return;
     QString type;
     const QString name = ShowSaveDialog(QString::fromUtf8(title), QDir(lastFolder_).filePath(suggested),
@@ -583,17 +583,17 @@ void TForm1::SaveTable(const char* title, const char* suggested, const char* wha
     if (name.isEmpty()) return;
     QString path = name;
     if (!path.endsWith(".tsv", Qt::CaseInsensitive)) path += ".tsv";
-    Save(name, path, what, [write](const std::string& to) { return write(ws, to); });
+    Save(name, path, what, [this, write](const std::string& to) { return write(session_, to); });
 }
 
 void TForm1::SaveItems() {
-    if (ws.shown.kind == MapKind::MrpMds)
+    if (session_.shown.kind == MapKind::MrpMds)
         return SayDone("no item file of an MRP-MDS map: its coordinates (Ctrl+E) give each item's cluster");
     SaveTable("Save each item's prototype", "items.tsv", "items", WriteSocItems);
 }
 
 void TForm1::CopyPicture() {
     if (!MapShown()) return;
-    QApplication::clipboard()->setImage(MapImage(ws.Scene(), ShownMapCaption(), 1));
+    QApplication::clipboard()->setImage(MapImage(session_.Scene(), ShownMapCaption(session_), 1));
     SayDone("map picture copied to the clipboard");
 }

@@ -24,13 +24,18 @@
 #include "window/StatusText.h"
 #include "writers/SavedFile.h"
 
-struct Workspace;
+#include "session/Session.h"
 
 class TForm1 : public QWidget, public Form {
     Q_OBJECT
 
 public:
     explicit TForm1(QWidget* parent = nullptr);
+
+    // What a button does: a handler of the form and the window's session.
+    using Action = void (*)(Form&, Session&);
+    // The map on show and what the runs carry from one to the next.
+    Session& session() { return session_; }
 
     // Form
     std::string EditText(EditId edit) override;
@@ -80,7 +85,7 @@ private:
     // Runs a handler; an error escaping it is shown in a message box and the
     // window goes on.
     void Handle(const std::function<void()>& handler);
-    void Act(void (*action)(Form&));
+    void Act(Action action);
     void BuildControls();
     void PlaceOnScreen();
     // The file chosen: its folder is where the next dialog starts.
@@ -107,7 +112,7 @@ private:
     void SavePicture();
     // A tab-separated table of the map, written by `write`.
     void SaveTable(const char* title, const char* suggested, const char* what,
-                   Written (*write)(const Workspace&, const std::string&));
+                   Written (*write)(const Session&, const std::string&));
     void SaveItems();
     void CopyPicture();
 
@@ -123,7 +128,8 @@ private:
     QString lastFolder_;  // of the last file chosen in this session
     QString lastFile_;    // the last file chosen, which "columns…" shows and a suggestion runs on
     bool rerun_ = false;  // the next file choice takes lastFile_ without the dialog
-    void (*lastRun_)(Form&) = nullptr;
+    Action lastRun_ = nullptr;
+    Session session_;
     std::set<EditId> typed_;          // "Input size" and "Vect. dim" as typed for the runs on lastFile_
     std::set<EditId> typedSinceRun_;  // and as typed since the last run took its file
     struct Offer {

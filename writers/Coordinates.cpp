@@ -8,7 +8,7 @@
 #include "soc/SocFit.h"
 #include "text/Numbers.h"
 #include "text/TsvFields.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ void AddItem(std::string& text, const Table& items, int i, int number) {
 }
 
 // A map of all rows says which rows were landmarks.
-std::string MrpMdsText(const Workspace& shown, int n, int axes) {
+std::string MrpMdsText(const Session& shown, int n, int axes) {
     const Table& items = shown.table;
     const Landmarks& landmarks = shown.landmarks;
     std::string header = ItemHeader(items) + "\tcluster\tprobability";
@@ -101,7 +101,7 @@ std::string MrpMdsText(const Workspace& shown, int n, int axes) {
     });
 }
 
-std::string PrototypesText(const Workspace& shown, int n) {
+std::string PrototypesText(const Session& shown, int n) {
     const Table& vectors = shown.table;
     const int dim = std::clamp(shown.VectorDim, 0, shown.prototypes.width);
     const bool classes = vectors.HasClasses();
@@ -129,12 +129,12 @@ std::string PrototypesText(const Workspace& shown, int n) {
 
 }  // namespace
 
-std::string CoordinatesText(const Workspace& shown) {
+std::string CoordinatesText(const Session& shown) {
     const int n = shown.Scene().Points();
     return shown.shown.kind == MapKind::MrpMds ? MrpMdsText(shown, n, shown.shown.axes) : PrototypesText(shown, n);
 }
 
-std::string SocItemsText(const Workspace& shown) {
+std::string SocItemsText(const Session& shown) {
     const Table& vectors = shown.table;
     const SocAssignment& assigned = shown.Assignment();
     return EveryDataRow(ItemHeader(vectors) + "\tprototype\tdistance\n", vectors, vectors.rows,
@@ -161,10 +161,10 @@ Written WriteText(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-Written WriteCoordinates(const Workspace& shown, const std::string& path) {
+Written WriteCoordinates(const Session& shown, const std::string& path) {
     return WriteText(path, CoordinatesText(shown));
 }
 
-Written WriteSocItems(const Workspace& shown, const std::string& path) {
+Written WriteSocItems(const Session& shown, const std::string& path) {
     return WriteText(path, SocItemsText(shown));
 }

@@ -17,17 +17,17 @@
 
 #include <string>
 
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 #include "writers/SavedFile.h"
 
-// Of the map the Workspace shows.
-std::string CoordinatesText(const Workspace& shown);
-Written WriteCoordinates(const Workspace& shown, const std::string& path);
+// Of the map the Session shows.
+std::string CoordinatesText(const Session& shown);
+Written WriteCoordinates(const Session& shown, const std::string& path);
 
 // After SOC or reload, a line per data row as above: row, item, name and
 // class (when the table has them), the prototype it belongs to as the map
 // numbers it and its distance to it as the quantisation error measures it;
 // both empty for a vector in no prototype, all but the row for a row
 // without values.
-std::string SocItemsText(const Workspace& shown);
-Written WriteSocItems(const Workspace& shown, const std::string& path);
+std::string SocItemsText(const Session& shown);
+Written WriteSocItems(const Session& shown, const std::string& path);

@@ -23,7 +23,7 @@
 #include "handlers/MrpMdsRun.h"
 #include "handlers/RunControl.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 #include "writers/Coordinates.h"
 
 namespace {
@@ -660,7 +660,7 @@ TEST_F(CommandLine, AStoppedPlacementListsEveryRow) {
     std::string rows;
     for (int i = 0; i < 100000; ++i) rows += Format("%d\t%d\t%d\t%d\n", i % 97, i % 89, i * 7 % 83, i % 13);
     dir.Write("big.txt", rows);
-    ws.Reset();
+    Session session;
     FakeForm form;
     form.Choose(File("big.txt"));
     form.edits[Edit8] = "20";
@@ -668,9 +668,9 @@ TEST_F(CommandLine, AStoppedPlacementListsEveryRow) {
     form.choices.seed = 1;
     form.map.shown = false;
     form.onEvents = [&] {
-        if (form.eventPumps == 2100) StopRun();
+        if (form.eventPumps == 2100) StopRun(session);
     };
-    RunMrpMds(form);
+    RunMrpMds(form, session);
     ASSERT_EQ(form.outcome, Outcome::Stopped);
     const auto line = [&](const char* start) {
         return std::find_if(form.status.begin(), form.status.end(),
@@ -680,9 +680,9 @@ TEST_F(CommandLine, AStoppedPlacementListsEveryRow) {
     ASSERT_NE(ended, form.status.end()) << form.status.back();
     EXPECT_LT(ended, kept);
     EXPECT_NE(ended->find("; fit not measured: stopped"), std::string::npos) << *ended;
-    const int unplaced = 100000 - ws.map.n;
+    const int unplaced = 100000 - session.map.n;
     EXPECT_GT(unplaced, 0);
-    std::istringstream lines(CoordinatesText(ws));
+    std::istringstream lines(CoordinatesText(session));
     int count = 0, empty = 0;
     for (std::string row; std::getline(lines, row); ++count) empty += row.find("\t\t\t\t\t\t\t\t") != std::string::npos;
     EXPECT_EQ(count, 100001);
@@ -817,10 +817,18 @@ TEST_F(CommandLine, ANamedDistanceMatrixIsReadAsOne) {
     dir.Write("dist.txt", Lines(
                               rows, header + "\n", ' ',
                               [](std::size_t r) { return Format("\"%zu\" ", r + 1); }, kNothing));
-    const Result r = Itemmap({"mrp-mds", File("dist.txt"), "--char-distance", "0.51"});
+    const Result r = Itemmap({"mrp-mds", File("dist.txt"), "--char-distance", "0.51", "--tsv", File("dist.tsv")});
     ASSERT_EQ(r.status, kExitFinished) << r.out << r.err;
     EXPECT_NE(r.out.find("\n150\nmean distance: 2.545\n"), std::string::npos) << r.out;
-    EXPECT_EQ(ws.table.Name(150), "150");
+    const std::string map = ReadFile(File("dist.tsv"));
+    const std::size_t last = map.find("\n150\t");
+    ASSERT_NE(last, std::string::npos) << map;
+    std::istringstream fields(map.substr(last + 1));
+    std::string row, item, name;
+    std::getline(fields, row, '\t');
+    std::getline(fields, item, '\t');
+    std::getline(fields, name, '\t');
+    EXPECT_EQ(name, "150");
 }
 
 // A missing value takes no part: the distance is over the components both

@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
-#include "workspace/Workspace.h"
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -17,7 +16,6 @@ std::string ReadFile(const std::string& path) {
 }
 
 Result Itemmap(std::vector<std::string> args) {
-    ws.Reset();
     args.insert(args.begin(), "itemmap");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());

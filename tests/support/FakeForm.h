@@ -122,8 +122,6 @@ private:
     std::string path_;
 };
 
-// Puts the Workspace back to its program-start state.
-void FreshWorkspace();
 
 // A table of the rows given, a row's missing components not a number.
 Table TableOf(const std::vector<std::vector<float>>& rows);

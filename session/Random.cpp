@@ -1,4 +1,4 @@
-#include "workspace/Random.h"
+#include "session/Random.h"
 
 #include <algorithm>
 #include <ctime>

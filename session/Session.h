@@ -1,7 +1,8 @@
-// What the tool keeps from one button press to the next: the map on show
+// What a face keeps from one button press to the next: the map on show
 // and what it was made from, how it is looked at, what a pick marked, and
-// the few values a run takes from the one before it. Only the handlers
-// use it; the computations take its parts as arguments.
+// the few values a run takes from the one before it. Each face owns one
+// and hands it to the handlers beside the form; the computations take its
+// parts as arguments.
 #pragma once
 
 #include <string>
@@ -16,7 +17,6 @@
 #include "view/MapScene.h"
 #include "view/TreeLinks.h"
 #include "view/View.h"
-#include "workspace/Random.h"
 
 // Which run placed the map's points.
 enum class MapKind { None, MrpMds, Soc, Reload };
@@ -42,7 +42,7 @@ struct PrototypeFacts {
     std::vector<float> scores;
 };
 
-struct Workspace {
+struct Session {
     // The map on show, and the map a starting run took down (for a refusal
     // to say whose map it clears).
     MapRecord shown, earlier;
@@ -79,7 +79,6 @@ struct Workspace {
 
     bool StopRequested = false;      // set by "STOP", seen by a run at its next redraw
     const char* running = nullptr;   // the run going on, which lets events through: no run starts inside it
-    Random random;
 
     // The vectors of the table assigned to the prototypes over components
     // 1..VectorDim (SOC, reload): made when first asked for, and again only
@@ -92,13 +91,9 @@ struct Workspace {
         return {map, view, distances, clusters, tree, table, facts.classes, facts.members, SocMode == 1, &landmarks};
     }
 
-    // Everything back to how the program starts.
-    void Reset() { *this = Workspace{}; }
     // The map on show and its record cleared, as a refused run leaves them.
     void ClearMap();
     // Room for entries 1..n of the per-item vectors (ItemMark, ItemScore),
     // keeping what they hold.
     void MakeRoom(int n);
 };
-
-extern Workspace ws;

@@ -1,10 +1,8 @@
-#include "workspace/Workspace.h"
+#include "session/Session.h"
 
 #include <algorithm>
 
-Workspace ws;
-
-void Workspace::ClearMap() {
+void Session::ClearMap() {
     map.Resize(0);
     view.projected.clear();
     distances.Resize(0);
@@ -15,12 +13,12 @@ void Workspace::ClearMap() {
     PickEnabled = false;
 }
 
-void Workspace::MakeRoom(int n) {
+void Session::MakeRoom(int n) {
     const auto size = static_cast<std::size_t>(std::max(n, 0)) + 1;
     if (ItemMark.size() < size) ItemMark.resize(size, 0);
     if (ItemScore.size() < size) ItemScore.resize(size, 0.0f);
 }
 
-const SocAssignment& Workspace::Assignment() const {
+const SocAssignment& Session::Assignment() const {
     return assignment.Of(prototypes, table, std::clamp(VectorDim, 0, prototypes.width));
 }
