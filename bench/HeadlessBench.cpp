@@ -37,7 +37,7 @@ public:
                 return DefaultEditText(edit);
         }
     }
-    std::string ChooseFiles(const std::string&) override { return file_ + "\r\n"; }
+    std::string ChooseFiles() override { return file_ + "\r\n"; }
     RunChoices Choices() override {
         RunChoices choices;
         choices.seed = 1;

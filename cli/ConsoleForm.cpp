@@ -64,7 +64,7 @@ void ConsoleForm::MemoSetText(std::string_view text) {
     MemoAppend(text);
 }
 
-std::string ConsoleForm::ChooseFiles(const std::string&) {
+std::string ConsoleForm::ChooseFiles() {
     return file_ + "\r\n";
 }
 

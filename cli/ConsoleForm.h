@@ -28,7 +28,7 @@ public:
     void MemoClear() override {}
     void MemoAppend(std::string_view line) override;
     void MemoSetText(std::string_view text) override;
-    std::string ChooseFiles(const std::string& startFolder) override;
+    std::string ChooseFiles() override;
     void ProcessEvents() override;
     Canvas& MapCanvas() override { return hidden_; }
     Canvas& PanelCanvas() override { return hidden_; }

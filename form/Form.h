@@ -69,9 +69,10 @@ public:
     virtual void MemoAppend(std::string_view line) = 0;
     virtual void MemoSetText(std::string_view text) = 0;
 
-    // Shows the open-file dialog; returns the chosen names, each followed by
-    // CR LF, or an empty text when the dialog was cancelled.
-    virtual std::string ChooseFiles(const std::string& startFolder) = 0;
+    // Shows the open-file dialog, where the face starts it; returns the
+    // chosen names, each followed by CR LF, or an empty text when the dialog
+    // was cancelled.
+    virtual std::string ChooseFiles() = 0;
 
     // Lets the window handle what is pending (clicks on STOP, repaints).
     virtual void ProcessEvents() = 0;

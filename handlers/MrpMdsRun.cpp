@@ -28,7 +28,6 @@
 namespace {
 
 constexpr int kMaxClusters = 30;
-constexpr int kMinMembers = 1;  // for a cluster to be written to clusters.dat
 constexpr float kStepLength = 0.05f * 10;
 constexpr float kRadiusFactor = 1.8f;
 constexpr float kFarWeight = 0.0001f;
@@ -342,7 +341,7 @@ bool ClusterAndWrite(Form& form, Session& session, const MrpMdsOptions& options,
     session.clusters = ClusterPrototypes(session.distances, kMaxClusters, mrp.charDistance.value, mrp.noiseLimit.value,
                                     mrp.neighbourLimit.value, memo);
     int members = 0;
-    const std::string text = ClustersFileText(session.clusters, kMinMembers, members);
+    const std::string text = ClustersFileText(session.clusters, members);
     form.MemoAppend(std::to_string(members));
     if (session.clusters.count == 0)
         form.StatusNote(Format("warning: no cluster found with \"char. distance\" %g; %s",
@@ -416,7 +415,7 @@ RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& optio
     placed.written = written;
     if (!written) return placed;
     int members = 0;
-    const std::string text = ClustersFileText(session.clusters, kMinMembers, members, session.landmarks.fileRow);
+    const std::string text = ClustersFileText(session.clusters, members, session.landmarks.fileRow);
     placed.written = CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
     return placed;
 }

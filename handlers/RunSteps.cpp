@@ -17,13 +17,9 @@
 #include "view/ViewTransform.h"
 #include "session/Session.h"
 
-namespace {
-inline constexpr const char* kDesignedStartFolder = "c:/qorvel/tip-10";
-}  // namespace
-
 std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst) {
     form.MemoClear();
-    const std::string list = form.ChooseFiles(kDesignedStartFolder);
+    const std::string list = form.ChooseFiles();
     std::string first = list.substr(0, list.find('\n'));
     if (!first.empty() && first.back() == '\r') first.pop_back();
     if (!first.empty()) return first;

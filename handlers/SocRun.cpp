@@ -33,7 +33,6 @@ constexpr int kRedrawPeriod = 1000;
 constexpr int kMapRedrawPeriod = 10;  // map steps: two every 200 counted steps, a redraw every 1000
 constexpr int kPanelForcedUntil = 300000;
 constexpr int kMaxMrpClusters = 40;
-constexpr int kMinMembers = 1;
 constexpr double kRadius = 0.5;  // outer and inner: only the winner moves
 // The map's grid and box while the items' distances are taken, then the
 // prototypes' map's.
@@ -133,7 +132,7 @@ bool PrototypesFromClusters(Form& form, Session& session, const SocOptions& opti
         ClusterPrototypes(itemDistances, kMaxMrpClusters, static_cast<float>(mrp.charDistance.value / toFile),
                           mrp.noiseLimit.value, mrp.neighbourLimit.value, memo);
     int members = 0;
-    ClustersFileText(clusters, kMinMembers, members);
+    ClustersFileText(clusters, members);
     form.MemoAppend(std::to_string(members));
     form.MemoAppend(" ");
     if (clusters.count == 0) {

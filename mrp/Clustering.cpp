@@ -173,8 +173,7 @@ std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDi
     return std::nullopt;
 }
 
-std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written,
-                             const std::vector<int>& numbers) {
+std::string ClustersFileText(const Clusters& clusters, int& written, const std::vector<int>& numbers) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
     const auto number = [&](int p) { return numbers.empty() ? p : numbers[static_cast<std::size_t>(p)]; };
     // The items in the order of their numbers.
@@ -187,9 +186,6 @@ std::string ClustersFileText(const Clusters& clusters, int minMembers, int& writ
         const int centre = clusters.centres[static_cast<std::size_t>(c)];
         text += Format("  %d   ", number(centre));
         const auto member = [&](int p) { return clusters.marks[static_cast<std::size_t>(p)].CentreItem() == centre; };
-        int members = 0;
-        for (int p = 1; p <= n; ++p) members += member(p);
-        if (members < minMembers) continue;
         for (const int p : order) {
             if (!member(p)) continue;
             text += Format("%4d ", number(p));

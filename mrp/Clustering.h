@@ -54,10 +54,8 @@ Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charD
 std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDistance, int maxClusters,
                                            float noiseLimit, float neighbourLimit);
 
-// clusters.dat: a block per cluster of at least minMembers members, the
-// centre's number, then its members' (the centre among them), and a line
-// holding one blank. `written` counts the member entries. Items are
-// written as numbers[item] when given (each item's row in the file), in
-// that order.
-std::string ClustersFileText(const Clusters& clusters, int minMembers, int& written,
-                             const std::vector<int>& numbers = {});
+// clusters.dat: a block per cluster, the centre's number, then its
+// members' (the centre among them), and a line holding one blank.
+// `written` counts the member entries. Items are written as numbers[item]
+// when given (each item's row in the file), in that order.
+std::string ClustersFileText(const Clusters& clusters, int& written, const std::vector<int>& numbers = {});

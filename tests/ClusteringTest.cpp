@@ -44,7 +44,7 @@ Clustered Cluster(const DistanceMatrix& d, float dc, float noise, float neighbou
 
 std::string FileText(const Clusters& clusters, int expectedEntries) {
     int written = -1;
-    std::string text = ClustersFileText(clusters, 1, written);
+    std::string text = ClustersFileText(clusters, written);
     EXPECT_EQ(written, expectedEntries);
     return text;
 }

@@ -390,10 +390,6 @@ void PaintBox::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button(), at.x(), at.y());
 }
 
-void PaintBox::mouseDoubleClickEvent(QMouseEvent*) {
-    emit DoubleClicked();
-}
-
 void PaintBox::mouseMoveEvent(QMouseEvent* event) {
     restAt_ = event->position().toPoint();
     rest_.start();

@@ -48,7 +48,6 @@ public:
 
 signals:
     void Clicked();
-    void DoubleClicked();
     void MouseUp(Qt::MouseButton button, int x, int y);
     void Wheel(int notches);    // up positive
     void Rested(int x, int y);  // the pointer stayed at (x, y) for half a second
@@ -60,7 +59,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 

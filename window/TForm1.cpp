@@ -38,7 +38,8 @@
 
 namespace {
 
-// The form's own font is not installed here; this sans face has close metrics.
+// The sans face whose metrics the form's layout was drawn for; the style
+// hint finds the nearest where it is missing.
 QFont SansFont(int pixels) {
     QFont f(QStringLiteral("Liberation Sans"));
     f.setStyleHint(QFont::SansSerif);
@@ -296,19 +297,14 @@ void TForm1::TakeFile(const QString& name) {
 }
 
 // The dialog starts where the last file of this session was chosen, the
-// first time in the folder the caller names, or in the working folder when
-// that is absent: where the user started the tool from.
-std::string TForm1::ChooseFiles(const std::string& startFolder) {
+// first time in the working folder: where the user started the tool from.
+std::string TForm1::ChooseFiles() {
     QStringList names;
     rolesChecked_ = false;
     if (std::exchange(rerun_, false) && !lastFile_.isEmpty()) {
         names << lastFile_;
     } else {
-        const QString asked = QString::fromStdString(startFolder);
-        const QString folder = !lastFolder_.isEmpty()    ? lastFolder_
-                               : QDir(asked).exists()    ? asked
-                                                         : QDir::currentPath();
-        names = ShowOpenDialog(folder);
+        names = ShowOpenDialog(!lastFolder_.isEmpty() ? lastFolder_ : QDir::currentPath());
         if (!names.isEmpty()) TakeFile(names.first());
     }
     if (!names.isEmpty()) typedSinceRun_.clear();  // a cancelled choice keeps them for the next run

@@ -43,7 +43,7 @@ public:
     void MemoClear() override;
     void MemoAppend(std::string_view line) override;
     void MemoSetText(std::string_view text) override;
-    std::string ChooseFiles(const std::string& startFolder) override;
+    std::string ChooseFiles() override;
     void ProcessEvents() override;
     Canvas& MapCanvas() override { return *PaintBox1; }
     Canvas& PanelCanvas() override { return *PaintBox2; }

@@ -69,10 +69,7 @@ public:
     void MemoClear() override { memo.clear(); }
     void MemoAppend(std::string_view line) override { memo.emplace_back(line); }
     void MemoSetText(std::string_view text) override;
-    std::string ChooseFiles(const std::string& startFolder) override {
-        dialogFolders.push_back(startFolder);
-        return chosen;
-    }
+    std::string ChooseFiles() override { return chosen; }
     void ProcessEvents() override {
         ++eventPumps;
         if (onEvents) onEvents();
@@ -101,7 +98,6 @@ public:
     std::optional<Outcome> outcome;  // the last one
     int outside = 0;                 // marks outside the panel at the last redraw
     std::string chosen;
-    std::vector<std::string> dialogFolders;
     int eventPumps = 0;
     std::function<void()> onEvents;
     RecordingCanvas map{kMapPanelWidth, kMapPanelHeight};

@@ -13,7 +13,7 @@ public:
     void MemoClear() override {}
     void MemoAppend(std::string_view) override {}
     void MemoSetText(std::string_view) override {}
-    std::string ChooseFiles(const std::string&) override { return {}; }
+    std::string ChooseFiles() override { return {}; }
     void ProcessEvents() override {}
     Canvas& MapCanvas() override { return canvas_; }
     Canvas& PanelCanvas() override { return canvas_; }
