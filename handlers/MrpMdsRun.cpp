@@ -427,10 +427,10 @@ void RunMrpMds(Form& form, Session& session) {
     if (!guard.Acquired()) return;
     session.StopRequested = false;  // a STOP pressed before this run ends none of its checks
     const StopCheck stop(form, session);
-    const std::optional<std::string> path = ChooseRunFile(form, true);
+    const std::optional<std::string> path = ChooseRunFile(form, FileRun::MrpMds);
     if (!path) return;
     ClearForRun(form, session);
-    FollowFile(form, *path, kMaxMapItems, true);
+    FollowFile(form, *path, FileRun::MrpMds);
     MrpMdsOptions options = ReadMrpMdsOptions(form);
     ItemsRead read;
     read.path = *path;
@@ -469,8 +469,10 @@ void RunMrpMds(Form& form, Session& session) {
         read.Rows() != nullptr ? PlaceAllRows(form, session, options, read, b, written, stop) : RowsPlaced{};
     const long all = kSteps + 1L;
     const auto end = [&] {
-        ReportRunEnd(form, {"MRP-MDS", "", "", "mapped the items", done, all, all, StoppedWhile(placed)}, settled,
-                     written && placed.written, clock.Seconds(), ShownMapFigures(session));
+        ReportRunEnd(form,
+                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written,
+                      StoppedWhile(placed)},
+                     settled, clock.Seconds(), ShownMapFigures(session));
     };
     // A stopped run says so before what it kept; a finished one ends with it.
     const bool stopped = stoppedBefore || placed.Stopped();

@@ -171,11 +171,11 @@ void WarnOfForeignPrototypes(Form& form, Session& session, int dim) {
 void ReloadSocResults(Form& form, Session& session) {
     const RunGuard guard(form, session, "reload");
     if (!guard.Acquired()) return;
-    const std::optional<std::string> path = ChooseRunFile(form, false);
+    const std::optional<std::string> path = ChooseRunFile(form, FileRun::Reload);
     if (!path) return;
     const std::string input(BaseName(*path));
     StartRun(form, session, 1);
-    FollowFile(form, *path, kMaxSocVectors, false);
+    FollowFile(form, *path, FileRun::Reload);
     const ReloadOptions options = ReadReloadOptions(form);
     Prepare(session, options);
     form.MemoAppend(*path);

@@ -17,13 +17,13 @@
 #include "view/ViewTransform.h"
 #include "session/Session.h"
 
-std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst) {
+std::optional<std::string> ChooseRunFile(Form& form, FileRun run) {
     form.MemoClear();
     const std::string list = form.ChooseFiles();
     std::string first = list.substr(0, list.find('\n'));
     if (!first.empty() && first.back() == '\r') first.pop_back();
     if (!first.empty()) return first;
-    if (pathsFirst) ListResultPaths(form, first);
+    if (run == FileRun::MrpMds) ListResultPaths(form, first);
     form.MemoAppend(first);
     form.MemoAppend("invalid filename");
     form.StatusOutcome(Outcome::Cancelled, "no file chosen");
@@ -49,12 +49,13 @@ void StartRun(Form& form, Session& session, int socMode) {
     DrawEmptyPanel(form.PanelCanvas());
 }
 
-void FollowFile(Form& form, const std::string& path, int most, bool matrices) {
+void FollowFile(Form& form, const std::string& path, FileRun run) {
+    const bool map = run == FileRun::MrpMds;
     // With all rows "Input size" does not apply.
     const bool size = form.FieldFollowsFile(Edit12) && !form.Choices().allRows, dim = form.FieldFollowsFile(Edit13);
     if (!size && !dim) return;
     ReadReport report;
-    const FileShape shape = InspectFile(path.c_str(), form.Choices().reading, most, report);
+    const FileShape shape = InspectFile(path.c_str(), form.Choices().reading, map ? kMaxMapItems : kMaxSocVectors, report);
     if (shape.items <= 0) return;
     // The fields that change say so.
     std::string said;
@@ -65,7 +66,7 @@ void FollowFile(Form& form, const std::string& path, int most, bool matrices) {
         said += (said.empty() ? "" : ", ") + Format("%s %d", label, value);
     };
     if (size) follow(Edit12, "Input size", shape.items);
-    if (dim) follow(Edit13, "Vect. dim", matrices && shape.matrix ? 0 : shape.values);
+    if (dim) follow(Edit13, "Vect. dim", map && shape.matrix ? 0 : shape.values);
     if (!said.empty()) form.StatusNote(said + " from " + std::string(BaseName(path)));
 }
 
@@ -159,9 +160,9 @@ std::optional<Table> ReadTrainingVectors(Form& form, Session& session, const std
     return items;
 }
 
-void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
-                  double seconds, const std::string& figures) {
-    if (!written) {
+void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, double seconds,
+                  const std::string& figures) {
+    if (!end.written) {
         form.StatusOutcome(Outcome::Failed,
                            Format("%s %s in %.1f s, but its result files could not be written", end.run,
                                   end.work.c_str(), seconds),

@@ -14,13 +14,17 @@
 #include "handlers/RunControl.h"
 #include "session/Session.h"
 
+// The runs that start from a file: MRP-MDS maps up to 400 items of vectors
+// or of a distance matrix; SOC and reload take up to 1000 vectors.
+enum class FileRun { MrpMds, Soc, Reload };
+
 // Clears Memo1 and shows the file dialog, before anything else changes, so
 // that a cancelled choice leaves the map on show, its record, colours and
 // figures as they were. Returns the first name chosen. On a cancelled
-// choice Memo1 gets its lines (the output paths first when `pathsFirst`,
-// the empty name, "invalid filename"), the status line "cancelled: no file
-// chosen", and the run ends: returns nothing.
-std::optional<std::string> ChooseRunFile(Form& form, bool pathsFirst);
+// choice Memo1 gets its lines (MRP-MDS's output paths first, the empty
+// name, "invalid filename"), the status line "cancelled: no file chosen",
+// and the run ends: returns nothing.
+std::optional<std::string> ChooseRunFile(Form& form, FileRun run);
 
 // The paths of the result files, listed in Memo1: beside the input, or in
 // the folder the face names for them (RunChoices::results).
@@ -34,11 +38,11 @@ ResultPaths ListResultPaths(Form& form, const std::string& input);
 void StartRun(Form& form, Session& session, int socMode);
 
 // "Input size" and "Vect. dim", where they follow the file (see
-// Form::FieldFollowsFile), set from the file at path: its rows up to `most`
-// (the run's limit), its features, or 0 for a square matrix when the run
-// reads matrices; the status line says which changed. A file that cannot be read is
-// left to the run to refuse.
-void FollowFile(Form& form, const std::string& path, int most, bool matrices);
+// Form::FieldFollowsFile), set from the file at path: its rows up to the
+// run's limit, its features, or 0 for a square matrix when the run reads
+// matrices (MRP-MDS); the status line says which changed. A file that
+// cannot be read is left to the run to refuse.
+void FollowFile(Form& form, const std::string& path, FileRun run);
 
 // The rows a run asks the reader for: "Input size", or with all rows every
 // row of the file up to kMostAllRows, and one more to know of a longer file.
@@ -110,8 +114,9 @@ struct RunEnding {
     std::string work;     // what a failed run did: "mapped the items", "trained 2,000 steps"
     long done, of;        // the steps made, of how many
     long finishedSteps;   // the steps a finished run names
+    bool written;         // whether its result files were written
     std::string stoppedWhile = {};  // what a stop after the settling ended, "" for none (StoppedWhile)
 };
-void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, bool written,
-                  double seconds, const std::string& figures);
+void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, double seconds,
+                  const std::string& figures);
 

@@ -277,8 +277,8 @@ void ReportEnd(Form& form, Session& session, long done, int steps, const Settlin
     const SocFit fit = ShowTrainedPrototypes(form, session);
     ReportRunEnd(form,
                  {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done, steps,
-                  done},
-                 settling, written, clock.Seconds(), SocFitText(fit, session.table.HasClasses()));
+                  done, written},
+                 settling, clock.Seconds(), SocFitText(fit, session.table.HasClasses()));
 }
 
 }  // namespace
@@ -286,10 +286,10 @@ void ReportEnd(Form& form, Session& session, long done, int steps, const Settlin
 void RunSoc(Form& form, Session& session, int steps) {
     const RunGuard guard(form, session, "SOC");
     if (!guard.Acquired()) return;
-    const std::optional<std::string> path = ChooseRunFile(form, false);
+    const std::optional<std::string> path = ChooseRunFile(form, FileRun::Soc);
     if (!path) return;
     ClearForRun(form, session);
-    FollowFile(form, *path, kMaxSocVectors, false);
+    FollowFile(form, *path, FileRun::Soc);
     const SocOptions options = ReadSocOptions(form);
     form.MemoAppend(*path);
     const ResultPaths paths = ListResultPaths(form, *path);

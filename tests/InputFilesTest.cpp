@@ -772,9 +772,9 @@ TEST(ChooseRunFile, KeepsTheFirstNameWhole) {
     FakeForm form;
     const std::string longName = "/data/" + std::string(200, 'x') + ".txt";
     form.chosen = longName + "\r\n/data/second.txt\r\n";
-    EXPECT_EQ(ChooseRunFile(form, false), longName);
+    EXPECT_EQ(ChooseRunFile(form, FileRun::Soc), longName);
     form.chosen.clear();
-    EXPECT_EQ(ChooseRunFile(form, false), std::nullopt);
+    EXPECT_EQ(ChooseRunFile(form, FileRun::Soc), std::nullopt);
     EXPECT_EQ(form.memo.back(), "invalid filename");
 }
 

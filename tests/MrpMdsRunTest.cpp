@@ -71,16 +71,21 @@ TEST_F(MrpMdsRun, ASuccessfulRunWritesItsFilesAndShowsItsMap) {
     EXPECT_EQ(session.view.markScale, 5.0f);
 }
 
-// A STOP before the run has no lasting effect: the run goes on to the STOP
-// pressed during it.
+// A STOP before the run has no lasting effect: the quick runs that check
+// "map enlarge." fit go on, and so does the run, to the STOP pressed during it.
 TEST_F(MrpMdsRun, AStopPressedBeforeTheRunHasNoLastingEffect) {
+    form.edits[Edit4] = "fit";
     StopRun(session);
     form.onEvents = [this] {
-        if (form.eventPumps == 5) StopRun(session);
+        if (form.eventPumps == 40) StopRun(session);
     };
     RunMrpMds(form, session);
-    EXPECT_GE(form.eventPumps, 5);
+    EXPECT_GE(form.eventPumps, 40);
     EXPECT_EQ(form.outcome, Outcome::Stopped);
+    const auto fit = std::find_if(form.status.begin(), form.status.end(),
+                                  [](const std::string& s) { return s.rfind("\"map enlarge.\" fit: ", 0) == 0; });
+    ASSERT_NE(fit, form.status.end());
+    EXPECT_EQ(fit->find("not checked"), std::string::npos) << *fit;
 }
 
 // No run starts inside another: the running one goes on with its lines,
