@@ -135,178 +135,220 @@ std::string ColumnPlan::FeatureWords(int k) const {
 
 namespace {
 
-ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
-                       bool matrix) {
+// What planning the columns knows as it goes: the table, what each column
+// holds, and the plan so far.
+struct Planning {
+    const TextTable& table;
+    const std::uint8_t* data;
+    bool matrix;
+    int rows = 0;
+    std::vector<ColumnSeen> stats;
     ColumnPlan plan;
+    bool rowNames = false;  // the header leaves the first column unnamed
+
+    const ColumnSeen& Seen(int c) const { return stats[static_cast<std::size_t>(c)]; }
+    ColumnRole& Role(int c) { return plan.role[static_cast<std::size_t>(c)]; }
+    const std::string& Header(int c) const { return plan.header[static_cast<std::size_t>(c)]; }
+    // More of its values text than numbers.
+    bool IsText(int c) const { return Seen(c).present > 0 && Seen(c).text * 2 > Seen(c).present; }
+    // Values that repeat as a class's do: at most 20, fewer than half the rows.
+    bool Repeats(int distinct) const { return distinct <= kMaxClasses && distinct * 2 < rows; }
+    // The distinct values of a column of whole numbers that repeat so, two
+    // at least (one value tells no items apart); 0 for any other column.
+    int WholeClass(int c) const {
+        const int distinct = Seen(c).wholeValues;
+        return !matrix && Seen(c).whole && distinct >= 2 && Repeats(distinct) ? distinct : 0;
+    }
+    bool Counting(int c) const {
+        return !matrix && rows >= kMinCountingRows && (Seen(c).countsFrom1 || Seen(c).countsFrom0);
+    }
+    void Refuse(std::string why) {
+        if (plan.problem.empty()) plan.problem = std::move(why);
+    }
+};
+
+// The columns (the count most rows have), their header names (a header one
+// short names all but the first), and which hold text.
+void StartPlan(Planning& p) {
+    ColumnPlan& plan = p.plan;
     std::vector<int> counts;
-    counts.reserve(table.rows.size());
-    for (const TableRow& row : table.rows) counts.push_back(row.count);
+    counts.reserve(p.table.rows.size());
+    for (const TableRow& row : p.table.rows) counts.push_back(row.count);
     plan.columns = MostCommonCount(counts);
     const auto size = static_cast<std::size_t>(plan.columns) + 1;
     plan.role.assign(size, ColumnRole::Feature);
     plan.header.assign(size, std::string());
-
-    // The header names the columns, or all but the first when it is one short.
-    const int headerFields = static_cast<int>(table.header.size());
+    const int headerFields = static_cast<int>(p.table.header.size());
     const bool shortHeader = headerFields > 0 && headerFields + 1 == plan.columns;
-    const bool rowNames = shortHeader || (headerFields > 0 && table.header[0].empty());
+    p.rowNames = shortHeader || (headerFields > 0 && p.table.header[0].empty());
     for (int c = 1; c <= plan.columns; ++c) {
         const int h = shortHeader ? c - 2 : c - 1;
         if (h >= 0 && h < headerFields)
-            plan.header[static_cast<std::size_t>(c)] = table.header[static_cast<std::size_t>(h)];
+            plan.header[static_cast<std::size_t>(c)] = p.table.header[static_cast<std::size_t>(h)];
     }
-
-    const int rows = static_cast<int>(table.rows.size());
-    plan.rows = rows;
-    const std::vector<ColumnSeen> stats = Measure(table, plan.columns);
-    const auto isText = [&](int c) {
-        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
-        return s.present > 0 && s.text * 2 > s.present;  // more of its values text than numbers
-    };
+    p.rows = static_cast<int>(p.table.rows.size());
+    plan.rows = p.rows;
+    p.stats = Measure(p.table, plan.columns);
     plan.text.assign(size, false);
-    for (int c = 1; c <= plan.columns; ++c) plan.text[static_cast<std::size_t>(c)] = isText(c);
-    plan.firstValues = FirstValues(table, data, plan.columns);
-    // Values that repeat as a class's do: at most 20, fewer than half the rows.
-    const auto repeats = [&](int distinct) { return distinct <= kMaxClasses && distinct * 2 < rows; };
-    // The distinct values of a column of whole numbers that repeat so, two
-    // at least (one value tells no items apart); 0 for any other column.
-    const auto wholeClass = [&](int c) {
-        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
-        const int distinct = s.wholeValues;
-        return !matrix && s.whole && distinct >= 2 && repeats(distinct) ? distinct : 0;
-    };
-    const auto counting = [&](int c) {
-        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
-        return !matrix && rows >= kMinCountingRows && (s.countsFrom1 || s.countsFrom0);
-    };
+    for (int c = 1; c <= plan.columns; ++c) plan.text[static_cast<std::size_t>(c)] = p.IsText(c);
+    plan.firstValues = FirstValues(p.table, p.data, plan.columns);
+}
 
-    // What the user named. A column that is not there, one named for two
-    // roles, or a class of too many values cannot be used: nothing more is
-    // planned, so that no other column takes a role because of it.
-    const auto refuse = [&](std::string why) {
-        if (plan.problem.empty()) plan.problem = std::move(why);
-    };
+// The columns the user named: -1 for a role nobody named.
+struct Asked {
+    int names = -1, classes = -1;
+    std::vector<bool> skipped;
+    bool Skipped(int c) const { return skipped[static_cast<std::size_t>(c)]; }
+};
+
+// What the user named. A column that is not there, one named for two
+// roles, or a class of too many values cannot be used: the plan says why,
+// and nothing more is planned, so that no other column takes a role
+// because of it. The columns skipped are left out.
+Asked TakeWhatWasAsked(Planning& p, const ReadOptions& options) {
+    ColumnPlan& plan = p.plan;
     const auto named = [&](const std::string& given, const char* what) {
         if (given.empty()) return -1;
         const int c = ColumnNamed(given, plan);
-        if (c < 0) refuse(NoSuchColumn(what, given, plan));
+        if (c < 0) p.Refuse(NoSuchColumn(what, given, plan));
         return std::max(c, 0);
     };
-    const int namesAsked = named(options.names, "names");
-    const int classAsked = matrix ? 0 : named(options.classes, "class");
-    std::vector<bool> skipped(size, false);
-    for (const std::string& given : options.skip) {
-        const int c = named(given, "skipped");
-        if (c > 0) skipped[static_cast<std::size_t>(c)] = true;
-    }
+    Asked asked;
+    asked.names = named(options.names, "names");
+    asked.classes = p.matrix ? 0 : named(options.classes, "class");
+    asked.skipped.assign(static_cast<std::size_t>(plan.columns) + 1, false);
+    for (const std::string& given : options.skip)
+        if (const int c = named(given, "skipped"); c > 0) asked.skipped[static_cast<std::size_t>(c)] = true;
     const auto twice = [&](int c, const char* one, const char* other) {
-        if (c > 0) refuse(Format("--%s and --%s both name %s", one, other, plan.ColumnWords(c).c_str()));
+        if (c > 0) p.Refuse(Format("--%s and --%s both name %s", one, other, plan.ColumnWords(c).c_str()));
     };
-    if (namesAsked == classAsked) twice(namesAsked, "names", "class");
-    if (namesAsked > 0 && skipped[static_cast<std::size_t>(namesAsked)]) twice(namesAsked, "names", "skip");
-    if (classAsked > 0 && skipped[static_cast<std::size_t>(classAsked)]) twice(classAsked, "class", "skip");
-    if (const int values = classAsked > 0 ? DistinctValues(table, data, classAsked, plan.text[static_cast<std::size_t>(classAsked)]) : 0; values > kMaxClasses)
-        refuse(Format("--class: %s holds %d values; a class has at most %d",
-                      plan.ColumnWords(classAsked).c_str(), values, kMaxClasses));
-    if (!plan.problem.empty()) return plan;
+    if (asked.names == asked.classes) twice(asked.names, "names", "class");
+    if (asked.names > 0 && asked.Skipped(asked.names)) twice(asked.names, "names", "skip");
+    if (asked.classes > 0 && asked.Skipped(asked.classes)) twice(asked.classes, "class", "skip");
+    if (asked.classes > 0) {
+        const int values =
+            DistinctValues(p.table, p.data, asked.classes, plan.text[static_cast<std::size_t>(asked.classes)]);
+        if (values > kMaxClasses)
+            p.Refuse(Format("--class: %s holds %d values; a class has at most %d",
+                            plan.ColumnWords(asked.classes).c_str(), values, kMaxClasses));
+    }
+    if (plan.problem.empty())
+        for (int c = 1; c <= plan.columns; ++c)
+            if (asked.Skipped(c)) plan.LeaveOut(c, "as asked", true);
+    return asked;
+}
 
-    for (int c = 1; c <= plan.columns; ++c)
-        if (skipped[static_cast<std::size_t>(c)]) plan.LeaveOut(c, "as asked", true);
-
-    // The reader's own choice among the columns nobody named. A column
-    // without any value (a comma at every line's end) is none of them.
+// The reader's own choice of names and class among the columns nobody
+// named: text of few values is a class, other text and unnamed first
+// columns names; a column without any value (a comma at every line's end)
+// is none of them. Text is no feature, nor are row names, even when they
+// are numbers and the names are taken from elsewhere.
+void ChooseNamesAndClass(Planning& p, const Asked& asked) {
+    ColumnPlan& plan = p.plan;
     std::vector<int> nameCandidates, classCandidates;
     for (int c = 1; c <= plan.columns; ++c) {
-        if (skipped[static_cast<std::size_t>(c)] || c == namesAsked || c == classAsked) continue;
-        const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
-        if (s.present == 0 && !matrix) {
+        if (asked.Skipped(c) || c == asked.names || c == asked.classes) continue;
+        const ColumnSeen& s = p.Seen(c);
+        if (s.present == 0 && !p.matrix) {
             plan.LeaveOut(c, "holds no value", false);
-        } else if (isText(c)) {
+        } else if (p.IsText(c)) {
             // Its numbers are values as written too.
             const int distinct = static_cast<int>(s.distinct.size() + s.numbers.size());
-            (!matrix && repeats(distinct) ? classCandidates : nameCandidates).push_back(c);
-        } else if (c == 1 && rowNames) {
+            (!p.matrix && p.Repeats(distinct) ? classCandidates : nameCandidates).push_back(c);
+        } else if (c == 1 && p.rowNames) {
             nameCandidates.push_back(c);
         }
     }
-    if (namesAsked >= 0) {
-        plan.namesColumn = namesAsked;
-    } else if (!nameCandidates.empty()) {
+    if (asked.names >= 0)
+        plan.namesColumn = asked.names;
+    else if (!nameCandidates.empty())
         plan.namesColumn = nameCandidates.front();
-    }
-    if (classAsked >= 0) {
-        plan.classColumn = classAsked;
-    } else if (!classCandidates.empty()) {
+    if (asked.classes >= 0)
+        plan.classColumn = asked.classes;
+    else if (!classCandidates.empty())
         plan.classColumn = classCandidates.back();
-    }
-    // Text is no feature, nor are row names, even when they are numbers and
-    // the names are taken from elsewhere.
     const auto besides = [&](const char* holds, int taken, const char* what) {
         return taken > 0 ? Format("%s besides the %s, %s", holds, what, plan.ColumnWords(taken).c_str())
                          : std::string(holds);
     };
     for (int c : nameCandidates)
         if (c != plan.namesColumn)
-            plan.LeaveOut(c, besides(isText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
+            plan.LeaveOut(c, besides(p.IsText(c) ? "holds text" : "holds row names", plan.namesColumn, "names"),
                           false);
     for (int c : classCandidates)
         if (c != plan.classColumn) plan.LeaveOut(c, besides("holds text", plan.classColumn, "class"), false);
-    const auto role = [&](int c) -> ColumnRole& { return plan.role[static_cast<std::size_t>(c)]; };
-    if (plan.namesColumn > 0) role(plan.namesColumn) = ColumnRole::Names;
-    // Without one in text, a numeric class by its header: the last such
-    // column, when a feature remains besides it.
-    if (classAsked < 0 && plan.classColumn == 0 &&
+    if (plan.namesColumn > 0) p.Role(plan.namesColumn) = ColumnRole::Names;
+}
+
+// Without a class in text, a numeric class by its header: the last such
+// column, when a feature remains besides it. One such column of too many
+// values is a feature, and said to be one.
+void ChooseClassByHeader(Planning& p, const Asked& asked) {
+    ColumnPlan& plan = p.plan;
+    if (asked.classes < 0 && plan.classColumn == 0 &&
         std::count(plan.role.begin() + 1, plan.role.end(), ColumnRole::Feature) >= 2)
         for (int c = plan.columns; c >= 1 && plan.classColumn == 0; --c)
-            if (const int values = wholeClass(c); values > 0 && role(c) == ColumnRole::Feature &&
-                                                  NamesAClass(plan.header[static_cast<std::size_t>(c)])) {
+            if (const int values = p.WholeClass(c);
+                values > 0 && p.Role(c) == ColumnRole::Feature && NamesAClass(p.Header(c))) {
                 plan.classColumn = c;
                 plan.classGuess = {c, values, true, "0"};
             }
-    if (plan.classColumn > 0) role(plan.classColumn) = ColumnRole::Class;
-    // One such column of too many values is a feature, and said to be one.
-    if (classAsked < 0)
-        for (int c = plan.columns; c >= 1 && plan.manyValuedClass == 0; --c) {
-            const ColumnSeen& s = stats[static_cast<std::size_t>(c)];
-            if (!matrix && role(c) == ColumnRole::Feature && s.whole && s.wholeValues > kMaxClasses &&
-                NamesAClass(plan.header[static_cast<std::size_t>(c)]))
+    if (plan.classColumn > 0) p.Role(plan.classColumn) = ColumnRole::Class;
+    if (asked.classes < 0 && !p.matrix)
+        for (int c = plan.columns; c >= 1 && plan.manyValuedClass == 0; --c)
+            if (p.Role(c) == ColumnRole::Feature && p.Seen(c).whole && p.Seen(c).wholeValues > kMaxClasses &&
+                NamesAClass(p.Header(c)))
                 plan.manyValuedClass = c;
-        }
+}
 
-    // A column that counts the rows is no feature, when another remains: it
-    // names the rows when nothing else does, else it is left out.
-    for (int c = 1; c <= plan.columns; ++c) {
-        if (role(c) == ColumnRole::Feature) plan.features.push_back(c);
-    }
+// The features. A column that counts the rows is no feature, when another
+// remains: it names the rows when nothing else does, else it is left out.
+void TakeFeatures(Planning& p, const Asked& asked) {
+    ColumnPlan& plan = p.plan;
+    for (int c = 1; c <= plan.columns; ++c)
+        if (p.Role(c) == ColumnRole::Feature) plan.features.push_back(c);
     for (std::size_t k = 0; k < plan.features.size() && plan.features.size() >= 2;) {
         const int c = plan.features[k];
-        if (!counting(c)) {
+        if (!p.Counting(c)) {
             ++k;
             continue;
         }
-        const int first = stats[static_cast<std::size_t>(c)].countsFrom1 ? 1 : 0;
-        if (namesAsked < 0 && plan.namesColumn == 0) {
+        const int first = p.Seen(c).countsFrom1 ? 1 : 0;
+        if (asked.names < 0 && plan.namesColumn == 0) {
             plan.namesColumn = c;
             plan.indexNames = true;
             plan.indexFirst = first;
-            role(c) = ColumnRole::Names;
+            p.Role(c) = ColumnRole::Names;
             plan.features.erase(plan.features.begin() + static_cast<std::ptrdiff_t>(k));
         } else {
-            plan.LeaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + rows - 1), false);
+            plan.LeaveOut(c, Format("counts the rows %d..%d, not a feature", first, first + p.rows - 1), false);
         }
     }
+}
 
-    // A table without a class whose last or first feature repeats as few
-    // whole values as one: the user may mean it as the class.
-    if (classAsked < 0 && plan.classColumn == 0 && plan.features.size() >= 2)
-        for (const int c : {plan.features.back(), plan.features.front()}) {
-            const std::string& name = plan.header[static_cast<std::size_t>(c)];
-            if (const int values = wholeClass(c); values > 0 && !name.empty() && !NamesAClass(name)) {
-                plan.classGuess = {c, values, false, ColumnAsked(c, plan)};
-                break;
-            }
+// A table without a class whose last or first feature repeats as few
+// whole values as one: the user may mean it as the class.
+void GuessClass(Planning& p, const Asked& asked) {
+    ColumnPlan& plan = p.plan;
+    if (asked.classes >= 0 || plan.classColumn != 0 || plan.features.size() < 2) return;
+    for (const int c : {plan.features.back(), plan.features.front()})
+        if (const int values = p.WholeClass(c); values > 0 && !p.Header(c).empty() && !NamesAClass(p.Header(c))) {
+            plan.classGuess = {c, values, false, ColumnAsked(c, plan)};
+            return;
         }
-    return plan;
+}
+
+ColumnPlan PlanColumns(const TextTable& table, const std::uint8_t* data, const ReadOptions& options,
+                       bool matrix) {
+    Planning p{table, data, matrix, 0, {}, {}, false};
+    StartPlan(p);
+    const Asked asked = TakeWhatWasAsked(p, options);
+    if (!p.plan.problem.empty()) return p.plan;
+    ChooseNamesAndClass(p, asked);
+    ChooseClassByHeader(p, asked);
+    TakeFeatures(p, asked);
+    GuessClass(p, asked);
+    return p.plan;
 }
 
 }  // namespace

@@ -112,17 +112,9 @@ void ColumnNotes(const ReadReport& r, const std::string& control, std::vector<st
                                            out.why.c_str()));
 }
 
-// The notes of both readers; `vectors` tells the vector reader's report
-// from the matrix reader's.
-std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors,
-                                   const std::string& control) {
-    std::vector<std::string> notes;
-    const std::string file(BaseName(name));
-    notes.push_back(Format("read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
-                           Plural(vectors ? r.values : r.firstRowValues, vectors ? "value" : "distance",
-                                  vectors ? "values" : "distances")
-                               .c_str(),
-                           file.c_str(), RolesText(r).c_str()));
+// How the file is laid out: its header, separator, decimal commas and
+// blank lines.
+void LayoutNotes(const ReadReport& r, std::vector<std::string>& notes) {
     if (r.headerLine != 0) notes.push_back(HeaderNote(r));
     if (r.outvotingLines != 0)
         notes.push_back(
@@ -145,7 +137,11 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
     if (r.blankLines != 0)
         notes.push_back(Format("warning: line %d is blank: skipped (%s in all)", r.firstBlankLine,
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
-    ColumnNotes(r, control, notes);
+}
+
+// What rows held that was not a value where one belongs; `vectors` tells
+// the vector reader's report from the matrix reader's.
+void RowNotes(const ReadReport& r, bool vectors, std::vector<std::string>& notes) {
     if (r.longNames != 0)
         notes.push_back(Format("warning: %s longer than %s bytes cut there (line %d first)",
                                Plural(r.longNames, "name", "names").c_str(),
@@ -187,6 +183,11 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                                    : Format("; the values after it moved one column left in %s",
                                             Plural(r.shiftedRows, "row", "rows").c_str())
                                          .c_str()));
+}
+
+// How many rows were read of those asked for, and what the file looks like
+// it holds when it is not what the run reads.
+void SizeNotes(const ReadReport& r, int requested, bool vectors, std::vector<std::string>& notes) {
     if (r.rowsRead < requested && vectors)
         notes.push_back(
             Format("warning: the file ends at line %d with %d rows, fewer than \"Input size\" %d: "
@@ -208,6 +209,23 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                    "matrix: \"Vect. dim\" %d reads them",
                    r.firstDataLine, rowsInFile, Plural(r.firstRowValues, "value", "values").c_str(),
                    r.firstRowValues));
+}
+
+// The notes of both readers; `vectors` tells the vector reader's report
+// from the matrix reader's.
+std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors,
+                                   const std::string& control) {
+    std::vector<std::string> notes;
+    const std::string file(BaseName(name));
+    notes.push_back(Format("read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
+                           Plural(vectors ? r.values : r.firstRowValues, vectors ? "value" : "distance",
+                                  vectors ? "values" : "distances")
+                               .c_str(),
+                           file.c_str(), RolesText(r).c_str()));
+    LayoutNotes(r, notes);
+    ColumnNotes(r, control, notes);
+    RowNotes(r, vectors, notes);
+    SizeNotes(r, requested, vectors, notes);
     return notes;
 }
 
