@@ -122,6 +122,17 @@ void TForm1::PlaceOnScreen() {
 }
 
 void TForm1::BuildControls() {
+    BuildPanels();
+    BuildButtons();
+    BuildEdits();
+    BuildRunChoices();
+    BuildStatusLine();
+    BuildLabels();
+    SetTabOrder();
+}
+
+// The message list, the map and the feature-vector panel.
+void TForm1::BuildPanels() {
     Memo1 = new MemoList(client_);
     Memo1->setGeometry(7, 8, 162, 673);
     Memo1->Append("Memo1");
@@ -145,7 +156,9 @@ void TForm1::BuildControls() {
     });
     connect(PaintBox1, &PaintBox::Rested, this, &TForm1::ShowMarkTip);
     connect(PaintBox2, &PaintBox::Clicked, this, [this] { Act(DrawFeaturePanel); });
+}
 
+void TForm1::BuildButtons() {
     const ButtonSpec buttons[] = {
         {&TForm1::Button2, "Button2", 224, 8, 57, 25, "MRP-MDS", RunMrpMds},
         {&TForm1::Button3, "Button3", 296, 8, 41, 25, "STOP", [](Form&, Session& session) { StopRun(session); }},
@@ -168,7 +181,9 @@ void TForm1::BuildControls() {
         this->*b.member = button;
     }
     Button9->setFont(SansFont(13));
+}
 
+void TForm1::BuildEdits() {
     const EditSpec edits[] = {
         {5, 248, 688, 41, 21},  {7, 387, 693, 46, 21},  {12, 824, 72, 41, 21},  {13, 824, 96, 41, 21},
         {4, 824, 160, 41, 21},  {11, 824, 184, 41, 21}, {8, 824, 264, 41, 21},  {9, 824, 288, 41, 21},
@@ -190,8 +205,11 @@ void TForm1::BuildControls() {
             typedSinceRun_.insert(typed);
         });
     Edits[3]->installEventFilter(this);
+}
 
-    // The column scale: beside the map parameters, in the room below "map dim.".
+// What the next runs read besides the fields: the column scale (beside the
+// map parameters, in the room below "map dim."), all rows, the columns.
+void TForm1::BuildRunChoices() {
     ScaleBox = new QComboBox(client_);
     ScaleBox->setObjectName("ScaleBox");
     ScaleBox->setGeometry(824, 212, 57, 21);
@@ -219,13 +237,17 @@ void TForm1::BuildControls() {
         QStringLiteral("The chosen file's columns: which are features, which name the items, which gives "
                        "their class, which are left out"));
     connect(ColumnsButton, &QPushButton::clicked, this, [this] { Handle([this] { ChooseColumns(); }); });
+}
 
+void TForm1::BuildStatusLine() {
     StatusLine = new StatusText(client_);
     StatusLine->setObjectName("StatusLine");
     StatusLine->setGeometry(7, 719, 1082, 21);
     StatusLine->SetHintWanted([this] { return !RunInProgress(session_) && session_.shown.kind != MapKind::None; });
     connect(StatusLine, &StatusText::LineChosen, this, &TForm1::ApplySuggestionOf);
+}
 
+void TForm1::BuildLabels() {
     const LabelSpec labels[] = {
         {"Label10", 824, 48, 125, 20, "Input parameters", 16},
         {"", 880, 56, 3, 13, "", 11},
@@ -253,8 +275,10 @@ void TForm1::BuildControls() {
         label->setGeometry(l.left, l.top, std::max(l.width, needed), l.height);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
+}
 
-    // Tab order: the message list, then the fields and buttons as they lie.
+// The message list, then the fields and buttons as they lie.
+void TForm1::SetTabOrder() {
     QWidget* const order[] = {Memo1,    Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],

@@ -87,6 +87,13 @@ private:
     void Handle(const std::function<void()>& handler);
     void Act(Action action);
     void BuildControls();
+    void BuildPanels();
+    void BuildButtons();
+    void BuildEdits();
+    void BuildRunChoices();
+    void BuildStatusLine();
+    void BuildLabels();
+    void SetTabOrder();
     void PlaceOnScreen();
     // The file chosen: its folder is where the next dialog starts.
     void TakeFile(const QString& name);
