@@ -45,7 +45,9 @@ float LargestDistance(const DistanceMatrix& d, int n) {
 }
 
 void DrawEdges(Canvas& canvas, const MapScene& scene, const PixelScale& scale, int n, float limit);
-void Draw(Canvas& canvas, const MapScene& scene, bool legend);
+// Draws the marks and the edges inside a drawing scope the caller holds;
+// returns the pixel scale they were drawn at.
+PixelScale DrawMarksAndEdges(Canvas& canvas, const MapScene& scene);
 
 }  // namespace
 
@@ -74,17 +76,19 @@ bool MapHasNames(const MapScene& scene) {
 }
 
 void DrawMap(Canvas& canvas, const MapScene& scene) {
-    Draw(canvas, scene, scene.view.showLegend);
+    const DrawingScope drawing(canvas);
+    const PixelScale scale = DrawMarksAndEdges(canvas, scene);
+    if (scene.view.showLegend && scene.Points() > 0) DrawLegendBox(canvas, scene, scale);
 }
 
 void DrawMapAlone(Canvas& canvas, const MapScene& scene) {
-    Draw(canvas, scene, false);
+    const DrawingScope drawing(canvas);
+    DrawMarksAndEdges(canvas, scene);
 }
 
 namespace {
 
-void Draw(Canvas& canvas, const MapScene& scene, bool legend) {
-    const DrawingScope drawing(canvas);
+PixelScale DrawMarksAndEdges(Canvas& canvas, const MapScene& scene) {
     canvas.SetTextSize(kPanelTextSize);
     const View& view = scene.view;
     const PixelScale scale = MapPixelScale(view, scene.map, canvas.Width(), canvas.Height());
@@ -119,7 +123,7 @@ void Draw(Canvas& canvas, const MapScene& scene, bool legend) {
 
     const float limit = EdgeLimit(scene);
     if (view.showEdges) DrawEdges(canvas, scene, scale, std::min(n, scene.distances.n), limit);
-    if (legend && n > 0) DrawLegendBox(canvas, scene, scale);
+    return scale;
 }
 
 void DrawEdges(Canvas& canvas, const MapScene& scene, const PixelScale& scale, int n, float limit) {

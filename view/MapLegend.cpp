@@ -17,21 +17,35 @@ constexpr int kPadding = 4;
 constexpr int kLineHeight = kLegendTextSize + 3;
 constexpr int kMarkRoom = 12;  // a sample mark and the gap after it
 
-void Add(Legend& legend, bool mark, std::uint32_t fill, std::uint32_t outline, int radius, const char* format,
-         ...) __attribute__((format(printf, 6, 7)));
-void Add(Legend& legend, bool mark, std::uint32_t fill, std::uint32_t outline, int radius, const char* format,
-         ...) {
+// An entry's text, formatted into its place; a full legend takes no more.
+void AddEntry(Legend& legend, const LegendEntry& look, const char* format, va_list args) {
     if (legend.count == Legend::kCapacity) return;
     LegendEntry& e = legend.entries[legend.count++];
-    e = {mark, fill, outline, radius, {}};
+    e = look;
+    FormatIntoV(e.text, sizeof e.text, format, args);
+}
+
+// An entry with a sample mark before its text.
+void AddMark(Legend& legend, std::uint32_t fill, std::uint32_t outline, int radius, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+void AddMark(Legend& legend, std::uint32_t fill, std::uint32_t outline, int radius, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    FormatIntoV(e.text, sizeof e.text, format, args);
+    AddEntry(legend, {true, fill, outline, radius, {}}, format, args);
+    va_end(args);
+}
+
+// An entry of text alone.
+void AddText(Legend& legend, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void AddText(Legend& legend, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    AddEntry(legend, {false, 0, 0, 0, {}}, format, args);
     va_end(args);
 }
 
 void Text(Legend& legend, const char* text) {
-    Add(legend, false, 0, 0, 0, "%s", text);
+    AddText(legend, "%s", text);
 }
 
 // A name as an entry shows it ("%.*s%s": its bytes, the name, its ending).
@@ -53,14 +67,14 @@ void SizeEntry(const MapScene& scene, Legend& legend) {
     const std::vector<int>& members = scene.prototypeMembers;
     if (!scene.prototypes || members.size() < 2) return;
     const int most = *std::max_element(members.begin() + 1, members.end());
-    Add(legend, true, kWhite, kBlack, kMarkRadius + 2, "size: vectors held, %d at most", most);
+    AddMark(legend, kWhite, kBlack, kMarkRadius + 2, "size: vectors held, %d at most", most);
 }
 
 void ClusterEntries(const MapScene& scene, Legend& legend) {
     const int n = scene.Points();
     if (scene.prototypes) {
         Text(legend, "SOC prototypes");
-        Add(legend, true, kBlack, kBlack, kMarkRadius, "prototype: %d", n);
+        AddMark(legend, kBlack, kBlack, kMarkRadius, "prototype: %d", n);
         if (scene.view.mode == kViewNumbers) Text(legend, "label: its number");
         SizeEntry(scene, legend);
         return;
@@ -77,13 +91,13 @@ void ClusterEntries(const MapScene& scene, Legend& legend) {
         const std::string centreName = OneLine(scene.table.Name(centre));
         if (!centreName.empty()) {
             const EntryName name = Shown(centreName.c_str());
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%.*s%s: %d", name.bytes,
+            AddMark(legend, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "%.*s%s: %d", name.bytes,
                 name.text, name.ending, members);
         } else
-            Add(legend, true, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "item %d: %d",
+            AddMark(legend, fill, fill == kWhite ? kBlack : fill, kCentreRadius, "item %d: %d",
                 scene.Number(centre), members);
     }
-    Add(legend, true, kBlack, kBlack, kMarkRadius, "other: %d", other);
+    AddMark(legend, kBlack, kBlack, kMarkRadius, "other: %d", other);
     Text(legend, scene.view.mode == kViewBars ? "bar: prototype probability; large: centre"
                                               : "large mark: a cluster's centre");
 }
@@ -92,17 +106,17 @@ void ClassEntries(const MapScene& scene, Legend& legend) {
     const int n = scene.Points();
     const std::string& header = scene.table.classHeader;
     const EntryName name = Shown(!header.empty() ? header.c_str() : "class");
-    Add(legend, false, 0, 0, 0, "%.*s%s%s", name.bytes, name.text, name.ending,
+    AddText(legend, "%.*s%s%s", name.bytes, name.text, name.ending,
         scene.prototypes ? " (most members)" : "");
     int counts[kMaxClasses + 1] = {};
     for (int i = 1; i <= n; ++i) ++counts[std::clamp(MarkClass(scene, i), 0, kMaxClasses)];
     for (int k = 1; k <= std::min(scene.table.ClassCount(), kMaxClasses); ++k) {
         const EntryName className = Shown(scene.table.ClassName(k).c_str());
-        Add(legend, true, ClassColour(k), OutlineFor(ClassColour(k)), kMarkRadius, "%.*s%s: %d",
+        AddMark(legend, ClassColour(k), OutlineFor(ClassColour(k)), kMarkRadius, "%.*s%s: %d",
             className.bytes, className.text, className.ending, counts[k]);
     }
     if (counts[0] > 0)
-        Add(legend, true, ClassColour(0), OutlineFor(ClassColour(0)), kMarkRadius, "none: %d", counts[0]);
+        AddMark(legend, ClassColour(0), OutlineFor(ClassColour(0)), kMarkRadius, "none: %d", counts[0]);
     SizeEntry(scene, legend);
 }
 
@@ -112,7 +126,7 @@ void Shorten(Legend& legend) {
     if (legend.count <= kMostLines) return;
     const int left = legend.count - (kMostLines - 1);
     legend.count = kMostLines - 1;
-    Add(legend, false, 0, 0, 0, "... and %d more", left);
+    AddText(legend, "... and %d more", left);
 }
 
 void DrawEntry(Canvas& canvas, const LegendEntry& e, int x, int y) {
@@ -189,9 +203,10 @@ LegendBox DrawLegendBox(Canvas& canvas, const MapScene& scene, const PixelScale&
 
 namespace {
 
-// The entries in rows across `width` pixels from (x, y), drawn when asked;
-// returns the height they take.
-int LegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width, bool draw) {
+// Lays the entries out in rows across `width` pixels from (x, y), handing
+// each to `at` with its place; returns the height they take.
+template <class AtPlace>
+int LayOutRows(Canvas& canvas, const MapScene& scene, int x, int y, int width, AtPlace at) {
     Legend legend;
     LegendEntries(scene, legend);
     canvas.SetTextSize(kLegendTextSize);
@@ -202,7 +217,7 @@ int LegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width, b
             atX = x;
             atY += kLineHeight;
         }
-        if (draw) DrawEntry(canvas, e, atX, atY);
+        at(e, atX, atY);
         atX += w;
     }
     canvas.SetTextSize(kPanelTextSize);
@@ -212,9 +227,10 @@ int LegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width, b
 }  // namespace
 
 void DrawLegendRows(Canvas& canvas, const MapScene& scene, int x, int y, int width) {
-    LegendRows(canvas, scene, x, y, width, true);
+    LayOutRows(canvas, scene, x, y, width,
+               [&canvas](const LegendEntry& e, int atX, int atY) { DrawEntry(canvas, e, atX, atY); });
 }
 
 int LegendRowsHeight(Canvas& canvas, const MapScene& scene, int width) {
-    return LegendRows(canvas, scene, 0, 0, width, false);
+    return LayOutRows(canvas, scene, 0, 0, width, [](const LegendEntry&, int, int) {});
 }
