@@ -224,6 +224,45 @@ std::optional<std::string> OutputProblem(const Output& out, const std::vector<Ou
     return std::nullopt;
 }
 
+std::optional<std::string> TakeResults(const std::string& value, Choices& c) {
+    std::error_code error;
+    if (value.empty()) return "--results needs a folder";
+    if (std::filesystem::exists(value, error) && !std::filesystem::is_directory(value, error))
+        return "--results: " + value + " is no folder";
+    c.results = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> TakeSeed(const std::string& value, Choices& c) {
+    bool ok = false;
+    c.seed = QString::fromStdString(value).toUInt(&ok);
+    if (!ok) return "--seed needs a whole number from 0 to 4294967295";
+    return std::nullopt;
+}
+
+std::optional<std::string> TakeLabels(const std::string& value, Choices& c) {
+    if (value == "bars")
+        c.view.labels = kViewBars;
+    else if (value == "numbers")
+        c.view.labels = kViewNumbers;
+    else if (value == "names")
+        c.view.labels = kViewNames;
+    else
+        return "--labels takes bars, numbers or names";
+    return std::nullopt;
+}
+
+// Two different axes of 1, 2 and 3, the first across.
+std::optional<std::string> TakeView(const std::string& value, Choices& c) {
+    const std::vector<std::string> axes = Split(value);
+    const auto axis = [](const std::string& a) { return a.size() == 1 && a[0] >= '1' && a[0] <= '3' ? a[0] - '0' : 0; };
+    if (axes.size() != 2 || !axis(axes[0]) || !axis(axes[1]) || axes[0] == axes[1])
+        return "--view takes two of the axes 1, 2, 3: 1,2 or 1,3 or 2,3";
+    c.view.axisA = axis(axes[0]);
+    c.view.axisB = axis(axes[1]);
+    return std::nullopt;
+}
+
 // Takes one option's value into the choices; why it cannot, or nothing.
 std::optional<std::string> Take(const Option& o, const std::string& value, Choices& c) {
     switch (o.role) {
@@ -234,23 +273,13 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
         case Role::AllRows:
             c.allRows = true;
             break;
-        case Role::Results: {
-            std::error_code error;
-            if (value.empty()) return "--results needs a folder";
-            if (std::filesystem::exists(value, error) && !std::filesystem::is_directory(value, error))
-                return "--results: " + value + " is no folder";
-            c.results = value;
-            break;
-        }
+        case Role::Results:
+            return TakeResults(value, c);
         case Role::Tree:
             c.tree = value;
             break;
-        case Role::Seed: {
-            bool ok = false;
-            c.seed = QString::fromStdString(value).toUInt(&ok);
-            if (!ok) return "--seed needs a whole number from 0 to 4294967295";
-            break;
-        }
+        case Role::Seed:
+            return TakeSeed(value, c);
         case Role::NoSettle:
             c.settle = false;
             break;
@@ -279,30 +308,13 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
             if (!ScaleNamed(value, c.reading.scale)) return "--scale takes none, z, range or auto";
             break;
         case Role::Labels:
-            if (value == "bars")
-                c.view.labels = kViewBars;
-            else if (value == "numbers")
-                c.view.labels = kViewNumbers;
-            else if (value == "names")
-                c.view.labels = kViewNames;
-            else
-                return "--labels takes bars, numbers or names";
-            break;
+            return TakeLabels(value, c);
         case Role::Colour:
             if (value != "clusters" && value != "class") return "--colour takes clusters or class";
             c.view.colourByClass = value == "class";
             break;
-        case Role::View: {
-            const std::vector<std::string> axes = Split(value);
-            const auto axis = [](const std::string& a) {
-                return a.size() == 1 && a[0] >= '1' && a[0] <= '3' ? a[0] - '0' : 0;
-            };
-            if (axes.size() != 2 || !axis(axes[0]) || !axis(axes[1]) || axes[0] == axes[1])
-                return "--view takes two of the axes 1, 2, 3: 1,2 or 1,3 or 2,3";
-            c.view.axisA = axis(axes[0]);
-            c.view.axisB = axis(axes[1]);
-            break;
-        }
+        case Role::View:
+            return TakeView(value, c);
         case Role::NoFit:
             c.view.fit = false;
             break;

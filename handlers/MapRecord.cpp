@@ -26,7 +26,7 @@ std::vector<std::string> FigureParts(const Session& session) {
     const MapRecord& map = session.shown;
     if (map.kind == MapKind::None) return {};
     if (map.kind != MapKind::MrpMds)
-        return {SocFitText(MeasureSocFit(session.Assignment(), session.table), session.table.HasClasses())};
+        return {SocFitText(MeasureSocFit(session.Assignment(), session.table))};
     const MapFit fit = session.landmarks.count > 0 ? session.landmarks.fit : MeasureMapFit(session.map, session.distances, map.axes);
     std::vector<std::string> parts = {MapFitText(fit)};
     if (std::string agreement = ClusterAgreementText(session.clusters, session.table); !agreement.empty())

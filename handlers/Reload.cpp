@@ -198,5 +198,5 @@ void ReloadSocResults(Form& form, Session& session) {
     form.StatusOutcome(Outcome::Finished,
                        Format("reload finished: %d prototypes of %d components, %d vectors", session.prototypes.k,
                               dim, session.table.rows),
-                       SocFitText(fit, session.table.HasClasses()));
+                       SocFitText(fit));
 }

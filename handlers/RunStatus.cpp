@@ -36,22 +36,23 @@ void ShowMatrixReadNotes(Form& form, const ReadReport& report, const char* name,
 }
 
 namespace {
-int ComponentsToUse(Form& form, const ReadReport& report, int asked, bool whatTheyHave) {
+// Says which of the items' values a run uses when "Vect. dim" asks for
+// another number of them.
+int NoteComponentsUsed(Form& form, const ReadReport& report, int asked, int used) {
     const int found = report.values;
     if (report.rowsRead == 0 || asked == found) return asked;
-    const bool first = asked < found && !whatTheyHave;
     form.StatusNote(Format("warning: \"Vect. dim\" is %d, the items have %d values: %s %d used", asked, found,
-                           first ? "the first" : "all", first ? asked : found));
-    return first ? asked : found;
+                           used < found ? "the first" : "all", used));
+    return used;
 }
 }  // namespace
 
 int ComponentsAsAsked(Form& form, const ReadReport& report, int asked) {
-    return ComponentsToUse(form, report, asked, false);
+    return NoteComponentsUsed(form, report, asked, std::min(asked, report.values));
 }
 
 int ComponentsTheyHave(Form& form, const ReadReport& report, int asked) {
-    return ComponentsToUse(form, report, asked, true);
+    return NoteComponentsUsed(form, report, asked, report.values);
 }
 
 void ScaleFeatures(Form& form, const ReadReport& report, Table& items, int dim) {

@@ -278,7 +278,7 @@ void ReportEnd(Form& form, Session& session, long done, int steps, const Settlin
     ReportRunEnd(form,
                  {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done, steps,
                   done, written},
-                 settling, clock.Seconds(), SocFitText(fit, session.table.HasClasses()));
+                 settling, clock.Seconds(), SocFitText(fit));
 }
 
 }  // namespace

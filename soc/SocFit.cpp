@@ -8,6 +8,7 @@
 SocFit MeasureSocFit(const SocAssignment& assigned, const Table& vectors) {
     const std::size_t size = assigned.members.size();
     SocFit fit;
+    fit.classed = vectors.HasClasses();
     fit.majority.assign(size, 0);
     fit.share.assign(size, 0.0f);
     std::vector<int> classes(size * (kMaxClasses + 1), 0);  // of each prototype, its members of each class
@@ -39,9 +40,9 @@ SocFit MeasureSocFit(const SocAssignment& assigned, const Table& vectors) {
     return fit;
 }
 
-std::string SocFitText(const SocFit& fit, bool classes) {
+std::string SocFitText(const SocFit& fit) {
     std::string text =
         Format("quantisation error %.3f, empty prototypes %d", fit.quantisationError, fit.emptyPrototypes);
-    if (classes) text += Format("; class purity %.0f%%", 100 * fit.purity);
+    if (fit.classed) text += Format("; class purity %.0f%%", 100 * fit.purity);
     return text;
 }

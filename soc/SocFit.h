@@ -18,6 +18,7 @@ struct SocFit {
     std::vector<int> majority;
     std::vector<float> share;
     double purity = 0;
+    bool classed = false;  // the table gave classes
 };
 
 // Of the table's vectors as assigned to the prototypes.
@@ -25,4 +26,4 @@ SocFit MeasureSocFit(const SocAssignment& assigned, const Table& vectors);
 
 // "quantisation error 0.123, empty prototypes 3", and "; class purity 91%"
 // when the vectors have classes.
-std::string SocFitText(const SocFit& fit, bool classes);
+std::string SocFitText(const SocFit& fit);

@@ -139,9 +139,12 @@ void LayoutNotes(const ReadReport& r, std::vector<std::string>& notes) {
                                Plural(r.blankLines, "blank line", "blank lines").c_str()));
 }
 
-// What rows held that was not a value where one belongs; `vectors` tells
-// the vector reader's report from the matrix reader's.
-void RowNotes(const ReadReport& r, bool vectors, std::vector<std::string>& notes) {
+// Which reader made the report: a vector file's or a distance matrix's.
+enum class Reader { Vectors, Matrix };
+
+// What rows held that was not a value where one belongs.
+void RowNotes(const ReadReport& r, Reader reader, std::vector<std::string>& notes) {
+    const bool vectors = reader == Reader::Vectors;
     if (r.longNames != 0)
         notes.push_back(Format("warning: %s longer than %s bytes cut there (line %d first)",
                                Plural(r.longNames, "name", "names").c_str(),
@@ -187,7 +190,8 @@ void RowNotes(const ReadReport& r, bool vectors, std::vector<std::string>& notes
 
 // How many rows were read of those asked for, and what the file looks like
 // it holds when it is not what the run reads.
-void SizeNotes(const ReadReport& r, int requested, bool vectors, std::vector<std::string>& notes) {
+void SizeNotes(const ReadReport& r, int requested, Reader reader, std::vector<std::string>& notes) {
+    const bool vectors = reader == Reader::Vectors;
     if (r.rowsRead < requested && vectors)
         notes.push_back(
             Format("warning: the file ends at line %d with %d rows, fewer than \"Input size\" %d: "
@@ -211,10 +215,10 @@ void SizeNotes(const ReadReport& r, int requested, bool vectors, std::vector<std
                    r.firstRowValues));
 }
 
-// The notes of both readers; `vectors` tells the vector reader's report
-// from the matrix reader's.
-std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, bool vectors,
+// The notes of both readers.
+std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int requested, Reader reader,
                                    const std::string& control) {
+    const bool vectors = reader == Reader::Vectors;
     std::vector<std::string> notes;
     const std::string file(BaseName(name));
     notes.push_back(Format("read %s of %s from %s%s", Plural(r.rowsRead, "row", "rows").c_str(),
@@ -224,8 +228,8 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
                            file.c_str(), RolesText(r).c_str()));
     LayoutNotes(r, notes);
     ColumnNotes(r, control, notes);
-    RowNotes(r, vectors, notes);
-    SizeNotes(r, requested, vectors, notes);
+    RowNotes(r, reader, notes);
+    SizeNotes(r, requested, reader, notes);
     return notes;
 }
 
@@ -233,10 +237,10 @@ std::vector<std::string> ReadNotes(const ReadReport& r, const char* name, int re
 
 std::vector<std::string> VectorReadNotes(const ReadReport& report, const char* name, int requested,
                                          const std::string& control) {
-    return ReadNotes(report, name, requested, true, control);
+    return ReadNotes(report, name, requested, Reader::Vectors, control);
 }
 
 std::vector<std::string> MatrixReadNotes(const ReadReport& report, const char* name, int requested,
                                          const std::string& control) {
-    return ReadNotes(report, name, requested, false, control);
+    return ReadNotes(report, name, requested, Reader::Matrix, control);
 }

@@ -106,7 +106,7 @@ TEST(SocFitFigures, MatchAHandComputedSet) {
         EXPECT_NEAR(fit.quantisationError, (3 + std::sqrt(18.0)) / 4, 1e-6) << socScale;
         EXPECT_EQ(assigned.members[1], 4);
         EXPECT_EQ(fit.emptyPrototypes, 1);
-        EXPECT_EQ(SocFitText(fit, false), "quantisation error 1.811, empty prototypes 1");
+        EXPECT_EQ(SocFitText(fit), "quantisation error 1.811, empty prototypes 1");
     }
 }
 
