@@ -98,14 +98,6 @@ void MdsPlan::ForgetRefusals() {
     std::fill(lastRefused_, lastRefused_ + kStride, 0L);
 }
 
-void MdsPlan::Forget() {
-    ForgetRefusals();
-    n_ = 0;
-    symmetric_ = true;
-    zeroed_ = 0;
-    zeroedFor_ = -1;
-}
-
 int MdsPlan::PressedItems(int steps) const {
     return static_cast<int>(std::count_if(lastRefused_, lastRefused_ + n_,
                                           [&](long step) { return step > 0 && step > steps_ - steps; }));

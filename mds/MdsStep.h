@@ -32,8 +32,6 @@ public:
     void PrepareSymmetricPairsOf(const float* rows, int rowStride, float largest, int b, float radiusFactor,
                                  float farWeight, const int* items, int count);
     void Step(MapLayout& map, int m, float stepLength);
-    // Back to a plan of no items, as built.
-    void Forget();
 
     // The items pressed against the box's wall: those whose move the box
     // refused on some axis in one of the last `steps` steps since Prepare.
