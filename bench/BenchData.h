@@ -8,6 +8,7 @@
 #include "distances/DistanceMatrix.h"
 #include "mds/MapLayout.h"
 #include "table/Table.h"
+#include "table/TableReader.h"
 #include "text/Numbers.h"
 
 // n feature vectors of dim components in 0..1 with some group structure.
@@ -28,6 +29,16 @@ inline void WriteBenchVectors(const std::string& path, int n, int dim, float sca
     for (int i = 1; i <= n; ++i)
         for (int q = 1; q <= dim; ++q)
             out << Format("%.4f", static_cast<double>(items.Row(i)[q] * scale)) << (q < dim ? '\t' : '\n');
+}
+
+// A real table shipped in samples/: the handwritten digits, 1000 or 400
+// rows of 64 pixel counts (0..16).
+inline std::string DigitsSample(int rows) {
+    return std::string(ITEMMAP_SAMPLES_DIR) + (rows == 400 ? "/digits-400x64.txt" : "/digits-1000x64.txt");
+}
+inline Table DigitsTable(int rows) {
+    ReadReport report;
+    return ReadVectors(DigitsSample(rows).c_str(), rows, ReadOptions{}, report);
 }
 
 // A symmetric distance matrix normalised to 60 and a random map of m axes.

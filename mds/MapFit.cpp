@@ -9,6 +9,7 @@
 
 #include "distances/Distances.h"
 #include "distances/SetDistances.h"
+#include "mds/RowNeighbours.h"
 #include "parallel/Chunks.h"
 #include "text/Numbers.h"
 #include "text/Words.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr int kNeighbours = 5;
+constexpr int kNeighbours = kMaxRowNeighbours;
 
 // The k smallest values of row[1..n] without `self`, as item numbers in
 // nearest[0..k-1]; ties go to the lower number.
@@ -119,6 +120,73 @@ void SquaredMapDistances(const MapLayout& map, int i, int m, float* out) {
     }
 }
 
+// How many of the neighbours on the map are among those by distance.
+int Common(const int* nearOnMap, const int* nearByDistance, int k) {
+    int common = 0;
+    for (int a = 0; a < k; ++a) common += static_cast<int>(std::count(nearOnMap, nearOnMap + k, nearByDistance[a]));
+    return common;
+}
+
+bool RowsComplete(const Table& rows, int n) {
+    for (int i = 1; i <= n; ++i)
+        if (rows.missing[static_cast<std::size_t>(i)] != 0) return false;
+    return true;
+}
+
+// A row drawn is compared with every row: against 100,000 rows a chunk of
+// four is short enough for STOP to be heeded at once.
+constexpr int kRowsAChunk = 4;
+
+// The neighbours kept of rows sample[0..kept.size() - 1] against rows
+// 1..n, into kept: the rows compared (as InChunks counts them).
+int KeptOfCompleteRows(const MapLayout& map, const Table& rows, int n, int dim, float unit, int m,
+                       const std::vector<int>& sample, int k, std::vector<int>& kept,
+                       const std::function<bool()>& goOn) {
+    const RowNeighbours neighbours(rows, n, dim, unit, map, m);
+    return InChunks(
+        static_cast<int>(kept.size()), kRowsAChunk,
+        [&](int from, int to, int) {
+            int nearOnMap[kNeighbours], nearByDistance[kNeighbours];
+            for (int s = from; s < to; ++s) {
+                const int i = sample[static_cast<std::size_t>(s)];
+                neighbours.OnMap(i, k, nearOnMap);
+                neighbours.ByData(i, k, nearByDistance);
+                kept[static_cast<std::size_t>(s)] = Common(nearOnMap, nearByDistance, k);
+            }
+        },
+        goOn);
+}
+
+// The same for rows that miss values, against rows everyRow.
+int KeptOfRows(const MapLayout& map, const Table& rows, const std::vector<int>& everyRow, int dim, float unit,
+               int m, const std::vector<int>& sample, int k, std::vector<int>& kept,
+               const std::function<bool()>& goOn) {
+    const int n = static_cast<int>(everyRow.size());
+    const SetDistances distances(rows, everyRow, dim, unit);
+    // Each thread's rows of distances, by the data and on the map.
+    const std::vector<float> row(static_cast<std::size_t>(n) + 1);
+    std::vector<std::vector<float>> delta(static_cast<std::size_t>(ChunkWorkers()), row), onMap = delta;
+    return InChunks(
+        static_cast<int>(kept.size()), kRowsAChunk,
+        [&](int from, int to, int worker) {
+            std::vector<float>& byData = delta[static_cast<std::size_t>(worker)];
+            std::vector<float>& byMap = onMap[static_cast<std::size_t>(worker)];
+            int nearOnMap[kNeighbours], nearByDistance[kNeighbours];
+            for (int s = from; s < to; ++s) {
+                const int i = sample[static_cast<std::size_t>(s)];
+                distances.From(rows.Row(i), rows.missing[static_cast<std::size_t>(i)] == 0, byData.data());
+                SquaredMapDistances(map, i, m, byMap.data());
+                for (int j = 1; j <= n; ++j)
+                    if (std::isnan(byData[static_cast<std::size_t>(j)]))
+                        byData[static_cast<std::size_t>(j)] = std::numeric_limits<float>::infinity();
+                Nearest(byMap.data(), n, i, k, nearOnMap);
+                Nearest(byData.data(), n, i, k, nearByDistance);
+                kept[static_cast<std::size_t>(s)] = Common(nearOnMap, nearByDistance, k);
+            }
+        },
+        goOn);
+}
+
 }  // namespace
 
 MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float unit, int m, unsigned seed,
@@ -155,35 +223,11 @@ MapFit MeasureRowsFit(const MapLayout& map, const Table& rows, int dim, float un
     const int sampled = std::min(n, kFitRows);
     for (int i = 0; i < sampled; ++i)
         std::swap(sample[static_cast<std::size_t>(i)], sample[static_cast<std::size_t>(i + below(n - i))]);
-    const SetDistances distances(rows, everyRow, dim, unit);
     std::vector<int> kept(static_cast<std::size_t>(sampled), 0);
-    // Each thread's rows of distances, by the data and on the map.
-    const std::vector<float> row(static_cast<std::size_t>(n) + 1);
-    std::vector<std::vector<float>> delta(static_cast<std::size_t>(ChunkWorkers()), row), onMap = delta;
-    // A row drawn is compared with every row: against 100,000 rows a chunk
-    // of four is short enough for STOP to be heeded at once.
-    const int compared = InChunks(
-        sampled, 4,
-        [&](int from, int to, int worker) {
-            std::vector<float>& byData = delta[static_cast<std::size_t>(worker)];
-            std::vector<float>& byMap = onMap[static_cast<std::size_t>(worker)];
-            int nearOnMap[kNeighbours], nearByDistance[kNeighbours];
-            for (int s = from; s < to; ++s) {
-                const int i = sample[static_cast<std::size_t>(s)];
-                distances.From(rows.Row(i), rows.missing[static_cast<std::size_t>(i)] == 0, byData.data());
-                SquaredMapDistances(map, i, m, byMap.data());
-                for (int j = 1; j <= n; ++j)
-                    if (std::isnan(byData[static_cast<std::size_t>(j)]))
-                        byData[static_cast<std::size_t>(j)] = std::numeric_limits<float>::infinity();
-                Nearest(byMap.data(), n, i, fit.neighbours, nearOnMap);
-                Nearest(byData.data(), n, i, fit.neighbours, nearByDistance);
-                int k = 0;
-                for (int a = 0; a < fit.neighbours; ++a)
-                    k += static_cast<int>(std::count(nearOnMap, nearOnMap + fit.neighbours, nearByDistance[a]));
-                kept[static_cast<std::size_t>(s)] = k;
-            }
-        },
-        goOn);
+    const bool searched = RowsComplete(rows, n) && unit > 0 && std::isfinite(unit);  // sums rank as distances
+    const int compared = searched
+                             ? KeptOfCompleteRows(map, rows, n, dim, unit, m, sample, fit.neighbours, kept, goOn)
+                             : KeptOfRows(map, rows, everyRow, dim, unit, m, sample, fit.neighbours, kept, goOn);
     // A stopped measurement gives the rows compared so far: the first of
     // those drawn, themselves drawn at random.
     long total = 0;
