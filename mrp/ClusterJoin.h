@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mrp/Clusters.h"
+#include "mrp/LinkLaw.h"
 
 class ClusterJoin {
 public:
@@ -20,7 +21,6 @@ public:
 private:
     const Clusters& clusters_;
     int n_;
-    float slope_;
-    double nearCut_;
+    LinkLaw law_;
     std::vector<int> clusterOf_;  // of items 1..n: the cluster (1..K) they are in, 0 for none
 };

@@ -20,14 +20,13 @@ LinkProbabilities::LinkProbabilities(int n)
 float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, int b, float x) {
     const int n = MapRows(d.n);
     const float* distances = d.Row(b);
-    const float slope = static_cast<float>(std::log(0.01) / static_cast<double>(x));
-    const double nearCut = 0.33 * static_cast<double>(x);
+    const LinkLaw law(x);
     float q = 1.0f;
     for (int p = 1; p <= n; ++p) {
         if (p == b) continue;
         const float v = distances[p] / d.scale;  // the raw distance
-        if (!(static_cast<double>(v) > nearCut)) continue;
-        const float link = static_cast<float>(std::exp(static_cast<double>(slope * v)));
+        if (!law.Links(v)) continue;
+        const float link = law.Link(v);
         links.Set(b, p, link);
         q = q * (1.0f - link);
     }
@@ -43,19 +42,15 @@ ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& lin
     // One pass over the items multiplies each cluster's no-link product in
     // item order, as a pass per cluster would.
     std::vector<int> clusterOfCentre(static_cast<std::size_t>(n) + 1, 0);
-    std::vector<float> noLink(static_cast<std::size_t>(k) + 1, 1.0f);
     for (int c = 1; c <= k; ++c) clusterOfCentre[static_cast<std::size_t>(clusters.centres[c])] = c;
+    NoLinkChances noLink(k);
     const float* row = links.Row(a);
     for (int j = 1; j <= n; ++j) {
         const int centre = clusters.marks[static_cast<std::size_t>(j)].CentreItem();
         if (j == a || centre == 0) continue;
-        const int c = clusterOfCentre[static_cast<std::size_t>(centre)];
-        if (c != 0) noLink[static_cast<std::size_t>(c)] = noLink[static_cast<std::size_t>(c)] * (1.0f - row[j]);
+        if (const int c = clusterOfCentre[static_cast<std::size_t>(centre)]; c != 0) noLink.Add(c, row[j]);
     }
-    ClusterChoice best{0, 2.0f};
-    for (int c = 1; c <= k; ++c)
-        if (noLink[static_cast<std::size_t>(c)] < best.noLink) best = {c, noLink[static_cast<std::size_t>(c)]};
-    return best;
+    return noLink.Best();
 }
 
 namespace {
@@ -130,7 +125,7 @@ void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float mea
             if (mark.Is() == ClusterMark::Kind::SetAside) mark = ClusterMark{};
             if (mark.Is() != ClusterMark::Kind::None || clusters.count == 0) continue;
             const ClusterChoice choice = BestCluster(clusters, links, p);
-            if (choice.noLink < t) mark = ClusterMark::Member(clusters.centres[choice.cluster]);
+            if (Joins(choice, t)) mark = ClusterMark::Member(clusters.centres[choice.cluster]);
         }
     }
     clusters.joinLimit = t;

@@ -12,6 +12,7 @@
 #include "distances/DistanceMatrix.h"
 #include "form/RunReport.h"
 #include "mrp/Clusters.h"
+#include "mrp/LinkLaw.h"
 
 // The link probabilities of the pairs of n items, 0 where none was taken.
 class LinkProbabilities {
@@ -34,10 +35,6 @@ private:
 // the near cut-off.
 float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, int b, float x);
 
-struct ClusterChoice {
-    int cluster;   // 1..K, 0 when there is no cluster
-    float noLink;  // probability that the item has no link into it
-};
 // The cluster that item a is most strongly attached to.
 ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a);
 
