@@ -7,8 +7,8 @@
 #include <vector>
 
 // The start of a search for the largest distance: where there is no pair
-// (one point, or none) it stays the largest, and normalising by it gives a
-// negative factor.
+// (one point, or none) it stays the largest, normalising by it gives a
+// negative factor, and an edge limit from it draws no edge.
 inline constexpr float kNoDistance = -10000.0f;
 
 struct DistanceMatrix {
@@ -26,3 +26,7 @@ struct DistanceMatrix {
     float At(int i, int j) const { return Row(i)[j]; }
     std::size_t Stride() const { return static_cast<std::size_t>(n) + 1; }
 };
+
+// The largest distance between points 1..n (n at most d.n), from
+// kNoDistance; not-a-number never counts.
+float LargestDistance(const DistanceMatrix& d, int n);

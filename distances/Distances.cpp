@@ -156,10 +156,7 @@ float MeanDistance(const DistanceMatrix& d) {
 }
 
 std::optional<float> NormaliseDistances(DistanceMatrix& d, double size) {
-    float largest = kNoDistance;
-    for (int i = 1; i <= d.n; ++i)
-        for (int j = 1; j <= d.n; ++j) largest = std::max(largest, d.At(i, j));
-    const std::optional<float> f = Scale(d, size, largest);
+    const std::optional<float> f = Scale(d, size, LargestDistance(d, d.n));
     if (f) Multiply(d, *f);
     return f;
 }

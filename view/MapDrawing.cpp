@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "table/Capacities.h"
@@ -13,36 +12,6 @@
 #include "view/ViewTransform.h"
 
 namespace {
-
-// The start of the search for the edges' largest distance: without a map
-// the edge limit is negative, and no edge is drawn.
-constexpr float kNoDistance = -1000.0f;
-
-// The largest distance of points 1..n, from kNoDistance; not-a-number
-// entries never count (a comparison with one is false). Eight running
-// maxima in two 4-lane vectors keep the scan short.
-float LargestDistance(const DistanceMatrix& d, int n) {
-    typedef float Lanes __attribute__((vector_size(16)));
-    Lanes low = {kNoDistance, kNoDistance, kNoDistance, kNoDistance}, high = low;
-    float tail = kNoDistance;
-    for (int i = 1; i <= n; ++i) {
-        const float* row = d.Row(i) + 1;
-        int j = 0;
-        for (; j + 8 <= n; j += 8) {
-            Lanes a, b;
-            std::memcpy(&a, row + j, sizeof a);
-            std::memcpy(&b, row + j + 4, sizeof b);
-            low = a > low ? a : low;
-            high = b > high ? b : high;
-        }
-        for (; j < n; ++j) tail = row[j] > tail ? row[j] : tail;
-    }
-    for (int k = 0; k < 4; ++k) {
-        tail = low[k] > tail ? low[k] : tail;
-        tail = high[k] > tail ? high[k] : tail;
-    }
-    return tail;
-}
 
 void DrawEdges(Canvas& canvas, const MapScene& scene, const PixelScale& scale, int n, float limit);
 // Draws the marks and the edges inside a drawing scope the caller holds;
