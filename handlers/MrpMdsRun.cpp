@@ -103,7 +103,8 @@ std::optional<bool> FitsInQuickRun(const QuickRuns& q, const DistanceMatrix& d, 
     }
     const int pressed = plan->PressedItems(kRedrawPeriod);
     if (q.rows == nullptr) return !MapCutByBox(pressed, map.n);
-    const PlacementRule rule{q.b, q.m, scaled.largest * kRadiusFactor, kFarWeight, static_cast<float>(map.axisSize[1])};
+    const PlacementRule rule{q.b, q.m, scaled.largest * kRadiusFactor, kFarWeight, static_cast<float>(map.axisSize[1]),
+                             LargestDistance(scaled, scaled.n)};
     const std::optional<int> atWall =
         RowsAtWall(*q.rows, map, rule, static_cast<float>(d.scale * (value / e)), q.stop);
     if (!atWall) return std::nullopt;
@@ -405,7 +406,8 @@ RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& optio
                         bool written, const StopCheck& stop) {
     const int m = options.mapDim.value;
     const PlacementRule rule{b, m, session.distances.largest * kRadiusFactor, kFarWeight,
-                             static_cast<float>(session.map.axisSize[1])};
+                             static_cast<float>(session.map.axisSize[1]),
+                             LargestDistance(session.distances, session.distances.n)};
     // The landmarks' map as it stands: a view button may turn the one on show meanwhile.
     const MapLayout landmarkMap = session.map;
     RowsPlaced placed = PlaceOtherRows(form, {landmarkMap, session.clusters, session.distances.scale}, read.all,

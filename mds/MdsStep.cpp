@@ -5,6 +5,7 @@
 
 #include "distances/VectorTargets.h"
 #include "mds/MdsKernel.h"
+#include "mds/PairRule.h"
 
 namespace {
 
@@ -61,18 +62,17 @@ double CoordinateSum(int n, const float* x) {
 
 // One pair of the symmetric pair tables from its distance d: 2 w into a,
 // w (d^2 / b + d^2 / b) into t.
-[[gnu::always_inline]] inline void Pair(float d, float radius, float farWeight, float divisor, float& a,
-                                        float& t) {
-    const float w = d <= radius ? 1.0f : farWeight;  // not-a-number is far
-    const float half = d * d / divisor;
+[[gnu::always_inline]] inline void Pair(float d, const PairRule& rule, float& a, float& t) {
+    const float w = rule.Weight(d);
+    const float half = rule.Target(d);
     a = 2.0f * w;
     t = w * (half + half);
 }
 
 // Row q of the symmetric pair tables: the pairs (q, l) with l > q from
 // the distances' row q (0-based), and with zeros the rest of the row.
-VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float radius, float farWeight,
-                            float divisor, bool zeros, float* __restrict a, float* __restrict t) {
+VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, const PairRule rule, bool zeros,
+                            float* __restrict a, float* __restrict t) {
     if (zeros) {
         std::fill(a, a + q + 1, 0.0f);
         std::fill(t, t + q + 1, 0.0f);
@@ -80,15 +80,15 @@ VECTOR_TARGETS void PairRow(int q, int n, const float* __restrict row, float rad
         std::fill(t + n, t + MdsPlan::kStride, 0.0f);
     }
 #pragma omp simd
-    for (int l = q + 1; l < n; ++l) Pair(row[l], radius, farWeight, divisor, a[l], t[l]);
+    for (int l = q + 1; l < n; ++l) Pair(row[l], rule, a[l], t[l]);
 }
 
 // The pairs (q, j) with q < j from row j (0-based) of symmetric
 // distances, into a[q] and t[q].
-VECTOR_TARGETS void PairColumn(int j, const float* __restrict row, float radius, float farWeight,
-                               float divisor, float* __restrict a, float* __restrict t) {
+VECTOR_TARGETS void PairColumn(int j, const float* __restrict row, const PairRule rule, float* __restrict a,
+                               float* __restrict t) {
 #pragma omp simd
-    for (int q = 0; q < j; ++q) Pair(row[q], radius, farWeight, divisor, a[q], t[q]);
+    for (int q = 0; q < j; ++q) Pair(row[q], rule, a[q], t[q]);
 }
 
 }  // namespace
@@ -109,14 +109,13 @@ void MdsPlan::Prepare(const DistanceMatrix& d, int b, float radiusFactor, float 
     if (DistancesSymmetric(d, n_)) return PrepareSymmetric(d, b, radiusFactor, farWeight);
     symmetric_ = false;
     zeroed_ = 0;
-    const float divisor = static_cast<float>(std::max(b, 1));
-    const float radius = d.largest * radiusFactor;
+    const PairRule rule = PairRule::Of(b, d.largest * radiusFactor, farWeight);
     for (int q = 0; q < n_; ++q) {
         for (int l = 0; l < n_; ++l) {
             const float dql = d.At(q + 1, l + 1);
             const float dlq = d.At(l + 1, q + 1);
-            const float w = dql <= radius ? 1.0f : farWeight;  // not-a-number is far
-            const float target = dlq * dlq / divisor + dql * dql / divisor;
+            const float w = rule.Weight(dql);
+            const float target = rule.Target(dlq) + rule.Target(dql);
             twiceWeight_[q][l] = 2.0f * w;
             weightedTarget_[q][l] = w * target;
         }
@@ -140,11 +139,9 @@ void MdsPlan::PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusF
         zeroed_ = 0;
         zeroedFor_ = n_;
     }
-    const float divisor = static_cast<float>(std::max(b, 1));
-    const float radius = d.largest * radiusFactor;
+    const PairRule rule = PairRule::Of(b, d.largest * radiusFactor, farWeight);
     for (int q = std::max(first, 0); q < std::min(last, n_); ++q) {
-        PairRow(q, n_, d.Row(q + 1) + 1, radius, farWeight, divisor, q >= zeroed_, twiceWeight_[q],
-                weightedTarget_[q]);
+        PairRow(q, n_, d.Row(q + 1) + 1, rule, q >= zeroed_, twiceWeight_[q], weightedTarget_[q]);
         if (q == zeroed_) ++zeroed_;
     }
 }
@@ -152,16 +149,15 @@ void MdsPlan::PrepareSymmetricRows(const DistanceMatrix& d, int b, float radiusF
 void MdsPlan::PrepareSymmetricPairsOf(const float* rows, int rowStride, float largest, int b,
                                       float radiusFactor, float farWeight, const int* items, int count) {
     ForgetRefusals();
-    const float divisor = static_cast<float>(std::max(b, 1));
-    const float radius = largest * radiusFactor;
+    const PairRule rule = PairRule::Of(b, largest * radiusFactor, farWeight);
     alignas(64) float a[kStride], t[kStride];
     for (int c = 0; c < count; ++c) {
         const int j = items[c];
         const float* row = rows + static_cast<std::size_t>(c) * static_cast<std::size_t>(rowStride);
-        PairRow(j, n_, row, radius, farWeight, divisor, false, twiceWeight_[j], weightedTarget_[j]);
+        PairRow(j, n_, row, rule, false, twiceWeight_[j], weightedTarget_[j]);
         // Its pairs (q, j) with q < j lie in the other rows' column j: formed
         // from row j, which equals that column, and then stored down it.
-        PairColumn(j, row, radius, farWeight, divisor, a, t);
+        PairColumn(j, row, rule, a, t);
         for (int q = 0; q < j; ++q) {
             twiceWeight_[q][j] = a[q];
             weightedTarget_[q][j] = t[q];

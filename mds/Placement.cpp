@@ -202,6 +202,7 @@ int GridStarts(const Stress& s, double low, double high, int most, double starts
 Placer::Placer(const MapLayout& landmarks, const PlacementRule& rule)
     : n_(landmarks.n),
       rule_(rule),
+      pair_(PairRule::Of(rule.b, rule.radius, rule.farWeight)),
       length2_(static_cast<std::size_t>(landmarks.n), 0.0),
       target_(static_cast<std::size_t>(landmarks.n)),
       weight_(static_cast<std::size_t>(landmarks.n)) {
@@ -247,9 +248,9 @@ bool Placer::Place(const float* distances, float* position) {
     if (closest[0] == 0) return landmark(nearest[0], best), write(), false;
 
     for (int j = 1; j <= n; ++j) {
-        const float d = distances[j];
-        target_[static_cast<std::size_t>(j - 1)] = std::isnan(d) ? 0.0f : d * d / static_cast<float>(std::max(rule_.b, 1));
-        weight_[static_cast<std::size_t>(j - 1)] = d <= rule_.radius ? 1.0f : rule_.farWeight;  // not-a-number is far
+        const float d = std::isnan(distances[j]) ? rule_.largest : distances[j];
+        target_[static_cast<std::size_t>(j - 1)] = pair_.Target(d);
+        weight_[static_cast<std::size_t>(j - 1)] = pair_.Weight(d);
     }
     const double* axes[3] = {axis_[0].data(), axis_[1].data(), axis_[2].data()};
     const Stress stress = Sums(n, m, axes, length2_.data(), target_.data(), weight_.data());

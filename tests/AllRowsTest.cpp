@@ -42,7 +42,7 @@ TEST(Placement, PutsARowWhereItsDistancesToTheLandmarksPlaceIt) {
     constexpr int b = 4;  // the map shows distance / sqrt(b)
     for (const int m : {1, 2, 3}) {
         const MapLayout landmarks = Grid(m);
-        Placer placer(landmarks, {b, m, 1e9f, 0.0001f, 20});
+        Placer placer(landmarks, {b, m, 1e9f, 0.0001f, 20, 40});
         const auto distancesFrom = [&](const float* at) {
             std::vector<float> d(static_cast<std::size_t>(landmarks.n) + 1);
             for (int j = 1; j <= landmarks.n; ++j) {
@@ -73,7 +73,7 @@ TEST(Placement, EndsWhereTheStressIsLeastWhenNoPlaceFitsEveryDistance) {
     std::uniform_real_distribution<float> distance(2, 16);
     for (const int m : {1, 2, 3}) {
         const MapLayout landmarks = Grid(m);
-        Placer placer(landmarks, {b, m, radius, farWeight, 20});
+        Placer placer(landmarks, {b, m, radius, farWeight, 20, 40});
         std::vector<float> d(static_cast<std::size_t>(landmarks.n) + 1);
         for (int j = 1; j <= landmarks.n; ++j) d[static_cast<std::size_t>(j)] = distance(gen);
         const auto stress = [&](const double* at) {
@@ -99,6 +99,20 @@ TEST(Placement, EndsWhereTheStressIsLeastWhenNoPlaceFitsEveryDistance) {
     }
 }
 
+// A row without a distance to some landmarks takes their largest there, as
+// the landmarks' own pairs without one did, and is not drawn towards them.
+TEST(Placement, TakesAMissingDistanceAsTheLargest) {
+    const MapLayout landmarks = Grid(2);
+    Placer placer(landmarks, {4, 2, 12, 0.01f, 20, 40});
+    std::vector<float> missing(26, NAN), largest(26, 40);
+    for (int j = 1; j <= 15; ++j)  // the three rows of landmarks at the bottom
+        missing[j] = largest[j] = 2 * std::hypot(7 - landmarks.Point(j)[1], 8 - landmarks.Point(j)[2]);
+    float withMissing[4] = {}, withLargest[4] = {};
+    placer.Place(missing.data(), withMissing);
+    placer.Place(largest.data(), withLargest);
+    EXPECT_EQ(std::vector(withMissing, withMissing + 3), std::vector(withLargest, withLargest + 3));
+}
+
 // The stress of a place against landmarks whose map distances should be
 // sqrt(target), each near one weighed fully, far ones (target above 9) by
 // 0.01, as the run weighs them.
@@ -122,7 +136,7 @@ TEST(Placement, EndsAtTheLeastStressInsideTheBox) {
     landmarks.Point(11)[1] = -1.5f;  // at (-1.5, 10): outside the box (0, 20)
     landmarks.Point(11)[2] = 10.0f;
     constexpr int b = 4;
-    Placer placer(landmarks, {b, 2, 3 * std::sqrt(static_cast<float>(b)), 0.01f, 20});
+    Placer placer(landmarks, {b, 2, 3 * std::sqrt(static_cast<float>(b)), 0.01f, 20, 40});
     const struct {
         double x, y;  // where its distances put it: the map shows distance / sqrt(b)
         double spread;  // how far the distances miss that place (a map cannot show them all)
