@@ -1,16 +1,21 @@
 // The hot loops work in storage that exists before they start: no step of
-// the map layout or of SOC training, and no map drawing, asks for memory.
+// the map layout or of SOC training, no map drawing, and no chunk of rows
+// placed on the map or compared for its fit asks for memory.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "handlers/MapPanel.h"
+#include "handlers/RowPlacement.h"
+#include "mds/MapFit.h"
 #include "mds/MdsStep.h"
+#include "parallel/Chunks.h"
 #include "soc/SocMatcher.h"
 #include "soc/SocSteps.h"
 #include "soc/SocTrainer.h"
@@ -179,6 +184,42 @@ TEST(HotLoops, DrawingAMapOfFourHundredItemsAsksForNoMemory) {
         RedrawMap(form, session);
         EXPECT_EQ(count(), 0) << "view mode " << mode;
     }
+}
+
+// Placing rows on the map and measuring their fit ask for memory before
+// the chunks start (the threads, each one's storage) alone: as much for
+// four chunks of rows placed a core as for eight, and for 400 rows compared
+// as for 800 (under the 1,000 the fit draws), complete or with a gap. The
+// rows compared are the landmarks, laid out by their first two components.
+TEST(HotLoops, ChunksOfRowsPlacedOrComparedAskForNoMemory) {
+    Session session;
+    NullForm form;
+    const StopCheck stop(form, session);
+    const std::function<bool()> goOn = [] { return true; };
+    const auto allocations = [&](int chunksPerCore) {
+        const int points = 100 * chunksPerCore;
+        AllRows rows{{}, {}, 3};
+        rows.table.Resize(points + chunksPerCore * ChunkWorkers() * 256, 3);
+        std::fill(rows.table.missing.begin(), rows.table.missing.end(), 0);
+        MapLayout map;
+        map.Resize(points);
+        map.axisSize[1] = map.axisSize[2] = 20;
+        for (int r = 1; r <= rows.table.rows; ++r) {
+            for (int q = 1; q <= 3; ++q) rows.table.Row(r)[q] = static_cast<float>(r * (q + 36) % 10007) * 0.002f;
+            if (r > points) continue;
+            rows.landmarks.push_back(r);
+            std::copy_n(rows.table.Row(r) + 1, 2, map.Point(r) + 1);
+        }
+        Table gap = rows.table;
+        gap.Row(1)[3] = NAN;
+        gap.missing[1] = 1;
+        const AllocationCount count;
+        EXPECT_TRUE(RowsAtWall(rows, map, {2, 2, 1.8f, 0.0001f, 20, 14}, 1, stop));
+        MeasureRowsFit(map, rows.table, 3, 1, 2, 5, goOn);
+        MeasureRowsFit(map, gap, 3, 1, 2, 5, goOn);
+        return count();
+    };
+    EXPECT_EQ(allocations(8), allocations(4));
 }
 
 }  // namespace
