@@ -1,5 +1,6 @@
 # make run    builds the window (Release) and starts it
-# make test   builds and runs every test, with an AddressSanitizer/UBSan build of the core
+# make test   builds and runs every test, with an AddressSanitizer/UBSan build of the core and a
+#             ThreadSanitizer build of the tests of the loops on every core
 # make bench  builds and runs the benchmarks
 # make fuzz   builds the fuzz targets with clang and runs each for FUZZ_SECONDS
 JOBS ?= $(shell nproc)
