@@ -46,6 +46,39 @@ void SocMatcher::Start(const Prototypes& prototypes, const Table& items, int dim
     // Past the prototypes, scales that never rank.
     std::fill(groupedScale_ + k_, groupedScale_ + kStride, std::numeric_limits<float>::quiet_NaN());
     lastWinner_.assign(static_cast<std::size_t>(std::max(items.rows, 0)) + 1, 0);
+    ChooseComponents();
+}
+
+// The spread of a component is its items' variance (those without missing
+// components): the widest first give a prototype far from an item the
+// largest partial sums early.
+void SocMatcher::ChooseComponents() {
+    const Table& items = *items_;
+    double sum[kMaxDim] = {}, squares[kMaxDim] = {};
+    int whole = 0;
+    bool zero[kMaxDim];
+    std::fill_n(zero, dim_, true);
+    for (int i = 1; i <= items.rows; ++i) {
+        const float* row = items.Row(i) + 1;
+        const bool complete = items.missing[static_cast<std::size_t>(i)] == 0;
+        whole += complete;
+        for (int q = 0; q < dim_; ++q) {
+            zero[q] = zero[q] && row[q] * inverseUnit_ == 0.0f;
+            if (!complete) continue;
+            sum[q] += row[q];
+            squares[q] += static_cast<double>(row[q]) * row[q];
+        }
+    }
+    for (int p = 1; p <= k_; ++p)
+        for (int q = 0; q < dim_; ++q) zero[q] = zero[q] && prototypes_->Vector(p)[q + 1] * inverseUnit_ == 0.0f;
+    used_ = 0;
+    double spread[kMaxDim];
+    for (int q = 0; q < dim_; ++q) {
+        spread[q] = squares[q] - sum[q] * sum[q] / std::max(whole, 1);
+        if (!zero[q]) components_[used_++] = q;
+    }
+    std::copy(components_, components_ + used_, bySpread_);
+    std::stable_sort(bySpread_, bySpread_ + used_, [&](int a, int b) { return spread[a] > spread[b]; });
 }
 
 void SocMatcher::Copy(int p) {
@@ -109,7 +142,7 @@ bool SocMatcher::Match(int a, int& winner, float& error) {
     float room[kMaxDim];
     const float* x = InUnit(items.Row(a) + 1, room);
     const float near =
-        kNear * SocWeightedErrors({k_, dim_, grouped_, groupedScale_}, x, kNear,
+        kNear * SocWeightedErrors({k_, dim_, grouped_, groupedScale_, components_, bySpread_, used_}, x, kNear,
                                   last > 0 ? slot_[last - 1] / kSocLanes : 0, {error_, key_, lowest_});
     float best = 0.0f;
     int winnerSlot = 0;
