@@ -238,30 +238,19 @@ public:
         }
     }
 
-    // Blocks that Begin left open, on from there side by side (slots as in
-    // Begin), until each is given up or summed in full. A block given up
-    // goes on beside the others, which saves waiting.
-    template <int n>
-    [[gnu::always_inline]] void Continue(const int* b, int real) {
-        L s[n];
-        for (int i = 0; i < n; ++i) s[i] = Load(s_ + b[i] * kSocLanes);
-        bool open[n];
-        for (bool& o : open) o = true;
-        bool any = true;
-        int q0 = std::min(kTestEvery, dim_);
-        while (q0 < dim_ && any) {
+    // The blocks that Begin left open, open[0..opened - 1], on from there a
+    // few components at a time, up to four side by side (slots as in Begin),
+    // until each is given up or summed in full: each round over those still
+    // open alone.
+    [[gnu::always_inline]] void Continue(int* open, int opened) {
+        for (int q0 = std::min(kTestEvery, dim_); opened > 0; q0 += kTestEvery) {
             const int q1 = std::min(q0 + kTestEvery, dim_);
-            Sums<n>(b, q0, q1, s);
-            q0 = q1;
-            if (q0 == dim_) break;
-            any = false;
-            for (int i = 0; i < n; ++i) {
-                open[i] = open[i] && i < real && Within(b[i], s[i]);
-                any = any || open[i];
-            }
+            int still = 0, i = 0;
+            for (; opened - i >= 3; i += 4) Round<4>(open + i, std::min(4, opened - i), q0, q1, open, still);
+            if (opened - i == 2) Round<2>(open + i, 2, q0, q1, open, still);
+            if (opened - i == 1) Round<1>(open + i, 1, q0, q1, open, still);
+            opened = still;
         }
-        for (int i = 0; i < n; ++i)
-            if (i < real) Close(b[i], s[i], open[i] && q0 == dim_);
     }
 
     // Blocks list[0..count - 1] in full, up to four side by side.
@@ -279,6 +268,32 @@ public:
 
 private:
     static constexpr int kTestEvery = 8;
+
+    // Blocks list[0..real - 1] over components q0..q1 - 1, side by side
+    // (slots as in Begin): each then finished, given up or, still open,
+    // kept in open[still++] (which trails list) with its sums in s.
+    template <int n>
+    [[gnu::always_inline]] void Round(const int* list, int real, int q0, int q1, int* open, int& still) {
+        int b[n];
+        L s[n];
+        for (int j = 0; j < n; ++j) {
+            b[j] = list[j < real ? j : 0];
+            s[j] = Load(s_ + b[j] * kSocLanes);
+        }
+        Sums<n>(b, q0, q1, s);
+        for (int j = 0; j < n; ++j) {
+            if (j >= real) {
+                continue;
+            } else if (q1 == dim_) {
+                Finish(b[j], s[j]);
+            } else if (Within(b[j], s[j])) {
+                Store(s_ + b[j] * kSocLanes, s[j]);
+                open[still++] = b[j];
+            } else {
+                Close(b[j], s[j], false);
+            }
+        }
+    }
 
     // Blocks b[0..real - 1] in full, side by side (slots as in Begin).
     template <int n>
@@ -334,10 +349,7 @@ constexpr float kOtherOrder = 1.00002f;
         const int real = GroupAt(others, count, i, group);
         matching.Begin<kSide>(group, real, open, opened);
     }
-    for (int i = 0; i < opened; i += kSide) {
-        const int real = GroupAt(open, opened, i, group);
-        matching.Continue<kSide>(group, real);
-    }
+    matching.Continue(open, opened);
     return matching.Best();
 }
 
