@@ -14,7 +14,7 @@ struct SocBlock {
 // components, and the factor of each one's key (count rounded up to 16 long).
 // Only components[0..used - 1] (in order) count: those left out are 0 in the
 // item and every prototype. bySpread holds the same, in the order that
-// gives up a block the soonest.
+// gives up a block the soonest: where prototypes lie farthest from the item.
 struct SocBlocks {
     int count, dim;
     const SocBlock* blocks;

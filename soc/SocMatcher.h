@@ -5,6 +5,7 @@
 // once.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "soc/Prototypes.h"
@@ -46,6 +47,7 @@ public:
 
 private:
     void ChooseComponents();
+    void Farthest(const double* expected, const int* general, std::uint8_t* order) const;
 
     const Prototypes* prototypes_ = nullptr;
     const Table* items_ = nullptr;
@@ -68,7 +70,11 @@ private:
     float lowest_[kStride / kSocLanes];
     std::vector<int> lastWinner_;  // of every item, 0 before its first match
     int components_[kMaxDim];      // Components(), 0-based
-    int bySpread_[kMaxDim];        // the same, the items' widest spread first
+    // The same by how far a prototype may be expected to lie from an item,
+    // farthest first: in general, and of item a from [a x used_] (when it
+    // holds any).
+    int general_[kMaxDim];
+    std::vector<std::uint8_t> farthest_;
     int used_ = 0;
 };
 
