@@ -85,6 +85,11 @@ public:
           lowest_(lowest) {}
 
     [[gnu::always_inline]] float Best() const { return best_; }
+    // A key found elsewhere, as if of a block summed in full.
+    [[gnu::always_inline]] void Found(float key) {
+        best_ = std::min(best_, key);
+        bound_ = best_ * slack_;
+    }
 
 protected:
     // Whether a lane of block b may still rank.
@@ -179,12 +184,28 @@ struct WideOps {
     [[gnu::always_inline]] static float Lowest(Lanes v) { return ::Lowest(v); }
 };
 
+// Blocks list[i..] in the slots of a group, as many as there are (returned);
+// the slots past them repeat list[i]. Inlined, as everything the matching
+// calls: a call out of a vector-target function runs without its
+// instructions (fused multiply-adds become library calls).
+template <int kSide>
+[[gnu::always_inline]] inline int GroupAt(const int* list, int count, int i, int (&group)[kSide]) {
+    const int real = std::min(kSide, count - i);
+    for (int j = 0; j < kSide; ++j) group[j] = list[i + (j < real ? j : 0)];
+    return real;
+}
+
 // The matching sums of one item, block by block: the tests and the bound.
 class Matching : public MatchingKeys<WideOps> {
     using L = Lanes;
 
 public:
-    using MatchingKeys::MatchingKeys;
+    // Over components order[0..used - 1], x[q] the item's component order[q].
+    [[gnu::always_inline]] Matching(const SocBlocks& prototypes, const int* order, const float* x, float slack,
+                                    const SocErrors& out)
+        : MatchingKeys(prototypes.used, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key,
+                       out.lowest),
+          order_(order) {}
 
     // Block b in full: its keys tighten the bound.
     [[gnu::always_inline]] void Whole(int b) {
@@ -217,67 +238,105 @@ public:
         }
     }
 
-    // Blocks that Begin left open, on from there side by side (slots as in
-    // Begin), until each is given up or summed in full. A block given up
-    // goes on beside the others, which saves waiting.
-    template <int n>
-    [[gnu::always_inline]] void Continue(const int* b, int real) {
-        L s[n];
-        for (int i = 0; i < n; ++i) s[i] = Load(s_ + b[i] * kSocLanes);
-        bool open[n];
-        for (bool& o : open) o = true;
-        bool any = true;
-        int q0 = std::min(kTestEvery, dim_);
-        while (q0 < dim_ && any) {
+    // The blocks that Begin left open, open[0..opened - 1], on from there a
+    // few components at a time, up to four side by side (slots as in Begin),
+    // until each is given up or summed in full: each round over those still
+    // open alone.
+    [[gnu::always_inline]] void Continue(int* open, int opened) {
+        for (int q0 = std::min(kTestEvery, dim_); opened > 0; q0 += kTestEvery) {
             const int q1 = std::min(q0 + kTestEvery, dim_);
-            Sums<n>(b, q0, q1, s);
-            q0 = q1;
-            if (q0 == dim_) break;
-            any = false;
-            for (int i = 0; i < n; ++i) {
-                open[i] = open[i] && i < real && Within(b[i], s[i]);
-                any = any || open[i];
-            }
+            int still = 0, i = 0;
+            for (; opened - i >= 3; i += 4) Round<4>(open + i, std::min(4, opened - i), q0, q1, open, still);
+            if (opened - i == 2) Round<2>(open + i, 2, q0, q1, open, still);
+            if (opened - i == 1) Round<1>(open + i, 1, q0, q1, open, still);
+            opened = still;
         }
-        for (int i = 0; i < n; ++i)
-            if (i < real) Close(b[i], s[i], open[i] && q0 == dim_);
+    }
+
+    // Blocks list[0..count - 1] in full, up to four side by side.
+    [[gnu::always_inline]] void Summed(const int* list, int count) {
+        int i = 0;
+        for (; count - i >= 3; i += 4) InFull<4>(list + i, std::min(4, count - i));
+        if (count - i == 2) InFull<2>(list + i, 2);
+        if (count - i == 1) InFull<1>(list + i, 1);
+    }
+
+    // Blocks list[0..count - 1] given up.
+    [[gnu::always_inline]] void GivenUp(const int* list, int count) {
+        for (int i = 0; i < count; ++i) Close(list[i], L{}, false);
     }
 
 private:
     static constexpr int kTestEvery = 8;
 
+    // Blocks list[0..real - 1] over components q0..q1 - 1, side by side
+    // (slots as in Begin): each then finished, given up or, still open,
+    // kept in open[still++] (which trails list) with its sums in s.
+    template <int n>
+    [[gnu::always_inline]] void Round(const int* list, int real, int q0, int q1, int* open, int& still) {
+        int b[n];
+        L s[n];
+        for (int j = 0; j < n; ++j) {
+            b[j] = list[j < real ? j : 0];
+            s[j] = Load(s_ + b[j] * kSocLanes);
+        }
+        Sums<n>(b, q0, q1, s);
+        for (int j = 0; j < n; ++j) {
+            if (j >= real) {
+                continue;
+            } else if (q1 == dim_) {
+                Finish(b[j], s[j]);
+            } else if (Within(b[j], s[j])) {
+                Store(s_ + b[j] * kSocLanes, s[j]);
+                open[still++] = b[j];
+            } else {
+                Close(b[j], s[j], false);
+            }
+        }
+    }
+
+    // Blocks b[0..real - 1] in full, side by side (slots as in Begin).
+    template <int n>
+    [[gnu::always_inline]] void InFull(const int* list, int real) {
+        int b[n];
+        for (int j = 0; j < n; ++j) b[j] = list[j < real ? j : 0];
+        L s[n] = {};
+        Sums<n>(b, 0, dim_, s);
+        for (int j = 0; j < n; ++j)
+            if (j < real) Finish(b[j], s[j]);
+    }
+
     // The sums of blocks b[0..n-1] continued over components q0..q1 - 1.
+    // (x_[q] is component order_[q] of the item.)
     template <int n>
     [[gnu::always_inline]] void Sums(const int* b, int q0, int q1, L* s) const {
-        for (int q = q0; q < q1; ++q)
+        for (int q = q0; q < q1; ++q) {
+            const int c = order_[q];
             for (int i = 0; i < n; ++i) {
-                const L d = Load(blocks_[b[i]].lanes[q][0]) - x_[q];
-                s[i] = Fma(d * d, Load(blocks_[b[i]].lanes[q][1]), s[i]);
+                const L d = Load(blocks_[b[i]].lanes[c][0]) - x_[q];
+                s[i] = Fma(d * d, Load(blocks_[b[i]].lanes[c][1]), s[i]);
             }
+        }
     }
+
+    const int* order_;
 };
 
-// Blocks list[i..] in the slots of a group, as many as there are (returned);
-// the slots past them repeat list[i]. Inlined, as everything the matching
-// calls: a call out of a vector-target function runs without its
-// instructions (fused multiply-adds become library calls).
-template <int kSide>
-[[gnu::always_inline]] inline int GroupAt(const int* list, int count, int i, int (&group)[kSide]) {
-    const int real = std::min(kSide, count - i);
-    for (int j = 0; j < kSide; ++j) group[j] = list[i + (j < real ? j : 0)];
-    return real;
-}
+// Sums of the same terms in another order differ by less than 64 roundings
+// of the larger, 4e-6 of it: a key summed by spread, widened by this factor
+// either way, brackets the key summed in order.
+constexpr float kOtherOrder = 1.00002f;
 
-// Block first, then the others a few side by side: first the first
-// components of all, then the rest of those still open.
-[[gnu::always_inline]] inline float WeightedErrors(const SocBlocks& prototypes, const float* x, float slack,
-                                                   int first, const SocErrors& out) {
-    const int used = std::min((prototypes.count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
-    if (used == 0) return std::numeric_limits<float>::infinity();
-    first = std::clamp(first, 0, used - 1);
-    Matching matching(prototypes.dim, prototypes.blocks, x, prototypes.scale, slack, out.s, out.key,
-                      out.lowest);
-    matching.Whole(first);
+// The blocks other than first (whose smallest key is `found`), a few side by
+// side: first the first components of all, then the rest of those still
+// open; summed by spread. Returns the smallest key of all; leaves out.lowest
+// as the sums give it (+inf for the blocks given up).
+[[gnu::always_inline]] inline float Bounds(const SocBlocks& prototypes, const float* x, float slack, int first,
+                                           float found, int used, const SocErrors& out) {
+    float bySpread[64];
+    for (int q = 0; q < prototypes.used; ++q) bySpread[q] = x[prototypes.bySpread[q]];
+    Matching matching(prototypes, prototypes.bySpread, bySpread, slack, out);
+    matching.Found(found);
     // Four running sums keep the multiply-add unit busy: four blocks of one
     // vector each.
     constexpr int kSide = 4;
@@ -290,25 +349,55 @@ template <int kSide>
         const int real = GroupAt(others, count, i, group);
         matching.Begin<kSide>(group, real, open, opened);
     }
-    for (int i = 0; i < opened; i += kSide) {
-        const int real = GroupAt(open, opened, i, group);
-        matching.Continue<kSide>(group, real);
+    matching.Continue(open, opened);
+    return matching.Best();
+}
+
+// Block first in full, then the blocks whose keys may come within slack of
+// the smallest: found by sums over the components by their spread, which
+// give up far blocks soonest, and then summed again in component order, the
+// sums kept; the others as given up. Should no key come out a number below
+// +infinity, every block is summed, as then no block can be given up.
+[[gnu::always_inline]] inline float WeightedErrors(const SocBlocks& prototypes, const float* x, float slack,
+                                                   int first, const SocErrors& out) {
+    const int used = std::min((prototypes.count + kSocLanes - 1) / kSocLanes, kMaxBlocks);
+    if (used == 0) return std::numeric_limits<float>::infinity();
+    first = std::clamp(first, 0, used - 1);
+    float inOrder[64];
+    for (int q = 0; q < prototypes.used; ++q) inOrder[q] = x[prototypes.components[q]];
+    Matching matching(prototypes, prototypes.components, inOrder, slack, out);
+    matching.Whole(first);
+    const float widened = slack * kOtherOrder * kOtherOrder;
+    const float reach = Bounds(prototypes, x, widened, first, matching.Best(), used, out) * widened;
+    int near[kMaxBlocks], count = 0, far[kMaxBlocks], farCount = 0;
+    for (int b = 0; b < used; ++b) {
+        if (b == first) continue;
+        if (out.lowest[b] <= reach)
+            near[count++] = b;
+        else
+            far[farCount++] = b;
     }
+    matching.Summed(near, count);
+    if (matching.Best() < std::numeric_limits<float>::infinity())
+        matching.GivenUp(far, farCount);
+    else
+        matching.Summed(far, farCount);
     return matching.Best();
 }
 
 // The sixteen prototypes of a block against the moved prototypes of the
 // given rows, each pair's sum kept in a register over all components.
 template <int kColumns>
-[[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
-                                                const float* rows, int rowStride, const int* moved,
-                                                int columns, float* raw, int rawStride) {
+[[gnu::always_inline]] inline void DistanceTile(int b, int count, const int* components, int used,
+                                                const SocBlock* blocks, const float* rows, int rowStride,
+                                                const int* moved, int columns, float* raw, int rawStride) {
     using L = Lanes;
     const float* row[kColumns];
     for (int c = 0; c < kColumns; ++c)
         row[c] = rows + (c < columns ? c : 0) * rowStride;  // a short tile repeats
     L sum[kColumns] = {};
-    for (int q = 0; q < dim; ++q) {
+    for (int i = 0; i < used; ++i) {
+        const int q = components[i];
         const L value = Load(blocks[b].lanes[q][0]);
         for (int c = 0; c < kColumns; ++c) {
             const float y = row[c][q];
@@ -324,25 +413,26 @@ template <int kColumns>
 
 // A block against eight moved prototypes at a time: each load of a
 // component serves eight pairs, and the tile's sums stay in registers.
-[[gnu::always_inline]] inline void DistancesAgainst(int count, int dim, const SocBlock* __restrict blocks,
+[[gnu::always_inline]] inline void DistancesAgainst(int count, const int* components, int used,
+                                                    const SocBlock* __restrict blocks,
                                                     const float* __restrict rows, int rowStride,
                                                     const int* moved, int movedCount, float* __restrict raw,
                                                     int rawStride) {
     constexpr int kColumns = 8;
     for (int b = 0; b * kSocLanes < std::min(count, kMaxBlocks * kSocLanes); ++b)
         for (int c0 = 0; c0 < movedCount; c0 += kColumns)
-            DistanceTile<kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
-                                   std::min(kColumns, movedCount - c0), raw, rawStride);
+            DistanceTile<kColumns>(b, count, components, used, blocks, rows + c0 * rowStride, rowStride,
+                                   moved + c0, std::min(kColumns, movedCount - c0), raw, rawStride);
 }
 
 WIDE_VECTOR_TARGET float WideErrors(const SocBlocks& prototypes, const float* x, float slack, int first,
                                     const SocErrors& out) {
     return WeightedErrors(prototypes, x, slack, first, out);
 }
-WIDE_VECTOR_TARGET void WideDistances(int count, int dim, const SocBlock* blocks, const float* rows,
-                                      int rowStride, const int* moved, int movedCount, float* raw,
-                                      int rawStride) {
-    DistancesAgainst(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+WIDE_VECTOR_TARGET void WideDistances(int count, const int* components, int used, const SocBlock* blocks,
+                                      const float* rows, int rowStride, const int* moved, int movedCount,
+                                      float* raw, int rawStride) {
+    DistancesAgainst(count, components, used, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
 }
 #endif
 
@@ -521,14 +611,15 @@ float Errors(const SocBlocks& prototypes, const float* x, float slack, int first
 // of the differences are formed by the multiply-add unit, -1 x y + x, which
 // rounds as x - y does: the adder has the sums to do.
 template <int kColumns>
-[[gnu::always_inline]] inline void DistanceTile(int b, int count, int dim, const SocBlock* blocks,
-                                                const float* rows, int rowStride, const int* moved,
-                                                int columns, float* raw, int rawStride) {
+[[gnu::always_inline]] inline void DistanceTile(int b, int count, const int* components, int used,
+                                                const SocBlock* blocks, const float* rows, int rowStride,
+                                                const int* moved, int columns, float* raw, int rawStride) {
     const float* row[kColumns];
     for (int c = 0; c < kColumns; ++c)
         row[c] = rows + (c < columns ? c : 0) * rowStride;  // a short tile repeats
     Lanes sum[kColumns] = {};
-    for (int q = 0; q < dim; ++q) {
+    for (int i = 0; i < used; ++i) {
+        const int q = components[i];
         const Lanes value = Load(blocks[b].lanes[q][0]);
         for (int c = 0; c < kColumns; ++c) {
             const float y = row[c][q];
@@ -545,14 +636,14 @@ template <int kColumns>
 // A block against eight moved prototypes at a time: each load of a
 // component serves eight pairs, and the tile's sums stay in registers.
 NARROW_VECTOR_TARGETS
-void Distances(int count, int dim, const SocBlock* __restrict blocks, const float* __restrict rows,
-                         int rowStride, const int* moved, int movedCount, float* __restrict raw,
-                         int rawStride) {
+void Distances(int count, const int* components, int used, const SocBlock* __restrict blocks,
+               const float* __restrict rows, int rowStride, const int* moved, int movedCount,
+               float* __restrict raw, int rawStride) {
     constexpr int kColumns = 8;
     for (int b = 0; b * kSocLanes < std::min(count, kMaxBlocks * kSocLanes); ++b)
         for (int c0 = 0; c0 < movedCount; c0 += kColumns)
-            DistanceTile<kColumns>(b, count, dim, blocks, rows + c0 * rowStride, rowStride, moved + c0,
-                                   std::min(kColumns, movedCount - c0), raw, rawStride);
+            DistanceTile<kColumns>(b, count, components, used, blocks, rows + c0 * rowStride, rowStride,
+                                   moved + c0, std::min(kColumns, movedCount - c0), raw, rawStride);
 }
 
 }  // namespace narrow
@@ -570,11 +661,12 @@ float SocWeightedErrors(const SocBlocks& prototypes, const float* x, float slack
     return narrow::Errors(prototypes, x, slack, first, out);
 }
 
-void SocDistancesAgainst(int count, int dim, const SocBlock* blocks, const float* rows, int rowStride,
-                         const int* moved, int movedCount, float* raw, int rawStride) {
+void SocDistancesAgainst(int count, const int* components, int used, const SocBlock* blocks, const float* rows,
+                         int rowStride, const int* moved, int movedCount, float* raw, int rawStride) {
 #ifdef ITEMMAP_WIDE_VECTORS
     if (WideVectorUnit())
-        return WideDistances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+        return WideDistances(count, components, used, blocks, rows, rowStride, moved, movedCount, raw,
+                             rawStride);
 #endif
-    narrow::Distances(count, dim, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
+    narrow::Distances(count, components, used, blocks, rows, rowStride, moved, movedCount, raw, rawStride);
 }

@@ -46,6 +46,98 @@ void SocMatcher::Start(const Prototypes& prototypes, const Table& items, int dim
     // Past the prototypes, scales that never rank.
     std::fill(groupedScale_ + k_, groupedScale_ + kStride, std::numeric_limits<float>::quiet_NaN());
     lastWinner_.assign(static_cast<std::size_t>(std::max(items.rows, 0)) + 1, 0);
+    ChooseComponents();
+}
+
+// What the items' components are like, over the items without missing
+// components among up to kMaxSocVectors of them spread over the table: their
+// means, variances and mean weight targets.
+namespace {
+
+struct ComponentSpread {
+    double mean[kMaxDim] = {}, spread[kMaxDim] = {}, weight[kMaxDim] = {};
+};
+
+ComponentSpread SpreadOf(const Table& items, int dim) {
+    ComponentSpread c;
+    const int every = std::max(1, items.rows / kMaxSocVectors);
+    int whole = 0;
+    for (int i = 1; i <= items.rows; i += every) {
+        if (items.missing[static_cast<std::size_t>(i)] != 0) continue;
+        const float* row = items.Row(i) + 1;
+        ++whole;
+        for (int q = 0; q < dim; ++q) {
+            c.mean[q] += row[q];
+            c.spread[q] += static_cast<double>(row[q]) * row[q];
+            c.weight[q] += WeightTarget(row[q]);
+        }
+    }
+    const double n = std::max(whole, 1);
+    for (int q = 0; q < dim; ++q) {
+        c.mean[q] /= n;
+        c.spread[q] = c.spread[q] / n - c.mean[q] * c.mean[q];
+        c.weight[q] /= n;
+    }
+    return c;
+}
+
+}  // namespace
+
+// The components 0 in every item and prototype, and how far an item lies
+// from a prototype in each of the others in the mean: the items' variance
+// plus the item's squared distance from their mean, times the weight the
+// prototypes tend to (the mean weight target).
+void SocMatcher::ChooseComponents() {
+    const Table& items = *items_;
+    bool zero[kMaxDim];
+    std::fill_n(zero, dim_, true);
+    for (int i = 1; i <= items.rows; ++i)
+        for (int q = 0; q < dim_; ++q) zero[q] = zero[q] && items.Row(i)[q + 1] * inverseUnit_ == 0.0f;
+    for (int p = 1; p <= k_; ++p)
+        for (int q = 0; q < dim_; ++q) zero[q] = zero[q] && prototypes_->Vector(p)[q + 1] * inverseUnit_ == 0.0f;
+    used_ = 0;
+    for (int q = 0; q < dim_; ++q)
+        if (!zero[q]) components_[used_++] = q;
+    const ComponentSpread c = SpreadOf(items, dim_);
+    const double *weights = c.weight, *spread = c.spread, *mean = c.mean;
+    std::copy(components_, components_ + used_, general_);
+    std::stable_sort(general_, general_ + used_,
+                     [&](int a, int b) { return weights[a] * spread[a] > weights[b] * spread[b]; });
+    // An order of its own pays for an item matched many times, as in a run
+    // on up to kMaxSocVectors; a run on every row of a long table matches
+    // each a few times.
+    farthest_.clear();
+    if (items.rows > kMaxSocVectors) return;
+    farthest_.resize(static_cast<std::size_t>(items.rows + 1) * used_);
+    for (int i = 1; i <= items.rows; ++i) {
+        double expected[kMaxDim];
+        const float* row = items.Row(i) + 1;
+        for (int q = 0; q < dim_; ++q)
+            expected[q] = weights[q] * (spread[q] + (row[q] - mean[q]) * (row[q] - mean[q]));
+        Farthest(expected, general_, farthest_.data() + static_cast<std::size_t>(i) * used_);
+    }
+}
+
+// An item's components, farthest first: the first sixteen chosen for it
+// (the eight farthest, then the next eight, each eight in no particular
+// order: the search tests its sums eight components at a time), the others
+// in the general order.
+void SocMatcher::Farthest(const double* expected, const int* general, std::uint8_t* order) const {
+    constexpr int kChosen = 16, kFirst = 8;
+    const auto farther = [&](int a, int b) { return expected[a] > expected[b] || (expected[a] == expected[b] && a < b); };
+    int chosen[kMaxDim];
+    std::copy(general, general + used_, chosen);
+    const int head = std::min(kChosen, used_);
+    std::nth_element(chosen, chosen + head, chosen + used_, farther);
+    std::nth_element(chosen, chosen + std::min(kFirst, head), chosen + head, farther);
+    bool taken[kMaxDim] = {};
+    for (int j = 0; j < head; ++j) {
+        order[j] = static_cast<std::uint8_t>(chosen[j]);
+        taken[chosen[j]] = true;
+    }
+    int j = head;
+    for (int g = 0; g < used_; ++g)
+        if (!taken[general[g]]) order[j++] = static_cast<std::uint8_t>(general[g]);
 }
 
 void SocMatcher::Copy(int p) {
@@ -108,8 +200,12 @@ bool SocMatcher::Match(int a, int& winner, float& error) {
     const int last = lastWinner_[static_cast<std::size_t>(a)];
     float room[kMaxDim];
     const float* x = InUnit(items.Row(a) + 1, room);
+    int own[kMaxDim];
+    const int* farthest = farthest_.empty() ? general_ : own;
+    const std::uint8_t* order = farthest_.data() + static_cast<std::size_t>(a) * used_;
+    for (int q = 0; q < used_ && !farthest_.empty(); ++q) own[q] = order[q];
     const float near =
-        kNear * SocWeightedErrors({k_, dim_, grouped_, groupedScale_}, x, kNear,
+        kNear * SocWeightedErrors({k_, dim_, grouped_, groupedScale_, components_, farthest, used_}, x, kNear,
                                   last > 0 ? slot_[last - 1] / kSocLanes : 0, {error_, key_, lowest_});
     float best = 0.0f;
     int winnerSlot = 0;

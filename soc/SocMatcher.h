@@ -5,6 +5,7 @@
 // once.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "soc/Prototypes.h"
@@ -36,9 +37,18 @@ public:
     // that is 1, else a copy in room.
     const float* InUnit(const float* v, float (&room)[kMaxDim]) const;
 
+    // The components that tell prototypes apart: all but those 0 in every
+    // item and prototype, which stay 0 through training and add nothing to
+    // any sum. In order, Used() of them.
+    const int* Components() const { return components_; }
+    int Used() const { return used_; }
+
     static constexpr int kStride = 416;  // prototypes rounded up for whole vector loads
 
 private:
+    void ChooseComponents();
+    void Farthest(const double* expected, const int* general, std::uint8_t* order) const;
+
     const Prototypes* prototypes_ = nullptr;
     const Table* items_ = nullptr;
     int k_ = 0;
@@ -59,6 +69,13 @@ private:
     alignas(64) float key_[kStride];
     float lowest_[kStride / kSocLanes];
     std::vector<int> lastWinner_;  // of every item, 0 before its first match
+    int components_[kMaxDim];      // Components(), 0-based
+    // The same by how far a prototype may be expected to lie from an item,
+    // farthest first: in general, and of item a from [a x used_] (when it
+    // holds any).
+    int general_[kMaxDim];
+    std::vector<std::uint8_t> farthest_;
+    int used_ = 0;
 };
 
 // The mean start error M of a SOC run: the mean matching error of the

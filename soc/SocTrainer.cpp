@@ -83,8 +83,8 @@ void SocTrainer::RawDistances() {
         for (int q = 0; q < dim_; ++q) block.lanes[q][0][p % kSocLanes] = movedRows_[count][q] = values[q];
         movedList_[count++] = p;
     }
-    SocDistancesAgainst(k_, dim_, values_, &movedRows_[0][0], kMaxDim, movedList_, count, &raw_[1][1],
-                        kRawStride);
+    SocDistancesAgainst(k_, matcher_.Components(), matcher_.Used(), values_, &movedRows_[0][0], kMaxDim,
+                        movedList_, count, &raw_[1][1], kRawStride);
     for (int c = 0; c < count; ++c) raw_[movedList_[c] + 1][movedList_[c] + 1] = 0.0f;
 }
 
