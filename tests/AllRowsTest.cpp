@@ -5,20 +5,25 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <tuple>
 #include <utility>
 #include <random>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "distances/Distances.h"
+#include "handlers/MrpMdsRun.h"
 #include "mds/MapFit.h"
 #include "mds/Placement.h"
 #include "mrp/ClusterJoin.h"
 #include "support/FakeForm.h"
 #include "support/TwoClusters.h"
 #include "session/Random.h"
+#include "text/Numbers.h"
 
 namespace {
 
@@ -160,6 +165,137 @@ TEST(Placement, EndsAtTheLeastStressInsideTheBox) {
     }
 }
 
+// An all-rows run over 1,200 rows: the cancer sample's 400 and two copies
+// of them a little off, as measurements taken three times; seeded, at
+// "map enlarge." `enlarge`.
+Session AllRowsOfCancer(const char* enlarge) {
+    std::ifstream in(std::string(ITEMMAP_SAMPLES_DIR) + "/cancer-400x30.txt");
+    const std::string sample(std::istreambuf_iterator<char>(in), {});
+    std::string rows = sample;
+    for (int copy = 1; copy <= 2; ++copy) {
+        std::istringstream lines(sample);
+        int r = 0;
+        for (std::string line; std::getline(lines, line); ++r) {
+            std::istringstream values(line);
+            int q = 0;
+            for (double v; values >> v; ++q)
+                rows += Format(q ? "\t%.4f" : "%.4f", v * (1 + 0.03 * ((r * 7 + q * 3 + copy) % 5 - 2)));
+            rows += "\n";
+        }
+    }
+    TempDir dir;
+    dir.Write("cancer.txt", rows);
+    FakeForm form;
+    form.Choose(dir.File("cancer.txt"));
+    form.edits[Edit4] = enlarge;
+    form.edits[Edit8] = "0.4";
+    form.map.shown = false;
+    form.choices.allRows = true;
+    form.choices.seed = 4;
+    Session session;
+    RunMrpMds(form, session);
+    EXPECT_EQ(form.outcome, Outcome::Finished);
+    return session;
+}
+
+class AllRowsRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { run = new Session(AllRowsOfCancer("3")); }
+    static void TearDownTestSuite() { delete run; }
+    static Session* run;
+};
+Session* AllRowsRun::run = nullptr;
+
+// The landmarks come from every part of the file, about a third of each.
+TEST_F(AllRowsRun, DrawsTheLandmarksFromEveryPartOfTheFile) {
+    const Landmarks& landmarks = run->landmarks;
+    ASSERT_EQ(landmarks.count, 400);
+    int inPart[6] = {};
+    for (int i = 1; i <= landmarks.count; ++i) ++inPart[(landmarks.FileRow(i) - 1) / 200];
+    for (int part = 0; part < 6; ++part) {
+        EXPECT_GT(inPart[part], 40) << "rows " << part * 200 + 1 << "..";
+        EXPECT_LT(inPart[part], 95) << "rows " << part * 200 + 1 << "..";
+    }
+}
+
+// Every row placed rests where its stress against the landmarks is least:
+// a finer search from its place finds none lower by a millionth. Its
+// targets are the squared distances / the components, at the landmarks'
+// scale; landmarks beyond 1.8 times their largest distance hardly weigh.
+TEST_F(AllRowsRun, RestsEveryRowPlacedAtItsLeastStress) {
+    const Session& s = *run;
+    const int k = s.landmarks.count, n = s.map.n, dim = s.VectorDim;
+    ASSERT_EQ(n, 1200);
+    const auto euclid = [&](int i, int j) {
+        double sum = 0;
+        for (int q = 1; q <= dim; ++q) sum += std::pow(s.table.Row(i)[q] - s.table.Row(j)[q], 2);
+        return std::sqrt(sum);
+    };
+    const double f = s.distances.At(1, 2) / euclid(1, 2);  // the landmarks' scale
+    for (const auto& [i, j] : {std::pair{3, 7}, {100, 250}, {399, 12}})
+        ASSERT_NEAR(s.distances.At(i, j), f * euclid(i, j), 1e-4 * s.distances.At(i, j));
+    const double box = s.map.axisSize[1];
+    std::vector<double> target(static_cast<std::size_t>(k) + 1), weight(target.size());
+    const auto stress = [&](double x, double y) {
+        double sum = 0;
+        for (int j = 1; j <= k; ++j) {
+            const double dx = x - s.map.Point(j)[1], dy = y - s.map.Point(j)[2];
+            const double r = dx * dx + dy * dy - target[static_cast<std::size_t>(j)];
+            sum += weight[static_cast<std::size_t>(j)] * r * r;
+        }
+        return sum;
+    };
+    int worse = 0;
+    for (int i = k + 1; i <= n; ++i) {
+        for (int j = 1; j <= k; ++j) {
+            const double d = f * euclid(i, j);
+            target[static_cast<std::size_t>(j)] = d * d / dim;
+            weight[static_cast<std::size_t>(j)] = d <= 1.8 * s.distances.largest ? 1 : 1e-4;
+        }
+        const double x0 = s.map.Point(i)[1], y0 = s.map.Point(i)[2], at = stress(x0, y0);
+        double x = x0, y = y0, best = at;
+        for (double h = 0.05; h > 1e-7; h /= 2)
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const auto& [dx, dy] : {std::pair{h, 0.0}, {-h, 0.0}, {0.0, h}, {0.0, -h}}) {
+                    const double nx = std::clamp(x + dx, 0.0, box), ny = std::clamp(y + dy, 0.0, box);
+                    if (const double v = stress(nx, ny); v < best) {
+                        std::tie(best, x, y) = std::make_tuple(v, nx, ny);
+                        moved = true;
+                    }
+                }
+            }
+        if (at > best * (1 + 1e-6) && ++worse <= 5)
+            ADD_FAILURE() << "row " << s.landmarks.FileRow(i) << " at " << x0 << " " << y0 << ": stress " << at
+                          << ", " << best << " at " << x << " " << y;
+    }
+    EXPECT_EQ(worse, 0);
+}
+
+// The clusters are the data's: the rows placed join the same ones on a map
+// enlarged otherwise, and most copies join their original's.
+TEST_F(AllRowsRun, JoinsTheRowsToClustersByTheirDataAlone) {
+    const Session other = AllRowsOfCancer("1.5");
+    ASSERT_EQ(other.map.n, run->map.n);
+    int joined = 0, asOriginal = 0, clustered = 0;
+    std::vector<int> centreOfRow(1201, 0);
+    for (int i = 1; i <= run->map.n; ++i)
+        centreOfRow[static_cast<std::size_t>(run->landmarks.FileRow(i))] =
+            run->clusters.marks[static_cast<std::size_t>(i)].CentreItem();
+    for (int i = run->landmarks.count + 1; i <= run->map.n; ++i) {
+        ASSERT_EQ(other.landmarks.FileRow(i), run->landmarks.FileRow(i));
+        const int centre = run->clusters.marks[static_cast<std::size_t>(i)].CentreItem();
+        EXPECT_EQ(other.clusters.marks[static_cast<std::size_t>(i)].CentreItem(), centre)
+            << "row " << run->landmarks.FileRow(i);
+        joined += centre != 0;
+        const int original = centreOfRow[static_cast<std::size_t>((run->landmarks.FileRow(i) - 1) % 400 + 1)];
+        clustered += original != 0;
+        asOriginal += original != 0 && centre == original;
+    }
+    EXPECT_GT(joined, 100);
+    EXPECT_GT(asOriginal, clustered * 9 / 10);
+}
+
 // The landmarks: as many as asked, different, in the file's order, the
 // same for a seed, from the whole file.
 TEST(Landmarks, AreDrawnFromEveryRowAsTheSeedGives) {
@@ -225,6 +361,28 @@ TEST(RowsFit, IsTheMapsFitWhereThereAreFewRows) {
     EXPECT_NEAR(sampled.stress1, whole.stress1, 1e-6);
     EXPECT_DOUBLE_EQ(sampled.neighboursKept, whole.neighboursKept);
     EXPECT_EQ(sampled.neighbours, whole.neighbours);
+}
+
+// The neighbours kept are those of rows drawn from the whole file: where
+// only the first fifth keeps its neighbours on the map, the figure is
+// about a fifth.
+TEST(RowsFit, DrawsItsRowsFromTheWholeFile) {
+    constexpr int n = 5000, kept = 1000;
+    std::mt19937 gen(9);
+    std::uniform_real_distribution<float> value(0, 100);
+    std::vector<std::vector<float>> rows;
+    for (int i = 1; i <= n; ++i) rows.push_back({value(gen) + (i > kept ? 1000.0f : 0.0f), value(gen)});
+    MapLayout map;
+    map.Resize(n);
+    for (int i = 1; i <= n; ++i) {
+        // The others shown where another of them should be.
+        const auto& at = rows[static_cast<std::size_t>(i <= kept ? i - 1 : kept + (i - kept) * 7 % (n - kept))];
+        map.Point(i)[1] = at[0] * 0.01f;
+        map.Point(i)[2] = at[1] * 0.01f;
+    }
+    const MapFit fit = MeasureRowsFit(map, TableOf(rows), 2, 1, 2, 5, [] { return true; });
+    EXPECT_GT(fit.neighboursKept, 0.15);
+    EXPECT_LT(fit.neighboursKept, 0.25);
 }
 
 // STOP while the neighbours of 1,000 rows drawn are compared against
