@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 
 #include "support/FakeForm.h"
+#include "table/TextTable.h"
 #include "text/Numbers.h"
 
 TEST(ParseInt, ReadsLeadingBlanksSignAndDigitsOnly) {
@@ -84,4 +86,20 @@ TEST(Numbers, IgnoreTheProcessLocale) {
         EXPECT_EQ(FormatGeneral(2.5), "2.5") << name;
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// Thousands are grouped in threes: a dot between groups of three digits
+// before a decimal comma, a comma before a quoted decimal point. A first
+// group of more than three digits, or any other group not of three, makes
+// the field no number.
+TEST(ThousandsGroups, AreOfThreeDigitsAfterAFirstOfOneToThree) {
+    for (const auto& [text, value] : {std::pair{"1.000,5", 1000.5f}, {"-12.345.678,5", -12345678.5f},
+                                      {"999.000", 999000.0f}, {"1000,5", 1000.5f}, {"1,0000", 1.0f}})
+        EXPECT_EQ(ParseFileReal(text, true).number ? ParseFileReal(text, true).value : NAN, value) << text;
+    for (const char* text : {"1000.500,5", "1.0000,5", "10.00,5", "1.000.00,5", ".500,5", "1.000.", "1..000,5"})
+        EXPECT_FALSE(ParseFileReal(text, true).number) << text;
+    EXPECT_EQ(ClassifyField("1,065.0", true, false).Value(), 1065.0f);
+    EXPECT_EQ(ClassifyField("12,345,678.5", true, false).Value(), 12345678.5f);
+    for (const char* text : {"1,0000.5", "1000,500.5", "1,00.5", "12,34,567.5"})
+        EXPECT_TRUE(ClassifyField(text, true, false).Is(CellKind::Text)) << text;
 }
