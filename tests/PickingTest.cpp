@@ -41,11 +41,19 @@ protected:
     // Where prototype p shows on the map panel.
     std::pair<int, int> At(int p) const { return WhereShown(session.view, session.map, p); }
     void PickAt(int p) { PickPrototype(form, session, At(p).first, At(p).second); }
+    // The title of the feature-vector panel, empty when none is shown.
+    std::string PanelTitle() const {
+        const auto texts = ShapesShown(form.panel, "text");
+        const auto title = std::find_if(texts.begin(), texts.end(), [](const Shape& t) { return t.y1 < 10; });
+        return title == texts.end() ? "" : title->text;
+    }
 
     FakeForm form;
 };
 
-// A pick writes the scores of the table's vectors, and no entry past them.
+// A pick lists the vectors similar to the prototype nearest the click and
+// then its number, and shows it and them on the panel; it writes the scores
+// of the table's vectors, and no entry past them.
 TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     form.edits[Edit16] = "0.5";
     session.MakeRoom(5);
@@ -62,7 +70,11 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     EXPECT_EQ(session.ItemScore[3], 0.0f);
     EXPECT_EQ(session.ItemScore[4], 0.0f);
     EXPECT_EQ(session.ItemScore[5], 7.0f);
-    EXPECT_EQ(form.panel.drawings, 1);
+    EXPECT_EQ(PanelTitle(), "prototype 2");
+    EXPECT_FALSE(ShapesShown(form.panel, "line").empty());
+    PickAt(3);  // (3, 0): item 2 lies 0.7 / sqrt(3) from it
+    EXPECT_EQ(PanelTitle(), "prototype 3");
+    EXPECT_EQ(form.memo, (Lines{" ", "2", "3"}));
 }
 
 TEST_F(Picking, TheSimilarityTestIsStrict) {
@@ -109,7 +121,8 @@ TEST_F(Picking, NothingHappensWhilePickingIsOff) {
     session.PickEnabled = false;
     PickAt(2);
     EXPECT_EQ(form.memo, Lines{"Memo1"});
-    EXPECT_EQ(form.panel.drawings, 0);
+    EXPECT_EQ(PanelTitle(), "");
+    EXPECT_EQ(session.PickedItem, 0);
 }
 
 // The lines of one colour and width on the feature-vector panel.
@@ -153,7 +166,7 @@ TEST_F(Picking, ThePanelDrawsThePrototypeTheMarkedVectorsAndTheWeights) {
             midRow += l.y1 == mid;
             zeroRow += l.y1 == zero;
         }
-    EXPECT_EQ(levels, 7);
+    EXPECT_GE(levels, 2);
     EXPECT_EQ(midRow, 1);
     EXPECT_EQ(zeroRow, 1);
 
@@ -185,16 +198,18 @@ TEST_F(Picking, ThePanelShowsAnInputItemAfterAnMrpMdsRun) {
     EXPECT_LT(item[1].y2, marked[1].y2);  // 3 above 0
 }
 
+// Before any run the panel is an empty frame: no title, no line.
 TEST(PanelBeforeAnyRun, DrawsAnEmptyFrame) {
     Session session;
     session = Session{};
     FakeForm form;
     DrawFeaturePanel(form, session);
-    const auto shown = ShapesShown(form.panel);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].op, "rect");
-    EXPECT_EQ(shown[0].x2, form.panel.Width() - 1);
-    EXPECT_EQ(shown[0].y2, form.panel.Height() - 1);
+    EXPECT_TRUE(ShapesShown(form.panel, "line").empty());
+    EXPECT_TRUE(ShapesShown(form.panel, "text").empty());
+    const auto frame = ShapesShown(form.panel, "rect");
+    ASSERT_FALSE(frame.empty());
+    EXPECT_EQ(frame[0].x2, form.panel.Width() - 1);
+    EXPECT_EQ(frame[0].y2, form.panel.Height() - 1);
 }
 
 }  // namespace
