@@ -35,16 +35,6 @@ struct Points {
     TreeLinks tree;
 };
 
-TEST(MinimumTree, ThreeItemsTakeTheShortestLinksAndNameComponentsBySmallestItem) {
-    Points p(3, 2);
-    p.Symmetric(2, 1, 1);
-    EXPECT_EQ(p.Tree(100), (Lines{"2 1 1.000   1", "3 1 2.000   1"}));
-    EXPECT_TRUE(p.tree.Linked(2, 1));
-    EXPECT_TRUE(p.tree.Linked(3, 1));
-    EXPECT_FALSE(p.tree.Linked(3, 2));
-    EXPECT_FALSE(p.tree.Linked(1, 2));
-}
-
 TEST(MinimumTree, SeparateGroupsStayAForestNamedByTheirSmallestItems) {
     // Groups {1, 4} and {2, 3, 5}, 50 apart.
     Points p(5, 50);

@@ -148,18 +148,6 @@ TEST_F(SocRun, StopStillWritesTheThreeFiles) {
     EXPECT_NE(form.status.back().find(" s, its files written, map not settled; "), std::string::npos);
 }
 
-TEST_F(SocRun, EveryItemKeepsTrainingSoTheLoopAlwaysRedraws) {
-    // Two items and one prototype: all items still take part after a redraw.
-    dir.Write("two.txt", "0.9\t0.1\n0.1\t0.9\n");
-    form.Choose(dir.File("two.txt"));
-    form.edits[Edit12] = "2";
-    form.edits[Edit13] = "2";
-    form.edits[Edit14] = "1";
-    RunSoc(form, session, kSteps);
-    const auto init = std::find(form.memo.begin(), form.memo.end(), "init k\xC3\xA9sz");
-    EXPECT_EQ(form.memo.end() - init - 1, kSteps / 1000) << "a progress line per 1000 steps";
-}
-
 TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {
     form.edits[Edit14] = "0";
     form.edits[Edit8] = "0.1";
