@@ -63,12 +63,14 @@ TEST(ResultRecord, WarnsOfResultsOfAnotherInputReplaced) {
     TempDir dir;
     const std::string folder = dir.File("");
     const auto commit = [&](const char* run, const char* input) {
-        return CommitResults(folder, {"", run, input, {}, "1", ""}, {{dir.File("clusters.dat"), "1 2\n"}}).notes;
+        return CommitResults(folder, {"", run, input, {}, "1", ""}, {{dir.File("clusters.dat"), "1 2\n"}})
+            .notes;
     };
     EXPECT_TRUE(commit("SOC", "iris.csv").empty());
     EXPECT_TRUE(commit("MRP-MDS", "iris.csv").empty());
-    EXPECT_EQ(commit("MRP-MDS", "wine.csv"), std::vector<std::string>{
-        "warning: clusters.dat held the results of MRP-MDS on iris.csv; it now holds this run's"});
+    EXPECT_EQ(commit("MRP-MDS", "wine.csv"),
+              std::vector<std::string>{
+                  "warning: clusters.dat held the results of MRP-MDS on iris.csv; it now holds this run's"});
     EXPECT_TRUE(commit("MRP-MDS", "wine.csv").empty());
 }
 
