@@ -72,9 +72,6 @@ TEST_F(Picking, ListsTheSimilarVectorsAndThenThePickedNumber) {
     EXPECT_EQ(session.ItemScore[5], 7.0f);
     EXPECT_EQ(PanelTitle(), "prototype 2");
     EXPECT_FALSE(ShapesShown(form.panel, "line").empty());
-    PickAt(3);  // (3, 0): item 2 lies 0.7 / sqrt(3) from it
-    EXPECT_EQ(PanelTitle(), "prototype 3");
-    EXPECT_EQ(form.memo, (Lines{" ", "2", "3"}));
 }
 
 TEST_F(Picking, TheSimilarityTestIsStrict) {

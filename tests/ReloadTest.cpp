@@ -111,6 +111,13 @@ TEST_F(Reload, RestoresASocRunFromItsFiles) {
     form.edits[Edit7] = "1000";
     DrawMinimumTree(form, session);
     EXPECT_EQ(form.memo.size(), 5u);  // six prototypes joined by five links, in their own units
+
+    // Files of a run on another input are warned of, whichever run it was.
+    dir.Write("other.txt", dir.Read("items.txt"));
+    form.Choose(dir.File("other.txt"));
+    ReloadSocResults(form, session);
+    const std::string warning = "warning: soc.dat came from SOC on items.txt, not from a run on other.txt";
+    EXPECT_NE(std::find(form.status.begin(), form.status.end(), warning), form.status.end());
 }
 
 // Prototypes and weights of different counts are not of one run: refused,
