@@ -82,8 +82,7 @@ protected:
     RecordingCanvas canvas{kMapPanelWidth, kMapPanelHeight};
 };
 
-// A bar stands on its mark, as tall as the prototype is probable (none
-// for an improbable one) and the mark scale asks.
+// A bar stands on its mark, as tall as its probability and the mark scale ask.
 TEST_F(MapDrawing, BarsGrowWithTheProbabilityAndTheMarkScale) {
     const auto bar = [&](float probability, float markScale) {
         Points(1);
@@ -106,9 +105,8 @@ TEST_F(MapDrawing, BarsGrowWithTheProbabilityAndTheMarkScale) {
     EXPECT_EQ(bar(1.0f, 10), 2 * bar(1.0f, 5));
 }
 
-// Every cluster of a run (at most 30) has a colour of its own, none that of
-// the items in no cluster; a mark is filled with its cluster's colour and
-// outlined so that it shows on white; a centre is larger than its members.
+// Each of a run's clusters (at most 30) and the items in none have colours of
+// their own, outlined to show on white; a centre is larger than its members.
 TEST_F(MapDrawing, MarksTellTheirClusterAndTheirCentres) {
     std::set<std::uint32_t> colours;
     for (int k = 0; k <= 30; ++k) colours.insert(ClusterColour(k));

@@ -118,7 +118,6 @@ TEST_F(Picking, NothingHappensWhilePickingIsOff) {
     PickAt(2);
     EXPECT_EQ(form.memo, Lines{"Memo1"});
     EXPECT_EQ(PanelTitle(), "");
-    EXPECT_EQ(session.PickedItem, 0);
 }
 
 // The lines of one colour and width on the feature-vector panel.

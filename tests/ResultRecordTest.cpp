@@ -61,9 +61,9 @@ TEST(ResultRecord, TakesNoOtherTextForARecord) {
 // them; one that replaces results of its own input, by either run, does not.
 TEST(ResultRecord, WarnsOfResultsOfAnotherInputReplaced) {
     TempDir dir;
-    const std::string folder = dir.File("");
     const auto commit = [&](const char* run, const char* input) {
-        return CommitResults(folder, {"", run, input, {}, "1", ""}, {{dir.File("clusters.dat"), "1 2\n"}})
+        return CommitResults(dir.File(""), {"", run, input, {}, "1", ""},
+                             {{dir.File("clusters.dat"), "1 2\n"}})
             .notes;
     };
     EXPECT_TRUE(commit("SOC", "iris.csv").empty());

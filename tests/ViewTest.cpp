@@ -28,18 +28,6 @@ protected:
     FakeForm form;
 };
 
-TEST_F(ViewState, TransformCentresTheCentroidOnHalfTheExtent) {
-    session.map.size[1] = 25;
-    TransformView(session.view, session.map, 5);
-    double x = 0, y = 0;
-    for (int i = 1; i <= 3; ++i) {
-        x += session.view.Projected(i)[1];
-        y += session.view.Projected(i)[2];
-    }
-    EXPECT_DOUBLE_EQ(x / 3, 12.0);  // 25 / 2 in integers
-    EXPECT_DOUBLE_EQ(y / 3, 10.0);
-}
-
 // One press turns the view by two steps, each in its own plane and way:
 // screen axes 1 and 2 (columns) over map axes 1 to 3 (rows).
 TEST_F(ViewState, EachRotationTurnsItsOwnPlaneItsOwnWay) {
