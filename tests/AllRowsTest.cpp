@@ -9,7 +9,6 @@
 #include <iterator>
 #include <limits>
 #include <random>
-#include <set>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -19,7 +18,6 @@
 #include "mds/MapFit.h"
 #include "mds/Placement.h"
 #include "mrp/ClusterJoin.h"
-#include "session/Random.h"
 #include "support/FakeForm.h"
 #include "support/TwoClusters.h"
 
@@ -233,24 +231,6 @@ TEST_F(AllRowsRun, JoinsTheRowsToClustersByTheirDataAlone) {
         joined += centre != 0;
     }
     EXPECT_GT(joined, 100);
-}
-
-// The landmarks: as many as asked, different, in the file's order, the
-// same for a seed.
-TEST(Landmarks, AreDrawnFromEveryRowAsTheSeedGives) {
-    Random random;
-    random.SeedWith(7);
-    const std::vector<int> drawn = random.Sample(10000, 400);
-    ASSERT_EQ(drawn.size(), 400u);
-    EXPECT_TRUE(std::is_sorted(drawn.begin(), drawn.end()));
-    EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()).size(), 400u);
-    EXPECT_GE(drawn.front(), 1);
-    EXPECT_LE(drawn.back(), 10000);
-    random.SeedWith(7);
-    EXPECT_EQ(random.Sample(10000, 400), drawn);
-    random.SeedWith(8);
-    EXPECT_NE(random.Sample(10000, 400), drawn);
-    EXPECT_EQ(random.Sample(300, 400).size(), 300u);
 }
 
 // A new item joins the cluster it is linked into as the last round of

@@ -148,9 +148,9 @@ TEST_F(Picking, ThePanelDrawsThePrototypeTheMarkedVectorsAndTheWeights) {
     ASSERT_EQ(marked.size(), 2u);
     for (std::size_t k = 0; k < 2; ++k)
         EXPECT_EQ(std::pair(marked[k].x2, marked[k].y2), std::pair(prototype[k].x2, prototype[k].y2));
-    std::vector<Shape> bars;
-    for (const Shape& l : PanelLines(form, kRed))
-        if (l.x1 == l.x2) bars.push_back(l);
+    std::vector<Shape> bars, zero;  // and a red line along 0
+    for (const Shape& l : PanelLines(form, kRed)) (l.x1 == l.x2 ? bars : zero).push_back(l);
+    EXPECT_TRUE(!zero.empty() && zero[0].y1 == prototype[1].y2 && zero.back().y2 == prototype[1].y2);
     ASSERT_EQ(bars.size(), 2u);  // weights 1 and 0.5
     EXPECT_EQ(bars[0].x1, prototype[0].x2);
     EXPECT_EQ(bars[0].y1 + bars[0].y2, bars[1].y1 + bars[1].y2);

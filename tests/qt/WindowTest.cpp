@@ -130,11 +130,6 @@ private slots:
                     qPrintable(w->objectName() + " and " + other->objectName()));
             }
         }
-        QStringList buttons;
-        for (auto* b : client->findChildren<QPushButton*>()) buttons << b->text();
-        for (const char* caption : {"MRP-MDS", "STOP", "SOC", "reload", "Size up", "Size down", "Rot1",
-                                    "Rot2", "Rot3", "View", "edge lim", "Min. Tree"})
-            QVERIFY2(buttons.contains(caption), caption);
         const std::pair<int, const char*> fields[] = {{12, "Input size"},        {13, "Vect. dim"},
                                                       {4, "map enlarge."},       {11, "map dim. (1-3)"},
                                                       {8, "char. distance"},     {9, "noise limit"},
