@@ -101,10 +101,9 @@ class WindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Every control lies inside the window's client area (widened: the
-    // panel at the right edge lies beyond its first width), clear of the
-    // others (buttons in a row may share an edge of a few pixels), and the
-    // captions a user looks for stand just right of the field they name.
+    // Every control lies inside the widened window (a panel lies beyond its
+    // first width), clear of the others (buttons in a row may share a few
+    // pixels), and the caption of each field stands just right of it.
     void theControlsStandApartInsideTheWindowWithTheirCaptions() {
         TestForm form;
         QCOMPARE(form.windowTitle(), QString("Form1"));
