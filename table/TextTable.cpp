@@ -336,6 +336,16 @@ bool Separates(std::string_view line, char separator) {
     return HasUnquoted(separator == ' ' ? Trim(line) : line, separator);
 }
 
+// Whether the commas before a quoted number's point group its digits in
+// threes, after a first group of one to three: "12,345,678.5".
+bool CommasGroupThousands(std::string_view text) {
+    const std::size_t sign = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const std::size_t point = text.find('.');
+    for (std::size_t k = sign; k < point; ++k)
+        if ((point - k) % 4 == 0 ? text[k] != ',' : !(text[k] >= '0' && text[k] <= '9')) return false;
+    return true;
+}
+
 }  // namespace
 std::string Unescaped(const FieldView& field) {
     std::string text(field.text);
@@ -357,7 +367,8 @@ TableCell ClassifyField(std::string_view text, bool quoted, bool decimalComma) {
     std::string grouped;
     if (quoted && !decimalComma) {
         const std::size_t comma = text.find(',');
-        if (comma != std::string_view::npos && text.find('.', comma) != std::string_view::npos) {
+        if (comma != std::string_view::npos && text.find('.', comma) != std::string_view::npos &&
+            CommasGroupThousands(text)) {
             grouped.assign(text);
             grouped.erase(std::remove(grouped.begin(), grouped.end(), ','), grouped.end());
             text = grouped;

@@ -5,20 +5,22 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <memory>
+#include <random>
 #include <tuple>
 #include <utility>
-#include <random>
-#include <set>
 #include <vector>
 
 #include "distances/Distances.h"
+#include "handlers/MrpMdsRun.h"
 #include "mds/MapFit.h"
 #include "mds/Placement.h"
 #include "mrp/ClusterJoin.h"
 #include "support/FakeForm.h"
 #include "support/TwoClusters.h"
-#include "session/Random.h"
 
 namespace {
 
@@ -64,41 +66,6 @@ TEST(Placement, PutsARowWhereItsDistancesToTheLandmarksPlaceIt) {
     }
 }
 
-// Distances no map can show: the place found has the least stress near it,
-// each landmark's term weighed as the run weighs it (near 1, far 0.01).
-TEST(Placement, EndsWhereTheStressIsLeastWhenNoPlaceFitsEveryDistance) {
-    constexpr int b = 3;
-    constexpr float radius = 12, farWeight = 0.01f;
-    std::mt19937 gen(5);
-    std::uniform_real_distribution<float> distance(2, 16);
-    for (const int m : {1, 2, 3}) {
-        const MapLayout landmarks = Grid(m);
-        Placer placer(landmarks, {b, m, radius, farWeight, 20, 40});
-        std::vector<float> d(static_cast<std::size_t>(landmarks.n) + 1);
-        for (int j = 1; j <= landmarks.n; ++j) d[static_cast<std::size_t>(j)] = distance(gen);
-        const auto stress = [&](const double* at) {
-            double sum = 0;
-            for (int j = 1; j <= landmarks.n; ++j) {
-                double square = 0;
-                for (int a = 1; a <= m; ++a) square += (at[a] - landmarks.Point(j)[a]) * (at[a] - landmarks.Point(j)[a]);
-                const double t = static_cast<double>(d[static_cast<std::size_t>(j)]) * d[static_cast<std::size_t>(j)] / b;
-                sum += (d[static_cast<std::size_t>(j)] <= radius ? 1.0 : farWeight) * (square - t) * (square - t);
-            }
-            return sum;
-        };
-        float placed[4] = {};
-        placer.Place(d.data(), placed);
-        const double at[4] = {0, placed[1], placed[2], placed[3]};
-        const double least = stress(at);
-        for (int a = 1; a <= m; ++a)
-            for (const double step : {-0.05, 0.05}) {
-                double moved[4] = {at[0], at[1], at[2], at[3]};
-                moved[a] += step;
-                EXPECT_LE(least, stress(moved) * (1 + 1e-5)) << m << " axes, axis " << a << " moved " << step;
-            }
-    }
-}
-
 // A row without a distance to some landmarks takes their largest there, as
 // the landmarks' own pairs without one did, and is not drawn towards them.
 TEST(Placement, TakesAMissingDistanceAsTheLargest) {
@@ -124,6 +91,24 @@ double StressOf(const MapLayout& landmarks, const std::vector<float>& target, do
         sum += (target[static_cast<std::size_t>(j)] <= 9 ? 1.0 : 0.01) * r * r;
     }
     return sum;
+}
+
+// The least stress found from (x, y) by axis moves from 0.05 down, in [0, box]^2.
+template <class Stress>
+double Refined(const Stress& stress, double& x, double& y, double box) {
+    double best = stress(x, y);
+    for (double h = 0.05; h > 1e-7; h /= 2)
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const auto& [dx, dy] : {std::pair{h, 0.0}, {-h, 0.0}, {0.0, h}, {0.0, -h}}) {
+                const double nx = std::clamp(x + dx, 0.0, box), ny = std::clamp(y + dy, 0.0, box);
+                if (const double v = stress(nx, ny); v < best) {
+                    std::tie(best, x, y) = std::make_tuple(v, nx, ny);
+                    moved = true;
+                }
+            }
+        }
+    return best;
 }
 
 // A row ends at its least stress inside the box (within 0.2%): where the
@@ -157,45 +142,108 @@ TEST(Placement, EndsAtTheLeastStressInsideTheBox) {
         for (double x = 0; x <= 20; x += 0.05)
             for (double y = 0; y <= 20; y += 0.05)
                 if (const double s = StressOf(landmarks, target, x, y); s < best) std::tie(best, bestX, bestY) = std::make_tuple(s, x, y);
-        for (double h = 0.05; h > 1e-7; h /= 2)
-            for (bool moved = true; moved;) {
-                moved = false;
-                for (const auto& [dx, dy] : {std::pair{h, 0.0}, {-h, 0.0}, {0.0, h}, {0.0, -h}}) {
-                    const double x = std::clamp(bestX + dx, 0.0, 20.0), y = std::clamp(bestY + dy, 0.0, 20.0);
-                    if (const double s = StressOf(landmarks, target, x, y); s < best) {
-                        std::tie(best, bestX, bestY) = std::make_tuple(s, x, y);
-                        moved = true;
-                    }
-                }
-            }
+        best =
+            Refined([&](double x, double y) { return StressOf(landmarks, target, x, y); }, bestX, bestY, 20);
         EXPECT_GT(placed[1], 0.0f) << row.x << " " << row.y;
         EXPECT_LE(StressOf(landmarks, target, placed[1], placed[2]), best * 1.002 + 1e-9)
             << row.x << " " << row.y << ": at " << placed[1] << " " << placed[2] << ", best " << bestX << " " << bestY;
     }
 }
 
-// The landmarks: as many as asked, different, in the file's order, the
-// same for a seed, from the whole file.
-TEST(Landmarks, AreDrawnFromEveryRowAsTheSeedGives) {
-    Random random;
-    random.SeedWith(7);
-    const std::vector<int> drawn = random.Sample(10000, 400);
-    ASSERT_EQ(drawn.size(), 400u);
-    EXPECT_TRUE(std::is_sorted(drawn.begin(), drawn.end()));
-    EXPECT_EQ(std::set<int>(drawn.begin(), drawn.end()).size(), 400u);
-    EXPECT_GE(drawn.front(), 1);
-    EXPECT_LE(drawn.back(), 10000);
-    for (const int tenth : {0, 4, 9}) {  // every part of the file has its share, about 40
-        const auto in = std::count_if(drawn.begin(), drawn.end(),
-                                      [&](int r) { return (r - 1) / 1000 == tenth; });
-        EXPECT_GT(in, 20) << tenth;
-        EXPECT_LT(in, 60) << tenth;
+// An all-rows run over 1,200 rows: the cancer sample's 400 and two copies
+// of them a little off (a digit more on every value), as measurements
+// taken three times; seeded, at "map enlarge." `enlarge`.
+Session AllRowsOfCancer(const char* enlarge) {
+    std::ifstream in(std::string(ITEMMAP_SAMPLES_DIR) + "/cancer-400x30.txt");
+    const std::string sample(std::istreambuf_iterator<char>(in), {});
+    std::string rows = sample;
+    for (const char digit : {'3', '8'})
+        for (const char ch : sample)
+            rows += ch == '\t' || ch == '\n' ? std::string{digit, ch} : std::string(1, ch);
+    TempDir dir;
+    dir.Write("cancer.txt", rows);
+    FakeForm form;
+    form.Choose(dir.File("cancer.txt"));
+    form.edits[Edit4] = enlarge;
+    form.edits[Edit8] = "0.4";
+    form.map.shown = false;
+    form.choices.allRows = true;
+    form.choices.seed = 4;
+    Session session;
+    RunMrpMds(form, session);
+    EXPECT_EQ(form.outcome, Outcome::Finished);
+    return session;
+}
+
+class AllRowsRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { run = std::make_unique<Session>(AllRowsOfCancer("3")); }
+    static inline std::unique_ptr<Session> run;
+};
+
+// The landmarks come from every part of the file, about a third of each.
+TEST_F(AllRowsRun, DrawsTheLandmarksFromEveryPartOfTheFile) {
+    const Landmarks& landmarks = run->landmarks;
+    ASSERT_EQ(landmarks.count, 400);
+    int inPart[6] = {};
+    for (int i = 1; i <= landmarks.count; ++i) ++inPart[(landmarks.FileRow(i) - 1) / 200];
+    for (int part = 0; part < 6; ++part)
+        EXPECT_TRUE(inPart[part] > 40 && inPart[part] < 95)
+            << inPart[part] << " in rows " << part * 200 + 1 << "..";
+}
+
+// Every row placed rests at its least stress against the landmarks (their
+// squared distances / the components, those beyond 1.8 times the largest
+// hardly weighed): a finer search finds none lower by a millionth.
+TEST_F(AllRowsRun, RestsEveryRowPlacedAtItsLeastStress) {
+    const Session& s = *run;
+    const int k = s.landmarks.count, n = s.map.n, dim = s.VectorDim;
+    ASSERT_EQ(n, 1200);
+    const auto euclid = [&](int i, int j) {
+        double sum = 0;
+        for (int q = 1; q <= dim; ++q) sum += std::pow(s.table.Row(i)[q] - s.table.Row(j)[q], 2);
+        return std::sqrt(sum);
+    };
+    const double f = s.distances.At(1, 2) / euclid(1, 2);  // the landmarks' scale
+    const double box = s.map.axisSize[1];
+    std::vector<double> target(static_cast<std::size_t>(k) + 1), weight(target.size());
+    const auto stress = [&](double x, double y) {
+        double sum = 0;
+        for (int j = 1; j <= k; ++j) {
+            const double dx = x - s.map.Point(j)[1], dy = y - s.map.Point(j)[2];
+            const double r = dx * dx + dy * dy - target[static_cast<std::size_t>(j)];
+            sum += weight[static_cast<std::size_t>(j)] * r * r;
+        }
+        return sum;
+    };
+    for (int i = k + 1; i <= n; ++i) {
+        for (int j = 1; j <= k; ++j) {
+            const double d = f * euclid(i, j);
+            target[static_cast<std::size_t>(j)] = d * d / dim;
+            weight[static_cast<std::size_t>(j)] = d <= 1.8 * s.distances.largest ? 1 : 1e-4;
+        }
+        const double x0 = s.map.Point(i)[1], y0 = s.map.Point(i)[2], at = stress(x0, y0);
+        double x = x0, y = y0;
+        const double best = Refined(stress, x, y, box);
+        ASSERT_LE(at, best * (1 + 1e-6)) << "row " << s.landmarks.FileRow(i) << " at " << x0 << " " << y0
+                                         << ", its least near " << x << " " << y;
     }
-    random.SeedWith(7);
-    EXPECT_EQ(random.Sample(10000, 400), drawn);
-    random.SeedWith(8);
-    EXPECT_NE(random.Sample(10000, 400), drawn);
-    EXPECT_EQ(random.Sample(300, 400).size(), 300u);
+}
+
+// The clusters are the data's: the rows placed join the same ones on a map
+// enlarged otherwise.
+TEST_F(AllRowsRun, JoinsTheRowsToClustersByTheirDataAlone) {
+    const Session other = AllRowsOfCancer("1.5");
+    ASSERT_EQ(other.map.n, run->map.n);
+    int joined = 0;
+    for (int i = run->landmarks.count + 1; i <= run->map.n; ++i) {
+        ASSERT_EQ(other.landmarks.FileRow(i), run->landmarks.FileRow(i));
+        const int centre = run->clusters.marks[static_cast<std::size_t>(i)].CentreItem();
+        EXPECT_EQ(other.clusters.marks[static_cast<std::size_t>(i)].CentreItem(), centre)
+            << "row " << run->landmarks.FileRow(i);
+        joined += centre != 0;
+    }
+    EXPECT_GT(joined, 100);
 }
 
 // A new item joins the cluster it is linked into as the last round of
@@ -239,6 +287,38 @@ TEST(RowsFit, IsTheMapsFitWhereThereAreFewRows) {
     EXPECT_NEAR(sampled.stress1, whole.stress1, 1e-6);
     EXPECT_DOUBLE_EQ(sampled.neighboursKept, whole.neighboursKept);
     EXPECT_EQ(sampled.neighbours, whole.neighbours);
+}
+
+// The fit's rows are drawn from the whole file: where only the first fifth
+// keeps its neighbours on the map, their share is about a fifth; a row far
+// off weighs in Stress-1 alike, first or last.
+TEST(RowsFit, DrawsItsRowsFromTheWholeFile) {
+    constexpr int n = 5000, kept = 1000;
+    std::mt19937 gen(9);
+    std::uniform_real_distribution<float> value(0, 100);
+    std::vector<std::vector<float>> rows;
+    for (int i = 1; i <= n; ++i) rows.push_back({value(gen) + (i > kept ? 1000.0f : 0.0f), value(gen)});
+    MapLayout map;
+    map.Resize(n);
+    for (int i = 1; i <= n; ++i) {  // the others where another of them should be
+        const auto& at =
+            rows[static_cast<std::size_t>(i <= kept ? i - 1 : kept + (i - kept) * 7 % (n - kept))];
+        map.Point(i)[1] = at[0] * 0.01f;
+        map.Point(i)[2] = at[1] * 0.01f;
+    }
+    const MapFit fit = MeasureRowsFit(map, TableOf(rows), 2, 1, 2, 5, [] { return true; });
+    EXPECT_TRUE(fit.neighboursKept > 0.15 && fit.neighboursKept < 0.25) << fit.neighboursKept;
+    rows[599] = rows[0];  // the first and last alike
+    const Table some = TableOf({rows.begin(), rows.begin() + 600});
+    double stress[2];
+    for (const int off : {1, 600}) {
+        map.Resize(600);
+        for (int i = 1; i <= 600; ++i)
+            for (int a = 1; a <= 2; ++a)  // row `off` mirrored
+                map.Point(i)[a] = std::abs((i == off) - rows[static_cast<std::size_t>(i - 1)][a - 1] * 0.01f);
+        stress[off == 600] = MeasureRowsFit(map, some, 2, 1, 2, 5, [] { return true; }).stress1;
+    }
+    EXPECT_NEAR(stress[0] / stress[1], 1, 0.12);
 }
 
 // STOP while the neighbours of 1,000 rows drawn are compared against

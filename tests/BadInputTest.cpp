@@ -108,7 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"enormousLine", Run::MrpMds, [] { return Lines(1, 99000); }, {}, "max dim: 64"},
         BadCase{"enormousLineSoc", Run::Soc, [] { return Lines(1, 99000); }, {{Edit12, "1"}}, "*"},
         BadCase{"1001LinesTaken1000", Run::Soc, [] { return Lines(1001, 4); }, {{Edit12, "1000"}}, "*"},
-        BadCase{"400Values", Run::MrpMds, [] { return Lines(20, 400); }, {}, "max dim: 64"},
         BadCase{"400ValuesMatrix",
                 Run::MrpMds,
                 [] { return Lines(20, 400); },

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <ostream>
 
+#include "distances/Distances.h"
 #include "handlers/MemoLines.h"
 #include "mrp/ClassAgreement.h"
 #include "mrp/Clustering.h"
@@ -190,6 +192,20 @@ TEST(ClassAgreement, SaysHowTheClustersMatchTheClasses) {
         }
         EXPECT_EQ(ClusterAgreementText(clusters, items), c.text);
     }
+}
+
+// "auto": a fifth of the mean distance, else the nearest value in steps of
+// sqrt 2 that forms clusters: for items evenly on a line, 5 steps up.
+TEST(Clustering, AutomaticCharDistanceIsTheNearestThatFormsClusters) {
+    const DistanceMatrix d = Line({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    const float fifth = MeanDistance(d) / 5;
+    const std::optional<float> dc = AutomaticCharDistance(d, 5 * fifth, 30, 1.22f, 0.2f);
+    ASSERT_TRUE(dc);
+    EXPECT_NEAR(2 * std::log2(*dc / fifth), 5, 1e-4);
+    for (int j = -5; j < 5; ++j)
+        EXPECT_EQ(Cluster(d, static_cast<float>(fifth * std::pow(2.0, j / 2.0)), 1.22f, 0.2f).clusters.count,
+                  0)
+            << j;
 }
 
 }  // namespace

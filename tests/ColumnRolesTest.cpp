@@ -71,4 +71,18 @@ TEST(ClassOption, NamesAColumnByNumberOrHeaderInAnyCase) {
     }
 }
 
+// Of two columns that could be the class, the last is: of two in text, and
+// of two whole-numbered ones whose headers call them so.
+TEST(ClassColumns, TheLastOfTwoCandidatesIsTheClass) {
+    for (const bool text : {true, false}) {
+        std::string table = "x\tlabel\ty\tclass\tz\n";
+        for (int r = 0; r < 30; ++r)
+            table += Format(text ? "%d.5\ta%d\t%d.25\tb%d\t%d.75\n" : "%d.5\t%d\t%d.25\t%d\t%d.75\n", r,
+                            r % 3, r, r % 4, r);
+        const ColumnPlan plan = PlanOf(table);
+        EXPECT_EQ(plan.classColumn, 4) << text;
+        EXPECT_EQ(plan.role[2], text ? ColumnRole::LeftOut : ColumnRole::Feature) << text;
+    }
+}
+
 }  // namespace

@@ -155,16 +155,6 @@ TEST(Distances, MoreItemsThanRowsStoreFourHundredButScaleByAllPairs) {
     EXPECT_EQ(d.scale, *f);
 }
 
-TEST(Distances, DumpHasOneTabbedFieldPerPointAndCrLf) {
-    TempDir dir;
-    const DistanceMatrix d = DistancesOf({{0, 1.5f, 0}, {1.5f, 0, 0}, {1234.5678f, 0, 0}});
-    ASSERT_EQ(WriteTextFile(dir.File("distances.dat"), DistanceDumpText(d)), "");
-    EXPECT_EQ(dir.Read("distances.dat"),
-              "\t   0.000\t   1.500\t   0.000\r\n"
-              "\t   1.500\t   0.000\t   0.000\r\n"
-              "\t1234.568\t   0.000\t   0.000\r\n");
-}
-
 // The reason is that of the failed write, not of the clean-up after it: a
 // folder nobody may write in (as root too) is no missing folder.
 TEST(Distances, DumpThatCannotBeWrittenIsNamedWithItsReason) {

@@ -41,6 +41,7 @@ TEST(MapFitFigures, MatchAHandComputedMapOfFourItems) {
     EXPECT_EQ(fit.neighbours, 3);
     EXPECT_DOUBLE_EQ(fit.neighboursKept, 1.0);
     EXPECT_EQ(MapFitText(fit), "Stress-1 0.029 (good), neighbours kept 100%");
+    EXPECT_EQ(MapFitText({0.2004, 1, 5}), "Stress-1 0.200 (poor), neighbours kept 100%");  // as written
     for (const auto& [stress, band] :
          {std::pair{0.025, "excellent"}, {0.05, "good"}, {0.1, "fair"}, {0.2, "poor"}, {0.2001, "bad"}})
         EXPECT_STREQ(StressBand(stress), band) << stress;

@@ -35,16 +35,6 @@ struct Points {
     TreeLinks tree;
 };
 
-TEST(MinimumTree, ThreeItemsTakeTheShortestLinksAndNameComponentsBySmallestItem) {
-    Points p(3, 2);
-    p.Symmetric(2, 1, 1);
-    EXPECT_EQ(p.Tree(100), (Lines{"2 1 1.000   1", "3 1 2.000   1"}));
-    EXPECT_TRUE(p.tree.Linked(2, 1));
-    EXPECT_TRUE(p.tree.Linked(3, 1));
-    EXPECT_FALSE(p.tree.Linked(3, 2));
-    EXPECT_FALSE(p.tree.Linked(1, 2));
-}
-
 TEST(MinimumTree, SeparateGroupsStayAForestNamedByTheirSmallestItems) {
     // Groups {1, 4} and {2, 3, 5}, 50 apart.
     Points p(5, 50);
@@ -84,33 +74,36 @@ TEST(MinimumTree, MatchesTheRescanningSearchOnMatricesWithManyTies) {
 
 // The links of the tree shown where the map draws an edge: one shorter than
 // "edge lim" times the largest distance. Links of lengths up to 10 with the
-// largest distance 10: the least factor in hundredths that shows them all
-// is the one above the longest link's share, also when that share is a
-// whole number of hundredths; one hundredth less leaves that link out.
+// largest distance 10 (and all a sixteenth of that): the least factor in
+// hundredths that shows them all is the one above the longest link's share,
+// also when that share is a whole number of hundredths; one hundredth less
+// leaves that link out.
 TEST(MinimumTree, SaysTheLeastEdgeLimitThatShowsEveryLink) {
-    for (const float longest : {3.0f, 3.05f, 2.999f, 10.0f}) {
-        Points p(3, 10);
-        p.Symmetric(2, 1, 1);
-        p.Symmetric(3, 2, longest);
-        p.Tree(10);
-        MapLayout map;
-        map.Resize(3);
-        View view;
-        view.showEdges = true;
-        const Clusters clusters;
-        const Table table;
-        const std::vector<int> classes;
-        const MapScene scene{map, view, p.d, clusters, p.tree, table, classes, classes, false};
-        const std::string hint = "Min. Tree: 2 links, 0 shown: edge lim ";
-        const std::string summary = TreeSummary(scene);
-        const std::string factor = summary.substr(hint.size(), 4);  // as the user would type it
-        ASSERT_EQ(summary, hint + factor + " shows them all") << longest;
-        view.edgeFactor = std::stof(factor);
-        EXPECT_EQ(TreeSummary(scene), "Min. Tree: 2 links, all shown") << longest;
-        view.edgeFactor = static_cast<float>((std::stod(factor) * 100 - 1) / 100);
-        EXPECT_EQ(TreeSummary(scene), "Min. Tree: 2 links, 1 shown: edge lim " + factor + " shows them all")
-            << longest;
-    }
+    for (const float scale : {1.0f, 0.0625f})
+        for (const float longest : {3.0f, 3.05f, 2.999f, 10.0f}) {
+            Points p(3, 10 * scale);
+            p.Symmetric(2, 1, scale);
+            p.Symmetric(3, 2, longest * scale);
+            p.Tree(10 * scale);
+            MapLayout map;
+            map.Resize(3);
+            View view;
+            view.showEdges = true;
+            const Clusters clusters;
+            const Table table;
+            const std::vector<int> classes;
+            const MapScene scene{map, view, p.d, clusters, p.tree, table, classes, classes, false};
+            const std::string hint = "Min. Tree: 2 links, 0 shown: edge lim ";
+            const std::string summary = TreeSummary(scene);
+            const std::string factor = summary.substr(hint.size(), 4);  // as the user would type it
+            ASSERT_EQ(summary, hint + factor + " shows them all") << longest;
+            view.edgeFactor = std::stof(factor);
+            EXPECT_EQ(TreeSummary(scene), "Min. Tree: 2 links, all shown") << longest;
+            view.edgeFactor = static_cast<float>((std::stod(factor) * 100 - 1) / 100);
+            EXPECT_EQ(TreeSummary(scene),
+                      "Min. Tree: 2 links, 1 shown: edge lim " + factor + " shows them all")
+                << longest;
+        }
 }
 
 // "Min. Tree" takes its threshold in the units of distances.dat, redraws

@@ -105,18 +105,6 @@ TEST_F(MrpMdsRun, ARunButtonPressedDuringARunIsIgnored) {
     }
 }
 
-TEST_F(MrpMdsRun, MapDimensionOneLeavesTheOtherAxesAtZero) {
-    form.edits[Edit11] = "1";
-    form.onEvents = [this] {
-        if (form.eventPumps == 20) StopRun(session);
-    };
-    RunMrpMds(form, session);
-    for (int i = 1; i <= 12; ++i) {
-        EXPECT_GT(session.map.Point(i)[1], -10.0f);
-        for (int a = 2; a <= 4; ++a) EXPECT_EQ(session.map.Point(i)[a], 0.0f) << i << " " << a;
-    }
-}
-
 TEST_F(MrpMdsRun, FourHundredItemsAreAcceptedAndFourHundredAndOneRefused) {
     std::string content;
     for (int i = 0; i < 401; ++i) content += Format("%d\t%d\n", i % 20, i / 20);
@@ -293,13 +281,11 @@ INSTANTIATE_TEST_SUITE_P(
             "the rows of bad.txt hold 178 values; vectors have at most 64 components; the file looks like a "
             "distance matrix: set \"Vect. dim\" to 0"},
         Refusal{"allEqual", {{Edit12, "3"}}, "1\t2\n1\t2\n1\t2\n", "invalid input data."},
-        Refusal{"emptyFile", {{Edit12, "3"}}, "", "invalid input data."},
         Refusal{"noItems", {{Edit12, "0"}}, "1\t2\n", "invalid input data."},
         Refusal{"matrixRowLength", {{Edit12, "2"}, {Edit13, "0"}}, "0\t1\n1\t0\t5\n", "invalid dist. matr."},
         Refusal{"matrixShort", {{Edit12, "3"}, {Edit13, "0"}}, "0\t1\t2\n1\t0\t3\n", "invalid dist. matr."},
         Refusal{"matrixZero", {{Edit12, "2"}, {Edit13, "0"}}, "0\t0\n0\t0\n", "invalid dist. matr."},
         Refusal{"matrixNoItems", {{Edit12, "-3"}, {Edit13, "0"}}, "0\n", "invalid dist. matr."},
-        Refusal{"negativeDim", {{Edit13, "-1"}}, "1\n", "no input data"},
         Refusal{"charDistance", {{Edit12, "2"}, {Edit8, "0"}}, "0\t1\n1\t0\n", "critical dist > 0!"},
         Refusal{"mapDim", {{Edit12, "2"}, {Edit11, "4"}}, "0\t1\n1\t0\n", "MDS dim must be 1-3!"}),
     [](const auto& info) { return std::string(info.param.name); });

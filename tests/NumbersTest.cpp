@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "support/FakeForm.h"
+#include "table/TextTable.h"
 #include "text/Numbers.h"
 
 TEST(ParseInt, ReadsLeadingBlanksSignAndDigitsOnly) {
@@ -84,4 +85,19 @@ TEST(Numbers, IgnoreTheProcessLocale) {
         EXPECT_EQ(FormatGeneral(2.5), "2.5") << name;
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// Thousands are grouped in threes: a dot between groups of three digits
+// before a decimal comma, a comma before a quoted decimal point. A first
+// group of more than three digits, or any other group not of three, makes
+// the field no number.
+TEST(ThousandsGroups, AreOfThreeDigitsAfterAFirstOfOneToThree) {
+    EXPECT_EQ(ParseFileReal("1.000,5", true).value, 1000.5f);
+    EXPECT_EQ(ParseFileReal("-12.345.678,5", true).value, -12345678.5f);
+    for (const char* text : {"1000.500,5", "1.0000,5", "10.00,5", "1.000.00,5", ".500,5", "1..000,5"})
+        EXPECT_FALSE(ParseFileReal(text, true).number) << text;
+    EXPECT_EQ(ClassifyField("1,065.0", true, false).Value(), 1065.0f);
+    EXPECT_EQ(ClassifyField("12,345,678.5", true, false).Value(), 12345678.5f);
+    for (const char* text : {"1,0000.5", "1000,500.5", "1,00.5", "12,34,567.5"})
+        EXPECT_TRUE(ClassifyField(text, true, false).Is(CellKind::Text)) << text;
 }

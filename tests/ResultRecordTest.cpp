@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "files/ResultCommit.h"
 #include "files/ResultRecord.h"
+#include "support/FakeForm.h"
 
 namespace {
 
@@ -53,6 +55,22 @@ TEST(ResultRecord, TakesNoOtherTextForARecord) {
         EXPECT_FALSE(ParseRecord(text, read)) << text;
     EXPECT_TRUE(ParseRecord(comment, read));
     EXPECT_TRUE(read.empty());
+}
+
+// A run that replaces another input's results says so, whichever run made
+// them; one that replaces results of its own input, by either run, does not.
+TEST(ResultRecord, WarnsOfResultsOfAnotherInputReplaced) {
+    TempDir dir;
+    const auto commit = [&](const char* run, const char* input) {
+        return CommitResults(dir.File(""), {"", run, input, {}, "1", ""},
+                             {{dir.File("clusters.dat"), "1 2\n"}})
+            .notes;
+    };
+    EXPECT_TRUE(commit("SOC", "iris.csv").empty());
+    EXPECT_TRUE(commit("MRP-MDS", "iris.csv").empty());
+    EXPECT_EQ(commit("MRP-MDS", "wine.csv"),
+              std::vector<std::string>{
+                  "warning: clusters.dat held the results of MRP-MDS on iris.csv; it now holds this run's"});
 }
 
 }  // namespace

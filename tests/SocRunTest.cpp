@@ -93,23 +93,24 @@ TEST_F(SocRun, TheLastRedrawShowsTheSettledMapOrTheOneBeforeTheLastFit) {
     }
 }
 
-// Memo1: the file, the result paths, the dimension, the mean start error,
-// "init kész" and a progress line per 1000 steps. The files hold the
+// The message list names the input and the result files, which the run
+// then holds, before "init kész"; after it, a line per 1000 steps of
+// training tells its smoothed error and rate. The files hold the
 // prototypes as trained and every item once.
 TEST_F(SocRun, TrainsAndWritesFilesTheReaderTakesBack) {
     RunSoc(form, session, kSteps);
-    ASSERT_EQ(form.memo.size(), 8u + 5u);
-    EXPECT_EQ(Lines(form.memo.begin(), form.memo.begin() + 6),
-              (Lines{dir.File("items.txt"), dir.File("soc.dat"), dir.File("weights.dat"),
-                     dir.File("clusters.dat"), dir.File("distances.dat"), "6"}));
-    EXPECT_GT(ParseReal(form.memo[6]), 0.0);
-    EXPECT_EQ(form.memo[7], "init k\xC3\xA9sz");
-    for (std::size_t i = 8; i < form.memo.size(); ++i) {
-        double smoothed = 0, rate = 0, outer = 0, inner = 0;
-        ASSERT_EQ(std::sscanf(form.memo[i].c_str(), "%lf %lf %lf %lf", &smoothed, &rate, &outer, &inner), 4);
-        EXPECT_EQ(form.memo[i], Format("%.3f %.6f %.3f  %.3f", smoothed, rate, outer, inner));
-        EXPECT_EQ(outer, 0.5);
-        EXPECT_EQ(inner, 0.5);
+    const auto init = std::find(form.memo.begin(), form.memo.end(), "init k\xC3\xA9sz");
+    ASSERT_NE(init, form.memo.end());
+    for (const char* name : {"items.txt", "soc.dat", "weights.dat", "clusters.dat"}) {
+        EXPECT_NE(std::find(form.memo.begin(), init, dir.File(name)), init) << name;
+        EXPECT_FALSE(dir.Read(name).empty()) << name;
+    }
+    ASSERT_EQ(form.memo.end() - init - 1, kSteps / 1000);
+    for (auto line = init + 1; line != form.memo.end(); ++line) {
+        double smoothed = -1, rate = -1;
+        EXPECT_EQ(std::sscanf(line->c_str(), "%lf %lf", &smoothed, &rate), 2) << *line;
+        EXPECT_GE(smoothed, 0) << *line;
+        EXPECT_GT(rate, 0) << *line;
     }
     EXPECT_EQ(session.prototypes.k, 5);
     EXPECT_EQ(session.SocMode, 1);
@@ -145,18 +146,6 @@ TEST_F(SocRun, StopStillWritesTheThreeFiles) {
     EXPECT_EQ(form.status.back().rfind("SOC stopped at step 1,000 of 5,000 after ", 0), 0u)
         << form.status.back();
     EXPECT_NE(form.status.back().find(" s, its files written, map not settled; "), std::string::npos);
-}
-
-TEST_F(SocRun, EveryItemKeepsTrainingSoTheLoopAlwaysRedraws) {
-    // Two items and one prototype: all items still take part after a redraw.
-    dir.Write("two.txt", "0.9\t0.1\n0.1\t0.9\n");
-    form.Choose(dir.File("two.txt"));
-    form.edits[Edit12] = "2";
-    form.edits[Edit13] = "2";
-    form.edits[Edit14] = "1";
-    RunSoc(form, session, kSteps);
-    const auto init = std::find(form.memo.begin(), form.memo.end(), "init k\xC3\xA9sz");
-    EXPECT_EQ(form.memo.end() - init - 1, kSteps / 1000) << "a progress line per 1000 steps";
 }
 
 TEST_F(SocRun, MrpInitialisationStartsFromTheClusterCentres) {

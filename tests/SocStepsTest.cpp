@@ -173,6 +173,26 @@ TEST(SocMatching, HasAWinnerWhateverTheValuesSize) {
     }
 }
 
+// Over many blocks of prototypes the fast search finds the plain winner of
+// every item, wherever in its block that lies.
+TEST(SocMatching, FindsThePlainWinnerAmongManyBlocks) {
+    std::mt19937 gen(4);
+    std::uniform_real_distribution<float> value(0, 1);
+    Rows rows(400, std::vector<float>(6));
+    for (auto& row : rows) std::generate(row.begin(), row.end(), [&] { return value(gen); });
+    const Table items = TableOf(rows);
+    Prototypes prototypes = PrototypesOf(Rows(rows.begin(), rows.begin() + 90));
+    DistanceMatrix distances;
+    const auto trainer = std::make_unique<SocTrainer>();
+    trainer->Start(prototypes, items, 6, distances, kSize);
+    for (int i = 91; i <= 400; ++i) {
+        int winner = 0;
+        float error = 0;
+        ASSERT_TRUE(trainer->Match(i, winner, error));
+        ASSERT_EQ(winner, NearestPrototype(prototypes, items, i, 6)->prototype) << "item " << i;
+    }
+}
+
 // At 2^70 times the values, whose squares overflow a float, the steps give
 // what they give at the values' own size, the errors and distances 2^70
 // times as large, exactly.
