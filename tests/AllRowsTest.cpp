@@ -56,11 +56,11 @@ TEST(Placement, PutsARowWhereItsDistancesToTheLandmarksPlaceIt) {
         };
         const float inside[4] = {0, 7.3f, 11.9f, 8.2f}, beyond[4] = {0, 27, 11.9f, 8.2f};
         float placed[4] = {};
-        placer.Place(distancesFrom(inside).data(), placed);
+        EXPECT_FALSE(placer.Place(distancesFrom(inside).data(), placed)) << m << " axes: not at the wall";
         for (int a = 1; a <= m; ++a) EXPECT_NEAR(placed[a], inside[a], 0.002) << m << " axes, axis " << a;
         placer.Place(distancesFrom(landmarks.Point(7)).data(), placed);
         for (int a = 1; a <= m; ++a) EXPECT_EQ(placed[a], landmarks.Point(7)[a]) << m;
-        placer.Place(distancesFrom(beyond).data(), placed);
+        EXPECT_TRUE(placer.Place(distancesFrom(beyond).data(), placed)) << m << " axes: at the wall";
         EXPECT_GT(placed[1], 19.9f) << m;
         EXPECT_LT(placed[1], 20.0f) << m;
     }

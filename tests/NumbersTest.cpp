@@ -98,6 +98,7 @@ TEST(ThousandsGroups, AreOfThreeDigitsAfterAFirstOfOneToThree) {
         EXPECT_FALSE(ParseFileReal(text, true).number) << text;
     EXPECT_EQ(ClassifyField("1,065.0", true, false).Value(), 1065.0f);
     EXPECT_EQ(ClassifyField("12,345,678.5", true, false).Value(), 12345678.5f);
+    EXPECT_EQ(ClassifyField("-1,234.5", true, false).Value(), -1234.5f);
     for (const char* text : {"1,0000.5", "1000,500.5", "1,00.5", "12,34,567.5"})
         EXPECT_TRUE(ClassifyField(text, true, false).Is(CellKind::Text)) << text;
 }

@@ -43,6 +43,8 @@ TEST(ResultRecord, TellsOfOneRunByItsIdOrWithoutOneByAllElse) {
     EXPECT_FALSE(weights.SameRun(soc));
     weights.settings.pop_back();
     EXPECT_TRUE(weights.SameRun(soc));
+    weights.runId = "8c1f00aa02";  // beside a line written before run ids
+    EXPECT_TRUE(weights.SameRun(soc));
 }
 
 // Text that is not the tool's record is not taken for one.

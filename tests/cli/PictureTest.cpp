@@ -113,6 +113,27 @@ TEST_F(CommandLine, ANamedTableSaysWhoIsWho) {
     EXPECT_EQ(r.err.substr(at + 23, 4), Format("%.2f", AdjustedRand(clusters, classes)));
 }
 
+// The coordinates give a row its cluster by its centre's row, which is in
+// its own cluster, and 0 for a row in none.
+TEST_F(CommandLine, TheCoordinatesGiveEachRowItsClusterCentre) {
+    dir.Write("iris.txt", ReadFile(Sample("iris-table.txt")));
+    ASSERT_EQ(Itemmap({"mrp-mds", File("iris.txt"), "--char-distance", "0.2", "--seed", "2", "--tsv", File("map.tsv")})
+                  .status,
+              kExitFinished);
+    const Table rows = TsvRows(ReadFile(File("map.tsv")));
+    ASSERT_EQ(rows.size(), 151u);
+    int inNone = 0;
+    for (std::size_t i = 1; i <= 150; ++i) {
+        const auto centre = static_cast<std::size_t>(std::stoi(rows[i][4]));
+        inNone += centre == 0;
+        if (centre != 0) {
+            EXPECT_EQ(rows[centre][4], rows[i][4]) << i;
+        }
+    }
+    EXPECT_GT(inNone, 0);
+    EXPECT_LT(inNone, 150);
+}
+
 // After SOC the items file gives each item of the table its prototype, as
 // many as the coordinates count for each, and its distance, whose mean is
 // the quantisation error; a reload assigns them alike.
