@@ -192,6 +192,13 @@ TEST_F(AllRowsRun, DrawsTheLandmarksFromEveryPartOfTheFile) {
             << inPart[part] << " in rows " << part * 200 + 1 << "..";
 }
 
+// A SOC run after it starts every row's prototype from the score 1, as
+// after a run over as many items.
+TEST_F(AllRowsRun, LeavesEveryRowTheScoreOfAnItemMapped) {
+    ASSERT_EQ(run->ItemScore.size(), 1201u);
+    EXPECT_EQ(std::count(run->ItemScore.begin() + 1, run->ItemScore.end(), 1.0f), 1200);
+}
+
 // Every row placed rests at its least stress against the landmarks (their
 // squared distances / the components, those beyond 1.8 times the largest
 // hardly weighed): a finer search finds none lower by a millionth.
