@@ -74,6 +74,15 @@ private:
     int row_[kMaxRowNeighbours];
 };
 
+// s[l] += (x - c[l])^2 over the sixteen lanes of a block's component.
+[[gnu::always_inline]] inline void AddSquares(const float* __restrict c, float x, float* __restrict s) {
+#pragma omp simd
+    for (int l = 0; l < kLanes; ++l) {
+        const float d = x - c[l];
+        s[l] += d * d;
+    }
+}
+
 // The squared differences of x[0..dim - 1] to the sixteen rows of a block
 // summed over the components in order into s, the block given up (false)
 // once every sum lies above the bound. The sums only grow, so a row given
@@ -83,15 +92,7 @@ private:
     for (int l = 0; l < kLanes; ++l) s[l] = 0.0f;
     for (int q0 = 0; q0 < dim; q0 += kTestEvery) {
         const int q1 = std::min(q0 + kTestEvery, dim);
-        for (int q = q0; q < q1; ++q) {
-            const float xq = x[q];
-            const float* c = block + q * kLanes;
-#pragma omp simd
-            for (int l = 0; l < kLanes; ++l) {
-                const float d = xq - c[l];
-                s[l] += d * d;
-            }
-        }
+        for (int q = q0; q < q1; ++q) AddSquares(block + q * kLanes, x[q], s);
         if (bound == kInfinity || q1 == dim) continue;
         bool open = false;
 #pragma omp simd reduction(| : open)
@@ -118,15 +119,7 @@ VECTOR_TARGETS void ScanData(const float* data, const int* rowAt, int first, int
 [[gnu::always_inline]] inline void BlockSquares(const float* __restrict block, const float* __restrict p, int m,
                                                 float* __restrict s) {
     for (int l = 0; l < kLanes; ++l) s[l] = 0.0f;
-    for (int a = 0; a < m; ++a) {
-        const float pa = p[a];
-        const float* c = block + a * kLanes;
-#pragma omp simd
-        for (int l = 0; l < kLanes; ++l) {
-            const float d = pa - c[l];
-            s[l] += d * d;
-        }
-    }
+    for (int a = 0; a < m; ++a) AddSquares(block + a * kLanes, p[a], s);
 }
 
 VECTOR_TARGETS void ScanMap(const float* map, int blocks, int n, int m, const float* p, int self,
