@@ -8,6 +8,7 @@
 #include "cli/Arguments.h"
 #include "cli/CommandOptions.h"
 #include "cli/ConsoleForm.h"
+#include "handlers/MapFiles.h"
 #include "handlers/MapRecord.h"
 #include "handlers/TreeButton.h"
 #include "mds/MapSettling.h"
@@ -75,6 +76,7 @@ int WriteResults(ConsoleForm& form, Session& session, const Choices& c, int stat
         form.SetEditText(Edit7, *c.tree);
         DrawMinimumTree(form, session);
     }
+    if (c.savedMap && !SaveShownMap(form, session, *c.savedMap)) status = kExitRefused;
     if (c.pictures.empty() && !c.coordinates && !c.items) return status;
     for (const std::string& warning : SetPictureView(session, c.view)) form.StatusNote(warning);
     const auto report = [&](const Written& w, const char* what) {
@@ -83,7 +85,10 @@ int WriteResults(ConsoleForm& form, Session& session, const Choices& c, int stat
     };
     for (const std::string& picture : c.pictures)
         report(WriteMapPicture(session.Scene(), ShownMapCaption(session), picture), "map picture");
-    if (c.coordinates) report(WriteCoordinates(session, *c.coordinates), "coordinates");
+    if (c.coordinates)
+        report(c.command->coordinates == CoordinatesOf::Layer ? WriteLayerCoordinates(session, *c.coordinates)
+                                                              : WriteCoordinates(session, *c.coordinates),
+               "coordinates");
     if (c.items) report(WriteSocItems(session, *c.items), "items");
     if (const int outside = MarksOutside(session.view, session.map, kMapPanelWidth, kMapPanelHeight);
         outside > 0 && !c.pictures.empty())
@@ -108,7 +113,8 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     }
     Choices choices;
     if (const std::optional<std::string> problem = ReadChoices(args, choices)) return Usage(err, *problem);
-    if (const std::string problem = InspectTheFile(choices); !problem.empty()) return Usage(err, problem);
+    if (choices.command->onFiles == nullptr)
+        if (const std::string problem = InspectTheFile(choices); !problem.empty()) return Usage(err, problem);
 
     qInstallMessageHandler(QtMessages);
     const std::unique_ptr<QGuiApplication> gui = choices.pictures.empty() ? nullptr : PictureFonts();
@@ -119,7 +125,10 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
         session, out, err);
     form.Given(choices.given);
     ConsoleForm::StopOnSignals();
-    choices.command->run(form, session);
+    if (choices.command->onFiles != nullptr)
+        choices.command->onFiles(form, session, choices.files);
+    else
+        choices.command->run(form, session);
     const std::optional<Outcome> outcome = form.LastOutcome();
     if (outcome != Outcome::Finished && outcome != Outcome::Stopped) return kExitRefused;
     const int status = WriteResults(form, session, choices, kExitFinished);

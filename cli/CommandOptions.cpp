@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/Arguments.h"
+#include "handlers/MapFiles.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Reload.h"
 #include "handlers/SocRun.h"
@@ -26,6 +27,7 @@ enum class Role {
     Picture,
     Coordinates,
     Items,
+    SaveMap,
     Names,
     Class,
     Skip,
@@ -98,6 +100,7 @@ const Option kOptions[] = {
      Role::Items,
      {},
      "saves each input item's prototype and its distance to it as tab-separated text"},
+    {"save-map", "F", Role::SaveMap, {}, "saves the map to a map file, on which show and place work later"},
     {"labels", "L", Role::Labels, {}, "a picture's labels: bars, numbers or names"},
     {"colour", "C", Role::Colour, {}, "a picture's colours: clusters or class"},
     {"view", "A,B", Role::View, {}, "a picture of a 3-axis map in the plane of axes A and B"},
@@ -127,7 +130,7 @@ const std::vector<CommandOptions>& Commands() {
          join({{"results"},
                reading,
                {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
-                "no-settle", "view"},
+                "no-settle", "view", "save-map"},
                results})},
         {{"soc", [](Form& form, Session& session) { RunSoc(form, session); },
           "trains prototypes on up to 1000 vectors (--all-rows: 100000); writes clusters.dat, soc.dat, weights.dat",
@@ -140,6 +143,20 @@ const std::vector<CommandOptions>& Commands() {
         {{"reload", ReloadSocResults,
           "brings back the SOC run whose soc.dat and weights.dat lie beside FILE or in --results DIR", 1000},
          join({{"results"}, reading, {"simil", "tree", "items-tsv"}, results})},
+        {{"show", nullptr, "draws the map saved in MAP (by --save-map)", 0,
+          [](Form& form, Session& session, const std::vector<std::string>& files) {
+              OpenSavedMap(form, session, files[0]);
+          },
+          "MAP"},
+         join({results, {"view"}})},
+        {{"place", nullptr,
+          "places every row of TABLE on the map saved in MAP, as a run of all rows would; --tsv writes those rows",
+          0,
+          [](Form& form, Session& session, const std::vector<std::string>& files) {
+              if (OpenSavedMap(form, session, files[0])) PlaceRowsOnShownMap(form, session, files[1]);
+          },
+          "MAP TABLE", CoordinatesOf::Layer},
+         join({{"names", "class", "skip"}, results, {"view"}})},
     };
     return commands;
 }
@@ -198,6 +215,7 @@ std::optional<std::string> OutputFile(const Option& o, const std::string& name) 
             return NameExtension(name).empty() ? name + "." + o.extension : name;
         case Role::Coordinates:
         case Role::Items:
+        case Role::SaveMap:
             return name;
         default:
             return std::nullopt;
@@ -295,6 +313,9 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
         case Role::Items:
             c.items = value;
             break;
+        case Role::SaveMap:
+            c.savedMap = value;
+            break;
         case Role::Names:
             c.reading.names = value;
             break;
@@ -343,10 +364,15 @@ std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& ch
     args.replace(0, QStringLiteral("itemmap"));  // the parser takes the first as the program
     if (!parser.parse(args)) return parser.errorText().toStdString();
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
-        return files.empty() ? Format("%s needs a FILE", first.toUtf8().constData())
-                             : Format("%s takes one FILE", first.toUtf8().constData());
-    choices.file = ArgumentBytes(files.first());
+    const std::string named = command->command.files;
+    const auto wanted = static_cast<qsizetype>(std::count(named.begin(), named.end(), ' ') + 1);
+    if (files.size() != wanted) {
+        const char* what = wanted == 1 ? (files.empty() ? "needs a %s" : "takes one %s")
+                                       : (files.size() < wanted ? "needs %s" : "takes %s alone");
+        return first.toStdString() + " " + Format(what, named.c_str());
+    }
+    for (const QString& f : files) choices.files.push_back(ArgumentBytes(f));
+    choices.file = choices.files.front();
     std::vector<Output> outputs;
     for (const char* name : command->options) {
         const QString optionName = QString::fromUtf8(name);
@@ -372,7 +398,7 @@ std::string HelpText() {
         "output and what its status line says to standard error.\n\n"
         "Commands:\n";
     for (const CommandOptions& c : Commands())
-        text += Format("  %-13s %s\n", (std::string(c.command.name) + " FILE").c_str(), c.command.what);
+        text += Format("  %-18s %s\n", (std::string(c.command.name) + " " + c.command.files).c_str(), c.command.what);
     for (const CommandOptions& c : Commands()) {
         text += Format("\nOptions of %s:\n", c.command.name);
         for (const char* name : c.options) {

@@ -15,17 +15,27 @@
 #include "session/Session.h"
 #include "handlers/ViewButtons.h"
 
+// The coordinates a command writes: of the map on show, or of the rows it
+// placed on it alone.
+enum class CoordinatesOf { Map, Layer };
+
 struct Command {
     const char* name;
     void (*run)(Form&, Session&);
     const char* what;
     int items;  // the most items (rows) the run takes
+    // A command on map files runs on the files named, in order, instead:
+    // it reads no table first.
+    void (*onFiles)(Form&, Session&, const std::vector<std::string>&) = nullptr;
+    const char* files = "FILE";  // what the command line names
+    CoordinatesOf coordinates = CoordinatesOf::Map;
 };
 
 // What a command line asks for.
 struct Choices {
     const Command* command = nullptr;
-    std::string file;
+    std::string file;                 // the first file named
+    std::vector<std::string> files;   // every file named
     std::map<EditId, std::string> edits;  // the fields given; the others keep their defaults
     ReadOptions reading;
     std::optional<unsigned> seed;
@@ -38,6 +48,7 @@ struct Choices {
     std::vector<std::string> pictures;
     std::optional<std::string> coordinates;
     std::optional<std::string> items;  // after SOC or reload: each item's prototype
+    std::optional<std::string> savedMap;  // after MRP-MDS: the map file
     PictureView view;
 };
 

@@ -103,11 +103,11 @@ std::optional<float> Scale(DistanceMatrix& d, double size, float largest) {
     return f;
 }
 
-void Multiply(DistanceMatrix& d, float f) {
+}  // namespace
+
+void MultiplyDistances(DistanceMatrix& d, float f) {
     for (float& v : d.values) v *= f;
 }
-
-}  // namespace
 
 float VectorDistance(const float* a, const float* b, int dim, float unit) {
     const float inverse = 1.0f / unit;
@@ -157,7 +157,7 @@ float MeanDistance(const DistanceMatrix& d) {
 
 std::optional<float> NormaliseDistances(DistanceMatrix& d, double size) {
     const std::optional<float> f = Scale(d, size, LargestDistance(d, d.n));
-    if (f) Multiply(d, *f);
+    if (f) MultiplyDistances(d, *f);
     return f;
 }
 
@@ -173,7 +173,7 @@ std::optional<float> BuildItemDistances(const Table& items, int n, int dim, doub
             largest = std::max(largest, VectorDistance(items.Row(i), items.Row(j), dim, unit));
     largest = std::max(largest, 0.0f);  // the diagonal
     const std::optional<float> f = Scale(d, size, largest);
-    if (f) Multiply(d, *f);
+    if (f) MultiplyDistances(d, *f);
     return f;
 }
 

@@ -27,6 +27,8 @@ float MeanDistance(const DistanceMatrix& d);
 // which may be 0 (a size of 0), or nothing when every distance is 0 or not
 // a number, or the factor would be infinite: then d is unchanged.
 std::optional<float> NormaliseDistances(DistanceMatrix& d, double size);
+// Every distance of d times f, as normalising by f makes them.
+void MultiplyDistances(DistanceMatrix& d, float f);
 
 // Both of the above for a SOC run or a reload, whose items may be more than
 // a matrix of distances holds: the first 400 are kept, while the factor

@@ -45,9 +45,28 @@ struct ItemsRead {
     float mean = 0;
     std::string dump;
     AllRows all;  // with all rows beyond 400: the rows and the landmarks the run maps
+    MapBasis basis;  // of vectors: what placing a row on the map will take, as far as the read gives it
     RecordLine run;  // the record's line of the run's files, once it writes them
     const AllRows* Rows() const { return all.landmarks.empty() ? nullptr : &all; }
 };
+
+// The columns the features were read from, with their scale.
+std::vector<MapColumn> ColumnsOf(const ColumnPlan& plan, const Table& items, int dim) {
+    std::vector<MapColumn> columns;
+    for (int q = 1; q <= dim && q <= static_cast<int>(plan.features.size()); ++q) {
+        const int c = plan.features[static_cast<std::size_t>(q - 1)];
+        columns.push_back({c, plan.header[static_cast<std::size_t>(c)], items.offset[static_cast<std::size_t>(q)],
+                           items.factor[static_cast<std::size_t>(q)]});
+    }
+    return columns;
+}
+
+// The rule that places a row on the map of the run's distances, as the
+// map step places its items.
+PlacementRule RowRule(const Session& session, int m, int b) {
+    return {b, m, session.distances.largest * kRadiusFactor, kFarWeight, static_cast<float>(session.map.axisSize[1]),
+            LargestDistance(session.distances, session.distances.n)};
+}
 
 // The run's own start state, once a file is chosen.
 void ClearForRun(Form& form, Session& session) {
@@ -197,11 +216,15 @@ bool ReadVectors(Form& form, Session& session, MrpMdsOptions& options, Random& r
     ComponentsTheyHave(form, report, options.dim.value);
     ScaleFeatures(form, report, items, read.dim);
     if (!ValuesFitSinglePrecision(form, session, report, items, read.dim, "invalid input data.")) return false;
+    read.basis.columns = ColumnsOf(report.columns, items, read.dim);
+    read.basis.scale = items.columnScale;
+    read.basis.unit = ChooseDistanceUnit(items, items.rows, read.dim);
     if (read.items > kMaxMapItems) {  // all rows: the run maps its landmarks
-        read.all = {std::move(items), DrawLandmarks(read.items, random), read.dim};
+        read.all = {std::move(items), DrawLandmarks(read.items, random), read.dim, read.basis.unit};
         items = read.all.table.Reordered(read.all.landmarks);
         read.items = items.rows;
     }
+    read.basis.landmarks = items;
     session.view.mode = kViewBars;
     session.PickEnabled = false;
     ShowUnrelatedPairs(form, BuildDistanceMatrix(items, read.items, read.dim, session.distances));
@@ -215,6 +238,7 @@ bool ReadVectors(Form& form, Session& session, MrpMdsOptions& options, Random& r
                              : NoScaleWords(options, read.items));
         return false;
     }
+    read.basis.distanceFactor = *s;
     items.MultiplyBy(kTenfold);
     items.distanceUnit = ChooseDistanceUnit(items, read.items, read.dim);
     session.table = std::move(items);
@@ -402,16 +426,12 @@ void ShowMapBorder(Form& form, const Session& session, const MrpMdsOptions& opti
 // clusters.dat written again with every row the map holds, as the same
 // run's, when its files were `written` before: a set is written whole or
 // not at all.
-RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& options, const ItemsRead& read, int b,
-                        bool written, const StopCheck& stop) {
-    const int m = options.mapDim.value;
-    const PlacementRule rule{b, m, session.distances.largest * kRadiusFactor, kFarWeight,
-                             static_cast<float>(session.map.axisSize[1]),
-                             LargestDistance(session.distances, session.distances.n)};
-    // The landmarks' map as it stands: a view button may turn the one on show meanwhile.
-    const MapLayout landmarkMap = session.map;
-    RowsPlaced placed = PlaceOtherRows(form, {landmarkMap, session.clusters, session.distances.scale}, read.all,
-                                       {rule, options.mrp.charDistance.value, *options.choices.seed}, stop);
+RowsPlaced PlaceAllRows(Form& form, Session& session, const ItemsRead& read, bool written, const StopCheck& stop,
+                        unsigned seed) {
+    const MapBasis& basis = session.basis;  // the landmarks' map as it stands: a view button may turn the one on show meanwhile
+    const int m = basis.rule.m;
+    RowsPlaced placed = PlaceOtherRows(form, {basis.map, basis.clusters, basis.distanceFactor}, read.all,
+                                       {basis.rule, basis.charDistance, seed}, stop);
     ShowAllRows(session, placed);
     ShowMovedMap(form, session, m);
     placed.written = written;
@@ -420,6 +440,16 @@ RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& optio
     const std::string text = ClustersFileText(session.clusters, members, session.landmarks.fileRow);
     placed.written = CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
     return placed;
+}
+
+// The map of vectors, as it stands before any other row is placed on it,
+// kept with what placing a row on it takes.
+void KeepMapBasis(Session& session, const MrpMdsOptions& options, ItemsRead& read, int b) {
+    read.basis.map = session.map;
+    read.basis.clusters = session.clusters;
+    read.basis.rule = RowRule(session, options.mapDim.value, b);
+    read.basis.charDistance = options.mrp.charDistance.value;
+    session.basis = std::move(read.basis);
 }
 
 }  // namespace
@@ -467,8 +497,9 @@ void RunMrpMds(Form& form, Session& session) {
                                            MapFitText(MeasureMapFit(session.map, session.distances, m))});
               });
     const bool stoppedBefore = stop.Stopped();
+    if (read.dim > 0) KeepMapBasis(session, options, read, b);
     const RowsPlaced placed =
-        read.Rows() != nullptr ? PlaceAllRows(form, session, options, read, b, written, stop) : RowsPlaced{};
+        read.Rows() != nullptr ? PlaceAllRows(form, session, read, written, stop, *options.choices.seed) : RowsPlaced{};
     const long all = kSteps + 1L;
     const auto end = [&] {
         ReportRunEnd(form,

@@ -29,21 +29,27 @@ std::vector<int> OtherRows(const AllRows& rows) {
     return others;
 }
 
-// Of each row placed (others[s]): its place on axes 1..3, whether that is
-// at the box's wall, and its raw distances to the landmarks.
+// Of each row placed (the s-th of those asked for): its place on axes
+// 1..3, whether that is at the box's wall, and its raw distances to the
+// landmarks.
 using PlacedRow = std::function<void(int s, const float* place, bool atWall, const float* raw)>;
 
-// Every core places rows others[0..] on the landmarks' map `map` by the
-// rule, their raw distances times `factor` the normalised ones, and hands
-// each to `take`; STOP ends it between chunks. Progress goes to the status
-// line under `progressLabel`, when there is a form to show it. Returns the
-// rows placed: the first ones.
-int PlaceRows(const AllRows& rows, const std::vector<int>& others, const MapLayout& map, const PlacementRule& rule,
-              float factor, const StopCheck& stop, Form* progressForm, const char* progressLabel,
-              const PlacedRow& take) {
-    const float unit = ChooseDistanceUnit(rows.table, rows.table.rows, rows.dim);
-    const SetDistances toLandmarks(rows.table, rows.landmarks, rows.dim, unit);
-    const int n = toLandmarks.Size(), count = static_cast<int>(others.size());
+// What rows are placed on and how: the landmarks' map and their distances
+// from a row, the rule, and the factor that makes raw distances the map's.
+struct PlacingOn {
+    const MapLayout& map;
+    const SetDistances& toLandmarks;
+    const PlacementRule& rule;
+    float factor;
+};
+
+// Every core places rows places[0..] of the table on the landmarks' map and
+// hands each to `take`; STOP ends it between chunks. Progress goes to the
+// status line under `progressLabel`, when there is a form to show it.
+// Returns the rows placed: the first ones.
+int PlaceRows(const Table& table, const std::vector<int>& rows, const PlacingOn& on, const StopCheck& stop,
+              Form* progressForm, const char* progressLabel, const PlacedRow& take) {
+    const int n = on.toLandmarks.Size(), count = static_cast<int>(rows.size());
     // Each thread's own placer and distances, made once.
     struct Worker {
         Placer placer;
@@ -51,7 +57,7 @@ int PlaceRows(const AllRows& rows, const std::vector<int>& others, const MapLayo
     };
     std::vector<Worker> workers;
     for (int w = 0; w < ChunkWorkers(); ++w)
-        workers.push_back({Placer(map, rule), std::vector<float>(static_cast<std::size_t>(n) + 1),
+        workers.push_back({Placer(on.map, on.rule), std::vector<float>(static_cast<std::size_t>(n) + 1),
                            std::vector<float>(static_cast<std::size_t>(n) + 1)});
     std::atomic<int> progress{0};
     RunClock clock;
@@ -61,10 +67,10 @@ int PlaceRows(const AllRows& rows, const std::vector<int>& others, const MapLayo
             Worker& w = workers[static_cast<std::size_t>(worker)];
             float at[4] = {};
             for (int s = from; s < to; ++s) {
-                const int r = others[static_cast<std::size_t>(s)];
-                toLandmarks.From(rows.table.Row(r), rows.table.missing[static_cast<std::size_t>(r)] == 0, w.raw.data());
+                const int r = rows[static_cast<std::size_t>(s)];
+                on.toLandmarks.From(table.Row(r), table.missing[static_cast<std::size_t>(r)] == 0, w.raw.data());
                 for (int j = 1; j <= n; ++j)
-                    w.normal[static_cast<std::size_t>(j)] = w.raw[static_cast<std::size_t>(j)] * factor;
+                    w.normal[static_cast<std::size_t>(j)] = w.raw[static_cast<std::size_t>(j)] * on.factor;
                 const bool atWall = w.placer.Place(w.normal.data(), at);
                 take(s, at, atWall, w.raw.data());
             }
@@ -78,27 +84,17 @@ int PlaceRows(const AllRows& rows, const std::vector<int>& others, const MapLayo
         });
 }
 
-// What the placement gave: each other row's place, whether it is at the
-// wall, and its cluster, in the order of `others`, for the first `done`.
-struct Placed {
-    std::vector<int> others;    // the rows that are no landmark, in the file's order
-    std::vector<float> places;  // row s at [s x 3 .. s x 3 + 2]: axes 1..3
-    std::vector<char> atWall;
-    std::vector<int> centres;  // the landmark at the centre of its cluster, 0 for none
-    int done = 0;
-};
-
-// The rows placed against the landmarks (their distances at the map's
-// scale) and joined to a cluster (their raw distances).
-void Place(Form& form, const LandmarkMap& landmarks, const AllRows& rows, const RowPlacementOptions& options,
-           const StopCheck& stop, Placed& placed) {
-    const ClusterJoin join(landmarks.clusters, options.charDistance);
-    const std::size_t count = placed.others.size();
+// Rows placed.rows of the table placed on the landmarks' map and joined to
+// a cluster (by their raw distances), each in its place in `placed`; the
+// progress under `label`.
+void PlaceAndJoin(Form& form, const char* label, const Table& table, const PlacingOn& on, const ClusterJoin& join,
+                  const StopCheck& stop, RowsOnMap& placed) {
+    const std::size_t count = placed.rows.size();
     placed.places.assign(count * 3, 0.0f);
     placed.atWall.assign(count, 0);
     placed.centres.assign(count, 0);
-    placed.done = PlaceRows(rows, placed.others, landmarks.map, options.rule, landmarks.scale, stop, &form,
-                            "MRP-MDS placing rows", [&](int s, const float* at, bool atWall, const float* raw) {
+    placed.done = PlaceRows(table, placed.rows, on, stop, &form, label,
+                            [&](int s, const float* at, bool atWall, const float* raw) {
                                 const auto i = static_cast<std::size_t>(s);
                                 std::copy(at + 1, at + 4, placed.places.begin() + static_cast<std::ptrdiff_t>(i * 3));
                                 placed.atWall[i] = atWall;
@@ -106,13 +102,22 @@ void Place(Form& form, const LandmarkMap& landmarks, const AllRows& rows, const 
                             });
 }
 
+// The rows placed against the landmarks (their distances at the map's
+// scale) and joined to a cluster (their raw distances).
+void Place(Form& form, const LandmarkMap& landmarks, const AllRows& rows, const RowPlacementOptions& options,
+           const StopCheck& stop, RowsOnMap& placed) {
+    const SetDistances toLandmarks(rows.table, rows.landmarks, rows.dim, rows.unit);
+    PlaceAndJoin(form, "MRP-MDS placing rows", rows.table, {landmarks.map, toLandmarks, options.rule, landmarks.scale},
+                 ClusterJoin(landmarks.clusters, options.charDistance), stop, placed);
+}
+
 // The map of the landmarks and the rows placed, and its fit: measured
 // while `goOn` lets it, or not at all.
-void MakeMapOfAllRows(const LandmarkMap& landmarks, const AllRows& rows, const Placed& placed,
+void MakeMapOfAllRows(const LandmarkMap& landmarks, const AllRows& rows, const RowsOnMap& placed,
                       const RowPlacementOptions& options, const std::function<bool()>* goOn, RowsPlaced& out) {
     const int k = static_cast<int>(rows.landmarks.size()), total = k + placed.done;
     std::vector<int> order(rows.landmarks);
-    order.insert(order.end(), placed.others.begin(), placed.others.begin() + placed.done);
+    order.insert(order.end(), placed.rows.begin(), placed.rows.begin() + placed.done);
 
     out.map = landmarks.map;
     out.map.KeepPoints(total);  // the landmarks' places, room for the rows placed
@@ -141,20 +146,32 @@ void MakeMapOfAllRows(const LandmarkMap& landmarks, const AllRows& rows, const P
 
 }  // namespace
 
+RowsOnMap PlaceOnSavedMap(Form& form, const MapBasis& basis, const Table& rows, const StopCheck& stop) {
+    std::vector<int> members(static_cast<std::size_t>(basis.landmarks.rows));
+    for (int j = 1; j <= basis.landmarks.rows; ++j) members[static_cast<std::size_t>(j - 1)] = j;
+    const SetDistances toLandmarks(basis.landmarks, members, basis.Dim(), basis.unit);
+    RowsOnMap placed;
+    placed.rows.resize(static_cast<std::size_t>(rows.rows));
+    for (int r = 1; r <= rows.rows; ++r) placed.rows[static_cast<std::size_t>(r - 1)] = r;
+    PlaceAndJoin(form, "placing rows on the map", rows, {basis.map, toLandmarks, basis.rule, basis.distanceFactor},
+                 ClusterJoin(basis.clusters, basis.charDistance), stop, placed);
+    return placed;
+}
+
 std::vector<int> DrawLandmarks(int n, Random& random) {
     return random.Sample(n, kMaxMapItems);
 }
 
 RowsPlaced PlaceOtherRows(Form& form, const LandmarkMap& landmarks, const AllRows& rows,
                           const RowPlacementOptions& options, const StopCheck& stop) {
-    Placed placed;
-    placed.others = OtherRows(rows);
+    RowsOnMap placed;
+    placed.rows = OtherRows(rows);
     const RunClock clock;
     RowsPlaced out;
     const bool stoppedBefore = stop.Stopped();
     if (!stoppedBefore) Place(form, landmarks, rows, options, stop, placed);
     out.placed = placed.done;
-    out.others = static_cast<int>(placed.others.size());
+    out.others = static_cast<int>(placed.rows.size());
     out.atWall = static_cast<int>(std::count(placed.atWall.begin(), placed.atWall.begin() + placed.done, 1));
     if (stoppedBefore)
         out.end = PlacingEnd::StoppedBefore;
@@ -209,7 +226,8 @@ std::optional<int> RowsAtWall(const AllRows& rows, const MapLayout& map, const P
                               const StopCheck& stop) {
     const std::vector<int> others = OtherRows(rows);
     std::vector<char> atWall(others.size(), 0);
-    const int done = PlaceRows(rows, others, map, rule, factor, stop, nullptr, nullptr,
+    const SetDistances toLandmarks(rows.table, rows.landmarks, rows.dim, rows.unit);
+    const int done = PlaceRows(rows.table, others, {map, toLandmarks, rule, factor}, stop, nullptr, nullptr,
                                [&](int s, const float*, bool wall, const float*) {
                                    atWall[static_cast<std::size_t>(s)] = wall;
                                });

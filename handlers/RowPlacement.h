@@ -13,6 +13,7 @@
 #include "table/Table.h"
 #include "handlers/RunControl.h"
 #include "mrp/Clusters.h"
+#include "session/MapBasis.h"
 #include "session/Random.h"
 #include "view/Landmarks.h"
 
@@ -21,6 +22,7 @@ struct AllRows {
     Table table;                 // every row, at the column scale and the file's size
     std::vector<int> landmarks;  // the landmarks' rows, in the file's order
     int dim = 0;                 // the components used
+    float unit = 1;              // the distances' unit over every row (DistanceUnit.h)
 };
 
 // 400 of rows 1..n, drawn by the run's random generator.
@@ -45,6 +47,24 @@ struct LandmarkMap {
 
 // Where the placement ended.
 enum class PlacingEnd { Done, StoppedBefore, StoppedPlacing, StoppedMeasuring };
+
+// Rows placed on a map and joined to its clusters: of each row asked for
+// (rows[s]), its place on axes 1..3, whether that is at the box's wall,
+// and the landmark at the centre of its cluster (0 for none); the first
+// `done` of them placed.
+struct RowsOnMap {
+    std::vector<int> rows;
+    std::vector<float> places;  // row s at [s x 3 .. s x 3 + 2]
+    std::vector<char> atWall;
+    std::vector<int> centres;
+    int done = 0;
+};
+
+// Rows 1..n of the table (in the map's columns, at its column scale and
+// the file's size) placed on a finished map by its basis, on every core,
+// as a run of all rows places them: each row's place depends on the map
+// and the row alone. STOP ends it between chunks of rows.
+RowsOnMap PlaceOnSavedMap(Form& form, const MapBasis& basis, const Table& rows, const StopCheck& stop);
 
 // How the placement went: the rows placed of those that are no landmark
 // (the first ones in the file's order), how many of them lie at the box's

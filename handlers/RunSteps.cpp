@@ -42,6 +42,7 @@ void StartRun(Form& form, Session& session, int socMode) {
     session.view.colourByClass = false;
     session.facts = PrototypeFacts{};
     session.landmarks = Landmarks{};
+    session.basis = MapBasis{};
     session.VectorDim = 65;
     session.tree.Clear(0);
     form.StatusClear();

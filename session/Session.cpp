@@ -9,6 +9,7 @@ void Session::ClearMap() {
     clusters.Clear(0);
     prototypes.Resize(0, 0);
     landmarks = Landmarks{};
+    basis = MapBasis{};
     VectorDim = 0;  // and no vector for the feature-vector panel to draw
     PickEnabled = false;
 }

@@ -11,6 +11,7 @@
 #include "distances/DistanceMatrix.h"
 #include "mds/MapLayout.h"
 #include "mrp/Clusters.h"
+#include "session/MapBasis.h"
 #include "soc/Prototypes.h"
 #include "soc/SocAssignment.h"
 #include "table/Table.h"
@@ -62,6 +63,9 @@ struct Session {
     Landmarks landmarks;
     TreeLinks tree;
     View view;
+    // What placing a row on the map takes; none for a map of a distance
+    // matrix or of prototypes.
+    MapBasis basis;
 
     // Picking: whether it works (after SOC and reload), the prototype picked
     // and the one the feature-vector panel shows, "simil. dist" as last read,

@@ -105,6 +105,10 @@ ColumnScale AutomaticScale(const Table& items, int n, int dim) {
     return ScaleFor(SpreadsOf(items, n, dim), n);
 }
 
+float ScaledValue(float v, double offset, double factor) {
+    return std::isnan(v) ? v : static_cast<float>((v - offset) * factor);
+}
+
 std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
                                       const ColumnPlan& columns) {
     n = std::clamp(n, 0, items.rows);
@@ -129,11 +133,11 @@ std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale 
         const double offset = scale == ColumnScale::Z ? s.mean : s.low;
         const double factor = width > 0 ? 1.0 / width : 0.0;  // a constant column becomes 0
         if (!(width > 0) && constants++ == 0) constant = columns.FeatureWords(k);
-        items.offset[static_cast<std::size_t>(k)] = static_cast<float>(offset);
-        items.factor[static_cast<std::size_t>(k)] = static_cast<float>(factor);
+        items.offset[static_cast<std::size_t>(k)] = offset;
+        items.factor[static_cast<std::size_t>(k)] = factor;
         for (int i = 1; i <= n; ++i) {
             float& v = items.Row(i)[k];
-            if (!std::isnan(v)) v = static_cast<float>((v - offset) * factor);
+            v = ScaledValue(v, offset, factor);
         }
     }
     if (constants > 0)

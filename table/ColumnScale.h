@@ -33,3 +33,6 @@ ColumnScale AutomaticScale(const Table& items, int n, int dim);
 // `columns` names the features by their column in the file.
 std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale scale,
                                       const ColumnPlan& columns);
+
+// A value at a column's scale: (v - offset) x factor, missing staying missing.
+float ScaledValue(float v, double offset, double factor);

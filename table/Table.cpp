@@ -20,8 +20,8 @@ void Table::Resize(int rowCount, int componentCount) {
     classNames.clear();
     classHeader.clear();
     featureNames.assign(Stride(), std::string());
-    offset.assign(Stride(), 0.0f);
-    factor.assign(Stride(), 1.0f);
+    offset.assign(Stride(), 0.0);
+    factor.assign(Stride(), 1.0);
     columnScale = ColumnScale::None;
     scale = 1;
     distanceUnit = 1;
@@ -87,8 +87,8 @@ const std::string& Table::FeatureName(int q) const {
 
 float Table::InFileUnits(int q, float v) const {
     const bool column = q >= 1 && q <= width;
-    const float f = column ? factor[static_cast<std::size_t>(q)] : 1.0f;
-    const float o = column ? offset[static_cast<std::size_t>(q)] : 0.0f;
+    const float f = column ? static_cast<float>(factor[static_cast<std::size_t>(q)]) : 1.0f;
+    const float o = column ? static_cast<float>(offset[static_cast<std::size_t>(q)]) : 0.0f;
     const float read = v / scale;
     return f != 0 ? read / f + o : o;
 }

@@ -28,7 +28,9 @@ struct Table {
     std::vector<std::string> classNames;     // of classes 1..ClassCount()
     std::string classHeader;                 // the class column's name, "" without a header
     std::vector<std::string> featureNames;   // of components 1..width, "" without a header
-    std::vector<float> offset, factor;       // of components 1..width: read as (value - offset) x factor
+    // Of components 1..width: read as (value - offset) x factor, as the
+    // column scale applied them.
+    std::vector<double> offset, factor;
     ColumnScale columnScale = ColumnScale::None;  // the scale they were brought to
     // What the values are against the file's (at the column scale): a run
     // may take them at ten times their size.

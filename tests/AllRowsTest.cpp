@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -15,7 +16,9 @@
 #include <vector>
 
 #include "distances/Distances.h"
+#include "handlers/MapFiles.h"
 #include "handlers/MrpMdsRun.h"
+#include "handlers/SavedMap.h"
 #include "mds/MapFit.h"
 #include "mds/Placement.h"
 #include "mrp/ClusterJoin.h"
@@ -153,15 +156,19 @@ TEST(Placement, EndsAtTheLeastStressInsideTheBox) {
 // An all-rows run over 1,200 rows: the cancer sample's 400 and two copies
 // of them a little off (a digit more on every value), as measurements
 // taken three times; seeded, at "map enlarge." `enlarge`.
-Session AllRowsOfCancer(const char* enlarge) {
+std::string CancerRows() {
     std::ifstream in(std::string(ITEMMAP_SAMPLES_DIR) + "/cancer-400x30.txt");
     const std::string sample(std::istreambuf_iterator<char>(in), {});
     std::string rows = sample;
     for (const char digit : {'3', '8'})
         for (const char ch : sample)
             rows += ch == '\t' || ch == '\n' ? std::string{digit, ch} : std::string(1, ch);
+    return rows;
+}
+
+Session AllRowsOfCancer(const char* enlarge) {
     TempDir dir;
-    dir.Write("cancer.txt", rows);
+    dir.Write("cancer.txt", CancerRows());
     FakeForm form;
     form.Choose(dir.File("cancer.txt"));
     form.edits[Edit4] = enlarge;
@@ -251,6 +258,92 @@ TEST_F(AllRowsRun, JoinsTheRowsToClustersByTheirDataAlone) {
         joined += centre != 0;
     }
     EXPECT_GT(joined, 100);
+}
+
+// Rows placed on a saved map, as `lines` of the run's file (from 1), by the
+// window's action: the session's second layer.
+Session PlacedOnSavedMap(const std::string& mapText, const std::vector<int>& lines) {
+    std::vector<std::string> rows;
+    const std::string all = CancerRows();
+    for (std::size_t at = 0; at < all.size();) {
+        const std::size_t end = all.find('\n', at) + 1;
+        rows.push_back(all.substr(at, end - at));
+        at = end;
+    }
+    std::string text;
+    for (const int line : lines) text += rows[static_cast<std::size_t>(line - 1)];
+    TempDir dir;
+    dir.Write("new.txt", text);
+    Session shown;
+    EXPECT_EQ(ShowSavedMap(mapText, shown), "");
+    FakeForm form;
+    form.map.shown = false;
+    PlaceRowsOnShownMap(form, shown, dir.File("new.txt"));
+    EXPECT_EQ(form.outcome, Outcome::Finished) << form.status.back();
+    return shown;
+}
+
+// Where the layer put row r of its file: the place and the cluster's
+// centre, by the run's numbers.
+std::tuple<float, float, int> LayerRow(const Session& s, int r) {
+    const int i = s.landmarks.layerFrom + r - 1;
+    const int centre = s.clusters.marks[static_cast<std::size_t>(i)].CentreItem();
+    return {s.map.Point(i)[1], s.map.Point(i)[2], centre > 0 ? s.landmarks.FileRow(centre) : 0};
+}
+
+// A map saved and read back is the map on show, and saves as the same
+// text; the run's own rows placed on it land where the run put them, alone
+// or among others, in any chunks.
+TEST_F(AllRowsRun, SavedAndReadBackIsTheMapOnShowAndTakesItsRowsBack) {
+    const std::string text = SavedMapText(*run);
+    Session shown;
+    ASSERT_EQ(ShowSavedMap(text, shown), "");
+    EXPECT_EQ(SavedMapText(shown), text);
+    ASSERT_EQ(shown.map.n, run->map.n);
+    EXPECT_EQ(std::memcmp(shown.map.coords.data(), run->map.coords.data(), run->map.coords.size() * sizeof(float)), 0);
+    EXPECT_EQ(shown.clusters.marks, run->clusters.marks);
+    EXPECT_EQ(shown.distances.values, run->distances.values);
+
+    std::vector<int> every(1200), some = {777, 3, 1200}, second(700);
+    for (int r = 1; r <= 1200; ++r) every[static_cast<std::size_t>(r - 1)] = r;
+    for (int r = 501; r <= 1200; ++r) second[static_cast<std::size_t>(r - 501)] = r;
+    const Session whole = PlacedOnSavedMap(text, every), few = PlacedOnSavedMap(text, some),
+                  chunk = PlacedOnSavedMap(text, second);
+    for (int i = 1; i <= run->map.n; ++i) {
+        const int r = run->landmarks.FileRow(i), centre = run->clusters.marks[static_cast<std::size_t>(i)].CentreItem();
+        ASSERT_EQ(LayerRow(whole, r), std::make_tuple(run->map.Point(i)[1], run->map.Point(i)[2],
+                                                     centre > 0 ? run->landmarks.FileRow(centre) : 0))
+            << "row " << r << (run->landmarks.Placed(i) ? "" : ", a landmark");
+    }
+    for (std::size_t k = 0; k < some.size(); ++k)
+        EXPECT_EQ(LayerRow(few, static_cast<int>(k) + 1), LayerRow(whole, some[k])) << some[k];
+    for (int r = 501; r <= 1200; ++r) ASSERT_EQ(LayerRow(chunk, r - 500), LayerRow(whole, r)) << r;
+}
+
+// A damaged or foreign map file is refused with its line, and the map on
+// show stays.
+TEST_F(AllRowsRun, ADamagedMapFileIsRefusedWithItsLine) {
+    const std::string text = SavedMapText(*run);
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string t = text;
+        return t.replace(t.find(from), from.size(), to);
+    };
+    const std::size_t point = text.find("\npoint\t600\t");
+    const struct {
+        std::string text, refusal;
+    } cases[] = {
+        {text.substr(0, point + 1), "line 643: the file ends where a \"point\" line should stand"},
+        {replaced("itemmap map\t1", "itemmap map\t2"), "line 1: a map file of version 2; this itemmap reads version 1"},
+        {replaced("\ncolumn\t2\t", "\ncolumn\t"), "line 7: \"column\" takes 4 fields, the line holds 3"},
+        {replaced("\ncolumns\t30", "\ncolumns\t29"), "line 35: a \"distances\" line should stand here"},
+        {replaced("\npoints\t1200", "\npoints\tmany"), "line 43: field 1, \"many\", is no number"},
+        {"x,y\n1,2\n", "line 1: a \"itemmap map\" line should stand here"},
+    };
+    for (const auto& c : cases) {
+        Session shown = *run;
+        EXPECT_EQ(ShowSavedMap(c.text, shown), c.refusal);
+        EXPECT_EQ(shown.map.n, run->map.n);
+    }
 }
 
 // A new item joins the cluster it is linked into as the last round of

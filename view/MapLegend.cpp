@@ -155,6 +155,11 @@ void LegendEntries(const MapScene& scene, Legend& legend) {
         ClassEntries(scene, legend);
     else
         ClusterEntries(scene, legend);
+    if (const Landmarks* marks = scene.landmarks; marks && marks->layerFrom > 0) {
+        const EntryName file = Shown(marks->layerFile.c_str());
+        AddMark(legend, kWhite, kBlack, kMarkRadius, "ringed: %d rows of %.*s%s placed on it",
+                scene.Points() - marks->layerFrom + 1, file.bytes, file.text, file.ending);
+    }
 }
 
 LegendBox DrawLegendBox(Canvas& canvas, const MapScene& scene, const PixelScale& scale) {

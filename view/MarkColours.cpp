@@ -94,6 +94,12 @@ int RadiusOf(const MapScene& scene, int i) {
 
 MarkLook LookOf(const MapScene& scene, int i) {
     const int radius = RadiusOf(scene, i);
+    // Rows placed on the finished map later: a mark of their own, ringed
+    // in black (white inside where their colour is black).
+    if (scene.landmarks && scene.landmarks->OnLayer(i)) {
+        const std::uint32_t fill = MarksShowClasses(scene) ? ClassColour(MarkClass(scene, i)) : PointColour(scene.clusters, i);
+        return {fill == kBlack ? kWhite : fill, kBlack, kMarkRadius};
+    }
     if (MarksShowClasses(scene)) {
         const std::uint32_t fill = ClassColour(MarkClass(scene, i));
         return {fill, OutlineFor(fill), radius};

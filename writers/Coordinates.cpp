@@ -46,13 +46,20 @@ std::string ItemHeader(const Table& items) {
     return text;
 }
 
-// Of each data row the read covered (1..): the item 1..n on it, 0 for a
-// row without one (no value, or one a stopped placement did not reach).
-std::vector<int> ItemsByDataRow(const Table& items, int n) {
-    int rows = items.dataRows;
-    for (int i = 1; i <= n; ++i) rows = std::max(rows, items.DataRow(i));
+// The points of one file's rows, first..last, and the data rows the read
+// of that file covered.
+struct FileRows {
+    int first, last, dataRows;
+};
+
+// Of each data row the read covered (1..): the item among the file's
+// points on it, 0 for a row without one (no value, or one a stopped
+// placement did not reach).
+std::vector<int> ItemsByDataRow(const Table& items, const FileRows& of) {
+    int rows = of.dataRows;
+    for (int i = of.first; i <= of.last; ++i) rows = std::max(rows, items.DataRow(i));
     std::vector<int> item(static_cast<std::size_t>(rows) + 1, 0);
-    for (int i = 1; i <= n; ++i) item[static_cast<std::size_t>(items.DataRow(i))] = i;
+    for (int i = of.first; i <= of.last; ++i) item[static_cast<std::size_t>(items.DataRow(i))] = i;
     return item;
 }
 
@@ -60,10 +67,10 @@ std::vector<int> ItemsByDataRow(const Table& items, int n) {
 // with a line end) is long: `line(text, i)` adds item i's fields after its
 // row, a row without an item has empty ones.
 template <class Line>
-std::string EveryDataRow(const std::string& header, const Table& items, int n, Line line) {
+std::string EveryDataRow(const std::string& header, const Table& items, const FileRows& of, Line line) {
     const std::string empty(static_cast<std::size_t>(std::count(header.begin(), header.end(), '\t')), '\t');
     std::string text = header;
-    const std::vector<int> item = ItemsByDataRow(items, n);
+    const std::vector<int> item = ItemsByDataRow(items, of);
     for (std::size_t r = 1; r < item.size(); ++r) {
         text += std::to_string(r);
         if (item[r] > 0)
@@ -83,14 +90,22 @@ void AddItem(std::string& text, const Table& items, int i, int number) {
     if (items.HasClasses()) Add(text, ClassField(items, items.ClassOf(i)));
 }
 
-// A map of all rows says which rows were landmarks.
-std::string MrpMdsText(const Session& shown, int n, int axes) {
-    const Table& items = shown.table;
-    const Landmarks& landmarks = shown.landmarks;
+// The header of a map's coordinates: a map of all rows says which rows
+// were landmarks, one with a second layer which rows were placed on it.
+std::string MrpMdsHeader(const Table& items, const Landmarks& landmarks, int axes) {
     std::string header = ItemHeader(items) + "\tcluster\tprobability";
     for (int a = 1; a <= axes; ++a) header += Format("\taxis%d", a);
-    header += landmarks.count > 0 ? "\tview_x\tview_y\tlandmark\n" : "\tview_x\tview_y\n";
-    return EveryDataRow(header, items, n, [&](std::string& text, int i) {
+    header += "\tview_x\tview_y";
+    if (landmarks.count > 0) header += "\tlandmark";
+    if (landmarks.layerFrom > 0) header += "\tlayer";
+    return header + '\n';
+}
+
+// The lines of one file's points.
+std::string MrpMdsLines(const Session& shown, const std::string& header, const FileRows& of, int axes) {
+    const Table& items = shown.table;
+    const Landmarks& landmarks = shown.landmarks;
+    return EveryDataRow(header, items, of, [&](std::string& text, int i) {
         AddItem(text, items, i, landmarks.FileRow(i));
         const int centre = shown.clusters.marks[static_cast<std::size_t>(i)].CentreItem();
         Add(text, std::to_string(centre > 0 ? landmarks.FileRow(centre) : 0));
@@ -98,7 +113,17 @@ std::string MrpMdsText(const Session& shown, int n, int axes) {
         for (int a = 1; a <= axes; ++a) Add(text, Number(shown.map.Point(i)[a]));
         for (int a = 1; a <= 2; ++a) Add(text, Number(shown.view.Projected(i)[a]));
         if (landmarks.count > 0) Add(text, landmarks.Placed(i) ? "0" : "1");
+        if (landmarks.layerFrom > 0) Add(text, landmarks.OnLayer(i) ? "1" : "0");
     });
+}
+
+// The map's own rows, then those of its second layer, if any.
+std::string MrpMdsText(const Session& shown, int n, int axes) {
+    const Landmarks& landmarks = shown.landmarks;
+    const std::string header = MrpMdsHeader(shown.table, landmarks, axes);
+    if (landmarks.layerFrom == 0) return MrpMdsLines(shown, header, {1, n, shown.table.dataRows}, axes);
+    return MrpMdsLines(shown, header, {1, landmarks.layerFrom - 1, shown.table.dataRows}, axes) +
+           MrpMdsLines(shown, header, {landmarks.layerFrom, n, landmarks.layerDataRows}, axes).substr(header.size());
 }
 
 std::string PrototypesText(const Session& shown, int n) {
@@ -134,10 +159,17 @@ std::string CoordinatesText(const Session& shown) {
     return shown.shown.kind == MapKind::MrpMds ? MrpMdsText(shown, n, shown.shown.axes) : PrototypesText(shown, n);
 }
 
+std::string LayerCoordinatesText(const Session& shown) {
+    const Landmarks& landmarks = shown.landmarks;
+    if (landmarks.layerFrom == 0) return {};
+    return MrpMdsLines(shown, MrpMdsHeader(shown.table, landmarks, shown.shown.axes),
+                       {landmarks.layerFrom, shown.Scene().Points(), landmarks.layerDataRows}, shown.shown.axes);
+}
+
 std::string SocItemsText(const Session& shown) {
     const Table& vectors = shown.table;
     const SocAssignment& assigned = shown.Assignment();
-    return EveryDataRow(ItemHeader(vectors) + "\tprototype\tdistance\n", vectors, vectors.rows,
+    return EveryDataRow(ItemHeader(vectors) + "\tprototype\tdistance\n", vectors, {1, vectors.rows, vectors.dataRows},
                         [&](std::string& text, int i) {
                             const auto at = static_cast<std::size_t>(i);
                             AddItem(text, vectors, i, i);
@@ -163,6 +195,10 @@ Written WriteText(const std::string& path, const std::string& text) {
 
 Written WriteCoordinates(const Session& shown, const std::string& path) {
     return WriteText(path, CoordinatesText(shown));
+}
+
+Written WriteLayerCoordinates(const Session& shown, const std::string& path) {
+    return WriteText(path, LayerCoordinatesText(shown));
 }
 
 Written WriteSocItems(const Session& shown, const std::string& path) {

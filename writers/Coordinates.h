@@ -20,8 +20,14 @@
 #include "session/Session.h"
 #include "writers/SavedFile.h"
 
-// Of the map the Session shows.
+// Of the map the Session shows. A map with a second layer (another
+// table's rows placed on it) has the lines of those rows after its own, in
+// their file's order, and a column `layer` that says which are which.
 std::string CoordinatesText(const Session& shown);
+// The lines of its second layer alone, as above: they join back to the
+// layer's own file by `row`; empty without a layer.
+std::string LayerCoordinatesText(const Session& shown);
+Written WriteLayerCoordinates(const Session& shown, const std::string& path);
 Written WriteCoordinates(const Session& shown, const std::string& path);
 
 // After SOC or reload, a line per data row as above: row, item, name and

@@ -928,3 +928,60 @@ TEST_F(CommandLine, ScalesGiveTheDistancesOfTheScaledTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// A map saved by a run draws again as it did, and takes the rows of a new
+// file by their columns' names, in any order: the run's own rows land where
+// it put them; a column the map lacks is left out with a warning, one it
+// needs and the file lacks refuses the file.
+TEST_F(CommandLine, ASavedMapShowsAgainAndTakesNewRowsByTheirColumns) {
+    std::string table = "a,b,c\n";
+    for (int i = 0; i < 500; ++i)  // no two rows alike: a row equal to two landmarks lands on the first
+        table += Format("%d.%03d,%d,%d.25\n", (i % 3) * 9 + i % 7, i, i % 10, (i % 4) * 6 + i % 5);
+    dir.Write("t.csv", table);
+    const Result run = Itemmap({"mrp-mds", File("t.csv"), "--all-rows", "--seed", "2", "--scale", "z", "--tsv",
+                                File("run.tsv"), "--png", File("run.png"), "--save-map", File("t.itemmap")});
+    ASSERT_EQ(run.status, kExitFinished) << run.err;
+    const Result shown = Itemmap({"show", File("t.itemmap"), "--tsv", File("show.tsv"), "--png", File("show.png")});
+    ASSERT_EQ(shown.status, kExitFinished) << shown.err;
+    EXPECT_EQ(shown.out, "");
+    EXPECT_EQ(ReadFile(File("show.tsv")), ReadFile(File("run.tsv")));
+    EXPECT_EQ(ReadFile(File("show.png")), ReadFile(File("run.png")));
+
+    // The columns reordered, one more: the same places for the same rows.
+    std::string reordered = "c,extra,a,b\n";
+    std::istringstream lines(table.substr(6));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t one = line.find(','), two = line.rfind(',');
+        reordered += line.substr(two + 1) + ",7," + line.substr(0, one) + "," + line.substr(one + 1, two - one - 1) + "\n";
+    }
+    dir.Write("new.csv", reordered);
+    const Result placed = Itemmap({"place", File("t.itemmap"), File("new.csv"), "--tsv", File("new.tsv")});
+    ASSERT_EQ(placed.status, kExitFinished) << placed.err;
+    EXPECT_NE(placed.err.find("warning: column 2 \"extra\" is none of the map's columns: left out"), std::string::npos)
+        << placed.err;
+    const auto axes = [](const std::string& tsv) {  // row, cluster and axes of each line
+        std::vector<std::string> kept;
+        std::istringstream in(tsv);
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            std::vector<std::string> f;
+            std::istringstream fields(line);
+            for (std::string x; std::getline(fields, x, '\t');) f.push_back(x);
+            kept.push_back(f[0] + " " + f[2] + " " + f[4] + " " + f[5]);
+        }
+        return kept;
+    };
+    EXPECT_EQ(axes(ReadFile(File("new.tsv"))), axes(ReadFile(File("run.tsv"))));
+    EXPECT_NE(ReadFile(File("new.tsv")).find("\tlayer\n"), std::string::npos);
+
+    dir.Write("short.csv", "a,c\n1,2\n");
+    const Result refused = Itemmap({"place", File("t.itemmap"), File("short.csv")});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("short.csv has no feature column \"b\", which the map was made with"), std::string::npos)
+        << refused.err;
+}
+
+}  // namespace
