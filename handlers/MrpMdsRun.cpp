@@ -10,6 +10,7 @@
 #include "distances/Distances.h"
 #include "handlers/MapRecord.h"
 #include "handlers/MemoLines.h"
+#include "handlers/NeighbourMap.h"
 #include "handlers/RunControl.h"
 #include "handlers/RowPlacement.h"
 #include "handlers/RunRecord.h"
@@ -410,8 +411,10 @@ RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& optio
                              LargestDistance(session.distances, session.distances.n)};
     // The landmarks' map as it stands: a view button may turn the one on show meanwhile.
     const MapLayout landmarkMap = session.map;
+    // A neighbours map made from this one measures its own fit.
+    const RowsFit fit = options.choices.map == MapMethod::Neighbours ? RowsFit::LeftToNextMap : RowsFit::Measured;
     RowsPlaced placed = PlaceOtherRows(form, {landmarkMap, session.clusters, session.distances.scale}, read.all,
-                                       {rule, options.mrp.charDistance.value, *options.choices.seed}, stop);
+                                       {rule, options.mrp.charDistance.value, *options.choices.seed, fit}, stop);
     ShowAllRows(session, placed);
     ShowMovedMap(form, session, m);
     placed.written = written;
@@ -420,6 +423,14 @@ RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& optio
     const std::string text = ClustersFileText(session.clusters, members, session.landmarks.fileRow);
     placed.written = CommitRunFiles(form, read.results.folder, read.run, {{read.results.clusters, text}});
     return placed;
+}
+
+// With `--map neighbours`, once the map of the distances stands (and every
+// row is placed on it): the neighbours map made from it.
+std::optional<NeighboursArranged> MakeNeighboursMap(Form& form, Session& session, const MrpMdsOptions& options,
+                                                    const StopCheck& stop) {
+    if (options.choices.map != MapMethod::Neighbours || stop.Stopped()) return std::nullopt;
+    return ArrangeNeighbours(form, session, options.mapDim.value, *options.choices.seed, stop);
 }
 
 }  // namespace
@@ -469,17 +480,22 @@ void RunMrpMds(Form& form, Session& session) {
     const bool stoppedBefore = stop.Stopped();
     const RowsPlaced placed =
         read.Rows() != nullptr ? PlaceAllRows(form, session, options, read, b, written, stop) : RowsPlaced{};
+    const std::optional<NeighboursArranged> arranged = MakeNeighboursMap(form, session, options, stop);
+    std::string stoppedWhile = StoppedWhile(placed);
+    if (stoppedWhile.empty() && arranged) stoppedWhile = arranged->stoppedWhile;
     const long all = kSteps + 1L;
     const auto end = [&] {
         ReportRunEnd(form,
-                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written,
-                      StoppedWhile(placed)},
+                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written, stoppedWhile},
                      settled, clock.Seconds(), ShownMapFigures(session));
     };
     // A stopped run says so before what it kept; a finished one ends with it.
-    const bool stopped = stoppedBefore || placed.Stopped();
+    const bool stopped = stoppedBefore || placed.Stopped() || !stoppedWhile.empty();
     if (stopped) end();
     if (read.Rows() != nullptr) ShowRowsPlaced(form, read.all, placed);
-    ShowMapBorder(form, session, options, *plan, b, read, placed.atWall, stop);
+    if (arranged) ShowNeighboursArranged(form, *arranged);
+    // The neighbours map fills its box by its making: no wall to press on.
+    if (session.shown.method == MapMethod::Distances)
+        ShowMapBorder(form, session, options, *plan, b, read, placed.atWall, stop);
     if (!stopped) end();
 }
