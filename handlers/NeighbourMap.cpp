@@ -112,20 +112,22 @@ std::optional<NeighbourGraph> GraphOf(const Session& session, const Distinct& ro
     return NearestRows(ValuesOf(session.table, rows, session.VectorDim), {kNeighbours, seed, ChunkWorkers()}, stop.GoOn());
 }
 
-// The epochs, the map redrawn at the rate of the progress reports.
+// The epochs, STOP's chance after each, the map redrawn at the rate of
+// the progress reports.
 void RunEpochs(Form& form, Session& session, NeighbourLayout& layout, const Distinct& rows, int m,
                const StopCheck& stop, NeighboursArranged& out) {
     RunClock clock;
     const std::function<bool()> goOn = stop.GoOn();
     out.of = layout.Epochs();
-    for (int t = 0; t < out.of; ++t) {
-        if (!layout.Epoch(t, goOn)) break;
+    for (int t = 0; t < out.of && layout.Epoch(t, goOn); ++t) {
         out.epochs = t + 1;
-        if (!clock.ReportDue()) continue;
-        PlaceInBox(layout.Positions(), m, rows.of, session.map);
-        ShowMovedMap(form, session, m);
-        const std::string figures = AllRowsMap(session) ? "" : MapFitText(MeasureMapFit(session.map, session.distances, m));
-        form.StatusProgress({"MRP-MDS neighbours map epoch", out.epochs, out.of, clock.Seconds(), figures});
+        if (clock.ReportDue()) {
+            PlaceInBox(layout.Positions(), m, rows.of, session.map);
+            ShowMovedMap(form, session, m);
+            const std::string figures =
+                AllRowsMap(session) ? "" : MapFitText(MeasureMapFit(session.map, session.distances, m));
+            form.StatusProgress({"MRP-MDS neighbours map epoch", out.epochs, out.of, clock.Seconds(), figures});
+        }
         if (!stop()) break;
     }
     PlaceInBox(layout.Positions(), m, rows.of, session.map);
@@ -166,6 +168,7 @@ NeighboursArranged ArrangeNeighbours(Form& form, Session& session, int m, unsign
 
 void ShowNeighboursArranged(Form& form, const NeighboursArranged& arranged) {
     if (arranged.epochs == 0) return;
-    form.StatusNote(Format("neighbours map of %s different rows, each one's %d nearest kept near: %d epochs in %.1f s",
-                           GroupedCount(arranged.rows).c_str(), kNeighbours, arranged.epochs, arranged.seconds));
+    form.StatusNote(Format("neighbours map of %s different rows, each one's %d nearest kept near: %s %s in %.1f s",
+                           GroupedCount(arranged.rows).c_str(), kNeighbours, GroupedCount(arranged.epochs).c_str(),
+                           arranged.epochs == 1 ? "epoch" : "epochs", arranged.seconds));
 }
