@@ -8,9 +8,9 @@
 class KeyedRandom {
 public:
     explicit KeyedRandom(std::uint64_t key) : state_(key * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL) {}
-    // A key of three parts, each changing every bit of the state it gives.
+    // A key of three parts (each draw mixes every bit of the state).
     KeyedRandom(std::uint64_t a, std::uint64_t b, std::uint64_t c)
-        : KeyedRandom(KeyedRandom(KeyedRandom(a).Next() ^ b).Next() ^ c) {}
+        : state_(a * 0x9E3779B97F4A7C15ULL + b * 0xC2B2AE3D27D4EB4FULL + c * 0x165667B19E3779F9ULL) {}
     std::uint64_t Next() {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;

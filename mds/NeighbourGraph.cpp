@@ -15,7 +15,7 @@ namespace {
 constexpr float kFar = std::numeric_limits<float>::infinity();
 // Beyond this many multiply-adds (rows x rows x components) the trees and
 // rounds find the graph sooner than comparing every pair.
-constexpr double kPairsWork = 2.5e9;
+constexpr double kPairsWork = 3e8;
 constexpr int kTrees = 8;
 constexpr int kLeafRows = 32;
 constexpr int kRounds = 6;

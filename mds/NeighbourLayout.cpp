@@ -114,6 +114,7 @@ void NeighbourLayout::Weigh(const NeighbourGraph& g, const std::function<bool()>
             both[static_cast<std::size_t>(fill[static_cast<std::size_t>(j)]++)] = {i, w};
         }
     first_.assign(static_cast<std::size_t>(n_) + 1, 0);
+    std::vector<float> weights;
     float largest = 0;
     for (int i = 0; i < n_; ++i) {
         const auto from = both.begin() + at[static_cast<std::size_t>(i)], to = both.begin() + at[static_cast<std::size_t>(i) + 1];
@@ -123,41 +124,45 @@ void NeighbourLayout::Weigh(const NeighbourGraph& g, const std::function<bool()>
             if (p + 1 != to && (p + 1)->first == p->first) w = w + (p + 1)->second - w * (++p)->second;
             if (!(w > 0)) continue;
             to_.push_back(p->first);
-            share_.push_back(w);
+            weights.push_back(w);
             largest = std::max(largest, w);
         }
         first_[static_cast<std::size_t>(i) + 1] = static_cast<int>(to_.size());
     }
-    for (float& s : share_) s = largest > 0 ? s / largest : 0.0f;
+    constexpr double kWhole = 2147483648.0;  // 2^31: a weight as large as the largest pulls in every epoch
+    for (const float w : weights) share_.push_back(static_cast<std::uint32_t>(std::lround(static_cast<double>(w / largest) * kWhole)));
 }
 
-// Row i's place after epoch t at `rate`, from the places before it, into next_.
-void NeighbourLayout::Move(int i, int t, float rate) const {
-    const int m = run_.axes;
-    const float* p = &now_[static_cast<std::size_t>(i * m)];
-    float move[3] = {0, 0, 0};
-    for (int e = first_[static_cast<std::size_t>(i)]; e < first_[static_cast<std::size_t>(i) + 1]; ++e) {
-        // The edge pulls in the epochs where its share of them passes a whole one.
-        const double share = share_[static_cast<std::size_t>(e)];
-        if (std::floor((t + 1) * share) == std::floor(t * share)) continue;
-        const float* q = &now_[static_cast<std::size_t>(to_[static_cast<std::size_t>(e)] * m)];
-        float d2 = 0;
-        for (int a = 0; a < m; ++a) d2 += (p[a] - q[a]) * (p[a] - q[a]);
-        if (d2 > 0)
-            for (int a = 0; a < m; ++a) move[a] += kPull * Clipped(-2.0f / (1.0f + d2) * (p[a] - q[a]));
-        KeyedRandom random(run_.seed, static_cast<std::uint64_t>(t), static_cast<std::uint64_t>(e));
-        for (int s = 0; s < kPushes; ++s) {
-            const int j = random.Below(n_);
-            if (j == i) continue;
-            const float* r = &now_[static_cast<std::size_t>(j * m)];
-            float r2 = 0;
-            for (int a = 0; a < m; ++a) r2 += (p[a] - r[a]) * (p[a] - r[a]);
-            const float push = 2.0f / ((kNearest + r2) * (1.0f + r2));
-            for (int a = 0; a < m; ++a) move[a] += r2 > 0 ? Clipped(push * (p[a] - r[a])) : kLongestMove;
+// The places of rows from..to - 1 after epoch t at `rate`, from the places
+// before it, into next_; on M axes (a constant, so that the loops over the
+// axes unroll).
+template <int M>
+void NeighbourLayout::Move(int from, int to, int t, float rate) const {
+    for (int i = from; i < to; ++i) {
+        const float* p = &now_[static_cast<std::size_t>(i * M)];
+        float move[M] = {};
+        for (int e = first_[static_cast<std::size_t>(i)]; e < first_[static_cast<std::size_t>(i) + 1]; ++e) {
+            const std::uint64_t share = share_[static_cast<std::size_t>(e)];
+            if ((static_cast<std::uint64_t>(t + 1) * share) >> 31 == (static_cast<std::uint64_t>(t) * share) >> 31) continue;
+            const float* q = &now_[static_cast<std::size_t>(to_[static_cast<std::size_t>(e)] * M)];
+            float d2 = 0;
+            for (int a = 0; a < M; ++a) d2 += (p[a] - q[a]) * (p[a] - q[a]);
+            if (d2 > 0)
+                for (int a = 0; a < M; ++a) move[a] += kPull * Clipped(-2.0f / (1.0f + d2) * (p[a] - q[a]));
+            KeyedRandom random(run_.seed, static_cast<std::uint64_t>(t), static_cast<std::uint64_t>(e));
+            for (int s = 0; s < kPushes; ++s) {
+                const int j = random.Below(n_);
+                if (j == i) continue;
+                const float* r = &now_[static_cast<std::size_t>(j * M)];
+                float r2 = 0;
+                for (int a = 0; a < M; ++a) r2 += (p[a] - r[a]) * (p[a] - r[a]);
+                const float push = 2.0f / ((kNearest + r2) * (1.0f + r2));
+                for (int a = 0; a < M; ++a) move[a] += r2 > 0 ? Clipped(push * (p[a] - r[a])) : kLongestMove;
+            }
         }
+        float* out = &next_[static_cast<std::size_t>(i * M)];
+        for (int a = 0; a < M; ++a) out[a] = p[a] + rate * move[a];
     }
-    float* out = &next_[static_cast<std::size_t>(i * m)];
-    for (int a = 0; a < m; ++a) out[a] = p[a] + rate * move[a];
 }
 
 bool NeighbourLayout::Epoch(int t, const std::function<bool()>& goOn) {
@@ -165,7 +170,9 @@ bool NeighbourLayout::Epoch(int t, const std::function<bool()>& goOn) {
     const int done = InChunks(
         n_, kChunkRows, run_.workers,
         [&](int from, int to, int) {
-            for (int i = from; i < to; ++i) Move(i, t, rate);
+            if (run_.axes == 1) Move<1>(from, to, t, rate);
+            if (run_.axes == 2) Move<2>(from, to, t, rate);
+            if (run_.axes == 3) Move<3>(from, to, t, rate);
         },
         goOn);
     if (done < n_) return false;

@@ -9,6 +9,7 @@
 // does not depend on how many cores share an epoch.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -40,13 +41,17 @@ public:
 
 private:
     void Weigh(const NeighbourGraph& graph, const std::function<bool()>& goOn);
-    void Move(int i, int t, float rate) const;
+    template <int M>
+    void Move(int from, int to, int t, float rate) const;
 
     LayoutRun run_;
     int n_;
     std::vector<int> first_;      // row i's edges: first_[i] .. first_[i + 1] - 1
     std::vector<int> to_;         // the row an edge pulls towards
-    std::vector<float> share_;    // its weight over the largest: the share of the epochs it pulls in
+    // Of each edge its weight over the largest, the share of the epochs it
+    // pulls in, in 2^-31: it pulls in epoch t when t x share and (t + 1) x
+    // share lie on either side of a whole one.
+    std::vector<std::uint32_t> share_;
     std::vector<float> now_;
     mutable std::vector<float> next_;  // each row's own place written by the thread that moves it
 };
