@@ -9,6 +9,7 @@
 #include "distances/VectorTargets.h"
 #include "mds/KeyedRandom.h"
 #include "parallel/Chunks.h"
+#include "table/Capacities.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr float kFar = std::numeric_limits<float>::infinity();
 constexpr double kPairsWork = 3e8;
 constexpr int kTrees = 8;
 constexpr int kLeafRows = 32;
-constexpr int kRounds = 6;
+constexpr int kRounds = 4;
 // A round that changes fewer than one entry in this many ends the rounds.
 constexpr int kSettledShare = 500;
 constexpr int kChunkRows = 256;
@@ -97,16 +98,24 @@ struct Tree {
     std::vector<int> leafFrom, leafTo;  // of each row
 };
 
-// Which side of the plane halfway between rows a and b the row x lies on.
-float Side(const float* a, const float* b, const float* x, int dim) {
-    float side = 0.0f;
-    for (int q = 0; q < dim; ++q) {
-        const float normal = a[q] - b[q], middle = 0.5f * (a[q] + b[q]);
-        const float term = normal * (x[q] - middle);
-        if (term == term) side += term;
+// The plane halfway between two rows, across the line through them; a
+// component either row misses does not count.
+struct Plane {
+    float normal[kMaxDim], middle[kMaxDim];
+    int dim;
+    Plane(const float* a, const float* b, int components) : dim(components) {
+        for (int q = 0; q < dim; ++q) normal[q] = a[q] - b[q], middle[q] = 0.5f * (a[q] + b[q]);
     }
-    return side;
-}
+    bool Above(const float* x) const {
+        float side = 0.0f;
+#pragma omp simd reduction(+ : side)
+        for (int q = 0; q < dim; ++q) {
+            const float term = normal[q] * (x[q] - middle[q]);
+            side += term == term ? term : 0.0f;
+        }
+        return side > 0.0f;
+    }
+};
 
 // Splits order[from, to) between two of its rows drawn, or in halves when
 // the plane leaves one side empty; returns where the second part starts.
@@ -115,10 +124,10 @@ int Split(const RowValues& rows, std::vector<int>& order, int from, int to, Keye
     const int a = order[static_cast<std::size_t>(from + random.Below(size))];
     int b = order[static_cast<std::size_t>(from + random.Below(size - 1))];
     if (b == a) b = order[static_cast<std::size_t>(to - 1)];
+    const Plane plane(rows.Row(a), rows.Row(b), rows.dim);
     const auto first = order.begin() + from, last = order.begin() + to;
-    const int middle = static_cast<int>(std::partition(first, last, [&](int r) {
-                           return Side(rows.Row(a), rows.Row(b), rows.Row(r), rows.dim) > 0.0f;
-                       }) - order.begin());
+    const int middle =
+        static_cast<int>(std::partition(first, last, [&](int r) { return plane.Above(rows.Row(r)); }) - order.begin());
     return middle == from || middle == to ? from + size / 2 : middle;
 }
 
@@ -266,8 +275,8 @@ bool MeetNeighbours(const RowValues& rows, const NeighbourSearch& search, std::v
     return true;
 }
 
-std::optional<NeighbourGraph> ByTrees(const RowValues& rows, const NeighbourSearch& search,
-                                      const std::function<bool()>& goOn) {
+std::optional<NeighbourGraph> SearchByTrees(const RowValues& rows, const NeighbourSearch& search,
+                                            const std::function<bool()>& goOn) {
     std::vector<Tree> forest(kTrees);
     if (InChunks(
             kTrees, 1, search.workers,
@@ -292,6 +301,30 @@ std::optional<NeighbourGraph> ByTrees(const RowValues& rows, const NeighbourSear
         goOn);
     if (done < rows.n || !MeetNeighbours(rows, search, searchers, goOn, round)) return std::nullopt;
     return std::move(round.graph);
+}
+
+// The search over the rows in the order of a tree's leaves, so that rows
+// near each other lie near in memory while the rounds read them; the graph
+// in the rows' own numbers.
+std::optional<NeighbourGraph> ByTrees(const RowValues& rows, const NeighbourSearch& search,
+                                      const std::function<bool()>& goOn) {
+    const Tree tree = GrowTree(rows, KeyedRandom(search.seed, 1, 0).Next());
+    const auto dim = static_cast<std::size_t>(rows.dim);
+    RowValues near{rows.n, rows.dim, std::vector<float>(rows.values.size())};
+    for (std::size_t p = 0; p < tree.order.size(); ++p)
+        std::copy_n(rows.Row(tree.order[p]), dim, near.values.begin() + static_cast<std::ptrdiff_t>(p * dim));
+    const std::optional<NeighbourGraph> found = SearchByTrees(near, search, goOn);
+    if (!found) return std::nullopt;
+    NeighbourGraph g = EmptyGraph(rows.n, search.k);
+    for (int p = 0; p < rows.n; ++p) {
+        const std::size_t at = static_cast<std::size_t>(tree.order[static_cast<std::size_t>(p)]) * static_cast<std::size_t>(g.k);
+        for (int e = 0; e < g.k; ++e) {
+            const int j = found->RowsOf(p)[e];
+            g.rows[at + static_cast<std::size_t>(e)] = j < 0 ? -1 : tree.order[static_cast<std::size_t>(j)];
+            g.distances[at + static_cast<std::size_t>(e)] = found->DistancesOf(p)[e];
+        }
+    }
+    return g;
 }
 
 }  // namespace
