@@ -26,29 +26,8 @@ struct Distinct {
     std::vector<int> first;
 };
 
-// Numbers each group of equal points by its first point, in their order.
-template <class Equal>
-Distinct Grouped(int n, const std::vector<int>& sorted, Equal equal) {
-    Distinct d;
-    d.of.assign(static_cast<std::size_t>(n) + 1, -1);
-    std::vector<int> leader(static_cast<std::size_t>(n) + 1, 0);
-    for (std::size_t s = 0; s < sorted.size(); ++s) {
-        const int p = sorted[s];
-        leader[static_cast<std::size_t>(p)] = s > 0 && equal(sorted[s - 1], p) ? leader[static_cast<std::size_t>(sorted[s - 1])] : p;
-    }
-    for (int p = 1; p <= n; ++p) {
-        const int l = leader[static_cast<std::size_t>(p)];
-        if (l == p) {
-            d.of[static_cast<std::size_t>(p)] = static_cast<int>(d.first.size());
-            d.first.push_back(p);
-        } else {
-            d.of[static_cast<std::size_t>(p)] = d.of[static_cast<std::size_t>(l)];
-        }
-    }
-    return d;
-}
-
-// Rows of the table equal on components 1..dim, a missing one as missing.
+// Rows of the table equal on components 1..dim, a missing one as missing:
+// sorted by their bits, each run of equal rows led by its lowest.
 Distinct DistinctRows(const Table& t, int n, int dim) {
     const auto bits = [&](int r, int q) { return std::bit_cast<std::uint32_t>(t.Row(r)[q]); };
     const auto less = [&](int a, int b) {
@@ -56,27 +35,39 @@ Distinct DistinctRows(const Table& t, int n, int dim) {
             if (bits(a, q) != bits(b, q)) return bits(a, q) < bits(b, q);
         return false;
     };
-    std::vector<int> sorted(static_cast<std::size_t>(n));
+    std::vector<int> sorted(static_cast<std::size_t>(n)), leader(static_cast<std::size_t>(n) + 1, 0);
     std::iota(sorted.begin(), sorted.end(), 1);
     std::stable_sort(sorted.begin(), sorted.end(), less);
-    return Grouped(n, sorted, [&](int a, int b) { return !less(a, b); });
+    for (std::size_t s = 0; s < sorted.size(); ++s) {
+        const int p = sorted[s];
+        const bool asBefore = s > 0 && !less(sorted[s - 1], p);
+        leader[static_cast<std::size_t>(p)] = asBefore ? leader[static_cast<std::size_t>(sorted[s - 1])] : p;
+    }
+    Distinct d;
+    d.of.assign(static_cast<std::size_t>(n) + 1, -1);
+    for (int p = 1; p <= n; ++p) {
+        const int l = leader[static_cast<std::size_t>(p)];
+        if (l == p) d.first.push_back(p);
+        d.of[static_cast<std::size_t>(p)] = l == p ? static_cast<int>(d.first.size()) - 1 : d.of[static_cast<std::size_t>(l)];
+    }
+    return d;
 }
 
-// Items at distance 0 from an earlier one: in the order of the items, each
-// with the first it is at 0 from.
+// Items at distance 0 from an earlier one, both ways, as that one.
 Distinct DistinctItems(const DistanceMatrix& d, int n) {
-    std::vector<int> sorted, leaderOf(static_cast<std::size_t>(n) + 1, 0);
+    Distinct out;
+    out.of.assign(static_cast<std::size_t>(n) + 1, -1);
     for (int i = 1; i <= n; ++i) {
-        for (int j = 1; j < i && leaderOf[static_cast<std::size_t>(i)] == 0; ++j)
-            if (leaderOf[static_cast<std::size_t>(j)] == j && d.At(i, j) == 0 && d.At(j, i) == 0)
-                leaderOf[static_cast<std::size_t>(i)] = j;
-        if (leaderOf[static_cast<std::size_t>(i)] == 0) leaderOf[static_cast<std::size_t>(i)] = i;
+        for (const int first : out.first)
+            if (d.At(i, first) == 0 && d.At(first, i) == 0) {
+                out.of[static_cast<std::size_t>(i)] = out.of[static_cast<std::size_t>(first)];
+                break;
+            }
+        if (out.of[static_cast<std::size_t>(i)] >= 0) continue;
+        out.of[static_cast<std::size_t>(i)] = static_cast<int>(out.first.size());
+        out.first.push_back(i);
     }
-    sorted.resize(static_cast<std::size_t>(n));
-    std::iota(sorted.begin(), sorted.end(), 1);
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](int a, int b) { return leaderOf[static_cast<std::size_t>(a)] < leaderOf[static_cast<std::size_t>(b)]; });
-    return Grouped(n, sorted, [&](int a, int b) { return leaderOf[static_cast<std::size_t>(a)] == leaderOf[static_cast<std::size_t>(b)]; });
+    return out;
 }
 
 // The distinct rows' components in the distance unit.
@@ -145,12 +136,14 @@ NeighboursArranged ArrangeNeighbours(Form& form, Session& session, int m, unsign
     out.rows = static_cast<int>(rows.first.size());
     form.StatusProgress({"MRP-MDS neighbours map: the nearest rows", 0, out.rows, clock.Seconds(), ""});
     const std::optional<NeighbourGraph> graph = GraphOf(session, rows, seed, stop);
-    if (!graph) {
+    std::optional<NeighbourLayout> layout;
+    if (graph)
+        layout.emplace(*graph, StartOf(session.map, rows, m), LayoutRun{m, EpochsFor(out.rows), seed, ChunkWorkers()},
+                       stop.GoOn());
+    if (!graph || stop.Stopped()) {  // the map of the distances stays
         out.stoppedWhile = "finding each row's nearest rows for the neighbours map";
     } else {
-        NeighbourLayout layout(*graph, StartOf(session.map, rows, m), {m, EpochsFor(out.rows), seed, ChunkWorkers()},
-                               stop.GoOn());
-        RunEpochs(form, session, layout, rows, m, stop, out);
+        RunEpochs(form, session, *layout, rows, m, stop, out);
         if (out.epochs < out.of)
             out.stoppedWhile = Format("making the neighbours map, epoch %s of %s", GroupedCount(out.epochs).c_str(),
                                       GroupedCount(out.of).c_str());

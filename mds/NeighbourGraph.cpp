@@ -46,7 +46,6 @@ class Nearest {
 public:
     explicit Nearest(int k) : k_(k) {}
     void Clear() { count_ = 0; }
-    float Bound() const { return count_ < k_ ? kFar : value_[k_ - 1]; }
     [[gnu::always_inline]] bool Offer(int row, float value) {
         if (count_ == k_ && !Before(value, row, k_ - 1)) return false;
         int at = count_ < k_ ? count_++ : k_ - 1;

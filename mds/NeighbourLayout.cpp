@@ -12,8 +12,9 @@ namespace {
 constexpr int kChunkRows = 512;
 // Rows pushed away for every pull.
 constexpr int kPushes = 5;
-// Each edge is pulled at from both its ends, in both of its directions:
-// twice what one direction gives, against the pushes of one.
+// An edge is listed at both its rows, and each listing moves its own row
+// alone: its pull counts twice, so that an edge draws its two rows together
+// as hard as pulls that move both ends would, against the pushes.
 constexpr float kPull = 2.0f;
 // No single pull or push moves a row by more than this on an axis.
 constexpr float kLongestMove = 4.0f;
@@ -22,6 +23,8 @@ constexpr float kNearest = 0.001f;
 // The start scaled so that its largest extent is this: rows then begin
 // some neighbourhoods apart from their far rows.
 constexpr float kStartExtent = 20.0f;
+// The share of the box left free at each side of the finished map: no row
+// lies at the wall the map step keeps its items from.
 constexpr float kMarginShare = 0.02f;
 
 float Clipped(float v) {
@@ -68,7 +71,7 @@ int EpochsFor(int rows) {
 
 NeighbourLayout::NeighbourLayout(const NeighbourGraph& graph, const std::vector<float>& start, const LayoutRun& run,
                                  const std::function<bool()>& goOn)
-    : run_(run), n_(graph.n), now_(start), next_(start) {
+    : run_(run), n_(graph.n), now_(start) {
     run_.axes = std::clamp(run_.axes, 1, 3);
     Weigh(graph, goOn);
     const int m = run_.axes;
@@ -137,7 +140,7 @@ void NeighbourLayout::Weigh(const NeighbourGraph& g, const std::function<bool()>
 // before it, into next_; on M axes (a constant, so that the loops over the
 // axes unroll).
 template <int M>
-void NeighbourLayout::Move(int from, int to, int t, float rate) const {
+void NeighbourLayout::Move(int from, int to, int t, float rate) {
     for (int i = from; i < to; ++i) {
         const float* p = &now_[static_cast<std::size_t>(i * M)];
         float move[M] = {};

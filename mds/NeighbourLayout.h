@@ -42,7 +42,7 @@ public:
 private:
     void Weigh(const NeighbourGraph& graph, const std::function<bool()>& goOn);
     template <int M>
-    void Move(int from, int to, int t, float rate) const;
+    void Move(int from, int to, int t, float rate);
 
     LayoutRun run_;
     int n_;
@@ -53,7 +53,7 @@ private:
     // share lie on either side of a whole one.
     std::vector<std::uint32_t> share_;
     std::vector<float> now_;
-    mutable std::vector<float> next_;  // each row's own place written by the thread that moves it
+    std::vector<float> next_;  // each row's place written by the one thread that moves it
 };
 
 // The map points 1..rowOf.size() - 1 at the places of their rows
