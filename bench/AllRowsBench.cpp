@@ -1,9 +1,12 @@
 // Whole headless runs over every row of a large table, as the command line
 // makes them (reading included), each in a process of its own so that its
 // peak memory is its own: MRP-MDS over 100,000 rows of 64 components (goal:
-// at most 10 s and 1 GB), and SOC with 400 prototypes on them against the
-// same run on their first 1,000 (goal: at most twice its time); both runs
-// over a table shaped like the letter-recognition data, 20,000 x 16.
+// at most 10 s and 1 GB; with the neighbours map at most 20 s and 1 GB),
+// and SOC with 400 prototypes on them against the same run on their first
+// 1,000 (goal: at most twice its time); both runs over a table shaped like
+// the letter-recognition data, 20,000 x 16. And how well each map keeps
+// the rows' neighbours, the neighbours map beside the map of the
+// distances, on the real digits and on those 100,000 rows.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -18,7 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "RunTiming.h"
+#include "distances/Distances.h"
+#include "handlers/MrpMdsRun.h"
+#include "support/NullForm.h"
 #include "text/Numbers.h"
 
 namespace {
@@ -80,10 +87,14 @@ ChildRun InChild(const std::vector<std::string>& args) {
 }
 
 // In a folder of its own: the runs write their files beside it.
-std::string TableFile(const char* name, int rows, void (*write)(const std::string&, int) = nullptr) {
+std::string InBenchFolder(const char* name) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "itemmap-bench-rows";
     std::filesystem::create_directories(folder);
-    const std::string path = (folder / name).string();
+    return (folder / name).string();
+}
+
+std::string TableFile(const char* name, int rows, void (*write)(const std::string&, int) = nullptr) {
+    const std::string path = InBenchFolder(name);
     if (std::filesystem::exists(path)) return path;
     if (write)
         write(path, rows);
@@ -126,8 +137,100 @@ void AllRowsLetters(benchmark::State& state) {
     }
 }
 
+void AllRowsNeighboursMap(benchmark::State& state) {
+    const std::string file = TableFile("itemmap-bench-100000x64.csv", 100000);
+    for (auto _ : state) {
+        const ChildRun run = InChild({"mrp-mds", file, "--all-rows", "--map", "neighbours", "--seed", "1"});
+        state.SetIterationTime(run.seconds);
+        state.counters["peak_mb"] = run.peakMb;  // goal: at most 1024, in at most 20 s
+    }
+}
+
+// An all-rows run of `dim` components in this process, with the map asked for.
+class AllRowsForm : public NullForm {
+public:
+    AllRowsForm(std::string file, int dim, MapMethod map) : NullForm(false), file_(std::move(file)), dim_(dim), map_(map) {}
+    std::string EditText(EditId edit) override { return edit == Edit13 ? std::to_string(dim_) : DefaultEditText(edit); }
+    std::string ChooseFiles() override { return file_ + "\r\n"; }
+    RunChoices Choices() override {
+        RunChoices choices;
+        choices.seed = 1;
+        choices.allRows = true;
+        choices.map = map_;
+        return choices;
+    }
+
+private:
+    std::string file_;
+    int dim_;
+    MapMethod map_;
+};
+
+// Over 200 rows drawn, each against every row: the share of its 10 nearest
+// that are its 10 nearest on the map, and the map's trustworthiness at 10
+// (1 when no row nearer on the map than its 10th is farther in the data).
+std::pair<double, double> NeighboursKept(const Session& s) {
+    constexpr int k = 10, drawn = 200;
+    const int n = s.map.n;
+    std::mt19937 random(1);
+    double kept = 0, intruding = 0;
+    std::vector<std::pair<float, int>> byData(static_cast<std::size_t>(n)), onMap(byData);
+    std::vector<int> rank(static_cast<std::size_t>(n));
+    for (int d = 0; d < drawn; ++d) {
+        const int i = 1 + static_cast<int>(random() % static_cast<unsigned>(n));
+        for (int j = 1; j <= n; ++j) {
+            const float data = j == i ? -1 : VectorDistance(s.table.Row(i), s.table.Row(j), s.VectorDim, s.table.distanceUnit);
+            const float dx = s.map.Point(i)[1] - s.map.Point(j)[1], dy = s.map.Point(i)[2] - s.map.Point(j)[2];
+            byData[static_cast<std::size_t>(j - 1)] = {std::isnan(data) ? INFINITY : data, j};
+            onMap[static_cast<std::size_t>(j - 1)] = {j == i ? -1 : dx * dx + dy * dy, j};
+        }
+        std::sort(byData.begin(), byData.end());
+        std::partial_sort(onMap.begin(), onMap.begin() + k + 1, onMap.end());
+        for (int r = 0; r < n; ++r) rank[static_cast<std::size_t>(byData[static_cast<std::size_t>(r)].second - 1)] = r;
+        for (int e = 1; e <= k; ++e) {
+            const int r = rank[static_cast<std::size_t>(onMap[static_cast<std::size_t>(e)].second - 1)];
+            kept += r <= k ? 1 : 0;
+            intruding += std::max(0, r - k);
+        }
+    }
+    const double trust = 1 - 2.0 / (k * (2.0 * n - 3 * k - 1)) * intruding / drawn;
+    return {kept / (k * drawn), trust};
+}
+
+// Both maps of the table's rows: the time of each run, the neighbours kept
+// as the status line gives them (5 nearest) and as above (10).
+void BothMaps(benchmark::State& state, const std::string& file, int dim) {
+    for (auto _ : state) {
+        for (const MapMethod map : {MapMethod::Distances, MapMethod::Neighbours}) {
+            AllRowsForm form(file, dim, map);
+            Session session;
+            const double seconds = Seconds([&] { RunMrpMds(form, session); });
+            const auto [kept, trust] = NeighboursKept(session);
+            const std::string of = map == MapMethod::Neighbours ? "neighbours_" : "distances_";
+            if (map == MapMethod::Neighbours) state.SetIterationTime(seconds);
+            state.counters[of + "s"] = seconds;
+            state.counters[of + "kept5"] = session.landmarks.fit.neighboursKept;
+            state.counters[of + "kept10"] = kept;
+            state.counters[of + "trust10"] = trust;
+        }
+    }
+}
+
+void NeighboursMapDigits(benchmark::State& state) {
+    const std::string file = InBenchFolder("itemmap-bench-digits-1000x64.txt");
+    std::filesystem::copy_file(DigitsSample(1000), file, std::filesystem::copy_options::overwrite_existing);
+    BothMaps(state, file, 64);
+}
+
+void NeighboursMap100000x64(benchmark::State& state) {
+    BothMaps(state, TableFile("itemmap-bench-100000x64.csv", 100000), 64);
+}
+
 }  // namespace
 
+BENCHMARK(AllRowsNeighboursMap)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(NeighboursMapDigits)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(NeighboursMap100000x64)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(AllRowsMrpMds)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(AllRowsSoc)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(AllRowsLetters)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);

@@ -32,6 +32,7 @@ enum class Role {
     Class,
     Skip,
     Scale,
+    Map,
     Labels,
     Colour,
     View,
@@ -76,6 +77,12 @@ const Option kOptions[] = {
     {"enlarge", "E", Role::Field, Edit4,
      "\"map enlarge.\"; fit (mrp-mds): one at which the map fits its box"},
     {"map-dim", "M", Role::Field, Edit11, "\"map dim. (1-3)\": the map's axes"},
+    {"map",
+     "K",
+     Role::Map,
+     {},
+     "the map: distances (an MDS of the distances) or neighbours (each row's nearest rows kept near, far groups "
+     "only apart)"},
     {"prototypes", "K", Role::Field, Edit14, "\"No. of feature vect.\": prototypes, 0 for the MRP init"},
     {"rate", "R", Role::Field, Edit15, "\"convergence. rate\""},
     {"char-distance", "C", Role::Field, Edit8,
@@ -129,7 +136,7 @@ const std::vector<CommandOptions>& Commands() {
           400},
          join({{"results"},
                reading,
-               {"enlarge", "map-dim", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
+               {"enlarge", "map-dim", "map", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view", "save-map"},
                results})},
         {{"soc", [](Form& form, Session& session) { RunSoc(form, session); },
@@ -190,6 +197,8 @@ std::string Default(const Option& o) {
             return "fitted";
         case Role::Results:
             return "beside FILE";
+        case Role::Map:
+            return "distances";
         default:
             return "none";
     }
@@ -327,6 +336,10 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
             break;
         case Role::Scale:
             if (!ScaleNamed(value, c.reading.scale)) return "--scale takes none, z, range or auto";
+            break;
+        case Role::Map:
+            if (value != "distances" && value != "neighbours") return "--map takes distances or neighbours";
+            c.map = value == "neighbours" ? MapMethod::Neighbours : MapMethod::Distances;
             break;
         case Role::Labels:
             return TakeLabels(value, c);

@@ -41,6 +41,7 @@ struct Choices {
     std::optional<unsigned> seed;
     bool settle = true;
     bool allRows = false;
+    MapMethod map = MapMethod::Distances;
     std::shared_ptr<const TableRead> readAhead;  // the file as read to learn its shape
     std::string results;  // the folder of the result files; empty: beside the file
     std::set<EditId> given;  // the fields the options named

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "form/Canvas.h"
+#include "form/MapMethod.h"
 #include "form/Status.h"
 #include "table/ReadOptions.h"
 
@@ -55,6 +56,8 @@ struct RunChoices {
     // The folder of the result files and their record, made when missing;
     // empty: beside the input file.
     std::string results;
+    // The map an MRP-MDS run ends with.
+    MapMethod map = MapMethod::Distances;
 };
 
 class Form {

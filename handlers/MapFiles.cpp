@@ -176,8 +176,8 @@ void PlaceRowsOnShownMap(Form& form, Session& session, const std::string& path) 
     session.StopRequested = false;
     const std::string file(BaseName(path));
     const auto refuse = [&](const std::string& why) { form.StatusOutcome(Outcome::Refused, "no row placed: " + why); };
-    if (!session.basis.CanPlace())
-        return refuse(session.shown.kind == MapKind::None ? "no map on show" : WhyNotSaved(session));
+    if (const std::string why = WhyNotSaved(session); !why.empty())
+        return refuse(session.shown.kind == MapKind::None ? "no map on show" : why);
     ReadOptions options = form.Choices().reading;
     options.scale = ColumnScale::None;  // the map's scale applies
     ReadReport report;

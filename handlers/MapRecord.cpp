@@ -52,7 +52,8 @@ std::string ShownMapCaption(const Session& session) {
     std::string method;
     switch (map.kind) {
         case MapKind::MrpMds:
-            method = Format("MRP-MDS, %d %s", map.axes, map.axes == 1 ? "axis" : "axes");
+            method = Format("MRP-MDS, %d %s%s", map.axes, map.axes == 1 ? "axis" : "axes",
+                            map.method == MapMethod::Neighbours ? ", neighbours map" : "");
             break;
         case MapKind::Soc:
             method = Format("SOC, %d prototypes", session.map.n);

@@ -10,6 +10,7 @@
 #include "distances/Distances.h"
 #include "handlers/MapRecord.h"
 #include "handlers/MemoLines.h"
+#include "handlers/NeighbourMap.h"
 #include "handlers/RunControl.h"
 #include "handlers/RowPlacement.h"
 #include "handlers/RunRecord.h"
@@ -426,12 +427,14 @@ void ShowMapBorder(Form& form, const Session& session, const MrpMdsOptions& opti
 // clusters.dat written again with every row the map holds, as the same
 // run's, when its files were `written` before: a set is written whole or
 // not at all.
-RowsPlaced PlaceAllRows(Form& form, Session& session, const ItemsRead& read, bool written, const StopCheck& stop,
-                        unsigned seed) {
+RowsPlaced PlaceAllRows(Form& form, Session& session, const MrpMdsOptions& options, const ItemsRead& read,
+                        bool written, const StopCheck& stop) {
     const MapBasis& basis = session.basis;  // the landmarks' map as it stands: a view button may turn the one on show meanwhile
     const int m = basis.rule.m;
+    // A neighbours map made from this one measures its own fit.
+    const RowsFit fit = options.choices.map == MapMethod::Neighbours ? RowsFit::LeftToNextMap : RowsFit::Measured;
     RowsPlaced placed = PlaceOtherRows(form, {basis.map, basis.clusters, basis.distanceFactor}, read.all,
-                                       {basis.rule, basis.charDistance, seed}, stop);
+                                       {basis.rule, basis.charDistance, *options.choices.seed, fit}, stop);
     ShowAllRows(session, placed);
     ShowMovedMap(form, session, m);
     placed.written = written;
@@ -450,6 +453,14 @@ void KeepMapBasis(Session& session, const MrpMdsOptions& options, ItemsRead& rea
     read.basis.rule = RowRule(session, options.mapDim.value, b);
     read.basis.charDistance = options.mrp.charDistance.value;
     session.basis = std::move(read.basis);
+}
+
+// With `--map neighbours`, once the map of the distances stands (and every
+// row is placed on it): the neighbours map made from it.
+std::optional<NeighboursArranged> MakeNeighboursMap(Form& form, Session& session, const MrpMdsOptions& options,
+                                                    const StopCheck& stop) {
+    if (options.choices.map != MapMethod::Neighbours || stop.Stopped()) return std::nullopt;
+    return ArrangeNeighbours(form, session, options.mapDim.value, *options.choices.seed, stop);
 }
 
 }  // namespace
@@ -499,18 +510,23 @@ void RunMrpMds(Form& form, Session& session) {
     const bool stoppedBefore = stop.Stopped();
     if (read.dim > 0) KeepMapBasis(session, options, read, b);
     const RowsPlaced placed =
-        read.Rows() != nullptr ? PlaceAllRows(form, session, read, written, stop, *options.choices.seed) : RowsPlaced{};
+        read.Rows() != nullptr ? PlaceAllRows(form, session, options, read, written, stop) : RowsPlaced{};
+    const std::optional<NeighboursArranged> arranged = MakeNeighboursMap(form, session, options, stop);
+    std::string stoppedWhile = StoppedWhile(placed);
+    if (stoppedWhile.empty() && arranged) stoppedWhile = arranged->stoppedWhile;
     const long all = kSteps + 1L;
     const auto end = [&] {
         ReportRunEnd(form,
-                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written,
-                      StoppedWhile(placed)},
+                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written, stoppedWhile},
                      settled, clock.Seconds(), ShownMapFigures(session));
     };
     // A stopped run says so before what it kept; a finished one ends with it.
-    const bool stopped = stoppedBefore || placed.Stopped();
+    const bool stopped = stoppedBefore || placed.Stopped() || !stoppedWhile.empty();
     if (stopped) end();
     if (read.Rows() != nullptr) ShowRowsPlaced(form, read.all, placed);
-    ShowMapBorder(form, session, options, *plan, b, read, placed.atWall, stop);
+    if (arranged) ShowNeighboursArranged(form, *arranged);
+    // The neighbours map fills its box by its making: no wall to press on.
+    if (session.shown.method == MapMethod::Distances)
+        ShowMapBorder(form, session, options, *plan, b, read, placed.atWall, stop);
     if (!stopped) end();
 }

@@ -180,8 +180,9 @@ RowsPlaced PlaceOtherRows(Form& form, const LandmarkMap& landmarks, const AllRow
     // The landmarks alone are measured whole: it takes no time. Once the
     // rows are placed, STOP ends the measurement too.
     const std::function<bool()> whole = [] { return true; }, untilStopped = stop.GoOn();
-    MakeMapOfAllRows(landmarks, rows, placed, options,
-                     stoppedBefore ? &whole : out.end == PlacingEnd::StoppedPlacing ? nullptr : &untilStopped, out);
+    const bool unmeasured = out.end == PlacingEnd::StoppedPlacing || options.fit == RowsFit::LeftToNextMap;
+    MakeMapOfAllRows(landmarks, rows, placed, options, stoppedBefore ? &whole : unmeasured ? nullptr : &untilStopped,
+                     out);
     if (out.landmarks.fit.rowsCompared.second > 0) out.end = PlacingEnd::StoppedMeasuring;
     out.seconds = clock.Seconds();
     return out;

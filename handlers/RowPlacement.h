@@ -28,13 +28,18 @@ struct AllRows {
 // 400 of rows 1..n, drawn by the run's random generator.
 std::vector<int> DrawLandmarks(int n, Random& random);
 
+// Whether the placement measures the fit of the map it makes, or leaves
+// that to a map made from it.
+enum class RowsFit { Measured, LeftToNextMap };
+
 // How the rows are placed and joined: the map step's rule, the "char.
-// distance" of the clusters (in the table's units), and the run's seed (for
-// the fit's samples).
+// distance" of the clusters (in the table's units), the run's seed (for
+// the fit's samples), and the fit.
 struct RowPlacementOptions {
     PlacementRule rule;
     float charDistance;
     unsigned seed;
+    RowsFit fit = RowsFit::Measured;
 };
 
 // The landmarks' finished map the rows are placed on: their places, their

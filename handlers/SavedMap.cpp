@@ -114,6 +114,8 @@ void WritePoints(const Session& shown, std::string& text) {
 
 std::string WhyNotSaved(const Session& shown) {
     if (shown.shown.kind != MapKind::MrpMds) return "only an MRP-MDS map can be saved";
+    if (shown.shown.method == MapMethod::Neighbours)
+        return "a neighbours map cannot be saved: a new row could not be placed as its rows were";
     if (!shown.basis.CanPlace()) return "a map of a distance matrix cannot be saved: no row can be placed on it";
     return "";
 }

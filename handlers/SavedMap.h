@@ -13,8 +13,9 @@
 
 inline constexpr int kSavedMapVersion = 1;
 
-// Why the map on show cannot be saved ("" when it can): it is no MRP-MDS
-// map, or one of a distance matrix, which no row can be placed on.
+// Why the map on show cannot be saved, nor take new rows ("" when it can):
+// it is no MRP-MDS map, one of a distance matrix, or a neighbours map,
+// whose rows were not placed by the rule a new row would be.
 std::string WhyNotSaved(const Session& shown);
 
 // The map file of the map on show.

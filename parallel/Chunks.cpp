@@ -14,6 +14,11 @@ int ChunkWorkers() {
 
 int InChunks(int count, int chunk, const std::function<void(int from, int to, int worker)>& work,
              const std::function<bool()>& goOn) {
+    return InChunks(count, chunk, ChunkWorkers(), work, goOn);
+}
+
+int InChunks(int count, int chunk, int workers, const std::function<void(int from, int to, int worker)>& work,
+             const std::function<bool()>& goOn) {
     if (count <= 0) return 0;
     chunk = std::max(chunk, 1);
     const int chunks = (count + chunk - 1) / chunk;
@@ -32,7 +37,7 @@ int InChunks(int count, int chunk, const std::function<void(int from, int to, in
         --running;
         changed.notify_all();
     };
-    const int threads = std::min(ChunkWorkers(), chunks);
+    const int threads = std::clamp(workers, 1, chunks);
     std::vector<std::thread> pool;
     running = threads;
     for (int t = 0; t < threads; ++t) pool.emplace_back(worker, t);

@@ -17,3 +17,7 @@ int ChunkWorkers();
 // when none was left out.
 int InChunks(int count, int chunk, const std::function<void(int from, int to, int worker)>& work,
              const std::function<bool()>& goOn);
+// The same on `workers` threads (at least one), `worker` then 0..workers - 1:
+// for work that must show it gives the same on any number of cores.
+int InChunks(int count, int chunk, int workers, const std::function<void(int from, int to, int worker)>& work,
+             const std::function<bool()>& goOn);

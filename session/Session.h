@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "distances/DistanceMatrix.h"
+#include "form/MapMethod.h"
 #include "mds/MapLayout.h"
 #include "mrp/Clusters.h"
 #include "session/MapBasis.h"
@@ -30,6 +31,7 @@ struct MapRecord {
     int axes = 0;       // the map axes of an MRP-MDS run
     std::string file;   // the input file's name, without its folder
     std::string input;  // and its path, as the run opened it
+    MapMethod method = MapMethod::Distances;  // which map an MRP-MDS run made
 };
 
 // At the end of a run that placed prototypes (SOC, reload), of each one:

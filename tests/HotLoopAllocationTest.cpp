@@ -15,6 +15,7 @@
 #include "handlers/RowPlacement.h"
 #include "mds/MapFit.h"
 #include "mds/MdsStep.h"
+#include "mds/NeighbourLayout.h"
 #include "parallel/Chunks.h"
 #include "soc/SocMatcher.h"
 #include "soc/SocSteps.h"
@@ -220,6 +221,21 @@ TEST(HotLoops, ChunksOfRowsPlacedOrComparedAskForNoMemory) {
         return count();
     };
     EXPECT_EQ(allocations(8), allocations(4));
+}
+
+// An epoch of the neighbours map asks for memory only to start its chunks:
+// as much for 4,096 rows as for 2,048.
+TEST(HotLoops, NeighbourMapEpochsAskForNoMemory) {
+    const std::function<bool()> goOn = [] { return true; };
+    const auto allocations = [&](int n) {
+        RowValues rows{n, 2, std::vector<float>(static_cast<std::size_t>(2 * n))};
+        for (int i = 0; i < 2 * n; ++i) rows.values[static_cast<std::size_t>(i)] = static_cast<float>(i * 37 % 1009);
+        NeighbourLayout layout(*NearestRows(rows, {15, 1, 2}, goOn), rows.values, {2, 10, 1, 2}, goOn);
+        const AllocationCount count;
+        for (int t = 0; t < layout.Epochs(); ++t) layout.Epoch(t, goOn);
+        return count();
+    };
+    EXPECT_EQ(allocations(4096), allocations(2048));
 }
 
 }  // namespace

@@ -208,7 +208,8 @@ void TForm1::BuildEdits() {
 }
 
 // What the next runs read besides the fields: the column scale (beside the
-// map parameters, in the room below "map dim."), all rows, the columns.
+// map parameters, in the room below "map dim."), the map (beside "map
+// dim."), all rows, the columns.
 void TForm1::BuildRunChoices() {
     ScaleBox = new QComboBox(client_);
     ScaleBox->setObjectName("ScaleBox");
@@ -223,6 +224,14 @@ void TForm1::BuildRunChoices() {
     scaleLabel->setFont(SansFont(13));
     scaleLabel->setGeometry(888, 214, 90, 16);
     scaleLabel->setBuddy(ScaleBox);
+    MapBox = new QComboBox(client_);
+    MapBox->setObjectName("MapBox");
+    MapBox->setGeometry(976, 182, 84, 21);
+    MapBox->addItem(QStringLiteral("distances"), static_cast<int>(MapMethod::Distances));
+    MapBox->addItem(QStringLiteral("neighbours"), static_cast<int>(MapMethod::Neighbours));
+    MapBox->setToolTip(
+        QStringLiteral("The map MRP-MDS ends with: distances (the map of the items' distances) or neighbours "
+                       "(made from it: each row's nearest rows kept near, far groups only apart)"));
     AllRowsBox = new QCheckBox(QStringLiteral("all rows"), client_);
     AllRowsBox->setObjectName("AllRowsBox");
     AllRowsBox->setFont(SansFont(13));
@@ -283,7 +292,7 @@ void TForm1::SetTabOrder() {
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
                               Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
-                              ScaleBox, ColumnsButton, Edits[12], AllRowsBox, Edits[13], Edits[14], Edits[15], Edits[16]};
+                              MapBox,   ScaleBox, ColumnsButton, Edits[12], AllRowsBox, Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -355,6 +364,7 @@ RunChoices TForm1::Choices() {
     if (kept != roles_.end()) choices.reading = kept->second.roles;
     choices.reading.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
     choices.allRows = AllRowsBox->isChecked();
+    choices.map = static_cast<MapMethod>(MapBox->currentData().toInt());
     return choices;
 }
 

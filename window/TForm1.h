@@ -68,6 +68,7 @@ public:
     StatusText* StatusLine;           // read-only; what the tool says besides Memo1
     QComboBox* ScaleBox;              // the column scale of the next runs: none, z, range
     QPushButton* ColumnsButton;       // "columns…": the roles of the chosen file's columns
+    QComboBox* MapBox;                // the map MRP-MDS ends with: of the distances, or of the neighbours
     QCheckBox* AllRowsBox;            // "all rows": every row of the file instead of "Input size"
 
 protected:

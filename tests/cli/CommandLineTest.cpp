@@ -563,6 +563,32 @@ TEST_F(CommandLine, FoundValuesFitTheTableAndRepeatTheRun) {
     }
 }
 
+// --map neighbours gives every row a place, the neighbours map's fit on
+// standard error and on standard output what the map of the distances
+// gives; another map is no option.
+TEST_F(CommandLine, NeighboursMapPlacesEveryRow) {
+    std::string rows;
+    for (int i = 0; i < 500; ++i)
+        rows += Format("%d.%d\t%d.%d\t%d\n", i % 3 * 10 + i % 7, i % 10, i % 3 * 5 + i % 5, i % 9, i % 11);
+    dir.Write("t.txt", rows);
+    const std::vector<std::string> run = {"mrp-mds", File("t.txt"), "--all-rows", "--seed", "3", "--tsv", File("map.tsv")};
+    std::vector<std::string> neighbours = run;
+    neighbours.insert(neighbours.end(), {"--map", "neighbours"});
+    const Result r = Itemmap(neighbours);
+    ASSERT_EQ(r.status, kExitFinished) << r.err;
+    EXPECT_NE(r.err.find("neighbours map of 500 different rows"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("MRP-MDS finished: 20,001 steps, settled in 1,000, "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("; Stress-1 "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("pressed against the map's border"), std::string::npos) << r.err;
+    std::istringstream tsv(ReadFile(File("map.tsv")));
+    int placed = 0;
+    for (std::string line; std::getline(tsv, line);) placed += line.find("\t\t") == std::string::npos;
+    EXPECT_EQ(placed, 501);  // the header and every row
+    EXPECT_EQ(r.out, Itemmap(run).out);
+    neighbours.back() = "nearest";
+    EXPECT_EQ(Itemmap(neighbours).status, kExitUsage);
+}
+
 // With all rows MRP-MDS maps 400 landmarks drawn from the whole file and
 // places every other row: the coordinates hold each row in the file's
 // order, a row equal to a landmark lands on it and joins its cluster, the

@@ -147,13 +147,15 @@ private slots:
         QVERIFY(form.StatusLine->isReadOnly());
     }
 
-    // The column scale is one keyboard stop after "map dim.", and its
-    // choice holds for every run of the session.
+    // The map and the column scale are the keyboard stops after "map dim.",
+    // and the scale's choice holds for every run of the session.
     void theColumnScaleIsReachedByKeyboardAndStays() {
         TestForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Edits[11]->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form.MapBox);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), form.ScaleBox);
         QTest::keyClick(form.ScaleBox, Qt::Key_Down);
