@@ -55,28 +55,12 @@ ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& lin
 
 namespace {
 
-// Every item's prototype probability; returns their mean.
-float ProbabilitiesOf(const DistanceMatrix& d, LinkProbabilities& links, Clusters& clusters,
-                      float charDistance) {
-    const int n = static_cast<int>(clusters.marks.size()) - 1;
-    float sum = 0.0f;
-    for (int p = 1; p <= n; ++p) {
-        clusters.probability[static_cast<std::size_t>(p)] = PrototypeProbability(d, links, p, charDistance);
-        sum += clusters.probability[static_cast<std::size_t>(p)];
-    }
-    return n > 0 ? sum / static_cast<float>(n) : 0.0f;
-}
-
 // The centres, most probable first, each taking the items strongly linked
 // to it; a candidate with none is set aside. Lists every candidate.
 void ChooseCentres(const LinkProbabilities& links, Clusters& clusters, int maxClusters, float noiseFloor,
-                   float neighbourLimit, RunReport& report) {
+                   float linkLimit, RunReport& report) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
     std::vector<ClusterMark>& mark = clusters.marks;
-    float maxLink = 0.0f;
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j < i; ++j) maxLink = std::max(maxLink, links.At(i, j));
-    const float linkLimit = neighbourLimit * maxLink;
     report.Line(" ");
     report.Line("centr.    prob.");
     const auto free = [&](int p) { return mark[static_cast<std::size_t>(p)].Is() == ClusterMark::Kind::None; };
@@ -133,31 +117,40 @@ void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float mea
 
 }  // namespace
 
-Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
-                           float neighbourLimit, RunReport& report) {
+LinkedItems::LinkedItems(const DistanceMatrix& d, float charDistance) : links(MapRows(d.n)) {
     const int n = MapRows(d.n);
+    probability.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+    float sum = 0.0f;
+    for (int p = 1; p <= n; ++p) {
+        probability[static_cast<std::size_t>(p)] = PrototypeProbability(d, links, p, charDistance);
+        sum += probability[static_cast<std::size_t>(p)];
+    }
+    meanProbability = n > 0 ? sum / static_cast<float>(n) : 0.0f;
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j < i; ++j) largestLink = std::max(largestLink, links.At(i, j));
+}
+
+Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                       RunReport& report) {
     Clusters clusters;
-    clusters.Clear(n);
-    LinkProbabilities links(n);
-    const float meanP = ProbabilitiesOf(d, links, clusters, charDistance);
-    ChooseCentres(links, clusters, maxClusters, meanP * noiseLimit, neighbourLimit, report);
-    AssignTheRest(links, clusters, meanP);
+    clusters.Clear(static_cast<int>(linked.probability.size()) - 1);
+    clusters.probability = linked.probability;
+    ChooseCentres(linked.links, clusters, maxClusters, linked.meanProbability * noiseLimit,
+                  neighbourLimit * linked.largestLink, report);
+    AssignTheRest(linked.links, clusters, linked.meanProbability);
     return clusters;
 }
 
-namespace {
-// What the checks of "auto" report: nothing.
-class Quiet : public RunReport {
-public:
-    void Line(std::string_view) override {}
-};
-}  // namespace
+Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
+                           float neighbourLimit, RunReport& report) {
+    return ClusterLinked(LinkedItems(d, charDistance), maxClusters, noiseLimit, neighbourLimit, report);
+}
 
 std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDistance, int maxClusters,
                                            float noiseLimit, float neighbourLimit) {
     constexpr int kMostSteps = 8;  // sqrt 2 ^ 8 = 16
     const float fifth = meanDistance / 5;
-    Quiet quiet;
+    SilentReport quiet;
     for (int step = 0; step <= kMostSteps; ++step)
         for (const int sign : {-1, 1}) {
             if (step == 0 && sign > 0) continue;

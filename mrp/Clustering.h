@@ -38,9 +38,25 @@ float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, in
 // The cluster that item a is most strongly attached to.
 ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a);
 
+// What the clustering takes from the distances at one "char. distance":
+// the links, each item's prototype probability, their mean and the largest
+// link. The noise and neighbour limits only choose among them, so a search
+// over those two computes this once.
+struct LinkedItems {
+    LinkedItems(const DistanceMatrix& d, float charDistance);
+    LinkProbabilities links;
+    std::vector<float> probability;  // of items 1..n
+    float meanProbability = 0;
+    float largestLink = 0;
+};
+
+// The clusters of linked items under the two limits; lists the candidates
+// in the report, and "No. of clusters".
+Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                       RunReport& report);
+
 // Clusters the items of the distances (at most 400) into at most
-// maxClusters clusters; lists the candidates in the report, and "No. of
-// clusters".
+// maxClusters clusters, as ClusterLinked.
 Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
                            float neighbourLimit, RunReport& report);
 
