@@ -115,7 +115,8 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     Session session;
     ConsoleForm form(
         choices.edits, choices.file,
-        {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead, choices.results},
+        {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead, choices.results,
+         choices.mrp},
         session, out, err);
     form.Given(choices.given);
     ConsoleForm::StopOnSignals();

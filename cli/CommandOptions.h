@@ -39,6 +39,7 @@ struct Choices {
     std::optional<std::string> coordinates;
     std::optional<std::string> items;  // after SOC or reload: each item's prototype
     PictureView view;
+    MrpSource mrp = MrpSource::Fields;
 };
 
 // Reads the arguments after the program's name: a command, its FILE and

@@ -41,6 +41,8 @@ struct Suggestion {
 
 struct TableRead;
 
+enum class MrpSource { Fields, FittedToTable };
+
 struct RunChoices {
     ReadOptions reading;
     std::optional<unsigned> seed;  // none: the clock's
@@ -55,6 +57,10 @@ struct RunChoices {
     // The folder of the result files and their record, made when missing;
     // empty: beside the input file.
     std::string results;
+    // Where an MRP-MDS run takes "char. distance", "noise limit" and
+    // "neigbbour limit" from: the fields, or fitted to the table by the run
+    // (which then writes them into the fields).
+    MrpSource mrp = MrpSource::Fields;
 };
 
 class Form {
