@@ -130,14 +130,24 @@ LinkedItems::LinkedItems(const DistanceMatrix& d, float charDistance) : links(Ma
         for (int j = 1; j < i; ++j) largestLink = std::max(largestLink, links.At(i, j));
 }
 
-Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
-                       RunReport& report) {
+Clusters ChooseLinkedCentres(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                             RunReport& report) {
     Clusters clusters;
     clusters.Clear(static_cast<int>(linked.probability.size()) - 1);
     clusters.probability = linked.probability;
     ChooseCentres(linked.links, clusters, maxClusters, linked.meanProbability * noiseLimit,
                   neighbourLimit * linked.largestLink, report);
+    return clusters;
+}
+
+void AssignLinkedRest(const LinkedItems& linked, Clusters& clusters) {
     AssignTheRest(linked.links, clusters, linked.meanProbability);
+}
+
+Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                       RunReport& report) {
+    Clusters clusters = ChooseLinkedCentres(linked, maxClusters, noiseLimit, neighbourLimit, report);
+    AssignLinkedRest(linked, clusters);
     return clusters;
 }
 

@@ -51,7 +51,13 @@ struct LinkedItems {
 };
 
 // The clusters of linked items under the two limits; lists the candidates
-// in the report, and "No. of clusters".
+// in the report, and "No. of clusters". In two steps: the centres with the
+// items they take, then the rest. A larger noise limit only ends the
+// choice of centres sooner, so equal counts of centres under two noise
+// limits give equal clusters.
+Clusters ChooseLinkedCentres(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                             RunReport& report);
+void AssignLinkedRest(const LinkedItems& linked, Clusters& clusters);
 Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
                        RunReport& report);
 

@@ -137,10 +137,19 @@ std::optional<MrpFit> FitMrpValues(const DistanceMatrix& d, float meanDistance, 
         last = dc;
         if (!goOn()) return std::nullopt;
         const LinkedItems linked(d, dc);
-        for (const float neighbour : kNeighbourLimits)
-            for (const float noise : kNoiseLimits)
-                trials.push_back({{dc, noise, neighbour},
-                                  JudgeClusters(d, ClusterLinked(linked, maxClusters, noise, neighbour, silent), maxClusters)});
+        for (const float neighbour : kNeighbourLimits) {
+            int centres = -1;
+            ClusterJudgement judged;
+            for (const float noise : kNoiseLimits) {
+                Clusters clusters = ChooseLinkedCentres(linked, maxClusters, noise, neighbour, silent);
+                if (clusters.count != centres) {  // else the clusters of the last noise limit
+                    centres = clusters.count;
+                    AssignLinkedRest(linked, clusters);
+                    judged = JudgeClusters(d, clusters, maxClusters);
+                }
+                trials.push_back({{dc, noise, neighbour}, judged});
+            }
+        }
     }
     const MrpFit fit = Choose(trials);
     if (!fit.chosen.judged.Counts()) return std::nullopt;
