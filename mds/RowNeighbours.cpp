@@ -74,6 +74,15 @@ private:
     int row_[kMaxRowNeighbours];
 };
 
+// s[l] += (x - c[l])^2 over the sixteen lanes of a block's component.
+[[gnu::always_inline]] inline void AddSquares(const float* __restrict c, float x, float* __restrict s) {
+#pragma omp simd
+    for (int l = 0; l < kLanes; ++l) {
+        const float d = x - c[l];
+        s[l] += d * d;
+    }
+}
+
 // The squared differences of x[0..dim - 1] to the sixteen rows of a block
 // summed over the components in order into s, the block given up (false)
 // once every sum lies above the bound. The sums only grow, so a row given
@@ -83,15 +92,7 @@ private:
     for (int l = 0; l < kLanes; ++l) s[l] = 0.0f;
     for (int q0 = 0; q0 < dim; q0 += kTestEvery) {
         const int q1 = std::min(q0 + kTestEvery, dim);
-        for (int q = q0; q < q1; ++q) {
-            const float xq = x[q];
-            const float* c = block + q * kLanes;
-#pragma omp simd
-            for (int l = 0; l < kLanes; ++l) {
-                const float d = xq - c[l];
-                s[l] += d * d;
-            }
-        }
+        for (int q = q0; q < q1; ++q) AddSquares(block + q * kLanes, x[q], s);
         if (bound == kInfinity || q1 == dim) continue;
         bool open = false;
 #pragma omp simd reduction(| : open)
@@ -118,15 +119,7 @@ VECTOR_TARGETS void ScanData(const float* data, const int* rowAt, int first, int
 [[gnu::always_inline]] inline void BlockSquares(const float* __restrict block, const float* __restrict p, int m,
                                                 float* __restrict s) {
     for (int l = 0; l < kLanes; ++l) s[l] = 0.0f;
-    for (int a = 0; a < m; ++a) {
-        const float pa = p[a];
-        const float* c = block + a * kLanes;
-#pragma omp simd
-        for (int l = 0; l < kLanes; ++l) {
-            const float d = pa - c[l];
-            s[l] += d * d;
-        }
-    }
+    for (int a = 0; a < m; ++a) AddSquares(block + a * kLanes, p[a], s);
 }
 
 VECTOR_TARGETS void ScanMap(const float* map, int blocks, int n, int m, const float* p, int self,
@@ -184,27 +177,43 @@ RowNeighbours::RowNeighbours(const Table& rows, int n, int dim, float unit, cons
     }
 }
 
-// Every row to the group of its nearest pivot (pivots spread evenly over
-// the rows), each group in whole blocks, its rows in their order.
+// Pivots chosen one by one among every eighth row, each the one farthest
+// from those before (the first row first), so that they spread over every
+// part of the table; every row to the group of its nearest pivot, each group
+// in whole blocks, its rows in their order, with the group's radius.
 void RowNeighbours::Group(const Table& rows, float inverse) {
     std::vector<float> values(static_cast<std::size_t>(n_) * dim_);
     for (int j = 0; j < n_; ++j)
         for (int q = 0; q < dim_; ++q)
             values[static_cast<std::size_t>(j) * dim_ + q] = rows.Row(j + 1)[q + 1] * inverse;
+    const auto row = [&](int j) { return &values[static_cast<std::size_t>(j) * dim_]; };
     pivot_.resize(static_cast<std::size_t>(pivots_) * dim_);
-    for (int g = 0; g < pivots_; ++g)
-        std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(static_cast<long>(g) * n_ / pivots_) * dim_, dim_,
-                    pivot_.begin() + static_cast<std::ptrdiff_t>(g) * dim_);
-    std::vector<int> groupOf(static_cast<std::size_t>(n_)), size(static_cast<std::size_t>(pivots_), 0);
-    for (int j = 0; j < n_; ++j) {
-        int nearest = 0;
-        float least = kInfinity;
-        for (int g = 0; g < pivots_; ++g) {
-            const float d = RoughSquare(&values[static_cast<std::size_t>(j) * dim_], &pivot_[static_cast<std::size_t>(g) * dim_], dim_);
-            if (d < least) least = d, nearest = g;
+    constexpr int kEvery = 8;
+    std::vector<float> least(static_cast<std::size_t>(n_), kInfinity);
+    for (int g = 0, next = 0; g < pivots_; ++g) {
+        float* pivot = &pivot_[static_cast<std::size_t>(g) * dim_];
+        std::copy_n(row(next), dim_, pivot);
+        float farthest = -1;
+        for (int j = 0; j < n_; j += kEvery) {
+            float& d = least[static_cast<std::size_t>(j)];
+            d = std::min(d, RoughSquare(row(j), pivot, dim_));
+            if (d > farthest) farthest = d, next = j;
         }
-        groupOf[static_cast<std::size_t>(j)] = nearest;
-        ++size[static_cast<std::size_t>(nearest)];
+    }
+    std::vector<int> groupOf(static_cast<std::size_t>(n_));
+    for (int j = 0; j < n_; ++j) {
+        float& nearest = least[static_cast<std::size_t>(j)] = kInfinity;
+        for (int g = 0; g < pivots_; ++g) {
+            const float d = RoughSquare(row(j), &pivot_[static_cast<std::size_t>(g) * dim_], dim_);
+            if (d < nearest) nearest = d, groupOf[static_cast<std::size_t>(j)] = g;
+        }
+    }
+    std::vector<int> size(static_cast<std::size_t>(pivots_), 0);
+    radius_.assign(static_cast<std::size_t>(pivots_), 0.0f);
+    for (int j = 0; j < n_; ++j) {
+        const std::size_t g = static_cast<std::size_t>(groupOf[static_cast<std::size_t>(j)]);
+        ++size[g];
+        radius_[g] = std::max(radius_[g], std::sqrt(least[static_cast<std::size_t>(j)]));
     }
     firstBlock_.assign(static_cast<std::size_t>(pivots_) + 1, 0);
     for (int g = 0; g < pivots_; ++g)
@@ -220,28 +229,43 @@ void RowNeighbours::Group(const Table& rows, float inverse) {
         const int s = next[static_cast<std::size_t>(groupOf[static_cast<std::size_t>(j)])]++;
         rowAt_[static_cast<std::size_t>(s)] = j + 1;
         placeOf_[static_cast<std::size_t>(j) + 1] = s;
-        for (int q = 0; q < dim_; ++q) data_[At(dim_, s, q)] = values[static_cast<std::size_t>(j) * dim_ + q];
+        for (int q = 0; q < dim_; ++q) data_[At(dim_, s, q)] = row(j)[q];
     }
 }
 
-// The pivots, nearest to x first.
-void RowNeighbours::PivotsByDistance(const float* x, int* order) const {
-    std::pair<float, int> by[kPivots];
+// The pivots, nearest to x first, with the squared distances to them.
+void RowNeighbours::PivotsByDistance(const float* x, std::pair<float, int>* by) const {
     for (int g = 0; g < pivots_; ++g) by[g] = {RoughSquare(x, &pivot_[static_cast<std::size_t>(g) * dim_], dim_), g};
     std::sort(by, by + pivots_);
-    for (int g = 0; g < pivots_; ++g) order[g] = by[g].second;
 }
+
+namespace {
+
+// Whether no row of a group whose pivot lies at squared distance `toPivot`
+// from the row searched for, within `radius` of it, can have a sum within
+// the bound: its distance is at least the pivot's less the radius. The
+// margins outweigh the rounding of the sums many times over, so that no
+// row that could be among the nearest is passed by.
+bool GroupBeyond(float toPivot, float radius, float bound) {
+    if (bound == kInfinity) return false;
+    const float least = std::sqrt(toPivot) * (1 - 1e-4f) - radius * (1 + 1e-4f);
+    return least > 0 && least * least > bound * (1 + 1e-4f);
+}
+
+}  // namespace
 
 void RowNeighbours::ByData(int i, int k, int* nearest) const {
     if (k < 1) return;
     float x[kMaxDim];
     ValuesAt(data_, dim_, placeOf_[static_cast<std::size_t>(i)], x);
-    int order[kPivots];
+    std::pair<float, int> order[kPivots];
     PivotsByDistance(x, order);
     NearestSoFar found(std::min(k, kMaxRowNeighbours), unit_);
-    for (int g = 0; g < pivots_; ++g)
-        ScanData(data_.data(), rowAt_.data(), firstBlock_[static_cast<std::size_t>(order[g])],
-                 firstBlock_[static_cast<std::size_t>(order[g]) + 1], dim_, unit_, x, i, found);
+    for (int o = 0; o < pivots_; ++o) {
+        const std::size_t g = static_cast<std::size_t>(order[o].second);
+        if (GroupBeyond(order[o].first, radius_[g], found.Bound())) continue;
+        ScanData(data_.data(), rowAt_.data(), firstBlock_[g], firstBlock_[g + 1], dim_, unit_, x, i, found);
+    }
     found.Rows(nearest);
 }
 

@@ -4,9 +4,11 @@
 // takes a component of sixteen rows; the blocks hold rows near one of a few
 // pivot rows, and a search takes the groups of the pivots nearest to its row
 // first, so that a block is soon given up as a whole: once none of its rows
-// can still come among the nearest.
+// can still come among the nearest; a group is passed by when its pivot lies
+// farther than its radius beyond the nearest found.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "mds/MapLayout.h"
@@ -32,11 +34,12 @@ public:
 
 private:
     void Group(const Table& rows, float inverse);
-    void PivotsByDistance(const float* x, int* order) const;
+    void PivotsByDistance(const float* x, std::pair<float, int>* by) const;
 
     int n_, dim_, m_, pivots_;
     float unit_;
     std::vector<float> pivot_;      // pivot g's components in the unit at [g x dim + q]
+    std::vector<float> radius_;     // the largest distance of a row of group g from its pivot, in the unit
     std::vector<int> firstBlock_;   // the blocks of pivot g's group: firstBlock_[g] .. firstBlock_[g + 1] - 1
     std::vector<int> rowAt_;        // the row (1-based) in lane l of block b at [b x 16 + l], 0 for none
     std::vector<int> placeOf_;      // where row j stands: rowAt_[placeOf_[j]] == j

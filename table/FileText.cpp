@@ -56,6 +56,14 @@ bool FileStart::Open(const char* name, std::string& failure) {
         failure = Format("%s is not a file", name);
         return false;
     }
+    std::uint8_t start[6];
+    const ssize_t got = plain_ ? ::pread(fd_, start, sizeof start, 0) : 0;
+    if (const Packing packing = PackingOf(start, got > 0 ? static_cast<std::size_t>(got) : 0);
+        packing != Packing::None) {
+        unpacker_ = Unpacker::For(packing, fd_);
+        size_ = kLargestFile + 1;  // known at its end
+        return true;
+    }
     if (st.st_size > kLargestFile) {
         failure = Format("%s is larger than 4 GiB, more than the reader takes", name);
         return false;
@@ -64,32 +72,65 @@ bool FileStart::Open(const char* name, std::string& failure) {
     return true;
 }
 
+// The text made `bytes` long, with room for a held CR and a last line end;
+// unpacked text, whose length is not known before its end, in doubling
+// steps. False, with why, when memory runs out.
+bool FileStart::Grow(std::size_t bytes, std::string& failure) {
+    try {
+        if (bytes + 2 > text_.capacity())
+            text_.reserve(unpacker_ ? std::max(bytes + 2, text_.capacity() * 2) : bytes + 2);
+        text_.resize(bytes);
+    } catch (const std::bad_alloc&) {
+        failure = Format("not enough memory to read %s (%lld bytes)", name_.c_str(), std::max(size_, read_));
+        return false;
+    }
+    return true;
+}
+
+// Up to `room` more bytes of the file into `to`, unpacked: how many, 0 at
+// its end, or -1 with why.
+long FileStart::ReadSome(std::uint8_t* to, std::size_t room, std::string& failure) {
+    if (unpacker_) {
+        std::string why;
+        const long got = unpacker_->Read(to, room, why);
+        if (got < 0) failure = Format("cannot read %s: %s", name_.c_str(), why.c_str());
+        return got;
+    }
+    for (;;) {
+        const ssize_t got = ::read(fd_, to, room);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) failure = Format("cannot read %s: %s", name_.c_str(), std::strerror(errno));
+        return static_cast<long>(got);
+    }
+}
+
 bool FileStart::ReadTo(long long bytes, std::string& failure) {
     const long long target = std::min(bytes, size_);
     if (target <= read_) return true;
     const std::size_t at = text_.size();
-    try {
-        text_.reserve(at + static_cast<std::size_t>(target - read_) + 2);  // a held CR, a last line end
-        text_.resize(at + static_cast<std::size_t>(target - read_) + (pendingCr_ ? 1 : 0));
-    } catch (const std::bad_alloc&) {
-        failure = Format("not enough memory to read %s (%lld bytes)", name_.c_str(), size_);
-        return false;
-    }
     std::size_t total = at;
-    if (pendingCr_) text_[total++] = '\r';
+    if (pendingCr_) {
+        if (!Grow(total + 1, failure)) return false;
+        text_[total++] = '\r';
+    }
+    // A plain file's size is known: one read. Unpacked text grows by doubling.
+    constexpr long long kFirstStep = 1 << 20;
     while (read_ < target) {
-        const ssize_t got = ::read(fd_, text_.data() + total, static_cast<std::size_t>(target - read_));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            failure = Format("cannot read %s: %s", name_.c_str(), std::strerror(errno));
-            return false;
-        }
-        if (got == 0) {  // the file is shorter than it was: its end is here
+        const long long step = unpacker_ ? std::max(kFirstStep, read_) : target - read_;
+        const auto room = static_cast<std::size_t>(std::min(step, target - read_));
+        if (!Grow(total + room, failure)) return false;
+        const long got = ReadSome(text_.data() + total, room, failure);
+        if (got < 0) return false;
+        if (got == 0) {  // the file is shorter than it was, or its packed data ends: its end is here
             size_ = read_;
             break;
         }
         read_ += got;
         total += static_cast<std::size_t>(got);
+    }
+    if (read_ > kLargestFile) {
+        failure = Format("%s holds more than 4 GiB of text, more than the reader takes", name_.c_str());
+        return false;
     }
     if (!plain_) {
         text_.resize(total);
@@ -108,7 +149,7 @@ namespace {
 
 bool LoadWhole(const char* name, bool plain, FileBytes& text, std::string& failure) {
     FileStart file(plain);
-    if (!file.Open(name, failure) || !file.ReadTo(kLargestFile, failure)) return false;
+    if (!file.Open(name, failure) || !file.ReadTo(kLargestFile + 1, failure)) return false;
     text.swap(file.Text());
     return true;
 }

@@ -1,12 +1,15 @@
 // A text file in memory, its line ends made plain: CR LF and a lone CR
-// taken as LF, a missing last line end supplied.
+// taken as LF, a missing last line end supplied; a packed file (gzip, xz,
+// zstd) as the text it holds.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "table/ReadBuffer.h"
+#include "table/Unpacking.h"
 
 using FileBytes = std::vector<std::uint8_t, ReadBuffer<std::uint8_t>>;
 
@@ -41,10 +44,14 @@ public:
     void Release();
 
 private:
+    bool Grow(std::size_t bytes, std::string& failure);
+    long ReadSome(std::uint8_t* to, std::size_t room, std::string& failure);
+
     int fd_ = -1;
     std::string name_;
     long long size_ = 0, read_ = 0;
     bool plain_;
     bool pendingCr_ = false;  // the last byte read is a CR whose LF may follow
     FileBytes text_;
+    std::unique_ptr<Unpacker> unpacker_;  // for a packed file
 };

@@ -86,3 +86,24 @@ TEST(ClassColumns, TheLastOfTwoCandidatesIsTheClass) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rows' names under an empty first header field (pandas' index, R's
+// write.csv) or under none, the header one field short (R's write.table):
+// the numbers they are, quoted or not, are no feature, also when they do
+// not count the rows (a table taken from a larger one).
+TEST(RowNames, StandUnderAnEmptyOrMissingFirstHeaderField) {
+    for (const char* header : {",a,b\n", "\"\",\"a\",\"b\"\n", "a,b\n"}) {
+        std::string text = header;
+        for (int r = 1; r <= 6; ++r) text += Format(header[0] == '"' ? "\"%d\",%d.5,%d.25\n" : "%d,%d.5,%d.25\n", r * 3, r * 7 % 5, r % 4);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+        const ColumnPlan plan = PlanVectorColumns(ScanTable(data, static_cast<long>(text.size()), ','), data, {});
+        ASSERT_EQ(plan.columns, 3) << header;
+        EXPECT_EQ(plan.role[1], ColumnRole::Names) << header;
+        EXPECT_EQ(plan.role[2], ColumnRole::Feature) << header;
+        EXPECT_EQ(plan.header[2], "a") << header;
+    }
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "distances/Distances.h"
+#include "distances/SetDistances.h"
 #include "handlers/MrpMdsRun.h"
 #include "files/TextFile.h"
 #include "handlers/RunSteps.h"
@@ -179,4 +180,23 @@ TEST(Random, StaysBelowItsBoundAndCoversIt) {
         seen.insert(r);
     }
     EXPECT_EQ(seen.size(), 2000u);
+}
+
+// The distances of rows to a set of members (a map's landmarks), taken a
+// component of many members at a time, are those of each pair, in the unit
+// the table's size asks for.
+TEST(Distances, ToASetAreThoseOfEachPairInAnyUnit) {
+    std::mt19937 gen(5);
+    const Table table = TableOf(RandomRows(30, 7, gen));
+    const std::vector<int> members = {3, 1, 30, 17};
+    for (const float unit : {1.0f, 0x1p40f, 0x1p-30f}) {
+        const SetDistances set(table, members, 7, unit);
+        float out[5];
+        for (int i = 1; i <= 30; ++i) {
+            set.From(table.Row(i), true, out);
+            for (int j = 1; j <= 4; ++j)
+                ASSERT_FLOAT_EQ(out[j], VectorDistance(table.Row(i), table.Row(members[static_cast<std::size_t>(j - 1)]), 7, unit))
+                    << unit << ": " << i << "," << j;
+        }
+    }
 }

@@ -19,6 +19,7 @@
 #include "support/FakeForm.h"
 #include "table/ReadNotes.h"
 #include "table/TableReader.h"
+#include "support/Packed.h"
 #include "text/Numbers.h"
 #include "text/Words.h"
 
@@ -262,6 +263,41 @@ TEST_F(InputFiles, FilesThatCannotBeReadSayWhy) {
         EXPECT_EQ(table.rows, c.rows) << c.path;
     }
     EXPECT_EQ(ReadVectors(dir.File("large.txt").c_str(), 100000, {}, report).Row(60000)[3], -4.75f);
+}
+
+// A table packed as pandas and R write it is read as the text it holds,
+// whatever its name, also when only its start is needed; one cut short or
+// damaged is refused with the reason.
+TEST_F(InputFiles, PackedTablesAreReadAsTheTextTheyHold) {
+    std::string text = "name,x,y\r\n";
+    for (int r = 1; r <= 60000; ++r) text += Format("\"row\n%d\",%d.25,%d\r\n", r, r % 11, r % 7);
+    ASSERT_GT(text.size(), 1u << 20);  // more than a read of its start takes
+    const Table plain = Read(text, 100000);
+    const ReadReport plainReport = report;
+    for (const auto& [packing, members] : {std::pair{Packing::Gzip, 1}, {Packing::Gzip, 3}, {Packing::Xz, 1}, {Packing::Zstd, 1}}) {
+        const std::string packed = Packed(packing, text, members);
+        dir.Write("table.csv", packed);
+        const std::string name = dir.File("table.csv");
+        const Table t = ReadVectors(name.c_str(), 100000, {}, report);
+        ASSERT_TRUE(report.loaded) << PackingName(packing) << members << ": " << report.failure;
+        ASSERT_EQ(t.values.size(), plain.values.size());
+        EXPECT_EQ(std::memcmp(t.values.data(), plain.values.data(), t.values.size() * sizeof(float)), 0);
+        EXPECT_EQ(t.Name(60000), "row\n60000");
+        EXPECT_EQ(VectorReadNotes(report, "table.csv", 100000), VectorReadNotes(plainReport, "table.csv", 100000));
+        EXPECT_EQ(ReadVectors(name.c_str(), 10, {}, report).rows, 10);
+        EXPECT_TRUE(report.restUnread);
+        dir.Write("table.csv", packed.substr(0, packed.size() * 2 / 3));
+        ReadVectors(name.c_str(), 100000, {}, report);
+        EXPECT_EQ(Unusable(report, name.c_str()),
+                  Format("cannot read %s: its %s data ends before it should: the file is cut short", name.c_str(),
+                         PackingName(packing)));
+        std::string damaged = packed;
+        for (std::size_t k = damaged.size() / 2; k < damaged.size() / 2 + 8; ++k) damaged[k] = static_cast<char>(~damaged[k]);
+        dir.Write("table.csv", damaged);
+        ReadVectors(name.c_str(), 100000, {}, report);
+        EXPECT_NE(Unusable(report, name.c_str()).find(Format("its %s data is damaged", PackingName(packing))),
+                  std::string::npos) << Unusable(report, name.c_str());
+    }
 }
 
 TEST_F(InputFiles, MatrixReaderReadsRowsAndStopsAtTheEndOfTheData) {

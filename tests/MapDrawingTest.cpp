@@ -375,3 +375,58 @@ TEST(MarkColours, LightFillsGetADarkEdge) {
 }
 
 }  // namespace
+
+namespace {
+
+// The legend's box, and what is drawn in it after it.
+struct LegendDrawn {
+    Shape box;
+    std::vector<Shape> inside;
+};
+
+LegendDrawn LegendOf(const std::vector<Shape>& shapes) {
+    LegendDrawn legend{};
+    bool found = false;
+    for (const Shape& s : shapes) {
+        if (found) legend.inside.push_back(s);
+        if (s.op == "rect" && s.outline == 0xB4B4B4) legend.box = s, found = true;
+    }
+    return legend;
+}
+
+}  // namespace
+
+// The legend stands in the corner with fewest marks under it, inside the
+// panel, and holds its entries whole: each text within its box, each sample
+// mark beside its text's middle.
+TEST_F(MapDrawing, TheLegendHoldsItsEntriesInTheEmptiestCorner) {
+    Points(19);
+    for (int i = 1; i <= 19; ++i) view.Projected(i)[1] = 20 - i % 3, view.Projected(i)[2] = 20 - i % 2;  // top right
+    Cluster(1, {2, 3, 4});
+    Cluster(5, {6});
+    view.showLegend = true;
+    const LegendDrawn legend = LegendOf(Drawn(""));
+    const Shape& box = legend.box;
+    ASSERT_FALSE(legend.inside.empty());
+    EXPECT_TRUE(box.x1 >= 0 && box.y1 >= 0 && box.x2 < kMapPanelWidth && box.y2 < kMapPanelHeight);
+    for (int i = 1; i <= 19; ++i) {
+        const auto [x, y] = At(i);
+        EXPECT_FALSE(x >= box.x1 && x <= box.x2 && y >= box.y1 && y <= box.y2) << i;
+    }
+    canvas.SetTextSize(kLegendTextSize);
+    int marks = 0;
+    for (std::size_t k = 0; k < legend.inside.size(); ++k) {
+        const Shape& s = legend.inside[k];
+        if (s.op == "text") {
+            EXPECT_TRUE(s.x1 > box.x1 && s.x1 + canvas.TextWidth(s.text) < box.x2) << s.text;
+            EXPECT_TRUE(s.y1 > box.y1 && s.y1 + kLegendTextSize < box.y2) << s.text;
+        }
+        if (s.op != "ellipse") continue;
+        ++marks;
+        ASSERT_LT(k + 1, legend.inside.size());
+        const Shape& text = legend.inside[k + 1];
+        EXPECT_TRUE(s.x1 > box.x1 && std::max(s.x1, s.x2) < text.x1) << text.text;
+        EXPECT_NEAR(s.CentreY(), text.y1 + kLegendTextSize / 2.0, 1) << text.text;
+    }
+    EXPECT_EQ(marks, 3);  // two clusters and the items in none
+}

@@ -10,6 +10,7 @@
 #include "handlers/RunControl.h"
 #include "handlers/ViewButtons.h"
 #include "mds/MapFit.h"
+#include "mds/RowNeighbours.h"
 #include "soc/SocFit.h"
 #include "support/FakeForm.h"
 #include "view/ViewReset.h"
@@ -172,3 +173,42 @@ TEST_F(FitTheMap, DuringARunKeepsTheCentreTheRunSets) {
 }
 
 }  // namespace
+
+// The nearest rows of a large table come from a search that passes by
+// whole groups of rows; it must find what sorting every row finds: rows
+// spread evenly over a cube of whole numbers (so that many are equal and
+// ties go to the lower row, and nearest rows often lie in another group),
+// beside a group far from them.
+TEST(RowNeighbourSearch, FindsWhatSortingEveryRowFinds) {
+    constexpr int n = 700, dim = 8, k = kMaxRowNeighbours;
+    Table rows;
+    rows.Resize(n, dim);
+    unsigned state = 1;
+    for (int i = 1; i <= n; ++i) {
+        rows.missing[static_cast<std::size_t>(i)] = 0;
+        for (int q = 1; q <= dim; ++q) {
+            state = state * 1103515245u + 12345u;
+            rows.Row(i)[q] = static_cast<float>((state >> 16) % 10 + (i > 600 ? 1000 : 0));
+        }
+    }
+    MapLayout map;
+    map.Resize(n);
+    const float unit = 0.5f;
+    const RowNeighbours search(rows, n, dim, unit, map, 2);
+    for (int i = 1; i <= n; i += 3) {
+        std::vector<std::pair<double, int>> all;
+        for (int j = 1; j <= n; ++j) {
+            if (j == i) continue;
+            float s = 0;
+            for (int q = 1; q <= dim; ++q) {
+                const float d = rows.Row(i)[q] / unit - rows.Row(j)[q] / unit;
+                s += d * d;
+            }
+            all.emplace_back(std::sqrt(s) * unit, j);
+        }
+        std::sort(all.begin(), all.end());
+        int found[k];
+        search.ByData(i, k, found);
+        for (int a = 0; a < k; ++a) ASSERT_EQ(found[a], all[static_cast<std::size_t>(a)].second) << "row " << i;
+    }
+}

@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "mds/MapBorder.h"
 #include "mds/MapSettling.h"
 #include "mds/MdsStep.h"
 #include "reference/ReferenceSteps.h"
@@ -239,3 +240,22 @@ TEST(MapSettling, StepsShrinkGeometricallyToAThousandthOfTheRunsStep) {
 }
 
 }  // namespace
+
+// The "map enlarge." named for a map cut by its box is the one that puts
+// the farthest item on the box's wall: the corners of a square of side 1
+// lie 1 / sqrt 2 from its centre, which at "map enlarge." 1 on a box of
+// 20 allows 10 sqrt 2, 14 in two digits; twice the distances, half of it.
+TEST(MapBorder, NamesTheEnlargementThatPutsTheFarthestItemOnTheWall) {
+    MapLayout box;
+    box.axisSize[1] = 20;
+    for (const float side : {1.0f, 2.0f}) {
+        DistanceMatrix d;
+        d.Resize(4);
+        const float corners[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+        for (int i = 1; i <= 4; ++i)
+            for (int j = 1; j <= 4; ++j)
+                d.Row(i)[j] = side * std::hypot(corners[i - 1][0] - corners[j - 1][0], corners[i - 1][1] - corners[j - 1][1]);
+        EXPECT_DOUBLE_EQ(FittingEnlargement(d, box, 1, 1), side == 1 ? 14 : 7);
+        EXPECT_DOUBLE_EQ(FittingEnlargement(d, box, 3, 1), side == 1 ? 42 : 21);
+    }
+}

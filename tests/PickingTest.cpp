@@ -157,6 +157,25 @@ TEST_F(Picking, ThePanelDrawsThePrototypeTheMarkedVectorsAndTheWeights) {
     EXPECT_NEAR(bars[0].Height(), 2 * bars[1].Height(), 2);
 }
 
+// The components' names along the panel's foot stay inside the panel and
+// apart, cut to the room they have: the last component stands at the right
+// edge, so its name lies left of it.
+TEST_F(Picking, TheComponentNamesStayInsideThePanelAndApart) {
+    session.table.featureNames = {"", "a rather long first name", "a rather long second name"};
+    session.PanelItem = 2;
+    DrawFeaturePanel(form, session);
+    std::vector<Shape> names;
+    for (const Shape& t : ShapesShown(form.panel, "text"))
+        if (t.text.rfind("a rather", 0) == 0) names.push_back(t);
+    ASSERT_EQ(names.size(), 2u);
+    int end = 0;
+    for (const Shape& name : names) {
+        EXPECT_GE(name.x1, end) << name.text;
+        end = name.x1 + form.panel.TextWidth(name.text);
+        EXPECT_LE(end, form.panel.Width() - 1) << name.text;
+    }
+}
+
 // After an MRP-MDS run the panel shows the item picked, its own vector.
 TEST_F(Picking, ThePanelShowsAnInputItemAfterAnMrpMdsRun) {
     session.SocMode = 0;

@@ -6,6 +6,7 @@
 #include "handlers/ViewButtons.h"
 #include "support/DrawnShapes.h"
 #include "support/FakeForm.h"
+#include "view/ViewPlane.h"
 #include "view/ViewReset.h"
 #include "view/ViewTransform.h"
 #include "session/Session.h"
@@ -139,3 +140,25 @@ TEST(BeforeAnyRun, ViewButtonsDrawOnlyTheBackground) {
 }
 
 }  // namespace
+
+// A map of three axes is seen in the plane of its two largest spreads:
+// points spread widely along u = (2, 3, 6) / 7, less along v = (3, -6, 2) / 7
+// and not at all across both give the screen u and -v (each turned so that
+// its largest part is positive).
+TEST(PrincipalPlane, IsThePlaneOfTheTwoLargestSpreads) {
+    const double u[3] = {2 / 7.0, 3 / 7.0, 6 / 7.0}, v[3] = {3 / 7.0, -6 / 7.0, 2 / 7.0};
+    MapLayout map;
+    map.Resize(21 * 7);
+    int i = 0;
+    for (int t = -10; t <= 10; ++t)
+        for (int s = -3; s <= 3; ++s) {
+            ++i;
+            for (int a = 0; a < 3; ++a) map.Point(i)[a + 1] = static_cast<float>(5 + t * u[a] + s * v[a]);
+        }
+    View view;
+    ViewPrincipalPlane(view, map, 3);
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(view.matrix[a + 1][1], u[a], 1e-6) << a;
+        EXPECT_NEAR(view.matrix[a + 1][2], -v[a], 1e-6) << a;
+    }
+}
