@@ -36,19 +36,23 @@ float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, in
     return r;
 }
 
-ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a) {
+std::vector<int> ClusterOfEachCentre(const Clusters& clusters) {
+    std::vector<int> clusterOf(clusters.marks.size(), 0);
+    for (int c = 1; c <= clusters.count; ++c) clusterOf[static_cast<std::size_t>(clusters.centres[c])] = c;
+    return clusterOf;
+}
+
+ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, const std::vector<int>& clusterOf,
+                          int a) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
-    const int k = clusters.count;
     // One pass over the items multiplies each cluster's no-link product in
     // item order, as a pass per cluster would.
-    std::vector<int> clusterOfCentre(static_cast<std::size_t>(n) + 1, 0);
-    for (int c = 1; c <= k; ++c) clusterOfCentre[static_cast<std::size_t>(clusters.centres[c])] = c;
-    NoLinkChances noLink(k);
+    NoLinkChances noLink(clusters.count);
     const float* row = links.Row(a);
     for (int j = 1; j <= n; ++j) {
         const int centre = clusters.marks[static_cast<std::size_t>(j)].CentreItem();
         if (j == a || centre == 0) continue;
-        if (const int c = clusterOfCentre[static_cast<std::size_t>(centre)]; c != 0) noLink.Add(c, row[j]);
+        if (const int c = clusterOf[static_cast<std::size_t>(centre)]; c != 0) noLink.Add(c, row[j]);
     }
     return noLink.Best();
 }
@@ -102,13 +106,14 @@ void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float mea
     const int n = static_cast<int>(clusters.marks.size()) - 1;
     float t = 2.0f * meanP;
     const float step = static_cast<float>(0.05 * static_cast<double>(t));
+    const std::vector<int> clusterOf = ClusterOfEachCentre(clusters);
     for (int round = 1; round <= kAssignmentRounds; ++round) {
         t = t + step;
         for (int p = 1; p <= n; ++p) {
             ClusterMark& mark = clusters.marks[static_cast<std::size_t>(p)];
             if (mark.Is() == ClusterMark::Kind::SetAside) mark = ClusterMark{};
             if (mark.Is() != ClusterMark::Kind::None || clusters.count == 0) continue;
-            const ClusterChoice choice = BestCluster(clusters, links, p);
+            const ClusterChoice choice = BestCluster(clusters, links, clusterOf, p);
             if (Joins(choice, t)) mark = ClusterMark::Member(clusters.centres[choice.cluster]);
         }
     }

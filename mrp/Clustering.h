@@ -35,8 +35,14 @@ private:
 // the near cut-off.
 float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, int b, float x);
 
-// The cluster that item a is most strongly attached to.
-ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a);
+// The cluster (1..count) of each item that is a centre, 0 for the others:
+// made once for the rounds of an assignment, which keep the centres.
+std::vector<int> ClusterOfEachCentre(const Clusters& clusters);
+
+// The cluster that item a is most strongly attached to; clusterOf is
+// ClusterOfEachCentre of the clusters.
+ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, const std::vector<int>& clusterOf,
+                          int a);
 
 // What the clustering takes from the distances at one "char. distance":
 // the links, each item's prototype probability, their mean and the largest
