@@ -122,7 +122,7 @@ int RunCommandLine(int argc, char** argv, std::FILE* out, std::FILE* err) {
     ConsoleForm form(
         choices.edits, choices.file,
         {choices.reading, choices.seed, choices.settle, choices.allRows, choices.readAhead, choices.results,
-         choices.map},
+         choices.map, choices.mrp},
         session, out, err);
     form.Given(choices.given);
     ConsoleForm::StopOnSignals();

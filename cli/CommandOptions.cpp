@@ -36,7 +36,8 @@ enum class Role {
     Labels,
     Colour,
     View,
-    NoFit
+    NoFit,
+    Mrp
 };
 
 struct Option {
@@ -88,6 +89,11 @@ const Option kOptions[] = {
     {"char-distance", "C", Role::Field, Edit8,
      "\"char. distance\" of the MRP clusters; auto: one at which they form"},
     {"noise", "L", Role::Field, Edit9, "\"noise limit\" of the MRP clusters"},
+    {"mrp",
+     "auto",
+     Role::Mrp,
+     {},
+     "auto: the run chooses \"char. distance\", \"noise limit\" and \"neigbbour limit\" for the table"},
     {"neighbour", "L", Role::Field, Edit10, "\"neigbbour limit\" of the MRP clusters"},
     {"simil", "S", Role::Field, Edit16, "\"simil. dist\""},
     {"edge-lim", "F", Role::Field, Edit5, "\"edge lim\": edges shorter than F x the longest distance"},
@@ -136,7 +142,7 @@ const std::vector<CommandOptions>& Commands() {
           400},
          join({{"results"},
                reading,
-               {"enlarge", "map-dim", "map", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
+               {"enlarge", "map-dim", "map", "mrp", "char-distance", "noise", "neighbour", "edge-lim", "tree", "seed",
                 "no-settle", "view", "save-map"},
                results})},
         {{"soc", [](Form& form, Session& session) { RunSoc(form, session); },
@@ -199,6 +205,8 @@ std::string Default(const Option& o) {
             return "beside FILE";
         case Role::Map:
             return "distances";
+        case Role::Mrp:
+            return "the three options";
         default:
             return "none";
     }
@@ -352,7 +360,22 @@ std::optional<std::string> Take(const Option& o, const std::string& value, Choic
         case Role::NoFit:
             c.view.fit = false;
             break;
+        case Role::Mrp:
+            if (value != "auto") return "--mrp takes auto";
+            c.mrp = MrpSource::FittedToTable;
+            break;
     }
+    return std::nullopt;
+}
+
+// --mrp auto chooses the three MRP values itself: one of them given too is
+// a contradiction, not a hint.
+std::optional<std::string> MrpProblem(const Choices& c) {
+    if (c.mrp != MrpSource::FittedToTable) return std::nullopt;
+    for (const char* name : {"char-distance", "noise", "neighbour"})
+        if (c.given.count(*Named(name).field))
+            return Format("--mrp auto chooses \"char. distance\", \"noise limit\" and \"neigbbour limit\": "
+                          "leave out --%s", name);
     return std::nullopt;
 }
 
@@ -399,7 +422,7 @@ std::optional<std::string> ReadChoices(const QStringList& arguments, Choices& ch
         }
         if (std::optional<std::string> problem = Take(Named(name), value, choices)) return problem;
     }
-    return std::nullopt;
+    return MrpProblem(choices);
 }
 
 std::string HelpText() {

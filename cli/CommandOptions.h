@@ -51,6 +51,7 @@ struct Choices {
     std::optional<std::string> items;  // after SOC or reload: each item's prototype
     std::optional<std::string> savedMap;  // after MRP-MDS: the map file
     PictureView view;
+    MrpSource mrp = MrpSource::Fields;
 };
 
 // Reads the arguments after the program's name: a command, its FILE and

@@ -42,6 +42,8 @@ struct Suggestion {
 
 struct TableRead;
 
+enum class MrpSource { Fields, FittedToTable };
+
 struct RunChoices {
     ReadOptions reading;
     std::optional<unsigned> seed;  // none: the clock's
@@ -58,6 +60,10 @@ struct RunChoices {
     std::string results;
     // The map an MRP-MDS run ends with.
     MapMethod map = MapMethod::Distances;
+    // Where an MRP-MDS run takes "char. distance", "noise limit" and
+    // "neigbbour limit" from: the fields, or fitted to the table by the run
+    // (which then writes them into the fields).
+    MrpSource mrp = MrpSource::Fields;
 };
 
 class Form {

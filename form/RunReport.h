@@ -9,3 +9,9 @@ public:
     virtual ~RunReport() = default;
     virtual void Line(std::string_view line) = 0;
 };
+
+// For the trial runs of a computation whose lines nobody is to see.
+class SilentReport : public RunReport {
+public:
+    void Line(std::string_view) override {}
+};

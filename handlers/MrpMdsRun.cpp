@@ -18,6 +18,7 @@
 #include "mds/MapBorder.h"
 #include "mds/MapFit.h"
 #include "mrp/Clustering.h"
+#include "mrp/MrpFit.h"
 #include "soc/TrainingScale.h"
 #include "table/ReadNotes.h"
 #include "table/TableReader.h"
@@ -342,13 +343,46 @@ bool ReadItems(Form& form, Session& session, MrpMdsOptions& options, Random& ran
     return true;
 }
 
+// "--mrp auto": the three MRP values fitted to the items, stated with why,
+// and written into their fields so that a following run repeats them. True
+// when found; false leaves the fields' values (STOP or nothing that fits).
+bool FitMrpFields(Form& form, MrpFields& mrp, const DistanceMatrix& d, float mean, const StopCheck& stop) {
+    const std::optional<MrpFit> fit = FitMrpValues(d, mean, kMaxClusters, stop.GoOn());
+    if (!fit) {
+        form.StatusNote(stop.Stopped() ? "MRP auto: stopped; the fields' MRP values are used"
+                                       : "MRP auto: no values give two clusters of a thirtieth of the items "
+                                         "with at most a third in none; the fields' MRP values are used");
+        return false;
+    }
+    const MrpValues& v = fit->chosen.values;
+    const ClusterJudgement& j = fit->chosen.judged;
+    const std::string texts[] = {Format("%.3g", static_cast<double>(v.charDistance)),
+                                 Format("%g", static_cast<double>(v.noiseLimit)),
+                                 Format("%g", static_cast<double>(v.neighbourLimit))};
+    FieldValue<float>* const fields[] = {&mrp.charDistance, &mrp.noiseLimit, &mrp.neighbourLimit};
+    for (int f = 0; f < 3; ++f) {
+        fields[f]->text = texts[f];
+        fields[f]->value = static_cast<float>(ParseReal(texts[f]));
+        form.SetEditText(static_cast<EditId>(Edit8 + f), texts[f]);
+    }
+    form.StatusNote(Format(
+        "MRP auto: \"char. distance\" %s, \"noise limit\" %s, \"neigbbour limit\" %s: %d clusters, %d of "
+        "them of a thirtieth of the items or more, %d of %d items in none; separation %.2f (silhouette over "
+        "those clusters), the most such clusters within a tenth of the best separation %.2f of %d trials",
+        texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), j.clusters, j.largeClusters, j.itemsInNone, j.items,
+        j.separation, fit->bestSeparation, fit->trials));
+    return true;
+}
+
 // The MRP parameters and the map's axes; false when the run must end.
-bool MapFieldsUsable(Form& form, Session& session, MrpMdsOptions& options, float mean) {
+bool MapFieldsUsable(Form& form, Session& session, MrpMdsOptions& options, float mean, const StopCheck& stop) {
     session.distances.largest = 1.0f;
     session.view.markScale = 5.0f;
     session.view.angle = kRunViewAngle;
     const CharDistanceSearch search{session.distances, mean, 1, kMaxClusters};
-    ResolveCharDistance(form, options.mrp, search);
+    if (options.choices.mrp != MrpSource::FittedToTable ||
+        !FitMrpFields(form, options.mrp, session.distances, mean, stop))
+        ResolveCharDistance(form, options.mrp, search);
     if (!CharDistanceUsable(form, session, options.mrp, search)) return false;
     const int m = options.mapDim.value;
     if (m <= 0 || m > 3) {
@@ -481,7 +515,7 @@ void RunMrpMds(Form& form, Session& session) {
     form.MemoAppend(*path);
     Random random;
     random.SeedWith(*options.choices.seed);
-    if (!ReadItems(form, session, options, random, stop, read) || !MapFieldsUsable(form, session, options, read.mean)) return;
+    if (!ReadItems(form, session, options, random, stop, read) || !MapFieldsUsable(form, session, options, read.mean, stop)) return;
 
     const int m = options.mapDim.value;
     const bool written = ClusterAndWrite(form, session, options, read);

@@ -36,47 +36,35 @@ float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, in
     return r;
 }
 
-ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a) {
+std::vector<int> ClusterOfEachCentre(const Clusters& clusters) {
+    std::vector<int> clusterOf(clusters.marks.size(), 0);
+    for (int c = 1; c <= clusters.count; ++c) clusterOf[static_cast<std::size_t>(clusters.centres[c])] = c;
+    return clusterOf;
+}
+
+ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, const std::vector<int>& clusterOf,
+                          int a) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
-    const int k = clusters.count;
     // One pass over the items multiplies each cluster's no-link product in
     // item order, as a pass per cluster would.
-    std::vector<int> clusterOfCentre(static_cast<std::size_t>(n) + 1, 0);
-    for (int c = 1; c <= k; ++c) clusterOfCentre[static_cast<std::size_t>(clusters.centres[c])] = c;
-    NoLinkChances noLink(k);
+    NoLinkChances noLink(clusters.count);
     const float* row = links.Row(a);
     for (int j = 1; j <= n; ++j) {
         const int centre = clusters.marks[static_cast<std::size_t>(j)].CentreItem();
         if (j == a || centre == 0) continue;
-        if (const int c = clusterOfCentre[static_cast<std::size_t>(centre)]; c != 0) noLink.Add(c, row[j]);
+        if (const int c = clusterOf[static_cast<std::size_t>(centre)]; c != 0) noLink.Add(c, row[j]);
     }
     return noLink.Best();
 }
 
 namespace {
 
-// Every item's prototype probability; returns their mean.
-float ProbabilitiesOf(const DistanceMatrix& d, LinkProbabilities& links, Clusters& clusters,
-                      float charDistance) {
-    const int n = static_cast<int>(clusters.marks.size()) - 1;
-    float sum = 0.0f;
-    for (int p = 1; p <= n; ++p) {
-        clusters.probability[static_cast<std::size_t>(p)] = PrototypeProbability(d, links, p, charDistance);
-        sum += clusters.probability[static_cast<std::size_t>(p)];
-    }
-    return n > 0 ? sum / static_cast<float>(n) : 0.0f;
-}
-
 // The centres, most probable first, each taking the items strongly linked
 // to it; a candidate with none is set aside. Lists every candidate.
 void ChooseCentres(const LinkProbabilities& links, Clusters& clusters, int maxClusters, float noiseFloor,
-                   float neighbourLimit, RunReport& report) {
+                   float linkLimit, RunReport& report) {
     const int n = static_cast<int>(clusters.marks.size()) - 1;
     std::vector<ClusterMark>& mark = clusters.marks;
-    float maxLink = 0.0f;
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j < i; ++j) maxLink = std::max(maxLink, links.At(i, j));
-    const float linkLimit = neighbourLimit * maxLink;
     report.Line(" ");
     report.Line("centr.    prob.");
     const auto free = [&](int p) { return mark[static_cast<std::size_t>(p)].Is() == ClusterMark::Kind::None; };
@@ -118,13 +106,14 @@ void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float mea
     const int n = static_cast<int>(clusters.marks.size()) - 1;
     float t = 2.0f * meanP;
     const float step = static_cast<float>(0.05 * static_cast<double>(t));
+    const std::vector<int> clusterOf = ClusterOfEachCentre(clusters);
     for (int round = 1; round <= kAssignmentRounds; ++round) {
         t = t + step;
         for (int p = 1; p <= n; ++p) {
             ClusterMark& mark = clusters.marks[static_cast<std::size_t>(p)];
             if (mark.Is() == ClusterMark::Kind::SetAside) mark = ClusterMark{};
             if (mark.Is() != ClusterMark::Kind::None || clusters.count == 0) continue;
-            const ClusterChoice choice = BestCluster(clusters, links, p);
+            const ClusterChoice choice = BestCluster(clusters, links, clusterOf, p);
             if (Joins(choice, t)) mark = ClusterMark::Member(clusters.centres[choice.cluster]);
         }
     }
@@ -133,31 +122,50 @@ void AssignTheRest(const LinkProbabilities& links, Clusters& clusters, float mea
 
 }  // namespace
 
-Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
-                           float neighbourLimit, RunReport& report) {
+LinkedItems::LinkedItems(const DistanceMatrix& d, float charDistance) : links(MapRows(d.n)) {
     const int n = MapRows(d.n);
+    probability.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+    float sum = 0.0f;
+    for (int p = 1; p <= n; ++p) {
+        probability[static_cast<std::size_t>(p)] = PrototypeProbability(d, links, p, charDistance);
+        sum += probability[static_cast<std::size_t>(p)];
+    }
+    meanProbability = n > 0 ? sum / static_cast<float>(n) : 0.0f;
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j < i; ++j) largestLink = std::max(largestLink, links.At(i, j));
+}
+
+Clusters ChooseLinkedCentres(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                             RunReport& report) {
     Clusters clusters;
-    clusters.Clear(n);
-    LinkProbabilities links(n);
-    const float meanP = ProbabilitiesOf(d, links, clusters, charDistance);
-    ChooseCentres(links, clusters, maxClusters, meanP * noiseLimit, neighbourLimit, report);
-    AssignTheRest(links, clusters, meanP);
+    clusters.Clear(static_cast<int>(linked.probability.size()) - 1);
+    clusters.probability = linked.probability;
+    ChooseCentres(linked.links, clusters, maxClusters, linked.meanProbability * noiseLimit,
+                  neighbourLimit * linked.largestLink, report);
     return clusters;
 }
 
-namespace {
-// What the checks of "auto" report: nothing.
-class Quiet : public RunReport {
-public:
-    void Line(std::string_view) override {}
-};
-}  // namespace
+void AssignLinkedRest(const LinkedItems& linked, Clusters& clusters) {
+    AssignTheRest(linked.links, clusters, linked.meanProbability);
+}
+
+Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                       RunReport& report) {
+    Clusters clusters = ChooseLinkedCentres(linked, maxClusters, noiseLimit, neighbourLimit, report);
+    AssignLinkedRest(linked, clusters);
+    return clusters;
+}
+
+Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
+                           float neighbourLimit, RunReport& report) {
+    return ClusterLinked(LinkedItems(d, charDistance), maxClusters, noiseLimit, neighbourLimit, report);
+}
 
 std::optional<float> AutomaticCharDistance(const DistanceMatrix& d, float meanDistance, int maxClusters,
                                            float noiseLimit, float neighbourLimit) {
     constexpr int kMostSteps = 8;  // sqrt 2 ^ 8 = 16
     const float fifth = meanDistance / 5;
-    Quiet quiet;
+    SilentReport quiet;
     for (int step = 0; step <= kMostSteps; ++step)
         for (const int sign : {-1, 1}) {
             if (step == 0 && sign > 0) continue;

@@ -35,12 +35,40 @@ private:
 // the near cut-off.
 float PrototypeProbability(const DistanceMatrix& d, LinkProbabilities& links, int b, float x);
 
-// The cluster that item a is most strongly attached to.
-ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, int a);
+// The cluster (1..count) of each item that is a centre, 0 for the others:
+// made once for the rounds of an assignment, which keep the centres.
+std::vector<int> ClusterOfEachCentre(const Clusters& clusters);
+
+// The cluster that item a is most strongly attached to; clusterOf is
+// ClusterOfEachCentre of the clusters.
+ClusterChoice BestCluster(const Clusters& clusters, const LinkProbabilities& links, const std::vector<int>& clusterOf,
+                          int a);
+
+// What the clustering takes from the distances at one "char. distance":
+// the links, each item's prototype probability, their mean and the largest
+// link. The noise and neighbour limits only choose among them, so a search
+// over those two computes this once.
+struct LinkedItems {
+    LinkedItems(const DistanceMatrix& d, float charDistance);
+    LinkProbabilities links;
+    std::vector<float> probability;  // of items 1..n
+    float meanProbability = 0;
+    float largestLink = 0;
+};
+
+// The clusters of linked items under the two limits; lists the candidates
+// in the report, and "No. of clusters". In two steps: the centres with the
+// items they take, then the rest. A larger noise limit only ends the
+// choice of centres sooner, so equal counts of centres under two noise
+// limits give equal clusters.
+Clusters ChooseLinkedCentres(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                             RunReport& report);
+void AssignLinkedRest(const LinkedItems& linked, Clusters& clusters);
+Clusters ClusterLinked(const LinkedItems& linked, int maxClusters, float noiseLimit, float neighbourLimit,
+                       RunReport& report);
 
 // Clusters the items of the distances (at most 400) into at most
-// maxClusters clusters; lists the candidates in the report, and "No. of
-// clusters".
+// maxClusters clusters, as ClusterLinked.
 Clusters ClusterPrototypes(const DistanceMatrix& d, int maxClusters, float charDistance, float noiseLimit,
                            float neighbourLimit, RunReport& report);
 

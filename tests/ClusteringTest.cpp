@@ -154,7 +154,7 @@ TEST(Clustering, BestClusterPrefersTheFirstOfEqualClusters) {
     LinkProbabilities links(3);
     links.Set(2, 1, 0.25f);
     links.Set(2, 3, 0.25f);
-    const ClusterChoice c = BestCluster(clusters, links, 2);
+    const ClusterChoice c = BestCluster(clusters, links, ClusterOfEachCentre(clusters), 2);
     EXPECT_EQ(c.cluster, 1);
     EXPECT_EQ(c.noLink, 0.75f);
 }

@@ -16,6 +16,7 @@
 #include "mds/MapFit.h"
 #include "mds/MdsStep.h"
 #include "mds/NeighbourLayout.h"
+#include "mrp/Clustering.h"
 #include "parallel/Chunks.h"
 #include "soc/SocMatcher.h"
 #include "soc/SocSteps.h"
@@ -138,6 +139,24 @@ TEST(HotLoops, MapLayoutStepsAskForNoMemory) {
     plan->Prepare(d, 5, 1.8f, 0.0001f);
     const AllocationCount count;
     for (int i = 0; i < 200; ++i) plan->Step(session.map, 3, 0.5f);
+    EXPECT_EQ(count(), 0);
+}
+
+// The assignment asks each item in no cluster for its best one, 20 rounds
+// over, and the fit of the MRP values does so for every trial.
+TEST(HotLoops, FindingAnItemsBestClusterAsksForNoMemory) {
+    DistanceMatrix d;
+    d.Resize(60);
+    for (int i = 1; i <= 60; ++i)
+        for (int j = 1; j <= 60; ++j) d.Row(i)[j] = i == j ? 0.0f : static_cast<float>(std::abs(i - j) % 20 + 1);
+    d.scale = 1;
+    const LinkedItems linked(d, 8);
+    SilentReport silent;
+    const Clusters clusters = ChooseLinkedCentres(linked, 30, 1.0f, 0.2f, silent);
+    ASSERT_GE(clusters.count, 2);
+    const std::vector<int> clusterOf = ClusterOfEachCentre(clusters);
+    const AllocationCount count;
+    for (int a = 1; a <= 60; ++a) BestCluster(clusters, linked.links, clusterOf, a);
     EXPECT_EQ(count(), 0);
 }
 

@@ -246,6 +246,18 @@ void TForm1::BuildRunChoices() {
         QStringLiteral("The chosen file's columns: which are features, which name the items, which gives "
                        "their class, which are left out"));
     connect(ColumnsButton, &QPushButton::clicked, this, [this] { Handle([this] { ChooseColumns(); }); });
+    // Beside "char. distance", right of the captions of the three MRP fields.
+    MrpAutoButton = new QPushButton(QStringLiteral("auto"), client_);
+    MrpAutoButton->setObjectName("MrpAutoButton");
+    MrpAutoButton->setGeometry(976, 262, 45, 23);
+    MrpAutoButton->setToolTip(
+        QStringLiteral("MRP-MDS with \"char. distance\", \"noise limit\" and \"neigbbour limit\" chosen for "
+                       "the file by how well its clusters stand apart; the run writes them into the fields"));
+    connect(MrpAutoButton, &QPushButton::clicked, this, [this] {
+        fitMrp_ = true;
+        Act(RunMrpMds);
+        fitMrp_ = false;
+    });
 }
 
 void TForm1::BuildStatusLine() {
@@ -291,7 +303,7 @@ void TForm1::SetTabOrder() {
     QWidget* const order[] = {Memo1,    Edits[1],  Edits[2],  Edits[3],  Button1,   Edits[4],
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
-                              Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], Edits[11],
+                              Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], MrpAutoButton, Edits[11],
                               MapBox,   ScaleBox, ColumnsButton, Edits[12], AllRowsBox, Edits[13], Edits[14], Edits[15], Edits[16]};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
@@ -365,6 +377,7 @@ RunChoices TForm1::Choices() {
     choices.reading.scale = static_cast<ColumnScale>(ScaleBox->currentData().toInt());
     choices.allRows = AllRowsBox->isChecked();
     choices.map = static_cast<MapMethod>(MapBox->currentData().toInt());
+    choices.mrp = fitMrp_ ? MrpSource::FittedToTable : MrpSource::Fields;
     return choices;
 }
 

@@ -70,6 +70,7 @@ public:
     QPushButton* ColumnsButton;       // "columns…": the roles of the chosen file's columns
     QComboBox* MapBox;                // the map MRP-MDS ends with: of the distances, or of the neighbours
     QCheckBox* AllRowsBox;            // "all rows": every row of the file instead of "Input size"
+    QPushButton* MrpAutoButton;       // "auto": MRP-MDS with the MRP values fitted to the file
 
 protected:
     // The open-file, save-file and columns dialogs; tests replace them.
@@ -136,6 +137,7 @@ private:
     QString lastFolder_;  // of the last file chosen in this session
     QString lastFile_;    // the last file chosen, which "columns…" shows and a suggestion runs on
     bool rerun_ = false;  // the next file choice takes lastFile_ without the dialog
+    bool fitMrp_ = false;  // the run "auto" presses fits the MRP values to its file
     Action lastRun_ = nullptr;
     Session session_;
     std::set<EditId> typed_;          // "Input size" and "Vect. dim" as typed for the runs on lastFile_

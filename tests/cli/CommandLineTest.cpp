@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -587,6 +588,32 @@ TEST_F(CommandLine, NeighboursMapPlacesEveryRow) {
     EXPECT_EQ(r.out, Itemmap(run).out);
     neighbours.back() = "nearest";
     EXPECT_EQ(Itemmap(neighbours).status, kExitUsage);
+}
+
+// --mrp auto states the three values it chose on standard error, and
+// standard output holds the clustering's lines for them: given as stated,
+// they repeat it. Given beside one of them, it is a command line that
+// cannot be used.
+TEST_F(CommandLine, MrpAutoStatesItsValuesAndListsTheirClusters) {
+    const std::vector<std::string> run = {"mrp-mds", File("iris.txt"), "--seed", "1"};
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"--mrp", "auto"});
+    const Result fitted = Itemmap(args);
+    ASSERT_EQ(fitted.status, kExitFinished) << fitted.err;
+    std::vector<std::string> values;
+    for (const char* field : {"\"char. distance\" ", "\"noise limit\" ", "\"neigbbour limit\" "}) {
+        const std::size_t at = fitted.err.find(field, fitted.err.find("MRP auto: "));
+        ASSERT_NE(at, std::string::npos) << fitted.err;
+        const std::size_t from = at + std::strlen(field);
+        values.push_back(fitted.err.substr(from, fitted.err.find_first_of(",:", from) - from));
+    }
+    EXPECT_GE(std::stoi(fitted.out.substr(fitted.out.find("No. of clusters: ") + 17)), 2) << fitted.out;
+    args = run;
+    args.insert(args.end(), {"--char-distance", values[0], "--noise", values[1], "--neighbour", values[2]});
+    EXPECT_EQ(Itemmap(args).out, fitted.out);
+    const Result both = Itemmap({"mrp-mds", File("iris.txt"), "--mrp", "auto", "--noise", "1"});
+    EXPECT_EQ(both.status, kExitUsage);
+    EXPECT_NE(both.err.find("leave out --noise"), std::string::npos) << both.err;
 }
 
 // With all rows MRP-MDS maps 400 landmarks drawn from the whole file and

@@ -472,6 +472,28 @@ private slots:
         QCOMPARE(form.session().map.n, 20);
     }
 
+    // "auto" beside the MRP fields runs MRP-MDS with the three values chosen
+    // for the file and leaves them in the fields, so that MRP-MDS with them
+    // makes the same clusters and lists them alike.
+    void autoWritesTheChosenMrpValuesAndTheyRepeatTheClusters() {
+        TestForm form;
+        const SampleCopy iris("iris-150x4.txt");
+        form.answer = {iris.path()};
+        const QString typed[] = {"0.05", "5", "0.9"};  // no clusters at all
+        for (int f = 0; f < 3; ++f) form.Edits[8 + f]->setText(typed[f]);
+        QTest::mouseClick(form.MrpAutoButton, Qt::LeftButton);
+        QVERIFY2(form.session().clusters.count >= 2, qPrintable(form.Memo1->Lines().join('\n')));
+        QStringList chosen;
+        for (int f = 0; f < 3; ++f) chosen << form.Edits[8 + f]->text();
+        QVERIFY2(chosen != QStringList(std::begin(typed), std::end(typed)), qPrintable(chosen.join(' ')));
+        const std::vector<ClusterMark> marks = form.session().clusters.marks;
+        const QStringList listing = form.Memo1->Lines();
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        for (int f = 0; f < 3; ++f) QCOMPARE(form.Edits[8 + f]->text(), chosen[f]);
+        QVERIFY(form.session().clusters.marks == marks);
+        QCOMPARE(form.Memo1->Lines(), listing);
+    }
+
     // "all rows" takes every row of the file: the map holds them all, and a
     // typed "Input size" is said not to apply.
     void allRowsMapsEveryRow() {
