@@ -12,8 +12,8 @@ constexpr qint64 kBusyShownMs = 3000;
 constexpr int kNotesShownLines = 12;  // the list scrolls beyond
 
 const char* const kKeys =
-    "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+E each item's prototype (SOC), "
-    "Ctrl+Shift+C copies the picture, F fits the map, C colours by class, L the legend, N these notes";
+    "Ctrl+S saves the map picture, Ctrl+E its coordinates, Ctrl+Shift+E the items (SOC), Ctrl+Shift+C copies "
+    "the picture, Ctrl+M/Ctrl+O save/open a map, Ctrl+P places rows on it, F fits, C class colours, L legend, N notes";
 
 bool IsWarning(const std::string& s) {
     return s.rfind("warning:", 0) == 0 || s.rfind("error:", 0) == 0;

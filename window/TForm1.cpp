@@ -22,7 +22,10 @@
 #include "table/TableReader.h"
 #include "text/Numbers.h"
 #include "window/ColumnsDialog.h"
+#include "files/TextFile.h"
+#include "handlers/MapFiles.h"
 #include "handlers/MapPanel.h"
+#include "handlers/SavedMap.h"
 #include "handlers/MapRecord.h"
 #include "handlers/MrpMdsRun.h"
 #include "handlers/Picking.h"
@@ -551,6 +554,12 @@ bool TForm1::HandleKey(QWidget* target, const QKeyEvent& key) {
         SaveItems();
     } else if (mods == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_C) {
         CopyPicture();
+    } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_M) {
+        SaveMap();
+    } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_O) {
+        OpenMap();
+    } else if (mods == Qt::ControlModifier && key.key() == Qt::Key_P) {
+        PlaceRows();
     } else {
         return false;
     }
@@ -633,6 +642,37 @@ void TForm1::SaveItems() {
     if (session_.shown.kind == MapKind::MrpMds)
         return SayDone("no item file of an MRP-MDS map: its coordinates (Ctrl+E) give each item's cluster");
     SaveTable("Save each item's prototype", "items.tsv", "items", WriteSocItems);
+}
+
+void TForm1::SaveMap() {
+    if (!MapShown()) return;
+    if (const std::string why = WhyNotSaved(session_); !why.empty()) return SayDone("map not saved: " + why);
+    QString type;
+    const QString name = ShowSaveDialog(QStringLiteral("Save the map, to show it again or place new rows on it"),
+                                        QDir(lastFolder_).filePath("map.itemmap"), QStringLiteral("Map (*.itemmap)"), type);
+    if (name.isEmpty()) return;
+    QString path = name;
+    if (QFileInfo(path).suffix().isEmpty()) path += ".itemmap";
+    Save(name, path, "map", [this](const std::string& to) { return Written{to, WriteTextFile(to, SavedMapText(session_))}; });
+}
+
+QString TForm1::ChooseOneFile() {
+    const QStringList names = ShowOpenDialog(!lastFolder_.isEmpty() ? lastFolder_ : QDir::currentPath());
+    if (names.isEmpty()) return {};
+    lastFolder_ = QFileInfo(names.first()).absolutePath();
+    return names.first();
+}
+
+void TForm1::OpenMap() {
+    if (session_.running) return SayDone(std::string("not now: ") + session_.running + " is going on");
+    if (const QString name = ChooseOneFile(); !name.isEmpty())
+        Handle([&] { OpenSavedMap(*this, session_, QFile::encodeName(name).toStdString()); });
+}
+
+void TForm1::PlaceRows() {
+    if (!MapShown()) return;
+    if (const QString name = ChooseOneFile(); !name.isEmpty())
+        Handle([&] { PlaceRowsOnShownMap(*this, session_, QFile::encodeName(name).toStdString()); });
 }
 
 void TForm1::CopyPicture() {

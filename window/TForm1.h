@@ -123,6 +123,14 @@ private:
     void SaveTable(const char* title, const char* suggested, const char* what,
                    Written (*write)(const Session&, const std::string&));
     void SaveItems();
+    // Ctrl+M saves the map on show to a map file, Ctrl+O shows a saved one,
+    // Ctrl+P places the rows of a table on the map on show.
+    void SaveMap();
+    void OpenMap();
+    void PlaceRows();
+    // The one file chosen in the open dialog, empty when none; the dialog
+    // starts in the folder of the last file.
+    QString ChooseOneFile();
     void CopyPicture();
 
     // The last run pressed again on its file, without the dialog, after a

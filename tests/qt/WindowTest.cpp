@@ -518,6 +518,44 @@ private slots:
 
     // The roles given in "columns…" hold for the runs on their file alone,
     // until its columns change.
+    // Ctrl+M saves the map on show, Ctrl+O shows it again after another
+    // run, Ctrl+P places the rows of its file on it as a second layer: each
+    // lands on its own point, or on that of an earlier row it equals.
+    void aMapSavedOpensAgainAndTakesRows() {
+        const SampleCopy sample("iris-150x4.txt");
+        TestForm form;
+        form.show();
+        RunIris(form, sample);
+        const std::vector<float> coords = form.session().map.coords;
+        form.saveAs = QFileInfo(sample.path()).absolutePath() + "/iris";
+        QTest::keyClick(form.Memo1, Qt::Key_M, Qt::ControlModifier);
+        const QString saved = form.saveAs + ".itemmap";
+        QVERIFY(QFile::exists(saved));
+        form.Edits[11]->setText("1");
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QCOMPARE(form.session().shown.axes, 1);
+        form.answer = {saved};
+        QTest::keyClick(form.Memo1, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(form.session().shown.axes, 2);
+        QVERIFY(form.session().map.coords == coords);
+        form.answer = {sample.path()};
+        QTest::keyClick(form.Memo1, Qt::Key_P, Qt::ControlModifier);
+        const Session& s = form.session();
+        QCOMPARE(s.landmarks.layerFrom, 151);
+        QCOMPARE(s.map.n, 300);
+        int onOwn = 0;
+        for (int i = 1; i <= 150; ++i) {
+            const auto on = [&](int j) {
+                return s.map.Point(150 + i)[1] == s.map.Point(j)[1] && s.map.Point(150 + i)[2] == s.map.Point(j)[2];
+            };
+            onOwn += on(i);
+            bool onAny = false;
+            for (int j = 1; j <= i; ++j) onAny = onAny || on(j);
+            QVERIFY(onAny);
+        }
+        QVERIFY(onOwn >= 145);
+    }
+
     void theColumnsControlGivesTheRunsTheirRoles() {
         QTemporaryDir dir;
         const auto write = [&](const char* name, const QByteArray& text) {
