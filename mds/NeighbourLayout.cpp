@@ -198,7 +198,8 @@ void PlaceInBox(const std::vector<float>& positions, int axes, const std::vector
     const float f = extent > 0 ? size * (1 - 2 * kMarginShare) / extent : 0.0f;
     for (int p = 1; p < static_cast<int>(rowOf.size()) && p <= map.n; ++p) {
         const std::size_t row = static_cast<std::size_t>(rowOf[static_cast<std::size_t>(p)]) * static_cast<std::size_t>(m);
-        for (int a = 1; a <= 4; ++a)
-            map.Point(p)[a] = a <= m ? size / 2 + (positions[row + static_cast<std::size_t>(a - 1)] - (lo[a - 1] + hi[a - 1]) / 2) * f : 0.0f;
+        for (int a = 0; a < 4; ++a) map.Point(p)[a + 1] = 0.0f;
+        for (int a = 0; a < m && a < 3; ++a)
+            map.Point(p)[a + 1] = size / 2 + (positions[row + static_cast<std::size_t>(a)] - (lo[a] + hi[a]) / 2) * f;
     }
 }
