@@ -64,6 +64,7 @@ struct RunChoices {
     // "neigbbour limit" from: the fields, or fitted to the table by the run
     // (which then writes them into the fields).
     MrpSource mrp = MrpSource::Fields;
+    bool seedFromClock = false;  // the run drew its seed from the clock: the status line names it
 };
 
 class Form {

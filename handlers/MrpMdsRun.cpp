@@ -551,7 +551,8 @@ void RunMrpMds(Form& form, Session& session) {
     const long all = kSteps + 1L;
     const auto end = [&] {
         ReportRunEnd(form,
-                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written, stoppedWhile},
+                     {"MRP-MDS", "", "", "mapped the items", done, all, all, written && placed.written, stoppedWhile,
+                      &options.choices},
                      settled, clock.Seconds(), ShownMapFigures(session));
     };
     // A stopped run says so before what it kept; a finished one ends with it.

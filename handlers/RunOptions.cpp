@@ -43,7 +43,10 @@ template bool FieldSays(const FieldValue<int>&, const char*);
 template bool FieldSays(const FieldValue<float>&, const char*);
 
 namespace {
-RunChoices Seeded(RunChoices choices) {
+// The run's choices with its seed: the one given, or the clock's.
+RunChoices Seeded(Form& form) {
+    RunChoices choices = form.Choices();
+    choices.seedFromClock = !choices.seed;
     if (!choices.seed) choices.seed = static_cast<unsigned>(std::time(nullptr));
     return choices;
 }
@@ -51,13 +54,13 @@ RunChoices Seeded(RunChoices choices) {
 
 MrpMdsOptions ReadMrpMdsOptions(Form& form) {
     return {Real(form, Edit4, 100),         Whole(form, Edit12, kWholeField), Whole(form, Edit13, kWholeField),
-            ReadMrpFields(form),            Whole(form, Edit11, kWholeField), Seeded(form.Choices())};
+            ReadMrpFields(form),            Whole(form, Edit11, kWholeField), Seeded(form)};
 }
 
 SocOptions ReadSocOptions(Form& form) {
     return {Real(form, Edit4, kSocField + 1), Whole(form, Edit12, kSocField), Whole(form, Edit13, kSocField),
             Whole(form, Edit14, kSocField),  Real(form, Edit15, kSocField), ReadMrpFields(form),
-            Seeded(form.Choices())};
+            Seeded(form)};
 }
 
 // "simil. dist" through a text area of 4 characters (3 count), truncated to

@@ -193,6 +193,10 @@ void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling
                                   GroupedCount(end.finishedSteps).c_str(), seconds),
                            figures);
     }
+    // So that a run of the clock's seed can be repeated.
+    if (end.choices != nullptr && end.choices->seedFromClock)
+        form.StatusNote(Format("seed %u, the clock's: given as the seed (\"seed\", --seed) it repeats this run",
+                               *end.choices->seed));
 }
 
 void ShowDataLine(Form& form, const ReadReport& report, int rows) {

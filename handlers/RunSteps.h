@@ -116,6 +116,7 @@ struct RunEnding {
     long finishedSteps;   // the steps a finished run names
     bool written;         // whether its result files were written
     std::string stoppedWhile = {};  // what a stop after the settling ended, "" for none (StoppedWhile)
+    const RunChoices* choices = nullptr;  // with a seed from the clock, the status line names it
 };
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, double seconds,
                   const std::string& figures);

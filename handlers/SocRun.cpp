@@ -273,11 +273,11 @@ bool WriteFiles(Form& form, Session& session, const SocOptions& options, const s
 
 // How the run ended, with the prototypes' figures.
 void ReportEnd(Form& form, Session& session, long done, int steps, const SettlingMade& settling, bool written,
-               const RunClock& clock) {
+               const RunClock& clock, const RunChoices& choices) {
     const SocFit fit = ShowTrainedPrototypes(form, session);
     ReportRunEnd(form,
                  {"SOC", "map ", ", its files written", "trained " + GroupedCount(done) + " steps", done, steps,
-                  done, written},
+                  done, written, "", &choices},
                  settling, clock.Seconds(), SocFitText(fit));
 }
 
@@ -332,5 +332,5 @@ void RunSoc(Form& form, Session& session, int steps) {
     ShowBorderWarning(form, pressed, session.map.n, enlargement, [&] {
         return FittingValue{FittingEnlargement(session.distances, session.map, enlargement, dim), false};
     });
-    ReportEnd(form, session, trained.done, steps, settled, written, clock);
+    ReportEnd(form, session, trained.done, steps, settled, written, clock, options.choices);
 }

@@ -249,6 +249,17 @@ void TForm1::BuildRunChoices() {
         QStringLiteral("The chosen file's columns: which are features, which name the items, which gives "
                        "their class, which are left out"));
     connect(ColumnsButton, &QPushButton::clicked, this, [this] { Handle([this] { ChooseColumns(); }); });
+    SeedEdit = new QLineEdit(client_);
+    SeedEdit->setObjectName("SeedEdit");
+    SeedEdit->setGeometry(976, 352, 81, 21);
+    SeedEdit->setTextMargins(0, 0, 0, 0);
+    SeedEdit->setToolTip(QStringLiteral("A whole number makes the runs repeatable, as --seed does on the command "
+                                        "line; empty, each run takes the clock's, which the status line names"));
+    auto* seedLabel = new QLabel(QStringLiteral("seed"), client_);
+    seedLabel->setObjectName("SeedLabel");
+    seedLabel->setFont(SansFont(13));
+    seedLabel->setGeometry(1064, 354, 30, 16);
+    seedLabel->setBuddy(SeedEdit);
     // Beside "char. distance", right of the captions of the three MRP fields.
     MrpAutoButton = new QPushButton(QStringLiteral("auto"), client_);
     MrpAutoButton->setObjectName("MrpAutoButton");
@@ -307,7 +318,7 @@ void TForm1::SetTabOrder() {
                               Button2,  Edits[5],  Button3,   Button4,   Button5,   Button6,
                               Button7,  Button8,   Button9,   Button10,  Button11,  Edits[6],
                               Fa,       Edits[7],  Edits[8],  Edits[9],  Edits[10], MrpAutoButton, Edits[11],
-                              MapBox,   ScaleBox, ColumnsButton, Edits[12], AllRowsBox, Edits[13], Edits[14], Edits[15], Edits[16]};
+                              MapBox,   ScaleBox, ColumnsButton, Edits[12], AllRowsBox, Edits[13], Edits[14], Edits[15], Edits[16], SeedEdit};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -381,6 +392,9 @@ RunChoices TForm1::Choices() {
     choices.allRows = AllRowsBox->isChecked();
     choices.map = static_cast<MapMethod>(MapBox->currentData().toInt());
     choices.mrp = fitMrp_ ? MrpSource::FittedToTable : MrpSource::Fields;
+    bool whole = false;
+    const unsigned seed = SeedEdit->text().trimmed().toUInt(&whole);
+    if (whole) choices.seed = seed;
     return choices;
 }
 

@@ -71,6 +71,7 @@ public:
     QComboBox* MapBox;                // the map MRP-MDS ends with: of the distances, or of the neighbours
     QCheckBox* AllRowsBox;            // "all rows": every row of the file instead of "Input size"
     QPushButton* MrpAutoButton;       // "auto": MRP-MDS with the MRP values fitted to the file
+    QLineEdit* SeedEdit;              // "seed": the random generator's seed of the runs; empty, the clock's
 
 protected:
     // The open-file, save-file and columns dialogs; tests replace them.

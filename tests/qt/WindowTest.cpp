@@ -556,6 +556,24 @@ private slots:
         QVERIFY(onOwn >= 145);
     }
 
+    // Without a seed the status line names the clock's: typed into the
+    // seed field, it repeats that run exactly.
+    void theClocksSeedTypedInRepeatsTheRun() {
+        const SampleCopy sample("iris-150x4.txt");
+        TestForm form;
+        form.show();
+        RunIris(form, sample);
+        const QString status = form.StatusLine->text();
+        const qsizetype at = status.indexOf("seed ");
+        QVERIFY2(at >= 0 && status.indexOf(", the clock's", at) > at, qPrintable(status));
+        const QString seed = status.mid(at + 5, status.indexOf(',', at) - at - 5);
+        const std::vector<float> coords = form.session().map.coords;
+        form.SeedEdit->setText(seed);
+        RunIris(form, sample);
+        QVERIFY(form.session().map.coords == coords);
+        QVERIFY(!form.StatusLine->text().contains("the clock's"));
+    }
+
     void theColumnsControlGivesTheRunsTheirRoles() {
         QTemporaryDir dir;
         const auto write = [&](const char* name, const QByteArray& text) {
