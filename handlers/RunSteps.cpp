@@ -163,6 +163,10 @@ std::optional<Table> ReadTrainingVectors(Form& form, Session& session, const std
 
 void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling, double seconds,
                   const std::string& figures) {
+    // So that a run of the clock's seed can be repeated.
+    if (end.choices != nullptr && end.choices->seedFromClock)
+        form.StatusNote(Format("seed %u, the clock's: given as the seed (\"seed\", --seed) it repeats this run",
+                               *end.choices->seed));
     if (!end.written) {
         form.StatusOutcome(Outcome::Failed,
                            Format("%s %s in %.1f s, but its result files could not be written", end.run,
@@ -193,10 +197,6 @@ void ReportRunEnd(Form& form, const RunEnding& end, const SettlingMade& settling
                                   GroupedCount(end.finishedSteps).c_str(), seconds),
                            figures);
     }
-    // So that a run of the clock's seed can be repeated.
-    if (end.choices != nullptr && end.choices->seedFromClock)
-        form.StatusNote(Format("seed %u, the clock's: given as the seed (\"seed\", --seed) it repeats this run",
-                               *end.choices->seed));
 }
 
 void ShowDataLine(Form& form, const ReadReport& report, int rows) {
