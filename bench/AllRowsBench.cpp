@@ -8,6 +8,7 @@
 // the rows' neighbours, the neighbours map beside the map of the
 // distances, on the real digits and on those 100,000 rows.
 #include <benchmark/benchmark.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +26,9 @@
 #include "RunTiming.h"
 #include "distances/Distances.h"
 #include "handlers/MrpMdsRun.h"
+#include "handlers/RowPlacement.h"
+#include "handlers/RunControl.h"
+#include "table/TableReader.h"
 #include "support/NullForm.h"
 #include "text/Numbers.h"
 
@@ -226,8 +230,43 @@ void NeighboursMap100000x64(benchmark::State& state) {
     BothMaps(state, TableFile("itemmap-bench-100000x64.csv", 100000), 64);
 }
 
+// Seconds to place the table's rows on the map of its own run, on the
+// cores given (the threads the placement starts keep the caller's cores).
+double PlacingSeconds(const Session& mapped, const Table& rows, int cores) {
+    cpu_set_t all, some;
+    sched_getaffinity(0, sizeof all, &all);
+    CPU_ZERO(&some);
+    for (int c = 0, taken = 0; c < CPU_SETSIZE && taken < cores; ++c)
+        if (CPU_ISSET(c, &all)) CPU_SET(c, &some), ++taken;
+    sched_setaffinity(0, sizeof some, &some);
+    NullForm form(false);
+    const StopCheck stop(form, mapped);
+    const double seconds = Seconds([&] { benchmark::DoNotOptimize(PlaceOnSavedMap(form, mapped.basis, rows, stop).done); });
+    sched_setaffinity(0, sizeof all, &all);
+    return seconds;
+}
+
+// The rows of 100,000 x 64 placed on the map of their own run, as `place`
+// places a new file's: rows a second on one core and on two.
+void PlacingRows100000x64(benchmark::State& state) {
+    const std::string file = TableFile("itemmap-bench-100000x64.csv", 100000);
+    AllRowsForm form(file, 64, MapMethod::Distances);
+    Session mapped;
+    RunMrpMds(form, mapped);
+    ReadReport report;
+    const Table rows = ReadVectors(file.c_str(), 100000, ReadOptions{}, report);
+    for (auto _ : state) {
+        const double one = PlacingSeconds(mapped, rows, 1), two = PlacingSeconds(mapped, rows, 2);
+        state.SetIterationTime(two);
+        state.counters["rows_per_s_1_core"] = rows.rows / one;
+        state.counters["rows_per_s_2_cores"] = rows.rows / two;
+        state.counters["cores_gain"] = one / two;
+    }
+}
+
 }  // namespace
 
+BENCHMARK(PlacingRows100000x64)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(AllRowsNeighboursMap)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(NeighboursMapDigits)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(NeighboursMap100000x64)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
