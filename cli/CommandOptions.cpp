@@ -60,7 +60,7 @@ const Option kOptions[] = {
      nullptr,
      Role::AllRows,
      {},
-     "every row of the file, up to 100000: MRP-MDS maps 400 and places the others on its map, SOC trains on "
+     "every row of the file, up to 1000000: MRP-MDS maps 400 and places the others on its map, SOC trains on "
      "all"},
     {"dim", "D", Role::Field, Edit13, "\"Vect. dim\": components per item, 0 for a distance matrix"},
     {"names",
@@ -138,7 +138,7 @@ const std::vector<CommandOptions>& Commands() {
     };
     static const std::vector<CommandOptions> commands = {
         {{"mrp-mds", RunMrpMds,
-          "MRP clusters and an MDS map of up to 400 items (--all-rows: 400 landmarks, up to 100000 rows placed)",
+          "MRP clusters and an MDS map of up to 400 items (--all-rows: 400 landmarks, up to 1000000 rows placed)",
           400},
          join({{"results"},
                reading,
@@ -146,7 +146,7 @@ const std::vector<CommandOptions>& Commands() {
                 "no-settle", "view", "save-map"},
                results})},
         {{"soc", [](Form& form, Session& session) { RunSoc(form, session); },
-          "trains prototypes on up to 1000 vectors (--all-rows: 100000); writes clusters.dat, soc.dat, weights.dat",
+          "trains prototypes on up to 1000 vectors (--all-rows: 1000000); writes clusters.dat, soc.dat, weights.dat",
           1000},
          join({{"results"},
                reading,

@@ -7,7 +7,7 @@ inline constexpr int kMaxSocVectors = 1000;  // input vectors of a SOC run or a 
 inline constexpr int kMaxDim = 64;           // components of a vector
 inline constexpr int kMaxClasses = 20;       // values of a class column
 inline constexpr int kLongestName = 1000;    // bytes of a name, a class or a column's name
-inline constexpr int kMostAllRows = 100000;  // rows of a run that takes all rows of its file
+inline constexpr int kMostAllRows = 1000000;  // rows of a run that takes all rows of its file
 
 // The rows of the map (1..n) a count of n may reach: n held to 0..400.
 constexpr int MapRows(int n) {

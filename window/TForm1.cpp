@@ -240,7 +240,7 @@ void TForm1::BuildRunChoices() {
     AllRowsBox->setFont(SansFont(13));
     AllRowsBox->setGeometry(940, 72, 80, 18);
     AllRowsBox->setToolTip(
-        QStringLiteral("Every row of the file, up to 100,000, instead of \"Input size\": MRP-MDS maps 400 of "
+        QStringLiteral("Every row of the file, up to 1,000,000, instead of \"Input size\": MRP-MDS maps 400 of "
                        "them and places the others on its map; SOC trains on all of them"));
     ColumnsButton = new QPushButton(QStringLiteral("columns\u2026"), client_);
     ColumnsButton->setObjectName("ColumnsButton");

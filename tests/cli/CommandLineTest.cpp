@@ -620,7 +620,7 @@ TEST_F(CommandLine, MrpAutoStatesItsValuesAndListsTheirClusters) {
 // places every other row: the coordinates hold each row in the file's
 // order, a row equal to a landmark lands on it and joins its cluster, the
 // seed repeats the run; SOC trains on every vector and assigns each. A
-// file of more than 100,000 rows is refused; --size does not apply.
+// file of more than 1,000,000 rows is refused; --size does not apply.
 TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
     std::string rows;
     for (int i = 0; i < 600; ++i)
@@ -696,11 +696,11 @@ TEST_F(CommandLine, AllRowsMapsAndTrainsOnEveryRow) {
     EXPECT_EQ(static_cast<int>(std::set<int>(members.begin(), members.end()).size()), n);
 
     std::string longer;
-    for (int i = 0; i <= 100000; ++i) longer += "1\t2\n";
+    for (int i = 0; i <= 1000000; ++i) longer += "1\t2\n";
     dir.Write("long.txt", longer);
     const Result refused = Itemmap({"mrp-mds", File("long.txt"), "--all-rows"});
     EXPECT_EQ(refused.status, kExitRefused);
-    EXPECT_NE(refused.err.find("max size: 100000 rows with all rows"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("max size: 1000000 rows with all rows"), std::string::npos) << refused.err;
 }
 
 // STOP while the rows are placed (the first chance to stop after the 2,099
