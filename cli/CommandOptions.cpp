@@ -170,6 +170,15 @@ const std::vector<CommandOptions>& Commands() {
           },
           "MAP TABLE", CoordinatesOf::Layer},
          join({{"names", "class", "skip"}, results, {"view"}})},
+        {{"assign", nullptr,
+          "gives each row of TABLE its prototype of a SOC run's SOC and WEIGHTS (soc.dat, weights.dat) as a reload "
+          "would; --items-tsv writes them",
+          0,
+          [](Form& form, Session& session, const std::vector<std::string>& files) {
+              AssignToSocPrototypes(form, session, {files[0], files[1], files[2]});
+          },
+          "SOC WEIGHTS TABLE"},
+         join({{"names", "class", "skip", "items-tsv"}, results})},
     };
     return commands;
 }
@@ -212,12 +221,12 @@ std::string Default(const Option& o) {
     }
 }
 
-// A list separated by commas.
-std::vector<std::string> Split(const std::string& text) {
+// A list separated by commas (or another separator).
+std::vector<std::string> Split(const std::string& text, char separator = ',') {
     std::vector<std::string> parts;
     std::size_t at = 0;
     while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::size_t comma = std::min(text.find(separator, at), text.size());
         if (comma > at) parts.push_back(text.substr(at, comma - at));
         at = comma + 1;
     }
@@ -252,6 +261,12 @@ std::optional<std::string> OutputProblem(const Output& out, const std::vector<Ou
     for (const std::string& name : {out.given, out.file})
         if (std::string problem = OutputNameProblem(name, c.file, c.results); !problem.empty())
             return Format("--%s: %s", out.option, problem.c_str());
+    // The other files a command reads are its input too.
+    const std::vector<std::string> named = Split(std::string(c.command->files), ' ');
+    for (std::size_t f = 1; f < c.files.size() && f < named.size(); ++f)
+        if (SameFile(out.file, c.files[f]))
+            return Format("--%s: %s is %s, which %s reads", out.option, out.given.c_str(), named[f].c_str(),
+                          c.command->name);
     for (const Output& e : earlier)
         if (SameFile(out.file, e.file))
             return Format("--%s: %s is the file --%s %s writes too", out.option, out.file.c_str(), e.option,

@@ -13,3 +13,7 @@ inline constexpr float kTenfold = 10;
 // item 1's components (those it has) sum to more than 2. Returns the
 // factor applied, 0.1 or 1.
 float ShrinkLargeData(Table& items, int dim);
+
+// The items after the first whose own components would have chosen the
+// other size: where there are any, the size follows which row comes first.
+int RowsSizedOtherwise(const Table& items, int dim);

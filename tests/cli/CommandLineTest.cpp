@@ -1037,4 +1037,65 @@ TEST_F(CommandLine, ASavedMapShowsAgainAndTakesNewRowsByTheirColumns) {
         << refused.err;
 }
 
+// The rows of a table given the prototypes of a SOC run's files wherever
+// they lie: as a reload gives them, each row by itself, so pieces of the
+// table give the lines of the whole; the table's features are the
+// prototypes' components, and a table of another number is refused.
+TEST_F(CommandLine, AssignGivesEachRowWhatAReloadGivesIt) {
+    const Result soc = Itemmap({"soc", File("iris.txt"), "--prototypes", "12", "--seed", "4", "--items-tsv",
+                                File("soc.tsv")});
+    ASSERT_EQ(soc.status, kExitFinished) << soc.err;
+    ASSERT_EQ(Itemmap({"reload", File("iris.txt"), "--items-tsv", File("reload.tsv")}).status, kExitFinished);
+    std::filesystem::create_directory(File("run"));
+    for (const std::string f : {"soc.dat", "weights.dat"}) std::filesystem::rename(File(f.c_str()), File("run/") + f);
+    const auto assign = [&](const char* table, const char* items) {
+        return Itemmap({"assign", File("run/soc.dat"), File("run/weights.dat"), File(table), "--items-tsv", File(items)});
+    };
+    const Result all = assign("iris.txt", "all.tsv");
+    ASSERT_EQ(all.status, kExitFinished) << all.err;
+    EXPECT_EQ(all.out, "");
+    EXPECT_EQ(ReadFile(File("all.tsv")), ReadFile(File("reload.tsv")));
+    // The prototypes of the run itself; the distances to the three decimals soc.dat keeps.
+    const auto fields = [](const std::string& tsv, int from) {
+        std::vector<std::vector<std::string>> lines;
+        std::istringstream in(tsv);
+        for (std::string line; std::getline(in, line);) {
+            std::vector<std::string> f;
+            std::istringstream split(line);
+            for (std::string x; std::getline(split, x, '\t');) f.push_back(x);
+            lines.emplace_back(f.begin() + from, f.end());
+        }
+        return lines;
+    };
+    const auto mine = fields(ReadFile(File("all.tsv")), 0), run = fields(ReadFile(File("soc.tsv")), 0);
+    ASSERT_TRUE(mine.size() == 151u && run.size() == mine.size());
+    for (std::size_t i = 1; i < mine.size(); ++i) {
+        EXPECT_EQ(mine[i][2], run[i][2]) << "row " << i;
+        EXPECT_NEAR(std::stod(mine[i][3]), std::stod(run[i][3]), 1e-3) << "row " << i;
+    }
+
+    const std::string iris = ReadFile(File("iris.txt"));
+    std::size_t cut = 0;
+    for (int line = 0; line < 70; ++line) cut = iris.find('\n', cut) + 1;
+    dir.Write("one.txt", iris.substr(0, cut));
+    dir.Write("two.txt", iris.substr(cut));
+    ASSERT_EQ(assign("one.txt", "one.tsv").status, kExitFinished);
+    ASSERT_EQ(assign("two.txt", "two.tsv").status, kExitFinished);
+    auto pieces = fields(ReadFile(File("one.tsv")), 2);
+    const auto two = fields(ReadFile(File("two.tsv")), 2);
+    pieces.insert(pieces.end(), two.begin() + 1, two.end());
+    EXPECT_EQ(pieces, fields(ReadFile(File("all.tsv")), 2));
+
+    std::string narrow;
+    std::istringstream rows(iris);
+    for (std::string line; std::getline(rows, line);) narrow += line.substr(0, line.rfind('\t')) + "\n";
+    dir.Write("narrow.txt", narrow);
+    const Result refused = assign("narrow.txt", "narrow.tsv");
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("narrow.txt has 3 features, the prototypes of soc.dat 4 components"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(File("narrow.tsv")));
+    EXPECT_EQ(assign("iris.txt", "iris.txt").status, kExitUsage);  // never over a file it reads
+}
+
 }  // namespace
