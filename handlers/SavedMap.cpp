@@ -222,7 +222,7 @@ bool ReadBasis(MapReader& in, MapBasis& basis) {
     basis.distanceFactor = in.Number<float>(1);
     basis.unit = in.Number<float>(2);
     if (!in.Next("rule", 5)) return false;
-    basis.rule = {in.Count(1, 0, 1 << 20), 0, in.Number<float>(2), in.Number<float>(3), in.Number<float>(4),
+    basis.rule = {in.Count(1, 1, 1 << 20), 0, in.Number<float>(2), in.Number<float>(3), in.Number<float>(4),
                   in.Number<float>(5)};
     if (!in.Next("charDistance", 1)) return false;
     basis.charDistance = in.Number<float>(1);

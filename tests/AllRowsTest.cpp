@@ -337,6 +337,7 @@ TEST_F(AllRowsRun, ADamagedMapFileIsRefusedWithItsLine) {
         {replaced("\ncolumn\t2\t", "\ncolumn\t"), "line 7: \"column\" takes 4 fields, the line holds 3"},
         {replaced("\ncolumns\t30", "\ncolumns\t29"), "line 35: a \"distances\" line should stand here"},
         {replaced("\npoints\t1200", "\npoints\tmany"), "line 43: field 1, \"many\", is no number"},
+        {replaced("\nrule\t30\t", "\nrule\t0\t"), "line 37: field 1, 0, should lie between 1 and 1048576"},
         {"x,y\n1,2\n", "line 1: a \"itemmap map\" line should stand here"},
     };
     for (const auto& c : cases) {
