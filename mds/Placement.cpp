@@ -30,30 +30,34 @@ struct Stress {
     double w, c, q;
     double x[3], y[3], mm[3][3];
 
+    // Over M axes known when compiling: the grid's hundreds of places a
+    // row cost a few products each.
+    template <int M>
     double At(const double* u) const {
         double uu = 0, ux = 0, uy = 0, umu = 0;
-        for (int k = 0; k < m; ++k) {
+        for (int k = 0; k < M; ++k) {
             uu += u[k] * u[k];
             ux += u[k] * x[k];
             uy += u[k] * y[k];
-            for (int l = 0; l < m; ++l) umu += u[k] * mm[k][l] * u[l];
+            for (int l = 0; l < M; ++l) umu += u[k] * mm[k][l] * u[l];
         }
         return w * uu * uu - 4 * uu * ux + 2 * uu * c + 4 * umu - 4 * uy + q;
     }
 
     // Its gradient g and Hessian h at u.
+    template <int M>
     void Slopes(const double* u, double* g, double h[3][3]) const {
         double uu = 0, ux = 0;
-        for (int k = 0; k < m; ++k) {
+        for (int k = 0; k < M; ++k) {
             uu += u[k] * u[k];
             ux += u[k] * x[k];
         }
         const double along = 4 * w * uu + 4 * c - 8 * ux;
-        for (int k = 0; k < m; ++k) {
+        for (int k = 0; k < M; ++k) {
             double mu = 0;
-            for (int l = 0; l < m; ++l) mu += mm[k][l] * u[l];
+            for (int l = 0; l < M; ++l) mu += mm[k][l] * u[l];
             g[k] = along * u[k] - 4 * uu * x[k] + 8 * mu - 4 * y[k];
-            for (int l = 0; l < m; ++l)
+            for (int l = 0; l < M; ++l)
                 h[k][l] = 8 * w * u[k] * u[l] - 8 * (u[k] * x[l] + x[k] * u[l]) + 8 * mm[k][l] + (k == l ? along : 0);
         }
     }
@@ -110,12 +114,13 @@ bool SolvePositive(double a[3][3], double v[3], int f, double x[3]) {
 // From u inside the box [low, high] on every axis, Newton steps that lower
 // the stress until they stop moving, none does, or after kMostSteps; u ends
 // at the place reached. Returns its stress.
+template <int M>
 double Descend(const Stress& s, double low, double high, double* u) {
-    const int m = s.m;
-    double stress = s.At(u), damping = 0;
+    constexpr int m = M;
+    double stress = s.At<M>(u), damping = 0;
     for (int steps = 0; steps < kMostSteps; ++steps) {
         double g[3], h[3][3];
-        s.Slopes(u, g, h);
+        s.Slopes<M>(u, g, h);
         // The axes the descent pushes against a wall stay where they are;
         // the step is solved over the others, so that a point at the wall
         // still moves along it.
@@ -143,7 +148,7 @@ double Descend(const Stress& s, double low, double high, double* u) {
                     next[axis] = std::clamp(u[axis] + solved[k], low, high);
                     moved += (next[axis] - u[axis]) * (next[axis] - u[axis]);
                 }
-                const double nextStress = s.At(next);
+                const double nextStress = s.At<M>(next);
                 if (nextStress < stress) {
                     std::copy(next, next + 3, u);
                     stress = nextStress;
@@ -159,6 +164,19 @@ double Descend(const Stress& s, double low, double high, double* u) {
     return stress;
 }
 
+// The stress at each point of the grid of M axes, the first axis running
+// fastest: value[i0 + points i1 + points^2 i2].
+template <int M>
+void GridValues(const Stress& s, const double* coordinate, int points, double* value) {
+    const int outer = M == 3 ? points : 1, middle = M >= 2 ? points : 1;
+    for (int i2 = 0; i2 < outer; ++i2)
+        for (int i1 = 0; i1 < middle; ++i1)
+            for (int i0 = 0; i0 < points; ++i0) {
+                const double u[3] = {coordinate[i0], M >= 2 ? coordinate[i1] : 0, M == 3 ? coordinate[i2] : 0};
+                *value++ = s.At<M>(u);
+            }
+}
+
 // The lowest points of the grid over the box [low, high]^m that lie no
 // higher than their neighbours on each axis, lowest first: up to `most`
 // of them into starts (m coordinates each). Returns how many.
@@ -166,16 +184,17 @@ int GridStarts(const Stress& s, double low, double high, int most, double starts
     const int m = s.m, points = kGridPoints[m];
     int count = 1;
     for (int k = 0; k < m; ++k) count *= points;
-    double value[kGridMost];
+    double value[kGridMost], coordinate[kGridPoints[1]];
+    for (int p = 0; p < points; ++p) coordinate[p] = low + (high - low) * static_cast<double>(p) / (points - 1);
     const auto place = [&](int index, double* u) {
-        for (int k = 0; k < m; ++k, index /= points)
-            u[k] = low + (high - low) * static_cast<double>(index % points) / (points - 1);
+        for (int k = 0; k < m; ++k, index /= points) u[k] = coordinate[index % points];
     };
-    for (int i = 0; i < count; ++i) {
-        double u[3] = {};
-        place(i, u);
-        value[i] = s.At(u);
-    }
+    if (m == 1)
+        GridValues<1>(s, coordinate, points, value);
+    else if (m == 2)
+        GridValues<2>(s, coordinate, points, value);
+    else
+        GridValues<3>(s, coordinate, points, value);
     double lowest[kGridStarts];
     int found = 0;
     for (int i = 0; i < count; ++i) {
@@ -247,10 +266,16 @@ bool Placer::Place(const float* distances, float* position) {
     if (nearest[0] == 0) return write(), false;  // no distance to any landmark: the box's centre
     if (closest[0] == 0) return landmark(nearest[0], best), write(), false;
 
-    for (int j = 1; j <= n; ++j) {
-        const float d = std::isnan(distances[j]) ? rule_.largest : distances[j];
-        target_[static_cast<std::size_t>(j - 1)] = pair_.Target(d);
-        weight_[static_cast<std::size_t>(j - 1)] = pair_.Weight(d);
+    float* __restrict target = target_.data();
+    float* __restrict weight = weight_.data();
+    const float* __restrict from = distances + 1;
+    const float largest = rule_.largest;
+    const PairRule pair = pair_;
+#pragma omp simd
+    for (int j = 0; j < n; ++j) {
+        const float d = std::isnan(from[j]) ? largest : from[j];
+        target[j] = pair.Target(d);
+        weight[j] = pair.Weight(d);
     }
     const double* axes[3] = {axis_[0].data(), axis_[1].data(), axis_[2].data()};
     const Stress stress = Sums(n, m, axes, length2_.data(), target_.data(), weight_.data());
@@ -268,7 +293,9 @@ bool Placer::Place(const float* distances, float* position) {
     count += GridStarts(stress, low, high, kGridStarts, starts + count);
     double least = std::numeric_limits<double>::infinity();
     for (int s = 0; s < count; ++s) {
-        const double reached = Descend(stress, low, high, starts[s]);
+        const double reached = m == 1   ? Descend<1>(stress, low, high, starts[s])
+                               : m == 2 ? Descend<2>(stress, low, high, starts[s])
+                                        : Descend<3>(stress, low, high, starts[s]);
         if (reached < least) {
             least = reached;
             std::copy(starts[s], starts[s] + 3, best);
