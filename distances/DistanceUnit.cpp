@@ -16,8 +16,9 @@ constexpr double kTiniestDistance = 0x1p-50;  // its square, 8e-31, is a float o
 // largest spread of a component times the square root of the components.
 double LargestDistance(const Table& items, int n, int dim) {
     double spread = 0;
+    const std::vector<ColumnSpread> spreads = SpreadsOf(items, n, dim);
     for (int k = 1; k <= dim; ++k) {
-        const ColumnSpread s = SpreadOf(items, n, k);
+        const ColumnSpread& s = spreads[static_cast<std::size_t>(k)];
         spread = std::max(spread, s.high - s.low);
     }
     return spread * std::sqrt(static_cast<double>(dim));
@@ -47,8 +48,9 @@ OversizedValues FindOversizedValues(const Table& items, int n, int dim) {
     constexpr double kRunsScale = 10;
     OversizedValues found;
     double furthest = kLargestFloat;
+    const std::vector<ColumnSpread> spreads = SpreadsOf(items, n, dim);
     for (int k = 1; k <= dim; ++k) {
-        const ColumnSpread s = SpreadOf(items, n, k);
+        const ColumnSpread& s = spreads[static_cast<std::size_t>(k)];
         const double reach = kRunsScale * std::max({(s.high - s.low) * std::sqrt(static_cast<double>(dim)),
                                                     std::abs(s.low), std::abs(s.high)});
         if (reach > furthest) {

@@ -177,8 +177,9 @@ bool ReadPrototypes(Form& form, Session& session, const StoredResults& stored, c
 void WarnOfForeignPrototypes(Form& form, Session& session, int dim) {
     const Table& vectors = session.table;
     int inside = 0;
+    const std::vector<ColumnSpread> spreads = SpreadsOf(vectors, vectors.rows, dim);
     for (int q = 1; q <= dim; ++q) {
-        const ColumnSpread spread = SpreadOf(vectors, vectors.rows, q);
+        const ColumnSpread& spread = spreads[static_cast<std::size_t>(q)];
         const float low = static_cast<float>(spread.low), high = static_cast<float>(spread.high);
         const float margin = (high - low) / 10;
         for (int k = 1; k <= session.prototypes.k; ++k) {

@@ -5,11 +5,13 @@
 #include <limits>
 
 #include "distances/VectorTargets.h"
+#include "parallel/Chunks.h"
 #include "table/Capacities.h"
 
 namespace {
 
 constexpr int kLanes = 16;
+constexpr int kRowsAChunk = 4096;  // rows given their group at a time
 constexpr int kTestEvery = 8;  // components summed between two looks at the bound
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
@@ -149,7 +151,7 @@ std::size_t At(int width, int s, int q) {
 }
 
 // The values at place s out of such a layout.
-void ValuesAt(const std::vector<float>& layout, int width, int s, float* out) {
+void ValuesAt(const float* layout, int width, int s, float* out) {
     for (int q = 0; q < width; ++q) out[q] = layout[At(width, s, q)];
 }
 
@@ -182,32 +184,41 @@ RowNeighbours::RowNeighbours(const Table& rows, int n, int dim, float unit, cons
 // part of the table; every row to the group of its nearest pivot, each group
 // in whole blocks, its rows in their order, with the group's radius.
 void RowNeighbours::Group(const Table& rows, float inverse) {
-    std::vector<float> values(static_cast<std::size_t>(n_) * dim_);
-    for (int j = 0; j < n_; ++j)
-        for (int q = 0; q < dim_; ++q)
-            values[static_cast<std::size_t>(j) * dim_ + q] = rows.Row(j + 1)[q + 1] * inverse;
-    const auto row = [&](int j) { return &values[static_cast<std::size_t>(j) * dim_]; };
+    // A row's values in the unit, as its distances are summed.
+    const auto scaled = [&](int j, float* x) {
+        const float* r = rows.Row(j + 1) + 1;
+        for (int q = 0; q < dim_; ++q) x[q] = r[q] * inverse;
+    };
     pivot_.resize(static_cast<std::size_t>(pivots_) * dim_);
     constexpr int kEvery = 8;
     std::vector<float> least(static_cast<std::size_t>(n_), kInfinity);
     for (int g = 0, next = 0; g < pivots_; ++g) {
         float* pivot = &pivot_[static_cast<std::size_t>(g) * dim_];
-        std::copy_n(row(next), dim_, pivot);
-        float farthest = -1;
+        scaled(next, pivot);
+        float farthest = -1, x[kMaxDim];
         for (int j = 0; j < n_; j += kEvery) {
+            scaled(j, x);
             float& d = least[static_cast<std::size_t>(j)];
-            d = std::min(d, RoughSquare(row(j), pivot, dim_));
+            d = std::min(d, RoughSquare(x, pivot, dim_));
             if (d > farthest) farthest = d, next = j;
         }
     }
+    // Each row's nearest pivot on every core: the rows are independent.
     std::vector<int> groupOf(static_cast<std::size_t>(n_));
-    for (int j = 0; j < n_; ++j) {
-        float& nearest = least[static_cast<std::size_t>(j)] = kInfinity;
-        for (int g = 0; g < pivots_; ++g) {
-            const float d = RoughSquare(row(j), &pivot_[static_cast<std::size_t>(g) * dim_], dim_);
-            if (d < nearest) nearest = d, groupOf[static_cast<std::size_t>(j)] = g;
-        }
-    }
+    InChunks(
+        n_, kRowsAChunk,
+        [&](int from, int to, int) {
+            float x[kMaxDim];
+            for (int j = from; j < to; ++j) {
+                scaled(j, x);
+                float& nearest = least[static_cast<std::size_t>(j)] = kInfinity;
+                for (int g = 0; g < pivots_; ++g) {
+                    const float d = RoughSquare(x, &pivot_[static_cast<std::size_t>(g) * dim_], dim_);
+                    if (d < nearest) nearest = d, groupOf[static_cast<std::size_t>(j)] = g;
+                }
+            }
+        },
+        [] { return true; });
     std::vector<int> size(static_cast<std::size_t>(pivots_), 0);
     radius_.assign(static_cast<std::size_t>(pivots_), 0.0f);
     for (int j = 0; j < n_; ++j) {
@@ -222,15 +233,28 @@ void RowNeighbours::Group(const Table& rows, float inverse) {
     const int blocks = firstBlock_.back();
     rowAt_.assign(static_cast<std::size_t>(blocks) * kLanes, 0);
     placeOf_.assign(static_cast<std::size_t>(n_) + 1, 0);
-    data_.assign(static_cast<std::size_t>(blocks) * dim_ * kLanes, kInfinity);
     std::vector<int> next(static_cast<std::size_t>(pivots_));
     for (int g = 0; g < pivots_; ++g) next[static_cast<std::size_t>(g)] = firstBlock_[static_cast<std::size_t>(g)] * kLanes;
     for (int j = 0; j < n_; ++j) {
         const int s = next[static_cast<std::size_t>(groupOf[static_cast<std::size_t>(j)])]++;
         rowAt_[static_cast<std::size_t>(s)] = j + 1;
         placeOf_[static_cast<std::size_t>(j) + 1] = s;
-        for (int q = 0; q < dim_; ++q) data_[At(dim_, s, q)] = row(j)[q];
     }
+    // Block by block, each written whole while it is at hand.
+    data_.assign(static_cast<std::size_t>(blocks) * dim_ * kLanes, kInfinity);
+    InChunks(
+        blocks, kRowsAChunk / kLanes,
+        [&](int from, int to, int) {
+            float x[kMaxDim];
+            for (int b = from; b < to; ++b)
+                for (int l = 0; l < kLanes; ++l) {
+                    const int j = rowAt_[static_cast<std::size_t>(b) * kLanes + l];
+                    if (j == 0) continue;
+                    scaled(j - 1, x);
+                    for (int q = 0; q < dim_; ++q) data_[At(dim_, b * kLanes + l, q)] = x[q];
+                }
+        },
+        [] { return true; });
 }
 
 // The pivots, nearest to x first, with the squared distances to them.
@@ -257,7 +281,7 @@ bool GroupBeyond(float toPivot, float radius, float bound) {
 void RowNeighbours::ByData(int i, int k, int* nearest) const {
     if (k < 1) return;
     float x[kMaxDim];
-    ValuesAt(data_, dim_, placeOf_[static_cast<std::size_t>(i)], x);
+    ValuesAt(data_.data(), dim_, placeOf_[static_cast<std::size_t>(i)], x);
     std::pair<float, int> order[kPivots];
     PivotsByDistance(x, order);
     NearestSoFar found(std::min(k, kMaxRowNeighbours), unit_);
@@ -272,7 +296,7 @@ void RowNeighbours::ByData(int i, int k, int* nearest) const {
 void RowNeighbours::OnMap(int i, int k, int* nearest) const {
     if (k < 1) return;
     float p[4];
-    ValuesAt(map_, m_, i - 1, p);
+    ValuesAt(map_.data(), m_, i - 1, p);
     NearestSoFar found(std::min(k, kMaxRowNeighbours), 0);
     ScanMap(map_.data(), (n_ + kLanes - 1) / kLanes, n_, m_, p, i, found);
     found.Rows(nearest);

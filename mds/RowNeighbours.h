@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mds/MapLayout.h"
+#include "table/ReadBuffer.h"
 #include "table/Table.h"
 
 // The neighbours the figures compare per row at most.
@@ -43,6 +44,6 @@ private:
     std::vector<int> firstBlock_;   // the blocks of pivot g's group: firstBlock_[g] .. firstBlock_[g + 1] - 1
     std::vector<int> rowAt_;        // the row (1-based) in lane l of block b at [b x 16 + l], 0 for none
     std::vector<int> placeOf_;      // where row j stands: rowAt_[placeOf_[j]] == j
-    std::vector<float> data_;       // the value of component q of the row at place s at [(s / 16 x dim + q) x 16 + s % 16]
+    std::vector<float, LargeBlocks<float>> data_;       // the value of component q of the row at place s at [(s / 16 x dim + q) x 16 + s % 16]
     std::vector<float> map_;        // point j's axes (j - 1 for s), in row order, m to a block
 };

@@ -33,8 +33,8 @@ namespace {
 
 // Whether the two hold the same bits: a value that is not a number equals
 // itself here.
-template <class T>
-bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+template <class T, class A, class B>
+bool SameBits(const std::vector<T, A>& a, const std::vector<T, B>& b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 

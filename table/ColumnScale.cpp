@@ -5,26 +5,39 @@
 
 #include "text/Numbers.h"
 
-ColumnSpread SpreadOf(const Table& items, int n, int k) {
-    ColumnSpread s;
-    double sum = 0;
+// Row by row, each row's values in turn, as the table lies in memory; each
+// column's sums still run over its rows in order.
+std::vector<ColumnSpread> SpreadsOf(const Table& items, int n, int dim) {
+    std::vector<ColumnSpread> spreads(static_cast<std::size_t>(dim) + 1);
+    std::vector<double> sums(spreads.size()), squares(spreads.size());
     for (int i = 1; i <= n; ++i) {
-        const double v = items.Row(i)[k];
-        if (std::isnan(v)) continue;
-        s.low = s.present == 0 ? v : std::min(s.low, v);
-        s.high = s.present == 0 ? v : std::max(s.high, v);
-        sum += v;
-        ++s.present;
+        const float* row = items.Row(i);
+        for (int k = 1; k <= dim; ++k) {
+            const double v = row[k];
+            if (std::isnan(v)) continue;
+            ColumnSpread& s = spreads[static_cast<std::size_t>(k)];
+            s.low = s.present == 0 ? v : std::min(s.low, v);
+            s.high = s.present == 0 ? v : std::max(s.high, v);
+            sums[static_cast<std::size_t>(k)] += v;
+            ++s.present;
+        }
     }
-    if (s.present == 0) return s;
-    s.mean = sum / s.present;
-    double squares = 0;
+    for (int k = 1; k <= dim; ++k) {
+        ColumnSpread& s = spreads[static_cast<std::size_t>(k)];
+        if (s.present > 0) s.mean = sums[static_cast<std::size_t>(k)] / s.present;
+    }
     for (int i = 1; i <= n; ++i) {
-        const double v = items.Row(i)[k];
-        if (!std::isnan(v)) squares += (v - s.mean) * (v - s.mean);
+        const float* row = items.Row(i);
+        for (int k = 1; k <= dim; ++k) {
+            const double v = row[k], mean = spreads[static_cast<std::size_t>(k)].mean;
+            if (!std::isnan(v)) squares[static_cast<std::size_t>(k)] += (v - mean) * (v - mean);
+        }
     }
-    s.deviation = s.present > 1 ? std::sqrt(squares / (s.present - 1)) : 0.0;
-    return s;
+    for (int k = 1; k <= dim; ++k) {
+        ColumnSpread& s = spreads[static_cast<std::size_t>(k)];
+        s.deviation = s.present > 1 ? std::sqrt(squares[static_cast<std::size_t>(k)] / (s.present - 1)) : 0.0;
+    }
+    return spreads;
 }
 
 namespace {
@@ -55,11 +68,6 @@ Extremes ExtremesOf(const std::vector<ColumnSpread>& spreads) {
     return e;
 }
 
-std::vector<ColumnSpread> SpreadsOf(const Table& items, int n, int dim) {
-    std::vector<ColumnSpread> spreads(static_cast<std::size_t>(dim) + 1);
-    for (int k = 1; k <= dim; ++k) spreads[static_cast<std::size_t>(k)] = SpreadOf(items, n, k);
-    return spreads;
-}
 
 // The share of the cells of items 1..n, components 1..dim, that are missing.
 double MissingShare(const std::vector<ColumnSpread>& spreads, int n) {
@@ -135,10 +143,11 @@ std::vector<std::string> ScaleColumns(Table& items, int n, int dim, ColumnScale 
         if (!(width > 0) && constants++ == 0) constant = columns.FeatureWords(k);
         items.offset[static_cast<std::size_t>(k)] = offset;
         items.factor[static_cast<std::size_t>(k)] = factor;
-        for (int i = 1; i <= n; ++i) {
-            float& v = items.Row(i)[k];
-            v = ScaledValue(v, offset, factor);
-        }
+    }
+    for (int i = 1; i <= n; ++i) {
+        float* row = items.Row(i);
+        for (int k = 1; k <= dim; ++k)
+            row[k] = ScaledValue(row[k], items.offset[static_cast<std::size_t>(k)], items.factor[static_cast<std::size_t>(k)]);
     }
     if (constants > 0)
         notes.push_back(Format("warning: %s is constant: scale %s makes it 0%s", constant.c_str(),

@@ -15,7 +15,8 @@ struct ColumnSpread {
     int present = 0;
     double mean = 0, deviation = 0, low = 0, high = 0;
 };
-ColumnSpread SpreadOf(const Table& items, int n, int k);
+// The spreads of components 1..dim (index 0 unused).
+std::vector<ColumnSpread> SpreadsOf(const Table& items, int n, int dim);
 
 // The scale "--scale auto" takes for components 1..dim of items 1..n: z
 // when one column varies ten times as much as another, or when values are

@@ -1,4 +1,4 @@
-// Memory for what a read fills at once: a file's bytes, its cells.
+// Memory for blocks of megabytes: a file's bytes, its cells, the tables read.
 #pragma once
 
 #include <sys/mman.h>
@@ -9,20 +9,18 @@
 #include <new>
 #include <utility>
 
-// Growing it leaves the new elements as they are instead of zeroing
-// megabytes that the read writes over at once; a block of megabytes is
-// asked for in huge pages where the system offers them, so that filling it
-// does not stop at every 4 KiB page (a table of 100,000 rows fills some
-// 250 MB).
+// A block of megabytes is asked for in huge pages where the system offers
+// them, so that filling it does not stop at every 4 KiB page (a table of
+// 100,000 rows fills some 250 MB, one of a million rows 2.5 GB).
 template <class T>
-struct ReadBuffer : std::allocator<T> {
+struct LargeBlocks : std::allocator<T> {
     template <class U>
     struct rebind {
-        using other = ReadBuffer<U>;
+        using other = LargeBlocks<U>;
     };
-    ReadBuffer() = default;
+    LargeBlocks() = default;
     template <class U>
-    ReadBuffer(const ReadBuffer<U>&) noexcept {}
+    LargeBlocks(const LargeBlocks<U>&) noexcept {}
 
     T* allocate(std::size_t n) {
         if (!Large(n)) return std::allocator<T>::allocate(n);
@@ -35,6 +33,30 @@ struct ReadBuffer : std::allocator<T> {
         if (!Large(n)) return std::allocator<T>::deallocate(p, n);
         std::free(p);
     }
+
+private:
+    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    static bool Large(std::size_t n) { return n >= (std::size_t{8} << 20) / sizeof(T); }
+    static std::size_t Rounded(std::size_t n) { return (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage; }
+};
+
+template <class T, class U>
+bool operator==(const LargeBlocks<T>&, const LargeBlocks<U>&) noexcept {
+    return true;
+}
+
+// Growing it, moreover, leaves the new elements as they are instead of
+// zeroing megabytes that the read writes over at once.
+template <class T>
+struct ReadBuffer : LargeBlocks<T> {
+    template <class U>
+    struct rebind {
+        using other = ReadBuffer<U>;
+    };
+    ReadBuffer() = default;
+    template <class U>
+    ReadBuffer(const ReadBuffer<U>&) noexcept {}
+
     template <class U>
     void construct(U* p) noexcept {
         ::new (static_cast<void*>(p)) U;
@@ -43,11 +65,6 @@ struct ReadBuffer : std::allocator<T> {
     void construct(U* p, Args&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
-
-private:
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    static bool Large(std::size_t n) { return n >= (std::size_t{8} << 20) / sizeof(T); }
-    static std::size_t Rounded(std::size_t n) { return (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage; }
 };
 
 template <class T, class U>

@@ -48,7 +48,10 @@ Table Table::Reordered(const std::vector<int>& order) const {
     out.scale = scale;
     out.distanceUnit = distanceUnit;
     out.rows = static_cast<int>(order.size());
-    out.values.assign(static_cast<std::size_t>(out.rows + 1) * Stride(), std::numeric_limits<float>::quiet_NaN());
+    // Each value written once, in order: a table of a million rows is not
+    // filled first only to be copied over.
+    out.values.reserve(static_cast<std::size_t>(out.rows + 1) * Stride());
+    out.values.assign(Stride(), std::numeric_limits<float>::quiet_NaN());
     out.missing.assign(static_cast<std::size_t>(out.rows) + 1, 0);
     out.dataRow.assign(static_cast<std::size_t>(out.rows) + 1, 0);
     out.dataRows = dataRows;
@@ -56,7 +59,7 @@ Table Table::Reordered(const std::vector<int>& order) const {
     if (!classes.empty()) out.classes.assign(static_cast<std::size_t>(out.rows) + 1, 0);
     for (int k = 1; k <= out.rows; ++k) {
         const int from = order[static_cast<std::size_t>(k - 1)];
-        std::copy(Row(from), Row(from) + Stride(), out.Row(k));
+        out.values.insert(out.values.end(), Row(from), Row(from) + Stride());
         out.missing[static_cast<std::size_t>(k)] = missing[static_cast<std::size_t>(from)];
         out.dataRow[static_cast<std::size_t>(k)] = DataRow(from);
         if (!names.empty()) out.names[static_cast<std::size_t>(k)] = names[static_cast<std::size_t>(from)];

@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "table/ReadBuffer.h"
 #include "table/ReadOptions.h"
 
 struct Table {
     int rows = 0;   // items 1..rows
     int width = 0;  // components 1..width of each
     // Row i's component q at values[i x (width + 1) + q].
-    std::vector<float> values;
+    std::vector<float, LargeBlocks<float>> values;
     std::vector<int> missing;                // of each row: its components that are not numbers
     // Of each row: its row among the file's data rows (as R and pandas count
     // them: not the header nor blank lines, but rows without a value), from
