@@ -13,19 +13,14 @@ SocAssignment AssignVectors(const Prototypes& prototypes, const Table& vectors, 
     assigned.prototypeOf.assign(rows, 0);
     assigned.distance.assign(rows, 0.0);
     assigned.members.assign(static_cast<std::size_t>(std::max(prototypes.k, 0)) + 1, 0);
-    const auto matcher = std::make_unique<SocMatcher>();
-    matcher->Start(prototypes, vectors, dim);
-    for (int i = 1; i <= vectors.rows; ++i) {
-        int p = 0;
-        float error = 0;
-        if (!matcher->Match(i, p, error)) continue;  // in no prototype
+    MatchEveryItem(prototypes, vectors, vectors.rows, dim, [&](int i, int p, float) {
         const auto at = static_cast<std::size_t>(i);
         assigned.prototypeOf[at] = p;
         // The distance distances.dat measures between vectors, from the training's size.
-        assigned.distance[at] =
-            VectorDistance(vectors.Row(i), prototypes.Vector(p), dim, vectors.distanceUnit) / vectors.scale;
-        ++assigned.members[static_cast<std::size_t>(p)];
-    }
+        assigned.distance[at] = VectorDistance(vectors.Row(i), prototypes.Vector(p), dim, vectors.distanceUnit) / vectors.scale;
+    });
+    for (std::size_t i = 1; i < rows; ++i)
+        if (const int p = assigned.prototypeOf[i]; p > 0) ++assigned.members[static_cast<std::size_t>(p)];
     return assigned;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "parallel/Chunks.h"
 #include "soc/SocSteps.h"
 
 namespace {
@@ -232,17 +233,39 @@ bool SocMatcher::Match(int a, int& winner, float& error) {
 
 // Summed in the distance unit, as the errors were; every item matched as
 // training matches, by the blocked search over a table of any length.
+void MatchEveryItem(const Prototypes& prototypes, const Table& items, int n, int dim,
+                    const std::function<void(int item, int winner, float error)>& matched) {
+    std::vector<std::unique_ptr<SocMatcher>> matchers;
+    matchers.push_back(std::make_unique<SocMatcher>());
+    matchers[0]->Start(prototypes, items, dim);
+    while (static_cast<int>(matchers.size()) < ChunkWorkers())
+        matchers.push_back(std::make_unique<SocMatcher>(*matchers[0]));
+    constexpr int kItemsAChunk = 1024;
+    InChunks(
+        std::clamp(n, 0, items.rows), kItemsAChunk,
+        [&](int from, int to, int worker) {
+            SocMatcher& matcher = *matchers[static_cast<std::size_t>(worker)];
+            for (int i = from + 1; i <= to; ++i) {
+                int winner = 0;
+                float error = 0.0f;
+                if (matcher.Match(i, winner, error)) matched(i, winner, error);
+            }
+        },
+        [] { return true; });
+}
+
 float MeanStartError(const Prototypes& prototypes, const Table& items, int n, int dim) {
     const float unit = items.distanceUnit, inverse = 1.0f / unit;
-    const auto matcher = std::make_unique<SocMatcher>();
-    matcher->Start(prototypes, items, dim);
+    // Matched on every core, summed in the items' order.
+    std::vector<float> errors(static_cast<std::size_t>(std::clamp(n, 0, items.rows)) + 1,
+                              std::numeric_limits<float>::quiet_NaN());
+    MatchEveryItem(prototypes, items, n, dim,
+                   [&](int i, int, float error) { errors[static_cast<std::size_t>(i)] = error * inverse; });
     float sum = 0.0f;
     int matched = 0;
-    for (int i = 1; i <= n; ++i) {
-        int winner = 0;
-        float error = 0.0f;
-        if (!matcher->Match(i, winner, error)) continue;
-        sum += error * inverse;
+    for (std::size_t i = 1; i < errors.size(); ++i) {
+        if (std::isnan(errors[i])) continue;
+        sum += errors[i];
         ++matched;
     }
     return matched > 0 ? sum / static_cast<float>(matched) * unit : 0.0f;

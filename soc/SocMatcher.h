@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "soc/Prototypes.h"
@@ -77,6 +78,12 @@ private:
     std::vector<std::uint8_t> farthest_;
     int used_ = 0;
 };
+
+// Every item 1..n matched on every core, each with a copy of one matcher
+// started on the prototypes: matched(item, winner, error) for each item
+// that has a winner, from the cores' threads, never twice for one item.
+void MatchEveryItem(const Prototypes& prototypes, const Table& items, int n, int dim,
+                    const std::function<void(int item, int winner, float error)>& matched);
 
 // The mean start error M of a SOC run: the mean matching error of the
 // items 1..n that match a prototype, summed in single precision.

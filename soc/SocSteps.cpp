@@ -155,15 +155,27 @@ void UpdatePrototype(Prototypes& prototypes, int w, const Table& items, int a, f
 void FillMissingComponents(Prototypes& prototypes, const Table& items, int n, int dim) {
     n = std::clamp(n, 0, items.rows);
     dim = std::clamp(dim, 0, std::min(items.width, prototypes.width));
-    for (int q = 1; q <= dim; ++q) {
-        double sum = 0;
-        int present = 0;
-        for (int i = 1; i <= n; ++i)
-            if (!std::isnan(items.Row(i)[q])) {
-                sum += items.Row(i)[q];
-                ++present;
+    // Only the components some prototype misses, summed in one pass over the
+    // rows (each component's sum over the rows in their order).
+    std::vector<char> missed(static_cast<std::size_t>(dim) + 1, 0);
+    bool any = false;
+    for (int p = 1; p <= prototypes.k; ++p)
+        for (int q = 1; q <= dim; ++q)
+            if (std::isnan(prototypes.Vector(p)[q])) missed[static_cast<std::size_t>(q)] = 1, any = true;
+    if (!any) return;
+    std::vector<double> sum(static_cast<std::size_t>(dim) + 1, 0.0);
+    std::vector<int> present(static_cast<std::size_t>(dim) + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        const float* row = items.Row(i);
+        for (int q = 1; q <= dim; ++q)
+            if (missed[static_cast<std::size_t>(q)] && !std::isnan(row[q])) {
+                sum[static_cast<std::size_t>(q)] += row[q];
+                ++present[static_cast<std::size_t>(q)];
             }
-        const float mean = present > 0 ? static_cast<float>(sum / present) : 0.0f;
+    }
+    for (int q = 1; q <= dim; ++q) {
+        const auto at = static_cast<std::size_t>(q);
+        const float mean = present[at] > 0 ? static_cast<float>(sum[at] / present[at]) : 0.0f;
         for (int p = 1; p <= prototypes.k; ++p)
             if (std::isnan(prototypes.Vector(p)[q])) prototypes.Vector(p)[q] = mean;
     }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "parallel/Chunks.h"
 #include "soc/SocKernel.h"
 #include "soc/SocSteps.h"
 
@@ -40,8 +41,16 @@ void SocTrainer::Start(Prototypes& prototypes, const Table& items, int dim, Dist
     planned_ = {};
     const std::size_t stride = static_cast<std::size_t>(dim_) + 1;
     targets_.assign(static_cast<std::size_t>(items.rows + 1) * stride, 0.0f);
-    for (int i = 1; i <= items.rows; ++i)
-        for (int q = 1; q <= dim_; ++q) targets_[static_cast<std::size_t>(i) * stride + q] = WeightTarget(items.Row(i)[q]);
+    // Every item's own on every core: a million rows hold 64 million.
+    constexpr int kItemsAChunk = 4096;
+    InChunks(
+        items.rows, kItemsAChunk,
+        [&](int from, int to, int) {
+            for (int i = from + 1; i <= to; ++i)
+                for (int q = 1; q <= dim_; ++q)
+                    targets_[static_cast<std::size_t>(i) * stride + q] = WeightTarget(items.Row(i)[q]);
+        },
+        [] { return true; });
 }
 
 void SocTrainer::Prefetch(int a) const {

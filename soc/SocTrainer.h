@@ -76,7 +76,7 @@ private:
     alignas(64) float movedRows_[kMaxMapItems][kMaxDim];  // their components, a row each
     alignas(64) float movedDistances_[kMaxMapItems][kMaxMapItems];  // and their distances, normalised
     bool distancesBehind_ = false;                                  // `distances` lag the raw ones
-    std::vector<float> targets_;                          // the weight targets of every item, a row each
+    std::vector<float, LargeBlocks<float>> targets_;                          // the weight targets of every item, a row each
 };
 
 // The training loop without the window: the run's state and one counted
