@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "parallel/Chunks.h"
 #include "table/Capacities.h"
 #include "text/Numbers.h"
 
@@ -566,8 +567,8 @@ bool SingleTabs(const TextTable& table, const Line& data1, const std::uint8_t* e
     return collapsed != single && Agreeing(single) > Agreeing(collapsed);
 }
 
-// Every row from the first data line on, each field classified once.
-void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, const std::uint8_t* end) {
+// Every row from the first data line on, one after another.
+void ReadRowsInTurn(TextTable& table, const std::uint8_t* data, const Line& data1, const std::uint8_t* end) {
     // Room for every line, and for as many fields on each as on the first,
     // taken at once: a table of megabytes is not copied as it grows.
     const auto lines = static_cast<std::size_t>(std::count(data1.p, end, '\n')) + 1;
@@ -609,6 +610,119 @@ void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, con
         });
     table.cells.resize(row.first);  // the fields of a row the data cut short
     table.scanned = rowsEnd - data;
+}
+
+
+// The rows of one stretch of whole lines without quotes, cut and their
+// fields classified apart from the others: rows at their bytes in the
+// data, their lines and first cells counted from the stretch's start.
+struct Stretch {
+    std::vector<TableRow> rows;
+    std::vector<TableCell, ReadBuffer<TableCell>> cells;
+    std::vector<std::pair<std::uint32_t, std::string_view>> texts;  // the text cells' texts, by cell
+    int lines = 0, blankLines = 0, firstBlankLine = 0;
+};
+
+void CutStretch(const TextTable& table, const std::uint8_t* data, const std::uint8_t* from, const std::uint8_t* to,
+                Stretch& out) {
+    std::uint32_t first = 0;
+    EachRow(
+        from, to, 0, SplittingOf(table), true,
+        [&](const std::uint8_t* at, const std::uint8_t* end, bool quoted, bool trailing) {
+            const std::string_view text = Unquoted(Text(at, end), quoted);
+            const TableCell cell = trailing ? TableCell::Number(0.0f) : ClassifyField(text, quoted, table.decimalComma);
+            if (cell.Is(CellKind::Text)) out.texts.emplace_back(static_cast<std::uint32_t>(out.cells.size()), text);
+            out.cells.push_back(cell);
+        },
+        [&](int number) {
+            if (out.blankLines++ == 0) out.firstBlankLine = number;
+            out.lines = number + 1;
+        },
+        [&](const std::uint8_t* at, const std::uint8_t* rowEnd, int number) {
+            const auto cells = static_cast<std::uint32_t>(out.cells.size());
+            out.rows.push_back({static_cast<std::uint32_t>(at - data), static_cast<std::uint32_t>(rowEnd - data), number,
+                                first, static_cast<int>(cells - first)});
+            first = cells;
+            out.lines = number + 1;
+            return true;
+        });
+}
+
+// A table of many megabytes without a quote is cut on every core, in
+// stretches of whole lines: each line is a row or blank there.
+constexpr long kStretchBytes = 16L << 20;
+
+bool CutOnEveryCore(const TextTable& table, const std::uint8_t* from, const std::uint8_t* end) {
+    return table.complete && end - from >= 2 * kStretchBytes && ChunkWorkers() > 1 &&
+           !std::memchr(from, '"', static_cast<std::size_t>(end - from));
+}
+
+// The rows from the first data line on, cut in stretches on every core and
+// put together in order; returns each text cell's text, by cell.
+std::vector<std::pair<std::uint32_t, std::string_view>> CutInStretches(TextTable& table, const std::uint8_t* data,
+                                                                      const Line& data1, const std::uint8_t* end) {
+    std::vector<const std::uint8_t*> starts{data1.p};
+    while (end - starts.back() > kStretchBytes) {
+        const std::uint8_t* lineEnd = LineEnd(starts.back() + kStretchBytes, end);
+        if (lineEnd >= end) break;
+        starts.push_back(lineEnd + 1);
+    }
+    starts.push_back(end);
+    std::vector<Stretch> stretches(starts.size() - 1);
+    InChunks(
+        static_cast<int>(stretches.size()), 1,
+        [&](int s, int, int) {
+            CutStretch(table, data, starts[static_cast<std::size_t>(s)], starts[static_cast<std::size_t>(s) + 1],
+                       stretches[static_cast<std::size_t>(s)]);
+        },
+        [] { return true; });
+    std::size_t rows = 0, cells = 0;
+    for (const Stretch& s : stretches) rows += s.rows.size(), cells += s.cells.size();
+    table.rows.reserve(rows);
+    table.cells.reserve(cells);
+    std::vector<std::pair<std::uint32_t, std::string_view>> texts;
+    int line = data1.number;
+    for (Stretch& s : stretches) {
+        const auto first = static_cast<std::uint32_t>(table.cells.size());
+        for (TableRow row : s.rows) {
+            row.line += line;
+            row.first += first;
+            table.rows.push_back(row);
+        }
+        for (const auto& [cell, text] : s.texts) texts.emplace_back(cell + first, text);
+        if (s.blankLines > 0 && table.blankLines == 0) table.firstBlankLine = s.firstBlankLine + line;
+        table.blankLines += s.blankLines;
+        line += s.lines;
+        table.cells.insert(table.cells.end(), s.cells.begin(), s.cells.end());
+        Stretch().cells.swap(s.cells);  // its memory back before the next is copied
+    }
+    return texts;
+}
+
+// What each column holds, over the rows in order.
+void SeeColumns(TextTable& table, const std::vector<std::pair<std::uint32_t, std::string_view>>& texts) {
+    auto text = texts.begin();
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const TableRow& row = table.rows[r];
+        if (table.columns.size() <= static_cast<std::size_t>(row.count))
+            table.columns.resize(static_cast<std::size_t>(row.count) + 1);
+        for (int c = 0; c < row.count; ++c) {
+            const std::uint32_t cell = row.first + static_cast<std::uint32_t>(c);
+            const bool hasText = text != texts.end() && text->first == cell;
+            table.columns[static_cast<std::size_t>(c) + 1].See(static_cast<int>(r), table.cells[cell],
+                                                               hasText ? (text++)->second : std::string_view());
+        }
+    }
+}
+
+// Every row from the first data line on, each field classified once.
+void ReadRows(TextTable& table, const std::uint8_t* data, const Line& data1, const std::uint8_t* end) {
+    if (CutOnEveryCore(table, data1.p, end)) {
+        SeeColumns(table, CutInStretches(table, data, data1, end));
+        table.scanned = end - data;
+    } else {
+        ReadRowsInTurn(table, data, data1, end);
+    }
     // A column that some row does not reach counts nothing.
     for (ColumnSeen& seen : table.columns)
         if (seen.rows < static_cast<int>(table.rows.size())) seen.countsFrom1 = seen.countsFrom0 = false;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/ResultFiles.h"
@@ -19,6 +20,7 @@
 #include "support/FakeForm.h"
 #include "table/ReadNotes.h"
 #include "table/TableReader.h"
+#include "table/TextTable.h"
 #include "support/Packed.h"
 #include "text/Numbers.h"
 #include "text/Words.h"
@@ -717,6 +719,39 @@ TEST(TableScan, RefusesBinaryAndWideTextWithTheReason) {
         const std::string why = Unusable(report, "v.txt");
         EXPECT_EQ(why.rfind(c.why, 0), 0u) << why;
     }
+}
+
+// A table of tens of megabytes without a quote is cut on every core: it
+// reads as the same table with a quote, which is read row after row.
+TEST(TableScan, ALargeTableCutOnEveryCoreReadsAsInTurn) {
+    std::string plain = "name,count,value,word\n";
+    for (int i = 0; i < 1400000; ++i) {
+        if (i == 7 || i == 1399990) plain += "\n";
+        plain += i == 700000 ? std::string("short,1\n") : Format("r%d,%d,%.3f,w%d\n", i, i + 1, i * 0.25, i % 30);
+    }
+    std::string quoted = plain;
+    quoted.replace(quoted.find("r0,"), 2, "\"r0\"");
+    const auto scan = [](const std::string& text) {
+        return ScanTable(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<long>(text.size()), '\t');
+    };
+    const TextTable a = scan(plain), b = scan(quoted);
+    ASSERT_EQ(a.rows.size(), b.rows.size());
+    for (std::size_t r = 0; r < a.rows.size(); ++r)
+        ASSERT_TRUE(a.rows[r].line == b.rows[r].line && a.rows[r].count == b.rows[r].count &&
+                    a.rows[r].first == b.rows[r].first) << r;
+    ASSERT_EQ(a.cells.size(), b.cells.size());
+    EXPECT_EQ(std::memcmp(a.cells.data(), b.cells.data(), a.cells.size() * sizeof(TableCell)), 0);
+    EXPECT_EQ(std::tie(a.blankLines, a.firstBlankLine), std::tie(b.blankLines, b.firstBlankLine));
+    EXPECT_EQ(a.firstBlankLine, 9);
+    ASSERT_EQ(a.columns.size(), b.columns.size());
+    for (std::size_t c = 1; c < a.columns.size(); ++c) {
+        const ColumnSeen &x = a.columns[c], &y = b.columns[c];
+        EXPECT_EQ(std::tie(x.rows, x.present, x.text, x.countsFrom1, x.whole, x.wholeValues, x.numbers),
+                  std::tie(y.rows, y.present, y.text, y.countsFrom1, y.whole, y.wholeValues, y.numbers)) << c;
+        EXPECT_EQ(std::vector<std::string>(x.distinct.begin(), x.distinct.end()),
+                  std::vector<std::string>(y.distinct.begin(), y.distinct.end())) << c;
+    }
+    EXPECT_EQ(a.columns[4].distinct.size(), 21u);
 }
 
 std::string ResultLine(int unit, double x, double y, int cls, std::initializer_list<double> values) {
