@@ -142,7 +142,8 @@ constexpr int kRowsAChunk = 4;
 int KeptOfCompleteRows(const MapLayout& map, const Table& rows, int n, int dim, float unit, int m,
                        const std::vector<int>& sample, int k, std::vector<int>& kept,
                        const std::function<bool()>& goOn) {
-    const RowNeighbours neighbours(rows, n, dim, unit, map, m);
+    const RowNeighbours neighbours(rows, n, dim, unit, map, m, goOn);
+    if (!neighbours.Made()) return 0;
     return InChunks(
         static_cast<int>(kept.size()), kRowsAChunk,
         [&](int from, int to, int) {

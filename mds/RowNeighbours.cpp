@@ -165,14 +165,15 @@ float RoughSquare(const float* a, const float* b, int dim) {
 
 }  // namespace
 
-RowNeighbours::RowNeighbours(const Table& rows, int n, int dim, float unit, const MapLayout& map, int m)
+RowNeighbours::RowNeighbours(const Table& rows, int n, int dim, float unit, const MapLayout& map, int m,
+                             const std::function<bool()>& goOn)
     : n_(std::clamp(n, 0, std::min(rows.rows, map.n))),
       dim_(std::clamp(dim, 0, std::min(rows.width, kMaxDim))),
       m_(std::clamp(m, 1, 4)),
       pivots_(std::min(n_, kPivots)),
       unit_(unit),
       map_(static_cast<std::size_t>((n_ + kLanes - 1) / kLanes) * m_ * kLanes, kInfinity) {
-    Group(rows, 1.0f / unit);
+    made_ = Group(rows, 1.0f / unit, goOn);
     for (int j = 0; j < n_; ++j) {
         const float* point = map.Point(j + 1);
         for (int a = 0; a < m_; ++a) map_[At(m_, j, a)] = point[a + 1];
@@ -183,7 +184,7 @@ RowNeighbours::RowNeighbours(const Table& rows, int n, int dim, float unit, cons
 // from those before (the first row first), so that they spread over every
 // part of the table; every row to the group of its nearest pivot, each group
 // in whole blocks, its rows in their order, with the group's radius.
-void RowNeighbours::Group(const Table& rows, float inverse) {
+bool RowNeighbours::Group(const Table& rows, float inverse, const std::function<bool()>& goOn) {
     // A row's values in the unit, as its distances are summed.
     const auto scaled = [&](int j, float* x) {
         const float* r = rows.Row(j + 1) + 1;
@@ -205,7 +206,7 @@ void RowNeighbours::Group(const Table& rows, float inverse) {
     }
     // Each row's nearest pivot on every core: the rows are independent.
     std::vector<int> groupOf(static_cast<std::size_t>(n_));
-    InChunks(
+    const int grouped = InChunks(
         n_, kRowsAChunk,
         [&](int from, int to, int) {
             float x[kMaxDim];
@@ -218,7 +219,8 @@ void RowNeighbours::Group(const Table& rows, float inverse) {
                 }
             }
         },
-        [] { return true; });
+        goOn);
+    if (grouped < n_) return false;
     std::vector<int> size(static_cast<std::size_t>(pivots_), 0);
     radius_.assign(static_cast<std::size_t>(pivots_), 0.0f);
     for (int j = 0; j < n_; ++j) {
@@ -242,7 +244,7 @@ void RowNeighbours::Group(const Table& rows, float inverse) {
     }
     // Block by block, each written whole while it is at hand.
     data_.assign(static_cast<std::size_t>(blocks) * dim_ * kLanes, kInfinity);
-    InChunks(
+    return InChunks(
         blocks, kRowsAChunk / kLanes,
         [&](int from, int to, int) {
             float x[kMaxDim];
@@ -254,7 +256,7 @@ void RowNeighbours::Group(const Table& rows, float inverse) {
                     for (int q = 0; q < dim_; ++q) data_[At(dim_, b * kLanes + l, q)] = x[q];
                 }
         },
-        [] { return true; });
+        goOn) == blocks;
 }
 
 // The pivots, nearest to x first, with the squared distances to them.

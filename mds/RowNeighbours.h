@@ -8,6 +8,7 @@
 // farther than its radius beyond the nearest found.
 #pragma once
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -22,8 +23,11 @@ class RowNeighbours {
 public:
     // Rows 1..n of the table, complete over components 1..dim (summed in
     // `unit`, as VectorDistance sums them), and the first m axes of points
-    // 1..n of the map.
-    RowNeighbours(const Table& rows, int n, int dim, float unit, const MapLayout& map, int m);
+    // 1..n of the map. The rows are grouped while `goOn` lets them be:
+    // when it stops them first, Made() is false and nothing may be asked.
+    RowNeighbours(const Table& rows, int n, int dim, float unit, const MapLayout& map, int m,
+                  const std::function<bool()>& goOn);
+    bool Made() const { return made_; }
 
     // The k rows nearest to row i (k <= kMaxRowNeighbours), i itself left
     // out, ties to the lower number: by the distances VectorDistance gives,
@@ -34,10 +38,11 @@ public:
     static constexpr int kPivots = 32;
 
 private:
-    void Group(const Table& rows, float inverse);
+    bool Group(const Table& rows, float inverse, const std::function<bool()>& goOn);
     void PivotsByDistance(const float* x, std::pair<float, int>* by) const;
 
     int n_, dim_, m_, pivots_;
+    bool made_ = false;
     float unit_;
     std::vector<float> pivot_;      // pivot g's components in the unit at [g x dim + q]
     std::vector<float> radius_;     // the largest distance of a row of group g from its pivot, in the unit

@@ -194,7 +194,7 @@ TEST(RowNeighbourSearch, FindsWhatSortingEveryRowFinds) {
     MapLayout map;
     map.Resize(n);
     const float unit = 0.5f;
-    const RowNeighbours search(rows, n, dim, unit, map, 2);
+    const RowNeighbours search(rows, n, dim, unit, map, 2, [] { return true; });
     for (int i = 1; i <= n; i += 3) {
         std::vector<std::pair<double, int>> all;
         for (int j = 1; j <= n; ++j) {
