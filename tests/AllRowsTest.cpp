@@ -260,9 +260,9 @@ TEST_F(AllRowsRun, JoinsTheRowsToClustersByTheirDataAlone) {
     EXPECT_GT(joined, 100);
 }
 
-// Rows placed on a saved map, as `lines` of the run's file (from 1), by the
+// `lines` of the run's file (from 1) placed on the map on show by the
 // window's action: the session's second layer.
-Session PlacedOnSavedMap(const std::string& mapText, const std::vector<int>& lines) {
+void PlaceLines(Session& shown, const std::vector<int>& lines) {
     std::vector<std::string> rows;
     const std::string all = CancerRows();
     for (std::size_t at = 0; at < all.size();) {
@@ -274,12 +274,16 @@ Session PlacedOnSavedMap(const std::string& mapText, const std::vector<int>& lin
     for (const int line : lines) text += rows[static_cast<std::size_t>(line - 1)];
     TempDir dir;
     dir.Write("new.txt", text);
-    Session shown;
-    EXPECT_EQ(ShowSavedMap(mapText, shown), "");
     FakeForm form;
     form.map.shown = false;
     PlaceRowsOnShownMap(form, shown, dir.File("new.txt"));
     EXPECT_EQ(form.outcome, Outcome::Finished) << form.status.back();
+}
+
+Session PlacedOnSavedMap(const std::string& mapText, const std::vector<int>& lines) {
+    Session shown;
+    EXPECT_EQ(ShowSavedMap(mapText, shown), "");
+    PlaceLines(shown, lines);
     return shown;
 }
 
@@ -292,8 +296,9 @@ std::tuple<float, float, int> LayerRow(const Session& s, int r) {
 }
 
 // A map saved and read back is the map on show, and saves as the same
-// text; the run's own rows placed on it land where the run put them, alone
-// or among others, in any chunks.
+// text, its colours too; the run's own rows placed on it land where the
+// run put them, alone or among others, in any chunks; rows placed again
+// replace the layer before.
 TEST_F(AllRowsRun, SavedAndReadBackIsTheMapOnShowAndTakesItsRowsBack) {
     const std::string text = SavedMapText(*run);
     Session shown;
@@ -318,6 +323,16 @@ TEST_F(AllRowsRun, SavedAndReadBackIsTheMapOnShowAndTakesItsRowsBack) {
     for (std::size_t k = 0; k < some.size(); ++k)
         EXPECT_EQ(LayerRow(few, static_cast<int>(k) + 1), LayerRow(whole, some[k])) << some[k];
     for (int r = 501; r <= 1200; ++r) ASSERT_EQ(LayerRow(chunk, r - 500), LayerRow(whole, r)) << r;
+
+    Session again = chunk;
+    PlaceLines(again, some);
+    ASSERT_EQ(again.map.n, few.map.n);
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(LayerRow(again, r), LayerRow(few, r)) << r;
+
+    Session coloured = *run;  // colours by class, as the window's button leaves them
+    coloured.view.colourByClass = true;
+    ASSERT_EQ(ShowSavedMap(SavedMapText(coloured), shown), "");
+    EXPECT_TRUE(shown.view.colourByClass);
 }
 
 // A damaged or foreign map file is refused with its line, and the map on

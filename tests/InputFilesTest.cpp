@@ -90,6 +90,12 @@ TEST_F(InputFiles, TabFilesGiveTheirRowsValues) {
         {"valuesPast64CountedNotKept", Counting(70, "\t") + "\n", 1, 1, 64, {Counting(64, " ")}, 70},
         // Numbers only between a name and a class: the first line is a row, no header.
         {"aFirstLineWithNumbersInsideIsARow", "s1\t1.5\t2\tx\ns2\t2.5\t3\ty\n", 2, 2, 2, {"1.5 2", "2.5 3"}},
+        // Commas are decimal where values look so and none has a decimal point;
+        // one that is no number as written (a thousand misgrouped) has no say.
+        {"decimalCommasBetweenTabs", "1,5\t2\n0,25\t4\n", 2, 2, 2, {"1.5 2", "0.25 4"}},
+        {"aDecimalPointMakesCommasText", "2,000\t2.500\n1,500\t3\n", 2, 2, 1, {"2.5", "3"}},
+        {"aPointAfterThousandsCommasToo", "1,234.5\t2,000\t7\n3,000.5\t1,500\t8\n", 2, 2, 1, {"7", "8"}},
+        {"aMisgroupedThousandDecidesNothing", "1.2345,6\t0,5\n2,5\t1\n", 2, 2, 2, {"NA 0.5", "2.5 1"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

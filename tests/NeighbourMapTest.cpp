@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,9 @@ TEST(NeighbourMap, SeparatesTwoFarGroupsAndKeepsTheirNeighbours) {
     for (int i = 0; i < rows.n; ++i)
         for (const int j : Nearest(map, 2, i, 10)) strangers += (i % 2) != (j % 2);
     EXPECT_EQ(strangers, 0);
-    EXPECT_GT(Kept(rows, map, 2, 10), 0.3);  // 10 of 300 by chance: 0.03
+    // Edges pulled in a share of the epochs as large as their weight keep
+    // about half; pulled at any other rate, fewer (10 of 300 by chance: 0.03).
+    EXPECT_GT(Kept(rows, map, 2, 10), 0.47);
 }
 
 // Points along a ring in three dimensions, from a squashed ring in a
@@ -138,6 +141,18 @@ TEST(NeighbourMap, IsTheSameOnAnyNumberOfThreads) {
     EXPECT_EQ(maps[2], maps[0]);
 }
 
+// The graph of a map's items from their distances: neither the item itself
+// nor one at a missing distance is a neighbour; the list ends early instead.
+TEST(NeighbourMap, TakesItemsNeighboursFromTheirKnownDistances) {
+    DistanceMatrix d;
+    d.Resize(3);
+    const float at[] = {0, 1, 5};
+    for (int i = 1; i <= 3; ++i)
+        for (int j = 1; j <= 3; ++j) d.Row(i)[j] = std::fabs(at[i - 1] - at[j - 1]);
+    d.Row(1)[3] = d.Row(3)[1] = std::nanf("");
+    EXPECT_EQ(NearestItems(d, {3, 1, 2}, 2).rows, (std::vector<int>{2, -1, 2, -1, 1, 0}));
+}
+
 // An all-rows run over 600 rows, three copies of 200, in `dir`, with the
 // map asked for; with `press`, STOP once the neighbours map begins.
 enum class Press { Nothing, StopOnceItBegins };
@@ -174,18 +189,23 @@ struct NeighboursRun {
     }
 };
 
-// Rows equal to each other, landmarks among them, land in one place; the
-// message list is the one the map of the distances gives.
+// Rows equal to each other, landmarks among them, land in one place, and
+// the 200 different rows in 200 places, each in its own: the map fits the
+// rows' distances not far worse than the map of the distances (rows in
+// each other's places fit them several times worse). The message list is
+// that map's.
 TEST(NeighbourMapRun, LandsEqualRowsTogether) {
     const TempDir dir;
-    const NeighboursRun run(dir, MapMethod::Neighbours);
+    const NeighboursRun run(dir, MapMethod::Neighbours), distances(dir, MapMethod::Distances);
     ASSERT_EQ(run.form.outcome, Outcome::Finished);
     ASSERT_EQ(run.session.map.n, 600);
     for (int row = 1; row <= 200; ++row)
         EXPECT_TRUE(run.Together(row, row + 200) && run.Together(row, row + 400)) << row;
-    EXPECT_FALSE(run.Together(1, 2));
-    EXPECT_EQ(run.form.memo, NeighboursRun(dir, MapMethod::Distances).form.memo);
-    EXPECT_FALSE(std::isnan(run.session.landmarks.fit.stress1));
+    std::set<std::vector<float>> places;
+    for (int i = 1; i <= 600; ++i) places.insert({run.session.map.Point(i) + 1, run.session.map.Point(i) + 4});
+    EXPECT_EQ(places.size(), 200u);
+    EXPECT_LT(run.session.landmarks.fit.stress1, 2 * distances.session.landmarks.fit.stress1);
+    EXPECT_EQ(run.form.memo, distances.form.memo);
 }
 
 // STOP during the epochs leaves the map of the last whole one, inside the

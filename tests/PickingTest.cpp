@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 
 #include "handlers/Picking.h"
@@ -190,18 +191,23 @@ TEST_F(Picking, ThePanelShowsAnInputItemAfterAnMrpMdsRun) {
     EXPECT_LT(item[1].y2, marked[1].y2);  // 3 above 0
 }
 
-// Before any run the panel is an empty frame: no title, no line.
+// Before any run, and as a run begins, the panel is an empty frame along
+// its edges: no title, no line.
 TEST(PanelBeforeAnyRun, DrawsAnEmptyFrame) {
     Session session;
     session = Session{};
     FakeForm form;
     DrawFeaturePanel(form, session);
-    EXPECT_TRUE(ShapesShown(form.panel, "line").empty());
-    EXPECT_TRUE(ShapesShown(form.panel, "text").empty());
-    const auto frame = ShapesShown(form.panel, "rect");
-    ASSERT_FALSE(frame.empty());
-    EXPECT_EQ(frame[0].x2, form.panel.Width() - 1);
-    EXPECT_EQ(frame[0].y2, form.panel.Height() - 1);
+    RecordingCanvas begun(form.panel.Width(), form.panel.Height());
+    DrawEmptyPanel(begun);
+    for (const RecordingCanvas* panel : {&form.panel, &begun}) {
+        EXPECT_TRUE(ShapesShown(*panel, "line").empty());
+        EXPECT_TRUE(ShapesShown(*panel, "text").empty());
+        const auto frame = ShapesShown(*panel, "rect");
+        ASSERT_FALSE(frame.empty());
+        EXPECT_EQ(std::tie(frame[0].x1, frame[0].y1, frame[0].x2, frame[0].y2),
+                  std::make_tuple(0, 0, panel->Width() - 1, panel->Height() - 1));
+    }
 }
 
 }  // namespace
