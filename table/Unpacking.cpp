@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "text/Numbers.h"
 
@@ -101,9 +102,12 @@ private:
     bool inMember_ = false;
 };
 
+// xz, of one stream or several. A stream cut in blocks (as `xz -T0` writes
+// a large file) unpacks its blocks on every core; one block, as pandas and
+// R write it, unpacks on one.
 class XzUnpacker : public Unpacker {
 public:
-    explicit XzUnpacker(int fd) : Unpacker(fd), ready_(lzma_stream_decoder(&x_, UINT64_MAX, LZMA_CONCATENATED) == LZMA_OK) {}
+    explicit XzUnpacker(int fd) : Unpacker(fd), ready_(lzma_stream_decoder_mt(&x_, &kOnEveryCore) == LZMA_OK) {}
     ~XzUnpacker() override { lzma_end(&x_); }
 
     long Read(std::uint8_t* to, std::size_t room, std::string& failure) override {
@@ -136,6 +140,14 @@ private:
             default: return Damaged(Format("liblzma says %d", static_cast<int>(status)));
         }
     }
+    static inline const lzma_mt kOnEveryCore = [] {
+        lzma_mt mt{};
+        mt.flags = LZMA_CONCATENATED;
+        mt.threads = std::max(1u, std::thread::hardware_concurrency());
+        mt.memlimit_threading = UINT64_MAX;
+        mt.memlimit_stop = UINT64_MAX;
+        return mt;
+    }();
     lzma_stream x_ = LZMA_STREAM_INIT;
     bool ready_;
     bool done_ = false;
