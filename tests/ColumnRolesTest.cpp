@@ -71,6 +71,18 @@ TEST(ClassOption, NamesAColumnByNumberOrHeaderInAnyCase) {
     }
 }
 
+// --skip leaves out the columns it names, the first and the last as any
+// other, by number or by header.
+TEST(SkipOption, LeavesOutEveryColumnItNames) {
+    std::string text = "x\ty\tz\tw\n";
+    for (int r = 0; r < 10; ++r) text += Format("%d.5\t%d.25\t%d.75\t%d.125\n", r, r % 3, r % 4, r % 6);
+    ReadOptions options;
+    options.skip = {"1", "w"};
+    const ColumnPlan plan = PlanOf(text, options);
+    const ColumnRole roles[] = {ColumnRole::LeftOut, ColumnRole::Feature, ColumnRole::Feature, ColumnRole::LeftOut};
+    for (int c = 1; c <= 4; ++c) EXPECT_EQ(plan.role[static_cast<std::size_t>(c)], roles[c - 1]) << c;
+}
+
 // Of two columns that could be the class, the last is: of two in text, and
 // of two whole-numbered ones whose headers call them so.
 TEST(ClassColumns, TheLastOfTwoCandidatesIsTheClass) {
