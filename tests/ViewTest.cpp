@@ -162,3 +162,15 @@ TEST(PrincipalPlane, IsThePlaneOfTheTwoLargestSpreads) {
         EXPECT_NEAR(view.matrix[a + 1][2], -v[a], 1e-6) << a;
     }
 }
+
+// Two points are enough: the screen's first axis runs from one to the other.
+TEST(PrincipalPlane, OfTwoPointsRunsAlongTheirLine) {
+    MapLayout map;
+    map.Resize(2);
+    map.Point(1)[1] = 1, map.Point(1)[2] = 1;
+    map.Point(2)[1] = 4, map.Point(2)[2] = 5;
+    View view;
+    ViewPrincipalPlane(view, map, 2);
+    EXPECT_NEAR(view.matrix[1][1], 0.6, 1e-6);
+    EXPECT_NEAR(view.matrix[2][1], 0.8, 1e-6);
+}
