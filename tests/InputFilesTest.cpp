@@ -668,6 +668,14 @@ INSTANTIATE_TEST_SUITE_P(
                       {"0 1.5 2"},
                       "read 3 rows of 3 values from data.txt",
                       {"warning: from line 1 on the file looks like a 3 x 3 distance matrix (0 on the "
+                       "diagonal): \"Vect. dim\" 0 reads it as one"}},
+        RealWorldFile{"aMatrixReadAsVectorsInPart",
+                      "0\t1.5\t2\n1.5\t0\t3\n2\t3\t0\n",
+                      2,
+                      {"0 1.5 2"},
+                      "read 2 rows of 3 values from data.txt",
+                      {"warning: 1 more row after line 2 not read: only the first 2 (\"Input size\") used",
+                       "warning: from line 1 on the file looks like a 3 x 3 distance matrix (0 on the "
                        "diagonal): \"Vect. dim\" 0 reads it as one"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
