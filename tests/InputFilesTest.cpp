@@ -812,6 +812,17 @@ TEST_F(InputFiles, ResultReaderSkipsLowClassesAndAbsentValues) {
     EXPECT_EQ(rows.Vector(2)[1], 6.0f);
 }
 
+// Read for fewer components than its lines hold, a file's next line still
+// starts a row.
+TEST_F(InputFiles, ResultReaderLeavesTheComponentsBeyondThoseAsked) {
+    dir.Write("r.dat", ResultLine(1, 1, 1, 2, {1, 2, 3}) + ResultLine(2, 2, 2, 2, {4, 5, 6}));
+    const ResultRows rows = ReadResultFile(LoadStoredFile(dir.File("r.dat")), 2, 0, report);
+    ASSERT_EQ(rows.count, 2);
+    EXPECT_EQ(Position(rows, 2, 1), 2.0f);
+    EXPECT_EQ(rows.Vector(2)[1], 4.0f);
+    EXPECT_EQ(rows.Vector(2)[2], 5.0f);
+}
+
 TEST_F(InputFiles, ResultReaderRunsAComponentWithoutBlankIntoTheNext) {
     dir.Write("r.dat", "   1   0.000   0.000   0.000   1  1234567.8902.000    3.000    0.0 1000 \n");
     const ResultRows rows = ReadResultFile(LoadStoredFile(dir.File("r.dat")), 2, 0, report);
