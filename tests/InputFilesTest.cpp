@@ -774,6 +774,42 @@ std::string ResultLine(int unit, double x, double y, int cls, std::initializer_l
     return line + "  0.0 1000 \n";
 }
 
+// The unpacker reads a packed file in steps of 256 KiB: a gzip member that
+// ends just before, at or just after the end of a step loses no byte of
+// the member after it.
+TEST_F(InputFiles, GzipMembersEndingAtAStepOfTheReadLoseNoByte) {
+    const auto member = [](const std::string& text, int nameBytes) {  // stored, named to pad it
+        z_stream z{};
+        deflateInit2(&z, 0, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+        std::string name(static_cast<std::size_t>(std::clamp(nameBytes, 1, 1 << 20)), 'n');
+        gz_header header{};
+        header.name = reinterpret_cast<Bytef*>(name.data());
+        deflateSetHeader(&z, &header);
+        std::string out(text.size() + name.size() + 4096, '\0');
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+        z.avail_in = static_cast<uInt>(text.size());
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = static_cast<uInt>(out.size());
+        deflate(&z, Z_FINISH);
+        out.resize(static_cast<std::size_t>(z.total_out));
+        deflateEnd(&z);
+        return out;
+    };
+    std::string text = "x,y\n";
+    for (int r = 1; r <= 40000; ++r) text += Format("%d.25,%d\n", r, r % 7);
+    const Table plain = Read(text, 100000);
+    const std::string first = text.substr(0, 200000), rest = Packed(Packing::Gzip, text.substr(200000));
+    for (const int end : {(1 << 18) - 1, 1 << 18, (1 << 18) + 1}) {
+        const std::string head = member(first, 1 + end - static_cast<int>(member(first, 1).size()));
+        ASSERT_EQ(head.size(), static_cast<std::size_t>(end));
+        dir.Write("table.csv", head + rest);
+        const Table t = ReadVectors(dir.File("table.csv").c_str(), 100000, {}, report);
+        ASSERT_TRUE(report.loaded) << end << ": " << report.failure;
+        ASSERT_EQ(t.values.size(), plain.values.size()) << end;
+        EXPECT_EQ(std::memcmp(t.values.data(), plain.values.data(), t.values.size() * sizeof(float)), 0) << end;
+    }
+}
+
 float Position(const ResultRows& rows, int p, int axis) {
     return rows.position[static_cast<std::size_t>(p) * 3 + static_cast<std::size_t>(axis) - 1];
 }
